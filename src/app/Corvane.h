@@ -1,0 +1,46 @@
+// The program's windows: one instance of each, created at start in a fixed
+// order and kept until exit. Every window reaches the others through here.
+#pragma once
+
+#include <memory>
+
+#include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Ui.h"
+
+namespace forms {
+class TAboutBox;
+class TBossKeyPref;
+class TCookieManager;
+class THistoryCleanerPref;
+class TPopUpBlockerPref;
+class TSelectSound;
+class TSplashScreen;
+}  // namespace forms
+
+namespace app {
+
+class TCorvaneMain;
+
+struct Corvane {
+  Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application);
+  ~Corvane();
+
+  // Creates the seven windows in their order; the main window's FormCreate
+  // runs before the next one is made.
+  void CreateForms();
+
+  platform::Platform& platform;
+  ui::Ui& ui;
+  ui::Application& application;
+
+  std::unique_ptr<TCorvaneMain> CorvaneMain;
+  std::unique_ptr<forms::TBossKeyPref> BossKeyPref;
+  std::unique_ptr<forms::TSelectSound> SelectSound;
+  std::unique_ptr<forms::TAboutBox> AboutBox;
+  std::unique_ptr<forms::THistoryCleanerPref> HistoryCleanerPref;
+  std::unique_ptr<forms::TCookieManager> CookieManager;
+  std::unique_ptr<forms::TPopUpBlockerPref> PopUpBlockerPref;
+};
+
+}  // namespace app

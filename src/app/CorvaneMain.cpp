@@ -1,0 +1,299 @@
+// The main window: its controls, the tray icon and menu, start-up and exit.
+#include "app/CorvaneMain.h"
+
+#include "app/Paths.h"
+#include "app/RegistryAccessor.h"
+#include "app/Settings.h"
+#include "forms/AboutForm.h"
+#include "forms/BossKey.h"
+#include "forms/HistoryCleaner.h"
+#include "forms/PopUpBlocker.h"
+#include "resources/ResourceNames.h"
+
+namespace app {
+
+using platform::NotifyIconOp;
+using platform::NotifyIconRecord;
+using platform::RegRoot;
+using ui::MenuItem;
+using ui::Rect;
+
+namespace {
+constexpr const char* kVendorSite = "https://www.tessaly.example";
+// The vendor's address as the label shows it: its characters spaced apart.
+constexpr const char* kSpacedAddress = "w w w . t e s s a l y . e x a m p l e";
+constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
+
+std::string WithoutBlanks(std::string s) {
+  std::string out;
+  for (char c : s) {
+    if (c != ' ') out += c;
+  }
+  return out;
+}
+}  // namespace
+
+TCorvaneMain::TCorvaneMain(Corvane& app)
+    : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197), app_(app) {
+  BuildControls();
+  BuildTrayMenu();
+  Timer1 = std::make_unique<ui::Timer>(*this, 1800000);
+  Timer1->OnTimer = [this] { Timer1Timer(); };
+  OnClose = [this](bool& hide) { FormClose(hide); };
+  OnShow = [this] { FormShow(); };
+  OnMessage = [this](ui::Message& m) { return HandleMessage(m); };
+  app_.ui.Realize(*this);
+
+  settingsKey_ = kSettingsKey;
+  trayIcon_ = resources::kTrayIcon;
+  animIcon_ = resources::kTrayAnim;
+  AddTrayIcon();
+  app_.application.OnMinimize = [this] { AppMinimize(); };
+  app_.application.OnRestore = [this] { AppRestore(); };
+}
+
+TCorvaneMain::~TCorvaneMain() { DeleteTrayIcon(); }
+
+void TCorvaneMain::BuildControls() {
+  Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 22, 197});
+  Image1->SetPicture(resources::kMainStrip);
+  CoolCheckRadioBox1 = Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{34, 17, 321, 31}, "Start Corvane when windows start");
+  CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
+  CoolCheckRadioBox2 = Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{34, 62, 321, 31}, "Enable auto history cleaner");
+  CoolCheckRadioBox2->OnClick = [this] { CoolCheckRadioBox2Click(); };
+  CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{34, 103, 321, 52}, "Auto Run History Cleaner");
+  Label2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{8, 24, 96, 13}, "Auto run every");
+  ComboBox1 = CoolGroupBox1->Add<ui::ComboBox>(
+      "ComboBox1", Rect{112, 21, 142, 21},
+      std::vector<std::string>{"15 Minutes", "30 Minutes", "1 Hour", "2 Hours", "3 Hours", "4 Hours", "5 Hours",
+                               "6 Hours", "7 Hours", "8 Hours", "9 Hours", "10 Hours", "11 Hours", "12 Hours"});
+  ComboBox1->OnExit = [this] { ComboBox1Exit(); };
+  Label1 = Add<ui::Control>(ui::Kind::Label, "Label1", Rect{104, 173, 250, 13}, kSpacedAddress);
+  Label1->OnClick = [this] { Label1Click(); };
+}
+
+void TCorvaneMain::BuildTrayMenu() {
+  auto item = [](const char* name, const char* caption, std::function<void()> onClick) {
+    return std::make_unique<MenuItem>(name, caption, std::move(onClick));
+  };
+  auto showCleaner = [this](int page) {
+    return [this, page] {
+      app_.HistoryCleanerPref->PageControl1->SetActivePageIndex(page);
+      app_.HistoryCleanerPref->ShowNormal();
+    };
+  };
+  auto openPage = [this](const char* path) {
+    std::string url = std::string(kVendorSite) + path;
+    return [this, url] { OpenWithShell("Open", url, platform::kSwShowDefault); };
+  };
+
+  TrayMenu = std::make_unique<MenuItem>("TrayMenu", "TrayMenu");
+  TrayMenu->Add(item("MenuGeneralPref", "Preferences", [this] { ShowNormal(); }));
+  TrayMenu->Add(MenuItem::Separator());
+  MenuItem& cleaners = TrayMenu->Add(item("MenuHistoryCleanerPref", "History Cleaner Preferences", {}));
+  cleaners.Add(item("MenuIEHistCleaner", "Internet Explorer History Cleaner", showCleaner(0)));
+  cleaners.Add(MenuItem::Separator());
+  cleaners.Add(item("MenuWindowsHistCleaner", "Windows History Cleaner", showCleaner(1)));
+  cleaners.Add(MenuItem::Separator());
+  cleaners.Add(item("MenuAppHistCleaner", "Applications History Cleaner", showCleaner(2)));
+  TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", [this] { app_.PopUpBlockerPref->ShowNormal(); }));
+  TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", [this] { app_.BossKeyPref->ShowNormal(); }));
+  TrayMenu->Add(MenuItem::Separator());
+  MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
+      item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
+  MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
+  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking", {}));
+  EnablePopupBlocking1->OnClick = [this] { TogglePopupSetting(*EnablePopupBlocking1, value::kPopupBlocking); };
+  popups.Add(MenuItem::Separator());
+  Playasoundwhenapopupwindowisblocked1 = &popups.Add(
+      item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked", {}));
+  Playasoundwhenapopupwindowisblocked1->OnClick = [this] {
+    TogglePopupSetting(*Playasoundwhenapopupwindowisblocked1, value::kSoundNotification);
+  };
+  popups.Add(MenuItem::Separator());
+  Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(item(
+      "Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked", {}));
+  Animatesystemtrayiconwhenapopupwindowisblocked1->OnClick = [this] {
+    TogglePopupSetting(*Animatesystemtrayiconwhenapopupwindowisblocked1, value::kAnimTrayIcon);
+  };
+  MenuEnableBossKey = &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", {}));
+  TrayMenu->Add(MenuItem::Separator());
+  MenuItem& help = TrayMenu->Add(item("MenuItem11", "&Help", {}));
+  help.Add(item("MenuItem12", "&Contents and Topics", [this] {
+    OpenWithShell("Open", FolderOf(app_.platform.process.ExecutablePath()) + "Help\\corvane.chm",
+                  platform::kSwShowDefault);
+  }));
+  help.Add(MenuItem::Separator());
+  help.Add(item("MenuItem14", "&Online Support", openPage("/support/overview.htm")));
+  help.Add(MenuItem::Separator());
+  help.Add(item("MenuItem16", "Online &FAQ", openPage("/support/faq.htm")));
+  help.Add(MenuItem::Separator());
+  help.Add(item("SubmitSupportTicket1", "Submit Support Ticket", openPage("/support/sticket.htm")));
+  help.Add(MenuItem::Separator());
+  help.Add(item("MenuItem18", "About Us", [this] { app_.AboutBox->ShowModal(); }));
+  TrayMenu->Add(MenuItem::Separator());
+  MenuItem& exit = TrayMenu->Add(item("MenuShutDown", "Exit", [this] { MenuShutDownClick(); }));
+  exit.SetCommandId(kExitCommandId);
+}
+
+void TCorvaneMain::FormCreate() {
+  UnregisterBossKeys();
+  LoadPreferences();
+  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
+    reg.WriteBool(value::kCorvaneRunning, true);
+    if (!reg.ReadBool(value::kBlockerFirstStart)) return;
+    // Self-register the blocker module once. Without the module or its export
+    // the flag stays set, so the next start tries again.
+    platform::Process& process = app_.platform.process;
+    platform::ModuleId module = process.LoadLibrary(kBlockerModule);
+    long result = 0;
+    if (module && process.CallExport(module, "DllRegisterServer", &result)) {
+      reg.WriteBool(value::kBlockerFirstStart, false);
+    }
+  });
+}
+
+bool TCorvaneMain::HandleMessage(ui::Message& message) {
+  switch (message.msg) {
+    case ui::kWmCopyData:
+      PopupBlockedNotify(message.copyData, message.copyDataSize);
+      message.result = 1;
+      return true;
+    case WM_TRAYICON:
+      TrayIconNotify(static_cast<uint32_t>(message.lParam));
+      return true;
+    case ui::kWmCommand:
+      if ((message.wParam & 0xFFFF) == static_cast<uintptr_t>(kExitCommandId)) {
+        MenuShutDownClick();
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TCorvaneMain::AddTrayIcon() {
+  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, trayIcon_,
+                          "Corvane"};
+  app_.platform.desktop.NotifyIcon(NotifyIconOp::Add, record);
+}
+
+void TCorvaneMain::DeleteTrayIcon() {
+  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, 0, 0, {}, {}};
+  app_.platform.desktop.NotifyIcon(NotifyIconOp::Delete, record);
+}
+
+void TCorvaneMain::AnimateTrayIcon() {
+  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, {}, "Corvane"};
+  for (int i = 0; i < 4; ++i) {
+    record.iconResource = animIcon_;
+    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
+    app_.platform.clock.Sleep(300);
+    record.iconResource = trayIcon_;
+    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
+    app_.platform.clock.Sleep(300);
+  }
+}
+
+void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
+  if (mouseMessage == ui::kWmLButtonDblClk) {
+    app_.application.Restore();
+  } else if (mouseMessage == ui::kWmRButtonUp) {
+    ui::Point at = app_.ui.CursorPos();
+    BringToFront();
+    app_.ui.TrackPopupMenu(*this, *TrayMenu, at);
+    // Lets the menu close when the user clicks elsewhere.
+    app_.ui.PostMessage(*this, ui::kWmNull, 0, 0);
+  }
+}
+
+void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
+  // The sender's text (the blocked address) is taken within its block only; it is not used further.
+  std::string address = data ? std::string(static_cast<const char*>(data), size) : std::string();
+  (void)address;
+  if (Playasoundwhenapopupwindowisblocked1->checked()) {
+    std::string path = NotificationSoundPath(soundIndex);
+    if (!path.empty() && app_.platform.files.IsFile(path)) app_.platform.sound.PlayFileSync(path);
+  }
+  if (Animatesystemtrayiconwhenapopupwindowisblocked1->checked()) AnimateTrayIcon();
+}
+
+std::string TCorvaneMain::NotificationSoundPath(int32_t index) {
+  static const char* const kSounds[] = {"sound1.wav", "sound2.wav"};
+  // An index outside the table names no file.
+  if (index < 0 || index > 1) return {};
+  return FolderOf(app_.platform.process.ExecutablePath()) + "sounds\\" + kSounds[index];
+}
+
+void TCorvaneMain::AppMinimize() {
+  app_.application.ShowAppWindow(false);
+  Hide();
+}
+
+void TCorvaneMain::AppRestore() {
+  app_.application.ShowAppWindow(true);
+  Show();
+  BringToFront();
+}
+
+void TCorvaneMain::FormClose(bool& hide) {
+  app_.application.ShowAppWindow(false);
+  Hide();
+  hide = false;  // the window stays; the program keeps running in the tray
+}
+
+void TCorvaneMain::ShowApplySettingsError() { app_.application.Message(ui::MessageKind::Error, kApplySettingsError); }
+
+void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
+  bool opened = WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
+    bool on = !entry.checked();
+    entry.SetChecked(on);
+    reg.WriteBool(valueName, on);
+  });
+  if (!opened) ShowApplySettingsError();
+}
+
+void TCorvaneMain::CoolCheckRadioBox1Click() {
+  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::WriteOnly);
+  if (!reg.OpenKey(kRunKey, false)) return;
+  try {
+    if (CoolCheckRadioBox1->checked()) {
+      reg.WriteString(kRunValue, app_.platform.process.ExecutablePath());
+    } else {
+      reg.DeleteValue(kRunValue);
+    }
+  } catch (const RegistryError&) {
+  }
+}
+
+void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
+  app_.platform.desktop.ShellExecute(0, verb, file, show);
+}
+
+void TCorvaneMain::Label1Click() { OpenWithShell("open", WithoutBlanks(Label1->caption()), platform::kSwShow); }
+
+void TCorvaneMain::MenuShutDownClick() {
+  WithSettingsKey(app_.platform.registry, true,
+                  [](RegistryAccessor& reg) { reg.WriteBool(value::kCorvaneRunning, false); });
+  UnregisterBossKeys();
+  app_.application.Terminate();
+}
+
+void TCorvaneMain::RegisterBossKey(int16_t combination) {
+  platform::Desktop& desktop = app_.platform.desktop;
+  if (combination == 0) {
+    desktop.UnregisterHotKey(handle(), 2);
+    desktop.RegisterHotKey(handle(), 1, 1 /* MOD_ALT */, 0x70 /* VK_F1 */);
+  } else if (combination == 1) {
+    desktop.UnregisterHotKey(handle(), 1);
+    desktop.RegisterHotKey(handle(), 2, 2 /* MOD_CONTROL */, 0x7B /* VK_F12 */);
+  }
+}
+
+void TCorvaneMain::UnregisterBossKeys() {
+  app_.platform.desktop.UnregisterHotKey(handle(), 1);
+  app_.platform.desktop.UnregisterHotKey(handle(), 2);
+}
+
+}  // namespace app

@@ -1,0 +1,100 @@
+// The main window "Preferences": owner of the tray icon and tray menu, the
+// auto-clean timer and the Windows hotkey; the program's start-up reads and
+// its exit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/Corvane.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+namespace app {
+
+// The tray icon's identity and callback message.
+constexpr uint32_t kTrayIconId = 1005;
+constexpr uint32_t WM_TRAYICON = 2025;
+// WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
+constexpr int kExitCommandId = 9001;
+
+class TCorvaneMain : public ui::Form {
+ public:
+  explicit TCorvaneMain(Corvane& app);
+  ~TCorvaneMain() override;
+
+  void FormCreate();
+  void LoadPreferences();
+  void RestoreDefaultPreferences();
+
+  // Tray icon.
+  void AddTrayIcon();
+  void DeleteTrayIcon();
+  void AnimateTrayIcon();
+  void TrayIconNotify(uint32_t mouseMessage);
+  void PopupBlockedNotify(const void* data, uint32_t size);
+  std::string NotificationSoundPath(int32_t soundIndex);
+  void AppMinimize();
+  void AppRestore();
+
+  // Auto-clean schedule.
+  uint32_t ScheduleInterval();
+  bool IsCleanerScheduleSet();
+  void Timer1Timer();
+  void ComboBox1Exit();
+  void CoolCheckRadioBox2Click();
+  void MenuEnableAutoHistoryCleanerClick();
+
+  // Windows hotkey.
+  void RegisterBossKey(int16_t combination);
+  void UnregisterBossKeys();
+
+  // Handlers of the window and the tray menu.
+  void FormClose(bool& hide);
+  void FormShow() {}
+  void CoolCheckRadioBox1Click();
+  void Label1Click();
+  void MenuShutDownClick();
+  void TogglePopupSetting(ui::MenuItem& entry, const char* valueName);
+
+  // The path of the settings key, as every operation uses it.
+  const std::string& settingsKey() const { return settingsKey_; }
+
+  // The copies kept in memory from the start-up read.
+  bool hotkeyEnabled = false;      // WindowsHotKeyS
+  bool hideIEWindows = false;      // IEWHotKey
+  bool toggleMute = false;         // WinVolControl
+  int32_t soundIndex = 0;          // SoundIndex
+
+  // Controls.
+  ui::Control* Image1;
+  ui::CheckBox* CoolCheckRadioBox1;
+  ui::CheckBox* CoolCheckRadioBox2;
+  ui::Control* CoolGroupBox1;
+  ui::Control* Label2;
+  ui::ComboBox* ComboBox1;
+  ui::Control* Label1;
+  std::unique_ptr<ui::MenuItem> TrayMenu;
+  std::unique_ptr<ui::Timer> Timer1;
+
+  ui::MenuItem* MenuEnableAutoHistoryCleaner;
+  ui::MenuItem* EnablePopupBlocking1;
+  ui::MenuItem* Playasoundwhenapopupwindowisblocked1;
+  ui::MenuItem* Animatesystemtrayiconwhenapopupwindowisblocked1;
+  ui::MenuItem* MenuEnableBossKey;
+
+ private:
+  bool HandleMessage(ui::Message& message);
+  void BuildControls();
+  void BuildTrayMenu();
+  void ShowApplySettingsError();
+  void OpenWithShell(const std::string& verb, const std::string& file, int show);
+
+  Corvane& app_;
+  std::string settingsKey_;
+  std::string trayIcon_;  // the icon resources the tray shows
+  std::string animIcon_;
+};
+
+}  // namespace app

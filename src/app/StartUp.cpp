@@ -1,0 +1,56 @@
+// The program's start-up sequence.
+#include "app/StartUp.h"
+
+#include <exception>
+
+#include "app/CorvaneMain.h"
+#include "app/Settings.h"
+#include "forms/SplashForm.h"
+
+namespace app {
+
+Program::~Program() = default;
+
+bool Program::Start() {
+  platform::MutexResult mutex = platform_.process.CreateInitiallyOwnedMutex(kMutexName);
+  if (mutex.alreadyExisted) {
+    mutex.handle.reset();
+    // Blank our own application window first, so the search finds only the first instance.
+    application_.SetTitle("");
+    application_.SetWindowTitle("");
+    if (platform_.desktop.FindTopLevelWindow("", kInstanceWindowTitle)) {
+      application_.ui().MessageBox(kAnotherInstanceMessage, "Corvane", ui::MessageKind::Plain);
+    }
+    return false;
+  }
+  instanceMutex_ = std::move(mutex.handle);
+
+  application_.SetTitle(kApplicationTitle);
+  application_.SetWindowTitle(kInstanceWindowTitle);
+  corvane_ = std::make_unique<Corvane>(platform_, application_.ui(), application_);
+  corvane_->CreateForms();
+
+  {
+    forms::TSplashScreen splash(application_.ui());
+    splash.Show();
+    splash.Repaint();
+    platform_.clock.Sleep(1200);
+    splash.Hide();
+  }
+
+  application_.ShowAppWindow(false);
+  application_.Minimize();
+  return true;
+}
+
+int RunCorvane(platform::Platform& platform, ui::Ui& ui) {
+  Program program(platform, ui);
+  try {
+    if (program.Start()) program.Run();
+  } catch (const std::exception& e) {
+    program.application().Message(ui::MessageKind::Error, e.what());
+  }
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,62 @@
+// The Windows user interface services that are not one of the program's own
+// windows: the tray, global hotkeys, other programs' windows, the shell.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+using WindowId = uintptr_t;  // an HWND; 0 is none
+
+// NOTIFYICONDATAA_V1_SIZE for this build's word size.
+constexpr uint32_t kNotifyIconV1Size = sizeof(void*) == 8 ? 104 : 88;
+
+// The notify-icon record in the first, smallest layout of NOTIFYICONDATA.
+struct NotifyIconRecord {
+  uint32_t size = 0;  // cbSize, as the caller fills it in
+  WindowId window = 0;
+  uint32_t id = 0;
+  uint32_t flags = 0;            // NIF_MESSAGE 1 | NIF_ICON 2 | NIF_TIP 4
+  uint32_t callbackMessage = 0;
+  std::string iconResource;      // the ICON resource shown, by name
+  std::string tip;
+};
+
+enum class NotifyIconOp { Add = 0, Modify = 1, Delete = 2 };
+
+struct TopLevelWindow {
+  WindowId id = 0;
+  std::string className;
+  bool visible = false;
+};
+
+enum : int { kSwHide = 0, kSwShow = 5, kSwShowDefault = 10 };
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  // FindWindow; an empty string matches any class or any title.
+  virtual WindowId FindTopLevelWindow(const std::string& className, const std::string& title) = 0;
+
+  // Shell_NotifyIcon; the result is the call's BOOL.
+  virtual bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) = 0;
+
+  virtual bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  virtual bool UnregisterHotKey(WindowId window, int id) = 0;
+
+  // EnumWindows: calls `visit` for every top-level window until it returns false.
+  // GetClassName into a buffer of `classBufferSize` characters gives at most
+  // classBufferSize - 1 characters of the class name.
+  virtual void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) = 0;
+  virtual std::string GetClassName(WindowId window, int classBufferSize) = 0;
+  virtual bool ShowWindow(WindowId window, int command) = 0;
+
+  // ShellExecute; the result is the call's instance value (> 32 on success).
+  virtual intptr_t ShellExecute(WindowId owner, const std::string& verb, const std::string& file,
+                                int showCommand) = 0;
+};
+
+}  // namespace platform

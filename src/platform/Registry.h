@@ -1,0 +1,63 @@
+// The registry, shaped like the Reg* calls: errors come back as Win32 error codes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Win32 error codes the program and the simulation use.
+enum : long {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorAccessDenied = 5,
+  kErrorInvalidParameter = 87,
+  kErrorInsufficientBuffer = 122,
+  kErrorAlreadyExists = 183,
+  kErrorMoreData = 234,
+  kErrorNoMoreItems = 259,
+};
+
+enum class RegRoot { CurrentUser, LocalMachine };
+
+// KEY_ALL_ACCESS, KEY_WRITE and KEY_READ.
+enum class RegAccess { Full, WriteOnly, Read };
+
+enum class RegType : uint32_t { None = 0, String = 1, Binary = 3, DWord = 4 };
+
+struct RegValue {
+  RegType type = RegType::None;
+  uint32_t number = 0;  // RegType::DWord
+  std::string data;     // RegType::String (UTF-8, no terminator) or Binary (raw bytes)
+
+  static RegValue DWord(uint32_t n) { return {RegType::DWord, n, {}}; }
+  static RegValue String(std::string s) { return {RegType::String, 0, std::move(s)}; }
+  static RegValue Binary(std::string bytes) { return {RegType::Binary, 0, std::move(bytes)}; }
+};
+
+// An open key; closed when destroyed.
+class RegKey {
+ public:
+  virtual ~RegKey() = default;
+  // kErrorFileNotFound when the value is missing.
+  virtual long QueryValue(const std::string& name, RegValue* value) = 0;
+  virtual long SetValue(const std::string& name, const RegValue& value) = 0;
+  virtual long DeleteValue(const std::string& name) = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Opens root\path. With `create`, missing keys on the path are created
+  // (RegCreateKeyEx); without it a missing key gives kErrorFileNotFound.
+  // Returns null and sets *error on failure.
+  virtual std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path, RegAccess access,
+                                       bool create, long* error) = 0;
+  // Deletes a key with all its subkeys and values (SHDeleteKey).
+  virtual long DeleteTree(RegRoot root, const std::string& path) = 0;
+  // Deletes one value of a key (SHDeleteValue).
+  virtual long DeleteValue(RegRoot root, const std::string& path, const std::string& name) = 0;
+};
+
+}  // namespace platform

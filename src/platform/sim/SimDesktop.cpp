@@ -1,0 +1,91 @@
+// The simulated desktop.
+#include "platform/sim/SimDesktop.h"
+
+#include <algorithm>
+
+namespace platform::sim {
+
+WindowId SimDesktop::FindTopLevelWindow(const std::string& className, const std::string& title) {
+  for (const Window& w : windows_) {
+    if ((className.empty() || w.className == className) && (title.empty() || w.title == title)) return w.id;
+  }
+  return 0;
+}
+
+bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
+  notifyCalls.push_back({op, record});
+  auto key = std::make_pair(record.window, record.id);
+  switch (op) {
+    case NotifyIconOp::Add:
+      if (tray_.count(key)) return false;
+      tray_[key] = record;
+      return true;
+    case NotifyIconOp::Modify:
+      if (!tray_.count(key)) return false;
+      tray_[key] = record;
+      return true;
+    case NotifyIconOp::Delete:
+      return tray_.erase(key) != 0;
+  }
+  return false;
+}
+
+bool SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (heldElsewhere_.count({modifiers, virtualKey})) return false;
+  for (const Hotkey& h : hotkeys_) {
+    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) return false;
+  }
+  hotkeys_.push_back({window, id, modifiers, virtualKey});
+  return true;
+}
+
+bool SimDesktop::UnregisterHotKey(WindowId window, int id) {
+  auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(),
+                         [&](const Hotkey& h) { return h.window == window && h.id == id; });
+  if (it == hotkeys_.end()) return false;
+  hotkeys_.erase(it);
+  return true;
+}
+
+void SimDesktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
+  std::vector<WindowId> ids;
+  for (const Window& w : windows_) ids.push_back(w.id);
+  for (WindowId id : ids) {
+    if (!visit(id)) break;
+  }
+}
+
+std::string SimDesktop::GetClassName(WindowId window, int classBufferSize) {
+  Window* w = FindWindowById(window);
+  if (!w || classBufferSize <= 0) return {};
+  return w->className.substr(0, static_cast<size_t>(classBufferSize - 1));
+}
+
+bool SimDesktop::ShowWindow(WindowId window, int command) {
+  showCalls.emplace_back(window, command);
+  Window* w = FindWindowById(window);
+  if (!w) return false;
+  bool wasVisible = w->visible;
+  w->visible = command != kSwHide;
+  return wasVisible;
+}
+
+intptr_t SimDesktop::ShellExecute(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
+  shellCalls.push_back({owner, verb, file, showCommand});
+  return 42;
+}
+
+WindowId SimDesktop::AddWindow(std::string className, std::string title, bool visible) {
+  WindowId id = nextId_++;
+  windows_.push_back({id, std::move(className), std::move(title), visible});
+  return id;
+}
+
+SimDesktop::Window* SimDesktop::FindWindowById(WindowId id) {
+  for (Window& w : windows_) {
+    if (w.id == id) return &w;
+  }
+  return nullptr;
+}
+
+}  // namespace platform::sim

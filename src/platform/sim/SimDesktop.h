@@ -1,0 +1,70 @@
+// A simulated desktop: other programs' top-level windows, the tray, the
+// global hotkey table and the shell's execute call, all recorded.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+namespace platform::sim {
+
+class SimDesktop : public Desktop {
+ public:
+  struct Window {
+    WindowId id = 0;
+    std::string className;
+    std::string title;
+    bool visible = true;
+  };
+  struct Hotkey {
+    WindowId window = 0;
+    int id = 0;
+    uint32_t modifiers = 0;
+    uint32_t virtualKey = 0;
+  };
+  struct NotifyCall {
+    NotifyIconOp op;
+    NotifyIconRecord record;
+  };
+  struct ShellCall {
+    WindowId owner;
+    std::string verb;
+    std::string file;
+    int show;
+  };
+
+  WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
+  bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
+  bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
+  bool UnregisterHotKey(WindowId window, int id) override;
+  void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
+  std::string GetClassName(WindowId window, int classBufferSize) override;
+  bool ShowWindow(WindowId window, int command) override;
+  intptr_t ShellExecute(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+
+  // For tests.
+  WindowId AddWindow(std::string className, std::string title, bool visible = true);
+  Window* FindWindowById(WindowId id);
+  // A combination that another program holds: registering it fails.
+  void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }
+  const std::vector<Hotkey>& hotkeys() const { return hotkeys_; }
+  // The icons in the tray: (window, id) -> the current record.
+  const std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord>& trayIcons() const { return tray_; }
+  std::vector<NotifyCall> notifyCalls;
+  std::vector<ShellCall> shellCalls;
+  std::vector<std::pair<WindowId, int>> showCalls;
+
+ private:
+  std::vector<Window> windows_;
+  std::vector<Hotkey> hotkeys_;
+  std::set<std::pair<uint32_t, uint32_t>> heldElsewhere_;
+  std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord> tray_;
+  WindowId nextId_ = 0x10000;
+};
+
+}  // namespace platform::sim

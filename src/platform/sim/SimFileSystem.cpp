@@ -1,0 +1,384 @@
+// The simulated file system.
+#include "platform/sim/SimFileSystem.h"
+
+#include <algorithm>
+
+#include "platform/Registry.h"
+
+namespace platform::sim {
+namespace {
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+class SimFind : public FileFind {
+ public:
+  explicit SimFind(std::vector<FindData> entries) : entries_(std::move(entries)) {}
+  bool Next(FindData* data) override {
+    if (next_ >= entries_.size()) return false;
+    *data = entries_[next_++];
+    return true;
+  }
+
+ private:
+  std::vector<FindData> entries_;
+  size_t next_ = 1;  // the first entry went out with FindFirst
+};
+
+class SimWritableFile : public WritableFile {
+ public:
+  SimWritableFile(std::shared_ptr<SimFileSystem::Node> node, std::recursive_mutex& mutex)
+      : node_(std::move(node)), mutex_(mutex) {}
+  uint32_t SizeLow() override {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return static_cast<uint32_t>(node_->content.size());
+  }
+  bool Seek(uint64_t offset) override {
+    position_ = offset;
+    return true;
+  }
+  bool Write(const void* data, uint32_t size) override {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::string& c = node_->content;
+    if (c.size() < position_ + size) c.resize(position_ + size, '\0');
+    std::copy_n(static_cast<const char*>(data), size, c.begin() + static_cast<std::ptrdiff_t>(position_));
+    position_ += size;
+    return true;
+  }
+
+ private:
+  std::shared_ptr<SimFileSystem::Node> node_;
+  std::recursive_mutex& mutex_;
+  uint64_t position_ = 0;
+};
+
+}  // namespace
+
+bool MatchMask(const std::string& mask, const std::string& name) {
+  if (mask == "*.*" || mask == "*") return true;
+  // Classic wildcard match with backtracking on the last '*'.
+  size_t m = 0, n = 0, star = std::string::npos, mark = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || util::ToLowerAscii(mask[m]) == util::ToLowerAscii(name[n]))) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      mark = n;
+    } else if (star != std::string::npos) {
+      m = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
+
+std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& path, bool followLast,
+                                                            std::shared_ptr<Node>* parent, std::string* leaf) {
+  std::vector<std::string> parts = SplitPath(path);
+  if (parts.empty()) return nullptr;
+  auto drive = drives_.find(parts[0]);
+  if (drive == drives_.end()) return nullptr;
+  std::shared_ptr<Node> node = drive->second;
+  std::shared_ptr<Node> up;
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true);
+    if (!node || !node->directory) return nullptr;
+    up = node;
+    auto it = node->children.find(parts[i]);
+    if (it == node->children.end()) {
+      if (i + 1 == parts.size()) {
+        if (parent) *parent = up;
+        if (leaf) *leaf = parts[i];
+      }
+      return nullptr;
+    }
+    node = it->second;
+  }
+  if (parent) *parent = up;
+  if (leaf) *leaf = parts.size() > 1 ? parts.back() : std::string();
+  if (followLast && !node->linkTarget.empty()) return Resolve(node->linkTarget, true);
+  return node;
+}
+
+std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, FindData* first) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  size_t cut = pattern.find_last_of("\\/");
+  if (cut == std::string::npos) return nullptr;
+  std::string mask = pattern.substr(cut + 1);
+  std::shared_ptr<Node> folder = Resolve(pattern.substr(0, cut), true);
+  if (!folder || !folder->directory) return nullptr;
+  std::vector<FindData> entries;
+  bool isRoot = SplitPath(pattern.substr(0, cut)).size() == 1;
+  if (!isRoot && MatchMask(mask, ".")) {
+    entries.push_back({".", kAttrDirectory, 0});
+    entries.push_back({"..", kAttrDirectory, 0});
+  }
+  for (const auto& [name, node] : folder->children) {
+    if (MatchMask(mask, name)) entries.push_back({name, node->attributes, node->content.size()});
+  }
+  if (entries.empty()) return nullptr;
+  *first = entries.front();
+  return std::make_unique<SimFind>(std::move(entries));
+}
+
+uint32_t SimFileSystem::GetAttributes(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Resolve(path, false);
+  return node ? node->attributes : kInvalidAttributes;
+}
+
+bool SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Resolve(path, false);
+  if (!node) return false;
+  // The kind of entry is not an attribute that can be set.
+  uint32_t fixed = node->attributes & (kAttrDirectory | kAttrReparsePoint);
+  uint32_t settable = attributes & ~(kAttrDirectory | kAttrReparsePoint);
+  node->attributes = fixed | (settable == 0 && !fixed ? kAttrNormal : settable);
+  return true;
+}
+
+bool SimFileSystem::DeleteFile(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (!node || node->directory || !parent) return false;
+  if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
+  parent->children.erase(leaf);
+  return true;
+}
+
+bool SimFileSystem::RemoveDirectory(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (!node || !node->directory || !parent) return false;
+  // A link goes by itself; what it leads to is not touched.
+  if (node->linkTarget.empty() && !node->children.empty()) return false;
+  if (node->attributes & kAttrReadOnly) return false;
+  parent->children.erase(leaf);
+  return true;
+}
+
+bool SimFileSystem::CreateDirectory(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (node || !parent || leaf.empty() || parent->unwritable) return false;
+  auto dir = std::make_shared<Node>();
+  dir->directory = true;
+  dir->attributes = kAttrDirectory;
+  parent->children[leaf] = dir;
+  return true;
+}
+
+std::unique_ptr<WritableFile> SimFileSystem::OpenExistingForWrite(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Resolve(path, true);
+  if (!node || node->directory || node->unwritable || (node->attributes & kAttrReadOnly)) return nullptr;
+  if (node->heldOpen && !node->holderSharesWrite) return nullptr;
+  ++writeCount_;
+  return std::make_unique<SimWritableFile>(node, mutex_);
+}
+
+long SimFileSystem::ReadWholeFile(const std::string& path, std::string* bytes) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Resolve(path, true);
+  if (!node) return kErrorFileNotFound;
+  if (node->directory || node->unreadable) return kErrorAccessDenied;
+  *bytes = node->content;
+  return kErrorSuccess;
+}
+
+long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, true, &parent, &leaf);
+  if (!parent) return kErrorFileNotFound;
+  if (parent->unwritable) return kErrorAccessDenied;
+  if (node && (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->heldOpen)) {
+    return kErrorAccessDenied;
+  }
+  auto file = std::make_shared<Node>();
+  file->content = bytes;
+  parent->children[leaf] = file;
+  ++writeCount_;
+  return kErrorSuccess;
+}
+
+bool SimFileSystem::WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                                   const std::string& value) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string text;
+  std::shared_ptr<Node> node = Resolve(file, true);
+  if (node) {
+    if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->unreadable) return false;
+    text = node->content;
+  }
+  // Split into lines, keeping each line's own ending untouched.
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  auto trim = [](std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    size_t b = s.find_first_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b);
+  };
+  std::string entry = key + "=" + value + "\r\n";
+  int sectionLine = -1;
+  int lastInSection = -1;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string t = trim(lines[i]);
+    if (!t.empty() && t.front() == '[') {
+      if (sectionLine >= 0) break;
+      size_t close = t.find(']');
+      if (close != std::string::npos && util::EqualNoCase(trim(t.substr(1, close - 1)), section)) {
+        sectionLine = static_cast<int>(i);
+        lastInSection = sectionLine;
+      }
+      continue;
+    }
+    if (sectionLine < 0) continue;
+    if (!t.empty()) lastInSection = static_cast<int>(i);
+    size_t eq = t.find('=');
+    if (eq != std::string::npos && util::EqualNoCase(trim(t.substr(0, eq)), key)) {
+      lines[i] = entry;
+      sectionLine = -2;  // done
+      break;
+    }
+  }
+  if (sectionLine >= 0) {
+    std::string& prev = lines[lastInSection];
+    if (prev.empty() || prev.back() != '\n') prev += "\r\n";
+    lines.insert(lines.begin() + lastInSection + 1, entry);
+  } else if (sectionLine == -1) {
+    if (!lines.empty() && lines.back().back() != '\n') lines.back() += "\r\n";
+    lines.push_back("[" + section + "]\r\n");
+    lines.push_back(entry);
+  }
+  std::string out;
+  for (const std::string& l : lines) out += l;
+  return ReplaceWholeFile(file, out) == kErrorSuccess;
+}
+
+std::shared_ptr<SimFileSystem::Node> SimFileSystem::MakeParents(const std::string& path, std::string* leaf) {
+  std::vector<std::string> parts = SplitPath(path);
+  auto& drive = drives_[parts[0]];
+  if (!drive) {
+    drive = std::make_shared<Node>();
+    drive->directory = true;
+    drive->attributes = kAttrDirectory;
+  }
+  std::shared_ptr<Node> node = drive;
+  for (size_t i = 1; i + 1 < parts.size(); ++i) {
+    auto& child = node->children[parts[i]];
+    if (!child) {
+      child = std::make_shared<Node>();
+      child->directory = true;
+      child->attributes = kAttrDirectory;
+    }
+    node = child;
+  }
+  *leaf = parts.size() > 1 ? parts.back() : std::string();
+  return node;
+}
+
+void SimFileSystem::AddDirectory(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string leaf;
+  std::shared_ptr<Node> parent = MakeParents(path, &leaf);
+  if (leaf.empty() || parent->children.count(leaf)) return;
+  auto dir = std::make_shared<Node>();
+  dir->directory = true;
+  dir->attributes = kAttrDirectory;
+  parent->children[leaf] = dir;
+}
+
+void SimFileSystem::AddFile(const std::string& path, const std::string& content, uint32_t attributes) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string leaf;
+  std::shared_ptr<Node> parent = MakeParents(path, &leaf);
+  auto file = std::make_shared<Node>();
+  file->content = content;
+  file->attributes = attributes & ~kAttrDirectory;
+  parent->children[leaf] = file;
+}
+
+void SimFileSystem::AddFolderLink(const std::string& path, const std::string& target) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string leaf;
+  std::shared_ptr<Node> parent = MakeParents(path, &leaf);
+  auto link = std::make_shared<Node>();
+  link->directory = true;
+  link->attributes = kAttrDirectory | kAttrReparsePoint;
+  link->linkTarget = target;
+  parent->children[leaf] = link;
+}
+
+SimFileSystem::Node* SimFileSystem::Lookup(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return Resolve(path, false).get();
+}
+
+std::string SimFileSystem::Content(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> node = Resolve(path, true);
+  return node ? node->content : std::string();
+}
+
+std::vector<std::string> SimFileSystem::List(const std::string& folder) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::vector<std::string> names;
+  if (std::shared_ptr<Node> node = Resolve(folder, true)) {
+    for (const auto& [name, child] : node->children) names.push_back(name);
+  }
+  return names;
+}
+
+void SimFileSystem::HoldOpen(const std::string& path, bool sharesWrite) {
+  if (Node* n = Lookup(path)) {
+    n->heldOpen = true;
+    n->holderSharesWrite = sharesWrite;
+  }
+}
+
+void SimFileSystem::Release(const std::string& path) {
+  if (Node* n = Lookup(path)) n->heldOpen = false;
+}
+
+void SimFileSystem::MakeUnreadable(const std::string& path, bool on) {
+  if (Node* n = Lookup(path)) n->unreadable = on;
+}
+
+void SimFileSystem::MakeUnwritable(const std::string& path, bool on) {
+  if (Node* n = Lookup(path)) n->unwritable = on;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,29 @@
+// A whole simulated machine, with every service the program uses.
+#pragma once
+
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimProcess.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimSound.h"
+
+namespace platform::sim {
+
+struct SimPlatform {
+  explicit SimPlatform(std::shared_ptr<SimMutexTable> mutexes = std::make_shared<SimMutexTable>())
+      : process(std::move(mutexes)) {}
+
+  SimRegistry registry;
+  SimProcess process;
+  SimClock clock;
+  SimFileSystem files;
+  SimDesktop desktop;
+  SimSound sound{files, clock};
+  Platform platform{registry, process, clock, files, desktop, sound};
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,59 @@
+// An in-memory registry with the Win32 registry's rules: names without regard
+// to case, open-only versus open-or-create, access rights per handle. Keys can
+// be made unopenable or unwritable, and values can hold any type.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "util/Text.h"
+
+namespace platform::sim {
+
+class SimRegistry : public Registry {
+ public:
+  struct Key {
+    std::map<std::string, std::shared_ptr<Key>, util::LessNoCase> subkeys;
+    std::map<std::string, RegValue, util::LessNoCase> values;
+    bool unopenable = false;
+    bool unwritable = false;
+    bool deleted = false;
+  };
+
+  SimRegistry();
+
+  std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path, RegAccess access, bool create,
+                               long* error) override;
+  long DeleteTree(RegRoot root, const std::string& path) override;
+  long DeleteValue(RegRoot root, const std::string& path, const std::string& name) override;
+
+  // For tests: direct access that ignores the fault flags.
+  void Set(RegRoot root, const std::string& path, const std::string& name, const RegValue& value);
+  std::optional<RegValue> Get(RegRoot root, const std::string& path, const std::string& name) const;
+  bool KeyExists(RegRoot root, const std::string& path) const;
+  std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
+  std::vector<std::string> SubkeyNames(RegRoot root, const std::string& path) const;
+  void CreateKey(RegRoot root, const std::string& path);
+  void MakeUnopenable(RegRoot root, const std::string& path, bool on = true);
+  void MakeUnwritable(RegRoot root, const std::string& path, bool on = true);
+  // Counts calls to Open, so tests can tell that something did not touch the registry.
+  int openCount() const { return openCount_; }
+
+  std::recursive_mutex& mutex() const { return mutex_; }
+
+ private:
+  std::shared_ptr<Key> Find(RegRoot root, const std::string& path) const;
+  std::shared_ptr<Key> FindOrCreate(RegRoot root, const std::string& path);
+
+  mutable std::recursive_mutex mutex_;
+  std::shared_ptr<Key> currentUser_;
+  std::shared_ptr<Key> localMachine_;
+  int openCount_ = 0;
+};
+
+}  // namespace platform::sim

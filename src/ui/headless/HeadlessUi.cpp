@@ -1,0 +1,90 @@
+// The headless backend.
+#include "ui/headless/HeadlessUi.h"
+
+#include <chrono>
+
+namespace ui::headless {
+
+void HeadlessUi::Realize(Form& form) { form.SetHandle(nextHandle_++); }
+
+void HeadlessUi::RunModal(Form& form) {
+  if (onModal) onModal(form);
+}
+
+MessageResult HeadlessUi::MessageBox(const std::string& text, const std::string& caption, MessageKind kind) {
+  boxes.push_back({text, caption, kind});
+  if (!answers.empty()) {
+    MessageResult answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  return kind == MessageKind::Confirmation ? MessageResult::No : MessageResult::Ok;
+}
+
+void HeadlessUi::TrackPopupMenu(Form& owner, MenuItem& menu, Point at) {
+  popups.push_back({&owner, &menu, at});
+  if (onPopupMenu) onPopupMenu(menu);
+}
+
+void HeadlessUi::PostMessage(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  postedMessages.push_back({&form, msg, wParam, lParam});
+}
+
+void HeadlessUi::TimerChanged(Timer& timer) {
+  if (timer.enabled() && timer.interval() > 0) {
+    due_[&timer] = clock_.NowMs() + timer.interval();
+  } else {
+    due_.erase(&timer);
+  }
+}
+
+void HeadlessUi::TimerDestroyed(Timer& timer) { due_.erase(&timer); }
+
+void HeadlessUi::AdvanceTime(uint64_t ms) {
+  uint64_t end = clock_.NowMs() + ms;
+  for (;;) {
+    Timer* next = nullptr;
+    uint64_t when = end + 1;
+    for (const auto& [timer, due] : due_) {
+      if (due < when) {
+        next = timer;
+        when = due;
+      }
+    }
+    if (!next || when > end) break;
+    clock_.Advance(when - clock_.NowMs());
+    due_[next] = when + next->interval();
+    next->Fire();
+  }
+  if (end > clock_.NowMs()) clock_.Advance(end - clock_.NowMs());
+}
+
+void HeadlessUi::Post(std::function<void()> task) {
+  {
+    std::lock_guard<std::mutex> lock(postMutex_);
+    tasks_.push_back(std::move(task));
+  }
+  posted_.notify_all();
+}
+
+int HeadlessUi::RunPosted() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::mutex> lock(postMutex_);
+      if (tasks_.empty()) return ran;
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    task();
+    ++ran;
+  }
+}
+
+bool HeadlessUi::WaitForPosted(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(postMutex_);
+  return posted_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !tasks_.empty(); });
+}
+
+}  // namespace ui::headless

@@ -1,0 +1,94 @@
+// The headless backend: no windows, only the widget model's state. Tests act
+// as the user through the model, answer message boxes from a script, run
+// timers on the virtual clock and deliver posted work when they choose.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimClock.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+#include "ui/Ui.h"
+
+namespace ui::headless {
+
+class HeadlessUi : public Ui {
+ public:
+  explicit HeadlessUi(platform::sim::SimClock& clock) : clock_(clock) {}
+
+  void Realize(Form& form) override;
+  void FormVisibilityChanged(Form&) override {}
+  void RunModal(Form& form) override;
+  void BringToFront(Form& form) override { foreground = &form; }
+  void Repaint(Form& form) override { repaints.push_back(&form); }
+  MessageResult MessageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
+  void TrackPopupMenu(Form& owner, MenuItem& menu, Point at) override;
+  Point CursorPos() override { return cursor; }
+  void PostMessage(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void TimerChanged(Timer& timer) override;
+  void TimerDestroyed(Timer& timer) override;
+  void Post(std::function<void()> task) override;
+  void SetAppWindow(const std::string& title, bool visible) override {
+    appTitle = title;
+    appWindowVisible = visible;
+  }
+  void RunMessageLoop() override {}
+  void Terminate() override { terminated = true; }
+
+  // Moves the virtual clock on by `ms`, firing every timer that falls due on the way.
+  void AdvanceTime(uint64_t ms);
+  // Runs the work posted so far (a worker's termination, for one).
+  int RunPosted();
+  // Waits, at most `timeoutMs` of real time, until some work has been posted.
+  bool WaitForPosted(int timeoutMs);
+
+  struct Box {
+    std::string text;
+    std::string caption;
+    MessageKind kind;
+  };
+  std::vector<Box> boxes;
+  // Answers for the next message boxes, in order; when none is left an OK box
+  // answers Ok and a confirmation No.
+  std::deque<MessageResult> answers;
+  // Runs while a modal form is shown; the form stays shown if it is not hidden.
+  std::function<void(Form&)> onModal;
+  // Runs while a pop-up menu is open: a test chooses an entry there.
+  std::function<void(MenuItem&)> onPopupMenu;
+
+  struct Popup {
+    Form* owner;
+    MenuItem* menu;
+    Point at;
+  };
+  std::vector<Popup> popups;
+  struct Posted {
+    Form* form;
+    uint32_t msg;
+    uintptr_t wParam;
+    intptr_t lParam;
+  };
+  std::vector<Posted> postedMessages;
+  std::vector<Form*> repaints;
+  Form* foreground = nullptr;
+  Point cursor;
+  std::string appTitle;
+  bool appWindowVisible = false;
+  bool terminated = false;
+
+ private:
+  platform::sim::SimClock& clock_;
+  std::map<Timer*, uint64_t> due_;  // running timers and when each fires next
+  std::mutex postMutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> tasks_;
+  uintptr_t nextHandle_ = 0x1000;
+};
+
+}  // namespace ui::headless

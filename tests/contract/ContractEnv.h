@@ -1,0 +1,27 @@
+// What the contract suite runs against: the simulation on the host, the real
+// Win32 layer under Wine. The same tests pin both to Windows' behaviour.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace contract {
+
+class ContractEnv {
+ public:
+  virtual ~ContractEnv() = default;
+  virtual platform::Platform& platform() = 0;
+  // A new, empty folder for one test, inside a scratch tree the env removes.
+  virtual std::string NewScratchFolder() = 0;
+  // True for the simulation, so a test can name a known Wine difference.
+  virtual bool simulated() const = 0;
+
+  static std::unique_ptr<ContractEnv> Create();
+};
+
+// The environment shared by every test of the run.
+ContractEnv& Env();
+
+}  // namespace contract

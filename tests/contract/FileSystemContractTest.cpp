@@ -1,0 +1,48 @@
+// The file behaviours the program relies on.
+#include <gtest/gtest.h>
+
+#include "ContractEnv.h"
+
+namespace contract {
+namespace {
+
+using platform::FileSystem;
+
+class FileSystemContract : public ::testing::Test {
+ protected:
+  FileSystem& files() { return Env().platform().files; }
+};
+
+TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
+  std::string root = Env().NewScratchFolder();
+  EXPECT_FALSE(files().CreateDirectory(root + "\\a\\b")) << "no missing parents are made";
+  EXPECT_TRUE(files().CreateDirectory(root + "\\a"));
+  EXPECT_FALSE(files().CreateDirectory(root + "\\a")) << "an existing folder is a failure";
+  EXPECT_TRUE(files().IsDirectory(root + "\\A"));
+  EXPECT_FALSE(files().IsFile(root + "\\a"));
+  EXPECT_TRUE(files().RemoveDirectory(root + "\\a"));
+  EXPECT_FALSE(files().Exists(root + "\\a"));
+}
+
+TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
+  std::string root = Env().NewScratchFolder();
+  std::string path = root + "\\list.txt";
+  std::string bytes;
+  EXPECT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorFileNotFound);
+
+  ASSERT_EQ(files().ReplaceWholeFile(path, std::string("one\r\ntwo\r\n\0three", 15)), platform::kErrorSuccess);
+  ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, std::string("one\r\ntwo\r\n\0three", 15));
+
+  ASSERT_EQ(files().ReplaceWholeFile(path, ""), platform::kErrorSuccess);
+  ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "");
+  EXPECT_TRUE(files().IsFile(path));
+
+  EXPECT_NE(files().ReplaceWholeFile(root + "\\missing\\list.txt", "x"), platform::kErrorSuccess);
+  EXPECT_TRUE(files().DeleteFile(path));
+  EXPECT_FALSE(files().DeleteFile(path));
+}
+
+}  // namespace
+}  // namespace contract

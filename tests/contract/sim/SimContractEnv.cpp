@@ -1,0 +1,29 @@
+// The contract suite's environment on the simulation.
+#include <string>
+
+#include "ContractEnv.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace contract {
+namespace {
+
+class SimContractEnv : public ContractEnv {
+ public:
+  platform::Platform& platform() override { return sim_.platform; }
+  std::string NewScratchFolder() override {
+    std::string folder = "C:\\scratch\\t" + std::to_string(++count_);
+    sim_.files.AddDirectory(folder);
+    return folder;
+  }
+  bool simulated() const override { return true; }
+
+ private:
+  platform::sim::SimPlatform sim_;
+  int count_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractEnv> ContractEnv::Create() { return std::make_unique<SimContractEnv>(); }
+
+}  // namespace contract

@@ -1,0 +1,249 @@
+// Start-up: one instance, the first start on a bare machine, the blocker
+// module's one-time registration, the splash and the hidden tray state.
+#include "CorvaneFixture.h"
+
+namespace hosttest {
+namespace {
+
+using app::kApplySettingsError;
+using app::kReadPreferencesError;
+namespace value = app::value;
+
+TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidden) {
+  ASSERT_TRUE(Start());
+
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, kReadPreferencesError);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
+  EXPECT_EQ(ui.boxes[0].caption, "Corvane 2.4");
+
+  for (const char* name : app::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
+  for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon, value::kWindowsHotKey,
+                           value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner, value::kIEStatus}) {
+    EXPECT_EQ(Number(name), 0) << name;
+  }
+  EXPECT_EQ(Number(value::kSoundIndex), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
+  EXPECT_EQ(Number(value::kEliminatedPopups), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
+  EXPECT_FALSE(Setting(value::kBlockerFirstStart)) << "the program never creates CRVNBFirst";
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), 26u + 8 + 4 + 1);
+
+  // Nothing shows but the tray icon.
+  EXPECT_FALSE(main().visible());
+  EXPECT_FALSE(ui.appWindowVisible);
+  EXPECT_TRUE(program->application().minimized());
+  ASSERT_EQ(sim.desktop.trayIcons().size(), 1u);
+  const auto& icon = sim.desktop.trayIcons().begin()->second;
+  EXPECT_EQ(icon.window, main().handle());
+  EXPECT_EQ(icon.id, 1005u);
+  EXPECT_EQ(icon.callbackMessage, 2025u);
+  EXPECT_EQ(icon.flags, 7u);
+  EXPECT_EQ(icon.tip, "Corvane");
+  EXPECT_EQ(icon.iconResource, "TrayIcon");
+  EXPECT_EQ(icon.size, sizeof(void*) == 8 ? 104u : 88u);
+}
+
+TEST_F(CorvaneFixture, TheStartAfterARestoreShowsNoMessageAndReadsTheRestoredValues) {
+  ASSERT_TRUE(Start());
+  program.reset();
+  ui.boxes.clear();
+
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
+  EXPECT_FALSE(main().Animatesystemtrayiconwhenapopupwindowisblocked1->checked());
+}
+
+TEST_F(CorvaneFixture, AKeyWithOnlySomeValuesGetsTheStartUpDefaults) {
+  SetInt(value::kHotkeyCombination, 0);
+  SetBool(value::kPopupBlocking, true);
+  ASSERT_TRUE(Start());
+
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(Number(value::kSoundNotification), 1);
+  EXPECT_EQ(Number(value::kAnimTrayIcon), 1);
+  EXPECT_EQ(Number(value::kAutoCleaner), 0);
+  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_EQ(Number(value::kIEWHotKey), 0);
+  EXPECT_EQ(Number(value::kWinVolControl), 0);
+  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
+  EXPECT_EQ(Number(value::kSoundIndex), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination), 0) << "a present value keeps its data";
+  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_FALSE(Setting(value::kEliminatedPopups));
+  for (const char* name : app::CleanerValueNames) EXPECT_FALSE(Setting(name)) << name << " is the cleaner window's";
+
+  EXPECT_TRUE(main().EnablePopupBlocking1->checked());
+  EXPECT_TRUE(main().Playasoundwhenapopupwindowisblocked1->checked());
+  EXPECT_TRUE(main().Animatesystemtrayiconwhenapopupwindowisblocked1->checked());
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+}
+
+TEST_F(CorvaneFixture, ABooleanStoredAsTextStopsTheReadingAtThatValue) {
+  SetInt(value::kCleanerSchedule, 2);
+  SetBool(value::kAutoCleaner, true);
+  SetSetting(value::kPopupBlocking, RegValue::String("1"));
+  SetBool(value::kSoundNotification, true);
+  ASSERT_TRUE(Start());
+
+  EXPECT_TRUE(ui.boxes.empty()) << "registry errors end the reading silently";
+  EXPECT_EQ(main().ComboBox1->itemIndex(), 2);
+  EXPECT_TRUE(main().CoolCheckRadioBox2->checked());
+  EXPECT_TRUE(main().Timer1->enabled());
+  EXPECT_EQ(main().Timer1->interval(), 3600000u);
+  // Nothing after the bad value was read or written.
+  EXPECT_FALSE(main().EnablePopupBlocking1->checked());
+  EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
+  EXPECT_FALSE(Setting(value::kSoundIndex));
+  EXPECT_FALSE(Setting(value::kIEStatus));
+  EXPECT_EQ(Setting(value::kPopupBlocking)->type, RegType::String);
+  // The start-up still marks the program as running.
+  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
+}
+
+TEST_F(CorvaneFixture, IEStatusIsFalseAfterEveryStart) {
+  MakeSettingsKey();
+  SetBool(value::kIEStatus, true);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kIEStatus), 0);
+}
+
+TEST_F(CorvaneFixture, TheHotkeyIsRegisteredAtStartWhenEnabled) {
+  SetBool(value::kWindowsHotKey, true);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kHotkeyCombination), 1) << "a missing combination is written as 1";
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].id, 2);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].modifiers, 2u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].virtualKey, 0x7Bu);
+  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+}
+
+TEST_F(CorvaneFixture, TheAutostartBoxFollowsTheRunValue) {
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(main().CoolCheckRadioBox1->checked()) << "no Run key";
+  program.reset();
+
+  sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Corvane",
+                   RegValue::String("C:\\x\\corvane.exe"));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(main().CoolCheckRadioBox1->checked());
+  program.reset();
+
+  sim.registry.MakeUnopenable(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
+}
+
+TEST_F(CorvaneFixture, TheBlockerModuleIsRegisteredExactlyOnce) {
+  int registrations = 0;
+  sim.process.libraries["cvblock.dll"]["DllRegisterServer"] = [&] {
+    ++registrations;
+    return 0L;
+  };
+  MakeSettingsKey();
+  SetBool(value::kBlockerFirstStart, true);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(registrations, 1);
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 0);
+  program.reset();
+
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(registrations, 1);
+  EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 1) << "the next start does not load the module";
+}
+
+TEST_F(CorvaneFixture, AMissingModuleOrExportLeavesTheFlagForTheNextStart) {
+  MakeSettingsKey();
+  SetBool(value::kBlockerFirstStart, true);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  program.reset();
+
+  sim.process.libraries["cvblock.dll"]["SomethingElse"] = [] { return 0L; };
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 2);
+}
+
+TEST_F(CorvaneFixture, AMissingFirstStartFlagRegistersNothing) {
+  MakeSettingsKey();
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 0);
+  EXPECT_FALSE(Setting(value::kBlockerFirstStart));
+}
+
+TEST_F(CorvaneFixture, AnUnwritableKeyAtStartRestoresNothingAndShowsOnlyTheReadError) {
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(CountBoxes(kReadPreferencesError), 1);
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 0);
+  EXPECT_TRUE(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).empty());
+}
+
+TEST_F(CorvaneFixture, TheSplashShowsForItsTimeBeforeTheProgramHides) {
+  ASSERT_TRUE(Start());
+  std::vector<uint32_t> sleeps = sim.clock.sleeps();
+  ASSERT_FALSE(sleeps.empty());
+  EXPECT_EQ(sleeps.back(), 1200u);
+  ASSERT_EQ(ui.repaints.size(), 1u) << "the splash is painted before the pause";
+  EXPECT_EQ(ui.repaints[0]->caption(), "Splash");
+}
+
+TEST_F(CorvaneFixture, TheWindowsAreCreatedWithTheirCaptions) {
+  ASSERT_TRUE(Start());
+  app::Corvane& c = corvane();
+  EXPECT_EQ(c.CorvaneMain->caption(), "Preferences");
+  EXPECT_EQ(c.CorvaneMain->className(), "TCorvaneMain");
+  EXPECT_EQ(c.CorvaneMain->clientWidth(), 366);
+  EXPECT_EQ(c.CorvaneMain->clientHeight(), 197);
+  std::vector<ui::Form*> others = {(ui::Form*)c.BossKeyPref.get(), (ui::Form*)c.SelectSound.get(),
+                                   (ui::Form*)c.AboutBox.get(), (ui::Form*)c.HistoryCleanerPref.get(),
+                                   (ui::Form*)c.CookieManager.get(), (ui::Form*)c.PopUpBlockerPref.get()};
+  std::vector<std::string> captions = {"Windows Hotkey Prefrences", "Select Sound", "About Us", "History Cleaner",
+                                       "Cookies Manager", "Popup Blocker Preferences"};
+  for (size_t i = 0; i < others.size(); ++i) {
+    EXPECT_EQ(others[i]->caption(), captions[i]);
+    EXPECT_FALSE(others[i]->visible());
+  }
+}
+
+TEST_F(CorvaneFixture, ASecondInstanceEndsAtOnceAndSpeaksOnlyWhenItFindsTheFirst) {
+  MakeSettingsKey();
+  ASSERT_TRUE(Start());
+  ui.boxes.clear();
+
+  // A second process on the same machine shares the kernel's named objects.
+  platform::sim::SimPlatform second(sim.process.mutexes());
+  ui::headless::HeadlessUi secondUi(second.clock);
+  app::Program secondProgram(second.platform, secondUi);
+  EXPECT_FALSE(secondProgram.Start());
+  EXPECT_TRUE(secondUi.boxes.empty()) << "no window titled Corvane on this desktop";
+  EXPECT_EQ(secondProgram.corvane(), nullptr);
+  EXPECT_TRUE(second.desktop.trayIcons().empty());
+  EXPECT_EQ(secondUi.appTitle, "");
+
+  platform::sim::SimPlatform third(sim.process.mutexes());
+  third.desktop.AddWindow("TApplication", "Corvane", false);
+  ui::headless::HeadlessUi thirdUi(third.clock);
+  app::Program thirdProgram(third.platform, thirdUi);
+  EXPECT_FALSE(thirdProgram.Start());
+  ASSERT_EQ(thirdUi.boxes.size(), 1u);
+  EXPECT_EQ(thirdUi.boxes[0].text, "There is another instance of the program running");
+  EXPECT_EQ(thirdUi.boxes[0].caption, "Corvane");
+  EXPECT_EQ(thirdUi.boxes[0].kind, ui::MessageKind::Plain);
+  EXPECT_TRUE(third.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).empty());
+}
+
+TEST_F(CorvaneFixture, TheFirstInstanceCarriesTheTitleASecondOneLooksFor) {
+  MakeSettingsKey();
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(ui.appTitle, app::kInstanceWindowTitle);
+  EXPECT_EQ(program->application().title(), "Corvane 2.4");
+}
+
+}  // namespace
+}  // namespace hosttest
