@@ -145,7 +145,7 @@ void TCorvaneMain::FormCreate() {
     // Self-register the blocker module once. Without the module or its export
     // the flag stays set, so the next start tries again.
     platform::Process& process = app_.platform.process;
-    platform::ModuleId module = process.LoadLibrary(kBlockerModule);
+    platform::ModuleId module = process.LoadModule(kBlockerModule);
     long result = 0;
     if (module && process.CallExport(module, "DllRegisterServer", &result)) {
       reg.WriteBool(value::kBlockerFirstStart, false);
@@ -202,9 +202,9 @@ void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   } else if (mouseMessage == ui::kWmRButtonUp) {
     ui::Point at = app_.ui.CursorPos();
     BringToFront();
-    app_.ui.TrackPopupMenu(*this, *TrayMenu, at);
+    app_.ui.PopupMenu(*this, *TrayMenu, at);
     // Lets the menu close when the user clicks elsewhere.
-    app_.ui.PostMessage(*this, ui::kWmNull, 0, 0);
+    app_.ui.PostToForm(*this, ui::kWmNull, 0, 0);
   }
 }
 
@@ -268,7 +268,7 @@ void TCorvaneMain::CoolCheckRadioBox1Click() {
 }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
-  app_.platform.desktop.ShellExecute(0, verb, file, show);
+  app_.platform.desktop.ShellOpen(0, verb, file, show);
 }
 
 void TCorvaneMain::Label1Click() { OpenWithShell("open", WithoutBlanks(Label1->caption()), platform::kSwShow); }

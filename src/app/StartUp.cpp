@@ -19,7 +19,7 @@ bool Program::Start() {
     application_.SetTitle("");
     application_.SetWindowTitle("");
     if (platform_.desktop.FindTopLevelWindow("", kInstanceWindowTitle)) {
-      application_.ui().MessageBox(kAnotherInstanceMessage, "Corvane", ui::MessageKind::Plain);
+      application_.ui().ShowMessage(kAnotherInstanceMessage, "Corvane", ui::MessageKind::Plain);
     }
     return false;
   }

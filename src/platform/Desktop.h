@@ -48,14 +48,14 @@ class Desktop {
   virtual bool UnregisterHotKey(WindowId window, int id) = 0;
 
   // EnumWindows: calls `visit` for every top-level window until it returns false.
-  // GetClassName into a buffer of `classBufferSize` characters gives at most
+  // ClassNameOf into a buffer of `classBufferSize` characters gives at most
   // classBufferSize - 1 characters of the class name.
   virtual void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) = 0;
-  virtual std::string GetClassName(WindowId window, int classBufferSize) = 0;
+  virtual std::string ClassNameOf(WindowId window, int classBufferSize) = 0;
   virtual bool ShowWindow(WindowId window, int command) = 0;
 
-  // ShellExecute; the result is the call's instance value (> 32 on success).
-  virtual intptr_t ShellExecute(WindowId owner, const std::string& verb, const std::string& file,
+  // ShellOpen; the result is the call's instance value (> 32 on success).
+  virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file,
                                 int showCommand) = 0;
 };
 

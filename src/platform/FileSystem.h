@@ -51,9 +51,9 @@ class FileSystem {
 
   virtual uint32_t GetAttributes(const std::string& path) = 0;  // kInvalidAttributes when missing
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
-  virtual bool DeleteFile(const std::string& path) = 0;
-  virtual bool RemoveDirectory(const std::string& path) = 0;  // an empty folder, or a link to a folder
-  virtual bool CreateDirectory(const std::string& path) = 0;   // one level
+  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder, or a link to a folder
+  virtual bool MakeFolder(const std::string& path) = 0;   // one level
 
   // Opens an existing file for writing, sharing read and write with others.
   virtual std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) = 0;

@@ -27,8 +27,8 @@ class Process {
   virtual MutexResult CreateInitiallyOwnedMutex(const std::string& name) = 0;
   // The full path of the running executable (GetModuleFileName).
   virtual std::string ExecutablePath() = 0;
-  // LoadLibrary with the standard search; the module stays loaded until exit.
-  virtual ModuleId LoadLibrary(const std::string& name) = 0;
+  // LoadModule with the standard search; the module stays loaded until exit.
+  virtual ModuleId LoadModule(const std::string& name) = 0;
   // Calls an export that takes no arguments and returns an HRESULT-sized
   // value. False, without calling, when the module has no such export.
   virtual bool CallExport(ModuleId module, const std::string& exportName, long* result) = 0;

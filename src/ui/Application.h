@@ -30,7 +30,7 @@ class Application {
 
   // Error, information and confirmation boxes carry the application title.
   MessageResult Message(MessageKind kind, const std::string& text) {
-    return ui_.MessageBox(text, title_, kind);
+    return ui_.ShowMessage(text, title_, kind);
   }
 
   void Run() { ui_.RunMessageLoop(); }

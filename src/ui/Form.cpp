@@ -12,7 +12,7 @@ Form::Form(Ui& ui, std::string className, std::string caption, int width, int he
   SetVisible(false);
 }
 
-Form::~Form() = default;
+Form::~Form() { ui_.FormDestroyed(*this); }
 
 void Form::Show() {
   if (visible()) return;

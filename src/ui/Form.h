@@ -31,6 +31,8 @@ enum : uint32_t {
   kWmHotKey = 0x0312,
   kWmLButtonDblClk = 0x0203,
   kWmRButtonUp = 0x0205,
+  // Explorer's "TaskbarCreated" broadcast (a registered message on Windows).
+  kWmTaskbarCreated = 0x10000,
 };
 
 enum class Cursor { Default, HandPoint };

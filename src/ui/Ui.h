@@ -26,6 +26,7 @@ class Ui {
 
   // Creates the native windows of a form and its controls.
   virtual void Realize(Form& form) = 0;
+  virtual void FormDestroyed(Form& form) = 0;
   virtual void FormVisibilityChanged(Form& form) = 0;
   // Runs a modal loop until the form is hidden.
   virtual void RunModal(Form& form) = 0;
@@ -33,14 +34,14 @@ class Ui {
   virtual void Repaint(Form& form) = 0;
 
   // Error and information boxes have an OK button, confirmations Yes and No.
-  virtual MessageResult MessageBox(const std::string& text, const std::string& caption,
+  virtual MessageResult ShowMessage(const std::string& text, const std::string& caption,
                                    MessageKind kind) = 0;
 
   // Shows a pop-up menu at a screen point and returns when it has closed,
   // after running the chosen entry's OnClick.
-  virtual void TrackPopupMenu(Form& owner, MenuItem& menu, Point at) = 0;
+  virtual void PopupMenu(Form& owner, MenuItem& menu, Point at) = 0;
   virtual Point CursorPos() = 0;
-  virtual void PostMessage(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+  virtual void PostToForm(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
 
   virtual void TimerChanged(Timer& timer) = 0;
   virtual void TimerDestroyed(Timer& timer) = 0;

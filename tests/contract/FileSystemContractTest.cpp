@@ -15,12 +15,12 @@ class FileSystemContract : public ::testing::Test {
 
 TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   std::string root = Env().NewScratchFolder();
-  EXPECT_FALSE(files().CreateDirectory(root + "\\a\\b")) << "no missing parents are made";
-  EXPECT_TRUE(files().CreateDirectory(root + "\\a"));
-  EXPECT_FALSE(files().CreateDirectory(root + "\\a")) << "an existing folder is a failure";
+  EXPECT_FALSE(files().MakeFolder(root + "\\a\\b")) << "no missing parents are made";
+  EXPECT_TRUE(files().MakeFolder(root + "\\a"));
+  EXPECT_FALSE(files().MakeFolder(root + "\\a")) << "an existing folder is a failure";
   EXPECT_TRUE(files().IsDirectory(root + "\\A"));
   EXPECT_FALSE(files().IsFile(root + "\\a"));
-  EXPECT_TRUE(files().RemoveDirectory(root + "\\a"));
+  EXPECT_TRUE(files().RemoveFolder(root + "\\a"));
   EXPECT_FALSE(files().Exists(root + "\\a"));
 }
 
@@ -40,8 +40,8 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   EXPECT_TRUE(files().IsFile(path));
 
   EXPECT_NE(files().ReplaceWholeFile(root + "\\missing\\list.txt", "x"), platform::kErrorSuccess);
-  EXPECT_TRUE(files().DeleteFile(path));
-  EXPECT_FALSE(files().DeleteFile(path));
+  EXPECT_TRUE(files().RemoveFile(path));
+  EXPECT_FALSE(files().RemoveFile(path));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST(ProcessContract, ANamedMutexReportsASecondCreationUntilEveryHandleCloses) {
 
 TEST(ProcessContract, AMissingLibraryLoadsAsNothing) {
   platform::Process& process = Env().platform().process;
-  EXPECT_EQ(process.LoadLibrary("corvane-no-such-module.dll"), 0u);
+  EXPECT_EQ(process.LoadModule("corvane-no-such-module.dll"), 0u);
   long result = 0;
   EXPECT_FALSE(process.CallExport(0, "DllRegisterServer", &result));
 }

@@ -55,7 +55,7 @@ void SimDesktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit)
   }
 }
 
-std::string SimDesktop::GetClassName(WindowId window, int classBufferSize) {
+std::string SimDesktop::ClassNameOf(WindowId window, int classBufferSize) {
   Window* w = FindWindowById(window);
   if (!w || classBufferSize <= 0) return {};
   return w->className.substr(0, static_cast<size_t>(classBufferSize - 1));
@@ -70,7 +70,7 @@ bool SimDesktop::ShowWindow(WindowId window, int command) {
   return wasVisible;
 }
 
-intptr_t SimDesktop::ShellExecute(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
+intptr_t SimDesktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
   shellCalls.push_back({owner, verb, file, showCommand});
   return 42;
 }

@@ -43,9 +43,9 @@ class SimDesktop : public Desktop {
   bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
   bool UnregisterHotKey(WindowId window, int id) override;
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
-  std::string GetClassName(WindowId window, int classBufferSize) override;
+  std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
-  intptr_t ShellExecute(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+  intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
 
   // For tests.
   WindowId AddWindow(std::string className, std::string title, bool visible = true);

@@ -156,7 +156,7 @@ bool SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) 
   return true;
 }
 
-bool SimFileSystem::DeleteFile(const std::string& path) {
+bool SimFileSystem::RemoveFile(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
   std::string leaf;
@@ -167,7 +167,7 @@ bool SimFileSystem::DeleteFile(const std::string& path) {
   return true;
 }
 
-bool SimFileSystem::RemoveDirectory(const std::string& path) {
+bool SimFileSystem::RemoveFolder(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
   std::string leaf;
@@ -180,7 +180,7 @@ bool SimFileSystem::RemoveDirectory(const std::string& path) {
   return true;
 }
 
-bool SimFileSystem::CreateDirectory(const std::string& path) {
+bool SimFileSystem::MakeFolder(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
   std::string leaf;

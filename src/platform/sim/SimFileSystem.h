@@ -34,9 +34,9 @@ class SimFileSystem : public FileSystem {
   std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
   uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
-  bool DeleteFile(const std::string& path) override;
-  bool RemoveDirectory(const std::string& path) override;
-  bool CreateDirectory(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool MakeFolder(const std::string& path) override;
   std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
   long ReadWholeFile(const std::string& path, std::string* bytes) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;

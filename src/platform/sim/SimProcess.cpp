@@ -27,7 +27,7 @@ MutexResult SimProcess::CreateInitiallyOwnedMutex(const std::string& name) {
   return result;
 }
 
-ModuleId SimProcess::LoadLibrary(const std::string& name) {
+ModuleId SimProcess::LoadModule(const std::string& name) {
   ++loadCount[name];
   if (!libraries.count(name)) return 0;
   ModuleId id = loaded_.size() + 1;

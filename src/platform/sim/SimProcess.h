@@ -25,11 +25,11 @@ class SimProcess : public Process {
 
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   std::string ExecutablePath() override { return executablePath; }
-  ModuleId LoadLibrary(const std::string& name) override;
+  ModuleId LoadModule(const std::string& name) override;
   bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
 
   std::string executablePath = "C:\\Program Files\\Corvane\\corvane.exe";
-  // DLLs that LoadLibrary finds: name -> export name -> function.
+  // DLLs that LoadModule finds: name -> export name -> function.
   std::map<std::string, std::map<std::string, std::function<long()>>, util::LessNoCase> libraries;
   std::map<std::string, int, util::LessNoCase> loadCount;
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }

@@ -11,7 +11,7 @@ void HeadlessUi::RunModal(Form& form) {
   if (onModal) onModal(form);
 }
 
-MessageResult HeadlessUi::MessageBox(const std::string& text, const std::string& caption, MessageKind kind) {
+MessageResult HeadlessUi::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
   boxes.push_back({text, caption, kind});
   if (!answers.empty()) {
     MessageResult answer = answers.front();
@@ -21,12 +21,12 @@ MessageResult HeadlessUi::MessageBox(const std::string& text, const std::string&
   return kind == MessageKind::Confirmation ? MessageResult::No : MessageResult::Ok;
 }
 
-void HeadlessUi::TrackPopupMenu(Form& owner, MenuItem& menu, Point at) {
+void HeadlessUi::PopupMenu(Form& owner, MenuItem& menu, Point at) {
   popups.push_back({&owner, &menu, at});
   if (onPopupMenu) onPopupMenu(menu);
 }
 
-void HeadlessUi::PostMessage(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+void HeadlessUi::PostToForm(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   postedMessages.push_back({&form, msg, wParam, lParam});
 }
 

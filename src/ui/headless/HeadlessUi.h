@@ -23,14 +23,15 @@ class HeadlessUi : public Ui {
   explicit HeadlessUi(platform::sim::SimClock& clock) : clock_(clock) {}
 
   void Realize(Form& form) override;
+  void FormDestroyed(Form&) override {}
   void FormVisibilityChanged(Form&) override {}
   void RunModal(Form& form) override;
   void BringToFront(Form& form) override { foreground = &form; }
   void Repaint(Form& form) override { repaints.push_back(&form); }
-  MessageResult MessageBox(const std::string& text, const std::string& caption, MessageKind kind) override;
-  void TrackPopupMenu(Form& owner, MenuItem& menu, Point at) override;
+  MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) override;
+  void PopupMenu(Form& owner, MenuItem& menu, Point at) override;
   Point CursorPos() override { return cursor; }
-  void PostMessage(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
+  void PostToForm(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
   void TimerChanged(Timer& timer) override;
   void TimerDestroyed(Timer& timer) override;
   void Post(std::function<void()> task) override;

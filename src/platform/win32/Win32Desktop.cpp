@@ -1,0 +1,92 @@
+// The Win32 desktop services.
+#include "platform/win32/Win32Desktop.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+
+Win32Desktop::~Win32Desktop() {
+  for (auto& [name, icon] : icons_) DestroyIcon(static_cast<HICON>(icon));
+}
+
+WindowId Win32Desktop::FindTopLevelWindow(const std::string& className, const std::string& title) {
+  std::wstring wclass = Wide(className), wtitle = Wide(title);
+  return reinterpret_cast<WindowId>(
+      FindWindowW(className.empty() ? nullptr : wclass.c_str(), title.empty() ? nullptr : wtitle.c_str()));
+}
+
+void* Win32Desktop::Icon(const std::string& resource) {
+  auto it = icons_.find(resource);
+  if (it != icons_.end()) return it->second;
+  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), Wide(resource).c_str(), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                             LR_DEFAULTCOLOR));
+  if (icon) icons_[resource] = icon;
+  return icon;
+}
+
+bool Win32Desktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
+  // The first layout of the structure, as the caller sized it; the tip is ANSI text.
+  NOTIFYICONDATAA data;
+  std::memset(&data, 0, sizeof data);
+  data.cbSize = record.size;
+  data.hWnd = reinterpret_cast<HWND>(record.window);
+  data.uID = record.id;
+  data.uFlags = record.flags;
+  data.uCallbackMessage = record.callbackMessage;
+  if (!record.iconResource.empty()) data.hIcon = static_cast<HICON>(Icon(record.iconResource));
+  std::strncpy(data.szTip, record.tip.c_str(), 63);
+  DWORD message = op == NotifyIconOp::Add ? NIM_ADD : op == NotifyIconOp::Modify ? NIM_MODIFY : NIM_DELETE;
+  return Shell_NotifyIconA(message, &data);
+}
+
+bool Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  return ::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey);
+}
+
+bool Win32Desktop::UnregisterHotKey(WindowId window, int id) {
+  return ::UnregisterHotKey(reinterpret_cast<HWND>(window), id);
+}
+
+void Win32Desktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
+  struct Context {
+    const std::function<bool(WindowId)>* visit;
+  } context{&visit};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* c = reinterpret_cast<Context*>(lParam);
+        return (*c->visit)(reinterpret_cast<WindowId>(hwnd)) ? TRUE : FALSE;
+      },
+      reinterpret_cast<LPARAM>(&context));
+}
+
+std::string Win32Desktop::ClassNameOf(WindowId window, int classBufferSize) {
+  if (classBufferSize <= 0) return {};
+  std::vector<char> buffer(static_cast<size_t>(classBufferSize), '\0');
+  ::GetClassNameA(reinterpret_cast<HWND>(window), buffer.data(), classBufferSize);
+  return std::string(buffer.data());
+}
+
+bool Win32Desktop::ShowWindow(WindowId window, int command) {
+  return ::ShowWindow(reinterpret_cast<HWND>(window), command);
+}
+
+intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file,
+                                    int showCommand) {
+  HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
+                                   nullptr, showCommand);
+  return reinterpret_cast<intptr_t>(result);
+}
+
+bool Win32Sound::PlayFileSync(const std::string& path) {
+  return PlaySoundW(WidePath(path).c_str(), nullptr, SND_FILENAME);
+}
+
+}  // namespace platform::win32

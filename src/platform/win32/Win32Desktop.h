@@ -1,0 +1,34 @@
+// The tray, global hotkeys, other programs' windows and the shell.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/Desktop.h"
+#include "platform/Sound.h"
+
+namespace platform::win32 {
+
+class Win32Desktop : public Desktop {
+ public:
+  ~Win32Desktop() override;
+  WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
+  bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
+  bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
+  bool UnregisterHotKey(WindowId window, int id) override;
+  void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
+  std::string ClassNameOf(WindowId window, int classBufferSize) override;
+  bool ShowWindow(WindowId window, int command) override;
+  intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+
+ private:
+  void* Icon(const std::string& resource);
+  std::map<std::string, void*> icons_;  // HICONs loaded from our resources, destroyed with us
+};
+
+class Win32Sound : public Sound {
+ public:
+  bool PlayFileSync(const std::string& path) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,155 @@
+// The Win32 file system.
+#include "platform/win32/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+namespace {
+
+// One owner for a file handle.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() {
+    if (valid()) CloseHandle(h_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+FindData ToFindData(const WIN32_FIND_DATAW& w) {
+  return {Utf8(w.cFileName), w.dwFileAttributes, (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow};
+}
+
+class Win32Find : public FileFind {
+ public:
+  explicit Win32Find(HANDLE h) : h_(h) {}
+  ~Win32Find() override { FindClose(h_); }
+  bool Next(FindData* data) override {
+    WIN32_FIND_DATAW w;
+    if (!FindNextFileW(h_, &w)) return false;
+    *data = ToFindData(w);
+    return true;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class Win32WritableFile : public WritableFile {
+ public:
+  explicit Win32WritableFile(HANDLE h) : file_(h) {}
+  uint32_t SizeLow() override { return GetFileSize(file_.get(), nullptr); }
+  bool Seek(uint64_t offset) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN);
+  }
+  bool Write(const void* data, uint32_t size) override {
+    DWORD written = 0;
+    return WriteFile(file_.get(), data, size, &written, nullptr) && written == size;
+  }
+
+ private:
+  FileHandle file_;
+};
+
+// Creates (or truncates) a file and writes all of `bytes` to disk.
+long WriteNewFile(const std::string& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+  if (!file.valid()) return static_cast<long>(GetLastError());
+  DWORD written = 0;
+  if (!bytes.empty() && !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return static_cast<long>(GetLastError());
+  }
+  if (written != bytes.size()) return ERROR_WRITE_FAULT;
+  if (!FlushFileBuffers(file.get())) return static_cast<long>(GetLastError());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern, FindData* first) {
+  WIN32_FIND_DATAW w;
+  HANDLE h = FindFirstFileW(WidePath(pattern).c_str(), &w);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  *first = ToFindData(w);
+  return std::make_unique<Win32Find>(h);
+}
+
+uint32_t Win32FileSystem::GetAttributes(const std::string& path) {
+  return GetFileAttributesW(WidePath(path).c_str());
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesW(WidePath(path).c_str(), attributes);
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()); }
+
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+  return RemoveDirectoryW(WidePath(path).c_str());
+}
+
+bool Win32FileSystem::MakeFolder(const std::string& path) {
+  return CreateDirectoryW(WidePath(path).c_str(), nullptr);
+}
+
+std::unique_ptr<WritableFile> Win32FileSystem::OpenExistingForWrite(const std::string& path) {
+  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32WritableFile>(h);
+}
+
+long Win32FileSystem::ReadWholeFile(const std::string& path, std::string* bytes) {
+  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return static_cast<long>(GetLastError());
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return static_cast<long>(GetLastError());
+  bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes->size()) {
+    DWORD got = 0;
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1 << 20));
+    if (!ReadFile(file.get(), bytes->data() + done, want, &got, nullptr)) return static_cast<long>(GetLastError());
+    if (got == 0) break;
+    done += got;
+  }
+  bytes->resize(done);
+  return ERROR_SUCCESS;
+}
+
+long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+  // Written beside the target and moved over it, so a reader sees the old
+  // file or the new one, never a part.
+  std::string temporary = path + ".new" + std::to_string(GetCurrentProcessId());
+  if (long error = WriteNewFile(temporary, bytes)) {
+    DeleteFileW(WidePath(temporary).c_str());
+    return error;
+  }
+  if (!MoveFileExW(WidePath(temporary).c_str(), WidePath(path).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    long error = static_cast<long>(GetLastError());
+    DeleteFileW(WidePath(temporary).c_str());
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+bool Win32FileSystem::WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                                     const std::string& value) {
+  return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
+                                    WidePath(file).c_str());
+}
+
+}  // namespace platform::win32

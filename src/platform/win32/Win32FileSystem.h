@@ -1,0 +1,23 @@
+// Files and folders through the ...W calls, long paths included.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace platform::win32 {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
+  uint32_t GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool MakeFolder(const std::string& path) override;
+  std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
+  long ReadWholeFile(const std::string& path, std::string* bytes) override;
+  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,22 @@
+// Every service of the real Windows, for the program and the contract suite.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Process.h"
+#include "platform/win32/Win32Registry.h"
+
+namespace platform::win32 {
+
+struct Win32Platform {
+  Win32Registry registry;
+  Win32Process process;
+  Win32Clock clock;
+  Win32FileSystem files;
+  Win32Desktop desktop;
+  Win32Sound sound;
+  Platform platform{registry, process, clock, files, desktop, sound};
+};
+
+}  // namespace platform::win32

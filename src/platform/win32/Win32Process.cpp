@@ -1,0 +1,60 @@
+// The kernel's process services and clock.
+#include "platform/win32/Win32Process.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+namespace {
+
+class Win32Mutex : public NamedMutex {
+ public:
+  explicit Win32Mutex(HANDLE handle) : handle_(handle) {}
+  ~Win32Mutex() override { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
+  MutexResult result;
+  HANDLE handle = CreateMutexW(nullptr, TRUE, Wide(name).c_str());
+  result.alreadyExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+  if (handle) result.handle = std::make_unique<Win32Mutex>(handle);
+  return result;
+}
+
+std::string Win32Process::ExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return Utf8(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+ModuleId Win32Process::LoadModule(const std::string& name) {
+  // The module stays loaded until the process ends.
+  return reinterpret_cast<ModuleId>(LoadLibraryW(Wide(name).c_str()));
+}
+
+bool Win32Process::CallExport(ModuleId module, const std::string& exportName, long* result) {
+  if (!module) return false;
+  FARPROC proc = GetProcAddress(reinterpret_cast<HMODULE>(module), exportName.c_str());
+  if (!proc) return false;
+  using NoArgumentExport = HRESULT(STDAPICALLTYPE*)();
+  *result = reinterpret_cast<NoArgumentExport>(reinterpret_cast<void*>(proc))();
+  return true;
+}
+
+uint64_t Win32Clock::NowMs() { return GetTickCount64(); }
+
+void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+}  // namespace platform::win32

@@ -1,0 +1,23 @@
+// The kernel's process services.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Process.h"
+
+namespace platform::win32 {
+
+class Win32Process : public Process {
+ public:
+  MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
+  std::string ExecutablePath() override;
+  ModuleId LoadModule(const std::string& name) override;
+  bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
+};
+
+class Win32Clock : public Clock {
+ public:
+  uint64_t NowMs() override;
+  void Sleep(uint32_t ms) override;
+};
+
+}  // namespace platform::win32

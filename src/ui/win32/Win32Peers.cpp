@@ -1,0 +1,406 @@
+// Forms and controls as real windows of the standard classes.
+#include "ui/win32/Win32Peers.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "platform/win32/WideString.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace ui::win32 {
+
+using platform::win32::Utf8;
+using platform::win32::Wide;
+
+namespace {
+
+const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+// The height of the tab row above a page control's pages.
+constexpr int kTabRowHeight = 26;
+
+bool ShowsOnItsForm(const Control& c) {
+  for (const Control* p = &c; p && p->kind() != Kind::Form; p = p->parent()) {
+    if (!p->visible()) return false;
+  }
+  return true;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+// The colour behind a control: that of its nearest panel, tab sheet or form.
+Color BackgroundOf(const Control& c) {
+  for (const Control* p = c.parent(); p; p = p->parent()) {
+    if (p->kind() == Kind::Panel || p->kind() == Kind::TabSheet || p->kind() == Kind::Form) return p->color();
+  }
+  return kCorvaneColor;
+}
+
+}  // namespace
+
+RECT AbsoluteRect(const Control& control) {
+  Rect b = control.bounds();
+  RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
+  for (const Control* p = control.parent(); p && p->kind() != Kind::Form; p = p->parent()) {
+    int dy = p->bounds().top + (p->kind() == Kind::PageControl ? kTabRowHeight : 0);
+    OffsetRect(&r, p->bounds().left, dy);
+  }
+  return r;
+}
+
+ControlPeer::~ControlPeer() {
+  control_.AttachPeer(nullptr);
+  if (picture_) DeleteObject(picture_);
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HBITMAP ControlPeer::Picture() {
+  if (pictureName_ != control_.picture()) {
+    if (picture_) DeleteObject(picture_);
+    pictureName_ = control_.picture();
+    picture_ = pictureName_.empty() ? nullptr
+                                    : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Wide(pictureName_).c_str(),
+                                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  }
+  return picture_;
+}
+
+void ControlPeer::Sync() {
+  if (reading_) return;
+  if (!hwnd_) {
+    // A container without a window: its children show and hide with it.
+    for (Control* child : control_.children()) {
+      if (child->peer()) child->peer()->Sync();
+    }
+    if (Form* f = control_.form()) {
+      if (f->peer()) InvalidateRect(static_cast<FormPeer*>(f->peer())->hwnd(), nullptr, TRUE);
+    }
+    return;
+  }
+  std::wstring caption = Wide(control_.caption());
+  if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && WindowText(hwnd_) != caption) {
+    SetWindowTextW(hwnd_, caption.c_str());
+  }
+  EnableWindow(hwnd_, control_.enabled());
+  ShowWindow(hwnd_, ShowsOnItsForm(control_) ? SW_SHOWNA : SW_HIDE);
+  switch (control_.kind()) {
+    case Kind::CheckBox:
+    case Kind::RadioBox:
+      SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case Kind::ComboBox: {
+      auto& combo = static_cast<ComboBox&>(control_);
+      if (shownItems_ != combo.items()) {
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : combo.items()) {
+          SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        }
+        shownItems_ = combo.items();
+      }
+      SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo.itemIndex()), 0);
+      break;
+    }
+    case Kind::ListBox: {
+      auto& list = static_cast<ListBox&>(control_);
+      if (shownItems_ != list.items()) {
+        SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : list.items()) {
+          SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        }
+        shownItems_ = list.items();
+      }
+      if (list.multiSelect()) {
+        for (int i = 0; i < list.count(); ++i) SendMessageW(hwnd_, LB_SETSEL, list.selected(i), i);
+        SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(list.itemIndex()), FALSE);
+      } else {
+        SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(list.itemIndex()), 0);
+      }
+      break;
+    }
+    case Kind::PageControl:
+      SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(static_cast<PageControl&>(control_).activePageIndex()), 0);
+      for (Control* page : control_.children()) {
+        if (page->peer()) page->peer()->Sync();
+      }
+      break;
+    default:
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
+  }
+}
+
+void ControlPeer::ReadFromNative() {
+  reading_ = true;
+  switch (control_.kind()) {
+    case Kind::ComboBox:
+      static_cast<ComboBox&>(control_).SetItemIndex(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
+      break;
+    case Kind::ListBox: {
+      auto& list = static_cast<ListBox&>(control_);
+      for (int i = 0; i < list.count(); ++i) list.SetSelected(i, SendMessageW(hwnd_, LB_GETSEL, i, 0) > 0);
+      list.SetItemIndex(static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0)));
+      break;
+    }
+    default:
+      break;
+  }
+  reading_ = false;
+}
+
+FormPeer::FormPeer(Win32Ui& ui, Form& form) : ui_(ui), form_(form) {}
+
+FormPeer::~FormPeer() {
+  controls_.clear();
+  form_.AttachPeer(nullptr);
+  if (hwnd_) DestroyWindow(hwnd_);
+  for (auto& [color, brush] : brushes_) DeleteObject(brush);
+}
+
+void FormPeer::Create() {
+  std::wstring className = Wide(form_.className());
+  WNDCLASSEXW wc{};
+  if (!GetClassInfoExW(ui_.instance(), className.c_str(), &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = ui_.instance();
+    wc.hIcon = LoadIconW(ui_.instance(), L"MAINICON");
+    wc.hCursor = nullptr;  // set on WM_SETCURSOR from the form's cursor
+    wc.lpszClassName = className.c_str();
+    RegisterClassExW(&wc);
+  }
+  DWORD style = form_.borderless() ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  DWORD exStyle = form_.borderless() ? WS_EX_TOOLWINDOW | WS_EX_TOPMOST : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  RECT r{0, 0, form_.clientWidth(), form_.clientHeight()};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h,
+                          ui_.appWindow(), nullptr, ui_.instance(), this);
+  form_.SetHandle(reinterpret_cast<uintptr_t>(hwnd_));
+  form_.AttachPeer(this);
+  CreateControls(form_);
+}
+
+void FormPeer::CreateControls(Control& parent) {
+  for (Control* c : parent.children()) {
+    const wchar_t* cls = nullptr;
+    DWORD style = WS_CHILD;
+    int extraHeight = 0;
+    switch (c->kind()) {
+      case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY; break;
+      case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW; break;
+      case Kind::CheckBox: cls = L"BUTTON"; style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP; break;
+      case Kind::RadioBox: cls = L"BUTTON"; style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP; break;
+      case Kind::Button: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP; break;
+      case Kind::GroupBox: cls = L"BUTTON"; style |= BS_GROUPBOX; break;
+      case Kind::ComboBox: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; extraHeight = 300; break;
+      case Kind::ListBox:
+        cls = L"LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+        if (static_cast<ListBox*>(c)->multiSelect()) style |= LBS_EXTENDEDSEL;
+        break;
+      case Kind::PageControl: cls = WC_TABCONTROLW; style |= TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP; break;
+      default: break;  // panels and tab sheets are drawn by the form
+    }
+    HWND hwnd = nullptr;
+    if (cls) {
+      RECT r = AbsoluteRect(*c);
+      int height = c->kind() == Kind::PageControl ? kTabRowHeight : r.bottom - r.top + extraHeight;
+      hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height,
+                             hwnd_, nullptr, ui_.instance(), nullptr);
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.font()), FALSE);
+      if (c->kind() == Kind::PageControl) {
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(197, kTabRowHeight - 4));
+        int i = 0;
+        for (Control* page : c->children()) {
+          if (page->kind() != Kind::TabSheet) continue;
+          std::wstring text = Wide(page->caption());
+          TCITEMW item{};
+          item.mask = TCIF_TEXT;
+          item.pszText = text.data();
+          SendMessageW(hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&item));
+        }
+      }
+    }
+    controls_.push_back(std::make_unique<ControlPeer>(*c, hwnd));
+    c->AttachPeer(controls_.back().get());
+    CreateControls(*c);
+  }
+  if (&parent == &form_) {
+    for (auto& peer : controls_) peer->Sync();
+  }
+}
+
+void FormPeer::Sync() {
+  if (!hwnd_) return;
+  std::wstring caption = Wide(form_.caption());
+  if (WindowText(hwnd_) != caption) SetWindowTextW(hwnd_, caption.c_str());
+}
+
+ControlPeer* FormPeer::PeerOf(HWND child) {
+  for (auto& peer : controls_) {
+    if (peer->hwnd() == child) return peer.get();
+  }
+  return nullptr;
+}
+
+ControlPeer* FormPeer::PeerAt(POINT p) {
+  // The control drawn last is on top.
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    Control& c = (*it)->control();
+    if (c.kind() == Kind::Panel || c.kind() == Kind::TabSheet || !ShowsOnItsForm(c)) continue;
+    RECT r = AbsoluteRect(c);
+    if (PtInRect(&r, p)) return it->get();
+  }
+  return nullptr;
+}
+
+HBRUSH FormPeer::Brush(Color color) {
+  auto& brush = brushes_[color];
+  if (!brush) brush = CreateSolidBrush(color);
+  return brush;
+}
+
+void FormPeer::PaintBackground(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  FillRect(dc, &client, Brush(form_.color()));
+  for (auto& peer : controls_) {
+    Control& c = peer->control();
+    if ((c.kind() == Kind::Panel || c.kind() == Kind::TabSheet) && ShowsOnItsForm(c)) {
+      RECT r = AbsoluteRect(c);
+      FillRect(dc, &r, Brush(c.color()));
+    }
+  }
+}
+
+void FormPeer::DrawPicture(const DRAWITEMSTRUCT& item) {
+  ControlPeer* peer = PeerOf(item.hwndItem);
+  if (!peer) return;
+  RECT r = item.rcItem;
+  HBITMAP bitmap = peer->Picture();
+  if (!bitmap) {
+    FillRect(item.hDC, &r, Brush(BackgroundOf(peer->control())));
+    return;
+  }
+  BITMAP info;
+  GetObjectW(bitmap, sizeof info, &info);
+  HDC memory = CreateCompatibleDC(item.hDC);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SetStretchBltMode(item.hDC, HALFTONE);
+  StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, info.bmWidth, info.bmHeight,
+             SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+LRESULT FormPeer::ColorControl(HDC dc, HWND child) {
+  ControlPeer* peer = PeerOf(child);
+  if (!peer) return reinterpret_cast<LRESULT>(Brush(form_.color()));
+  Color back = BackgroundOf(peer->control());
+  SetTextColor(dc, peer->control().fontColor());
+  SetBkColor(dc, back);
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(Brush(back));
+}
+
+bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
+  ControlPeer* peer = PeerOf(reinterpret_cast<HWND>(lParam));
+  if (!peer) return false;
+  Control& c = peer->control();
+  WORD code = HIWORD(wParam);
+  switch (c.kind()) {
+    case Kind::ComboBox:
+      if (code == CBN_SELCHANGE) peer->ReadFromNative();
+      if (code == CBN_SETFOCUS) c.SetFocus();
+      break;
+    case Kind::ListBox:
+      if (code == LBN_SELCHANGE) {
+        peer->ReadFromNative();
+        if (c.OnClick) c.OnClick();
+      }
+      if (code == LBN_SETFOCUS) c.SetFocus();
+      break;
+    default:
+      if (code == BN_CLICKED) c.UserClick();  // STN_CLICKED, too, for labels
+      if (code == BN_SETFOCUS) c.SetFocus();
+      break;
+  }
+  return true;
+}
+
+LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<FormPeer*>(create->lpCreateParams)->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return self->Handle(msg, wParam, lParam);
+}
+
+LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The program sees the message first.
+  if (form_.OnMessage) {
+    Message m{msg == kTaskbarCreated ? kWmTaskbarCreated : msg, wParam, lParam, nullptr, 0, 0};
+    if (msg == WM_COPYDATA && lParam) {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      m.copyData = data->lpData;
+      m.copyDataSize = data->lpData ? data->cbData : 0;
+    }
+    if (form_.OnMessage(m)) return m.result;
+  }
+  switch (msg) {
+    case WM_CLOSE:
+      form_.Close();
+      return 0;
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+      DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_COMMAND:
+      if (lParam && Command(wParam, lParam)) return 0;
+      if (!lParam) {
+        if (MenuItem* item = ui_.MenuCommand(form_, LOWORD(wParam))) {
+          item->UserClick();
+          return 0;
+        }
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == TCN_SELCHANGE) {
+        if (ControlPeer* peer = PeerOf(header->hwndFrom)) {
+          auto& pages = static_cast<PageControl&>(peer->control());
+          pages.SetActivePageIndex(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        }
+      }
+      break;
+    }
+    case WM_SETCURSOR: {
+      POINT p;
+      GetCursorPos(&p);
+      ScreenToClient(hwnd_, &p);
+      if (ControlPeer* peer = PeerAt(p)) peer->control().UserMouseMove();
+      SetCursor(LoadCursorW(nullptr, form_.cursor() == Cursor::HandPoint ? IDC_HAND : IDC_ARROW));
+      return TRUE;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,237 @@
+// The application window, the message loop, modal loops, timers, menus and
+// message boxes.
+#include "ui/win32/Win32Ui.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/WideString.h"
+#include "ui/win32/Win32Peers.h"
+
+namespace ui::win32 {
+
+using platform::win32::Wide;
+
+namespace {
+constexpr UINT kRunTask = WM_APP + 1;
+constexpr int kFirstMenuCommand = 100;
+}  // namespace
+
+Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&icc);
+  HDC screen = GetDC(nullptr);
+  int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  font_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = AppWindowProc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconW(instance_, L"MAINICON");
+  wc.lpszClassName = L"TApplication";
+  RegisterClassExW(&wc);
+  // The hidden owner of every form: forms get no taskbar buttons of their own.
+  appWindow_ = CreateWindowExW(0, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                               nullptr, instance_, nullptr);
+  SetWindowLongPtrW(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32Ui::~Win32Ui() {
+  for (Timer* timer : timers_) KillTimer(appWindow_, reinterpret_cast<UINT_PTR>(timer));
+  forms_.clear();
+  // Work posted but never run is released here.
+  MSG msg;
+  while (PeekMessageW(&msg, appWindow_, kRunTask, kRunTask, PM_REMOVE)) {
+    delete reinterpret_cast<std::function<void()>*>(msg.lParam);
+  }
+  DestroyWindow(appWindow_);
+  DeleteObject(font_);
+}
+
+void Win32Ui::Realize(Form& form) {
+  forms_.push_back(std::make_unique<FormPeer>(*this, form));
+  forms_.back()->Create();
+}
+
+void Win32Ui::FormDestroyed(Form& form) {
+  menuCommands_.erase(&form);
+  for (auto it = forms_.begin(); it != forms_.end(); ++it) {
+    if (&(*it)->form() == &form) {
+      forms_.erase(it);
+      return;
+    }
+  }
+}
+
+static HWND HwndOf(Form& form) { return reinterpret_cast<HWND>(form.handle()); }
+
+void Win32Ui::FormVisibilityChanged(Form& form) {
+  ShowWindow(HwndOf(form), form.visible() ? SW_SHOW : SW_HIDE);
+}
+
+void Win32Ui::RunModal(Form& form) {
+  // Other windows of the program wait while a modal form is shown.
+  std::vector<HWND> disabled;
+  for (auto& peer : forms_) {
+    HWND hwnd = peer->hwnd();
+    if (&peer->form() != &form && IsWindowEnabled(hwnd)) {
+      EnableWindow(hwnd, FALSE);
+      disabled.push_back(hwnd);
+    }
+  }
+  MSG msg;
+  while (form.visible()) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!IsDialogMessageW(HwndOf(form), &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
+}
+
+void Win32Ui::BringToFront(Form& form) {
+  HWND hwnd = HwndOf(form);
+  if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+  SetForegroundWindow(hwnd);
+}
+
+void Win32Ui::Repaint(Form& form) {
+  RedrawWindow(HwndOf(form), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+HWND Win32Ui::ActiveFormWindow() const {
+  HWND active = GetActiveWindow();
+  for (auto& peer : forms_) {
+    if (peer->hwnd() == active && IsWindowVisible(active)) return active;
+  }
+  return nullptr;
+}
+
+MessageResult Win32Ui::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
+  UINT type = MB_OK;
+  switch (kind) {
+    case MessageKind::Plain: type = MB_OK; break;
+    case MessageKind::Error: type = MB_OK | MB_ICONERROR; break;
+    case MessageKind::Information: type = MB_OK | MB_ICONINFORMATION; break;
+    case MessageKind::Confirmation: type = MB_YESNO | MB_ICONQUESTION; break;
+  }
+  int answer = MessageBoxW(ActiveFormWindow(), Wide(text).c_str(), Wide(caption).c_str(), type | MB_SETFOREGROUND);
+  switch (answer) {
+    case IDYES: return MessageResult::Yes;
+    case IDNO: return MessageResult::No;
+    case IDCANCEL: return MessageResult::Cancel;
+    default: return MessageResult::Ok;
+  }
+}
+
+HMENU Win32Ui::BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId) {
+  HMENU handle = CreatePopupMenu();
+  for (auto& item : menu.items()) {
+    if (item->separator()) {
+      AppendMenuW(handle, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING | (item->checked() ? MF_CHECKED : MF_UNCHECKED);
+    std::wstring text = Wide(item->caption());
+    if (!item->items().empty()) {
+      HMENU sub = BuildMenu(*item, commands, nextId);
+      AppendMenuW(handle, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
+      continue;
+    }
+    int id = item->commandId() ? item->commandId() : nextId++;
+    commands[id] = item.get();
+    AppendMenuW(handle, flags, static_cast<UINT_PTR>(id), text.c_str());
+  }
+  return handle;
+}
+
+void Win32Ui::PopupMenu(Form& owner, MenuItem& menu, Point at) {
+  std::map<int, MenuItem*>& commands = menuCommands_[&owner];
+  commands.clear();
+  int nextId = kFirstMenuCommand;
+  HMENU handle = BuildMenu(menu, commands, nextId);
+  int chosen = TrackPopupMenuEx(handle, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x, at.y,
+                                HwndOf(owner), nullptr);
+  DestroyMenu(handle);
+  if (MenuItem* item = MenuCommand(owner, chosen)) item->UserClick();
+}
+
+MenuItem* Win32Ui::MenuCommand(Form& form, int id) {
+  auto commands = menuCommands_.find(&form);
+  if (commands == menuCommands_.end()) return nullptr;
+  auto item = commands->second.find(id);
+  return item == commands->second.end() ? nullptr : item->second;
+}
+
+Point Win32Ui::CursorPos() {
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+void Win32Ui::PostToForm(Form& form, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  PostMessageW(HwndOf(form), msg, wParam, lParam);
+}
+
+void Win32Ui::TimerChanged(Timer& timer) {
+  UINT_PTR id = reinterpret_cast<UINT_PTR>(&timer);
+  if (timer.enabled() && timer.interval() > 0) {
+    timers_.insert(&timer);
+    SetTimer(appWindow_, id, timer.interval(), nullptr);  // restarts a running timer
+  } else {
+    timers_.erase(&timer);
+    KillTimer(appWindow_, id);
+  }
+}
+
+void Win32Ui::TimerDestroyed(Timer& timer) {
+  timers_.erase(&timer);
+  KillTimer(appWindow_, reinterpret_cast<UINT_PTR>(&timer));
+}
+
+void Win32Ui::Post(std::function<void()> task) {
+  auto* heap = new std::function<void()>(std::move(task));
+  if (!PostMessageW(appWindow_, kRunTask, 0, reinterpret_cast<LPARAM>(heap))) delete heap;
+}
+
+void Win32Ui::SetAppWindow(const std::string& title, bool visible) {
+  SetWindowTextW(appWindow_, Wide(title).c_str());
+  ShowWindow(appWindow_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Ui::RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND active = ActiveFormWindow();
+    if (active && IsDialogMessageW(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void Win32Ui::Terminate() { PostQuitMessage(0); }
+
+LRESULT CALLBACK Win32Ui::AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && msg == kRunTask) {
+    std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
+    (*task)();
+    return 0;
+  }
+  if (self && msg == WM_TIMER) {
+    auto* timer = reinterpret_cast<Timer*>(wParam);
+    if (self->timers_.count(timer)) timer->Fire();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace ui::win32
