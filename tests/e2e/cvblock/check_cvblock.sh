@@ -1,10 +1,12 @@
 #!/bin/bash
 # Exercises cvblock.dll under Wine for real: self-registration, and the blocked pop-up report
 # through rundll32 with blocking off, on, and with no Corvane window to tell.
-# Usage: check_cvblock.sh <folder with cvblock.dll> <copydata_receiver.exe> [scratch folder]
+# Usage: check_cvblock.sh <folder with cvblock.dll> <folder with copydata_receiver.exe and
+#        register_probe.exe> [scratch folder]
 set -u
 BIN=$(realpath "$1")
-RECEIVER=$(realpath "$2")
+RECEIVER=$(realpath "$2/copydata_receiver.exe")
+PROBE=$(realpath "$2/register_probe.exe")
 SCRATCH=${3:-$(mktemp -d /tmp/cvblock-check.XXXXXX)}
 mkdir -p "$SCRATCH"
 export WINEPREFIX="$SCRATCH/prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -41,6 +43,11 @@ copydata_lines() { grep -c '^copydata' "$LOG" 2>/dev/null || true; }
 wine wineboot -i >/dev/null
 mkdir -p "$WINEPREFIX/drive_c/corvane"
 cp "$BIN/cvblock.dll" "$WINEPREFIX/drive_c/corvane/"
+
+echo "== registration that cannot write its keys"
+check "failure reported as HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE)" "DllRegisterServer 0x800703fd" \
+      "$(wine "$PROBE" "$DLL")"
+check "no browser helper object key after the failure" missing "$(reg_value "$BHO" NoExplorer)"
 
 echo "== registration"
 wine regsvr32 /s "$DLL"; check "regsvr32 exit code" 0 "${PIPESTATUS[0]}"

@@ -27,6 +27,9 @@ void logCopyData(const COPYDATASTRUCT& data) {
 LRESULT CALLBACK receiverProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COPYDATA:
+        // Answer late, as Corvane does while it plays its announcement: a sender that does not
+        // wait for the answer returns before the line is logged, and the check sees it missing.
+        Sleep(500);
         logCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp));
         return TRUE;
     case WM_TIMER:
