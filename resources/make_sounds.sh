@@ -2,6 +2,7 @@
 # Synthesises Corvane's two notification sounds with SoX: sound1.wav, a rising two-note chime,
 # and sound2.wav, a low double knock. 16-bit PCM mono at 22050 Hz, which PlaySound plays anywhere.
 # Usage: make_sounds.sh <output folder>
+# shellcheck disable=SC2086  # $sox and $fmt are split into words on purpose
 set -eu
 out=$1
 mkdir -p "$out"

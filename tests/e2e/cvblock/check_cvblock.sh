@@ -19,7 +19,7 @@ DLL='C:\corvane\cvblock.dll'
 LOG="$WINEPREFIX/drive_c/corvane/received.log"
 failures=0
 
-for n in $(seq 90 120); do [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break; done
+for n in $(seq 90 120); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break; done
 Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB=$!
 export DISPLAY=":$n"
