@@ -8,6 +8,7 @@ BIN=$(realpath "$1")
 RECEIVER=$(realpath "$2/copydata_receiver.exe")
 PROBE=$(realpath "$2/register_probe.exe")
 SCRATCH=${3:-$(mktemp -d /tmp/cvblock-check.XXXXXX)}
+rm -rf "$SCRATCH/prefix"  # a fresh registry for every run
 mkdir -p "$SCRATCH"
 export WINEPREFIX="$SCRATCH/prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 WINE=/usr/lib/wine/wine64
