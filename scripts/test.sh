@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Every test of the project: installs what is missing, builds the four
+# presets, runs the host tests (plain and with sanitizers), the contract suite
+# on the simulation and under Wine, and the end-to-end tests of the real
+# program under Wine; ends with one line "N passed, N failed".
+set -u
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+logs="$top/build/logs"
+mkdir -p "$logs"
+passed=0
+failed=0
+failures=()
+
+# Adds the outcome of one run: a GoogleTest program's own counts when it
+# printed them, otherwise one check judged by its exit status.
+tally() {
+  local name=$1 status=$2 log=$3 p f
+  p=$(grep -aE '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)
+  f=$(grep -aE '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n1 | grep -oE '[0-9]+' | head -n1)
+  if [ -n "$p" ] || [ -n "$f" ]; then
+    passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
+    if [ "$status" -ne 0 ] && [ -z "$f" ]; then failed=$((failed + 1)); fi
+  elif [ "$status" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+  if [ "$status" -ne 0 ]; then failures+=("$name (log: $log)"); echo "FAILED: $name"; else echo "ok: $name"; fi
+}
+
+# Runs a command with a time limit, its output in a log; then tallies it.
+check() {
+  local name=$1 limit=$2; shift 2
+  local log="$logs/$name.log"
+  timeout --kill-after=10 "$limit" "$@" >"$log" 2>&1
+  tally "$name" $? "$log"
+}
+
+# A build passes only without errors and without warnings.
+build() {
+  local preset=$1; shift
+  local log="$logs/build-$preset.log"
+  { cmake --preset "$preset" && cmake --build --preset "$preset" "$@"; } >"$log" 2>&1
+  local status=$?
+  if [ $status -eq 0 ] && grep -q -E 'warning:' "$log"; then
+    echo "warnings in the $preset build:"; grep -E 'warning:' "$log" | sort -u | head -n 20
+    status=1
+  fi
+  tally "build-$preset" $status "$log"
+  return $status
+}
+
+bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+if build host; then
+  check host-tests 300 build/host/bin/host_tests
+  check contract-sim 120 build/host/bin/contract_sim
+fi
+if build host-asan; then
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  check host-tests-asan 600 build/host-asan/bin/host_tests
+  check contract-sim-asan 120 build/host-asan/bin/contract_sim
+fi
+if build win64 --target all corvane_installer; then
+  prefix="$top/build/win64/wineprefix-contract"
+  check contract-win32 300 env WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 build/win64/bin/contract_win32.exe
+  timeout 20 env WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1
+  check help-check 60 bash help/check.sh
+  check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh build/win64/bin build/win64/tests/e2e/cvblock build/win64/tests/e2e/cvblock/scratch
+  check installer-under-wine 600 bash tests/e2e/installer/run.sh build/win64/bin build/win64/e2e-installer
+  check e2e-under-wine 900 bash tests/e2e/run_e2e.sh build/win64/bin build/win64/e2e
+fi
+build win32 --target all corvane_installer
+
+echo
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "Failed:"; printf '  %s\n' "${failures[@]}"
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,240 @@
+// The end-to-end driver's tools.
+#include "Driver.h"
+
+#include <cwchar>
+
+namespace e2e {
+
+std::wstring BinFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+Process::Process(const std::wstring& commandLine) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  std::wstring line = commandLine;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, BinFolder().c_str(), &si, &info_)) {
+    info_ = {};
+  }
+}
+
+Process::~Process() {
+  if (!info_.hProcess) return;
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+Process::Process(Process&& other) noexcept : info_(other.info_) { other.info_ = {}; }
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    this->~Process();
+    info_ = other.info_;
+    other.info_ = {};
+  }
+  return *this;
+}
+
+std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) {
+  if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+bool Process::Running() { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+Process StartCorvane() { return Process(L"\"" + BinFolder() + L"corvane.exe\""); }
+
+void Pause(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
+}
+
+namespace {
+
+struct Search {
+  std::wstring className, title;
+  DWORD pid;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK Match(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<Search*>(lParam);
+  wchar_t cls[256] = {0};
+  GetClassNameW(hwnd, cls, 256);
+  if (!s->className.empty() && s->className != cls) return TRUE;
+  if (!s->title.empty() && WindowText(hwnd) != s->title) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (s->pid && pid != s->pid) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[1024] = {0};
+  // WM_GETTEXT reaches controls of other processes, unlike GetWindowText.
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs, DWORD pid) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    Search s{className, title, pid};
+    EnumWindows(Match, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Pause(100);
+  }
+}
+
+bool WaitUntilHidden(HWND hwnd, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Pause(100);
+  }
+  return true;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  // The text is the static control with identifier 0xFFFF.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::wstring();
+}
+
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      if (pid && owner != pid) continue;
+      if (IsWindowVisible(box) && MessageBoxText(box).find(text) != std::wstring::npos) return box;
+    }
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Pause(100);
+  }
+}
+
+bool AnswerMessageBox(HWND box, int buttonId) {
+  HWND button = GetDlgItem(box, buttonId);
+  if (!button) return false;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  DWORD start = GetTickCount();
+  while (IsWindow(box)) {
+    if (GetTickCount() - start > 5000) return false;
+    Pause(50);
+  }
+  return true;
+}
+
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text) {
+  HWND child = nullptr;
+  while ((child = FindWindowExW(parent, child, className.empty() ? nullptr : className.c_str(), nullptr)) != nullptr) {
+    if (WindowText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+void DeleteSettingsKey() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
+
+std::optional<DWORD> ReadSetting(const std::wstring& name) {
+  DWORD value = 0, size = sizeof value, type = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, name.c_str(), RRF_RT_REG_DWORD, &type, &value, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void WriteSetting(const std::wstring& name, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+      ERROR_SUCCESS) {
+    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+  }
+}
+
+std::vector<std::wstring> SettingNames() {
+  std::vector<std::wstring> names;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+bool Screenshot(HWND hwnd, const std::string& name) {
+  char folder[MAX_PATH] = {0};
+  if (!GetEnvironmentVariableA("CORVANE_SCREENSHOTS", folder, MAX_PATH)) return false;
+  RECT r;
+  if (hwnd) {
+    GetWindowRect(hwnd, &r);
+  } else {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+  DWORD imageSize = stride * static_cast<DWORD>(h);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + imageSize;
+  std::string path = std::string(folder) + "\\" + name + ".bmp";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD written;
+    bi.bmiHeader.biSizeImage = imageSize;
+    ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
+         WriteFile(file, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr) &&
+         WriteFile(file, bits, imageSize, &written, nullptr);
+    CloseHandle(file);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+}  // namespace e2e

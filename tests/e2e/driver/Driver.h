@@ -1,0 +1,67 @@
+// Driving the real corvane.exe from another process, as a person and as
+// other programs would: start it, find its windows, answer its message
+// boxes, send it messages, read the registry, keep screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+constexpr const wchar_t* kSettingsKey = L"SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings";
+
+// The folder of the driver, where corvane.exe and its files are built.
+std::wstring BinFolder();
+
+// A started program; ended (killed) on destruction if it is still running.
+class Process {
+ public:
+  Process() = default;
+  explicit Process(const std::wstring& commandLine);
+  ~Process();
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  bool started() const { return info_.hProcess != nullptr; }
+  DWORD id() const { return info_.dwProcessId; }
+  // The exit code, or nullopt if it has not ended within the time.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+  bool Running();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+Process StartCorvane();
+
+// Waits, bounded, for a top-level window of a class (empty: any) and title
+// (empty: any) that belongs to process `pid` (0: any process).
+HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs, DWORD pid = 0);
+// Waits until a window is gone or hidden.
+bool WaitUntilHidden(HWND hwnd, DWORD timeoutMs);
+// A message box ("#32770") of a process whose text contains `text`.
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0);
+std::wstring MessageBoxText(HWND box);
+// Presses a message box's button (IDOK, IDYES, IDNO) and waits for it to close.
+bool AnswerMessageBox(HWND box, int buttonId);
+// A child control by its window text (a check box's caption, say).
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
+std::wstring WindowText(HWND hwnd);
+
+// The settings key under HKEY_LOCAL_MACHINE.
+void DeleteSettingsKey();
+std::optional<DWORD> ReadSetting(const std::wstring& name);
+void WriteSetting(const std::wstring& name, DWORD value);
+std::vector<std::wstring> SettingNames();
+
+// Saves a picture of a window (or of the whole screen for null) as
+// <screenshots folder>\<name>.bmp; the test script turns them into PNG files.
+bool Screenshot(HWND hwnd, const std::string& name);
+
+// Lets the other process run for a while (and pumps our own messages).
+void Pause(DWORD ms);
+
+}  // namespace e2e
