@@ -1,6 +1,12 @@
 // Start-up: one instance, the first start on a bare machine, the blocker
 // module's one-time registration, the splash and the hidden tray state.
 #include "CorvaneFixture.h"
+#include "forms/AboutForm.h"
+#include "forms/BossKey.h"
+#include "forms/CookiesManager.h"
+#include "forms/HistoryCleaner.h"
+#include "forms/PopUpBlocker.h"
+#include "forms/SoundSelection.h"
 
 namespace hosttest {
 namespace {
@@ -200,9 +206,8 @@ TEST_F(CorvaneFixture, TheWindowsAreCreatedWithTheirCaptions) {
   EXPECT_EQ(c.CorvaneMain->className(), "TCorvaneMain");
   EXPECT_EQ(c.CorvaneMain->clientWidth(), 366);
   EXPECT_EQ(c.CorvaneMain->clientHeight(), 197);
-  std::vector<ui::Form*> others = {(ui::Form*)c.BossKeyPref.get(), (ui::Form*)c.SelectSound.get(),
-                                   (ui::Form*)c.AboutBox.get(), (ui::Form*)c.HistoryCleanerPref.get(),
-                                   (ui::Form*)c.CookieManager.get(), (ui::Form*)c.PopUpBlockerPref.get()};
+  std::vector<ui::Form*> others = {c.BossKeyPref.get(), c.SelectSound.get(), c.AboutBox.get(),
+                                   c.HistoryCleanerPref.get(), c.CookieManager.get(), c.PopUpBlockerPref.get()};
   std::vector<std::string> captions = {"Windows Hotkey Prefrences", "Select Sound", "About Us", "History Cleaner",
                                        "Cookies Manager", "Popup Blocker Preferences"};
   for (size_t i = 0; i < others.size(); ++i) {

@@ -1,0 +1,105 @@
+// One cleaning run: a worker thread that carries 27 step switches and runs
+// the selected steps in a fixed order, then reports its end on the
+// user-interface thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/Platform.h"
+#include "ui/Ui.h"
+
+namespace cleaner {
+
+class TUWHCleanerThrd {
+ public:
+  // Created suspended, every switch false.
+  TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui);
+  ~TUWHCleanerThrd();
+  TUWHCleanerThrd(const TUWHCleanerThrd&) = delete;
+  TUWHCleanerThrd& operator=(const TUWHCleanerThrd&) = delete;
+
+  // The step switches, in their declaration order; the starter sets them
+  // before Start. A switch counts only when true.
+  bool RunBrowserCacheCleaner = false;
+  bool RunCookiesCleaner = false;
+  bool RunTypedURLCleaner = false;
+  bool RunAutoCompleteForms = false;
+  bool RunAutoCompletePasswords = false;
+  bool RunIEFavorites = false;
+  bool RunRASAutoDial = false;
+  bool RunWindowsTempFold = false;
+  bool RunRecycleBinCleaner = false;
+  bool RunWindowsRunHistory = false;
+  bool RunRecentDocumentsHistory = false;
+  bool RunLastLogonHistory = false;
+  bool RunFindFilesHistory = false;
+  bool RunFindComputerHistory = false;
+  bool RunNetworkHistory = false;
+  bool RunTelenetHistory = false;
+  bool RunBrowserHistory = false;
+  bool RunMSMediaPlayerCleaner = false;
+  bool RunACDSeeCleaner = false;
+  bool RunAcrobatReaderCleaner = false;
+  bool RunMSWordCleaner = false;
+  bool RunInfranViewCleaner = false;
+  bool RunMSImagingCleaner = false;
+  bool RunMSPaintCleaner = false;
+  bool RunWinRarCleaner = false;
+  bool RunRealOneCleaner = false;
+  bool RunPowerDVDCleaner = false;
+
+  // Runs on the user-interface thread after Execute has returned.
+  std::function<void(TUWHCleanerThrd& sender)> OnTerminate;
+
+  // Resumes the suspended thread.
+  void Start();
+
+  // After the end: true when every selected step ran to its end; otherwise
+  // `failure` says what stopped the run.
+  bool finished() const { return finished_; }
+  const std::string& failure() const { return failure_; }
+
+  // The thread body; public so tests can run it on their own thread.
+  void Execute();
+
+ private:
+  // The steps, in the order Execute runs them.
+  void BrowserCacheCleaner();        // 1
+  void CookiesCleaner();             // 2
+  void TypedURLCleaner();            // 3
+  void BrowserHistoryCleaner();      // 4
+  void AutoCompleteFormsCleaner();   // 5
+  void AutoCompletePasswordsCleaner();  // 6
+  void IEFavoritesCleaner();         // 7
+  void RASAutoDialCleaner();         // 8
+  void FindFilesHistoryCleaner();    // 9
+  void FindComputerHistoryCleaner(); // 10
+  void NetworkHistoryCleaner();      // 11
+  void TelenetHistoryCleaner();      // 12
+  void WindowsRunHistoryCleaner();   // 13
+  void WindowsTempFoldCleaner();     // 14
+  void RecycleBinCleaner();          // 15
+  void RecentDocumentsCleaner();     // 16
+  void LastLogonHistoryCleaner();    // 17
+  void MSMediaPlayerCleaner();       // 18
+  void ACDSeeCleaner();              // 19
+  void AcrobatReaderCleaner();       // 20
+  void MSWordCleaner();              // 21
+  void InfranViewCleaner();          // 22
+  void MSImagingCleaner();           // 23
+  void MSPaintCleaner();             // 24
+  void WinRarCleaner();              // 25
+  void RealOneCleaner();             // 26
+  void PowerDVDCleaner();            // 27
+
+  platform::Platform& platform_;
+  ui::Ui& ui_;
+  std::thread thread_;
+  bool finished_ = false;
+  std::string failure_;
+};
+
+}  // namespace cleaner
