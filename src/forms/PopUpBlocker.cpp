@@ -56,12 +56,12 @@ void TPopUpBlockerPref::BuildControls() {
   CoolCheckRadioBox3 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{12, 22, 370, 20},
                                                          "Play a sound when a popup window is blocked");
   CoolCheckRadioBox3->OnClick = [this] { CoolCheckRadioBox3Click(); };
-  Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 72, 13}, "Sound To Play");
-  CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{86, 56, 243, 15});
+  Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 78, 13}, "Sound To Play");
+  CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{90, 56, 243, 15});
   CoolLabel1->SetFontBold(true);
-  SpeedButton1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{334, 52, 24, 22}, "...");
+  SpeedButton1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{336, 52, 24, 22}, "...");
   SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
-  SpeedButton2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{362, 52, 24, 22});
+  SpeedButton2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{364, 52, 24, 22});
   SpeedButton2->SetPicture(resources::kPlayGlyph);
   SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
 
@@ -70,8 +70,8 @@ void TPopUpBlockerPref::BuildControls() {
                                                          "Animate system tray icon when a popup window is blocked");
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
 
-  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{66, 220, 190, 13}, "Number of eliminated popup windows");
-  Label3 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label3", Rect{262, 220, 120, 13}, kNoCount);
+  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{66, 220, 240, 13}, "Number of eliminated popup windows");
+  Label3 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label3", Rect{310, 220, 120, 13}, kNoCount);
   Label3->SetFontBold(true);
 }
 
