@@ -48,29 +48,29 @@ void TPopUpBlockerPref::BuildControls() {
   Image1 = Panel1->Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 48, 250});
   Image1->SetPicture(resources::kPopupStrip);
 
-  CoolGroupBox3 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{58, 8, 394, 48}, "Popup Blocking Status");
+  CoolGroupBox3 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 8, 400, 48}, "Popup Blocking Status");
   CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{12, 20, 370, 20}, "Enable popup blocking");
   CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
 
-  CoolGroupBox1 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{58, 62, 394, 86}, "Audio Notification");
+  CoolGroupBox1 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 62, 400, 86}, "Audio Notification");
   CoolCheckRadioBox3 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{12, 22, 370, 20},
                                                          "Play a sound when a popup window is blocked");
   CoolCheckRadioBox3->OnClick = [this] { CoolCheckRadioBox3Click(); };
-  Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 78, 13}, "Sound To Play");
-  CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{90, 56, 243, 15});
+  Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 86, 13}, "Sound To Play");
+  CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{100, 56, 243, 15});
   CoolLabel1->SetFontBold(true);
-  SpeedButton1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{336, 52, 24, 22}, "...");
+  SpeedButton1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{348, 52, 22, 22}, "...");
   SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
-  SpeedButton2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{364, 52, 24, 22});
+  SpeedButton2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{372, 52, 22, 22});
   SpeedButton2->SetPicture(resources::kPlayGlyph);
   SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
 
-  CoolGroupBox2 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{58, 156, 394, 48}, "Visual Notification");
+  CoolGroupBox2 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 156, 400, 48}, "Visual Notification");
   CoolCheckRadioBox4 = CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{12, 20, 370, 20},
                                                          "Animate system tray icon when a popup window is blocked");
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
 
-  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{66, 220, 240, 13}, "Number of eliminated popup windows");
+  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{68, 220, 240, 13}, "Number of eliminated popup windows");
   Label3 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label3", Rect{310, 220, 120, 13}, kNoCount);
   Label3->SetFontBold(true);
 }
