@@ -55,10 +55,23 @@ void Click(HWND form, HWND control) {
   PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED), reinterpret_cast<LPARAM>(control));
 }
 
+// The setting once it holds `expected`, or what it holds when the wait runs out.
+std::optional<DWORD> SettingOnceItIs(const wchar_t* name, DWORD expected) {
+  DWORD start = GetTickCount();
+  while (ReadSetting(name) != expected && GetTickCount() - start < kWait) Pause(100);
+  return ReadSetting(name);
+}
+
 bool IsChecked(HWND box) {
   DWORD_PTR state = 0;
   SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kWait, &state);
   return state == BST_CHECKED;
+}
+
+bool WaitUntilVisible(HWND window) {
+  DWORD start = GetTickCount();
+  while (!IsWindowVisible(window) && GetTickCount() - start < kWait) Pause(100);
+  return IsWindowVisible(window);
 }
 
 // Waits until a child of `parent` shows `text`; null if none does in time.
@@ -79,9 +92,7 @@ HWND ShowPreferences(HWND main, DWORD pid) {
   }
   if (!ChooseTrayEntry(main, kPreferencesEntry, -1, kWait)) return nullptr;
   HWND pref = WaitForWindow(L"TPopUpBlockerPref", L"Popup Blocker Preferences", kWait, pid);
-  DWORD start = GetTickCount();
-  while (pref && !IsWindowVisible(pref) && GetTickCount() - start < kWait) Pause(100);
-  return pref && IsWindowVisible(pref) ? pref : nullptr;
+  return pref && WaitUntilVisible(pref) ? pref : nullptr;
 }
 
 void WriteStartingSettings() {
@@ -106,9 +117,7 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   ASSERT_NE(main, nullptr);
 
   // The first start registered the module with the system and cleared the flag.
-  DWORD start = GetTickCount();
-  while (ReadSetting(L"CRVNBFirst") != 0u && GetTickCount() - start < kWait) Pause(100);
-  EXPECT_EQ(ReadSetting(L"CRVNBFirst"), 0u);
+  EXPECT_EQ(SettingOnceItIs(L"CRVNBFirst", 0), 0u);
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid + L"\\InprocServer32", nullptr),
             BinFolder() + L"cvblock.dll");
   EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, HelperObjectKey(), L"NoExplorer"), 1u);
@@ -128,20 +137,14 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   ASSERT_NE(enable, nullptr);
   EXPECT_FALSE(IsChecked(enable));
   Click(pref, enable);
-  start = GetTickCount();
-  while (ReadSetting(L"CRVNPBStatus") != 1u && GetTickCount() - start < kWait) Pause(100);
-  EXPECT_EQ(ReadSetting(L"CRVNPBStatus"), 1u);
+  EXPECT_EQ(SettingOnceItIs(L"CRVNPBStatus", 1), 1u);
   EXPECT_TRUE(IsChecked(enable));
 
   // The tray entry toggles its own mark, which the window's click has set: it now switches blocking off, then on.
   ASSERT_TRUE(ChooseTrayEntry(main, kPopupBlockerMenu, 0, kWait));
-  start = GetTickCount();
-  while (ReadSetting(L"CRVNPBStatus") != 0u && GetTickCount() - start < kWait) Pause(100);
-  EXPECT_EQ(ReadSetting(L"CRVNPBStatus"), 0u) << "the tray mark followed the window's box at once";
+  EXPECT_EQ(SettingOnceItIs(L"CRVNPBStatus", 0), 0u) << "the tray mark followed the window's box at once";
   ASSERT_TRUE(ChooseTrayEntry(main, kPopupBlockerMenu, 0, kWait));
-  start = GetTickCount();
-  while (ReadSetting(L"CRVNPBStatus") != 1u && GetTickCount() - start < kWait) Pause(100);
-  ASSERT_EQ(ReadSetting(L"CRVNPBStatus"), 1u);
+  ASSERT_EQ(SettingOnceItIs(L"CRVNPBStatus", 1), 1u);
 
   // Blocking on, with the animation: the report returns only after the announcement.
   std::optional<DWORD> on = ReportBlockedPopup(L"http://popup.example/on");
@@ -154,9 +157,7 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   ASSERT_NE(animate, nullptr);
   ASSERT_TRUE(IsChecked(animate));
   Click(pref, animate);
-  start = GetTickCount();
-  while (ReadSetting(L"AnimTrayIcon") != 0u && GetTickCount() - start < kWait) Pause(100);
-  EXPECT_EQ(ReadSetting(L"AnimTrayIcon"), 0u);
+  EXPECT_EQ(SettingOnceItIs(L"AnimTrayIcon", 0), 0u);
   std::optional<DWORD> quiet = ReportBlockedPopup(L"http://popup.example/quiet");
   ASSERT_TRUE(quiet);
   EXPECT_EQ(ReadSetting(L"EPWC"), 2u);
@@ -180,8 +181,7 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   Process again = StartCorvane();
   HWND main2 = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, again.id());
   ASSERT_NE(main2, nullptr);
-  start = GetTickCount();
-  while (ReadSetting(L"CorvaneRunning") != 1u && GetTickCount() - start < kWait) Pause(100);
+  SettingOnceItIs(L"CorvaneRunning", 1);
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, HelperObjectKey(), L"NoExplorer")) << "registered once only";
   SendMessageTimeoutW(main2, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_EQ(again.WaitForExit(kWait), 0u);
@@ -200,9 +200,7 @@ TEST(PopUpBlockerE2E, TheChooserSetsTheSoundAndAnIndexOutsideTheTableHasNoFile) 
   Click(pref, FindChild(pref, L"Button", L"..."));
   HWND chooser = WaitForWindow(L"TSelectSound", L"Select Sound", kWait, corvane.id());
   ASSERT_NE(chooser, nullptr);
-  DWORD start = GetTickCount();
-  while (!IsWindowVisible(chooser) && GetTickCount() - start < kWait) Pause(100);
-  ASSERT_TRUE(IsWindowVisible(chooser));
+  ASSERT_TRUE(WaitUntilVisible(chooser));
   EXPECT_FALSE(IsWindowEnabled(pref)) << "the chooser is modal";
   HWND list = FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
   ASSERT_NE(list, nullptr);
@@ -216,7 +214,7 @@ TEST(PopUpBlockerE2E, TheChooserSetsTheSoundAndAnIndexOutsideTheTableHasNoFile) 
   LPARAM at = MAKELPARAM(line.left + 20, (line.top + line.bottom) / 2);
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(list, WM_LBUTTONUP, 0, at);
-  start = GetTickCount();
+  DWORD start = GetTickCount();
   while (SendMessageW(list, LB_GETCURSEL, 0, 0) != 1 && GetTickCount() - start < kWait) Pause(100);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
   Pause(300);
