@@ -1,6 +1,8 @@
 // The pop-up blocker's preferences window.
 #include "forms/PopUpBlocker.h"
 
+#include <string>
+
 #include "app/CorvaneMain.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
@@ -27,12 +29,13 @@ void LoadBox(RegistryAccessor& reg, ui::CheckBox& box, const char* valueName) {
     box.SetChecked(false);
   }
 }
-}  // namespace
 
+// The label text for a stored sound index: "SoundNotification" and the index plus one.
 std::string SoundLabelFor(int32_t soundIndex) {
   // Widened first: the stored number is anyone's, and its largest value plus one must not overflow.
   return "SoundNotification" + std::to_string(static_cast<int64_t>(soundIndex) + 1);
 }
+}  // namespace
 
 TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {

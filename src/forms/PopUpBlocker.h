@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "app/Corvane.h"
 #include "ui/Controls.h"
@@ -48,9 +47,5 @@ class TPopUpBlockerPref : public ui::Form {
 
   app::Corvane& app_;
 };
-
-// The label text for a stored sound index: "SoundNotification" and the index
-// plus one, as the window shows it after loading.
-std::string SoundLabelFor(int32_t soundIndex);
 
 }  // namespace forms
