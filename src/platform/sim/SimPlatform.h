@@ -7,6 +7,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSound.h"
@@ -23,7 +24,8 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
-  Platform platform{registry, process, clock, files, desktop, sound};
+  SimMixer mixer;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer};
 };
 
 }  // namespace platform::sim

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 
@@ -16,7 +17,8 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
-  Platform platform{registry, process, clock, files, desktop, sound};
+  Win32Mixer mixer;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer};
 };
 
 }  // namespace platform::win32

@@ -80,7 +80,7 @@ class HeadlessUi : public Ui {
   };
   std::vector<Posted> postedMessages;
   std::vector<Form*> repaints;
-  // The captions at the time, readable after a short-lived form (the splash) is gone.
+  // The captions at painting time: a form painted may be gone by the time a test looks.
   std::vector<std::string> repaintedCaptions;
   Form* foreground = nullptr;
   Point cursor;

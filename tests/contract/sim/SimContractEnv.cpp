@@ -16,6 +16,9 @@ class SimContractEnv : public ContractEnv {
     return folder;
   }
   bool simulated() const override { return true; }
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    return sim_.desktop.AddWindow(className, "", visible);
+  }
 
  private:
   platform::sim::SimPlatform sim_;
