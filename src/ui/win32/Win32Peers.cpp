@@ -5,6 +5,8 @@
 #include <windowsx.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Look.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace ui::win32 {
@@ -34,15 +36,16 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// The colour behind a control: that of its nearest panel, tab sheet or form.
+bool PaintedInOwnLook(Kind kind) { return kind == Kind::CheckBox || kind == Kind::RadioBox || kind == Kind::GroupBox; }
+
+}  // namespace
+
 Color BackgroundOf(const Control& c) {
   for (const Control* p = c.parent(); p; p = p->parent()) {
     if (p->kind() == Kind::Panel || p->kind() == Kind::TabSheet || p->kind() == Kind::Form) return p->color();
   }
   return kCorvaneColor;
 }
-
-}  // namespace
 
 RECT AbsoluteRect(const Control& control) {
   Rect b = control.bounds();
@@ -51,13 +54,100 @@ RECT AbsoluteRect(const Control& control) {
     int dy = p->bounds().top + (p->kind() == Kind::PageControl ? kTabRowHeight : 0);
     OffsetRect(&r, p->bounds().left, dy);
   }
-  return r;
+  return RECT{Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom)};
+}
+
+ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), control_(control), hwnd_(hwnd) {
+  if (hwnd_ && PaintedInOwnLook(control_.kind())) {
+    SetWindowSubclass(hwnd_, PaintedProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
 }
 
 ControlPeer::~ControlPeer() {
   control_.AttachPeer(nullptr);
   if (picture_) DeleteObject(picture_);
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd_) {
+    RemoveWindowSubclass(hwnd_, PaintedProc, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+// A one-line label grows to show all of its text, whatever width the font
+// substituted for the one asked for needs; it never shrinks below its bounds.
+void ControlPeer::FitLabel() {
+  std::wstring text = WindowText(hwnd_);
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, ui_.fonts().For(control_));
+  RECT extent{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  RECT place = AbsoluteRect(control_);
+  int width = place.right - place.left, height = place.bottom - place.top;
+  if (height >= 2 * extent.bottom) return;  // room for several lines: the text wraps instead
+  if (extent.right > width) width = extent.right;
+  if (extent.bottom > height) height = extent.bottom;
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlPeer::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  Look look;
+  look.back = BackgroundOf(control_);
+  look.text = control_.fontColor();
+  look.font = ui_.fonts().For(control_);
+  look.enabled = IsWindowEnabled(hwnd_);
+  std::wstring caption = WindowText(hwnd_);
+  if (control_.kind() == Kind::GroupBox) {
+    PaintGroupBox(dc, client, caption, look);
+    return;
+  }
+  // The focus cue shows once the keyboard has been used, as with the system's own buttons.
+  bool cues = !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+  look.focused = GetFocus() == hwnd_ && cues;
+  bool checked = SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  PaintCheckBox(dc, client, caption, checked, control_.kind() == Kind::RadioBox, look);
+}
+
+// The BUTTON class keeps the state, the caption and the keyboard handling; only
+// its painting is replaced. Messages after which the class repaints (some paint
+// at once rather than through WM_PAINT) are followed by a repaint of our own.
+LRESULT CALLBACK ControlPeer::PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self) {
+  auto* peer = reinterpret_cast<ControlPeer*>(self);
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      peer->Paint(dc);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      peer->Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MOUSELEAVE:
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return result;
+    }
+    default:
+      return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
 }
 
 HBITMAP ControlPeer::Picture() {
@@ -90,6 +180,10 @@ void ControlPeer::Sync() {
   EnableWindow(hwnd_, control_.enabled());
   ShowWindow(hwnd_, ShowsOnItsForm(control_) ? SW_SHOWNA : SW_HIDE);
   switch (control_.kind()) {
+    case Kind::Label:
+      FitLabel();
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
     case Kind::CheckBox:
     case Kind::RadioBox:
       SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -176,7 +270,7 @@ void FormPeer::Create() {
   }
   DWORD style = form_.borderless() ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU;
   DWORD exStyle = form_.borderless() ? WS_EX_TOOLWINDOW | WS_EX_TOPMOST : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT r{0, 0, form_.clientWidth(), form_.clientHeight()};
+  RECT r{0, 0, Scaled(form_.clientWidth()), Scaled(form_.clientHeight())};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
@@ -193,7 +287,8 @@ void FormPeer::CreateControls(Control& parent) {
     DWORD style = WS_CHILD;
     int extraHeight = 0;
     switch (c->kind()) {
-      case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY; break;
+      // Labels are drawn by the form so that a picture behind them can show.
+      case Kind::Label: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY; break;
       case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW; break;
       case Kind::CheckBox: cls = L"BUTTON"; style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP; break;
       case Kind::RadioBox: cls = L"BUTTON"; style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP; break;
@@ -211,12 +306,12 @@ void FormPeer::CreateControls(Control& parent) {
     HWND hwnd = nullptr;
     if (cls) {
       RECT r = AbsoluteRect(*c);
-      int height = c->kind() == Kind::PageControl ? kTabRowHeight : r.bottom - r.top + extraHeight;
+      int height = c->kind() == Kind::PageControl ? Scaled(kTabRowHeight) : r.bottom - r.top + Scaled(extraHeight);
       hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height,
                              hwnd_, nullptr, ui_.instance(), nullptr);
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.font()), FALSE);
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.fonts().For(*c)), FALSE);
       if (c->kind() == Kind::PageControl) {
-        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(197, kTabRowHeight - 4));
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(197), Scaled(kTabRowHeight - 4)));
         int i = 0;
         for (Control* page : c->children()) {
           if (page->kind() != Kind::TabSheet) continue;
@@ -228,7 +323,7 @@ void FormPeer::CreateControls(Control& parent) {
         }
       }
     }
-    controls_.push_back(std::make_unique<ControlPeer>(*c, hwnd));
+    controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));
     c->AttachPeer(controls_.back().get());
     CreateControls(*c);
   }
@@ -280,34 +375,43 @@ void FormPeer::PaintBackground(HDC dc) {
   }
 }
 
-void FormPeer::DrawPicture(const DRAWITEMSTRUCT& item) {
-  ControlPeer* peer = PeerOf(item.hwndItem);
-  if (!peer) return;
-  RECT r = item.rcItem;
-  HBITMAP bitmap = peer->Picture();
-  if (!bitmap) {
-    FillRect(item.hDC, &r, Brush(BackgroundOf(peer->control())));
-    return;
+void FormPeer::PaintBehind(HDC dc, const ControlPeer& peer, RECT client) {
+  RECT place = AbsoluteRect(peer.control());
+  for (auto& other : controls_) {
+    if (other.get() == &peer) break;  // only what lies below it
+    Control& c = other->control();
+    RECT picture = AbsoluteRect(c), overlap;
+    if (c.kind() != Kind::Picture || !ShowsOnItsForm(c) || !IntersectRect(&overlap, &picture, &place)) continue;
+    if (HBITMAP bitmap = other->Picture()) {
+      FillRect(dc, &client, Brush(BackgroundOf(peer.control())));
+      OffsetRect(&picture, client.left - place.left, client.top - place.top);
+      StretchBitmap(dc, bitmap, picture);
+      return;
+    }
   }
-  BITMAP info;
-  GetObjectW(bitmap, sizeof info, &info);
-  HDC memory = CreateCompatibleDC(item.hDC);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SetStretchBltMode(item.hDC, HALFTONE);
-  StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, info.bmWidth, info.bmHeight,
-             SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  FillRect(dc, &client, Brush(BackgroundOf(peer.control())));
 }
 
-LRESULT FormPeer::ColorControl(HDC dc, HWND child) {
-  ControlPeer* peer = PeerOf(child);
-  if (!peer) return reinterpret_cast<LRESULT>(Brush(form_.color()));
-  Color back = BackgroundOf(peer->control());
-  SetTextColor(dc, peer->control().fontColor());
-  SetBkColor(dc, back);
-  SetBkMode(dc, TRANSPARENT);
-  return reinterpret_cast<LRESULT>(Brush(back));
+void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
+  ControlPeer* peer = PeerOf(item.hwndItem);
+  if (!peer) return;
+  Control& c = peer->control();
+  if (c.kind() == Kind::Picture) {
+    HBITMAP bitmap = peer->Picture();
+    if (bitmap) {
+      StretchBitmap(item.hDC, bitmap, item.rcItem);
+    } else {
+      FillRect(item.hDC, &item.rcItem, Brush(BackgroundOf(c)));
+    }
+    return;
+  }
+  PaintBehind(item.hDC, *peer, item.rcItem);
+  Look look;
+  look.back = BackgroundOf(c);
+  look.text = c.fontColor();
+  look.font = ui_.fonts().For(c);
+  look.enabled = IsWindowEnabled(item.hwndItem);
+  PaintLabelText(item.hDC, item.rcItem, WindowText(item.hwndItem), look);
 }
 
 bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
@@ -364,11 +468,8 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       PaintBackground(reinterpret_cast<HDC>(wParam));
       return 1;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
-      DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_COMMAND:
       if (lParam && Command(wParam, lParam)) return 0;

@@ -18,7 +18,9 @@ class Win32Ui;
 
 class ControlPeer : public Peer {
  public:
-  ControlPeer(Control& control, HWND hwnd) : control_(control), hwnd_(hwnd) {}
+  // Check boxes, radio boxes and group boxes are painted in the program's look
+  // while the BUTTON class keeps their state and caption.
+  ControlPeer(Win32Ui& ui, Control& control, HWND hwnd);
   void Sync() override;
   // Reads what the user changed in the native control into the model.
   void ReadFromNative();
@@ -28,6 +30,11 @@ class ControlPeer : public Peer {
   ~ControlPeer() override;
 
  private:
+  static LRESULT CALLBACK PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+  void Paint(HDC dc);
+  void FitLabel();
+
+  Win32Ui& ui_;
   Control& control_;
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
   std::vector<std::string> shownItems_;
@@ -53,8 +60,9 @@ class FormPeer : public Peer {
   ControlPeer* PeerAt(POINT clientPoint);
   HBRUSH Brush(Color color);
   void PaintBackground(HDC dc);
-  void DrawPicture(const DRAWITEMSTRUCT& item);
-  LRESULT ColorControl(HDC dc, HWND child);
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  // What lies behind a control: the picture under it, or its background colour.
+  void PaintBehind(HDC dc, const ControlPeer& peer, RECT client);
   bool Command(WPARAM wParam, LPARAM lParam);
 
   Win32Ui& ui_;
@@ -64,7 +72,9 @@ class FormPeer : public Peer {
   std::map<Color, HBRUSH> brushes_;
 };
 
-// The control's place in its form's client area.
+// The control's place in its form's client area, in screen pixels.
 RECT AbsoluteRect(const Control& control);
+// The colour behind a control: that of its nearest panel, tab sheet or form.
+Color BackgroundOf(const Control& c);
 
 }  // namespace ui::win32
