@@ -121,7 +121,9 @@ void PaintLabelText(HDC dc, RECT client, const std::wstring& caption, const Look
   Selected font(dc, look.font, false);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColor(look));
+  int oldExtra = SetTextCharacterExtra(dc, -look.tighten);
   DrawTextW(dc, caption.c_str(), -1, &client, DT_LEFT | DT_TOP | DT_WORDBREAK);
+  SetTextCharacterExtra(dc, oldExtra);
 }
 
 void StretchBitmap(HDC dc, HBITMAP bitmap, RECT dest) {

@@ -18,6 +18,7 @@ struct Look {
   HFONT font = nullptr;
   bool enabled = true;
   bool focused = false;  // and the focus cue is to be shown
+  int tighten = 0;       // pixels taken from the space after each character
 };
 
 void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checked, bool radio, const Look& look);

@@ -72,22 +72,29 @@ ControlPeer::~ControlPeer() {
   }
 }
 
-// A one-line label grows to show all of its text, whatever width the font
-// substituted for the one asked for needs; it never shrinks below its bounds.
+// A one-line label keeps the width it was laid out with: where the font the
+// system substitutes for the one asked for runs wider (Wine has no Arial), its
+// characters are drawn closer together, by at most a few pixels each, rather
+// than the label losing its end.
 void ControlPeer::FitLabel() {
+  tighten_ = 0;
   std::wstring text = WindowText(hwnd_);
+  if (text.size() < 2) return;
+  RECT place = AbsoluteRect(control_);
+  int width = place.right - place.left;
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, ui_.fonts().For(control_));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
   RECT extent{0, 0, 0, 0};
   DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc, old);
   ReleaseDC(hwnd_, dc);
-  RECT place = AbsoluteRect(control_);
-  int width = place.right - place.left, height = place.bottom - place.top;
-  if (height >= 2 * extent.bottom) return;  // room for several lines: the text wraps instead
-  if (extent.right > width) width = extent.right;
-  if (extent.bottom > height) height = extent.bottom;
-  SetWindowPos(hwnd_, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  bool oneLine = place.bottom - place.top < 2 * metrics.tmHeight;
+  if (!oneLine || extent.right <= width) return;
+  int gaps = static_cast<int>(text.size()) - 1;
+  int tighten = (extent.right - width + gaps - 1) / gaps;
+  tighten_ = tighten < Scaled(3) ? tighten : Scaled(3);
 }
 
 void ControlPeer::Paint(HDC dc) {
@@ -411,6 +418,7 @@ void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
   look.text = c.fontColor();
   look.font = ui_.fonts().For(c);
   look.enabled = IsWindowEnabled(item.hwndItem);
+  look.tighten = peer->tighten();
   PaintLabelText(item.hDC, item.rcItem, WindowText(item.hwndItem), look);
 }
 

@@ -27,6 +27,8 @@ class ControlPeer : public Peer {
   Control& control() const { return control_; }
   HWND hwnd() const { return hwnd_; }
   HBITMAP Picture();
+  // Pixels by which a label's characters are drawn closer to fit its width.
+  int tighten() const { return tighten_; }
   ~ControlPeer() override;
 
  private:
@@ -39,6 +41,7 @@ class ControlPeer : public Peer {
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
   std::vector<std::string> shownItems_;
   HBITMAP picture_ = nullptr;
+  int tighten_ = 0;
   std::string pictureName_;
   bool reading_ = false;
 };
