@@ -56,6 +56,20 @@ bool WaitUntilMenuClosed(DWORD pid, DWORD timeoutMs) {
   return true;
 }
 
+bool ChooseFromMenu(HWND main, DWORD pid, std::initializer_list<UINT> keys, DWORD timeoutMs) {
+  TrayClick(main, WM_RBUTTONUP);
+  HWND menu = WaitForMenu(pid, timeoutMs);
+  if (!menu) return false;
+  for (UINT key : keys) MenuKey(menu, key);
+  MenuKey(menu, VK_RETURN);
+  return WaitUntilMenuClosed(pid, timeoutMs);
+}
+
+std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs) {
+  SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, timeoutMs, nullptr);
+  return corvane.WaitForExit(timeoutMs);
+}
+
 HWND StartInTray(Process& corvane, DWORD timeoutMs) {
   // A settings key with the pop-up switches off: the start fills in the rest
   // without the read-error message.

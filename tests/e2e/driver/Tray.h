@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,13 @@ HWND WaitForMenu(DWORD pid, DWORD timeoutMs);
 void MenuKey(HWND menu, UINT virtualKey, int times = 1);
 // Waits until no menu window of the process shows.
 bool WaitUntilMenuClosed(DWORD pid, DWORD timeoutMs);
+
+// Opens the menu with the tray callback, presses `keys` in it and then Enter;
+// true once the menu has closed.
+bool ChooseFromMenu(HWND main, DWORD pid, std::initializer_list<UINT> keys, DWORD timeoutMs);
+
+// "Exit" as the uninstaller asks for it; the program's exit code.
+std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs);
 
 // Starts corvane.exe on a fresh settings key and waits until it sits in the
 // tray (the splash, kept as a screenshot, gone). Returns the main window.

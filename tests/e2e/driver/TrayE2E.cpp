@@ -64,8 +64,7 @@ TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
   EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
   EXPECT_TRUE(corvane.Running());
 
-  SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
 }
 
 TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValue) {
@@ -80,6 +79,7 @@ TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValu
   ASSERT_TRUE(IsWindowVisible(main)) << "a double-click restores the program and shows Preferences";
   Pause(300);
   Screenshot(main, "main-window");
+  Screenshot(nullptr, "main-window-on-screen");
 
   // The check boxes keep their captions as window text and their state in the BUTTON class.
   HWND autostart = FindChild(main, L"Button", L"Start Corvane when windows start");
@@ -108,8 +108,7 @@ TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValu
   EXPECT_TRUE(WaitUntilHidden(main, kWait));
   EXPECT_TRUE(corvane.Running());
 
-  SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
 }
 
 TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
@@ -153,8 +152,7 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   EXPECT_TRUE(WaitUntilHidden(about, kWait));
   EXPECT_TRUE(corvane.Running());
 
-  SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
 }
 
 // Sends WM_COPYDATA as the blocker module does; returns the milliseconds until it returned.
@@ -174,17 +172,11 @@ TEST(TrayE2E, ABlockedPopupReportReturnsOnlyAfterTheAnnouncement) {
   Process corvane;
   HWND main = StartInTray(corvane, kWait);
   ASSERT_NE(main, nullptr);
-  // Both announcements on, through the tray menu's check marks.
-  for (int entry = 2; entry <= 4; entry += 2) {
-    TrayClick(main, WM_RBUTTONUP);
-    HWND menu = WaitForMenu(corvane.id(), kWait);
-    ASSERT_NE(menu, nullptr);
-    MenuKey(menu, VK_DOWN, kToPopupBlocker);
-    MenuKey(menu, VK_RIGHT);
-    MenuKey(menu, VK_DOWN, entry / 2);
-    MenuKey(menu, VK_RETURN);
-    ASSERT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
-  }
+  // Both announcements on, through the tray menu's check marks: the second and
+  // third entries of "Popup Blocker".
+  const UINT down = VK_DOWN, right = VK_RIGHT;
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down}, kWait));
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down, down}, kWait));
   ASSERT_TRUE(WaitForSetting(L"SoundNotification", 1));
   ASSERT_TRUE(WaitForSetting(L"AnimTrayIcon", 1));
 
@@ -207,11 +199,7 @@ TEST(TrayE2E, ABlockedPopupReportReturnsOnlyAfterTheAnnouncement) {
   EXPECT_TRUE(TrayIconExists(main)) << "the animation ends on the icon, still in the tray";
 
   // "Exit" from the menu: the last entry, one step up from the top.
-  TrayClick(main, WM_RBUTTONUP);
-  HWND menu = WaitForMenu(corvane.id(), kWait);
-  ASSERT_NE(menu, nullptr);
-  MenuKey(menu, VK_UP);
-  MenuKey(menu, VK_RETURN);
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {VK_UP}, kWait));
   EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
   EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 0u);
   EXPECT_FALSE(TrayIconExists(main)) << "the icon is gone with the program";
