@@ -77,6 +77,9 @@ class FormPeer : public Peer {
 
 // The control's place in its form's client area, in screen pixels.
 RECT AbsoluteRect(const Control& control);
+// Visible itself and every parent up to its form.
+bool ShowsOnItsForm(const Control& c);
+std::wstring WindowText(HWND hwnd);
 // The colour behind a control: that of its nearest panel, tab sheet or form.
 Color BackgroundOf(const Control& c);
 
