@@ -4,6 +4,7 @@
 #include "app/Paths.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/Vendor.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/HistoryCleaner.h"
@@ -19,18 +20,7 @@ using ui::MenuItem;
 using ui::Rect;
 
 namespace {
-constexpr const char* kVendorSite = "https://www.tessaly.example";
-// The vendor's address as the label shows it: its characters spaced apart.
-constexpr const char* kSpacedAddress = "w w w . t e s s a l y . e x a m p l e";
 constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
-
-std::string WithoutBlanks(std::string s) {
-  std::string out;
-  for (char c : s) {
-    if (c != ' ') out += c;
-  }
-  return out;
-}
 }  // namespace
 
 TCorvaneMain::TCorvaneMain(Corvane& app)
@@ -165,6 +155,10 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
     case WM_TRAYICON:
       TrayIconNotify(static_cast<uint32_t>(message.lParam));
       return true;
+    case ui::kWmTaskbarCreated:
+      // Explorer restarted with an empty tray: put the icon back.
+      AddTrayIcon();
+      return true;
     case ui::kWmCommand:
       if ((message.wParam & 0xFFFF) == static_cast<uintptr_t>(kExitCommandId)) {
         MenuShutDownClick();
@@ -274,7 +268,7 @@ void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& fil
   app_.platform.desktop.ShellOpen(0, verb, file, show);
 }
 
-void TCorvaneMain::Label1Click() { OpenWithShell("open", WithoutBlanks(Label1->caption()), platform::kSwShow); }
+void TCorvaneMain::Label1Click() { OpenWithShell("open", AddressOf(Label1->caption()), platform::kSwShow); }
 
 void TCorvaneMain::MenuShutDownClick() {
   WithSettingsKey(app_.platform.registry, true,

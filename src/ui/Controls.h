@@ -24,6 +24,14 @@ constexpr Color kNavy = 0x800000;
 // The program's own window colour: red 107, green 98, blue 160.
 constexpr Color kCorvaneColor = 10510955;
 
+// A font other than the form's: its face and size in points (0 keeps the
+// form's), and whether it is underlined.
+struct Font {
+  std::string face;
+  int points = 0;
+  bool underline = false;
+};
+
 // A native backend attaches a peer to a control to keep the real control in
 // step with the model; the headless backend attaches none.
 class Peer {
@@ -73,6 +81,8 @@ class Control {
   void SetFontColor(Color c) { fontColor_ = c; Changed(); }
   bool fontBold() const { return fontBold_; }
   void SetFontBold(bool b) { fontBold_ = b; Changed(); }
+  const Font& font() const { return font_; }
+  void SetFont(Font f) { font_ = std::move(f); Changed(); }
   // A picture from the executable's resources, by name.
   const std::string& picture() const { return picture_; }
   void SetPicture(std::string resource) { picture_ = std::move(resource); Changed(); }
@@ -107,6 +117,7 @@ class Control {
   Color color_ = kCorvaneColor;
   Color fontColor_ = kWhite;
   bool fontBold_ = false;
+  Font font_;
   std::string picture_;
   std::vector<Control*> children_;
   std::vector<std::unique_ptr<Control>> owned_;

@@ -1,10 +1,12 @@
-// Forms and controls as real windows of the standard classes.
+// Forms as real windows: their creation, their controls' places, painting and messages.
 #include "ui/win32/Win32Peers.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Look.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace ui::win32 {
@@ -18,6 +20,8 @@ const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
 // The height of the tab row above a page control's pages.
 constexpr int kTabRowHeight = 26;
+
+}  // namespace
 
 bool ShowsOnItsForm(const Control& c) {
   for (const Control* p = &c; p && p->kind() != Kind::Form; p = p->parent()) {
@@ -34,15 +38,12 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// The colour behind a control: that of its nearest panel, tab sheet or form.
 Color BackgroundOf(const Control& c) {
   for (const Control* p = c.parent(); p; p = p->parent()) {
     if (p->kind() == Kind::Panel || p->kind() == Kind::TabSheet || p->kind() == Kind::Form) return p->color();
   }
   return kCorvaneColor;
 }
-
-}  // namespace
 
 RECT AbsoluteRect(const Control& control) {
   Rect b = control.bounds();
@@ -51,102 +52,7 @@ RECT AbsoluteRect(const Control& control) {
     int dy = p->bounds().top + (p->kind() == Kind::PageControl ? kTabRowHeight : 0);
     OffsetRect(&r, p->bounds().left, dy);
   }
-  return r;
-}
-
-ControlPeer::~ControlPeer() {
-  control_.AttachPeer(nullptr);
-  if (hwnd_) DestroyWindow(hwnd_);
-}
-
-HBITMAP ControlPeer::Picture() { return picture_.Get(control_.picture()); }
-
-HBITMAP ControlPeer::SelectedPicture() {
-  return control_.kind() == Kind::ListBox ? selectedPicture_.Get(static_cast<ListBox&>(control_).selectedPicture())
-                                          : nullptr;
-}
-
-void ControlPeer::Sync() {
-  if (reading_) return;
-  if (!hwnd_) {
-    // A container without a window: its children show and hide with it.
-    for (Control* child : control_.children()) {
-      if (child->peer()) child->peer()->Sync();
-    }
-    if (Form* f = control_.form()) {
-      if (f->peer()) InvalidateRect(static_cast<FormPeer*>(f->peer())->hwnd(), nullptr, TRUE);
-    }
-    return;
-  }
-  std::wstring caption = Wide(control_.caption());
-  if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && WindowText(hwnd_) != caption) {
-    SetWindowTextW(hwnd_, caption.c_str());
-  }
-  EnableWindow(hwnd_, control_.enabled());
-  ShowWindow(hwnd_, ShowsOnItsForm(control_) ? SW_SHOWNA : SW_HIDE);
-  switch (control_.kind()) {
-    case Kind::CheckBox:
-    case Kind::RadioBox:
-      SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-      break;
-    case Kind::ComboBox: {
-      auto& combo = static_cast<ComboBox&>(control_);
-      if (shownItems_ != combo.items()) {
-        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-        for (const std::string& item : combo.items()) {
-          SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-        }
-        shownItems_ = combo.items();
-      }
-      SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo.itemIndex()), 0);
-      break;
-    }
-    case Kind::ListBox: {
-      auto& list = static_cast<ListBox&>(control_);
-      if (shownItems_ != list.items()) {
-        SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
-        for (const std::string& item : list.items()) {
-          SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-        }
-        shownItems_ = list.items();
-      }
-      if (list.itemHeight() > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, list.itemHeight());
-      if (list.multiSelect()) {
-        for (int i = 0; i < list.count(); ++i) SendMessageW(hwnd_, LB_SETSEL, list.selected(i), i);
-        SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(list.itemIndex()), FALSE);
-      } else {
-        SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(list.itemIndex()), 0);
-      }
-      break;
-    }
-    case Kind::PageControl:
-      SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(static_cast<PageControl&>(control_).activePageIndex()), 0);
-      for (Control* page : control_.children()) {
-        if (page->peer()) page->peer()->Sync();
-      }
-      break;
-    default:
-      InvalidateRect(hwnd_, nullptr, TRUE);
-      break;
-  }
-}
-
-void ControlPeer::ReadFromNative() {
-  reading_ = true;
-  switch (control_.kind()) {
-    case Kind::ComboBox:
-      static_cast<ComboBox&>(control_).SetItemIndex(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
-      break;
-    case Kind::ListBox: {
-      auto& list = static_cast<ListBox&>(control_);
-      for (int i = 0; i < list.count(); ++i) list.SetSelected(i, SendMessageW(hwnd_, LB_GETSEL, i, 0) > 0);
-      list.SetItemIndex(static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0)));
-      break;
-    }
-    default:
-      break;
-  }
-  reading_ = false;
+  return RECT{Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom)};
 }
 
 FormPeer::FormPeer(Win32Ui& ui, Form& form) : ui_(ui), form_(form) {}
@@ -172,7 +78,7 @@ void FormPeer::Create() {
   }
   DWORD style = form_.borderless() ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU;
   DWORD exStyle = form_.borderless() ? WS_EX_TOOLWINDOW | WS_EX_TOPMOST : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT r{0, 0, form_.clientWidth(), form_.clientHeight()};
+  RECT r{0, 0, Scaled(form_.clientWidth()), Scaled(form_.clientHeight())};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
@@ -189,7 +95,8 @@ void FormPeer::CreateControls(Control& parent) {
     DWORD style = WS_CHILD;
     int extraHeight = 0;
     switch (c->kind()) {
-      case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY; break;
+      // Labels are drawn by the form so that a picture behind them can show.
+      case Kind::Label: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY; break;
       // Pictures lie behind the other controls, which may stand on them.
       case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | WS_CLIPSIBLINGS; break;
       case Kind::CheckBox: cls = L"BUTTON"; style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP; break;
@@ -212,13 +119,13 @@ void FormPeer::CreateControls(Control& parent) {
     HWND hwnd = nullptr;
     if (cls) {
       RECT r = AbsoluteRect(*c);
-      int height = c->kind() == Kind::PageControl ? kTabRowHeight : r.bottom - r.top + extraHeight;
+      int height = c->kind() == Kind::PageControl ? Scaled(kTabRowHeight) : r.bottom - r.top + Scaled(extraHeight);
       hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height,
                              hwnd_, nullptr, ui_.instance(), nullptr);
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.font()), FALSE);
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.fonts().For(*c)), FALSE);
       if (c->kind() == Kind::Picture) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (c->kind() == Kind::PageControl) {
-        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(197, kTabRowHeight - 4));
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(197), Scaled(kTabRowHeight - 4)));
         int i = 0;
         for (Control* page : c->children()) {
           if (page->kind() != Kind::TabSheet) continue;
@@ -230,7 +137,7 @@ void FormPeer::CreateControls(Control& parent) {
         }
       }
     }
-    controls_.push_back(std::make_unique<ControlPeer>(*c, hwnd));
+    controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));
     c->AttachPeer(controls_.back().get());
     CreateControls(*c);
   }
@@ -282,46 +189,52 @@ void FormPeer::PaintBackground(HDC dc) {
   }
 }
 
-void FormPeer::DrawPicture(const DRAWITEMSTRUCT& item) {
-  ControlPeer* peer = PeerOf(item.hwndItem);
-  if (!peer) return;
-  RECT r = item.rcItem;
-  HBITMAP bitmap = peer->Picture();
-  if (!bitmap) {
-    FillRect(item.hDC, &r, Brush(BackgroundOf(peer->control())));
-    return;
+void FormPeer::PaintBehind(HDC dc, const ControlPeer& peer, RECT client) {
+  RECT place = AbsoluteRect(peer.control());
+  for (auto& other : controls_) {
+    if (other.get() == &peer) break;  // only what lies below it
+    Control& c = other->control();
+    RECT picture = AbsoluteRect(c), overlap;
+    if (c.kind() != Kind::Picture || !ShowsOnItsForm(c) || !IntersectRect(&overlap, &picture, &place)) continue;
+    if (HBITMAP bitmap = other->Picture()) {
+      FillRect(dc, &client, Brush(BackgroundOf(peer.control())));
+      OffsetRect(&picture, client.left - place.left, client.top - place.top);
+      StretchBitmap(dc, bitmap, picture);
+      return;
+    }
   }
-  BITMAP info;
-  GetObjectW(bitmap, sizeof info, &info);
-  HDC memory = CreateCompatibleDC(item.hDC);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SetStretchBltMode(item.hDC, HALFTONE);
-  StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, info.bmWidth, info.bmHeight,
-             SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  FillRect(dc, &client, Brush(BackgroundOf(peer.control())));
 }
 
 void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
   ControlPeer* peer = PeerOf(item.hwndItem);
-  Control* c = peer ? &peer->control() : nullptr;
-  if (c && item.CtlType == ODT_BUTTON && c->kind() == Kind::Button) {
-    DrawGlyphButton(item, *c, peer->Picture(), BackgroundOf(*c), ui_.font());
-  } else if (c && item.CtlType == ODT_LISTBOX && c->kind() == Kind::ListBox) {
-    DrawListLine(item, static_cast<ListBox&>(*c), peer->SelectedPicture(), ui_.font());
-  } else {
-    DrawPicture(item);
+  if (!peer) return;
+  Control& c = peer->control();
+  if (item.CtlType == ODT_BUTTON && c.kind() == Kind::Button) {
+    DrawGlyphButton(item, c, peer->Picture(), BackgroundOf(c), ui_.fonts().For(c));
+    return;
   }
-}
-
-LRESULT FormPeer::ColorControl(HDC dc, HWND child) {
-  ControlPeer* peer = PeerOf(child);
-  if (!peer) return reinterpret_cast<LRESULT>(Brush(form_.color()));
-  Color back = BackgroundOf(peer->control());
-  SetTextColor(dc, peer->control().fontColor());
-  SetBkColor(dc, back);
-  SetBkMode(dc, TRANSPARENT);
-  return reinterpret_cast<LRESULT>(Brush(back));
+  if (item.CtlType == ODT_LISTBOX && c.kind() == Kind::ListBox) {
+    DrawListLine(item, static_cast<ListBox&>(c), peer->SelectedPicture(), ui_.fonts().For(c));
+    return;
+  }
+  if (c.kind() == Kind::Picture) {
+    HBITMAP bitmap = peer->Picture();
+    if (bitmap) {
+      StretchBitmap(item.hDC, bitmap, item.rcItem);
+    } else {
+      FillRect(item.hDC, &item.rcItem, Brush(BackgroundOf(c)));
+    }
+    return;
+  }
+  PaintBehind(item.hDC, *peer, item.rcItem);
+  Look look;
+  look.back = BackgroundOf(c);
+  look.text = c.fontColor();
+  look.font = ui_.fonts().For(c);
+  look.enabled = IsWindowEnabled(item.hwndItem);
+  look.tighten = peer->tighten();
+  PaintLabelText(item.hDC, item.rcItem, WindowText(item.hwndItem), look);
 }
 
 bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
@@ -378,9 +291,6 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       PaintBackground(reinterpret_cast<HDC>(wParam));
       return 1;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;

@@ -19,7 +19,9 @@ class Win32Ui;
 
 class ControlPeer : public Peer {
  public:
-  ControlPeer(Control& control, HWND hwnd) : control_(control), hwnd_(hwnd) {}
+  // Check boxes, radio boxes and group boxes are painted in the program's look
+  // while the BUTTON class keeps their state and caption.
+  ControlPeer(Win32Ui& ui, Control& control, HWND hwnd);
   void Sync() override;
   // Reads what the user changed in the native control into the model.
   void ReadFromNative();
@@ -28,14 +30,22 @@ class ControlPeer : public Peer {
   HBITMAP Picture();
   // The picture a drawn list box puts behind its selected line.
   HBITMAP SelectedPicture();
+  // Pixels by which a label's characters are drawn closer to fit its width.
+  int tighten() const { return tighten_; }
   ~ControlPeer() override;
 
  private:
+  static LRESULT CALLBACK PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+  void Paint(HDC dc);
+  void FitLabel();
+
+  Win32Ui& ui_;
   Control& control_;
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
   std::vector<std::string> shownItems_;
   ResourceBitmap picture_;
   ResourceBitmap selectedPicture_;
+  int tighten_ = 0;
   bool reading_ = false;
 };
 
@@ -56,9 +66,9 @@ class FormPeer : public Peer {
   ControlPeer* PeerAt(POINT clientPoint);
   HBRUSH Brush(Color color);
   void PaintBackground(HDC dc);
-  void DrawPicture(const DRAWITEMSTRUCT& item);
   void DrawItem(const DRAWITEMSTRUCT& item);
-  LRESULT ColorControl(HDC dc, HWND child);
+  // What lies behind a control: the picture under it, or its background colour.
+  void PaintBehind(HDC dc, const ControlPeer& peer, RECT client);
   bool Command(WPARAM wParam, LPARAM lParam);
 
   Win32Ui& ui_;
@@ -68,7 +78,12 @@ class FormPeer : public Peer {
   std::map<Color, HBRUSH> brushes_;
 };
 
-// The control's place in its form's client area.
+// The control's place in its form's client area, in screen pixels.
 RECT AbsoluteRect(const Control& control);
+// Visible itself and every parent up to its form.
+bool ShowsOnItsForm(const Control& c);
+std::wstring WindowText(HWND hwnd);
+// The colour behind a control: that of its nearest panel, tab sheet or form.
+Color BackgroundOf(const Control& c);
 
 }  // namespace ui::win32

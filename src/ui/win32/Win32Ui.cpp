@@ -19,11 +19,6 @@ constexpr int kFirstMenuCommand = 100;
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  HDC screen = GetDC(nullptr);
-  int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  font_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -48,7 +43,6 @@ Win32Ui::~Win32Ui() {
     delete reinterpret_cast<std::function<void()>*>(msg.lParam);
   }
   DestroyWindow(appWindow_);
-  DeleteObject(font_);
 }
 
 void Win32Ui::Realize(Form& form) {

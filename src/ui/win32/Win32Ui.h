@@ -13,6 +13,7 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/Ui.h"
+#include "ui/win32/Win32Fonts.h"
 
 namespace ui::win32 {
 
@@ -43,7 +44,7 @@ class Win32Ui : public Ui {
 
   HINSTANCE instance() const { return instance_; }
   HWND appWindow() const { return appWindow_; }
-  HFONT font() const { return font_; }
+  FontCache& fonts() { return fonts_; }
   // The menu entry behind a command identifier of a form's last pop-up menu.
   MenuItem* MenuCommand(Form& form, int id);
 
@@ -54,7 +55,7 @@ class Win32Ui : public Ui {
 
   HINSTANCE instance_;
   HWND appWindow_ = nullptr;
-  HFONT font_ = nullptr;
+  FontCache fonts_;
   std::vector<std::unique_ptr<FormPeer>> forms_;
   std::set<Timer*> timers_;
   std::map<Form*, std::map<int, MenuItem*>> menuCommands_;

@@ -1,0 +1,214 @@
+// One control as a real window of a standard class, kept in step with the model.
+#include "ui/win32/Win32Peers.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/WideString.h"
+#include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Look.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace ui::win32 {
+
+using platform::win32::Wide;
+
+namespace {
+
+bool PaintedInOwnLook(Kind kind) { return kind == Kind::CheckBox || kind == Kind::RadioBox || kind == Kind::GroupBox; }
+
+}  // namespace
+
+ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), control_(control), hwnd_(hwnd) {
+  if (hwnd_ && PaintedInOwnLook(control_.kind())) {
+    SetWindowSubclass(hwnd_, PaintedProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+ControlPeer::~ControlPeer() {
+  control_.AttachPeer(nullptr);
+  if (hwnd_) {
+    RemoveWindowSubclass(hwnd_, PaintedProc, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+// A one-line label keeps the width it was laid out with: where the font the
+// system substitutes for the one asked for runs wider (Wine has no Arial), its
+// characters are drawn closer together, by at most a few pixels each, rather
+// than the label losing its end.
+void ControlPeer::FitLabel() {
+  tighten_ = 0;
+  std::wstring text = WindowText(hwnd_);
+  if (text.size() < 2) return;
+  RECT place = AbsoluteRect(control_);
+  int width = place.right - place.left;
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, ui_.fonts().For(control_));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  RECT extent{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  bool oneLine = place.bottom - place.top < 2 * metrics.tmHeight;
+  if (!oneLine || extent.right <= width) return;
+  int gaps = static_cast<int>(text.size()) - 1;
+  int tighten = (extent.right - width + gaps - 1) / gaps;
+  tighten_ = tighten < Scaled(3) ? tighten : Scaled(3);
+}
+
+void ControlPeer::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  Look look;
+  look.back = BackgroundOf(control_);
+  look.text = control_.fontColor();
+  look.font = ui_.fonts().For(control_);
+  look.enabled = IsWindowEnabled(hwnd_);
+  std::wstring caption = WindowText(hwnd_);
+  if (control_.kind() == Kind::GroupBox) {
+    PaintGroupBox(dc, client, caption, look);
+    return;
+  }
+  // The focus cue shows once the keyboard has been used, as with the system's own buttons.
+  bool cues = !(SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+  look.focused = GetFocus() == hwnd_ && cues;
+  bool checked = SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  PaintCheckBox(dc, client, caption, checked, control_.kind() == Kind::RadioBox, look);
+}
+
+// The BUTTON class keeps the state, the caption and the keyboard handling; only
+// its painting is replaced. Messages after which the class repaints (some paint
+// at once rather than through WM_PAINT) are followed by a repaint of our own.
+LRESULT CALLBACK ControlPeer::PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self) {
+  auto* peer = reinterpret_cast<ControlPeer*>(self);
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      peer->Paint(dc);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      peer->Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MOUSELEAVE:
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return result;
+    }
+    default:
+      return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+}
+
+HBITMAP ControlPeer::Picture() { return picture_.Get(control_.picture()); }
+
+HBITMAP ControlPeer::SelectedPicture() {
+  return control_.kind() == Kind::ListBox ? selectedPicture_.Get(static_cast<ListBox&>(control_).selectedPicture())
+                                          : nullptr;
+}
+
+void ControlPeer::Sync() {
+  if (reading_) return;
+  if (!hwnd_) {
+    // A container without a window: its children show and hide with it.
+    for (Control* child : control_.children()) {
+      if (child->peer()) child->peer()->Sync();
+    }
+    if (Form* f = control_.form()) {
+      if (f->peer()) InvalidateRect(static_cast<FormPeer*>(f->peer())->hwnd(), nullptr, TRUE);
+    }
+    return;
+  }
+  std::wstring caption = Wide(control_.caption());
+  if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && WindowText(hwnd_) != caption) {
+    SetWindowTextW(hwnd_, caption.c_str());
+  }
+  EnableWindow(hwnd_, control_.enabled());
+  ShowWindow(hwnd_, ShowsOnItsForm(control_) ? SW_SHOWNA : SW_HIDE);
+  switch (control_.kind()) {
+    case Kind::Label:
+      FitLabel();
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    case Kind::CheckBox:
+    case Kind::RadioBox:
+      SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case Kind::ComboBox: {
+      auto& combo = static_cast<ComboBox&>(control_);
+      if (shownItems_ != combo.items()) {
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : combo.items()) {
+          SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        }
+        shownItems_ = combo.items();
+      }
+      SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo.itemIndex()), 0);
+      break;
+    }
+    case Kind::ListBox: {
+      auto& list = static_cast<ListBox&>(control_);
+      if (shownItems_ != list.items()) {
+        SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : list.items()) {
+          SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        }
+        shownItems_ = list.items();
+      }
+      if (list.itemHeight() > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, list.itemHeight());
+      if (list.multiSelect()) {
+        for (int i = 0; i < list.count(); ++i) SendMessageW(hwnd_, LB_SETSEL, list.selected(i), i);
+        SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(list.itemIndex()), FALSE);
+      } else {
+        SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(list.itemIndex()), 0);
+      }
+      break;
+    }
+    case Kind::PageControl:
+      SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(static_cast<PageControl&>(control_).activePageIndex()), 0);
+      for (Control* page : control_.children()) {
+        if (page->peer()) page->peer()->Sync();
+      }
+      break;
+    default:
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
+  }
+}
+
+void ControlPeer::ReadFromNative() {
+  reading_ = true;
+  switch (control_.kind()) {
+    case Kind::ComboBox:
+      static_cast<ComboBox&>(control_).SetItemIndex(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
+      break;
+    case Kind::ListBox: {
+      auto& list = static_cast<ListBox&>(control_);
+      for (int i = 0; i < list.count(); ++i) list.SetSelected(i, SendMessageW(hwnd_, LB_GETSEL, i, 0) > 0);
+      list.SetItemIndex(static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0)));
+      break;
+    }
+    default:
+      break;
+  }
+  reading_ = false;
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,31 @@
+// The fonts of the program's windows, made once each and kept until exit.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "ui/Controls.h"
+
+namespace ui::win32 {
+
+class FontCache {
+ public:
+  FontCache() = default;
+  ~FontCache();
+  FontCache(const FontCache&) = delete;
+  FontCache& operator=(const FontCache&) = delete;
+
+  // The forms' own font, "MS Sans Serif" 8 point.
+  HFONT Default() { return Get("MS Sans Serif", 8, false, false); }
+  // The font a control asks for; what it leaves open comes from the default.
+  HFONT For(const Control& control);
+
+ private:
+  HFONT Get(const std::string& face, int points, bool bold, bool underline);
+  std::map<std::tuple<std::string, int, bool, bool>, HFONT> fonts_;
+};
+
+}  // namespace ui::win32

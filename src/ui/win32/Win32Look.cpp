@@ -1,0 +1,142 @@
+// GDI drawing of the program's own look.
+#include "ui/win32/Win32Look.h"
+
+#include "ui/win32/Win32Dpi.h"
+
+namespace ui::win32 {
+
+namespace {
+
+// Selects a GDI object into a DC for one scope and deletes it afterwards when it owns it.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object, bool owned) : dc_(dc), object_(object), owned_(owned), old_(SelectObject(dc, object)) {}
+  ~Selected() {
+    SelectObject(dc_, old_);
+    if (owned_) DeleteObject(object_);
+  }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ object_;
+  bool owned_;
+  HGDIOBJ old_;
+};
+
+void Fill(HDC dc, RECT r, Color color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+Color TextColor(const Look& look) { return look.enabled ? look.text : Blend(look.back, look.text, 110); }
+
+// The box's colours: a darker well framed in the text colour.
+Color WellColor(const Look& look) { return Blend(look.back, RGB(0, 0, 0), 70); }
+
+void PaintBox(HDC dc, RECT box, bool checked, const Look& look) {
+  Color frame = TextColor(look);
+  Fill(dc, box, frame);
+  RECT well = box;
+  InflateRect(&well, -1, -1);
+  Fill(dc, well, WellColor(look));
+  if (!checked) return;
+  int w = box.right - box.left;
+  Selected pen(dc, CreatePen(PS_SOLID, Scaled(2), frame), true);
+  POINT tick[3] = {{box.left + w * 3 / 13, box.top + w * 6 / 13},
+                   {box.left + w * 5 / 13, box.top + w * 9 / 13},
+                   {box.left + w * 10 / 13, box.top + w * 3 / 13}};
+  Polyline(dc, tick, 3);
+}
+
+void PaintRadio(HDC dc, RECT box, bool checked, const Look& look) {
+  Color frame = TextColor(look);
+  Selected pen(dc, CreatePen(PS_SOLID, 1, frame), true);
+  Selected brush(dc, CreateSolidBrush(WellColor(look)), true);
+  Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  if (!checked) return;
+  int inset = (box.right - box.left) * 3 / 10;
+  Selected dot(dc, CreateSolidBrush(frame), true);
+  Ellipse(dc, box.left + inset, box.top + inset, box.right - inset, box.bottom - inset);
+}
+
+}  // namespace
+
+Color Blend(Color a, Color b, int weightOfB) {
+  auto mix = [weightOfB](int x, int y) { return (x * (255 - weightOfB) + y * weightOfB) / 255; };
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
+}
+
+void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checked, bool radio, const Look& look) {
+  Fill(dc, client, look.back);
+  int size = Scaled(13);
+  int top = client.top + (client.bottom - client.top - size) / 2;
+  RECT box{client.left + 1, top, client.left + 1 + size, top + size};
+  if (radio) {
+    PaintRadio(dc, box, checked, look);
+  } else {
+    PaintBox(dc, box, checked, look);
+  }
+  Selected font(dc, look.font, false);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, TextColor(look));
+  RECT text{box.right + Scaled(6), client.top, client.right, client.bottom};
+  DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  if (look.focused) {
+    RECT extent = text;
+    DrawTextW(dc, caption.c_str(), -1, &extent, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+    int height = extent.bottom - extent.top;
+    RECT cue{text.left - 2, top + size / 2 - height / 2 - 1, extent.right + 2, top + size / 2 + height / 2 + 2};
+    cue.right = cue.right < client.right ? cue.right : client.right;
+    DrawFocusRect(dc, &cue);
+  }
+}
+
+void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look& look) {
+  Selected font(dc, look.font, false);
+  SIZE extent{0, 0};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  // An etched frame in shades of the window colour, through the middle of the caption.
+  RECT frame{client.left, client.top + extent.cy / 2, client.right, client.bottom};
+  RECT light{frame.left + 1, frame.top + 1, frame.right, frame.bottom};
+  RECT dark{frame.left, frame.top, frame.right - 1, frame.bottom - 1};
+  HBRUSH lightBrush = CreateSolidBrush(Blend(look.back, RGB(255, 255, 255), 110));
+  HBRUSH darkBrush = CreateSolidBrush(Blend(look.back, RGB(0, 0, 0), 90));
+  FrameRect(dc, &light, lightBrush);
+  FrameRect(dc, &dark, darkBrush);
+  DeleteObject(lightBrush);
+  DeleteObject(darkBrush);
+  if (caption.empty()) return;
+  RECT text{client.left + Scaled(8), client.top, client.left + Scaled(8) + extent.cx + Scaled(4), client.top + extent.cy};
+  if (text.right > client.right) text.right = client.right;
+  Fill(dc, text, look.back);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, TextColor(look));
+  DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_SINGLELINE | DT_TOP);
+}
+
+void PaintLabelText(HDC dc, RECT client, const std::wstring& caption, const Look& look) {
+  Selected font(dc, look.font, false);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, TextColor(look));
+  int oldExtra = SetTextCharacterExtra(dc, -look.tighten);
+  DrawTextW(dc, caption.c_str(), -1, &client, DT_LEFT | DT_TOP | DT_WORDBREAK);
+  SetTextCharacterExtra(dc, oldExtra);
+}
+
+void StretchBitmap(HDC dc, HBITMAP bitmap, RECT dest) {
+  BITMAP info{};
+  if (!GetObjectW(bitmap, sizeof info, &info)) return;
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, 0, 0, info.bmWidth,
+             info.bmHeight, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,46 @@
+// The driver's view of Corvane's tray: whether the shell holds its icon, its
+// tray callback, and the pop-up menu it opens, worked with the keyboard.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "Driver.h"
+
+namespace e2e {
+
+constexpr UINT kTrayCallback = 2025;
+constexpr UINT kTrayIconId = 1005;
+
+// Whether the shell holds an icon (window, 1005): a modification that changes
+// nothing succeeds only for an icon the shell knows.
+bool TrayIconExists(HWND main);
+
+// Sends the tray callback with a mouse message (WM_RBUTTONUP, WM_LBUTTONDBLCLK).
+void TrayClick(HWND main, UINT mouseMessage);
+
+// The visible pop-up menu window ("#32768") of process `pid`, waited for.
+HWND WaitForMenu(DWORD pid, DWORD timeoutMs);
+// Presses a key in the open menu: the menu's own loop reads it from the queue.
+void MenuKey(HWND menu, UINT virtualKey, int times = 1);
+// Waits until no menu window of the process shows.
+bool WaitUntilMenuClosed(DWORD pid, DWORD timeoutMs);
+
+// Opens the menu with the tray callback, presses `keys` in it and then Enter;
+// true once the menu has closed.
+bool ChooseFromMenu(HWND main, DWORD pid, std::initializer_list<UINT> keys, DWORD timeoutMs);
+
+// "Exit" as the uninstaller asks for it; the program's exit code.
+std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs);
+
+// Starts corvane.exe on a fresh settings key and waits until it sits in the
+// tray (the splash, kept as a screenshot, gone). Returns the main window.
+HWND StartInTray(Process& corvane, DWORD timeoutMs);
+
+// The autostart value `Corvane` under HKEY_CURRENT_USER's Run key.
+std::optional<std::wstring> ReadRunValue();
+
+}  // namespace e2e

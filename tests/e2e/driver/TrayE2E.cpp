@@ -1,0 +1,209 @@
+// The real program in the tray: its icon, the menu the tray callback opens, a
+// toggle chosen from it, the main window and the about box, the blocked-pop-up
+// announcement, and "Exit".
+#include <gtest/gtest.h>
+
+#include "Driver.h"
+#include "Tray.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kWait = 20000;
+
+// Keys that walk the tray menu from its top: the entries below the first that
+// the arrow keys stop on (separators are skipped).
+constexpr int kToPopupBlocker = 6;  // Preferences, History…, Popup…, Hotkey…, Enable Auto…, Popup Blocker
+constexpr int kToHelp = 8;          // … Popup Blocker, Enable Windows Hotkey, &Help
+
+bool WaitForSetting(const wchar_t* name, DWORD value) {
+  DWORD start = GetTickCount();
+  while (ReadSetting(name) != value) {
+    if (GetTickCount() - start > kWait) return false;
+    Pause(100);
+  }
+  return true;
+}
+
+TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
+  Process corvane;
+  HWND main = StartInTray(corvane, kWait);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(TrayIconExists(main)) << "the shell knows the icon (window, 1005)";
+  ASSERT_EQ(ReadSetting(L"CRVNPBStatus"), 0u);
+
+  // The right button opens the menu at the cursor.
+  TrayClick(main, WM_RBUTTONUP);
+  HWND menu = WaitForMenu(corvane.id(), kWait);
+  ASSERT_NE(menu, nullptr) << "the tray callback with WM_RBUTTONUP opens the menu";
+  Screenshot(menu, "tray-menu");
+  // "Popup Blocker" ▸ "&Enable Popup Blocking", the first entry of the submenu.
+  MenuKey(menu, VK_DOWN, kToPopupBlocker);
+  MenuKey(menu, VK_RIGHT);
+  Screenshot(nullptr, "tray-menu-popup-blocker");
+  MenuKey(menu, VK_RETURN);
+  EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
+  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 1)) << "the toggle stores its new state";
+
+  // Chosen again, with the check mark now shown, it goes back.
+  TrayClick(main, WM_RBUTTONUP);
+  menu = WaitForMenu(corvane.id(), kWait);
+  ASSERT_NE(menu, nullptr);
+  MenuKey(menu, VK_DOWN, kToPopupBlocker);
+  MenuKey(menu, VK_RIGHT);
+  Screenshot(nullptr, "tray-menu-popup-blocker-checked");
+  MenuKey(menu, VK_RETURN);
+  EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
+  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 0));
+
+  // Escape closes the menu without choosing anything.
+  TrayClick(main, WM_RBUTTONUP);
+  menu = WaitForMenu(corvane.id(), kWait);
+  ASSERT_NE(menu, nullptr);
+  MenuKey(menu, VK_ESCAPE);
+  EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
+  EXPECT_TRUE(corvane.Running());
+
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
+}
+
+TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValue) {
+  Process corvane;
+  HWND main = StartInTray(corvane, kWait);
+  ASSERT_NE(main, nullptr);
+  ASSERT_FALSE(IsWindowVisible(main));
+
+  TrayClick(main, WM_LBUTTONDBLCLK);
+  DWORD start = GetTickCount();
+  while (!IsWindowVisible(main) && GetTickCount() - start < kWait) Pause(100);
+  ASSERT_TRUE(IsWindowVisible(main)) << "a double-click restores the program and shows Preferences";
+  Pause(300);
+  Screenshot(main, "main-window");
+  Screenshot(nullptr, "main-window-on-screen");
+
+  // The check boxes keep their captions as window text and their state in the BUTTON class.
+  HWND autostart = FindChild(main, L"Button", L"Start Corvane when windows start");
+  ASSERT_NE(autostart, nullptr);
+  EXPECT_NE(FindChild(main, L"Button", L"Enable auto history cleaner"), nullptr);
+  EXPECT_NE(FindChild(main, L"Button", L"Auto Run History Cleaner"), nullptr);
+  EXPECT_NE(FindChild(main, L"Static", L"w w w . t e s s a l y . e x a m p l e"), nullptr);
+  EXPECT_EQ(SendMessageW(autostart, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(ReadRunValue());
+
+  SendMessageW(autostart, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageW(autostart, BM_GETCHECK, 0, 0), BST_CHECKED);
+  auto run = ReadRunValue();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->substr(run->size() - 12), L"\\corvane.exe");
+  EXPECT_EQ(run->substr(1, 2), L":\\") << "a full path: " << *run;
+  Pause(200);
+  Screenshot(main, "main-window-autostart-checked");
+
+  SendMessageW(autostart, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageW(autostart, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(ReadRunValue());
+
+  // The close box only hides the window.
+  SendMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntilHidden(main, kWait));
+  EXPECT_TRUE(corvane.Running());
+
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
+}
+
+TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
+  Process corvane;
+  HWND main = StartInTray(corvane, kWait);
+  ASSERT_NE(main, nullptr);
+
+  TrayClick(main, WM_RBUTTONUP);
+  HWND menu = WaitForMenu(corvane.id(), kWait);
+  ASSERT_NE(menu, nullptr);
+  MenuKey(menu, VK_DOWN, kToHelp);
+  MenuKey(menu, VK_RIGHT);
+  Screenshot(nullptr, "tray-menu-help");
+  MenuKey(menu, VK_UP);  // from the first entry up to the last, "About Us"
+  MenuKey(menu, VK_RETURN);
+
+  HWND about = WaitForWindow(L"TAboutBox", L"About Us", kWait, corvane.id());
+  ASSERT_NE(about, nullptr);
+  DWORD start = GetTickCount();
+  while (!IsWindowVisible(about) && GetTickCount() - start < kWait) Pause(100);
+  ASSERT_TRUE(IsWindowVisible(about));
+  Pause(300);
+  Screenshot(about, "about-box");
+  HWND link = FindChild(about, L"Static", L"w w w . t e s s a l y . e x a m p l e");
+  ASSERT_NE(link, nullptr);
+
+  // The pointer over the link turns it red; off it, white again.
+  RECT r;
+  GetWindowRect(link, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Pause(400);
+  Screenshot(about, "about-box-link-hot");
+  RECT box;
+  GetWindowRect(about, &box);
+  SetCursorPos(box.left + 40, box.bottom - 30);
+  Pause(400);
+  Screenshot(about, "about-box-link-cold");
+
+  // Modal: the menu does not open while the box shows; closing it hides it.
+  SendMessageW(about, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntilHidden(about, kWait));
+  EXPECT_TRUE(corvane.Running());
+
+  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
+}
+
+// Sends WM_COPYDATA as the blocker module does; returns the milliseconds until it returned.
+double SendBlockedPopup(HWND main, const void* data, DWORD size, LRESULT* answer) {
+  COPYDATASTRUCT copy{1, size, const_cast<void*>(data)};
+  LARGE_INTEGER frequency, before, after;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&before);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, kWait, &result);
+  QueryPerformanceCounter(&after);
+  *answer = static_cast<LRESULT>(result);
+  return static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+TEST(TrayE2E, ABlockedPopupReportReturnsOnlyAfterTheAnnouncement) {
+  Process corvane;
+  HWND main = StartInTray(corvane, kWait);
+  ASSERT_NE(main, nullptr);
+  // Both announcements on, through the tray menu's check marks: the second and
+  // third entries of "Popup Blocker".
+  const UINT down = VK_DOWN, right = VK_RIGHT;
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down}, kWait));
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down, down}, kWait));
+  ASSERT_TRUE(WaitForSetting(L"SoundNotification", 1));
+  ASSERT_TRUE(WaitForSetting(L"AnimTrayIcon", 1));
+
+  const char address[] = "http://popup.example/ad";
+  LRESULT answer = 0;
+  double ms = SendBlockedPopup(main, address, sizeof address, &answer);
+  std::printf("WM_COPYDATA with both announcements on returned after %.0f ms\n", ms);
+  EXPECT_GE(ms, 2400.0) << "the sender waits for the sound and the four blinks";
+  EXPECT_EQ(answer, 1);
+
+  // No block at all, and one far longer than any address and not terminated.
+  ms = SendBlockedPopup(main, nullptr, 0, &answer);
+  std::printf("WM_COPYDATA without a block returned after %.0f ms\n", ms);
+  EXPECT_GE(ms, 2400.0);
+  std::string longBlock(256 * 1024, 'x');
+  ms = SendBlockedPopup(main, longBlock.data(), static_cast<DWORD>(longBlock.size()), &answer);
+  std::printf("WM_COPYDATA with a 256 KiB block returned after %.0f ms\n", ms);
+  EXPECT_GE(ms, 2400.0);
+  EXPECT_TRUE(corvane.Running());
+  EXPECT_TRUE(TrayIconExists(main)) << "the animation ends on the icon, still in the tray";
+
+  // "Exit" from the menu: the last entry, one step up from the top.
+  ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {VK_UP}, kWait));
+  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 0u);
+  EXPECT_FALSE(TrayIconExists(main)) << "the icon is gone with the program";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,341 @@
+// The tray: its icon and menu, the pop-up toggles, the blocked-pop-up
+// announcement, the main window's own behaviour and "Exit".
+#include <vector>
+
+#include "CorvaneFixture.h"
+#include "forms/AboutForm.h"
+#include "forms/HistoryCleaner.h"
+
+namespace hosttest {
+namespace {
+
+using app::kApplySettingsError;
+using platform::NotifyIconOp;
+namespace value = app::value;
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kSound1 = "C:\\Program Files\\Corvane\\sounds\\sound1.wav";
+constexpr const char* kSound2 = "C:\\Program Files\\Corvane\\sounds\\sound2.wav";
+
+class TrayTest : public CorvaneFixture {
+ protected:
+  void SetUp() override {
+    // The pop-up switches off (a missing one would start on).
+    for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon}) SetBool(name, false);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(ui.boxes.empty());
+    sim.desktop.notifyCalls.clear();
+  }
+  ui::MenuItem& Entry(const char* name) {
+    ui::MenuItem* item = main().TrayMenu->Find(name);
+    EXPECT_NE(item, nullptr) << name;
+    return *item;
+  }
+  // WM_COPYDATA as the blocker module sends it; returns the handler's answer.
+  intptr_t Report(const void* data, uint32_t size) {
+    ui::Message m;
+    m.msg = ui::kWmCopyData;
+    m.copyData = data;
+    m.copyDataSize = size;
+    EXPECT_TRUE(main().OnMessage(m));
+    return m.result;
+  }
+  intptr_t Message(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    ui::Message m;
+    m.msg = msg;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    main().OnMessage(m);
+    return m.result;
+  }
+  std::vector<std::string> IconsShown() const {
+    std::vector<std::string> icons;
+    for (const auto& call : sim.desktop.notifyCalls) {
+      EXPECT_EQ(call.op, NotifyIconOp::Modify);
+      icons.push_back(call.record.iconResource);
+    }
+    return icons;
+  }
+};
+
+// The menu as a person reads it: captions in order, "-" for a separator, submenus indented.
+void Describe(const ui::MenuItem& menu, const std::string& indent, std::vector<std::string>& lines) {
+  for (const auto& item : menu.items()) {
+    lines.push_back(indent + (item->separator() ? "-" : item->caption()));
+    Describe(*item, indent + "  ", lines);
+  }
+}
+
+TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
+  std::vector<std::string> lines;
+  Describe(*main().TrayMenu, "", lines);
+  const std::vector<std::string> expected = {
+      "Preferences", "-", "History Cleaner Preferences", "  Internet Explorer History Cleaner", "  -",
+      "  Windows History Cleaner", "  -", "  Applications History Cleaner", "Popup Blocker Preferences",
+      "Windows Hotkey Preferences", "-", "Enable Auto History Cleaner", "Popup Blocker", "  &Enable Popup Blocking",
+      "  -", "  Play a Sound When a Popup Window is Blocked", "  -",
+      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey", "-", "&Help",
+      "  &Contents and Topics", "  -", "  &Online Support", "  -", "  Online &FAQ", "  -", "  Submit Support Ticket",
+      "  -", "  About Us", "-", "Exit"};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(Entry("MenuShutDown").commandId(), app::kExitCommandId);
+}
+
+TEST_F(TrayTest, EachPopupToggleFlipsItsMarkAndItsValue) {
+  const std::pair<const char*, const char*> toggles[] = {
+      {"EnablePopupBlocking1", value::kPopupBlocking},
+      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification},
+      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon}};
+  for (const auto& [name, valueName] : toggles) {
+    ui::MenuItem& entry = Entry(name);
+    ASSERT_FALSE(entry.checked()) << name;
+    ASSERT_EQ(Number(valueName), 0) << name;
+    entry.UserClick();
+    EXPECT_TRUE(entry.checked()) << name;
+    EXPECT_EQ(Number(valueName), 1) << name;
+    entry.UserClick();
+    EXPECT_FALSE(entry.checked()) << name;
+    EXPECT_EQ(Number(valueName), 0) << name;
+  }
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
+  const std::pair<const char*, const char*> toggles[] = {
+      {"EnablePopupBlocking1", value::kPopupBlocking},
+      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification},
+      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon}};
+  for (const auto& [name, valueName] : toggles) {
+    SetBool(valueName, true);
+    Entry(name).SetChecked(true);
+  }
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  for (const auto& [name, valueName] : toggles) {
+    ui.boxes.clear();
+    Entry(name).UserClick();
+    ASSERT_EQ(ui.boxes.size(), 1u) << name;
+    EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
+    EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(ui.boxes[0].caption, "Corvane 2.4");
+    EXPECT_TRUE(Entry(name).checked()) << name;
+    EXPECT_EQ(Number(valueName), 1) << name;
+  }
+}
+
+TEST_F(TrayTest, ABlockedPopupPlaysTheSoundToItsEndThenBlinksFourTimes) {
+  sim.files.AddFile(kSound1, "RIFF");
+  sim.sound.lengthMs[kSound1] = 700;
+  main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
+  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  uint64_t before = sim.clock.NowMs();
+  size_t sleepsBefore = sim.clock.sleeps().size();
+
+  const char address[] = "http://popup.example/";
+  EXPECT_EQ(Report(address, sizeof address), 1);
+
+  ASSERT_EQ(sim.sound.played.size(), 1u);
+  EXPECT_EQ(sim.sound.played[0].path, kSound1);
+  EXPECT_EQ(sim.sound.played[0].startedAtMs, before) << "the sound comes first";
+  std::vector<uint32_t> sleeps = sim.clock.sleeps();
+  EXPECT_EQ(std::vector<uint32_t>(sleeps.begin() + static_cast<long>(sleepsBefore), sleeps.end()),
+            std::vector<uint32_t>(8, 300));
+  EXPECT_EQ(sim.clock.NowMs() - before, 700u + 2400u) << "the sender waits for both";
+  EXPECT_EQ(IconsShown(), (std::vector<std::string>{"TrayAnim", "TrayIcon", "TrayAnim", "TrayIcon", "TrayAnim",
+                                                     "TrayIcon", "TrayAnim", "TrayIcon"}));
+  for (const auto& call : sim.desktop.notifyCalls) {
+    EXPECT_EQ(call.record.id, 1005u);
+    EXPECT_EQ(call.record.window, main().handle());
+    EXPECT_EQ(call.record.tip, "Corvane");
+  }
+  ASSERT_EQ(sim.desktop.trayIcons().size(), 1u);
+  EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon");
+}
+
+TEST_F(TrayTest, WithBothAnnouncementsOffABlockedPopupDoesNothingVisible) {
+  sim.files.AddFile(kSound1, "RIFF");
+  uint64_t before = sim.clock.NowMs();
+  EXPECT_EQ(Report("x", 1), 1);
+  EXPECT_TRUE(sim.sound.played.empty());
+  EXPECT_TRUE(sim.desktop.notifyCalls.empty());
+  EXPECT_EQ(sim.clock.NowMs(), before);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TrayTest, TheSoundPlaysOnlyFromAFileThatExistsAndAnIndexOfTheTable) {
+  main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
+  Report("x", 1);
+  EXPECT_TRUE(sim.sound.played.empty()) << "sound1.wav is missing";
+  EXPECT_TRUE(ui.boxes.empty());
+
+  sim.files.AddFile(kSound1);
+  sim.files.AddFile(kSound2);
+  main().soundIndex = 1;
+  Report("x", 1);
+  ASSERT_EQ(sim.sound.played.size(), 1u);
+  EXPECT_EQ(sim.sound.played[0].path, kSound2) << "the index read at start chooses the file";
+
+  for (int32_t index : {2, -1, 1000}) {
+    main().soundIndex = index;
+    EXPECT_EQ(main().NotificationSoundPath(index), "") << index;
+    Report("x", 1);
+  }
+  EXPECT_EQ(sim.sound.played.size(), 1u) << "an index outside the table names no file";
+  EXPECT_EQ(main().NotificationSoundPath(0), kSound1);
+  EXPECT_EQ(main().NotificationSoundPath(1), kSound2);
+}
+
+TEST_F(TrayTest, AnyPayloadIsReadWithinItsBlock) {
+  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  // Exactly sized heap blocks, so that a read past the end shows under the address sanitizer.
+  std::vector<char> unterminated = {'a', 'b', 'o', 'u', 't'};
+  std::vector<char> huge(4 * 1024 * 1024, 'x');
+  std::vector<char> empty;
+  EXPECT_EQ(Report(nullptr, 0), 1);
+  EXPECT_EQ(Report(empty.data(), 0), 1);
+  EXPECT_EQ(Report(unterminated.data(), static_cast<uint32_t>(unterminated.size())), 1);
+  EXPECT_EQ(Report(huge.data(), static_cast<uint32_t>(huge.size())), 1);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), 4u * 8u) << "each one is announced";
+}
+
+TEST_F(TrayTest, TheTrayCallbackRestoresOnADoubleClickAndOpensTheMenuOnTheRightButton) {
+  ASSERT_TRUE(program->application().minimized());
+  EXPECT_EQ(Message(app::WM_TRAYICON, 1005, 0x0200 /* WM_MOUSEMOVE */), 0);
+  EXPECT_FALSE(main().visible());
+  EXPECT_TRUE(ui.popups.empty());
+
+  Message(app::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
+  EXPECT_TRUE(main().visible());
+  EXPECT_TRUE(ui.appWindowVisible);
+  EXPECT_EQ(ui.foreground, &main());
+  EXPECT_FALSE(program->application().minimized());
+
+  ui.foreground = nullptr;
+  ui.cursor = {812, 590};
+  bool postedBeforeClosing = true;
+  ui.onPopupMenu = [&](ui::MenuItem&) {
+    postedBeforeClosing = !ui.postedMessages.empty();
+    EXPECT_EQ(ui.foreground, &main()) << "the window comes to the front before the menu opens";
+  };
+  Message(app::WM_TRAYICON, 1005, ui::kWmRButtonUp);
+  ASSERT_EQ(ui.popups.size(), 1u);
+  EXPECT_EQ(ui.popups[0].owner, &main());
+  EXPECT_EQ(ui.popups[0].menu, main().TrayMenu.get());
+  EXPECT_EQ(ui.popups[0].at.x, 812);
+  EXPECT_EQ(ui.popups[0].at.y, 590);
+  EXPECT_FALSE(postedBeforeClosing);
+  ASSERT_EQ(ui.postedMessages.size(), 1u);
+  EXPECT_EQ(ui.postedMessages[0].form, &main());
+  EXPECT_EQ(ui.postedMessages[0].msg, ui::kWmNull);
+  EXPECT_EQ(ui.postedMessages[0].wParam, 0u);
+  EXPECT_EQ(ui.postedMessages[0].lParam, 0);
+}
+
+TEST_F(TrayTest, ARestartedTaskbarGetsTheIconBack) {
+  platform::NotifyIconRecord gone;
+  gone.window = main().handle();
+  gone.id = 1005;
+  sim.desktop.NotifyIcon(NotifyIconOp::Delete, gone);  // Explorer went, and its tray with it
+  ASSERT_TRUE(sim.desktop.trayIcons().empty());
+  Message(ui::kWmTaskbarCreated, 0, 0);
+  ASSERT_EQ(sim.desktop.trayIcons().size(), 1u);
+  const auto& icon = sim.desktop.trayIcons().begin()->second;
+  EXPECT_EQ(icon.id, 1005u);
+  EXPECT_EQ(icon.callbackMessage, 2025u);
+  EXPECT_EQ(icon.iconResource, "TrayIcon");
+  EXPECT_EQ(icon.tip, "Corvane");
+}
+
+TEST_F(TrayTest, ClosingPreferencesHidesItAndTheProgramStays) {
+  Entry("MenuGeneralPref").UserClick();
+  EXPECT_TRUE(main().visible());
+  EXPECT_EQ(ui.foreground, &main());
+  main().Close();
+  EXPECT_FALSE(main().visible());
+  EXPECT_FALSE(ui.appWindowVisible);
+  EXPECT_FALSE(ui.terminated);
+  EXPECT_EQ(sim.desktop.trayIcons().size(), 1u);
+}
+
+TEST_F(TrayTest, TheWindowEntriesShowTheirWindows) {
+  const std::pair<const char*, int> pages[] = {
+      {"MenuIEHistCleaner", 0}, {"MenuWindowsHistCleaner", 1}, {"MenuAppHistCleaner", 2}};
+  for (const auto& [name, page] : pages) {
+    corvane().HistoryCleanerPref->Hide();
+    Entry(name).UserClick();
+    EXPECT_TRUE(corvane().HistoryCleanerPref->visible()) << name;
+    EXPECT_EQ(corvane().HistoryCleanerPref->PageControl1->activePageIndex(), page) << name;
+  }
+  bool modal = false;
+  ui.onModal = [&](ui::Form& form) {
+    modal = &form == corvane().AboutBox.get() && form.modal();
+    form.Close();
+  };
+  Entry("MenuItem18").UserClick();
+  EXPECT_TRUE(modal) << "About Us is shown modally";
+  EXPECT_FALSE(corvane().AboutBox->visible());
+}
+
+TEST_F(TrayTest, TheHelpAndOnlineEntriesGoThroughTheShell) {
+  const std::pair<const char*, const char*> entries[] = {
+      {"MenuItem12", "C:\\Program Files\\Corvane\\Help\\corvane.chm"},
+      {"MenuItem14", "https://www.tessaly.example/support/overview.htm"},
+      {"MenuItem16", "https://www.tessaly.example/support/faq.htm"},
+      {"SubmitSupportTicket1", "https://www.tessaly.example/support/sticket.htm"}};
+  for (const auto& [name, file] : entries) {
+    sim.desktop.shellCalls.clear();
+    Entry(name).UserClick();
+    ASSERT_EQ(sim.desktop.shellCalls.size(), 1u) << name;
+    EXPECT_EQ(sim.desktop.shellCalls[0].verb, "Open");
+    EXPECT_EQ(sim.desktop.shellCalls[0].file, file);
+    EXPECT_EQ(sim.desktop.shellCalls[0].show, 10);
+  }
+  sim.desktop.shellCalls.clear();
+  main().Label1->UserClick();
+  ASSERT_EQ(sim.desktop.shellCalls.size(), 1u);
+  EXPECT_EQ(sim.desktop.shellCalls[0].verb, "open");
+  EXPECT_EQ(sim.desktop.shellCalls[0].file, "www.tessaly.example");
+  EXPECT_EQ(sim.desktop.shellCalls[0].show, 5);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
+  sim.registry.CreateKey(RegRoot::CurrentUser, kRunKey);
+  main().CoolCheckRadioBox1->UserClick();
+  auto run = sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane");
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->type, RegType::String);
+  EXPECT_EQ(run->data, "C:\\Program Files\\Corvane\\corvane.exe");
+
+  main().CoolCheckRadioBox1->UserClick();
+  EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
+  EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
+
+  // Without the Run key, or when it cannot be opened, nothing is written and nothing said.
+  sim.registry.MakeUnopenable(RegRoot::CurrentUser, kRunKey);
+  main().CoolCheckRadioBox1->UserClick();
+  EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the box keeps what the user gave it";
+  EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(TrayTest, ExitMarksTheProgramStoppedReleasesTheHotkeysAndRemovesTheIcon) {
+  sim.desktop.RegisterHotKey(main().handle(), 2, 2, 0x7B);
+  Entry("MenuShutDown").UserClick();
+  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(ui.terminated);
+  EXPECT_EQ(sim.desktop.trayIcons().size(), 1u) << "the icon goes with the window";
+  program.reset();
+  EXPECT_TRUE(sim.desktop.trayIcons().empty());
+}
+
+TEST_F(TrayTest, ExitAsOtherProgramsAskForItEndsEvenWithAnUnopenableKey) {
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  EXPECT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
+  EXPECT_TRUE(ui.terminated);
+  EXPECT_TRUE(ui.boxes.empty()) << "Exit goes on silently";
+  EXPECT_EQ(Number(value::kCorvaneRunning), 1) << "the key could not be written";
+}
+
+}  // namespace
+}  // namespace hosttest
