@@ -95,8 +95,25 @@ class TUWHCleanerThrd {
   void RealOneCleaner();             // 26
   void PowerDVDCleaner();            // 27
 
+  // The shared helpers, on this run's platform (see FolderPurge.h and
+  // SystemHelpers.h). Registry paths are under HKEY_CURRENT_USER unless a
+  // root is given.
+  bool PurgeFolder(const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  bool WipeIndexDat(const std::string& folder, const std::string& name);
+  void DeleteFilesByMask(const std::string& folder, const std::string& mask);
+  bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool DeleteRegValue(const std::string& path, const std::string& name,
+                      platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool IsWinNT();
+  // Folder lookups: each fills *path and answers whether the system named the folder.
+  bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
+  bool GetTempFolder(std::string* path);                // ends with a separator
+  bool GetWindowsFolder(std::string* path);
+
   platform::Platform& platform_;
   ui::Ui& ui_;
+  // The folder path the steps ask the system for, reused from step to step.
+  std::string path_;
   std::thread thread_;
   bool finished_ = false;
   std::string failure_;

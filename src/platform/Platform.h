@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
 namespace platform {
@@ -17,6 +18,7 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
+  Shell& shell;
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
 
 namespace platform::sim {
@@ -23,7 +24,8 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
-  Platform platform{registry, process, clock, files, desktop, sound};
+  SimShell shell;
+  Platform platform{registry, process, clock, files, desktop, sound, shell};
 };
 
 }  // namespace platform::sim

@@ -6,6 +6,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 
 namespace platform::win32 {
 
@@ -16,7 +17,8 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
-  Platform platform{registry, process, clock, files, desktop, sound};
+  Win32Shell shell;
+  Platform platform{registry, process, clock, files, desktop, sound, shell};
 };
 
 }  // namespace platform::win32
