@@ -269,7 +269,8 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
     if (!t.empty()) lastInSection = static_cast<int>(i);
     size_t eq = t.find('=');
     if (eq != std::string::npos && util::EqualNoCase(trim(t.substr(0, eq)), key)) {
-      lines[i] = entry;
+      // The key keeps the spelling it has in the file.
+      lines[i] = trim(t.substr(0, eq)) + "=" + value + "\r\n";
       sectionLine = -2;  // done
       break;
     }
