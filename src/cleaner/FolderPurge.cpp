@@ -19,9 +19,9 @@ void PurgeEntry(platform::FileSystem& files, const std::string& folder, const pl
                 PurgeOptions options) {
   const std::string path = folder + "\\" + entry.name;
   if (entry.attributes & platform::kAttrReparsePoint) {
-    // A junction or symbolic link: remove the link itself. Its attributes
-    // are left alone too, since setting them can reach the target.
-    if (!files.RemoveFolder(path)) files.RemoveFile(path);
+    // A junction or symbolic link: only the link itself may go. Its
+    // attributes are left alone too, since setting them can reach the target.
+    files.RemoveLink(path);
     return;
   }
   uint32_t attributes = files.GetAttributes(path);

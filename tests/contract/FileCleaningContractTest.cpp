@@ -85,6 +85,19 @@ TEST_F(FileCleaningContract, ReadOnlyFilesAndFullFoldersRefuseDeletionUntilClear
   EXPECT_TRUE(files().RemoveFolder(root));
 }
 
+TEST_F(FileCleaningContract, RemovingALinkRefusesWhatIsNotALink) {
+  // Links themselves are tried in the end-to-end test: Wine lists a Unix
+  // symbolic link as one, and no Win32 call here makes one.
+  std::string root = Env().NewScratchFolder();
+  ASSERT_TRUE(files().MakeFolder(root + "\\plain"));
+  MakeFile(root + "\\file.txt");
+  EXPECT_FALSE(files().RemoveLink(root + "\\plain"));
+  EXPECT_FALSE(files().RemoveLink(root + "\\file.txt"));
+  EXPECT_FALSE(files().RemoveLink(root + "\\missing"));
+  EXPECT_TRUE(files().IsDirectory(root + "\\plain"));
+  EXPECT_TRUE(files().IsFile(root + "\\file.txt"));
+}
+
 TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted) {
   std::string root = Env().NewScratchFolder();
   std::string path = root + "\\index.dat";

@@ -180,6 +180,16 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   return true;
 }
 
+bool SimFileSystem::RemoveLink(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (!node || !parent || !(node->attributes & kAttrReparsePoint)) return false;
+  parent->children.erase(leaf);
+  return true;
+}
+
 bool SimFileSystem::MakeFolder(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
