@@ -24,9 +24,13 @@ void PurgeEntry(platform::FileSystem& files, const std::string& folder, const pl
     files.RemoveLink(path);
     return;
   }
-  uint32_t attributes = files.GetAttributes(path);
-  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-    files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+  // The listing tells which entries are read-only, so the common case costs
+  // no extra call; the current attributes are read only to clear that bit.
+  if (entry.attributes & platform::kAttrReadOnly) {
+    uint32_t attributes = files.GetAttributes(path);
+    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
+      files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+    }
   }
   if (entry.attributes & platform::kAttrDirectory) {
     PurgeFolder(files, path, options);
