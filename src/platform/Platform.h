@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -18,6 +19,7 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
+  Mixer& mixer;
   Shell& shell;
 };
 

@@ -20,6 +20,9 @@ class ContractEnv {
   virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
+  // A top-level window of another program, of a class and show state; 0 when
+  // no window can be made (Wine without a display). Destroyed with the env.
+  virtual platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) = 0;
 
   static std::unique_ptr<ContractEnv> Create();
 };

@@ -7,6 +7,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
@@ -24,8 +25,9 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
+  SimMixer mixer;
   SimShell shell;
-  Platform platform{registry, process, clock, files, desktop, sound, shell};
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
 };
 
 }  // namespace platform::sim

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -17,8 +18,9 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
+  Win32Mixer mixer;
   Win32Shell shell;
-  Platform platform{registry, process, clock, files, desktop, sound, shell};
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
 };
 
 }  // namespace platform::win32

@@ -23,6 +23,9 @@ class SimContractEnv : public ContractEnv {
     });
   }
   bool simulated() const override { return true; }
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    return sim_.desktop.AddWindow(className, "", visible);
+  }
 
  private:
   platform::sim::SimPlatform sim_;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ContractEnv.h"
 #include "platform/win32/Win32Platform.h"
@@ -42,7 +43,10 @@ class Win32ContractEnv : public ContractEnv {
     RemoveTree(root_);
     CreateDirectoryW(root_.c_str(), nullptr);
   }
-  ~Win32ContractEnv() override { RemoveTree(root_); }
+  ~Win32ContractEnv() override {
+    for (HWND window : windows_) DestroyWindow(window);
+    RemoveTree(root_);
+  }
 
   platform::Platform& platform() override { return win32_.platform; }
   std::string NewScratchFolder() override {
@@ -58,7 +62,21 @@ class Win32ContractEnv : public ContractEnv {
   }
   bool simulated() const override { return false; }
 
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    std::wstring name = platform::win32::Wide(className);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name.c_str();
+    RegisterClassW(&wc);  // fails harmlessly when the class is registered already
+    HWND window = CreateWindowExW(0, name.c_str(), L"", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200,
+                                  100, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window) windows_.push_back(window);
+    return reinterpret_cast<platform::WindowId>(window);
+  }
+
  private:
+  std::vector<HWND> windows_;
   platform::win32::Win32Platform win32_;
   std::wstring root_;
   int count_ = 0;
