@@ -19,7 +19,10 @@ void TUWHCleanerThrd::Start() {
     Execute();
     // The end is reported on the user-interface thread.
     ui_.Post([this, alive] {
-      if (*alive && OnTerminate) OnTerminate(*this);
+      if (!*alive || !OnTerminate) return;
+      // A copy, so the handler may free this object (its starter's to release).
+      std::function<void(TUWHCleanerThrd&)> handler = OnTerminate;
+      handler(*this);
     });
   });
 }

@@ -124,6 +124,24 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
   EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
 }
 
+TEST_F(CleanerThreadTest, TheTerminationHandlerMayReleaseTheThreadObject) {
+  bool finished = false;
+  bool afterRelease = false;
+  thread->RunRecycleBinCleaner = true;
+  thread->OnTerminate = [this, &finished, &afterRelease](TUWHCleanerThrd& sender) {
+    finished = sender.finished();
+    thread.reset();  // the starter lets go of the run it no longer needs
+    afterRelease = true;  // the handler's own state is still there
+  };
+  thread->Start();
+  ASSERT_TRUE(ui.WaitForPosted(10000));
+  EXPECT_EQ(ui.RunPosted(), 1);
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(afterRelease);
+  EXPECT_EQ(thread, nullptr);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 1u);
+}
+
 TEST_F(CleanerThreadTest, ATerminationQueuedForAnObjectAlreadyFreedIsDropped) {
   thread->OnTerminate = [this](TUWHCleanerThrd&) { ++terminations; };
   thread->Start();
