@@ -114,6 +114,9 @@ class TUWHCleanerThrd {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
+  // False for a temporary folder that is a drive root, the Windows folder,
+  // the user's profile or documents.
+  bool IsPurgeableTempFolder(const std::string& folder);
 
   platform::Platform& platform_;
   ui::Ui& ui_;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cleaner/CleanerThread.h"
+#include "util/Text.h"
 
 namespace cleaner {
 namespace {
@@ -49,9 +50,23 @@ void TUWHCleanerThrd::TelenetHistoryCleaner() {
 
 void TUWHCleanerThrd::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
+bool TUWHCleanerThrd::IsPurgeableTempFolder(const std::string& folder) {
+  std::string bare = folder;
+  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
+  if (bare.size() <= 2) return false;  // a drive root
+  // With TMP and TEMP unset, the system names the profile or the Windows
+  // folder as the temporary folder; emptying either would be a disaster.
+  std::string other;
+  if (GetWindowsFolder(&other) && util::EqualNoCase(bare, other)) return false;
+  for (int csidl : {platform::kCsidlProfile, platform::kCsidlPersonal, platform::kCsidlWindows}) {
+    if (GetSpecialFolder(csidl, &other) && util::EqualNoCase(bare, other)) return false;
+  }
+  return true;
+}
+
 void TUWHCleanerThrd::WindowsTempFoldCleaner() {
   // The temporary folder is the one place where desktop.ini files go too.
-  if (GetTempFolder(&path_)) PurgeFolder(path_, true, false);
+  if (GetTempFolder(&path_) && IsPurgeableTempFolder(path_)) PurgeFolder(path_, true, false);
 }
 
 void TUWHCleanerThrd::RecycleBinCleaner() {

@@ -20,6 +20,7 @@ enum Csidl : int {
   kCsidlCommonAppData = 35,
   kCsidlWindows = 36,
   kCsidlProgramFiles = 38,
+  kCsidlProfile = 40,
 };
 
 // SHEmptyRecycleBin flags.

@@ -27,7 +27,8 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
 
   for (int csidl : {platform::kCsidlPersonal, platform::kCsidlFavorites, platform::kCsidlRecent,
                     platform::kCsidlNetHood, platform::kCsidlAppData, platform::kCsidlInternetCache,
-                    platform::kCsidlHistory, platform::kCsidlCommonAppData, platform::kCsidlProgramFiles}) {
+                    platform::kCsidlHistory, platform::kCsidlCommonAppData, platform::kCsidlProgramFiles,
+                    platform::kCsidlProfile}) {
     std::string path = "poison";
     EXPECT_TRUE(shell().SpecialFolder(csidl, &path)) << csidl;
     EXPECT_TRUE(IsAbsoluteWindowsPath(path)) << csidl << ": " << path;

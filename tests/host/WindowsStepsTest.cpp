@@ -110,6 +110,26 @@ TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIs
   EXPECT_TRUE(thread->finished());
 }
 
+TEST_F(WindowsStepsTest, ATemporaryFolderThatIsARootTheProfileOrTheWindowsFolderIsLeftAlone) {
+  sim.files.AddFile("C:\\pagefile.sys");
+  sim.files.AddFile("C:\\users\\user\\Documents\\thesis.doc");
+  sim.files.AddFile("C:\\windows\\win.ini");
+  sim.files.AddFile("C:\\Work\\Temp\\a.tmp");
+  thread->RunWindowsTempFold = true;
+  for (const char* temp : {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\"}) {
+    sim.shell.tempFolder = temp;
+    Run();
+    EXPECT_TRUE(thread->finished());
+  }
+  EXPECT_TRUE(sim.files.IsFile("C:\\pagefile.sys"));
+  EXPECT_TRUE(sim.files.IsFile("C:\\users\\user\\Documents\\thesis.doc"));
+  EXPECT_TRUE(sim.files.IsFile("C:\\windows\\win.ini"));
+
+  sim.shell.tempFolder = "C:\\Work\\Temp\\";  // anywhere else is purged
+  Run();
+  EXPECT_TRUE(List("C:\\Work\\Temp").empty());
+}
+
 TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
   sim.files.AddFile(Join(kRecent, "\\desktop.ini"), "keep");
   sim.files.AddFile(Join(kRecent, "\\report.doc.lnk"));

@@ -18,6 +18,7 @@ SimShell::SimShell()
           {kCsidlCommonAppData, "C:\\ProgramData"},
           {kCsidlWindows, "C:\\windows"},
           {kCsidlProgramFiles, "C:\\Program Files"},
+          {kCsidlProfile, "C:\\users\\user"},
       } {}
 
 void SimShell::MaybeThrow() {
