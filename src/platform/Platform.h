@@ -7,6 +7,7 @@
 #include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
 namespace platform {
@@ -19,6 +20,7 @@ struct Platform {
   Desktop& desktop;
   Sound& sound;
   Mixer& mixer;
+  Shell& shell;
 };
 
 }  // namespace platform

@@ -15,6 +15,9 @@ class ContractEnv {
   virtual platform::Platform& platform() = 0;
   // A new, empty folder for one test, inside a scratch tree the env removes.
   virtual std::string NewScratchFolder() = 0;
+  // Holds a file open as another program would, sharing reading and writing
+  // but not deletion, until the returned token is destroyed.
+  virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
   // A top-level window of another program, of a class and show state; 0 when

@@ -10,6 +10,7 @@
 #include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
 
 namespace platform::sim {
@@ -25,7 +26,8 @@ struct SimPlatform {
   SimDesktop desktop;
   SimSound sound{files, clock};
   SimMixer mixer;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer};
+  SimShell shell;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
 };
 
 }  // namespace platform::sim

@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 
 namespace platform::win32 {
 
@@ -18,7 +19,8 @@ struct Win32Platform {
   Win32Desktop desktop;
   Win32Sound sound;
   Win32Mixer mixer;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer};
+  Win32Shell shell;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
 };
 
 }  // namespace platform::win32

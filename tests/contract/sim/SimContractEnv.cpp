@@ -15,6 +15,13 @@ class SimContractEnv : public ContractEnv {
     sim_.files.AddDirectory(folder);
     return folder;
   }
+  std::shared_ptr<void> HoldOpen(const std::string& path) override {
+    sim_.files.HoldOpen(path);
+    return std::shared_ptr<void>(new int(0), [this, path](void* token) {
+      delete static_cast<int*>(token);
+      sim_.files.Release(path);
+    });
+  }
   bool simulated() const override { return true; }
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
     return sim_.desktop.AddWindow(className, "", visible);

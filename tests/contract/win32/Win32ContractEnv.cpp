@@ -54,6 +54,12 @@ class Win32ContractEnv : public ContractEnv {
     CreateDirectoryW(folder.c_str(), nullptr);
     return platform::win32::Utf8(folder);
   }
+  std::shared_ptr<void> HoldOpen(const std::string& path) override {
+    HANDLE h = CreateFileW(platform::win32::WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
   bool simulated() const override { return false; }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
