@@ -6,47 +6,17 @@
 #include <string>
 
 #include "Driver.h"
+#include "Person.h"
 
 namespace e2e {
 namespace {
 
 constexpr DWORD kWait = 20000;
 
-// True when the combination is free: it can be registered here (and is
-// released again at once). Corvane holding it makes this fail.
-bool CombinationIsFree(UINT modifiers, UINT key) {
-  if (!RegisterHotKey(nullptr, 0x7B00, modifiers, key)) return false;
-  UnregisterHotKey(nullptr, 0x7B00);
-  return true;
-}
-
-bool WaitForSetting(const std::wstring& name, DWORD expected) {
-  DWORD start = GetTickCount();
-  while (ReadSetting(name) != expected) {
-    if (GetTickCount() - start > kWait) return false;
-    Pause(100);
-  }
-  return true;
-}
+bool WaitForSetting(const std::wstring& name, DWORD expected) { return e2e::WaitForSetting(name, expected, kWait); }
 
 void PressHotkey(HWND main, WPARAM id) {
   SendMessageTimeoutW(main, WM_HOTKEY, id, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-}
-
-// Types keys through the X server with xdotool, as a person at the keyboard
-// would; the pointer rests on one of our windows so that Wine has the focus.
-// Wine starts a Unix program without a handle to wait on, so the caller
-// waits for the effect instead.
-bool TypeKeysThroughX(int x, int y, const std::wstring& keys) {
-  if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
-  std::wstring line = L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" key " + keys;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  return true;
 }
 
 class BossKeyE2E : public ::testing::Test {

@@ -1,0 +1,391 @@
+// The whole program as a person meets it: installed silently, started from
+// where it was installed, every window opened from the tray and a preference
+// changed in each, a blocked pop-up reported, the hotkey pressed, "Exit", a
+// second start that finds every preference as it was left, and the uninstaller.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Driver.h"
+#include "Person.h"
+#include "Tray.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kWait = 20000;
+constexpr const wchar_t* kBlockerClsid = L"{9ED2FC98-244C-4B6F-A6D6-3FEDAD281E12}";
+constexpr const wchar_t* kHelperObjectKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\"
+    L"{9ED2FC98-244C-4B6F-A6D6-3FEDAD281E12}";
+constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane";
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+  HKEY key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::wstring ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
+  wchar_t text[1024] = {0};
+  DWORD size = sizeof text;
+  LONG rc = RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size);
+  return rc == ERROR_SUCCESS ? std::wstring(text) : L"(missing)";
+}
+
+// When a key was last written: a new registration rewrites it.
+ULONGLONG LastWritten(HKEY root, const std::wstring& path) {
+  HKEY key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  FILETIME written{};
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   &written);
+  RegCloseKey(key);
+  return (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+void DeleteKey(HKEY root, const std::wstring& path) {
+  RegDeleteTreeW(root, path.c_str());
+  RegDeleteKeyW(root, path.c_str());
+}
+
+std::wstring InstallFolder() {
+  wchar_t folder[MAX_PATH] = {0};
+  GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+  return std::wstring(folder) + L"\\Corvane";
+}
+
+std::wstring StartMenuFolder() {
+  wchar_t folder[MAX_PATH] = {0};
+  SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::wstring(folder) + L"\\Corvane";
+}
+
+// Waits, bounded, until a file or folder is gone.
+bool WaitUntilGone(const std::wstring& path) {
+  DWORD start = GetTickCount();
+  while (Exists(path) && GetTickCount() - start < 60000) Pause(200);
+  return !Exists(path);
+}
+
+// Clicks a control of a Corvane window without waiting for what the click
+// opens: its form hears BN_CLICKED from it, as from a real click.
+void PostClick(HWND form, HWND control) {
+  PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+void Click(HWND control) { SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr); }
+
+// A Corvane window opened from a tray entry, once it shows.
+HWND OpenFromTray(HWND main, const wchar_t* entry, const wchar_t* className, const wchar_t* caption, DWORD pid) {
+  std::string name(entry, entry + wcslen(entry));
+  // Wine's menu may close at once when it opens just as another window hides
+  // (the focus moving); a person would right-click again.
+  bool chosen = false;
+  for (int attempt = 0; attempt < 3 && !chosen; ++attempt) chosen = ChooseTrayMenuEntry(main, entry, 5000);
+  if (!chosen) {
+    ADD_FAILURE() << "the tray menu did not open for " << name;
+    return nullptr;
+  }
+  HWND window = WaitForWindow(className, caption, kWait, pid);
+  if (!window || !WaitUntilVisible(window, kWait)) {
+    ADD_FAILURE() << name << " showed no window";
+    return nullptr;
+  }
+  Pause(300);  // painted
+  return window;
+}
+
+void Hide(HWND window) {
+  SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  WaitUntilHidden(window, kWait);
+}
+
+class WalkE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // As on a machine where Corvane never was.
+    DeleteSettingsKey();
+    DeleteKey(HKEY_LOCAL_MACHINE, kHelperObjectKey);
+    DeleteKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Corvane");
+  }
+  void TearDown() override {
+    // The walk keeps the user's data at the uninstallation; later tests start without it.
+    DeleteFileW((dir + L"\\Settings\\SafeCookies.txt").c_str());
+    RemoveDirectoryW((dir + L"\\Settings").c_str());
+    RemoveDirectoryW(dir.c_str());
+    DeleteSettingsKey();
+  }
+
+  void Install();
+  void StartInstalled(bool first);
+  void ScreenshotTrayMenu();
+  void ChangeMainWindow();
+  void ChangePopupBlocker();
+  void ChangeHotkey();
+  void ShowAboutAndHelp();
+  void ReportBlockedPopup();
+  void PressHotkey();
+  void ExitFromTray();
+  void FindPreferencesAsLeft();
+  void Uninstall();
+
+  std::wstring dir = InstallFolder();
+  Process corvane;
+  HWND main = nullptr;
+  ULONGLONG registeredAt = 0;
+};
+
+void WalkE2E::Install() {
+  std::wstring setup = BinFolder() + L"..\\corvane-setup.exe";
+  ASSERT_TRUE(Exists(setup)) << "build the target corvane_installer first";
+  Process install(L"\"" + setup + L"\" /S");
+  ASSERT_TRUE(install.started());
+  EXPECT_EQ(install.WaitForExit(120000), 0u) << "the silent installation ends with 0";
+  for (const wchar_t* file : {L"corvane.exe", L"cvblock.dll", L"sounds\\sound1.wav", L"sounds\\sound2.wav",
+                              L"Help\\corvane.chm", L"uninstall.exe"}) {
+    EXPECT_TRUE(Exists(dir + L"\\" + file)) << "installed: " << std::string(file, file + wcslen(file));
+  }
+  EXPECT_TRUE(Exists(dir + L"\\Settings")) << "an empty Settings folder";
+  EXPECT_TRUE(Exists(StartMenuFolder() + L"\\Corvane.lnk"));
+  EXPECT_EQ(ReadSetting(L"CRVNBFirst"), 1u);
+}
+
+void WalkE2E::StartInstalled(bool first) {
+  corvane = Process(L"\"" + dir + L"\\corvane.exe\"");
+  ASSERT_TRUE(corvane.started());
+  if (first) {
+    // The splash, on the way to the tray.
+    HWND splash = WaitForWindow(L"TSplashScreen", L"", kWait, corvane.id());
+    if (splash && WaitUntilVisible(splash, 3000)) Screenshot(splash, "walk-splash");
+  }
+  main = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, corvane.id());
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForSetting(L"CorvaneRunning", 1, kWait));
+  EXPECT_EQ(WaitForMessageBox(L"An error", 1500, corvane.id()), nullptr) << "a clean start after installation";
+  Pause(1500);  // past the splash
+  EXPECT_TRUE(TrayIconExists(main));
+
+  // The blocker module: registered from where it was installed at the first
+  // start, and not again at the next.
+  EXPECT_EQ(ReadSetting(L"CRVNBFirst"), 0u);
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid + L"\\InprocServer32", nullptr),
+            dir + L"\\cvblock.dll");
+  if (first) {
+    registeredAt = LastWritten(HKEY_LOCAL_MACHINE, kHelperObjectKey);
+    EXPECT_NE(registeredAt, 0u) << "the browser helper object is registered";
+  } else {
+    EXPECT_EQ(LastWritten(HKEY_LOCAL_MACHINE, kHelperObjectKey), registeredAt) << "registered once only";
+  }
+}
+
+void WalkE2E::ScreenshotTrayMenu() {
+  TrayClick(main, WM_RBUTTONUP);
+  HWND menu = WaitForMenu(corvane.id(), kWait);
+  ASSERT_NE(menu, nullptr);
+  MenuKey(menu, VK_DOWN);
+  EXPECT_TRUE(Screenshot(menu, "walk-tray-menu"));
+  MenuKey(menu, VK_ESCAPE);
+  EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
+}
+
+void WalkE2E::ChangeMainWindow() {
+  ASSERT_EQ(OpenFromTray(main, L"Preferences", L"TCorvaneMain", L"Preferences", corvane.id()), main);
+  HWND autoCleaner = FindChild(main, L"Button", L"Enable auto history cleaner");
+  ASSERT_NE(autoCleaner, nullptr);
+  EXPECT_FALSE(IsChecked(autoCleaner));
+  Click(autoCleaner);
+  EXPECT_TRUE(WaitForSetting(L"AutoCleaner", 1, kWait)) << "stored without an error: the key is writable";
+  EXPECT_EQ(WaitForMessageBox(L"An error", 500, corvane.id()), nullptr);
+  Pause(300);
+  Screenshot(main, "walk-preferences");
+  Hide(main);
+}
+
+void WalkE2E::ChangePopupBlocker() {
+  HWND pref = OpenFromTray(main, L"Popup Blocker Preferences", L"TPopUpBlockerPref", L"Popup Blocker Preferences",
+                           corvane.id());
+  ASSERT_NE(pref, nullptr);
+  HWND enable = FindChild(pref, L"Button", L"Enable popup blocking");
+  ASSERT_NE(enable, nullptr);
+  PostClick(pref, enable);
+  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 1, kWait));
+
+  // The sound chooser: the second sound.
+  PostClick(pref, FindChild(pref, L"Button", L"..."));
+  HWND chooser = WaitForWindow(L"TSelectSound", L"Select Sound", kWait, corvane.id());
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_TRUE(WaitUntilVisible(chooser, kWait));
+  HWND list = FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
+  ASSERT_NE(list, nullptr);
+  RECT line{};
+  SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
+  LPARAM at = MAKELPARAM(line.left + 20, (line.top + line.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  Pause(300);
+  Screenshot(chooser, "walk-sound-chooser");
+  PostClick(chooser, FindChild(chooser, L"Button", L"Select"));
+  EXPECT_TRUE(WaitUntilHidden(chooser, kWait));
+  EXPECT_TRUE(WaitForSetting(L"SoundIndex", 1, kWait));
+  Pause(300);
+  Screenshot(pref, "walk-popup-blocker");
+  Hide(pref);
+}
+
+void WalkE2E::ChangeHotkey() {
+  HWND pref = OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences",
+                           corvane.id());
+  ASSERT_NE(pref, nullptr);
+  HWND enable = FindChild(pref, L"Button", L"Enable windows hotkey");
+  HWND browser = FindChild(pref, L"Button", L"Enable Internet Explorer hotkey");
+  ASSERT_TRUE(enable && browser);
+  EXPECT_FALSE(IsChecked(enable));
+  EXPECT_FALSE(IsChecked(browser));
+  Click(enable);
+  EXPECT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1, kWait));
+  Click(browser);
+  EXPECT_TRUE(WaitForSetting(L"IEWHotKey", 1, kWait));
+  EXPECT_FALSE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "Corvane holds CTRL + F12";
+  Pause(300);
+  Screenshot(pref, "walk-hotkey");
+  Hide(pref);
+}
+
+void WalkE2E::ShowAboutAndHelp() {
+  HWND about = OpenFromTray(main, L"About Us", L"TAboutBox", L"About Us", corvane.id());
+  ASSERT_NE(about, nullptr);
+  Screenshot(about, "walk-about");
+  Hide(about);
+
+  // "&Contents and Topics" hands the installed help file to the shell.
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"&Contents and Topics", kWait));
+  HWND help = WaitForWindow(L"HH Parent", L"", 15000);
+  std::printf("the help file %s\n", help ? "opened in a help window" : "opened no help window under Wine");
+  if (help) {
+    Pause(1500);
+    Screenshot(help, "walk-help");
+    DWORD viewer = 0;
+    GetWindowThreadProcessId(help, &viewer);
+    SendMessageTimeoutW(help, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, viewer)) {
+      if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+      CloseHandle(process);
+    }
+  }
+}
+
+void WalkE2E::ReportBlockedPopup() {
+  ASSERT_EQ(ReadSetting(L"EPWC").value_or(0), 0u);
+  std::wstring line = L"C:\\windows\\system32\\rundll32.exe \"" + dir +
+                      L"\\cvblock.dll\",ReportBlockedPopup http://popup.example/walk";
+  Process report(line);
+  ASSERT_TRUE(report.started());
+  Pause(600);
+  Screenshot(nullptr, "walk-popup-announced");
+  EXPECT_EQ(report.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ReadSetting(L"EPWC"), 1u) << "the blocked pop-up is counted";
+  EXPECT_TRUE(corvane.Running());
+  EXPECT_TRUE(TrayIconExists(main));
+}
+
+void WalkE2E::PressHotkey() {
+  Process browser(L"\"" + BinFolder() + L"ieframes.exe\"");
+  ASSERT_TRUE(browser.started());
+  HWND frame = WaitForWindow(L"IEFrame", L"Browser One", kWait, browser.id());
+  ASSERT_NE(frame, nullptr);
+  RECT r;
+  GetWindowRect(frame, &r);
+  // The first press after the start shows; the second hides the browser's frames.
+  ASSERT_TRUE(TypeKeysThroughX((r.left + r.right) / 2, (r.top + r.bottom) / 2, L"ctrl+F12"))
+      << "xdotool is needed (scripts/setup.sh installs it)";
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 1, kWait));
+  ASSERT_TRUE(TypeKeysThroughX((r.left + r.right) / 2, (r.top + r.bottom) / 2, L"ctrl+F12"));
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 0, kWait));
+  EXPECT_TRUE(WaitUntilHidden(frame, kWait)) << "CTRL + F12 hid the browser";
+}
+
+void WalkE2E::ExitFromTray() {
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Exit", kWait));
+  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 0u);
+  EXPECT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "the hotkey is released";
+}
+
+void WalkE2E::FindPreferencesAsLeft() {
+  EXPECT_EQ(ReadSetting(L"AutoCleaner"), 1u);
+  EXPECT_EQ(ReadSetting(L"CRVNPBStatus"), 1u);
+  EXPECT_EQ(ReadSetting(L"SoundIndex"), 1u);
+  EXPECT_EQ(ReadSetting(L"IEWHotKey"), 1u);
+  EXPECT_EQ(ReadSetting(L"WindowsHotKeyS"), 1u);
+  EXPECT_EQ(ReadSetting(L"EPWC"), 1u);
+  EXPECT_FALSE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "the hotkey is held again";
+
+  ASSERT_EQ(OpenFromTray(main, L"Preferences", L"TCorvaneMain", L"Preferences", corvane.id()), main);
+  EXPECT_TRUE(IsChecked(FindChild(main, L"Button", L"Enable auto history cleaner")));
+  Hide(main);
+
+  HWND popup = OpenFromTray(main, L"Popup Blocker Preferences", L"TPopUpBlockerPref", L"Popup Blocker Preferences",
+                            corvane.id());
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(IsChecked(FindChild(popup, L"Button", L"Enable popup blocking")));
+  EXPECT_NE(FindChild(popup, L"Static", L"SoundNotification2"), nullptr) << "the chosen sound, as the window names it";
+  EXPECT_NE(FindChild(popup, L"Static", L"1"), nullptr) << "the count of blocked pop-ups";
+  Hide(popup);
+
+  HWND hotkey = OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences",
+                             corvane.id());
+  ASSERT_NE(hotkey, nullptr);
+  EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"Enable windows hotkey")));
+  EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"Enable Internet Explorer hotkey")));
+  EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"CTRL + F12")));
+  Hide(hotkey);
+}
+
+void WalkE2E::Uninstall() {
+  // With Corvane running: the uninstaller ends it through its "Exit".
+  Process uninstall(L"\"" + dir + L"\\uninstall.exe\" /S");
+  ASSERT_TRUE(uninstall.started());
+  EXPECT_EQ(corvane.WaitForExit(kWait), 0u) << "the uninstaller ended the running Corvane";
+  // The uninstaller runs on from a copy of itself and removes itself last.
+  EXPECT_TRUE(WaitUntilGone(dir + L"\\uninstall.exe"));
+  DWORD start = GetTickCount();
+  while (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && GetTickCount() - start < kWait) Pause(200);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  for (const wchar_t* file : {L"corvane.exe", L"cvblock.dll", L"sounds", L"Help"}) {
+    EXPECT_FALSE(Exists(dir + L"\\" + file)) << "removed: " << std::string(file, file + wcslen(file));
+  }
+  EXPECT_FALSE(Exists(StartMenuFolder())) << "the Start menu entries are gone";
+  EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid + L"\\InprocServer32", nullptr),
+            L"(missing)")
+      << "the blocker module is unregistered";
+  // A silent uninstallation keeps the user's preferences for a later installation.
+  EXPECT_EQ(ReadSetting(L"AutoCleaner"), 1u);
+  EXPECT_FALSE(ReadSetting(L"CorvaneRunning"));
+  EXPECT_FALSE(ReadSetting(L"CRVNBFirst"));
+}
+
+TEST_F(WalkE2E, InstallUseEveryWindowFromTheTrayRestartAndUninstall) {
+  ASSERT_NO_FATAL_FAILURE(Install());
+  ASSERT_NO_FATAL_FAILURE(StartInstalled(true));
+  ASSERT_NO_FATAL_FAILURE(ScreenshotTrayMenu());
+  ASSERT_NO_FATAL_FAILURE(ChangeMainWindow());
+  ASSERT_NO_FATAL_FAILURE(ChangePopupBlocker());
+  ASSERT_NO_FATAL_FAILURE(ChangeHotkey());
+  ASSERT_NO_FATAL_FAILURE(PressHotkey());
+  ASSERT_NO_FATAL_FAILURE(ShowAboutAndHelp());
+  ASSERT_NO_FATAL_FAILURE(ReportBlockedPopup());
+  ASSERT_NO_FATAL_FAILURE(ExitFromTray());
+  ASSERT_NO_FATAL_FAILURE(StartInstalled(false));
+  ASSERT_NO_FATAL_FAILURE(FindPreferencesAsLeft());
+  ASSERT_NO_FATAL_FAILURE(Uninstall());
+}
+
+}  // namespace
+}  // namespace e2e
