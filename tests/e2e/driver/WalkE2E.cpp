@@ -287,8 +287,6 @@ void WalkE2E::ReportBlockedPopup() {
                       L"\\cvblock.dll\",ReportBlockedPopup http://popup.example/walk";
   Process report(line);
   ASSERT_TRUE(report.started());
-  Pause(600);
-  Screenshot(nullptr, "walk-popup-announced");
   EXPECT_EQ(report.WaitForExit(kWait), 0u);
   EXPECT_EQ(ReadSetting(L"EPWC"), 1u) << "the blocked pop-up is counted";
   EXPECT_TRUE(corvane.Running());
@@ -337,6 +335,7 @@ void WalkE2E::FindPreferencesAsLeft() {
   EXPECT_TRUE(IsChecked(FindChild(popup, L"Button", L"Enable popup blocking")));
   EXPECT_NE(FindChild(popup, L"Static", L"SoundNotification2"), nullptr) << "the chosen sound, as the window names it";
   EXPECT_NE(FindChild(popup, L"Static", L"1"), nullptr) << "the count of blocked pop-ups";
+  Screenshot(popup, "walk-popup-blocker-after-restart");
   Hide(popup);
 
   HWND hotkey = OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences",
