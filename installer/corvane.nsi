@@ -25,6 +25,7 @@ Target ${CORVANE_TARGET}
 !include LogicLib.nsh
 !include WinMessages.nsh
 !include FileFunc.nsh
+!include x64.nsh
 
 !define SETTINGS_KEY "SOFTWARE\Tessaly\Corvane\Version2\Settings"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
@@ -35,9 +36,11 @@ Target ${CORVANE_TARGET}
 ; The local Users group, named by its well-known SID so that the grant works
 ; on every language of Windows.
 !define USERS_SID "S-1-5-32-545"
-; SE_OBJECT_TYPE values of GetNamedSecurityInfoW / SetNamedSecurityInfoW.
+; SE_OBJECT_TYPE values of GetNamedSecurityInfoW / SetNamedSecurityInfoW;
+; SE_REGISTRY_WOW64_64KEY names a key of the 64-bit view from a 32-bit process.
 !define SE_FILE_OBJECT 1
 !define SE_REGISTRY_KEY 4
+!define SE_REGISTRY_WOW64_64KEY 12
 !define DACL_SECURITY_INFORMATION 4
 
 Name "Corvane"
@@ -76,6 +79,9 @@ VIAddVersionKey "LegalCopyright" "Copyright Tessaly"
 !endif
 !macroend
 !define REPORT "!insertmacro REPORT"
+
+; The SE_OBJECT_TYPE under which the settings key is reached (see .onInit).
+Var KeyObjectType
 
 Page directory
 Page instfiles
@@ -183,12 +189,12 @@ Function GrantUsersWriteAccess
   ${If} $2 <> 0
     System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r3, *p .r4, *i .r5) i .r2'
     ${If} $2 <> 0
-      System::Call 'advapi32::SetNamedSecurityInfoW(w "MACHINE\${SETTINGS_KEY}", i ${SE_REGISTRY_KEY}, i ${DACL_SECURITY_INFORMATION}, p 0, p 0, p r4, p 0) i .r0'
+      System::Call 'advapi32::SetNamedSecurityInfoW(w "MACHINE\${SETTINGS_KEY}", i $KeyObjectType, i ${DACL_SECURITY_INFORMATION}, p 0, p 0, p r4, p 0) i .r0'
     ${EndIf}
     System::Call 'kernel32::LocalFree(p r1)'
   ${EndIf}
   StrCpy $R0 "MACHINE\${SETTINGS_KEY}"
-  StrCpy $R1 ${SE_REGISTRY_KEY}
+  StrCpy $R1 $KeyObjectType
   Call UsersMayWrite
   ${If} $R2 = 1
     ${REPORT} "Users may change the settings key HKLM\${SETTINGS_KEY}"
@@ -198,10 +204,23 @@ Function GrantUsersWriteAccess
 FunctionEnd
 
 ; ---------------------------------------------------------------------------
-Function .onInit
+; The program opens the settings key in the 64-bit view of the registry
+; whatever its own build (KEY_WOW64_64KEY), so the 32-bit installer on 64-bit
+; Windows writes there too rather than into the WOW6432Node copy.
+!macro USE_PROGRAMS_REGISTRY_VIEW
+  StrCpy $KeyObjectType ${SE_REGISTRY_KEY}
 !ifdef CORVANE_64
   SetRegView 64
+!else
+  ${If} ${RunningX64}
+    SetRegView 64
+    StrCpy $KeyObjectType ${SE_REGISTRY_WOW64_64KEY}
+  ${EndIf}
 !endif
+!macroend
+
+Function .onInit
+  !insertmacro USE_PROGRAMS_REGISTRY_VIEW
   SetShellVarContext all
 FunctionEnd
 
@@ -246,24 +265,20 @@ SectionEnd
 
 ; ---------------------------------------------------------------------------
 Function un.onInit
-!ifdef CORVANE_64
-  SetRegView 64
-!endif
+  !insertmacro USE_PROGRAMS_REGISTRY_VIEW
   SetShellVarContext all
 FunctionEnd
 
 ; The user's own data: the cookie safe list and the preferences in the
-; settings key. Kept unless the user says otherwise; a silent uninstall keeps
-; them unless /REMOVESETTINGS is given.
+; settings key. Kept only when the user says so: answering Yes to the question,
+; or with /KEEPSETTINGS in a silent uninstallation (which otherwise removes them).
 Function un.RemoveUserSettings
   ${GetParameters} $0
   ClearErrors
-  ${GetOptions} $0 "/REMOVESETTINGS" $1
-  ${IfNot} ${Errors}
-    StrCpy $1 "remove"
-  ${Else}
-    StrCpy $1 "keep"
-    MessageBox MB_YESNO|MB_ICONQUESTION "Keep your Corvane settings for a later installation?$\r$\n$\r$\nThey are your cookie safe list (Settings\SafeCookies.txt) and your preferences. Choose No to remove them." /SD IDYES IDYES +2
+  ${GetOptions} $0 "/KEEPSETTINGS" $1
+  StrCpy $1 "keep"
+  ${If} ${Errors}
+    MessageBox MB_YESNO|MB_ICONQUESTION "Keep your Corvane settings for a later installation?$\r$\n$\r$\nThey are your cookie safe list (Settings\SafeCookies.txt) and your preferences. Choose No to remove them." /SD IDNO IDYES +2
     StrCpy $1 "remove"
   ${EndIf}
 

@@ -116,7 +116,7 @@ class WalkE2E : public ::testing::Test {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Corvane");
   }
   void TearDown() override {
-    // The walk keeps the user's data at the uninstallation; later tests start without it.
+    // What a failed walk leaves; later tests start without it.
     DeleteFileW((dir + L"\\Settings\\SafeCookies.txt").c_str());
     RemoveDirectoryW((dir + L"\\Settings").c_str());
     RemoveDirectoryW(dir.c_str());
@@ -364,10 +364,9 @@ void WalkE2E::Uninstall() {
   EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid + L"\\InprocServer32", nullptr),
             L"(missing)")
       << "the blocker module is unregistered";
-  // A silent uninstallation keeps the user's preferences for a later installation.
-  EXPECT_EQ(ReadSetting(L"AutoCleaner"), 1u);
-  EXPECT_FALSE(ReadSetting(L"CorvaneRunning"));
-  EXPECT_FALSE(ReadSetting(L"CRVNBFirst"));
+  // Silent, without /KEEPSETTINGS: nothing is left, not even the user's data.
+  EXPECT_TRUE(WaitUntilGone(dir)) << "the Corvane folder is gone, the safe list with it";
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tessaly")) << "the settings key is gone";
 }
 
 TEST_F(WalkE2E, InstallUseEveryWindowFromTheTrayRestartAndUninstall) {

@@ -130,9 +130,9 @@ timeout 30 "$W" reg add "$run_key" /v Corvane /d 'C:\Program Files\Corvane\corva
 timeout 30 "$W" reg add "$settings" /v CookiesCleaner /t REG_DWORD /d 1 /f >/dev/null
 if start_corvane; then ok "Corvane started and marked itself running"; else bad "Corvane did not start"; fi
 
-timeout 120 "$W" "$dir/uninstall.exe" /S; rc=$?
+timeout 120 "$W" "$dir/uninstall.exe" /S /KEEPSETTINGS; rc=$?
 wait_prefix
-[ "$rc" -eq 0 ] && ok "silent uninstall exit code 0" || bad "silent uninstall exit code $rc"
+[ "$rc" -eq 0 ] && ok "silent uninstall /KEEPSETTINGS exit code 0" || bad "silent uninstall /KEEPSETTINGS exit code $rc"
 if kill -0 "$corvane_pid" 2>/dev/null; then bad "the running Corvane was not ended"; kill "$corvane_pid"
 else ok "the running Corvane was ended"; fi
 grep -q "^Ending the running Corvane" "$(report)" && ok "uninstaller asked Corvane to exit" || bad "uninstaller did not find Corvane's window"
@@ -140,7 +140,7 @@ for f in corvane.exe cvblock.dll sounds Help uninstall.exe; do
   [ -e "$dir/$f" ] && bad "left behind: $f" || ok "removed $f"
 done
 cmp -s "$work/SafeCookies.expected" "$dir/Settings/SafeCookies.txt" \
-  && ok "silent uninstall kept SafeCookies.txt unchanged" || bad "SafeCookies.txt not kept"
+  && ok "/KEEPSETTINGS kept SafeCookies.txt unchanged" || bad "SafeCookies.txt not kept"
 has_value "$settings" CookiesCleaner 0x1 && ok "user preference kept" || bad "user preference lost"
 lacks_value "$settings" CorvaneRunning && ok "CorvaneRunning removed" || bad "CorvaneRunning left"
 lacks_value "$settings" CRVNBFirst && ok "CRVNBFirst removed" || bad "CRVNBFirst left"
@@ -158,11 +158,11 @@ timeout 180 "$W" "$setup" /S; rc=$?
 cmp -s "$work/SafeCookies.expected" "$dir/Settings/SafeCookies.txt" \
   && ok "reinstall left SafeCookies.txt as it was" || bad "reinstall changed SafeCookies.txt"
 has_value "$settings" CRVNBFirst 0x1 && ok "CRVNBFirst = 1 again" || bad "CRVNBFirst not set on reinstall"
-timeout 120 "$W" "$dir/uninstall.exe" /S /REMOVESETTINGS; rc=$?
+timeout 120 "$W" "$dir/uninstall.exe" /S; rc=$?
 wait_prefix
-[ "$rc" -eq 0 ] && ok "uninstall /REMOVESETTINGS exit code 0" || bad "uninstall /REMOVESETTINGS exit code $rc"
+[ "$rc" -eq 0 ] && ok "silent uninstall exit code 0" || bad "silent uninstall exit code $rc"
 [ -e "$dir" ] && bad "Corvane folder left: $(find "$dir" | tr '\n' ' ')" || ok "Corvane folder removed"
-key_exists 'HKLM\SOFTWARE\Tessaly' && bad "settings key left" || ok "settings key removed"
+key_exists 'HKLM\SOFTWARE\Tessaly' && bad "settings key left" || ok "a silent uninstall removes the settings key and the safe list"
 
 echo "installer e2e: $checks checks, $failures failed"
 [ "$failures" -eq 0 ]
