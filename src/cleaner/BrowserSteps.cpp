@@ -9,8 +9,6 @@
 namespace cleaner {
 namespace {
 
-using platform::RegRoot;
-
 // Asks with no buffer to learn the entry's size, then again with a buffer of
 // that size; false when either call fails.
 template <typename Call>
@@ -41,7 +39,10 @@ void DeleteCacheFileEntries(platform::UrlCache& cache) {
 
 }  // namespace
 
-void TUWHCleanerThrd::BrowserCacheCleaner() {}
+void TUWHCleanerThrd::BrowserCacheCleaner() {
+  // Only the files go; the cache's own entries are the typed-URL step's.
+  if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, false, false);
+}
 
 void TUWHCleanerThrd::CookiesCleaner() {
   // An unreadable keep-list raises and ends the run: deleting every cookie
@@ -51,18 +52,36 @@ void TUWHCleanerThrd::CookiesCleaner() {
 }
 
 void TUWHCleanerThrd::TypedURLCleaner() {
-  platform_.registry.DeleteTree(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  DeleteRegKey("Software\\Microsoft\\Internet Explorer\\TypedURLs");
   DeleteCacheFileEntries(platform_.urlCache);
 }
 
-void TUWHCleanerThrd::BrowserHistoryCleaner() {}
-
-void TUWHCleanerThrd::AutoCompleteFormsCleaner() {}
-
-void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
-  platform_.registry.DeleteTree(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\IntelliForms");
+// One pass over the history: the store cleared, then both history folders
+// purged with every index.dat wiped before it is deleted.
+void TUWHCleanerThrd::ClearBrowserHistoryPass() {
+  long hresult = 0;
+  if (std::unique_ptr<platform::HistoryStore> store = platform_.urlHistory.CreateStore(&hresult)) {
+    store->ClearHistory();
+  }
+  if (GetWindowsFolder(&path_)) PurgeFolder(path_ + "\\History", false, true);
+  if (GetSpecialFolder(platform::kCsidlHistory, &path_)) PurgeFolder(path_, false, true);
 }
 
-void TUWHCleanerThrd::IEFavoritesCleaner() {}
+// Two identical passes: an index.dat held open during the first is wiped
+// again in the second.
+void TUWHCleanerThrd::BrowserHistoryCleaner() {
+  ClearBrowserHistoryPass();
+  ClearBrowserHistoryPass();
+}
+
+void TUWHCleanerThrd::AutoCompleteFormsCleaner() { CleanProtectedStorage(platform_, IsWinNT()); }
+
+void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
+  DeleteRegKey("Software\\Microsoft\\Internet Explorer\\IntelliForms");
+}
+
+void TUWHCleanerThrd::IEFavoritesCleaner() {
+  if (GetSpecialFolder(platform::kCsidlFavorites, &path_)) PurgeFolder(path_, false, false);
+}
 
 }  // namespace cleaner

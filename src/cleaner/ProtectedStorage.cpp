@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "cleaner/SystemHelpers.h"
+
 namespace cleaner {
 namespace {
 
@@ -145,14 +147,14 @@ void CleanProtectedStorage(platform::Platform& platform, bool isWinNT) {
       SetKeyDacl(security, RegRoot::CurrentUser, top, false, opened);
       SetKeyDacl(security, RegRoot::CurrentUser, data, false, opened);
       SetKeyDacl(security, RegRoot::CurrentUser, dataKey, true, opened);
-      platform.registry.DeleteTree(RegRoot::CurrentUser, dataKey);
+      DeleteRegKey(platform.registry, RegRoot::CurrentUser, dataKey);
     }
     // Only the top key gets its old list back; "\Data" keeps the new one.
     if (haveSaved) SetKeyDacl(security, RegRoot::CurrentUser, top, false, saved);
   }
   std::string user;
   if (security.LogonUserName(260, &user)) {
-    platform.registry.DeleteTree(RegRoot::LocalMachine, kProviderKey + user + "\\Data\\" + kDataKeyName);
+    DeleteRegKey(platform.registry, RegRoot::LocalMachine, kProviderKey + user + "\\Data\\" + kDataKeyName);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/UrlCache.h"
 
@@ -20,6 +21,7 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
+  Shell& shell;
   UrlCache& urlCache;
   UrlHistory& urlHistory;
   Security& security;

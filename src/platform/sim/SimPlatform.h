@@ -11,6 +11,7 @@
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSecurity.h"
+#include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
 #include "platform/sim/SimUrlCache.h"
 
@@ -26,11 +27,12 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
+  SimShell shell;
   SimUrlCache urlCache;
   SimUrlHistory urlHistory{urlCache};
   SimSecurity security{registry};
   SimAnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, urlCache, urlHistory, security, ansi};
+  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::sim

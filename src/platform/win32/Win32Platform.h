@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32UrlCache.h"
 
 namespace platform::win32 {
@@ -19,11 +20,12 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
+  Win32Shell shell;
   Win32UrlCache urlCache;
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, urlCache, urlHistory, security, ansi};
+  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::win32
