@@ -12,6 +12,7 @@
 
 #include "cookies/CookieCache.h"
 #include "platform/win32/Win32Platform.h"
+#include "tests/support/CommitUrlCacheEntry.h"
 
 namespace {
 
@@ -27,26 +28,13 @@ std::string Site(int s) {
 
 std::string CookieName(int s, int p) { return "Cookie:bench@" + Site(s) + "/p" + std::to_string(p) + "/"; }
 
-bool Commit(const std::string& name) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(name.c_str(), 0, "txt", file, 0)) return false;
-  HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, "id=1\n", 5, &written, nullptr);
-  CloseHandle(h);
-  FILETIME zero = {};
-  return CommitUrlCacheEntryA(name.c_str(), file, zero, zero, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY, nullptr, 0,
-                              nullptr, nullptr);
-}
-
 // Commits every cookie the cache lacks, so that it holds all 10 000.
 int Fill(const std::unordered_set<std::string>& present) {
   int failed = 0;
   for (int s = 0; s < kSites; ++s) {
     for (int p = 0; p < kPathsPerSite; ++p) {
       std::string name = CookieName(s, p);
-      if (!present.count(name)) failed += !Commit(name);
+      if (!present.count(name)) failed += !testsupport::CommitUrlCacheEntry(name, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY);
     }
   }
   return failed;
