@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ContractEnv.h"
 #include "platform/win32/Win32Platform.h"
@@ -43,7 +44,10 @@ class Win32ContractEnv : public ContractEnv {
     RemoveTree(root_);
     CreateDirectoryW(root_.c_str(), nullptr);
   }
-  ~Win32ContractEnv() override { RemoveTree(root_); }
+  ~Win32ContractEnv() override {
+    for (HWND window : windows_) DestroyWindow(window);
+    RemoveTree(root_);
+  }
 
   platform::Platform& platform() override { return win32_.platform; }
   std::string NewScratchFolder() override {
@@ -51,12 +55,32 @@ class Win32ContractEnv : public ContractEnv {
     CreateDirectoryW(folder.c_str(), nullptr);
     return platform::win32::Utf8(folder);
   }
+  std::shared_ptr<void> HoldOpen(const std::string& path) override {
+    HANDLE h = CreateFileW(platform::win32::WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
   bool simulated() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
   }
 
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    std::wstring name = platform::win32::Wide(className);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name.c_str();
+    RegisterClassW(&wc);  // fails harmlessly when the class is registered already
+    HWND window = CreateWindowExW(0, name.c_str(), L"", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200,
+                                  100, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window) windows_.push_back(window);
+    return reinterpret_cast<platform::WindowId>(window);
+  }
+
  private:
+  std::vector<HWND> windows_;
   platform::win32::Win32Platform win32_;
   std::wstring root_;
   int count_ = 0;

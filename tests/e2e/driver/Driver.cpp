@@ -153,6 +153,73 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& t
   return nullptr;
 }
 
+namespace {
+
+// The tray menu's entries that have a command, in their order: Corvane
+// numbers them from 100 each time the menu opens ("Exit" keeps 9001).
+const wchar_t* const kTrayMenuCommands[] = {
+    L"Preferences", L"Internet Explorer History Cleaner", L"Windows History Cleaner",
+    L"Applications History Cleaner", L"Popup Blocker Preferences", L"Windows Hotkey Preferences",
+    L"Enable Auto History Cleaner", L"&Enable Popup Blocking", L"Play a Sound When a Popup Window is Blocked",
+    L"Animate System Tray Icon When a Popup Window is Blocked", L"Enable Windows Hotkey", L"&Contents and Topics",
+    L"&Online Support", L"Online &FAQ", L"Submit Support Ticket", L"About Us"};
+
+UINT KnownTrayMenuCommand(const std::wstring& caption) {
+  if (caption == L"Exit") return 9001;
+  for (UINT i = 0; i < sizeof kTrayMenuCommands / sizeof kTrayMenuCommands[0]; ++i) {
+    if (caption == kTrayMenuCommands[i]) return 100 + i;
+  }
+  return 0;
+}
+
+// The command identifier of an entry anywhere in a menu, by caption.
+UINT FindMenuCommand(HMENU menu, const std::wstring& caption) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (UINT id = FindMenuCommand(sub, caption)) return id;
+      continue;
+    }
+    wchar_t text[256] = {0};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+    if (caption == text) return GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
+}  // namespace
+
+UINT TrayMenuCommandId(HWND owner, const std::wstring& caption, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  PostMessageW(owner, 2025, 1005, WM_RBUTTONUP);
+  HWND popup = nullptr;
+  DWORD start = GetTickCount();
+  while (!popup && GetTickCount() - start < timeoutMs) {
+    Pause(50);
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr)) != nullptr) {
+      DWORD owning = 0;
+      GetWindowThreadProcessId(candidate, &owning);
+      if (owning == pid && IsWindowVisible(candidate)) popup = candidate;
+    }
+  }
+  if (!popup) return 0;
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  // Wine does not let one process read another's menu (GetMenuItemCount
+  // gives -1); the menu's known order stands in for it there.
+  UINT id = menu && GetMenuItemCount(menu) > 0 ? FindMenuCommand(menu, caption) : KnownTrayMenuCommand(caption);
+  // Escape closes the menu; the menu's own loop takes it from the queue.
+  PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  WaitUntilHidden(popup, timeoutMs);
+  return id;
+}
+
+bool ChooseTrayMenuEntry(HWND owner, const std::wstring& caption, DWORD timeoutMs) {
+  UINT id = TrayMenuCommandId(owner, caption, timeoutMs);
+  return id && PostMessageW(owner, WM_COMMAND, id, 0);
+}
+
 void DeleteSettingsKey() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSettingsKey);
