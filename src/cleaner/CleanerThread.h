@@ -79,6 +79,7 @@ class TUWHCleanerThrd {
   void AutoCompleteFormsCleaner();   // 5
   void AutoCompletePasswordsCleaner();  // 6
   void IEFavoritesCleaner();         // 7
+  void ClearBrowserHistoryPass();    // half of step 4
   void RASAutoDialCleaner();         // 8
   void FindFilesHistoryCleaner();    // 9
   void FindComputerHistoryCleaner(); // 10

@@ -1,14 +1,17 @@
 // Every operating-system service the program uses, one interface each.
 #pragma once
 
+#include "platform/AnsiText.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Security.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
+#include "platform/UrlCache.h"
 
 namespace platform {
 
@@ -21,6 +24,10 @@ struct Platform {
   Sound& sound;
   Mixer& mixer;
   Shell& shell;
+  UrlCache& urlCache;
+  UrlHistory& urlHistory;
+  Security& security;
+  AnsiText& ansi;
 };
 
 }  // namespace platform

@@ -4,14 +4,17 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimAnsiText.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimSecurity.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
+#include "platform/sim/SimUrlCache.h"
 
 namespace platform::sim {
 
@@ -27,7 +30,11 @@ struct SimPlatform {
   SimSound sound{files, clock};
   SimMixer mixer;
   SimShell shell;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
+  SimUrlCache urlCache;
+  SimUrlHistory urlHistory{urlCache};
+  SimSecurity security{registry};
+  SimAnsiText ansi;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::sim

@@ -2,12 +2,15 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UrlCache.h"
 
 namespace platform::win32 {
 
@@ -20,7 +23,11 @@ struct Win32Platform {
   Win32Sound sound;
   Win32Mixer mixer;
   Win32Shell shell;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell};
+  Win32UrlCache urlCache;
+  Win32UrlHistory urlHistory;
+  Win32Security security;
+  Win32AnsiText ansi;
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::win32

@@ -23,6 +23,10 @@ class SimContractEnv : public ContractEnv {
     });
   }
   bool simulated() const override { return true; }
+  bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
+    sim_.urlCache.Add(sourceName, type, headerBytes);
+    return true;
+  }
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
     return sim_.desktop.AddWindow(className, "", visible);
   }

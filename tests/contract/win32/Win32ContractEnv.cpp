@@ -7,6 +7,7 @@
 #include "ContractEnv.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
+#include "tests/support/CommitUrlCacheEntry.h"
 
 namespace contract {
 namespace {
@@ -61,6 +62,9 @@ class Win32ContractEnv : public ContractEnv {
     return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
   }
   bool simulated() const override { return false; }
+  bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
+    return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
     std::wstring name = platform::win32::Wide(className);
