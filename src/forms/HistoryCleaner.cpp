@@ -21,7 +21,12 @@ constexpr int kPageWidth = 624;
 constexpr int kPageHeight = 267;  // below the 26-pixel row of tab buttons
 constexpr int kStripWidth = 47;
 constexpr int kLeftColumn = 62;
-constexpr int kRightColumn = 340;
+constexpr int kRightColumn = 330;
+constexpr int kBoxWidth = 260;
+// The right column reaches nearer the edge so that "Network Places Cache
+// (Network Neighborhood)" shows whole in the wider fonts that stand in for
+// MS Sans Serif.
+constexpr int kRightBoxWidth = kPageWidth - kRightColumn - 10;
 constexpr int kFirstRow = 52;
 constexpr int kRowStep = 38;
 
@@ -125,7 +130,8 @@ ui::Control* THistoryCleanerPref::AddPage(const char* name, const char* caption,
 }
 
 void THistoryCleanerPref::AddCleanerBox(ui::Control& panel, int k, bool right, int row, const char* caption) {
-  Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (row - 1) * kRowStep, 260, 31};
+  Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (row - 1) * kRowStep, right ? kRightBoxWidth : kBoxWidth,
+             31};
   auto* box = panel.Add<ui::CheckBox>("CoolCheckRadioBox" + std::to_string(k), place, caption);
   const char* valueName = CleanerValueNames[static_cast<size_t>(k - 1)];
   box->OnClick = [this, box, valueName] { SaveCleanerSwitch(valueName, box->checked()); };

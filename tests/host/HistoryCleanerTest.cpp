@@ -42,7 +42,7 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
       ui::CheckBox& top = box(p.first + (index < perColumn ? 0 : perColumn));
       EXPECT_EQ(b.bounds().left, top.bounds().left) << k;
       EXPECT_EQ(b.bounds().top, top.bounds().top + (index % perColumn) * 38) << k;
-      EXPECT_EQ(b.bounds().width, 260);
+      EXPECT_EQ(b.bounds().width, index < perColumn ? 260 : 284);
       EXPECT_EQ(b.bounds().height, 31);
     }
   }

@@ -42,6 +42,22 @@ Color BackgroundOf(const Control& c) {
   return kCorvaneColor;
 }
 
+// Flat tab buttons are spaced apart, so tabs of the nominal width can overrun
+// the row and bring up scroll arrows: narrow them until the row holds them.
+// The control wants room for one more spacing and twice the selected tab's
+// offset (2) after the last tab.
+void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) {
+  if (count < 2) return;
+  for (int width = nominalWidth; width > nominalWidth / 2; --width) {
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, kTabRowHeight - 4));
+    RECT first{}, second{}, last{};
+    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    if (last.right + (second.left - first.right) + 2 * 2 <= rowWidth) return;
+  }
+}
+
 }  // namespace
 
 RECT AbsoluteRect(const Control& control) {
@@ -216,7 +232,8 @@ void FormPeer::CreateControls(Control& parent) {
                              hwnd_, nullptr, ui_.instance(), nullptr);
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.font()), FALSE);
       if (c->kind() == Kind::PageControl) {
-        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(197, kTabRowHeight - 4));
+        constexpr int kTabWidth = 197;
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabRowHeight - 4));
         int i = 0;
         for (Control* page : c->children()) {
           if (page->kind() != Kind::TabSheet) continue;
@@ -226,6 +243,7 @@ void FormPeer::CreateControls(Control& parent) {
           item.pszText = text.data();
           SendMessageW(hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&item));
         }
+        FitTabButtons(hwnd, i, r.right - r.left, kTabWidth);
       }
     }
     controls_.push_back(std::make_unique<ControlPeer>(*c, hwnd));

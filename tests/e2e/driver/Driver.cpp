@@ -238,3 +238,93 @@ bool Screenshot(HWND hwnd, const std::string& name) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+namespace {
+
+int FindMenuCommand(HMENU menu, const std::wstring& caption) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {0};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
+    info.dwTypeData = text;
+    info.cch = 256;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+    if (info.hSubMenu) {
+      if (int id = FindMenuCommand(info.hSubMenu, caption)) return id;
+    } else if (caption == text) {
+      return static_cast<int>(info.wID);
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+HWND OpenTrayMenu(HWND main, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  PostMessageW(main, 2025, 1005, WM_RBUTTONUP);
+  // Only a shown menu window: the one of a menu just closed may linger.
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND menuWindow = nullptr;
+    while ((menuWindow = FindWindowExW(nullptr, menuWindow, L"#32768", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(menuWindow, &owner);
+      if (owner == pid && IsWindowVisible(menuWindow)) {
+        Pause(200);
+        return menuWindow;
+      }
+    }
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Pause(50);
+  }
+}
+
+bool WaitForMenuToClose(HWND menuWindow, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(menuWindow) && IsWindowVisible(menuWindow)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Pause(50);
+  }
+  return true;
+}
+
+int TrayMenuCommand(HWND main, const std::wstring& caption, DWORD timeoutMs) {
+  HWND menuWindow = OpenTrayMenu(main, timeoutMs);
+  if (!menuWindow) return 0;
+  // Wine keeps a menu's items in its own process: GetMenuItemCount on the
+  // handle MN_GETHMENU gives fails there (-1), so this finds nothing under Wine.
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  int id = menu ? FindMenuCommand(menu, caption) : 0;
+  // Escape closes the menu; the program's tracking then returns with no choice.
+  PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+  WaitForMenuToClose(menuWindow, timeoutMs);
+  Pause(200);  // the program's tracking returns and its WM_NULL goes through
+  return id;
+}
+
+bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, const std::vector<WORD>& keys, DWORD timeoutMs) {
+  if (int id = TrayMenuCommand(main, caption, timeoutMs)) {
+    PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return true;
+  }
+  // The menu cannot be read from here: walk to the entry with the keys, as a
+  // person would, and let the program's own tracking choose it.
+  HWND menuWindow = OpenTrayMenu(main, timeoutMs);
+  if (!menuWindow) return false;
+  for (WORD key : keys) {
+    PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+    PostMessageW(menuWindow, WM_KEYUP, key, 0xC0000000);
+    Pause(150);
+  }
+  return WaitForMenuToClose(menuWindow, timeoutMs);
+}
+
+void PostClick(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+
+}  // namespace e2e

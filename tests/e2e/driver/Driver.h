@@ -65,3 +65,21 @@ bool Screenshot(HWND hwnd, const std::string& name);
 void Pause(DWORD ms);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Opens the main window's tray menu through its tray callback (message 2025
+// with WM_RBUTTONUP), finds the entry captioned `caption` in it or in one of
+// its submenus, closes the menu and returns the entry's command identifier;
+// 0 when the menu did not open or has no such entry.
+int TrayMenuCommand(HWND main, const std::wstring& caption, DWORD timeoutMs);
+// Chooses a tray menu entry: by caption where the menu can be read from
+// another process (WM_COMMAND with the entry's identifier to the main window),
+// otherwise by pressing `keys` in the open menu (VK_DOWN, VK_RIGHT, VK_RETURN,
+// ...). False when the menu did not open or did not close again.
+bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, const std::vector<WORD>& keys, DWORD timeoutMs);
+// Clicks a button, check box or radio box of another process without waiting
+// for what the click opens (a message box, a modal window).
+void PostClick(HWND control);
+
+}  // namespace e2e

@@ -1,0 +1,138 @@
+// The history cleaner window of the real program: opened from the tray on
+// each tab, a switch ticked, a cleaning started by hand and its end reported.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kWait = 20000;
+// The keys to the three entries of "History Cleaner Preferences", the second
+// entry of the tray menu.
+const std::vector<WORD> kToIE = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN};
+const std::vector<WORD> kToWindows = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
+const std::vector<WORD> kToApplications = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN};
+
+// A started program past its start-up, with its main window.
+struct Running {
+  Process corvane = StartCorvane();
+  HWND main = nullptr;
+
+  Running() {
+    // A fresh prefix has no settings key yet: the start says so and restores the defaults.
+    if (HWND box = WaitForMessageBox(L"An error has occurred while trying to read", 4000, corvane.id())) {
+      AnswerMessageBox(box, IDOK);
+    }
+    main = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, corvane.id());
+    DWORD start = GetTickCount();
+    while (ReadSetting(L"CorvaneRunning") != 1u && GetTickCount() - start < kWait) Pause(100);
+    Pause(1500);  // past the splash
+  }
+  ~Running() {
+    if (main) SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+    corvane.WaitForExit(kWait);
+  }
+};
+
+HWND WaitUntilShown(const std::wstring& className, const std::wstring& title, DWORD pid) {
+  HWND window = WaitForWindow(className, title, kWait, pid);
+  DWORD start = GetTickCount();
+  while (window && !IsWindowVisible(window) && GetTickCount() - start < kWait) Pause(100);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+std::wstring TempFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetTempPathW(MAX_PATH, path);
+  return std::wstring(path, n);
+}
+
+bool WriteFileText(const std::wstring& path, const char* text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+  CloseHandle(file);
+  return ok;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST(HistoryCleanerE2E, FromTheTrayOnTheWindowsTabTemporaryFilesAndCleanNowEmptyTheTempFolder) {
+  Running app;
+  ASSERT_NE(app.main, nullptr);
+  DWORD pid = app.corvane.id();
+
+  std::wstring temp = TempFolder();
+  std::wstring folder = temp + L"corvane-e2e-folder";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(WriteFileText(temp + L"corvane-e2e-1.tmp", "one"));
+  ASSERT_TRUE(WriteFileText(folder + L"\\inside.txt", "two"));
+
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Windows History Cleaner", kToWindows, kWait)) << "the tray menu's entry";
+  HWND hc = WaitUntilShown(L"THistoryCleanerPref", L"History Cleaner", pid);
+  ASSERT_NE(hc, nullptr);
+  RECT client;
+  GetClientRect(hc, &client);
+  EXPECT_EQ(client.right, 624);
+  EXPECT_EQ(client.bottom, 328);
+
+  HWND tempBox = FindChild(hc, L"Button", L"Temporary Files");
+  ASSERT_NE(tempBox, nullptr);
+  EXPECT_TRUE(IsWindowVisible(tempBox)) << "the Windows tab shows";
+  EXPECT_FALSE(IsWindowVisible(FindChild(hc, L"Button", L"Typed URLs")));
+  EXPECT_FALSE(IsWindowVisible(FindChild(hc, L"Button", L"Power DVD")));
+  HWND cleanNow = FindChild(hc, L"Button", L"Clean Now");
+  ASSERT_NE(cleanNow, nullptr);
+  EXPECT_EQ(SendMessageW(tempBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  SendMessageTimeoutW(tempBox, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  DWORD start = GetTickCount();
+  while (ReadSetting(L"WindowsTempFiles") != 1u && GetTickCount() - start < kWait) Pause(100);
+  EXPECT_EQ(ReadSetting(L"WindowsTempFiles"), 1u) << "stored at the click";
+  EXPECT_EQ(SendMessageW(tempBox, BM_GETCHECK, 0, 0), BST_CHECKED);
+  Pause(300);
+  Screenshot(hc, "history-windows-tab");
+
+  PostClick(cleanNow);
+  HWND ask = WaitForMessageBox(L"Start cleaning now?", kWait, pid);
+  ASSERT_NE(ask, nullptr);
+  EXPECT_EQ(MessageBoxText(ask), L"Start cleaning now?");
+  ASSERT_TRUE(AnswerMessageBox(ask, IDYES));
+
+  HWND done = WaitForMessageBox(L"All selected history tracks cleaned successfully", kWait, pid);
+  ASSERT_NE(done, nullptr) << "the end of the run, reported while the window shows";
+  Screenshot(done, "history-cleaned");
+  ASSERT_TRUE(AnswerMessageBox(done, IDOK));
+  EXPECT_TRUE(IsWindowEnabled(cleanNow)) << "enabled again when the worker ended";
+  EXPECT_FALSE(Exists(temp + L"corvane-e2e-1.tmp"));
+  EXPECT_FALSE(Exists(folder + L"\\inside.txt"));
+
+  // The other two entries open the other two tabs.
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kToIE, kWait));
+  start = GetTickCount();
+  HWND typed = FindChild(hc, L"Button", L"Typed URLs");
+  while (!IsWindowVisible(typed) && GetTickCount() - start < kWait) Pause(100);
+  EXPECT_TRUE(IsWindowVisible(typed));
+  EXPECT_TRUE(IsWindowVisible(FindChild(hc, L"Button", L"Cookies Manager")));
+  EXPECT_FALSE(IsWindowVisible(tempBox));
+  Pause(300);
+  Screenshot(hc, "history-ie-tab");
+
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Applications History Cleaner", kToApplications, kWait));
+  HWND dvd = FindChild(hc, L"Button", L"Power DVD");
+  start = GetTickCount();
+  while (!IsWindowVisible(dvd) && GetTickCount() - start < kWait) Pause(100);
+  EXPECT_TRUE(IsWindowVisible(dvd));
+  EXPECT_TRUE(IsWindowVisible(FindChild(hc, L"Button", L"WinRar (Ver. 2, 3) ")));
+  EXPECT_TRUE(IsWindowVisible(cleanNow));
+  Pause(300);
+  Screenshot(hc, "history-applications-tab");
+}
+
+}  // namespace
+}  // namespace e2e
