@@ -1,6 +1,6 @@
 // The history cleaner window: its boxes bound to the stored switches, the
 // tray's three entries, "Clean Now", and what a run reports when it ends.
-#include "CleanerFixture.h"
+#include "HistoryWindowFixture.h"
 
 namespace hosttest {
 namespace {
@@ -12,7 +12,7 @@ using forms::kStartCleaningQuestion;
 using ui::MessageKind;
 using ui::MessageResult;
 
-class HistoryCleanerTest : public CleanerFixture {};
+class HistoryCleanerTest : public HistoryWindowFixture {};
 
 TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   StartQuietly();

@@ -1,6 +1,6 @@
 // The auto history cleaner: the timer on the virtual clock, the interval list,
 // the check box and the tray entry kept in agreement.
-#include "CleanerFixture.h"
+#include "HistoryWindowFixture.h"
 
 namespace hosttest {
 namespace {
@@ -8,7 +8,7 @@ namespace {
 using app::kApplySettingsError;
 namespace value = app::value;
 
-class ScheduleTest : public CleanerFixture {
+class ScheduleTest : public HistoryWindowFixture {
  protected:
   // Runs started so far and not yet delivered.
   size_t runs() { return hc().runningWorkers(); }

@@ -9,7 +9,7 @@
 
 namespace hosttest {
 
-class CleanerFixture : public CorvaneFixture {
+class HistoryWindowFixture : public CorvaneFixture {
  protected:
   forms::THistoryCleanerPref& hc() { return *corvane().HistoryCleanerPref; }
   ui::CheckBox& box(int k) {
