@@ -1,14 +1,87 @@
-// Steps 1 to 7, the Internet Explorer steps (not built yet: each does nothing).
+// Steps 1 to 7, the Internet Explorer steps (step 5 is the protected-storage
+// cleaner of ProtectedStorage.cpp).
 #include "cleaner/CleanerThread.h"
+#include "cleaner/ProtectedStorage.h"
+#include "cookies/CacheEntryBuffer.h"
+#include "cookies/CookieCache.h"
+#include "cookies/KeepList.h"
 
 namespace cleaner {
+namespace {
 
-void TUWHCleanerThrd::BrowserCacheCleaner() {}
-void TUWHCleanerThrd::CookiesCleaner() {}
-void TUWHCleanerThrd::TypedURLCleaner() {}
-void TUWHCleanerThrd::BrowserHistoryCleaner() {}
-void TUWHCleanerThrd::AutoCompleteFormsCleaner() {}
-void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {}
-void TUWHCleanerThrd::IEFavoritesCleaner() {}
+// Asks with no buffer to learn the entry's size, then again with a buffer of
+// that size; false when either call fails.
+template <typename Call>
+bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
+  uint32_t size = 0;
+  if (call(nullptr, &size) != platform::kErrorInsufficientBuffer) return false;
+  buffer.Resize(size);
+  size = buffer.size();
+  return call(buffer.data(), &size) == platform::kErrorSuccess;
+}
+
+// Every entry of the cache that is not a cookie goes; cookies are step 2's.
+void DeleteCacheFileEntries(platform::UrlCache& cache) {
+  cookies::CacheEntryBuffer buffer(0);
+  std::unique_ptr<platform::UrlCacheFind> find;
+  bool have = FetchEntry(buffer, [&](void* data, uint32_t* size) {
+    long error = platform::kErrorSuccess;
+    find = cache.FindFirst("", data, size, &error);
+    return error;
+  });
+  while (have) {
+    if (!(cache.EntryType(buffer.data()) & platform::kCookieCacheEntry)) {
+      cache.DeleteEntry(cache.SourceName(buffer.data()));
+    }
+    have = FetchEntry(buffer, [&](void* data, uint32_t* size) { return find->Next(data, size); });
+  }
+}
+
+}  // namespace
+
+void TUWHCleanerThrd::BrowserCacheCleaner() {
+  // Only the files go; the cache's own entries are the typed-URL step's.
+  if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, false, false);
+}
+
+void TUWHCleanerThrd::CookiesCleaner() {
+  // An unreadable keep-list raises and ends the run: deleting every cookie
+  // would throw away the ones the user chose to keep.
+  std::vector<std::string> keepList = cookies::ReadKeepList(platform_);
+  cookies::ScanCookieCache(platform_.urlCache, cookies::ScanMode::Delete, keepList, nullptr);
+}
+
+void TUWHCleanerThrd::TypedURLCleaner() {
+  DeleteRegKey("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  DeleteCacheFileEntries(platform_.urlCache);
+}
+
+// One pass over the history: the store cleared, then both history folders
+// purged with every index.dat wiped before it is deleted.
+void TUWHCleanerThrd::ClearBrowserHistoryPass() {
+  long hresult = 0;
+  if (std::unique_ptr<platform::HistoryStore> store = platform_.urlHistory.CreateStore(&hresult)) {
+    store->ClearHistory();
+  }
+  if (GetWindowsFolder(&path_)) PurgeFolder(path_ + "\\History", false, true);
+  if (GetSpecialFolder(platform::kCsidlHistory, &path_)) PurgeFolder(path_, false, true);
+}
+
+// Two identical passes: an index.dat held open during the first is wiped
+// again in the second.
+void TUWHCleanerThrd::BrowserHistoryCleaner() {
+  ClearBrowserHistoryPass();
+  ClearBrowserHistoryPass();
+}
+
+void TUWHCleanerThrd::AutoCompleteFormsCleaner() { CleanProtectedStorage(platform_, IsWinNT()); }
+
+void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
+  DeleteRegKey("Software\\Microsoft\\Internet Explorer\\IntelliForms");
+}
+
+void TUWHCleanerThrd::IEFavoritesCleaner() {
+  if (GetSpecialFolder(platform::kCsidlFavorites, &path_)) PurgeFolder(path_, false, false);
+}
 
 }  // namespace cleaner

@@ -8,59 +8,66 @@ namespace cleaner {
 TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : platform_(platform), ui_(ui) {}
 
 TUWHCleanerThrd::~TUWHCleanerThrd() {
+  *alive_ = false;
+  // A run is never cut off half way: dropping a running object waits for its end.
   if (thread_.joinable()) thread_.join();
 }
 
 void TUWHCleanerThrd::Start() {
-  thread_ = std::thread([this] {
+  if (thread_.joinable()) return;
+  thread_ = std::thread([this, alive = alive_] {
     Execute();
     // The end is reported on the user-interface thread.
-    ui_.Post([this] {
-      if (OnTerminate) OnTerminate(*this);
+    ui_.Post([this, alive] {
+      if (*alive && OnTerminate) OnTerminate(*this);
     });
   });
 }
 
 void TUWHCleanerThrd::Execute() {
   struct Step {
+    int number;
     bool TUWHCleanerThrd::*selected;
     void (TUWHCleanerThrd::*run)();
   };
   // The order of execution, which is not the order of the switches.
   static const Step kSteps[] = {
-      {&TUWHCleanerThrd::RunBrowserCacheCleaner, &TUWHCleanerThrd::BrowserCacheCleaner},
-      {&TUWHCleanerThrd::RunCookiesCleaner, &TUWHCleanerThrd::CookiesCleaner},
-      {&TUWHCleanerThrd::RunTypedURLCleaner, &TUWHCleanerThrd::TypedURLCleaner},
-      {&TUWHCleanerThrd::RunBrowserHistory, &TUWHCleanerThrd::BrowserHistoryCleaner},
-      {&TUWHCleanerThrd::RunAutoCompleteForms, &TUWHCleanerThrd::AutoCompleteFormsCleaner},
-      {&TUWHCleanerThrd::RunAutoCompletePasswords, &TUWHCleanerThrd::AutoCompletePasswordsCleaner},
-      {&TUWHCleanerThrd::RunIEFavorites, &TUWHCleanerThrd::IEFavoritesCleaner},
-      {&TUWHCleanerThrd::RunRASAutoDial, &TUWHCleanerThrd::RASAutoDialCleaner},
-      {&TUWHCleanerThrd::RunFindFilesHistory, &TUWHCleanerThrd::FindFilesHistoryCleaner},
-      {&TUWHCleanerThrd::RunFindComputerHistory, &TUWHCleanerThrd::FindComputerHistoryCleaner},
-      {&TUWHCleanerThrd::RunNetworkHistory, &TUWHCleanerThrd::NetworkHistoryCleaner},
-      {&TUWHCleanerThrd::RunTelenetHistory, &TUWHCleanerThrd::TelenetHistoryCleaner},
-      {&TUWHCleanerThrd::RunWindowsRunHistory, &TUWHCleanerThrd::WindowsRunHistoryCleaner},
-      {&TUWHCleanerThrd::RunWindowsTempFold, &TUWHCleanerThrd::WindowsTempFoldCleaner},
-      {&TUWHCleanerThrd::RunRecycleBinCleaner, &TUWHCleanerThrd::RecycleBinCleaner},
-      {&TUWHCleanerThrd::RunRecentDocumentsHistory, &TUWHCleanerThrd::RecentDocumentsCleaner},
-      {&TUWHCleanerThrd::RunLastLogonHistory, &TUWHCleanerThrd::LastLogonHistoryCleaner},
-      {&TUWHCleanerThrd::RunMSMediaPlayerCleaner, &TUWHCleanerThrd::MSMediaPlayerCleaner},
-      {&TUWHCleanerThrd::RunACDSeeCleaner, &TUWHCleanerThrd::ACDSeeCleaner},
-      {&TUWHCleanerThrd::RunAcrobatReaderCleaner, &TUWHCleanerThrd::AcrobatReaderCleaner},
-      {&TUWHCleanerThrd::RunMSWordCleaner, &TUWHCleanerThrd::MSWordCleaner},
-      {&TUWHCleanerThrd::RunInfranViewCleaner, &TUWHCleanerThrd::InfranViewCleaner},
-      {&TUWHCleanerThrd::RunMSImagingCleaner, &TUWHCleanerThrd::MSImagingCleaner},
-      {&TUWHCleanerThrd::RunMSPaintCleaner, &TUWHCleanerThrd::MSPaintCleaner},
-      {&TUWHCleanerThrd::RunWinRarCleaner, &TUWHCleanerThrd::WinRarCleaner},
-      {&TUWHCleanerThrd::RunRealOneCleaner, &TUWHCleanerThrd::RealOneCleaner},
-      {&TUWHCleanerThrd::RunPowerDVDCleaner, &TUWHCleanerThrd::PowerDVDCleaner},
+      {1, &TUWHCleanerThrd::RunBrowserCacheCleaner, &TUWHCleanerThrd::BrowserCacheCleaner},
+      {2, &TUWHCleanerThrd::RunCookiesCleaner, &TUWHCleanerThrd::CookiesCleaner},
+      {3, &TUWHCleanerThrd::RunTypedURLCleaner, &TUWHCleanerThrd::TypedURLCleaner},
+      {4, &TUWHCleanerThrd::RunBrowserHistory, &TUWHCleanerThrd::BrowserHistoryCleaner},
+      {5, &TUWHCleanerThrd::RunAutoCompleteForms, &TUWHCleanerThrd::AutoCompleteFormsCleaner},
+      {6, &TUWHCleanerThrd::RunAutoCompletePasswords, &TUWHCleanerThrd::AutoCompletePasswordsCleaner},
+      {7, &TUWHCleanerThrd::RunIEFavorites, &TUWHCleanerThrd::IEFavoritesCleaner},
+      {8, &TUWHCleanerThrd::RunRASAutoDial, &TUWHCleanerThrd::RASAutoDialCleaner},
+      {9, &TUWHCleanerThrd::RunFindFilesHistory, &TUWHCleanerThrd::FindFilesHistoryCleaner},
+      {10, &TUWHCleanerThrd::RunFindComputerHistory, &TUWHCleanerThrd::FindComputerHistoryCleaner},
+      {11, &TUWHCleanerThrd::RunNetworkHistory, &TUWHCleanerThrd::NetworkHistoryCleaner},
+      {12, &TUWHCleanerThrd::RunTelenetHistory, &TUWHCleanerThrd::TelenetHistoryCleaner},
+      {13, &TUWHCleanerThrd::RunWindowsRunHistory, &TUWHCleanerThrd::WindowsRunHistoryCleaner},
+      {14, &TUWHCleanerThrd::RunWindowsTempFold, &TUWHCleanerThrd::WindowsTempFoldCleaner},
+      {15, &TUWHCleanerThrd::RunRecycleBinCleaner, &TUWHCleanerThrd::RecycleBinCleaner},
+      {16, &TUWHCleanerThrd::RunRecentDocumentsHistory, &TUWHCleanerThrd::RecentDocumentsCleaner},
+      {17, &TUWHCleanerThrd::RunLastLogonHistory, &TUWHCleanerThrd::LastLogonHistoryCleaner},
+      {18, &TUWHCleanerThrd::RunMSMediaPlayerCleaner, &TUWHCleanerThrd::MSMediaPlayerCleaner},
+      {19, &TUWHCleanerThrd::RunACDSeeCleaner, &TUWHCleanerThrd::ACDSeeCleaner},
+      {20, &TUWHCleanerThrd::RunAcrobatReaderCleaner, &TUWHCleanerThrd::AcrobatReaderCleaner},
+      {21, &TUWHCleanerThrd::RunMSWordCleaner, &TUWHCleanerThrd::MSWordCleaner},
+      {22, &TUWHCleanerThrd::RunInfranViewCleaner, &TUWHCleanerThrd::InfranViewCleaner},
+      {23, &TUWHCleanerThrd::RunMSImagingCleaner, &TUWHCleanerThrd::MSImagingCleaner},
+      {24, &TUWHCleanerThrd::RunMSPaintCleaner, &TUWHCleanerThrd::MSPaintCleaner},
+      {25, &TUWHCleanerThrd::RunWinRarCleaner, &TUWHCleanerThrd::WinRarCleaner},
+      {26, &TUWHCleanerThrd::RunRealOneCleaner, &TUWHCleanerThrd::RealOneCleaner},
+      {27, &TUWHCleanerThrd::RunPowerDVDCleaner, &TUWHCleanerThrd::PowerDVDCleaner},
   };
   finished_ = false;
   failure_.clear();
+  stepsRun_.clear();
   try {
     for (const Step& step : kSteps) {
-      if (this->*step.selected) (this->*step.run)();
+      if (!(this->*step.selected)) continue;
+      stepsRun_.push_back(step.number);
+      (this->*step.run)();
     }
     finished_ = true;
   } catch (const std::exception& e) {

@@ -3,10 +3,12 @@
 // user-interface thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "ui/Ui.h"
@@ -54,13 +56,16 @@ class TUWHCleanerThrd {
   // Runs on the user-interface thread after Execute has returned.
   std::function<void(TUWHCleanerThrd& sender)> OnTerminate;
 
-  // Resumes the suspended thread.
+  // Resumes the suspended thread; a second call does nothing.
   void Start();
 
   // After the end: true when every selected step ran to its end; otherwise
   // `failure` says what stopped the run.
   bool finished() const { return finished_; }
   const std::string& failure() const { return failure_; }
+  // The steps this run started, by their number in the order of execution
+  // (1 to 27); the last one is where an early stop happened.
+  const std::vector<int>& stepsRun() const { return stepsRun_; }
 
   // The thread body; public so tests can run it on their own thread.
   void Execute();
@@ -74,6 +79,7 @@ class TUWHCleanerThrd {
   void AutoCompleteFormsCleaner();   // 5
   void AutoCompletePasswordsCleaner();  // 6
   void IEFavoritesCleaner();         // 7
+  void ClearBrowserHistoryPass();    // half of step 4
   void RASAutoDialCleaner();         // 8
   void FindFilesHistoryCleaner();    // 9
   void FindComputerHistoryCleaner(); // 10
@@ -95,11 +101,34 @@ class TUWHCleanerThrd {
   void RealOneCleaner();             // 26
   void PowerDVDCleaner();            // 27
 
+  // The shared helpers, on this run's platform (see FolderPurge.h and
+  // SystemHelpers.h). Registry paths are under HKEY_CURRENT_USER unless a
+  // root is given.
+  bool PurgeFolder(const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  bool WipeIndexDat(const std::string& folder, const std::string& name);
+  void DeleteFilesByMask(const std::string& folder, const std::string& mask);
+  bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool DeleteRegValue(const std::string& path, const std::string& name,
+                      platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool IsWinNT();
+  // Folder lookups: each fills *path and answers whether the system named the folder.
+  bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
+  bool GetTempFolder(std::string* path);                // ends with a separator
+  bool GetWindowsFolder(std::string* path);
+
   platform::Platform& platform_;
   ui::Ui& ui_;
+  // The folder path the steps ask the system for, reused from step to step.
+  std::string path_;
+  // Scratch text for a file path built from a folder and literal parts.
+  std::string filePath_;
   std::thread thread_;
   bool finished_ = false;
   std::string failure_;
+  std::vector<int> stepsRun_;
+  // Cleared by the destructor, so that a termination still queued for the
+  // user-interface thread is dropped instead of reaching a freed object.
+  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
 };
 
 }  // namespace cleaner

@@ -1,17 +1,75 @@
-// Steps 8 to 17, the Windows steps (not built yet: each does nothing).
+// Steps 8 to 17: what Windows itself remembers.
+#include <string>
+
 #include "cleaner/CleanerThread.h"
 
 namespace cleaner {
+namespace {
 
-void TUWHCleanerThrd::RASAutoDialCleaner() {}
-void TUWHCleanerThrd::FindFilesHistoryCleaner() {}
-void TUWHCleanerThrd::FindComputerHistoryCleaner() {}
-void TUWHCleanerThrd::NetworkHistoryCleaner() {}
-void TUWHCleanerThrd::TelenetHistoryCleaner() {}
-void TUWHCleanerThrd::WindowsRunHistoryCleaner() {}
-void TUWHCleanerThrd::WindowsTempFoldCleaner() {}
-void TUWHCleanerThrd::RecycleBinCleaner() {}
-void TUWHCleanerThrd::RecentDocumentsCleaner() {}
-void TUWHCleanerThrd::LastLogonHistoryCleaner() {}
+const char kFindBars[] = "Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\";
+const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+const char kSearchAssistant[] = "Software\\Microsoft\\Search Assistant\\ACMru\\";
+const char kTelnet[] = "Software\\Microsoft\\Telnet";
+
+}  // namespace
+
+void TUWHCleanerThrd::RASAutoDialCleaner() { DeleteRegKey("Software\\Microsoft\\RAS Autodial\\Addresses"); }
+
+void TUWHCleanerThrd::FindFilesHistoryCleaner() {
+  DeleteRegKey(std::string(kExplorer) + "Doc Find Spec MRU");
+  DeleteRegKey(std::string(kFindBars) + "ContainingTextMRU");
+  DeleteRegKey(std::string(kFindBars) + "FilesNamedMRU");
+  DeleteRegKey(std::string(kSearchAssistant) + "5603");
+  DeleteRegKey(std::string(kSearchAssistant) + "5604");
+}
+
+void TUWHCleanerThrd::FindComputerHistoryCleaner() {
+  DeleteRegKey(std::string(kExplorer) + "FindComputerMRU");
+  DeleteRegKey(std::string(kFindBars) + "ComputerNameMRU");
+  DeleteRegKey(std::string(kSearchAssistant) + "5001");
+  DeleteRegKey(std::string(kSearchAssistant) + "5647");
+}
+
+void TUWHCleanerThrd::NetworkHistoryCleaner() {
+  if (GetSpecialFolder(platform::kCsidlNetHood, &path_)) PurgeFolder(path_, false, false);
+}
+
+void TUWHCleanerThrd::TelenetHistoryCleaner() {
+  for (int n = 1; n <= 8; ++n) {
+    const std::string number = std::to_string(n);
+    DeleteRegValue(kTelnet, "Machine" + number);
+    DeleteRegValue(kTelnet, "Service" + number);
+    DeleteRegValue(kTelnet, "TermType" + number);
+  }
+  // The last connection's three values go together or not at all.
+  if (DeleteRegValue(kTelnet, "LastMachine") && DeleteRegValue(kTelnet, "LastService")) {
+    DeleteRegValue(kTelnet, "LastTermType");
+  }
+}
+
+void TUWHCleanerThrd::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
+
+void TUWHCleanerThrd::WindowsTempFoldCleaner() {
+  // The temporary folder is the one place where desktop.ini files go too.
+  if (GetTempFolder(&path_)) PurgeFolder(path_, true, false);
+}
+
+void TUWHCleanerThrd::RecycleBinCleaner() {
+  platform_.shell.EmptyRecycleBin(platform::kRecycleNoConfirmation | platform::kRecycleNoProgressUi |
+                                  platform::kRecycleNoSound);
+}
+
+void TUWHCleanerThrd::RecentDocumentsCleaner() {
+  if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, false, false);
+  DeleteRegKey(std::string(kExplorer) + "RecentDocs");
+}
+
+void TUWHCleanerThrd::LastLogonHistoryCleaner() {
+  const char kWinlogonNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+  if (DeleteRegValue(kWinlogonNt, "DefaultUserName") && DeleteRegValue(kWinlogonNt, "AltDefaultUserName")) {
+    DeleteRegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon", "DefaultUserName",
+                   platform::RegRoot::LocalMachine);
+  }
+}
 
 }  // namespace cleaner

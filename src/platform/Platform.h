@@ -1,12 +1,16 @@
 // Every operating-system service the program uses, one interface each.
 #pragma once
 
+#include "platform/AnsiText.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Security.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
+#include "platform/UrlCache.h"
 
 namespace platform {
 
@@ -17,6 +21,11 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
+  Shell& shell;
+  UrlCache& urlCache;
+  UrlHistory& urlHistory;
+  Security& security;
+  AnsiText& ansi;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // Win32 layer under Wine. The same tests pin both to Windows' behaviour.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,9 @@ class ContractEnv {
   virtual std::string NewScratchFolder() = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
+  // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA
+  // with a local file), with `headerBytes` of header text in its record.
+  virtual bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) = 0;
 
   static std::unique_ptr<ContractEnv> Create();
 };

@@ -4,12 +4,16 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimAnsiText.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimSecurity.h"
+#include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
+#include "platform/sim/SimUrlCache.h"
 
 namespace platform::sim {
 
@@ -23,7 +27,12 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
-  Platform platform{registry, process, clock, files, desktop, sound};
+  SimShell shell;
+  SimUrlCache urlCache;
+  SimUrlHistory urlHistory{urlCache};
+  SimSecurity security{registry};
+  SimAnsiText ansi;
+  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::sim

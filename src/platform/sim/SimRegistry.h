@@ -23,6 +23,7 @@ class SimRegistry : public Registry {
     bool unopenable = false;
     bool unwritable = false;
     bool deleted = false;
+    std::string securityDescriptor;  // self-relative, DACL part only; empty: the default
   };
 
   SimRegistry();
@@ -41,6 +42,8 @@ class SimRegistry : public Registry {
   void CreateKey(RegRoot root, const std::string& path);
   void MakeUnopenable(RegRoot root, const std::string& path, bool on = true);
   void MakeUnwritable(RegRoot root, const std::string& path, bool on = true);
+  // The key's node, for the simulated security calls; null when missing.
+  std::shared_ptr<Key> FindKey(RegRoot root, const std::string& path) const { return Find(root, path); }
   // Counts calls to Open, so tests can tell that something did not touch the registry.
   int openCount() const { return openCount_; }
 

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Security.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UrlCache.h"
 
 namespace platform::win32 {
 
@@ -16,7 +20,12 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
-  Platform platform{registry, process, clock, files, desktop, sound};
+  Win32Shell shell;
+  Win32UrlCache urlCache;
+  Win32UrlHistory urlHistory;
+  Win32Security security;
+  Win32AnsiText ansi;
+  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::win32

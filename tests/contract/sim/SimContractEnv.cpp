@@ -16,6 +16,10 @@ class SimContractEnv : public ContractEnv {
     return folder;
   }
   bool simulated() const override { return true; }
+  bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
+    sim_.urlCache.Add(sourceName, type, headerBytes);
+    return true;
+  }
 
  private:
   platform::sim::SimPlatform sim_;

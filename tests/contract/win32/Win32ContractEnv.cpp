@@ -1,5 +1,6 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
+#include <wininet.h>
 
 #include <string>
 
@@ -33,6 +34,23 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// CreateUrlCacheEntryA gives the local file, which gets a line of text,
+// then CommitUrlCacheEntryA records the entry.
+bool CommitUrlCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) {
+  char file[MAX_PATH] = {};
+  if (!CreateUrlCacheEntryA(sourceName.c_str(), 0, "txt", file, 0)) return false;
+  HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(h, "corvane=1\n", 10, &written, nullptr);
+  CloseHandle(h);
+  std::string header(headerBytes, 'h');
+  FILETIME zero = {};
+  return CommitUrlCacheEntryA(sourceName.c_str(), file, zero, zero, type,
+                              headerBytes ? reinterpret_cast<BYTE*>(header.data()) : nullptr, headerBytes, nullptr,
+                              nullptr);
+}
+
 class Win32ContractEnv : public ContractEnv {
  public:
   Win32ContractEnv() {
@@ -51,6 +69,9 @@ class Win32ContractEnv : public ContractEnv {
     return platform::win32::Utf8(folder);
   }
   bool simulated() const override { return false; }
+  bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
+    return CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
 
  private:
   platform::win32::Win32Platform win32_;

@@ -1,0 +1,61 @@
+// The shell's folder lookups, the recycle bin and the version query, shaped
+// like SHGetSpecialFolderPath, GetTempPath, GetWindowsDirectory,
+// SHEmptyRecycleBin and GetVersionEx.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The CSIDL_* numbers of the special folders the program asks for.
+enum Csidl : int {
+  kCsidlPersonal = 5,
+  kCsidlFavorites = 6,
+  kCsidlRecent = 8,
+  kCsidlNetHood = 19,
+  kCsidlAppData = 26,
+  kCsidlInternetCache = 32,
+  kCsidlHistory = 34,
+  kCsidlCommonAppData = 35,
+  kCsidlWindows = 36,
+  kCsidlProgramFiles = 38,
+};
+
+// SHEmptyRecycleBin flags.
+enum : uint32_t {
+  kRecycleNoConfirmation = 1,
+  kRecycleNoProgressUi = 2,
+  kRecycleNoSound = 4,
+};
+
+enum : long { kHresultOk = 0, kHresultFail = static_cast<long>(0x80004005) };
+
+// What GetVersionEx fills in.
+struct OsVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+  uint32_t platformId = 0;  // 1 = Windows 95/98/Me, 2 = the NT family
+};
+
+// The structure sizes GetVersionExA knows: OSVERSIONINFOEXA and OSVERSIONINFOA.
+enum : uint32_t { kVersionInfoExSize = 156, kVersionInfoSize = 148 };
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // A special folder's path, without creating a missing folder; false when
+  // the system cannot name it.
+  virtual bool SpecialFolder(int csidl, std::string* path) = 0;
+  // The temporary folder, ending with a separator; false when there is none.
+  virtual bool TempFolder(std::string* path) = 0;
+  // The Windows folder, without a trailing separator.
+  virtual bool WindowsFolder(std::string* path) = 0;
+  // Empties the recycle bins of every drive; returns the HRESULT.
+  virtual long EmptyRecycleBin(uint32_t flags) = 0;
+  // GetVersionExA with the structure size `structSize`; false when the call fails.
+  virtual bool QueryVersion(uint32_t structSize, OsVersion* version) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,46 @@
+// The simulated shell: special folders by number (as Wine names them), the
+// temporary and Windows folders, a recycle bin and the version query, each of
+// which a test can take away or change.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace platform::sim {
+
+class SimShell : public Shell {
+ public:
+  SimShell();
+
+  bool SpecialFolder(int csidl, std::string* path) override;
+  bool TempFolder(std::string* path) override;
+  bool WindowsFolder(std::string* path) override;
+  long EmptyRecycleBin(uint32_t flags) override;
+  bool QueryVersion(uint32_t structSize, OsVersion* version) override;
+
+  // For tests; an empty path means the system cannot name that folder.
+  std::map<int, std::string> specialFolders;
+  std::string tempFolder = "C:\\users\\user\\Temp\\";
+  std::string windowsFolder = "C:\\windows";
+  // Items in the recycle bin; emptying it clears them.
+  std::vector<std::string> recycled;
+  long recycleBinResult = kHresultOk;
+  std::vector<uint32_t> recycleBinCalls;  // the flags of every call
+  OsVersion version{6, 1, 7601, 2};
+  std::vector<uint32_t> acceptedVersionSizes{kVersionInfoExSize, kVersionInfoSize};
+  std::vector<uint32_t> versionCalls;  // the structure size of every call
+  // The next call of any kind raises this message as std::runtime_error,
+  // as a system call that runs out of memory would.
+  std::string throwOnNextCall;
+
+ private:
+  void MaybeThrow();
+  std::recursive_mutex mutex_;
+};
+
+}  // namespace platform::sim

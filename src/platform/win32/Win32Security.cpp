@@ -1,0 +1,114 @@
+// Security calls of advapi32.
+#include "platform/win32/Win32Security.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+namespace {
+
+class Win32Token : public AccessToken {
+ public:
+  explicit Win32Token(HANDLE h) : h_(h) {}
+  ~Win32Token() override { CloseHandle(h_); }
+  long QueryUser(void* buffer, uint32_t size, uint32_t* needed) override {
+    DWORD n = 0;
+    BOOL ok = GetTokenInformation(h_, TokenUser, buffer, size, &n);
+    long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+    *needed = n;
+    return error;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class Win32SecuredKey : public SecuredKey {
+ public:
+  explicit Win32SecuredKey(HKEY key) : key_(key) {}
+  ~Win32SecuredKey() override { RegCloseKey(key_); }
+
+  long GetDacl(void* buffer, uint32_t* size) override {
+    DWORD n = *size;
+    LONG rc = RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, buffer, &n);
+    *size = n;
+    return rc;
+  }
+
+  long SetDacl(const std::string& descriptor) override {
+    // The descriptor's offsets are read from an aligned copy.
+    std::vector<uint64_t> aligned((descriptor.size() + 7) / 8);
+    std::copy(descriptor.begin(), descriptor.end(), reinterpret_cast<char*>(aligned.data()));
+    if (!IsValidSecurityDescriptor(aligned.data())) return ERROR_INVALID_SECURITY_DESCR;
+    return RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, aligned.data());
+  }
+
+  long QuerySubkeyCount(uint32_t* count) override {
+    DWORD n = 0;
+    LONG rc = RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    *count = n;
+    return rc;
+  }
+
+  long EnumSubkey(uint32_t index, uint32_t bufferChars, std::string* name) override {
+    std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
+    DWORD n = bufferChars;
+    LONG rc = RegEnumKeyExW(key_, index, buffer.data(), &n, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_SUCCESS) *name = Utf8(buffer.data(), n);
+    return rc;
+  }
+
+ private:
+  HKEY key_;
+};
+
+REGSAM Sam(KeyRight right) {
+  switch (right) {
+    case KeyRight::ReadControl: return READ_CONTROL | KEY_WOW64_64KEY;
+    case KeyRight::WriteDac: return WRITE_DAC | KEY_WOW64_64KEY;
+    case KeyRight::Read: return KEY_READ | KEY_WOW64_64KEY;
+  }
+  return KEY_READ;
+}
+
+}  // namespace
+
+std::unique_ptr<AccessToken> Win32Security::OpenProcessTokenForQuery(long* error) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    *error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  *error = ERROR_SUCCESS;
+  return std::make_unique<Win32Token>(token);
+}
+
+std::string Win32Security::TokenUserSid(const void* buffer) {
+  PSID sid = static_cast<const TOKEN_USER*>(buffer)->User.Sid;
+  if (!sid || !IsValidSid(sid)) return {};
+  return std::string(static_cast<const char*>(sid), GetLengthSid(sid));
+}
+
+bool Win32Security::LogonUserName(uint32_t bufferChars, std::string* name) {
+  std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
+  DWORD n = bufferChars;
+  if (!GetUserNameW(buffer.data(), &n) || n == 0) return false;
+  *name = Utf8(buffer.data(), n - 1);  // n counts the terminator
+  return true;
+}
+
+std::unique_ptr<SecuredKey> Win32Security::OpenKey(RegRoot root, const std::string& path, KeyRight right,
+                                                   long* error) {
+  HKEY key = nullptr;
+  *error = RegOpenKeyExW(root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0,
+                         Sam(right), &key);
+  if (*error != ERROR_SUCCESS) return nullptr;
+  return std::make_unique<Win32SecuredKey>(key);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,54 @@
+// The Win32 shell calls.
+#include "platform/win32/Win32Shell.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+
+bool Win32Shell::SpecialFolder(int csidl, std::string* path) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return false;
+  *path = Utf8(buffer);
+  return true;
+}
+
+bool Win32Shell::TempFolder(std::string* path) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH, buffer);
+  // A result longer than the buffer is the size it would need: no path.
+  if (n == 0 || n > MAX_PATH) return false;
+  *path = Utf8(buffer, n);
+  return true;
+}
+
+bool Win32Shell::WindowsFolder(std::string* path) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+  if (n == 0 || n > MAX_PATH) return false;
+  *path = Utf8(buffer, n);
+  return true;
+}
+
+long Win32Shell::EmptyRecycleBin(uint32_t flags) {
+  return static_cast<long>(SHEmptyRecycleBinW(nullptr, nullptr, flags));
+}
+
+bool Win32Shell::QueryVersion(uint32_t structSize, OsVersion* version) {
+  // The ANSI structure, so the two sizes are those of OSVERSIONINFOEXA and
+  // OSVERSIONINFOA; the call checks the size it is given.
+  OSVERSIONINFOEXA info;
+  std::memset(&info, 0, sizeof info);
+  if (structSize > sizeof info) return false;
+  info.dwOSVersionInfoSize = structSize;
+  if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
+  *version = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
+  return true;
+}
+
+}  // namespace platform::win32

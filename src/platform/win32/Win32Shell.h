@@ -1,0 +1,17 @@
+// The shell's folder lookups, the recycle bin and the version query.
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace platform::win32 {
+
+class Win32Shell : public Shell {
+ public:
+  bool SpecialFolder(int csidl, std::string* path) override;
+  bool TempFolder(std::string* path) override;
+  bool WindowsFolder(std::string* path) override;
+  long EmptyRecycleBin(uint32_t flags) override;
+  bool QueryVersion(uint32_t structSize, OsVersion* version) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,112 @@
+// The URL cache through WinINet; the history store through COM.
+#include "platform/win32/Win32UrlCache.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <urlhist.h>
+
+#include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/WideString.h"
+
+namespace platform::win32 {
+namespace {
+
+class Win32UrlCacheFind : public UrlCacheFind {
+ public:
+  explicit Win32UrlCacheFind(HANDLE h) : h_(h) {}
+  ~Win32UrlCacheFind() override { FindCloseUrlCache(h_); }
+  long Next(void* buffer, uint32_t* size) override {
+    DWORD n = *size;
+    BOOL ok = FindNextUrlCacheEntryA(h_, static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
+    long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+    *size = n;
+    return error;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+long FindFirstWith(const char* pattern, void* buffer, uint32_t* size, HANDLE* find) {
+  DWORD n = *size;
+  *find = FindFirstUrlCacheEntryA(pattern, static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
+  long error = *find ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+  *size = n;
+  return error;
+}
+
+// CLSID_CUrlHistory and IID_IUrlHistoryStg2.
+const CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+const IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
+
+// The store and the COM initialisation of the thread that made it: both
+// end, in that order, on that thread when the store is destroyed.
+class Win32HistoryStore : public HistoryStore {
+ public:
+  Win32HistoryStore(IUrlHistoryStg2* store, bool uninitialize) : store_(store), uninitialize_(uninitialize) {}
+  ~Win32HistoryStore() override {
+    store_->Release();
+    if (uninitialize_) CoUninitialize();
+  }
+  long ClearHistory() override { return store_->ClearHistory(); }
+
+ private:
+  IUrlHistoryStg2* store_;
+  bool uninitialize_;
+};
+
+}  // namespace
+
+std::unique_ptr<UrlCacheFind> Win32UrlCache::FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
+                                                       long* error) {
+  std::string ansi = Win32AnsiText().FromUtf8(pattern);
+  const char* search = pattern.empty() ? nullptr : ansi.c_str();
+  uint32_t asked = *size;
+  HANDLE find = nullptr;
+  *error = FindFirstWith(search, buffer, size, &find);
+  // Windows documents the container prefix in lower case ("cookie:") and
+  // matches it without regard to case; Wine compares it case-sensitively
+  // with its own "Cookie:" and finds nothing. When the documented form finds
+  // nothing, the container's own spelling is tried, so both give the entries.
+  if (*error != ERROR_SUCCESS && *error != ERROR_INSUFFICIENT_BUFFER && search && ansi.back() == ':' &&
+      ansi[0] >= 'a' && ansi[0] <= 'z') {
+    ansi[0] = static_cast<char>(ansi[0] - 'a' + 'A');
+    *size = asked;
+    long retry = FindFirstWith(ansi.c_str(), buffer, size, &find);
+    if (retry == ERROR_SUCCESS || retry == ERROR_INSUFFICIENT_BUFFER) *error = retry;
+  }
+  if (*error != ERROR_SUCCESS) return nullptr;
+  return std::make_unique<Win32UrlCacheFind>(find);
+}
+
+uint32_t Win32UrlCache::EntryType(const void* buffer) {
+  return static_cast<const INTERNET_CACHE_ENTRY_INFOA*>(buffer)->CacheEntryType;
+}
+
+std::string Win32UrlCache::SourceName(const void* buffer) {
+  const char* name = static_cast<const INTERNET_CACHE_ENTRY_INFOA*>(buffer)->lpszSourceUrlName;
+  return name ? Win32AnsiText().ToUtf8(name) : std::string();
+}
+
+long Win32UrlCache::DeleteEntry(const std::string& sourceName) {
+  std::string ansi = Win32AnsiText().FromUtf8(sourceName);
+  return DeleteUrlCacheEntryA(ansi.c_str()) ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+}
+
+std::unique_ptr<HistoryStore> Win32UrlHistory::CreateStore(long* hresult) {
+  // The cleaner creates the store on its own worker thread, where nobody
+  // has initialised COM. RPC_E_CHANGED_MODE means it is already usable there.
+  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool uninitialize = SUCCEEDED(init);
+  IUrlHistoryStg2* store = nullptr;
+  HRESULT hr = CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER, kIidUrlHistoryStg2,
+                                reinterpret_cast<void**>(&store));
+  *hresult = hr;
+  if (FAILED(hr) || !store) {
+    if (uninitialize) CoUninitialize();
+    return nullptr;
+  }
+  return std::make_unique<Win32HistoryStore>(store, uninitialize);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,188 @@
+// Steps 18 to 27 on the simulated machine: each application's keys, values
+// and files, what stays beside them, and the INI edit of the image viewer.
+#include "CleanerFixture.h"
+
+namespace hosttest {
+namespace {
+
+const char kPlayer[] = "Software\\Microsoft\\MediaPlayer\\Player\\";
+const char kAppData[] = "C:\\users\\user\\AppData\\Roaming";
+const char kCommon[] = "C:\\ProgramData";
+const char kIni[] = "C:\\Program Files\\IrfanView\\i_view32.ini";
+
+std::string S(const char* a, const char* b) { return std::string(a) + b; }
+
+class ApplicationStepsTest : public CleanerFixture {
+ protected:
+  // The media player's traces, in the registry and in three folders.
+  void PlantMediaPlayer() {
+    MakeKey(S(kPlayer, "RecentFileList"));
+    MakeKey(S(kPlayer, "RecentURLList"));
+    SetValue(S(kPlayer, "Settings"), "OpenDir");
+    SetValue(S(kPlayer, "Settings"), "Volume");
+    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\CurrentDatabase_360.wmdb"));
+    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\hidden.dat"), "", platform::kAttrHidden);
+    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\Art Cache\\art.jpg"));
+    sim.files.AddFile(S(kCommon, "\\Microsoft\\Media Index\\index.bin"));
+    sim.files.AddFile("C:\\windows\\wmplibrary_v_0_12.db");
+    sim.files.AddFile("C:\\windows\\wmplibrary_v_0_12.lrd");
+    sim.files.AddFile("C:\\windows\\win.ini");
+    sim.files.AddFile("C:\\windows\\All Users\\Application Data\\Microsoft\\Media Index\\old.bin");
+  }
+};
+
+TEST_F(ApplicationStepsTest, MediaPlayerRemovesItsListsAndPlainFilesAndStopsWithoutTheWindowsFolder) {
+  PlantMediaPlayer();
+  sim.shell.specialFolders.erase(platform::kCsidlWindows);
+  thread->RunMSMediaPlayerCleaner = true;
+  Run();
+  EXPECT_FALSE(HasKey(S(kPlayer, "RecentFileList")));
+  EXPECT_FALSE(HasKey(S(kPlayer, "RecentURLList")));
+  EXPECT_FALSE(HasValue(S(kPlayer, "Settings"), "OpenDir"));
+  EXPECT_TRUE(HasValue(S(kPlayer, "Settings"), "Volume"));
+  EXPECT_EQ(List(S(kAppData, "\\Microsoft\\Media Player")), (Names{"Art Cache", "hidden.dat"}));
+  EXPECT_EQ(List(S(kAppData, "\\Microsoft\\Media Player\\Art Cache")), Names{"art.jpg"});
+  EXPECT_TRUE(List(S(kCommon, "\\Microsoft\\Media Index")).empty());
+  EXPECT_EQ(List("C:\\windows"), (Names{"All Users", "win.ini", "wmplibrary_v_0_12.db", "wmplibrary_v_0_12.lrd"}))
+      << "rows 7 to 9 need the Windows folder";
+  EXPECT_EQ(List("C:\\windows\\All Users\\Application Data\\Microsoft\\Media Index"), Names{"old.bin"});
+
+  sim.shell.specialFolders[platform::kCsidlWindows] = "C:\\windows";
+  Run();
+  EXPECT_EQ(List("C:\\windows"), (Names{"All Users", "win.ini"}));
+  EXPECT_TRUE(List("C:\\windows\\All Users\\Application Data\\Microsoft\\Media Index").empty());
+}
+
+TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFiles) {
+  const char* acdNames[] = {"LastFolder", "OpenFolder", "Favorites", "ImageDB", "HistPaths", "HistMCFDestFolder"};
+  for (const char* n : acdNames) SetValue("Software\\ACD Systems\\ACDSee", n);
+  SetValue("Software\\ACD Systems\\ACDSee", "Theme");
+  for (const char* n : {"ImageDB", "OpenFolder", "HistMCFDestFolder", "HistPaths", "HistSearchText", "HistFileFilters",
+                        "LastFolder"}) {
+    SetValue("Software\\ACD Systems\\ACDSee\\50", n);
+  }
+  sim.files.AddFile(S(kCommon, "\\Systems\\ACDSee\\imageDB.ddf"));
+  sim.files.AddFile(S(kCommon, "\\Systems\\ACDSee\\other.ddf"));
+  for (int n = 1; n <= 5; ++n) SetValue("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile" + std::to_string(n));
+  for (int n = 1; n <= 9; ++n) {
+    MakeKey("Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c" + std::to_string(n));
+    MakeKey("Software\\Adobe\\Acrobat Reader\\6.0\\AVGeneral\\cRecentFiles\\c" + std::to_string(n));
+  }
+  SetValue("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings");
+  SetValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "settings");
+  SetValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars");
+  sim.files.AddFile(S(kCommon, "\\Microsoft\\Office\\Recent\\letter.doc"));
+  sim.files.AddFile(S(kCommon, "\\Microsoft\\Office\\Recent\\sheet.xls"));
+  thread->RunACDSeeCleaner = thread->RunAcrobatReaderCleaner = thread->RunMSWordCleaner = true;
+  Run();
+
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee"), Names{"Theme"});
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee\\50"), Names{"LastFolder"});
+  EXPECT_EQ(List(S(kCommon, "\\Systems\\ACDSee")), Names{"other.ddf"});
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer"),
+            Names{"avpRecentFile5"});
+  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles"),
+            Names{"c9"});
+  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\6.0\\AVGeneral\\cRecentFiles"),
+            (Names{"c6", "c7", "c8", "c9"}));
+  EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings"));
+  EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "settings"));
+  EXPECT_TRUE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars"));
+  EXPECT_EQ(List(S(kCommon, "\\Microsoft\\Office\\Recent")), Names{"sheet.xls"});
+}
+
+TEST_F(ApplicationStepsTest, IrfanViewEmptiesSevenKeysAndLeavesEveryOtherLineAsItWas) {
+  thread->RunInfranViewCleaner = true;
+  Run();
+  EXPECT_FALSE(sim.files.Exists(kIni)) << "no file is created";
+
+  const std::string before =
+      "; IrfanView settings\r\n"
+      "[Open]\r\n"
+      "OpenIndex=3\r\n"
+      "Filter=*.jpg\r\n"
+      "OpenDir=C:\\Photos\\Secret\r\n"
+      "\r\n"
+      "[MRUD]\r\n"
+      "Dir1=C:\\Photos\\Secret\r\n"
+      "Dir3=D:\\Scans\r\n"
+      "[Viewing]\r\n"
+      "Zoom=100\r\n";
+  sim.files.AddFile(kIni, before);
+  Run();
+  EXPECT_EQ(sim.files.Content(kIni),
+            "; IrfanView settings\r\n"
+            "[Open]\r\n"
+            "OpenIndex=\r\n"
+            "Filter=*.jpg\r\n"
+            "OpenDir=\r\n"
+            "\r\n"
+            "[MRUD]\r\n"
+            "Dir1=\r\n"
+            "Dir3=\r\n"
+            "Dir2=\r\n"
+            "Dir4=\r\n"
+            "Dir5=\r\n"
+            "[Viewing]\r\n"
+            "Zoom=100\r\n");
+}
+
+TEST_F(ApplicationStepsTest, AnIniFileThatCannotBeWrittenIsLeftAndTheRunGoesOn) {
+  sim.files.AddFile(kIni, "[Open]\r\nOpenDir=C:\\x\r\n", platform::kAttrReadOnly);
+  MakeKey("Software\\Kodak\\Imaging\\Recent File List");
+  thread->RunInfranViewCleaner = thread->RunMSImagingCleaner = true;
+  Run();
+  EXPECT_EQ(sim.files.Content(kIni), "[Open]\r\nOpenDir=C:\\x\r\n");
+  EXPECT_FALSE(HasKey("Software\\Kodak\\Imaging\\Recent File List"));
+  EXPECT_TRUE(thread->finished());
+
+  sim.shell.specialFolders.erase(platform::kCsidlProgramFiles);
+  sim.files.AddFile(kIni, "[Open]\r\nOpenDir=C:\\x\r\n");
+  Run();
+  EXPECT_EQ(sim.files.Content(kIni), "[Open]\r\nOpenDir=C:\\x\r\n") << "without Program Files the step ends";
+}
+
+TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets) {
+  MakeKey("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
+  MakeKey("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\View");
+  for (const char* n : {"0", "1", "2", "3", "4"}) SetValue("Software\\WinRAR\\ArcHistory", n);
+  MakeKey("Software\\WinRAR\\DialogEditHistory\\ExtrPath");
+  MakeKey("Software\\WinRAR\\DialogEditHistory\\ArcName");
+  const std::string prefs = "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\";
+  for (int n = 1; n <= 9; ++n) MakeKey(prefs + "MostRecentClips" + std::to_string(n));
+  MakeKey(prefs + "LastOpenFileDir");
+  const std::string player = S(kCommon, "\\RealRealOne Player");
+  for (const char* f : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini", "prefs.ini"}) {
+    sim.files.AddFile(player + "\\" + f);
+  }
+  sim.files.AddFile(player + "\\history\\h1.rpl");
+  sim.files.AddFile(player + "\\history\\h2.rpl", "", platform::kAttrReadOnly);
+  sim.files.AddFile(player + "\\history\\deeper\\h3.rpl");
+  sim.files.AddFile("C:\\users\\user\\Documents\\CyberLink\\PowerDVD\\list.pls");
+  sim.files.AddFile("C:\\users\\user\\Documents\\CyberLink\\PowerDVD\\setup.ini");
+  thread->RunMSPaintCleaner = thread->RunWinRarCleaner = thread->RunRealOneCleaner = thread->RunPowerDVDCleaner = true;
+  Run();
+
+  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint"),
+            Names{"View"});
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\WinRAR\\ArcHistory"), Names{"4"});
+  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\WinRAR\\DialogEditHistory"), Names{"ArcName"});
+  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, prefs.substr(0, prefs.size() - 1)),
+            Names{"MostRecentClips9"});
+  EXPECT_EQ(List(player), (Names{"history", "prefs.ini"}));
+  EXPECT_EQ(List(player + "\\history"), (Names{"deeper", "h2.rpl"}));
+  EXPECT_EQ(List("C:\\users\\user\\Documents\\CyberLink\\PowerDVD"), Names{"setup.ini"});
+}
+
+TEST_F(ApplicationStepsTest, RealOneWithoutCommonApplicationDataStillDeletesItsKeys) {
+  MakeKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir");
+  sim.files.AddFile(S(kCommon, "\\RealRealOne Player\\urls.ini"));
+  sim.shell.specialFolders.erase(platform::kCsidlCommonAppData);
+  thread->RunRealOneCleaner = true;
+  Run();
+  EXPECT_FALSE(HasKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir"));
+  EXPECT_EQ(List(S(kCommon, "\\RealRealOne Player")), Names{"urls.ini"});
+}
+
+}  // namespace
+}  // namespace hosttest

@@ -1,0 +1,148 @@
+// Steps 8 to 17 on the simulated machine: the keys and values each removes,
+// the chains of dependent deletions, the purged folders and the recycle bin.
+#include "CleanerFixture.h"
+
+namespace hosttest {
+namespace {
+
+const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+const char kBars[] = "Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\";
+const char kAcMru[] = "Software\\Microsoft\\Search Assistant\\ACMru\\";
+const char kTelnet[] = "Software\\Microsoft\\Telnet";
+const char kWinlogonNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const char kWinlogonLm[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon";
+const char kTemp[] = "C:\\users\\user\\Temp";
+const char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent";
+const char kNetHood[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts";
+
+std::string S(const char* a, const char* b) { return std::string(a) + b; }
+
+using WindowsStepsTest = CleanerFixture;
+
+TEST_F(WindowsStepsTest, TheKeyStepsDeleteTheirWholeKeysAndAMissingOneDoesNotStopTheNext) {
+  MakeKey("Software\\Microsoft\\RAS Autodial\\Addresses");
+  MakeKey(S(kExplorer, "Doc Find Spec MRU"));
+  // ContainingTextMRU is missing.
+  MakeKey(S(kBars, "FilesNamedMRU"));
+  MakeKey(S(kAcMru, "5603"));
+  MakeKey(S(kAcMru, "5604"));
+  MakeKey(S(kExplorer, "FindComputerMRU"));
+  MakeKey(S(kBars, "ComputerNameMRU"));
+  MakeKey(S(kAcMru, "5001"));
+  MakeKey(S(kAcMru, "5647"));
+  MakeKey(S(kExplorer, "RunMRU"));
+  MakeKey(S(kAcMru, "5605"));  // not a target
+  MakeKey("Software\\Microsoft\\RAS Autodial\\Default");
+  thread->RunRASAutoDial = thread->RunFindFilesHistory = thread->RunFindComputerHistory = true;
+  thread->RunWindowsRunHistory = true;
+  Run();
+  for (const std::string& gone : {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), S(kExplorer, "Doc Find Spec MRU"),
+                                   S(kBars, "FilesNamedMRU"), S(kAcMru, "5603"), S(kAcMru, "5604"),
+                                   S(kExplorer, "FindComputerMRU"), S(kBars, "ComputerNameMRU"), S(kAcMru, "5001"),
+                                   S(kAcMru, "5647"), S(kExplorer, "RunMRU")}) {
+    EXPECT_FALSE(HasKey(gone)) << gone;
+  }
+  EXPECT_TRUE(HasKey(S(kAcMru, "5605")));
+  EXPECT_TRUE(HasKey("Software\\Microsoft\\RAS Autodial\\Default"));
+}
+
+TEST_F(WindowsStepsTest, TelnetDeletesEightNumberedHostsAndTheLastChainWhileItHolds) {
+  for (int n = 1; n <= 9; ++n) {
+    for (const char* name : {"Machine", "Service", "TermType"}) SetValue(kTelnet, name + std::to_string(n));
+  }
+  SetValue(kTelnet, "Other");
+  for (const char* name : {"LastMachine", "LastService", "LastTermType"}) SetValue(kTelnet, name);
+  thread->RunTelenetHistory = true;
+  Run();
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, kTelnet),
+            (Names{"Machine9", "Other", "Service9", "TermType9"}));
+
+  // No LastMachine: the other two stay.
+  SetValue(kTelnet, "LastService");
+  SetValue(kTelnet, "LastTermType");
+  Run();
+  EXPECT_TRUE(HasValue(kTelnet, "LastService"));
+  EXPECT_TRUE(HasValue(kTelnet, "LastTermType"));
+
+  // LastMachine but no LastService: LastTermType stays.
+  sim.registry.DeleteValue(RegRoot::CurrentUser, kTelnet, "LastService");
+  SetValue(kTelnet, "LastMachine");
+  Run();
+  EXPECT_FALSE(HasValue(kTelnet, "LastMachine"));
+  EXPECT_TRUE(HasValue(kTelnet, "LastTermType"));
+}
+
+TEST_F(WindowsStepsTest, LastLogonDeletesEachNameOnlyWhenTheOneBeforeWent) {
+  thread->RunLastLogonHistory = true;
+  SetValue(kWinlogonNt, "AltDefaultUserName");
+  SetValue(kWinlogonLm, "DefaultUserName", RegRoot::LocalMachine);
+  Run();  // no DefaultUserName for the user: nothing else is touched
+  EXPECT_TRUE(HasValue(kWinlogonNt, "AltDefaultUserName"));
+  EXPECT_TRUE(HasValue(kWinlogonLm, "DefaultUserName", RegRoot::LocalMachine));
+
+  SetValue(kWinlogonNt, "DefaultUserName");
+  sim.registry.DeleteValue(RegRoot::CurrentUser, kWinlogonNt, "AltDefaultUserName");
+  Run();  // the alternative name is missing: the machine's value stays
+  EXPECT_FALSE(HasValue(kWinlogonNt, "DefaultUserName"));
+  EXPECT_TRUE(HasValue(kWinlogonLm, "DefaultUserName", RegRoot::LocalMachine));
+
+  SetValue(kWinlogonNt, "DefaultUserName");
+  SetValue(kWinlogonNt, "AltDefaultUserName");
+  SetValue(kWinlogonNt, "Shell");
+  Run();
+  EXPECT_FALSE(HasValue(kWinlogonNt, "DefaultUserName"));
+  EXPECT_FALSE(HasValue(kWinlogonNt, "AltDefaultUserName"));
+  EXPECT_FALSE(HasValue(kWinlogonLm, "DefaultUserName", RegRoot::LocalMachine));
+  EXPECT_TRUE(HasValue(kWinlogonNt, "Shell"));
+}
+
+TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIsInUse) {
+  sim.files.AddFile(S(kTemp, "\\desktop.ini"));
+  sim.files.AddFile(S(kTemp, "\\a\\b\\Desktop.ini"));
+  sim.files.AddFile(S(kTemp, "\\a\\x.tmp"), "", platform::kAttrReadOnly | platform::kAttrHidden);
+  sim.files.AddFile(S(kTemp, "\\busy\\setup.log"));
+  sim.files.HoldOpen(S(kTemp, "\\busy\\setup.log"));
+  thread->RunWindowsTempFold = true;
+  Run();
+  EXPECT_EQ(List(kTemp), Names{"busy"});
+  EXPECT_EQ(List(S(kTemp, "\\busy")), Names{"setup.log"});
+
+  sim.shell.tempFolder.clear();  // no temporary folder: nothing to do, nothing raised
+  Run();
+  EXPECT_TRUE(thread->finished());
+}
+
+TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
+  sim.files.AddFile(S(kRecent, "\\desktop.ini"), "keep");
+  sim.files.AddFile(S(kRecent, "\\report.doc.lnk"));
+  sim.files.AddFile(S(kNetHood, "\\desktop.ini"), "keep");
+  sim.files.AddFile(S(kNetHood, "\\server\\target.lnk"));
+  MakeKey(S(kExplorer, "RecentDocs"));
+  thread->RunRecentDocumentsHistory = thread->RunNetworkHistory = true;
+  Run();
+  EXPECT_EQ(List(kRecent), Names{"desktop.ini"});
+  EXPECT_EQ(List(kNetHood), Names{"desktop.ini"});
+  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs")));
+
+  sim.shell.specialFolders.erase(platform::kCsidlRecent);
+  MakeKey(S(kExplorer, "RecentDocs"));
+  thread->RunNetworkHistory = false;
+  Run();
+  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs")));
+}
+
+TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {
+  sim.shell.recycled = {"a.txt", "b.txt"};
+  thread->RunRecycleBinCleaner = thread->RunRecentDocumentsHistory = true;
+  Run();
+  EXPECT_TRUE(sim.shell.recycled.empty());
+  Run();
+  sim.shell.recycleBinResult = platform::kHresultFail;
+  MakeKey(S(kExplorer, "RecentDocs"));
+  Run();
+  EXPECT_EQ(sim.shell.recycleBinCalls, (std::vector<uint32_t>{7, 7, 7}));
+  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs"))) << "the run went on";
+}
+
+}  // namespace
+}  // namespace hosttest
