@@ -1,6 +1,7 @@
 // The history cleaner window: its boxes bound to the stored switches, the
 // tray's three entries, "Clean Now", and what a run reports when it ends.
 #include "HistoryWindowFixture.h"
+#include "cookies/KeepList.h"
 
 namespace hosttest {
 namespace {
@@ -238,6 +239,34 @@ TEST_F(HistoryCleanerTest, TheEndIsReportedOncePerWorkerAndOnlyWhileTheWindowSho
   EXPECT_EQ(hc().runningWorkers(), 0u);
   EXPECT_EQ(hc().CleanerThread, nullptr);
   EXPECT_TRUE(hc().SpeedButton2->enabled());
+}
+
+TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) {
+  StartQuietly();
+  std::string keepList = cookies::KeepListPath(sim.platform);
+  sim.files.AddFile(keepList, "example.com\r\n");
+  sim.files.MakeUnreadable(keepList);
+  sim.urlCache.AddCookie("Cookie:user@tracker.example/");
+  SetBool("CookiesCleaner", true);
+  SetBool("RecycleBin", true);
+  hc().Show();
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+
+  EXPECT_EQ(CountBoxes(kCleaningDoneMessage), 0);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  const auto& box = ui.boxes[1];
+  EXPECT_EQ(box.kind, MessageKind::Error);
+  EXPECT_EQ(box.text.rfind(forms::kCleaningStoppedMessage, 0), 0u) << box.text;
+  EXPECT_NE(box.text.find("SafeCookies.txt"), std::string::npos) << "says what stopped it: " << box.text;
+  EXPECT_TRUE(hc().SpeedButton2->enabled());
+  EXPECT_EQ(sim.files.Content(keepList), "example.com\r\n") << "the keep-list is left as it was";
+
+  // Once the file reads again, the next run ends normally.
+  sim.files.MakeUnreadable(keepList, false);
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
 }
 
 TEST_F(HistoryCleanerTest, CookiesManagerOpensTheCookieManagerModally) {
