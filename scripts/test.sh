@@ -70,6 +70,7 @@ if build win64 --target all corvane_installer; then
   check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh build/win64/bin build/win64/tests/e2e/cvblock build/win64/tests/e2e/cvblock/scratch
   check installer-under-wine 600 bash tests/e2e/installer/run.sh build/win64/bin build/win64/e2e-installer
   check e2e-under-wine 900 bash tests/e2e/run_e2e.sh build/win64/bin build/win64/e2e
+  check cookies-under-wine 300 bash tests/e2e/cookies/run.sh build/win64/bin build/win64/e2e-cookies
 fi
 build win32 --target all corvane_installer
 

@@ -7,6 +7,9 @@ namespace cookies {
 namespace {
 
 constexpr long kErrorPathNotFound = 3;
+constexpr long kErrorSharingViolation = 32;
+constexpr int kSaveAttempts = 10;
+constexpr uint32_t kSavePauseMs = 20;
 
 std::string SettingsFolder(platform::Platform& platform) {
   return app::FolderOf(platform.process.ExecutablePath()) + "Settings";
@@ -59,7 +62,17 @@ bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>&
   } else {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
-    long error = platform.files.ReplaceWholeFile(path, platform.ansi.FromUtf8(text));
+    std::string bytes = platform.ansi.FromUtf8(text);
+    // A reader that has the file open at that moment (a cleaning run reading
+    // it) makes the replacement fail with access denied or a sharing
+    // violation; the save waits a little and tries again before giving up.
+    long error = platform.files.ReplaceWholeFile(path, bytes);
+    for (int attempt = 1; attempt < kSaveAttempts && (error == platform::kErrorAccessDenied ||
+                                                       error == kErrorSharingViolation);
+         ++attempt) {
+      platform.clock.Sleep(kSavePauseMs);
+      error = platform.files.ReplaceWholeFile(path, bytes);
+    }
     if (error != platform::kErrorSuccess) {
       fail = "The list of cookies to keep (" + path + ") cannot be written (error " + std::to_string(error) + ").";
     }

@@ -74,6 +74,33 @@ TEST_F(KeepList, AFailedSaveSaysWhyAndLeavesTheOldListWhole) {
   EXPECT_FALSE(WriteKeepList(sim.platform, {"c.example"}, &why));
   EXPECT_NE(why.find("cannot be written"), std::string::npos) << why;
   EXPECT_EQ(sim.files.Content(kFile), "a.example\r\nb.example\r\n");
+  EXPECT_EQ(sim.clock.sleeps().size(), 9u) << "ten attempts in all, a short pause between them";
+}
+
+// A reader that lets go of the file during the writer's third pause.
+class ReaderLeaves : public platform::Clock {
+ public:
+  explicit ReaderLeaves(platform::sim::SimFileSystem& files) : files_(files) {}
+  uint64_t NowMs() override { return 0; }
+  void Sleep(uint32_t) override {
+    if (++pauses == 3) files_.Release(kFile);
+  }
+  int pauses = 0;
+
+ private:
+  platform::sim::SimFileSystem& files_;
+};
+
+TEST_F(KeepList, ASaveThatMeetsAReaderWaitsAndTriesAgain) {
+  sim.files.AddFile(kFile, "a.example\r\n");
+  sim.files.HoldOpen(kFile);
+  ReaderLeaves clock(sim.files);
+  platform::Platform p = sim.platform;
+  platform::Platform withReader{p.registry, p.process, clock,      p.files,      p.desktop, p.sound,
+                                p.shell,    p.urlCache, p.urlHistory, p.security, p.ansi};
+  ASSERT_TRUE(WriteKeepList(withReader, {"c.example"}));
+  EXPECT_EQ(sim.files.Content(kFile), "c.example\r\n");
+  EXPECT_EQ(clock.pauses, 3);
 }
 
 TEST_F(KeepList, WithoutTheSettingsFolderReadersSeeNothingAndTheWriterFails) {
