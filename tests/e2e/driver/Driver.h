@@ -83,3 +83,21 @@ bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, const std::vect
 void PostClick(HWND control);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Records a cookie entry ("Cookie:user@host/path") in the URL cache of the
+// driver's user, as a browser would: a cache file, then CommitUrlCacheEntryA
+// with the cookie type.
+bool CommitCookie(const std::string& sourceName);
+// The source names of every cookie entry in that cache.
+std::vector<std::string> CookieNames();
+void DeleteCookie(const std::string& sourceName);
+
+// The lines of a list box of another process.
+std::vector<std::wstring> ListLines(HWND list);
+// Clicks line `index` of a list box of another process with the mouse, with
+// Ctrl held when `extend`; the list box tells its window as for a person.
+void ClickListLine(HWND list, int index, bool extend);
+
+}  // namespace e2e

@@ -1,5 +1,6 @@
 // The history cleaner window of the real program: opened from the tray on
-// each tab, a switch ticked, a cleaning started by hand and its end reported.
+// each tab, a switch ticked, a cleaning started by hand and its end reported;
+// and the cookie manager it opens, on real cookie entries of the URL cache.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -132,6 +133,65 @@ TEST(HistoryCleanerE2E, FromTheTrayOnTheWindowsTabTemporaryFilesAndCleanNowEmpty
   EXPECT_TRUE(IsWindowVisible(cleanNow));
   Pause(300);
   Screenshot(hc, "history-applications-tab");
+}
+
+TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSavedSite) {
+  std::wstring keepFile = BinFolder() + L"Settings\\SafeCookies.txt";
+  DeleteFileW(keepFile.c_str());
+  for (const std::string& name : CookieNames()) DeleteCookie(name);
+  ASSERT_TRUE(CommitCookie("Cookie:e2e@keep.example/"));
+  ASSERT_TRUE(CommitCookie("Cookie:e2e@drop.example/"));
+  ASSERT_TRUE(CommitCookie("Cookie:e2e@drop.example/path/"));
+  ASSERT_EQ(CookieNames().size(), 3u);
+
+  Running app;
+  ASSERT_NE(app.main, nullptr);
+  DWORD pid = app.corvane.id();
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kToIE, kWait));
+  HWND hc = WaitUntilShown(L"THistoryCleanerPref", L"History Cleaner", pid);
+  ASSERT_NE(hc, nullptr);
+  PostClick(FindChild(hc, L"Button", L"Cookies Manager"));
+  HWND cm = WaitUntilShown(L"TCookieManager", L"Cookies Manager", pid);
+  ASSERT_NE(cm, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(hc)) << "shown modally";
+  RECT client;
+  GetClientRect(cm, &client);
+  EXPECT_EQ(client.right, 508);
+  EXPECT_EQ(client.bottom, 301);
+
+  HWND src = FindWindowExW(cm, nullptr, L"ListBox", nullptr);
+  HWND dst = src ? FindWindowExW(cm, src, L"ListBox", nullptr) : nullptr;
+  ASSERT_NE(dst, nullptr);
+  using Lines = std::vector<std::wstring>;
+  EXPECT_EQ(ListLines(src), (Lines{L"drop.example", L"drop.example", L"keep.example"}));
+  EXPECT_TRUE(ListLines(dst).empty());
+
+  ClickListLine(src, 2, false);
+  SendMessageTimeoutW(FindChild(cm, L"Button", L">"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_EQ(ListLines(dst), (Lines{L"keep.example"}));
+  EXPECT_EQ(ListLines(src), (Lines{L"drop.example", L"drop.example"}));
+  Pause(300);
+  Screenshot(cm, "cookie-manager");
+
+  SendMessageTimeoutW(FindChild(cm, L"Button", L"Save"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  HANDLE file = CreateFileW(keepFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
+  char bytes[64] = {0};
+  DWORD read = 0;
+  ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(std::string(bytes, read), "keep.example\r\n");
+
+  SendMessageTimeoutW(FindChild(cm, L"Button", L"Delete"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_EQ(CookieNames(), (std::vector<std::string>{"Cookie:e2e@keep.example/"}));
+  EXPECT_EQ(ListLines(src), (Lines{L"drop.example", L"drop.example"})) << "the lists are not rebuilt";
+  EXPECT_TRUE(WaitForMessageBox(L"", 500, pid) == nullptr) << "no confirmation, no message";
+
+  PostMessageW(cm, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntilHidden(cm, kWait));
+  EXPECT_TRUE(IsWindowEnabled(hc));
+  DeleteFileW(keepFile.c_str());
+  for (const std::string& name : CookieNames()) DeleteCookie(name);
 }
 
 }  // namespace
