@@ -27,7 +27,10 @@ class HeadlessUi : public Ui {
   void FormVisibilityChanged(Form&) override {}
   void RunModal(Form& form) override;
   void BringToFront(Form& form) override { foreground = &form; }
-  void Repaint(Form& form) override { repaints.push_back(&form); }
+  void Repaint(Form& form) override {
+    repaints.push_back(&form);
+    repaintedCaptions.push_back(form.caption());
+  }
   MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) override;
   void PopupMenu(Form& owner, MenuItem& menu, Point at) override;
   Point CursorPos() override { return cursor; }
@@ -77,6 +80,8 @@ class HeadlessUi : public Ui {
   };
   std::vector<Posted> postedMessages;
   std::vector<Form*> repaints;
+  // The captions at painting time: a form painted may be gone by the time a test looks.
+  std::vector<std::string> repaintedCaptions;
   Form* foreground = nullptr;
   Point cursor;
   std::string appTitle;
