@@ -67,9 +67,9 @@ if build win64 --target all corvane_installer; then
   check contract-win32 300 env WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 build/win64/bin/contract_win32.exe
   timeout 20 env WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1
   check help-check 60 bash help/check.sh
-  check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh build/win64/bin build/win64/tests/e2e/cvblock build/win64/tests/e2e/cvblock/scratch
-  check installer-under-wine 600 bash tests/e2e/installer/run.sh build/win64/bin build/win64/e2e-installer
-  check e2e-under-wine 900 bash tests/e2e/run_e2e.sh build/win64/bin build/win64/e2e
+  check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh "$top/build/win64/bin" "$top/build/win64/bin" "$top/build/win64/cvblock-scratch"
+  check installer-under-wine 600 bash tests/e2e/installer/run.sh "" "$top/build/win64/e2e-installer"
+  check e2e-under-wine 900 bash tests/e2e/run_e2e.sh "$top/build/win64/bin" "$top/build/win64/e2e"
   check cookies-under-wine 300 bash tests/e2e/cookies/run.sh build/win64/bin build/win64/e2e-cookies
 fi
 build win32 --target all corvane_installer

@@ -55,16 +55,15 @@ bool Win32Desktop::UnregisterHotKey(WindowId window, int id) {
   return ::UnregisterHotKey(reinterpret_cast<HWND>(window), id);
 }
 
+namespace {
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lParam) {
+  const auto& visit = *reinterpret_cast<const std::function<bool(WindowId)>*>(lParam);
+  return visit(reinterpret_cast<WindowId>(hwnd)) ? TRUE : FALSE;
+}
+}  // namespace
+
 void Win32Desktop::EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) {
-  struct Context {
-    const std::function<bool(WindowId)>* visit;
-  } context{&visit};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* c = reinterpret_cast<Context*>(lParam);
-        return (*c->visit)(reinterpret_cast<WindowId>(hwnd)) ? TRUE : FALSE;
-      },
-      reinterpret_cast<LPARAM>(&context));
+  EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
 std::string Win32Desktop::ClassNameOf(WindowId window, int classBufferSize) {

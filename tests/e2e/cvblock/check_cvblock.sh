@@ -24,6 +24,7 @@ for n in $(seq 90 120); do [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" 
 Xvfb ":$n" -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB=$!
 export DISPLAY=":$n"
+for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 cleanup() { timeout 20 "$WINESERVER" -k 2>/dev/null; kill "$XVFB" 2>/dev/null; wait "$XVFB" 2>/dev/null; }
 trap cleanup EXIT
 
