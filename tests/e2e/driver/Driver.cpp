@@ -155,6 +155,73 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& t
   return nullptr;
 }
 
+namespace {
+
+// The tray menu's entries that have a command, in their order: Corvane
+// numbers them from 100 each time the menu opens ("Exit" keeps 9001).
+const wchar_t* const kTrayMenuCommands[] = {
+    L"Preferences", L"Internet Explorer History Cleaner", L"Windows History Cleaner",
+    L"Applications History Cleaner", L"Popup Blocker Preferences", L"Windows Hotkey Preferences",
+    L"Enable Auto History Cleaner", L"&Enable Popup Blocking", L"Play a Sound When a Popup Window is Blocked",
+    L"Animate System Tray Icon When a Popup Window is Blocked", L"Enable Windows Hotkey", L"&Contents and Topics",
+    L"&Online Support", L"Online &FAQ", L"Submit Support Ticket", L"About Us"};
+
+UINT KnownTrayMenuCommand(const std::wstring& caption) {
+  if (caption == L"Exit") return 9001;
+  for (UINT i = 0; i < sizeof kTrayMenuCommands / sizeof kTrayMenuCommands[0]; ++i) {
+    if (caption == kTrayMenuCommands[i]) return 100 + i;
+  }
+  return 0;
+}
+
+// The command identifier of an entry anywhere in a menu, by caption.
+UINT FindMenuCommand(HMENU menu, const std::wstring& caption) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (UINT id = FindMenuCommand(sub, caption)) return id;
+      continue;
+    }
+    wchar_t text[256] = {0};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+    if (caption == text) return GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
+}  // namespace
+
+UINT TrayMenuCommandId(HWND owner, const std::wstring& caption, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  PostMessageW(owner, 2025, 1005, WM_RBUTTONUP);
+  HWND popup = nullptr;
+  DWORD start = GetTickCount();
+  while (!popup && GetTickCount() - start < timeoutMs) {
+    Pause(50);
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr)) != nullptr) {
+      DWORD owning = 0;
+      GetWindowThreadProcessId(candidate, &owning);
+      if (owning == pid && IsWindowVisible(candidate)) popup = candidate;
+    }
+  }
+  if (!popup) return 0;
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  // Wine does not let one process read another's menu (GetMenuItemCount
+  // gives -1); the menu's known order stands in for it there.
+  UINT id = menu && GetMenuItemCount(menu) > 0 ? FindMenuCommand(menu, caption) : KnownTrayMenuCommand(caption);
+  // Escape closes the menu; the menu's own loop takes it from the queue.
+  PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  WaitUntilHidden(popup, timeoutMs);
+  return id;
+}
+
+bool ChooseTrayMenuEntry(HWND owner, const std::wstring& caption, DWORD timeoutMs) {
+  UINT id = TrayMenuCommandId(owner, caption, timeoutMs);
+  return id && PostMessageW(owner, WM_COMMAND, id, 0);
+}
+
 void DeleteSettingsKey() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kSettingsKey);
@@ -243,95 +310,7 @@ bool Screenshot(HWND hwnd, const std::string& name) {
 
 namespace e2e {
 
-namespace {
-
-int FindMenuCommand(HMENU menu, const std::wstring& caption) {
-  int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {0};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
-    info.dwTypeData = text;
-    info.cch = 256;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    if (info.hSubMenu) {
-      if (int id = FindMenuCommand(info.hSubMenu, caption)) return id;
-    } else if (caption == text) {
-      return static_cast<int>(info.wID);
-    }
-  }
-  return 0;
-}
-
-}  // namespace
-
-HWND OpenTrayMenu(HWND main, DWORD timeoutMs) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(main, &pid);
-  PostMessageW(main, 2025, 1005, WM_RBUTTONUP);
-  // Only a shown menu window: the one of a menu just closed may linger.
-  DWORD start = GetTickCount();
-  for (;;) {
-    HWND menuWindow = nullptr;
-    while ((menuWindow = FindWindowExW(nullptr, menuWindow, L"#32768", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(menuWindow, &owner);
-      if (owner == pid && IsWindowVisible(menuWindow)) {
-        Pause(200);
-        return menuWindow;
-      }
-    }
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Pause(50);
-  }
-}
-
-bool WaitForMenuToClose(HWND menuWindow, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  while (IsWindow(menuWindow) && IsWindowVisible(menuWindow)) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Pause(50);
-  }
-  return true;
-}
-
-int TrayMenuCommand(HWND main, const std::wstring& caption, DWORD timeoutMs) {
-  HWND menuWindow = OpenTrayMenu(main, timeoutMs);
-  if (!menuWindow) return 0;
-  // Wine keeps a menu's items in its own process: GetMenuItemCount on the
-  // handle MN_GETHMENU gives fails there (-1), so this finds nothing under Wine.
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-  int id = menu ? FindMenuCommand(menu, caption) : 0;
-  // Escape closes the menu; the program's tracking then returns with no choice.
-  PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-  WaitForMenuToClose(menuWindow, timeoutMs);
-  Pause(200);  // the program's tracking returns and its WM_NULL goes through
-  return id;
-}
-
-bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, const std::vector<WORD>& keys, DWORD timeoutMs) {
-  if (int id = TrayMenuCommand(main, caption, timeoutMs)) {
-    PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
-    return true;
-  }
-  // The menu cannot be read from here: walk to the entry with the keys, as a
-  // person would, and let the program's own tracking choose it.
-  HWND menuWindow = OpenTrayMenu(main, timeoutMs);
-  if (!menuWindow) return false;
-  for (WORD key : keys) {
-    PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
-    PostMessageW(menuWindow, WM_KEYUP, key, 0xC0000000);
-    Pause(150);
-  }
-  return WaitForMenuToClose(menuWindow, timeoutMs);
-}
-
 void PostClick(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
-
-}  // namespace e2e
-
-namespace e2e {
 
 bool CommitCookie(const std::string& sourceName) {
   char file[MAX_PATH] = {};

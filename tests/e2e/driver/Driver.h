@@ -51,6 +51,14 @@ bool AnswerMessageBox(HWND box, int buttonId);
 HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
 std::wstring WindowText(HWND hwnd);
 
+// The tray menu of a window with a tray icon: opens it with the tray callback
+// (2025, WM_RBUTTONUP), reads the command identifier of the entry with this
+// caption from the open menu (where the system lets another process read it;
+// otherwise from the menu's known order), and closes it again. 0 when not found.
+UINT TrayMenuCommandId(HWND owner, const std::wstring& caption, DWORD timeoutMs);
+// Chooses a tray menu entry: its identifier as WM_COMMAND to the owner.
+bool ChooseTrayMenuEntry(HWND owner, const std::wstring& caption, DWORD timeoutMs);
+
 // The settings key under HKEY_LOCAL_MACHINE.
 void DeleteSettingsKey();
 std::optional<DWORD> ReadSetting(const std::wstring& name);
@@ -68,23 +76,9 @@ void Pause(DWORD ms);
 
 namespace e2e {
 
-// Opens the main window's tray menu through its tray callback (message 2025
-// with WM_RBUTTONUP), finds the entry captioned `caption` in it or in one of
-// its submenus, closes the menu and returns the entry's command identifier;
-// 0 when the menu did not open or has no such entry.
-int TrayMenuCommand(HWND main, const std::wstring& caption, DWORD timeoutMs);
-// Chooses a tray menu entry: by caption where the menu can be read from
-// another process (WM_COMMAND with the entry's identifier to the main window),
-// otherwise by pressing `keys` in the open menu (VK_DOWN, VK_RIGHT, VK_RETURN,
-// ...). False when the menu did not open or did not close again.
-bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, const std::vector<WORD>& keys, DWORD timeoutMs);
 // Clicks a button, check box or radio box of another process without waiting
 // for what the click opens (a message box, a modal window).
 void PostClick(HWND control);
-
-}  // namespace e2e
-
-namespace e2e {
 
 // Records a cookie entry ("Cookie:user@host/path") in the URL cache of the
 // driver's user, as a browser would: a cache file, then CommitUrlCacheEntryA

@@ -12,11 +12,6 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kWait = 20000;
-// The keys to the three entries of "History Cleaner Preferences", the second
-// entry of the tray menu.
-const std::vector<WORD> kToIE = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN};
-const std::vector<WORD> kToWindows = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN};
-const std::vector<WORD> kToApplications = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN};
 
 // A started program past its start-up, with its main window.
 struct Running {
@@ -74,7 +69,7 @@ TEST(HistoryCleanerE2E, FromTheTrayOnTheWindowsTabTemporaryFilesAndCleanNowEmpty
   ASSERT_TRUE(WriteFileText(temp + L"corvane-e2e-1.tmp", "one"));
   ASSERT_TRUE(WriteFileText(folder + L"\\inside.txt", "two"));
 
-  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Windows History Cleaner", kToWindows, kWait)) << "the tray menu's entry";
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Windows History Cleaner", kWait)) << "the tray menu's entry";
   HWND hc = WaitUntilShown(L"THistoryCleanerPref", L"History Cleaner", pid);
   ASSERT_NE(hc, nullptr);
   RECT client;
@@ -114,7 +109,7 @@ TEST(HistoryCleanerE2E, FromTheTrayOnTheWindowsTabTemporaryFilesAndCleanNowEmpty
   EXPECT_FALSE(Exists(folder + L"\\inside.txt"));
 
   // The other two entries open the other two tabs.
-  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kToIE, kWait));
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kWait));
   start = GetTickCount();
   HWND typed = FindChild(hc, L"Button", L"Typed URLs");
   while (!IsWindowVisible(typed) && GetTickCount() - start < kWait) Pause(100);
@@ -124,7 +119,7 @@ TEST(HistoryCleanerE2E, FromTheTrayOnTheWindowsTabTemporaryFilesAndCleanNowEmpty
   Pause(300);
   Screenshot(hc, "history-ie-tab");
 
-  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Applications History Cleaner", kToApplications, kWait));
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Applications History Cleaner", kWait));
   HWND dvd = FindChild(hc, L"Button", L"Power DVD");
   start = GetTickCount();
   while (!IsWindowVisible(dvd) && GetTickCount() - start < kWait) Pause(100);
@@ -147,7 +142,7 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   Running app;
   ASSERT_NE(app.main, nullptr);
   DWORD pid = app.corvane.id();
-  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kToIE, kWait));
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Internet Explorer History Cleaner", kWait));
   HWND hc = WaitUntilShown(L"THistoryCleanerPref", L"History Cleaner", pid);
   ASSERT_NE(hc, nullptr);
   PostClick(FindChild(hc, L"Button", L"Cookies Manager"));

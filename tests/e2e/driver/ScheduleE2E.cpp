@@ -10,10 +10,9 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kWait = 20000;
-const std::vector<WORD> kToPreferences = {VK_DOWN, VK_RETURN};
 
 HWND OpenPreferences(HWND main) {
-  if (!ChooseTrayMenuEntry(main, L"Preferences", kToPreferences, kWait)) return nullptr;
+  if (!ChooseTrayMenuEntry(main, L"Preferences", kWait)) return nullptr;
   DWORD start = GetTickCount();
   while (!IsWindowVisible(main) && GetTickCount() - start < kWait) Pause(100);
   return IsWindowVisible(main) ? main : nullptr;
