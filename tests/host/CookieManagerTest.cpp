@@ -92,6 +92,9 @@ TEST_F(CookieManagerTest, IncludeChecksOnlyTheFocusedLineAndWithNothingSelectedS
 
 TEST_F(CookieManagerTest, ExcludeMovesBackWithTheRolesExchangedAndTheButtonsFollowTheLists) {
   AddCookies({"a.example/"});
+  // As created, before any showing.
+  EXPECT_TRUE(cm().IncludeBtn->enabled() && cm().IncAllBtn->enabled());
+  EXPECT_FALSE(cm().ExcludeBtn->enabled() || cm().ExAllBtn->enabled());
   Session([&](forms::TCookieManager& w) {
     EXPECT_TRUE(w.IncludeBtn->enabled());
     EXPECT_FALSE(w.ExcludeBtn->enabled()) << "an empty safe list";
