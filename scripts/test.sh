@@ -68,9 +68,10 @@ if build win64 --target all corvane_installer; then
   timeout 20 env WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1
   check help-check 60 bash help/check.sh
   check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh "$top/build/win64/bin" "$top/build/win64/bin" "$top/build/win64/cvblock-scratch"
-  check installer-under-wine 600 bash tests/e2e/installer/run.sh "" "$top/build/win64/e2e-installer"
+  check installer-under-wine 600 bash tests/e2e/installer/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-installer"
   check e2e-under-wine 900 bash tests/e2e/run_e2e.sh "$top/build/win64/bin" "$top/build/win64/e2e"
-  check cookies-under-wine 300 bash tests/e2e/cookies/run.sh build/win64/bin build/win64/e2e-cookies
+  check cleaner-e2e-under-wine 300 bash tests/e2e/cleaner/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cleaner"
+  check cookies-under-wine 300 bash tests/e2e/cookies/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cookies"
 fi
 build win32 --target all corvane_installer
 

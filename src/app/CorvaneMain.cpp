@@ -116,7 +116,8 @@ void TCorvaneMain::BuildTrayMenu() {
   Animatesystemtrayiconwhenapopupwindowisblocked1->OnClick = [this] {
     TogglePopupSetting(*Animatesystemtrayiconwhenapopupwindowisblocked1, value::kAnimTrayIcon);
   };
-  MenuEnableBossKey = &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", {}));
+  MenuEnableBossKey =
+      &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& help = TrayMenu->Add(item("MenuItem11", "&Help", {}));
   help.Add(item("MenuItem12", "&Contents and Topics", [this] {
@@ -159,6 +160,8 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
       PopupBlockedNotify(message.copyData, message.copyDataSize);
       message.result = 1;
       return true;
+    case ui::kWmHotKey:
+      return HandleBossKey(message.wParam);
     case WM_TRAYICON:
       TrayIconNotify(static_cast<uint32_t>(message.lParam));
       return true;

@@ -13,6 +13,8 @@
 
 namespace app {
 
+class RegistryAccessor;
+
 // The tray icon's identity and callback message.
 constexpr uint32_t kTrayIconId = 1005;
 constexpr uint32_t WM_TRAYICON = 2025;
@@ -49,6 +51,18 @@ class TCorvaneMain : public ui::Form {
   // Windows hotkey.
   void RegisterBossKey(int16_t combination);
   void UnregisterBossKeys();
+  // WM_HOTKEY: true when the identifier is one of ours and the press is consumed.
+  bool HandleBossKey(uintptr_t hotkeyId);
+  bool ReadIEStatus();
+  void WriteIEStatus(bool status);
+  void ShowIEWindows();
+  void HideIEWindows();
+  bool IsVolumeMuted();
+  void SetVolumeMute(bool mute);
+  void MenuEnableBossKeyClick();
+  // Switches the hotkey on or off through an open settings key: the tray
+  // entry's mark, WindowsHotKeyS and its copy, then the registration.
+  void EnableBossKey(RegistryAccessor& reg, bool on);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);

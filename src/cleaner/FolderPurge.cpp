@@ -19,14 +19,18 @@ void PurgeEntry(platform::FileSystem& files, const std::string& folder, const pl
                 PurgeOptions options) {
   const std::string path = folder + "\\" + entry.name;
   if (entry.attributes & platform::kAttrReparsePoint) {
-    // A junction or symbolic link: remove the link itself. Its attributes
-    // are left alone too, since setting them can reach the target.
-    if (!files.RemoveFolder(path)) files.RemoveFile(path);
+    // A junction or symbolic link: only the link itself may go. Its
+    // attributes are left alone too, since setting them can reach the target.
+    files.RemoveLink(path);
     return;
   }
-  uint32_t attributes = files.GetAttributes(path);
-  if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-    files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+  // The listing tells which entries are read-only, so the common case costs
+  // no extra call; the current attributes are read only to clear that bit.
+  if (entry.attributes & platform::kAttrReadOnly) {
+    uint32_t attributes = files.GetAttributes(path);
+    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
+      files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+    }
   }
   if (entry.attributes & platform::kAttrDirectory) {
     PurgeFolder(files, path, options);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Corvane.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace forms {
@@ -10,7 +11,29 @@ class TBossKeyPref : public ui::Form {
  public:
   explicit TBossKeyPref(app::Corvane& app);
 
+  void FormShow();
+  void CoolCheckRadioBox1Click();
+  void CoolCheckRadioBox2Click();
+  void CoolCheckRadioBox3Click();
+  void CoolCheckRadioBox4Click();
+  void CoolCheckRadioBox5Click();
+
+  ui::Control* CoolGroupBox3;
+  ui::CheckBox* CoolCheckRadioBox1;  // "Enable Internet Explorer hotkey"
+  ui::Control* CoolGroupBox4;
+  ui::CheckBox* CoolCheckRadioBox2;  // "Enable windows volume control"
+  ui::Control* CoolGroupBox1;
+  ui::CheckBox* CoolCheckRadioBox4;  // "ALT + F1"
+  ui::CheckBox* CoolCheckRadioBox3;  // "CTRL + F12"
+  ui::Control* CoolGroupBox2;
+  ui::CheckBox* CoolCheckRadioBox5;  // "Enable windows hotkey"
+  ui::Control* Image1;
+
  private:
+  void WriteSwitch(const char* valueName, bool on, bool& copy);
+  void ChooseCombination(int16_t combination);
+  void ShowApplySettingsError();
+
   app::Corvane& app_;
 };
 

@@ -1,11 +1,153 @@
 // The pop-up blocker's preferences window.
 #include "forms/PopUpBlocker.h"
 
+#include <string>
+
+#include "app/CorvaneMain.h"
+#include "app/RegistryAccessor.h"
+#include "app/Settings.h"
+#include "forms/SoundSelection.h"
+#include "resources/ResourceNames.h"
+
 namespace forms {
 
-TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app) : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
-  (void)app_;
+using app::RegistryAccessor;
+using ui::Rect;
+namespace value = app::value;
+
+namespace {
+// What the count shows when there is no count to show.
+constexpr const char* kNoCount = "0000000000";
+constexpr const char* kSoundFileMissing = "Sound file missing";
+
+// A box takes its stored value; a missing value is written false and clears the box.
+void LoadBox(RegistryAccessor& reg, ui::CheckBox& box, const char* valueName) {
+  if (reg.ValueExists(valueName)) {
+    box.SetChecked(reg.ReadBool(valueName));
+  } else {
+    reg.WriteBool(valueName, false);
+    box.SetChecked(false);
+  }
+}
+
+// The label text for a stored sound index: "SoundNotification" and the index plus one.
+std::string SoundLabelFor(int32_t soundIndex) {
+  // Widened first: the stored number is anyone's, and its largest value plus one must not overflow.
+  return "SoundNotification" + std::to_string(static_cast<int64_t>(soundIndex) + 1);
+}
+}  // namespace
+
+TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
+    : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
+  BuildControls();
+  OnShow = [this] { FormShow(); };
   app_.ui.Realize(*this);
+}
+
+void TPopUpBlockerPref::BuildControls() {
+  // Made in the order of the keyboard's tab stops, top to bottom.
+  Panel1 = Add<ui::Control>(ui::Kind::Panel, "Panel1", Rect{0, 0, 462, 250});
+  Panel1->SetColor(ui::kCorvaneColor);
+  Image1 = Panel1->Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 48, 250});
+  Image1->SetPicture(resources::kPopupStrip);
+
+  CoolGroupBox3 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 8, 400, 48}, "Popup Blocking Status");
+  CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{12, 20, 370, 20}, "Enable popup blocking");
+  CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
+
+  CoolGroupBox1 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 62, 400, 86}, "Audio Notification");
+  CoolCheckRadioBox3 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{12, 22, 370, 20},
+                                                         "Play a sound when a popup window is blocked");
+  CoolCheckRadioBox3->OnClick = [this] { CoolCheckRadioBox3Click(); };
+  Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 86, 13}, "Sound To Play");
+  CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{100, 56, 243, 15});
+  CoolLabel1->SetFontBold(true);
+  SpeedButton1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{348, 52, 22, 22}, "...");
+  SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+  SpeedButton2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{372, 52, 22, 22});
+  SpeedButton2->SetPicture(resources::kPlayGlyph);
+  SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
+
+  CoolGroupBox2 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 156, 400, 48}, "Visual Notification");
+  CoolCheckRadioBox4 = CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{12, 20, 370, 20},
+                                                         "Animate system tray icon when a popup window is blocked");
+  CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
+
+  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{68, 220, 240, 13}, "Number of eliminated popup windows");
+  Label3 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label3", Rect{310, 220, 120, 13}, kNoCount);
+  Label3->SetFontBold(true);
+}
+
+void TPopUpBlockerPref::FormShow() {
+  LoadBoxes();
+  ShowCount();
+}
+
+void TPopUpBlockerPref::LoadBoxes() {
+  bool opened = app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
+    LoadBox(reg, *CoolCheckRadioBox1, value::kPopupBlocking);
+    LoadBox(reg, *CoolCheckRadioBox3, value::kSoundNotification);
+    if (reg.ValueExists(value::kSoundIndex)) {
+      soundIndex = reg.ReadInteger(value::kSoundIndex);
+    } else {
+      soundIndex = 0;
+      reg.WriteInteger(value::kSoundIndex, 0);
+    }
+    CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
+    LoadBox(reg, *CoolCheckRadioBox4, value::kAnimTrayIcon);
+  });
+  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+}
+
+void TPopUpBlockerPref::ShowCount() {
+  std::string count = kNoCount;
+  bool keep = false;
+  app::WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
+    if (!reg.ValueExists(value::kBlockerFirstStart)) return;
+    if (reg.ReadBool(value::kBlockerFirstStart)) {
+      // The module has not been registered yet: the count keeps its text.
+      keep = true;
+    } else if (reg.ValueExists(value::kEliminatedPopups)) {
+      count = std::to_string(reg.ReadInteger(value::kEliminatedPopups));
+    }
+  });
+  if (!keep) Label3->SetCaption(count);
+}
+
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName) {
+  bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
+    // The tray entry's mark is what the announcement follows, so it changes at once.
+    trayEntry.SetChecked(box.checked());
+    reg.WriteBool(valueName, box.checked());
+  });
+  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+}
+
+void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
+  StoreNotificationBox(*CoolCheckRadioBox1, *app_.CorvaneMain->EnablePopupBlocking1, value::kPopupBlocking);
+}
+
+void TPopUpBlockerPref::CoolCheckRadioBox3Click() {
+  StoreNotificationBox(*CoolCheckRadioBox3, *app_.CorvaneMain->Playasoundwhenapopupwindowisblocked1,
+                       value::kSoundNotification);
+}
+
+void TPopUpBlockerPref::CoolCheckRadioBox4Click() {
+  StoreNotificationBox(*CoolCheckRadioBox4, *app_.CorvaneMain->Animatesystemtrayiconwhenapopupwindowisblocked1,
+                       value::kAnimTrayIcon);
+}
+
+void TPopUpBlockerPref::SpeedButton1Click() { app_.SelectSound->ShowModal(); }
+
+void TPopUpBlockerPref::SpeedButton2Click() {
+  if (CoolLabel1->caption().empty()) return;
+  // An index outside the two-entry table names no file, and so is missing too.
+  std::string path = app_.CorvaneMain->NotificationSoundPath(soundIndex);
+  if (!path.empty() && app_.platform.files.IsFile(path)) {
+    app_.platform.sound.PlayFileSync(path);
+  } else {
+    app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
+  }
 }
 
 }  // namespace forms

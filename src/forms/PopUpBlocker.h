@@ -1,7 +1,11 @@
-// The pop-up blocker's preferences window.
+// The pop-up blocker's preferences window: blocking on and off, how a blocked
+// pop-up window is announced, the sound and its test, and the module's count.
 #pragma once
 
+#include <cstdint>
+
 #include "app/Corvane.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace forms {
@@ -10,7 +14,37 @@ class TPopUpBlockerPref : public ui::Form {
  public:
   explicit TPopUpBlockerPref(app::Corvane& app);
 
+  void FormShow();
+  void CoolCheckRadioBox1Click();
+  void CoolCheckRadioBox3Click();
+  void CoolCheckRadioBox4Click();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+
+  ui::Control* Panel1;
+  ui::Control* CoolGroupBox2;
+  ui::CheckBox* CoolCheckRadioBox4;
+  ui::Control* CoolGroupBox1;
+  ui::Control* SpeedButton1;
+  ui::Control* SpeedButton2;
+  ui::Control* Label1;
+  ui::Control* CoolLabel1;
+  ui::CheckBox* CoolCheckRadioBox3;
+  ui::Control* CoolGroupBox3;
+  ui::CheckBox* CoolCheckRadioBox1;
+  ui::Control* Label2;
+  ui::Control* Label3;
+  ui::Control* Image1;
+
+  // The selected sound; the chooser sets it too.
+  int32_t soundIndex = 0;
+
  private:
+  void BuildControls();
+  void LoadBoxes();
+  void ShowCount();
+  void StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName);
+
   app::Corvane& app_;
 };
 

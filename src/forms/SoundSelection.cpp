@@ -1,11 +1,51 @@
 // The notification sound chooser.
 #include "forms/SoundSelection.h"
 
+#include "app/CorvaneMain.h"
+#include "app/RegistryAccessor.h"
+#include "app/Settings.h"
+#include "forms/PopUpBlocker.h"
+#include "resources/ResourceNames.h"
+
 namespace forms {
 
+using ui::Rect;
+
 TSelectSound::TSelectSound(app::Corvane& app) : Form(app.ui, "TSelectSound", "Select Sound", 239, 110), app_(app) {
-  (void)app_;
+  Panel1 = Add<ui::Control>(ui::Kind::Panel, "Panel1", Rect{0, 0, 239, 110});
+  Panel1->SetColor(ui::kCorvaneColor);
+  Panel2 = Panel1->Add<ui::Control>(ui::Kind::Panel, "Panel2", Rect{5, 5, 229, 62});
+  Image2 = Panel2->Add<ui::Control>(ui::Kind::Picture, "Image2", Rect{0, 0, 229, 62});
+  Image2->SetPicture(resources::kSoundBackground);
+  // The position of a line is the sound index it stands for.
+  CoolListBox1 = Panel2->Add<ui::ListBox>("CoolListBox1", Rect{10, 10, 209, 42}, false);
+  CoolListBox1->Add("Sound Notification 1");
+  CoolListBox1->Add("Sound Notification 2");
+  CoolListBox1->SetItemHeight(20);
+  CoolListBox1->SetSelectedLook(ui::kNavy, true, resources::kSoundBackground);
+  SpeedButton1 = Panel1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{79, 75, 80, 26}, "Select");
+  SpeedButton1->SetPicture(resources::kSelectGlyph);
+  SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+  OnShow = [this] { FormShow(); };
   app_.ui.Realize(*this);
+}
+
+void TSelectSound::FormShow() { CoolListBox1->SetItemIndex(0); }
+
+void TSelectSound::SpeedButton1Click() {
+  int chosen = CoolListBox1->itemIndex();
+  if (chosen >= 0) {
+    TPopUpBlockerPref& pref = *app_.PopUpBlockerPref;
+    pref.CoolLabel1->SetCaption(CoolListBox1->items()[static_cast<size_t>(chosen)]);
+    pref.soundIndex = chosen;
+    bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](app::RegistryAccessor& reg) {
+      reg.WriteInteger(app::value::kSoundIndex, chosen);
+      // The announcement plays the new choice from now on, not only after the next start.
+      app_.CorvaneMain->soundIndex = chosen;
+    });
+    if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+  }
+  Close();
 }
 
 }  // namespace forms

@@ -54,6 +54,10 @@ class FileSystem {
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder, or a link to a folder
   virtual bool MakeFolder(const std::string& path) = 0;   // one level
+  // Removes a junction or symbolic link itself. False when `path` is not a
+  // link, or when the system would reach what it leads to instead: never
+  // touches the target.
+  virtual bool RemoveLink(const std::string& path) = 0;
 
   // Opens an existing file for writing, sharing read and write with others.
   virtual std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) = 0;

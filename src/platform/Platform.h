@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
@@ -21,6 +22,7 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
+  Mixer& mixer;
   Shell& shell;
   UrlCache& urlCache;
   UrlHistory& urlHistory;

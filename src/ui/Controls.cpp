@@ -158,6 +158,13 @@ void ListBox::UserClickLine(int index, bool extend) {
   if (OnClick) OnClick();
 }
 
+void ListBox::SetSelectedLook(Color fontColor, bool bold, std::string picture) {
+  selectedFontColor_ = fontColor;
+  selectedFontBold_ = bold;
+  selectedPicture_ = std::move(picture);
+  Changed();
+}
+
 void PageControl::SetActivePageIndex(int index) {
   activePage_ = index;
   int i = 0;

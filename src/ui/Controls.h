@@ -167,8 +167,23 @@ class ListBox : public Control {
   // The user clicks line `index`, with Ctrl held when `extend`.
   void UserClickLine(int index, bool extend);
 
+  // A drawn look instead of the system's: lines `itemHeight` pixels high (0:
+  // the system's height), the selected line in its own font colour and weight
+  // on a picture from the resources (none: the system's highlight).
+  int itemHeight() const { return itemHeight_; }
+  void SetItemHeight(int pixels) { itemHeight_ = pixels; Changed(); }
+  Color selectedFontColor() const { return selectedFontColor_; }
+  bool selectedFontBold() const { return selectedFontBold_; }
+  const std::string& selectedPicture() const { return selectedPicture_; }
+  void SetSelectedLook(Color fontColor, bool bold, std::string picture);
+  bool drawnLook() const { return itemHeight_ > 0 || !selectedPicture_.empty(); }
+
  private:
   bool multiSelect_;
+  int itemHeight_ = 0;
+  Color selectedFontColor_ = kWhite;
+  bool selectedFontBold_ = false;
+  std::string selectedPicture_;
   bool sorted_ = false;
   std::vector<std::string> items_;
   std::vector<bool> selected_;

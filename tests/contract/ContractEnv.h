@@ -16,11 +16,17 @@ class ContractEnv {
   virtual platform::Platform& platform() = 0;
   // A new, empty folder for one test, inside a scratch tree the env removes.
   virtual std::string NewScratchFolder() = 0;
+  // Holds a file open as another program would, sharing reading and writing
+  // but not deletion, until the returned token is destroyed.
+  virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
   // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA
   // with a local file), with `headerBytes` of header text in its record.
   virtual bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) = 0;
+  // A top-level window of another program, of a class and show state; 0 when
+  // no window can be made (Wine without a display). Destroyed with the env.
+  virtual platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) = 0;
 
   static std::unique_ptr<ContractEnv> Create();
 };

@@ -10,20 +10,18 @@ const char kAppData[] = "C:\\users\\user\\AppData\\Roaming";
 const char kCommon[] = "C:\\ProgramData";
 const char kIni[] = "C:\\Program Files\\IrfanView\\i_view32.ini";
 
-std::string S(const char* a, const char* b) { return std::string(a) + b; }
-
 class ApplicationStepsTest : public CleanerFixture {
  protected:
   // The media player's traces, in the registry and in three folders.
   void PlantMediaPlayer() {
-    MakeKey(S(kPlayer, "RecentFileList"));
-    MakeKey(S(kPlayer, "RecentURLList"));
-    SetValue(S(kPlayer, "Settings"), "OpenDir");
-    SetValue(S(kPlayer, "Settings"), "Volume");
-    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\CurrentDatabase_360.wmdb"));
-    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\hidden.dat"), "", platform::kAttrHidden);
-    sim.files.AddFile(S(kAppData, "\\Microsoft\\Media Player\\Art Cache\\art.jpg"));
-    sim.files.AddFile(S(kCommon, "\\Microsoft\\Media Index\\index.bin"));
+    MakeKey(Join(kPlayer, "RecentFileList"));
+    MakeKey(Join(kPlayer, "RecentURLList"));
+    SetValue(Join(kPlayer, "Settings"), "OpenDir");
+    SetValue(Join(kPlayer, "Settings"), "Volume");
+    sim.files.AddFile(Join(kAppData, "\\Microsoft\\Media Player\\CurrentDatabase_360.wmdb"));
+    sim.files.AddFile(Join(kAppData, "\\Microsoft\\Media Player\\hidden.dat"), "", platform::kAttrHidden);
+    sim.files.AddFile(Join(kAppData, "\\Microsoft\\Media Player\\Art Cache\\art.jpg"));
+    sim.files.AddFile(Join(kCommon, "\\Microsoft\\Media Index\\index.bin"));
     sim.files.AddFile("C:\\windows\\wmplibrary_v_0_12.db");
     sim.files.AddFile("C:\\windows\\wmplibrary_v_0_12.lrd");
     sim.files.AddFile("C:\\windows\\win.ini");
@@ -36,13 +34,13 @@ TEST_F(ApplicationStepsTest, MediaPlayerRemovesItsListsAndPlainFilesAndStopsWith
   sim.shell.specialFolders.erase(platform::kCsidlWindows);
   thread->RunMSMediaPlayerCleaner = true;
   Run();
-  EXPECT_FALSE(HasKey(S(kPlayer, "RecentFileList")));
-  EXPECT_FALSE(HasKey(S(kPlayer, "RecentURLList")));
-  EXPECT_FALSE(HasValue(S(kPlayer, "Settings"), "OpenDir"));
-  EXPECT_TRUE(HasValue(S(kPlayer, "Settings"), "Volume"));
-  EXPECT_EQ(List(S(kAppData, "\\Microsoft\\Media Player")), (Names{"Art Cache", "hidden.dat"}));
-  EXPECT_EQ(List(S(kAppData, "\\Microsoft\\Media Player\\Art Cache")), Names{"art.jpg"});
-  EXPECT_TRUE(List(S(kCommon, "\\Microsoft\\Media Index")).empty());
+  EXPECT_FALSE(HasKey(Join(kPlayer, "RecentFileList")));
+  EXPECT_FALSE(HasKey(Join(kPlayer, "RecentURLList")));
+  EXPECT_FALSE(HasValue(Join(kPlayer, "Settings"), "OpenDir"));
+  EXPECT_TRUE(HasValue(Join(kPlayer, "Settings"), "Volume"));
+  EXPECT_EQ(List(Join(kAppData, "\\Microsoft\\Media Player")), (Names{"Art Cache", "hidden.dat"}));
+  EXPECT_EQ(List(Join(kAppData, "\\Microsoft\\Media Player\\Art Cache")), Names{"art.jpg"});
+  EXPECT_TRUE(List(Join(kCommon, "\\Microsoft\\Media Index")).empty());
   EXPECT_EQ(List("C:\\windows"), (Names{"All Users", "win.ini", "wmplibrary_v_0_12.db", "wmplibrary_v_0_12.lrd"}))
       << "rows 7 to 9 need the Windows folder";
   EXPECT_EQ(List("C:\\windows\\All Users\\Application Data\\Microsoft\\Media Index"), Names{"old.bin"});
@@ -61,8 +59,8 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
                         "LastFolder"}) {
     SetValue("Software\\ACD Systems\\ACDSee\\50", n);
   }
-  sim.files.AddFile(S(kCommon, "\\Systems\\ACDSee\\imageDB.ddf"));
-  sim.files.AddFile(S(kCommon, "\\Systems\\ACDSee\\other.ddf"));
+  sim.files.AddFile(Join(kCommon, "\\Systems\\ACDSee\\imageDB.ddf"));
+  sim.files.AddFile(Join(kCommon, "\\Systems\\ACDSee\\other.ddf"));
   for (int n = 1; n <= 5; ++n) SetValue("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile" + std::to_string(n));
   for (int n = 1; n <= 9; ++n) {
     MakeKey("Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c" + std::to_string(n));
@@ -71,14 +69,14 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
   SetValue("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings");
   SetValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "settings");
   SetValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars");
-  sim.files.AddFile(S(kCommon, "\\Microsoft\\Office\\Recent\\letter.doc"));
-  sim.files.AddFile(S(kCommon, "\\Microsoft\\Office\\Recent\\sheet.xls"));
+  sim.files.AddFile(Join(kCommon, "\\Microsoft\\Office\\Recent\\letter.doc"));
+  sim.files.AddFile(Join(kCommon, "\\Microsoft\\Office\\Recent\\sheet.xls"));
   thread->RunACDSeeCleaner = thread->RunAcrobatReaderCleaner = thread->RunMSWordCleaner = true;
   Run();
 
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee"), Names{"Theme"});
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee\\50"), Names{"LastFolder"});
-  EXPECT_EQ(List(S(kCommon, "\\Systems\\ACDSee")), Names{"other.ddf"});
+  EXPECT_EQ(List(Join(kCommon, "\\Systems\\ACDSee")), Names{"other.ddf"});
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer"),
             Names{"avpRecentFile5"});
   EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles"),
@@ -88,7 +86,7 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
   EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings"));
   EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "settings"));
   EXPECT_TRUE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars"));
-  EXPECT_EQ(List(S(kCommon, "\\Microsoft\\Office\\Recent")), Names{"sheet.xls"});
+  EXPECT_EQ(List(Join(kCommon, "\\Microsoft\\Office\\Recent")), Names{"sheet.xls"});
 }
 
 TEST_F(ApplicationStepsTest, IrfanViewEmptiesSevenKeysAndLeavesEveryOtherLineAsItWas) {
@@ -151,7 +149,7 @@ TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets
   const std::string prefs = "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\";
   for (int n = 1; n <= 9; ++n) MakeKey(prefs + "MostRecentClips" + std::to_string(n));
   MakeKey(prefs + "LastOpenFileDir");
-  const std::string player = S(kCommon, "\\RealRealOne Player");
+  const std::string player = Join(kCommon, "\\RealRealOne Player");
   for (const char* f : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini", "prefs.ini"}) {
     sim.files.AddFile(player + "\\" + f);
   }
@@ -176,12 +174,12 @@ TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets
 
 TEST_F(ApplicationStepsTest, RealOneWithoutCommonApplicationDataStillDeletesItsKeys) {
   MakeKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir");
-  sim.files.AddFile(S(kCommon, "\\RealRealOne Player\\urls.ini"));
+  sim.files.AddFile(Join(kCommon, "\\RealRealOne Player\\urls.ini"));
   sim.shell.specialFolders.erase(platform::kCsidlCommonAppData);
   thread->RunRealOneCleaner = true;
   Run();
   EXPECT_FALSE(HasKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir"));
-  EXPECT_EQ(List(S(kCommon, "\\RealRealOne Player")), Names{"urls.ini"});
+  EXPECT_EQ(List(Join(kCommon, "\\RealRealOne Player")), Names{"urls.ini"});
 }
 
 }  // namespace

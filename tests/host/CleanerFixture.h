@@ -14,6 +14,9 @@
 
 namespace hosttest {
 
+// A key or folder path and its last part.
+inline std::string Join(const char* a, const char* b) { return std::string(a) + b; }
+
 class CleanerFixture : public ::testing::Test {
  protected:
   using RegRoot = platform::RegRoot;

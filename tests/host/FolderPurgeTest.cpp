@@ -85,6 +85,8 @@ TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWhole) {
   files.AddFile("C:\\Users\\me\\Documents\\sub\\notes.txt", "precious", kAttrReadOnly);
   files.AddFolderLink(top + "\\docs-link", "C:\\Users\\me\\Documents");
   files.AddFolderLink(top + "\\deeper\\again", "C:\\Users\\me\\Documents");
+  files.AddDirectory("C:\\Users\\me\\Empty");
+  files.AddFolderLink(top + "\\to-empty", "C:\\Users\\me\\Empty");
   files.AddFile(top + "\\junk.tmp");
 
   ASSERT_TRUE(PurgeFolder(files, top, PurgeOptions{true, true}));
@@ -92,6 +94,7 @@ TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWhole) {
   EXPECT_EQ(files.List("C:\\Users\\me\\Documents"), (std::vector<std::string>{"sub", "thesis.doc"}));
   EXPECT_EQ(files.Content("C:\\Users\\me\\Documents\\thesis.doc"), "precious");
   EXPECT_EQ(files.GetAttributes("C:\\Users\\me\\Documents\\sub\\notes.txt") & kAttrReadOnly, kAttrReadOnly);
+  EXPECT_TRUE(files.IsDirectory("C:\\Users\\me\\Empty")) << "an empty target is not removed through its link";
 }
 
 TEST_F(FolderPurgeTest, IndexDatIsWipedPastItsHeaderWhenAskedThenDeleted) {

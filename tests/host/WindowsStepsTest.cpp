@@ -15,34 +15,32 @@ const char kTemp[] = "C:\\users\\user\\Temp";
 const char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent";
 const char kNetHood[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts";
 
-std::string S(const char* a, const char* b) { return std::string(a) + b; }
-
 using WindowsStepsTest = CleanerFixture;
 
 TEST_F(WindowsStepsTest, TheKeyStepsDeleteTheirWholeKeysAndAMissingOneDoesNotStopTheNext) {
   MakeKey("Software\\Microsoft\\RAS Autodial\\Addresses");
-  MakeKey(S(kExplorer, "Doc Find Spec MRU"));
+  MakeKey(Join(kExplorer, "Doc Find Spec MRU"));
   // ContainingTextMRU is missing.
-  MakeKey(S(kBars, "FilesNamedMRU"));
-  MakeKey(S(kAcMru, "5603"));
-  MakeKey(S(kAcMru, "5604"));
-  MakeKey(S(kExplorer, "FindComputerMRU"));
-  MakeKey(S(kBars, "ComputerNameMRU"));
-  MakeKey(S(kAcMru, "5001"));
-  MakeKey(S(kAcMru, "5647"));
-  MakeKey(S(kExplorer, "RunMRU"));
-  MakeKey(S(kAcMru, "5605"));  // not a target
+  MakeKey(Join(kBars, "FilesNamedMRU"));
+  MakeKey(Join(kAcMru, "5603"));
+  MakeKey(Join(kAcMru, "5604"));
+  MakeKey(Join(kExplorer, "FindComputerMRU"));
+  MakeKey(Join(kBars, "ComputerNameMRU"));
+  MakeKey(Join(kAcMru, "5001"));
+  MakeKey(Join(kAcMru, "5647"));
+  MakeKey(Join(kExplorer, "RunMRU"));
+  MakeKey(Join(kAcMru, "5605"));  // not a target
   MakeKey("Software\\Microsoft\\RAS Autodial\\Default");
   thread->RunRASAutoDial = thread->RunFindFilesHistory = thread->RunFindComputerHistory = true;
   thread->RunWindowsRunHistory = true;
   Run();
-  for (const std::string& gone : {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), S(kExplorer, "Doc Find Spec MRU"),
-                                   S(kBars, "FilesNamedMRU"), S(kAcMru, "5603"), S(kAcMru, "5604"),
-                                   S(kExplorer, "FindComputerMRU"), S(kBars, "ComputerNameMRU"), S(kAcMru, "5001"),
-                                   S(kAcMru, "5647"), S(kExplorer, "RunMRU")}) {
+  for (const std::string& gone : {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), Join(kExplorer, "Doc Find Spec MRU"),
+                                   Join(kBars, "FilesNamedMRU"), Join(kAcMru, "5603"), Join(kAcMru, "5604"),
+                                   Join(kExplorer, "FindComputerMRU"), Join(kBars, "ComputerNameMRU"), Join(kAcMru, "5001"),
+                                   Join(kAcMru, "5647"), Join(kExplorer, "RunMRU")}) {
     EXPECT_FALSE(HasKey(gone)) << gone;
   }
-  EXPECT_TRUE(HasKey(S(kAcMru, "5605")));
+  EXPECT_TRUE(HasKey(Join(kAcMru, "5605")));
   EXPECT_TRUE(HasKey("Software\\Microsoft\\RAS Autodial\\Default"));
 }
 
@@ -97,15 +95,15 @@ TEST_F(WindowsStepsTest, LastLogonDeletesEachNameOnlyWhenTheOneBeforeWent) {
 }
 
 TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIsInUse) {
-  sim.files.AddFile(S(kTemp, "\\desktop.ini"));
-  sim.files.AddFile(S(kTemp, "\\a\\b\\Desktop.ini"));
-  sim.files.AddFile(S(kTemp, "\\a\\x.tmp"), "", platform::kAttrReadOnly | platform::kAttrHidden);
-  sim.files.AddFile(S(kTemp, "\\busy\\setup.log"));
-  sim.files.HoldOpen(S(kTemp, "\\busy\\setup.log"));
+  sim.files.AddFile(Join(kTemp, "\\desktop.ini"));
+  sim.files.AddFile(Join(kTemp, "\\a\\b\\Desktop.ini"));
+  sim.files.AddFile(Join(kTemp, "\\a\\x.tmp"), "", platform::kAttrReadOnly | platform::kAttrHidden);
+  sim.files.AddFile(Join(kTemp, "\\busy\\setup.log"));
+  sim.files.HoldOpen(Join(kTemp, "\\busy\\setup.log"));
   thread->RunWindowsTempFold = true;
   Run();
   EXPECT_EQ(List(kTemp), Names{"busy"});
-  EXPECT_EQ(List(S(kTemp, "\\busy")), Names{"setup.log"});
+  EXPECT_EQ(List(Join(kTemp, "\\busy")), Names{"setup.log"});
 
   sim.shell.tempFolder.clear();  // no temporary folder: nothing to do, nothing raised
   Run();
@@ -113,22 +111,22 @@ TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIs
 }
 
 TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
-  sim.files.AddFile(S(kRecent, "\\desktop.ini"), "keep");
-  sim.files.AddFile(S(kRecent, "\\report.doc.lnk"));
-  sim.files.AddFile(S(kNetHood, "\\desktop.ini"), "keep");
-  sim.files.AddFile(S(kNetHood, "\\server\\target.lnk"));
-  MakeKey(S(kExplorer, "RecentDocs"));
+  sim.files.AddFile(Join(kRecent, "\\desktop.ini"), "keep");
+  sim.files.AddFile(Join(kRecent, "\\report.doc.lnk"));
+  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "keep");
+  sim.files.AddFile(Join(kNetHood, "\\server\\target.lnk"));
+  MakeKey(Join(kExplorer, "RecentDocs"));
   thread->RunRecentDocumentsHistory = thread->RunNetworkHistory = true;
   Run();
   EXPECT_EQ(List(kRecent), Names{"desktop.ini"});
   EXPECT_EQ(List(kNetHood), Names{"desktop.ini"});
-  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs")));
+  EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 
   sim.shell.specialFolders.erase(platform::kCsidlRecent);
-  MakeKey(S(kExplorer, "RecentDocs"));
+  MakeKey(Join(kExplorer, "RecentDocs"));
   thread->RunNetworkHistory = false;
   Run();
-  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs")));
+  EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 }
 
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {
@@ -138,10 +136,10 @@ TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureI
   EXPECT_TRUE(sim.shell.recycled.empty());
   Run();
   sim.shell.recycleBinResult = platform::kHresultFail;
-  MakeKey(S(kExplorer, "RecentDocs"));
+  MakeKey(Join(kExplorer, "RecentDocs"));
   Run();
   EXPECT_EQ(sim.shell.recycleBinCalls, (std::vector<uint32_t>{7, 7, 7}));
-  EXPECT_FALSE(HasKey(S(kExplorer, "RecentDocs"))) << "the run went on";
+  EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs"))) << "the run went on";
 }
 
 }  // namespace

@@ -180,6 +180,16 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   return true;
 }
 
+bool SimFileSystem::RemoveLink(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (!node || !parent || !(node->attributes & kAttrReparsePoint)) return false;
+  parent->children.erase(leaf);
+  return true;
+}
+
 bool SimFileSystem::MakeFolder(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
@@ -269,7 +279,8 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
     if (!t.empty()) lastInSection = static_cast<int>(i);
     size_t eq = t.find('=');
     if (eq != std::string::npos && util::EqualNoCase(trim(t.substr(0, eq)), key)) {
-      lines[i] = entry;
+      // The key keeps the spelling it has in the file.
+      lines[i] = trim(t.substr(0, eq)) + "=" + value + "\r\n";
       sectionLine = -2;  // done
       break;
     }

@@ -8,6 +8,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSecurity.h"
@@ -27,12 +28,13 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
+  SimMixer mixer;
   SimShell shell;
   SimUrlCache urlCache;
   SimUrlHistory urlHistory{urlCache};
   SimSecurity security{registry};
   SimAnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::sim

@@ -99,6 +99,30 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
   return RemoveDirectoryW(WidePath(path).c_str());
 }
 
+bool Win32FileSystem::RemoveLink(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  FileHandle link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link.valid()) return false;
+  BY_HANDLE_FILE_INFORMATION linkInfo;
+  if (!GetFileInformationByHandle(link.get(), &linkInfo)) return false;
+  if (!(linkInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  // Wine opens what a Unix symbolic link leads to even when asked for the
+  // link, and deleting through that handle would remove the target (an empty
+  // one at least). Delete only when the handle is not the target itself.
+  FileHandle target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION targetInfo;
+  if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
+      targetInfo.dwVolumeSerialNumber == linkInfo.dwVolumeSerialNumber &&
+      targetInfo.nFileIndexHigh == linkInfo.nFileIndexHigh && targetInfo.nFileIndexLow == linkInfo.nFileIndexLow) {
+    return false;
+  }
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
 bool Win32FileSystem::MakeFolder(const std::string& path) {
   return CreateDirectoryW(WidePath(path).c_str(), nullptr);
 }

@@ -13,6 +13,7 @@ class Win32FileSystem : public FileSystem {
   bool RemoveFile(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
+  bool RemoveLink(const std::string& path) override;
   std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
   long ReadWholeFile(const std::string& path, std::string* bytes) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
@@ -20,12 +21,13 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
+  Win32Mixer mixer;
   Win32Shell shell;
   Win32UrlCache urlCache;
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, shell, urlCache, urlHistory, security, ansi};
+  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
 };
 
 }  // namespace platform::win32

@@ -15,7 +15,9 @@ HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_
 
 REGSAM Sam(RegAccess access) {
   switch (access) {
-    case RegAccess::Full: return KEY_ALL_ACCESS | KEY_WOW64_64KEY;
+    // Read and write, not KEY_ALL_ACCESS: a standard user granted read and write
+    // on the settings key holds no right to change its owner or permissions.
+    case RegAccess::Full: return KEY_READ | KEY_WRITE | KEY_WOW64_64KEY;
     case RegAccess::WriteOnly: return KEY_WRITE | KEY_WOW64_64KEY;
     case RegAccess::Read: return KEY_READ | KEY_WOW64_64KEY;
   }

@@ -72,19 +72,14 @@ RECT AbsoluteRect(const Control& control) {
 
 ControlPeer::~ControlPeer() {
   control_.AttachPeer(nullptr);
-  if (picture_) DeleteObject(picture_);
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-HBITMAP ControlPeer::Picture() {
-  if (pictureName_ != control_.picture()) {
-    if (picture_) DeleteObject(picture_);
-    pictureName_ = control_.picture();
-    picture_ = pictureName_.empty() ? nullptr
-                                    : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Wide(pictureName_).c_str(),
-                                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  }
-  return picture_;
+HBITMAP ControlPeer::Picture() { return picture_.Get(control_.picture()); }
+
+HBITMAP ControlPeer::SelectedPicture() {
+  return control_.kind() == Kind::ListBox ? selectedPicture_.Get(static_cast<ListBox&>(control_).selectedPicture())
+                                          : nullptr;
 }
 
 void ControlPeer::Sync() {
@@ -131,6 +126,7 @@ void ControlPeer::Sync() {
         }
         shownItems_ = list.items();
       }
+      if (list.itemHeight() > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, list.itemHeight());
       if (list.multiSelect()) {
         for (int i = 0; i < list.count(); ++i) SendMessageW(hwnd_, LB_SETSEL, list.selected(i), i);
         SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(list.itemIndex()), FALSE);
@@ -210,16 +206,21 @@ void FormPeer::CreateControls(Control& parent) {
     int extraHeight = 0;
     switch (c->kind()) {
       case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY; break;
-      case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW; break;
+      // Pictures lie behind the other controls, which may stand on them.
+      case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | WS_CLIPSIBLINGS; break;
       case Kind::CheckBox: cls = L"BUTTON"; style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP; break;
       case Kind::RadioBox: cls = L"BUTTON"; style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP; break;
-      case Kind::Button: cls = L"BUTTON"; style |= BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP; break;
+      case Kind::Button:
+        cls = L"BUTTON";
+        style |= (c->picture().empty() ? BS_PUSHBUTTON : BS_OWNERDRAW) | BS_NOTIFY | WS_TABSTOP;
+        break;
       case Kind::GroupBox: cls = L"BUTTON"; style |= BS_GROUPBOX; break;
       case Kind::ComboBox: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; extraHeight = 300; break;
       case Kind::ListBox:
         cls = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
         if (static_cast<ListBox*>(c)->multiSelect()) style |= LBS_EXTENDEDSEL;
+        if (static_cast<ListBox*>(c)->drawnLook()) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         break;
       case Kind::PageControl: cls = WC_TABCONTROLW; style |= TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP; break;
       default: break;  // panels and tab sheets are drawn by the form
@@ -231,6 +232,7 @@ void FormPeer::CreateControls(Control& parent) {
       hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height,
                              hwnd_, nullptr, ui_.instance(), nullptr);
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.font()), FALSE);
+      if (c->kind() == Kind::Picture) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (c->kind() == Kind::PageControl) {
         constexpr int kTabWidth = 197;
         SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabRowHeight - 4));
@@ -318,6 +320,18 @@ void FormPeer::DrawPicture(const DRAWITEMSTRUCT& item) {
   DeleteDC(memory);
 }
 
+void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
+  ControlPeer* peer = PeerOf(item.hwndItem);
+  Control* c = peer ? &peer->control() : nullptr;
+  if (c && item.CtlType == ODT_BUTTON && c->kind() == Kind::Button) {
+    DrawGlyphButton(item, *c, peer->Picture(), BackgroundOf(*c), ui_.font());
+  } else if (c && item.CtlType == ODT_LISTBOX && c->kind() == Kind::ListBox) {
+    DrawListLine(item, static_cast<ListBox&>(*c), peer->SelectedPicture(), ui_.font());
+  } else {
+    DrawPicture(item);
+  }
+}
+
 LRESULT FormPeer::ColorControl(HDC dc, HWND child) {
   ControlPeer* peer = PeerOf(child);
   if (!peer) return reinterpret_cast<LRESULT>(Brush(form_.color()));
@@ -386,7 +400,7 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
       return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
-      DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_COMMAND:
       if (lParam && Command(wParam, lParam)) return 0;

@@ -11,6 +11,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/win32/Win32Drawing.h"
 
 namespace ui::win32 {
 
@@ -25,14 +26,16 @@ class ControlPeer : public Peer {
   Control& control() const { return control_; }
   HWND hwnd() const { return hwnd_; }
   HBITMAP Picture();
+  // The picture a drawn list box puts behind its selected line.
+  HBITMAP SelectedPicture();
   ~ControlPeer() override;
 
  private:
   Control& control_;
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
   std::vector<std::string> shownItems_;
-  HBITMAP picture_ = nullptr;
-  std::string pictureName_;
+  ResourceBitmap picture_;
+  ResourceBitmap selectedPicture_;
   bool reading_ = false;
 };
 
@@ -54,6 +57,7 @@ class FormPeer : public Peer {
   HBRUSH Brush(Color color);
   void PaintBackground(HDC dc);
   void DrawPicture(const DRAWITEMSTRUCT& item);
+  void DrawItem(const DRAWITEMSTRUCT& item);
   LRESULT ColorControl(HDC dc, HWND child);
   bool Command(WPARAM wParam, LPARAM lParam);
 

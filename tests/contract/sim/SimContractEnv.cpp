@@ -15,10 +15,20 @@ class SimContractEnv : public ContractEnv {
     sim_.files.AddDirectory(folder);
     return folder;
   }
+  std::shared_ptr<void> HoldOpen(const std::string& path) override {
+    sim_.files.HoldOpen(path);
+    return std::shared_ptr<void>(new int(0), [this, path](void* token) {
+      delete static_cast<int*>(token);
+      sim_.files.Release(path);
+    });
+  }
   bool simulated() const override { return true; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     sim_.urlCache.Add(sourceName, type, headerBytes);
     return true;
+  }
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    return sim_.desktop.AddWindow(className, "", visible);
   }
 
  private:

@@ -1,12 +1,13 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
-#include <wininet.h>
 
 #include <string>
+#include <vector>
 
 #include "ContractEnv.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
+#include "tests/support/CommitUrlCacheEntry.h"
 
 namespace contract {
 namespace {
@@ -34,23 +35,6 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-// CreateUrlCacheEntryA gives the local file, which gets a line of text,
-// then CommitUrlCacheEntryA records the entry.
-bool CommitUrlCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(sourceName.c_str(), 0, "txt", file, 0)) return false;
-  HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, "corvane=1\n", 10, &written, nullptr);
-  CloseHandle(h);
-  std::string header(headerBytes, 'h');
-  FILETIME zero = {};
-  return CommitUrlCacheEntryA(sourceName.c_str(), file, zero, zero, type,
-                              headerBytes ? reinterpret_cast<BYTE*>(header.data()) : nullptr, headerBytes, nullptr,
-                              nullptr);
-}
-
 class Win32ContractEnv : public ContractEnv {
  public:
   Win32ContractEnv() {
@@ -60,7 +44,10 @@ class Win32ContractEnv : public ContractEnv {
     RemoveTree(root_);
     CreateDirectoryW(root_.c_str(), nullptr);
   }
-  ~Win32ContractEnv() override { RemoveTree(root_); }
+  ~Win32ContractEnv() override {
+    for (HWND window : windows_) DestroyWindow(window);
+    RemoveTree(root_);
+  }
 
   platform::Platform& platform() override { return win32_.platform; }
   std::string NewScratchFolder() override {
@@ -68,12 +55,32 @@ class Win32ContractEnv : public ContractEnv {
     CreateDirectoryW(folder.c_str(), nullptr);
     return platform::win32::Utf8(folder);
   }
+  std::shared_ptr<void> HoldOpen(const std::string& path) override {
+    HANDLE h = CreateFileW(platform::win32::WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
   bool simulated() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
-    return CommitUrlCacheEntry(sourceName, type, headerBytes);
+    return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
+
+  platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
+    std::wstring name = platform::win32::Wide(className);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name.c_str();
+    RegisterClassW(&wc);  // fails harmlessly when the class is registered already
+    HWND window = CreateWindowExW(0, name.c_str(), L"", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200,
+                                  100, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window) windows_.push_back(window);
+    return reinterpret_cast<platform::WindowId>(window);
   }
 
  private:
+  std::vector<HWND> windows_;
   platform::win32::Win32Platform win32_;
   std::wstring root_;
   int count_ = 0;

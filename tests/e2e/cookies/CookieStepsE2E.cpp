@@ -21,6 +21,7 @@
 #include "cookies/KeepList.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
+#include "tests/support/CommitUrlCacheEntry.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -48,18 +49,6 @@ class NoUi : public ui::Ui {
   void RunMessageLoop() override {}
   void Terminate() override {}
 };
-
-bool Commit(const std::string& name, DWORD type) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(name.c_str(), 0, "txt", file, 0)) return false;
-  HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, "id=1\n", 5, &written, nullptr);
-  CloseHandle(h);
-  FILETIME zero = {};
-  return CommitUrlCacheEntryA(name.c_str(), file, zero, zero, type, nullptr, 0, nullptr, nullptr);
-}
 
 // Every entry of every container, with the system's own calls.
 Names AllEntries() {
@@ -116,10 +105,10 @@ class CookieStepsE2E : public ::testing::Test {
   void CommitSample() {
     for (const char* cookie : {"Cookie:user@kept.example/", "Cookie:user@KEPT.example/PATH/", "Cookie:user@sub.kept.example/",
                                "Cookie:user@tracker.example/", "Cookie:user@ads.tracker.example/x/"}) {
-      ASSERT_TRUE(Commit(cookie, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY)) << cookie;
+      ASSERT_TRUE(testsupport::CommitUrlCacheEntry(cookie, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY)) << cookie;
     }
     for (const char* page : {"http://kept.example/index.html", "http://tracker.example/pixel.gif"}) {
-      ASSERT_TRUE(Commit(page, NORMAL_CACHE_ENTRY)) << page;
+      ASSERT_TRUE(testsupport::CommitUrlCacheEntry(page, NORMAL_CACHE_ENTRY)) << page;
     }
     ASSERT_EQ(AllEntries().size(), 7u);
   }

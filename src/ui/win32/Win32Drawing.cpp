@@ -1,0 +1,137 @@
+// Drawing the owner-drawn buttons and list lines.
+#include "ui/win32/Win32Drawing.h"
+
+#include "platform/win32/WideString.h"
+
+namespace ui::win32 {
+
+using platform::win32::Wide;
+
+namespace {
+
+constexpr int kTextIndent = 4;
+
+// The form's font, in bold, for the time of one drawing.
+class BoldFont {
+ public:
+  explicit BoldFont(HFONT base) {
+    LOGFONTW lf{};
+    if (GetObjectW(base, sizeof lf, &lf)) {
+      lf.lfWeight = FW_BOLD;
+      font_ = CreateFontIndirectW(&lf);
+    }
+  }
+  ~BoldFont() {
+    if (font_) DeleteObject(font_);
+  }
+  BoldFont(const BoldFont&) = delete;
+  BoldFont& operator=(const BoldFont&) = delete;
+  HFONT get(HFONT fallback) const { return font_ ? font_ : fallback; }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+void Fill(HDC dc, const RECT& r, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  return {info.bmWidth, info.bmHeight};
+}
+
+// Copies the whole bitmap into `to`, stretched when the sizes differ.
+void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& to) {
+  SIZE size = BitmapSize(bitmap);
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SetStretchBltMode(dc, HALFTONE);
+  StretchBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, memory, 0, 0, size.cx, size.cy, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+}  // namespace
+
+ResourceBitmap::~ResourceBitmap() {
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+HBITMAP ResourceBitmap::Get(const std::string& name) {
+  if (name != name_) {
+    if (bitmap_) DeleteObject(bitmap_);
+    name_ = name;
+    bitmap_ = name.empty() ? nullptr
+                           : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Wide(name).c_str(), IMAGE_BITMAP,
+                                                             0, 0, LR_CREATEDIBSECTION));
+  }
+  return bitmap_;
+}
+
+void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, Color back, HFONT font) {
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  Fill(dc, r, back);
+  // Flat: a thin edge that sinks while the button is held down.
+  DrawEdge(dc, &r, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (pressed) OffsetRect(&r, 1, 1);
+
+  std::wstring caption = Wide(button.caption());
+  SIZE glyphSize = glyph ? BitmapSize(glyph) : SIZE{0, 0};
+  int glyphTop = r.top + (r.bottom - r.top - glyphSize.cy) / 2;
+  int glyphLeft = caption.empty() ? r.left + (r.right - r.left - glyphSize.cx) / 2 : r.left + 2 * kTextIndent;
+  if (glyph) DrawBitmap(dc, glyph, RECT{glyphLeft, glyphTop, glyphLeft + glyphSize.cx, glyphTop + glyphSize.cy});
+
+  if (!caption.empty()) {
+    RECT text = r;
+    text.left = glyphLeft + glyphSize.cx + kTextIndent;
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : button.fontColor());
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+  }
+  if (item.itemState & ODS_FOCUS) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -3, -3);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selectedPicture, HFONT font) {
+  if (item.itemID == static_cast<UINT>(-1)) return;  // an empty list with the focus
+  HDC dc = item.hDC;
+  const RECT& r = item.rcItem;
+  bool selected = (item.itemState & ODS_SELECTED) != 0;
+  if (selected && selectedPicture) {
+    DrawBitmap(dc, selectedPicture, r);
+  } else {
+    Fill(dc, r, selected ? GetSysColor(COLOR_HIGHLIGHT) : list.color());
+  }
+
+  std::wstring text;
+  LRESULT length = SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+  if (length > 0) {
+    text.resize(static_cast<size_t>(length) + 1);
+    length = SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  }
+  BoldFont bold(font);
+  HGDIOBJ oldFont = SelectObject(dc, selected && list.selectedFontBold() ? bold.get(font) : font);
+  SetBkMode(dc, TRANSPARENT);
+  COLORREF color = list.fontColor();
+  if (selected) color = selectedPicture ? list.selectedFontColor() : GetSysColor(COLOR_HIGHLIGHTTEXT);
+  SetTextColor(dc, color);
+  RECT textRect = r;
+  textRect.left += kTextIndent;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, oldFont);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,104 @@
+// Global hotkeys, and other programs' top-level windows: enumeration, class
+// names cut to the caller's buffer, and the show state.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "ContractEnv.h"
+
+namespace contract {
+namespace {
+
+using platform::WindowId;
+
+// A combination no desktop uses: CTRL + ALT + SHIFT with F9 or F10.
+constexpr uint32_t kModifiers = 1 | 2 | 4;
+constexpr uint32_t kF9 = 0x78, kF10 = 0x79;
+
+// Thread hotkeys (no window) need no display, so these run everywhere.
+TEST(HotkeyContract, ACombinationCanBeHeldByOneIdentifierAtATime) {
+  platform::Desktop& desktop = Env().platform().desktop;
+  ASSERT_TRUE(desktop.RegisterHotKey(0, 0x7A01, kModifiers, kF9));
+  EXPECT_FALSE(desktop.RegisterHotKey(0, 0x7A02, kModifiers, kF9)) << "ERROR_HOTKEY_ALREADY_REGISTERED";
+  EXPECT_FALSE(desktop.UnregisterHotKey(0, 0x7A02)) << "it was never registered";
+  EXPECT_TRUE(desktop.UnregisterHotKey(0, 0x7A01));
+  EXPECT_FALSE(desktop.UnregisterHotKey(0, 0x7A01)) << "released already";
+  EXPECT_TRUE(desktop.RegisterHotKey(0, 0x7A02, kModifiers, kF9)) << "free again";
+  EXPECT_TRUE(desktop.UnregisterHotKey(0, 0x7A02));
+}
+
+TEST(HotkeyContract, TwoCombinationsLiveSideBySide) {
+  platform::Desktop& desktop = Env().platform().desktop;
+  EXPECT_TRUE(desktop.RegisterHotKey(0, 0x7A01, kModifiers, kF9));
+  EXPECT_TRUE(desktop.RegisterHotKey(0, 0x7A02, kModifiers, kF10));
+  EXPECT_TRUE(desktop.UnregisterHotKey(0, 0x7A01));
+  EXPECT_TRUE(desktop.UnregisterHotKey(0, 0x7A02));
+}
+
+// A window of another program, or a skip naming what the platform answered.
+// The end-to-end run repeats these tests on a display with
+// CORVANE_CONTRACT_DISPLAY=1, where a window that cannot be made fails.
+WindowId MakeWindow(const std::string& className, bool visible) {
+  WindowId window = Env().MakeTopLevelWindow(className, visible);
+  if (!window) {
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(std::getenv("CORVANE_CONTRACT_DISPLAY"), nullptr) << "a display was promised";
+  }
+  return window;
+}
+
+std::vector<WindowId> AllTopLevelWindows() {
+  std::vector<WindowId> all;
+  Env().platform().desktop.EnumTopLevelWindows([&all](WindowId w) {
+    all.push_back(w);
+    return true;
+  });
+  return all;
+}
+
+bool Contains(const std::vector<WindowId>& list, WindowId w) {
+  return std::find(list.begin(), list.end(), w) != list.end();
+}
+
+TEST(WindowContract, EnumerationVisitsEveryTopLevelWindowUntilTheVisitSaysStop) {
+  WindowId shown = MakeWindow("IEFrame", true);
+  WindowId hidden = MakeWindow("IEFrame", false);
+  if (!shown || !hidden) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";
+  std::vector<WindowId> all = AllTopLevelWindows();
+  EXPECT_TRUE(Contains(all, shown));
+  EXPECT_TRUE(Contains(all, hidden)) << "hidden windows are enumerated too";
+  EXPECT_EQ(std::count(all.begin(), all.end(), shown), 1);
+
+  int visits = 0;
+  Env().platform().desktop.EnumTopLevelWindows([&visits](WindowId) {
+    ++visits;
+    return false;
+  });
+  EXPECT_EQ(visits, 1);
+}
+
+TEST(WindowContract, AClassNameIsCutToTheCallersBuffer) {
+  WindowId exact = MakeWindow("IEFrame", false);
+  WindowId longer = MakeWindow("IEFrameLongerThanFifteen", false);
+  if (!exact || !longer) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";
+  platform::Desktop& desktop = Env().platform().desktop;
+  EXPECT_EQ(desktop.ClassNameOf(exact, 16), "IEFrame");
+  EXPECT_EQ(desktop.ClassNameOf(longer, 16), "IEFrameLongerTh") << "15 characters and the terminating zero";
+  EXPECT_EQ(desktop.ClassNameOf(longer, 256), "IEFrameLongerThanFifteen");
+  EXPECT_EQ(desktop.ClassNameOf(longer, 1), "");
+}
+
+TEST(WindowContract, ShowWindowSwitchesTheShowStateAndReportsTheFormerOne) {
+  WindowId window = MakeWindow("IEFrame", false);
+  if (!window) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";
+  platform::Desktop& desktop = Env().platform().desktop;
+  EXPECT_FALSE(desktop.ShowWindow(window, platform::kSwShow)) << "it was hidden";
+  EXPECT_TRUE(desktop.ShowWindow(window, platform::kSwShow)) << "now shown";
+  EXPECT_TRUE(desktop.ShowWindow(window, platform::kSwHide));
+  EXPECT_FALSE(desktop.ShowWindow(window, platform::kSwHide));
+}
+
+}  // namespace
+}  // namespace contract

@@ -1,0 +1,75 @@
+// The shell's folder lookups, the recycle bin and the version query.
+#include <gtest/gtest.h>
+
+#include "ContractEnv.h"
+#include "util/Text.h"
+
+namespace contract {
+namespace {
+
+using platform::Shell;
+
+Shell& shell() { return Env().platform().shell; }
+
+bool IsAbsoluteWindowsPath(const std::string& path) {
+  return path.size() > 3 && path[1] == ':' && path[2] == '\\';
+}
+
+TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
+  std::string windows = "poison";
+  ASSERT_TRUE(shell().WindowsFolder(&windows));
+  EXPECT_TRUE(IsAbsoluteWindowsPath(windows)) << windows;
+  EXPECT_NE(windows.back(), '\\');
+
+  std::string viaCsidl = "poison";
+  ASSERT_TRUE(shell().SpecialFolder(platform::kCsidlWindows, &viaCsidl));
+  EXPECT_TRUE(util::EqualNoCase(viaCsidl, windows)) << viaCsidl << " vs " << windows;
+
+  for (int csidl : {platform::kCsidlPersonal, platform::kCsidlFavorites, platform::kCsidlRecent,
+                    platform::kCsidlNetHood, platform::kCsidlAppData, platform::kCsidlInternetCache,
+                    platform::kCsidlHistory, platform::kCsidlCommonAppData, platform::kCsidlProgramFiles}) {
+    std::string path = "poison";
+    EXPECT_TRUE(shell().SpecialFolder(csidl, &path)) << csidl;
+    EXPECT_TRUE(IsAbsoluteWindowsPath(path)) << csidl << ": " << path;
+    EXPECT_NE(path.back(), '\\') << csidl;
+  }
+  std::string none = "poison";
+  EXPECT_FALSE(shell().SpecialFolder(0x7F, &none)) << "a number that names no folder";
+  EXPECT_EQ(none, "poison");
+
+  std::string temp = "poison";
+  ASSERT_TRUE(shell().TempFolder(&temp));
+  EXPECT_TRUE(IsAbsoluteWindowsPath(temp)) << temp;
+  EXPECT_EQ(temp.back(), '\\') << "the temporary folder ends with a separator";
+}
+
+TEST(ShellContract, EmptyingTheRecycleBinWithoutUi) {
+  long result = shell().EmptyRecycleBin(platform::kRecycleNoConfirmation | platform::kRecycleNoProgressUi |
+                                        platform::kRecycleNoSound);
+  if (Env().simulated()) {
+    EXPECT_EQ(result, platform::kHresultOk);
+  } else {
+    // Windows answers S_OK, also for an empty bin; Wine does not implement it and answers E_FAIL.
+    EXPECT_TRUE(result == platform::kHresultOk || result == platform::kHresultFail) << std::hex << result;
+  }
+}
+
+TEST(ShellContract, TheVersionQueryTakesBothStructureSizesAndRefusesOthers) {
+  platform::OsVersion extended{99, 99, 99, 99};
+  ASSERT_TRUE(shell().QueryVersion(platform::kVersionInfoExSize, &extended));
+  EXPECT_EQ(extended.platformId, 2u) << "the NT family (Wine reports 6.1 on platform 2)";
+  EXPECT_GE(extended.major, 5u);
+
+  platform::OsVersion basic;
+  ASSERT_TRUE(shell().QueryVersion(platform::kVersionInfoSize, &basic));
+  EXPECT_EQ(basic.platformId, extended.platformId);
+  EXPECT_EQ(basic.major, extended.major);
+  EXPECT_EQ(basic.minor, extended.minor);
+
+  platform::OsVersion untouched{99, 99, 99, 99};
+  EXPECT_FALSE(shell().QueryVersion(100, &untouched));
+  EXPECT_EQ(untouched.platformId, 99u);
+}
+
+}  // namespace
+}  // namespace contract

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs cleaner_e2e.exe (in BIN) under Wine in a fresh prefix in WORK. Before
+# the run it puts a Unix symbolic link into the prefix's temporary folder,
+# leading to a folder outside it, which Wine lists as a reparse point; after
+# the run it checks from the Unix side that the link went and its target did
+# not. Extra arguments go to the test program.
+set -u
+bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+rm -rf "$work"
+mkdir -p "$work"
+trap 'timeout 20 "$wineserver" -k >/dev/null 2>&1' EXIT
+
+# The first start creates the prefix and its profile folders.
+timeout 180 "$wine" "$bin/cleaner_e2e.exe" --gtest_list_tests >/dev/null 2>&1
+temp="$WINEPREFIX/drive_c/users/$(id -un)/Temp"
+if [ ! -d "$temp" ]; then echo "FAIL: no temporary folder at $temp"; exit 1; fi
+
+# The link's target: a folder of the user's documents outside the temporary tree.
+target="$WINEPREFIX/drive_c/precious"
+mkdir -p "$target/inner" "$temp/links"
+printf 'thesis' >"$target/thesis.doc"
+printf 'notes' >"$target/inner/notes.txt"
+printf '[.ShellClassInfo]' >"$target/desktop.ini"
+ln -s "$target" "$temp/links/to-precious"
+ln -s "$target" "$temp/to-precious-top"
+mkdir -p "$WINEPREFIX/drive_c/empty-target"
+ln -s "$WINEPREFIX/drive_c/empty-target" "$temp/to-empty"
+
+timeout 240 "$wine" "$bin/cleaner_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
+status=${PIPESTATUS[0]}
+
+# What the Unix side sees: every target whole. Wine cannot remove a Unix
+# symbolic link to a folder without reaching the folder itself, so the links
+# stay as they were (on Windows they go).
+check() { if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; status=1; fi; }
+check "link inside a subfolder left leading to its target" "$target" "$(readlink "$temp/links/to-precious")"
+check "link at the top left leading to its target" "$target" "$(readlink "$temp/to-precious-top")"
+check "target file kept" "thesis" "$(cat "$target/thesis.doc" 2>/dev/null)"
+check "target subfolder file kept" "notes" "$(cat "$target/inner/notes.txt" 2>/dev/null)"
+check "target desktop.ini kept" "[.ShellClassInfo]" "$(cat "$target/desktop.ini" 2>/dev/null)"
+check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target" ] && echo yes || echo no)"
+exit "$status"

@@ -1,0 +1,194 @@
+// The Windows hotkey of the real program: switched on from the tray, a press
+// hides and shows a stand-in browser's "IEFrame" windows (and no other class),
+// and the preferences window changes the combination held with the system.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kWait = 20000;
+
+// True when the combination is free: it can be registered here (and is
+// released again at once). Corvane holding it makes this fail.
+bool CombinationIsFree(UINT modifiers, UINT key) {
+  if (!RegisterHotKey(nullptr, 0x7B00, modifiers, key)) return false;
+  UnregisterHotKey(nullptr, 0x7B00);
+  return true;
+}
+
+bool WaitForSetting(const std::wstring& name, DWORD expected) {
+  DWORD start = GetTickCount();
+  while (ReadSetting(name) != expected) {
+    if (GetTickCount() - start > kWait) return false;
+    Pause(100);
+  }
+  return true;
+}
+
+void PressHotkey(HWND main, WPARAM id) {
+  SendMessageTimeoutW(main, WM_HOTKEY, id, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+}
+
+// Types keys through the X server with xdotool, as a person at the keyboard
+// would; the pointer rests on one of our windows so that Wine has the focus.
+// Wine starts a Unix program without a handle to wait on, so the caller
+// waits for the effect instead.
+bool TypeKeysThroughX(int x, int y, const std::wstring& keys) {
+  if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
+  std::wstring line = L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" key " + keys;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return true;
+}
+
+class BossKeyE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteSetting(L"WindowsHotKeyS", 0);
+    WriteSetting(L"IEWHotKey", 1);
+    WriteSetting(L"WinVolControl", 1);  // no sound card under Wine: the volume step does nothing
+    WriteSetting(L"HotkeyCombination", 1);
+    browser = Process(L"\"" + BinFolder() + L"ieframes.exe\"");
+    ASSERT_TRUE(browser.started());
+    one = WaitForWindow(L"IEFrame", L"Browser One", kWait, browser.id());
+    two = WaitForWindow(L"IEFrame", L"Browser Two", kWait, browser.id());
+    other = WaitForWindow(L"IEFrameX", L"Not A Browser", kWait, browser.id());
+    ASSERT_TRUE(one && two && other);
+
+    corvane = StartCorvane();
+    main = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, corvane.id());
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForSetting(L"CorvaneRunning", 1));
+    ASSERT_EQ(ReadSetting(L"IEStatus"), 0u);
+  }
+  void TearDown() override {
+    if (main) SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+    EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  }
+
+  Process browser, corvane;
+  HWND one = nullptr, two = nullptr, other = nullptr, main = nullptr;
+};
+
+TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrowserFrames) {
+  ASSERT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "not registered while disabled";
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
+  ASSERT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
+  EXPECT_FALSE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "Corvane holds CTRL + F12 now";
+  EXPECT_TRUE(CombinationIsFree(MOD_ALT, VK_F1));
+
+  // The first press after the start takes the show branch.
+  PressHotkey(main, 2);
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 1));
+  EXPECT_TRUE(IsWindowVisible(one) && IsWindowVisible(two) && IsWindowVisible(other));
+
+  PressHotkey(main, 2);
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 0));
+  EXPECT_TRUE(WaitUntilHidden(one, kWait));
+  EXPECT_TRUE(WaitUntilHidden(two, kWait));
+  EXPECT_TRUE(IsWindowVisible(other)) << "IEFrameX is not a browser frame";
+  Screenshot(nullptr, "hotkey-frames-hidden");
+
+  PressHotkey(main, 3);  // not one of ours
+  Pause(300);
+  EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
+  EXPECT_FALSE(IsWindowVisible(one));
+
+  PressHotkey(main, 1);
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 1));
+  EXPECT_TRUE(IsWindowVisible(one));
+  EXPECT_TRUE(IsWindowVisible(two));
+  Screenshot(nullptr, "hotkey-frames-shown");
+
+  // Switched off again: the combination is released.
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
+  EXPECT_TRUE(WaitForSetting(L"WindowsHotKeyS", 0));
+  DWORD start = GetTickCount();
+  while (!CombinationIsFree(MOD_CONTROL, VK_F12) && GetTickCount() - start < kWait) Pause(100);
+  EXPECT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12));
+}
+
+TEST_F(BossKeyE2E, ARealKeyPressThroughTheXServerReachesTheHotkey) {
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
+  ASSERT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
+  RECT r;
+  GetWindowRect(other, &r);
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+
+  ASSERT_TRUE(TypeKeysThroughX(x, y, L"ctrl+F12")) << "xdotool is needed (scripts/setup.sh installs it)";
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 1)) << "the first press shows";
+  ASSERT_TRUE(TypeKeysThroughX(x, y, L"ctrl+F12"));
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 0));
+  EXPECT_TRUE(WaitUntilHidden(one, kWait));
+  EXPECT_TRUE(WaitUntilHidden(two, kWait));
+  EXPECT_TRUE(IsWindowVisible(other));
+
+  ASSERT_TRUE(TypeKeysThroughX(x, y, L"alt+F1"));  // not the registered combination
+  Pause(1000);
+  EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
+  EXPECT_FALSE(IsWindowVisible(one));
+}
+
+TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombination) {
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Windows Hotkey Preferences", kWait));
+  HWND pref = WaitForWindow(L"TBossKeyPref", L"Windows Hotkey Prefrences", kWait, corvane.id());
+  ASSERT_NE(pref, nullptr);
+  DWORD start = GetTickCount();
+  while (!IsWindowVisible(pref) && GetTickCount() - start < kWait) Pause(100);
+  ASSERT_TRUE(IsWindowVisible(pref));
+  RECT client;
+  GetClientRect(pref, &client);
+  EXPECT_EQ(client.right, 370);
+  EXPECT_EQ(client.bottom, 291);
+
+  for (const wchar_t* caption : {L"Windows Hotkey Status", L"Internet Explorer Hotkey Status",
+                                 L"Windows Volume Control", L"Windows Hotkey"}) {
+    EXPECT_NE(FindChild(pref, L"Button", caption), nullptr) << "group box";
+  }
+  HWND enable = FindChild(pref, L"Button", L"Enable windows hotkey");
+  HWND browserBox = FindChild(pref, L"Button", L"Enable Internet Explorer hotkey");
+  HWND volume = FindChild(pref, L"Button", L"Enable windows volume control");
+  HWND ctrlF12 = FindChild(pref, L"Button", L"CTRL + F12");
+  HWND altF1 = FindChild(pref, L"Button", L"ALT + F1");
+  ASSERT_TRUE(enable && browserBox && volume && ctrlF12 && altF1);
+  auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  EXPECT_FALSE(checked(enable));
+  EXPECT_TRUE(checked(browserBox));
+  EXPECT_TRUE(checked(volume));
+  EXPECT_TRUE(checked(ctrlF12));
+  EXPECT_FALSE(checked(altF1));
+  Pause(500);
+  EXPECT_TRUE(Screenshot(pref, "hotkey-preferences"));
+
+  // "ALT + F1" while the hotkey is disabled: registered all the same.
+  SendMessageTimeoutW(altF1, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_TRUE(WaitForSetting(L"HotkeyCombination", 0));
+  EXPECT_TRUE(checked(altF1));
+  EXPECT_FALSE(checked(ctrlF12));
+  EXPECT_FALSE(CombinationIsFree(MOD_ALT, VK_F1));
+  PressHotkey(main, 1);
+  Pause(300);
+  EXPECT_EQ(ReadSetting(L"IEStatus"), 0u) << "consumed, and nothing done while disabled";
+
+  // Enabled here: the tray entry and the press handler follow at once.
+  SendMessageTimeoutW(enable, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
+  EXPECT_TRUE(checked(enable));
+  PressHotkey(main, 1);
+  EXPECT_TRUE(WaitForSetting(L"IEStatus", 1));
+  PressHotkey(main, 1);
+  EXPECT_TRUE(WaitUntilHidden(one, kWait));
+  EXPECT_TRUE(IsWindowVisible(other));
+  Screenshot(pref, "hotkey-preferences-enabled");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,244 @@
+// The Windows hotkey's preferences window: loading at every showing, the
+// five clicks, and their effect on the running hotkey.
+#include "CorvaneFixture.h"
+#include "forms/BossKey.h"
+
+namespace hosttest {
+namespace {
+
+namespace value = app::value;
+using platform::WindowId;
+
+class BossKeyPrefTest : public CorvaneFixture {
+ protected:
+  forms::TBossKeyPref& pref() { return *corvane().BossKeyPref; }
+  void ShowPref() {
+    pref().Hide();
+    main().TrayMenu->Find("MenuBossKeyPref")->UserClick();
+    ASSERT_TRUE(pref().visible());
+  }
+  void Remove(const char* name) { sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name); }
+  bool Press() {
+    ui::Message m;
+    m.msg = ui::kWmHotKey;
+    m.wParam = 1;
+    return main().OnMessage(m);
+  }
+  std::vector<int> HotkeyIds() {
+    std::vector<int> ids;
+    for (const auto& h : sim.desktop.hotkeys()) ids.push_back(h.id);
+    return ids;
+  }
+};
+
+TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
+  ASSERT_TRUE(Start());
+  forms::TBossKeyPref& f = pref();
+  EXPECT_EQ(f.className(), "TBossKeyPref");
+  EXPECT_EQ(f.caption(), "Windows Hotkey Prefrences");
+  EXPECT_EQ(f.clientWidth(), 370);
+  EXPECT_EQ(f.clientHeight(), 291);
+  EXPECT_EQ(f.Image1->picture(), "BossKeyStrip");
+  EXPECT_EQ(f.Image1->bounds().width, 47);
+  struct Row {
+    ui::Control* group;
+    const char* caption;
+  };
+  // Top to bottom.
+  std::vector<Row> rows = {{f.CoolGroupBox2, "Windows Hotkey Status"},
+                           {f.CoolGroupBox3, "Internet Explorer Hotkey Status"},
+                           {f.CoolGroupBox4, "Windows Volume Control"},
+                           {f.CoolGroupBox1, "Windows Hotkey"}};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].group->caption(), rows[i].caption);
+    EXPECT_GE(rows[i].group->bounds().left, 47);
+    if (i == 0) continue;
+    const ui::Rect above = rows[i - 1].group->bounds();
+    EXPECT_GE(rows[i].group->bounds().top, above.top + above.height) << rows[i].caption;
+  }
+  EXPECT_EQ(f.CoolCheckRadioBox5->parent(), f.CoolGroupBox2);
+  EXPECT_EQ(f.CoolCheckRadioBox5->caption(), "Enable windows hotkey");
+  EXPECT_EQ(f.CoolCheckRadioBox1->caption(), "Enable Internet Explorer hotkey");
+  EXPECT_EQ(f.CoolCheckRadioBox2->caption(), "Enable windows volume control");
+  EXPECT_EQ(f.CoolCheckRadioBox3->caption(), "CTRL + F12");
+  EXPECT_EQ(f.CoolCheckRadioBox4->caption(), "ALT + F1");
+  EXPECT_EQ(f.CoolCheckRadioBox3->kind(), ui::Kind::RadioBox);
+  EXPECT_EQ(f.CoolCheckRadioBox4->kind(), ui::Kind::RadioBox);
+  EXPECT_LT(f.CoolCheckRadioBox3->bounds().left, f.CoolCheckRadioBox4->bounds().left) << "CTRL + F12 on the left";
+  EXPECT_TRUE(f.CoolCheckRadioBox3->checked()) << "as designed, before any showing";
+  EXPECT_FALSE(f.CoolCheckRadioBox4->checked());
+}
+
+TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {
+  SetBool(value::kWindowsHotKey, true);
+  SetBool(value::kIEWHotKey, false);
+  SetBool(value::kWinVolControl, true);
+  SetInt(value::kHotkeyCombination, 0);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox2->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
+
+  // Changes made elsewhere appear at the next showing.
+  SetInt(value::kHotkeyCombination, 1);
+  main().MenuEnableBossKey->UserClick();
+  ShowPref();
+  EXPECT_FALSE(pref().CoolCheckRadioBox5->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox3->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
+}
+
+TEST_F(BossKeyPrefTest, AllFourValuesMissingAreWrittenWithTheirDefaults) {
+  SetBool(value::kWindowsHotKey, true);
+  SetBool(value::kIEWHotKey, true);
+  SetBool(value::kWinVolControl, true);
+  SetInt(value::kHotkeyCombination, 0);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  for (const char* name : {value::kWindowsHotKey, value::kIEWHotKey, value::kWinVolControl, value::kHotkeyCombination}) {
+    Remove(name);
+  }
+  ShowPref();
+  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_EQ(Number(value::kIEWHotKey), 0);
+  EXPECT_EQ(Number(value::kWinVolControl), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  EXPECT_FALSE(pref().CoolCheckRadioBox5->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox2->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox3->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
+}
+
+TEST_F(BossKeyPrefTest, AStoredCombinationOfSevenLeavesBothRadioBoxesAsTheyWere) {
+  SetInt(value::kHotkeyCombination, 0);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  ASSERT_TRUE(pref().CoolCheckRadioBox4->checked());
+  SetInt(value::kHotkeyCombination, 7);
+  ShowPref();
+  EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
+  EXPECT_EQ(Number(value::kHotkeyCombination), 7) << "nothing written";
+}
+
+TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheBoxes) {
+  SetBool(value::kWinVolControl, true);
+  SetInt(value::kHotkeyCombination, 0);
+  ASSERT_TRUE(Start());
+  SetSetting(value::kIEWHotKey, RegValue::String("1"));
+  SetBool(value::kWindowsHotKey, true);
+  ShowPref();
+  EXPECT_TRUE(pref().CoolCheckRadioBox5->checked()) << "loaded before the bad value";
+  EXPECT_FALSE(pref().CoolCheckRadioBox2->checked()) << "not loaded after it";
+  EXPECT_TRUE(pref().CoolCheckRadioBox3->checked());
+  EXPECT_TRUE(ui.boxes.empty());
+
+  SetBool(value::kIEWHotKey, true);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  ShowPref();
+  EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
+  EXPECT_TRUE(ui.boxes.empty()) << "silent on showing";
+}
+
+TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsRegisteredAndItsPressDoesNothing) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "");
+  SetBool(value::kWindowsHotKey, false);
+  SetBool(value::kIEWHotKey, true);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  ASSERT_TRUE(sim.desktop.hotkeys().empty());
+
+  pref().CoolCheckRadioBox4->UserClick();
+  EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].modifiers, 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].virtualKey, 0x70u);
+  EXPECT_EQ(Number(value::kHotkeyCombination), 0);
+  EXPECT_TRUE(Press());
+  EXPECT_TRUE(Press());
+  EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible);
+  EXPECT_TRUE(sim.desktop.showCalls.empty());
+
+  pref().CoolCheckRadioBox3->UserClick();
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
+  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+}
+
+TEST_F(BossKeyPrefTest, TickingEnableWithTheCombinationMissingRegistersCtrlF12WithoutWritingIt) {
+  SetBool(value::kWindowsHotKey, false);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  Remove(value::kHotkeyCombination);
+
+  pref().CoolCheckRadioBox5->UserClick();
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
+  EXPECT_FALSE(Setting(value::kHotkeyCombination));
+  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  EXPECT_TRUE(main().MenuEnableBossKey->checked()) << "the tray entry follows at once";
+  EXPECT_TRUE(main().hotkeyEnabled);
+
+  pref().CoolCheckRadioBox5->UserClick();
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  EXPECT_FALSE(main().hotkeyEnabled);
+}
+
+TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "");
+  SetBool(value::kWindowsHotKey, true);
+  SetBool(value::kIEWHotKey, false);
+  SetBool(value::kWinVolControl, false);
+  ASSERT_TRUE(Start());
+  ShowPref();
+
+  pref().CoolCheckRadioBox1->UserClick();
+  pref().CoolCheckRadioBox2->UserClick();
+  EXPECT_EQ(Number(value::kIEWHotKey), 1);
+  EXPECT_EQ(Number(value::kWinVolControl), 1);
+  Press();
+  Press();
+  EXPECT_FALSE(sim.desktop.FindWindowById(ie)->visible);
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value, 0) << "muted, then unmuted";
+  EXPECT_EQ(sim.mixer.opens, 4);
+
+  pref().CoolCheckRadioBox1->UserClick();
+  EXPECT_EQ(Number(value::kIEWHotKey), 0);
+  Press();
+  EXPECT_FALSE(sim.desktop.FindWindowById(ie)->visible) << "the window step is off now";
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value, 1);
+}
+
+TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickButTheCombinationIsStillRegistered) {
+  SetBool(value::kWindowsHotKey, false);
+  SetInt(value::kHotkeyCombination, 1);
+  ASSERT_TRUE(Start());
+  ShowPref();
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+
+  pref().CoolCheckRadioBox1->UserClick();
+  pref().CoolCheckRadioBox2->UserClick();
+  pref().CoolCheckRadioBox5->UserClick();
+  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 3);
+  EXPECT_FALSE(main().hideIEWindows);
+  EXPECT_FALSE(main().toggleMute);
+  EXPECT_FALSE(main().hotkeyEnabled);
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+
+  pref().CoolCheckRadioBox4->UserClick();
+  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 4);
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{1}) << "registered although not stored";
+  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  for (const auto& box : ui.boxes) EXPECT_EQ(box.kind, ui::MessageKind::Error);
+}
+
+}  // namespace
+}  // namespace hosttest

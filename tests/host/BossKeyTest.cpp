@@ -1,0 +1,318 @@
+// The Windows hotkey's action: the press handler's switches, the show/hide
+// pass over the browser frames, the mute switch through the mixer, the
+// registration table and the tray entry.
+#include "CorvaneFixture.h"
+
+namespace hosttest {
+namespace {
+
+namespace value = app::value;
+using platform::WindowId;
+using platform::sim::SimMixer;
+
+class BossKeyTest : public CorvaneFixture {
+ protected:
+  // Starts with the hotkey enabled and the two actions as given.
+  void StartWith(bool hideWindows, bool toggleMute) {
+    SetBool(value::kWindowsHotKey, true);
+    SetBool(value::kIEWHotKey, hideWindows);
+    SetBool(value::kWinVolControl, toggleMute);
+    SetInt(value::kHotkeyCombination, 1);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(ui.boxes.empty());
+  }
+  // A WM_HOTKEY to the main window; true when it was consumed.
+  bool Press(uintptr_t id = 2) {
+    ui::Message m;
+    m.msg = ui::kWmHotKey;
+    m.wParam = id;
+    return main().OnMessage(m);
+  }
+  bool Visible(WindowId w) { return sim.desktop.FindWindowById(w)->visible; }
+  int32_t WaveMute() { return sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value; }
+};
+
+TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowserFrames) {
+  WindowId ie1 = sim.desktop.AddWindow("IEFrame", "Page one");
+  WindowId other = sim.desktop.AddWindow("Notepad", "Untitled");
+  WindowId ie2 = sim.desktop.AddWindow("IEFrame", "Page two");
+  StartWith(true, false);
+  ASSERT_EQ(Number(value::kIEStatus), 0);
+
+  EXPECT_TRUE(Press());
+  EXPECT_TRUE(Visible(ie1));
+  EXPECT_TRUE(Visible(ie2));
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  using Calls = std::vector<std::pair<WindowId, int>>;
+  EXPECT_EQ(sim.desktop.showCalls, (Calls{{ie1, 5}, {ie2, 5}}));
+
+  sim.desktop.showCalls.clear();
+  EXPECT_TRUE(Press(1)) << "both identifiers lead to the same action";
+  EXPECT_FALSE(Visible(ie1));
+  EXPECT_FALSE(Visible(ie2));
+  EXPECT_TRUE(Visible(other));
+  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_EQ(sim.desktop.showCalls, (Calls{{ie1, 0}, {ie2, 0}}));
+
+  EXPECT_TRUE(Press());
+  EXPECT_TRUE(Visible(ie1));
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(sim.mixer.opens, 0) << "the volume step is off";
+}
+
+TEST_F(BossKeyTest, TheShowPassShowsAFrameAnotherProgramHidAndOneOpenedLater) {
+  WindowId hidden = sim.desktop.AddWindow("IEFrame", "Hidden elsewhere", false);
+  StartWith(true, false);
+  Press();
+  EXPECT_TRUE(Visible(hidden));
+  Press();
+  EXPECT_FALSE(Visible(hidden));
+  WindowId later = sim.desktop.AddWindow("IEFrame", "Opened while hidden");
+  EXPECT_TRUE(Visible(later)) << "no hide pass has seen it yet";
+  Press();
+  EXPECT_TRUE(Visible(hidden));
+  EXPECT_TRUE(Visible(later));
+}
+
+TEST_F(BossKeyTest, OnlyTheWholeCaseSensitiveClassNameCounts) {
+  WindowId prefixed = sim.desktop.AddWindow("IEFrameX", "");
+  WindowId lower = sim.desktop.AddWindow("ieframe", "");
+  WindowId longName = sim.desktop.AddWindow("IEFrameLongerThanTheBuffer", "");
+  WindowId shortName = sim.desktop.AddWindow("IEFram", "");
+  StartWith(true, false);
+  Press();
+  Press();
+  EXPECT_TRUE(Visible(prefixed));
+  EXPECT_TRUE(Visible(lower));
+  EXPECT_TRUE(Visible(longName));
+  EXPECT_TRUE(Visible(shortName));
+  EXPECT_TRUE(sim.desktop.showCalls.empty());
+  EXPECT_EQ(Number(value::kIEStatus), 0) << "the toggle goes on even with nothing to show";
+}
+
+TEST_F(BossKeyTest, MuteOnlyNeitherReadsNorWritesIEStatusAndFlipsTheWaveOutSwitch) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "");
+  StartWith(false, true);
+  SetBool(value::kIEStatus, true);
+  int opensBefore = sim.registry.openCount();
+
+  EXPECT_TRUE(Press());
+  EXPECT_EQ(WaveMute(), 1);
+  EXPECT_EQ(sim.registry.openCount(), opensBefore);
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_TRUE(Visible(ie));
+  EXPECT_TRUE(sim.desktop.showCalls.empty());
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 0) << "only the wave output";
+
+  // One press opens and closes the mixer twice: once to read, once to set.
+  EXPECT_EQ(sim.mixer.opens, 2);
+  EXPECT_EQ(sim.mixer.closes, 2);
+  EXPECT_EQ(sim.mixer.openDevices, (std::vector<uint32_t>{0, 0}));
+  EXPECT_EQ(sim.mixer.openFlags, (std::vector<uint32_t>{0, 0}));
+  std::vector<std::string> ops;
+  for (const auto& c : sim.mixer.calls) {
+    ops.push_back(c.op + "/" + std::to_string(c.flags) + "/" + std::to_string(c.structSize) + "/" +
+                  std::to_string(c.result));
+  }
+  const std::string line = std::to_string(platform::kMixerLineSize);
+  const std::string controls = std::to_string(platform::kMixerLineControlsSize);
+  const std::string details = std::to_string(platform::kMixerControlDetailsSize);
+  std::vector<std::string> once = {"GetLineInfo/3/" + line + "/0", "GetLineInfo/1/" + line + "/0",
+                                   "GetLineInfo/1/" + line + "/0", "GetLineControls/2/" + controls + "/0"};
+  std::vector<std::string> expected = once;
+  expected.push_back("GetControlDetails/0/" + details + "/0");
+  expected.insert(expected.end(), once.begin(), once.end());
+  expected.push_back("SetControlDetails/0/" + details + "/0");
+  EXPECT_EQ(ops, expected);
+
+  Press();
+  EXPECT_EQ(WaveMute(), 0) << "each press sets the opposite of what it reads";
+  sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value = 1;  // muted elsewhere
+  Press();
+  EXPECT_EQ(WaveMute(), 0);
+}
+
+TEST_F(BossKeyTest, TheWindowStepComesBeforeTheVolumeStep) {
+  sim.desktop.AddWindow("IEFrame", "");
+  StartWith(true, true);
+  Press();
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(WaveMute(), 1);
+}
+
+TEST_F(BossKeyTest, WithoutAWaveOutSourceTheMuteOfTheLineReadLastIsUsed) {
+  sim.mixer.RemoveWaveOutSource();
+  StartWith(false, true);
+  Press();
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.CdLineId())->value, 1) << "the last source read, the CD line";
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 0);
+
+  sim.mixer.RemoveMuteControl(sim.mixer.CdLineId());
+  sim.mixer.calls.clear();
+  Press();
+  EXPECT_EQ(sim.mixer.calls.back().op, "GetLineControls");
+  EXPECT_EQ(sim.mixer.calls.back().result, platform::kMixerInvalControl);
+  for (const auto& c : sim.mixer.calls) EXPECT_NE(c.op, "SetControlDetails");
+  EXPECT_EQ(sim.mixer.opens, sim.mixer.closes) << "the mixer is closed on every path";
+}
+
+TEST_F(BossKeyTest, SpeakersWithoutSourcesUseTheirOwnMuteSwitch) {
+  sim.mixer.destinations[0].sources.clear();
+  StartWith(false, true);
+  Press();
+  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 1);
+}
+
+TEST_F(BossKeyTest, AMissingDeviceOrSpeakersLineMakesTheVolumeStepDoNothing) {
+  StartWith(false, true);
+  sim.mixer.RemoveSpeakers();
+  EXPECT_TRUE(Press());
+  EXPECT_EQ(sim.mixer.calls.size(), 2u) << "the speakers lookup, once to read and once to set";
+  EXPECT_EQ(sim.mixer.calls[0].result, platform::kMixerInvalLine);
+  EXPECT_EQ(sim.mixer.opens, 2);
+  EXPECT_EQ(sim.mixer.closes, 2);
+
+  sim.mixer.RemoveDevice();
+  sim.mixer.calls.clear();
+  EXPECT_TRUE(Press());
+  EXPECT_TRUE(sim.mixer.calls.empty());
+  EXPECT_EQ(sim.mixer.opens, 2) << "nothing opened, nothing to close";
+  EXPECT_EQ(sim.mixer.closes, 2);
+}
+
+TEST_F(BossKeyTest, ASwitchThatCannotBeReadCountsAsNotMuted) {
+  StartWith(false, true);
+  sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value = 1;
+  sim.mixer.FailReadingDetails(platform::kMmInvalParam);
+  Press();
+  EXPECT_EQ(WaveMute(), 1) << "read as not muted, so the press mutes";
+  EXPECT_EQ(sim.mixer.calls.back().op, "SetControlDetails");
+}
+
+TEST_F(BossKeyTest, WithTheMasterSwitchOffAPressIsConsumedAndDoesNothing) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "");
+  SetBool(value::kIEWHotKey, true);
+  SetBool(value::kWinVolControl, true);
+  SetBool(value::kWindowsHotKey, false);
+  ASSERT_TRUE(Start());
+  main().RegisterBossKey(0);  // as the preferences window does when a combination is chosen
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  int opensBefore = sim.registry.openCount();
+
+  EXPECT_TRUE(Press(1));
+  EXPECT_TRUE(Visible(ie));
+  EXPECT_TRUE(sim.desktop.showCalls.empty());
+  EXPECT_EQ(sim.registry.openCount(), opensBefore);
+  EXPECT_EQ(sim.mixer.opens, 0);
+}
+
+TEST_F(BossKeyTest, OtherHotkeyIdentifiersGoOnToTheDefaultProcessing) {
+  sim.desktop.AddWindow("IEFrame", "");
+  StartWith(true, true);
+  EXPECT_FALSE(Press(0));
+  EXPECT_FALSE(Press(3));
+  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_EQ(sim.mixer.opens, 0);
+}
+
+TEST_F(BossKeyTest, ABadIEStatusCountsAsFalseAndIsOverwritten) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "", false);
+  StartWith(true, false);
+  SetSetting(value::kIEStatus, RegValue::String("1"));
+  Press();
+  EXPECT_TRUE(Visible(ie));
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  Press();
+  EXPECT_TRUE(Visible(ie)) << "an unopenable key reads false: the show branch again";
+  EXPECT_TRUE(ui.boxes.empty()) << "silently";
+}
+
+TEST_F(BossKeyTest, RegistrationFollowsTheCombinationTable) {
+  StartWith(false, false);
+  using Hotkeys = std::vector<std::tuple<int, uint32_t, uint32_t>>;
+  auto table = [this] {
+    Hotkeys out;
+    for (const auto& h : sim.desktop.hotkeys()) {
+      EXPECT_EQ(h.window, main().handle());
+      out.emplace_back(h.id, h.modifiers, h.virtualKey);
+    }
+    return out;
+  };
+  EXPECT_EQ(table(), (Hotkeys{{2, 2u, 0x7Bu}}));
+  main().RegisterBossKey(0);
+  EXPECT_EQ(table(), (Hotkeys{{1, 1u, 0x70u}})) << "row 1 to row 0 releases 2 and registers 1";
+  main().RegisterBossKey(5);
+  EXPECT_EQ(table(), (Hotkeys{{1, 1u, 0x70u}})) << "a value without a row changes nothing";
+  main().RegisterBossKey(-1);
+  EXPECT_EQ(table(), (Hotkeys{{1, 1u, 0x70u}}));
+  main().RegisterBossKey(1);
+  EXPECT_EQ(table(), (Hotkeys{{2, 2u, 0x7Bu}})) << "row 0 to row 1 releases 1 and registers 2";
+  main().UnregisterBossKeys();
+  EXPECT_TRUE(table().empty());
+}
+
+TEST_F(BossKeyTest, ACombinationHeldByAnotherProgramFailsSilently) {
+  sim.desktop.HoldElsewhere(2, 0x7B);
+  StartWith(true, false);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+}
+
+TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "", true);
+  SetBool(value::kWindowsHotKey, false);
+  SetBool(value::kIEWHotKey, true);
+  ASSERT_TRUE(Start());
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kHotkeyCombination);
+
+  main().MenuEnableBossKey->UserClick();
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].id, 2) << "a missing combination means CTRL + F12";
+  EXPECT_FALSE(Setting(value::kHotkeyCombination)) << "and is not written";
+  Press();
+  Press();
+  EXPECT_FALSE(Visible(ie)) << "the press works without a restart";
+
+  main().MenuEnableBossKey->UserClick();
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(Press()) << "a late press is still consumed";
+  EXPECT_FALSE(Visible(ie));
+
+  SetInt(value::kHotkeyCombination, 0);
+  main().MenuEnableBossKey->UserClick();
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
+}
+
+TEST_F(BossKeyTest, TheTrayEntryWithAnUnopenableKeyShowsTheErrorAndChangesNothing) {
+  StartWith(false, false);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  main().MenuEnableBossKey->UserClick();
+  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 1);
+  EXPECT_EQ(ui.boxes.back().kind, ui::MessageKind::Error);
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_EQ(sim.desktop.hotkeys().size(), 1u);
+}
+
+TEST_F(BossKeyTest, TheTrayEntryStopsAtARegistryErrorKeepingWhatWasDone) {
+  SetBool(value::kWindowsHotKey, false);
+  ASSERT_TRUE(Start());
+  SetSetting(value::kHotkeyCombination, RegValue::String("0"));
+  main().MenuEnableBossKey->UserClick();
+  EXPECT_TRUE(ui.boxes.empty()) << "a registry error ends the handler without a message";
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "the unreadable combination registers nothing";
+}
+
+}  // namespace
+}  // namespace hosttest
