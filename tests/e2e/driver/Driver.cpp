@@ -3,6 +3,8 @@
 
 #include <wininet.h>
 
+#include "tests/support/CommitUrlCacheEntry.h"
+
 #include <cwchar>
 
 namespace e2e {
@@ -313,15 +315,7 @@ namespace e2e {
 void PostClick(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
 
 bool CommitCookie(const std::string& sourceName) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(sourceName.c_str(), 0, "txt", file, 0)) return false;
-  HANDLE h = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, "e2e=1\n", 6, &written, nullptr);
-  CloseHandle(h);
-  FILETIME zero = {};
-  return CommitUrlCacheEntryA(sourceName.c_str(), file, zero, zero, COOKIE_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
+  return testsupport::CommitUrlCacheEntry(sourceName, COOKIE_CACHE_ENTRY);
 }
 
 std::vector<std::string> CookieNames() {
