@@ -1,11 +1,180 @@
 // The cookie manager: the current cookies and the safe list.
 #include "forms/CookiesManager.h"
 
+#include <vector>
+
+#include "app/Paths.h"
+#include "cookies/CookieCache.h"
+#include "cookies/KeepList.h"
+#include "resources/ResourceNames.h"
+
 namespace forms {
 
-TCookieManager::TCookieManager(app::Corvane& app) : Form(app.ui, "TCookieManager", "Cookies Manager", 508, 301), app_(app) {
-  (void)app_;
+using ui::Kind;
+using ui::Rect;
+
+namespace {
+constexpr int kListTop = 26;
+constexpr int kListWidth = 200;
+constexpr int kListHeight = 235;
+constexpr int kSrcLeft = 43;
+constexpr int kButtonsLeft = 255;
+constexpr int kDstLeft = 300;
+constexpr int kBelowLists = kListTop + kListHeight + 8;
+}  // namespace
+
+TCookieManager::TCookieManager(app::Corvane& app)
+    : Form(app.ui, "TCookieManager", "Cookies Manager", 508, 301), app_(app) {
+  Add<ui::Control>(Kind::Picture, "Image1", Rect{0, 0, 33, 301})->SetPicture(resources::kCookieStrip);
+  Add<ui::Control>(Kind::Label, "Label1", Rect{kSrcLeft, 8, kListWidth, 14}, "Current Cookies List");
+  SrcList = Add<ui::ListBox>("SrcList", Rect{kSrcLeft, kListTop, kListWidth, kListHeight}, true);
+  SrcList->SetSorted(true);
+
+  auto button = [this](const char* name, int top, const char* caption, void (TCookieManager::*handler)()) {
+    ui::Control* b = Add<ui::Control>(Kind::Button, name, Rect{kButtonsLeft, top, 36, 26}, caption);
+    b->OnClick = [this, handler] { (this->*handler)(); };
+    return b;
+  };
+  IncludeBtn = button("IncludeBtn", 70, ">", &TCookieManager::IncludeBtnClick);
+  IncAllBtn = button("IncAllBtn", 104, ">>", &TCookieManager::IncAllBtnClick);
+  ExcludeBtn = button("ExcludeBtn", 138, "<", &TCookieManager::ExcludeBtnClick);
+  ExAllBtn = button("ExAllBtn", 172, "<<", &TCookieManager::ExAllBtnClick);
+  ExcludeBtn->SetEnabled(false);
+  ExAllBtn->SetEnabled(false);
+
+  Add<ui::Control>(Kind::Label, "Label2", Rect{kDstLeft, 8, kListWidth, 14}, "Cookies Safe List");
+  DstList = Add<ui::ListBox>("DstList", Rect{kDstLeft, kListTop, kListWidth, kListHeight}, true);
+
+  Add<ui::Control>(Kind::Label, "Label3", Rect{kSrcLeft, kBelowLists, 240, 28},
+                   "Select the cookies you wish to save by adding them to your Cookies Safe List");
+  SpeedButton2 = Add<ui::Control>(Kind::Button, "SpeedButton2", Rect{kDstLeft + 16, kBelowLists, 88, 26}, "Delete");
+  SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
+  SpeedButton1 = Add<ui::Control>(Kind::Button, "SpeedButton1", Rect{kDstLeft + 112, kBelowLists, 88, 26}, "Save");
+  SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+
+  OnShow = [this] { FormShow(); };
+  OnClose = [this](bool&) { FormClose(); };
   app_.ui.Realize(*this);
+}
+
+void TCookieManager::FormShow() {
+  LoadSafeList();
+  // Sites on the safe list are listed here too: the keep-list plays no part.
+  std::vector<std::string> sites;
+  cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::List, {}, &sites);
+  SrcList->Clear();
+  for (const std::string& site : sites) SrcList->Add(site);
+  UpdateTransferButtons();
+}
+
+void TCookieManager::LoadSafeList() {
+  std::string path = cookies::KeepListPath(app_.platform);
+  std::vector<std::string> lines;
+  try {
+    lines = cookies::ReadKeepList(app_.platform);  // also makes the "Settings" folder
+  } catch (const cookies::KeepListError& e) {
+    unreadProblem_ = e.what();
+    ShowKeepListProblem(unreadProblem_, kSafeListKeptNote);
+    return;
+  }
+  unreadProblem_.clear();
+  // A missing file, or lines a failed write could not store, leave the list as it is.
+  if (!app_.platform.files.IsFile(path) || unsaved_) return;
+  DstList->Clear();
+  for (const std::string& line : lines) DstList->Add(line);
+  DstList->SetSorted(true);
+}
+
+void TCookieManager::SaveSafeList() {
+  if (!unreadProblem_.empty()) {
+    ShowKeepListProblem(unreadProblem_, kSafeListNotSavedNote);
+    return;
+  }
+  std::string whyNot;
+  unsaved_ = !cookies::WriteKeepList(app_.platform, DstList->items(), &whyNot);
+  // Without a "Settings" folder there is no file to keep in step: as when it
+  // is missing at a showing, the list stays as it is without a word.
+  std::string folder = app::FolderOf(cookies::KeepListPath(app_.platform));
+  if (unsaved_ && app_.platform.files.IsDirectory(folder)) ShowKeepListProblem(whyNot, kSafeListNotSavedNote);
+}
+
+void TCookieManager::ShowKeepListProblem(const std::string& problem, const char* consequence) {
+  app_.application.Message(ui::MessageKind::Error, problem + " " + consequence);
+}
+
+void TCookieManager::FormClose() { SaveSafeList(); }
+
+void TCookieManager::SpeedButton1Click() { SaveSafeList(); }
+
+void TCookieManager::SpeedButton2Click() {
+  std::vector<std::string> keepList;
+  try {
+    keepList = cookies::ReadKeepList(app_.platform);
+  } catch (const cookies::KeepListError& e) {
+    // Going on with an empty keep-list would delete the cookies the user keeps.
+    ShowKeepListProblem(e.what(), kNoCookiesDeletedNote);
+    return;
+  }
+  cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::Delete, keepList, nullptr);
+}
+
+void TCookieManager::IncludeBtnClick() { MoveSelected(*SrcList, *DstList); }
+
+void TCookieManager::ExcludeBtnClick() { MoveSelected(*DstList, *SrcList); }
+
+void TCookieManager::IncAllBtnClick() { MoveAll(*SrcList, *DstList); }
+
+void TCookieManager::ExAllBtnClick() { MoveAll(*DstList, *SrcList); }
+
+void TCookieManager::MoveSelected(ui::ListBox& from, ui::ListBox& to) {
+  int focused = from.itemIndex();
+  if (focused >= 0) {
+    for (const std::string& line : to.items()) {
+      if (line == from.items()[static_cast<size_t>(focused)]) return;
+    }
+  }
+  int first = FirstSelectedIndex(from);
+  TransferSelected(from, to);
+  SelectAfterTransfer(from, first);
+}
+
+void TCookieManager::MoveAll(ui::ListBox& from, ui::ListBox& to) {
+  for (const std::string& line : from.items()) to.Add(line);
+  from.Clear();
+  SelectAfterTransfer(from, 0);
+}
+
+void TCookieManager::TransferSelected(ui::ListBox& source, ui::ListBox& target) {
+  for (int i = source.count() - 1; i >= 0; --i) {
+    if (!source.selected(i)) continue;
+    target.Add(source.items()[static_cast<size_t>(i)]);
+    source.Delete(i);
+  }
+}
+
+int TCookieManager::FirstSelectedIndex(const ui::ListBox& list) {
+  for (int i = 0; i < list.count(); ++i) {
+    if (list.selected(i)) return i;
+  }
+  return -1;
+}
+
+void TCookieManager::SelectAfterTransfer(ui::ListBox& list, int index) {
+  list.SetFocus();
+  if (index == -1) index = 0;
+  if (index > list.count() - 1) index = list.count() - 1;
+  if (index >= 0) {
+    list.SetSelected(index, true);
+    list.SetItemIndex(index);
+  }
+  UpdateTransferButtons();
+}
+
+void TCookieManager::UpdateTransferButtons() {
+  IncludeBtn->SetEnabled(SrcList->count() > 0);
+  IncAllBtn->SetEnabled(SrcList->count() > 0);
+  ExcludeBtn->SetEnabled(DstList->count() > 0);
+  ExAllBtn->SetEnabled(DstList->count() > 0);
 }
 
 }  // namespace forms

@@ -1,17 +1,64 @@
-// The cookie manager: the current cookies and the safe list.
+// The cookie manager: the sites of the cookies there are now, the safe list
+// (the keep-list being edited) and the moves between them.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/Corvane.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace forms {
+
+// Said after the keep-list file's own complaint when it cannot be used.
+constexpr const char* kSafeListKeptNote = "The Cookies Safe List is left as it was.";
+constexpr const char* kSafeListNotSavedNote = "The Cookies Safe List was not saved; the file is left as it was.";
+constexpr const char* kNoCookiesDeletedNote = "No cookies were deleted.";
 
 class TCookieManager : public ui::Form {
  public:
   explicit TCookieManager(app::Corvane& app);
 
+  void FormShow();
+  void FormClose();
+  void IncludeBtnClick();    // ">"
+  void IncAllBtnClick();     // ">>"
+  void ExcludeBtnClick();    // "<"
+  void ExAllBtnClick();      // "<<"
+  void SpeedButton1Click();  // "Save"
+  void SpeedButton2Click();  // "Delete"
+
+  // Moves the selected lines of `source` to `target`, from the last line up.
+  void TransferSelected(ui::ListBox& source, ui::ListBox& target);
+  static int FirstSelectedIndex(const ui::ListBox& list);
+  void SelectAfterTransfer(ui::ListBox& list, int index);
+  void UpdateTransferButtons();
+
+  ui::ListBox* SrcList;  // "Current Cookies List"
+  ui::ListBox* DstList;  // "Cookies Safe List"
+  ui::Control* IncludeBtn;
+  ui::Control* IncAllBtn;
+  ui::Control* ExcludeBtn;
+  ui::Control* ExAllBtn;
+  ui::Control* SpeedButton1;  // "Save"
+  ui::Control* SpeedButton2;  // "Delete"
+
  private:
+  // ">" and "<": the focused line of `from` already in `to` stops the move.
+  void MoveSelected(ui::ListBox& from, ui::ListBox& to);
+  void MoveAll(ui::ListBox& from, ui::ListBox& to);
+  void LoadSafeList();
+  void SaveSafeList();
+  void ShowKeepListProblem(const std::string& problem, const char* consequence);
+
   app::Corvane& app_;
+  // Why the file could not be read at the last showing; while set, writing
+  // would replace lines that were never shown, so nothing is written.
+  std::string unreadProblem_;
+  // The last write failed: the safe list holds lines the file lacks, so a
+  // new showing keeps them instead of reloading the file.
+  bool unsaved_ = false;
 };
 
 }  // namespace forms

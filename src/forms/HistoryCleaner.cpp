@@ -1,20 +1,227 @@
 // The history cleaner window.
 #include "forms/HistoryCleaner.h"
 
+#include <algorithm>
+
+#include "app/RegistryAccessor.h"
+#include "app/Settings.h"
+#include "forms/CookiesManager.h"
+#include "resources/ResourceNames.h"
+
 namespace forms {
+
+using app::CleanerValueNames;
+using app::RegistryAccessor;
+using cleaner::TUWHCleanerThrd;
+using ui::Rect;
+
+namespace {
+
+constexpr int kPageWidth = 624;
+constexpr int kPageHeight = 267;  // below the 26-pixel row of tab buttons
+constexpr int kStripWidth = 47;
+constexpr int kLeftColumn = 62;
+constexpr int kRightColumn = 330;
+constexpr int kBoxWidth = 260;
+// The right column reaches nearer the edge so that "Network Places Cache
+// (Network Neighborhood)" shows whole in the wider fonts that stand in for
+// MS Sans Serif.
+constexpr int kRightBoxWidth = kPageWidth - kRightColumn - 10;
+constexpr int kFirstRow = 52;
+constexpr int kRowStep = 38;
+
+// The worker property each switch drives, in the order of CleanerValueNames.
+// Switch 5 ("Autocomplete History") also drives RunAutoCompletePasswords.
+bool TUWHCleanerThrd::* const kWorkerProperties[26] = {
+    &TUWHCleanerThrd::RunTypedURLCleaner,        &TUWHCleanerThrd::RunCookiesCleaner,
+    &TUWHCleanerThrd::RunBrowserCacheCleaner,    &TUWHCleanerThrd::RunBrowserHistory,
+    &TUWHCleanerThrd::RunAutoCompleteForms,      &TUWHCleanerThrd::RunIEFavorites,
+    &TUWHCleanerThrd::RunWindowsTempFold,        &TUWHCleanerThrd::RunRecentDocumentsHistory,
+    &TUWHCleanerThrd::RunWindowsRunHistory,      &TUWHCleanerThrd::RunFindFilesHistory,
+    &TUWHCleanerThrd::RunFindComputerHistory,    &TUWHCleanerThrd::RunRecycleBinCleaner,
+    &TUWHCleanerThrd::RunLastLogonHistory,       &TUWHCleanerThrd::RunRASAutoDial,
+    &TUWHCleanerThrd::RunNetworkHistory,         &TUWHCleanerThrd::RunTelenetHistory,
+    &TUWHCleanerThrd::RunMSMediaPlayerCleaner,   &TUWHCleanerThrd::RunACDSeeCleaner,
+    &TUWHCleanerThrd::RunAcrobatReaderCleaner,   &TUWHCleanerThrd::RunMSWordCleaner,
+    &TUWHCleanerThrd::RunInfranViewCleaner,      &TUWHCleanerThrd::RunMSImagingCleaner,
+    &TUWHCleanerThrd::RunMSPaintCleaner,         &TUWHCleanerThrd::RunWinRarCleaner,
+    &TUWHCleanerThrd::RunRealOneCleaner,         &TUWHCleanerThrd::RunPowerDVDCleaner,
+};
+constexpr int kAutoCompleteSwitch = 4;
+
+}  // namespace
 
 THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
     : Form(app.ui, "THistoryCleanerPref", "History Cleaner", 624, 328), app_(app) {
-  PageControl1 = Add<ui::PageControl>("PageControl1", ui::Rect{0, 0, 624, 293});
-  PageControl1->Add<ui::Control>(ui::Kind::TabSheet, "TabSheet1", ui::Rect{0, 0, 624, 293}, "Internet Explorer");
-  PageControl1->Add<ui::Control>(ui::Kind::TabSheet, "TabSheet2", ui::Rect{0, 0, 624, 293}, "Windows");
-  PageControl1->Add<ui::Control>(ui::Kind::TabSheet, "TabSheet3", ui::Rect{0, 0, 624, 293}, "Applications");
+  PageControl1 = Add<ui::PageControl>("PageControl1", Rect{0, 0, 624, 293});
+  TabSheet1 = AddPage("TabSheet1", "Internet Explorer", 1,
+                      "Internet Explorer keeps tracks of websites you have visited in various locations,  url "
+                      "drop-down history, browser cache and browser history");
+  TabSheet2 = AddPage("TabSheet2", "Windows", 2,
+                      "Windows keep track of documents you have opened, files you have searched for and other "
+                      "sensitive information.");
+  TabSheet3 = AddPage("TabSheet3", "Applications", 3,
+                      "Most applications stores their recent accessed files and history data in various locations on "
+                      "the computer ");
+
+  // Each box goes on its panel in the order of its number, which is the tab order.
+  ui::Control& ie = *TabSheet1->children().front();
+  AddCleanerBox(ie, 1, false, 1, "Typed URLs");
+  AddCleanerBox(ie, 2, false, 2, "Cookies");
+  AddCleanerBox(ie, 3, false, 3, "Temporary Internet Files");
+  AddCleanerBox(ie, 4, true, 1, "Browser Visit History");
+  AddCleanerBox(ie, 5, true, 2, "Autocomplete History");
+  AddCleanerBox(ie, 6, true, 3, "Favorites");
+  SpeedButton3 = ie.Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
+                                     Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30}, "Cookies Manager");
+  SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
+
+  ui::Control& windows = *TabSheet2->children().front();
+  AddCleanerBox(windows, 7, false, 1, "Temporary Files");
+  AddCleanerBox(windows, 8, false, 2, "Recent Documents History");
+  AddCleanerBox(windows, 9, false, 3, "Run History");
+  AddCleanerBox(windows, 10, false, 4, "Search History");
+  AddCleanerBox(windows, 11, false, 5, "Find Computer History");
+  AddCleanerBox(windows, 12, true, 1, "Recycle Bin");
+  AddCleanerBox(windows, 13, true, 2, "Last Logon History");
+  AddCleanerBox(windows, 14, true, 3, "RAS Auto Dial History");
+  AddCleanerBox(windows, 15, true, 4, "Network Places Cache (Network Neighborhood)");
+  AddCleanerBox(windows, 16, true, 5, "Telnet History");
+
+  ui::Control& apps = *TabSheet3->children().front();
+  AddCleanerBox(apps, 17, false, 1, "Microsoft Windows Media Player");
+  AddCleanerBox(apps, 18, false, 2, "ACD See (Ver. 3, 4, 5)");
+  AddCleanerBox(apps, 19, false, 3, "Acrobat Reader (Ver. 4, 5, 6)");
+  AddCleanerBox(apps, 20, false, 4, "MS Word (2000, XP)");
+  AddCleanerBox(apps, 21, false, 5, "InfranView (Ver. 3) ");
+  AddCleanerBox(apps, 22, true, 1, "Microsoft Imaging");
+  AddCleanerBox(apps, 23, true, 2, "Microsoft Paint");
+  AddCleanerBox(apps, 24, true, 3, "WinRar (Ver. 2, 3) ");
+  AddCleanerBox(apps, 25, true, 4, "Real One");
+  AddCleanerBox(apps, 26, true, 5, "Power DVD");
+
+  // Below the pages, so it is there on every tab.
+  SpeedButton2 = Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{476, 296, 140, 30}, "Clean Now");
+  SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
+
   PageControl1->SetActivePageIndex(0);
+  OnShow = [this] { FormShow(); };
   app_.ui.Realize(*this);
 }
 
+// Workers still running at exit are waited for here: they use the platform,
+// which goes after the windows.
+THistoryCleanerPref::~THistoryCleanerPref() = default;
+
+ui::Control* THistoryCleanerPref::AddPage(const char* name, const char* caption, int index, const char* description) {
+  ui::Control* page = PageControl1->Add<ui::Control>(ui::Kind::TabSheet, name, Rect{0, 0, kPageWidth, kPageHeight},
+                                                     caption);
+  std::string n = std::to_string(index);
+  ui::Control* panel =
+      page->Add<ui::Control>(ui::Kind::Panel, "Panel" + n, Rect{0, 0, kPageWidth, kPageHeight});
+  panel->SetColor(ui::kCorvaneColor);
+  panel->SetFontColor(ui::kWhite);
+  ui::Control* strip =
+      panel->Add<ui::Control>(ui::Kind::Picture, "Image" + n, Rect{0, 0, kStripWidth, kPageHeight});
+  strip->SetPicture(resources::kHistoryStrip);
+  panel->Add<ui::Control>(ui::Kind::Label, "Label" + n,
+                          Rect{kLeftColumn, 10, kPageWidth - kLeftColumn - 16, 32}, description);
+  return page;
+}
+
+void THistoryCleanerPref::AddCleanerBox(ui::Control& panel, int k, bool right, int row, const char* caption) {
+  Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (row - 1) * kRowStep, right ? kRightBoxWidth : kBoxWidth,
+             31};
+  auto* box = panel.Add<ui::CheckBox>("CoolCheckRadioBox" + std::to_string(k), place, caption);
+  const char* valueName = CleanerValueNames[static_cast<size_t>(k - 1)];
+  box->OnClick = [this, box, valueName] { SaveCleanerSwitch(valueName, box->checked()); };
+}
+
+ui::CheckBox* THistoryCleanerPref::CleanerBox(int k) const {
+  ui::Control* found = Find("CoolCheckRadioBox" + std::to_string(k));
+  return found && found->kind() == ui::Kind::CheckBox ? static_cast<ui::CheckBox*>(found) : nullptr;
+}
+
+void THistoryCleanerPref::FormShow() { LoadCleanerSwitches(); }
+
+void THistoryCleanerPref::LoadCleanerSwitches() {
+  // A missing key leaves the boxes as they are; a registry error stops at that box.
+  app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
+    for (int k = 1; k <= 26; ++k) {
+      ui::CheckBox* box = CleanerBox(k);
+      if (!box) continue;
+      const char* name = CleanerValueNames[static_cast<size_t>(k - 1)];
+      if (reg.ValueExists(name)) {
+        box->SetChecked(reg.ReadBool(name));
+      } else {
+        reg.WriteBool(name, false);
+        box->SetChecked(false);
+      }
+    }
+  });
+}
+
+void THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
+  bool opened = app::WithSettingsKey(app_.platform.registry, true,
+                                     [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); });
+  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+}
+
+void THistoryCleanerPref::SpeedButton2Click() {
+  if (app_.application.Message(ui::MessageKind::Confirmation, kStartCleaningQuestion) == ui::MessageResult::Yes) {
+    StartHistoryCleaner();
+  }
+}
+
+void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal(); }
+
+void THistoryCleanerPref::ReadCleanerSwitches() {
+  // The first missing or unreadable value ends the reading; the run goes ahead
+  // with what was read.
+  app::WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
+    for (size_t i = 0; i < CleanerValueNames.size(); ++i) CleanerSwitches[i] = reg.ReadBool(CleanerValueNames[i]);
+  });
+}
+
+void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
+  for (size_t i = 0; i < CleanerSwitches.size(); ++i) worker.*kWorkerProperties[i] = CleanerSwitches[i];
+  worker.RunAutoCompletePasswords = CleanerSwitches[kAutoCompleteSwitch];
+}
+
 void THistoryCleanerPref::StartHistoryCleaner() {
-  // The cleaner engine is not connected yet.
+  running_.push_back(std::make_unique<TUWHCleanerThrd>(app_.platform, app_.ui));
+  CleanerThread = running_.back().get();
+  CleanerSwitches.fill(false);
+  ReadCleanerSwitches();
+  CopySwitchesTo(*CleanerThread);
+  CleanerThread->OnTerminate = [this](TUWHCleanerThrd& sender) { CleanerThreadTerminate(sender); };
+  SpeedButton2->SetEnabled(false);
+  CleanerThread->Start();
+}
+
+void THistoryCleanerPref::CleanerThreadTerminate(TUWHCleanerThrd& sender) {
+  bool finished = sender.finished();
+  std::string failure = sender.failure();
+  ReleaseWorker(sender);
+  SpeedButton2->SetEnabled(true);
+  if (!visible()) return;
+  // A run that a step stopped must not be reported as a success.
+  if (finished) {
+    app_.application.Message(ui::MessageKind::Information, kCleaningDoneMessage);
+  } else {
+    app_.application.Message(ui::MessageKind::Error, kCleaningStoppedMessage + failure);
+  }
+}
+
+void THistoryCleanerPref::ReleaseWorker(TUWHCleanerThrd& worker) {
+  auto it = std::find_if(running_.begin(), running_.end(), [&](const auto& w) { return w.get() == &worker; });
+  if (it == running_.end()) return;
+  if (CleanerThread == &worker) CleanerThread = nullptr;
+  // The worker is still inside its own termination event: it is freed by a
+  // task posted behind it, which joins its (already ended) thread.
+  std::shared_ptr<TUWHCleanerThrd> ended(std::move(*it));
+  running_.erase(it);
+  app_.ui.Post([ended] {});
 }
 
 }  // namespace forms

@@ -45,6 +45,22 @@ Color BackgroundOf(const Control& c) {
   return kCorvaneColor;
 }
 
+// Flat tab buttons are spaced apart, so tabs of the nominal width can overrun
+// the row and bring up scroll arrows: narrow them until the row holds them.
+// The control wants room for one more spacing and twice the selected tab's
+// offset (2) after the last tab.
+static void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) {
+  if (count < 2) return;
+  for (int width = nominalWidth; width > nominalWidth / 2; --width) {
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, Scaled(kTabRowHeight - 4)));
+    RECT first{}, second{}, last{};
+    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    if (last.right + (second.left - first.right) + 2 * 2 <= rowWidth) return;
+  }
+}
+
 RECT AbsoluteRect(const Control& control) {
   Rect b = control.bounds();
   RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
@@ -125,7 +141,8 @@ void FormPeer::CreateControls(Control& parent) {
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.fonts().For(*c)), FALSE);
       if (c->kind() == Kind::Picture) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (c->kind() == Kind::PageControl) {
-        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(197), Scaled(kTabRowHeight - 4)));
+        const int tabWidth = Scaled(197);
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(tabWidth, Scaled(kTabRowHeight - 4)));
         int i = 0;
         for (Control* page : c->children()) {
           if (page->kind() != Kind::TabSheet) continue;
@@ -135,6 +152,7 @@ void FormPeer::CreateControls(Control& parent) {
           item.pszText = text.data();
           SendMessageW(hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&item));
         }
+        FitTabButtons(hwnd, i, r.right - r.left, tabWidth);
       }
     }
     controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));

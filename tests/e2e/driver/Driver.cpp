@@ -1,6 +1,10 @@
 // The end-to-end driver's tools.
 #include "Driver.h"
 
+#include <wininet.h>
+
+#include "tests/support/CommitUrlCacheEntry.h"
+
 #include <cwchar>
 
 namespace e2e {
@@ -302,6 +306,59 @@ bool Screenshot(HWND hwnd, const std::string& name) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+void PostClick(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+
+bool CommitCookie(const std::string& sourceName) {
+  return testsupport::CommitUrlCacheEntry(sourceName, COOKIE_CACHE_ENTRY);
+}
+
+std::vector<std::string> CookieNames() {
+  std::vector<std::string> names;
+  std::vector<char> buffer(8192);
+  auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+  DWORD size = static_cast<DWORD>(buffer.size());
+  // Wine matches the container prefix case-sensitively: "Cookie:", not "cookie:".
+  HANDLE find = FindFirstUrlCacheEntryA("Cookie:", entry, &size);
+  if (!find) return names;
+  do {
+    if ((entry->CacheEntryType & COOKIE_CACHE_ENTRY) && entry->lpszSourceUrlName) {
+      names.emplace_back(entry->lpszSourceUrlName);
+    }
+    size = static_cast<DWORD>(buffer.size());
+  } while (FindNextUrlCacheEntryA(find, entry, &size));
+  FindCloseUrlCache(find);
+  return names;
+}
+
+void DeleteCookie(const std::string& sourceName) { DeleteUrlCacheEntryA(sourceName.c_str()); }
+
+std::vector<std::wstring> ListLines(HWND list) {
+  std::vector<std::wstring> lines;
+  LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[512] = {0};
+    if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 511) {
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    }
+    lines.emplace_back(text);
+  }
+  return lines;
+}
+
+void ClickListLine(HWND list, int index, bool extend) {
+  LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  LPARAM at = MAKELPARAM(10, (index - static_cast<int>(top)) * height + height / 2);
+  WPARAM keys = MK_LBUTTON | (extend ? MK_CONTROL : 0);
+  PostMessageW(list, WM_LBUTTONDOWN, keys, at);
+  PostMessageW(list, WM_LBUTTONUP, keys & ~static_cast<WPARAM>(MK_LBUTTON), at);
+  Pause(200);
 }
 
 }  // namespace e2e

@@ -73,3 +73,25 @@ bool Screenshot(HWND hwnd, const std::string& name);
 void Pause(DWORD ms);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Clicks a button, check box or radio box of another process without waiting
+// for what the click opens (a message box, a modal window).
+void PostClick(HWND control);
+
+// Records a cookie entry ("Cookie:user@host/path") in the URL cache of the
+// driver's user, as a browser would: a cache file, then CommitUrlCacheEntryA
+// with the cookie type.
+bool CommitCookie(const std::string& sourceName);
+// The source names of every cookie entry in that cache.
+std::vector<std::string> CookieNames();
+void DeleteCookie(const std::string& sourceName);
+
+// The lines of a list box of another process.
+std::vector<std::wstring> ListLines(HWND list);
+// Clicks line `index` of a list box of another process with the mouse, with
+// Ctrl held when `extend`; the list box tells its window as for a person.
+void ClickListLine(HWND list, int index, bool extend);
+
+}  // namespace e2e

@@ -1,0 +1,245 @@
+// The cookie manager: the two lists, the four moves, "Save", "Delete", the
+// write on closing, and a keep-list file that cannot be read or written.
+#include <functional>
+#include <vector>
+
+#include "HistoryWindowFixture.h"
+#include "cookies/KeepList.h"
+#include "forms/CookiesManager.h"
+
+namespace hosttest {
+namespace {
+
+using Lines = std::vector<std::string>;
+using ui::MessageKind;
+
+class CookieManagerTest : public HistoryWindowFixture {
+ protected:
+  void SetUp() override {
+    StartQuietly();
+    sim.files.AddDirectory("C:\\Program Files\\Corvane");  // the executable's folder
+    keepList = cookies::KeepListPath(sim.platform);
+    hc().Show();
+  }
+  forms::TCookieManager& cm() { return *corvane().CookieManager; }
+  // Opens the window with "Cookies Manager", acts in it, and closes it.
+  void Session(const std::function<void(forms::TCookieManager&)>& act) {
+    ui.onModal = [&](ui::Form& form) {
+      act(cm());
+      if (form.visible()) form.Close();
+    };
+    hc().SpeedButton3->UserClick();
+    ui.onModal = nullptr;
+  }
+  void AddCookies(const Lines& hostsAndPaths) {
+    for (const std::string& hp : hostsAndPaths) sim.urlCache.AddCookie("Cookie:user@" + hp);
+  }
+  std::string keepList;
+};
+
+TEST_F(CookieManagerTest, AShowingListsEveryCookieEntrySortedAndTheFileOnTheRight) {
+  AddCookies({"b.example/", "A.example/", "b.example/path/"});
+  sim.urlCache.Add("https://b.example/page.htm", 0);
+  sim.files.AddFile(keepList, "zeta.example\r\nb.example\r\nalpha.example");
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_EQ(w.caption(), "Cookies Manager");
+    EXPECT_EQ(w.clientWidth(), 508);
+    EXPECT_EQ(w.clientHeight(), 301);
+    EXPECT_EQ(w.Find("Label1")->caption(), "Current Cookies List");
+    EXPECT_EQ(w.Find("Label2")->caption(), "Cookies Safe List");
+    EXPECT_EQ(w.Find("Label3")->caption(),
+              "Select the cookies you wish to save by adding them to your Cookies Safe List");
+    EXPECT_EQ(w.SrcList->bounds().width, 200);
+    EXPECT_EQ(w.DstList->bounds().height, 235);
+    EXPECT_LT(w.SpeedButton2->bounds().left, w.SpeedButton1->bounds().left) << "\"Delete\" left of \"Save\"";
+
+    EXPECT_EQ(w.SrcList->items(), (Lines{"A.example", "b.example", "b.example"}));
+    EXPECT_EQ(w.DstList->items(), (Lines{"alpha.example", "b.example", "zeta.example"}));
+    EXPECT_TRUE(w.IncludeBtn->enabled());
+    EXPECT_TRUE(w.ExAllBtn->enabled());
+  });
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(CookieManagerTest, IncludeChecksOnlyTheFocusedLineAndWithNothingSelectedSelectsTheFirst) {
+  AddCookies({"a.example/", "b.example/", "c.example/", "d.example/"});
+  sim.files.AddFile(keepList, "b.example\r\n");
+  Session([&](forms::TCookieManager& w) {
+    // The focused line is on the safe list already: nothing moves, although a.example is new.
+    w.SrcList->UserClickLine(0, false);
+    w.SrcList->UserClickLine(1, true);
+    w.IncludeBtn->UserClick();
+    EXPECT_EQ(w.SrcList->count(), 4);
+    EXPECT_EQ(w.DstList->items(), (Lines{"b.example"}));
+
+    // Focused on a new line: every selected line moves, the duplicate too.
+    w.SrcList->UserClickLine(2, true);
+    w.IncludeBtn->UserClick();
+    EXPECT_EQ(w.SrcList->items(), (Lines{"d.example"}));
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "b.example", "b.example", "c.example"}));
+    EXPECT_TRUE(w.SrcList->selected(0)) << "the line now at the first moved one's place";
+    EXPECT_TRUE(w.SrcList->Focused());
+
+    // Nothing selected: nothing moves, and the first line gets selected.
+    w.SrcList->SetSelected(0, false);
+    w.SrcList->SetItemIndex(-1);
+    w.IncludeBtn->UserClick();
+    EXPECT_EQ(w.SrcList->items(), (Lines{"d.example"}));
+    EXPECT_EQ(w.DstList->count(), 4);
+    EXPECT_TRUE(w.SrcList->selected(0));
+  });
+}
+
+TEST_F(CookieManagerTest, ExcludeMovesBackWithTheRolesExchangedAndTheButtonsFollowTheLists) {
+  AddCookies({"a.example/"});
+  // As created, before any showing.
+  EXPECT_TRUE(cm().IncludeBtn->enabled() && cm().IncAllBtn->enabled());
+  EXPECT_FALSE(cm().ExcludeBtn->enabled() || cm().ExAllBtn->enabled());
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_TRUE(w.IncludeBtn->enabled());
+    EXPECT_FALSE(w.ExcludeBtn->enabled()) << "an empty safe list";
+    EXPECT_FALSE(w.ExAllBtn->enabled());
+    w.IncAllBtn->UserClick();
+    EXPECT_FALSE(w.IncludeBtn->enabled());
+    EXPECT_FALSE(w.IncAllBtn->enabled());
+    EXPECT_TRUE(w.ExcludeBtn->enabled());
+    w.DstList->UserClickLine(0, false);
+    w.ExcludeBtn->UserClick();
+    EXPECT_EQ(w.SrcList->items(), (Lines{"a.example"}));
+    EXPECT_EQ(w.DstList->count(), 0);
+    EXPECT_TRUE(w.DstList->Focused());
+    EXPECT_FALSE(w.ExAllBtn->enabled());
+  });
+  sim.urlCache.DeleteEntry("Cookie:user@a.example/");
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_EQ(w.SrcList->count(), 0);
+    EXPECT_FALSE(w.IncludeBtn->enabled()) << "no cookies at all";
+    EXPECT_FALSE(w.IncAllBtn->enabled());
+  });
+}
+
+TEST_F(CookieManagerTest, IncludeAllTwiceAcrossShowingsWritesDuplicatesAndClosingWritesWithoutSave) {
+  AddCookies({"b.example/", "a.example/"});
+  Session([&](forms::TCookieManager& w) {
+    w.IncAllBtn->UserClick();
+    EXPECT_EQ(w.SrcList->count(), 0);
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "b.example"}));
+  });
+  EXPECT_EQ(sim.files.Content(keepList), "a.example\r\nb.example\r\n") << "written on closing";
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_EQ(w.SrcList->count(), 2) << "refilled from the cache";
+    w.IncAllBtn->UserClick();
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "a.example", "b.example", "b.example"}));
+  });
+  EXPECT_EQ(sim.files.Content(keepList), "a.example\r\na.example\r\nb.example\r\nb.example\r\n");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(CookieManagerTest, AnEmptySaveLeavesAZeroByteFileThatTheNextShowingLoadsAsNothing) {
+  Session([&](forms::TCookieManager& w) {
+    w.SpeedButton1->UserClick();
+    EXPECT_TRUE(w.visible()) << "\"Save\" does not close";
+  });
+  ASSERT_TRUE(sim.files.IsFile(keepList));
+  EXPECT_EQ(sim.files.Content(keepList), "");
+  cm().DstList->Add("stale.example");
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->count(), 0); });
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(CookieManagerTest, DeleteSparesTheSavedSitesAndLeavesBothListsAsShown) {
+  AddCookies({"a.example/", "b.example/", "b.example/path/", "c.example/"});
+  sim.files.AddFile(keepList, "B.EXAMPLE\r\n");
+  Session([&](forms::TCookieManager& w) {
+    // Moved but not saved: "Delete" goes by the file.
+    w.SrcList->UserClickLine(0, false);
+    w.IncludeBtn->UserClick();
+    w.SpeedButton2->UserClick();
+    EXPECT_EQ(sim.urlCache.Names(), (Lines{"Cookie:user@b.example/", "Cookie:user@b.example/path/"}));
+    EXPECT_EQ(w.SrcList->items(), (Lines{"b.example", "b.example", "c.example"}));
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "B.EXAMPLE"}));
+  });
+  EXPECT_TRUE(ui.boxes.empty()) << "no confirmation, no message";
+}
+
+TEST_F(CookieManagerTest, AFileRemovedWhileRunningKeepsTheSafeListWhichClosingWritesBack) {
+  sim.files.AddFile(keepList, "kept.example\r\n");
+  Session([](forms::TCookieManager&) {});
+  sim.files.RemoveFile(keepList);
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"kept.example"})); });
+  EXPECT_EQ(sim.files.Content(keepList), "kept.example\r\n");
+}
+
+TEST_F(CookieManagerTest, AnUnreadableFileSaysSoAndNeitherTheListNorTheFileNorTheCookiesAreLost) {
+  AddCookies({"a.example/", "b.example/"});
+  sim.files.AddFile(keepList, "a.example\r\n");
+  Session([](forms::TCookieManager&) {});
+  sim.files.AddFile(keepList, "b.example\r\nnew.example\r\n");
+  sim.files.MakeUnreadable(keepList);
+
+  Session([&](forms::TCookieManager& w) {
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
+    EXPECT_NE(ui.boxes[0].text.find("SafeCookies.txt"), std::string::npos) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[0].text.find(forms::kSafeListKeptNote), std::string::npos);
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example"})) << "as it was";
+    EXPECT_EQ(w.SrcList->count(), 2) << "the cookies there are now";
+
+    w.SpeedButton2->UserClick();
+    EXPECT_EQ(sim.urlCache.Names().size(), 2u) << "an unread keep-list deletes nothing";
+    EXPECT_NE(ui.boxes.back().text.find(forms::kNoCookiesDeletedNote), std::string::npos);
+
+    w.SpeedButton1->UserClick();
+    EXPECT_NE(ui.boxes.back().text.find(forms::kSafeListNotSavedNote), std::string::npos);
+  });
+  EXPECT_EQ(ui.boxes.size(), 4u) << "closing says it did not save either";
+  EXPECT_NE(ui.boxes.back().text.find(forms::kSafeListNotSavedNote), std::string::npos);
+  sim.files.MakeUnreadable(keepList, false);
+  EXPECT_EQ(sim.files.Content(keepList), "b.example\r\nnew.example\r\n") << "never written over";
+
+  // Readable again: the next showing loads it and all goes on as usual.
+  ui.boxes.clear();
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"b.example", "new.example"})); });
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(CookieManagerTest, AnUnwritableFileSaysSoAndTheUnsavedLinesSurviveTheNextShowing) {
+  AddCookies({"a.example/"});
+  sim.files.AddFile(keepList, "old.example\r\n");
+  sim.files.MakeUnwritable(keepList);
+  Session([&](forms::TCookieManager& w) {
+    w.IncAllBtn->UserClick();
+    w.SpeedButton1->UserClick();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
+    EXPECT_NE(ui.boxes[0].text.find("SafeCookies.txt"), std::string::npos) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[0].text.find(forms::kSafeListNotSavedNote), std::string::npos);
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "old.example"}));
+  });
+  EXPECT_EQ(ui.boxes.size(), 2u) << "closing tried again and said so";
+  EXPECT_EQ(sim.files.Content(keepList), "old.example\r\n");
+
+  sim.files.MakeUnwritable(keepList, false);
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "old.example"})) << "not replaced by the older file";
+  });
+  EXPECT_EQ(sim.files.Content(keepList), "a.example\r\nold.example\r\n");
+  EXPECT_EQ(ui.boxes.size(), 2u);
+}
+
+TEST_F(CookieManagerTest, WithoutAFolderForTheFileEverythingGoesOnSilently) {
+  AddCookies({"a.example/", "b.example/"});
+  ASSERT_TRUE(sim.files.RemoveFolder("C:\\Program Files\\Corvane"));
+  Session([&](forms::TCookieManager& w) {
+    w.IncAllBtn->UserClick();
+    w.SpeedButton1->UserClick();
+    w.SpeedButton2->UserClick();
+    EXPECT_TRUE(sim.urlCache.Names().empty()) << "no keep-list: every cookie goes";
+  });
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(sim.files.IsFile(keepList));
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "b.example"})); });
+}
+
+}  // namespace
+}  // namespace hosttest

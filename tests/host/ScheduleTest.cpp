@@ -1,0 +1,254 @@
+// The auto history cleaner: the timer on the virtual clock, the interval list,
+// the check box and the tray entry kept in agreement.
+#include "HistoryWindowFixture.h"
+
+namespace hosttest {
+namespace {
+
+using app::kApplySettingsError;
+namespace value = app::value;
+
+class ScheduleTest : public HistoryWindowFixture {
+ protected:
+  // Runs started so far and not yet delivered.
+  size_t runs() { return hc().runningWorkers(); }
+  void AdvanceTo(uint64_t at) { ui.AdvanceTime(at - sim.clock.NowMs()); }
+  ui::CheckBox& autoBox() { return *main().CoolCheckRadioBox2; }
+  ui::MenuItem& trayEntry() { return *main().MenuEnableAutoHistoryCleaner; }
+  // The timer runs only while the cleaner is on and a schedule is set.
+  void ExpectInvariant() {
+    if (!main().Timer1->enabled()) return;
+    EXPECT_EQ(Number(value::kAutoCleaner), 1);
+    ASSERT_TRUE(Number(value::kCleanerSchedule));
+    EXPECT_GE(*Number(value::kCleanerSchedule), 0);
+  }
+  void ExpectAllOn(bool on) {
+    EXPECT_EQ(autoBox().checked(), on);
+    EXPECT_EQ(trayEntry().checked(), on);
+    EXPECT_EQ(Number(value::kAutoCleaner), on ? 1 : 0);
+  }
+};
+
+TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryInterval) {
+  StartQuietly();
+  main().Show();
+  main().ComboBox1->UserSelect(0);
+  EXPECT_EQ(Number(value::kCleanerSchedule), -1) << "stored only when the list loses the focus";
+  uint64_t on = sim.clock.NowMs();
+  autoBox().UserClick();  // takes the focus from the list first
+  EXPECT_EQ(Number(value::kCleanerSchedule), 0);
+  ExpectAllOn(true);
+  EXPECT_TRUE(main().Timer1->enabled());
+  EXPECT_EQ(main().Timer1->interval(), 900000u);
+  ExpectInvariant();
+
+  AdvanceTo(on + 899999);
+  EXPECT_EQ(runs(), 0u);
+  AdvanceTo(on + 900000);
+  EXPECT_EQ(runs(), 1u);
+  // The next tick does not wait for the first run to end.
+  AdvanceTo(on + 1800000);
+  EXPECT_EQ(runs(), 2u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_TRUE(ui.boxes.empty()) << "the window is hidden: no message";
+  AdvanceTo(on + 2700000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, AStartWithTheCleanerOnAndOneHourCleansAnHourAfterTheStart) {
+  SetBool(value::kAutoCleaner, true);
+  SetInt(value::kCleanerSchedule, 2);
+  uint64_t start = sim.clock.NowMs();
+  StartQuietly();
+  EXPECT_TRUE(main().Timer1->enabled());
+  EXPECT_EQ(main().Timer1->interval(), 3600000u);
+  EXPECT_EQ(main().ComboBox1->itemIndex(), 2);
+  ExpectAllOn(true);
+  ExpectInvariant();
+
+  AdvanceTo(start + 3599999);
+  EXPECT_EQ(runs(), 0u);
+  AdvanceTo(start + 3600000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, ANewIntervalLeftInTheListWhenTheWindowClosesIsNotStored) {
+  SetBool(value::kAutoCleaner, true);
+  SetInt(value::kCleanerSchedule, 2);
+  StartQuietly();
+  uint64_t start = sim.clock.NowMs();
+  main().Show();
+  main().ComboBox1->UserSelect(0);
+  main().Close();
+  EXPECT_FALSE(main().visible());
+  EXPECT_EQ(Number(value::kCleanerSchedule), 2);
+  EXPECT_EQ(main().Timer1->interval(), 3600000u);
+  AdvanceTo(start + 1800000);
+  EXPECT_EQ(runs(), 0u) << "the old hourly countdown goes on";
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, WithoutAnIntervalSwitchingOnNeverCleansUntilOneIsChosen) {
+  StartQuietly();
+  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
+  main().Show();
+  autoBox().UserClick();
+  ExpectAllOn(true);
+  EXPECT_FALSE(main().Timer1->enabled());
+  ExpectInvariant();
+  ui.AdvanceTime(2 * 43200000ull);
+  EXPECT_EQ(runs(), 0u);
+
+  // Choosing "30 Minutes" and leaving the list starts the countdown.
+  main().ComboBox1->UserSelect(1);
+  uint64_t chosen = sim.clock.NowMs();
+  main().Label1->SetFocus();
+  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  EXPECT_TRUE(main().Timer1->enabled());
+  ExpectInvariant();
+  AdvanceTo(chosen + 1799999);
+  EXPECT_EQ(runs(), 0u);
+  AdvanceTo(chosen + 1800000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, OnFromTheTrayThenOffFromTheCheckBoxStopsEverything) {
+  SetInt(value::kCleanerSchedule, 0);
+  StartQuietly();
+  trayEntry().UserClick();
+  ExpectAllOn(true);
+  EXPECT_TRUE(main().Timer1->enabled());
+  ExpectInvariant();
+
+  main().Show();
+  autoBox().UserClick();
+  ExpectAllOn(false);
+  EXPECT_FALSE(main().Timer1->enabled());
+  ExpectInvariant();
+  ui.AdvanceTime(3600000);
+  EXPECT_EQ(runs(), 0u);
+
+  // And back on from the check box, off from the tray.
+  autoBox().UserClick();
+  ExpectAllOn(true);
+  EXPECT_TRUE(main().Timer1->enabled());
+  trayEntry().UserClick();
+  ExpectAllOn(false);
+  EXPECT_FALSE(main().Timer1->enabled());
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ScheduleTest, ChangingTheIntervalWhileRunningRestartsTheCountdown) {
+  SetBool(value::kAutoCleaner, true);
+  SetInt(value::kCleanerSchedule, 0);
+  StartQuietly();
+  main().Show();
+  ui.AdvanceTime(600000);
+  main().ComboBox1->UserSelect(1);
+  uint64_t changed = sim.clock.NowMs();
+  main().Label1->SetFocus();
+  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  EXPECT_EQ(main().Timer1->interval(), 1800000u);
+  AdvanceTo(changed + 1799999);
+  EXPECT_EQ(runs(), 0u) << "no tick at the old 15-minute mark";
+  AdvanceTo(changed + 1800000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+
+  // Leaving the list with the same entry still stores it and restarts.
+  ui.AdvanceTime(1000000);
+  main().ComboBox1->SetFocus();
+  uint64_t again = sim.clock.NowMs();
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule);
+  main().Label1->SetFocus();
+  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  AdvanceTo(again + 1799999);
+  EXPECT_EQ(runs(), 0u);
+  AdvanceTo(again + 1800000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, AScheduleAboveThirteenRunsEveryFifteenMinutes) {
+  SetBool(value::kAutoCleaner, true);
+  SetInt(value::kCleanerSchedule, 20);
+  uint64_t start = sim.clock.NowMs();
+  StartQuietly();
+  EXPECT_EQ(main().ComboBox1->itemIndex(), -1);
+  EXPECT_EQ(main().ScheduleInterval(), 900000u);
+  EXPECT_TRUE(main().Timer1->enabled());
+  AdvanceTo(start + 900000);
+  EXPECT_EQ(runs(), 1u);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+}
+
+TEST_F(ScheduleTest, EveryEntryHasItsInterval) {
+  StartQuietly();
+  const uint32_t expected[] = {900000,   1800000,  3600000,  7200000,  10800000, 14400000, 18000000,
+                               21600000, 25200000, 28800000, 32400000, 36000000, 39600000, 43200000};
+  ASSERT_EQ(main().ComboBox1->items().size(), 14u);
+  EXPECT_EQ(main().ComboBox1->items()[0], "15 Minutes");
+  EXPECT_EQ(main().ComboBox1->items()[2], "1 Hour");
+  EXPECT_EQ(main().ComboBox1->items()[13], "12 Hours");
+  for (int i = 0; i < 14; ++i) {
+    main().ComboBox1->SetItemIndex(i);
+    EXPECT_EQ(main().ScheduleInterval(), expected[i]) << i;
+  }
+  main().ComboBox1->SetItemIndex(-1);
+  EXPECT_EQ(main().ScheduleInterval(), 900000u);
+}
+
+TEST_F(ScheduleTest, IsCleanerScheduleSetWritesAMissingScheduleAsNone) {
+  StartQuietly();
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule);
+  EXPECT_FALSE(main().IsCleanerScheduleSet());
+  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
+  SetInt(value::kCleanerSchedule, 0);
+  EXPECT_TRUE(main().IsCleanerScheduleSet());
+  SetSetting(value::kCleanerSchedule, RegValue::String("3"));
+  EXPECT_FALSE(main().IsCleanerScheduleSet()) << "a value of another type is a registry error";
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  SetInt(value::kCleanerSchedule, 4);
+  EXPECT_FALSE(main().IsCleanerScheduleSet());
+}
+
+TEST_F(ScheduleTest, AnUnopenableKeyFailsEachControlInItsOwnWay) {
+  SetBool(value::kAutoCleaner, true);
+  SetInt(value::kCleanerSchedule, 0);
+  StartQuietly();
+  main().Show();
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+
+  // The interval list: nothing at all.
+  main().ComboBox1->UserSelect(3);
+  main().Label1->SetFocus();
+  EXPECT_TRUE(main().Timer1->enabled());
+  EXPECT_EQ(main().Timer1->interval(), 900000u);
+  EXPECT_TRUE(ui.boxes.empty());
+
+  // The tray entry: the apply-settings message and no change.
+  trayEntry().UserClick();
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
+  EXPECT_TRUE(trayEntry().checked());
+  EXPECT_TRUE(autoBox().checked());
+  EXPECT_TRUE(main().Timer1->enabled());
+
+  // The check box: keeps its new state, unchecks the tray entry and stops the timer, silently.
+  autoBox().UserClick();
+  EXPECT_FALSE(autoBox().checked());
+  EXPECT_FALSE(trayEntry().checked());
+  EXPECT_FALSE(main().Timer1->enabled());
+  autoBox().UserClick();
+  EXPECT_TRUE(autoBox().checked());
+  EXPECT_FALSE(trayEntry().checked());
+  EXPECT_FALSE(main().Timer1->enabled());
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(Number(value::kAutoCleaner), 1) << "nothing written";
+}
+
+}  // namespace
+}  // namespace hosttest
