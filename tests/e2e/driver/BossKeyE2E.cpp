@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "Tray.h"
 #include "Person.h"
 
 namespace e2e {

@@ -51,14 +51,6 @@ bool AnswerMessageBox(HWND box, int buttonId);
 HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
 std::wstring WindowText(HWND hwnd);
 
-// The tray menu of a window with a tray icon: opens it with the tray callback
-// (2025, WM_RBUTTONUP), reads the command identifier of the entry with this
-// caption from the open menu (where the system lets another process read it;
-// otherwise from the menu's known order), and closes it again. 0 when not found.
-UINT TrayMenuCommandId(HWND owner, const std::wstring& caption, DWORD timeoutMs);
-// Chooses a tray menu entry: its identifier as WM_COMMAND to the owner.
-bool ChooseTrayMenuEntry(HWND owner, const std::wstring& caption, DWORD timeoutMs);
-
 // The settings key under HKEY_LOCAL_MACHINE.
 void DeleteSettingsKey();
 std::optional<DWORD> ReadSetting(const std::wstring& name);

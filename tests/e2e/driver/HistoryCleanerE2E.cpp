@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "Tray.h"
 
 namespace e2e {
 namespace {

@@ -6,19 +6,14 @@
 #include <cstdio>
 
 #include "Driver.h"
-#include "TrayMenu.h"
+#include "Person.h"
+#include "Tray.h"
 
 namespace e2e {
 namespace {
 
 constexpr DWORD kWait = 20000;
 constexpr const wchar_t* kClsid = L"{9ED2FC98-244C-4B6F-A6D6-3FEDAD281E12}";
-// Places in the tray menu, separators not counted: "Popup Blocker Preferences"
-// is the third entry, and "&Enable Popup Blocking" the first entry of the
-// sixth, "Popup Blocker".
-constexpr int kPreferencesEntry = 2;
-constexpr int kPopupBlockerMenu = 5;
-
 std::wstring HelperObjectKey() {
   return std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\") + kClsid;
 }
@@ -62,18 +57,6 @@ std::optional<DWORD> SettingOnceItIs(const wchar_t* name, DWORD expected) {
   return ReadSetting(name);
 }
 
-bool IsChecked(HWND box) {
-  DWORD_PTR state = 0;
-  SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kWait, &state);
-  return state == BST_CHECKED;
-}
-
-bool WaitUntilVisible(HWND window) {
-  DWORD start = GetTickCount();
-  while (!IsWindowVisible(window) && GetTickCount() - start < kWait) Pause(100);
-  return IsWindowVisible(window);
-}
-
 // Waits until a child of `parent` shows `text`; null if none does in time.
 HWND WaitForChildText(HWND parent, const std::wstring& className, const std::wstring& text, DWORD timeoutMs) {
   DWORD start = GetTickCount();
@@ -90,9 +73,9 @@ HWND ShowPreferences(HWND main, DWORD pid) {
     SendMessageTimeoutW(shown, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
     WaitUntilHidden(shown, kWait);
   }
-  if (!ChooseTrayEntry(main, kPreferencesEntry, -1, kWait)) return nullptr;
+  if (!ChooseTrayMenuEntry(main, L"Popup Blocker Preferences", kWait)) return nullptr;
   HWND pref = WaitForWindow(L"TPopUpBlockerPref", L"Popup Blocker Preferences", kWait, pid);
-  return pref && WaitUntilVisible(pref) ? pref : nullptr;
+  return pref && WaitUntilVisible(pref, kWait) ? pref : nullptr;
 }
 
 void WriteStartingSettings() {
@@ -141,9 +124,9 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   EXPECT_TRUE(IsChecked(enable));
 
   // The tray entry toggles its own mark, which the window's click has set: it now switches blocking off, then on.
-  ASSERT_TRUE(ChooseTrayEntry(main, kPopupBlockerMenu, 0, kWait));
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"&Enable Popup Blocking", kWait));
   EXPECT_EQ(SettingOnceItIs(L"CRVNPBStatus", 0), 0u) << "the tray mark followed the window's box at once";
-  ASSERT_TRUE(ChooseTrayEntry(main, kPopupBlockerMenu, 0, kWait));
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"&Enable Popup Blocking", kWait));
   ASSERT_EQ(SettingOnceItIs(L"CRVNPBStatus", 1), 1u);
 
   // Blocking on, with the animation: the report returns only after the announcement.
@@ -200,7 +183,7 @@ TEST(PopUpBlockerE2E, TheChooserSetsTheSoundAndAnIndexOutsideTheTableHasNoFile) 
   Click(pref, FindChild(pref, L"Button", L"..."));
   HWND chooser = WaitForWindow(L"TSelectSound", L"Select Sound", kWait, corvane.id());
   ASSERT_NE(chooser, nullptr);
-  ASSERT_TRUE(WaitUntilVisible(chooser));
+  ASSERT_TRUE(WaitUntilVisible(chooser, kWait));
   EXPECT_FALSE(IsWindowEnabled(pref)) << "the chooser is modal";
   HWND list = FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
   ASSERT_NE(list, nullptr);

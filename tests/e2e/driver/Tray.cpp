@@ -65,6 +65,61 @@ bool ChooseFromMenu(HWND main, DWORD pid, std::initializer_list<UINT> keys, DWOR
   return WaitUntilMenuClosed(pid, timeoutMs);
 }
 
+namespace {
+
+// The tray menu's entries that have a command, in their order: Corvane
+// numbers them from 100 each time the menu opens ("Exit" keeps 9001).
+const wchar_t* const kTrayMenuCommands[] = {
+    L"Preferences", L"Internet Explorer History Cleaner", L"Windows History Cleaner",
+    L"Applications History Cleaner", L"Popup Blocker Preferences", L"Windows Hotkey Preferences",
+    L"Enable Auto History Cleaner", L"&Enable Popup Blocking", L"Play a Sound When a Popup Window is Blocked",
+    L"Animate System Tray Icon When a Popup Window is Blocked", L"Enable Windows Hotkey", L"&Contents and Topics",
+    L"&Online Support", L"Online &FAQ", L"Submit Support Ticket", L"About Us"};
+
+UINT KnownTrayMenuCommand(const std::wstring& caption) {
+  if (caption == L"Exit") return 9001;
+  for (UINT i = 0; i < sizeof kTrayMenuCommands / sizeof kTrayMenuCommands[0]; ++i) {
+    if (caption == kTrayMenuCommands[i]) return 100 + i;
+  }
+  return 0;
+}
+
+// The command identifier of an entry anywhere in a menu, by caption.
+UINT FindMenuCommand(HMENU menu, const std::wstring& caption) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (UINT id = FindMenuCommand(sub, caption)) return id;
+      continue;
+    }
+    wchar_t text[256] = {0};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+    if (caption == text) return GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
+}  // namespace
+
+UINT TrayMenuCommandId(HWND main, const std::wstring& caption, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  TrayClick(main, WM_RBUTTONUP);
+  HWND popup = WaitForMenu(pid, timeoutMs);
+  if (!popup) return 0;
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  UINT id = menu && GetMenuItemCount(menu) > 0 ? FindMenuCommand(menu, caption) : KnownTrayMenuCommand(caption);
+  MenuKey(popup, VK_ESCAPE);
+  WaitUntilMenuClosed(pid, timeoutMs);
+  return id;
+}
+
+bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, DWORD timeoutMs) {
+  UINT id = 0;
+  for (int attempt = 0; attempt < 3 && !id; ++attempt) id = TrayMenuCommandId(main, caption, timeoutMs / 3 + 1);
+  return id && PostMessageW(main, WM_COMMAND, id, 0);
+}
+
 std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs) {
   SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, timeoutMs, nullptr);
   return corvane.WaitForExit(timeoutMs);

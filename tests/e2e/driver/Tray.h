@@ -1,5 +1,6 @@
 // The driver's view of Corvane's tray: whether the shell holds its icon, its
-// tray callback, and the pop-up menu it opens, worked with the keyboard.
+// tray callback, and the pop-up menu it opens, chosen from by caption or
+// worked with the keyboard as a person does.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,17 @@ bool WaitUntilMenuClosed(DWORD pid, DWORD timeoutMs);
 // Opens the menu with the tray callback, presses `keys` in it and then Enter;
 // true once the menu has closed.
 bool ChooseFromMenu(HWND main, DWORD pid, std::initializer_list<UINT> keys, DWORD timeoutMs);
+
+// The command identifier of the tray menu entry with this caption: opens the
+// menu with the tray callback, reads the identifier from the open menu where
+// the system lets another process read it (Wine does not: GetMenuItemCount
+// gives -1 there), otherwise takes it from the menu's known order, and closes
+// the menu again with Escape. 0 when the menu did not open or has no such entry.
+UINT TrayMenuCommandId(HWND main, const std::wstring& caption, DWORD timeoutMs);
+// Chooses a tray menu entry by caption: its identifier as WM_COMMAND to the
+// main window. A menu that closes at once as it opens (Wine, when another
+// window is hiding just then) is opened again, up to three times.
+bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, DWORD timeoutMs);
 
 // "Exit" as the uninstaller asks for it; the program's exit code.
 std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
+#include "Person.h"
 #include "Tray.h"
 
 namespace e2e {
@@ -15,15 +16,6 @@ constexpr DWORD kWait = 20000;
 // the arrow keys stop on (separators are skipped).
 constexpr int kToPopupBlocker = 6;  // Preferences, History…, Popup…, Hotkey…, Enable Auto…, Popup Blocker
 constexpr int kToHelp = 8;          // … Popup Blocker, Enable Windows Hotkey, &Help
-
-bool WaitForSetting(const wchar_t* name, DWORD value) {
-  DWORD start = GetTickCount();
-  while (ReadSetting(name) != value) {
-    if (GetTickCount() - start > kWait) return false;
-    Pause(100);
-  }
-  return true;
-}
 
 TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
   Process corvane;
@@ -43,7 +35,7 @@ TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
   Screenshot(nullptr, "tray-menu-popup-blocker");
   MenuKey(menu, VK_RETURN);
   EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
-  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 1)) << "the toggle stores its new state";
+  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 1, kWait)) << "the toggle stores its new state";
 
   // Chosen again, with the check mark now shown, it goes back.
   TrayClick(main, WM_RBUTTONUP);
@@ -54,7 +46,7 @@ TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
   Screenshot(nullptr, "tray-menu-popup-blocker-checked");
   MenuKey(menu, VK_RETURN);
   EXPECT_TRUE(WaitUntilMenuClosed(corvane.id(), kWait));
-  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 0));
+  EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 0, kWait));
 
   // Escape closes the menu without choosing anything.
   TrayClick(main, WM_RBUTTONUP);
@@ -177,8 +169,8 @@ TEST(TrayE2E, ABlockedPopupReportReturnsOnlyAfterTheAnnouncement) {
   const UINT down = VK_DOWN, right = VK_RIGHT;
   ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down}, kWait));
   ASSERT_TRUE(ChooseFromMenu(main, corvane.id(), {down, down, down, down, down, down, right, down, down}, kWait));
-  ASSERT_TRUE(WaitForSetting(L"SoundNotification", 1));
-  ASSERT_TRUE(WaitForSetting(L"AnimTrayIcon", 1));
+  ASSERT_TRUE(WaitForSetting(L"SoundNotification", 1, kWait));
+  ASSERT_TRUE(WaitForSetting(L"AnimTrayIcon", 1, kWait));
 
   const char address[] = "http://popup.example/ad";
   LRESULT answer = 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Driver.h"
 #include "Person.h"
@@ -26,7 +27,7 @@ constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\Current
 // What the walk changes before "Exit", as the second start must find it.
 const std::pair<const wchar_t*, DWORD> kLeftPreferences[] = {
     {L"AutoCleaner", 1}, {L"CRVNPBStatus", 1}, {L"SoundIndex", 1}, {L"IEWHotKey", 1}, {L"WindowsHotKeyS", 1},
-    {L"EPWC", 1},
+    {L"EPWC", 1}, {L"WindowsTempFiles", 1},
 };
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -80,22 +81,12 @@ bool WaitUntilGone(const std::wstring& path) {
   return !Exists(path);
 }
 
-// Clicks a control of a Corvane window without waiting for what the click
-// opens: its form hears BN_CLICKED from it, as from a real click.
-void PostClick(HWND form, HWND control) {
-  PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED), reinterpret_cast<LPARAM>(control));
-}
-
 void Click(HWND control) { SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr); }
 
 // A Corvane window opened from a tray entry, once it shows.
 HWND OpenFromTray(HWND main, const wchar_t* entry, const wchar_t* className, const wchar_t* caption, DWORD pid) {
   std::string name(entry, entry + wcslen(entry));
-  // Wine's menu may close at once when it opens just as another window hides
-  // (the focus moving); a person would right-click again.
-  bool chosen = false;
-  for (int attempt = 0; attempt < 3 && !chosen; ++attempt) chosen = ChooseTrayMenuEntry(main, entry, 5000);
-  if (!chosen) {
+  if (!ChooseTrayMenuEntry(main, entry, kWait)) {
     ADD_FAILURE() << "the tray menu did not open for " << name;
     return nullptr;
   }
@@ -121,6 +112,7 @@ class WalkE2E : public ::testing::Test {
     DeleteKey(HKEY_LOCAL_MACHINE, kHelperObjectKey);
     DeleteKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Corvane");
+    for (const std::string& name : CookieNames()) DeleteCookie(name);
   }
   void TearDown() override {
     // What a failed walk leaves; later tests start without it.
@@ -128,6 +120,7 @@ class WalkE2E : public ::testing::Test {
     RemoveDirectoryW((dir + L"\\Settings").c_str());
     RemoveDirectoryW(dir.c_str());
     DeleteSettingsKey();
+    for (const std::string& name : CookieNames()) DeleteCookie(name);
   }
 
   void Install();
@@ -137,6 +130,8 @@ class WalkE2E : public ::testing::Test {
   void ChangePopupBlocker();
   void ChangeHotkey();
   void ShowAboutAndHelp();
+  void CleanByHand();
+  void ManageCookies();
   void ReportBlockedPopup();
   void PressHotkey();
   void ExitFromTray();
@@ -221,11 +216,11 @@ void WalkE2E::ChangePopupBlocker() {
   ASSERT_NE(pref, nullptr);
   HWND enable = FindChild(pref, L"Button", L"Enable popup blocking");
   ASSERT_NE(enable, nullptr);
-  PostClick(pref, enable);
+  PostClick(enable);
   EXPECT_TRUE(WaitForSetting(L"CRVNPBStatus", 1, kWait));
 
   // The sound chooser: the second sound.
-  PostClick(pref, FindChild(pref, L"Button", L"..."));
+  PostClick(FindChild(pref, L"Button", L"..."));
   HWND chooser = WaitForWindow(L"TSelectSound", L"Select Sound", kWait, corvane.id());
   ASSERT_NE(chooser, nullptr);
   ASSERT_TRUE(WaitUntilVisible(chooser, kWait));
@@ -238,7 +233,7 @@ void WalkE2E::ChangePopupBlocker() {
   PostMessageW(list, WM_LBUTTONUP, 0, at);
   Pause(300);
   Screenshot(chooser, "walk-sound-chooser");
-  PostClick(chooser, FindChild(chooser, L"Button", L"Select"));
+  PostClick(FindChild(chooser, L"Button", L"Select"));
   EXPECT_TRUE(WaitUntilHidden(chooser, kWait));
   EXPECT_TRUE(WaitForSetting(L"SoundIndex", 1, kWait));
   Pause(300);
@@ -286,6 +281,82 @@ void WalkE2E::ShowAboutAndHelp() {
       CloseHandle(process);
     }
   }
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetTempPathW(MAX_PATH, path);
+  return std::wstring(path, n) + name;
+}
+
+// The cookie manager, opened from the history cleaner's Internet Explorer tab;
+// its two lists: the cache's cookies and the safe list.
+HWND OpenCookieManager(HWND main, DWORD pid, HWND* cookies, HWND* safe) {
+  HWND hc = OpenFromTray(main, L"Internet Explorer History Cleaner", L"THistoryCleanerPref", L"History Cleaner", pid);
+  if (!hc) return nullptr;
+  PostClick(FindChild(hc, L"Button", L"Cookies Manager"));
+  HWND cm = WaitForWindow(L"TCookieManager", L"Cookies Manager", kWait, pid);
+  if (!cm || !WaitUntilVisible(cm, kWait)) return nullptr;
+  *cookies = FindWindowExW(cm, nullptr, L"ListBox", nullptr);
+  *safe = *cookies ? FindWindowExW(cm, *cookies, L"ListBox", nullptr) : nullptr;
+  return *safe ? cm : nullptr;
+}
+
+void WalkE2E::CleanByHand() {
+  std::wstring track = TempFile(L"corvane-walk.tmp");
+  HANDLE file = CreateFileW(track.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+
+  HWND hc = OpenFromTray(main, L"Windows History Cleaner", L"THistoryCleanerPref", L"History Cleaner", corvane.id());
+  ASSERT_NE(hc, nullptr);
+  HWND temporary = FindChild(hc, L"Button", L"Temporary Files");
+  HWND cleanNow = FindChild(hc, L"Button", L"Clean Now");
+  ASSERT_TRUE(temporary && cleanNow);
+  EXPECT_FALSE(IsChecked(temporary));
+  Click(temporary);
+  EXPECT_TRUE(WaitForSetting(L"WindowsTempFiles", 1, kWait));
+  Pause(300);
+  Screenshot(hc, "walk-history-cleaner");
+
+  PostClick(cleanNow);
+  HWND ask = WaitForMessageBox(L"Start cleaning now?", kWait, corvane.id());
+  ASSERT_NE(ask, nullptr);
+  Screenshot(ask, "walk-clean-confirm");
+  ASSERT_TRUE(AnswerMessageBox(ask, IDYES));
+  HWND done = WaitForMessageBox(L"All selected history tracks cleaned successfully", 60000, corvane.id());
+  ASSERT_NE(done, nullptr) << "the completion message";
+  Screenshot(done, "walk-cleaned");
+  ASSERT_TRUE(AnswerMessageBox(done, IDOK));
+  EXPECT_FALSE(Exists(track)) << "the temporary file is cleaned away";
+  Hide(hc);
+}
+
+void WalkE2E::ManageCookies() {
+  ASSERT_TRUE(CommitCookie("Cookie:walk@keep.example/"));
+  ASSERT_TRUE(CommitCookie("Cookie:walk@other.example/"));
+  HWND cookies = nullptr, safe = nullptr;
+  HWND cm = OpenCookieManager(main, corvane.id(), &cookies, &safe);
+  ASSERT_NE(cm, nullptr);
+  using Lines = std::vector<std::wstring>;
+  ASSERT_EQ(ListLines(cookies), (Lines{L"keep.example", L"other.example"}));
+  ClickListLine(cookies, 0, false);
+  Click(FindChild(cm, L"Button", L">"));
+  EXPECT_EQ(ListLines(safe), (Lines{L"keep.example"}));
+  Pause(300);
+  Screenshot(cm, "walk-cookie-manager");
+  Click(FindChild(cm, L"Button", L"Save"));
+
+  HANDLE file = CreateFileW((dir + L"\\Settings\\SafeCookies.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "saved in the installed Settings folder";
+  char bytes[64] = {0};
+  DWORD read = 0;
+  ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(std::string(bytes, read), "keep.example\r\n");
+  Hide(cm);
+  Hide(WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 0, corvane.id()));
 }
 
 void WalkE2E::ReportBlockedPopup() {
@@ -349,6 +420,17 @@ void WalkE2E::FindPreferencesAsLeft() {
   EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"Enable Internet Explorer hotkey")));
   EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"CTRL + F12")));
   Hide(hotkey);
+
+  HWND hc = OpenFromTray(main, L"Windows History Cleaner", L"THistoryCleanerPref", L"History Cleaner", corvane.id());
+  ASSERT_NE(hc, nullptr);
+  EXPECT_TRUE(IsChecked(FindChild(hc, L"Button", L"Temporary Files")));
+  Hide(hc);
+  HWND cookies = nullptr, safe = nullptr;
+  HWND cm = OpenCookieManager(main, corvane.id(), &cookies, &safe);
+  ASSERT_NE(cm, nullptr);
+  EXPECT_EQ(ListLines(safe), (std::vector<std::wstring>{L"keep.example"})) << "the safe list as saved";
+  Hide(cm);
+  Hide(hc);
 }
 
 void WalkE2E::Uninstall() {
@@ -382,6 +464,8 @@ TEST_F(WalkE2E, InstallUseEveryWindowFromTheTrayRestartAndUninstall) {
   ASSERT_NO_FATAL_FAILURE(ChangeHotkey());
   ASSERT_NO_FATAL_FAILURE(PressHotkey());
   ASSERT_NO_FATAL_FAILURE(ShowAboutAndHelp());
+  ASSERT_NO_FATAL_FAILURE(CleanByHand());
+  ASSERT_NO_FATAL_FAILURE(ManageCookies());
   ASSERT_NO_FATAL_FAILURE(ReportBlockedPopup());
   ASSERT_NO_FATAL_FAILURE(ExitFromTray());
   ASSERT_NO_FATAL_FAILURE(StartInstalled(false));
