@@ -194,6 +194,17 @@ std::vector<std::wstring> SettingNames() {
   return names;
 }
 
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  CloseHandle(file);
+  return bytes;
+}
+
 bool Screenshot(HWND hwnd, const std::string& name) {
   char folder[MAX_PATH] = {0};
   if (!GetEnvironmentVariableA("CORVANE_SCREENSHOTS", folder, MAX_PATH)) return false;

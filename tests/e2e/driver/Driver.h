@@ -61,6 +61,9 @@ std::vector<std::wstring> SettingNames();
 // <screenshots folder>\<name>.bmp; the test script turns them into PNG files.
 bool Screenshot(HWND hwnd, const std::string& name);
 
+// The bytes of a file, or nullopt when it cannot be opened.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+
 // Lets the other process run for a while (and pumps our own messages).
 void Pause(DWORD ms);
 

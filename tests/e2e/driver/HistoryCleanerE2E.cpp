@@ -170,13 +170,7 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   Screenshot(cm, "cookie-manager");
 
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Save"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  HANDLE file = CreateFileW(keepFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
-  char bytes[64] = {0};
-  DWORD read = 0;
-  ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
-  CloseHandle(file);
-  EXPECT_EQ(std::string(bytes, read), "keep.example\r\n");
+  EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\n") << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
 
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Delete"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_EQ(CookieNames(), (std::vector<std::string>{"Cookie:e2e@keep.example/"}));

@@ -116,6 +116,10 @@ class WalkE2E : public ::testing::Test {
   }
   void TearDown() override {
     // What a failed walk leaves; later tests start without it.
+    if (Exists(dir + L"\\uninstall.exe")) {
+      Process uninstall(L"\"" + dir + L"\\uninstall.exe\" /S");
+      WaitUntilGone(dir + L"\\uninstall.exe");
+    }
     DeleteFileW((dir + L"\\Settings\\SafeCookies.txt").c_str());
     RemoveDirectoryW((dir + L"\\Settings").c_str());
     RemoveDirectoryW(dir.c_str());
@@ -347,14 +351,8 @@ void WalkE2E::ManageCookies() {
   Screenshot(cm, "walk-cookie-manager");
   Click(FindChild(cm, L"Button", L"Save"));
 
-  HANDLE file = CreateFileW((dir + L"\\Settings\\SafeCookies.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "saved in the installed Settings folder";
-  char bytes[64] = {0};
-  DWORD read = 0;
-  ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
-  CloseHandle(file);
-  EXPECT_EQ(std::string(bytes, read), "keep.example\r\n");
+  EXPECT_EQ(ReadWholeFile(dir + L"\\Settings\\SafeCookies.txt"), "keep.example\r\n")
+      << "saved in the installed Settings folder";
   Hide(cm);
   Hide(WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 0, corvane.id()));
 }
