@@ -104,6 +104,13 @@ void Hide(HWND window) {
   WaitUntilHidden(window, kWait);
 }
 
+// A picture of a window, once painted, which is then closed (hidden).
+void KeepAndHide(HWND window, const char* name) {
+  Pause(300);
+  Screenshot(window, name);
+  Hide(window);
+}
+
 class WalkE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -209,9 +216,7 @@ void WalkE2E::ChangeMainWindow() {
   Click(autoCleaner);
   EXPECT_TRUE(WaitForSetting(L"AutoCleaner", 1, kWait)) << "stored without an error: the key is writable";
   EXPECT_EQ(WaitForMessageBox(L"An error", 500, corvane.id()), nullptr);
-  Pause(300);
-  Screenshot(main, "walk-preferences");
-  Hide(main);
+  KeepAndHide(main, "walk-preferences");
 }
 
 void WalkE2E::ChangePopupBlocker() {
@@ -230,19 +235,13 @@ void WalkE2E::ChangePopupBlocker() {
   ASSERT_TRUE(WaitUntilVisible(chooser, kWait));
   HWND list = FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
   ASSERT_NE(list, nullptr);
-  RECT line{};
-  SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
-  LPARAM at = MAKELPARAM(line.left + 20, (line.top + line.bottom) / 2);
-  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  ClickListLine(list, 1, false);
   Pause(300);
   Screenshot(chooser, "walk-sound-chooser");
   PostClick(FindChild(chooser, L"Button", L"Select"));
   EXPECT_TRUE(WaitUntilHidden(chooser, kWait));
   EXPECT_TRUE(WaitForSetting(L"SoundIndex", 1, kWait));
-  Pause(300);
-  Screenshot(pref, "walk-popup-blocker");
-  Hide(pref);
+  KeepAndHide(pref, "walk-popup-blocker");
 }
 
 void WalkE2E::ChangeHotkey() {
@@ -259,9 +258,7 @@ void WalkE2E::ChangeHotkey() {
   Click(browser);
   EXPECT_TRUE(WaitForSetting(L"IEWHotKey", 1, kWait));
   EXPECT_FALSE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "Corvane holds CTRL + F12";
-  Pause(300);
-  Screenshot(pref, "walk-hotkey");
-  Hide(pref);
+  KeepAndHide(pref, "walk-hotkey");
 }
 
 void WalkE2E::ShowAboutAndHelp() {
