@@ -195,7 +195,6 @@ TEST_F(CorvaneFixture, TheSplashShowsForItsTimeBeforeTheProgramHides) {
   std::vector<uint32_t> sleeps = sim.clock.sleeps();
   ASSERT_FALSE(sleeps.empty());
   EXPECT_EQ(sleeps.back(), 1200u);
-  ASSERT_EQ(ui.repaints.size(), 1u) << "the splash is painted before the pause";
   EXPECT_EQ(ui.repaintedCaptions, std::vector<std::string>{"Splash"}) << "the splash itself is gone by now";
 }
 

@@ -28,7 +28,6 @@ class HeadlessUi : public Ui {
   void RunModal(Form& form) override;
   void BringToFront(Form& form) override { foreground = &form; }
   void Repaint(Form& form) override {
-    repaints.push_back(&form);
     repaintedCaptions.push_back(form.caption());
   }
   MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) override;
@@ -79,7 +78,6 @@ class HeadlessUi : public Ui {
     intptr_t lParam;
   };
   std::vector<Posted> postedMessages;
-  std::vector<Form*> repaints;
   // The captions at painting time: a form painted may be gone by the time a test looks.
   std::vector<std::string> repaintedCaptions;
   Form* foreground = nullptr;

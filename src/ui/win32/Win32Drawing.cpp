@@ -2,6 +2,7 @@
 #include "ui/win32/Win32Drawing.h"
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/Win32Look.h"
 
 namespace ui::win32 {
 
@@ -44,17 +45,6 @@ SIZE BitmapSize(HBITMAP bitmap) {
   return {info.bmWidth, info.bmHeight};
 }
 
-// Copies the whole bitmap into `to`, stretched when the sizes differ.
-void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& to) {
-  SIZE size = BitmapSize(bitmap);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SetStretchBltMode(dc, HALFTONE);
-  StretchBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, memory, 0, 0, size.cx, size.cy, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-}
-
 }  // namespace
 
 ResourceBitmap::~ResourceBitmap() {
@@ -85,7 +75,7 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP 
   SIZE glyphSize = glyph ? BitmapSize(glyph) : SIZE{0, 0};
   int glyphTop = r.top + (r.bottom - r.top - glyphSize.cy) / 2;
   int glyphLeft = caption.empty() ? r.left + (r.right - r.left - glyphSize.cx) / 2 : r.left + 2 * kTextIndent;
-  if (glyph) DrawBitmap(dc, glyph, RECT{glyphLeft, glyphTop, glyphLeft + glyphSize.cx, glyphTop + glyphSize.cy});
+  if (glyph) StretchBitmap(dc, glyph, RECT{glyphLeft, glyphTop, glyphLeft + glyphSize.cx, glyphTop + glyphSize.cy});
 
   if (!caption.empty()) {
     RECT text = r;
@@ -109,7 +99,7 @@ void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selec
   const RECT& r = item.rcItem;
   bool selected = (item.itemState & ODS_SELECTED) != 0;
   if (selected && selectedPicture) {
-    DrawBitmap(dc, selectedPicture, r);
+    StretchBitmap(dc, selectedPicture, r);
   } else {
     Fill(dc, r, selected ? GetSysColor(COLOR_HIGHLIGHT) : list.color());
   }
