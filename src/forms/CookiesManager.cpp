@@ -85,37 +85,37 @@ void TCookieManager::LoadSafeList() {
   DstList->SetSorted(true);
 }
 
-void TCookieManager::SaveSafeList() {
+bool TCookieManager::SaveSafeList(const std::string& consequence) {
   if (!unreadProblem_.empty()) {
-    ShowKeepListProblem(unreadProblem_, kSafeListNotSavedNote);
-    return;
+    ShowKeepListProblem(unreadProblem_, consequence);
+    return false;
   }
   std::string whyNot;
   unsaved_ = !cookies::WriteKeepList(app_.platform, DstList->items(), &whyNot);
-  // Without a "Settings" folder there is no file to keep in step: as when it
-  // is missing at a showing, the list stays as it is without a word.
-  std::string folder = app::FolderOf(cookies::KeepListPath(app_.platform));
-  if (unsaved_ && app_.platform.files.IsDirectory(folder)) ShowKeepListProblem(whyNot, kSafeListNotSavedNote);
+  if (unsaved_) ShowKeepListProblem(whyNot, consequence);
+  return !unsaved_;
 }
 
-void TCookieManager::ShowKeepListProblem(const std::string& problem, const char* consequence) {
+void TCookieManager::ShowKeepListProblem(const std::string& problem, const std::string& consequence) {
   app_.application.Message(ui::MessageKind::Error, problem + " " + consequence);
 }
 
-void TCookieManager::FormClose() { SaveSafeList(); }
+// Closing does not wait for a save that failed: the window is modal, and a
+// lasting failure (a folder that cannot be made) would hold the whole program
+// in it. The lines stay in the safe list, which the next showing keeps and
+// closing tries to save again.
+bool TCookieManager::FormClose() {
+  if (!visible() && !unsaved_) return true;
+  return SaveSafeList(kSafeListNotSavedNote);
+}
 
-void TCookieManager::SpeedButton1Click() { SaveSafeList(); }
+void TCookieManager::SpeedButton1Click() { SaveSafeList(kSafeListNotSavedNote); }
 
+// Spares the sites the safe list shows: they are saved first, so that the
+// cookie cleaner's runs spare the same ones. Without a saved list nothing goes.
 void TCookieManager::SpeedButton2Click() {
-  std::vector<std::string> keepList;
-  try {
-    keepList = cookies::ReadKeepList(app_.platform);
-  } catch (const cookies::KeepListError& e) {
-    // Going on with an empty keep-list would delete the cookies the user keeps.
-    ShowKeepListProblem(e.what(), kNoCookiesDeletedNote);
-    return;
-  }
-  cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::Delete, keepList, nullptr);
+  if (!SaveSafeList(std::string(kSafeListNotSavedNote) + " " + kNoCookiesDeletedNote)) return;
+  cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::Delete, DstList->items(), nullptr);
 }
 
 void TCookieManager::IncludeBtnClick() { MoveSelected(*SrcList, *DstList); }

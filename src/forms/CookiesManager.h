@@ -21,7 +21,11 @@ class TCookieManager : public ui::Form {
   explicit TCookieManager(app::Corvane& app);
 
   void FormShow();
-  void FormClose();
+  // Saves the safe list as closing the window does, and is what the end of
+  // the Windows session calls too. Writes only what the file may lack: the
+  // list of an open window, or lines an earlier save could not store. Tells
+  // the user when it cannot save; false then.
+  bool FormClose();
   void IncludeBtnClick();    // ">"
   void IncAllBtnClick();     // ">>"
   void ExcludeBtnClick();    // "<"
@@ -49,8 +53,10 @@ class TCookieManager : public ui::Form {
   void MoveSelected(ui::ListBox& from, ui::ListBox& to);
   void MoveAll(ui::ListBox& from, ui::ListBox& to);
   void LoadSafeList();
-  void SaveSafeList();
-  void ShowKeepListProblem(const std::string& problem, const char* consequence);
+  // Writes the safe list; on failure tells the user why, then `consequence`,
+  // and keeps the lines for the next showing. True when the file holds them.
+  bool SaveSafeList(const std::string& consequence);
+  void ShowKeepListProblem(const std::string& problem, const std::string& consequence);
 
   app::Corvane& app_;
   // Why the file could not be read at the last showing; while set, writing

@@ -147,15 +147,17 @@ TEST_F(CookieManagerTest, AnEmptySaveLeavesAZeroByteFileThatTheNextShowingLoadsA
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(CookieManagerTest, DeleteSparesTheSavedSitesAndLeavesBothListsAsShown) {
+TEST_F(CookieManagerTest, DeleteSavesTheShownSafeListFirstSparesItsSitesAndLeavesBothListsAsShown) {
   AddCookies({"a.example/", "b.example/", "b.example/path/", "c.example/"});
   sim.files.AddFile(keepList, "B.EXAMPLE\r\n");
   Session([&](forms::TCookieManager& w) {
-    // Moved but not saved: "Delete" goes by the file.
+    // Moved but not saved yet: "Delete" saves it and spares it.
     w.SrcList->UserClickLine(0, false);
     w.IncludeBtn->UserClick();
     w.SpeedButton2->UserClick();
-    EXPECT_EQ(sim.urlCache.Names(), (Lines{"Cookie:user@b.example/", "Cookie:user@b.example/path/"}));
+    EXPECT_EQ(sim.files.Content(keepList), "a.example\r\nB.EXAMPLE\r\n");
+    EXPECT_EQ(sim.urlCache.Names(),
+              (Lines{"Cookie:user@a.example/", "Cookie:user@b.example/", "Cookie:user@b.example/path/"}));
     EXPECT_EQ(w.SrcList->items(), (Lines{"b.example", "b.example", "c.example"}));
     EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "B.EXAMPLE"}));
   });
@@ -164,6 +166,9 @@ TEST_F(CookieManagerTest, DeleteSparesTheSavedSitesAndLeavesBothListsAsShown) {
 
 TEST_F(CookieManagerTest, AFileRemovedWhileRunningKeepsTheSafeListWhichClosingWritesBack) {
   sim.files.AddFile(keepList, "kept.example\r\n");
+  // The session end saves as closing does; a window never shown has nothing to save.
+  EXPECT_TRUE(cm().FormClose());
+  EXPECT_EQ(sim.files.Content(keepList), "kept.example\r\n");
   Session([](forms::TCookieManager&) {});
   sim.files.RemoveFile(keepList);
   Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"kept.example"})); });
@@ -203,42 +208,56 @@ TEST_F(CookieManagerTest, AnUnreadableFileSaysSoAndNeitherTheListNorTheFileNorTh
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(CookieManagerTest, AnUnwritableFileSaysSoAndTheUnsavedLinesSurviveTheNextShowing) {
-  AddCookies({"a.example/"});
+TEST_F(CookieManagerTest, AnUnwritableFileSaysSoDeletesNothingAndTheUnsavedLinesSurvive) {
+  AddCookies({"a.example/", "b.example/"});
   sim.files.AddFile(keepList, "old.example\r\n");
   sim.files.MakeUnwritable(keepList);
   Session([&](forms::TCookieManager& w) {
-    w.IncAllBtn->UserClick();
+    w.SrcList->UserClickLine(0, false);
+    w.IncludeBtn->UserClick();
     w.SpeedButton1->UserClick();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
     EXPECT_NE(ui.boxes[0].text.find("SafeCookies.txt"), std::string::npos) << ui.boxes[0].text;
     EXPECT_NE(ui.boxes[0].text.find(forms::kSafeListNotSavedNote), std::string::npos);
     EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "old.example"}));
+
+    w.SpeedButton2->UserClick();
+    EXPECT_EQ(sim.urlCache.Names().size(), 2u) << "a.example is not in the file: nothing goes";
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_NE(ui.boxes[1].text.find(forms::kSafeListNotSavedNote), std::string::npos);
+    EXPECT_NE(ui.boxes[1].text.find(forms::kNoCookiesDeletedNote), std::string::npos);
   });
-  EXPECT_EQ(ui.boxes.size(), 2u) << "closing tried again and said so";
+  EXPECT_EQ(ui.boxes.size(), 3u) << "closing tried again and said so";
   EXPECT_EQ(sim.files.Content(keepList), "old.example\r\n");
 
+  // The session end, with the window closed, saves what closing could not.
   sim.files.MakeUnwritable(keepList, false);
-  Session([&](forms::TCookieManager& w) {
-    EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "old.example"})) << "not replaced by the older file";
-  });
+  EXPECT_TRUE(cm().FormClose());
   EXPECT_EQ(sim.files.Content(keepList), "a.example\r\nold.example\r\n");
-  EXPECT_EQ(ui.boxes.size(), 2u);
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "old.example"})); });
+  EXPECT_EQ(ui.boxes.size(), 3u);
 }
 
-TEST_F(CookieManagerTest, WithoutAFolderForTheFileEverythingGoesOnSilently) {
+TEST_F(CookieManagerTest, WithoutAFolderForTheFileSaveDeleteAndClosingSaySoAndNoCookieGoes) {
   AddCookies({"a.example/", "b.example/"});
   ASSERT_TRUE(sim.files.RemoveFolder("C:\\Program Files\\Corvane"));
   Session([&](forms::TCookieManager& w) {
-    w.IncAllBtn->UserClick();
+    EXPECT_TRUE(ui.boxes.empty()) << "showing goes on without a file";
+    w.SrcList->UserClickLine(0, false);
+    w.IncludeBtn->UserClick();
     w.SpeedButton1->UserClick();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
+    EXPECT_NE(ui.boxes[0].text.find("C:\\Program Files\\Corvane\\Settings"), std::string::npos) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[0].text.find(forms::kSafeListNotSavedNote), std::string::npos);
     w.SpeedButton2->UserClick();
-    EXPECT_TRUE(sim.urlCache.Names().empty()) << "no keep-list: every cookie goes";
+    EXPECT_EQ(sim.urlCache.Names().size(), 2u) << "the kept site is not stored anywhere: nothing goes";
+    EXPECT_NE(ui.boxes.back().text.find(forms::kNoCookiesDeletedNote), std::string::npos);
   });
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.boxes.size(), 3u) << "closing says so too";
   EXPECT_FALSE(sim.files.IsFile(keepList));
-  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"a.example", "b.example"})); });
+  Session([&](forms::TCookieManager& w) { EXPECT_EQ(w.DstList->items(), (Lines{"a.example"})); });
 }
 
 }  // namespace
