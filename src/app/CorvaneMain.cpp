@@ -195,7 +195,14 @@ void TCorvaneMain::AnimateTrayIcon() {
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {
-    app_.application.Restore();
+    // Restoring acts only on the minimised program, the state start-up leaves
+    // it in; the close box hides the window without minimising, so a window
+    // hidden that way is shown directly.
+    if (app_.application.minimized()) {
+      app_.application.Restore();
+    } else {
+      AppRestore();
+    }
   } else if (mouseMessage == ui::kWmRButtonUp) {
     ui::Point at = app_.ui.CursorPos();
     BringToFront();
@@ -252,16 +259,24 @@ void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
+  const bool on = CoolCheckRadioBox1->checked();
+  bool stored = false;
   RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::WriteOnly);
-  if (!reg.OpenKey(kRunKey, false)) return;
-  try {
-    if (CoolCheckRadioBox1->checked()) {
-      reg.WriteString(kRunValue, app_.platform.process.ExecutablePath());
-    } else {
-      reg.DeleteValue(kRunValue);
+  if (reg.OpenKey(kRunKey, false)) {
+    try {
+      if (on) {
+        reg.WriteString(kRunValue, app_.platform.process.ExecutablePath());
+        stored = true;
+      } else {
+        stored = reg.DeleteValue(kRunValue);
+      }
+    } catch (const RegistryError&) {
     }
-  } catch (const RegistryError&) {
   }
+  if (stored) return;
+  // The box shows what Windows will do at the next logon.
+  CoolCheckRadioBox1->SetChecked(!on);
+  ShowApplySettingsError();
 }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {

@@ -109,6 +109,8 @@ class TCorvaneMain : public ui::Form {
   std::string settingsKey_;
   std::string trayIcon_;  // the icon resources the tray shows
   std::string animIcon_;
+  // The interval the list showed as stored: a store that fails puts it back.
+  int shownSchedule_ = -1;
 };
 
 }  // namespace app

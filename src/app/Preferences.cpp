@@ -34,6 +34,7 @@ void TCorvaneMain::LoadPreferences() {
         reg.WriteInteger(value::kCleanerSchedule, -1);
         ComboBox1->SetItemIndex(-1);
       }
+      shownSchedule_ = ComboBox1->itemIndex();
       Timer1->SetInterval(ScheduleInterval());
 
       if (reg.ValueExists(value::kAutoCleaner)) {

@@ -60,7 +60,9 @@ void RegistryAccessor::WriteString(const std::string& name, const std::string& v
 }
 
 bool RegistryAccessor::DeleteValue(const std::string& name) {
-  return key_ && key_->DeleteValue(name) == platform::kErrorSuccess;
+  if (!key_) return false;
+  long error = key_->DeleteValue(name);
+  return error == platform::kErrorSuccess || error == platform::kErrorFileNotFound;
 }
 
 bool WithSettingsKey(platform::Registry& registry, bool canCreate,
@@ -73,6 +75,15 @@ bool WithSettingsKey(platform::Registry& registry, bool canCreate,
     // Registry errors end the operation silently; what was done stays done.
   }
   return true;
+}
+
+bool StoreInSettingsKey(platform::Registry& registry, const std::function<void(RegistryAccessor&)>& write) {
+  bool stored = false;
+  WithSettingsKey(registry, true, [&](RegistryAccessor& reg) {
+    write(reg);
+    stored = true;
+  });
+  return stored;
 }
 
 }  // namespace app

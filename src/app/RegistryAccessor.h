@@ -36,6 +36,7 @@ class RegistryAccessor {
   void WriteBool(const std::string& name, bool value);
   void WriteInteger(const std::string& name, int32_t value);
   void WriteString(const std::string& name, const std::string& value);
+  // True when the value is gone: deleted now, or not there to begin with.
   bool DeleteValue(const std::string& name);
 
  private:
@@ -51,5 +52,10 @@ class RegistryAccessor {
 // not; a RegistryError thrown by `body` ends it silently.
 bool WithSettingsKey(platform::Registry& registry, bool canCreate,
                      const std::function<void(RegistryAccessor&)>& body);
+
+// Runs `write` on the settings key (created when missing). True only when the
+// key opened and `write` ran to its end: a preference the user changed is
+// stored exactly when this says so.
+bool StoreInSettingsKey(platform::Registry& registry, const std::function<void(RegistryAccessor&)>& write);
 
 }  // namespace app

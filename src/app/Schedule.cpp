@@ -31,48 +31,47 @@ bool TCorvaneMain::IsCleanerScheduleSet() {
 
 void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
 
+// Leaving the list stores its interval and restarts the countdown, even when
+// the interval is the same.
 void TCorvaneMain::ComboBox1Exit() {
-  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    reg.WriteInteger(value::kCleanerSchedule, ComboBox1->itemIndex());
-    Timer1->SetEnabled(false);
-    Timer1->SetInterval(ScheduleInterval());
-    if (CoolCheckRadioBox2->checked()) Timer1->SetEnabled(IsCleanerScheduleSet());
-  });
+  const int index = ComboBox1->itemIndex();
+  if (!StoreInSettingsKey(app_.platform.registry,
+                          [index](RegistryAccessor& reg) { reg.WriteInteger(value::kCleanerSchedule, index); })) {
+    // An interval the user did not change has nothing to report.
+    if (index != shownSchedule_) {
+      ComboBox1->SetItemIndex(shownSchedule_);
+      ShowApplySettingsError();
+    }
+    return;
+  }
+  shownSchedule_ = index;
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(ScheduleInterval());
+  if (CoolCheckRadioBox2->checked()) Timer1->SetEnabled(IsCleanerScheduleSet());
 }
 
 void TCorvaneMain::CoolCheckRadioBox2Click() {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    if (CoolCheckRadioBox2->checked()) {
-      reg.WriteBool(value::kAutoCleaner, true);
-      MenuEnableAutoHistoryCleaner->SetChecked(true);
-      Timer1->SetEnabled(IsCleanerScheduleSet());
-    } else {
-      reg.WriteBool(value::kAutoCleaner, false);
-      MenuEnableAutoHistoryCleaner->SetChecked(false);
-      Timer1->SetEnabled(false);
-    }
-  });
-  if (!opened) {
-    MenuEnableAutoHistoryCleaner->SetChecked(false);
-    Timer1->SetEnabled(false);
+  const bool on = CoolCheckRadioBox2->checked();
+  if (!StoreInSettingsKey(app_.platform.registry,
+                          [on](RegistryAccessor& reg) { reg.WriteBool(value::kAutoCleaner, on); })) {
+    CoolCheckRadioBox2->SetChecked(!on);
+    ShowApplySettingsError();
+    return;
   }
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  Timer1->SetEnabled(on && IsCleanerScheduleSet());
 }
 
 void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    if (MenuEnableAutoHistoryCleaner->checked()) {
-      MenuEnableAutoHistoryCleaner->SetChecked(false);
-      CoolCheckRadioBox2->SetChecked(false);
-      Timer1->SetEnabled(false);
-      reg.WriteBool(value::kAutoCleaner, false);
-    } else {
-      MenuEnableAutoHistoryCleaner->SetChecked(true);
-      CoolCheckRadioBox2->SetChecked(true);
-      Timer1->SetEnabled(IsCleanerScheduleSet());
-      reg.WriteBool(value::kAutoCleaner, true);
-    }
-  });
-  if (!opened) ShowApplySettingsError();
+  const bool on = !MenuEnableAutoHistoryCleaner->checked();
+  if (!StoreInSettingsKey(app_.platform.registry,
+                          [on](RegistryAccessor& reg) { reg.WriteBool(value::kAutoCleaner, on); })) {
+    ShowApplySettingsError();
+    return;
+  }
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  CoolCheckRadioBox2->SetChecked(on);
+  Timer1->SetEnabled(on && IsCleanerScheduleSet());
 }
 
 }  // namespace app

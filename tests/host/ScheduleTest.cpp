@@ -215,39 +215,43 @@ TEST_F(ScheduleTest, IsCleanerScheduleSetWritesAMissingScheduleAsNone) {
   EXPECT_FALSE(main().IsCleanerScheduleSet());
 }
 
-TEST_F(ScheduleTest, AnUnopenableKeyFailsEachControlInItsOwnWay) {
+TEST_F(ScheduleTest, AnUnopenableKeySaysSoAndEveryControlShowsWhatIsStored) {
   SetBool(value::kAutoCleaner, true);
   SetInt(value::kCleanerSchedule, 0);
   StartQuietly();
   main().Show();
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
 
-  // The interval list: nothing at all.
+  // The interval list: back to the stored interval, which keeps running.
   main().ComboBox1->UserSelect(3);
   main().Label1->SetFocus();
-  EXPECT_TRUE(main().Timer1->enabled());
-  EXPECT_EQ(main().Timer1->interval(), 900000u);
-  EXPECT_TRUE(ui.boxes.empty());
-
-  // The tray entry: the apply-settings message and no change.
-  trayEntry().UserClick();
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
+  EXPECT_EQ(main().ComboBox1->itemIndex(), 0);
+  EXPECT_TRUE(main().Timer1->enabled());
+  EXPECT_EQ(main().Timer1->interval(), 900000u);
+  // Left unchanged, there is nothing to report.
+  main().ComboBox1->SetFocus();
+  main().Label1->SetFocus();
+  EXPECT_EQ(ui.boxes.size(), 1u);
+
+  // The tray entry: no change.
+  trayEntry().UserClick();
+  EXPECT_EQ(ui.boxes.size(), 2u);
   EXPECT_TRUE(trayEntry().checked());
   EXPECT_TRUE(autoBox().checked());
   EXPECT_TRUE(main().Timer1->enabled());
 
-  // The check box: keeps its new state, unchecks the tray entry and stops the timer, silently.
+  // The check box: back to checked, with the tray entry and the timer as they were.
   autoBox().UserClick();
-  EXPECT_FALSE(autoBox().checked());
-  EXPECT_FALSE(trayEntry().checked());
-  EXPECT_FALSE(main().Timer1->enabled());
-  autoBox().UserClick();
+  EXPECT_EQ(ui.boxes.size(), 3u);
+  EXPECT_EQ(ui.boxes.back().text, kApplySettingsError);
   EXPECT_TRUE(autoBox().checked());
-  EXPECT_FALSE(trayEntry().checked());
-  EXPECT_FALSE(main().Timer1->enabled());
-  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_TRUE(trayEntry().checked());
+  EXPECT_TRUE(main().Timer1->enabled());
   EXPECT_EQ(Number(value::kAutoCleaner), 1) << "nothing written";
+  EXPECT_EQ(Number(value::kCleanerSchedule), 0);
 }
 
 }  // namespace

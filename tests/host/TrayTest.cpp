@@ -245,7 +245,7 @@ TEST_F(TrayTest, ARestartedTaskbarGetsTheIconBack) {
   EXPECT_EQ(icon.tip, "Corvane");
 }
 
-TEST_F(TrayTest, ClosingPreferencesHidesItAndTheProgramStays) {
+TEST_F(TrayTest, ClosingPreferencesHidesItAndADoubleClickShowsItAgainEveryTime) {
   Entry("MenuGeneralPref").UserClick();
   EXPECT_TRUE(main().visible());
   EXPECT_EQ(ui.foreground, &main());
@@ -254,6 +254,17 @@ TEST_F(TrayTest, ClosingPreferencesHidesItAndTheProgramStays) {
   EXPECT_FALSE(ui.appWindowVisible);
   EXPECT_FALSE(ui.terminated);
   EXPECT_EQ(sim.desktop.trayIcons().size(), 1u);
+
+  // Restored from the start-up state once, then closed: the next double-click still shows it.
+  for (int round = 0; round < 2; ++round) {
+    ui.foreground = nullptr;
+    Message(app::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
+    EXPECT_TRUE(main().visible()) << round;
+    EXPECT_TRUE(ui.appWindowVisible) << round;
+    EXPECT_EQ(ui.foreground, &main()) << round;
+    main().Close();
+    EXPECT_FALSE(main().visible()) << round;
+  }
 }
 
 TEST_F(TrayTest, TheWindowEntriesShowTheirWindows) {
@@ -310,17 +321,33 @@ TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
 
-  // Without the Run key, or when it cannot be opened, nothing is written and nothing said.
+  // A value already gone counts as removed.
+  main().CoolCheckRadioBox1->UserClick();
+  sim.registry.DeleteValue(RegRoot::CurrentUser, kRunKey, "Corvane");
+  main().CoolCheckRadioBox1->UserClick();
+  EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
+  EXPECT_TRUE(ui.boxes.empty());
+
+  // When the Run key cannot be opened the user is told, and the box shows what Windows will do.
   sim.registry.MakeUnopenable(RegRoot::CurrentUser, kRunKey);
   main().CoolCheckRadioBox1->UserClick();
-  EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the box keeps what the user gave it";
+  EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
-  EXPECT_TRUE(ui.boxes.empty());
+  sim.registry.MakeUnopenable(RegRoot::CurrentUser, kRunKey, false);
+  main().CoolCheckRadioBox1->UserClick();
+  sim.registry.MakeUnopenable(RegRoot::CurrentUser, kRunKey);
+  main().CoolCheckRadioBox1->UserClick();
+  EXPECT_TRUE(main().CoolCheckRadioBox1->checked());
+  EXPECT_TRUE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 2);
+  EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
 TEST_F(TrayTest, ExitMarksTheProgramStoppedReleasesTheHotkeysAndRemovesTheIcon) {
   sim.desktop.RegisterHotKey(main().handle(), 2, 2, 0x7B);
+  sim.desktop.AddWindow("IEFrame", "Hidden elsewhere", false);
   Entry("MenuShutDown").UserClick();
+  EXPECT_TRUE(sim.desktop.showCalls.empty()) << "the hotkey hid nothing, so Exit shows nothing";
   EXPECT_EQ(Number(value::kCorvaneRunning), 0);
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_TRUE(ui.terminated);
