@@ -101,9 +101,23 @@ void TCorvaneMain::WriteIEStatus(bool status) {
                   [status](RegistryAccessor& reg) { reg.WriteBool(value::kIEStatus, status); });
 }
 
-void TCorvaneMain::ShowIEWindows() { ShowEveryBrowserFrame(app_.platform.desktop, kSwShow); }
+void TCorvaneMain::ShowIEWindows() {
+  ShowEveryBrowserFrame(app_.platform.desktop, kSwShow);
+  browserWindowsHidden_ = false;
+}
 
-void TCorvaneMain::HideIEWindows() { ShowEveryBrowserFrame(app_.platform.desktop, kSwHide); }
+void TCorvaneMain::HideIEWindows() {
+  ShowEveryBrowserFrame(app_.platform.desktop, kSwHide);
+  browserWindowsHidden_ = true;
+}
+
+// Once the hotkey can no longer bring them back (switched off, or the program
+// ends), the windows it hid would stay hidden with no way to reach them.
+void TCorvaneMain::ShowHiddenBrowserWindows() {
+  if (!browserWindowsHidden_) return;
+  ShowIEWindows();
+  WriteIEStatus(true);  // shown: the next press hides
+}
 
 bool TCorvaneMain::IsVolumeMuted() {
   uint32_t controlId = 0;
@@ -131,12 +145,13 @@ void TCorvaneMain::MenuEnableBossKeyClick() {
 }
 
 void TCorvaneMain::EnableBossKey(RegistryAccessor& reg, bool on) {
-  MenuEnableBossKey->SetChecked(on);
   reg.WriteBool(value::kWindowsHotKey, on);
+  MenuEnableBossKey->SetChecked(on);
   // The copy the press handler reads follows at once, so no restart is needed.
   hotkeyEnabled = on;
   if (!on) {
     UnregisterBossKeys();
+    ShowHiddenBrowserWindows();
     return;
   }
   // A missing combination means CTRL + F12, without storing it; a stored

@@ -289,6 +289,7 @@ void TCorvaneMain::MenuShutDownClick() {
   WithSettingsKey(app_.platform.registry, true,
                   [](RegistryAccessor& reg) { reg.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
+  ShowHiddenBrowserWindows();
   app_.application.Terminate();
 }
 

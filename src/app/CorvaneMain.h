@@ -57,6 +57,9 @@ class TCorvaneMain : public ui::Form {
   void WriteIEStatus(bool status);
   void ShowIEWindows();
   void HideIEWindows();
+  // Shows again the browser windows the hotkey hid, and stores the toggle
+  // state that is then on screen; nothing when the hotkey hid none.
+  void ShowHiddenBrowserWindows();
   bool IsVolumeMuted();
   void SetVolumeMute(bool mute);
   void MenuEnableBossKeyClick();
@@ -111,6 +114,8 @@ class TCorvaneMain : public ui::Form {
   std::string animIcon_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = -1;
+  // The last hide or show pass of the hotkey hid the browser windows.
+  bool browserWindowsHidden_ = false;
 };
 
 }  // namespace app

@@ -67,56 +67,72 @@ void TBossKeyPref::FormShow() {
     LoadSwitch(reg, value::kWinVolControl, *CoolCheckRadioBox2);
     if (!reg.ValueExists(value::kHotkeyCombination)) {
       reg.WriteInteger(value::kHotkeyCombination, 1);
-      CoolCheckRadioBox3->SetChecked(true);
-      CoolCheckRadioBox4->SetChecked(false);
+      ShowCombination(1);
       return;
     }
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = reg.ReadInteger(value::kHotkeyCombination);
-    if (combination == 0 || combination == 1) {
-      CoolCheckRadioBox4->SetChecked(combination == 0);
-      CoolCheckRadioBox3->SetChecked(combination == 1);
-    }
+    if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
   });
 }
 
+void TBossKeyPref::ShowCombination(int16_t combination) {
+  CoolCheckRadioBox4->SetChecked(combination == 0);
+  CoolCheckRadioBox3->SetChecked(combination == 1);
+  shownCombination_ = combination;
+}
+
+// A click that cannot be stored puts its box back: the boxes show what is stored.
 void TBossKeyPref::CoolCheckRadioBox5Click() {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    app_.CorvaneMain->EnableBossKey(reg, CoolCheckRadioBox5->checked());
-  });
-  if (!opened) ShowApplySettingsError();
+  const bool on = CoolCheckRadioBox5->checked();
+  bool opened = WithSettingsKey(app_.platform.registry, true,
+                                [this, on](RegistryAccessor& reg) { app_.CorvaneMain->EnableBossKey(reg, on); });
+  if (opened) return;
+  CoolCheckRadioBox5->SetChecked(!on);
+  ShowApplySettingsError();
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
-  WriteSwitch(value::kIEWHotKey, CoolCheckRadioBox1->checked(), app_.CorvaneMain->hideIEWindows);
+  const bool on = CoolCheckRadioBox1->checked();
+  if (!WriteSwitch(*CoolCheckRadioBox1, value::kIEWHotKey, app_.CorvaneMain->hideIEWindows)) return;
+  // Off, the hotkey no longer shows the windows it hid: they come back now.
+  if (!on) app_.CorvaneMain->ShowHiddenBrowserWindows();
 }
 
 void TBossKeyPref::CoolCheckRadioBox2Click() {
-  WriteSwitch(value::kWinVolControl, CoolCheckRadioBox2->checked(), app_.CorvaneMain->toggleMute);
+  WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.CorvaneMain->toggleMute);
 }
 
 void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
-// Stores a switch and updates the main window's copy, which the hotkey
-// handler reads, once the value is written.
-void TBossKeyPref::WriteSwitch(const char* valueName, bool on, bool& copy) {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
-    reg.WriteBool(valueName, on);
-    copy = on;
-  });
-  if (!opened) ShowApplySettingsError();
+// Stores a switch from its box and updates the main window's copy, which the
+// hotkey handler reads, once the value is written.
+bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy) {
+  const bool on = box.checked();
+  if (!app::StoreInSettingsKey(app_.platform.registry, [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); })) {
+    box.SetChecked(!on);
+    ShowApplySettingsError();
+    return false;
+  }
+  copy = on;
+  return true;
 }
 
-// The combination is registered whether or not the hotkey is enabled, and
-// stays registered when it cannot be stored.
+// A combination is held with the system only while the hotkey is enabled, so
+// that other programs keep the keys while it is off; and only once stored, so
+// that the one in force is the one shown.
 void TBossKeyPref::ChooseCombination(int16_t combination) {
-  app_.CorvaneMain->RegisterBossKey(combination);
-  bool opened = WithSettingsKey(app_.platform.registry, true, [combination](RegistryAccessor& reg) {
-    reg.WriteInteger(value::kHotkeyCombination, combination);
-  });
-  if (!opened) ShowApplySettingsError();
+  if (!app::StoreInSettingsKey(app_.platform.registry, [combination](RegistryAccessor& reg) {
+        reg.WriteInteger(value::kHotkeyCombination, combination);
+      })) {
+    ShowCombination(shownCombination_);
+    ShowApplySettingsError();
+    return;
+  }
+  shownCombination_ = combination;
+  if (app_.CorvaneMain->hotkeyEnabled) app_.CorvaneMain->RegisterBossKey(combination);
 }
 
 void TBossKeyPref::ShowApplySettingsError() {

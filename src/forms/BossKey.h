@@ -30,11 +30,14 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  void WriteSwitch(const char* valueName, bool on, bool& copy);
+  bool WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy);
   void ChooseCombination(int16_t combination);
+  void ShowCombination(int16_t combination);
   void ShowApplySettingsError();
 
   app::Corvane& app_;
+  // The combination the radio boxes showed as stored (ticked at design time).
+  int16_t shownCombination_ = 1;
 };
 
 }  // namespace forms

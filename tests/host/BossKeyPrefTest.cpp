@@ -145,7 +145,7 @@ TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheB
   EXPECT_TRUE(ui.boxes.empty()) << "silent on showing";
 }
 
-TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsRegisteredAndItsPressDoesNothing) {
+TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsStoredAndLeftToOtherProgramsUntilEnabled) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
   SetBool(value::kWindowsHotKey, false);
   SetBool(value::kIEWHotKey, true);
@@ -156,18 +156,20 @@ TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsRegisteredAndItsPressDoesNothi
   pref().CoolCheckRadioBox4->UserClick();
   EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
+  EXPECT_EQ(Number(value::kHotkeyCombination), 0);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "other programs keep ALT + F1 while the hotkey is off";
+  EXPECT_TRUE(Press()) << "a stray press is consumed";
+  EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible);
+  EXPECT_TRUE(sim.desktop.showCalls.empty());
+
+  pref().CoolCheckRadioBox5->UserClick();
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
   EXPECT_EQ(sim.desktop.hotkeys()[0].modifiers, 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].virtualKey, 0x70u);
-  EXPECT_EQ(Number(value::kHotkeyCombination), 0);
-  EXPECT_TRUE(Press());
-  EXPECT_TRUE(Press());
-  EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible);
-  EXPECT_TRUE(sim.desktop.showCalls.empty());
 
   pref().CoolCheckRadioBox3->UserClick();
-  EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{2}) << "enabled: the new combination takes over at once";
   EXPECT_EQ(Number(value::kHotkeyCombination), 1);
 }
 
@@ -211,13 +213,16 @@ TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
 
   pref().CoolCheckRadioBox1->UserClick();
   EXPECT_EQ(Number(value::kIEWHotKey), 0);
+  EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible) << "switched off, the hotkey shows what it hid";
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  sim.desktop.showCalls.clear();
   Press();
-  EXPECT_FALSE(sim.desktop.FindWindowById(ie)->visible) << "the window step is off now";
+  EXPECT_TRUE(sim.desktop.showCalls.empty()) << "the window step is off now";
   EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value, 1);
 }
 
-TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickButTheCombinationIsStillRegistered) {
-  SetBool(value::kWindowsHotKey, false);
+TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeepsWhatIsStored) {
+  SetBool(value::kWindowsHotKey, true);
   SetInt(value::kHotkeyCombination, 1);
   ASSERT_TRUE(Start());
   ShowPref();
@@ -227,15 +232,20 @@ TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickButTheCombinatio
   pref().CoolCheckRadioBox2->UserClick();
   pref().CoolCheckRadioBox5->UserClick();
   EXPECT_EQ(CountBoxes(app::kApplySettingsError), 3);
+  EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
+  EXPECT_FALSE(pref().CoolCheckRadioBox2->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
   EXPECT_FALSE(main().hideIEWindows);
   EXPECT_FALSE(main().toggleMute);
-  EXPECT_FALSE(main().hotkeyEnabled);
-  EXPECT_FALSE(main().MenuEnableBossKey->checked());
-  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
 
   pref().CoolCheckRadioBox4->UserClick();
   EXPECT_EQ(CountBoxes(app::kApplySettingsError), 4);
-  EXPECT_EQ(HotkeyIds(), std::vector<int>{1}) << "registered although not stored";
+  EXPECT_TRUE(pref().CoolCheckRadioBox3->checked()) << "back to the combination in force";
+  EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
+  EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
   EXPECT_EQ(Number(value::kHotkeyCombination), 1);
   for (const auto& box : ui.boxes) EXPECT_EQ(box.kind, ui::MessageKind::Error);
 }

@@ -195,7 +195,7 @@ TEST_F(BossKeyTest, WithTheMasterSwitchOffAPressIsConsumedAndDoesNothing) {
   SetBool(value::kWinVolControl, true);
   SetBool(value::kWindowsHotKey, false);
   ASSERT_TRUE(Start());
-  main().RegisterBossKey(0);  // as the preferences window does when a combination is chosen
+  main().RegisterBossKey(0);  // a press may still be queued from before the switch went off
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   int opensBefore = sim.registry.openCount();
 
@@ -282,13 +282,23 @@ TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
   EXPECT_FALSE(main().MenuEnableBossKey->checked());
   EXPECT_EQ(Number(value::kWindowsHotKey), 0);
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(Visible(ie)) << "switched off, the hotkey shows what it hid";
+  EXPECT_EQ(Number(value::kIEStatus), 1) << "shown: the next press hides";
   EXPECT_TRUE(Press()) << "a late press is still consumed";
-  EXPECT_FALSE(Visible(ie));
+  EXPECT_TRUE(Visible(ie));
 
   SetInt(value::kHotkeyCombination, 0);
   main().MenuEnableBossKey->UserClick();
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
+  Press(1);
+  EXPECT_FALSE(Visible(ie)) << "the first press after switching on again hides";
+
+  // Exit shows them again too.
+  main().TrayMenu->Find("MenuShutDown")->UserClick();
+  EXPECT_TRUE(Visible(ie));
+  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
 }
 
 TEST_F(BossKeyTest, TheTrayEntryWithAnUnopenableKeyShowsTheErrorAndChangesNothing) {
