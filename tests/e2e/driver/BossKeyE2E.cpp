@@ -1,6 +1,7 @@
 // The Windows hotkey of the real program: switched on from the tray, a press
-// hides and shows a stand-in browser's "IEFrame" windows (and no other class),
-// and the preferences window changes the combination held with the system.
+// hides and shows a stand-in browser's "IEFrame" windows (and no other class)
+// and Exit shows them again; the preferences window changes the combination,
+// which the system holds for Corvane only while the hotkey is enabled.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -106,6 +107,14 @@ TEST_F(BossKeyE2E, ARealKeyPressThroughTheXServerReachesTheHotkey) {
   Pause(1000);
   EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
   EXPECT_FALSE(IsWindowVisible(one));
+
+  // Exit brings back what the hotkey hid.
+  ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Exit", kWait));
+  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
+  main = nullptr;
+  EXPECT_TRUE(IsWindowVisible(one) && IsWindowVisible(two));
+  EXPECT_EQ(ReadSetting(L"IEStatus"), 1u) << "stored as shown";
+  EXPECT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12));
 }
 
 TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombination) {
@@ -139,26 +148,32 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   Pause(500);
   EXPECT_TRUE(Screenshot(pref, "hotkey-preferences"));
 
-  // "ALT + F1" while the hotkey is disabled: registered all the same.
+  // "ALT + F1" while the hotkey is disabled: stored, and left to other programs.
   SendMessageTimeoutW(altF1, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_TRUE(WaitForSetting(L"HotkeyCombination", 0));
   EXPECT_TRUE(checked(altF1));
   EXPECT_FALSE(checked(ctrlF12));
-  EXPECT_FALSE(CombinationIsFree(MOD_ALT, VK_F1));
-  PressHotkey(main, 1);
-  Pause(300);
-  EXPECT_EQ(ReadSetting(L"IEStatus"), 0u) << "consumed, and nothing done while disabled";
+  EXPECT_TRUE(CombinationIsFree(MOD_ALT, VK_F1)) << "another program can take ALT + F1";
+  EXPECT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12));
 
-  // Enabled here: the tray entry and the press handler follow at once.
+  // Enabled here: ALT + F1 is held, the tray entry and the press handler follow at once.
   SendMessageTimeoutW(enable, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
   EXPECT_TRUE(checked(enable));
+  EXPECT_FALSE(CombinationIsFree(MOD_ALT, VK_F1));
   PressHotkey(main, 1);
   EXPECT_TRUE(WaitForSetting(L"IEStatus", 1));
   PressHotkey(main, 1);
   EXPECT_TRUE(WaitUntilHidden(one, kWait));
   EXPECT_TRUE(IsWindowVisible(other));
   Screenshot(pref, "hotkey-preferences-enabled");
+
+  // The browser action switched off: the frames it hid come back.
+  SendMessageTimeoutW(browserBox, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_TRUE(WaitForSetting(L"IEWHotKey", 0));
+  EXPECT_TRUE(WaitUntilVisible(one, kWait));
+  EXPECT_TRUE(IsWindowVisible(two));
+  EXPECT_EQ(ReadSetting(L"IEStatus"), 1u);
 }
 
 }  // namespace
