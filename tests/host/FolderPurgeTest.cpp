@@ -65,7 +65,7 @@ TEST_F(FolderPurgeTest, ReadOnlyFilesInAPurgeGoButAMaskLeavesThem) {
   files.AddFile(top + "\\system.doc", "x", kAttrSystem);
   files.AddFile(top + "\\other.txt", "x");
   files.AddFile(top + "\\folder.doc\\inner.doc", "x");
-  cleaner::DeleteFilesByMask(files, top + "\\", "*.doc");
+  cleaner::DeleteFilesByMask(files, top, top + "\\", "*.doc");
   EXPECT_EQ(files.List(top),
             (std::vector<std::string>{"folder.doc", "hidden.doc", "keep.doc", "other.txt", "system.doc"}));
   EXPECT_TRUE(files.IsFile(top + "\\folder.doc\\inner.doc"));
