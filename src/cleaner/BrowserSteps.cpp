@@ -10,12 +10,11 @@ namespace cleaner {
 namespace {
 
 // Asks with no buffer to learn the entry's size, then again with a buffer of
-// that size; false when either call fails.
+// that size; false when either call fails or the size is beyond any record.
 template <typename Call>
 bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
   uint32_t size = 0;
-  if (call(nullptr, &size) != platform::kErrorInsufficientBuffer) return false;
-  buffer.Resize(size);
+  if (call(nullptr, &size) != platform::kErrorInsufficientBuffer || !buffer.Resize(size)) return false;
   size = buffer.size();
   return call(buffer.data(), &size) == platform::kErrorSuccess;
 }

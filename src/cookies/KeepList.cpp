@@ -19,6 +19,8 @@ constexpr uint32_t kSavePauseMs = 20;
 // file is no keep-list of ours.
 constexpr size_t kMaxKeepListBytes = size_t{16} << 20;
 
+// With its trailing backslash; empty when the system cannot say, and then
+// there is no keep-list (a relative path would name another folder).
 std::string ProgramFolder(platform::Platform& platform) {
   return app::FolderOf(platform.process.ExecutablePath());
 }
@@ -28,7 +30,7 @@ std::string SettingsFolder(platform::Platform& platform) { return ProgramFolder(
 // One level only; a failure shows later as a missing file or a failed write.
 void EnsureSettingsFolder(platform::Platform& platform) {
   std::string folder = SettingsFolder(platform);
-  if (!platform.files.IsDirectory(folder)) platform.files.MakeFolder(folder);
+  if (!ProgramFolder(platform).empty() && !platform.files.IsDirectory(folder)) platform.files.MakeFolder(folder);
 }
 
 // The "Settings" folder is writable by every user of the machine, so one of
@@ -74,7 +76,7 @@ std::string ConversionProblem(const std::string& path) {
 // Replaces the file with `lines`; empty when done, otherwise why not.
 std::string WriteLines(platform::Platform& platform, const std::vector<std::string>& lines) {
   const std::string path = KeepListPath(platform);
-  if (!platform.files.IsDirectory(SettingsFolder(platform))) {
+  if (ProgramFolder(platform).empty() || !platform.files.IsDirectory(SettingsFolder(platform))) {
     return "The folder " + SettingsFolder(platform) + " is missing and cannot be created.";
   }
   std::string problem;
@@ -124,7 +126,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   EnsureSettingsFolder(platform);
   // A folder that could not be made: no list, as when the file is missing.
-  if (!platform.files.Exists(SettingsFolder(platform))) return {};
+  if (ProgramFolder(platform).empty() || !platform.files.Exists(SettingsFolder(platform))) return {};
   std::string problem;
   const std::string reached = CheckedSettingsFolder(platform, &problem);
   if (!problem.empty()) throw KeepListError(problem);
