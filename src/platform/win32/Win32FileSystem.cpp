@@ -210,7 +210,10 @@ std::string Win32FileSystem::LongPathName(const std::string& path) {
     if (n == 0) return path;
     if (n < result.size()) {
       result.resize(n);
-      return Utf8(WithoutLongPrefix(result));
+      // WidePath drops a trailing separator; the answer keeps the one asked with.
+      std::string longPath = Utf8(WithoutLongPrefix(result));
+      if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
+      return longPath;
     }
     result.assign(n, L'\0');
   }
