@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
 #include "tests/support/CommitUrlCacheEntry.h"
+#include "tests/support/UnixLinks.h"
 
 namespace contract {
 namespace {
@@ -35,52 +36,6 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-// Wine's own exports, present only under Wine.
-using UnixFileName = char*(CDECL*)(const wchar_t*);
-using DosFileName = wchar_t*(CDECL*)(const char*);
-
-template <typename Export>
-Export WineExport(const char* name) {
-  FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32"), name);
-  return reinterpret_cast<Export>(reinterpret_cast<void (*)()>(proc));
-}
-
-// The Unix path of a Windows path under Wine; empty elsewhere.
-std::string UnixPath(const std::string& path) {
-  auto unixName = WineExport<UnixFileName>("wine_get_unix_file_name");
-  char* name = unixName ? unixName(platform::win32::Wide(path).c_str()) : nullptr;
-  std::string text = name ? name : "";
-  HeapFree(GetProcessHeap(), 0, name);
-  return text;
-}
-
-// Runs a Unix program under Wine, which starts those too; it gives no
-// handle to wait on, so the caller waits for what the program does.
-bool RunUnix(const char* program, const std::vector<std::string>& arguments) {
-  auto dosName = WineExport<DosFileName>("wine_get_dos_file_name");
-  wchar_t* path = dosName ? dosName(program) : nullptr;
-  if (!path) return false;
-  std::wstring command = platform::win32::Wide(program);
-  for (const std::string& argument : arguments) command += L" \"" + platform::win32::Wide(argument) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  BOOL started = CreateProcessW(path, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-  HeapFree(GetProcessHeap(), 0, path);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  if (process.hThread) CloseHandle(process.hThread);
-  return started;
-}
-
-// Waits up to five seconds for a path to be there, or gone.
-bool WaitForPath(const std::wstring& path, bool there) {
-  for (int i = 0; i < 100; ++i) {
-    if ((GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) == there) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 class Win32ContractEnv : public ContractEnv {
  public:
   Win32ContractEnv() {
@@ -94,9 +49,7 @@ class Win32ContractEnv : public ContractEnv {
     for (HWND window : windows_) DestroyWindow(window);
     // Wine removes what a Unix symbolic link leads to, not the link: the
     // Unix side removes a tree that holds one.
-    if (madeUnixLinks_ && RunUnix("/bin/rm", {"-rf", UnixPath(platform::win32::Utf8(root_))})) {
-      WaitForPath(root_, false);
-    }
+    if (madeUnixLinks_) testsupport::RemoveUnixPath(platform::win32::Utf8(root_));
     RemoveTree(root_);
   }
 
@@ -118,14 +71,10 @@ class Win32ContractEnv : public ContractEnv {
     CreateSymbolicLinkW(link.c_str(), platform::win32::WidePath(target).c_str(),
                         (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kAllowUnprivileged);
     if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    // Wine answers success and makes nothing; a Unix symbolic link, made by
-    // the system's ln, stands for one there.
-    size_t cut = path.rfind('\\');
-    std::string folderPath = UnixPath(path.substr(0, cut));
-    if (folderPath.empty()) return false;
-    madeUnixLinks_ = true;
-    return RunUnix("/bin/ln", {"-s", UnixPath(target), folderPath + "/" + path.substr(cut + 1)}) &&
-           WaitForPath(link, true);
+    // Wine answers success and makes nothing: a Unix symbolic link stands for one there.
+    bool made = testsupport::MakeUnixLink(path, target);
+    madeUnixLinks_ = madeUnixLinks_ || made;
+    return made;
   }
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
