@@ -1,6 +1,5 @@
 // Steps 8 to 17: what Windows itself remembers.
 #include <string>
-#include <vector>
 
 #include "cleaner/CleanerThread.h"
 #include "util/Text.h"
@@ -65,36 +64,29 @@ bool TUWHCleanerThrd::IsPurgeableTempFolder(const std::string& folder) {
   // With TMP and TEMP unset or set by mistake, the system names one of its
   // own folders as the temporary folder; emptying it would be a disaster.
   static const int kNotTemporary[] = {
-      platform::kCsidlProfile,       platform::kCsidlPersonal,         platform::kCsidlDesktopDirectory,
-      platform::kCsidlAppData,       platform::kCsidlLocalAppData,     platform::kCsidlCommonAppData,
-      platform::kCsidlWindows,       platform::kCsidlSystem,           platform::kCsidlProgramFiles,
+      platform::kCsidlProfile,  platform::kCsidlPersonal,    platform::kCsidlDesktopDirectory,
+      platform::kCsidlAppData,  platform::kCsidlLocalAppData, platform::kCsidlCommonAppData,
+      platform::kCsidlWindows,  platform::kCsidlSystem,       platform::kCsidlProgramFiles,
       platform::kCsidlProgramFilesX86};
-  std::vector<std::string> refused;
   std::string other;
   for (int csidl : kNotTemporary) {
-    if (GetSpecialFolder(csidl, &other)) refused.push_back(LongFolderName(other));
+    if (GetSpecialFolder(csidl, &other) && util::EqualNoCase(temp, LongFolderName(other))) return false;
   }
   // The public profile has no number of its own: it holds the public documents.
-  if (GetSpecialFolder(platform::kCsidlCommonDocuments, &other)) {
-    refused.push_back(LongFolderName(other.substr(0, other.find_last_of('\\'))));
+  if (GetSpecialFolder(platform::kCsidlCommonDocuments, &other) &&
+      util::EqualNoCase(temp, LongFolderName(other.substr(0, other.find_last_of('\\'))))) {
+    return false;
   }
-  // Nor a folder that holds the profile or the Windows folder: the Users
-  // folder, the drive, a folder above them.
-  std::vector<std::string> held;
-  if (GetSpecialFolder(platform::kCsidlProfile, &other)) held.push_back(LongFolderName(other));
-  if (GetWindowsFolder(&other)) {
-    refused.push_back(LongFolderName(other));
-    held.push_back(LongFolderName(other));
-  }
-  for (const std::string& name : refused) {
-    if (util::EqualNoCase(temp, name)) return false;
-  }
-  for (const std::string& name : held) {
-    if (name.size() > temp.size() && name[temp.size()] == '\\' && util::EqualNoCase(name.substr(0, temp.size()), temp)) {
-      return false;
-    }
-  }
-  return true;
+  // Nor a folder that holds the profile or the Windows folder (the Users
+  // folder, a folder above them).
+  auto holds = [&](const std::string& inner) {
+    return inner.size() > temp.size() && inner[temp.size()] == '\\' &&
+           util::EqualNoCase(inner.substr(0, temp.size()), temp);
+  };
+  if (GetSpecialFolder(platform::kCsidlProfile, &other) && holds(LongFolderName(other))) return false;
+  if (!GetWindowsFolder(&other)) return true;
+  const std::string windows = LongFolderName(other);
+  return !util::EqualNoCase(temp, windows) && !holds(windows);
 }
 
 void TUWHCleanerThrd::WindowsTempFoldCleaner() {

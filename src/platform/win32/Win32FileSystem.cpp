@@ -27,6 +27,8 @@ class FileHandle {
 };
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The longest path the system takes, in characters; no answer is longer.
+constexpr DWORD kLongestPath = 32768;
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr size_t kChunkBytes = 1 << 20;
 
@@ -48,6 +50,7 @@ bool IdentifyHandle(HANDLE h, FileIdentity* identity) {
       path.resize(n);
       break;
     }
+    if (n > kLongestPath) return false;
     path.assign(n, L'\0');
   }
   BY_HANDLE_FILE_INFORMATION info;
@@ -215,6 +218,7 @@ std::string Win32FileSystem::LongPathName(const std::string& path) {
       if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
       return longPath;
     }
+    if (n > kLongestPath) return path;
     result.assign(n, L'\0');
   }
 }
