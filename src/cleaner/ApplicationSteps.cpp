@@ -92,12 +92,16 @@ void TUWHCleanerThrd::RealOneCleaner() {
   DeleteRegKey(kRealPlayerPrefs + std::string("LastOpenFileDir"));
   if (!GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) return;
   filePath_ = path_ + "\\RealRealOne Player\\";
-  for (const char* mask : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini"}) DeleteFilesByMask(path_, filePath_, mask);
+  for (const char* mask : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini"}) {
+    DeleteFilesByMask(path_, filePath_, mask);
+  }
   DeleteFilesByMask(path_, filePath_ + "history\\", "*.*");
 }
 
 void TUWHCleanerThrd::PowerDVDCleaner() {
-  if (GetSpecialFolder(platform::kCsidlPersonal, &path_)) DeleteFilesByMask(path_, path_ + "\\CyberLink\\PowerDVD\\", "*.pls");
+  if (GetSpecialFolder(platform::kCsidlPersonal, &path_)) {
+    DeleteFilesByMask(path_, path_ + "\\CyberLink\\PowerDVD\\", "*.pls");
+  }
 }
 
 }  // namespace cleaner

@@ -201,7 +201,8 @@ TEST_F(ApplicationStepsTest, NoStepDeletesBehindALinkPlantedBetweenItsSpecialFol
       for (const std::string& folder : mine) {
         for (const char* trap : traps) machine.files.AddFile(folder + "\\" + trap, "mine");
       }
-      machine.files.AddFolderLink(link, victim, linked % 2 ? platform::kReparseTagSymlink : platform::kReparseTagMountPoint);
+      const uint32_t tag = linked % 2 ? platform::kReparseTagSymlink : platform::kReparseTagMountPoint;
+      machine.files.AddFolderLink(link, victim, tag);
       cleaner::TUWHCleanerThrd run(machine.platform, ui);
       run.RunMSMediaPlayerCleaner = run.RunACDSeeCleaner = run.RunMSWordCleaner = true;
       run.RunRealOneCleaner = run.RunPowerDVDCleaner = true;

@@ -140,7 +140,8 @@ TEST_F(FolderPurgeTest, EmptyRelativeAndRootFoldersAndFoldersOutsideTheStartAreR
   files.AddFile("C:\\boot.ini");
   files.AddFile("C:\\t\\x.txt");
   files.AddFile("C:\\other\\y.txt");
-  for (const char* folder : {"", "t", "\\t", "C:t", "C:", "C:\\", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\"}) {
+  for (const char* folder :
+       {"", "t", "\\t", "C:t", "C:", "C:\\", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\"}) {
     EXPECT_FALSE(PurgeFolder(files, folder, PurgeOptions{})) << folder;
     cleaner::DeleteFilesByMask(files, folder, folder, "*.*");
   }

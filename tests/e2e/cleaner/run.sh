@@ -65,5 +65,6 @@ check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target
 for kept in media/library.wmdb office/Recent/letter.doc acd/ACDSee/imageDB.ddf history/played.rpl history/urls.ini; do
   check "another user's $kept kept behind a planted link" "mine" "$(cat "$other/$kept" 2>/dev/null)"
 done
-check "the player's own urls.ini deleted" "gone" "$([ -e "$data/RealRealOne Player/urls.ini" ] && echo there || echo gone)"
+own="$data/RealRealOne Player/urls.ini"
+check "the player's own urls.ini deleted" "gone" "$([ -e "$own" ] && echo there || echo gone)"
 exit "$status"
