@@ -56,27 +56,26 @@ std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size(
 namespace {
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// Joins `root` and the components of `rest`, separators single, "."
-// dropped and ".." taking off the component before it, never one of the
-// first `fixed` (a share's server and name).
-std::wstring JoinResolved(std::wstring root, const std::wstring& rest, size_t fixed = 0) {
-  std::vector<std::wstring> parts;
-  std::wstring part;
-  for (size_t i = 0; i <= rest.size(); ++i) {
-    if (i < rest.size() && rest[i] != L'\\' && rest[i] != L'/') {
-      part += rest[i];
-      continue;
+// Appends the components of `path` from `from` on to `out`, separators
+// single: "." is dropped and ".." takes off the component before it, never
+// reaching below out's first `floor` characters (the root). In place, as
+// this runs for every path of a purge.
+void AppendResolved(std::wstring* out, const std::wstring& path, size_t from, size_t floor) {
+  while (from < path.size()) {
+    size_t end = from;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    const size_t length = end - from;
+    if (length == 2 && path[from] == L'.' && path[from + 1] == L'.') {
+      size_t cut = out->find_last_of(L'\\');
+      out->resize(cut == std::wstring::npos || cut < floor ? floor : cut);
+    } else if (length > 0 && !(length == 1 && path[from] == L'.')) {
+      if (out->size() > floor) out->push_back(L'\\');
+      out->append(path, from, length);
     }
-    if (part == L"..") {
-      if (parts.size() > fixed) parts.pop_back();
-    } else if (!part.empty() && part != L".") {
-      parts.push_back(part);
-    }
-    part.clear();
+    from = end + 1;
   }
-  for (size_t i = 0; i < parts.size(); ++i) root += (i ? L"\\" : L"") + parts[i];
-  return root;
 }
 
 }  // namespace
@@ -85,19 +84,33 @@ std::wstring WidePath(const std::string& utf8) {
   std::wstring path = Wide(utf8);
   // Already in a form the system takes literally (\\?\ or \\.\ device paths).
   if (StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) return path;
-  bool unc = path.size() > 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
-  if (unc) return JoinResolved(L"\\\\?\\UNC\\", path.substr(2), 2);
-  bool absolute = path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  if (absolute) return JoinResolved(L"\\\\?\\" + path.substr(0, 2) + L"\\", path.substr(3));
+  std::wstring out;
+  out.reserve(path.size() + 8);
+  if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // \\server\share\...: the server and the share are the root.
+    out = L"\\\\?\\UNC\\";
+    size_t server = path.find_first_of(L"\\/", 2);
+    size_t share = server == std::wstring::npos ? path.size() : path.find_first_of(L"\\/", server + 1);
+    if (share == std::wstring::npos) share = path.size();
+    out.append(path, 2, share - 2);
+    for (wchar_t& c : out) c = c == L'/' ? L'\\' : c;
+    out.push_back(L'\\');
+    AppendResolved(&out, path, share, out.size());
+    return out;
+  }
+  if (path.size() > 2 && path[1] == L':' && IsSeparator(path[2])) {
+    out = L"\\\\?\\" + path.substr(0, 2) + L"\\";
+    AppendResolved(&out, path, 3, out.size());
+    return out;
+  }
   // A relative path is resolved by the system against the current folder;
   // only its separators are made single.
-  std::wstring folded;
   for (wchar_t c : path) {
     if (c == L'/') c = L'\\';
-    if (c == L'\\' && !folded.empty() && folded.back() == L'\\') continue;
-    folded += c;
+    if (c == L'\\' && !out.empty() && out.back() == L'\\') continue;
+    out += c;
   }
-  return folded;
+  return out;
 }
 
 std::wstring WithoutLongPrefix(const std::wstring& path) {
