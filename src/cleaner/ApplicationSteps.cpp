@@ -16,15 +16,15 @@ void TUWHCleanerThrd::MSMediaPlayerCleaner() {
   DeleteRegKey(std::string(kMediaPlayer) + "RecentURLList");
   DeleteRegValue(std::string(kMediaPlayer) + "Settings", "OpenDir");
   if (GetSpecialFolder(platform::kCsidlAppData, &path_)) {
-    DeleteFilesByMask(path_ + "\\Microsoft\\Media Player\\", "*.*");
+    DeleteFilesByMask(path_, path_ + "\\Microsoft\\Media Player\\", "*.*");
   }
   if (GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) {
-    DeleteFilesByMask(path_ + "\\Microsoft\\Media Index\\", "*.*");
+    DeleteFilesByMask(path_, path_ + "\\Microsoft\\Media Index\\", "*.*");
   }
   if (!GetSpecialFolder(platform::kCsidlWindows, &path_)) return;
   platform_.files.RemoveFile(path_ + "\\wmplibrary_v_0_12.db");
   platform_.files.RemoveFile(path_ + "\\wmplibrary_v_0_12.lrd");
-  DeleteFilesByMask(path_ + "\\All Users\\Application Data\\Microsoft\\Media Index\\", "*.*");
+  DeleteFilesByMask(path_, path_ + "\\All Users\\Application Data\\Microsoft\\Media Index\\", "*.*");
 }
 
 void TUWHCleanerThrd::ACDSeeCleaner() {
@@ -32,7 +32,7 @@ void TUWHCleanerThrd::ACDSeeCleaner() {
     DeleteRegValue("Software\\ACD Systems\\ACDSee", name);
   }
   if (GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) {
-    DeleteFilesByMask(path_ + "\\Systems\\ACDSee\\", "imageDB.*");
+    DeleteFilesByMask(path_, path_ + "\\Systems\\ACDSee\\", "imageDB.*");
   }
   for (const char* name :
        {"ImageDB", "OpenFolder", "HistMCFDestFolder", "HistPaths", "HistSearchText", "HistFileFilters"}) {
@@ -56,7 +56,7 @@ void TUWHCleanerThrd::MSWordCleaner() {
   for (const char* version : {"9.0", "10.0"}) {
     DeleteRegValue(std::string("Software\\Microsoft\\Office\\") + version + "\\Word\\Data", "settings");
     if (GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) {
-      DeleteFilesByMask(path_ + "\\Microsoft\\Office\\Recent\\", "*.doc");
+      DeleteFilesByMask(path_, path_ + "\\Microsoft\\Office\\Recent\\", "*.doc");
     }
   }
 }
@@ -92,12 +92,16 @@ void TUWHCleanerThrd::RealOneCleaner() {
   DeleteRegKey(kRealPlayerPrefs + std::string("LastOpenFileDir"));
   if (!GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) return;
   filePath_ = path_ + "\\RealRealOne Player\\";
-  for (const char* mask : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini"}) DeleteFilesByMask(filePath_, mask);
-  DeleteFilesByMask(filePath_ + "history\\", "*.*");
+  for (const char* mask : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini"}) {
+    DeleteFilesByMask(path_, filePath_, mask);
+  }
+  DeleteFilesByMask(path_, filePath_ + "history\\", "*.*");
 }
 
 void TUWHCleanerThrd::PowerDVDCleaner() {
-  if (GetSpecialFolder(platform::kCsidlPersonal, &path_)) DeleteFilesByMask(path_ + "\\CyberLink\\PowerDVD\\", "*.pls");
+  if (GetSpecialFolder(platform::kCsidlPersonal, &path_)) {
+    DeleteFilesByMask(path_, path_ + "\\CyberLink\\PowerDVD\\", "*.pls");
+  }
 }
 
 }  // namespace cleaner

@@ -10,12 +10,11 @@ namespace cleaner {
 namespace {
 
 // Asks with no buffer to learn the entry's size, then again with a buffer of
-// that size; false when either call fails.
+// that size; false when either call fails or the size is beyond any record.
 template <typename Call>
 bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
   uint32_t size = 0;
-  if (call(nullptr, &size) != platform::kErrorInsufficientBuffer) return false;
-  buffer.Resize(size);
+  if (call(nullptr, &size) != platform::kErrorInsufficientBuffer || !buffer.Resize(size)) return false;
   size = buffer.size();
   return call(buffer.data(), &size) == platform::kErrorSuccess;
 }
@@ -41,7 +40,7 @@ void DeleteCacheFileEntries(platform::UrlCache& cache) {
 
 void TUWHCleanerThrd::BrowserCacheCleaner() {
   // Only the files go; the cache's own entries are the typed-URL step's.
-  if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, false, false);
+  if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, path_, false, false);
 }
 
 void TUWHCleanerThrd::CookiesCleaner() {
@@ -63,8 +62,8 @@ void TUWHCleanerThrd::ClearBrowserHistoryPass() {
   if (std::unique_ptr<platform::HistoryStore> store = platform_.urlHistory.CreateStore(&hresult)) {
     store->ClearHistory();
   }
-  if (GetWindowsFolder(&path_)) PurgeFolder(path_ + "\\History", false, true);
-  if (GetSpecialFolder(platform::kCsidlHistory, &path_)) PurgeFolder(path_, false, true);
+  if (GetWindowsFolder(&path_)) PurgeFolder(path_, path_ + "\\History", false, true);
+  if (GetSpecialFolder(platform::kCsidlHistory, &path_)) PurgeFolder(path_, path_, false, true);
 }
 
 // Two identical passes: an index.dat held open during the first is wiped
@@ -81,7 +80,7 @@ void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
 }
 
 void TUWHCleanerThrd::IEFavoritesCleaner() {
-  if (GetSpecialFolder(platform::kCsidlFavorites, &path_)) PurgeFolder(path_, false, false);
+  if (GetSpecialFolder(platform::kCsidlFavorites, &path_)) PurgeFolder(path_, path_, false, false);
 }
 
 }  // namespace cleaner

@@ -5,16 +5,17 @@
 
 namespace cleaner {
 
-bool TUWHCleanerThrd::PurgeFolder(const std::string& folder, bool includeDesktopIni, bool wipeIndexDat) {
-  return cleaner::PurgeFolder(platform_.files, folder, {includeDesktopIni, wipeIndexDat});
+bool TUWHCleanerThrd::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
+                                  bool wipeIndexDat) {
+  return cleaner::PurgeFolder(platform_.files, start, folder, {includeDesktopIni, wipeIndexDat});
 }
 
 bool TUWHCleanerThrd::WipeIndexDat(const std::string& folder, const std::string& name) {
   return cleaner::WipeIndexDat(platform_.files, folder, name);
 }
 
-void TUWHCleanerThrd::DeleteFilesByMask(const std::string& folder, const std::string& mask) {
-  cleaner::DeleteFilesByMask(platform_.files, folder, mask);
+void TUWHCleanerThrd::DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask) {
+  cleaner::DeleteFilesByMask(platform_.files, start, folder, mask);
 }
 
 bool TUWHCleanerThrd::DeleteRegKey(const std::string& path, platform::RegRoot root) {

@@ -102,11 +102,12 @@ class TUWHCleanerThrd {
   void PowerDVDCleaner();            // 27
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
-  // SystemHelpers.h). Registry paths are under HKEY_CURRENT_USER unless a
-  // root is given.
-  bool PurgeFolder(const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  // SystemHelpers.h). A folder to clean is given with the folder the system
+  // named, `start`, which it is or lies below. Registry paths are under
+  // HKEY_CURRENT_USER unless a root is given.
+  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
   bool WipeIndexDat(const std::string& folder, const std::string& name);
-  void DeleteFilesByMask(const std::string& folder, const std::string& mask);
+  void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
   bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
   bool DeleteRegValue(const std::string& path, const std::string& name,
                       platform::RegRoot root = platform::RegRoot::CurrentUser);
@@ -115,9 +116,10 @@ class TUWHCleanerThrd {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
-  // False for a temporary folder that is a drive root, the Windows folder,
-  // the user's profile or documents.
+  // False for a temporary folder that is one of the system's own folders or
+  // holds the profile or the Windows folder (see WindowsSteps.cpp).
   bool IsPurgeableTempFolder(const std::string& folder);
+  std::string LongFolderName(const std::string& folder);
 
   platform::Platform& platform_;
   ui::Ui& ui_;

@@ -1,7 +1,16 @@
 // The file routines the cleaner steps share: emptying a folder tree, wiping
 // a cache index file, deleting the plain files that match a mask.
+//
+// Each works on a folder that a step builds from a folder the system named
+// (a special folder, the temporary or the Windows folder) and literal parts.
+// Other users may create folders in some of these places (the application
+// data of all users), and a link planted there would lead a deletion into
+// folders that are none of this run's business. So nothing is deleted in a
+// folder that is a link or is reached through a link below the folder the
+// system named.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -11,20 +20,38 @@ namespace cleaner {
 struct PurgeOptions {
   bool includeDesktopIni = false;  // delete desktop.ini files too (kept by default, at any depth)
   bool wipeIndexDat = false;       // overwrite every index.dat with zeros before deleting it
+  // When set, the purge returns before its next deletion.
+  const std::atomic<bool>* stop = nullptr;
 };
 
-// Empties `folder` (no trailing separator) but keeps the folder itself.
-// Read-only files are cleared and deleted; emptied subfolders are removed;
-// anything that cannot go stays. A link (reparse point) is removed as a link
-// and never followed. False when the folder cannot be listed.
-bool PurgeFolder(platform::FileSystem& files, const std::string& folder, PurgeOptions options);
+// True when `folder` may be cleaned: an absolute path ("C:\..." or
+// "\\server\share\...") that is no root, equal to `start` or below it, and
+// neither `folder` nor a folder between `start` and it is a link
+// (platform::IsLink). `start` is the folder the system named; what lies
+// above it is the system's. Trailing separators do not count.
+bool IsCleanableFolder(platform::FileSystem& files, const std::string& start, const std::string& folder);
+
+// Empties `folder` but keeps the folder itself. Read-only files are cleared
+// and deleted; emptied subfolders are removed; anything that cannot go
+// stays. A link inside is removed as a link and never followed. False, with
+// nothing deleted, when the folder is not cleanable or cannot be listed.
+// The tree is walked with a list of folders, not by recursion, so no depth
+// exhausts the thread's stack.
+bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
+                 PurgeOptions options);
+// The same for a folder the system named itself.
+inline bool PurgeFolder(platform::FileSystem& files, const std::string& folder, PurgeOptions options) {
+  return PurgeFolder(files, folder, folder, options);
+}
 
 // Overwrites folder\name with zeros from byte 64 to its end, keeping its size
 // and its first 64 bytes. False when the file cannot be opened for writing.
 bool WipeIndexDat(platform::FileSystem& files, const std::string& folder, const std::string& name);
 
 // Deletes the plain files of `folder` that match `mask`: directories, hidden
-// and system files are not matched, and read-only files stay.
-void DeleteFilesByMask(platform::FileSystem& files, const std::string& folder, const std::string& mask);
+// and system files are not matched, and read-only files stay. Nothing is
+// deleted when the folder is not cleanable.
+void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, const std::string& folder,
+                       const std::string& mask);
 
 }  // namespace cleaner

@@ -20,7 +20,12 @@ constexpr uint32_t kNameBufferChars = 261;
 
 // Byte buffers of the sizes the calls ask for, freed when the call ends.
 using Bytes = std::vector<uint64_t>;
-Bytes BufferOf(uint32_t size) { return Bytes((size + 7) / 8); }
+Bytes BufferOf(uint32_t size) { return Bytes((size_t{size} + 7) / 8); }
+
+// The largest record asked for. A token's user is a SID of at most 68 bytes
+// after a 16-byte header; a descriptor's lists are at most 64 KiB each (their
+// size is 16 bits). A larger size is a broken answer, not a buffer to make.
+constexpr uint32_t kMaxSecurityRecord = uint32_t{1} << 20;
 
 uint32_t SubAuthorityCount(const std::string& sid) { return sid.size() >= 2 ? static_cast<uint8_t>(sid[1]) : 0; }
 
@@ -57,7 +62,10 @@ bool GetCurrentUserSid(platform::Security& security, std::string* sid) {
   if (!token) return false;
   uint32_t needed = 0;
   // Asked with no buffer the call must fail with 122; anything else is a failure.
-  if (token->QueryUser(nullptr, 0, &needed) != platform::kErrorInsufficientBuffer || needed == 0) return false;
+  if (token->QueryUser(nullptr, 0, &needed) != platform::kErrorInsufficientBuffer || needed == 0 ||
+      needed > kMaxSecurityRecord) {
+    return false;
+  }
   Bytes info = BufferOf(needed);
   if (token->QueryUser(info.data(), needed, &needed) != platform::kErrorSuccess) return false;
   std::string copy = security.TokenUserSid(info.data());
@@ -80,7 +88,7 @@ bool GetKeyDacl(platform::Security& security, RegRoot root, const std::string& p
   std::unique_ptr<platform::SecuredKey> key = security.OpenKey(root, path, KeyRight::ReadControl, &error);
   if (!key) return false;
   uint32_t size = 0;
-  if (key->GetDacl(nullptr, &size) != platform::kErrorInsufficientBuffer) return false;
+  if (key->GetDacl(nullptr, &size) != platform::kErrorInsufficientBuffer || size > kMaxSecurityRecord) return false;
   Bytes buffer = BufferOf(size);
   if (key->GetDacl(buffer.data(), &size) != platform::kErrorSuccess) return false;
   descriptor->assign(reinterpret_cast<const char*>(buffer.data()), size);

@@ -32,7 +32,7 @@ void TUWHCleanerThrd::FindComputerHistoryCleaner() {
 }
 
 void TUWHCleanerThrd::NetworkHistoryCleaner() {
-  if (GetSpecialFolder(platform::kCsidlNetHood, &path_)) PurgeFolder(path_, false, false);
+  if (GetSpecialFolder(platform::kCsidlNetHood, &path_)) PurgeFolder(path_, path_, false, false);
 }
 
 void TUWHCleanerThrd::TelenetHistoryCleaner() {
@@ -50,23 +50,48 @@ void TUWHCleanerThrd::TelenetHistoryCleaner() {
 
 void TUWHCleanerThrd::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
+// A folder path in its long-name form (GetTempPath often gives 8.3 names),
+// without a trailing separator.
+std::string TUWHCleanerThrd::LongFolderName(const std::string& folder) {
+  std::string name = platform_.files.LongPathName(folder);
+  while (!name.empty() && (name.back() == '\\' || name.back() == '/')) name.pop_back();
+  return name;
+}
+
 bool TUWHCleanerThrd::IsPurgeableTempFolder(const std::string& folder) {
-  std::string bare = folder;
-  while (!bare.empty() && bare.back() == '\\') bare.pop_back();
-  if (bare.size() <= 2) return false;  // a drive root
-  // With TMP and TEMP unset, the system names the profile or the Windows
-  // folder as the temporary folder; emptying either would be a disaster.
+  const std::string temp = LongFolderName(folder);
+  if (temp.size() <= 2) return false;  // a drive root
+  // With TMP and TEMP unset or set by mistake, the system names one of its
+  // own folders as the temporary folder; emptying it would be a disaster.
+  static const int kNotTemporary[] = {
+      platform::kCsidlProfile,  platform::kCsidlPersonal,    platform::kCsidlDesktopDirectory,
+      platform::kCsidlAppData,  platform::kCsidlLocalAppData, platform::kCsidlCommonAppData,
+      platform::kCsidlWindows,  platform::kCsidlSystem,       platform::kCsidlProgramFiles,
+      platform::kCsidlProgramFilesX86};
   std::string other;
-  if (GetWindowsFolder(&other) && util::EqualNoCase(bare, other)) return false;
-  for (int csidl : {platform::kCsidlProfile, platform::kCsidlPersonal, platform::kCsidlWindows}) {
-    if (GetSpecialFolder(csidl, &other) && util::EqualNoCase(bare, other)) return false;
+  for (int csidl : kNotTemporary) {
+    if (GetSpecialFolder(csidl, &other) && util::EqualNoCase(temp, LongFolderName(other))) return false;
   }
-  return true;
+  // The public profile has no number of its own: it holds the public documents.
+  if (GetSpecialFolder(platform::kCsidlCommonDocuments, &other) &&
+      util::EqualNoCase(temp, LongFolderName(other.substr(0, other.find_last_of('\\'))))) {
+    return false;
+  }
+  // Nor a folder that holds the profile or the Windows folder (the Users
+  // folder, a folder above them).
+  auto holds = [&](const std::string& inner) {
+    return inner.size() > temp.size() && inner[temp.size()] == '\\' &&
+           util::EqualNoCase(inner.substr(0, temp.size()), temp);
+  };
+  if (GetSpecialFolder(platform::kCsidlProfile, &other) && holds(LongFolderName(other))) return false;
+  if (!GetWindowsFolder(&other)) return true;
+  const std::string windows = LongFolderName(other);
+  return !util::EqualNoCase(temp, windows) && !holds(windows);
 }
 
 void TUWHCleanerThrd::WindowsTempFoldCleaner() {
   // The temporary folder is the one place where desktop.ini files go too.
-  if (GetTempFolder(&path_) && IsPurgeableTempFolder(path_)) PurgeFolder(path_, true, false);
+  if (GetTempFolder(&path_) && IsPurgeableTempFolder(path_)) PurgeFolder(path_, path_, true, false);
 }
 
 void TUWHCleanerThrd::RecycleBinCleaner() {
@@ -75,7 +100,7 @@ void TUWHCleanerThrd::RecycleBinCleaner() {
 }
 
 void TUWHCleanerThrd::RecentDocumentsCleaner() {
-  if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, false, false);
+  if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, path_, false, false);
   DeleteRegKey(std::string(kExplorer) + "RecentDocs");
 }
 

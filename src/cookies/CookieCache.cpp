@@ -13,15 +13,14 @@ constexpr uint32_t kFirstBufferSize = 4096;
 
 // Makes one enumeration call; while it reports a larger size with error
 // 122, the buffer is replaced by one of that size and the same call is
-// repeated. A 122 that asks for no more than the buffer has ends the walk
-// instead of repeating for ever.
+// repeated. A 122 that asks for no more than the buffer has, or for more
+// than any record takes, ends the walk instead.
 template <typename Call>
 long CallGrowing(CacheEntryBuffer& buffer, Call call) {
   for (;;) {
     uint32_t size = buffer.size();
     long error = call(buffer.data(), &size);
-    if (error != platform::kErrorInsufficientBuffer || size <= buffer.size()) return error;
-    buffer.Resize(size);
+    if (error != platform::kErrorInsufficientBuffer || size <= buffer.size() || !buffer.Resize(size)) return error;
   }
 }
 

@@ -2,6 +2,7 @@
 #include "cookies/KeepList.h"
 
 #include "app/Paths.h"
+#include "util/Text.h"
 
 namespace cookies {
 namespace {
@@ -11,14 +12,96 @@ constexpr long kErrorSharingViolation = 32;
 constexpr int kSaveAttempts = 10;
 constexpr uint32_t kSavePauseMs = 20;
 
-std::string SettingsFolder(platform::Platform& platform) {
-  return app::FolderOf(platform.process.ExecutablePath()) + "Settings";
+// The largest keep-list read or written. A line is one site name, a host
+// name of at most 253 characters; 16 MiB holds more than 60,000 of the
+// longest, far beyond the few hundred sites a person keeps or the cookies a
+// browser holds, and a list that size still loads in a moment. A larger
+// file is no keep-list of ours.
+constexpr size_t kMaxKeepListBytes = size_t{16} << 20;
+
+// With its trailing backslash; empty when the system cannot say, and then
+// there is no keep-list (a relative path would name another folder).
+std::string ProgramFolder(platform::Platform& platform) {
+  return app::FolderOf(platform.process.ExecutablePath());
 }
+
+std::string SettingsFolder(platform::Platform& platform) { return ProgramFolder(platform) + "Settings"; }
 
 // One level only; a failure shows later as a missing file or a failed write.
 void EnsureSettingsFolder(platform::Platform& platform) {
   std::string folder = SettingsFolder(platform);
-  if (!platform.files.IsDirectory(folder)) platform.files.MakeFolder(folder);
+  if (!ProgramFolder(platform).empty() && !platform.files.IsDirectory(folder)) platform.files.MakeFolder(folder);
+}
+
+// The "Settings" folder is writable by every user of the machine, so one of
+// them may have put a link (a junction, a symbolic link, a hard link to the
+// file) in the place of the folder or the file, to make everybody's program
+// read and write another file. The folder must be reached as the program
+// folder's own "Settings", and the file as that folder's own, with no other
+// name. Returns the folder as the system reaches it, or a sentence that says
+// what is wrong in *problem.
+std::string CheckedSettingsFolder(platform::Platform& platform, std::string* problem) {
+  const std::string folder = SettingsFolder(platform);
+  std::string program = ProgramFolder(platform);
+  program.pop_back();  // its trailing backslash
+  platform::FileIdentity home, settings;
+  if (!platform.files.Identify(program, &home) || !platform.files.Identify(folder, &settings) ||
+      !util::EqualNoCase(settings.finalPath, home.finalPath + "\\Settings")) {
+    *problem = "The folder " + folder +
+               " leads to another place through a link, so the list of cookies to keep is neither read nor "
+               "written there.";
+    return {};
+  }
+  return settings.finalPath;
+}
+
+bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFolder) {
+  return file.linkCount == 1 && util::EqualNoCase(file.finalPath, reachedFolder + "\\SafeCookies.txt");
+}
+
+std::string NotOwnFileProblem(const std::string& path) {
+  return "The list of cookies to keep (" + path +
+         ") leads to another place through a link or has another name, so it is neither read nor written.";
+}
+
+std::string TooLargeProblem(const std::string& path) {
+  return "The list of cookies to keep (" + path + ") is larger than " + std::to_string(kMaxKeepListBytes >> 20) +
+         " MB, far beyond any list of sites; it is neither read nor written.";
+}
+
+std::string ConversionProblem(const std::string& path) {
+  return "The list of cookies to keep (" + path + ") cannot be converted from or to the system's code page.";
+}
+
+// Replaces the file with `lines`; empty when done, otherwise why not.
+std::string WriteLines(platform::Platform& platform, const std::vector<std::string>& lines) {
+  const std::string path = KeepListPath(platform);
+  if (ProgramFolder(platform).empty() || !platform.files.IsDirectory(SettingsFolder(platform))) {
+    return "The folder " + SettingsFolder(platform) + " is missing and cannot be created.";
+  }
+  std::string problem;
+  const std::string reached = CheckedSettingsFolder(platform, &problem);
+  if (!problem.empty()) return problem;
+  platform::FileIdentity existing;
+  if (platform.files.Exists(path) && !(platform.files.Identify(path, &existing) && IsOwnFile(existing, reached))) {
+    return NotOwnFileProblem(path);
+  }
+  std::string text, bytes;
+  for (const std::string& line : lines) text += line + "\r\n";
+  if (!platform.ansi.FromUtf8(text, &bytes)) return ConversionProblem(path);
+  if (bytes.size() > kMaxKeepListBytes) return TooLargeProblem(path);  // it could not be read back
+  // A reader that has the file open at that moment (a cleaning run reading
+  // it) makes the replacement fail with access denied or a sharing
+  // violation; the save waits a little and tries again before giving up.
+  long error = platform.files.ReplaceWholeFile(path, bytes);
+  for (int attempt = 1;
+       attempt < kSaveAttempts && (error == platform::kErrorAccessDenied || error == kErrorSharingViolation);
+       ++attempt) {
+    platform.clock.Sleep(kSavePauseMs);
+    error = platform.files.ReplaceWholeFile(path, bytes);
+  }
+  if (error == platform::kErrorSuccess) return {};
+  return "The list of cookies to keep (" + path + ") cannot be written (error " + std::to_string(error) + ").";
 }
 
 }  // namespace
@@ -42,43 +125,37 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   EnsureSettingsFolder(platform);
-  std::string path = KeepListPath(platform);
-  std::string bytes;
-  long error = platform.files.ReadWholeFile(path, &bytes);
+  // A folder that could not be made: no list, as when the file is missing.
+  if (ProgramFolder(platform).empty() || !platform.files.Exists(SettingsFolder(platform))) return {};
+  std::string problem;
+  const std::string reached = CheckedSettingsFolder(platform, &problem);
+  if (!problem.empty()) throw KeepListError(problem);
+  const std::string path = KeepListPath(platform);
+  long error = 0;
+  std::unique_ptr<platform::ReadableFile> file = platform.files.OpenForRead(path, &error);
   if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound) return {};
+  std::string bytes;
+  if (file) {
+    // Checked on the handle that is read, so the file cannot be swapped for a link in between.
+    platform::FileIdentity identity;
+    if (!file->Identify(&identity) || !IsOwnFile(identity, reached)) throw KeepListError(NotOwnFileProblem(path));
+    error = file->ReadAll(kMaxKeepListBytes, &bytes);
+  }
+  if (error == platform::kErrorFileTooLarge) throw KeepListError(TooLargeProblem(path));
   if (error != platform::kErrorSuccess) {
     throw KeepListError("The list of cookies to keep (" + path + ") exists but cannot be read (error " +
                         std::to_string(error) + ").");
   }
-  return SplitLines(platform.ansi.ToUtf8(bytes));
+  std::string text;
+  if (!platform.ansi.ToUtf8(bytes, &text)) throw KeepListError(ConversionProblem(path));
+  return SplitLines(text);
 }
 
 bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>& lines, std::string* whyNot) {
   EnsureSettingsFolder(platform);
-  std::string path = KeepListPath(platform);
-  std::string fail;
-  if (!platform.files.IsDirectory(SettingsFolder(platform))) {
-    fail = "The folder " + SettingsFolder(platform) + " is missing and cannot be created.";
-  } else {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    std::string bytes = platform.ansi.FromUtf8(text);
-    // A reader that has the file open at that moment (a cleaning run reading
-    // it) makes the replacement fail with access denied or a sharing
-    // violation; the save waits a little and tries again before giving up.
-    long error = platform.files.ReplaceWholeFile(path, bytes);
-    for (int attempt = 1; attempt < kSaveAttempts && (error == platform::kErrorAccessDenied ||
-                                                       error == kErrorSharingViolation);
-         ++attempt) {
-      platform.clock.Sleep(kSavePauseMs);
-      error = platform.files.ReplaceWholeFile(path, bytes);
-    }
-    if (error != platform::kErrorSuccess) {
-      fail = "The list of cookies to keep (" + path + ") cannot be written (error " + std::to_string(error) + ").";
-    }
-  }
-  if (!fail.empty() && whyNot) *whyNot = fail;
-  return fail.empty();
+  std::string problem = WriteLines(platform, lines);
+  if (!problem.empty() && whyNot) *whyNot = problem;
+  return problem.empty();
 }
 
 }  // namespace cookies

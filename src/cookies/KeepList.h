@@ -11,8 +11,9 @@
 
 namespace cookies {
 
-// Raised by ReadKeepList when the file exists but cannot be read. what() is
-// a sentence a user can read.
+// Raised by ReadKeepList when the file exists but cannot be read, or must not
+// be: reached through a link, too large, not convertible. what() is a
+// sentence a user can read.
 class KeepListError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -24,14 +25,17 @@ std::string KeepListPath(platform::Platform& platform);
 // Creates the "Settings" folder (one level) when it is missing, then loads
 // every line of the file (UTF-8 inside). A missing file, or a folder that
 // could not be made, is an empty list. Throws KeepListError when the file
-// exists but cannot be read.
+// exists but cannot be read, or when the folder or the file is a link or is
+// reached through one, or the file has another name (a hard link): nothing
+// is read then.
 std::vector<std::string> ReadKeepList(platform::Platform& platform);
 
 // Creates the "Settings" folder when it is missing, then replaces the file
 // as a whole with `lines`, each ended by CR LF (no lines: a zero-byte file).
 // The replacement is atomic: a reader sees the old list or the new one. On
 // failure returns false, leaves the old file as it was, and puts a sentence
-// a user can read in *whyNot.
+// a user can read in *whyNot. Through a link, as for reading, nothing is
+// written or made (not even the temporary file of the replacement).
 bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>& lines,
                    std::string* whyNot = nullptr);
 

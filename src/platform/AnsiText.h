@@ -9,9 +9,11 @@ namespace platform {
 class AnsiText {
  public:
   virtual ~AnsiText() = default;
-  virtual std::string ToUtf8(const std::string& ansi) = 0;
+  // False when the system refuses the conversion; *out is then untouched, so
+  // a failure never passes for an empty text.
+  virtual bool ToUtf8(const std::string& ansi, std::string* utf8) = 0;
   // Characters the code page lacks become its default character.
-  virtual std::string FromUtf8(const std::string& utf8) = 0;
+  virtual bool FromUtf8(const std::string& utf8, std::string* ansi) = 0;
 };
 
 }  // namespace platform

@@ -13,14 +13,19 @@ enum Csidl : int {
   kCsidlPersonal = 5,
   kCsidlFavorites = 6,
   kCsidlRecent = 8,
+  kCsidlDesktopDirectory = 16,
   kCsidlNetHood = 19,
   kCsidlAppData = 26,
+  kCsidlLocalAppData = 28,
   kCsidlInternetCache = 32,
   kCsidlHistory = 34,
   kCsidlCommonAppData = 35,
   kCsidlWindows = 36,
+  kCsidlSystem = 37,
   kCsidlProgramFiles = 38,
   kCsidlProfile = 40,
+  kCsidlProgramFilesX86 = 42,
+  kCsidlCommonDocuments = 46,
 };
 
 // SHEmptyRecycleBin flags.

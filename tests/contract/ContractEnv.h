@@ -19,6 +19,14 @@ class ContractEnv {
   // Holds a file open as another program would, sharing reading and writing
   // but not deletion, until the returned token is destroyed.
   virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
+  // A symbolic link at `path` to the existing folder or file `target`, as
+  // another user could plant one; false when this system cannot make one
+  // here (Windows without the right to, for one).
+  virtual bool MakeLink(const std::string& path, const std::string& target, bool folder) = 0;
+  // A second name `path` for the file `existing` (a hard link).
+  virtual bool MakeHardLink(const std::string& existing, const std::string& path) = 0;
+  // The short (8.3) form of an existing path; empty when it has none.
+  virtual std::string ShortName(const std::string& path) = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
   // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA

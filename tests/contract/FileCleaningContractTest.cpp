@@ -7,9 +7,12 @@
 #include <map>
 
 #include "ContractEnv.h"
+#include "util/Text.h"
 
 namespace contract {
 namespace {
+
+using util::EqualNoCase;
 
 using platform::FileSystem;
 using platform::kAttrDirectory;
@@ -32,6 +35,24 @@ class FileCleaningContract : public ::testing::Test {
     do entries[data.name] = data.attributes;
     while (find->Next(&data));
     return entries;
+  }
+  // The entry a listing of `folder` gives for `name`; empty when none.
+  platform::FindData Listed(const std::string& folder, const std::string& name) {
+    platform::FindData data;
+    auto find = files().FindFirst(folder + "\\*.*", &data);
+    if (find) {
+      do {
+        if (data.name == name) return data;
+      } while (find->Next(&data));
+    }
+    return {};
+  }
+  // The entry a path without wildcards finds: the entry itself.
+  platform::FindData Found(const std::string& path) {
+    platform::FindData data;
+    data.name = "poison";
+    EXPECT_TRUE(files().FindFirst(path, &data)) << path;
+    return data;
   }
   std::string Read(const std::string& path) {
     std::string bytes = "poison";
@@ -85,17 +106,105 @@ TEST_F(FileCleaningContract, ReadOnlyFilesAndFullFoldersRefuseDeletionUntilClear
   EXPECT_TRUE(files().RemoveFolder(root));
 }
 
-TEST_F(FileCleaningContract, RemovingALinkRefusesWhatIsNotALink) {
-  // Links themselves are tried in the end-to-end test: Wine lists a Unix
-  // symbolic link as one, and no Win32 call here makes one.
+TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhatItLeadsTo) {
   std::string root = Env().NewScratchFolder();
-  ASSERT_TRUE(files().MakeFolder(root + "\\plain"));
+  ASSERT_TRUE(files().MakeFolder(root + "\\target"));
+  MakeFile(root + "\\target\\kept.txt", "kept");
   MakeFile(root + "\\file.txt");
-  EXPECT_FALSE(files().RemoveLink(root + "\\plain"));
+  EXPECT_FALSE(files().RemoveLink(root + "\\target")) << "not a link";
   EXPECT_FALSE(files().RemoveLink(root + "\\file.txt"));
   EXPECT_FALSE(files().RemoveLink(root + "\\missing"));
-  EXPECT_TRUE(files().IsDirectory(root + "\\plain"));
-  EXPECT_TRUE(files().IsFile(root + "\\file.txt"));
+  if (!Env().MakeLink(root + "\\folder-link", root + "\\target", true) ||
+      !Env().MakeLink(root + "\\file-link.txt", root + "\\target\\kept.txt", false)) {
+    GTEST_SKIP() << "this system makes no symbolic links here";
+  }
+
+  // A link to a folder: a directory and reparse point, in a listing and
+  // found by its own path, with the symbolic link's tag on Windows.
+  for (const platform::FindData& entry : {Listed(root, "folder-link"), Found(root + "\\folder-link")}) {
+    EXPECT_EQ(entry.name, "folder-link");
+    EXPECT_EQ(entry.attributes & 0x410, 0x410u);
+    // Wine lists a Unix symbolic link without its tag: 0.
+    EXPECT_TRUE(entry.reparseTag == platform::kReparseTagSymlink || (!Env().simulated() && entry.reparseTag == 0))
+        << std::hex << entry.reparseTag;
+    EXPECT_TRUE(platform::IsLink(entry));
+  }
+  EXPECT_EQ(files().GetAttributes(root + "\\folder-link") & 0x410, 0x410u);
+
+  // A link to a file: a reparse point with the same tag.
+  for (const platform::FindData& entry : {Listed(root, "file-link.txt"), Found(root + "\\file-link.txt")}) {
+    EXPECT_EQ(entry.attributes & kAttrDirectory, 0u);
+    bool windows = (entry.attributes & platform::kAttrReparsePoint) && entry.reparseTag == platform::kReparseTagSymlink;
+    // Wine shows a Unix symbolic link to a file as the plain file it leads to.
+    bool wine = !Env().simulated() && !(entry.attributes & platform::kAttrReparsePoint);
+    EXPECT_TRUE(windows || wine) << std::hex << entry.attributes << " " << entry.reparseTag;
+  }
+
+  // Opened, each leads to its target: under Wine the only sign of a link to a file.
+  platform::FileIdentity identity;
+  ASSERT_TRUE(files().Identify(root + "\\folder-link", &identity));
+  EXPECT_TRUE(EqualNoCase(identity.finalPath, root + "\\target")) << identity.finalPath;
+  ASSERT_TRUE(files().Identify(root + "\\file-link.txt", &identity));
+  EXPECT_TRUE(EqualNoCase(identity.finalPath, root + "\\target\\kept.txt")) << identity.finalPath;
+  EXPECT_EQ(identity.linkCount, 1u);
+  ASSERT_TRUE(files().Identify(root + "\\folder-link\\kept.txt", &identity));
+  EXPECT_TRUE(EqualNoCase(identity.finalPath, root + "\\target\\kept.txt")) << identity.finalPath;
+
+  // Windows removes the link itself; Wine cannot remove a Unix symbolic
+  // link without reaching its target, so there the link stays.
+  bool removed = files().RemoveLink(root + "\\folder-link");
+  bool gone = files().GetAttributes(root + "\\folder-link") == platform::kInvalidAttributes;
+  EXPECT_EQ(removed, gone);
+  EXPECT_TRUE(gone || !Env().simulated());
+  EXPECT_EQ(Read(root + "\\target\\kept.txt"), "kept");
+}
+
+TEST_F(FileCleaningContract, AHardLinkIsOneFileWithTwoNames) {
+  std::string root = Env().NewScratchFolder();
+  MakeFile(root + "\\one.txt", "shared");
+  ASSERT_TRUE(Env().MakeHardLink(root + "\\one.txt", root + "\\two.txt"));
+  platform::FileIdentity identity;
+  ASSERT_TRUE(files().Identify(root + "\\two.txt", &identity));
+  EXPECT_EQ(identity.linkCount, 2u);
+  EXPECT_TRUE(EqualNoCase(identity.finalPath, root + "\\two.txt")) << identity.finalPath;
+  long error = -1;
+  auto opened = files().OpenForRead(root + "\\one.txt", &error);
+  ASSERT_TRUE(opened);
+  ASSERT_TRUE(opened->Identify(&identity));
+  EXPECT_EQ(identity.linkCount, 2u);
+  opened.reset();
+  EXPECT_TRUE(files().RemoveFile(root + "\\one.txt"));
+  ASSERT_TRUE(files().Identify(root + "\\two.txt", &identity));
+  EXPECT_EQ(identity.linkCount, 1u);
+  EXPECT_EQ(Read(root + "\\two.txt"), "shared");
+}
+
+TEST_F(FileCleaningContract, NamesEndingInADotOrASpaceAreReachedExactlyAsListed) {
+  std::string root = Env().NewScratchFolder();
+  // Without the \\?\ form the system would take "same." and "same " for "same",
+  // and "..." for the folder itself.
+  for (const char* name : {"same", "same.", "same ", "..."}) MakeFile(root + "\\" + name, name);
+  auto listed = Listing(root + "\\*.*");
+  for (const char* name : {"same", "same.", "same ", "..."}) EXPECT_TRUE(listed.count(name)) << "'" << name << "'";
+  EXPECT_EQ(Read(root + "\\same."), "same.");
+  EXPECT_TRUE(files().RemoveFile(root + "\\same."));
+  EXPECT_TRUE(files().RemoveFile(root + "\\..."));
+  EXPECT_TRUE(files().RemoveFile(root + "\\same "));
+  listed = Listing(root + "\\*.*");
+  EXPECT_EQ(listed.size(), 3u) << ". .. same";
+  EXPECT_EQ(Read(root + "\\same"), "same");
+  EXPECT_TRUE(files().IsDirectory(root));
+}
+
+TEST_F(FileCleaningContract, AShortNameHasItsLongFormAndAMissingPathStaysAsGiven) {
+  std::string root = Env().NewScratchFolder();
+  const std::string folder = root + "\\A Rather Long Folder Name";
+  ASSERT_TRUE(files().MakeFolder(folder));
+  std::string shortName = Env().ShortName(folder);
+  if (shortName.empty()) GTEST_SKIP() << "no short names on this volume";
+  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName), folder)) << shortName;
+  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName + "\\"), folder + "\\"));
+  EXPECT_EQ(files().LongPathName(root + "\\MISSIN~1"), root + "\\MISSIN~1");
 }
 
 TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ContractEnv.h"
+#include "util/Text.h"
 
 namespace contract {
 namespace {
@@ -33,6 +34,21 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   ASSERT_EQ(files().ReplaceWholeFile(path, std::string("one\r\ntwo\r\n\0three", 15)), platform::kErrorSuccess);
   ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);
   EXPECT_EQ(bytes, std::string("one\r\ntwo\r\n\0three", 15));
+
+  // A limit below the file's size reads nothing; the handle says what it reached.
+  bytes = "poison";
+  EXPECT_EQ(files().ReadWholeFile(path, &bytes, 14), platform::kErrorFileTooLarge);
+  EXPECT_EQ(bytes, "poison");
+  EXPECT_EQ(files().ReadWholeFile(path, &bytes, 15), platform::kErrorSuccess);
+  long error = -1;
+  auto opened = files().OpenForRead(root + "\\LIST.TXT", &error);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(error, platform::kErrorSuccess);
+  platform::FileIdentity identity;
+  ASSERT_TRUE(opened->Identify(&identity));
+  EXPECT_TRUE(util::EqualNoCase(identity.finalPath, path)) << identity.finalPath;
+  EXPECT_EQ(identity.linkCount, 1u);
+  opened.reset();
 
   ASSERT_EQ(files().ReplaceWholeFile(path, ""), platform::kErrorSuccess);
   ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);

@@ -172,6 +172,49 @@ TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets
   EXPECT_EQ(List("C:\\users\\user\\Documents\\CyberLink\\PowerDVD"), Names{"setup.ini"});
 }
 
+// Any user may create the folders below all users' application data; a link
+// planted at any level between the special folder and a step's folder must
+// not lead the step into another user's files. The same for the user's own
+// folders of steps 18 and 27.
+TEST_F(ApplicationStepsTest, NoStepDeletesBehindALinkPlantedBetweenItsSpecialFolderAndItsFolder) {
+  const std::string victim = "C:\\users\\other\\Documents";
+  struct Target {
+    std::string special;
+    std::vector<std::string> levels;  // the folders below it, down to the step's own
+  };
+  const Target targets[] = {
+      {kCommon, {"Microsoft", "Media Index"}},           {kCommon, {"Systems", "ACDSee"}},
+      {kCommon, {"Microsoft", "Office", "Recent"}},     {kCommon, {"RealRealOne Player", "history"}},
+      {kAppData, {"Microsoft", "Media Player"}},        {"C:\\users\\user\\Documents", {"CyberLink", "PowerDVD"}}};
+  const char* traps[] = {"index.bin", "imageDB.ddf", "letter.doc", "urls.ini", "cookies.txt", "list.pls"};
+  for (const Target& target : targets) {
+    for (size_t linked = 0; linked < target.levels.size(); ++linked) {
+      platform::sim::SimPlatform machine;
+      // The link stands for levels[linked]; the levels below it are the
+      // victim's folders, each holding files every step's masks match.
+      std::string link = target.special;
+      std::vector<std::string> mine{victim};
+      for (size_t i = 0; i < target.levels.size(); ++i) {
+        if (i <= linked) link += "\\" + target.levels[i];
+        else mine.push_back(mine.back() + "\\" + target.levels[i]);
+      }
+      for (const std::string& folder : mine) {
+        for (const char* trap : traps) machine.files.AddFile(folder + "\\" + trap, "mine");
+      }
+      const uint32_t tag = linked % 2 ? platform::kReparseTagSymlink : platform::kReparseTagMountPoint;
+      machine.files.AddFolderLink(link, victim, tag);
+      cleaner::TUWHCleanerThrd run(machine.platform, ui);
+      run.RunMSMediaPlayerCleaner = run.RunACDSeeCleaner = run.RunMSWordCleaner = true;
+      run.RunRealOneCleaner = run.RunPowerDVDCleaner = true;
+      run.Execute();
+      EXPECT_TRUE(run.finished());
+      for (const std::string& folder : mine) {
+        for (const char* trap : traps) EXPECT_TRUE(machine.files.IsFile(folder + "\\" + trap)) << link << ": " << trap;
+      }
+    }
+  }
+}
+
 TEST_F(ApplicationStepsTest, RealOneWithoutCommonApplicationDataStillDeletesItsKeys) {
   MakeKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir");
   sim.files.AddFile(Join(kCommon, "\\RealRealOne Player\\urls.ini"));

@@ -152,6 +152,21 @@ TEST_F(BrowserSteps, FavoritesStepEmptiesTheFolderButKeepsItAndItsDesktopIni) {
   EXPECT_EQ(sim.files.List(std::string(kFavorites) + "\\Links"), Lines{"desktop.ini"});
 }
 
+TEST_F(BrowserSteps, NoFolderIsPurgedThroughALinkInItsPlace) {
+  const std::string victim = "C:\\users\\other\\Documents";
+  sim.files.AddFile(victim + "\\thesis.doc", "mine");
+  sim.files.AddFile(victim + "\\sub\\index.dat", std::string(100, 'm'));
+  for (const char* folder : {kINetCache, kHistory, kFavorites, "C:\\windows\\History"}) {
+    sim.files.AddFolderLink(folder, victim);
+  }
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) {
+    t.RunBrowserCacheCleaner = t.RunBrowserHistory = t.RunIEFavorites = true;
+  });
+  EXPECT_TRUE(run->finished());
+  EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
+  EXPECT_EQ(sim.files.Content(victim + "\\sub\\index.dat"), std::string(100, 'm')) << "neither wiped nor deleted";
+}
+
 TEST_F(BrowserSteps, AutoCompleteFollowsTheFamilyTheVersionQueryReports) {
   const std::string machineKey =
       "Software\\Microsoft\\Protected Storage System Provider\\alice\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";

@@ -75,6 +75,21 @@ TEST_F(CookieWalk, AnEntryLargerThanTheBufferGrowsItAndIsHandled) {
   EXPECT_EQ(sim.urlCache.openEnumerations(), 0);
 }
 
+TEST_F(CookieWalk, AnEntryOfAnAbsurdSizeEndsTheWalkInsteadOfBeingAllocated) {
+  const std::string name = "Cookie:alice@absurd.example/";
+  Cookie("Cookie:alice@a.example/");
+  // A record that says it needs 4 GiB less four bytes; its size in 32 bits
+  // plus the alignment would wrap to a buffer of nothing.
+  Cookie(name, 0xFFFFFFFCu - platform::sim::SimUrlCache::RecordSize(name, {}));
+  Cookie("Cookie:alice@z.example/");
+  Lines sites;
+  EXPECT_FALSE(ScanCookieCache(sim.urlCache, ScanMode::List, {}, &sites));
+  EXPECT_EQ(sites, Lines{"a.example"});
+  EXPECT_FALSE(Delete({}));
+  EXPECT_EQ(sim.urlCache.Names(), (Lines{name, "Cookie:alice@z.example/"}));
+  EXPECT_EQ(sim.urlCache.openEnumerations(), 0);
+}
+
 TEST_F(CookieWalk, AnEnumerationErrorEndsTheWalkQuietlyKeepingWhatWasDone) {
   Cookie("Cookie:alice@a.example/");
   Cookie("Cookie:alice@b.example/");

@@ -2,6 +2,9 @@
 // its two options, the index wipe, the mask deletion, registry deletions,
 // the version query and the folder lookups.
 #include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <atomic>
 
 #include "cleaner/FolderPurge.h"
 #include "cleaner/SystemHelpers.h"
@@ -65,7 +68,7 @@ TEST_F(FolderPurgeTest, ReadOnlyFilesInAPurgeGoButAMaskLeavesThem) {
   files.AddFile(top + "\\system.doc", "x", kAttrSystem);
   files.AddFile(top + "\\other.txt", "x");
   files.AddFile(top + "\\folder.doc\\inner.doc", "x");
-  cleaner::DeleteFilesByMask(files, top + "\\", "*.doc");
+  cleaner::DeleteFilesByMask(files, top, top + "\\", "*.doc");
   EXPECT_EQ(files.List(top),
             (std::vector<std::string>{"folder.doc", "hidden.doc", "keep.doc", "other.txt", "system.doc"}));
   EXPECT_TRUE(files.IsFile(top + "\\folder.doc\\inner.doc"));
@@ -80,14 +83,22 @@ TEST_F(FolderPurgeTest, FilesHeldOpenStayAndTheRestGoes) {
   EXPECT_FALSE(PurgeFolder(files, top + "\\missing", PurgeOptions{})) << "a folder that cannot be listed";
 }
 
-TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWhole) {
+TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWholeButOtherReparsePointsAreOrdinary) {
   files.AddFile("C:\\Users\\me\\Documents\\thesis.doc", "precious");
   files.AddFile("C:\\Users\\me\\Documents\\sub\\notes.txt", "precious", kAttrReadOnly);
   files.AddFolderLink(top + "\\docs-link", "C:\\Users\\me\\Documents");
-  files.AddFolderLink(top + "\\deeper\\again", "C:\\Users\\me\\Documents");
+  files.AddFolderLink(top + "\\deeper\\again", "C:\\Users\\me\\Documents", platform::kReparseTagSymlink);
+  files.AddFolderLink(top + "\\untagged", "C:\\Users\\me\\Documents", 0);  // as Wine lists a Unix link
+  files.AddFileLink(top + "\\thesis-link.doc", "C:\\Users\\me\\Documents\\thesis.doc");
   files.AddDirectory("C:\\Users\\me\\Empty");
   files.AddFolderLink(top + "\\to-empty", "C:\\Users\\me\\Empty");
   files.AddFile(top + "\\junk.tmp");
+  // A cloud placeholder folder and a deduplicated file are no links.
+  files.AddFile(top + "\\OneDrive\\photo.jpg");
+  files.MakeReparsePoint(top + "\\OneDrive", 0x9000601A);
+  files.MakeReparsePoint(top + "\\OneDrive\\photo.jpg", 0x9000001A);
+  files.AddFile(top + "\\dedup.bin");
+  files.MakeReparsePoint(top + "\\dedup.bin", 0x80000013);
 
   ASSERT_TRUE(PurgeFolder(files, top, PurgeOptions{true, true}));
   EXPECT_TRUE(files.List(top).empty());
@@ -95,6 +106,90 @@ TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWhole) {
   EXPECT_EQ(files.Content("C:\\Users\\me\\Documents\\thesis.doc"), "precious");
   EXPECT_EQ(files.GetAttributes("C:\\Users\\me\\Documents\\sub\\notes.txt") & kAttrReadOnly, kAttrReadOnly);
   EXPECT_TRUE(files.IsDirectory("C:\\Users\\me\\Empty")) << "an empty target is not removed through its link";
+}
+
+TEST_F(FolderPurgeTest, NothingIsDeletedInAFolderThatIsALinkOrIsReachedThroughOneBelowItsStart) {
+  const std::string start = "C:\\ProgramData";
+  const std::string victim = "C:\\users\\other\\Documents";
+  // The target is start\a\b; a link at either level, or at the target's
+  // place when it is the start itself, leads to the other user's files.
+  for (const std::string& linked : {start + "\\a", start + "\\a\\b"}) {
+    platform::sim::SimFileSystem fs;
+    fs.AddFile(victim + "\\b\\letter.doc", "mine");
+    fs.AddFile(victim + "\\letter.doc", "mine");
+    fs.AddFolderLink(linked, linked.size() == start.size() + 2 ? victim : victim + "\\b");
+    EXPECT_FALSE(PurgeFolder(fs, start, start + "\\a\\b", PurgeOptions{}));
+    cleaner::DeleteFilesByMask(fs, start, start + "\\a\\b\\", "*.doc");
+    EXPECT_EQ(fs.Content(victim + "\\b\\letter.doc"), "mine") << linked;
+    EXPECT_EQ(fs.Content(victim + "\\letter.doc"), "mine") << linked;
+  }
+  files.AddFile(victim + "\\letter.doc", "mine");
+  files.AddFolderLink(top, victim);
+  EXPECT_FALSE(PurgeFolder(files, top, PurgeOptions{}));
+  EXPECT_EQ(files.Content(victim + "\\letter.doc"), "mine");
+
+  // Above the start is the system's business; a placeholder on the way is no link.
+  files.AddFile("C:\\Real\\Data\\Cache\\x.tmp");
+  files.AddFolderLink("C:\\Linked", "C:\\Real");
+  files.MakeReparsePoint("C:\\Real\\Data", 0x9000601A);
+  EXPECT_TRUE(PurgeFolder(files, "C:\\Linked\\", "C:\\Linked\\Data\\Cache\\", PurgeOptions{}));
+  EXPECT_TRUE(files.List("C:\\Real\\Data\\Cache").empty());
+}
+
+TEST_F(FolderPurgeTest, EmptyRelativeAndRootFoldersAndFoldersOutsideTheStartAreRefused) {
+  files.AddFile("C:\\boot.ini");
+  files.AddFile("C:\\t\\x.txt");
+  files.AddFile("C:\\other\\y.txt");
+  for (const char* folder :
+       {"", "t", "\\t", "C:t", "C:", "C:\\", "C:\\\\", "\\\\server\\share", "\\\\server\\share\\"}) {
+    EXPECT_FALSE(PurgeFolder(files, folder, PurgeOptions{})) << folder;
+    cleaner::DeleteFilesByMask(files, folder, folder, "*.*");
+  }
+  EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\other", PurgeOptions{}));
+  EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\tother", PurgeOptions{}));
+  EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\t\\..\\other", PurgeOptions{}));
+  EXPECT_EQ(files.List("C:\\"), (std::vector<std::string>{"boot.ini", "other", "t"}));
+  EXPECT_EQ(files.List("C:\\other"), std::vector<std::string>{"y.txt"});
+  EXPECT_EQ(files.List("C:\\t"), std::vector<std::string>{"x.txt"});
+}
+
+// A tree deeper than the stack of a recursive walk would take: emptied on a
+// thread with a small stack.
+TEST_F(FolderPurgeTest, ADeepTreeIsEmptiedOnASmallStack) {
+  std::string deep = top;
+  for (int level = 0; level < 1000; ++level) deep += "\\d";
+  files.AddFile(deep + "\\bottom.txt");
+  struct Job {
+    platform::sim::SimFileSystem* files;
+    std::string top;
+    bool purged = false;
+  } job{&files, top};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t worker;
+  ASSERT_EQ(pthread_create(&worker, &attributes, [](void* p) -> void* {
+    auto* job = static_cast<Job*>(p);
+    job->purged = PurgeFolder(*job->files, job->top, PurgeOptions{});
+    return nullptr;
+  }, &job), 0);
+  pthread_join(worker, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_TRUE(job.purged);
+  EXPECT_TRUE(files.List(top).empty());
+}
+
+TEST_F(FolderPurgeTest, AStopEndsThePurgeBeforeItsNextDeletion) {
+  files.AddFile(top + "\\a.txt");
+  files.AddFile(top + "\\sub\\b.txt");
+  std::atomic<bool> stop{true};
+  PurgeOptions options;
+  options.stop = &stop;
+  EXPECT_TRUE(PurgeFolder(files, top, options));
+  EXPECT_EQ(files.List(top), (std::vector<std::string>{"a.txt", "sub"}));
+  stop = false;
+  EXPECT_TRUE(PurgeFolder(files, top, options));
+  EXPECT_TRUE(files.List(top).empty());
 }
 
 TEST_F(FolderPurgeTest, IndexDatIsWipedPastItsHeaderWhenAskedThenDeleted) {

@@ -67,6 +67,56 @@ TEST_F(KeepList, AFileThatExistsButCannotBeReadRaisesAReadableError) {
   }
 }
 
+// Every user may write in "Settings" (the installer grants it), so any of
+// them may put a link in the place of the folder or the file, or give the
+// file a second name, to make everybody's program use another file.
+TEST_F(KeepList, NothingIsReadWrittenOrMadeThroughALinkOrAHardLink) {
+  const std::string elsewhere = "C:\\users\\other\\Documents";
+  const std::string precious = elsewhere + "\\SafeCookies.txt";
+  auto plant = [&](platform::sim::SimPlatform& machine, int how) {
+    machine.files.AddDirectory("C:\\Program Files\\Corvane");
+    machine.files.AddFile(precious, "secret.example\r\n");
+    if (how == 0) machine.files.AddFolderLink(kFolder, elsewhere);
+    if (how == 1) machine.files.AddFolderLink(kFolder, elsewhere, platform::kReparseTagSymlink);
+    if (how == 2) machine.files.AddFileLink(kFile, precious);
+    if (how == 3) machine.files.AddHardLink(precious, kFile);
+  };
+  for (int how = 0; how < 4; ++how) {
+    platform::sim::SimPlatform machine;
+    plant(machine, how);
+    EXPECT_THROW(ReadKeepList(machine.platform), cookies::KeepListError) << how;
+    std::string why;
+    EXPECT_FALSE(WriteKeepList(machine.platform, {"a.example"}, &why)) << how;
+    EXPECT_NE(why.find("link"), std::string::npos) << why;
+    EXPECT_FALSE(WriteKeepList(machine.platform, {}, &why)) << how;
+    EXPECT_EQ(machine.files.Content(precious), "secret.example\r\n") << how;
+    EXPECT_EQ(machine.files.List(elsewhere), Lines{"SafeCookies.txt"}) << "no temporary file either";
+    EXPECT_EQ(machine.files.writeCount(), 0);
+  }
+  // The program's own folder may be reached through a link: that is no planted one.
+  platform::sim::SimPlatform machine;
+  machine.files.AddFile("D:\\Apps\\Corvane\\Settings\\SafeCookies.txt", "kept.example\r\n");
+  machine.files.AddFolderLink("C:\\Program Files\\Corvane", "D:\\Apps\\Corvane");
+  EXPECT_EQ(ReadKeepList(machine.platform), Lines{"kept.example"});
+  EXPECT_TRUE(WriteKeepList(machine.platform, {"new.example"}));
+}
+
+TEST_F(KeepList, AListTooLargeOrAConversionTheSystemRefusesIsAnErrorNeverAnEmptyList) {
+  sim.files.AddFile(kFile, std::string((16 << 20) + 1, 'x'));
+  EXPECT_THROW(ReadKeepList(sim.platform), cookies::KeepListError);
+  std::string why;
+  EXPECT_FALSE(WriteKeepList(sim.platform, {std::string(16 << 20, 'y')}, &why));
+  EXPECT_NE(why.find("larger than 16 MB"), std::string::npos) << why;
+  EXPECT_EQ(sim.files.Content(kFile).size(), (16u << 20) + 1);
+
+  sim.files.AddFile(kFile, "kept.example\r\n");
+  sim.ansi.refuse = true;
+  EXPECT_THROW(ReadKeepList(sim.platform), cookies::KeepListError);
+  EXPECT_FALSE(WriteKeepList(sim.platform, {"other.example"}, &why));
+  EXPECT_NE(why.find("cannot be converted"), std::string::npos) << why;
+  EXPECT_EQ(sim.files.Content(kFile), "kept.example\r\n");
+}
+
 TEST_F(KeepList, AFailedSaveSaysWhyAndLeavesTheOldListWhole) {
   sim.files.AddFile(kFile, "a.example\r\nb.example\r\n");
   sim.files.MakeUnwritable(kFile);

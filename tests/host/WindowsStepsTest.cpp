@@ -110,20 +110,31 @@ TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIs
   EXPECT_TRUE(thread->finished());
 }
 
-TEST_F(WindowsStepsTest, ATemporaryFolderThatIsARootTheProfileOrTheWindowsFolderIsLeftAlone) {
-  sim.files.AddFile("C:\\pagefile.sys");
-  sim.files.AddFile("C:\\users\\user\\Documents\\thesis.doc");
-  sim.files.AddFile("C:\\windows\\win.ini");
+TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheProfileIsLeftAlone) {
+  const char* kept[] = {"C:\\pagefile.sys", "C:\\users\\user\\Documents\\thesis.doc",
+                        "C:\\users\\user\\Desktop\\todo.txt", "C:\\users\\Public\\Music\\song.mp3",
+                        "C:\\windows\\win.ini", "C:\\windows\\system32\\kernel32.dll",
+                        "C:\\Program Files\\Corvane\\corvane.exe", "C:\\users\\user\\AppData\\Local\\app.db",
+                        "C:\\Data\\users\\user\\file.txt"};
+  for (const char* file : kept) sim.files.AddFile(file);
   sim.files.AddFile("C:\\Work\\Temp\\a.tmp");
+  // 8.3 names, as GetTempPath often gives them.
+  sim.files.SetShortName("C:\\users\\user\\Desktop", "DESKTO~1");
+  sim.files.SetShortName("C:\\Program Files", "PROGRA~1");
   thread->RunWindowsTempFold = true;
-  for (const char* temp : {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\"}) {
+  for (const char* temp :
+       {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\", "C:\\users\\user\\DESKTO~1\\",
+        "C:\\users\\", "C:\\users\\Public\\", "C:\\PROGRA~1\\", "C:\\windows\\system32\\",
+        "C:\\users\\user\\AppData\\Local\\"}) {
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished());
   }
-  EXPECT_TRUE(sim.files.IsFile("C:\\pagefile.sys"));
-  EXPECT_TRUE(sim.files.IsFile("C:\\users\\user\\Documents\\thesis.doc"));
-  EXPECT_TRUE(sim.files.IsFile("C:\\windows\\win.ini"));
+  // A folder above the profile, where the profile lives elsewhere.
+  sim.shell.specialFolders[platform::kCsidlProfile] = "C:\\Data\\users\\user";
+  sim.shell.tempFolder = "C:\\Data\\";
+  Run();
+  for (const char* file : kept) EXPECT_TRUE(sim.files.IsFile(file)) << file;
 
   sim.shell.tempFolder = "C:\\Work\\Temp\\";  // anywhere else is purged
   Run();
@@ -147,6 +158,18 @@ TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyG
   thread->RunNetworkHistory = false;
   Run();
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
+}
+
+TEST_F(WindowsStepsTest, NoFolderIsPurgedThroughALinkInItsPlace) {
+  const std::string victim = "C:\\users\\other\\Documents";
+  sim.files.AddFile(victim + "\\thesis.doc", "mine");
+  sim.files.AddFile(victim + "\\sub\\desktop.ini", "mine");
+  for (const char* folder : {kTemp, kRecent, kNetHood}) sim.files.AddFolderLink(folder, victim);
+  thread->RunWindowsTempFold = thread->RunRecentDocumentsHistory = thread->RunNetworkHistory = true;
+  Run();
+  EXPECT_TRUE(thread->finished());
+  EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
+  EXPECT_EQ(sim.files.Content(victim + "\\sub\\desktop.ini"), "mine");
 }
 
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {

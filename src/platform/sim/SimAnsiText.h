@@ -1,6 +1,9 @@
 // The simulated ANSI code page: Latin-1 (every byte is the character of the
-// same number); characters beyond it become '?'.
+// same number); characters beyond it become '?'. A test can make the system
+// refuse every conversion.
 #pragma once
+
+#include <atomic>
 
 #include "platform/AnsiText.h"
 
@@ -8,7 +11,8 @@ namespace platform::sim {
 
 class SimAnsiText : public AnsiText {
  public:
-  std::string ToUtf8(const std::string& ansi) override {
+  bool ToUtf8(const std::string& ansi, std::string* utf8) override {
+    if (refuse) return false;
     std::string out;
     for (unsigned char c : ansi) {
       if (c < 0x80) {
@@ -18,9 +22,11 @@ class SimAnsiText : public AnsiText {
         out += static_cast<char>(0x80 | (c & 0x3F));
       }
     }
-    return out;
+    *utf8 = std::move(out);
+    return true;
   }
-  std::string FromUtf8(const std::string& utf8) override {
+  bool FromUtf8(const std::string& utf8, std::string* ansi) override {
+    if (refuse) return false;
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
       unsigned char c = static_cast<unsigned char>(utf8[i]);
@@ -34,8 +40,11 @@ class SimAnsiText : public AnsiText {
       }
       i += length;
     }
-    return out;
+    *ansi = std::move(out);
+    return true;
   }
+
+  std::atomic<bool> refuse{false};
 };
 
 }  // namespace platform::sim

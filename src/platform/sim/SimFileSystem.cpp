@@ -64,6 +64,31 @@ class SimWritableFile : public WritableFile {
   uint64_t position_ = 0;
 };
 
+class SimReadableFile : public ReadableFile {
+ public:
+  SimReadableFile(std::shared_ptr<SimFileSystem::Node> node, std::string finalPath, std::recursive_mutex& mutex)
+      : node_(std::move(node)), finalPath_(std::move(finalPath)), mutex_(mutex) {}
+  bool Identify(FileIdentity* identity) override {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    *identity = {finalPath_, node_->linkCount};
+    return true;
+  }
+  long ReadAll(size_t maxBytes, std::string* bytes) override {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (node_->content.size() > maxBytes) return kErrorFileTooLarge;
+    *bytes = node_->content;
+    return kErrorSuccess;
+  }
+
+ private:
+  std::shared_ptr<SimFileSystem::Node> node_;
+  std::string finalPath_;
+  std::recursive_mutex& mutex_;
+};
+
+// Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
+constexpr int kMaxLinkHops = 63;
+
 }  // namespace
 
 bool MatchMask(const std::string& mask, const std::string& name) {
@@ -91,15 +116,18 @@ bool MatchMask(const std::string& mask, const std::string& name) {
 SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& path, bool followLast,
-                                                            std::shared_ptr<Node>* parent, std::string* leaf) {
+                                                            std::shared_ptr<Node>* parent, std::string* leaf,
+                                                            std::string* finalPath, int hops) {
   std::vector<std::string> parts = SplitPath(path);
-  if (parts.empty()) return nullptr;
+  if (parts.empty() || hops > kMaxLinkHops) return nullptr;
   auto drive = drives_.find(parts[0]);
   if (drive == drives_.end()) return nullptr;
   std::shared_ptr<Node> node = drive->second;
   std::shared_ptr<Node> up;
+  // The path reached so far, in the names' own spelling, links followed.
+  std::string reached = drive->first;
   for (size_t i = 1; i < parts.size(); ++i) {
-    if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true);
+    if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true, nullptr, nullptr, &reached, hops + 1);
     if (!node || !node->directory) return nullptr;
     up = node;
     auto it = node->children.find(parts[i]);
@@ -111,11 +139,22 @@ std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& p
       return nullptr;
     }
     node = it->second;
+    reached += "\\" + it->first;
   }
   if (parent) *parent = up;
   if (leaf) *leaf = parts.size() > 1 ? parts.back() : std::string();
-  if (followLast && !node->linkTarget.empty()) return Resolve(node->linkTarget, true);
+  if (followLast && !node->linkTarget.empty()) {
+    return Resolve(node->linkTarget, true, nullptr, nullptr, finalPath, hops + 1);
+  }
+  if (finalPath) *finalPath = parts.size() > 1 ? reached : reached + "\\";
   return node;
+}
+
+void SimFileSystem::Unlink(const std::shared_ptr<Node>& parent, const std::string& leaf) {
+  auto it = parent->children.find(leaf);
+  if (it == parent->children.end()) return;
+  --it->second->linkCount;
+  parent->children.erase(it);
 }
 
 std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, FindData* first) {
@@ -132,7 +171,7 @@ std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, F
     entries.push_back({"..", kAttrDirectory, 0});
   }
   for (const auto& [name, node] : folder->children) {
-    if (MatchMask(mask, name)) entries.push_back({name, node->attributes, node->content.size()});
+    if (MatchMask(mask, name)) entries.push_back({name, node->attributes, node->content.size(), node->reparseTag});
   }
   if (entries.empty()) return nullptr;
   *first = entries.front();
@@ -163,7 +202,7 @@ bool SimFileSystem::RemoveFile(const std::string& path) {
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
   if (!node || node->directory || !parent) return false;
   if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
-  parent->children.erase(leaf);
+  Unlink(parent, leaf);
   return true;
 }
 
@@ -176,7 +215,7 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   // A link goes by itself; what it leads to is not touched.
   if (node->linkTarget.empty() && !node->children.empty()) return false;
   if (node->attributes & kAttrReadOnly) return false;
-  parent->children.erase(leaf);
+  Unlink(parent, leaf);
   return true;
 }
 
@@ -185,9 +224,50 @@ bool SimFileSystem::RemoveLink(const std::string& path) {
   std::shared_ptr<Node> parent;
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!node || !parent || !(node->attributes & kAttrReparsePoint)) return false;
-  parent->children.erase(leaf);
+  // A reparse point that is no link opens as itself: not a link to remove.
+  if (!node || !parent || !(node->attributes & kAttrReparsePoint) || node->linkTarget.empty()) return false;
+  Unlink(parent, leaf);
   return true;
+}
+
+bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string finalPath;
+  std::shared_ptr<Node> node = Resolve(path, true, nullptr, nullptr, &finalPath);
+  if (!node) return false;
+  *identity = {finalPath, node->linkCount};
+  return true;
+}
+
+std::string SimFileSystem::LongPathName(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::vector<std::string> parts = SplitPath(path);
+  if (parts.empty() || !drives_.count(parts[0])) return path;
+  std::string longPath = parts[0];
+  for (size_t i = 1; i < parts.size(); ++i) {
+    std::shared_ptr<Node> folder = Resolve(longPath, true);
+    if (!folder || !folder->directory) return path;  // the system cannot say
+    std::string name = parts[i];
+    if (!folder->children.count(name)) {
+      auto alias = std::find_if(folder->children.begin(), folder->children.end(), [&](const auto& child) {
+        return !child.second->shortName.empty() && util::EqualNoCase(child.second->shortName, name);
+      });
+      if (alias == folder->children.end()) return path;
+      name = alias->first;
+    }
+    longPath += "\\" + name;
+  }
+  if (parts.size() == 1 || path.back() == '\\') longPath += "\\";
+  return longPath;
+}
+
+std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string finalPath;
+  std::shared_ptr<Node> node = Resolve(path, true, nullptr, nullptr, &finalPath);
+  *error = !node ? kErrorFileNotFound : (node->directory || node->unreadable) ? kErrorAccessDenied : kErrorSuccess;
+  if (*error != kErrorSuccess) return nullptr;
+  return std::make_unique<SimReadableFile>(node, finalPath, mutex_);
 }
 
 bool SimFileSystem::MakeFolder(const std::string& path) {
@@ -212,20 +292,13 @@ std::unique_ptr<WritableFile> SimFileSystem::OpenExistingForWrite(const std::str
   return std::make_unique<SimWritableFile>(node, mutex_);
 }
 
-long SimFileSystem::ReadWholeFile(const std::string& path, std::string* bytes) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> node = Resolve(path, true);
-  if (!node) return kErrorFileNotFound;
-  if (node->directory || node->unreadable) return kErrorAccessDenied;
-  *bytes = node->content;
-  return kErrorSuccess;
-}
-
 long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
   std::string leaf;
-  std::shared_ptr<Node> node = Resolve(path, true, &parent, &leaf);
+  // The new file takes the name's place: a link or another hard link of that
+  // name is replaced, not written through (as MoveFileEx does).
+  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
   if (!parent) return kErrorFileNotFound;
   if (parent->unwritable) return kErrorAccessDenied;
   if (node && (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->heldOpen)) {
@@ -233,6 +306,7 @@ long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string&
   }
   auto file = std::make_shared<Node>();
   file->content = bytes;
+  Unlink(parent, leaf);
   parent->children[leaf] = file;
   ++writeCount_;
   return kErrorSuccess;
@@ -342,7 +416,7 @@ void SimFileSystem::AddFile(const std::string& path, const std::string& content,
   parent->children[leaf] = file;
 }
 
-void SimFileSystem::AddFolderLink(const std::string& path, const std::string& target) {
+void SimFileSystem::AddFolderLink(const std::string& path, const std::string& target, uint32_t tag) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::string leaf;
   std::shared_ptr<Node> parent = MakeParents(path, &leaf);
@@ -350,7 +424,42 @@ void SimFileSystem::AddFolderLink(const std::string& path, const std::string& ta
   link->directory = true;
   link->attributes = kAttrDirectory | kAttrReparsePoint;
   link->linkTarget = target;
+  link->reparseTag = tag;
   parent->children[leaf] = link;
+}
+
+void SimFileSystem::AddFileLink(const std::string& path, const std::string& target) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::string leaf;
+  std::shared_ptr<Node> parent = MakeParents(path, &leaf);
+  auto link = std::make_shared<Node>();
+  link->attributes = kAttrArchive | kAttrReparsePoint;
+  link->linkTarget = target;
+  link->reparseTag = kReparseTagSymlink;
+  parent->children[leaf] = link;
+}
+
+void SimFileSystem::MakeReparsePoint(const std::string& path, uint32_t tag) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (std::shared_ptr<Node> node = Resolve(path, false)) {
+    node->attributes |= kAttrReparsePoint;
+    node->reparseTag = tag;
+  }
+}
+
+void SimFileSystem::AddHardLink(const std::string& existing, const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> file = Resolve(existing, true);
+  if (!file || file->directory) return;
+  std::string leaf;
+  std::shared_ptr<Node> parent = MakeParents(path, &leaf);
+  ++file->linkCount;
+  parent->children[leaf] = file;
+}
+
+void SimFileSystem::SetShortName(const std::string& path, const std::string& alias) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (std::shared_ptr<Node> node = Resolve(path, false)) node->shortName = alias;
 }
 
 SimFileSystem::Node* SimFileSystem::Lookup(const std::string& path) {

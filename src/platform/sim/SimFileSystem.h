@@ -1,7 +1,10 @@
 // An in-memory file system with the Windows rules the program meets: names
-// without regard to case, attributes, read-only files that refuse deletion,
-// files held open by another program, folder links (reparse points) that are
-// listed but lead elsewhere, and files that cannot be read or written.
+// without regard to case and taken exactly as given (as the \\?\ form does),
+// attributes, read-only files that refuse deletion, files held open by
+// another program, links (junctions and symbolic links, which another user
+// may have planted) that are listed as reparse points but lead elsewhere,
+// reparse points that are no links, hard links, short (8.3) names, and files
+// that cannot be read or written.
 #pragma once
 
 #include <map>
@@ -21,7 +24,10 @@ class SimFileSystem : public FileSystem {
     bool directory = false;
     uint32_t attributes = kAttrArchive;
     std::string content;
-    std::string linkTarget;     // a folder link: its target path
+    std::string linkTarget;     // a link: its target path
+    uint32_t reparseTag = 0;    // with kAttrReparsePoint
+    uint32_t linkCount = 1;     // the names it has (hard links)
+    std::string shortName;      // its 8.3 alias, if any
     bool heldOpen = false;      // another program holds it open
     bool holderSharesWrite = true;
     bool unreadable = false;
@@ -38,8 +44,10 @@ class SimFileSystem : public FileSystem {
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
   bool RemoveLink(const std::string& path) override;
+  bool Identify(const std::string& path, FileIdentity* identity) override;
+  std::string LongPathName(const std::string& path) override;
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
   std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
-  long ReadWholeFile(const std::string& path, std::string* bytes) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
@@ -47,8 +55,18 @@ class SimFileSystem : public FileSystem {
   // For tests. Parent folders are created as needed.
   void AddDirectory(const std::string& path);
   void AddFile(const std::string& path, const std::string& content = {}, uint32_t attributes = kAttrArchive);
-  // A folder link at `path` that leads to the folder `target`.
-  void AddFolderLink(const std::string& path, const std::string& target);
+  // A link to a folder at `path` leading to `target`: a junction, or with
+  // kReparseTagSymlink a symbolic link. Listed as a directory and reparse point.
+  void AddFolderLink(const std::string& path, const std::string& target, uint32_t tag = kReparseTagMountPoint);
+  // A symbolic link to a file, listed as a file and reparse point.
+  void AddFileLink(const std::string& path, const std::string& target);
+  // Makes an existing entry a reparse point of a kind that is no link (a
+  // cloud placeholder, a deduplicated file): it stays what it was otherwise.
+  void MakeReparsePoint(const std::string& path, uint32_t tag);
+  // A second name for the file `existing`.
+  void AddHardLink(const std::string& existing, const std::string& path);
+  // Gives the last part of `path` the short name `alias` (such as "PROGRA~1").
+  void SetShortName(const std::string& path, const std::string& alias);
   // The node at a path, not following a link at its end; null when missing.
   Node* Lookup(const std::string& path);
   std::string Content(const std::string& path);
@@ -62,7 +80,8 @@ class SimFileSystem : public FileSystem {
 
  private:
   std::shared_ptr<Node> Resolve(const std::string& path, bool followLast, std::shared_ptr<Node>* parent = nullptr,
-                                std::string* leaf = nullptr);
+                                std::string* leaf = nullptr, std::string* finalPath = nullptr, int hops = 0);
+  void Unlink(const std::shared_ptr<Node>& parent, const std::string& leaf);
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);
 
   std::recursive_mutex mutex_;

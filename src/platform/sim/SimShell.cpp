@@ -19,6 +19,11 @@ SimShell::SimShell()
           {kCsidlWindows, "C:\\windows"},
           {kCsidlProgramFiles, "C:\\Program Files"},
           {kCsidlProfile, "C:\\users\\user"},
+          {kCsidlDesktopDirectory, "C:\\users\\user\\Desktop"},
+          {kCsidlLocalAppData, "C:\\users\\user\\AppData\\Local"},
+          {kCsidlSystem, "C:\\windows\\system32"},
+          {kCsidlProgramFilesX86, "C:\\Program Files (x86)"},
+          {kCsidlCommonDocuments, "C:\\users\\Public\\Documents"},
       } {}
 
 void SimShell::MaybeThrow() {

@@ -1,4 +1,4 @@
-// ANSI and UTF-8.
+// ANSI and UTF-8, through UTF-16.
 #include "platform/win32/Win32AnsiText.h"
 
 #include <windows.h>
@@ -7,21 +7,14 @@
 
 namespace platform::win32 {
 
-std::string Win32AnsiText::ToUtf8(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return Utf8(wide);
+bool Win32AnsiText::ToUtf8(const std::string& ansi, std::string* utf8) {
+  std::wstring wide;
+  return ToWide(CP_ACP, ansi, &wide) && FromWide(CP_UTF8, wide.data(), wide.size(), utf8);
 }
 
-std::string Win32AnsiText::FromUtf8(const std::string& utf8) {
-  std::wstring wide = Wide(utf8);
-  if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
-  return ansi;
+bool Win32AnsiText::FromUtf8(const std::string& utf8, std::string* ansi) {
+  std::wstring wide;
+  return ToWide(CP_UTF8, utf8, &wide) && FromWide(CP_ACP, wide.data(), wide.size(), ansi);
 }
 
 }  // namespace platform::win32

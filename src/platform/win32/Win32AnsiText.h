@@ -7,8 +7,8 @@ namespace platform::win32 {
 
 class Win32AnsiText : public AnsiText {
  public:
-  std::string ToUtf8(const std::string& ansi) override;
-  std::string FromUtf8(const std::string& utf8) override;
+  bool ToUtf8(const std::string& ansi, std::string* utf8) override;
+  bool FromUtf8(const std::string& utf8, std::string* ansi) override;
 };
 
 }  // namespace platform::win32

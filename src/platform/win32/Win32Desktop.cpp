@@ -35,6 +35,7 @@ void* Win32Desktop::Icon(const std::string& resource) {
 bool Win32Desktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   // The first layout of the structure, as the caller sized it; the tip is ANSI text.
   NOTIFYICONDATAA data;
+  if (record.size > sizeof data) return false;  // the system would read past it
   std::memset(&data, 0, sizeof data);
   data.cbSize = record.size;
   data.hWnd = reinterpret_cast<HWND>(record.window);

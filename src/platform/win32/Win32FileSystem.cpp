@@ -1,7 +1,9 @@
-// The Win32 file system.
+// The Win32 file system, every absolute path in the \\?\ form.
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 #include "platform/win32/WideString.h"
 
@@ -24,9 +26,67 @@ class FileHandle {
   HANDLE h_;
 };
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The longest path the system takes, in characters; no answer is longer.
+constexpr DWORD kLongestPath = 32768;
+// The most one ReadFile or WriteFile call is asked to move.
+constexpr size_t kChunkBytes = 1 << 20;
+
 FindData ToFindData(const WIN32_FIND_DATAW& w) {
-  return {Utf8(w.cFileName), w.dwFileAttributes, (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow};
+  // dwReserved0 holds the reparse tag when the entry is a reparse point.
+  uint32_t tag = (w.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? w.dwReserved0 : 0;
+  return {Utf8(w.cFileName), w.dwFileAttributes, (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow,
+          tag};
 }
+
+bool IdentifyHandle(HANDLE h, FileIdentity* identity) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return false;
+    // Too small: n is the size needed, terminator included.
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    if (n > kLongestPath) return false;
+    path.assign(n, L'\0');
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return false;
+  identity->finalPath = Utf8(WithoutLongPrefix(path));
+  identity->linkCount = info.nNumberOfLinks;
+  return true;
+}
+
+class Win32ReadableFile : public ReadableFile {
+ public:
+  explicit Win32ReadableFile(HANDLE h) : file_(h) {}
+  bool Identify(FileIdentity* identity) override { return IdentifyHandle(file_.get(), identity); }
+  long ReadAll(size_t maxBytes, std::string* bytes) override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file_.get(), &size)) return static_cast<long>(GetLastError());
+    // Compared before anything is allocated, and in 64 bits, so that a size
+    // size_t cannot hold (a 32-bit build) is refused rather than wrapped.
+    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return ERROR_FILE_TOO_LARGE;
+    std::string data(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD got = 0;
+      DWORD want = static_cast<DWORD>(std::min(data.size() - done, kChunkBytes));
+      if (!ReadFile(file_.get(), data.data() + done, want, &got, nullptr)) return static_cast<long>(GetLastError());
+      if (got == 0) break;
+      done += got;
+    }
+    data.resize(done);
+    *bytes = std::move(data);
+    return ERROR_SUCCESS;
+  }
+
+ private:
+  FileHandle file_;
+};
 
 class Win32Find : public FileFind {
  public:
@@ -66,11 +126,13 @@ long WriteNewFile(const std::string& path, const std::string& bytes) {
   FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr));
   if (!file.valid()) return static_cast<long>(GetLastError());
-  DWORD written = 0;
-  if (!bytes.empty() && !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return static_cast<long>(GetLastError());
+  for (size_t done = 0; done < bytes.size();) {
+    DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kChunkBytes));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data() + done, want, &written, nullptr)) return static_cast<long>(GetLastError());
+    if (written != want) return ERROR_WRITE_FAULT;
+    done += written;
   }
-  if (written != bytes.size()) return ERROR_WRITE_FAULT;
   if (!FlushFileBuffers(file.get())) return static_cast<long>(GetLastError());
   return ERROR_SUCCESS;
 }
@@ -101,8 +163,7 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
 
 bool Win32FileSystem::RemoveLink(const std::string& path) {
   const std::wstring wide = WidePath(path);
-  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  FileHandle link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+  FileHandle link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!link.valid()) return false;
   BY_HANDLE_FILE_INFORMATION linkInfo;
@@ -111,7 +172,7 @@ bool Win32FileSystem::RemoveLink(const std::string& path) {
   // Wine opens what a Unix symbolic link leads to even when asked for the
   // link, and deleting through that handle would remove the target (an empty
   // one at least). Delete only when the handle is not the target itself.
-  FileHandle target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+  FileHandle target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION targetInfo;
   if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
@@ -134,23 +195,43 @@ std::unique_ptr<WritableFile> Win32FileSystem::OpenExistingForWrite(const std::s
   return std::make_unique<Win32WritableFile>(h);
 }
 
-long Win32FileSystem::ReadWholeFile(const std::string& path, std::string* bytes) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return static_cast<long>(GetLastError());
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) return static_cast<long>(GetLastError());
-  bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
-  size_t done = 0;
-  while (done < bytes->size()) {
-    DWORD got = 0;
-    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1 << 20));
-    if (!ReadFile(file.get(), bytes->data() + done, want, &got, nullptr)) return static_cast<long>(GetLastError());
-    if (got == 0) break;
-    done += got;
+bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) {
+  FileHandle file(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.valid() && IdentifyHandle(file.get(), identity);
+}
+
+std::string Win32FileSystem::LongPathName(const std::string& path) {
+  // Wine leaves a short name in the \\?\ form as it is (Windows resolves
+  // it), so a path that fits MAX_PATH is given in its plain form.
+  std::wstring wide = WidePath(path);
+  std::wstring plain = WithoutLongPrefix(wide);
+  const std::wstring& asked = plain.size() < MAX_PATH ? plain : wide;
+  std::wstring result(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetLongPathNameW(asked.c_str(), result.data(), static_cast<DWORD>(result.size()));
+    if (n == 0) return path;
+    if (n < result.size()) {
+      result.resize(n);
+      // WidePath drops a trailing separator; the answer keeps the one asked with.
+      std::string longPath = Utf8(WithoutLongPrefix(result));
+      if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
+      return longPath;
+    }
+    if (n > kLongestPath) return path;
+    result.assign(n, L'\0');
   }
-  bytes->resize(done);
-  return ERROR_SUCCESS;
+}
+
+std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {
+  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  *error = ERROR_SUCCESS;
+  return std::make_unique<Win32ReadableFile>(h);
 }
 
 long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {

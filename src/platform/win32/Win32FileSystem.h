@@ -1,4 +1,4 @@
-// Files and folders through the ...W calls, long paths included.
+// Files and folders through the ...W calls, every absolute path in the \\?\ form.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -14,8 +14,10 @@ class Win32FileSystem : public FileSystem {
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
   bool RemoveLink(const std::string& path) override;
+  bool Identify(const std::string& path, FileIdentity* identity) override;
+  std::string LongPathName(const std::string& path) override;
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
   std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
-  long ReadWholeFile(const std::string& path, std::string* bytes) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;

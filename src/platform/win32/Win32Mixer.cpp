@@ -1,5 +1,7 @@
 // The mixer calls of winmm: each record is copied into the real structure
-// with the caller's cbStruct, so a wrong size fails as it would for any caller.
+// with the caller's cbStruct, so a wrong size fails as it would for any
+// caller. A size beyond the structure we hold is refused before the call,
+// which would otherwise write past it.
 #include "platform/win32/Win32Mixer.h"
 
 #include <windows.h>
@@ -28,6 +30,7 @@ class Win32MixerDevice : public MixerDevice {
 
   uint32_t GetLineInfo(MixerLineRecord& line, uint32_t flags) override {
     MIXERLINEA native;
+    if (line.structSize > sizeof native) return MMSYSERR_INVALPARAM;
     std::memset(&native, 0, sizeof native);
     native.cbStruct = line.structSize;
     native.dwDestination = line.destination;
@@ -54,6 +57,9 @@ class Win32MixerDevice : public MixerDevice {
   }
 
   uint32_t GetLineControls(MixerLineControlsRecord& request, uint32_t flags) override {
+    if (request.structSize > sizeof(MIXERLINECONTROLSA) || request.controlSize > sizeof(MIXERCONTROLA)) {
+      return MMSYSERR_INVALPARAM;
+    }
     std::vector<MIXERCONTROLA> controls(request.controlCount ? request.controlCount : 1);
     std::memset(controls.data(), 0, controls.size() * sizeof(MIXERCONTROLA));
     MIXERLINECONTROLSA native;
@@ -76,11 +82,13 @@ class Win32MixerDevice : public MixerDevice {
   }
 
   uint32_t GetControlDetails(MixerControlDetailsRecord& details, uint32_t flags) override {
+    if (details.structSize > sizeof(MIXERCONTROLDETAILS)) return MMSYSERR_INVALPARAM;
     MIXERCONTROLDETAILS native = Native(details);
     return mixerGetControlDetailsA(Object(), &native, flags);
   }
 
   uint32_t SetControlDetails(const MixerControlDetailsRecord& details, uint32_t flags) override {
+    if (details.structSize > sizeof(MIXERCONTROLDETAILS)) return MMSYSERR_INVALPARAM;
     MIXERCONTROLDETAILS native = Native(details);
     return mixerSetControlDetails(Object(), &native, flags);
   }

@@ -30,11 +30,14 @@ MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
 }
 
 std::string Win32Process::ExecutablePath() {
+  // A path is at most 32767 characters; the buffer grows to that and no further.
+  constexpr size_t kLongestPath = 32768;
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
     if (n < buffer.size()) return Utf8(buffer.data(), n);
+    if (buffer.size() >= kLongestPath) return {};
     buffer.resize(buffer.size() * 2);
   }
 }

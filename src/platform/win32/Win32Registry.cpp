@@ -11,6 +11,11 @@
 namespace platform::win32 {
 namespace {
 
+// The largest value read or written. The program keeps numbers and short
+// texts; Windows advises against values beyond a few kilobytes. Sizes are
+// checked against it before they are rounded or allocated.
+constexpr DWORD kMaxValueBytes = DWORD{1} << 24;
+
 HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 REGSAM Sam(RegAccess access) {
@@ -34,7 +39,9 @@ class Win32RegKey : public RegKey {
     DWORD type = 0, size = 0;
     LONG rc = RegQueryValueExW(key_, wname.c_str(), nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS) return rc;
-    std::vector<BYTE> data(size + sizeof(wchar_t));
+    // No preference comes near this size; a larger value is refused, not allocated.
+    if (size > kMaxValueBytes) return ERROR_MORE_DATA;
+    std::vector<BYTE> data(size_t{size} + sizeof(wchar_t));
     rc = RegQueryValueExW(key_, wname.c_str(), nullptr, &type, data.data(), &size);
     if (rc != ERROR_SUCCESS) return rc;
     *value = RegValue{};
@@ -63,10 +70,12 @@ class Win32RegKey : public RegKey {
       }
       case RegType::String: {
         std::wstring text = Wide(value.data);
+        if (text.size() >= kMaxValueBytes / sizeof(wchar_t)) return ERROR_INVALID_PARAMETER;
         return RegSetValueExW(key_, wname.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
       }
       default:
+        if (value.data.size() > kMaxValueBytes) return ERROR_INVALID_PARAMETER;
         return RegSetValueExW(key_, wname.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data.data()),
                               static_cast<DWORD>(value.data.size()));
     }

@@ -59,7 +59,11 @@ class Win32HistoryStore : public HistoryStore {
 
 std::unique_ptr<UrlCacheFind> Win32UrlCache::FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
                                                        long* error) {
-  std::string ansi = Win32AnsiText().FromUtf8(pattern);
+  std::string ansi;
+  if (!Win32AnsiText().FromUtf8(pattern, &ansi)) {
+    *error = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
   const char* search = pattern.empty() ? nullptr : ansi.c_str();
   uint32_t asked = *size;
   HANDLE find = nullptr;
@@ -85,11 +89,15 @@ uint32_t Win32UrlCache::EntryType(const void* buffer) {
 
 std::string Win32UrlCache::SourceName(const void* buffer) {
   const char* name = static_cast<const INTERNET_CACHE_ENTRY_INFOA*>(buffer)->lpszSourceUrlName;
-  return name ? Win32AnsiText().ToUtf8(name) : std::string();
+  std::string utf8;
+  // A name that cannot be converted comes back empty, and no entry has that name.
+  if (!name || !Win32AnsiText().ToUtf8(name, &utf8)) return {};
+  return utf8;
 }
 
 long Win32UrlCache::DeleteEntry(const std::string& sourceName) {
-  std::string ansi = Win32AnsiText().FromUtf8(sourceName);
+  std::string ansi;
+  if (sourceName.empty() || !Win32AnsiText().FromUtf8(sourceName, &ansi)) return ERROR_INVALID_PARAMETER;
   return DeleteUrlCacheEntryA(ansi.c_str()) ? ERROR_SUCCESS : static_cast<long>(GetLastError());
 }
 

@@ -1,4 +1,5 @@
 // The contract suite's environment on the simulation.
+#include <cctype>
 #include <string>
 
 #include "ContractEnv.h"
@@ -21,6 +22,26 @@ class SimContractEnv : public ContractEnv {
       delete static_cast<int*>(token);
       sim_.files.Release(path);
     });
+  }
+  bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
+    if (folder) {
+      sim_.files.AddFolderLink(path, target, platform::kReparseTagSymlink);
+    } else {
+      sim_.files.AddFileLink(path, target);
+    }
+    return true;
+  }
+  bool MakeHardLink(const std::string& existing, const std::string& path) override {
+    sim_.files.AddHardLink(existing, path);
+    return sim_.files.IsFile(path);
+  }
+  std::string ShortName(const std::string& path) override {
+    std::string name = path.substr(path.rfind('\\') + 1);
+    if (name.size() <= 8) return {};
+    std::string alias = util::ToLowerAscii(name.substr(0, 6)) + "~1";
+    for (char& c : alias) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    sim_.files.SetShortName(path, alias);
+    return path.substr(0, path.rfind('\\') + 1) + alias;
   }
   bool simulated() const override { return true; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {

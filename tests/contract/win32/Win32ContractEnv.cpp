@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
 #include "tests/support/CommitUrlCacheEntry.h"
+#include "tests/support/UnixLinks.h"
 
 namespace contract {
 namespace {
@@ -46,6 +47,9 @@ class Win32ContractEnv : public ContractEnv {
   }
   ~Win32ContractEnv() override {
     for (HWND window : windows_) DestroyWindow(window);
+    // Wine removes what a Unix symbolic link leads to, not the link: the
+    // Unix side removes a tree that holds one.
+    if (madeUnixLinks_) testsupport::RemoveUnixPath(platform::win32::Utf8(root_));
     RemoveTree(root_);
   }
 
@@ -60,6 +64,28 @@ class Win32ContractEnv : public ContractEnv {
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
+  bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
+    const std::wstring link = platform::win32::WidePath(path);
+    const DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE (developer mode)
+    CreateSymbolicLinkW(link.c_str(), platform::win32::WidePath(target).c_str(),
+                        (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kAllowUnprivileged);
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    // Wine answers success and makes nothing: a Unix symbolic link stands for one there.
+    bool made = testsupport::MakeUnixLink(path, target);
+    madeUnixLinks_ = madeUnixLinks_ || made;
+    return made;
+  }
+  bool MakeHardLink(const std::string& existing, const std::string& path) override {
+    return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
+                           nullptr);
+  }
+  std::string ShortName(const std::string& path) override {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = GetShortPathNameW(platform::win32::Wide(path).c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::string shortName = platform::win32::Utf8(buffer, n);
+    return shortName == path ? std::string() : shortName;
   }
   bool simulated() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
@@ -84,6 +110,7 @@ class Win32ContractEnv : public ContractEnv {
   platform::win32::Win32Platform win32_;
   std::wstring root_;
   int count_ = 0;
+  bool madeUnixLinks_ = false;
 };
 
 }  // namespace

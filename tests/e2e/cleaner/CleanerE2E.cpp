@@ -82,6 +82,10 @@ std::vector<std::wstring> Names(const std::wstring& folder) {
   return names;
 }
 
+// Wine answers a path in the \\?\ form as it is, so a name that ends in a
+// dot or a blank can be made and checked.
+std::wstring Exact(const std::wstring& path) { return WidePath(platform::win32::Utf8(path)); }
+
 TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   const std::wstring temp = TempFolder();
   const std::wstring recent = RecentFolder();
@@ -117,7 +121,14 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
   // The recent documents: desktop.ini stays at each depth, with its folder.
+  // Names that differ from it by a final dot or blank are other entries,
+  // deleted exactly as listed (the system would otherwise strip that dot or
+  // blank and reach the desktop.ini that stays).
   MakeFile(recent + L"\\desktop.ini", "recent");
+  MakeFile(recent + L"\\desktop.ini.", "dot");
+  MakeFile(recent + L"\\desktop.ini ", "blank");
+  MakeFolder(recent + L"\\folder.");
+  MakeFile(recent + L"\\folder.\\x.lnk", "lnk");
   MakeFile(recent + L"\\report.doc.lnk", "lnk");
   MakeFile(recent + L"\\locked.lnk", "lnk", FILE_ATTRIBUTE_READONLY);
   MakeFolder(recent + L"\\sub");
@@ -185,10 +196,42 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   EXPECT_EQ(Names(recent + L"\\sub"), std::vector<std::wstring>{L"desktop.ini"});
   EXPECT_FALSE(Exists(recent + L"\\report.doc.lnk"));
   EXPECT_FALSE(Exists(recent + L"\\locked.lnk"));
+  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\desktop.ini.").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\desktop.ini ").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\folder.").c_str()), INVALID_FILE_ATTRIBUTES);
   HKEY gone;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs", 0,
                           KEY_READ, &gone),
             ERROR_FILE_NOT_FOUND);
+}
+
+// Links planted by another user below all users' application data (run.sh
+// makes them): the application steps delete nothing behind them, and still
+// clean what is their own.
+TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
+  wchar_t data[MAX_PATH + 1] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE));
+  const std::wstring common = data;
+  ASSERT_EQ(Attributes(common + L"\\Microsoft\\Media Index") & 0x410, 0x410u) << "run.sh plants the links";
+  ASSERT_EQ(ReadText(common + L"\\RealRealOne Player\\history\\played.rpl"), "mine");
+
+  platform::win32::Win32Platform win32;
+  platform::sim::SimClock clock;
+  ui::headless::HeadlessUi ui{clock};
+  cleaner::TUWHCleanerThrd thread(win32.platform, ui);
+  thread.RunMSMediaPlayerCleaner = thread.RunACDSeeCleaner = thread.RunMSWordCleaner = true;
+  thread.RunRealOneCleaner = true;
+  thread.Start();
+  ASSERT_TRUE(ui.WaitForPosted(60000));
+  ui.RunPosted();
+  EXPECT_TRUE(thread.finished()) << thread.failure();
+
+  const std::wstring other = L"C:\\users\\other";
+  for (const wchar_t* kept : {L"\\media\\library.wmdb", L"\\office\\Recent\\letter.doc",
+                              L"\\acd\\ACDSee\\imageDB.ddf", L"\\history\\played.rpl", L"\\history\\urls.ini"}) {
+    EXPECT_EQ(ReadText(other + kept), "mine") << platform::win32::Utf8(kept);
+  }
+  EXPECT_FALSE(Exists(common + L"\\RealRealOne Player\\urls.ini")) << "the step's own file goes";
 }
 
 }  // namespace

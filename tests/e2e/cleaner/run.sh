@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs cleaner_e2e.exe (in BIN) under Wine in a fresh prefix in WORK. Before
-# the run it puts a Unix symbolic link into the prefix's temporary folder,
-# leading to a folder outside it, which Wine lists as a reparse point; after
-# the run it checks from the Unix side that the link went and its target did
-# not. Extra arguments go to the test program.
+# the run it puts Unix symbolic links, which Wine lists as reparse points,
+# into the prefix's temporary folder and, standing for links another user
+# planted, into the application data of all users (C:\ProgramData), each
+# leading to a folder outside; after the run it checks from the Unix side
+# that every target is whole. Extra arguments go to the test program.
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
 wine=/usr/lib/wine/wine64
@@ -29,6 +30,25 @@ ln -s "$target" "$temp/to-precious-top"
 mkdir -p "$WINEPREFIX/drive_c/empty-target"
 ln -s "$WINEPREFIX/drive_c/empty-target" "$temp/to-empty"
 
+# Another user's files, and links to them planted at each level below
+# C:\ProgramData that the application steps clean: the folder itself (media
+# index), its parent (Office, for Recent), the first level (Systems, for
+# ACDSee\) and a subfolder of a folder of the step's own (RealOne's history).
+data="$WINEPREFIX/drive_c/ProgramData"
+other="$WINEPREFIX/drive_c/users/other"
+mkdir -p "$other/media" "$other/office/Recent" "$other/acd/ACDSee" "$other/history" "$data/Microsoft" \
+  "$data/RealRealOne Player"
+printf 'mine' >"$other/media/library.wmdb"
+printf 'mine' >"$other/office/Recent/letter.doc"
+printf 'mine' >"$other/acd/ACDSee/imageDB.ddf"
+printf 'mine' >"$other/history/played.rpl"
+printf 'mine' >"$other/history/urls.ini"
+ln -s "$other/media" "$data/Microsoft/Media Index"
+ln -s "$other/office" "$data/Microsoft/Office"
+ln -s "$other/acd" "$data/Systems"
+ln -s "$other/history" "$data/RealRealOne Player/history"
+printf 'x' >"$data/RealRealOne Player/urls.ini"
+
 timeout 240 "$wine" "$bin/cleaner_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
 status=${PIPESTATUS[0]}
 
@@ -42,4 +62,9 @@ check "target file kept" "thesis" "$(cat "$target/thesis.doc" 2>/dev/null)"
 check "target subfolder file kept" "notes" "$(cat "$target/inner/notes.txt" 2>/dev/null)"
 check "target desktop.ini kept" "[.ShellClassInfo]" "$(cat "$target/desktop.ini" 2>/dev/null)"
 check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target" ] && echo yes || echo no)"
+for kept in media/library.wmdb office/Recent/letter.doc acd/ACDSee/imageDB.ddf history/played.rpl history/urls.ini; do
+  check "another user's $kept kept behind a planted link" "mine" "$(cat "$other/$kept" 2>/dev/null)"
+done
+own="$data/RealRealOne Player/urls.ini"
+check "the player's own urls.ini deleted" "gone" "$([ -e "$own" ] && echo there || echo gone)"
 exit "$status"

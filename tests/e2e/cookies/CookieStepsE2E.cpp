@@ -22,6 +22,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
 #include "tests/support/CommitUrlCacheEntry.h"
+#include "tests/support/UnixLinks.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -173,6 +174,72 @@ TEST_F(CookieStepsE2E, AKeepListThatCannotBeReadEndsTheRunBeforeAnyCookieGoes) {
   EXPECT_FALSE(run->finished());
   EXPECT_NE(run->failure().find("cannot be read"), std::string::npos) << run->failure();
   EXPECT_EQ(AllEntries().size(), 7u);
+}
+
+// Every user may write in "Settings". A link put in the place of the folder
+// or the file (a Unix symbolic link here), or a second name given to the
+// file, must not make the program read or write another file.
+TEST_F(CookieStepsE2E, AKeepListThroughAPlantedLinkIsNeitherReadNorWritten) {
+  CommitSample();
+  const std::string path = cookies::KeepListPath(win32.platform);
+  const std::string settings = path.substr(0, path.rfind('\\'));
+  const std::string elsewhere = "C:\\users\\other";
+  const std::string precious = elsewhere + "\\SafeCookies.txt";
+  ASSERT_TRUE(cookies::WriteKeepList(win32.platform, {"kept.example"}));  // makes the folder
+  CreateDirectoryW(platform::win32::Wide(elsewhere).c_str(), nullptr);
+  auto expectNothingThrough = [&](const char* how) {
+    SCOPED_TRACE(how);
+    HANDLE file = CreateFileW(platform::win32::Wide(precious).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "secret.example\r\n", 16, &written, nullptr);
+    CloseHandle(file);
+    EXPECT_THROW(cookies::ReadKeepList(win32.platform), cookies::KeepListError);
+    std::string why;
+    EXPECT_FALSE(cookies::WriteKeepList(win32.platform, {"a.example"}, &why));
+    EXPECT_NE(why.find("link"), std::string::npos) << why;
+    auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunCookiesCleaner = true; });
+    EXPECT_FALSE(run->finished());
+    EXPECT_NE(run->failure().find("link"), std::string::npos) << run->failure();
+    EXPECT_EQ(AllEntries().size(), 7u) << "no cookie went";
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(platform::win32::Wide(elsewhere + "\\*").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do names.push_back(platform::win32::Utf8(data.cFileName));
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "SafeCookies.txt"})) << "not even a temporary file";
+    char bytes[64] = {};
+    HANDLE read = CreateFileW(platform::win32::Wide(precious).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ReadFile(read, bytes, sizeof bytes, &written, nullptr);
+    CloseHandle(read);
+    EXPECT_EQ(std::string(bytes, written), "secret.example\r\n");
+  };
+
+  // The folder a link to another folder.
+  ASSERT_TRUE(MoveFileW(platform::win32::Wide(settings).c_str(), platform::win32::Wide(settings + ".own").c_str()));
+  ASSERT_TRUE(testsupport::MakeUnixLink(settings, elsewhere));
+  expectNothingThrough("Settings is a link");
+  ASSERT_TRUE(testsupport::RemoveUnixPath(settings));
+  ASSERT_TRUE(MoveFileW(platform::win32::Wide(settings + ".own").c_str(), platform::win32::Wide(settings).c_str()));
+
+  // The file a link to another file: Wine shows it as a plain file, and only
+  // where an opened handle leads tells it apart.
+  ASSERT_TRUE(DeleteFileW(platform::win32::Wide(path).c_str()));
+  ASSERT_TRUE(testsupport::MakeUnixLink(path, precious));
+  expectNothingThrough("SafeCookies.txt is a link");
+  ASSERT_TRUE(testsupport::RemoveUnixPath(path));
+
+  // The file a second name of another file.
+  ASSERT_TRUE(CreateHardLinkW(platform::win32::Wide(path).c_str(), platform::win32::Wide(precious).c_str(), nullptr));
+  expectNothingThrough("SafeCookies.txt is a hard link");
+  ASSERT_TRUE(DeleteFileW(platform::win32::Wide(path).c_str()));
+
+  ASSERT_TRUE(cookies::WriteKeepList(win32.platform, {"kept.example"})) << "the folder of its own works again";
+  EXPECT_EQ(cookies::ReadKeepList(win32.platform), std::vector<std::string>{"kept.example"});
 }
 
 TEST_F(CookieStepsE2E, AReaderNeverSeesHalfAKeepListWhileItIsSaved) {
