@@ -48,6 +48,7 @@ bool PurgeFolder(platform::FileSystem& files, const std::string& folder, PurgeOp
   std::unique_ptr<platform::FileFind> find = files.FindFirst(folder + "\\*.*", &entry);
   if (!find) return false;
   do {
+    if (options.stop && *options.stop) break;
     if (IsDotEntry(entry.name)) continue;
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) continue;
     PurgeEntry(files, folder, entry, options);

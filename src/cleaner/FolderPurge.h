@@ -2,6 +2,7 @@
 // a cache index file, deleting the plain files that match a mask.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -11,6 +12,7 @@ namespace cleaner {
 struct PurgeOptions {
   bool includeDesktopIni = false;  // delete desktop.ini files too (kept by default, at any depth)
   bool wipeIndexDat = false;       // overwrite every index.dat with zeros before deleting it
+  const std::atomic<bool>* stop = nullptr;  // once set, the purge ends before its next deletion
 };
 
 // Empties `folder` (no trailing separator) but keeps the folder itself.
