@@ -202,8 +202,8 @@ std::string UnixFolder(const std::wstring& path) {
 }
 
 // Runs a shell script on the Unix side, where thousands of files are made or
-// removed in a moment; Wine gives no handle to wait on, so the script leaves
-// a marker file at its end and this waits for it.
+// removed in a moment; the script leaves a marker file at its end and this
+// waits for it.
 bool RunOnUnixSide(const std::string& script, DWORD timeoutMs) {
   std::wstring scratch = L"C:\\corvane-e2e-scratch\\";
   CreateDirectoryW(scratch.c_str(), nullptr);
@@ -213,13 +213,7 @@ bool RunOnUnixSide(const std::string& script, DWORD timeoutMs) {
   if (unixScratch.empty() || !WriteFileText(scratch + L"script.sh", (script + "\ntouch '" + unixScratch + "done'\n").c_str())) {
     return false;
   }
-  std::wstring line = L"/bin/sh " + std::wstring(unixScratch.begin(), unixScratch.end()) + L"script.sh";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (!StartUnixProgram(L"/bin/sh " + std::wstring(unixScratch.begin(), unixScratch.end()) + L"script.sh")) return false;
   DWORD start = GetTickCount();
   while (!Exists(marker)) {
     if (GetTickCount() - start > timeoutMs) return false;
