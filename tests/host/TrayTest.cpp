@@ -403,7 +403,7 @@ TEST_F(TrayTest, ExitWaitsLongerForTheStepWhoseAccessListMustBePutBack) {
   ASSERT_TRUE(sim.security.gate.WaitUntilHeld(10000));
   // The call comes back only after the ordinary wait is over.
   std::thread slowCall([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(forms::kExitWaitMs + 300));
+    std::this_thread::sleep_for(std::chrono::milliseconds(forms::kExitWaitMs + 1000));
     sim.security.gate.Release();
   });
 
