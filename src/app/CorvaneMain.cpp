@@ -7,6 +7,7 @@
 #include "app/Vendor.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
+#include "forms/CookiesManager.h"
 #include "forms/HistoryCleaner.h"
 #include "forms/PopUpBlocker.h"
 #include "resources/ResourceNames.h"
@@ -21,6 +22,7 @@ using ui::Rect;
 
 namespace {
 constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
+constexpr uint32_t kBalloonError = 3;          // NIIF_ERROR
 }  // namespace
 
 TCorvaneMain::TCorvaneMain(Corvane& app)
@@ -159,6 +161,12 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
       // Explorer restarted with an empty tray: put the icon back.
       AddTrayIcon();
       return true;
+    case ui::kWmQueryEndSession:
+      message.result = 1;  // nothing here needs the session to wait
+      return true;
+    case ui::kWmEndSession:
+      if (message.wParam) EndSession();
+      return true;
     case ui::kWmCommand:
       if ((message.wParam & 0xFFFF) == static_cast<uintptr_t>(kExitCommandId)) {
         MenuShutDownClick();
@@ -191,6 +199,16 @@ void TCorvaneMain::AnimateTrayIcon() {
     app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
     app_.platform.clock.Sleep(300);
   }
+}
+
+void TCorvaneMain::ShowTrayBalloon(const std::string& text) {
+  // The icon was added with the V1 record, which carries no balloon; only
+  // this modification uses the larger one.
+  NotifyIconRecord record{platform::kNotifyIconBalloonSize, handle(), kTrayIconId, platform::kNotifyIconInfo, 0, {}, {}};
+  record.infoTitle = app_.application.title();
+  record.info = text;
+  record.infoFlags = kBalloonError;
+  app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
 }
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
@@ -290,7 +308,17 @@ void TCorvaneMain::MenuShutDownClick() {
                   [](RegistryAccessor& reg) { reg.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
   ShowHiddenBrowserWindows();
+  if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();
   app_.application.Terminate();
+}
+
+void TCorvaneMain::EndSession() {
+  // Windows may end the process as soon as this returns, so nothing is left
+  // for the destructors: the edits of an open cookie manager are saved as
+  // closing saves them, and the icon goes now.
+  if (app_.CookieManager && app_.CookieManager->visible()) app_.CookieManager->FormClose();
+  MenuShutDownClick();
+  DeleteTrayIcon();
 }
 
 void TCorvaneMain::RegisterBossKey(int16_t combination) {

@@ -34,6 +34,8 @@ class TCorvaneMain : public ui::Form {
   void AddTrayIcon();
   void DeleteTrayIcon();
   void AnimateTrayIcon();
+  // An error balloon from the tray icon, titled with the application title.
+  void ShowTrayBalloon(const std::string& text);
   void TrayIconNotify(uint32_t mouseMessage);
   void PopupBlockedNotify(const void* data, uint32_t size);
   std::string NotificationSoundPath(int32_t soundIndex);
@@ -73,6 +75,8 @@ class TCorvaneMain : public ui::Form {
   void CoolCheckRadioBox1Click();
   void Label1Click();
   void MenuShutDownClick();
+  // WM_ENDSESSION when the session does end: what Exit does, at once.
+  void EndSession();
   void TogglePopupSetting(ui::MenuItem& entry, const char* valueName);
 
   // The path of the settings key, as every operation uses it.

@@ -5,6 +5,7 @@
 
 #include "app/CorvaneMain.h"
 #include "app/Settings.h"
+#include "forms/HistoryCleaner.h"
 #include "forms/SplashForm.h"
 
 namespace app {
@@ -41,6 +42,15 @@ bool Program::Start() {
   application_.ShowAppWindow(false);
   application_.Minimize();
   return true;
+}
+
+void Program::Run() {
+  application_.Run();
+  if (!corvane_ || !corvane_->HistoryCleanerPref || !corvane_->HistoryCleanerPref->cleaning()) return;
+  // The system stops the stuck thread and releases the mutexes; the icon is
+  // the one thing it would leave behind.
+  corvane_->CorvaneMain->DeleteTrayIcon();
+  platform_.process.ExitNow(0);
 }
 
 int RunCorvane(platform::Platform& platform, ui::Ui& ui) {

@@ -18,8 +18,10 @@ class Program {
   // Runs the start-up up to the message loop. False for a second instance,
   // which has then shown its message (when it found the first) and must end.
   bool Start();
-  // The message loop, until "Exit".
-  void Run() { application_.Run(); }
+  // The message loop, until "Exit"; then, should a cleaning still be stuck
+  // in a system call after Exit's wait, the process ends at once (exit code
+  // 0) rather than free what that run still uses.
+  void Run();
 
   ui::Application& application() { return application_; }
   Corvane* corvane() { return corvane_.get(); }

@@ -20,7 +20,7 @@ bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
 }
 
 // Every entry of the cache that is not a cookie goes; cookies are step 2's.
-void DeleteCacheFileEntries(platform::UrlCache& cache) {
+void DeleteCacheFileEntries(platform::UrlCache& cache, const std::atomic<bool>& stop) {
   cookies::CacheEntryBuffer buffer(0);
   std::unique_ptr<platform::UrlCacheFind> find;
   bool have = FetchEntry(buffer, [&](void* data, uint32_t* size) {
@@ -29,12 +29,25 @@ void DeleteCacheFileEntries(platform::UrlCache& cache) {
     return error;
   });
   while (have) {
+    if (stop) return;
     if (!(cache.EntryType(buffer.data()) & platform::kCookieCacheEntry)) {
       cache.DeleteEntry(cache.SourceName(buffer.data()));
     }
     have = FetchEntry(buffer, [&](void* data, uint32_t* size) { return find->Next(data, size); });
   }
 }
+
+// Marks a stretch of work that an early stop must not cut in two.
+class IndivisibleStretch {
+ public:
+  explicit IndivisibleStretch(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+  ~IndivisibleStretch() { flag_ = false; }
+  IndivisibleStretch(const IndivisibleStretch&) = delete;
+  IndivisibleStretch& operator=(const IndivisibleStretch&) = delete;
+
+ private:
+  std::atomic<bool>& flag_;
+};
 
 }  // namespace
 
@@ -47,12 +60,12 @@ void TUWHCleanerThrd::CookiesCleaner() {
   // An unreadable keep-list raises and ends the run: deleting every cookie
   // would throw away the ones the user chose to keep.
   std::vector<std::string> keepList = cookies::ReadKeepList(platform_);
-  cookies::ScanCookieCache(platform_.urlCache, cookies::ScanMode::Delete, keepList, nullptr);
+  cookies::ScanCookieCache(platform_.urlCache, cookies::ScanMode::Delete, keepList, nullptr, &stop_);
 }
 
 void TUWHCleanerThrd::TypedURLCleaner() {
   DeleteRegKey("Software\\Microsoft\\Internet Explorer\\TypedURLs");
-  DeleteCacheFileEntries(platform_.urlCache);
+  DeleteCacheFileEntries(platform_.urlCache, stop_);
 }
 
 // One pass over the history: the store cleared, then both history folders
@@ -73,7 +86,12 @@ void TUWHCleanerThrd::BrowserHistoryCleaner() {
   ClearBrowserHistoryPass();
 }
 
-void TUWHCleanerThrd::AutoCompleteFormsCleaner() { CleanProtectedStorage(platform_, IsWinNT()); }
+void TUWHCleanerThrd::AutoCompleteFormsCleaner() {
+  // It opens access lists up and puts one back: a stop, or an exit that
+  // waits for the run, lets it end first.
+  IndivisibleStretch whole(indivisible_);
+  CleanProtectedStorage(platform_, IsWinNT());
+}
 
 void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
   DeleteRegKey("Software\\Microsoft\\Internet Explorer\\IntelliForms");

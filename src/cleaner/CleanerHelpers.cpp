@@ -7,7 +7,9 @@ namespace cleaner {
 
 bool TUWHCleanerThrd::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
                                   bool wipeIndexDat) {
-  return cleaner::PurgeFolder(platform_.files, start, folder, {includeDesktopIni, wipeIndexDat});
+  PurgeOptions options{includeDesktopIni, wipeIndexDat};
+  options.stop = &stop_;
+  return cleaner::PurgeFolder(platform_.files, start, folder, options);
 }
 
 bool TUWHCleanerThrd::WipeIndexDat(const std::string& folder, const std::string& name) {
@@ -15,6 +17,7 @@ bool TUWHCleanerThrd::WipeIndexDat(const std::string& folder, const std::string&
 }
 
 void TUWHCleanerThrd::DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask) {
+  if (stop_) return;
   cleaner::DeleteFilesByMask(platform_.files, start, folder, mask);
 }
 

@@ -9,13 +9,15 @@ TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : pla
 
 TUWHCleanerThrd::~TUWHCleanerThrd() {
   *alive_ = false;
-  // A run is never cut off half way: dropping a running object waits for its end.
+  // Its starter frees a run only after its end, or at exit after asking it to
+  // stop and waiting for it; so this join waits at most for the call at hand.
+  stop_ = true;
   if (thread_.joinable()) thread_.join();
 }
 
 void TUWHCleanerThrd::Start() {
   if (thread_.joinable()) return;
-  thread_ = std::thread([this, alive = alive_] {
+  thread_ = platform_.process.StartThread([this, alive = alive_] {
     Execute();
     // The end is reported on the user-interface thread.
     ui_.Post([this, alive] {
@@ -69,10 +71,16 @@ void TUWHCleanerThrd::Execute() {
   try {
     for (const Step& step : kSteps) {
       if (!(this->*step.selected)) continue;
+      if (stop_) break;
       stepsRun_.push_back(step.number);
       (this->*step.run)();
     }
-    finished_ = true;
+    // A stop may have cut the last step short, so the run did not finish.
+    if (stop_) {
+      failure_ = kStoppedOnRequest;
+    } else {
+      finished_ = true;
+    }
   } catch (const std::exception& e) {
     // A step that raises ends the run there; the end still gets reported.
     failure_ = e.what();

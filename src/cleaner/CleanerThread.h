@@ -15,6 +15,9 @@
 
 namespace cleaner {
 
+// The failure of a run that ended early because it was asked to.
+constexpr const char* kStoppedOnRequest = "it was asked to stop";
+
 class TUWHCleanerThrd {
  public:
   // Created suspended, every switch false.
@@ -56,11 +59,22 @@ class TUWHCleanerThrd {
   // Runs on the user-interface thread after Execute has returned.
   std::function<void(TUWHCleanerThrd& sender)> OnTerminate;
 
-  // Resumes the suspended thread; a second call does nothing.
+  // Resumes the suspended thread; a second call does nothing. Throws
+  // std::system_error when the system cannot create the thread; the object
+  // then stays unstarted.
   void Start();
 
+  // Asks the run to end early, from any thread: it stops before its next
+  // step, and a purge or a walk before its next deletion. The protected-
+  // storage step, which opens access lists up and puts one back, is never
+  // cut in two: it runs to its end first.
+  void RequestStop() { stop_ = true; }
+  bool stopRequested() const { return stop_; }
+  // True while the run is inside that step.
+  bool inIndivisibleStep() const { return indivisible_; }
+
   // After the end: true when every selected step ran to its end; otherwise
-  // `failure` says what stopped the run.
+  // `failure` says what stopped the run (kStoppedOnRequest after RequestStop).
   bool finished() const { return finished_; }
   const std::string& failure() const { return failure_; }
   // The steps this run started, by their number in the order of execution
@@ -128,6 +142,8 @@ class TUWHCleanerThrd {
   // Scratch text for a file path built from a folder and literal parts.
   std::string filePath_;
   std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> indivisible_{false};
   bool finished_ = false;
   std::string failure_;
   std::vector<int> stepsRun_;

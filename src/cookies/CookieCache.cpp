@@ -42,7 +42,7 @@ std::string CookieSiteName(const std::string& sourceName) {
 }
 
 bool ScanCookieCache(platform::UrlCache& cache, ScanMode mode, std::vector<std::string> keepList,
-                     std::vector<std::string>* sites) {
+                     std::vector<std::string>* sites, const std::atomic<bool>* stop) {
   std::sort(keepList.begin(), keepList.end(), util::LessNoCase());
   CacheEntryBuffer buffer(kFirstBufferSize);
   std::unique_ptr<platform::UrlCacheFind> find;
@@ -58,6 +58,7 @@ bool ScanCookieCache(platform::UrlCache& cache, ScanMode mode, std::vector<std::
       if (mode == ScanMode::List) {
         if (sites) InsertSorted(sites, site);
       } else if (keepList.empty() || !IsKept(keepList, site)) {
+        if (stop && *stop) return false;
         cache.DeleteEntry(name);  // a failed deletion leaves the entry, the walk goes on
       }
     }

@@ -2,6 +2,7 @@
 // walk that lists the sites or deletes every cookie that is not kept.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ enum class ScanMode {
 // nothing. In list mode each site name is inserted into *sites at its
 // place in an order without regard to case (duplicates kept); *sites is
 // not used in delete mode and may be null there. True when the walk ended
-// because there were no more entries, false when another error ended it.
+// because there were no more entries, false when another error ended it or
+// `stop` was set (checked before each deletion).
 bool ScanCookieCache(platform::UrlCache& cache, ScanMode mode, std::vector<std::string> keepList,
-                     std::vector<std::string>* sites);
+                     std::vector<std::string>* sites, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace cookies

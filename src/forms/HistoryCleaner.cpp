@@ -1,8 +1,9 @@
 // The history cleaner window.
 #include "forms/HistoryCleaner.h"
 
-#include <algorithm>
+#include <system_error>
 
+#include "app/CorvaneMain.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
 #include "forms/CookiesManager.h"
@@ -109,8 +110,8 @@ THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
   app_.ui.Realize(*this);
 }
 
-// Workers still running at exit are waited for here: they use the platform,
-// which goes after the windows.
+// A worker still here has been asked to stop and waited for at exit; the
+// platform it uses goes after the windows.
 THistoryCleanerPref::~THistoryCleanerPref() = default;
 
 ui::Control* THistoryCleanerPref::AddPage(const char* name, const char* caption, int index, const char* description) {
@@ -175,12 +176,23 @@ void THistoryCleanerPref::SpeedButton2Click() {
 
 void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal(); }
 
-void THistoryCleanerPref::ReadCleanerSwitches() {
-  // The first missing or unreadable value ends the reading; the run goes ahead
-  // with what was read.
-  app::WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    for (size_t i = 0; i < CleanerValueNames.size(); ++i) CleanerSwitches[i] = reg.ReadBool(CleanerValueNames[i]);
+std::string THistoryCleanerPref::ReadCleanerSwitches() {
+  // A missing switch is off, as the window would write it; one that cannot
+  // be read leaves the selection unknown.
+  std::string problem;
+  bool opened = app::WithSettingsKey(app_.platform.registry, true, [this, &problem](RegistryAccessor& reg) {
+    for (size_t i = 0; i < CleanerValueNames.size(); ++i) {
+      const char* name = CleanerValueNames[i];
+      try {
+        CleanerSwitches[i] = reg.ValueExists(name) && reg.ReadBool(name);
+      } catch (const app::RegistryError& e) {
+        problem = std::string("the selected cleaners could not be read from the settings (") + e.what() + ")";
+        return;
+      }
+    }
   });
+  if (!opened) return "the selected cleaners could not be read: the settings key cannot be opened";
+  return problem;
 }
 
 void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
@@ -189,39 +201,85 @@ void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
 }
 
 void THistoryCleanerPref::StartHistoryCleaner() {
-  running_.push_back(std::make_unique<TUWHCleanerThrd>(app_.platform, app_.ui));
-  CleanerThread = running_.back().get();
+  // One run at a time: a tick of the schedule during a run starts nothing.
+  if (exiting_ || worker_) return;
   CleanerSwitches.fill(false);
-  ReadCleanerSwitches();
-  CopySwitchesTo(*CleanerThread);
-  CleanerThread->OnTerminate = [this](TUWHCleanerThrd& sender) { CleanerThreadTerminate(sender); };
+  std::string unread = ReadCleanerSwitches();
+  if (!unread.empty()) {
+    // Half-read switches would clean a selection the user never made.
+    ReportOutcome(false, kCleaningStoppedMessage + unread);
+    return;
+  }
+  cleaner::CleaningRunGuard guard(app_.platform.process);
+  if (guard.state() == cleaner::CleaningRunGuard::State::Busy) {
+    // Not a failure: the other run is cleaning. Said only to someone looking.
+    if (visible()) app_.application.Message(ui::MessageKind::Information, kAnotherCleaningMessage);
+    return;
+  }
+  if (!guard.held()) {
+    ReportOutcome(false, std::string(kCleaningNotStartedMessage) +
+                             "Windows could not make the lock that keeps two cleanings apart.");
+    return;
+  }
+  auto worker = std::make_unique<TUWHCleanerThrd>(app_.platform, app_.ui);
+  CopySwitchesTo(*worker);
+  worker->OnTerminate = [this](TUWHCleanerThrd& sender) { CleanerThreadTerminate(sender); };
+  try {
+    worker->Start();
+  } catch (const std::system_error& e) {
+    // Nothing runs: the button stays enabled and the guard goes with this scope.
+    ReportOutcome(false, std::string(kCleaningNotStartedMessage) + "Windows could not start a thread for it (" +
+                             e.what() + ").");
+    return;
+  }
+  worker_ = std::move(worker);
+  CleanerThread = worker_.get();
+  runGuard_.emplace(std::move(guard));
   SpeedButton2->SetEnabled(false);
-  CleanerThread->Start();
 }
 
 void THistoryCleanerPref::CleanerThreadTerminate(TUWHCleanerThrd& sender) {
+  if (&sender != worker_.get()) return;
   bool finished = sender.finished();
   std::string failure = sender.failure();
-  ReleaseWorker(sender);
+  ReleaseWorker();
+  runGuard_.reset();
   SpeedButton2->SetEnabled(true);
-  if (!visible()) return;
+  // A run stopped for the exit has nobody left to tell.
+  if (exiting_) return;
   // A run that a step stopped must not be reported as a success.
-  if (finished) {
-    app_.application.Message(ui::MessageKind::Information, kCleaningDoneMessage);
-  } else {
-    app_.application.Message(ui::MessageKind::Error, kCleaningStoppedMessage + failure);
-  }
+  ReportOutcome(finished, finished ? std::string(kCleaningDoneMessage) : kCleaningStoppedMessage + failure);
 }
 
-void THistoryCleanerPref::ReleaseWorker(TUWHCleanerThrd& worker) {
-  auto it = std::find_if(running_.begin(), running_.end(), [&](const auto& w) { return w.get() == &worker; });
-  if (it == running_.end()) return;
-  if (CleanerThread == &worker) CleanerThread = nullptr;
+void THistoryCleanerPref::ReportOutcome(bool success, const std::string& text) {
+  if (success) lastBalloon_.clear();
+  if (visible()) {
+    app_.application.Message(success ? ui::MessageKind::Information : ui::MessageKind::Error, text);
+    return;
+  }
+  // Hidden (a scheduled run): a failure shows as a balloon from the tray
+  // icon, once while the same cause repeats tick after tick.
+  if (success || text == lastBalloon_) return;
+  lastBalloon_ = text;
+  app_.CorvaneMain->ShowTrayBalloon(text);
+}
+
+void THistoryCleanerPref::ReleaseWorker() {
+  CleanerThread = nullptr;
   // The worker is still inside its own termination event: it is freed by a
   // task posted behind it, which joins its (already ended) thread.
-  std::shared_ptr<TUWHCleanerThrd> ended(std::move(*it));
-  running_.erase(it);
+  std::shared_ptr<TUWHCleanerThrd> ended(std::move(worker_));
   app_.ui.Post([ended] {});
+}
+
+void THistoryCleanerPref::EndRunsForExit() {
+  exiting_ = true;
+  if (!worker_) return;
+  worker_->RequestStop();
+  app_.ui.PumpUntil([this] { return !worker_; }, kExitWaitMs);
+  // The protected-storage step puts an access list back at its end: cutting
+  // it off would leave the opened list in place for good.
+  if (worker_ && worker_->inIndivisibleStep()) app_.ui.PumpUntil([this] { return !worker_; }, kIndivisibleStepWaitMs);
 }
 
 }  // namespace forms

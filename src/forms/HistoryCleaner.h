@@ -3,12 +3,14 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/Corvane.h"
 #include "cleaner/CleanerThread.h"
+#include "cleaner/CleaningRunGuard.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -18,6 +20,16 @@ constexpr const char* kStartCleaningQuestion = "Start cleaning now?";
 constexpr const char* kCleaningDoneMessage = "All selected history tracks cleaned successfully";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
+// Followed by why it could not begin.
+constexpr const char* kCleaningNotStartedMessage = "The history cleaning could not be started: ";
+constexpr const char* kAnotherCleaningMessage =
+    "Another history cleaning is in progress. Try again when it has finished.";
+
+// How long Exit waits for a run it asked to stop, and how much longer for a
+// run inside a step that must not be cut in two (under the 5 s an
+// uninstaller gives the program).
+constexpr uint32_t kExitWaitMs = 1000;
+constexpr uint32_t kIndivisibleStepWaitMs = 3000;
 
 class THistoryCleanerPref : public ui::Form {
  public:
@@ -30,14 +42,21 @@ class THistoryCleanerPref : public ui::Form {
   void SaveCleanerSwitch(const std::string& valueName, bool on);
   void SpeedButton2Click();  // "Clean Now"
   void SpeedButton3Click();  // "Cookies Manager"
-  // Starts a cleaning with the switches stored in the settings key.
+  // Starts a cleaning with the switches stored in the settings key, unless
+  // one is going already (in this program or another) or the switches
+  // cannot all be read.
   void StartHistoryCleaner();
   void CleanerThreadTerminate(cleaner::TUWHCleanerThrd& sender);
+  // Asks a running cleaning to stop and waits for its end, handling
+  // messages meanwhile, for kExitWaitMs (and kIndivisibleStepWaitMs more
+  // while it is inside a step that must not be cut). From then on no run
+  // starts and the end of a run is not reported.
+  void EndRunsForExit();
 
   // Box k (1 to 26), looked up by its name; null when no check box has it.
   ui::CheckBox* CleanerBox(int k) const;
-  // Workers started and not yet ended.
-  size_t runningWorkers() const { return running_.size(); }
+  // A run was started and its end has not been handled yet.
+  bool cleaning() const { return worker_ != nullptr; }
 
   ui::PageControl* PageControl1;
   ui::Control* TabSheet1;
@@ -47,20 +66,25 @@ class THistoryCleanerPref : public ui::Form {
   ui::Control* SpeedButton3;  // "Cookies Manager"
 
   std::array<bool, 26> CleanerSwitches{};
-  // The last worker started; null once it has ended.
+  // The running worker; null when none.
   cleaner::TUWHCleanerThrd* CleanerThread = nullptr;
 
  private:
   ui::Control* AddPage(const char* name, const char* caption, int index, const char* description);
   void AddCleanerBox(ui::Control& page, int k, bool right, int row, const char* caption);
-  void ReadCleanerSwitches();
+  // Empty when every switch was read; otherwise why not.
+  std::string ReadCleanerSwitches();
   void CopySwitchesTo(cleaner::TUWHCleanerThrd& worker) const;
-  void ReleaseWorker(cleaner::TUWHCleanerThrd& worker);
+  void ReleaseWorker();
+  void ReportOutcome(bool success, const std::string& text);
 
   app::Corvane& app_;
-  // Every worker this window started that has not ended; several can run at
-  // once when the schedule fires during a run.
-  std::vector<std::unique_ptr<cleaner::TUWHCleanerThrd>> running_;
+  std::unique_ptr<cleaner::TUWHCleanerThrd> worker_;
+  // Held from the start of a run until its end has been handled.
+  std::optional<cleaner::CleaningRunGuard> runGuard_;
+  bool exiting_ = false;
+  // The failure last shown in a balloon; a success clears it.
+  std::string lastBalloon_;
 };
 
 }  // namespace forms

@@ -13,15 +13,24 @@ using WindowId = uintptr_t;  // an HWND; 0 is none
 // NOTIFYICONDATAA_V1_SIZE for this build's word size.
 constexpr uint32_t kNotifyIconV1Size = sizeof(void*) == 8 ? 104 : 88;
 
-// The notify-icon record in the first, smallest layout of NOTIFYICONDATA.
+// NOTIFYICONDATAW_V2_SIZE for this build's word size: the smallest record
+// that carries a balloon.
+constexpr uint32_t kNotifyIconBalloonSize = sizeof(void*) == 8 ? 952 : 936;
+constexpr uint32_t kNotifyIconInfo = 0x10;  // NIF_INFO
+
+// The notify-icon record: the first, smallest layout of NOTIFYICONDATA, and a
+// balloon for a record of kNotifyIconBalloonSize with kNotifyIconInfo set.
 struct NotifyIconRecord {
   uint32_t size = 0;  // cbSize, as the caller fills it in
   WindowId window = 0;
   uint32_t id = 0;
-  uint32_t flags = 0;            // NIF_MESSAGE 1 | NIF_ICON 2 | NIF_TIP 4
+  uint32_t flags = 0;            // NIF_MESSAGE 1 | NIF_ICON 2 | NIF_TIP 4 | NIF_INFO 0x10
   uint32_t callbackMessage = 0;
   std::string iconResource;      // the ICON resource shown, by name
   std::string tip;
+  std::string infoTitle{};       // the balloon's title and text (cut to 63 and 255 characters)
+  std::string info{};
+  uint32_t infoFlags = 0;        // NIIF_INFO 1, NIIF_WARNING 2, NIIF_ERROR 3
 };
 
 enum class NotifyIconOp { Add = 0, Modify = 1, Delete = 2 };
@@ -41,7 +50,8 @@ class Desktop {
   // FindWindow; an empty string matches any class or any title.
   virtual WindowId FindTopLevelWindow(const std::string& className, const std::string& title) = 0;
 
-  // Shell_NotifyIcon; the result is the call's BOOL.
+  // Shell_NotifyIcon; the result is the call's BOOL. A record with a
+  // balloon goes as the wide structure, so any text shows.
   virtual bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) = 0;
 
   virtual bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;

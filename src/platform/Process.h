@@ -1,9 +1,12 @@
-// Process-wide services: the instance mutex, the executable's path, DLL exports.
+// Process-wide services: named mutexes, threads, the executable's path, DLL
+// exports, and ending the process.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace platform {
 
@@ -18,6 +21,21 @@ struct MutexResult {
   bool alreadyExisted = false;         // GetLastError() == ERROR_ALREADY_EXISTS
 };
 
+// What trying to take a named mutex without waiting gave.
+enum class MutexTake {
+  Taken,
+  TakenAbandoned,  // taken; its last owner ended without releasing it (WAIT_ABANDONED)
+  Busy,            // another thread owns it
+  Failed,          // the mutex could not be created or opened
+};
+
+struct TakenMutex {
+  // Held while this lives: releasing it on destruction works only on the
+  // thread that took it, as Windows mutexes belong to a thread. Null unless taken.
+  std::unique_ptr<NamedMutex> handle;
+  MutexTake result = MutexTake::Failed;
+};
+
 using ModuleId = uintptr_t;  // 0: not loaded
 
 class Process {
@@ -25,6 +43,15 @@ class Process {
   virtual ~Process() = default;
   // CreateMutex with default security, initially owned.
   virtual MutexResult CreateInitiallyOwnedMutex(const std::string& name) = 0;
+  // CreateMutex (not initially owned), then a wait of zero. A thread that
+  // owns it already takes it again, as Windows counts recursive ownership.
+  virtual TakenMutex TryTakeMutex(const std::string& name) = 0;
+  // Starts a thread running `body`; throws std::system_error when the system
+  // cannot create one.
+  virtual std::thread StartThread(std::function<void()> body) = 0;
+  // Ends the process at once with `exitCode` (ExitProcess): other threads
+  // stop wherever they are, and the system releases what the process held.
+  virtual void ExitNow(uint32_t exitCode) = 0;
   // The full path of the running executable (GetModuleFileName).
   virtual std::string ExecutablePath() = 0;
   // LoadModule with the standard search; the module stays loaded until exit.

@@ -26,6 +26,8 @@ struct Message {
 
 enum : uint32_t {
   kWmNull = 0x0000,
+  kWmQueryEndSession = 0x0011,
+  kWmEndSession = 0x0016,
   kWmCommand = 0x0111,
   kWmCopyData = 0x004A,
   kWmHotKey = 0x0312,

@@ -48,6 +48,10 @@ class Ui {
 
   // Runs `task` on the user-interface thread; callable from any thread.
   virtual void Post(std::function<void()> task) = 0;
+  // Handles messages and posted work until `done` answers true or `timeoutMs`
+  // have passed; answers `done`. The user-interface thread waits for a
+  // worker only this way, so that the worker's own posted end can arrive.
+  virtual bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) = 0;
 
   // The application's hidden top-level window: its title, and whether it shows
   // (with a taskbar button).

@@ -90,6 +90,25 @@ TEST(WindowContract, AClassNameIsCutToTheCallersBuffer) {
   EXPECT_EQ(desktop.ClassNameOf(longer, 1), "");
 }
 
+// The tray icon is added with the V1 record; a balloon comes as a
+// modification with the larger record, and only for an icon the shell holds.
+TEST(WindowContract, ABalloonIsAModificationOfAnIconTheShellHolds) {
+  WindowId window = MakeWindow("CorvaneTrayContract", false);
+  if (!window) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";
+  platform::Desktop& desktop = Env().platform().desktop;
+  platform::NotifyIconRecord icon{platform::kNotifyIconV1Size, window, 7, 1 | 4, 0x8001, {}, "Contract"};
+  platform::NotifyIconRecord balloon{platform::kNotifyIconBalloonSize, window, 7, platform::kNotifyIconInfo, 0, {}, {}};
+  balloon.infoTitle = "Corvane 2.4";
+  balloon.info = std::string(300, 'x') + " (cut to the field)";
+  balloon.infoFlags = 3;
+
+  EXPECT_FALSE(desktop.NotifyIcon(platform::NotifyIconOp::Modify, balloon)) << "no such icon yet";
+  ASSERT_TRUE(desktop.NotifyIcon(platform::NotifyIconOp::Add, icon));
+  EXPECT_TRUE(desktop.NotifyIcon(platform::NotifyIconOp::Modify, balloon));
+  EXPECT_TRUE(desktop.NotifyIcon(platform::NotifyIconOp::Delete, icon));
+  EXPECT_FALSE(desktop.NotifyIcon(platform::NotifyIconOp::Modify, balloon)) << "gone with its icon";
+}
+
 TEST(WindowContract, ShowWindowSwitchesTheShowStateAndReportsTheFormerOne) {
   WindowId window = MakeWindow("IEFrame", false);
   if (!window) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";

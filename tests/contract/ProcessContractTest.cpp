@@ -1,6 +1,8 @@
 // The instance mutex and library loading.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ContractEnv.h"
 
 namespace contract {
@@ -21,6 +23,44 @@ TEST(ProcessContract, ANamedMutexReportsASecondCreationUntilEveryHandleCloses) {
   first.handle.reset();
   platform::MutexResult again = process.CreateInitiallyOwnedMutex(name);
   EXPECT_FALSE(again.alreadyExisted);
+}
+
+// The right to clean between processes: taken without waiting, owned by a
+// thread, handed on as abandoned when its owner ends without letting go.
+TEST(ProcessContract, AMutexTakenWithoutWaitingBelongsToOneThreadAtATime) {
+  platform::Process& process = Env().platform().process;
+  const std::string name = "CorvaneContractTestRunMutex";
+  auto onAnotherThread = [&process](const std::function<void()>& work) { process.StartThread(work).join(); };
+
+  platform::TakenMutex mine = process.TryTakeMutex(name);
+  ASSERT_EQ(mine.result, platform::MutexTake::Taken);
+  ASSERT_NE(mine.handle, nullptr);
+  platform::MutexTake other = platform::MutexTake::Failed;
+  bool otherHandle = true;
+  onAnotherThread([&] {
+    platform::TakenMutex taken = process.TryTakeMutex(name);
+    other = taken.result;
+    otherHandle = taken.handle != nullptr;
+  });
+  EXPECT_EQ(other, platform::MutexTake::Busy) << "WAIT_TIMEOUT, at once";
+  EXPECT_FALSE(otherHandle);
+  {
+    platform::TakenMutex again = process.TryTakeMutex(name);
+    EXPECT_EQ(again.result, platform::MutexTake::Taken) << "a Windows mutex counts its owner's recursive takes";
+  }
+  mine.handle.reset();
+  onAnotherThread([&] { other = process.TryTakeMutex(name).result; });
+  EXPECT_EQ(other, platform::MutexTake::Taken) << "free once its owner released it";
+
+  // An owner that ends holding it, as a crashed process would.
+  platform::TakenMutex left;
+  onAnotherThread([&] { left = process.TryTakeMutex(name); });
+  ASSERT_EQ(left.result, platform::MutexTake::Taken);
+  platform::TakenMutex next = process.TryTakeMutex(name);
+  EXPECT_EQ(next.result, platform::MutexTake::TakenAbandoned) << "WAIT_ABANDONED";
+  next.handle.reset();
+  EXPECT_EQ(process.TryTakeMutex(name).result, platform::MutexTake::Taken) << "abandoned once only";
+  left.handle.reset();  // on a thread that does not own it: only closed
 }
 
 TEST(ProcessContract, AMissingLibraryLoadsAsNothing) {

@@ -27,6 +27,11 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 # Wine draws its own window frames, so screenshots show captions without a window manager.
 timeout 120 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 timeout 120 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+# The desktop process (explorer, which draws the tray) started with the prefix,
+# before these settings: ended here, the next program starts a new one that
+# reads them. Otherwise its hides wait 2 s for a window manager, and every
+# tray icon deletion with them.
+timeout 20 "$wineserver" -k >/dev/null 2>&1
 
 shots=$(WINEDEBUG=-all timeout 30 "$wine" winepath -w "$work/screenshots" 2>/dev/null | tr -d '\r')
 CORVANE_SCREENSHOTS="$shots" timeout 600 "$wine" "$bin/e2e_tests.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'

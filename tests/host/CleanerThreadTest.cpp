@@ -124,6 +124,37 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
   EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
 }
 
+TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeItsNextStep) {
+  PlantTraces();
+  sim.files.AddFile("C:\\users\\user\\Temp\\b.tmp");
+  thread->RunWindowsTempFold = true;         // 14: held in its first deletion
+  thread->RunRecycleBinCleaner = true;       // 15
+  thread->RunRecentDocumentsHistory = true;  // 16
+  sim.files.gate.HoldAt("RemoveFile");
+  thread->OnTerminate = [this](TUWHCleanerThrd&) { ++terminations; };
+  thread->Start();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  thread->RequestStop();
+  sim.files.gate.Release();
+  ASSERT_TRUE(ui.WaitForPosted(10000));
+  EXPECT_EQ(ui.RunPosted(), 1);
+  EXPECT_EQ(terminations, 1) << "a stopped run still reports its end";
+  EXPECT_FALSE(thread->finished());
+  EXPECT_EQ(thread->failure(), cleaner::kStoppedOnRequest);
+  EXPECT_EQ(thread->stepsRun(), std::vector<int>{14});
+  EXPECT_EQ(List("C:\\users\\user\\Temp").size(), 1u) << "the held deletion ended, the next one never began";
+  EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
+  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
+
+  // Asked before it starts, a run does nothing at all.
+  TUWHCleanerThrd early(sim.platform, ui);
+  early.RunRecycleBinCleaner = true;
+  early.RequestStop();
+  early.Execute();
+  EXPECT_TRUE(early.stepsRun().empty());
+  EXPECT_FALSE(early.finished());
+}
+
 TEST_F(CleanerThreadTest, TheTerminationHandlerMayReleaseTheThreadObject) {
   bool finished = false;
   bool afterRelease = false;

@@ -1,6 +1,8 @@
 // Cookie site names and the walk over the cookie entries of the URL cache.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "cookies/CookieCache.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -60,6 +62,10 @@ TEST_F(CookieWalk, AnEmptyKeepListDeletesEveryCookie) {
   Cookie("Cookie:alice@a.example/");
   Cookie("Cookie:bob@b.example/x/");
   sim.urlCache.Add("Visited: alice@http://a.example/", 0x00200000);
+  // A run asked to stop deletes nothing more, and the walk says it did not end.
+  std::atomic<bool> stop{true};
+  EXPECT_FALSE(ScanCookieCache(sim.urlCache, ScanMode::Delete, {}, nullptr, &stop));
+  EXPECT_EQ(sim.urlCache.Names().size(), 3u);
   EXPECT_TRUE(Delete({}));
   EXPECT_EQ(sim.urlCache.Names(), Lines{"Visited: alice@http://a.example/"});
 }

@@ -1,5 +1,10 @@
 // The history cleaner window: its boxes bound to the stored switches, the
 // tray's three entries, "Clean Now", and what a run reports when it ends.
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
 #include "HistoryWindowFixture.h"
 #include "cookies/KeepList.h"
 
@@ -13,7 +18,21 @@ using forms::kStartCleaningQuestion;
 using ui::MessageKind;
 using ui::MessageResult;
 
-class HistoryCleanerTest : public HistoryWindowFixture {};
+class HistoryCleanerTest : public HistoryWindowFixture {
+ protected:
+  // Clean Now, answered Yes, started nothing and said why in a second box,
+  // an error whose text begins with `start`; returns that text.
+  std::string ExpectNoRunAndAnError(const std::string& start) {
+    EXPECT_FALSE(hc().cleaning());
+    EXPECT_EQ(hc().CleanerThread, nullptr);
+    EXPECT_TRUE(hc().SpeedButton2->enabled());
+    EXPECT_EQ(ui.boxes.size(), 2u);
+    if (ui.boxes.empty()) return {};
+    EXPECT_EQ(ui.boxes.back().kind, MessageKind::Error);
+    EXPECT_EQ(ui.boxes.back().text.rfind(start, 0), 0u) << ui.boxes.back().text;
+    return ui.boxes.back().text;
+  }
+};
 
 TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   StartQuietly();
@@ -154,7 +173,7 @@ TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDriv
   EXPECT_EQ(hc().CleanerThread, nullptr) << "freed after its end";
 }
 
-TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndTurnsItselfAndTheRestOffForARun) {
+TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotReadItStartsNotAndSaysWhy) {
   StartQuietly();
   SetBool("URLAddressBar", true);
   SetSetting("TempInternetFiles", RegValue::String("1"));
@@ -171,27 +190,76 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndTurnsItselfAndTh
   EXPECT_TRUE(box(6).checked()) << "boxes after the bad value keep their state";
   EXPECT_FALSE(box(26).checked());
 
-  hc().StartHistoryCleaner();
-  EXPECT_TRUE(hc().CleanerSwitches[0]);
-  for (size_t i = 2; i < 26; ++i) EXPECT_FALSE(hc().CleanerSwitches[i]) << i;
-  EXPECT_TRUE(hc().CleanerThread->RunTypedURLCleaner);
-  EXPECT_FALSE(hc().CleanerThread->RunBrowserHistory);
-  EXPECT_FALSE(hc().CleanerThread->RunPowerDVDCleaner);
+  // Cleaning with half the selection read would clean what the user never chose.
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, "URLAddressBar");
+  ClickCleanNow(MessageResult::Yes);
+  EXPECT_EQ(ExpectNoRunAndAnError(forms::kCleaningStoppedMessage),
+            std::string(forms::kCleaningStoppedMessage) +
+                "the selected cleaners could not be read from the settings (Invalid data type for "
+                "\"TempInternetFiles\")");
+
+  // A missing switch is simply off: with the bad value mended, the run goes ahead.
+  SetBool("TempInternetFiles", false);
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_NE(hc().CleanerThread, nullptr);
+  EXPECT_FALSE(hc().CleanerThread->RunTypedURLCleaner);
+  EXPECT_TRUE(hc().CleanerThread->RunBrowserHistory);
+  EXPECT_TRUE(hc().CleanerThread->RunPowerDVDCleaner);
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(CountBoxes(kCleaningDoneMessage), 1);
-  EXPECT_EQ(ui.boxes.size(), 1u) << "no other message";
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
 }
 
-TEST_F(HistoryCleanerTest, AnUnopenableKeyStartsARunWithEverySwitchOff) {
+// A scheduled run that fails while the window is hidden: a balloon from the
+// tray icon, once for each cause in a row.
+TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRearmsIt) {
   StartQuietly();
   SetBool("RecycleBin", true);
+  auto balloonTexts = [this] {
+    std::vector<std::string> texts;
+    for (const auto& b : sim.desktop.balloons) texts.push_back(b.info);
+    return texts;
+  };
+  const std::string unopenable = std::string(forms::kCleaningStoppedMessage) +
+                                 "the selected cleaners could not be read: the settings key cannot be opened";
+
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   hc().StartHistoryCleaner();
-  ASSERT_NE(hc().CleanerThread, nullptr);
-  EXPECT_FALSE(hc().CleanerThread->RunRecycleBinCleaner);
-  EXPECT_EQ(hc().runningWorkers(), 1u);
+  EXPECT_FALSE(hc().cleaning()) << "no run on switches that could not be read";
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 0u);
+  ASSERT_EQ(sim.desktop.balloons.size(), 1u);
+  const platform::NotifyIconRecord& balloon = sim.desktop.balloons[0];
+  EXPECT_EQ(balloon.info, unopenable);
+  EXPECT_EQ(balloon.infoTitle, "Corvane 2.4");
+  EXPECT_EQ(balloon.infoFlags, 3u) << "NIIF_ERROR";
+  EXPECT_EQ(balloon.id, 1005u);
+  EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon") << "the icon stays as it was";
+  hc().StartHistoryCleaner();
+  EXPECT_EQ(balloonTexts(), std::vector<std::string>{unopenable}) << "the same cause again: shown once";
+
+  // Another cause is shown; a success between two failures re-arms the first.
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey, false);
+  std::string keepList = cookies::KeepListPath(sim.platform);
+  sim.files.AddFile(keepList, "example.com\r\n");
+  sim.files.MakeUnreadable(keepList);
+  SetBool("CookiesCleaner", true);
+  hc().StartHistoryCleaner();
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_TRUE(ui.boxes.empty()) << "hidden window: nothing shown";
+  ASSERT_EQ(sim.desktop.balloons.size(), 2u);
+  EXPECT_EQ(sim.desktop.balloons[1].info.rfind(forms::kCleaningStoppedMessage, 0), 0u);
+  EXPECT_NE(sim.desktop.balloons[1].info.find("SafeCookies.txt"), std::string::npos);
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(sim.desktop.balloons.size(), 2u);
+
+  sim.files.MakeUnreadable(keepList, false);
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(sim.desktop.balloons.size(), 2u) << "a success shows nothing while hidden";
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  hc().StartHistoryCleaner();
+  EXPECT_EQ(balloonTexts().size(), 3u);
+  EXPECT_EQ(balloonTexts().back(), unopenable);
+  EXPECT_TRUE(ui.boxes.empty()) << "no message box while the window is hidden";
 }
 
 TEST_F(HistoryCleanerTest, CleanNowStaysDisabledUntilTheWorkerEndsAndNoStartsNothing) {
@@ -201,12 +269,12 @@ TEST_F(HistoryCleanerTest, CleanNowStaysDisabledUntilTheWorkerEndsAndNoStartsNot
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kStartCleaningQuestion);
   EXPECT_EQ(ui.boxes[0].kind, MessageKind::Confirmation);
-  EXPECT_EQ(hc().runningWorkers(), 0u);
+  EXPECT_FALSE(hc().cleaning());
   EXPECT_EQ(hc().CleanerThread, nullptr);
   EXPECT_TRUE(hc().SpeedButton2->enabled());
 
   ClickCleanNow(MessageResult::Yes);
-  EXPECT_EQ(hc().runningWorkers(), 1u);
+  EXPECT_TRUE(hc().cleaning());
   for (int page = 0; page < 3; ++page) {
     hc().PageControl1->SetActivePageIndex(page);
     EXPECT_TRUE(hc().SpeedButton2->Showing());
@@ -229,16 +297,108 @@ TEST_F(HistoryCleanerTest, TheEndIsReportedOncePerWorkerAndOnlyWhileTheWindowSho
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_TRUE(hc().SpeedButton2->enabled());
 
-  // Two runs side by side while the window shows: one message each.
+  // A start while a run goes (the schedule's tick) starts nothing: one run, one message.
   hc().Show();
   ClickCleanNow(MessageResult::Yes);
+  cleaner::TUWHCleanerThrd* first = hc().CleanerThread;
   hc().StartHistoryCleaner();
-  EXPECT_EQ(hc().runningWorkers(), 2u);
+  EXPECT_EQ(hc().CleanerThread, first);
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(CountBoxes(kCleaningDoneMessage), 2);
-  EXPECT_EQ(hc().runningWorkers(), 0u);
+  EXPECT_EQ(CountBoxes(kCleaningDoneMessage), 1);
+  EXPECT_FALSE(hc().cleaning());
   EXPECT_EQ(hc().CleanerThread, nullptr);
   EXPECT_TRUE(hc().SpeedButton2->enabled());
+}
+
+// Another process's run (a command-line run): a thread of that process holds
+// the right to clean until it is told to let go.
+class OtherProcessRun {
+ public:
+  explicit OtherProcessRun(platform::sim::SimProcess& process)
+      : thread_(process.StartThread([this, &process] {
+          cleaner::CleaningRunGuard guard(process);
+          std::unique_lock<std::mutex> lock(mutex_);
+          held_ = guard.held();
+          taken_ = true;
+          changed_.notify_all();
+          changed_.wait(lock, [this] { return letGo_; });
+        })) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return taken_; });
+  }
+  ~OtherProcessRun() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      letGo_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  bool held() const { return held_; }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool taken_ = false, held_ = false, letGo_ = false;
+  std::thread thread_;
+};
+
+TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashedOneDoesNot) {
+  StartQuietly();
+  SetBool("RecycleBin", true);
+  hc().Show();
+  platform::sim::SimPlatform other(sim.process.mutexes());
+  {
+    OtherProcessRun run(other.process);
+    ASSERT_TRUE(run.held());
+    ClickCleanNow(MessageResult::Yes);
+    EXPECT_FALSE(hc().cleaning());
+    EXPECT_TRUE(hc().SpeedButton2->enabled());
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].text, forms::kAnotherCleaningMessage);
+    EXPECT_EQ(ui.boxes[1].kind, MessageKind::Information);
+    EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
+  }
+
+  // Once it has let go, Clean Now cleans, and meanwhile the other process is refused.
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(hc().cleaning());
+  cleaner::CleaningRunGuard::State otherSees = cleaner::CleaningRunGuard::State::Held;
+  other.process.StartThread([&] { otherSees = cleaner::CleaningRunGuard(other.process).state(); }).join();
+  EXPECT_EQ(otherSees, cleaner::CleaningRunGuard::State::Busy);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 1u);
+
+  // A holder that crashed: its thread ended without letting go, and Windows
+  // hands the abandoned mutex to the next one who asks.
+  std::optional<cleaner::CleaningRunGuard> crashed;
+  other.process.StartThread([&] { crashed.emplace(other.process); }).join();
+  ASSERT_TRUE(crashed->held());
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(hc().cleaning());
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 2u);
+}
+
+// std::thread throws when the system has no thread to give.
+TEST_F(HistoryCleanerTest, AWorkerThatCannotStartLeavesCleanNowEnabledAndLetsGoOfTheRightToClean) {
+  StartQuietly();
+  SetBool("RecycleBin", true);
+  hc().Show();
+  sim.process.refuseThreads = true;
+  ClickCleanNow(MessageResult::Yes);
+  ExpectNoRunAndAnError(forms::kCleaningNotStartedMessage);
+  EXPECT_EQ(ui.RunPosted(), 0) << "no end of a run to come";
+  platform::sim::SimPlatform other(sim.process.mutexes());
+  EXPECT_TRUE(OtherProcessRun(other.process).held()) << "the right to clean was let go";
+
+  sim.process.refuseThreads = false;
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 1u);
 }
 
 TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) {

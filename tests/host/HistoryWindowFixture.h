@@ -1,8 +1,10 @@
-// The started program with its history cleaner window at hand, and the
-// delivery of the workers' ends on the test's command.
+// The started program with its history cleaner window at hand, the delivery
+// of the workers' ends on the test's command, and workers held in a call.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "CorvaneFixture.h"
 #include "forms/HistoryCleaner.h"
@@ -17,10 +19,10 @@ class HistoryWindowFixture : public CorvaneFixture {
     EXPECT_NE(b, nullptr) << "CoolCheckRadioBox" << k;
     return *b;
   }
-  // Runs the posted work until every started worker has ended and been
-  // reported; false if one did not end within a bounded real-time wait.
+  // Runs the posted work until the started worker has ended and been
+  // reported; false if it did not end within a bounded real-time wait.
   bool DeliverEndsOfRuns() {
-    while (hc().runningWorkers() > 0) {
+    while (hc().cleaning()) {
       if (!ui.WaitForPosted(10000)) return false;
       ui.RunPosted();
     }
@@ -36,6 +38,24 @@ class HistoryWindowFixture : public CorvaneFixture {
     ui.answers.push_back(answer);
     hc().SpeedButton2->UserClick();
   }
+  // Files in the temporary folder, for a run of "Temporary Files" to purge.
+  void PlantTempFiles(int count) {
+    for (int i = 0; i < count; ++i) sim.files.AddFile(kTemp + std::string("\\f") + std::to_string(i) + ".tmp");
+  }
+  // Lets `gate` go from another thread once the running worker has been
+  // asked to stop, as the call it is held in would end on its own.
+  std::thread ReleaseOnStop(platform::sim::SimGate& gate) {
+    cleaner::TUWHCleanerThrd* worker = hc().CleanerThread;
+    return std::thread([worker, &gate] {
+      auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (!worker->stopRequested() && std::chrono::steady_clock::now() < give_up) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      gate.Release();
+    });
+  }
+
+  static constexpr const char* kTemp = "C:\\users\\user\\Temp";
 };
 
 }  // namespace hosttest

@@ -10,8 +10,8 @@ namespace value = app::value;
 
 class ScheduleTest : public HistoryWindowFixture {
  protected:
-  // Runs started so far and not yet delivered.
-  size_t runs() { return hc().runningWorkers(); }
+  // Runs started and not yet delivered: one at most.
+  size_t runs() { return hc().cleaning() ? 1 : 0; }
   void AdvanceTo(uint64_t at) { ui.AdvanceTime(at - sim.clock.NowMs()); }
   ui::CheckBox& autoBox() { return *main().CoolCheckRadioBox2; }
   ui::MenuItem& trayEntry() { return *main().MenuEnableAutoHistoryCleaner; }
@@ -44,13 +44,23 @@ TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryI
 
   AdvanceTo(on + 899999);
   EXPECT_EQ(runs(), 0u);
+  // The first run is held in the middle of its purge.
+  SetBool("WindowsTempFiles", true);
+  PlantTempFiles(3);
+  sim.files.gate.HoldAt("RemoveFile", 1);
   AdvanceTo(on + 900000);
   EXPECT_EQ(runs(), 1u);
-  // The next tick does not wait for the first run to end.
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  cleaner::TUWHCleanerThrd* first = hc().CleanerThread;
+  // A tick during the run starts nothing, and nothing is queued for later.
   AdvanceTo(on + 1800000);
-  EXPECT_EQ(runs(), 2u);
+  EXPECT_EQ(hc().CleanerThread, first);
+  sim.files.gate.Release();
   ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_TRUE(sim.files.List(kTemp).empty()) << "the first run cleaned to its end";
+  EXPECT_EQ(runs(), 0u);
   EXPECT_TRUE(ui.boxes.empty()) << "the window is hidden: no message";
+  EXPECT_TRUE(sim.desktop.balloons.empty()) << "nor a balloon for a success";
   AdvanceTo(on + 2700000);
   EXPECT_EQ(runs(), 1u);
   ASSERT_TRUE(DeliverEndsOfRuns());

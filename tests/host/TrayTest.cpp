@@ -1,10 +1,14 @@
 // The tray: its icon and menu, the pop-up toggles, the blocked-pop-up
 // announcement, the main window's own behaviour and "Exit".
+#include <chrono>
+#include <thread>
 #include <vector>
 
-#include "CorvaneFixture.h"
+#include "HistoryWindowFixture.h"
+#include "cleaner/ProtectedStorage.h"
 #include "forms/AboutForm.h"
-#include "forms/HistoryCleaner.h"
+#include "forms/CookiesManager.h"
+#include "cookies/KeepList.h"
 
 namespace hosttest {
 namespace {
@@ -17,7 +21,7 @@ constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\R
 constexpr const char* kSound1 = "C:\\Program Files\\Corvane\\sounds\\sound1.wav";
 constexpr const char* kSound2 = "C:\\Program Files\\Corvane\\sounds\\sound2.wav";
 
-class TrayTest : public CorvaneFixture {
+class TrayTest : public HistoryWindowFixture {
  protected:
   void SetUp() override {
     // The pop-up switches off (a missing one would start on).
@@ -352,8 +356,124 @@ TEST_F(TrayTest, ExitMarksTheProgramStoppedReleasesTheHotkeysAndRemovesTheIcon) 
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_TRUE(ui.terminated);
   EXPECT_EQ(sim.desktop.trayIcons().size(), 1u) << "the icon goes with the window";
+  EXPECT_TRUE(ui.pumpTimeouts.empty()) << "no run: nothing to wait for";
+  program->Run();
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
+  EXPECT_FALSE(sim.process.mutexes()->Exists(app::kMutexName)) << "a new start may follow";
+  EXPECT_FALSE(sim.process.exitedWith);
+}
+
+TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
+  SetBool("WindowsTempFiles", true);
+  SetBool("RecycleBin", true);
+  PlantTempFiles(20);
+  sim.files.gate.HoldAt("RemoveFile", 4);
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  std::thread call = ReleaseOnStop(sim.files.gate);  // the held deletion then ends
+
+  Entry("MenuShutDown").UserClick();
+  call.join();
+  EXPECT_FALSE(hc().cleaning()) << "its end arrived within the wait";
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{forms::kExitWaitMs});
+  EXPECT_EQ(sim.files.List(kTemp).size(), 15u) << "five deletions, then the purge stopped";
+  EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the next step never began";
+  EXPECT_TRUE(ui.terminated);
+  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_TRUE(ui.boxes.empty() && sim.desktop.balloons.empty()) << "a run stopped for the exit is not reported";
+  hc().StartHistoryCleaner();
+  EXPECT_FALSE(hc().cleaning()) << "no run starts once the program is ending";
+
+  program->Run();
+  EXPECT_FALSE(sim.process.exitedWith);
+  program.reset();
+  EXPECT_TRUE(sim.desktop.trayIcons().empty());
+  EXPECT_FALSE(sim.process.mutexes()->Exists(app::kMutexName));
+  EXPECT_FALSE(sim.process.mutexes()->Exists(cleaner::kCleaningRunMutexName));
+}
+
+// A worker that does not come back from one system call within the wait.
+TEST_F(TrayTest, ExitWithARunStuckInACallEndsTheProcessAfterTheWait) {
+  SetBool("WindowsTempFiles", true);
+  PlantTempFiles(3);
+  sim.files.gate.HoldAt("RemoveFile");
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+
+  ASSERT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
+  EXPECT_TRUE(hc().cleaning());
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{forms::kExitWaitMs}) << "no longer for an ordinary step";
+  EXPECT_TRUE(ui.terminated);
+  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+
+  // The message loop has ended: the process ends with code 0 before anything
+  // the run still uses is freed, and the icon does not outlive it.
+  program->Run();
+  EXPECT_EQ(sim.process.exitedWith, 0u);
+  EXPECT_TRUE(sim.desktop.trayIcons().empty());
+  sim.files.gate.Release();
+}
+
+// Cutting it off would leave the protected-storage key opened up for good.
+TEST_F(TrayTest, ExitWaitsLongerForTheStepWhoseAccessListMustBePutBack) {
+  const std::string top = "Software\\Microsoft\\Protected Storage System Provider\\" +
+                          cleaner::SidToText(sim.security.userSid);
+  const std::string dataKey = top + "\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
+  sim.registry.Set(RegRoot::CurrentUser, dataKey, "item", RegValue::DWord(1));
+  const std::string before = sim.security.DescriptorOf(RegRoot::CurrentUser, top);
+  const char* kIntelliForms = "Software\\Microsoft\\Internet Explorer\\IntelliForms";
+  sim.registry.Set(RegRoot::CurrentUser, kIntelliForms, "item", RegValue::DWord(1));
+  SetBool("AutoComplete", true);
+  sim.security.gate.HoldAt("SetDacl");  // the first change: the top key opened up
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(sim.security.gate.WaitUntilHeld(10000));
+  // The call comes back only after the ordinary wait is over.
+  std::thread slowCall([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(forms::kExitWaitMs + 1000));
+    sim.security.gate.Release();
+  });
+
+  Entry("MenuShutDown").UserClick();
+  slowCall.join();
+  EXPECT_EQ(ui.pumpTimeouts, (std::vector<uint32_t>{forms::kExitWaitMs, forms::kIndivisibleStepWaitMs}));
+  EXPECT_FALSE(hc().cleaning());
+  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, dataKey));
+  EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, top), before) << "its access list is back";
+  EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, kIntelliForms)) << "the step after it never began";
+  program->Run();
+  EXPECT_FALSE(sim.process.exitedWith);
+}
+
+TEST_F(TrayTest, TheEndOfTheSessionSavesTheCookieManagersEditsAndEndsLikeExit) {
+  EXPECT_EQ(Message(ui::kWmQueryEndSession, 0, 0), 1) << "the session may end";
+  EXPECT_EQ(Message(ui::kWmEndSession, 0, 0), 0);
+  EXPECT_FALSE(ui.terminated) << "another program cancelled the end";
+
+  sim.files.AddDirectory("C:\\Program Files\\Corvane\\Settings");
+  SetBool("WindowsTempFiles", true);
+  PlantTempFiles(5);
+  sim.files.gate.HoldAt("RemoveFile");
+  hc().StartHistoryCleaner();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  std::thread call = ReleaseOnStop(sim.files.gate);
+  // Windows ends the session while the cookie manager is open with an edit.
+  ui.onModal = [this](ui::Form&) {
+    corvane().CookieManager->DstList->Add("kept.example");
+    EXPECT_EQ(Message(ui::kWmEndSession, 1, 0), 0);
+  };
+  corvane().CookieManager->ShowModal();
+  call.join();
+
+  EXPECT_EQ(sim.files.Content(cookies::KeepListPath(sim.platform)), "kept.example\r\n");
+  EXPECT_FALSE(hc().cleaning());
+  EXPECT_LT(sim.files.List(kTemp).size(), 5u);
+  EXPECT_GT(sim.files.List(kTemp).size(), 0u) << "the run was stopped";
+  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_TRUE(sim.desktop.trayIcons().empty()) << "gone before the handler returns";
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
+  EXPECT_TRUE(ui.terminated);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(TrayTest, ExitAsOtherProgramsAskForItEndsEvenWithAnUnopenableKey) {

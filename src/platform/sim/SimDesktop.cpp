@@ -12,6 +12,17 @@ WindowId SimDesktop::FindTopLevelWindow(const std::string& className, const std:
   return 0;
 }
 
+namespace {
+
+// A modification changes only the fields its flags name.
+void Modify(NotifyIconRecord& held, const NotifyIconRecord& change) {
+  if (change.flags & 1) held.callbackMessage = change.callbackMessage;
+  if (change.flags & 2) held.iconResource = change.iconResource;
+  if (change.flags & 4) held.tip = change.tip;
+}
+
+}  // namespace
+
 bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   notifyCalls.push_back({op, record});
   auto key = std::make_pair(record.window, record.id);
@@ -22,7 +33,8 @@ bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
       return true;
     case NotifyIconOp::Modify:
       if (!tray_.count(key)) return false;
-      tray_[key] = record;
+      if ((record.flags & kNotifyIconInfo) && record.size >= kNotifyIconBalloonSize) balloons.push_back(record);
+      Modify(tray_[key], record);
       return true;
     case NotifyIconOp::Delete:
       return tray_.erase(key) != 0;

@@ -56,6 +56,9 @@ class SimDesktop : public Desktop {
   // The icons in the tray: (window, id) -> the current record.
   const std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord>& trayIcons() const { return tray_; }
   std::vector<NotifyCall> notifyCalls;
+  // The balloons the tray showed: a modification with NIF_INFO of an icon it
+  // holds, in a record large enough to carry one.
+  std::vector<NotifyIconRecord> balloons;
   std::vector<ShellCall> shellCalls;
   std::vector<std::pair<WindowId, int>> showCalls;
 

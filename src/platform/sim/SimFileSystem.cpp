@@ -196,6 +196,7 @@ bool SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) 
 }
 
 bool SimFileSystem::RemoveFile(const std::string& path) {
+  gate.Pass("RemoveFile");
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::shared_ptr<Node> parent;
   std::string leaf;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/sim/SimGate.h"
 #include "util/Text.h"
 
 namespace platform::sim {
@@ -77,6 +78,8 @@ class SimFileSystem : public FileSystem {
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
   int writeCount() const { return writeCount_; }
+  // Holds a worker in "RemoveFile".
+  SimGate gate;
 
  private:
   std::shared_ptr<Node> Resolve(const std::string& path, bool followLast, std::shared_ptr<Node>* parent = nullptr,

@@ -1,30 +1,82 @@
 // The simulated process services.
 #include "platform/sim/SimProcess.h"
 
+#include <system_error>
+
 namespace platform::sim {
 namespace {
 
+// One open handle of a named mutex; an owning one releases its ownership
+// first, but only on the thread that owns it, as ReleaseMutex does.
 class SimMutex : public NamedMutex {
  public:
-  SimMutex(std::shared_ptr<SimMutexTable> table, std::string name) : table_(std::move(table)), name_(std::move(name)) {
-    ++table_->handles[name_];
-  }
+  SimMutex(std::shared_ptr<SimMutexTable> table, std::string name, bool owning)
+      : table_(std::move(table)), name_(std::move(name)), owning_(owning) {}
   ~SimMutex() override {
-    if (--table_->handles[name_] == 0) table_->handles.erase(name_);
+    std::lock_guard<std::mutex> guard(table_->lock);
+    SimMutexTable::Mutex& m = table_->mutexes[name_];
+    if (owning_ && m.owner == std::this_thread::get_id() && --m.ownerCount == 0) m.owner = {};
+    if (--m.handles == 0) table_->mutexes.erase(name_);
   }
 
  private:
   std::shared_ptr<SimMutexTable> table_;
   std::string name_;
+  bool owning_;
 };
 
 }  // namespace
 
+void SimMutexTable::AbandonOwnedBy(std::thread::id thread) {
+  std::lock_guard<std::mutex> guard(lock);
+  for (auto& [name, m] : mutexes) {
+    if (m.owner != thread) continue;
+    m.owner = {};
+    m.ownerCount = 0;
+    m.abandoned = true;
+  }
+}
+
 MutexResult SimProcess::CreateInitiallyOwnedMutex(const std::string& name) {
   MutexResult result;
-  result.alreadyExisted = mutexes_->handles.count(name) != 0;
-  result.handle = std::make_unique<SimMutex>(mutexes_, name);
+  std::lock_guard<std::mutex> guard(mutexes_->lock);
+  SimMutexTable::Mutex& m = mutexes_->mutexes[name];
+  result.alreadyExisted = m.handles++ != 0;
+  // The initial ownership is granted only to the creator.
+  bool owning = !result.alreadyExisted;
+  if (owning) {
+    m.owner = std::this_thread::get_id();
+    m.ownerCount = 1;
+  }
+  result.handle = std::make_unique<SimMutex>(mutexes_, name, owning);
   return result;
+}
+
+TakenMutex SimProcess::TryTakeMutex(const std::string& name) {
+  TakenMutex taken;
+  std::lock_guard<std::mutex> guard(mutexes_->lock);
+  SimMutexTable::Mutex& m = mutexes_->mutexes[name];
+  std::thread::id self = std::this_thread::get_id();
+  if (m.owner != std::thread::id() && m.owner != self) {
+    if (m.handles == 0) mutexes_->mutexes.erase(name);
+    taken.result = MutexTake::Busy;
+    return taken;
+  }
+  taken.result = m.abandoned ? MutexTake::TakenAbandoned : MutexTake::Taken;
+  m.abandoned = false;
+  m.owner = self;
+  ++m.ownerCount;
+  ++m.handles;
+  taken.handle = std::make_unique<SimMutex>(mutexes_, name, true);
+  return taken;
+}
+
+std::thread SimProcess::StartThread(std::function<void()> body) {
+  if (refuseThreads) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  return std::thread([table = mutexes_, body = std::move(body)] {
+    body();
+    table->AbandonOwnedBy(std::this_thread::get_id());
+  });
 }
 
 ModuleId SimProcess::LoadModule(const std::string& name) {

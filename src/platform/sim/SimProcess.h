@@ -1,21 +1,39 @@
 // A simulated process: a mutex table that several simulated processes can
-// share, a settable executable path, and DLLs whose exports are functions.
+// share, threads that can be refused, a settable executable path, and DLLs
+// whose exports are functions.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "platform/Process.h"
 #include "util/Text.h"
 
 namespace platform::sim {
 
-// The kernel's named objects, shared by the processes of one simulated machine.
+// The kernel's named mutexes, shared by the processes of one simulated machine.
 struct SimMutexTable {
-  std::map<std::string, int> handles;  // name -> open handles
+  struct Mutex {
+    int handles = 0;          // open handles; the mutex goes with the last one
+    std::thread::id owner;    // none when free
+    int ownerCount = 0;       // recursive ownership
+    bool abandoned = false;   // the owner ended without releasing it
+  };
+  std::mutex lock;
+  std::map<std::string, Mutex> mutexes;
+
+  bool Exists(const std::string& name) {
+    std::lock_guard<std::mutex> guard(lock);
+    return mutexes.count(name) != 0;
+  }
+  // Every mutex a thread still owns becomes abandoned, as when the thread ends.
+  void AbandonOwnedBy(std::thread::id thread);
 };
 
 class SimProcess : public Process {
@@ -24,6 +42,11 @@ class SimProcess : public Process {
       : mutexes_(std::move(mutexes)) {}
 
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
+  TakenMutex TryTakeMutex(const std::string& name) override;
+  // A thread that ends owning a mutex leaves it abandoned.
+  std::thread StartThread(std::function<void()> body) override;
+  // Records the exit; the simulation cannot end the test's own process.
+  void ExitNow(uint32_t exitCode) override { exitedWith = exitCode; }
   std::string ExecutablePath() override { return executablePath; }
   ModuleId LoadModule(const std::string& name) override;
   bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
@@ -32,6 +55,9 @@ class SimProcess : public Process {
   // DLLs that LoadModule finds: name -> export name -> function.
   std::map<std::string, std::map<std::string, std::function<long()>>, util::LessNoCase> libraries;
   std::map<std::string, int, util::LessNoCase> loadCount;
+  // The system is out of threads: StartThread throws as std::thread does.
+  bool refuseThreads = false;
+  std::optional<uint32_t> exitedWith;
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }
 
  private:

@@ -49,6 +49,7 @@ class SimSecuredKey : public SecuredKey {
   }
 
   long SetDacl(const std::string& descriptor) override {
+    owner_.gate.Pass("SetDacl");
     std::lock_guard<std::recursive_mutex> lock(owner_.registry().mutex());
     if (key_->deleted) return kKeyDeleted;
     if (right_ != KeyRight::WriteDac) return kErrorAccessDenied;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Security.h"
+#include "platform/sim/SimGate.h"
 #include "platform/sim/SimRegistry.h"
 
 namespace platform::sim {
@@ -36,6 +37,8 @@ class SimSecurity : public Security {
   std::vector<std::pair<std::string, std::string>> daclWrites;
   // The descriptor a key carries now (the default when it has none); empty when the key is missing.
   std::string DescriptorOf(RegRoot root, const std::string& path);
+  // Holds a worker in "SetDacl".
+  SimGate gate;
 
   SimRegistry& registry() { return registry_; }
 

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32/WideString.h"
@@ -32,7 +33,28 @@ void* Win32Desktop::Icon(const std::string& resource) {
   return icon;
 }
 
+namespace {
+
+static_assert(kNotifyIconBalloonSize == NOTIFYICONDATAW_V2_SIZE, "the balloon record is the V2 layout");
+static_assert(kNotifyIconInfo == NIF_INFO, "NIF_INFO");
+
+DWORD NotifyMessage(NotifyIconOp op) {
+  return op == NotifyIconOp::Add ? NIM_ADD : op == NotifyIconOp::Modify ? NIM_MODIFY : NIM_DELETE;
+}
+
+// Copies text into a fixed field, cut to fit with its terminating zero.
+template <size_t N>
+void CopyCut(wchar_t (&field)[N], const std::string& text) {
+  std::wstring wide = Wide(text);
+  size_t n = wide.size() < N ? wide.size() : N - 1;
+  std::wmemcpy(field, wide.data(), n);
+  field[n] = L'\0';
+}
+
+}  // namespace
+
 bool Win32Desktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
+  if (record.flags & NIF_INFO) return NotifyIconBalloon(op, record);
   // The first layout of the structure, as the caller sized it; the tip is ANSI text.
   NOTIFYICONDATAA data;
   if (record.size > sizeof data) return false;  // the system would read past it
@@ -44,8 +66,24 @@ bool Win32Desktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   data.uCallbackMessage = record.callbackMessage;
   if (!record.iconResource.empty()) data.hIcon = static_cast<HICON>(Icon(record.iconResource));
   std::strncpy(data.szTip, record.tip.c_str(), 63);
-  DWORD message = op == NotifyIconOp::Add ? NIM_ADD : op == NotifyIconOp::Modify ? NIM_MODIFY : NIM_DELETE;
-  return Shell_NotifyIconA(message, &data);
+  return Shell_NotifyIconA(NotifyMessage(op), &data);
+}
+
+bool Win32Desktop::NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record) {
+  // The shell reads no more than cbSize says: a V1 record carries no balloon.
+  NOTIFYICONDATAW data;
+  std::memset(&data, 0, sizeof data);
+  data.cbSize = record.size <= sizeof data ? record.size : sizeof data;
+  data.hWnd = reinterpret_cast<HWND>(record.window);
+  data.uID = record.id;
+  data.uFlags = record.flags;
+  data.uCallbackMessage = record.callbackMessage;
+  if (!record.iconResource.empty()) data.hIcon = static_cast<HICON>(Icon(record.iconResource));
+  CopyCut(data.szTip, record.tip);
+  CopyCut(data.szInfo, record.info);
+  CopyCut(data.szInfoTitle, record.infoTitle);
+  data.dwInfoFlags = record.infoFlags;
+  return Shell_NotifyIconW(NotifyMessage(op), &data);
 }
 
 bool Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {

@@ -22,6 +22,7 @@ class Win32Desktop : public Desktop {
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
 
  private:
+  bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);
   void* Icon(const std::string& resource);
   std::map<std::string, void*> icons_;  // HICONs loaded from our resources, destroyed with us
 };

@@ -19,6 +19,21 @@ class Win32Mutex : public NamedMutex {
   HANDLE handle_;
 };
 
+// A mutex this thread owns: released, then closed. Released from another
+// thread, ReleaseMutex fails and the mutex stays owned until the owning
+// thread ends, when Windows marks it abandoned.
+class Win32OwnedMutex : public NamedMutex {
+ public:
+  explicit Win32OwnedMutex(HANDLE handle) : handle_(handle) {}
+  ~Win32OwnedMutex() override {
+    ReleaseMutex(handle_);
+    CloseHandle(handle_);
+  }
+
+ private:
+  HANDLE handle_;
+};
+
 }  // namespace
 
 MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
@@ -28,6 +43,33 @@ MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
   if (handle) result.handle = std::make_unique<Win32Mutex>(handle);
   return result;
 }
+
+TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
+  TakenMutex taken;
+  HANDLE handle = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
+  if (!handle) return taken;
+  switch (WaitForSingleObject(handle, 0)) {
+    case WAIT_OBJECT_0:
+      taken.result = MutexTake::Taken;
+      break;
+    case WAIT_ABANDONED:
+      taken.result = MutexTake::TakenAbandoned;
+      break;
+    case WAIT_TIMEOUT:
+      CloseHandle(handle);
+      taken.result = MutexTake::Busy;
+      return taken;
+    default:
+      CloseHandle(handle);
+      return taken;
+  }
+  taken.handle = std::make_unique<Win32OwnedMutex>(handle);
+  return taken;
+}
+
+std::thread Win32Process::StartThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
+void Win32Process::ExitNow(uint32_t exitCode) { ExitProcess(exitCode); }
 
 std::string Win32Process::ExecutablePath() {
   // A path is at most 32767 characters; the buffer grows to that and no further.

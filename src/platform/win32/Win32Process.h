@@ -9,6 +9,9 @@ namespace platform::win32 {
 class Win32Process : public Process {
  public:
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
+  TakenMutex TryTakeMutex(const std::string& name) override;
+  std::thread StartThread(std::function<void()> body) override;
+  void ExitNow(uint32_t exitCode) override;
   std::string ExecutablePath() override;
   ModuleId LoadModule(const std::string& name) override;
   bool CallExport(ModuleId module, const std::string& exportName, long* result) override;

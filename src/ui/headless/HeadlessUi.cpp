@@ -82,6 +82,18 @@ int HeadlessUi::RunPosted() {
   }
 }
 
+bool HeadlessUi::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+  pumpTimeouts.push_back(timeoutMs);
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    RunPosted();
+    if (done()) return true;
+    auto now = std::chrono::steady_clock::now();
+    if (now >= end) return false;
+    WaitForPosted(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count()));
+  }
+}
+
 bool HeadlessUi::WaitForPosted(int timeoutMs) {
   std::unique_lock<std::mutex> lock(postMutex_);
   return posted_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !tasks_.empty(); });

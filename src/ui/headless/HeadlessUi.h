@@ -37,6 +37,8 @@ class HeadlessUi : public Ui {
   void TimerChanged(Timer& timer) override;
   void TimerDestroyed(Timer& timer) override;
   void Post(std::function<void()> task) override;
+  // Runs the posted work as it comes, waiting in real time.
+  bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) override;
   void SetAppWindow(const std::string& title, bool visible) override {
     appTitle = title;
     appWindowVisible = visible;
@@ -85,6 +87,8 @@ class HeadlessUi : public Ui {
   std::string appTitle;
   bool appWindowVisible = false;
   bool terminated = false;
+  // The bound of every PumpUntil, in order.
+  std::vector<uint32_t> pumpTimeouts;
 
  private:
   platform::sim::SimClock& clock_;

@@ -196,6 +196,26 @@ void Win32Ui::Post(std::function<void()> task) {
   if (!PostMessageW(appWindow_, kRunTask, 0, reinterpret_cast<LPARAM>(heap))) delete heap;
 }
 
+bool Win32Ui::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // The quit belongs to the loop outside this wait.
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return done();
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  return true;
+}
+
 void Win32Ui::SetAppWindow(const std::string& title, bool visible) {
   SetWindowTextW(appWindow_, Wide(title).c_str());
   ShowWindow(appWindow_, visible ? SW_SHOWNA : SW_HIDE);

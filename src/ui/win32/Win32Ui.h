@@ -38,6 +38,7 @@ class Win32Ui : public Ui {
   void TimerChanged(Timer& timer) override;
   void TimerDestroyed(Timer& timer) override;
   void Post(std::function<void()> task) override;
+  bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) override;
   void SetAppWindow(const std::string& title, bool visible) override;
   void RunMessageLoop() override;
   void Terminate() override;

@@ -46,6 +46,7 @@ class NoUi : public ui::Ui {
   void TimerChanged(ui::Timer&) override {}
   void TimerDestroyed(ui::Timer&) override {}
   void Post(std::function<void()>) override {}
+  bool PumpUntil(const std::function<bool()>& done, uint32_t) override { return done(); }
   void SetAppWindow(const std::string&, bool) override {}
   void RunMessageLoop() override {}
   void Terminate() override {}

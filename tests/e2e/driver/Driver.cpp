@@ -57,6 +57,16 @@ bool Process::Running() { return info_.hProcess && WaitForSingleObject(info_.hPr
 
 Process StartCorvane() { return Process(L"\"" + BinFolder() + L"corvane.exe\""); }
 
+bool StartUnixProgram(std::wstring commandLine) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return true;
+}
+
 void Pause(DWORD ms) {
   DWORD end = GetTickCount() + ms;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {

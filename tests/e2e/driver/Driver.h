@@ -67,6 +67,10 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 // Lets the other process run for a while (and pumps our own messages).
 void Pause(DWORD ms);
 
+// Starts a Unix program (its absolute path, then its arguments) from Wine,
+// which gives no handle to wait on: the caller waits for its effect.
+bool StartUnixProgram(std::wstring commandLine);
+
 }  // namespace e2e
 
 namespace e2e {

@@ -1,8 +1,11 @@
 // The history cleaner window of the real program: opened from the tray on
 // each tab, a switch ticked, a cleaning started by hand and its end reported;
-// and the cookie manager it opens, on real cookie entries of the URL cache.
+// the cookie manager it opens, on real cookie entries of the URL cache; and
+// "Exit" in the middle of a long purge.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -182,6 +185,128 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   EXPECT_TRUE(IsWindowEnabled(hc));
   DeleteFileW(keepFile.c_str());
   for (const std::string& name : CookieNames()) DeleteCookie(name);
+}
+
+// The Unix path of a Windows folder (Wine's own export of kernel32), with
+// its trailing slash; empty when there is none.
+std::string UnixFolder(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+  if (!unix) return {};
+  std::string result(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  if (!result.empty() && result.back() != '/') result += '/';
+  return result;
+}
+
+// Runs a shell script on the Unix side, where thousands of files are made or
+// removed in a moment; the script leaves a marker file at its end and this
+// waits for it.
+bool RunOnUnixSide(const std::string& script, DWORD timeoutMs) {
+  std::wstring scratch = L"C:\\corvane-e2e-scratch\\";
+  CreateDirectoryW(scratch.c_str(), nullptr);
+  std::wstring marker = scratch + L"done";
+  DeleteFileW(marker.c_str());
+  std::string unixScratch = UnixFolder(scratch);
+  if (unixScratch.empty() || !WriteFileText(scratch + L"script.sh", (script + "\ntouch '" + unixScratch + "done'\n").c_str())) {
+    return false;
+  }
+  if (!StartUnixProgram(L"/bin/sh " + std::wstring(unixScratch.begin(), unixScratch.end()) + L"script.sh")) return false;
+  DWORD start = GetTickCount();
+  while (!Exists(marker)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Pause(100);
+  }
+  return true;
+}
+
+// The folders left in a purged tree.
+int CountFolders(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] != L'.') ++n;
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return n;
+}
+
+double SecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollows) {
+  constexpr int kFolders = 200, kFilesPerFolder = 250;
+  std::wstring many = TempFolder() + L"corvane-e2e-many";
+  std::string unixTemp = UnixFolder(TempFolder());
+  ASSERT_FALSE(unixTemp.empty()) << "wine_get_unix_file_name";
+  ASSERT_TRUE(RunOnUnixSide("cd '" + unixTemp + "' && mkdir -p corvane-e2e-many && cd corvane-e2e-many && for d in $(seq " +
+                                std::to_string(kFolders) + "); do mkdir -p d$d && (cd d$d && seq -f f%g.tmp " +
+                                std::to_string(kFilesPerFolder) + " | xargs touch); done",
+                            120000));
+  ASSERT_EQ(CountFolders(many), kFolders);
+
+  Running app;
+  ASSERT_NE(app.main, nullptr);
+  DWORD pid = app.corvane.id();
+  WriteSetting(L"WindowsTempFiles", 1);
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Windows History Cleaner", kWait));
+  HWND hc = WaitUntilShown(L"THistoryCleanerPref", L"History Cleaner", pid);
+  ASSERT_NE(hc, nullptr);
+  HWND cleanNow = FindChild(hc, L"Button", L"Clean Now");
+  ASSERT_NE(cleanNow, nullptr);
+  PostClick(cleanNow);
+  HWND ask = WaitForMessageBox(L"Start cleaning now?", kWait, pid);
+  ASSERT_NE(ask, nullptr);
+  ASSERT_TRUE(AnswerMessageBox(ask, IDYES));
+  Pause(800);
+
+  // The purge runs on its worker: the windows answer meanwhile.
+  EXPECT_FALSE(IsWindowEnabled(cleanNow)) << "a run is going";
+  LARGE_INTEGER asked;
+  QueryPerformanceCounter(&asked);
+  EXPECT_TRUE(SendMessageTimeoutW(app.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr));
+  std::printf("the main window answered during the purge after %.3f s\n", SecondsSince(asked));
+
+  QueryPerformanceCounter(&asked);
+  SendMessageTimeoutW(app.main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  std::optional<DWORD> code = app.corvane.WaitForExit(kWait);
+  double seconds = SecondsSince(asked);
+  std::printf("Exit during the purge ended the program after %.3f s\n", seconds);
+  ASSERT_EQ(code, 0u);
+  EXPECT_LT(seconds, 10.0) << "a hang, not a prompt stop";
+  EXPECT_FALSE(TrayIconExists(app.main)) << "the icon is gone";
+  EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 0u);
+  int left = CountFolders(many);
+  std::printf("%d of %d folders were left when the purge stopped\n", left, kFolders);
+  EXPECT_GT(left, 0) << "Exit came after the purge had ended: make the tree larger";
+
+  // A new start right away: no "another instance", and the icon is back.
+  Process again = StartCorvane();
+  ASSERT_TRUE(again.started());
+  HWND main = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, again.id());
+  ASSERT_NE(main, nullptr);
+  DWORD start = GetTickCount();
+  while (ReadSetting(L"CorvaneRunning") != 1u && GetTickCount() - start < kWait) Pause(100);
+  EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 1u);
+  EXPECT_EQ(WaitForMessageBox(L"There is another instance", 2000, again.id()), nullptr);
+  EXPECT_TRUE(TrayIconExists(main));
+  EXPECT_TRUE(again.Running());
+  // For comparison: Exit with no run going.
+  QueryPerformanceCounter(&asked);
+  SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_EQ(again.WaitForExit(kWait), 0u);
+  std::printf("Exit without a run ended the program after %.3f s\n", SecondsSince(asked));
+
+  WriteSetting(L"WindowsTempFiles", 0);
+  EXPECT_TRUE(RunOnUnixSide("rm -rf '" + unixTemp + "corvane-e2e-many'", 60000));
 }
 
 }  // namespace

@@ -34,14 +34,8 @@ bool CombinationIsFree(UINT modifiers, UINT key) {
 
 bool TypeKeysThroughX(int x, int y, const std::wstring& keys) {
   if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
-  std::wstring line = L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" key " + keys;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  return true;
+  return StartUnixProgram(L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" key " +
+                          keys);
 }
 
 }  // namespace e2e

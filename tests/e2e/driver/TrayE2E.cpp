@@ -144,7 +144,15 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   EXPECT_TRUE(WaitUntilHidden(about, kWait));
   EXPECT_TRUE(corvane.Running());
 
-  EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
+  // Windows ends the session: the program agrees, then ends as Exit does.
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kWait, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  EXPECT_TRUE(corvane.Running()) << "asking ends nothing";
+  SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_FALSE(TrayIconExists(main)) << "gone before WM_ENDSESSION returns";
+  EXPECT_EQ(ReadSetting(L"CorvaneRunning"), 0u);
+  EXPECT_EQ(corvane.WaitForExit(kWait), 0u);
 }
 
 // Sends WM_COPYDATA as the blocker module does; returns the milliseconds until it returned.

@@ -1,0 +1,39 @@
+// One cleaning run at a time among every process of the user's session (the
+// tray program and a command-line run alike): the right to clean is a named
+// mutex, held for the length of a run. Taking it never waits.
+#pragma once
+
+#include <memory>
+
+#include "platform/Process.h"
+
+namespace cleaner {
+
+constexpr const char* kCleaningRunMutexName = "CorvaneCleaningRun";
+
+class CleaningRunGuard {
+ public:
+  enum class State {
+    Held,         // this run may clean
+    Busy,         // another run holds it: start nothing
+    Unavailable,  // the system gave no mutex: start nothing either
+  };
+
+  // Tries to take the right to clean, without waiting. Held until destroyed,
+  // which must happen on the thread that took it, since a Windows mutex
+  // belongs to a thread.
+  explicit CleaningRunGuard(platform::Process& process);
+
+  State state() const { return state_; }
+  bool held() const { return state_ == State::Held; }
+  // Taken from a holder that ended without letting go (a process that
+  // crashed): Windows hands such a mutex on as abandoned, and the run goes on.
+  bool previousHolderCrashed() const { return abandoned_; }
+
+ private:
+  std::unique_ptr<platform::NamedMutex> mutex_;
+  State state_ = State::Unavailable;
+  bool abandoned_ = false;
+};
+
+}  // namespace cleaner
