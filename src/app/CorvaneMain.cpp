@@ -133,12 +133,14 @@ void TCorvaneMain::FormCreate() {
   WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
     reg.WriteBool(value::kCorvaneRunning, true);
     if (!reg.ReadBool(value::kBlockerFirstStart)) return;
-    // Self-register the blocker module once. Without the module or its export
-    // the flag stays set, so the next start tries again.
+    // Self-register the blocker module once. It is loaded from the program's
+    // own folder only. Without the module or its export, or when it reports
+    // that it could not register (a standard user may not write where it
+    // registers), the flag stays set, so the next start tries again.
     platform::Process& process = app_.platform.process;
-    platform::ModuleId module = process.LoadModule(kBlockerModule);
-    long result = 0;
-    if (module && process.CallExport(module, "DllRegisterServer", &result)) {
+    platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
+    platform::HResult result = 0;
+    if (module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result)) {
       reg.WriteBool(value::kBlockerFirstStart, false);
     }
   });
@@ -252,11 +254,13 @@ void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
-  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::WriteOnly);
+  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::SetOnly);
   if (!reg.OpenKey(kRunKey, false)) return;
   try {
     if (CoolCheckRadioBox1->checked()) {
-      reg.WriteString(kRunValue, app_.platform.process.ExecutablePath());
+      // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would
+      // be started as "C:\Program.exe" first, should such a file exist.
+      reg.WriteString(kRunValue, "\"" + app_.platform.process.ExecutablePath() + "\"");
     } else {
       reg.DeleteValue(kRunValue);
     }

@@ -178,9 +178,12 @@ void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal();
 void THistoryCleanerPref::ReadCleanerSwitches() {
   // The first missing or unreadable value ends the reading; the run goes ahead
   // with what was read.
-  app::WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    for (size_t i = 0; i < CleanerValueNames.size(); ++i) CleanerSwitches[i] = reg.ReadBool(CleanerValueNames[i]);
-  });
+  app::WithSettingsKey(
+      app_.platform.registry, true,
+      [this](RegistryAccessor& reg) {
+        for (size_t i = 0; i < CleanerValueNames.size(); ++i) CleanerSwitches[i] = reg.ReadBool(CleanerValueNames[i]);
+      },
+      platform::RegAccess::QueryOnly);
 }
 
 void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {

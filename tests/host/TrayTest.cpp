@@ -304,7 +304,10 @@ TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
   auto run = sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->type, RegType::String);
-  EXPECT_EQ(run->data, "C:\\Program Files\\Corvane\\corvane.exe");
+  EXPECT_EQ(run->data, "\"C:\\Program Files\\Corvane\\corvane.exe\"") << "quoted, for the blank in the path";
+  program.reset();
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the next start reads it as set";
 
   main().CoolCheckRadioBox1->UserClick();
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());

@@ -10,8 +10,8 @@ class Win32Process : public Process {
  public:
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   std::string ExecutablePath() override;
-  ModuleId LoadModule(const std::string& name) override;
-  bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
+  ModuleId LoadModule(const std::string& fullPath) override;
+  bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
 };
 
 class Win32Clock : public Clock {
