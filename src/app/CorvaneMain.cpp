@@ -1,6 +1,8 @@
 // The main window: its controls, the tray icon and menu, start-up and exit.
 #include "app/CorvaneMain.h"
 
+#include <string_view>
+
 #include "app/Paths.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
@@ -32,6 +34,8 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
   OnClose = [this](bool& hide) { FormClose(hide); };
   OnShow = [this] { FormShow(); };
   OnMessage = [this](ui::Message& m) { return HandleMessage(m); };
+  // The blocker module reports from inside the browser.
+  SetReceivesCopyDataFromLowerIntegrity(true);
   app_.ui.Realize(*this);
 
   settingsKey_ = kSettingsKey;
@@ -208,8 +212,9 @@ void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
 }
 
 void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
-  // The sender's text (the blocked address) is taken within its block only; it is not used further.
-  std::string address = data ? std::string(static_cast<const char*>(data), size) : std::string();
+  // The sender's text (the blocked address) is taken within its block only and
+  // not copied: any program may send a block of any size, and it is not used further.
+  std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
   if (Playasoundwhenapopupwindowisblocked1->checked()) {
     std::string path = NotificationSoundPath(soundIndex);
