@@ -125,41 +125,143 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_CORVANE "un."
 
 ; ---------------------------------------------------------------------------
-; $R0 = object name, $R1 = SE_OBJECT_TYPE. Sets $R2 to 1 when the object's
-; DACL holds an access-allowed entry for the Users group that applies to the
-; object itself and includes write access (bit 0x2: KEY_SET_VALUE for a key,
-; FILE_ADD_FILE for a folder), else 0. Used to report only what really holds.
-Function UsersMayWrite
+; The Settings folder is writable by every user, who can turn it (or the safe
+; list in it) into a link (a junction or a symbolic link) to any place. Setup
+; runs as administrator, so it never deletes, creates or grants through one.
+;
+; $R0 = a path. Sets $R1 to "link" when the entry itself is a link: its
+; directory listing carries FILE_ATTRIBUTE_REPARSE_POINT (0x400), which
+; GetFileAttributes would report of the target on some systems. Else "".
+!macro LINK_FUNCTIONS un
+Function ${un}IsLink
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $R1 ""
+  System::Alloc 600 ; WIN32_FIND_DATAW, 592 bytes, whose first field is the attributes
+  Pop $0
+  System::Call 'kernel32::FindFirstFileW(w R0, p r0) p .r1'
+  ${If} $1 P<> -1
+    System::Call '*$0(i .r2)'
+    System::Call 'kernel32::FindClose(p r1)'
+    IntOp $2 $2 & 0x400
+    ${IfThen} $2 <> 0 ${|} StrCpy $R1 "link" ${|}
+  ${EndIf}
+  System::Free $0
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; $R0 = the path of a link. Deletes the link itself, never what it leads to:
+; it is opened as a reparse point (FILE_FLAG_OPEN_REPARSE_POINT) and deleted
+; through that handle only when the handle, too, reports a reparse point.
+; (Wine opens the target instead of the link; the check refuses it there.)
+; Sets $R1 to "removed" or "kept".
+Function ${un}RemoveLinkItself
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $R1 "kept"
+  ; DELETE | FILE_READ_ATTRIBUTES, shared, OPEN_EXISTING,
+  ; FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS
+  System::Call 'kernel32::CreateFileW(w R0, i 0x10080, i 7, p 0, i 3, i 0x02200000, p 0) p .r0'
+  ${If} $0 P<> -1
+    System::Call '*(i 0, i 0) p .r1' ; FILE_ATTRIBUTE_TAG_INFO
+    System::Call 'kernel32::GetFileInformationByHandleEx(p r0, i 9, p r1, i 8) i .r2'
+    System::Call '*$1(i .r3)'
+    IntOp $3 $3 & 0x400
+    ${If} $2 <> 0
+    ${AndIf} $3 <> 0
+      System::Call '*$1(&i1 1)' ; FILE_DISPOSITION_INFO: DeleteFile = TRUE
+      System::Call 'kernel32::SetFileInformationByHandle(p r0, i 4, p r1, i 1) i .r2'
+      ${IfThen} $2 <> 0 ${|} StrCpy $R1 "removed" ${|}
+    ${EndIf}
+    System::Free $1
+    System::Call 'kernel32::CloseHandle(p r0)'
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro LINK_FUNCTIONS ""
+!insertmacro LINK_FUNCTIONS "un."
+
+; Makes $INSTDIR\Settings a folder of its own: a link in its place is removed
+; (the link only) before the folder is created.
+Function MakeSettingsFolder
+  StrCpy $R0 "$INSTDIR\Settings"
+  Call IsLink
+  ${If} $R1 == "link"
+    Call RemoveLinkItself
+    ${If} $R1 == "removed"
+      ${REPORT} "Removed the link $INSTDIR\Settings; nothing it led to was touched"
+    ${Else}
+      ${REPORT} "Could not remove the link $INSTDIR\Settings; nothing it leads to was touched"
+    ${EndIf}
+  ${EndIf}
+  CreateDirectory "$INSTDIR\Settings"
+FunctionEnd
+
+; The blocker module is registered here, with the administrator's rights that
+; its registration needs (it writes under HKCR and HKLM). Only when that fails
+; is CRVNBFirst set, so that Corvane tries again at its next start.
+Function RegisterBlockerModule
+  ClearErrors
+  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\cvblock.dll"' $0
+  ${If} ${Errors}
+    StrCpy $0 "not run"
+  ${EndIf}
+  ${If} $0 == 0
+    WriteRegDWORD HKLM "${SETTINGS_KEY}" "CRVNBFirst" 0
+    ${REPORT} "Registered cvblock.dll"
+  ${Else}
+    WriteRegDWORD HKLM "${SETTINGS_KEY}" "CRVNBFirst" 1
+    ${REPORT} "Could not register cvblock.dll (regsvr32: $0); Corvane tries again when it starts"
+  ${EndIf}
+FunctionEnd
+
+; ---------------------------------------------------------------------------
+; $R0 = object name, $R1 = SE_OBJECT_TYPE. Sets $R2 to the access mask of the
+; access-allowed entry for the Users group that applies to the object itself,
+; and $R3 to that entry's flags (0 when there is none). Used to report only
+; what really holds.
+Function UsersGrant
   StrCpy $R2 0
-  System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i R1, i ${DACL_SECURITY_INFORMATION}, p 0, p 0, *p .R3, p 0, *p .R4) i .R5'
-  ${If} $R5 <> 0
+  StrCpy $R3 0
+  System::Call 'advapi32::GetNamedSecurityInfoW(w R0, i R1, i ${DACL_SECURITY_INFORMATION}, p 0, p 0, *p .R4, p 0, *p .R5) i .R6'
+  ${If} $R6 <> 0
     Return
   ${EndIf}
   System::Call 'advapi32::ConvertStringSidToSidW(w "${USERS_SID}", *p .R6) i .R7'
   ${If} $R7 <> 0
-  ${AndIf} $R3 P<> 0
+  ${AndIf} $R4 P<> 0
     StrCpy $R8 0
     ${Do}
-      System::Call 'advapi32::GetAce(p R3, i R8, *p .R9) i .R7'
+      System::Call 'advapi32::GetAce(p R4, i R8, *p .R9) i .R7'
       ${IfThen} $R7 = 0 ${|} ${ExitDo} ${|}
       ; ACE_HEADER (type, flags, size), then the access mask, then the SID.
       System::Call '*$R9(&i1 .r5, &i1 .r6, &i2 .r7, i .r8)'
       IntPtrOp $9 $R9 + 8
       System::Call 'advapi32::EqualSid(p R6, p r9) i .r9'
-      IntOp $8 $8 & 0x2
-      IntOp $6 $6 & 0x8 ; INHERIT_ONLY_ACE: does not apply to the object itself
+      IntOp $7 $6 & 0x8 ; INHERIT_ONLY_ACE: does not apply to the object itself
+      IntOp $4 $6 & 0x10 ; INHERITED_ACE: comes from the parent, not from setup
       ${If} $5 = 0
-      ${AndIf} $6 = 0
-      ${AndIf} $8 <> 0
+      ${AndIf} $7 = 0
+      ${AndIf} $4 = 0
       ${AndIf} $9 <> 0
-        StrCpy $R2 1
+        StrCpy $R2 $8
+        StrCpy $R3 $6
         ${ExitDo}
       ${EndIf}
       IntOp $R8 $R8 + 1
     ${Loop}
     System::Call 'kernel32::LocalFree(p R6)'
   ${EndIf}
-  System::Call 'kernel32::LocalFree(p R4)'
+  System::Call 'kernel32::LocalFree(p R5)'
 FunctionEnd
 
 ; The settings live under HKLM and the cookie safe list beside the program;
@@ -167,25 +269,36 @@ FunctionEnd
 ; given write access to exactly those two places. Each result is checked by
 ; reading the permissions back; nothing is claimed that does not hold.
 Function GrantUsersWriteAccess
-  ; The folder: icacls, shipped with Vista and later.
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\Settings" /grant *${USERS_SID}:(OI)(CI)M /T /C'
-  Pop $0
+  ; The folder: icacls, shipped with Vista and later. Never through a link
+  ; (MakeSettingsFolder removed any; /L acts on a link rather than its
+  ; target should one appear meanwhile), and without /T, which would walk
+  ; into whatever the folder holds: the files in it get the entry by inheritance.
   StrCpy $R0 "$INSTDIR\Settings"
-  StrCpy $R1 ${SE_FILE_OBJECT}
-  Call UsersMayWrite
-  ${If} $R2 = 1
-    ${REPORT} "Users may change files in $INSTDIR\Settings"
+  Call IsLink
+  ${If} $R1 == "link"
+    ${REPORT} "Did not grant Users access to $INSTDIR\Settings: it is a link"
   ${Else}
-    ${REPORT} "Could not confirm that Users may change files in $INSTDIR\Settings (icacls: $0)"
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\Settings" /grant *${USERS_SID}:(OI)(CI)M /L'
+    Pop $0
+    StrCpy $R1 ${SE_FILE_OBJECT}
+    Call UsersGrant
+    IntOp $R2 $R2 & 0x2 ; FILE_ADD_FILE
+    ${If} $R2 <> 0
+      ${REPORT} "Users may change files in $INSTDIR\Settings"
+    ${Else}
+      ${REPORT} "Could not confirm that Users may change files in $INSTDIR\Settings (icacls: $0)"
+    ${EndIf}
   ${EndIf}
 
   ; The key: no command-line tool shipped with Windows can add one entry for a
   ; group by SID (regini's numbered permission sets have no Users entry and
-  ; replace the whole list), so the system's own security API does it. The
-  ; list given holds only the new entry and is not protected, so the system
-  ; adds the entries inherited from SOFTWARE as before.
+  ; replace the whole list), so the system's own security API does it. Users
+  ; get exactly query and set value (0x3), on this key only: not creating
+  ; subkeys, not passed on to any. Administrators and SYSTEM keep full control
+  ; explicitly, for where the key inherits nothing (Wine's registry); the list
+  ; is not protected, so on Windows the entries inherited from SOFTWARE stay.
   StrCpy $0 "not applied"
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:(A;CI;0x2001f;;;${USERS_SID})", i 1, *p .r1, p 0) i .r2'
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:(A;;KA;;;BA)(A;;KA;;;SY)(A;;0x3;;;${USERS_SID})", i 1, *p .r1, p 0) i .r2'
   ${If} $2 <> 0
     System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r3, *p .r4, *i .r5) i .r2'
     ${If} $2 <> 0
@@ -195,11 +308,12 @@ Function GrantUsersWriteAccess
   ${EndIf}
   StrCpy $R0 "MACHINE\${SETTINGS_KEY}"
   StrCpy $R1 $KeyObjectType
-  Call UsersMayWrite
-  ${If} $R2 = 1
-    ${REPORT} "Users may change the settings key HKLM\${SETTINGS_KEY}"
+  Call UsersGrant
+  ${If} $R2 = 3
+  ${AndIf} $R3 = 0
+    ${REPORT} "Users may query and set the values of HKLM\${SETTINGS_KEY}, and nothing more"
   ${Else}
-    ${REPORT} "Could not confirm that Users may change HKLM\${SETTINGS_KEY} (result: $0)"
+    ${REPORT} "Could not confirm the grant of Users on HKLM\${SETTINGS_KEY} (result: $0, access $R2, flags $R3)"
   ${EndIf}
 FunctionEnd
 
@@ -236,11 +350,9 @@ Section "Corvane" SecMain
   File "${CORVANE_BIN_DIR}/sounds/sound2.wav"
   SetOutPath "$INSTDIR\Help"
   File "${CORVANE_BIN_DIR}/Help/corvane.chm"
-  CreateDirectory "$INSTDIR\Settings"
   SetOutPath "$INSTDIR"
-
-  ; Tells the program to register the blocker module at its next start.
-  WriteRegDWORD HKLM "${SETTINGS_KEY}" "CRVNBFirst" 1
+  Call MakeSettingsFolder
+  Call RegisterBlockerModule
 
   CreateDirectory "$SMPROGRAMS\Corvane"
   CreateShortCut "$SMPROGRAMS\Corvane\Corvane.lnk" "$INSTDIR\corvane.exe"
@@ -282,8 +394,30 @@ Function un.RemoveUserSettings
     StrCpy $1 "remove"
   ${EndIf}
 
+  ; Nothing is deleted through a link: a link in place of the folder or the
+  ; list is removed itself, or left.
+  StrCpy $R0 "$INSTDIR\Settings"
+  Call un.IsLink
+  StrCpy $2 $R1
+  ${If} $2 == "link"
+    Call un.RemoveLinkItself
+    ${If} $R1 == "removed"
+      ${REPORT} "Removed the link $INSTDIR\Settings; nothing it led to was touched"
+    ${Else}
+      ${REPORT} "Left the link $INSTDIR\Settings; nothing it leads to was touched"
+    ${EndIf}
+  ${EndIf}
+
   ${If} $1 == "remove"
-    Delete "$INSTDIR\Settings\SafeCookies.txt"
+    ${If} $2 != "link"
+      StrCpy $R0 "$INSTDIR\Settings\SafeCookies.txt"
+      Call un.IsLink
+      ${If} $R1 == "link"
+        Call un.RemoveLinkItself
+      ${Else}
+        Delete "$INSTDIR\Settings\SafeCookies.txt"
+      ${EndIf}
+    ${EndIf}
     DeleteRegKey HKLM "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKLM "SOFTWARE\Tessaly\Corvane\Version2"
     DeleteRegKey /ifempty HKLM "SOFTWARE\Tessaly\Corvane"
@@ -296,7 +430,9 @@ Function un.RemoveUserSettings
   DeleteRegValue HKLM "${SETTINGS_KEY}" "CorvaneRunning"
   DeleteRegValue HKLM "${SETTINGS_KEY}" "CRVNBFirst"
   ; Removed only when empty, so a kept safe list stays where it was.
-  RMDir "$INSTDIR\Settings"
+  ${If} $2 != "link"
+    RMDir "$INSTDIR\Settings"
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"

@@ -90,9 +90,12 @@ bool TCorvaneMain::HandleBossKey(uintptr_t hotkeyId) {
 
 bool TCorvaneMain::ReadIEStatus() {
   bool status = false;
-  WithSettingsKey(app_.platform.registry, true, [&status](RegistryAccessor& reg) {
-    if (reg.ValueExists(value::kIEStatus)) status = reg.ReadBool(value::kIEStatus);
-  });
+  WithSettingsKey(
+      app_.platform.registry, true,
+      [&status](RegistryAccessor& reg) {
+        if (reg.ValueExists(value::kIEStatus)) status = reg.ReadBool(value::kIEStatus);
+      },
+      platform::RegAccess::QueryOnly);
   return status;
 }
 

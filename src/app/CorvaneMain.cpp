@@ -1,6 +1,8 @@
 // The main window: its controls, the tray icon and menu, start-up and exit.
 #include "app/CorvaneMain.h"
 
+#include <string_view>
+
 #include "app/Paths.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
@@ -34,6 +36,8 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
   OnClose = [this](bool& hide) { FormClose(hide); };
   OnShow = [this] { FormShow(); };
   OnMessage = [this](ui::Message& m) { return HandleMessage(m); };
+  // The blocker module reports from inside the browser.
+  SetReceivesCopyDataFromLowerIntegrity(true);
   app_.ui.Realize(*this);
 
   settingsKey_ = kSettingsKey;
@@ -135,12 +139,14 @@ void TCorvaneMain::FormCreate() {
   WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
     reg.WriteBool(value::kCorvaneRunning, true);
     if (!reg.ReadBool(value::kBlockerFirstStart)) return;
-    // Self-register the blocker module once. Without the module or its export
-    // the flag stays set, so the next start tries again.
+    // Self-register the blocker module once. It is loaded from the program's
+    // own folder only. Without the module or its export, or when it reports
+    // that it could not register (a standard user may not write where it
+    // registers), the flag stays set, so the next start tries again.
     platform::Process& process = app_.platform.process;
-    platform::ModuleId module = process.LoadModule(kBlockerModule);
-    long result = 0;
-    if (module && process.CallExport(module, "DllRegisterServer", &result)) {
+    platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
+    platform::HResult result = 0;
+    if (module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result)) {
       reg.WriteBool(value::kBlockerFirstStart, false);
     }
   });
@@ -231,8 +237,9 @@ void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
 }
 
 void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
-  // The sender's text (the blocked address) is taken within its block only; it is not used further.
-  std::string address = data ? std::string(static_cast<const char*>(data), size) : std::string();
+  // The sender's text (the blocked address) is taken within its block only and
+  // not copied: any program may send a block of any size, and it is not used further.
+  std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
   if (Playasoundwhenapopupwindowisblocked1->checked()) {
     std::string path = NotificationSoundPath(soundIndex);
@@ -279,11 +286,13 @@ void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
   bool stored = false;
-  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::WriteOnly);
+  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::SetOnly);
   if (reg.OpenKey(kRunKey, false)) {
     try {
       if (on) {
-        reg.WriteString(kRunValue, app_.platform.process.ExecutablePath());
+        // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would
+        // be started as "C:\Program.exe" first, should such a file exist.
+        reg.WriteString(kRunValue, "\"" + app_.platform.process.ExecutablePath() + "\"");
         stored = true;
       } else {
         stored = reg.DeleteValue(kRunValue);

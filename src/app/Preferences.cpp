@@ -118,7 +118,7 @@ void TCorvaneMain::LoadPreferences() {
 
   bool autostart = false;
   try {
-    RegistryAccessor run(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::Read);
+    RegistryAccessor run(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::QueryOnly);
     autostart = run.OpenKey(kRunKey, false) && run.ValueExists(kRunValue);
   } catch (const RegistryError&) {
     autostart = false;

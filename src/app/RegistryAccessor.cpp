@@ -66,8 +66,8 @@ bool RegistryAccessor::DeleteValue(const std::string& name) {
 }
 
 bool WithSettingsKey(platform::Registry& registry, bool canCreate,
-                     const std::function<void(RegistryAccessor&)>& body) {
-  RegistryAccessor reg(registry, platform::RegRoot::LocalMachine);
+                     const std::function<void(RegistryAccessor&)>& body, platform::RegAccess access) {
+  RegistryAccessor reg(registry, platform::RegRoot::LocalMachine, access);
   if (!reg.OpenKey(kSettingsKey, canCreate)) return false;
   try {
     body(reg);

@@ -21,7 +21,7 @@ class RegistryError : public std::runtime_error {
 class RegistryAccessor {
  public:
   RegistryAccessor(platform::Registry& registry, platform::RegRoot root,
-                   platform::RegAccess access = platform::RegAccess::Full)
+                   platform::RegAccess access = platform::RegAccess::QueryAndSet)
       : registry_(registry), root_(root), access_(access) {}
 
   // A leading backslash is allowed and ignored. False when the key cannot be
@@ -47,11 +47,13 @@ class RegistryAccessor {
   std::unique_ptr<platform::RegKey> key_;
 };
 
-// The settings key under HKEY_LOCAL_MACHINE, opened with full access for one
-// operation. Runs `body` when the key opens and returns false when it does
-// not; a RegistryError thrown by `body` ends it silently.
+// The settings key under HKEY_LOCAL_MACHINE, opened for one operation with
+// the rights it uses: reading and writing values, or (`QueryOnly`) reading
+// only. Runs `body` when the key opens and returns false when it does not; a
+// RegistryError thrown by `body` ends it silently.
 bool WithSettingsKey(platform::Registry& registry, bool canCreate,
-                     const std::function<void(RegistryAccessor&)>& body);
+                     const std::function<void(RegistryAccessor&)>& body,
+                     platform::RegAccess access = platform::RegAccess::QueryAndSet);
 
 // Runs `write` on the settings key (created when missing). True only when the
 // key opened and `write` ran to its end: a preference the user changed is

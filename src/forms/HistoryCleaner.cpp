@@ -190,7 +190,7 @@ std::string THistoryCleanerPref::ReadCleanerSwitches() {
         return;
       }
     }
-  });
+  }, platform::RegAccess::QueryOnly);
   if (!opened) return "the selected cleaners could not be read: the settings key cannot be opened";
   return problem;
 }

@@ -102,15 +102,18 @@ void TPopUpBlockerPref::LoadBoxes() {
 void TPopUpBlockerPref::ShowCount() {
   std::string count = kNoCount;
   bool keep = false;
-  app::WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
-    if (!reg.ValueExists(value::kBlockerFirstStart)) return;
-    if (reg.ReadBool(value::kBlockerFirstStart)) {
-      // The module has not been registered yet: the count keeps its text.
-      keep = true;
-    } else if (reg.ValueExists(value::kEliminatedPopups)) {
-      count = std::to_string(reg.ReadInteger(value::kEliminatedPopups));
-    }
-  });
+  app::WithSettingsKey(
+      app_.platform.registry, true,
+      [&](RegistryAccessor& reg) {
+        if (!reg.ValueExists(value::kBlockerFirstStart)) return;
+        if (reg.ReadBool(value::kBlockerFirstStart)) {
+          // The module has not been registered yet: the count keeps its text.
+          keep = true;
+        } else if (reg.ValueExists(value::kEliminatedPopups)) {
+          count = std::to_string(reg.ReadInteger(value::kEliminatedPopups));
+        }
+      },
+      platform::RegAccess::QueryOnly);
   if (!keep) Label3->SetCaption(count);
 }
 

@@ -38,6 +38,19 @@ struct TakenMutex {
 
 using ModuleId = uintptr_t;  // 0: not loaded
 
+// What a COM-style export returns: negative on failure.
+using HResult = int32_t;
+constexpr HResult kHresultAccessDenied = static_cast<HResult>(0x80070005u);  // E_ACCESSDENIED
+inline bool Succeeded(HResult result) { return result >= 0; }
+
+// A path that names its drive ("C:\\...") or its server ("\\\\server\\..."), so
+// that nothing is looked up along a search path or from the current folder.
+inline bool IsFullPath(const std::string& path) {
+  bool drive = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' &&
+               path[2] == '\\';
+  return drive || path.rfind("\\\\", 0) == 0;
+}
+
 class Process {
  public:
   virtual ~Process() = default;
@@ -54,11 +67,13 @@ class Process {
   virtual void ExitNow(uint32_t exitCode) = 0;
   // The full path of the running executable (GetModuleFileName).
   virtual std::string ExecutablePath() = 0;
-  // LoadModule with the standard search; the module stays loaded until exit.
-  virtual ModuleId LoadModule(const std::string& name) = 0;
-  // Calls an export that takes no arguments and returns an HRESULT-sized
-  // value. False, without calling, when the module has no such export.
-  virtual bool CallExport(ModuleId module, const std::string& exportName, long* result) = 0;
+  // Loads the module at exactly this full path, never one found along the
+  // library search path; a relative name loads nothing. The module stays
+  // loaded until exit.
+  virtual ModuleId LoadModule(const std::string& fullPath) = 0;
+  // Calls an export that takes no arguments and returns an HRESULT. False,
+  // without calling, when the module has no such export.
+  virtual bool CallExport(ModuleId module, const std::string& exportName, HResult* result) = 0;
 };
 
 }  // namespace platform

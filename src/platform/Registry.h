@@ -21,8 +21,11 @@ enum : long {
 
 enum class RegRoot { CurrentUser, LocalMachine };
 
-// KEY_ALL_ACCESS, KEY_WRITE and KEY_READ.
-enum class RegAccess { Full, WriteOnly, Read };
+// The rights a handle is opened with: exactly what its calls need, so that a
+// key whose access list grants a standard user only these still opens.
+// KEY_QUERY_VALUE | KEY_SET_VALUE, KEY_SET_VALUE (which deleting a value needs
+// too) and KEY_QUERY_VALUE.
+enum class RegAccess { QueryAndSet, SetOnly, QueryOnly };
 
 enum class RegType : uint32_t { None = 0, String = 1, Binary = 3, DWord = 4 };
 

@@ -16,7 +16,10 @@ class Application {
   Ui& ui() const { return ui_; }
   // The title that message boxes carry.
   const std::string& title() const { return title_; }
-  void SetTitle(std::string title) { title_ = std::move(title); }
+  void SetTitle(std::string title) {
+    title_ = std::move(title);
+    ui_.SetErrorCaption(title_);
+  }
   // The title of the application's hidden top-level window.
   const std::string& windowTitle() const { return windowTitle_; }
   void SetWindowTitle(std::string title);

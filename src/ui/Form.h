@@ -55,6 +55,10 @@ class Form : public Control {
   // Borderless (the splash) rather than a fixed dialog frame.
   bool borderless() const { return borderless_; }
   void SetBorderless(bool b) { borderless_ = b; }
+  // WM_COPYDATA reaches the window from programs of a lower integrity level
+  // too (a browser in Protected Mode); set before the window is made.
+  bool receivesCopyDataFromLowerIntegrity() const { return copyDataFromLowerIntegrity_; }
+  void SetReceivesCopyDataFromLowerIntegrity(bool on) { copyDataFromLowerIntegrity_ = on; }
 
   void Show();          // runs OnShow when it goes from hidden to shown
   void Hide();
@@ -89,6 +93,7 @@ class Form : public Control {
   std::string className_;
   uintptr_t handle_ = 0;
   bool borderless_ = false;
+  bool copyDataFromLowerIntegrity_ = false;
   bool modal_ = false;
   Control* focused_ = nullptr;
   Cursor cursor_ = Cursor::Default;

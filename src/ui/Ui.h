@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -59,6 +60,29 @@ class Ui {
 
   virtual void RunMessageLoop() = 0;
   virtual void Terminate() = 0;
+
+  // Runs an event handler where the system's dispatch calls the program (a
+  // window procedure, a timer, posted work): an exception that escapes it is
+  // shown in an error box and the program goes on. False when it threw.
+  template <class Handler>
+  bool RunHandler(Handler&& handler) noexcept {
+    try {
+      handler();
+      return true;
+    } catch (const std::exception& e) {
+      ReportEscapedError(e.what());
+    } catch (...) {
+      ReportEscapedError(nullptr);
+    }
+    return false;
+  }
+  // The caption of that error box: the application's title.
+  void SetErrorCaption(std::string caption) { errorCaption_ = std::move(caption); }
+
+ private:
+  void ReportEscapedError(const char* what) noexcept;
+  std::string errorCaption_;
+  bool reportingError_ = false;
 };
 
 }  // namespace ui

@@ -63,10 +63,20 @@ TEST(ProcessContract, AMutexTakenWithoutWaitingBelongsToOneThreadAtATime) {
   left.handle.reset();  // on a thread that does not own it: only closed
 }
 
-TEST(ProcessContract, AMissingLibraryLoadsAsNothing) {
+TEST(ProcessContract, AModuleLoadsOnlyByItsFullPath) {
   platform::Process& process = Env().platform().process;
-  EXPECT_EQ(process.LoadModule("corvane-no-such-module.dll"), 0u);
-  long result = 0;
+  std::string exe = process.ExecutablePath();
+  std::string beside = exe.substr(0, exe.find_last_of('\\') + 1) + "cvblock.dll";
+  platform::ModuleId module = process.LoadModule(beside);
+  ASSERT_NE(module, 0u) << beside;
+  platform::HResult result = 0x5a5a;
+  EXPECT_FALSE(process.CallExport(module, "NoSuchExport", &result));
+  EXPECT_EQ(result, 0x5a5a) << "nothing was called";
+
+  // The same module by name only: the search would find it beside the program.
+  EXPECT_EQ(process.LoadModule("cvblock.dll"), 0u);
+  EXPECT_EQ(process.LoadModule(".\\cvblock.dll"), 0u);
+  EXPECT_EQ(process.LoadModule(beside.substr(0, beside.size() - 4) + "-missing.dll"), 0u);
   EXPECT_FALSE(process.CallExport(0, "DllRegisterServer", &result));
 }
 

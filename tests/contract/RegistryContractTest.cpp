@@ -28,7 +28,7 @@ class RegistryContract : public ::testing::Test {
   }
   std::unique_ptr<RegKey> Create(const std::string& sub) {
     long error;
-    auto key = Open(sub, RegAccess::Full, true, &error);
+    auto key = Open(sub, RegAccess::QueryAndSet, true, &error);
     EXPECT_NE(key, nullptr) << "error " << error;
     return key;
   }
@@ -36,16 +36,16 @@ class RegistryContract : public ::testing::Test {
 
 TEST_F(RegistryContract, OpenOnlyFailsOnMissingKeyAndCreateMakesEveryParent) {
   long error;
-  EXPECT_EQ(Open("\\a\\b\\c", RegAccess::Full, false, &error), nullptr);
+  EXPECT_EQ(Open("\\a\\b\\c", RegAccess::QueryAndSet, false, &error), nullptr);
   EXPECT_EQ(error, platform::kErrorFileNotFound);
 
-  auto created = Open("\\a\\b\\c", RegAccess::Full, true, &error);
+  auto created = Open("\\a\\b\\c", RegAccess::QueryAndSet, true, &error);
   ASSERT_NE(created, nullptr);
   EXPECT_EQ(error, platform::kErrorSuccess);
   created.reset();
 
-  EXPECT_NE(Open("\\a\\b\\c", RegAccess::Full, false, &error), nullptr);
-  EXPECT_NE(Open("\\A\\B", RegAccess::Read, false, &error), nullptr) << "key names ignore case";
+  EXPECT_NE(Open("\\a\\b\\c", RegAccess::QueryAndSet, false, &error), nullptr);
+  EXPECT_NE(Open("\\A\\B", RegAccess::QueryOnly, false, &error), nullptr) << "key names ignore case";
 }
 
 TEST_F(RegistryContract, NumbersAndTextRoundTripWithTheirTypes) {
@@ -83,14 +83,14 @@ TEST_F(RegistryContract, MissingValueAndDeletion) {
 TEST_F(RegistryContract, AccessRightsOfAHandle) {
   Create("")->SetValue("Kept", RegValue::DWord(7));
   long error;
-  auto writeOnly = Open("", RegAccess::WriteOnly, false, &error);
+  auto writeOnly = Open("", RegAccess::SetOnly, false, &error);
   ASSERT_NE(writeOnly, nullptr);
   RegValue v;
   EXPECT_EQ(writeOnly->QueryValue("Kept", &v), platform::kErrorAccessDenied) << "KEY_WRITE cannot query";
   EXPECT_EQ(writeOnly->SetValue("New", RegValue::String("x")), platform::kErrorSuccess);
   EXPECT_EQ(writeOnly->DeleteValue("New"), platform::kErrorSuccess);
 
-  auto readOnly = Open("", RegAccess::Read, false, &error);
+  auto readOnly = Open("", RegAccess::QueryOnly, false, &error);
   ASSERT_NE(readOnly, nullptr);
   EXPECT_EQ(readOnly->QueryValue("Kept", &v), platform::kErrorSuccess);
   EXPECT_EQ(readOnly->SetValue("New", RegValue::DWord(1)), platform::kErrorAccessDenied);
@@ -110,8 +110,8 @@ TEST_F(RegistryContract, TreeAndValueDeletionByPath) {
   EXPECT_EQ(registry().DeleteTree(RegRoot::CurrentUser, base + "\\tree"), platform::kErrorSuccess);
   EXPECT_NE(registry().DeleteTree(RegRoot::CurrentUser, base + "\\Tree"), platform::kErrorSuccess);
   long error;
-  EXPECT_EQ(Open("\\Tree\\Sub", RegAccess::Read, false, &error), nullptr);
-  auto other = Open("\\Other", RegAccess::Read, false, &error);
+  EXPECT_EQ(Open("\\Tree\\Sub", RegAccess::QueryOnly, false, &error), nullptr);
+  auto other = Open("\\Other", RegAccess::QueryOnly, false, &error);
   ASSERT_NE(other, nullptr);
   RegValue v;
   EXPECT_EQ(other->QueryValue("Stay", &v), platform::kErrorSuccess);

@@ -58,7 +58,7 @@ class KeySecurityContract : public ::testing::Test {
     registry().DeleteTree(RegRoot::CurrentUser, kTestKey);
     for (const char* sub : {"\\top\\beta", "\\top\\alpha\\deep"}) {
       long error = 0;
-      ASSERT_NE(registry().Open(RegRoot::CurrentUser, std::string(kTestKey) + sub, platform::RegAccess::Full, true, &error),
+      ASSERT_NE(registry().Open(RegRoot::CurrentUser, std::string(kTestKey) + sub, platform::RegAccess::QueryAndSet, true, &error),
                 nullptr);
     }
   }
@@ -89,6 +89,41 @@ TEST_F(KeySecurityContract, TheDaclIsReadAfterASizeQueryAndWrittenBack) {
   std::string restored;
   ASSERT_TRUE(cleaner::GetKeyDacl(security(), RegRoot::CurrentUser, Path("\\top"), &restored));
   EXPECT_EQ(restored, before);
+}
+
+// What the installer gives Users on the settings key: query and set value,
+// not inherited, and nothing else. Windows (and Wine) refuse an open that asks
+// for one right more, so every handle the program opens must ask no more.
+TEST_F(KeySecurityContract, AKeyThatGrantsOnlyQueryAndSetOpensForEveryUse) {
+  std::string sid, grant, before;
+  ASSERT_TRUE(cleaner::GetCurrentUserSid(security(), &sid));
+  ASSERT_TRUE(cleaner::BuildUserSystemDacl(sid, &grant));
+  // The user's entry comes first, after the 20-byte header and the 8-byte ACL
+  // header: its flags at byte 29, its access mask at bytes 32 to 35.
+  grant[29] = 0;
+  grant.replace(32, 4, std::string("\x03\0\0\0", 4));
+  ASSERT_TRUE(cleaner::GetKeyDacl(security(), RegRoot::CurrentUser, Path("\\top"), &before));
+  ASSERT_TRUE(cleaner::SetKeyDacl(security(), RegRoot::CurrentUser, Path("\\top"), false, grant));
+
+  for (platform::RegAccess access :
+       {platform::RegAccess::QueryAndSet, platform::RegAccess::SetOnly, platform::RegAccess::QueryOnly}) {
+    long error = 0xdeadbeef;
+    EXPECT_NE(registry().Open(RegRoot::CurrentUser, Path("\\top"), access, false, &error), nullptr)
+        << static_cast<int>(access) << ": error " << error;
+    EXPECT_NE(registry().Open(RegRoot::CurrentUser, Path("\\top"), access, true, &error), nullptr)
+        << "open-or-create of the existing key, " << static_cast<int>(access) << ": error " << error;
+  }
+  long error = 0xdeadbeef;
+  if (auto key = registry().Open(RegRoot::CurrentUser, Path("\\top"), platform::RegAccess::QueryAndSet, false, &error)) {
+    platform::RegValue value;
+    EXPECT_EQ(key->SetValue("Granted", platform::RegValue::DWord(1)), platform::kErrorSuccess);
+    EXPECT_EQ(key->QueryValue("Granted", &value), platform::kErrorSuccess);
+    EXPECT_EQ(key->DeleteValue("Granted"), platform::kErrorSuccess);
+  }
+
+  // The owner may always write the list back, so that the key can go; no
+  // check above stops the test before it.
+  EXPECT_TRUE(cleaner::SetKeyDacl(security(), RegRoot::CurrentUser, Path("\\top"), false, before));
 }
 
 TEST_F(KeySecurityContract, ARightIsNeededForEachOperation) {

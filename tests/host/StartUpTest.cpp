@@ -144,35 +144,131 @@ TEST_F(CorvaneFixture, TheAutostartBoxFollowsTheRunValue) {
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
 }
 
-TEST_F(CorvaneFixture, TheBlockerModuleIsRegisteredExactlyOnce) {
+constexpr const char* kModulePath = "C:\\Program Files\\Corvane\\cvblock.dll";
+
+TEST_F(CorvaneFixture, TheBlockerModuleIsRegisteredExactlyOnceFromTheProgramsFolder) {
   int registrations = 0;
-  sim.process.libraries["cvblock.dll"]["DllRegisterServer"] = [&] {
+  sim.process.libraries[kModulePath]["DllRegisterServer"] = [&] {
     ++registrations;
-    return 0L;
+    return 0;
   };
   MakeSettingsKey();
   SetBool(value::kBlockerFirstStart, true);
   ASSERT_TRUE(Start());
   EXPECT_EQ(registrations, 1);
   EXPECT_EQ(Number(value::kBlockerFirstStart), 0);
+  EXPECT_EQ(sim.process.loadCount, (std::map<std::string, int, util::LessNoCase>{{kModulePath, 1}}))
+      << "by its full path, never through the search path";
   program.reset();
 
   ASSERT_TRUE(Start());
   EXPECT_EQ(registrations, 1);
-  EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 1) << "the next start does not load the module";
+  EXPECT_EQ(sim.process.loadCount[kModulePath], 1) << "the next start does not load the module";
 }
 
 TEST_F(CorvaneFixture, AMissingModuleOrExportLeavesTheFlagForTheNextStart) {
   MakeSettingsKey();
   SetBool(value::kBlockerFirstStart, true);
+  sim.process.libraries["cvblock.dll"]["DllRegisterServer"] = [] { return 0; };  // found only by a search
   ASSERT_TRUE(Start());
   EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
   program.reset();
 
-  sim.process.libraries["cvblock.dll"]["SomethingElse"] = [] { return 0L; };
+  sim.process.libraries[kModulePath]["SomethingElse"] = [] { return 0; };
   ASSERT_TRUE(Start());
   EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
-  EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 2);
+  EXPECT_EQ(sim.process.loadCount[kModulePath], 2);
+}
+
+// A standard user: HKEY_LOCAL_MACHINE is read-only but for the settings key,
+// on which the installer granted Users query and set value.
+TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTriedAgain) {
+  sim.registry.standardUser = true;
+  sim.registry.GrantUsers(RegRoot::LocalMachine, app::kSettingsKey,
+                          platform::sim::SimRegistry::kQueryValue | platform::sim::SimRegistry::kSetValue);
+  SetBool(value::kBlockerFirstStart, true);
+  // The module writes its class under HKEY_CLASSES_ROOT, which maps to HKLM\SOFTWARE\Classes.
+  int attempts = 0;
+  sim.process.libraries[kModulePath]["DllRegisterServer"] = [&]() -> platform::HResult {
+    ++attempts;
+    long error = 0;
+    auto key = sim.registry.Open(RegRoot::LocalMachine, "SOFTWARE\\Classes\\CLSID\\{9ED2FC98}",
+                                 platform::RegAccess::SetOnly, true, &error);
+    return key ? 0 : static_cast<platform::HResult>(0x80070000u | static_cast<uint32_t>(error));
+  };
+
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 1) << "access denied is not success";
+  EXPECT_TRUE(ui.boxes.empty()) << "the start is quiet";
+  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
+  EXPECT_EQ(Number(value::kSoundIndex), 0) << "the defaults of missing values are written through the grant";
+  main().EnablePopupBlocking1->UserClick();
+  EXPECT_EQ(Number(value::kPopupBlocking), 1);
+  EXPECT_TRUE(ui.boxes.empty());
+  program.reset();
+
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(attempts, 2) << "the next start tries again";
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  program.reset();
+
+  sim.registry.standardUser = false;  // an administrator starts it
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(attempts, 3);
+  EXPECT_EQ(Number(value::kBlockerFirstStart), 0);
+}
+
+// Every account may write the key, so nothing read from it may lead the
+// program to a file, a library or a program: the module is the one beside the
+// program and the sound is chosen by index.
+TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) {
+  const std::string planted = "C:\\Users\\mallory\\planted";
+  for (const char* ext : {".dll", ".wav", ".exe", ".chm"}) sim.files.AddFile(planted + ext, "RIFF");
+  sim.files.AddFile("C:\\Program Files\\Corvane\\sounds\\sound1.wav", "RIFF");
+  sim.files.AddFile("C:\\Program Files\\Corvane\\sounds\\sound2.wav", "RIFF");
+  sim.process.libraries[planted + ".dll"]["DllRegisterServer"] = [] { return 0; };
+  sim.process.libraries[kModulePath]["DllRegisterServer"] = [] { return 0; };
+  std::vector<std::string> names(app::CleanerValueNames.begin(), app::CleanerValueNames.end());
+  for (const char* name : {value::kCleanerSchedule, value::kAutoCleaner, value::kPopupBlocking,
+                           value::kSoundNotification, value::kSoundIndex, value::kAnimTrayIcon, value::kWindowsHotKey,
+                           value::kHotkeyCombination, value::kIEWHotKey, value::kWinVolControl, value::kIEStatus,
+                           value::kCorvaneRunning, value::kBlockerFirstStart, value::kEliminatedPopups}) {
+    names.push_back(name);
+  }
+
+  // Round one: every value a path; round two: every value a number that is
+  // not one of ours (the switches then read as on).
+  const std::vector<RegValue> rounds = {RegValue::String(planted + ".dll"), RegValue::DWord(0x7FFFFFFF),
+                                        RegValue::DWord(0xFFFFFFFF)};
+  for (const RegValue& hostile : rounds) {
+    for (const std::string& name : names) SetSetting(name, hostile);
+    ASSERT_TRUE(Start());
+    main().PopupBlockedNotify("x", 1);
+    main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
+    main().PopupBlockedNotify("x", 1);
+    corvane().PopUpBlockerPref->ShowNormal();
+    corvane().PopUpBlockerPref->SpeedButton2->UserClick();
+    corvane().BossKeyPref->ShowNormal();
+    corvane().HistoryCleanerPref->ShowNormal();
+    program.reset();
+  }
+
+  for (const auto& [path, count] : sim.process.loadCount) EXPECT_EQ(path, kModulePath);
+  EXPECT_EQ(sim.process.loadCount[kModulePath], 2) << "a number that is not 0 reads as true";
+  for (const auto& play : sim.sound.played) EXPECT_EQ(play.path.rfind("C:\\Program Files\\Corvane\\sounds\\", 0), 0u) << play.path;
+  EXPECT_TRUE(sim.desktop.shellCalls.empty());
+}
+
+TEST_F(CorvaneFixture, AStandardUserWithoutTheKeyIsToldAndNothingIsCreated) {
+  sim.registry.standardUser = true;
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(CountBoxes(kReadPreferencesError), 1);
+  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, app::kSettingsKey)) << "creating it needs more rights";
+  ui.boxes.clear();
+  main().EnablePopupBlocking1->UserClick();
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
+  EXPECT_FALSE(main().EnablePopupBlocking1->checked());
 }
 
 TEST_F(CorvaneFixture, AMissingFirstStartFlagRegistersNothing) {

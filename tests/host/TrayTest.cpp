@@ -1,6 +1,8 @@
 // The tray: its icon and menu, the pop-up toggles, the blocked-pop-up
 // announcement, the main window's own behaviour and "Exit".
 #include <chrono>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -41,7 +43,7 @@ class TrayTest : public HistoryWindowFixture {
     m.msg = ui::kWmCopyData;
     m.copyData = data;
     m.copyDataSize = size;
-    EXPECT_TRUE(main().OnMessage(m));
+    EXPECT_TRUE(ui.Deliver(main(), m));
     return m.result;
   }
   intptr_t Message(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
@@ -201,6 +203,55 @@ TEST_F(TrayTest, AnyPayloadIsReadWithinItsBlock) {
   EXPECT_EQ(sim.desktop.notifyCalls.size(), 4u * 8u) << "each one is announced";
 }
 
+TEST_F(TrayTest, OtherProgramsMessagesDoNothingAndAFailingHandlerIsReportedWhileTheProgramGoesOn) {
+  // Any program may post or send the numbers the program keeps for itself, with any parameters.
+  for (uint32_t msg : {0x0400u, 0x8000u, 0x8001u, 0x8002u, 0x8010u, 0xBFFFu}) {
+    for (intptr_t lParam : {intptr_t{0}, intptr_t{0x12345678}, intptr_t{-1}}) {
+      ui::Message m;
+      m.msg = msg;
+      m.wParam = 0xdeadbeef;
+      m.lParam = lParam;
+      EXPECT_FALSE(ui.Deliver(main(), m)) << msg;
+    }
+  }
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_TRUE(sim.desktop.notifyCalls.empty());
+  EXPECT_TRUE(ui.popups.empty());
+  EXPECT_FALSE(ui.terminated);
+  EXPECT_EQ(ui.RunPosted(), 0);
+
+  // Work that fails where the system's dispatch called it: posted work, a
+  // menu entry chosen from the tray, a timer.
+  int ranAfter = 0;
+  ui.Post([] { throw std::runtime_error("The disk is full"); });
+  ui.Post([&] { ++ranAfter; });
+  EXPECT_EQ(ui.RunPosted(), 2);
+  EXPECT_EQ(ranAfter, 1) << "the work posted after it still runs";
+  ui.onPopupMenu = [](ui::MenuItem&) { throw std::bad_alloc(); };
+  ui::Message click;
+  click.msg = app::WM_TRAYICON;
+  click.lParam = ui::kWmRButtonUp;
+  EXPECT_FALSE(ui.Deliver(main(), click));
+  ui::Timer timer(main(), 1000);
+  timer.OnTimer = [] { throw 42; };
+  timer.SetEnabled(true);
+  ui.AdvanceTime(1000);
+  ASSERT_EQ(ui.boxes.size(), 3u);
+  EXPECT_EQ(ui.boxes[0].text, "The disk is full");
+  EXPECT_EQ(ui.boxes[1].text, std::bad_alloc().what());
+  EXPECT_EQ(ui.boxes[2].text, "An unexpected error has occurred");
+  for (const auto& box : ui.boxes) {
+    EXPECT_EQ(box.caption, "Corvane 2.4");
+    EXPECT_EQ(box.kind, ui::MessageKind::Error);
+  }
+  timer.SetEnabled(false);
+
+  // And the program still answers a blocked pop-up.
+  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  EXPECT_EQ(Report("x", 1), 1);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), 8u);
+}
+
 TEST_F(TrayTest, TheTrayCallbackRestoresOnADoubleClickAndOpensTheMenuOnTheRightButton) {
   ASSERT_TRUE(program->application().minimized());
   EXPECT_EQ(Message(app::WM_TRAYICON, 1005, 0x0200 /* WM_MOUSEMOVE */), 0);
@@ -319,7 +370,10 @@ TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
   auto run = sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->type, RegType::String);
-  EXPECT_EQ(run->data, "C:\\Program Files\\Corvane\\corvane.exe");
+  EXPECT_EQ(run->data, "\"C:\\Program Files\\Corvane\\corvane.exe\"") << "quoted, for the blank in the path";
+  program.reset();
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the next start reads it as set";
 
   main().CoolCheckRadioBox1->UserClick();
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());

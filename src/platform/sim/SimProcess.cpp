@@ -79,15 +79,15 @@ std::thread SimProcess::StartThread(std::function<void()> body) {
   });
 }
 
-ModuleId SimProcess::LoadModule(const std::string& name) {
-  ++loadCount[name];
-  if (!libraries.count(name)) return 0;
+ModuleId SimProcess::LoadModule(const std::string& fullPath) {
+  ++loadCount[fullPath];
+  if (!IsFullPath(fullPath) || !libraries.count(fullPath)) return 0;
   ModuleId id = loaded_.size() + 1;
-  loaded_[id] = name;
+  loaded_[id] = fullPath;
   return id;
 }
 
-bool SimProcess::CallExport(ModuleId module, const std::string& exportName, long* result) {
+bool SimProcess::CallExport(ModuleId module, const std::string& exportName, HResult* result) {
   auto lib = loaded_.find(module);
   if (lib == loaded_.end()) return false;
   auto& exports = libraries[lib->second];

@@ -48,12 +48,13 @@ class SimProcess : public Process {
   // Records the exit; the simulation cannot end the test's own process.
   void ExitNow(uint32_t exitCode) override { exitedWith = exitCode; }
   std::string ExecutablePath() override { return executablePath; }
-  ModuleId LoadModule(const std::string& name) override;
-  bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
+  ModuleId LoadModule(const std::string& fullPath) override;
+  bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
 
   std::string executablePath = "C:\\Program Files\\Corvane\\corvane.exe";
-  // DLLs that LoadModule finds: name -> export name -> function.
-  std::map<std::string, std::map<std::string, std::function<long()>>, util::LessNoCase> libraries;
+  // DLLs on the disk that LoadModule finds: full path -> export name -> function.
+  std::map<std::string, std::map<std::string, std::function<HResult()>>, util::LessNoCase> libraries;
+  // Every load asked for, by the name or path given.
   std::map<std::string, int, util::LessNoCase> loadCount;
   // The system is out of threads: StartThread throws as std::thread does.
   bool refuseThreads = false;

@@ -27,7 +27,7 @@ class SimRegKey : public RegKey {
   long QueryValue(const std::string& name, RegValue* value) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
     if (key_->deleted) return kKeyDeleted;
-    if (access_ == RegAccess::WriteOnly) return kErrorAccessDenied;
+    if (access_ == RegAccess::SetOnly) return kErrorAccessDenied;
     auto it = key_->values.find(name);
     if (it == key_->values.end()) return kErrorFileNotFound;
     *value = it->second;
@@ -37,7 +37,7 @@ class SimRegKey : public RegKey {
   long SetValue(const std::string& name, const RegValue& value) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
     if (key_->deleted) return kKeyDeleted;
-    if (access_ == RegAccess::Read || key_->unwritable) return kErrorAccessDenied;
+    if (access_ == RegAccess::QueryOnly || key_->unwritable) return kErrorAccessDenied;
     key_->values[name] = value;
     return kErrorSuccess;
   }
@@ -45,7 +45,7 @@ class SimRegKey : public RegKey {
   long DeleteValue(const std::string& name) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
     if (key_->deleted) return kKeyDeleted;
-    if (access_ == RegAccess::Read || key_->unwritable) return kErrorAccessDenied;
+    if (access_ == RegAccess::QueryOnly || key_->unwritable) return kErrorAccessDenied;
     return key_->values.erase(name) ? kErrorSuccess : kErrorFileNotFound;
   }
 
@@ -88,6 +88,25 @@ std::shared_ptr<SimRegistry::Key> SimRegistry::FindOrCreate(RegRoot root, const 
   return key;
 }
 
+namespace {
+
+uint32_t RightsNeeded(RegAccess access) {
+  switch (access) {
+    case RegAccess::QueryAndSet: return SimRegistry::kQueryValue | SimRegistry::kSetValue;
+    case RegAccess::SetOnly: return SimRegistry::kSetValue;
+    case RegAccess::QueryOnly: return SimRegistry::kQueryValue;
+  }
+  return SimRegistry::kAllRights;
+}
+
+}  // namespace
+
+uint32_t SimRegistry::RightsOn(RegRoot root, const Key& key) const {
+  if (key.unopenable) return 0;
+  uint32_t rights = standardUser && root == RegRoot::LocalMachine ? kQueryValue | key.usersGrant : kAllRights;
+  return key.unwritable ? rights & kQueryValue : rights;
+}
+
 std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path, RegAccess access,
                                           bool create, long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -104,21 +123,22 @@ std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path,
       key = it->second;
       continue;
     }
-    // A missing key can only be made below a parent that may be written.
     if (!create) {
       *error = kErrorFileNotFound;
       return nullptr;
     }
-    if (key->unopenable || key->unwritable) {
+    // A missing key can only be made below a parent that grants creating subkeys.
+    if (!(RightsOn(root, *key) & kCreateSubKey)) {
       *error = kErrorAccessDenied;
       return nullptr;
     }
     auto sub = std::make_shared<Key>();
+    sub->usersGrant = kAllRights;  // its creator owns it
     key->subkeys[part] = sub;
     key = sub;
   }
-  bool writes = access != RegAccess::Read;
-  if (key->unopenable || (writes && key->unwritable)) {
+  uint32_t needed = RightsNeeded(access);
+  if ((RightsOn(root, *key) & needed) != needed) {
     *error = kErrorAccessDenied;
     return nullptr;
   }
@@ -137,7 +157,8 @@ long SimRegistry::DeleteTree(RegRoot root, const std::string& path) {
   if (!parent) return kErrorFileNotFound;
   auto it = parent->subkeys.find(last);
   if (it == parent->subkeys.end()) return kErrorFileNotFound;
-  if (it->second->unopenable || it->second->unwritable || parent->unwritable) return kErrorAccessDenied;
+  // Deleting takes every right on the key, which only its creator or an administrator holds.
+  if (RightsOn(root, *it->second) != kAllRights || parent->unwritable) return kErrorAccessDenied;
   MarkDeleted(*it->second);
   parent->subkeys.erase(it);
   return kErrorSuccess;
@@ -145,7 +166,7 @@ long SimRegistry::DeleteTree(RegRoot root, const std::string& path) {
 
 long SimRegistry::DeleteValue(RegRoot root, const std::string& path, const std::string& name) {
   long error = kErrorSuccess;
-  std::unique_ptr<RegKey> key = Open(root, path, RegAccess::Full, false, &error);
+  std::unique_ptr<RegKey> key = Open(root, path, RegAccess::QueryAndSet, false, &error);
   if (!key) return error;
   return key->DeleteValue(name);
 }
@@ -200,6 +221,11 @@ void SimRegistry::MakeUnopenable(RegRoot root, const std::string& path, bool on)
 void SimRegistry::MakeUnwritable(RegRoot root, const std::string& path, bool on) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   FindOrCreate(root, path)->unwritable = on;
+}
+
+void SimRegistry::GrantUsers(RegRoot root, const std::string& path, uint32_t rights) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  FindOrCreate(root, path)->usersGrant |= rights;
 }
 
 }  // namespace platform::sim

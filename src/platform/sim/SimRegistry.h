@@ -1,6 +1,8 @@
 // An in-memory registry with the Win32 registry's rules: names without regard
-// to case, open-only versus open-or-create, access rights per handle. Keys can
-// be made unopenable or unwritable, and values can hold any type.
+// to case, open-only versus open-or-create, access rights per handle and per
+// key. Keys can be made unopenable or unwritable, values can hold any type,
+// and the program can run as a standard user, to whom HKEY_LOCAL_MACHINE is
+// read-only except where a key's access list grants the Users group more.
 #pragma once
 
 #include <map>
@@ -17,11 +19,17 @@ namespace platform::sim {
 
 class SimRegistry : public Registry {
  public:
+  // Rights on a key, with the values of KEY_QUERY_VALUE, KEY_SET_VALUE and KEY_CREATE_SUB_KEY.
+  enum Rights : uint32_t { kQueryValue = 0x1, kSetValue = 0x2, kCreateSubKey = 0x4, kAllRights = 0x7 };
+
   struct Key {
     std::map<std::string, std::shared_ptr<Key>, util::LessNoCase> subkeys;
     std::map<std::string, RegValue, util::LessNoCase> values;
     bool unopenable = false;
     bool unwritable = false;
+    // What the key's own access list grants Users beyond the reading that
+    // HKEY_LOCAL_MACHINE\SOFTWARE gives them; it is not inherited by subkeys.
+    uint32_t usersGrant = 0;
     bool deleted = false;
     std::string securityDescriptor;  // self-relative, DACL part only; empty: the default
   };
@@ -42,6 +50,11 @@ class SimRegistry : public Registry {
   void CreateKey(RegRoot root, const std::string& path);
   void MakeUnopenable(RegRoot root, const std::string& path, bool on = true);
   void MakeUnwritable(RegRoot root, const std::string& path, bool on = true);
+  // Adds an entry for Users to a key's access list, as an installer running
+  // as administrator would (creating the key when missing).
+  void GrantUsers(RegRoot root, const std::string& path, uint32_t rights);
+  // The program runs as a standard user rather than as an administrator.
+  bool standardUser = false;
   // The key's node, for the simulated security calls; null when missing.
   std::shared_ptr<Key> FindKey(RegRoot root, const std::string& path) const { return Find(root, path); }
   // Counts calls to Open, so tests can tell that something did not touch the registry.
@@ -51,6 +64,7 @@ class SimRegistry : public Registry {
 
  private:
   std::shared_ptr<Key> Find(RegRoot root, const std::string& path) const;
+  uint32_t RightsOn(RegRoot root, const Key& key) const;
   std::shared_ptr<Key> FindOrCreate(RegRoot root, const std::string& path);
 
   mutable std::recursive_mutex mutex_;

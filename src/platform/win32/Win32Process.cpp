@@ -84,12 +84,22 @@ std::string Win32Process::ExecutablePath() {
   }
 }
 
-ModuleId Win32Process::LoadModule(const std::string& name) {
+ModuleId Win32Process::LoadModule(const std::string& fullPath) {
+  // A bare name would be looked up in the current folder and along PATH,
+  // where anyone may have put a module of that name.
+  if (!IsFullPath(fullPath)) return 0;
+  std::wstring path = Wide(fullPath);
+  // The module's own dependencies come from its folder and System32 only.
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Windows 7 without KB2533623 knows no LOAD_LIBRARY_SEARCH_* flags.
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+    module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
   // The module stays loaded until the process ends.
-  return reinterpret_cast<ModuleId>(LoadLibraryW(Wide(name).c_str()));
+  return reinterpret_cast<ModuleId>(module);
 }
 
-bool Win32Process::CallExport(ModuleId module, const std::string& exportName, long* result) {
+bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HResult* result) {
   if (!module) return false;
   FARPROC proc = GetProcAddress(reinterpret_cast<HMODULE>(module), exportName.c_str());
   if (!proc) return false;

@@ -13,8 +13,8 @@ class Win32Process : public Process {
   std::thread StartThread(std::function<void()> body) override;
   void ExitNow(uint32_t exitCode) override;
   std::string ExecutablePath() override;
-  ModuleId LoadModule(const std::string& name) override;
-  bool CallExport(ModuleId module, const std::string& exportName, long* result) override;
+  ModuleId LoadModule(const std::string& fullPath) override;
+  bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
 };
 
 class Win32Clock : public Clock {

@@ -18,15 +18,16 @@ constexpr DWORD kMaxValueBytes = DWORD{1} << 24;
 
 HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
+// Only the rights the handle's calls use: the installer grants a standard
+// user exactly query and set on the settings key, and asking for anything
+// more (KEY_READ's READ_CONTROL, KEY_WRITE's KEY_CREATE_SUB_KEY) is refused.
 REGSAM Sam(RegAccess access) {
   switch (access) {
-    // Read and write, not KEY_ALL_ACCESS: a standard user granted read and write
-    // on the settings key holds no right to change its owner or permissions.
-    case RegAccess::Full: return KEY_READ | KEY_WRITE | KEY_WOW64_64KEY;
-    case RegAccess::WriteOnly: return KEY_WRITE | KEY_WOW64_64KEY;
-    case RegAccess::Read: return KEY_READ | KEY_WOW64_64KEY;
+    case RegAccess::QueryAndSet: return KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
+    case RegAccess::SetOnly: return KEY_SET_VALUE | KEY_WOW64_64KEY;
+    case RegAccess::QueryOnly: return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
   }
-  return KEY_READ;
+  return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
 }
 
 class Win32RegKey : public RegKey {

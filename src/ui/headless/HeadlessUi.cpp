@@ -30,6 +30,12 @@ void HeadlessUi::PostToForm(Form& form, uint32_t msg, uintptr_t wParam, intptr_t
   postedMessages.push_back({&form, msg, wParam, lParam});
 }
 
+bool HeadlessUi::Deliver(Form& form, Message& message) {
+  bool handled = false;
+  if (form.OnMessage) RunHandler([&] { handled = form.OnMessage(message); });
+  return handled;
+}
+
 void HeadlessUi::TimerChanged(Timer& timer) {
   if (timer.enabled() && timer.interval() > 0) {
     due_[&timer] = clock_.NowMs() + timer.interval();
@@ -54,7 +60,7 @@ void HeadlessUi::AdvanceTime(uint64_t ms) {
     if (!next || when > end) break;
     clock_.Advance(when - clock_.NowMs());
     due_[next] = when + next->interval();
-    next->Fire();
+    RunHandler([next] { next->Fire(); });
   }
   if (end > clock_.NowMs()) clock_.Advance(end - clock_.NowMs());
 }
@@ -77,7 +83,7 @@ int HeadlessUi::RunPosted() {
       task = std::move(tasks_.front());
       tasks_.pop_front();
     }
-    task();
+    RunHandler(task);
     ++ran;
   }
 }

@@ -46,6 +46,10 @@ class HeadlessUi : public Ui {
   void RunMessageLoop() override {}
   void Terminate() override { terminated = true; }
 
+  // A window message arriving at a form's window (sent by any program, this
+  // one included): the form's handling runs as the window procedure would run
+  // it. True when the form handled it.
+  bool Deliver(Form& form, Message& message);
   // Moves the virtual clock on by `ms`, firing every timer that falls due on the way.
   void AdvanceTime(uint64_t ms);
   // Runs the work posted so far (a worker's termination, for one).

@@ -77,24 +77,30 @@ void ControlPeer::Paint(HDC dc) {
   PaintCheckBox(dc, client, caption, checked, control_.kind() == Kind::RadioBox, look);
 }
 
-// The BUTTON class keeps the state, the caption and the keyboard handling; only
-// its painting is replaced. Messages after which the class repaints (some paint
-// at once rather than through WM_PAINT) are followed by a repaint of our own.
 LRESULT CALLBACK ControlPeer::PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                           DWORD_PTR self) {
   auto* peer = reinterpret_cast<ControlPeer*>(self);
+  LRESULT result = 0;
+  peer->ui_.RunHandler([&] { result = peer->PaintedMessage(hwnd, msg, wParam, lParam); });
+  return result;
+}
+
+// The BUTTON class keeps the state, the caption and the keyboard handling; only
+// its painting is replaced. Messages after which the class repaints (some paint
+// at once rather than through WM_PAINT) are followed by a repaint of our own.
+LRESULT ControlPeer::PaintedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      peer->Paint(dc);
+      Paint(dc);
       EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_PRINTCLIENT:
-      peer->Paint(reinterpret_cast<HDC>(wParam));
+      Paint(reinterpret_cast<HDC>(wParam));
       return 0;
     case BM_SETCHECK:
     case BM_SETSTATE:

@@ -21,6 +21,12 @@ const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 // The height of the tab row above a page control's pages.
 constexpr int kTabRowHeight = 26;
 
+// Our controls send their notifications (WM_NOTIFY, WM_DRAWITEM) from this
+// thread. Sent from another thread or process, the message is not theirs, and
+// its pointer is an address in the sender's memory or one of its choosing:
+// Windows does not carry WM_NOTIFY's structure across processes.
+bool SentFromThisThread() { return InSendMessageEx(nullptr) == ISMEX_NOSEND; }
+
 }  // namespace
 
 bool ShowsOnItsForm(const Control& c) {
@@ -100,6 +106,12 @@ void FormPeer::Create() {
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
   hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h,
                           ui_.appWindow(), nullptr, ui_.instance(), this);
+  if (hwnd_ && form_.receivesCopyDataFromLowerIntegrity()) {
+    // User Interface Privilege Isolation drops messages from processes of a
+    // lower integrity level, as the browser's is under Protected Mode, where
+    // the blocker module runs. Only WM_COPYDATA is let through, and only here.
+    ChangeWindowMessageFilterEx(hwnd_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+  }
   form_.SetHandle(reinterpret_cast<uintptr_t>(hwnd_));
   form_.AttachPeer(this);
   CreateControls(form_);
@@ -288,7 +300,9 @@ LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
   }
   auto* self = reinterpret_cast<FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  return self->Handle(msg, wParam, lParam);
+  LRESULT result = 0;
+  self->ui_.RunHandler([&] { result = self->Handle(msg, wParam, lParam); });
+  return result;
 }
 
 LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -310,6 +324,7 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       PaintBackground(reinterpret_cast<HDC>(wParam));
       return 1;
     case WM_DRAWITEM:
+      if (!SentFromThisThread() || !lParam) break;
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_COMMAND:
@@ -322,12 +337,12 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_NOTIFY: {
+      if (!SentFromThisThread() || !lParam) break;
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->code == TCN_SELCHANGE) {
-        if (ControlPeer* peer = PeerOf(header->hwndFrom)) {
-          auto& pages = static_cast<PageControl&>(peer->control());
-          pages.SetActivePageIndex(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
-        }
+      ControlPeer* peer = PeerOf(header->hwndFrom);
+      if (peer && peer->control().kind() == Kind::PageControl && header->code == TCN_SELCHANGE) {
+        auto& pages = static_cast<PageControl&>(peer->control());
+        pages.SetActivePageIndex(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
       }
       break;
     }

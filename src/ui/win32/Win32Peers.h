@@ -36,6 +36,7 @@ class ControlPeer : public Peer {
 
  private:
   static LRESULT CALLBACK PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+  LRESULT PaintedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void FitLabel();
 

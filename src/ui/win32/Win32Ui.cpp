@@ -12,8 +12,27 @@ namespace ui::win32 {
 using platform::win32::Wide;
 
 namespace {
-constexpr UINT kRunTask = WM_APP + 1;
+// "Run the posted tasks": the message carries nothing, so one that another
+// program posts (any program on the desktop can) only runs our own queue.
+constexpr UINT kRunTasks = WM_APP + 1;
 constexpr int kFirstMenuCommand = 100;
+
+// Messages whose lParam points at a structure that the program reads. Our own
+// controls send them, from this thread; posted, they can only come from
+// another program, with an address of its choosing.
+bool PointsIntoMemory(UINT msg) {
+  switch (msg) {
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_DELETEITEM:
+    case WM_COPYDATA:
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
@@ -32,17 +51,23 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
                                GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                                nullptr, instance_, nullptr);
   SetWindowLongPtrW(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Every message loop of this thread, the system's modal ones included.
+  postedMessageFilter_ =
+      SetWindowsHookExW(WH_GETMESSAGE, DropPostedPointerMessages, nullptr, GetCurrentThreadId());
 }
 
 Win32Ui::~Win32Ui() {
   for (Timer* timer : timers_) KillTimer(appWindow_, reinterpret_cast<UINT_PTR>(timer));
   forms_.clear();
-  // Work posted but never run is released here.
-  MSG msg;
-  while (PeekMessageW(&msg, appWindow_, kRunTask, kRunTask, PM_REMOVE)) {
-    delete reinterpret_cast<std::function<void()>*>(msg.lParam);
-  }
+  if (postedMessageFilter_) UnhookWindowsHookEx(postedMessageFilter_);
   DestroyWindow(appWindow_);
+}
+
+LRESULT CALLBACK Win32Ui::DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam) {
+  // Only posted messages pass here; sent ones go straight to the window.
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && PointsIntoMemory(msg->message)) msg->message = WM_NULL;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void Win32Ui::Realize(Form& form) {
@@ -192,8 +217,27 @@ void Win32Ui::TimerDestroyed(Timer& timer) {
 }
 
 void Win32Ui::Post(std::function<void()> task) {
-  auto* heap = new std::function<void()>(std::move(task));
-  if (!PostMessageW(appWindow_, kRunTask, 0, reinterpret_cast<LPARAM>(heap))) delete heap;
+  {
+    std::lock_guard<std::mutex> lock(tasksMutex_);
+    tasks_.push_back(std::move(task));
+  }
+  // Should the post fail (a full queue), the task runs with the next one.
+  PostMessageW(appWindow_, kRunTasks, 0, 0);
+}
+
+void Win32Ui::RunPostedTasks() {
+  // One at a time, so that a task that runs a modal loop (which runs the
+  // tasks posted meanwhile) keeps the order.
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::mutex> lock(tasksMutex_);
+      if (tasks_.empty()) return;
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    RunHandler(task);
+  }
 }
 
 bool Win32Ui::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
@@ -235,14 +279,14 @@ void Win32Ui::Terminate() { PostQuitMessage(0); }
 
 LRESULT CALLBACK Win32Ui::AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Win32Ui*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && msg == kRunTask) {
-    std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
-    (*task)();
+  if (self && msg == kRunTasks) {
+    self->RunPostedTasks();
     return 0;
   }
   if (self && msg == WM_TIMER) {
+    // The identifier is only compared with ours, never followed.
     auto* timer = reinterpret_cast<Timer*>(wParam);
-    if (self->timers_.count(timer)) timer->Fire();
+    if (self->timers_.count(timer)) self->RunHandler([timer] { timer->Fire(); });
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);

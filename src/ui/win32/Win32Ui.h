@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,11 +54,17 @@ class Win32Ui : public Ui {
 
  private:
   static LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam);
   HMENU BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId);
   HWND ActiveFormWindow() const;
+  void RunPostedTasks();
 
   HINSTANCE instance_;
   HWND appWindow_ = nullptr;
+  HHOOK postedMessageFilter_ = nullptr;
+  // Work posted from any thread, run on this one in order.
+  std::mutex tasksMutex_;
+  std::deque<std::function<void()>> tasks_;
   FontCache fonts_;
   std::vector<std::unique_ptr<FormPeer>> forms_;
   std::set<Timer*> timers_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "Driver.h"
 #include "Person.h"
@@ -78,6 +79,20 @@ HWND ShowPreferences(HWND main, DWORD pid) {
   return pref && WaitUntilVisible(pref, kWait) ? pref : nullptr;
 }
 
+// What any program on the desktop may post or send to Corvane's windows: the
+// numbers Corvane keeps for itself, with any parameters, and notifications
+// whose pointer is an address of the sender's choosing.
+void SendJunk(HWND window) {
+  const LPARAM params[] = {0, 1, 0x12345678, -1, static_cast<LPARAM>(0xdeadbeefdeadbeefull)};
+  for (UINT msg = WM_APP; msg <= WM_APP + 16; ++msg) {
+    for (LPARAM p : params) PostMessageW(window, msg, static_cast<WPARAM>(p), p);
+  }
+  for (LPARAM p : params) {
+    PostMessageW(window, WM_NOTIFY, 1, p);
+    SendMessageTimeoutW(window, WM_NOTIFY, 1, p, SMTO_ABORTIFHUNG, kWait, nullptr);
+  }
+}
+
 void WriteStartingSettings() {
   DeleteSettingsKey();
   for (const wchar_t* name : {L"CRVNPBStatus", L"AutoCleaner", L"WindowsHotKeyS", L"IEWHotKey", L"WinVolControl"}) {
@@ -87,7 +102,7 @@ void WriteStartingSettings() {
   WriteSetting(L"AnimTrayIcon", 1);
   WriteSetting(L"SoundIndex", 0);
   WriteSetting(L"EPWC", 0);
-  WriteSetting(L"CRVNBFirst", 1);  // as the installation leaves it
+  WriteSetting(L"CRVNBFirst", 1);  // as an installation whose own registration failed leaves it
 }
 
 TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncementAndTheCount) {
@@ -141,9 +156,29 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   ASSERT_TRUE(IsChecked(animate));
   Click(pref, animate);
   EXPECT_EQ(SettingOnceItIs(L"AnimTrayIcon", 0), 0u);
+
+  // Other programs' messages: junk to every window of Corvane's, a large
+  // block and an empty one as the module's notification. Corvane goes on.
+  HWND app = WaitForWindow(L"TApplication", L"", 0, corvane.id());
+  ASSERT_NE(app, nullptr);
+  for (HWND window : {app, main, pref}) SendJunk(window);
+  std::vector<char> block(1 << 20, 'x');  // Wine carries 1 MiB and refuses 4 MiB itself
+  for (COPYDATASTRUCT data : {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()},
+                              COPYDATASTRUCT{0, 0, nullptr}}) {
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kWait,
+                                    &answer))
+        << data.cbData << " bytes";
+    EXPECT_EQ(answer, 1u);
+  }
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr)) << "still answering";
+  EXPECT_TRUE(corvane.Running());
+  EXPECT_EQ(WaitForMessageBox(L"", 500, corvane.id()), nullptr) << "nothing to tell the user";
+  EXPECT_EQ(ReadSetting(L"EPWC"), 1u) << "none of that counted as a blocked pop-up";
+
   std::optional<DWORD> quiet = ReportBlockedPopup(L"http://popup.example/quiet");
   ASSERT_TRUE(quiet);
-  EXPECT_EQ(ReadSetting(L"EPWC"), 2u);
+  EXPECT_EQ(ReadSetting(L"EPWC"), 2u) << "a genuine report still counts";
   std::printf("report took %lu ms with blocking off, %lu ms with the animation, %lu ms without\n",
               static_cast<unsigned long>(*off), static_cast<unsigned long>(*on), static_cast<unsigned long>(*quiet));
 

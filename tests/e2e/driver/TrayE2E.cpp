@@ -86,8 +86,10 @@ TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValu
   EXPECT_EQ(SendMessageW(autostart, BM_GETCHECK, 0, 0), BST_CHECKED);
   auto run = ReadRunValue();
   ASSERT_TRUE(run);
-  EXPECT_EQ(run->substr(run->size() - 12), L"\\corvane.exe");
-  EXPECT_EQ(run->substr(1, 2), L":\\") << "a full path: " << *run;
+  ASSERT_GT(run->size(), 16u);
+  EXPECT_EQ(run->front(), L'"') << "quoted, for a path with blanks: " << *run;
+  EXPECT_EQ(run->substr(run->size() - 13), L"\\corvane.exe\"");
+  EXPECT_EQ(run->substr(2, 2), L":\\") << "a full path: " << *run;
   Pause(200);
   Screenshot(main, "main-window-autostart-checked");
 
