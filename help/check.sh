@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the help project before it is compiled: every page listed in the
 # project exists and is reachable from the contents, every local link
-# resolves, and there is exactly one page per cleaner (26).
+# resolves, and the cleaner pages are exactly those that the program's table
+# of cleaners (src/app/CleanerTable.h) names, one per cleaner.
 # Usage: help/check.sh [help source folder]   (default: src beside this script)
 set -u
 src="${1:-$(dirname "$0")/src}"
@@ -58,9 +59,15 @@ for map in "$hhc" "$hhk"; do
   while IFS= read -r link; do check_target "$map" "$link"; done < <(sitemap_locals "$map")
 done
 
-# One page per cleaner.
-cleaners=$(printf '%s\n' "${pages[@]}" | grep -c '^cleaners/')
-[ "$cleaners" -eq 26 ] || fail "expected 26 cleaner pages in the project, found $cleaners"
+# One page per cleaner, as the table of cleaners names them.
+table="$(dirname "$0")/../src/app/CleanerTable.h"
+mapfile -t named < <(grep -o '"cleaners/[^"]*"' "$table" | tr -d '"' | sort)
+mapfile -t listed < <(printf '%s\n' "${pages[@]}" | grep '^cleaners/' | sort)
+[ "${#named[@]}" -gt 0 ] || fail "no cleaner pages named in $table"
+[ "$(printf '%s\n' "${named[@]}" | uniq -d)" = "" ] || fail "a cleaner page is named twice in $table"
+for p in "${named[@]}"; do printf '%s\n' "${listed[@]}" | grep -qxF "$p" || fail "no page $p for its cleaner"; done
+for p in "${listed[@]}"; do printf '%s\n' "${named[@]}" | grep -qxF "$p" || fail "cleaner page $p belongs to no cleaner"; done
+cleaners=${#listed[@]}
 
 if [ "$failures" -ne 0 ]; then
   echo "help check: $failures problem(s) found" >&2

@@ -1,6 +1,7 @@
 // The start-up read of every preference, and the restoring of the defaults.
 #include <cstdint>
 
+#include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"

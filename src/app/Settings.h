@@ -1,8 +1,6 @@
 // The settings key, its value names and the messages about it.
 #pragma once
 
-#include <array>
-
 namespace app {
 
 // Every preference lives in this key under HKEY_LOCAL_MACHINE.
@@ -27,15 +25,6 @@ constexpr const char* kCorvaneRunning = "CorvaneRunning";
 constexpr const char* kBlockerFirstStart = "CRVNBFirst";
 constexpr const char* kEliminatedPopups = "EPWC";
 }  // namespace value
-
-// The 26 cleaner switches, in the order of the history cleaner's check boxes.
-constexpr std::array<const char*, 26> CleanerValueNames = {
-    "URLAddressBar",      "CookiesCleaner", "TempInternetFiles", "InternetHistoryFiles", "AutoComplete",
-    "FavoritesCleaner",   "WindowsTempFiles", "RecentDocs",      "WindowsRunHist",       "FindFileHistory",
-    "FindCompHistory",    "RecycleBin",     "LastLogonHistory",  "AutoDialHistory",      "NetworkHistory",
-    "TelenetHistory",     "MSWindowsMediaPlayer", "ACDSee",      "AcrobatReader",        "MSWord",
-    "IrfanView",          "MSImaging",      "MSPaint",           "WinRar",               "RealOne",
-    "PowerDVD"};
 
 constexpr const char* kApplySettingsError = "An error has occurred while trying to apply user settings";
 constexpr const char* kReadPreferencesError =

@@ -3,6 +3,7 @@
 
 #include <system_error>
 
+#include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
@@ -31,24 +32,6 @@ constexpr int kRightBoxWidth = kPageWidth - kRightColumn - 10;
 constexpr int kFirstRow = 52;
 constexpr int kRowStep = 38;
 
-// The worker property each switch drives, in the order of CleanerValueNames.
-// Switch 5 ("Autocomplete History") also drives RunAutoCompletePasswords.
-bool TUWHCleanerThrd::* const kWorkerProperties[26] = {
-    &TUWHCleanerThrd::RunTypedURLCleaner,        &TUWHCleanerThrd::RunCookiesCleaner,
-    &TUWHCleanerThrd::RunBrowserCacheCleaner,    &TUWHCleanerThrd::RunBrowserHistory,
-    &TUWHCleanerThrd::RunAutoCompleteForms,      &TUWHCleanerThrd::RunIEFavorites,
-    &TUWHCleanerThrd::RunWindowsTempFold,        &TUWHCleanerThrd::RunRecentDocumentsHistory,
-    &TUWHCleanerThrd::RunWindowsRunHistory,      &TUWHCleanerThrd::RunFindFilesHistory,
-    &TUWHCleanerThrd::RunFindComputerHistory,    &TUWHCleanerThrd::RunRecycleBinCleaner,
-    &TUWHCleanerThrd::RunLastLogonHistory,       &TUWHCleanerThrd::RunRASAutoDial,
-    &TUWHCleanerThrd::RunNetworkHistory,         &TUWHCleanerThrd::RunTelenetHistory,
-    &TUWHCleanerThrd::RunMSMediaPlayerCleaner,   &TUWHCleanerThrd::RunACDSeeCleaner,
-    &TUWHCleanerThrd::RunAcrobatReaderCleaner,   &TUWHCleanerThrd::RunMSWordCleaner,
-    &TUWHCleanerThrd::RunInfranViewCleaner,      &TUWHCleanerThrd::RunMSImagingCleaner,
-    &TUWHCleanerThrd::RunMSPaintCleaner,         &TUWHCleanerThrd::RunWinRarCleaner,
-    &TUWHCleanerThrd::RunRealOneCleaner,         &TUWHCleanerThrd::RunPowerDVDCleaner,
-};
-constexpr int kAutoCompleteSwitch = 4;
 
 }  // namespace
 
@@ -66,40 +49,14 @@ THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
                       "the computer ");
 
   // Each box goes on its panel in the order of its number, which is the tab order.
-  ui::Control& ie = *TabSheet1->children().front();
-  AddCleanerBox(ie, 1, false, 1, "Typed URLs");
-  AddCleanerBox(ie, 2, false, 2, "Cookies");
-  AddCleanerBox(ie, 3, false, 3, "Temporary Internet Files");
-  AddCleanerBox(ie, 4, true, 1, "Browser Visit History");
-  AddCleanerBox(ie, 5, true, 2, "Autocomplete History");
-  AddCleanerBox(ie, 6, true, 3, "Favorites");
-  SpeedButton3 = ie.Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
-                                     Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30}, "Cookies Manager");
+  // Each box goes on its panel in the order of its number, which is the tab order.
+  ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
+                           TabSheet3->children().front()};
+  for (size_t i = 0; i < app::kCleanerCount; ++i) AddCleanerBox(*panels[static_cast<int>(app::kCleaners[i].page)], i);
+  SpeedButton3 = panels[0]->Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
+                                             Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30},
+                                             "Cookies Manager");
   SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
-
-  ui::Control& windows = *TabSheet2->children().front();
-  AddCleanerBox(windows, 7, false, 1, "Temporary Files");
-  AddCleanerBox(windows, 8, false, 2, "Recent Documents History");
-  AddCleanerBox(windows, 9, false, 3, "Run History");
-  AddCleanerBox(windows, 10, false, 4, "Search History");
-  AddCleanerBox(windows, 11, false, 5, "Find Computer History");
-  AddCleanerBox(windows, 12, true, 1, "Recycle Bin");
-  AddCleanerBox(windows, 13, true, 2, "Last Logon History");
-  AddCleanerBox(windows, 14, true, 3, "RAS Auto Dial History");
-  AddCleanerBox(windows, 15, true, 4, "Network Places Cache (Network Neighborhood)");
-  AddCleanerBox(windows, 16, true, 5, "Telnet History");
-
-  ui::Control& apps = *TabSheet3->children().front();
-  AddCleanerBox(apps, 17, false, 1, "Microsoft Windows Media Player");
-  AddCleanerBox(apps, 18, false, 2, "ACD See (Ver. 3, 4, 5)");
-  AddCleanerBox(apps, 19, false, 3, "Acrobat Reader (Ver. 4, 5, 6)");
-  AddCleanerBox(apps, 20, false, 4, "MS Word (2000, XP)");
-  AddCleanerBox(apps, 21, false, 5, "InfranView (Ver. 3) ");
-  AddCleanerBox(apps, 22, true, 1, "Microsoft Imaging");
-  AddCleanerBox(apps, 23, true, 2, "Microsoft Paint");
-  AddCleanerBox(apps, 24, true, 3, "WinRar (Ver. 2, 3) ");
-  AddCleanerBox(apps, 25, true, 4, "Real One");
-  AddCleanerBox(apps, 26, true, 5, "Power DVD");
 
   // Below the pages, so it is there on every tab.
   SpeedButton2 = Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{476, 296, 140, 30}, "Clean Now");
@@ -130,12 +87,13 @@ ui::Control* THistoryCleanerPref::AddPage(const char* name, const char* caption,
   return page;
 }
 
-void THistoryCleanerPref::AddCleanerBox(ui::Control& panel, int k, bool right, int row, const char* caption) {
-  Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (row - 1) * kRowStep, right ? kRightBoxWidth : kBoxWidth,
-             31};
-  auto* box = panel.Add<ui::CheckBox>("CoolCheckRadioBox" + std::to_string(k), place, caption);
-  const char* valueName = CleanerValueNames[static_cast<size_t>(k - 1)];
-  box->OnClick = [this, box, valueName] { SaveCleanerSwitch(valueName, box->checked()); };
+void THistoryCleanerPref::AddCleanerBox(ui::Control& panel, size_t index) {
+  const app::Cleaner& cleaner = app::kCleaners[index];
+  const bool right = cleaner.column == app::CleanerColumn::Right;
+  Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (cleaner.row - 1) * kRowStep,
+             right ? kRightBoxWidth : kBoxWidth, 31};
+  auto* box = panel.Add<ui::CheckBox>("CoolCheckRadioBox" + std::to_string(index + 1), place, cleaner.caption);
+  box->OnClick = [this, box, &cleaner] { SaveCleanerSwitch(cleaner.valueName, box->checked()); };
 }
 
 ui::CheckBox* THistoryCleanerPref::CleanerBox(int k) const {
@@ -148,10 +106,10 @@ void THistoryCleanerPref::FormShow() { LoadCleanerSwitches(); }
 void THistoryCleanerPref::LoadCleanerSwitches() {
   // A missing key leaves the boxes as they are; a registry error stops at that box.
   app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
-    for (int k = 1; k <= 26; ++k) {
-      ui::CheckBox* box = CleanerBox(k);
+    for (size_t i = 0; i < app::kCleanerCount; ++i) {
+      ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
       if (!box) continue;
-      const char* name = CleanerValueNames[static_cast<size_t>(k - 1)];
+      const char* name = CleanerValueNames[i];
       if (reg.ValueExists(name)) {
         box->SetChecked(reg.ReadBool(name));
       } else {
@@ -196,8 +154,10 @@ std::string THistoryCleanerPref::ReadCleanerSwitches() {
 }
 
 void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
-  for (size_t i = 0; i < CleanerSwitches.size(); ++i) worker.*kWorkerProperties[i] = CleanerSwitches[i];
-  worker.RunAutoCompletePasswords = CleanerSwitches[kAutoCompleteSwitch];
+  for (size_t i = 0; i < CleanerSwitches.size(); ++i) {
+    worker.*app::kCleaners[i].step = CleanerSwitches[i];
+    if (app::kCleaners[i].alsoStep) worker.*app::kCleaners[i].alsoStep = CleanerSwitches[i];
+  }
 }
 
 void THistoryCleanerPref::StartHistoryCleaner() {

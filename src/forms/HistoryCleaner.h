@@ -1,4 +1,4 @@
-// The history cleaner window: the 26 cleaner switches on three tabs, and the
+// The history cleaner window: the cleaner switches on three tabs, and the
 // one operation that starts a cleaning run.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CleanerTable.h"
 #include "app/Corvane.h"
 #include "cleaner/CleanerThread.h"
 #include "cleaner/CleaningRunGuard.h"
@@ -53,7 +54,7 @@ class THistoryCleanerPref : public ui::Form {
   // starts and the end of a run is not reported.
   void EndRunsForExit();
 
-  // Box k (1 to 26), looked up by its name; null when no check box has it.
+  // Box k (from 1), looked up by its name; null when no check box has it.
   ui::CheckBox* CleanerBox(int k) const;
   // A run was started and its end has not been handled yet.
   bool cleaning() const { return worker_ != nullptr; }
@@ -65,13 +66,13 @@ class THistoryCleanerPref : public ui::Form {
   ui::Control* SpeedButton2;  // "Clean Now"
   ui::Control* SpeedButton3;  // "Cookies Manager"
 
-  std::array<bool, 26> CleanerSwitches{};
+  std::array<bool, app::kCleanerCount> CleanerSwitches{};
   // The running worker; null when none.
   cleaner::TUWHCleanerThrd* CleanerThread = nullptr;
 
  private:
   ui::Control* AddPage(const char* name, const char* caption, int index, const char* description);
-  void AddCleanerBox(ui::Control& page, int k, bool right, int row, const char* caption);
+  void AddCleanerBox(ui::Control& panel, size_t index);
   // Empty when every switch was read; otherwise why not.
   std::string ReadCleanerSwitches();
   void CopySwitchesTo(cleaner::TUWHCleanerThrd& worker) const;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "HistoryWindowFixture.h"
+#include "app/CleanerTable.h"
 #include "cookies/KeepList.h"
 
 namespace hosttest {
@@ -82,10 +83,10 @@ TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKey
   StartQuietly();
   for (const char* name : CleanerValueNames) sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
   SetBool("RecycleBin", true);
-  for (int k = 1; k <= 26; ++k) box(k).SetChecked(true);
+  for (int k = 1; k <= static_cast<int>(app::kCleanerCount); ++k) box(k).SetChecked(true);
 
   hc().Show();
-  for (int k = 1; k <= 26; ++k) {
+  for (int k = 1; k <= static_cast<int>(app::kCleanerCount); ++k) {
     EXPECT_EQ(box(k).checked(), k == 12) << k;
     EXPECT_EQ(Number(CleanerValueNames[k - 1]), k == 12 ? 1 : 0) << k;
   }

@@ -1,6 +1,7 @@
 // Start-up: one instance, the first start on a bare machine, the blocker
 // module's one-time registration, the splash and the hidden tray state.
 #include "CorvaneFixture.h"
+#include "app/CleanerTable.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/CookiesManager.h"
