@@ -156,7 +156,9 @@ void FormPeer::CreateControls(Control& parent) {
       }
     }
     controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));
-    c->AttachPeer(controls_.back().get());
+    ControlPeer* peer = controls_.back().get();
+    c->AttachPeer(peer);
+    if (peer->IsList()) static_cast<ListControl*>(c)->AttachListPeer(peer);
     CreateControls(*c);
   }
   if (&parent == &form_) {
@@ -273,11 +275,22 @@ bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
       if (code == LBN_SETFOCUS) c.SetFocus();
       break;
     default:
-      if (code == BN_CLICKED) c.UserClick();  // STN_CLICKED, too, for labels
+      if (code == BN_CLICKED) {  // STN_CLICKED, too, for labels
+        ReadListsFromNative();
+        c.UserClick();
+      }
       if (code == BN_SETFOCUS) c.SetFocus();
       break;
   }
   return true;
+}
+
+// A selection made without a notification (LB_SETSEL from an assistive tool,
+// UI Automation) counts like one made with the mouse.
+void FormPeer::ReadListsFromNative() {
+  for (auto& peer : controls_) {
+    if (peer->IsList()) peer->ReadFromNative();
+  }
 }
 
 LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
