@@ -3,8 +3,10 @@
 # worked from another process under Wine on a virtual display: from the click
 # on "Cookies Manager" until both lists are filled, and ">>" of the 5,000
 # lines; against two plain sorted list boxes filled by LB_ADDSTRING with
-# redrawing held off, in the same prefix and run. Prints the times (median
-# and best of ROUNDS, default 3) and the ratios; the target is 2x or less.
+# redrawing held off, in the same prefix and run, round by round. Prints the
+# times (median and best of ROUNDS, default 3) and the ratios, the target being
+# 2x or less; and how long a bare walk of the cookie entries takes, which is
+# part of the fill.
 # Usage: bash bench/list_bench.sh [ROUNDS]   (builds the win64 preset first)
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
