@@ -10,7 +10,7 @@ cd "$top"
 seconds=${1:-60}
 cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target corvane idle_tray >/dev/null || exit 1
 work="$top/build/win64/bench-idle"
-source bench/wine_session.sh
+source scripts/wine_session.sh
 mkdir -p "$work/app"
 cp build/win64/bin/corvane.exe build/win64/bin/idle_tray.exe "$work/app/"
 

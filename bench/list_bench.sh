@@ -13,7 +13,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target list_bench >/dev/null || exit 1
 work="$top/build/win64/bench-lists"
-source bench/wine_session.sh
+source scripts/wine_session.sh
 # A folder of its own: the keep-list is written beside the program.
 mkdir -p "$work/app"
 cp build/win64/bin/corvane.exe build/win64/bin/list_bench.exe "$work/app/"

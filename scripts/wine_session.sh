@@ -1,6 +1,7 @@
-# Sourced by the benchmark scripts: a fresh Wine prefix in WORK and a virtual
-# display of its own (the first free number from 90 on), both ended on exit.
-# Sets WINE, WINESERVER, WINEPREFIX and DISPLAY.
+# Sourced by the scripts that run the program under Wine (the end-to-end tests,
+# the benchmarks): a fresh Wine prefix in $work and a virtual display of its
+# own (the first free number from 90 on), both ended on exit. Sets WINE,
+# WINESERVER, WINEPREFIX and DISPLAY.
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 rm -rf "$work/prefix"
