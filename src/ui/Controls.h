@@ -44,7 +44,9 @@ class Peer {
 // The native list of a list box or a combo box, told of each change of its
 // lines and selection as the model makes it. Every call stands for one native
 // operation, so that a change costs in proportion to the lines it touches,
-// never to the lines the list holds.
+// never to the lines the list holds. The native list is never sorted by
+// itself: each line goes where the model put it, so that an index means the
+// same line on both sides. (The headless backend attaches a stand-in.)
 class ListPeer {
  public:
   virtual ~ListPeer() = default;
@@ -167,8 +169,8 @@ class ListControl : public Control {
   const std::vector<std::string>& items() const { return items_; }
   int count() const { return static_cast<int>(items_.size()); }
   int itemIndex() const { return itemIndex_; }
-  // A native backend attaches its list (null detaches it); the list is sent
-  // every line and the selection at once.
+  // A backend attaches its list (null detaches it); the list is sent every
+  // line and the selection at once.
   void AttachListPeer(ListPeer* peer);
   ListPeer* listPeer() const { return listPeer_; }
 

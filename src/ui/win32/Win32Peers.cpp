@@ -124,6 +124,11 @@ void FormPeer::CreateControls(Control& parent) {
       case Kind::GroupBox: cls = L"BUTTON"; style |= BS_GROUPBOX; break;
       case Kind::ComboBox: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; extraHeight = 300; break;
       case Kind::ListBox:
+        // Never LBS_SORT, even for a sorted list: the class compares with
+        // CompareStringW (which passes over hyphens) and puts a line before
+        // the lines equal to it, so its order would differ from the
+        // program's and an index would name another line. Lines go in with
+        // LB_INSERTSTRING at the index the program sorted them to.
         cls = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
         if (static_cast<ListBox*>(c)->multiSelect()) style |= LBS_EXTENDEDSEL;
