@@ -2,7 +2,8 @@
 # Every test of the project: installs what is missing, builds the four
 # presets, runs the host tests (plain and with sanitizers), the contract suite
 # on the simulation and under Wine, and the end-to-end tests of the real
-# program under Wine; ends with one line "N passed, N failed".
+# program under Wine, and checks what ships (its size, no runtime DLLs); ends
+# with one line "N passed, N failed".
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -74,6 +75,8 @@ if build win64 --target all corvane_installer; then
   check cookies-under-wine 300 bash tests/e2e/cookies/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cookies"
 fi
 build win32 --target all corvane_installer
+# The sizes of what ships, and that it needs no runtime DLL beside it.
+check binaries 60 bash scripts/check_binaries.sh build/win64/bin build/win32/bin
 
 echo
 if [ ${#failures[@]} -gt 0 ]; then

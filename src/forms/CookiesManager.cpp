@@ -63,7 +63,7 @@ void TCookieManager::FormShow() {
   std::vector<std::string> sites;
   cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::List, {}, &sites);
   SrcList->Clear();
-  for (const std::string& site : sites) SrcList->Add(site);
+  SrcList->AddLines(std::move(sites));
   UpdateTransferButtons();
 }
 
@@ -81,8 +81,8 @@ void TCookieManager::LoadSafeList() {
   // A missing file, or lines a failed write could not store, leave the list as it is.
   if (!app_.platform.files.IsFile(path) || unsaved_) return;
   DstList->Clear();
-  for (const std::string& line : lines) DstList->Add(line);
   DstList->SetSorted(true);
+  DstList->AddLines(std::move(lines));
 }
 
 bool TCookieManager::SaveSafeList(const std::string& consequence) {
@@ -139,17 +139,18 @@ void TCookieManager::MoveSelected(ui::ListBox& from, ui::ListBox& to) {
 }
 
 void TCookieManager::MoveAll(ui::ListBox& from, ui::ListBox& to) {
-  for (const std::string& line : from.items()) to.Add(line);
+  to.AddLines(from.items());
   from.Clear();
   SelectAfterTransfer(from, 0);
 }
 
 void TCookieManager::TransferSelected(ui::ListBox& source, ui::ListBox& target) {
+  std::vector<std::string> moving;
   for (int i = source.count() - 1; i >= 0; --i) {
-    if (!source.selected(i)) continue;
-    target.Add(source.items()[static_cast<size_t>(i)]);
-    source.Delete(i);
+    if (source.selected(i)) moving.push_back(source.items()[static_cast<size_t>(i)]);
   }
+  target.AddLines(std::move(moving));
+  source.DeleteSelected();
 }
 
 int TCookieManager::FirstSelectedIndex(const ui::ListBox& list) {

@@ -2,7 +2,6 @@
 #include "ui/Controls.h"
 
 #include <algorithm>
-#include "util/Text.h"
 
 #include "ui/Form.h"
 #include "ui/Ui.h"
@@ -70,99 +69,6 @@ void CheckBox::UserClick() {
     SetChecked(!checked_);
   }
   if (OnClick) OnClick();
-}
-
-void ComboBox::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
-  Changed();
-}
-
-void ComboBox::UserSelect(int index) {
-  if (!enabled()) return;
-  SetFocus();
-  SetItemIndex(index);
-}
-
-namespace {
-bool LessNoCase(const std::string& a, const std::string& b) { return util::CompareNoCase(a, b) < 0; }
-}  // namespace
-
-void ListBox::SetSorted(bool sorted) {
-  sorted_ = sorted;
-  if (sorted_) {
-    std::vector<std::string> lines = items_;
-    std::stable_sort(lines.begin(), lines.end(), LessNoCase);
-    Clear();
-    items_ = std::move(lines);
-    selected_.assign(items_.size(), false);
-  }
-  Changed();
-}
-
-int ListBox::Add(const std::string& line) {
-  size_t at = items_.size();
-  if (sorted_) at = std::upper_bound(items_.begin(), items_.end(), line, LessNoCase) - items_.begin();
-  items_.insert(items_.begin() + at, line);
-  selected_.insert(selected_.begin() + at, false);
-  if (itemIndex_ >= static_cast<int>(at)) ++itemIndex_;
-  Changed();
-  return static_cast<int>(at);
-}
-
-void ListBox::Delete(int index) {
-  if (index < 0 || index >= count()) return;
-  items_.erase(items_.begin() + index);
-  selected_.erase(selected_.begin() + index);
-  if (itemIndex_ >= count()) itemIndex_ = count() - 1;
-  Changed();
-}
-
-void ListBox::Clear() {
-  items_.clear();
-  selected_.clear();
-  itemIndex_ = -1;
-  Changed();
-}
-
-bool ListBox::selected(int index) const {
-  return index >= 0 && index < count() && selected_[index];
-}
-
-void ListBox::SetSelected(int index, bool selected) {
-  if (index < 0 || index >= count()) return;
-  if (!multiSelect_ && selected) selected_.assign(items_.size(), false);
-  selected_[index] = selected;
-  Changed();
-}
-
-void ListBox::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < count() ? index : -1;
-  if (!multiSelect_) {
-    selected_.assign(items_.size(), false);
-    if (itemIndex_ >= 0) selected_[itemIndex_] = true;
-  }
-  Changed();
-}
-
-void ListBox::UserClickLine(int index, bool extend) {
-  if (!enabled() || index < 0 || index >= count()) return;
-  SetFocus();
-  if (multiSelect_ && extend) {
-    selected_[index] = !selected_[index];
-  } else {
-    selected_.assign(items_.size(), false);
-    selected_[index] = true;
-  }
-  itemIndex_ = index;
-  Changed();
-  if (OnClick) OnClick();
-}
-
-void ListBox::SetSelectedLook(Color fontColor, bool bold, std::string picture) {
-  selectedFontColor_ = fontColor;
-  selectedFontBold_ = bold;
-  selectedPicture_ = std::move(picture);
-  Changed();
 }
 
 void PageControl::SetActivePageIndex(int index) {

@@ -3,6 +3,7 @@
 // acts (through a native control, or a test acting as the user).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,29 @@ class Peer {
  public:
   virtual ~Peer() = default;
   virtual void Sync() = 0;
+};
+
+// The native list of a list box or a combo box, told of each change of its
+// lines and selection as the model makes it. Every call stands for one native
+// operation, so that a change costs in proportion to the lines it touches,
+// never to the lines the list holds. The native list is never sorted by
+// itself: each line goes where the model put it, so that an index means the
+// same line on both sides. (The headless backend attaches a stand-in.)
+class ListPeer {
+ public:
+  virtual ~ListPeer() = default;
+  // Until EndBatch the list is not redrawn, and it makes room for `adding`
+  // more lines of `characters` characters in all.
+  virtual void BeginBatch(int adding, size_t characters) = 0;
+  virtual void EndBatch() = 0;
+  virtual void InsertLine(int index, const std::string& line) = 0;
+  virtual void DeleteLine(int index) = 0;
+  virtual void ClearLines() = 0;
+  // Lines of a multi-selection list box; index -1 stands for every line.
+  virtual void SelectLine(int index, bool selected) = 0;
+  // The caret of a multi-selection list box, the selected line of the
+  // others; -1 for none.
+  virtual void SetCurrentLine(int index) = 0;
 };
 
 enum class Kind { Form, Panel, GroupBox, TabSheet, PageControl, Label, CheckBox, RadioBox, Button, ComboBox, ListBox, Picture };
@@ -138,45 +162,84 @@ class CheckBox : public Control {
   bool checked_ = false;
 };
 
+// What list boxes and combo boxes share: their lines, the current line, and
+// a native list kept in step one change at a time.
+class ListControl : public Control {
+ public:
+  const std::vector<std::string>& items() const { return items_; }
+  int count() const { return static_cast<int>(items_.size()); }
+  int itemIndex() const { return itemIndex_; }
+  // A backend attaches its list (null detaches it); the list is sent every
+  // line and the selection at once.
+  void AttachListPeer(ListPeer* peer);
+  ListPeer* listPeer() const { return listPeer_; }
+
+ protected:
+  ListControl(Control* parent, Kind kind, std::string name, Rect bounds, std::vector<std::string> items = {})
+      : Control(parent, kind, std::move(name), bounds), items_(std::move(items)) {}
+  // Holds the native list's redrawing for the length of one change.
+  class Batch {
+   public:
+    Batch(ListPeer* peer, int adding, size_t characters);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    ListPeer* peer_;
+  };
+  // Sends the native list every line again, then the selection.
+  void ResendLines();
+  virtual void SendSelection(ListPeer& peer) const = 0;
+
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  ListPeer* listPeer_ = nullptr;
+};
+
 // A drop-down list without free text.
-class ComboBox : public Control {
+class ComboBox : public ListControl {
  public:
   ComboBox(Control* parent, std::string name, Rect bounds, std::vector<std::string> items)
-      : Control(parent, Kind::ComboBox, std::move(name), bounds), items_(std::move(items)) {}
-  const std::vector<std::string>& items() const { return items_; }
-  void SetItems(std::vector<std::string> items) { items_ = std::move(items); itemIndex_ = -1; Changed(); }
-  int itemIndex() const { return itemIndex_; }
+      : ListControl(parent, Kind::ComboBox, std::move(name), bounds, std::move(items)) {}
+  void SetItems(std::vector<std::string> items);
   // Out-of-range indexes clear the selection, as CB_SETCURSEL does.
   void SetItemIndex(int index);
   // The user picks an entry: the list takes the focus and selects it.
   void UserSelect(int index);
 
  private:
-  std::vector<std::string> items_;
-  int itemIndex_ = -1;
+  void SendSelection(ListPeer& peer) const override;
 };
 
 // A list box; with multiSelect, any set of lines can be selected.
-class ListBox : public Control {
+class ListBox : public ListControl {
  public:
   ListBox(Control* parent, std::string name, Rect bounds, bool multiSelect)
-      : Control(parent, Kind::ListBox, std::move(name), bounds), multiSelect_(multiSelect) {}
+      : ListControl(parent, Kind::ListBox, std::move(name), bounds), multiSelect_(multiSelect) {}
   bool multiSelect() const { return multiSelect_; }
-  const std::vector<std::string>& items() const { return items_; }
-  int count() const { return static_cast<int>(items_.size()); }
-  // Sorted lists keep their lines in order without regard to case.
+  // Sorted lists keep their lines in order without regard to case; a line
+  // goes after the lines equal to it.
   bool sorted() const { return sorted_; }
   void SetSorted(bool sorted);
   int Add(const std::string& line);  // the index it went to
+  // Adds the lines in one change, as adding them one by one in this order would.
+  void AddLines(std::vector<std::string> lines);
   void Delete(int index);
+  // Deletes every selected line in one change.
+  void DeleteSelected();
   void Clear();
   bool selected(int index) const;
+  // A line selected becomes the current line too, as LB_SETSEL makes it the caret.
   void SetSelected(int index, bool selected);
-  // The line with the caret (the focused line); -1 when none.
-  int itemIndex() const { return itemIndex_; }
+  // The line with the caret (the focused line); -1 when none. In a list
+  // without multiSelect it is the selected line.
   void SetItemIndex(int index);
   // The user clicks line `index`, with Ctrl held when `extend`.
   void UserClickLine(int index, bool extend);
+  // The selection and the caret as the native list holds them, where a person
+  // or an assistive tool may have changed them: taken as they are.
+  void AdoptSelection(const std::vector<int>& selectedLines, int caret);
 
   // A drawn look instead of the system's: lines `itemHeight` pixels high (0:
   // the system's height), the selected line in its own font colour and weight
@@ -190,15 +253,18 @@ class ListBox : public Control {
   bool drawnLook() const { return itemHeight_ > 0 || !selectedPicture_.empty(); }
 
  private:
+  // Puts the lines where they belong; gives their indexes, in ascending order.
+  std::vector<int> Merge(std::vector<std::string> lines);
+  void SelectOnly(int index);
+  void SendSelection(ListPeer& peer) const override;
+
   bool multiSelect_;
   int itemHeight_ = 0;
   Color selectedFontColor_ = kWhite;
   bool selectedFontBold_ = false;
   std::string selectedPicture_;
   bool sorted_ = false;
-  std::vector<std::string> items_;
   std::vector<bool> selected_;
-  int itemIndex_ = -1;
 };
 
 // A page control whose pages are its TabSheet children.

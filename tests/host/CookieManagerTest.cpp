@@ -22,15 +22,32 @@ class CookieManagerTest : public HistoryWindowFixture {
     hc().Show();
   }
   forms::TCookieManager& cm() { return *corvane().CookieManager; }
-  // Opens the window with "Cookies Manager", acts in it, and closes it.
+  // Opens the window with "Cookies Manager", acts in it, and closes it; the
+  // native lists then hold what the window's lists hold.
   void Session(const std::function<void(forms::TCookieManager&)>& act) {
     ui.onModal = [&](ui::Form& form) {
       act(cm());
+      ExpectNativeInStep(*cm().SrcList);
+      ExpectNativeInStep(*cm().DstList);
       if (form.visible()) form.Close();
     };
     hc().SpeedButton3->UserClick();
     ui.onModal = nullptr;
   }
+  void ExpectNativeInStep(const ui::ListBox& list) {
+    const ui::headless::HeadlessList* native = ui.NativeList(list);
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(native->lines(), list.items()) << list.name();
+    for (int i = 0; i < list.count(); ++i) {
+      EXPECT_EQ(native->selected(i), list.selected(i)) << list.name() << " " << i;
+    }
+    if (list.itemIndex() >= 0) {
+      EXPECT_EQ(native->current(), list.itemIndex()) << list.name();
+    }
+    EXPECT_EQ(native->refused(), 0) << list.name();
+    EXPECT_FALSE(native->batchOpen()) << list.name();
+  }
+  long NativeOperations() { return ui.NativeList(*cm().SrcList)->operations() + ui.NativeList(*cm().DstList)->operations(); }
   void AddCookies(const Lines& hostsAndPaths) {
     for (const std::string& hp : hostsAndPaths) sim.urlCache.AddCookie("Cookie:user@" + hp);
   }
@@ -133,6 +150,37 @@ TEST_F(CookieManagerTest, IncludeAllTwiceAcrossShowingsWritesDuplicatesAndClosin
   });
   EXPECT_EQ(sim.files.Content(keepList), "a.example\r\na.example\r\nb.example\r\nb.example\r\n");
   EXPECT_TRUE(ui.boxes.empty());
+}
+
+// Thousands of sites: every change costs native operations in proportion to
+// the lines it touches, not to the lines the lists hold.
+TEST_F(CookieManagerTest, FillingAndMovingThousandsOfLinesTakesOperationsInProportionToThem) {
+  constexpr int kLines = 2000;
+  std::string file;
+  for (int i = kLines - 1; i >= 0; --i) {
+    AddCookies({"site" + std::to_string(i) + ".example/"});
+    file += "kept" + std::to_string(i) + ".example\r\n";
+  }
+  sim.files.AddFile(keepList, file);
+  long before = NativeOperations();
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_LE(NativeOperations() - before, 2 * kLines + 20) << "a fill: one insertion a line";
+    EXPECT_EQ(w.DstList->items()[0], "kept0.example");
+    EXPECT_EQ(w.DstList->items()[1], "kept1.example") << "sorted";
+
+    before = NativeOperations();
+    w.IncAllBtn->UserClick();
+    EXPECT_LE(NativeOperations() - before, kLines + 20) << "\">>\": one insertion a line moved";
+    ASSERT_EQ(w.DstList->count(), 2 * kLines);
+    EXPECT_EQ(w.DstList->items()[kLines], "site0.example");
+
+    for (int i = 0; i < 2 * kLines; i += 2) w.DstList->UserClickLine(i, true);
+    before = NativeOperations();
+    w.ExcludeBtn->UserClick();
+    EXPECT_LE(NativeOperations() - before, 2 * kLines + 20) << "\"<\": one deletion and one insertion a line moved";
+    EXPECT_EQ(w.SrcList->count(), kLines);
+    EXPECT_EQ(w.DstList->count(), kLines);
+  });
 }
 
 TEST_F(CookieManagerTest, AnEmptySaveLeavesAZeroByteFileThatTheNextShowingLoadsAsNothing) {

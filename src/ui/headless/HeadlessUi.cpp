@@ -5,7 +5,48 @@
 
 namespace ui::headless {
 
-void HeadlessUi::Realize(Form& form) { form.SetHandle(nextHandle_++); }
+namespace {
+
+template <class F>
+void ForEachControl(Control& parent, const F& f) {
+  for (Control* child : parent.children()) {
+    f(*child);
+    ForEachControl(*child, f);
+  }
+}
+
+}  // namespace
+
+HeadlessUi::~HeadlessUi() {
+  for (auto& [key, attached] : lists_) attached.control->AttachListPeer(nullptr);
+}
+
+void HeadlessUi::Realize(Form& form) {
+  form.SetHandle(nextHandle_++);
+  ForEachControl(form, [this](Control& c) {
+    if (c.kind() != Kind::ListBox && c.kind() != Kind::ComboBox) return;
+    auto& list = static_cast<ListControl&>(c);
+    bool multi = c.kind() == Kind::ListBox && static_cast<ListBox&>(c).multiSelect();
+    Attached& attached = lists_[&c];
+    attached.control = &list;
+    attached.native = std::make_unique<HeadlessList>(multi);
+    list.AttachListPeer(attached.native.get());
+  });
+}
+
+void HeadlessUi::FormDestroyed(Form& form) {
+  ForEachControl(form, [this](Control& c) {
+    auto it = lists_.find(&c);
+    if (it == lists_.end()) return;
+    it->second.control->AttachListPeer(nullptr);
+    lists_.erase(it);
+  });
+}
+
+const HeadlessList* HeadlessUi::NativeList(const Control& control) const {
+  auto it = lists_.find(&control);
+  return it == lists_.end() ? nullptr : it->second.native.get();
+}
 
 void HeadlessUi::RunModal(Form& form) {
   if (onModal) onModal(form);

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,15 +16,18 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/Ui.h"
+#include "ui/headless/HeadlessList.h"
 
 namespace ui::headless {
 
 class HeadlessUi : public Ui {
  public:
   explicit HeadlessUi(platform::sim::SimClock& clock) : clock_(clock) {}
+  ~HeadlessUi() override;
 
+  // List boxes and combo boxes get a stand-in native list each.
   void Realize(Form& form) override;
-  void FormDestroyed(Form&) override {}
+  void FormDestroyed(Form& form) override;
   void FormVisibilityChanged(Form&) override {}
   void RunModal(Form& form) override;
   void BringToFront(Form& form) override { foreground = &form; }
@@ -52,6 +56,8 @@ class HeadlessUi : public Ui {
   bool Deliver(Form& form, Message& message);
   // Moves the virtual clock on by `ms`, firing every timer that falls due on the way.
   void AdvanceTime(uint64_t ms);
+  // The stand-in native list of a list box or combo box; null for other controls.
+  const HeadlessList* NativeList(const Control& control) const;
   // Runs the work posted so far (a worker's termination, for one).
   int RunPosted();
   // Waits, at most `timeoutMs` of real time, until some work has been posted.
@@ -101,6 +107,11 @@ class HeadlessUi : public Ui {
   std::condition_variable posted_;
   std::deque<std::function<void()>> tasks_;
   uintptr_t nextHandle_ = 0x1000;
+  struct Attached {
+    ListControl* control;
+    std::unique_ptr<HeadlessList> native;
+  };
+  std::map<const Control*, Attached> lists_;
 };
 
 }  // namespace ui::headless

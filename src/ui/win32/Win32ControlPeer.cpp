@@ -26,6 +26,7 @@ ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), co
 
 ControlPeer::~ControlPeer() {
   control_.AttachPeer(nullptr);
+  if (IsList()) static_cast<ListControl&>(control_).AttachListPeer(nullptr);
   if (hwnd_) {
     RemoveWindowSubclass(hwnd_, PaintedProc, 0);
     DestroyWindow(hwnd_);
@@ -157,34 +158,9 @@ void ControlPeer::Sync() {
     case Kind::RadioBox:
       SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
       break;
-    case Kind::ComboBox: {
-      auto& combo = static_cast<ComboBox&>(control_);
-      if (shownItems_ != combo.items()) {
-        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-        for (const std::string& item : combo.items()) {
-          SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-        }
-        shownItems_ = combo.items();
-      }
-      SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo.itemIndex()), 0);
-      break;
-    }
     case Kind::ListBox: {
       auto& list = static_cast<ListBox&>(control_);
-      if (shownItems_ != list.items()) {
-        SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
-        for (const std::string& item : list.items()) {
-          SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-        }
-        shownItems_ = list.items();
-      }
       if (list.itemHeight() > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, list.itemHeight());
-      if (list.multiSelect()) {
-        for (int i = 0; i < list.count(); ++i) SendMessageW(hwnd_, LB_SETSEL, list.selected(i), i);
-        SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(list.itemIndex()), FALSE);
-      } else {
-        SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(list.itemIndex()), 0);
-      }
       break;
     }
     case Kind::PageControl:
@@ -207,14 +183,89 @@ void ControlPeer::ReadFromNative() {
       break;
     case Kind::ListBox: {
       auto& list = static_cast<ListBox&>(control_);
-      for (int i = 0; i < list.count(); ++i) list.SetSelected(i, SendMessageW(hwnd_, LB_GETSEL, i, 0) > 0);
-      list.SetItemIndex(static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0)));
+      std::vector<int> selected;
+      int caret = -1;
+      if (list.multiSelect()) {
+        LRESULT n = SendMessageW(hwnd_, LB_GETSELCOUNT, 0, 0);
+        if (n > 0) {
+          selected.resize(static_cast<size_t>(n));
+          n = SendMessageW(hwnd_, LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(selected.data()));
+          selected.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        }
+        caret = static_cast<int>(SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0));
+      } else {
+        caret = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+        if (caret >= 0) selected.push_back(caret);
+      }
+      list.AdoptSelection(selected, caret);
       break;
     }
     default:
       break;
   }
   reading_ = false;
+}
+
+namespace {
+
+// The messages by which a list box and a combo box do the same.
+struct ListMessages {
+  UINT insert, remove, reset, initStorage;
+};
+constexpr ListMessages kListBoxMessages{LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_INITSTORAGE};
+constexpr ListMessages kComboBoxMessages{CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_INITSTORAGE};
+
+const ListMessages& MessagesOf(const Control& c) {
+  return c.kind() == Kind::ComboBox ? kComboBoxMessages : kListBoxMessages;
+}
+
+}  // namespace
+
+// Only a window with WS_VISIBLE has its redrawing held: a class that passes
+// WM_SETREDRAW on to DefWindowProc would otherwise be made visible by the
+// message that turns redrawing back on.
+void ControlPeer::BeginBatch(int adding, size_t characters) {
+  holdingRedraw_ = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (holdingRedraw_) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  // Wine 8 gives the room back at the next line it adds (it trims its array
+  // to the lines it holds); Windows keeps it for the lines to come.
+  if (adding > 0) {
+    SendMessageW(hwnd_, MessagesOf(control_).initStorage, static_cast<WPARAM>(adding),
+                 static_cast<LPARAM>(characters * sizeof(wchar_t)));
+  }
+}
+
+void ControlPeer::EndBatch() {
+  if (!holdingRedraw_) return;
+  holdingRedraw_ = false;
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlPeer::InsertLine(int index, const std::string& line) {
+  SendMessageW(hwnd_, MessagesOf(control_).insert, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(Wide(line).c_str()));
+}
+
+void ControlPeer::DeleteLine(int index) {
+  SendMessageW(hwnd_, MessagesOf(control_).remove, static_cast<WPARAM>(index), 0);
+}
+
+void ControlPeer::ClearLines() { SendMessageW(hwnd_, MessagesOf(control_).reset, 0, 0); }
+
+void ControlPeer::SelectLine(int index, bool selected) {
+  if (control_.kind() == Kind::ListBox) SendMessageW(hwnd_, LB_SETSEL, selected, index);
+}
+
+void ControlPeer::SetCurrentLine(int index) {
+  if (reading_) return;
+  if (control_.kind() == Kind::ComboBox) {
+    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else if (!static_cast<ListBox&>(control_).multiSelect()) {
+    SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else if (index >= 0) {
+    SendMessageW(hwnd_, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+  }
 }
 
 }  // namespace ui::win32

@@ -136,6 +136,11 @@ void FormPeer::CreateControls(Control& parent) {
       case Kind::GroupBox: cls = L"BUTTON"; style |= BS_GROUPBOX; break;
       case Kind::ComboBox: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; extraHeight = 300; break;
       case Kind::ListBox:
+        // Never LBS_SORT, even for a sorted list: the class compares with
+        // CompareStringW (which passes over hyphens) and puts a line before
+        // the lines equal to it, so its order would differ from the
+        // program's and an index would name another line. Lines go in with
+        // LB_INSERTSTRING at the index the program sorted them to.
         cls = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
         if (static_cast<ListBox*>(c)->multiSelect()) style |= LBS_EXTENDEDSEL;
@@ -168,7 +173,9 @@ void FormPeer::CreateControls(Control& parent) {
       }
     }
     controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));
-    c->AttachPeer(controls_.back().get());
+    ControlPeer* peer = controls_.back().get();
+    c->AttachPeer(peer);
+    if (peer->IsList()) static_cast<ListControl*>(c)->AttachListPeer(peer);
     CreateControls(*c);
   }
   if (&parent == &form_) {
@@ -285,11 +292,22 @@ bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
       if (code == LBN_SETFOCUS) c.SetFocus();
       break;
     default:
-      if (code == BN_CLICKED) c.UserClick();  // STN_CLICKED, too, for labels
+      if (code == BN_CLICKED) {  // STN_CLICKED, too, for labels
+        ReadListsFromNative();
+        c.UserClick();
+      }
       if (code == BN_SETFOCUS) c.SetFocus();
       break;
   }
   return true;
+}
+
+// A selection made without a notification (LB_SETSEL from an assistive tool,
+// UI Automation) counts like one made with the mouse.
+void FormPeer::ReadListsFromNative() {
+  for (auto& peer : controls_) {
+    if (peer->IsList()) peer->ReadFromNative();
+  }
 }
 
 LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -17,7 +17,7 @@ namespace ui::win32 {
 
 class Win32Ui;
 
-class ControlPeer : public Peer {
+class ControlPeer : public Peer, public ListPeer {
  public:
   // Check boxes, radio boxes and group boxes are painted in the program's look
   // while the BUTTON class keeps their state and caption.
@@ -25,6 +25,16 @@ class ControlPeer : public Peer {
   void Sync() override;
   // Reads what the user changed in the native control into the model.
   void ReadFromNative();
+  bool IsList() const { return control_.kind() == Kind::ListBox || control_.kind() == Kind::ComboBox; }
+
+  // A list box's or combo box's lines, one message each.
+  void BeginBatch(int adding, size_t characters) override;
+  void EndBatch() override;
+  void InsertLine(int index, const std::string& line) override;
+  void DeleteLine(int index) override;
+  void ClearLines() override;
+  void SelectLine(int index, bool selected) override;
+  void SetCurrentLine(int index) override;
   Control& control() const { return control_; }
   HWND hwnd() const { return hwnd_; }
   HBITMAP Picture();
@@ -43,11 +53,11 @@ class ControlPeer : public Peer {
   Win32Ui& ui_;
   Control& control_;
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
-  std::vector<std::string> shownItems_;
   ResourceBitmap picture_;
   ResourceBitmap selectedPicture_;
   int tighten_ = 0;
   bool reading_ = false;
+  bool holdingRedraw_ = false;
 };
 
 class FormPeer : public Peer {
@@ -71,6 +81,8 @@ class FormPeer : public Peer {
   // What lies behind a control: the picture under it, or its background colour.
   void PaintBehind(HDC dc, const ControlPeer& peer, RECT client);
   bool Command(WPARAM wParam, LPARAM lParam);
+  // Before a button acts: the lists' selections as they are on screen.
+  void ReadListsFromNative();
 
   Win32Ui& ui_;
   Form& form_;

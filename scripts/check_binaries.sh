@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# What ships, for each built folder given (build/win64/bin, build/win32/bin):
+# prints the sizes of corvane.exe and cvblock.dll and the DLLs they import;
+# fails when one of them needs a MinGW runtime DLL beside it, or when
+# corvane.exe is over a million bytes.
+# Usage: bash scripts/check_binaries.sh BIN...
+set -u
+status=0
+for bin in "$@"; do
+  for file in corvane.exe cvblock.dll; do
+    path="$bin/$file"
+    [ -f "$path" ] || { echo "missing: $path"; status=1; continue; }
+    size=$(stat -c %s "$path")
+    imports=$(objdump -p "$path" | awk '/DLL Name:/ { print $3 }' | sort | tr '\n' ' ')
+    echo "$path: $size bytes; imports $imports"
+    if echo "$imports" | grep -qiE 'libstdc|libgcc|libwinpthread'; then
+      echo "  needs a MinGW runtime DLL"; status=1
+    fi
+    if [ "$file" = corvane.exe ] && [ "$size" -gt 1000000 ]; then
+      echo "  over 1,000,000 bytes"; status=1
+    fi
+  done
+done
+exit $status

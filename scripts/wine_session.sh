@@ -1,0 +1,31 @@
+# Sourced by the scripts that run the program under Wine (the end-to-end tests,
+# the benchmarks): a fresh Wine prefix in $work and a virtual display of its
+# own (the first free number from 90 on), both ended on exit. Sets WINE,
+# WINESERVER, WINEPREFIX and DISPLAY.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+rm -rf "$work/prefix"
+mkdir -p "$work"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+end_session() {
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1
+  kill "$xvfb" >/dev/null 2>&1
+  wait "$xvfb" 2>/dev/null
+}
+trap end_session EXIT
+export DISPLAY=":$display"
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+# Without a window manager Wine would wait on every hide for one to answer;
+# and it draws its own window frames, so screenshots show captions.
+timeout 120 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+timeout 120 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+# The desktop process (explorer, which draws the tray) started with the prefix,
+# before these settings: ended here, the next program starts a new one that
+# reads them. Otherwise its hides wait 2 s for a window manager, and every
+# tray icon deletion with them.
+timeout 20 "$WINESERVER" -k >/dev/null 2>&1
