@@ -28,7 +28,16 @@ enum : uint32_t {
   kReparseTagMountPoint = 0xA0000003,
 };
 
-enum : long { kErrorFileTooLarge = 223 };  // ERROR_FILE_TOO_LARGE
+// The Win32 error codes of failed file calls that the program tells apart.
+enum : long {
+  kErrorPathNotFound = 3,        // ERROR_PATH_NOT_FOUND
+  kErrorSharingViolation = 32,   // ERROR_SHARING_VIOLATION: another program has it open
+  kErrorDirNotEmpty = 145,       // ERROR_DIR_NOT_EMPTY
+  kErrorFileTooLarge = 223,      // ERROR_FILE_TOO_LARGE
+  kErrorDirectory = 267,         // ERROR_DIRECTORY: not a folder
+  kErrorStoppedOnSymlink = 681,  // ERROR_STOPPED_ON_SYMLINK: a link left alone rather than followed
+  kErrorNotAReparsePoint = 4390, // ERROR_NOT_A_REPARSE_POINT
+};
 
 struct FindData {
   std::string name;  // the entry's name, no folder
@@ -96,8 +105,8 @@ class FileSystem {
   virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder, or a link to a folder
   virtual bool MakeFolder(const std::string& path) = 0;   // one level
   // Removes a junction or symbolic link itself. False when `path` is not a
-  // link, or when the system would reach what it leads to instead: never
-  // touches the target.
+  // link (kErrorNotAReparsePoint), or when the system would reach what it
+  // leads to instead (kErrorStoppedOnSymlink): never touches the target.
   virtual bool RemoveLink(const std::string& path) = 0;
   // Opens a file or folder, links followed, and says what it reached; false
   // when it cannot be opened.
@@ -117,6 +126,11 @@ class FileSystem {
   // WritePrivateProfileString: sets key=value in [section] of an INI file.
   virtual bool WriteIniString(const std::string& file, const std::string& section,
                               const std::string& key, const std::string& value) = 0;
+
+  // The Win32 error code of the last call above that failed on the calling
+  // thread, for the calls that answer with a bool or a null handle
+  // (GetLastError): asked right after the failed call, before any other.
+  virtual long LastError() = 0;
 
   // Reads a whole file of at most `maxBytes`. Returns a Win32 error code
   // (kErrorFileNotFound when missing, kErrorFileTooLarge when larger).

@@ -96,13 +96,21 @@ TEST_F(FileCleaningContract, ReadOnlyFilesAndFullFoldersRefuseDeletionUntilClear
   ASSERT_TRUE(files().SetAttributes(root + "\\ro.txt", before | kAttrReadOnly));
   EXPECT_EQ(files().GetAttributes(root + "\\ro.txt") & kAttrReadOnly, kAttrReadOnly);
   EXPECT_FALSE(files().RemoveFile(root + "\\ro.txt"));
+  EXPECT_EQ(files().LastError(), platform::kErrorAccessDenied);
   EXPECT_FALSE(files().RemoveFolder(root)) << "a folder with something in it stays";
+  EXPECT_EQ(files().LastError(), platform::kErrorDirNotEmpty);
   ASSERT_TRUE(files().SetAttributes(root + "\\ro.txt", files().GetAttributes(root + "\\ro.txt") & ~kAttrReadOnly));
   EXPECT_EQ(files().GetAttributes(root + "\\ro.txt") & kAttrReadOnly, 0u);
   EXPECT_TRUE(files().RemoveFile(root + "\\ro.txt"));
   EXPECT_EQ(files().GetAttributes(root + "\\ro.txt"), platform::kInvalidAttributes);
   EXPECT_FALSE(files().SetAttributes(root + "\\ro.txt", 0));
+  EXPECT_EQ(files().LastError(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(files().RemoveFile(root + "\\ro.txt"));
+  EXPECT_EQ(files().LastError(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(files().RemoveFile(root + "\\gone\\ro.txt"));
+  EXPECT_EQ(files().LastError(), platform::kErrorPathNotFound);
   EXPECT_FALSE(files().RemoveFile(root)) << "a folder is not a file";
+  EXPECT_EQ(files().LastError(), platform::kErrorAccessDenied);
   EXPECT_TRUE(files().RemoveFolder(root));
 }
 
@@ -112,8 +120,11 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   MakeFile(root + "\\target\\kept.txt", "kept");
   MakeFile(root + "\\file.txt");
   EXPECT_FALSE(files().RemoveLink(root + "\\target")) << "not a link";
+  EXPECT_EQ(files().LastError(), platform::kErrorNotAReparsePoint);
   EXPECT_FALSE(files().RemoveLink(root + "\\file.txt"));
+  EXPECT_EQ(files().LastError(), platform::kErrorNotAReparsePoint);
   EXPECT_FALSE(files().RemoveLink(root + "\\missing"));
+  EXPECT_EQ(files().LastError(), platform::kErrorFileNotFound);
   if (!Env().MakeLink(root + "\\folder-link", root + "\\target", true) ||
       !Env().MakeLink(root + "\\file-link.txt", root + "\\target\\kept.txt", false)) {
     GTEST_SKIP() << "this system makes no symbolic links here";
@@ -153,6 +164,10 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   // Windows removes the link itself; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the link stays.
   bool removed = files().RemoveLink(root + "\\folder-link");
+  // Wine's refusal, so that a report can say why the link is still there.
+  if (!removed) {
+    EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
+  }
   bool gone = files().GetAttributes(root + "\\folder-link") == platform::kInvalidAttributes;
   EXPECT_EQ(removed, gone);
   EXPECT_TRUE(gone || !Env().simulated());
@@ -215,6 +230,7 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
     std::shared_ptr<void> holder = Env().HoldOpen(path);
     ASSERT_TRUE(holder);
     EXPECT_FALSE(files().RemoveFile(path));
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
     auto file = files().OpenExistingForWrite(path);
     ASSERT_TRUE(file) << "the holder shares writing";
     EXPECT_EQ(file->SizeLow(), 100u);

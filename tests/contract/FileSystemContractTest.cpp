@@ -17,8 +17,10 @@ class FileSystemContract : public ::testing::Test {
 TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   std::string root = Env().NewScratchFolder();
   EXPECT_FALSE(files().MakeFolder(root + "\\a\\b")) << "no missing parents are made";
+  EXPECT_EQ(files().LastError(), platform::kErrorPathNotFound);
   EXPECT_TRUE(files().MakeFolder(root + "\\a"));
   EXPECT_FALSE(files().MakeFolder(root + "\\a")) << "an existing folder is a failure";
+  EXPECT_EQ(files().LastError(), platform::kErrorAlreadyExists);
   EXPECT_TRUE(files().IsDirectory(root + "\\A"));
   EXPECT_FALSE(files().IsFile(root + "\\a"));
   EXPECT_TRUE(files().RemoveFolder(root + "\\a"));

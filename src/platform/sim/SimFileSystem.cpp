@@ -89,6 +89,20 @@ class SimReadableFile : public ReadableFile {
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
 constexpr int kMaxLinkHops = 63;
 
+// Per thread, as GetLastError is.
+thread_local long lastError = kErrorSuccess;
+
+bool Fail(long error) {
+  lastError = error;
+  return false;
+}
+
+// What Windows answers for a path that names nothing: the file is missing
+// (2), or already a folder on the way is (3).
+long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
+  return parent ? long{kErrorFileNotFound} : long{kErrorPathNotFound};
+}
+
 }  // namespace
 
 bool MatchMask(const std::string& mask, const std::string& name) {
@@ -186,8 +200,9 @@ uint32_t SimFileSystem::GetAttributes(const std::string& path) {
 
 bool SimFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> node = Resolve(path, false);
-  if (!node) return false;
+  std::shared_ptr<Node> parent;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent);
+  if (!node) return Fail(MissingError(parent));
   // The kind of entry is not an attribute that can be set.
   uint32_t fixed = node->attributes & (kAttrDirectory | kAttrReparsePoint);
   uint32_t settable = attributes & ~(kAttrDirectory | kAttrReparsePoint);
@@ -201,8 +216,10 @@ bool SimFileSystem::RemoveFile(const std::string& path) {
   std::shared_ptr<Node> parent;
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!node || node->directory || !parent) return false;
-  if ((node->attributes & kAttrReadOnly) || node->heldOpen) return false;
+  if (!node) return Fail(MissingError(parent));
+  if (node->directory || !parent || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+  // Programs open files sharing reading and writing, rarely deletion.
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
   Unlink(parent, leaf);
   return true;
 }
@@ -212,10 +229,12 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   std::shared_ptr<Node> parent;
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!node || !node->directory || !parent) return false;
+  if (!node) return Fail(MissingError(parent));
+  if (!node->directory) return Fail(kErrorDirectory);
+  if (!parent) return Fail(kErrorAccessDenied);
   // A link goes by itself; what it leads to is not touched.
-  if (node->linkTarget.empty() && !node->children.empty()) return false;
-  if (node->attributes & kAttrReadOnly) return false;
+  if (node->linkTarget.empty() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
+  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
   Unlink(parent, leaf);
   return true;
 }
@@ -225,8 +244,11 @@ bool SimFileSystem::RemoveLink(const std::string& path) {
   std::shared_ptr<Node> parent;
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
+  if (!node) return Fail(MissingError(parent));
   // A reparse point that is no link opens as itself: not a link to remove.
-  if (!node || !parent || !(node->attributes & kAttrReparsePoint) || node->linkTarget.empty()) return false;
+  if (!parent || !(node->attributes & kAttrReparsePoint) || node->linkTarget.empty()) {
+    return Fail(kErrorNotAReparsePoint);
+  }
   Unlink(parent, leaf);
   return true;
 }
@@ -276,7 +298,9 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
   std::shared_ptr<Node> parent;
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (node || !parent || leaf.empty() || parent->unwritable) return false;
+  if (node) return Fail(kErrorAlreadyExists);
+  if (!parent || leaf.empty()) return Fail(kErrorPathNotFound);
+  if (parent->unwritable) return Fail(kErrorAccessDenied);
   auto dir = std::make_shared<Node>();
   dir->directory = true;
   dir->attributes = kAttrDirectory;
@@ -286,9 +310,20 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
 
 std::unique_ptr<WritableFile> SimFileSystem::OpenExistingForWrite(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> node = Resolve(path, true);
-  if (!node || node->directory || node->unwritable || (node->attributes & kAttrReadOnly)) return nullptr;
-  if (node->heldOpen && !node->holderSharesWrite) return nullptr;
+  std::shared_ptr<Node> parent;
+  std::shared_ptr<Node> node = Resolve(path, true, &parent);
+  if (!node) {
+    Fail(MissingError(parent));
+    return nullptr;
+  }
+  if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly)) {
+    Fail(kErrorAccessDenied);
+    return nullptr;
+  }
+  if (node->heldOpen && !node->holderSharesWrite) {
+    Fail(kErrorSharingViolation);
+    return nullptr;
+  }
   ++writeCount_;
   return std::make_unique<SimWritableFile>(node, mutex_);
 }
@@ -319,7 +354,9 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
   std::string text;
   std::shared_ptr<Node> node = Resolve(file, true);
   if (node) {
-    if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->unreadable) return false;
+    if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->unreadable) {
+      return Fail(kErrorAccessDenied);
+    }
     text = node->content;
   }
   // Split into lines, keeping each line's own ending untouched.
@@ -371,8 +408,11 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
   }
   std::string out;
   for (const std::string& l : lines) out += l;
-  return ReplaceWholeFile(file, out) == kErrorSuccess;
+  long error = ReplaceWholeFile(file, out);
+  return error == kErrorSuccess || Fail(error);
 }
+
+long SimFileSystem::LastError() { return lastError; }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::MakeParents(const std::string& path, std::string* leaf) {
   std::vector<std::string> parts = SplitPath(path);

@@ -52,6 +52,7 @@ class SimFileSystem : public FileSystem {
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
+  long LastError() override;
 
   // For tests. Parent folders are created as needed.
   void AddDirectory(const std::string& path);

@@ -168,7 +168,14 @@ bool Win32FileSystem::RemoveLink(const std::string& path) {
   if (!link.valid()) return false;
   BY_HANDLE_FILE_INFORMATION linkInfo;
   if (!GetFileInformationByHandle(link.get(), &linkInfo)) return false;
-  if (!(linkInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  if (!(linkInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    // Opened as the target although the name is listed as a link: Wine's
+    // way with a Unix symbolic link, which it cannot remove by itself.
+    DWORD listed = GetFileAttributesW(wide.c_str());
+    bool link = listed != INVALID_FILE_ATTRIBUTES && (listed & FILE_ATTRIBUTE_REPARSE_POINT);
+    SetLastError(link ? kErrorStoppedOnSymlink : kErrorNotAReparsePoint);
+    return false;
+  }
   // Wine opens what a Unix symbolic link leads to even when asked for the
   // link, and deleting through that handle would remove the target (an empty
   // one at least). Delete only when the handle is not the target itself.
@@ -178,6 +185,7 @@ bool Win32FileSystem::RemoveLink(const std::string& path) {
   if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
       targetInfo.dwVolumeSerialNumber == linkInfo.dwVolumeSerialNumber &&
       targetInfo.nFileIndexHigh == linkInfo.nFileIndexHigh && targetInfo.nFileIndexLow == linkInfo.nFileIndexLow) {
+    SetLastError(kErrorStoppedOnSymlink);
     return false;
   }
   FILE_DISPOSITION_INFO dispose = {TRUE};
@@ -256,5 +264,9 @@ bool Win32FileSystem::WriteIniString(const std::string& file, const std::string&
   return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
                                     WidePath(file).c_str());
 }
+
+// Every call above returns straight after the system call that failed; what
+// runs in between (freeing a path's buffer) leaves the thread's error alone.
+long Win32FileSystem::LastError() { return static_cast<long>(GetLastError()); }
 
 }  // namespace platform::win32

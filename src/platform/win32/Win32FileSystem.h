@@ -21,6 +21,7 @@ class Win32FileSystem : public FileSystem {
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
+  long LastError() override;
 };
 
 }  // namespace platform::win32
