@@ -1,6 +1,6 @@
 // The shell's folder lookups, the recycle bin and the version query, shaped
 // like SHGetSpecialFolderPath, GetTempPath, GetWindowsDirectory,
-// SHEmptyRecycleBin and GetVersionEx.
+// SHEmptyRecycleBin, SHQueryRecycleBin and GetVersionEx.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +60,10 @@ class Shell {
   virtual bool WindowsFolder(std::string* path) = 0;
   // Empties the recycle bins of every drive; returns the HRESULT.
   virtual long EmptyRecycleBin(uint32_t flags) = 0;
+  // What the recycle bins of every drive hold: the number of items and
+  // their size in bytes. Returns the HRESULT; *items and *bytes are set only
+  // on success.
+  virtual long QueryRecycleBin(uint64_t* items, uint64_t* bytes) = 0;
   // GetVersionExA with the structure size `structSize`; false when the call fails.
   virtual bool QueryVersion(uint32_t structSize, OsVersion* version) = 0;
 };

@@ -1,6 +1,8 @@
 // The shell's folder lookups, the recycle bin and the version query.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "ContractEnv.h"
 #include "util/Text.h"
 
@@ -44,7 +46,19 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
   EXPECT_EQ(temp.back(), '\\') << "the temporary folder ends with a separator";
 }
 
-TEST(ShellContract, EmptyingTheRecycleBinWithoutUi) {
+TEST(ShellContract, CountingAndEmptyingTheRecycleBinWithoutUi) {
+  uint64_t items = 0xDEADBEEF, bytes = 0xDEADBEEF;
+  long counted = shell().QueryRecycleBin(&items, &bytes);
+  if (counted == platform::kHresultOk) {
+    EXPECT_NE(items, 0xDEADBEEFu);
+    EXPECT_NE(bytes, 0xDEADBEEFu);
+  } else {
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(items, 0xDEADBEEFu) << "untouched on failure";
+  }
+  std::printf("the recycle bin holds %llu items, %llu bytes (HRESULT 0x%08lx)\n",
+              static_cast<unsigned long long>(items), static_cast<unsigned long long>(bytes),
+              static_cast<unsigned long>(counted));
   long result = shell().EmptyRecycleBin(platform::kRecycleNoConfirmation | platform::kRecycleNoProgressUi |
                                         platform::kRecycleNoSound);
   if (Env().simulated()) {

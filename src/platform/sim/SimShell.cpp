@@ -62,8 +62,20 @@ long SimShell::EmptyRecycleBin(uint32_t flags) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   MaybeThrow();
   recycleBinCalls.push_back(flags);
-  if (recycleBinResult == kHresultOk) recycled.clear();
+  if (recycleBinResult == kHresultOk) {
+    recycled.clear();
+    recycledBytes = 0;
+  }
   return recycleBinResult;
+}
+
+long SimShell::QueryRecycleBin(uint64_t* items, uint64_t* bytes) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  MaybeThrow();
+  if (recycleQueryResult != kHresultOk) return recycleQueryResult;
+  *items = recycled.size();
+  *bytes = recycledBytes;
+  return kHresultOk;
 }
 
 bool SimShell::QueryVersion(uint32_t structSize, OsVersion* version) {

@@ -21,15 +21,18 @@ class SimShell : public Shell {
   bool TempFolder(std::string* path) override;
   bool WindowsFolder(std::string* path) override;
   long EmptyRecycleBin(uint32_t flags) override;
+  long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;
   bool QueryVersion(uint32_t structSize, OsVersion* version) override;
 
   // For tests; an empty path means the system cannot name that folder.
   std::map<int, std::string> specialFolders;
   std::string tempFolder = "C:\\users\\user\\Temp\\";
   std::string windowsFolder = "C:\\windows";
-  // Items in the recycle bin; emptying it clears them.
+  // Items in the recycle bin and their size; emptying it clears them.
   std::vector<std::string> recycled;
+  uint64_t recycledBytes = 0;
   long recycleBinResult = kHresultOk;
+  long recycleQueryResult = kHresultOk;
   std::vector<uint32_t> recycleBinCalls;  // the flags of every call
   OsVersion version{6, 1, 7601, 2};
   std::vector<uint32_t> acceptedVersionSizes{kVersionInfoExSize, kVersionInfoSize};

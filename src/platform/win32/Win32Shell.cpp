@@ -39,6 +39,18 @@ long Win32Shell::EmptyRecycleBin(uint32_t flags) {
   return static_cast<long>(SHEmptyRecycleBinW(nullptr, nullptr, flags));
 }
 
+long Win32Shell::QueryRecycleBin(uint64_t* items, uint64_t* bytes) {
+  // A null root asks for the bins of every drive together.
+  SHQUERYRBINFO info{};
+  info.cbSize = sizeof info;
+  HRESULT result = SHQueryRecycleBinW(nullptr, &info);
+  if (SUCCEEDED(result)) {
+    *items = static_cast<uint64_t>(info.i64NumItems);
+    *bytes = static_cast<uint64_t>(info.i64Size);
+  }
+  return static_cast<long>(result);
+}
+
 bool Win32Shell::QueryVersion(uint32_t structSize, OsVersion* version) {
   // The ANSI structure, so the two sizes are those of OSVERSIONINFOEXA and
   // OSVERSIONINFOA; the call checks the size it is given.

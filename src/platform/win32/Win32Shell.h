@@ -11,6 +11,7 @@ class Win32Shell : public Shell {
   bool TempFolder(std::string* path) override;
   bool WindowsFolder(std::string* path) override;
   long EmptyRecycleBin(uint32_t flags) override;
+  long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;
   bool QueryVersion(uint32_t structSize, OsVersion* version) override;
 };
 
