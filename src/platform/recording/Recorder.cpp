@@ -1,0 +1,85 @@
+// The recorder: the decorated platform and the journal of changes.
+#include "platform/recording/Recorder.h"
+
+#include "platform/recording/RecordingFileSystem.h"
+#include "platform/recording/RecordingRegistry.h"
+#include "platform/recording/RecordingStores.h"
+
+namespace platform::recording {
+
+struct Recorder::Services {
+  Services(Platform& inner, Recorder& recorder)
+      : files(inner.files, recorder),
+        registry(inner.registry, recorder),
+        security(inner.security, registry),
+        shell(inner.shell, recorder),
+        urlCache(inner.urlCache, recorder),
+        urlHistory(inner.urlHistory, recorder) {}
+
+  RecordingFileSystem files;
+  RecordingRegistry registry;
+  RecordingSecurity security;
+  RecordingShell shell;
+  RecordingUrlCache urlCache;
+  RecordingUrlHistory urlHistory;
+};
+
+Recorder::Recorder(Platform& inner, Mode mode)
+    : mode_(mode), services_(std::make_unique<Services>(inner, *this)) {
+  // What changes nothing is the platform's own: the clock, the process,
+  // the desktop, sound, the mixer, text conversion.
+  Services& s = *services_;
+  platform_ = std::make_unique<Platform>(Platform{s.registry, inner.process, inner.clock, s.files, inner.desktop,
+                                                  inner.sound, inner.mixer, s.shell, s.urlCache, s.urlHistory,
+                                                  s.security, inner.ansi});
+}
+
+Recorder::~Recorder() = default;
+
+void Recorder::BeginSection(int section) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  section_ = section;
+}
+
+void Recorder::Note(Change change) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  change.section = section_;
+  Tally& tally = tallies_[{section_, static_cast<int>(change.kind), change.error != 0, change.cookie}];
+  ++tally.count;
+  tally.bytes += change.bytes;
+  size_t& listed = listed_[section_];
+  if (listed >= kMaxListed) return;
+  ++listed;
+  changes_.push_back(std::move(change));
+}
+
+void Recorder::NoteCookieSeen(const std::string& sourceName) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string>& seen = cookiesSeen_[section_];
+  if (seen.size() < kMaxListed) seen.push_back(sourceName);
+}
+
+std::vector<Change> Recorder::Changes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return changes_;
+}
+
+Tally Recorder::TallyOf(int section, ChangeKind kind, bool failed, bool cookie) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = tallies_.find({section, static_cast<int>(kind), failed, cookie});
+  return it == tallies_.end() ? Tally{} : it->second;
+}
+
+std::vector<std::string> Recorder::CookiesSeen(int section) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = cookiesSeen_.find(section);
+  return it == cookiesSeen_.end() ? std::vector<std::string>{} : it->second;
+}
+
+std::string KeyName(RegRoot root, const std::string& path) {
+  std::string name = root == RegRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+  if (path.empty() || path.front() != '\\') name += '\\';
+  return name + path;
+}
+
+}  // namespace platform::recording

@@ -1,0 +1,114 @@
+// A decorator over the platform services that writes down every change a
+// program makes (a deletion, an attribute change, a value written, a cache
+// entry deleted, the recycle bin emptied, an access list set), and either
+// makes it and notes the outcome (a real run) or only notes it (a preview).
+// Every read passes through, so code written for the platform runs on it
+// unchanged. It knows nothing of what the changes are for: a caller marks
+// which part of its work is running with BeginSection.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform::recording {
+
+enum class Mode {
+  Preview,      // nothing is changed; a change is noted with what it would likely meet
+  PassThrough,  // every change is made and noted with its outcome
+};
+
+enum class ChangeKind {
+  RemoveFile,
+  RemoveFolder,
+  RemoveLink,
+  MakeFolder,
+  SetAttributes,
+  WriteIntoFile,  // bytes written into an existing file
+  ReplaceFile,
+  WriteIni,
+  CreateKey,
+  DeleteKey,
+  DeleteValue,
+  SetValue,
+  SetKeyAccess,
+  DeleteCacheEntry,
+  ClearHistory,
+  EmptyRecycleBin,
+};
+constexpr int kChangeKinds = static_cast<int>(ChangeKind::EmptyRecycleBin) + 1;
+
+struct Change {
+  ChangeKind kind = ChangeKind::RemoveFile;
+  int section = -1;
+  // A path; a registry key as "HKEY_CURRENT_USER\..."; a cache entry's source name.
+  std::string target;
+  // A registry value's name; "[section] key=value" of an INI file.
+  std::string name;
+  uint64_t bytes = 0;  // a file's size, the bytes written, the recycle bin's size
+  uint64_t items = 0;  // the recycle bin's items
+  uint32_t attributes = 0;  // the attributes set
+  bool cookie = false;  // a cache entry of the cookie kind
+  // A Win32 error code or an HRESULT: why the change failed, or in a
+  // preview why it would; 0 when it was made (or would be).
+  long error = 0;
+};
+
+// The sum of the changes of one kind and one outcome in one section (cookies
+// apart from other cache entries), kept whole when the list of changes is not.
+struct Tally {
+  uint64_t count = 0;
+  uint64_t bytes = 0;
+};
+
+class Recorder {
+ public:
+  Recorder(Platform& inner, Mode mode);
+  ~Recorder();
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  // What the recorded program runs on.
+  Platform& platform() { return *platform_; }
+  Mode mode() const { return mode_; }
+  bool preview() const { return mode_ == Mode::Preview; }
+
+  // The changes and sightings that follow belong to `section`.
+  void BeginSection(int section);
+
+  // The changes in order. The list keeps kMaxListed per section; the tallies
+  // count every change.
+  static constexpr size_t kMaxListed = 20000;
+  std::vector<Change> Changes() const;
+  Tally TallyOf(int section, ChangeKind kind, bool failed, bool cookie = false) const;
+  // The source names of the cookie entries a walk of the cache met, per
+  // section (at most kMaxListed each).
+  std::vector<std::string> CookiesSeen(int section) const;
+
+  // For the decorators.
+  void Note(Change change);
+  void NoteCookieSeen(const std::string& sourceName);
+
+ private:
+  struct Services;
+  Mode mode_;
+  mutable std::mutex mutex_;
+  int section_ = -1;
+  std::vector<Change> changes_;
+  std::map<int, size_t> listed_;
+  std::map<int, std::vector<std::string>> cookiesSeen_;
+  std::map<std::tuple<int, int, bool, bool>, Tally> tallies_;
+  std::unique_ptr<Services> services_;
+  std::unique_ptr<Platform> platform_;
+};
+
+// "HKEY_CURRENT_USER\path" or "HKEY_LOCAL_MACHINE\path".
+std::string KeyName(RegRoot root, const std::string& path);
+
+}  // namespace platform::recording

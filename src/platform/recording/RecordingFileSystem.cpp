@@ -1,0 +1,269 @@
+// The recorded file system.
+#include "platform/recording/RecordingFileSystem.h"
+
+namespace platform::recording {
+namespace {
+
+// Per thread, as GetLastError is.
+thread_local long lastError = kErrorSuccess;
+
+std::string Normal(const std::string& path) { return RemovedNames::Normal(path); }
+
+std::string FolderOf(const std::string& path) {
+  size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
+
+// Removing what is not there is nothing to do, not a failure.
+bool NothingToDo(ChangeKind kind, long error) {
+  return IsNotFound(error) && (kind == ChangeKind::RemoveFile || kind == ChangeKind::RemoveFolder ||
+                               kind == ChangeKind::RemoveLink || kind == ChangeKind::SetAttributes);
+}
+
+bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+// A listing, with the entries a preview removed left out.
+class RecordingFind : public FileFind {
+ public:
+  RecordingFind(RecordingFileSystem& files, std::unique_ptr<FileFind> inner, std::string folder)
+      : files_(files), inner_(std::move(inner)), folder_(std::move(folder)) {}
+  bool Next(FindData* data) override {
+    while (inner_->Next(data)) {
+      if (files_.Admit(folder_, data)) return true;
+    }
+    return false;
+  }
+
+ private:
+  RecordingFileSystem& files_;
+  std::unique_ptr<FileFind> inner_;
+  std::string folder_;
+};
+
+// Bytes written into an existing file: noted as one change when the file is
+// closed. A preview's writes go nowhere.
+class RecordingWritableFile : public WritableFile {
+ public:
+  RecordingWritableFile(RecordingFileSystem& files, std::string path, std::unique_ptr<WritableFile> inner,
+                        uint32_t previewSize)
+      : files_(files), path_(std::move(path)), inner_(std::move(inner)), previewSize_(previewSize) {}
+  ~RecordingWritableFile() override {
+    if (written_ > 0 || error_ != kErrorSuccess) {
+      files_.Outcome(ChangeKind::WriteIntoFile, path_, error_, written_);
+    }
+  }
+  uint32_t SizeLow() override { return inner_ ? inner_->SizeLow() : previewSize_; }
+  bool Seek(uint64_t offset) override { return inner_ ? inner_->Seek(offset) : true; }
+  bool Write(const void* data, uint32_t size) override {
+    if (inner_ && !inner_->Write(data, size)) {
+      if (error_ == kErrorSuccess) error_ = files_.inner().LastError();
+      return false;
+    }
+    written_ += size;
+    return true;
+  }
+
+ private:
+  RecordingFileSystem& files_;
+  std::string path_;
+  std::unique_ptr<WritableFile> inner_;  // null in a preview
+  uint32_t previewSize_;
+  uint64_t written_ = 0;
+  long error_ = kErrorSuccess;
+};
+
+}  // namespace
+
+bool RecordingFileSystem::Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes,
+                                  uint32_t attributes, const std::string& name) {
+  lastError = error;
+  if (NothingToDo(kind, error)) return false;
+  Change change;
+  change.kind = kind;
+  change.target = path;
+  change.name = name;
+  change.bytes = bytes;
+  change.attributes = attributes;
+  change.error = error;
+  recorder_.Note(std::move(change));
+  return error == kErrorSuccess;
+}
+
+bool RecordingFileSystem::Admit(const std::string& folder, FindData* entry) {
+  if (IsDotEntry(entry->name)) return true;
+  const std::string path = Normal(folder + "\\" + entry->name);
+  if (recorder_.preview()) {
+    if (removed_.Contains(path)) return false;
+    auto set = attributes_.find(path);
+    if (set != attributes_.end()) entry->attributes = set->second;
+  }
+  listedSizes_[path] = entry->size;
+  return true;
+}
+
+std::unique_ptr<FileFind> RecordingFileSystem::FindFirst(const std::string& pattern, FindData* first) {
+  std::unique_ptr<FileFind> find = inner_.FindFirst(pattern, first);
+  if (!find) return nullptr;
+  listedSizes_.clear();
+  const std::string folder = FolderOf(pattern);
+  auto recorded = std::make_unique<RecordingFind>(*this, std::move(find), folder);
+  if (Admit(folder, first) || recorded->Next(first)) return recorded;
+  return nullptr;  // everything it lists, a preview has removed
+}
+
+uint32_t RecordingFileSystem::GetAttributes(const std::string& path) {
+  if (recorder_.preview()) {
+    if (removed_.Contains(path)) return kInvalidAttributes;
+    auto set = attributes_.find(Normal(path));
+    if (set != attributes_.end()) return set->second;
+  }
+  return inner_.GetAttributes(path);
+}
+
+bool RecordingFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  if (!recorder_.preview()) {
+    bool done = inner_.SetAttributes(path, attributes);
+    return Outcome(ChangeKind::SetAttributes, path, done ? kErrorSuccess : inner_.LastError(), 0, attributes);
+  }
+  uint32_t now = GetAttributes(path);
+  if (now == kInvalidAttributes) return Outcome(ChangeKind::SetAttributes, path, kErrorFileNotFound);
+  // The kind of entry is no attribute that can be set; no attributes at all is "normal".
+  const uint32_t kind = kAttrDirectory | kAttrReparsePoint;
+  uint32_t settable = attributes & ~kind;
+  attributes_[Normal(path)] = (now & kind) | (settable == 0 && !(now & kind) ? kAttrNormal : settable);
+  return Outcome(ChangeKind::SetAttributes, path, kErrorSuccess, 0, attributes);
+}
+
+long RecordingFileSystem::WhyNotRemovable(const std::string& path, bool folder) {
+  uint32_t attributes = GetAttributes(path);
+  if (attributes == kInvalidAttributes) return kErrorFileNotFound;
+  if (!folder && (attributes & kAttrDirectory)) return kErrorAccessDenied;
+  if (folder && !(attributes & kAttrDirectory)) return kErrorDirectory;
+  if (attributes & kAttrReadOnly) return kErrorAccessDenied;
+  return kErrorSuccess;
+}
+
+uint64_t RecordingFileSystem::SizeOf(const std::string& path) {
+  auto listed = listedSizes_.find(Normal(path));
+  if (listed != listedSizes_.end()) return listed->second;
+  FindData entry;
+  return inner_.FindFirst(path, &entry) ? entry.size : 0;
+}
+
+bool RecordingFileSystem::RemoveFile(const std::string& path) {
+  const uint64_t size = SizeOf(path);
+  if (!recorder_.preview()) {
+    bool done = inner_.RemoveFile(path);
+    return Outcome(ChangeKind::RemoveFile, path, done ? kErrorSuccess : inner_.LastError(), size);
+  }
+  // A file another program holds open cannot be told from here: it is
+  // noted as removable, and a real run says otherwise.
+  long error = WhyNotRemovable(path, false);
+  if (error == kErrorSuccess) removed_.Add(path);
+  return Outcome(ChangeKind::RemoveFile, path, error, size);
+}
+
+bool RecordingFileSystem::RemoveFolder(const std::string& path) {
+  if (!recorder_.preview()) {
+    bool done = inner_.RemoveFolder(path);
+    return Outcome(ChangeKind::RemoveFolder, path, done ? kErrorSuccess : inner_.LastError());
+  }
+  long error = WhyNotRemovable(path, true);
+  // Empty once what the preview removed is gone; a link goes by itself.
+  if (error == kErrorSuccess && !(GetAttributes(path) & kAttrReparsePoint)) {
+    FindData entry;
+    if (std::unique_ptr<FileFind> find = inner_.FindFirst(path + "\\*", &entry)) {
+      do {
+        if (!IsDotEntry(entry.name) && !removed_.Contains(path + "\\" + entry.name)) error = kErrorDirNotEmpty;
+      } while (error == kErrorSuccess && find->Next(&entry));
+    }
+  }
+  if (error == kErrorSuccess) removed_.Add(path);
+  return Outcome(ChangeKind::RemoveFolder, path, error);
+}
+
+bool RecordingFileSystem::RemoveLink(const std::string& path) {
+  if (!recorder_.preview()) {
+    bool done = inner_.RemoveLink(path);
+    return Outcome(ChangeKind::RemoveLink, path, done ? kErrorSuccess : inner_.LastError());
+  }
+  FindData entry;
+  long error = kErrorFileNotFound;
+  if (!removed_.Contains(path) && inner_.FindFirst(path, &entry)) {
+    error = IsLink(entry) ? long{kErrorSuccess} : long{kErrorNotAReparsePoint};
+  }
+  if (error == kErrorSuccess) removed_.Add(path);
+  return Outcome(ChangeKind::RemoveLink, path, error);
+}
+
+bool RecordingFileSystem::MakeFolder(const std::string& path) {
+  long error = kErrorSuccess;
+  if (!recorder_.preview()) {
+    if (!inner_.MakeFolder(path)) error = inner_.LastError();
+  } else if (GetAttributes(path) != kInvalidAttributes) {
+    error = kErrorAlreadyExists;
+  } else if (!(GetAttributes(FolderOf(path)) & kAttrDirectory)) {
+    error = kErrorPathNotFound;
+  }
+  // Making what is there already changes nothing.
+  if (error == kErrorAlreadyExists) {
+    lastError = error;
+    return false;
+  }
+  return Outcome(ChangeKind::MakeFolder, path, error);
+}
+
+std::unique_ptr<WritableFile> RecordingFileSystem::OpenExistingForWrite(const std::string& path) {
+  if (!recorder_.preview()) {
+    std::unique_ptr<WritableFile> file = inner_.OpenExistingForWrite(path);
+    if (!file) {
+      // Opening changes nothing; what the caller does about it is noted.
+      lastError = inner_.LastError();
+      return nullptr;
+    }
+    return std::make_unique<RecordingWritableFile>(*this, path, std::move(file), 0);
+  }
+  long error = WhyNotRemovable(path, false);
+  if (error != kErrorSuccess) {
+    lastError = error;
+    return nullptr;
+  }
+  return std::make_unique<RecordingWritableFile>(*this, path, nullptr, static_cast<uint32_t>(SizeOf(path)));
+}
+
+long RecordingFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+  long error = recorder_.preview() ? kErrorSuccess : inner_.ReplaceWholeFile(path, bytes);
+  Outcome(ChangeKind::ReplaceFile, path, error, bytes.size());
+  return error;
+}
+
+bool RecordingFileSystem::WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                                         const std::string& value) {
+  long error = kErrorSuccess;
+  if (!recorder_.preview()) {
+    if (!inner_.WriteIniString(file, section, key, value)) error = inner_.LastError();
+  } else {
+    // A missing file would be made; a read-only one refuses.
+    uint32_t attributes = GetAttributes(file);
+    if (attributes != kInvalidAttributes && (attributes & (kAttrDirectory | kAttrReadOnly))) {
+      error = kErrorAccessDenied;
+    }
+  }
+  return Outcome(ChangeKind::WriteIni, file, error, 0, 0, "[" + section + "] " + key + "=" + value);
+}
+
+bool RecordingFileSystem::Identify(const std::string& path, FileIdentity* identity) {
+  return inner_.Identify(path, identity);
+}
+
+std::string RecordingFileSystem::LongPathName(const std::string& path) { return inner_.LongPathName(path); }
+
+std::unique_ptr<ReadableFile> RecordingFileSystem::OpenForRead(const std::string& path, long* error) {
+  return inner_.OpenForRead(path, error);
+}
+
+long RecordingFileSystem::LastError() { return lastError; }
+
+}  // namespace platform::recording

@@ -1,0 +1,63 @@
+// The file system, recorded. In a preview it keeps what the noted changes
+// would have done (entries removed, attributes set) and shows listings and
+// attributes through that, so a folder emptied earlier reads as empty and a
+// file whose read-only bit was cleared reads as deletable. Used by one
+// thread at a time, as a cleaning run is.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/recording/Recorder.h"
+#include "platform/recording/RemovedNames.h"
+#include "util/Text.h"
+
+namespace platform::recording {
+
+class RecordingFileSystem : public FileSystem {
+ public:
+  RecordingFileSystem(FileSystem& inner, Recorder& recorder) : inner_(inner), recorder_(recorder) {}
+
+  std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
+  uint32_t GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool MakeFolder(const std::string& path) override;
+  bool RemoveLink(const std::string& path) override;
+  bool Identify(const std::string& path, FileIdentity* identity) override;
+  std::string LongPathName(const std::string& path) override;
+  std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
+  std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
+  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value) override;
+  long LastError() override;
+
+  // For the listings: whether an entry shows, with its attributes as a
+  // preview has them; notes its size.
+  bool Admit(const std::string& folder, FindData* entry);
+  // Notes a change of `kind` to `path`; false, with the thread's error set,
+  // when it failed (or would). Removing what is not there is nothing to do:
+  // not noted.
+  bool Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes = 0, uint32_t attributes = 0,
+               const std::string& name = {});
+  FileSystem& inner() { return inner_; }
+
+ private:
+  // Preview: what a deletion of `path` would meet, as an error code.
+  long WhyNotRemovable(const std::string& path, bool folder);
+  uint64_t SizeOf(const std::string& path);
+
+  FileSystem& inner_;
+  Recorder& recorder_;
+  // The sizes of the entries of the latest listing, where deletions look
+  // them up without asking the system again.
+  std::map<std::string, uint64_t, util::LessNoCase> listedSizes_;
+  // Preview only.
+  RemovedNames removed_;
+  std::map<std::string, uint32_t, util::LessNoCase> attributes_;
+};
+
+}  // namespace platform::recording
