@@ -2,10 +2,13 @@
 #include "cleaner/CleanerThread.h"
 
 #include <exception>
+#include <stdexcept>
 
 namespace cleaner {
 
-TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : platform_(platform), ui_(ui) {}
+TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : platform_(platform), ui_(&ui) {}
+
+TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform) : platform_(platform) {}
 
 TUWHCleanerThrd::~TUWHCleanerThrd() {
   *alive_ = false;
@@ -17,10 +20,11 @@ TUWHCleanerThrd::~TUWHCleanerThrd() {
 
 void TUWHCleanerThrd::Start() {
   if (thread_.joinable()) return;
+  if (!ui_) throw std::logic_error("a cleaning without a user interface runs on its caller's thread");
   thread_ = platform_.process.StartThread([this, alive = alive_] {
     Execute();
     // The end is reported on the user-interface thread.
-    ui_.Post([this, alive] {
+    ui_->Post([this, alive] {
       if (!*alive || !OnTerminate) return;
       // A copy, so the handler may free this object (its starter's to release).
       std::function<void(TUWHCleanerThrd&)> handler = OnTerminate;
@@ -73,6 +77,7 @@ void TUWHCleanerThrd::Execute() {
       if (!(this->*step.selected)) continue;
       if (stop_) break;
       stepsRun_.push_back(step.number);
+      if (OnStep) OnStep(step.selected);
       (this->*step.run)();
     }
     // A stop may have cut the last step short, so the run did not finish.

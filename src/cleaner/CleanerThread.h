@@ -22,6 +22,9 @@ class TUWHCleanerThrd {
  public:
   // Created suspended, every switch false.
   TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui);
+  // For a run on the caller's own thread (Execute), which reports its end to
+  // no window: Start is not for it.
+  explicit TUWHCleanerThrd(platform::Platform& platform);
   ~TUWHCleanerThrd();
   TUWHCleanerThrd(const TUWHCleanerThrd&) = delete;
   TUWHCleanerThrd& operator=(const TUWHCleanerThrd&) = delete;
@@ -58,10 +61,13 @@ class TUWHCleanerThrd {
 
   // Runs on the user-interface thread after Execute has returned.
   std::function<void(TUWHCleanerThrd& sender)> OnTerminate;
+  // Runs on the worker's thread as each selected step begins, given that
+  // step's switch: tells a caller whose work the calls that follow are.
+  std::function<void(bool TUWHCleanerThrd::*step)> OnStep;
 
   // Resumes the suspended thread; a second call does nothing. Throws
   // std::system_error when the system cannot create the thread; the object
-  // then stays unstarted.
+  // then stays unstarted. Needs the user interface its end is reported to.
   void Start();
 
   // Asks the run to end early, from any thread: it stops before its next
@@ -136,7 +142,7 @@ class TUWHCleanerThrd {
   std::string LongFolderName(const std::string& folder);
 
   platform::Platform& platform_;
-  ui::Ui& ui_;
+  ui::Ui* ui_ = nullptr;
   // The folder path the steps ask the system for, reused from step to step.
   std::string path_;
   // Scratch text for a file path built from a folder and literal parts.

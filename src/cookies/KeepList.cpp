@@ -1,6 +1,7 @@
 // The keep-list file.
 #include "cookies/KeepList.h"
 
+#include "app/OwnFile.h"
 #include "app/Paths.h"
 #include "util/Text.h"
 
@@ -41,22 +42,19 @@ void EnsureSettingsFolder(platform::Platform& platform) {
 // name. Returns the folder as the system reaches it, or a sentence that says
 // what is wrong in *problem.
 std::string CheckedSettingsFolder(platform::Platform& platform, std::string* problem) {
-  const std::string folder = SettingsFolder(platform);
   std::string program = ProgramFolder(platform);
   program.pop_back();  // its trailing backslash
-  platform::FileIdentity home, settings;
-  if (!platform.files.Identify(program, &home) || !platform.files.Identify(folder, &settings) ||
-      !util::EqualNoCase(settings.finalPath, home.finalPath + "\\Settings")) {
-    *problem = "The folder " + folder +
+  std::string reached = app::ReachedAsOwnFolder(platform.files, program, "Settings");
+  if (reached.empty()) {
+    *problem = "The folder " + SettingsFolder(platform) +
                " leads to another place through a link, so the list of cookies to keep is neither read nor "
                "written there.";
-    return {};
   }
-  return settings.finalPath;
+  return reached;
 }
 
 bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFolder) {
-  return file.linkCount == 1 && util::EqualNoCase(file.finalPath, reachedFolder + "\\SafeCookies.txt");
+  return app::IsOwnFile(file, reachedFolder, "SafeCookies.txt");
 }
 
 std::string NotOwnFileProblem(const std::string& path) {

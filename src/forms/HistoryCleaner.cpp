@@ -3,8 +3,10 @@
 
 #include <system_error>
 
+#include "app/CleanerSwitches.h"
 #include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
+#include "app/LastRunReport.h"
 #include "app/RegistryAccessor.h"
 #include "app/Settings.h"
 #include "forms/CookiesManager.h"
@@ -135,29 +137,11 @@ void THistoryCleanerPref::SpeedButton2Click() {
 void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal(); }
 
 std::string THistoryCleanerPref::ReadCleanerSwitches() {
-  // A missing switch is off, as the window would write it; one that cannot
-  // be read leaves the selection unknown.
-  std::string problem;
-  bool opened = app::WithSettingsKey(app_.platform.registry, true, [this, &problem](RegistryAccessor& reg) {
-    for (size_t i = 0; i < CleanerValueNames.size(); ++i) {
-      const char* name = CleanerValueNames[i];
-      try {
-        CleanerSwitches[i] = reg.ValueExists(name) && reg.ReadBool(name);
-      } catch (const app::RegistryError& e) {
-        problem = std::string("the selected cleaners could not be read from the settings (") + e.what() + ")";
-        return;
-      }
-    }
-  }, platform::RegAccess::QueryOnly);
-  if (!opened) return "the selected cleaners could not be read: the settings key cannot be opened";
-  return problem;
+  return app::ReadCleanerSwitches(app_.platform.registry, true, &CleanerSwitches);
 }
 
 void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
-  for (size_t i = 0; i < CleanerSwitches.size(); ++i) {
-    worker.*app::kCleaners[i].step = CleanerSwitches[i];
-    if (app::kCleaners[i].alsoStep) worker.*app::kCleaners[i].alsoStep = CleanerSwitches[i];
-  }
+  app::CopySwitchesTo(CleanerSwitches, worker);
 }
 
 void THistoryCleanerPref::StartHistoryCleaner() {
@@ -181,7 +165,9 @@ void THistoryCleanerPref::StartHistoryCleaner() {
                              "Windows could not make the lock that keeps two cleanings apart.");
     return;
   }
-  auto worker = std::make_unique<TUWHCleanerThrd>(app_.platform, app_.ui);
+  auto recording = std::make_unique<app::RecordedRun>(app_.platform, platform::recording::Mode::PassThrough);
+  auto worker = std::make_unique<TUWHCleanerThrd>(recording->platform(), app_.ui);
+  recording->Follow(*worker);
   CopySwitchesTo(*worker);
   worker->OnTerminate = [this](TUWHCleanerThrd& sender) { CleanerThreadTerminate(sender); };
   try {
@@ -192,6 +178,7 @@ void THistoryCleanerPref::StartHistoryCleaner() {
                              e.what() + ").");
     return;
   }
+  recording_ = std::move(recording);
   worker_ = std::move(worker);
   CleanerThread = worker_.get();
   runGuard_.emplace(std::move(guard));
@@ -202,6 +189,9 @@ void THistoryCleanerPref::CleanerThreadTerminate(TUWHCleanerThrd& sender) {
   if (&sender != worker_.get()) return;
   bool finished = sender.finished();
   std::string failure = sender.failure();
+  // Kept for the user to read; the window says no more than it always has,
+  // so a report that cannot be written goes unmentioned.
+  app::WriteLastRunReport(app_.platform, recording_->Report(sender, CleanerSwitches));
   ReleaseWorker();
   runGuard_.reset();
   SpeedButton2->SetEnabled(true);

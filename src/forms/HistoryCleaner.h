@@ -10,6 +10,7 @@
 
 #include "app/CleanerTable.h"
 #include "app/Corvane.h"
+#include "app/RecordedRun.h"
 #include "cleaner/CleanerThread.h"
 #include "cleaner/CleaningRunGuard.h"
 #include "ui/Controls.h"
@@ -80,6 +81,8 @@ class THistoryCleanerPref : public ui::Form {
   void ReportOutcome(bool success, const std::string& text);
 
   app::Corvane& app_;
+  // What the last run did, noted as it went for its report; outlives its worker.
+  std::unique_ptr<app::RecordedRun> recording_;
   std::unique_ptr<cleaner::TUWHCleanerThrd> worker_;
   // Held from the start of a run until its end has been handled.
   std::optional<cleaner::CleaningRunGuard> runGuard_;

@@ -1,11 +1,10 @@
 // The history cleaner window: its boxes bound to the stored switches, the
 // tray's three entries, "Clean Now", and what a run reports when it ends.
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <thread>
 
 #include "HistoryWindowFixture.h"
+#include "OtherProcessRun.h"
 #include "app/CleanerTable.h"
 #include "cookies/KeepList.h"
 
@@ -311,39 +310,6 @@ TEST_F(HistoryCleanerTest, TheEndIsReportedOncePerWorkerAndOnlyWhileTheWindowSho
   EXPECT_TRUE(hc().SpeedButton2->enabled());
 }
 
-// Another process's run (a command-line run): a thread of that process holds
-// the right to clean until it is told to let go.
-class OtherProcessRun {
- public:
-  explicit OtherProcessRun(platform::sim::SimProcess& process)
-      : thread_(process.StartThread([this, &process] {
-          cleaner::CleaningRunGuard guard(process);
-          std::unique_lock<std::mutex> lock(mutex_);
-          held_ = guard.held();
-          taken_ = true;
-          changed_.notify_all();
-          changed_.wait(lock, [this] { return letGo_; });
-        })) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return taken_; });
-  }
-  ~OtherProcessRun() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      letGo_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-  bool held() const { return held_; }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool taken_ = false, held_ = false, letGo_ = false;
-  std::thread thread_;
-};
-
 TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashedOneDoesNot) {
   StartQuietly();
   SetBool("RecycleBin", true);
@@ -404,6 +370,8 @@ TEST_F(HistoryCleanerTest, AWorkerThatCannotStartLeavesCleanNowEnabledAndLetsGoO
 
 TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) {
   StartQuietly();
+  const std::string lastRun = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");
   std::string keepList = cookies::KeepListPath(sim.platform);
   sim.files.AddFile(keepList, "example.com\r\n");
   sim.files.MakeUnreadable(keepList);
@@ -422,12 +390,20 @@ TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) 
   EXPECT_NE(box.text.find("SafeCookies.txt"), std::string::npos) << "says what stopped it: " << box.text;
   EXPECT_TRUE(hc().SpeedButton2->enabled());
   EXPECT_EQ(sim.files.Content(keepList), "example.com\r\n") << "the keep-list is left as it was";
+  // The report kept for the user says the same, cleaner by cleaner.
+  const std::string stopped = sim.files.Content(lastRun);
+  EXPECT_NE(stopped.find("\r\nCookies\r\n  Nothing was there to remove.\r\n  Stopped here: The list of cookies to keep"),
+            std::string::npos) << stopped;
+  EXPECT_NE(stopped.find("\r\nRecycle Bin\r\n  Not run: the cleaning stopped before it.\r\n"), std::string::npos);
 
   // Once the file reads again, the next run ends normally.
   sim.files.MakeUnreadable(keepList, false);
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+  const std::string finished = sim.files.Content(lastRun);
+  EXPECT_NE(finished.find("  Cookies removed: 1\r\n    tracker.example (1)\r\n"), std::string::npos) << finished;
+  EXPECT_NE(finished.find("\r\nEvery selected cleaner ran to its end.\r\n"), std::string::npos);
 }
 
 TEST_F(HistoryCleanerTest, CookiesManagerOpensTheCookieManagerModally) {
