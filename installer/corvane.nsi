@@ -5,13 +5,13 @@
 ;
 ; CORVANE_TARGET is amd64-unicode for the 64-bit build (installs into
 ; $PROGRAMFILES64, 64-bit registry view) or x86-unicode for the 32-bit one.
-; The bin folder holds corvane.exe, cvblock.dll, sounds\ and Help\.
+; The bin folder holds corvane.exe, corvane.com, cvblock.dll, sounds\ and Help\.
 
 !ifndef CORVANE_TARGET
   !define CORVANE_TARGET amd64-unicode
 !endif
 !ifndef CORVANE_BIN_DIR
-  !error "Define CORVANE_BIN_DIR: the folder with corvane.exe, cvblock.dll, sounds\ and Help\"
+  !error "Define CORVANE_BIN_DIR: the folder with corvane.exe, corvane.com, cvblock.dll, sounds\ and Help\"
 !endif
 !ifndef CORVANE_OUTFILE
   !define CORVANE_OUTFILE corvane-setup.exe
@@ -344,6 +344,8 @@ Section "Corvane" SecMain
 
   SetOutPath "$INSTDIR"
   File "${CORVANE_BIN_DIR}/corvane.exe"
+  ; The console program that "corvane /clean" finds at a prompt (see README).
+  File "${CORVANE_BIN_DIR}/corvane.com"
   File "${CORVANE_BIN_DIR}/cvblock.dll"
   SetOutPath "$INSTDIR\sounds"
   File "${CORVANE_BIN_DIR}/sounds/sound1.wav"
@@ -449,6 +451,7 @@ Section "Uninstall"
   ${EndIf}
 
   Delete /REBOOTOK "$INSTDIR\corvane.exe"
+  Delete /REBOOTOK "$INSTDIR\corvane.com"
   Delete /REBOOTOK "$INSTDIR\cvblock.dll"
   Delete "$INSTDIR\sounds\sound1.wav"
   Delete "$INSTDIR\sounds\sound2.wav"

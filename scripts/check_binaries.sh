@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # What ships, for each built folder given (build/win64/bin, build/win32/bin):
-# prints the sizes of corvane.exe and cvblock.dll and the DLLs they import;
-# fails when one of them needs a MinGW runtime DLL beside it, or when
-# corvane.exe is over a million bytes.
+# prints the sizes of corvane.exe, corvane.com and cvblock.dll and the DLLs
+# they import; fails when one of them needs a MinGW runtime DLL beside it, or
+# when corvane.exe is over a million bytes.
 # Usage: bash scripts/check_binaries.sh BIN...
 set -u
 status=0
 for bin in "$@"; do
-  for file in corvane.exe cvblock.dll; do
+  for file in corvane.exe corvane.com cvblock.dll; do
     path="$bin/$file"
     [ -f "$path" ] || { echo "missing: $path"; status=1; continue; }
     size=$(stat -c %s "$path")

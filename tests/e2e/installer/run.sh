@@ -7,11 +7,11 @@
 #
 #   tests/e2e/installer/run.sh [bin folder] [work folder]
 #
-# The bin folder holds corvane.exe, cvblock.dll, sounds\ and Help\ (the build's
-# CORVANE_BIN_DIR). Without one, stand-ins of corvane.exe and cvblock.dll are
-# built here, with the real help file. The installer is built from
-# installer/corvane.nsi with CORVANE_TEST_REPORT, so that the outcomes it
-# reports in silent mode can be read back.
+# The bin folder holds corvane.exe, corvane.com, cvblock.dll, sounds\ and
+# Help\ (the build's CORVANE_BIN_DIR). Without one, stand-ins of corvane.exe
+# and cvblock.dll are built here, with the real corvane.com and help file.
+# The installer is built from installer/corvane.nsi with CORVANE_TEST_REPORT,
+# so that the outcomes it reports in silent mode can be read back.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../../.." && pwd)
@@ -49,6 +49,8 @@ else
   mkdir -p "$bin/sounds" "$bin/Help"
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -municode -mwindows -static \
     -o "$bin/corvane.exe" "$here/stand_in_corvane.c" || exit 2
+  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti \
+    -o "$bin/corvane.com" "$repo/console/corvane_com.cpp" || exit 2
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at \
     -o "$bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
   printf 'RIFF' > "$bin/sounds/sound1.wav"
@@ -97,7 +99,7 @@ wait_prefix() { timeout 90 "$WS" -w; }   # the uninstaller runs from a copy of i
 
 file_checks_installed() {
   local f
-  for f in corvane.exe cvblock.dll sounds/sound1.wav sounds/sound2.wav Help/corvane.chm uninstall.exe; do
+  for f in corvane.exe corvane.com cvblock.dll sounds/sound1.wav sounds/sound2.wav Help/corvane.chm uninstall.exe; do
     if [ -f "$dir/$f" ]; then ok "installed $f"; else bad "not installed: $f"; fi
   done
   cmp -s "$bin/Help/corvane.chm" "$dir/Help/corvane.chm" && ok "the help file is the one built" || bad "help file differs"
@@ -161,7 +163,7 @@ wait_prefix
 if kill -0 "$corvane_pid" 2>/dev/null; then bad "the running Corvane was not ended"; kill "$corvane_pid"
 else ok "the running Corvane was ended"; fi
 grep -q "^Ending the running Corvane" "$(report)" && ok "uninstaller asked Corvane to exit" || bad "uninstaller did not find Corvane's window"
-for f in corvane.exe cvblock.dll sounds Help uninstall.exe; do
+for f in corvane.exe corvane.com cvblock.dll sounds Help uninstall.exe; do
   [ -e "$dir/$f" ] && bad "left behind: $f" || ok "removed $f"
 done
 cmp -s "$work/SafeCookies.expected" "$dir/Settings/SafeCookies.txt" \

@@ -1,0 +1,143 @@
+// Cleaning from the command line.
+#include "app/CommandLine.h"
+
+#include <exception>
+
+#include "app/CleanerSwitches.h"
+#include "app/LastRunReport.h"
+#include "app/RecordedRun.h"
+#include "cleaner/CleaningRunGuard.h"
+#include "forms/HistoryCleaner.h"
+#include "util/Text.h"
+
+namespace app {
+
+const char kUsage[] =
+    "Usage: corvane /preview [/report FILE]\r\n"
+    "       corvane /clean [/report FILE]\r\n"
+    "\r\n"
+    "  /preview      Lists what a cleaning would remove, and removes nothing.\r\n"
+    "  /clean        Runs the cleaners switched on in the History Cleaner window,\r\n"
+    "                sparing the cookies of the safe list, and keeps its report in\r\n"
+    "                %LOCALAPPDATA%\\Corvane\\last-run.txt.\r\n"
+    "  /report FILE  Writes the report to FILE as well.\r\n"
+    "\r\n"
+    "Without arguments Corvane starts in the notification area.\r\n"
+    "Exit codes: 0 every selected cleaner ran to its end; 1 a cleaner stopped or\r\n"
+    "the report could not be written (the reason is printed); 2 a bad command\r\n"
+    "line; 3 another cleaning is going on.\r\n";
+
+namespace {
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  return text;
+}
+
+Command Bad(const std::string& problem) { return {CommandAction::Bad, {}, problem}; }
+
+// The report as asked for with /report: replaced at once, like every file
+// the program writes. Empty when written; otherwise why not.
+std::string WriteReportFile(platform::Platform& platform, const std::string& path, const std::string& report) {
+  long error = platform.files.ReplaceWholeFile(path, ReportFileBytes(report));
+  if (error == platform::kErrorSuccess) return {};
+  return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
+}
+
+int Clean(platform::Platform& platform, const Command& command, const std::function<void(const std::string&)>& print) {
+  const bool preview = command.action == CommandAction::Preview;
+  // Taken and let go on this thread, which also runs the cleaning.
+  cleaner::CleaningRunGuard guard(platform.process);
+  if (guard.state() == cleaner::CleaningRunGuard::State::Busy) {
+    print(std::string(forms::kAnotherCleaningMessage) + "\r\n");
+    return kExitBusy;
+  }
+  if (!guard.held()) {
+    print(std::string(forms::kCleaningNotStartedMessage) +
+          "Windows could not make the lock that keeps two cleanings apart.\r\n");
+    return kExitStopped;
+  }
+  CleanerSelection selected;
+  std::string unread = ReadCleanerSwitches(platform.registry, false, &selected);
+  if (!unread.empty()) {
+    print(forms::kCleaningNotStartedMessage + unread + ".\r\n");
+    return kExitStopped;
+  }
+  RecordedRun run(platform, preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
+  cleaner::TUWHCleanerThrd worker(run.platform());
+  CopySwitchesTo(selected, worker);
+  run.Follow(worker);
+  worker.Execute();
+  const std::string report = run.Report(worker, selected);
+  print(report);
+  int exitCode = worker.finished() ? kExitFinished : kExitStopped;
+  std::string unwritten = preview ? std::string() : WriteLastRunReport(platform, report);
+  if (unwritten.empty() && !command.reportFile.empty()) {
+    unwritten = WriteReportFile(platform, command.reportFile, report);
+  }
+  if (!unwritten.empty()) {
+    print(unwritten + "\r\n");
+    exitCode = kExitStopped;
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+std::vector<std::string> ArgumentsOf(const std::string& commandLine, const std::vector<std::string>& argv,
+                                     const std::string& executablePath) {
+  if (argv.size() <= 1 || util::EqualNoCase(Trimmed(commandLine), executablePath)) return {};
+  return std::vector<std::string>(argv.begin() + 1, argv.end());
+}
+
+Command ParseCommandLine(const std::vector<std::string>& args) {
+  Command command;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return Bad("\"" + arg + "\" is not a switch.");
+    const std::string name = util::ToLowerAscii(arg.substr(1));
+    CommandAction action = CommandAction::Bad;
+    if (name == "preview") action = CommandAction::Preview;
+    if (name == "clean") action = CommandAction::Clean;
+    if (name == "?" || name == "help") action = CommandAction::Help;
+    if (name == "report") {
+      if (!command.reportFile.empty()) return Bad("/report is given twice.");
+      if (i + 1 >= args.size() || args[i + 1].empty()) return Bad("/report needs the name of a file.");
+      command.reportFile = args[++i];
+      continue;
+    }
+    if (action == CommandAction::Bad) return Bad("Unknown switch " + arg + ".");
+    if (command.action != CommandAction::Tray) return Bad("Only one of /preview and /clean can be given.");
+    command.action = action;
+  }
+  if (command.action == CommandAction::Tray && !args.empty()) return Bad("/preview or /clean is missing.");
+  if (command.action == CommandAction::Help && !command.reportFile.empty()) {
+    return Bad("/report goes with /preview or /clean.");
+  }
+  return command;
+}
+
+int RunCommand(platform::Platform& platform, const Command& command,
+               const std::function<void(const std::string&)>& print) {
+  switch (command.action) {
+    case CommandAction::Preview:
+    case CommandAction::Clean:
+      try {
+        return Clean(platform, command, print);
+      } catch (const std::exception& e) {
+        // A run never ends without a word: a result code a script can trust.
+        print(std::string(forms::kCleaningStoppedMessage) + e.what() + "\r\n");
+        return kExitStopped;
+      }
+    case CommandAction::Help:
+      print(kUsage);
+      return kExitFinished;
+    case CommandAction::Tray:
+    case CommandAction::Bad:
+      break;
+  }
+  print(command.problem + "\r\n\r\n" + kUsage);
+  return kExitBadCommandLine;
+}
+
+}  // namespace app

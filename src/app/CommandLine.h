@@ -1,0 +1,57 @@
+// Cleaning from the command line: "corvane /preview" and "corvane /clean",
+// for scripts and the Task Scheduler. Such a run shows no window and no tray
+// icon, leaves the tray program's single-instance mutex alone, and never
+// overlaps another cleaning: it takes the same run guard as the tray, and
+// ends at once when that is held.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace app {
+
+enum class CommandAction {
+  Tray,     // no arguments: the tray program
+  Preview,  // /preview
+  Clean,    // /clean
+  Help,     // /? or /help
+  Bad,      // anything else
+};
+
+struct Command {
+  CommandAction action = CommandAction::Tray;
+  std::string reportFile;  // /report FILE
+  std::string problem;     // what is wrong with a bad command line
+};
+
+// The process's exit codes.
+enum : int {
+  kExitFinished = 0,        // every selected cleaner ran to its end
+  kExitStopped = 1,         // a cleaner stopped, or the report could not be written: the reason is printed
+  kExitBadCommandLine = 2,  // the usage is printed
+  kExitBusy = 3,            // another cleaning (tray or command line) is going on
+};
+
+extern const char kUsage[];
+
+// The arguments after the program's name, as the system split the command
+// line (`argv`, the program's name first). Windows' autostart runs the
+// stored command line; older versions stored the program's path without
+// quotes, which splits a path with blanks ("C:\Program Files\...") into
+// pieces that are no arguments: a command line that is exactly the
+// program's path has none.
+std::vector<std::string> ArgumentsOf(const std::string& commandLine, const std::vector<std::string>& argv,
+                                     const std::string& executablePath);
+
+// Switches begin with "/" or "-", in any letter case.
+Command ParseCommandLine(const std::vector<std::string>& args);
+
+// Runs a command other than Tray: prints through `print` (UTF-8, lines
+// ended by CR LF) and returns the exit code.
+int RunCommand(platform::Platform& platform, const Command& command,
+               const std::function<void(const std::string&)>& print);
+
+}  // namespace app

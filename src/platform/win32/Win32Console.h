@@ -1,0 +1,35 @@
+// The command line of the process and the console a command-line run
+// prints to.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform::win32 {
+
+// GetCommandLineW as UTF-8, and the same split as the system splits it
+// (CommandLineToArgvW), the program's name first.
+std::string CommandLineText();
+std::vector<std::string> CommandLineArgv();
+
+// Where a command-line run of this window program prints: the standard
+// output it was given (a file, a pipe, the console of corvane.com), or
+// else the console of the program that started it.
+class ConsoleOutput {
+ public:
+  ConsoleOutput();
+  ~ConsoleOutput();
+  ConsoleOutput(const ConsoleOutput&) = delete;
+  ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+  // UTF-8 text: written as UTF-16 to a console, as UTF-8 bytes to a file
+  // or pipe. False when it could not be written, or there is nowhere to.
+  bool Write(const std::string& text);
+
+ private:
+  void* handle_ = nullptr;
+  bool console_ = false;
+  bool ownHandle_ = false;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,410 @@
+// Runs on the recording platform: a preview of every cleaner changes
+// nothing and lists exactly what the real run then removes; the command
+// line's switches, exit codes and report files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "OtherProcessRun.h"
+#include "app/CleanerTable.h"
+#include "app/CommandLine.h"
+#include "app/RecordedRun.h"
+#include "cookies/KeepList.h"
+#include "platform/sim/SimPlatform.h"
+#include "util/Text.h"
+
+namespace hosttest {
+namespace {
+
+using platform::RegRoot;
+using platform::RegValue;
+using platform::recording::Change;
+using platform::recording::ChangeKind;
+using platform::recording::KeyName;
+using platform::recording::Mode;
+
+const char kProfile[] = "C:\\users\\user";
+const char kTemp[] = "C:\\users\\user\\Temp";
+const char kLastRun[] = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
+const std::string kDataKey = "Software\\Microsoft\\Protected Storage System Provider\\"
+                             "S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
+
+// Everything a cleaning could touch, one entry per file, folder, key, value,
+// cache entry and recycled item, with its content.
+using Snapshot = std::map<std::string, std::string, util::LessNoCase>;
+
+void AddFiles(platform::sim::SimFileSystem& files, const std::string& folder, Snapshot* shot) {
+  for (const std::string& name : files.List(folder)) {
+    const std::string path = folder + "\\" + name;
+    if (files.Lookup(path)->directory) {
+      (*shot)["D " + path] = "";
+      AddFiles(files, path, shot);
+    } else {
+      (*shot)["F " + path] = files.Content(path);
+    }
+  }
+}
+
+void AddKeys(platform::sim::SimRegistry& registry, RegRoot root, const std::string& path, Snapshot* shot) {
+  const std::string name = KeyName(root, path);
+  if (!path.empty()) (*shot)["K " + name] = "";
+  for (const std::string& value : registry.ValueNames(root, path)) {
+    RegValue v = *registry.Get(root, path, value);
+    (*shot)["V " + name + "\n" + value] = v.data + std::to_string(v.number);
+  }
+  for (const std::string& sub : registry.SubkeyNames(root, path)) {
+    AddKeys(registry, root, path.empty() ? sub : path + "\\" + sub, shot);
+  }
+}
+
+Snapshot Take(platform::sim::SimPlatform& sim) {
+  Snapshot shot;
+  AddFiles(sim.files, "C:", &shot);
+  AddKeys(sim.registry, RegRoot::CurrentUser, "", &shot);
+  AddKeys(sim.registry, RegRoot::LocalMachine, "", &shot);
+  for (const std::string& name : sim.urlCache.Names()) shot["C " + name] = "";
+  for (const std::string& item : sim.shell.recycled) shot["R " + item] = "";
+  return shot;
+}
+
+bool Within(const std::string& inner, const std::string& outer) {
+  return util::EqualNoCase(inner, outer) ||
+         (inner.size() > outer.size() && inner[outer.size()] == '\\' &&
+          util::EqualNoCase(inner.substr(0, outer.size()), outer));
+}
+
+// The snapshot entry that a removal names, and whether it removes `entry`.
+bool Removes(const Change& c, const std::string& entry) {
+  const std::string kind = entry.substr(0, 2), what = entry.substr(2);
+  switch (c.kind) {
+    case ChangeKind::RemoveFile: case ChangeKind::RemoveFolder: case ChangeKind::RemoveLink:
+      return (kind == "F " || kind == "D ") && Within(what, c.target);
+    case ChangeKind::DeleteKey:
+      return (kind == "K " && Within(what, c.target)) || (kind == "V " && Within(what.substr(0, what.find('\n')), c.target));
+    case ChangeKind::DeleteValue: return kind == "V " && util::EqualNoCase(what, c.target + "\n" + c.name);
+    case ChangeKind::DeleteCacheEntry: return kind == "C " && util::EqualNoCase(what, c.target);
+    case ChangeKind::EmptyRecycleBin: return kind == "R ";
+    default: return false;
+  }
+}
+
+std::string Describe(const Change& c) {
+  return std::to_string(static_cast<int>(c.kind)) + " " + c.target + " " + c.name + " " + std::to_string(c.bytes) +
+         (c.cookie ? " cookie" : "") + (c.error ? " failed " + std::to_string(c.error) : "");
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+  std::vector<std::string> lines = Lines(text);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class RecordedRunTest : public ::testing::Test {
+ protected:
+  // A trace for every cleaner, and every switch on.
+  void PlantTraces() {
+    auto file = [this](const std::string& path, size_t size) { sim.files.AddFile(path, std::string(size, 'x')); };
+    file(std::string(kTemp) + "\\a.tmp", 10);
+    file(std::string(kTemp) + "\\sub\\b.tmp", 20);
+    file(std::string(kTemp) + "\\desktop.ini", 5);
+    sim.files.AddFile(std::string(kTemp) + "\\ro.tmp", "ro", platform::kAttrReadOnly);
+    file(std::string(kTemp) + "\\held.log", 7);
+    sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
+    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
+    file("C:\\windows\\History\\index.dat", 100);
+    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
+    file(std::string(kProfile) + "\\Favorites\\desktop.ini", 3);
+    file(std::string(kProfile) + "\\Favorites\\news\\paper.url", 40);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\letter.lnk", 50);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\target.lnk", 60);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Media Player\\library.wmdb", 70);
+    file("C:\\windows\\wmplibrary_v_0_12.db", 80);
+    file("C:\\ProgramData\\Systems\\ACDSee\\imageDB.ddf", 90);
+    file("C:\\ProgramData\\Microsoft\\Office\\Recent\\letter.doc", 11);
+    sim.files.AddFile("C:\\Program Files\\IrfanView\\i_view32.ini", "[Open]\r\nOpenDir=C:\\secret\r\n");
+    file("C:\\ProgramData\\RealRealOne Player\\urls.ini", 12);
+    file("C:\\ProgramData\\RealRealOne Player\\history\\clip.rpl", 13);
+    file(std::string(kProfile) + "\\Documents\\CyberLink\\PowerDVD\\films.pls", 14);
+
+    for (const char* key : {"Software\\Microsoft\\Internet Explorer\\TypedURLs",
+                            "Software\\Microsoft\\Internet Explorer\\IntelliForms",
+                            "Software\\Microsoft\\RAS Autodial\\Addresses",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
+                            "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
+                            "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c1",
+                            "Software\\Kodak\\Imaging\\Recent File List",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
+                            "Software\\WinRAR\\DialogEditHistory\\ExtrPath",
+                            "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1"}) {
+      sim.registry.Set(RegRoot::CurrentUser, std::string(key) + "\\sub", "url1", RegValue::String("trace"));
+    }
+    for (const char* value : {"Machine1", "LastMachine", "LastService", "LastTermType", "Machine9"}) {
+      sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Telnet", value, RegValue::String("host"));
+    }
+    const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    sim.registry.Set(RegRoot::CurrentUser, winlogon, "DefaultUserName", RegValue::String("alice"));
+    sim.registry.Set(RegRoot::CurrentUser, winlogon, "AltDefaultUserName", RegValue::String("alice"));
+    sim.registry.Set(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon",
+                     "DefaultUserName", RegValue::String("alice"));
+    sim.registry.Set(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee", "LastFolder", RegValue::String("C:\\"));
+    sim.registry.Set(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1",
+                     RegValue::String("a.pdf"));
+    sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings",
+                     RegValue::Binary("xy"));
+    sim.registry.Set(RegRoot::CurrentUser, "Software\\WinRAR\\ArcHistory", "0", RegValue::String("a.rar"));
+    sim.registry.Set(RegRoot::CurrentUser, kDataKey + "\\site\\field", "item", RegValue::DWord(1));
+    sim.registry.Set(RegRoot::LocalMachine,
+                     "Software\\Microsoft\\Protected Storage System Provider\\alice\\Data\\"
+                     "e161255a-37c3-11d2-bcaa-00c04fd929db",
+                     "item", RegValue::DWord(1));
+
+    sim.urlCache.AddCookie("Cookie:user@tracker.example/");
+    sim.urlCache.AddCookie("Cookie:user@tracker.example/ads/");
+    sim.urlCache.AddCookie("Cookie:user@bank.example/");
+    sim.urlCache.Add("http://site.example/page.htm", 0);
+    sim.urlCache.Add("Visited: user@http://site.example/", 0);
+    sim.files.AddFile(cookies::KeepListPath(sim.platform), "BANK.example\r\n");
+    sim.shell.recycled = {"old.doc", "older.doc"};
+    sim.shell.recycledBytes = 30;
+    selected.fill(true);
+  }
+
+  // A whole run on the recording platform, on this thread; its report.
+  std::string Run(app::RecordedRun& run) {
+    cleaner::TUWHCleanerThrd worker(run.platform());
+    app::CopySwitchesTo(selected, worker);
+    run.Follow(worker);
+    worker.Execute();
+    EXPECT_TRUE(worker.finished()) << worker.failure();
+    return run.Report(worker, selected);
+  }
+
+  void SetSwitches(bool on) {
+    for (const char* name : app::CleanerValueNames) {
+      sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", name,
+                       RegValue::DWord(on));
+    }
+  }
+  int Command(const std::vector<std::string>& args) {
+    printed.clear();
+    return app::RunCommand(sim.platform, app::ParseCommandLine(args),
+                           [this](const std::string& text) { printed += text; });
+  }
+
+  platform::sim::SimPlatform sim;
+  app::CleanerSelection selected{};
+  std::string printed;
+};
+
+TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatTheRealRunThenRemoves) {
+  PlantTraces();
+  const Snapshot before = Take(sim);
+  const int writesBefore = sim.files.writeCount();
+
+  app::RecordedRun preview(sim.platform, Mode::Preview);
+  const std::string previewReport = Run(preview);
+  EXPECT_EQ(Take(sim), before) << "a preview changes nothing";
+  EXPECT_EQ(sim.files.writeCount(), writesBefore);
+  EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
+  EXPECT_TRUE(sim.security.daclWrites.empty());
+  EXPECT_EQ(sim.urlCache.deleteCalls(), 0);
+
+  app::RecordedRun real(sim.platform, Mode::PassThrough);
+  const std::string realReport = Run(real);
+  const Snapshot after = Take(sim);
+
+  // The same changes in the same order, but one: the preview cannot tell a
+  // file another program holds open, which the real run could not remove.
+  std::vector<std::string> previewed, done;
+  for (const Change& c : preview.recorder().Changes()) previewed.push_back(Describe(c));
+  for (const Change& c : real.recorder().Changes()) done.push_back(Describe(c));
+  const std::string held = std::string(kTemp) + "\\held.log";
+  auto heldAt = std::find(previewed.begin(), previewed.end(), Describe({ChangeKind::RemoveFile, -1, held, {}, 7}));
+  ASSERT_NE(heldAt, previewed.end());
+  *heldAt = Describe({ChangeKind::RemoveFile, -1, held, {}, 7, 0, 0, false, platform::kErrorSharingViolation});
+  EXPECT_EQ(previewed, done);
+  EXPECT_GT(done.size(), 60u) << "every cleaner had something to do";
+  std::vector<size_t> allRows(app::kCleanerCount);
+  for (size_t i = 0; i < allRows.size(); ++i) allRows[i] = i;
+  std::vector<size_t> started = real.rowsStarted();
+  std::sort(started.begin(), started.end());
+  EXPECT_EQ(started, allRows);
+
+  // What the real run says it removed is what went, and nothing else went.
+  for (const auto& [entry, content] : before) {
+    if (after.count(entry)) continue;
+    bool named = false;
+    for (const Change& c : real.recorder().Changes()) named = named || (!c.error && Removes(c, entry));
+    EXPECT_TRUE(named) << "gone without a word: " << entry;
+  }
+  for (const Change& c : real.recorder().Changes()) {
+    if (c.error) continue;
+    for (const auto& [entry, content] : before) {
+      if (Removes(c, entry)) {
+        EXPECT_EQ(after.count(entry), 0u) << entry << " is still there after " << Describe(c);
+      }
+    }
+  }
+  EXPECT_EQ(after.count("F " + held), 1u);
+  EXPECT_EQ(after.count("F " + std::string(kTemp) + "\\ro.tmp"), 0u) << "the read-only bit is cleared first";
+  EXPECT_EQ(after.count("C Cookie:user@bank.example/"), 1u);
+  EXPECT_EQ(sim.files.Content("C:\\Program Files\\IrfanView\\i_view32.ini"),
+            "[Open]\r\nOpenDir=\r\nOpenIndex=\r\n[MRUD]\r\nDir1=\r\nDir2=\r\nDir3=\r\nDir4=\r\nDir5=\r\n");
+
+  // The reports, in the order of the window's boxes, with sizes, sites and reasons.
+  EXPECT_EQ(previewReport.rfind("Corvane preview: nothing has been removed.", 0), 0u);
+  EXPECT_LT(previewReport.find("\r\nTyped URLs\r\n"), previewReport.find("\r\nCookies\r\n"));
+  EXPECT_LT(previewReport.find("\r\nRecycle Bin\r\n"), previewReport.find("\r\nPower DVD\r\n"));
+  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "    " + std::string(kTemp) + "\\sub\\b.tmp (20 bytes)"));
+  EXPECT_TRUE(HasLine(previewReport, "  Cookies to remove: 2"));
+  EXPECT_TRUE(HasLine(previewReport, "    tracker.example (2)"));
+  EXPECT_TRUE(HasLine(previewReport, "  Cookies the safe list keeps: 1"));
+  EXPECT_TRUE(HasLine(previewReport, "    bank.example (1)"));
+  EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
+  EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
+  EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 6")) << previewReport;
+  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
+  EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
+  EXPECT_TRUE(HasLine(realReport, "  Written over before removal: 1 file"));
+  EXPECT_TRUE(HasLine(realReport, "    C:\\windows\\History\\index.dat (36 bytes written)"));
+  EXPECT_TRUE(HasLine(realReport, "  Registry values removed: 3"));
+  EXPECT_TRUE(HasLine(realReport, "Every selected cleaner ran to its end."));
+}
+
+TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");
+  sim.files.AddDirectory("C:\\out");
+  sim.files.AddFile(std::string(kTemp) + "\\a.tmp", "12345");
+  sim.shell.recycled = {"old.doc"};
+  sim.shell.recycledBytes = 2048;
+  SetSwitches(false);
+  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "WindowsTempFiles",
+                   RegValue::DWord(1));
+  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "RecycleBin",
+                   RegValue::DWord(1));
+
+  // Another cleaning holds the right to clean: nothing is looked at.
+  {
+    platform::sim::SimPlatform other(sim.process.mutexes());
+    OtherProcessRun run(other.process);
+    ASSERT_TRUE(run.held());
+    EXPECT_EQ(Command({"/clean"}), app::kExitBusy);
+    EXPECT_EQ(printed, "Another history cleaning is in progress. Try again when it has finished.\r\n");
+    EXPECT_EQ(Command({"-PREVIEW"}), app::kExitBusy);
+  }
+  EXPECT_FALSE(sim.process.mutexes()->Exists("CorvaneMUTEX")) << "the tray's instance is none of its business";
+
+  // A preview prints, writes only the file asked for and keeps no last report.
+  EXPECT_EQ(Command({"/preview", "/report", "C:\\out\\preview.txt"}), app::kExitFinished);
+  EXPECT_TRUE(HasLine(printed, "    " + std::string(kTemp) + "\\a.tmp (5 bytes)")) << printed;
+  EXPECT_TRUE(HasLine(printed, "  Recycle bin to empty: 1 item, 2048 bytes (2.0 KB)"));
+  EXPECT_EQ(sim.files.Content("C:\\out\\preview.txt"), "\xEF\xBB\xBF" + printed);
+  EXPECT_TRUE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));
+  EXPECT_FALSE(sim.files.Exists(kLastRun));
+
+  // A real run: its report printed, kept as the last one and written where asked.
+  EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), app::kExitFinished);
+  EXPECT_FALSE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));
+  EXPECT_TRUE(sim.shell.recycled.empty());
+  EXPECT_TRUE(HasLine(printed, "  Files and folders removed: 1 file (5 bytes)")) << printed;
+  EXPECT_EQ(sim.files.Content(kLastRun), "\xEF\xBB\xBF" + printed);
+  EXPECT_EQ(sim.files.Content("C:\\out\\clean.txt"), "\xEF\xBB\xBF" + printed);
+
+  // A step that stops the run: exit 1, with what stopped it and what never ran.
+  sim.files.AddFile(std::string(kTemp) + "\\b.tmp");
+  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "CookiesCleaner",
+                   RegValue::DWord(1));
+  sim.files.AddFile(cookies::KeepListPath(sim.platform), "bank.example\r\n");
+  sim.files.MakeUnreadable(cookies::KeepListPath(sim.platform));
+  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_TRUE(HasLine(printed, "  Not run: the cleaning stopped before it.")) << printed;
+  EXPECT_NE(printed.find("The cleaning stopped before its end: The list of cookies to keep"), std::string::npos);
+  EXPECT_TRUE(sim.files.Exists(std::string(kTemp) + "\\b.tmp")) << "Temporary Files comes after Cookies";
+  EXPECT_EQ(sim.files.Content(kLastRun), "\xEF\xBB\xBF" + printed);
+  sim.files.MakeUnreadable(cookies::KeepListPath(sim.platform), false);
+
+  // The folder of the last report made a link to another place: nothing is
+  // written through it, and the run says so.
+  sim.files.AddDirectory("C:\\elsewhere");
+  sim.files.Lookup("C:\\users\\user\\AppData\\Local")->children.erase("Corvane");
+  sim.files.AddFolderLink("C:\\users\\user\\AppData\\Local\\Corvane", "C:\\elsewhere");
+  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_NE(printed.find("leads to another place through a link"), std::string::npos) << printed;
+  EXPECT_TRUE(sim.files.List("C:\\elsewhere").empty());
+
+  // A settings key that cannot be read starts nothing.
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings");
+  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_EQ(printed, "The history cleaning could not be started: the selected cleaners could not be read: the "
+                     "settings key cannot be opened.\r\n");
+}
+
+TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {
+  using app::CommandAction;
+  struct Case {
+    std::vector<std::string> args;
+    CommandAction action;
+    std::string report;
+  };
+  const Case cases[] = {
+      {{}, CommandAction::Tray, ""},
+      {{"/preview"}, CommandAction::Preview, ""},
+      {{"-CLEAN", "/Report", "C:\\my reports\\run.txt"}, CommandAction::Clean, "C:\\my reports\\run.txt"},
+      {{"/report", "run.txt", "/clean"}, CommandAction::Clean, "run.txt"},
+      {{"/?"}, CommandAction::Help, ""},
+      {{"/clean", "/preview"}, CommandAction::Bad, ""},
+      {{"/clean", "/clean"}, CommandAction::Bad, ""},
+      {{"/clean", "/report"}, CommandAction::Bad, ""},
+      {{"/clean", "/report", ""}, CommandAction::Bad, ""},
+      {{"/clean", "/report", "a", "/report", "b"}, CommandAction::Bad, ""},
+      {{"/report", "a"}, CommandAction::Bad, ""},
+      {{"/purge"}, CommandAction::Bad, ""},
+      {{"clean"}, CommandAction::Bad, ""},
+      {{"/"}, CommandAction::Bad, ""},
+  };
+  for (const Case& c : cases) {
+    app::Command command = app::ParseCommandLine(c.args);
+    std::string shown = c.args.empty() ? "(none)" : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : "");
+    EXPECT_EQ(command.action, c.action) << shown;
+    EXPECT_EQ(command.reportFile, c.report) << shown;
+    EXPECT_EQ(command.problem.empty(), c.action != CommandAction::Bad) << shown << ": " << command.problem;
+  }
+  std::string printed;
+  platform::sim::SimPlatform sim;
+  EXPECT_EQ(app::RunCommand(sim.platform, app::ParseCommandLine({"/purge"}),
+                            [&](const std::string& text) { printed += text; }),
+            app::kExitBadCommandLine);
+  EXPECT_EQ(printed, std::string("Unknown switch /purge.\r\n\r\n") + app::kUsage);
+
+  // Windows' autostart runs the stored value; an older one without quotes
+  // arrives split at the blank of "Program Files".
+  const std::string exe = "C:\\Program Files\\Corvane\\corvane.exe";
+  const std::vector<std::string> split = {"C:\\Program", "Files\\Corvane\\corvane.exe"};
+  EXPECT_TRUE(app::ArgumentsOf(exe, split, exe).empty());
+  EXPECT_TRUE(app::ArgumentsOf("c:\\program files\\corvane\\CORVANE.EXE ", split, exe).empty());
+  EXPECT_TRUE(app::ArgumentsOf("\"" + exe + "\"", {exe}, exe).empty());
+  EXPECT_EQ(app::ArgumentsOf("\"" + exe + "\" /clean", {exe, "/clean"}, exe), std::vector<std::string>{"/clean"});
+  EXPECT_EQ(app::ArgumentsOf(exe + " /clean", {"C:\\Program", "Files\\Corvane\\corvane.exe", "/clean"}, exe),
+            (std::vector<std::string>{"Files\\Corvane\\corvane.exe", "/clean"}))
+      << "only the bare path is taken for the program alone";
+}
+
+}  // namespace
+}  // namespace hosttest
