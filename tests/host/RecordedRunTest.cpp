@@ -29,8 +29,9 @@ using platform::recording::Mode;
 const char kProfile[] = "C:\\users\\user";
 const char kTemp[] = "C:\\users\\user\\Temp";
 const char kLastRun[] = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
-const std::string kDataKey = "Software\\Microsoft\\Protected Storage System Provider\\"
-                             "S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
+const std::string kDataKey =
+    "Software\\Microsoft\\Protected Storage System Provider\\S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\"
+    "e161255a-37c3-11d2-bcaa-00c04fd929db";
 
 // Everything a cleaning could touch, one entry per file, folder, key, value,
 // cache entry and recycled item, with its content.
@@ -83,7 +84,8 @@ bool Removes(const Change& c, const std::string& entry) {
     case ChangeKind::RemoveFile: case ChangeKind::RemoveFolder: case ChangeKind::RemoveLink:
       return (kind == "F " || kind == "D ") && Within(what, c.target);
     case ChangeKind::DeleteKey:
-      return (kind == "K " && Within(what, c.target)) || (kind == "V " && Within(what.substr(0, what.find('\n')), c.target));
+      return (kind == "K " && Within(what, c.target)) ||
+             (kind == "V " && Within(what.substr(0, what.find('\n')), c.target));
     case ChangeKind::DeleteValue: return kind == "V " && util::EqualNoCase(what, c.target + "\n" + c.name);
     case ChangeKind::DeleteCacheEntry: return kind == "C " && util::EqualNoCase(what, c.target);
     case ChangeKind::EmptyRecycleBin: return kind == "R ";
