@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ErrorCodes.h"
+
 namespace platform {
 
 enum : uint32_t {
@@ -27,8 +29,6 @@ enum : uint32_t {
   kReparseTagSymlink = 0xA000000C,
   kReparseTagMountPoint = 0xA0000003,
 };
-
-enum : long { kErrorFileTooLarge = 223 };  // ERROR_FILE_TOO_LARGE
 
 struct FindData {
   std::string name;  // the entry's name, no folder
