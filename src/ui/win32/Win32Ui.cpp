@@ -89,6 +89,10 @@ static HWND HwndOf(Form& form) { return reinterpret_cast<HWND>(form.handle()); }
 
 void Win32Ui::FormVisibilityChanged(Form& form) {
   ShowWindow(HwndOf(form), form.visible() ? SW_SHOW : SW_HIDE);
+  // A modal loop waits in GetMessage, which returns only for a posted
+  // message: hidden by a sent one (WM_CLOSE from another program), the form
+  // would leave the other windows disabled until the next input.
+  if (form.modal() && !form.visible()) PostMessageW(HwndOf(form), WM_NULL, 0, 0);
 }
 
 void Win32Ui::RunModal(Form& form) {
