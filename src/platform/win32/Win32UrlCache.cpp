@@ -5,6 +5,7 @@
 #include <wininet.h>
 #include <urlhist.h>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/WideString.h"
 
@@ -13,18 +14,17 @@ namespace {
 
 class Win32UrlCacheFind : public UrlCacheFind {
  public:
-  explicit Win32UrlCacheFind(HANDLE h) : h_(h) {}
-  ~Win32UrlCacheFind() override { FindCloseUrlCache(h_); }
+  explicit Win32UrlCacheFind(HANDLE h) : find_(h) {}
   long Next(void* buffer, uint32_t* size) override {
     DWORD n = *size;
-    BOOL ok = FindNextUrlCacheEntryA(h_, static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
+    BOOL ok = FindNextUrlCacheEntryA(find_.get(), static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
     long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
     *size = n;
     return error;
   }
 
  private:
-  HANDLE h_;
+  ScopedHandle<UrlCacheFindTraits> find_;
 };
 
 long FindFirstWith(const char* pattern, void* buffer, uint32_t* size, HANDLE* find) {
@@ -45,13 +45,13 @@ class Win32HistoryStore : public HistoryStore {
  public:
   Win32HistoryStore(IUrlHistoryStg2* store, bool uninitialize) : store_(store), uninitialize_(uninitialize) {}
   ~Win32HistoryStore() override {
-    store_->Release();
+    store_.Reset();
     if (uninitialize_) CoUninitialize();
   }
-  long ClearHistory() override { return store_->ClearHistory(); }
+  long ClearHistory() override { return store_.get()->ClearHistory(); }
 
  private:
-  IUrlHistoryStg2* store_;
+  ScopedHandle<ComTraits<IUrlHistoryStg2>> store_;
   bool uninitialize_;
 };
 
