@@ -53,12 +53,30 @@ class ScopedHandle {
   Traits traits_;
 };
 
-// Kernel objects that are null when missing: mutexes, tokens.
-struct KernelObjectTraits {
-  using Handle = HANDLE;
-  static HANDLE None() { return nullptr; }
-  static void Close(HANDLE h) { CloseHandle(h); }
+// A kind that is null when there is none and is released by one call.
+template <typename H, auto Release>
+struct ReleasedBy {
+  using Handle = H;
+  static H None() { return nullptr; }
+  static void Close(H handle) { Release(handle); }
 };
+
+// Kernel objects that are null when missing: mutexes, tokens.
+using KernelObjectTraits = ReleasedBy<HANDLE, CloseHandle>;
+using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
+using RegKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
+using MixerTraits = ReleasedBy<HMIXER, mixerClose>;
+// Pens, brushes, fonts and bitmaps that we made. One must not be selected
+// into a DC when it goes: declare its owner before the selection's.
+template <typename Object>
+using GdiObjectTraits = ReleasedBy<Object, DeleteObject>;
+// A DC of our own (CreateCompatibleDC).
+using MemoryDcTraits = ReleasedBy<HDC, DeleteDC>;
+using MenuTraits = ReleasedBy<HMENU, DestroyMenu>;
+// Icons loaded without LR_SHARED; shared ones belong to the system.
+using IconTraits = ReleasedBy<HICON, DestroyIcon>;
+using HookTraits = ReleasedBy<HHOOK, UnhookWindowsHookEx>;
+using WindowTraits = ReleasedBy<HWND, DestroyWindow>;
 
 // A mutex this thread owns: released, then closed. Released from another
 // thread, ReleaseMutex fails and the mutex stays owned until the owning
@@ -72,7 +90,8 @@ struct OwnedMutexTraits {
   }
 };
 
-// Files, which CreateFile answers with INVALID_HANDLE_VALUE, not null.
+// Files and file searches, which the system answers with
+// INVALID_HANDLE_VALUE, not null, when it gives none.
 struct FileTraits {
   using Handle = HANDLE;
   static HANDLE None() { return INVALID_HANDLE_VALUE; }
@@ -85,45 +104,11 @@ struct FindFileTraits {
   static void Close(HANDLE h) { FindClose(h); }
 };
 
-struct UrlCacheFindTraits {
-  using Handle = HANDLE;
-  static HANDLE None() { return nullptr; }
-  static void Close(HANDLE h) { FindCloseUrlCache(h); }
-};
-
-struct RegKeyTraits {
-  using Handle = HKEY;
-  static HKEY None() { return nullptr; }
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
-
-struct MixerTraits {
-  using Handle = HMIXER;
-  static HMIXER None() { return nullptr; }
-  static void Close(HMIXER mixer) { mixerClose(mixer); }
-};
-
 template <typename Interface>
 struct ComTraits {
   using Handle = Interface*;
   static Interface* None() { return nullptr; }
   static void Close(Interface* object) { object->Release(); }
-};
-
-// Pens, brushes, fonts and bitmaps that we made. One must not be selected
-// into a DC when it goes: declare its owner before the selection's.
-template <typename Object>
-struct GdiObjectTraits {
-  using Handle = Object;
-  static Object None() { return nullptr; }
-  static void Close(Object object) { DeleteObject(object); }
-};
-
-// A DC of our own (CreateCompatibleDC).
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static HDC None() { return nullptr; }
-  static void Close(HDC dc) { DeleteDC(dc); }
 };
 
 // A window's DC, borrowed with GetDC and given back to that window.
@@ -140,31 +125,6 @@ struct SelectionTraits {
   HDC dc = nullptr;
   static HGDIOBJ None() { return nullptr; }
   void Close(HGDIOBJ replaced) const { SelectObject(dc, replaced); }
-};
-
-struct MenuTraits {
-  using Handle = HMENU;
-  static HMENU None() { return nullptr; }
-  static void Close(HMENU menu) { DestroyMenu(menu); }
-};
-
-// Icons loaded without LR_SHARED; shared ones belong to the system.
-struct IconTraits {
-  using Handle = HICON;
-  static HICON None() { return nullptr; }
-  static void Close(HICON icon) { DestroyIcon(icon); }
-};
-
-struct HookTraits {
-  using Handle = HHOOK;
-  static HHOOK None() { return nullptr; }
-  static void Close(HHOOK hook) { UnhookWindowsHookEx(hook); }
-};
-
-struct WindowTraits {
-  using Handle = HWND;
-  static HWND None() { return nullptr; }
-  static void Close(HWND window) { DestroyWindow(window); }
 };
 
 using ScopedKernelObject = ScopedHandle<KernelObjectTraits>;

@@ -43,14 +43,14 @@ void ControlPeer::FitLabel() {
   if (text.size() < 2) return;
   RECT place = AbsoluteRect(control_);
   int width = place.right - place.left;
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, ui_.fonts().For(control_));
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
   RECT extent{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  {
+    auto dc = platform::win32::WindowDc(hwnd_);
+    auto font = platform::win32::Select(dc.get(), ui_.fonts().For(control_));
+    GetTextMetricsW(dc.get(), &metrics);
+    DrawTextW(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+  }
   bool oneLine = place.bottom - place.top < 2 * metrics.tmHeight;
   if (!oneLine || extent.right <= width) return;
   int gaps = static_cast<int>(text.size()) - 1;

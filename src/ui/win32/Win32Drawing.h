@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 
 namespace ui::win32 {
@@ -14,16 +15,12 @@ namespace ui::win32 {
 // name and kept until another name is asked for or the owner goes.
 class ResourceBitmap {
  public:
-  ResourceBitmap() = default;
-  ResourceBitmap(const ResourceBitmap&) = delete;
-  ResourceBitmap& operator=(const ResourceBitmap&) = delete;
-  ~ResourceBitmap();
   // Null for an empty name or a missing resource.
   HBITMAP Get(const std::string& name);
 
  private:
   std::string name_;
-  HBITMAP bitmap_ = nullptr;
+  platform::win32::ScopedGdiObject<HBITMAP> bitmap_;
 };
 
 // A push button showing `glyph` (drawn as it is, its background being the

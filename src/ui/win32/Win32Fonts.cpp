@@ -6,23 +6,19 @@
 
 namespace ui::win32 {
 
-FontCache::~FontCache() {
-  for (auto& [key, font] : fonts_) DeleteObject(font);
-}
-
 HFONT FontCache::For(const Control& control) {
   const Font& f = control.font();
   return Get(f.face.empty() ? "MS Sans Serif" : f.face, f.points > 0 ? f.points : 8, control.fontBold(), f.underline);
 }
 
 HFONT FontCache::Get(const std::string& face, int points, bool bold, bool underline) {
-  HFONT& font = fonts_[{face, points, bold, underline}];
-  if (!font) {
-    font = CreateFontW(-MulDiv(points, ScreenDpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, platform::win32::Wide(face).c_str());
+  auto& font = fonts_[{face, points, bold, underline}];
+  if (!font.valid()) {
+    font.Reset(CreateFontW(-MulDiv(points, ScreenDpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_SWISS, platform::win32::Wide(face).c_str()));
   }
-  return font;
+  return font.get();
 }
 
 }  // namespace ui::win32

@@ -16,8 +16,6 @@ using platform::win32::Wide;
 
 namespace {
 
-const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-
 // The height of the tab row above a page control's pages.
 constexpr int kTabRowHeight = 26;
 
@@ -83,7 +81,6 @@ FormPeer::~FormPeer() {
   controls_.clear();
   form_.AttachPeer(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
-  for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
 
 void FormPeer::Create() {
@@ -209,8 +206,8 @@ ControlPeer* FormPeer::PeerAt(POINT p) {
 
 HBRUSH FormPeer::Brush(Color color) {
   auto& brush = brushes_[color];
-  if (!brush) brush = CreateSolidBrush(color);
-  return brush;
+  if (!brush.valid()) brush.Reset(CreateSolidBrush(color));
+  return brush.get();
 }
 
 void FormPeer::PaintBackground(HDC dc) {
@@ -326,7 +323,10 @@ LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   // The program sees the message first.
   if (form_.OnMessage) {
-    Message m{msg == kTaskbarCreated ? kWmTaskbarCreated : msg, wParam, lParam, nullptr, 0, 0};
+    // The shell broadcasts "TaskbarCreated" when it restarts; the number is
+    // the session's, registered here once, at the first message.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    Message m{msg == taskbarCreated ? kWmTaskbarCreated : msg, wParam, lParam, nullptr, 0, 0};
     if (msg == WM_COPYDATA && lParam) {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       m.copyData = data->lpData;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/win32/Win32Drawing.h"
@@ -88,7 +89,7 @@ class FormPeer : public Peer {
   Form& form_;
   HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<ControlPeer>> controls_;
-  std::map<Color, HBRUSH> brushes_;
+  std::map<Color, platform::win32::ScopedGdiObject<HBRUSH>> brushes_;
 };
 
 // The control's place in its form's client area, in screen pixels.
