@@ -2,7 +2,6 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -117,10 +116,6 @@ intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const 
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
                                    nullptr, showCommand);
   return reinterpret_cast<intptr_t>(result);
-}
-
-bool Win32Sound::PlayFileSync(const std::string& path) {
-  return PlaySoundW(WidePath(path).c_str(), nullptr, SND_FILENAME);
 }
 
 }  // namespace platform::win32

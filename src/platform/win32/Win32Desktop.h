@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/Desktop.h"
-#include "platform/Sound.h"
 #include "platform/win32/ScopedHandle.h"
 
 namespace platform::win32 {
@@ -25,11 +24,6 @@ class Win32Desktop : public Desktop {
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);
   HICON Icon(const std::string& resource);
   std::map<std::string, ScopedHandle<IconTraits>> icons_;  // loaded from our resources on first use
-};
-
-class Win32Sound : public Sound {
- public:
-  bool PlayFileSync(const std::string& path) override;
 };
 
 }  // namespace platform::win32

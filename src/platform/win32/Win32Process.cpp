@@ -1,4 +1,4 @@
-// The kernel's process services and clock.
+// The kernel's process services.
 #include "platform/win32/Win32Process.h"
 
 #include <windows.h>
@@ -93,9 +93,5 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
   *result = reinterpret_cast<NoArgumentExport>(reinterpret_cast<void*>(proc))();
   return true;
 }
-
-uint64_t Win32Clock::NowMs() { return GetTickCount64(); }
-
-void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
 }  // namespace platform::win32

@@ -1,6 +1,7 @@
 // Drawing the owner-drawn buttons and list lines.
 #include "ui/win32/Win32Drawing.h"
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 #include "ui/win32/Win32Look.h"
 
@@ -29,16 +30,6 @@ SIZE BitmapSize(HBITMAP bitmap) {
 }
 
 }  // namespace
-
-HBITMAP ResourceBitmap::Get(const std::string& name) {
-  if (name != name_) {
-    name_ = name;
-    bitmap_.Reset(name.empty() ? nullptr
-                               : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Wide(name).c_str(),
-                                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  }
-  return bitmap_.get();
-}
 
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, Color back, HFONT font) {
   HDC dc = item.hDC;

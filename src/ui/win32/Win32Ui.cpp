@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/WideString.h"
-#include "ui/win32/Win32Peers.h"
+#include "ui/win32/FormPeer.h"
 
 namespace ui::win32 {
 

@@ -17,7 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/Ui.h"
-#include "ui/win32/Win32Fonts.h"
+#include "ui/win32/FontCache.h"
 
 namespace ui::win32 {
 

@@ -1,5 +1,5 @@
 // Fonts made on first use, by face, size and style.
-#include "ui/win32/Win32Fonts.h"
+#include "ui/win32/FontCache.h"
 
 #include "platform/win32/WideString.h"
 #include "ui/win32/Win32Dpi.h"

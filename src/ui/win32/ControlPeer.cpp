@@ -1,10 +1,12 @@
 // One control as a real window of a standard class, kept in step with the model.
-#include "ui/win32/Win32Peers.h"
+#include "ui/win32/ControlPeer.h"
 
 #include <commctrl.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/FormPeer.h"
 #include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Layout.h"
 #include "ui/win32/Win32Look.h"
 #include "ui/win32/Win32Ui.h"
 
@@ -17,6 +19,14 @@ namespace {
 bool PaintedInOwnLook(Kind kind) { return kind == Kind::CheckBox || kind == Kind::RadioBox || kind == Kind::GroupBox; }
 
 }  // namespace
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
 
 ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), control_(control), hwnd_(hwnd) {
   if (hwnd_ && PaintedInOwnLook(control_.kind())) {
