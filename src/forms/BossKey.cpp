@@ -26,6 +26,7 @@ void LoadSwitch(RegistryAccessor& reg, const char* valueName, ui::CheckBox& box)
 }
 }  // namespace
 
+// "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
 TBossKeyPref::TBossKeyPref(app::Corvane& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
   // Four group boxes one under the other, right of the picture strip.

@@ -40,6 +40,8 @@ constexpr int kRowStep = 38;
 THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
     : Form(app.ui, "THistoryCleanerPref", "History Cleaner", 624, 328), app_(app) {
   PageControl1 = Add<ui::PageControl>("PageControl1", Rect{0, 0, 624, 293});
+  // The pages' texts are deliberate, their grammar and the two blanks after
+  // "locations," included: as users have always read them. Do not correct them.
   TabSheet1 = AddPage("TabSheet1", "Internet Explorer", 1,
                       "Internet Explorer keeps tracks of websites you have visited in various locations,  url "
                       "drop-down history, browser cache and browser history");

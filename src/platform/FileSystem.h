@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/ErrorCodes.h"
+
 namespace platform {
 
 enum : uint32_t {
@@ -26,17 +28,6 @@ enum : uint32_t {
 enum : uint32_t {
   kReparseTagSymlink = 0xA000000C,
   kReparseTagMountPoint = 0xA0000003,
-};
-
-// The Win32 error codes of failed file calls that the program tells apart.
-enum : long {
-  kErrorPathNotFound = 3,        // ERROR_PATH_NOT_FOUND
-  kErrorSharingViolation = 32,   // ERROR_SHARING_VIOLATION: another program has it open
-  kErrorDirNotEmpty = 145,       // ERROR_DIR_NOT_EMPTY
-  kErrorFileTooLarge = 223,      // ERROR_FILE_TOO_LARGE
-  kErrorDirectory = 267,         // ERROR_DIRECTORY: not a folder
-  kErrorStoppedOnSymlink = 681,  // ERROR_STOPPED_ON_SYMLINK: a link left alone rather than followed
-  kErrorNotAReparsePoint = 4390, // ERROR_NOT_A_REPARSE_POINT
 };
 
 struct FindData {

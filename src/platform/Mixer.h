@@ -6,17 +6,9 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+#include "platform/ErrorCodes.h"
 
-// MMRESULT codes.
-enum : uint32_t {
-  kMmNoError = 0,
-  kMmBadDeviceId = 2,
-  kMmInvalFlag = 10,
-  kMmInvalParam = 11,
-  kMixerInvalLine = 1024,
-  kMixerInvalControl = 1025,
-};
+namespace platform {
 
 // The structure sizes for this build's word size. The mixer structures are
 // byte-packed, so only the pointer fields make a 64-bit build differ.

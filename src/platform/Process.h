@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/ErrorCodes.h"
+
 namespace platform {
 
 // A named kernel mutex handle; closed when destroyed.
@@ -37,11 +39,6 @@ struct TakenMutex {
 };
 
 using ModuleId = uintptr_t;  // 0: not loaded
-
-// What a COM-style export returns: negative on failure.
-using HResult = int32_t;
-constexpr HResult kHresultAccessDenied = static_cast<HResult>(0x80070005u);  // E_ACCESSDENIED
-inline bool Succeeded(HResult result) { return result >= 0; }
 
 // A path that names its drive ("C:\\...") or its server ("\\\\server\\..."), so
 // that nothing is looked up along a search path or from the current folder.

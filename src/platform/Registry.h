@@ -5,19 +5,9 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+#include "platform/ErrorCodes.h"
 
-// Win32 error codes the program and the simulation use.
-enum : long {
-  kErrorSuccess = 0,
-  kErrorFileNotFound = 2,
-  kErrorAccessDenied = 5,
-  kErrorInvalidParameter = 87,
-  kErrorInsufficientBuffer = 122,
-  kErrorAlreadyExists = 183,
-  kErrorMoreData = 234,
-  kErrorNoMoreItems = 259,
-};
+namespace platform {
 
 enum class RegRoot { CurrentUser, LocalMachine };
 

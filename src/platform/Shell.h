@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ErrorCodes.h"
+
 namespace platform {
 
 // The CSIDL_* numbers of the special folders the program asks for.
@@ -34,8 +36,6 @@ enum : uint32_t {
   kRecycleNoProgressUi = 2,
   kRecycleNoSound = 4,
 };
-
-enum : long { kHresultOk = 0, kHresultFail = static_cast<long>(0x80004005) };
 
 // What GetVersionEx fills in.
 struct OsVersion {

@@ -7,14 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/Registry.h"  // the Win32 error codes
+#include "platform/ErrorCodes.h"
 
 namespace platform {
 
 // The cookie bit of an entry's type (COOKIE_CACHE_ENTRY).
 enum : uint32_t { kCookieCacheEntry = 0x00100000 };
-
-enum : long { kHresultNotImplemented = static_cast<long>(0x80004001) };
 
 // An open enumeration (FindCloseUrlCache when destroyed).
 class UrlCacheFind {

@@ -33,7 +33,7 @@ TEST(MixerContract, TheFirstDeviceOpensOrIsReportedMissing) {
     // Wine here has no sound card: mixerOpen(0) gives MMSYSERR_BADDEVICEID.
     EXPECT_EQ(result, kMmBadDeviceId);
     EXPECT_FALSE(Env().simulated()) << "the simulated machine has a sound card";
-    return;
+    GTEST_SKIP() << "no sound card: the line, control and details calls run on the simulation only";
   }
   EXPECT_EQ(result, kMmNoError);
 

@@ -234,16 +234,17 @@ TEST_F(CookieManagerTest, AnUnreadableFileSaysSoAndNeitherTheListNorTheFileNorTh
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
     EXPECT_NE(ui.boxes[0].text.find("SafeCookies.txt"), std::string::npos) << ui.boxes[0].text;
-    EXPECT_NE(ui.boxes[0].text.find(forms::kSafeListKeptNote), std::string::npos);
+    EXPECT_NE(ui.boxes[0].text.find("The Cookies Safe List is left as it was."), std::string::npos);
     EXPECT_EQ(w.DstList->items(), (Lines{"a.example"})) << "as it was";
     EXPECT_EQ(w.SrcList->count(), 2) << "the cookies there are now";
 
     w.SpeedButton2->UserClick();
     EXPECT_EQ(sim.urlCache.Names().size(), 2u) << "an unread keep-list deletes nothing";
-    EXPECT_NE(ui.boxes.back().text.find(forms::kNoCookiesDeletedNote), std::string::npos);
+    EXPECT_NE(ui.boxes.back().text.find("No cookies were deleted."), std::string::npos);
 
     w.SpeedButton1->UserClick();
-    EXPECT_NE(ui.boxes.back().text.find(forms::kSafeListNotSavedNote), std::string::npos);
+    EXPECT_NE(ui.boxes.back().text.find("The Cookies Safe List was not saved; the file is left as it was."),
+              std::string::npos);
   });
   EXPECT_EQ(ui.boxes.size(), 4u) << "closing says it did not save either";
   EXPECT_NE(ui.boxes.back().text.find(forms::kSafeListNotSavedNote), std::string::npos);

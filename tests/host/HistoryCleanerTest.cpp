@@ -194,9 +194,9 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, "URLAddressBar");
   ClickCleanNow(MessageResult::Yes);
   EXPECT_EQ(ExpectNoRunAndAnError(forms::kCleaningStoppedMessage),
-            std::string(forms::kCleaningStoppedMessage) +
-                "the selected cleaners could not be read from the settings (Invalid data type for "
-                "\"TempInternetFiles\")");
+            "The history cleaning stopped before all selected tracks were cleaned: "
+            "the selected cleaners could not be read from the settings (Invalid data type for "
+            "\"TempInternetFiles\")");
 
   // A missing switch is simply off: with the bad value mended, the run goes ahead.
   SetBool("TempInternetFiles", false);
@@ -322,7 +322,7 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
     EXPECT_FALSE(hc().cleaning());
     EXPECT_TRUE(hc().SpeedButton2->enabled());
     ASSERT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(ui.boxes[1].text, forms::kAnotherCleaningMessage);
+    EXPECT_EQ(ui.boxes[1].text, "Another history cleaning is in progress. Try again when it has finished.");
     EXPECT_EQ(ui.boxes[1].kind, MessageKind::Information);
     EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
   }
@@ -356,7 +356,7 @@ TEST_F(HistoryCleanerTest, AWorkerThatCannotStartLeavesCleanNowEnabledAndLetsGoO
   hc().Show();
   sim.process.refuseThreads = true;
   ClickCleanNow(MessageResult::Yes);
-  ExpectNoRunAndAnError(forms::kCleaningNotStartedMessage);
+  ExpectNoRunAndAnError("The history cleaning could not be started: ");
   EXPECT_EQ(ui.RunPosted(), 0) << "no end of a run to come";
   platform::sim::SimPlatform other(sim.process.mutexes());
   EXPECT_TRUE(OtherProcessRun(other.process).held()) << "the right to clean was let go";

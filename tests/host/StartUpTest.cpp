@@ -342,7 +342,7 @@ TEST_F(CorvaneFixture, ASecondInstanceEndsAtOnceAndSpeaksOnlyWhenItFindsTheFirst
 TEST_F(CorvaneFixture, TheFirstInstanceCarriesTheTitleASecondOneLooksFor) {
   MakeSettingsKey();
   ASSERT_TRUE(Start());
-  EXPECT_EQ(ui.appTitle, app::kInstanceWindowTitle);
+  EXPECT_EQ(ui.appTitle, "Corvane");
   EXPECT_EQ(program->application().title(), "Corvane 2.4");
 }
 

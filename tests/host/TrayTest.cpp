@@ -120,7 +120,7 @@ TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
     ui.boxes.clear();
     Entry(name).UserClick();
     ASSERT_EQ(ui.boxes.size(), 1u) << name;
-    EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
+    EXPECT_EQ(ui.boxes[0].text, "An error has occurred while trying to apply user settings");
     EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
     EXPECT_EQ(ui.boxes[0].caption, "Corvane 2.4");
     EXPECT_TRUE(Entry(name).checked()) << name;
@@ -414,7 +414,7 @@ TEST_F(TrayTest, ExitMarksTheProgramStoppedReleasesTheHotkeysAndRemovesTheIcon) 
   program->Run();
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
-  EXPECT_FALSE(sim.process.mutexes()->Exists(app::kMutexName)) << "a new start may follow";
+  EXPECT_FALSE(sim.process.mutexes()->Exists("CorvaneMUTEX")) << "a new start may follow";
   EXPECT_FALSE(sim.process.exitedWith);
 }
 

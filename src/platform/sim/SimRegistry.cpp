@@ -26,7 +26,7 @@ class SimRegKey : public RegKey {
 
   long QueryValue(const std::string& name, RegValue* value) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (access_ == RegAccess::SetOnly) return kErrorAccessDenied;
     auto it = key_->values.find(name);
     if (it == key_->values.end()) return kErrorFileNotFound;
@@ -36,7 +36,7 @@ class SimRegKey : public RegKey {
 
   long SetValue(const std::string& name, const RegValue& value) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (access_ == RegAccess::QueryOnly || key_->unwritable) return kErrorAccessDenied;
     key_->values[name] = value;
     return kErrorSuccess;
@@ -44,13 +44,12 @@ class SimRegKey : public RegKey {
 
   long DeleteValue(const std::string& name) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (access_ == RegAccess::QueryOnly || key_->unwritable) return kErrorAccessDenied;
     return key_->values.erase(name) ? kErrorSuccess : kErrorFileNotFound;
   }
 
  private:
-  static constexpr long kKeyDeleted = 1018;  // ERROR_KEY_DELETED
   SimRegistry& registry_;
   std::shared_ptr<SimRegistry::Key> key_;
   RegAccess access_;

@@ -7,8 +7,6 @@
 namespace platform::sim {
 namespace {
 
-constexpr long kKeyDeleted = 1018;  // ERROR_KEY_DELETED
-
 class SimToken : public AccessToken {
  public:
   explicit SimToken(SimSecurity& owner) : owner_(owner) {}
@@ -35,7 +33,7 @@ class SimSecuredKey : public SecuredKey {
 
   long GetDacl(void* buffer, uint32_t* size) override {
     std::lock_guard<std::recursive_mutex> lock(owner_.registry().mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (right_ == KeyRight::WriteDac) return kErrorAccessDenied;
     const std::string& descriptor =
         key_->securityDescriptor.empty() ? owner_.defaultDescriptor : key_->securityDescriptor;
@@ -51,7 +49,7 @@ class SimSecuredKey : public SecuredKey {
   long SetDacl(const std::string& descriptor) override {
     owner_.gate.Pass("SetDacl");
     std::lock_guard<std::recursive_mutex> lock(owner_.registry().mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (right_ != KeyRight::WriteDac) return kErrorAccessDenied;
     key_->securityDescriptor = descriptor;
     owner_.daclWrites.emplace_back(path_, descriptor);
@@ -60,7 +58,7 @@ class SimSecuredKey : public SecuredKey {
 
   long QuerySubkeyCount(uint32_t* count) override {
     std::lock_guard<std::recursive_mutex> lock(owner_.registry().mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (right_ != KeyRight::Read) return kErrorAccessDenied;
     *count = static_cast<uint32_t>(key_->subkeys.size());
     return kErrorSuccess;
@@ -68,7 +66,7 @@ class SimSecuredKey : public SecuredKey {
 
   long EnumSubkey(uint32_t index, uint32_t bufferChars, std::string* name) override {
     std::lock_guard<std::recursive_mutex> lock(owner_.registry().mutex());
-    if (key_->deleted) return kKeyDeleted;
+    if (key_->deleted) return kErrorKeyDeleted;
     if (right_ != KeyRight::Read) return kErrorAccessDenied;
     if (index >= key_->subkeys.size()) return kErrorNoMoreItems;
     auto it = std::next(key_->subkeys.begin(), index);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/Registry.h"
+#include "platform/ErrorCodes.h"
 
 namespace platform::sim {
 namespace {

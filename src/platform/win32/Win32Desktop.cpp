@@ -2,7 +2,6 @@
 #include "platform/win32/Win32Desktop.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -13,23 +12,19 @@
 
 namespace platform::win32 {
 
-Win32Desktop::~Win32Desktop() {
-  for (auto& [name, icon] : icons_) DestroyIcon(static_cast<HICON>(icon));
-}
-
 WindowId Win32Desktop::FindTopLevelWindow(const std::string& className, const std::string& title) {
   std::wstring wclass = Wide(className), wtitle = Wide(title);
   return reinterpret_cast<WindowId>(
       FindWindowW(className.empty() ? nullptr : wclass.c_str(), title.empty() ? nullptr : wtitle.c_str()));
 }
 
-void* Win32Desktop::Icon(const std::string& resource) {
+HICON Win32Desktop::Icon(const std::string& resource) {
   auto it = icons_.find(resource);
-  if (it != icons_.end()) return it->second;
+  if (it != icons_.end()) return it->second.get();
   HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), Wide(resource).c_str(), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                              LR_DEFAULTCOLOR));
-  if (icon) icons_[resource] = icon;
+  if (icon) icons_.emplace(resource, ScopedHandle<IconTraits>(icon));
   return icon;
 }
 
@@ -64,7 +59,7 @@ bool Win32Desktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   data.uID = record.id;
   data.uFlags = record.flags;
   data.uCallbackMessage = record.callbackMessage;
-  if (!record.iconResource.empty()) data.hIcon = static_cast<HICON>(Icon(record.iconResource));
+  if (!record.iconResource.empty()) data.hIcon = Icon(record.iconResource);
   std::strncpy(data.szTip, record.tip.c_str(), 63);
   return Shell_NotifyIconA(NotifyMessage(op), &data);
 }
@@ -78,7 +73,7 @@ bool Win32Desktop::NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& re
   data.uID = record.id;
   data.uFlags = record.flags;
   data.uCallbackMessage = record.callbackMessage;
-  if (!record.iconResource.empty()) data.hIcon = static_cast<HICON>(Icon(record.iconResource));
+  if (!record.iconResource.empty()) data.hIcon = Icon(record.iconResource);
   CopyCut(data.szTip, record.tip);
   CopyCut(data.szInfo, record.info);
   CopyCut(data.szInfoTitle, record.infoTitle);
@@ -121,10 +116,6 @@ intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const 
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
                                    nullptr, showCommand);
   return reinterpret_cast<intptr_t>(result);
-}
-
-bool Win32Sound::PlayFileSync(const std::string& path) {
-  return PlaySoundW(WidePath(path).c_str(), nullptr, SND_FILENAME);
 }
 
 }  // namespace platform::win32

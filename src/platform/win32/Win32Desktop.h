@@ -5,13 +5,12 @@
 #include <string>
 
 #include "platform/Desktop.h"
-#include "platform/Sound.h"
+#include "platform/win32/ScopedHandle.h"
 
 namespace platform::win32 {
 
 class Win32Desktop : public Desktop {
  public:
-  ~Win32Desktop() override;
   WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
   bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
   bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
@@ -23,13 +22,8 @@ class Win32Desktop : public Desktop {
 
  private:
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);
-  void* Icon(const std::string& resource);
-  std::map<std::string, void*> icons_;  // HICONs loaded from our resources, destroyed with us
-};
-
-class Win32Sound : public Sound {
- public:
-  bool PlayFileSync(const std::string& path) override;
+  HICON Icon(const std::string& resource);
+  std::map<std::string, ScopedHandle<IconTraits>> icons_;  // loaded from our resources on first use
 };
 
 }  // namespace platform::win32

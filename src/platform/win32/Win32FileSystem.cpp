@@ -5,26 +5,11 @@
 
 #include <algorithm>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
 namespace {
-
-// One owner for a file handle.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The longest path the system takes, in characters; no answer is longer.
@@ -85,22 +70,21 @@ class Win32ReadableFile : public ReadableFile {
   }
 
  private:
-  FileHandle file_;
+  ScopedFile file_;
 };
 
 class Win32Find : public FileFind {
  public:
-  explicit Win32Find(HANDLE h) : h_(h) {}
-  ~Win32Find() override { FindClose(h_); }
+  explicit Win32Find(HANDLE h) : find_(h) {}
   bool Next(FindData* data) override {
     WIN32_FIND_DATAW w;
-    if (!FindNextFileW(h_, &w)) return false;
+    if (!FindNextFileW(find_.get(), &w)) return false;
     *data = ToFindData(w);
     return true;
   }
 
  private:
-  HANDLE h_;
+  ScopedHandle<FindFileTraits> find_;
 };
 
 class Win32WritableFile : public WritableFile {
@@ -118,12 +102,12 @@ class Win32WritableFile : public WritableFile {
   }
 
  private:
-  FileHandle file_;
+  ScopedFile file_;
 };
 
 // Creates (or truncates) a file and writes all of `bytes` to disk.
 long WriteNewFile(const std::string& path, const std::string& bytes) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  ScopedFile file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr));
   if (!file.valid()) return static_cast<long>(GetLastError());
   for (size_t done = 0; done < bytes.size();) {
@@ -163,7 +147,7 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
 
 bool Win32FileSystem::RemoveLink(const std::string& path) {
   const std::wstring wide = WidePath(path);
-  FileHandle link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+  ScopedFile link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!link.valid()) return false;
   BY_HANDLE_FILE_INFORMATION linkInfo;
@@ -179,7 +163,7 @@ bool Win32FileSystem::RemoveLink(const std::string& path) {
   // Wine opens what a Unix symbolic link leads to even when asked for the
   // link, and deleting through that handle would remove the target (an empty
   // one at least). Delete only when the handle is not the target itself.
-  FileHandle target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+  ScopedFile target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION targetInfo;
   if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
@@ -204,7 +188,7 @@ std::unique_ptr<WritableFile> Win32FileSystem::OpenExistingForWrite(const std::s
 }
 
 bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+  ScopedFile file(CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return file.valid() && IdentifyHandle(file.get(), identity);
 }

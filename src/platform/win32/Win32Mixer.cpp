@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
+
 namespace platform::win32 {
 
 static_assert(kMixerLineSize == sizeof(MIXERLINEA));
@@ -20,13 +22,10 @@ static_assert(sizeof(MIXERCONTROLDETAILS_BOOLEAN) == sizeof(int32_t));
 
 namespace {
 
-// The owner of one HMIXER; mixerClose when destroyed.
+// One open mixer device; closed when destroyed.
 class Win32MixerDevice : public MixerDevice {
  public:
   explicit Win32MixerDevice(HMIXER mixer) : mixer_(mixer) {}
-  ~Win32MixerDevice() override { mixerClose(mixer_); }
-  Win32MixerDevice(const Win32MixerDevice&) = delete;
-  Win32MixerDevice& operator=(const Win32MixerDevice&) = delete;
 
   uint32_t GetLineInfo(MixerLineRecord& line, uint32_t flags) override {
     MIXERLINEA native;
@@ -96,7 +95,7 @@ class Win32MixerDevice : public MixerDevice {
  private:
   // The handle as the calls take it; no MIXER_OBJECTF_HMIXER is added to the
   // flags, exactly as the caller gave them.
-  HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(mixer_); }
+  HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(mixer_.get()); }
 
   static MIXERCONTROLDETAILS Native(const MixerControlDetailsRecord& details) {
     MIXERCONTROLDETAILS native;
@@ -110,7 +109,7 @@ class Win32MixerDevice : public MixerDevice {
     return native;
   }
 
-  HMIXER mixer_;
+  ScopedHandle<MixerTraits> mixer_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Mixer.h"
@@ -10,7 +11,9 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32Sound.h"
 #include "platform/win32/Win32UrlCache.h"
+#include "platform/win32/Win32UrlHistory.h"
 
 namespace platform::win32 {
 

@@ -1,37 +1,25 @@
-// The kernel's process services and clock.
+// The kernel's process services.
 #include "platform/win32/Win32Process.h"
 
 #include <windows.h>
 
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
 namespace {
 
+// A named mutex, held for as long as this lives; the traits say whether it
+// is released before it is closed.
+template <typename Traits>
 class Win32Mutex : public NamedMutex {
  public:
   explicit Win32Mutex(HANDLE handle) : handle_(handle) {}
-  ~Win32Mutex() override { CloseHandle(handle_); }
 
  private:
-  HANDLE handle_;
-};
-
-// A mutex this thread owns: released, then closed. Released from another
-// thread, ReleaseMutex fails and the mutex stays owned until the owning
-// thread ends, when Windows marks it abandoned.
-class Win32OwnedMutex : public NamedMutex {
- public:
-  explicit Win32OwnedMutex(HANDLE handle) : handle_(handle) {}
-  ~Win32OwnedMutex() override {
-    ReleaseMutex(handle_);
-    CloseHandle(handle_);
-  }
-
- private:
-  HANDLE handle_;
+  ScopedHandle<Traits> handle_;
 };
 
 }  // namespace
@@ -40,15 +28,15 @@ MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
   MutexResult result;
   HANDLE handle = CreateMutexW(nullptr, TRUE, Wide(name).c_str());
   result.alreadyExisted = GetLastError() == ERROR_ALREADY_EXISTS;
-  if (handle) result.handle = std::make_unique<Win32Mutex>(handle);
+  if (handle) result.handle = std::make_unique<Win32Mutex<KernelObjectTraits>>(handle);
   return result;
 }
 
 TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
   TakenMutex taken;
-  HANDLE handle = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
-  if (!handle) return taken;
-  switch (WaitForSingleObject(handle, 0)) {
+  ScopedKernelObject handle(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
+  if (!handle.valid()) return taken;
+  switch (WaitForSingleObject(handle.get(), 0)) {
     case WAIT_OBJECT_0:
       taken.result = MutexTake::Taken;
       break;
@@ -56,14 +44,12 @@ TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
       taken.result = MutexTake::TakenAbandoned;
       break;
     case WAIT_TIMEOUT:
-      CloseHandle(handle);
       taken.result = MutexTake::Busy;
       return taken;
     default:
-      CloseHandle(handle);
       return taken;
   }
-  taken.handle = std::make_unique<Win32OwnedMutex>(handle);
+  taken.handle = std::make_unique<Win32Mutex<OwnedMutexTraits>>(handle.Take());
   return taken;
 }
 
@@ -107,9 +93,5 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
   *result = reinterpret_cast<NoArgumentExport>(reinterpret_cast<void*>(proc))();
   return true;
 }
-
-uint64_t Win32Clock::NowMs() { return GetTickCount64(); }
-
-void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
 }  // namespace platform::win32

@@ -1,7 +1,6 @@
 // The kernel's process services.
 #pragma once
 
-#include "platform/Clock.h"
 #include "platform/Process.h"
 
 namespace platform::win32 {
@@ -15,12 +14,6 @@ class Win32Process : public Process {
   std::string ExecutablePath() override;
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
-};
-
-class Win32Clock : public Clock {
- public:
-  uint64_t NowMs() override;
-  void Sleep(uint32_t ms) override;
 };
 
 }  // namespace platform::win32

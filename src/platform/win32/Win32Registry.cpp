@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -33,17 +34,16 @@ REGSAM Sam(RegAccess access) {
 class Win32RegKey : public RegKey {
  public:
   explicit Win32RegKey(HKEY key) : key_(key) {}
-  ~Win32RegKey() override { RegCloseKey(key_); }
 
   long QueryValue(const std::string& name, RegValue* value) override {
     std::wstring wname = Wide(name);
     DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExW(key_, wname.c_str(), nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExW(key_.get(), wname.c_str(), nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS) return rc;
     // No preference comes near this size; a larger value is refused, not allocated.
     if (size > kMaxValueBytes) return ERROR_MORE_DATA;
     std::vector<BYTE> data(size_t{size} + sizeof(wchar_t));
-    rc = RegQueryValueExW(key_, wname.c_str(), nullptr, &type, data.data(), &size);
+    rc = RegQueryValueExW(key_.get(), wname.c_str(), nullptr, &type, data.data(), &size);
     if (rc != ERROR_SUCCESS) return rc;
     *value = RegValue{};
     if (type == REG_DWORD && size == sizeof(DWORD)) {
@@ -67,25 +67,25 @@ class Win32RegKey : public RegKey {
     switch (value.type) {
       case RegType::DWord: {
         DWORD n = value.number;
-        return RegSetValueExW(key_, wname.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
+        return RegSetValueExW(key_.get(), wname.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
       }
       case RegType::String: {
         std::wstring text = Wide(value.data);
         if (text.size() >= kMaxValueBytes / sizeof(wchar_t)) return ERROR_INVALID_PARAMETER;
-        return RegSetValueExW(key_, wname.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        return RegSetValueExW(key_.get(), wname.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
       }
       default:
         if (value.data.size() > kMaxValueBytes) return ERROR_INVALID_PARAMETER;
-        return RegSetValueExW(key_, wname.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data.data()),
+        return RegSetValueExW(key_.get(), wname.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data.data()),
                               static_cast<DWORD>(value.data.size()));
     }
   }
 
-  long DeleteValue(const std::string& name) override { return RegDeleteValueW(key_, Wide(name).c_str()); }
+  long DeleteValue(const std::string& name) override { return RegDeleteValueW(key_.get(), Wide(name).c_str()); }
 
  private:
-  HKEY key_;
+  ScopedRegKey key_;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -13,28 +14,26 @@ namespace {
 
 class Win32Token : public AccessToken {
  public:
-  explicit Win32Token(HANDLE h) : h_(h) {}
-  ~Win32Token() override { CloseHandle(h_); }
+  explicit Win32Token(HANDLE h) : token_(h) {}
   long QueryUser(void* buffer, uint32_t size, uint32_t* needed) override {
     DWORD n = 0;
-    BOOL ok = GetTokenInformation(h_, TokenUser, buffer, size, &n);
+    BOOL ok = GetTokenInformation(token_.get(), TokenUser, buffer, size, &n);
     long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
     *needed = n;
     return error;
   }
 
  private:
-  HANDLE h_;
+  ScopedKernelObject token_;
 };
 
 class Win32SecuredKey : public SecuredKey {
  public:
   explicit Win32SecuredKey(HKEY key) : key_(key) {}
-  ~Win32SecuredKey() override { RegCloseKey(key_); }
 
   long GetDacl(void* buffer, uint32_t* size) override {
     DWORD n = *size;
-    LONG rc = RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, buffer, &n);
+    LONG rc = RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, buffer, &n);
     *size = n;
     return rc;
   }
@@ -44,12 +43,12 @@ class Win32SecuredKey : public SecuredKey {
     std::vector<uint64_t> aligned((descriptor.size() + 7) / 8);
     std::copy(descriptor.begin(), descriptor.end(), reinterpret_cast<char*>(aligned.data()));
     if (!IsValidSecurityDescriptor(aligned.data())) return ERROR_INVALID_SECURITY_DESCR;
-    return RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, aligned.data());
+    return RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, aligned.data());
   }
 
   long QuerySubkeyCount(uint32_t* count) override {
     DWORD n = 0;
-    LONG rc = RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr, nullptr,
+    LONG rc = RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, nullptr);
     *count = n;
     return rc;
@@ -58,13 +57,13 @@ class Win32SecuredKey : public SecuredKey {
   long EnumSubkey(uint32_t index, uint32_t bufferChars, std::string* name) override {
     std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
     DWORD n = bufferChars;
-    LONG rc = RegEnumKeyExW(key_, index, buffer.data(), &n, nullptr, nullptr, nullptr, nullptr);
+    LONG rc = RegEnumKeyExW(key_.get(), index, buffer.data(), &n, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_SUCCESS) *name = Utf8(buffer.data(), n);
     return rc;
   }
 
  private:
-  HKEY key_;
+  ScopedRegKey key_;
 };
 
 REGSAM Sam(KeyRight right) {

@@ -1,10 +1,10 @@
-// The URL cache through WinINet; the history store through COM.
+// The URL cache through WinINet.
 #include "platform/win32/Win32UrlCache.h"
 
 #include <windows.h>
 #include <wininet.h>
-#include <urlhist.h>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/WideString.h"
 
@@ -13,18 +13,17 @@ namespace {
 
 class Win32UrlCacheFind : public UrlCacheFind {
  public:
-  explicit Win32UrlCacheFind(HANDLE h) : h_(h) {}
-  ~Win32UrlCacheFind() override { FindCloseUrlCache(h_); }
+  explicit Win32UrlCacheFind(HANDLE h) : find_(h) {}
   long Next(void* buffer, uint32_t* size) override {
     DWORD n = *size;
-    BOOL ok = FindNextUrlCacheEntryA(h_, static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
+    BOOL ok = FindNextUrlCacheEntryA(find_.get(), static_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &n);
     long error = ok ? ERROR_SUCCESS : static_cast<long>(GetLastError());
     *size = n;
     return error;
   }
 
  private:
-  HANDLE h_;
+  ScopedHandle<UrlCacheFindTraits> find_;
 };
 
 long FindFirstWith(const char* pattern, void* buffer, uint32_t* size, HANDLE* find) {
@@ -34,26 +33,6 @@ long FindFirstWith(const char* pattern, void* buffer, uint32_t* size, HANDLE* fi
   *size = n;
   return error;
 }
-
-// CLSID_CUrlHistory and IID_IUrlHistoryStg2.
-const CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
-const IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
-
-// The store and the COM initialisation of the thread that made it: both
-// end, in that order, on that thread when the store is destroyed.
-class Win32HistoryStore : public HistoryStore {
- public:
-  Win32HistoryStore(IUrlHistoryStg2* store, bool uninitialize) : store_(store), uninitialize_(uninitialize) {}
-  ~Win32HistoryStore() override {
-    store_->Release();
-    if (uninitialize_) CoUninitialize();
-  }
-  long ClearHistory() override { return store_->ClearHistory(); }
-
- private:
-  IUrlHistoryStg2* store_;
-  bool uninitialize_;
-};
 
 }  // namespace
 
@@ -99,22 +78,6 @@ long Win32UrlCache::DeleteEntry(const std::string& sourceName) {
   std::string ansi;
   if (sourceName.empty() || !Win32AnsiText().FromUtf8(sourceName, &ansi)) return ERROR_INVALID_PARAMETER;
   return DeleteUrlCacheEntryA(ansi.c_str()) ? ERROR_SUCCESS : static_cast<long>(GetLastError());
-}
-
-std::unique_ptr<HistoryStore> Win32UrlHistory::CreateStore(long* hresult) {
-  // The cleaner creates the store on its own worker thread, where nobody
-  // has initialised COM. RPC_E_CHANGED_MODE means it is already usable there.
-  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  bool uninitialize = SUCCEEDED(init);
-  IUrlHistoryStg2* store = nullptr;
-  HRESULT hr = CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER, kIidUrlHistoryStg2,
-                                reinterpret_cast<void**>(&store));
-  *hresult = hr;
-  if (FAILED(hr) || !store) {
-    if (uninitialize) CoUninitialize();
-    return nullptr;
-  }
-  return std::make_unique<Win32HistoryStore>(store, uninitialize);
 }
 
 }  // namespace platform::win32

@@ -1,4 +1,4 @@
-// The WinINet URL cache and the URL history store.
+// The WinINet URL cache.
 #pragma once
 
 #include "platform/UrlCache.h"
@@ -12,11 +12,6 @@ class Win32UrlCache : public UrlCache {
   uint32_t EntryType(const void* buffer) override;
   std::string SourceName(const void* buffer) override;
   long DeleteEntry(const std::string& sourceName) override;
-};
-
-class Win32UrlHistory : public UrlHistory {
- public:
-  std::unique_ptr<HistoryStore> CreateStore(long* hresult) override;
 };
 
 }  // namespace platform::win32

@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include "platform/win32/ScopedHandle.h"
+
 namespace ui::win32 {
 
 inline int ScreenDpi() {
   static const int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    int value = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    auto screen = platform::win32::WindowDc(nullptr);
+    int value = screen.valid() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return value > 0 ? value : 96;
   }();
   return dpi;

@@ -1,42 +1,26 @@
 // Drawing the owner-drawn buttons and list lines.
 #include "ui/win32/Win32Drawing.h"
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 #include "ui/win32/Win32Look.h"
 
 namespace ui::win32 {
 
+using platform::win32::ScopedGdiObject;
+using platform::win32::Select;
 using platform::win32::Wide;
 
 namespace {
 
 constexpr int kTextIndent = 4;
 
-// The form's font, in bold, for the time of one drawing.
-class BoldFont {
- public:
-  explicit BoldFont(HFONT base) {
-    LOGFONTW lf{};
-    if (GetObjectW(base, sizeof lf, &lf)) {
-      lf.lfWeight = FW_BOLD;
-      font_ = CreateFontIndirectW(&lf);
-    }
-  }
-  ~BoldFont() {
-    if (font_) DeleteObject(font_);
-  }
-  BoldFont(const BoldFont&) = delete;
-  BoldFont& operator=(const BoldFont&) = delete;
-  HFONT get(HFONT fallback) const { return font_ ? font_ : fallback; }
-
- private:
-  HFONT font_ = nullptr;
-};
-
-void Fill(HDC dc, const RECT& r, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+// `base` in bold; none when the system gives no description of `base`.
+ScopedGdiObject<HFONT> BoldVersionOf(HFONT base) {
+  LOGFONTW lf{};
+  if (!GetObjectW(base, sizeof lf, &lf)) return {};
+  lf.lfWeight = FW_BOLD;
+  return ScopedGdiObject<HFONT>(CreateFontIndirectW(&lf));
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
@@ -46,21 +30,6 @@ SIZE BitmapSize(HBITMAP bitmap) {
 }
 
 }  // namespace
-
-ResourceBitmap::~ResourceBitmap() {
-  if (bitmap_) DeleteObject(bitmap_);
-}
-
-HBITMAP ResourceBitmap::Get(const std::string& name) {
-  if (name != name_) {
-    if (bitmap_) DeleteObject(bitmap_);
-    name_ = name;
-    bitmap_ = name.empty() ? nullptr
-                           : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), Wide(name).c_str(), IMAGE_BITMAP,
-                                                             0, 0, LR_CREATEDIBSECTION));
-  }
-  return bitmap_;
-}
 
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, Color back, HFONT font) {
   HDC dc = item.hDC;
@@ -80,11 +49,10 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP 
   if (!caption.empty()) {
     RECT text = r;
     text.left = glyphLeft + glyphSize.cx + kTextIndent;
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    auto captionFont = Select(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : button.fontColor());
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, oldFont);
   }
   if (item.itemState & ODS_FOCUS) {
     RECT focus = item.rcItem;
@@ -111,8 +79,8 @@ void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selec
     length = SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
     text.resize(length > 0 ? static_cast<size_t>(length) : 0);
   }
-  BoldFont bold(font);
-  HGDIOBJ oldFont = SelectObject(dc, selected && list.selectedFontBold() ? bold.get(font) : font);
+  ScopedGdiObject<HFONT> bold = selected && list.selectedFontBold() ? BoldVersionOf(font) : ScopedGdiObject<HFONT>();
+  auto selectedFont = Select(dc, bold.valid() ? bold.get() : font);
   SetBkMode(dc, TRANSPARENT);
   COLORREF color = list.fontColor();
   if (selected) color = selectedPicture ? list.selectedFontColor() : GetSysColor(COLOR_HIGHLIGHTTEXT);
@@ -120,7 +88,6 @@ void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selec
   RECT textRect = r;
   textRect.left += kTextIndent;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, oldFont);
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
 }
 

@@ -4,27 +4,9 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "ui/Controls.h"
 
 namespace ui::win32 {
-
-// A bitmap from the executable's resources, loaded when first asked for by
-// name and kept until another name is asked for or the owner goes.
-class ResourceBitmap {
- public:
-  ResourceBitmap() = default;
-  ResourceBitmap(const ResourceBitmap&) = delete;
-  ResourceBitmap& operator=(const ResourceBitmap&) = delete;
-  ~ResourceBitmap();
-  // Null for an empty name or a missing resource.
-  HBITMAP Get(const std::string& name);
-
- private:
-  std::string name_;
-  HBITMAP bitmap_ = nullptr;
-};
 
 // A push button showing `glyph` (drawn as it is, its background being the
 // window's) left of its caption, or centred when it has none.

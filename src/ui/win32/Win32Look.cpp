@@ -1,35 +1,15 @@
 // GDI drawing of the program's own look.
 #include "ui/win32/Win32Look.h"
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/win32/Win32Dpi.h"
 
 namespace ui::win32 {
 
+using platform::win32::ScopedGdiObject;
+using platform::win32::Select;
+
 namespace {
-
-// Selects a GDI object into a DC for one scope and deletes it afterwards when it owns it.
-class Selected {
- public:
-  Selected(HDC dc, HGDIOBJ object, bool owned) : dc_(dc), object_(object), owned_(owned), old_(SelectObject(dc, object)) {}
-  ~Selected() {
-    SelectObject(dc_, old_);
-    if (owned_) DeleteObject(object_);
-  }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ object_;
-  bool owned_;
-  HGDIOBJ old_;
-};
-
-void Fill(HDC dc, RECT r, Color color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
-}
 
 Color TextColor(const Look& look) { return look.enabled ? look.text : Blend(look.back, look.text, 110); }
 
@@ -44,7 +24,8 @@ void PaintBox(HDC dc, RECT box, bool checked, const Look& look) {
   Fill(dc, well, WellColor(look));
   if (!checked) return;
   int w = box.right - box.left;
-  Selected pen(dc, CreatePen(PS_SOLID, Scaled(2), frame), true);
+  ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, Scaled(2), frame));
+  auto drawing = Select(dc, pen.get());
   POINT tick[3] = {{box.left + w * 3 / 13, box.top + w * 6 / 13},
                    {box.left + w * 5 / 13, box.top + w * 9 / 13},
                    {box.left + w * 10 / 13, box.top + w * 3 / 13}};
@@ -53,16 +34,24 @@ void PaintBox(HDC dc, RECT box, bool checked, const Look& look) {
 
 void PaintRadio(HDC dc, RECT box, bool checked, const Look& look) {
   Color frame = TextColor(look);
-  Selected pen(dc, CreatePen(PS_SOLID, 1, frame), true);
-  Selected brush(dc, CreateSolidBrush(WellColor(look)), true);
+  ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, frame));
+  ScopedGdiObject<HBRUSH> well(CreateSolidBrush(WellColor(look)));
+  auto drawing = Select(dc, pen.get());
+  auto filling = Select(dc, well.get());
   Ellipse(dc, box.left, box.top, box.right, box.bottom);
   if (!checked) return;
   int inset = (box.right - box.left) * 3 / 10;
-  Selected dot(dc, CreateSolidBrush(frame), true);
+  ScopedGdiObject<HBRUSH> dot(CreateSolidBrush(frame));
+  auto dotFilling = Select(dc, dot.get());
   Ellipse(dc, box.left + inset, box.top + inset, box.right - inset, box.bottom - inset);
 }
 
 }  // namespace
+
+void Fill(HDC dc, const RECT& r, Color color) {
+  ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(color));
+  FillRect(dc, &r, brush.get());
+}
 
 Color Blend(Color a, Color b, int weightOfB) {
   auto mix = [weightOfB](int x, int y) { return (x * (255 - weightOfB) + y * weightOfB) / 255; };
@@ -79,7 +68,7 @@ void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checke
   } else {
     PaintBox(dc, box, checked, look);
   }
-  Selected font(dc, look.font, false);
+  auto font = Select(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColor(look));
   RECT text{box.right + Scaled(6), client.top, client.right, client.bottom};
@@ -95,19 +84,17 @@ void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checke
 }
 
 void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look& look) {
-  Selected font(dc, look.font, false);
+  auto font = Select(dc, look.font);
   SIZE extent{0, 0};
   GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
   // An etched frame in shades of the window colour, through the middle of the caption.
   RECT frame{client.left, client.top + extent.cy / 2, client.right, client.bottom};
   RECT light{frame.left + 1, frame.top + 1, frame.right, frame.bottom};
   RECT dark{frame.left, frame.top, frame.right - 1, frame.bottom - 1};
-  HBRUSH lightBrush = CreateSolidBrush(Blend(look.back, RGB(255, 255, 255), 110));
-  HBRUSH darkBrush = CreateSolidBrush(Blend(look.back, RGB(0, 0, 0), 90));
-  FrameRect(dc, &light, lightBrush);
-  FrameRect(dc, &dark, darkBrush);
-  DeleteObject(lightBrush);
-  DeleteObject(darkBrush);
+  ScopedGdiObject<HBRUSH> lightBrush(CreateSolidBrush(Blend(look.back, RGB(255, 255, 255), 110)));
+  ScopedGdiObject<HBRUSH> darkBrush(CreateSolidBrush(Blend(look.back, RGB(0, 0, 0), 90)));
+  FrameRect(dc, &light, lightBrush.get());
+  FrameRect(dc, &dark, darkBrush.get());
   if (caption.empty()) return;
   RECT text{client.left + Scaled(8), client.top, client.left + Scaled(8) + extent.cx + Scaled(4), client.top + extent.cy};
   if (text.right > client.right) text.right = client.right;
@@ -118,7 +105,7 @@ void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look&
 }
 
 void PaintLabelText(HDC dc, RECT client, const std::wstring& caption, const Look& look) {
-  Selected font(dc, look.font, false);
+  auto font = Select(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColor(look));
   int oldExtra = SetTextCharacterExtra(dc, -look.tighten);
@@ -129,14 +116,12 @@ void PaintLabelText(HDC dc, RECT client, const std::wstring& caption, const Look
 void StretchBitmap(HDC dc, HBITMAP bitmap, RECT dest) {
   BITMAP info{};
   if (!GetObjectW(bitmap, sizeof info, &info)) return;
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, bitmap);
+  platform::win32::ScopedHandle<platform::win32::MemoryDcTraits> memory(CreateCompatibleDC(dc));
+  auto source = Select(memory.get(), bitmap);
   SetStretchBltMode(dc, HALFTONE);
   SetBrushOrgEx(dc, 0, 0, nullptr);
-  StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, 0, 0, info.bmWidth,
+  StretchBlt(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory.get(), 0, 0, info.bmWidth,
              info.bmHeight, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
 }
 
 }  // namespace ui::win32

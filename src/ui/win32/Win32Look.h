@@ -21,6 +21,7 @@ struct Look {
   int tighten = 0;       // pixels taken from the space after each character
 };
 
+void Fill(HDC dc, const RECT& r, Color color);
 void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checked, bool radio, const Look& look);
 // Only the frame and the caption: the controls inside the frame are drawn by themselves.
 void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look& look);

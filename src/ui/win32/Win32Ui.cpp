@@ -5,10 +5,11 @@
 #include <commctrl.h>
 
 #include "platform/win32/WideString.h"
-#include "ui/win32/Win32Peers.h"
+#include "ui/win32/FormPeer.h"
 
 namespace ui::win32 {
 
+using platform::win32::ScopedMenu;
 using platform::win32::Wide;
 
 namespace {
@@ -47,20 +48,20 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
   wc.lpszClassName = L"TApplication";
   RegisterClassExW(&wc);
   // The hidden owner of every form: forms get no taskbar buttons of their own.
-  appWindow_ = CreateWindowExW(0, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                               nullptr, instance_, nullptr);
-  SetWindowLongPtrW(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  appWindow_.Reset(CreateWindowExW(0, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                                   nullptr, instance_, nullptr));
+  SetWindowLongPtrW(appWindow(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // Every message loop of this thread, the system's modal ones included.
-  postedMessageFilter_ =
-      SetWindowsHookExW(WH_GETMESSAGE, DropPostedPointerMessages, nullptr, GetCurrentThreadId());
+  postedMessageFilter_.Reset(
+      SetWindowsHookExW(WH_GETMESSAGE, DropPostedPointerMessages, nullptr, GetCurrentThreadId()));
 }
 
+// The forms' windows first, as the application window owns them; the hook
+// and that window are released after this, by their owners.
 Win32Ui::~Win32Ui() {
-  for (Timer* timer : timers_) KillTimer(appWindow_, reinterpret_cast<UINT_PTR>(timer));
+  for (Timer* timer : timers_) KillTimer(appWindow(), reinterpret_cast<UINT_PTR>(timer));
   forms_.clear();
-  if (postedMessageFilter_) UnhookWindowsHookEx(postedMessageFilter_);
-  DestroyWindow(appWindow_);
 }
 
 LRESULT CALLBACK Win32Ui::DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam) {
@@ -89,6 +90,10 @@ static HWND HwndOf(Form& form) { return reinterpret_cast<HWND>(form.handle()); }
 
 void Win32Ui::FormVisibilityChanged(Form& form) {
   ShowWindow(HwndOf(form), form.visible() ? SW_SHOW : SW_HIDE);
+  // A modal loop waits in GetMessage, which returns only for a posted
+  // message: hidden by a sent one (WM_CLOSE from another program), the form
+  // would leave the other windows disabled until the next input.
+  if (form.modal() && !form.visible()) PostMessageW(HwndOf(form), WM_NULL, 0, 0);
 }
 
 void Win32Ui::RunModal(Form& form) {
@@ -151,23 +156,24 @@ MessageResult Win32Ui::ShowMessage(const std::string& text, const std::string& c
   }
 }
 
-HMENU Win32Ui::BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId) {
-  HMENU handle = CreatePopupMenu();
+ScopedMenu Win32Ui::BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId) {
+  ScopedMenu handle(CreatePopupMenu());
   for (auto& item : menu.items()) {
     if (item->separator()) {
-      AppendMenuW(handle, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(handle.get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
     UINT flags = MF_STRING | (item->checked() ? MF_CHECKED : MF_UNCHECKED);
     std::wstring text = Wide(item->caption());
     if (!item->items().empty()) {
-      HMENU sub = BuildMenu(*item, commands, nextId);
-      AppendMenuW(handle, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
+      ScopedMenu sub = BuildMenu(*item, commands, nextId);
+      // The menu destroys the submenu it holds.
+      if (AppendMenuW(handle.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str())) sub.Take();
       continue;
     }
     int id = item->commandId() ? item->commandId() : nextId++;
     commands[id] = item.get();
-    AppendMenuW(handle, flags, static_cast<UINT_PTR>(id), text.c_str());
+    AppendMenuW(handle.get(), flags, static_cast<UINT_PTR>(id), text.c_str());
   }
   return handle;
 }
@@ -176,10 +182,10 @@ void Win32Ui::PopupMenu(Form& owner, MenuItem& menu, Point at) {
   std::map<int, MenuItem*>& commands = menuCommands_[&owner];
   commands.clear();
   int nextId = kFirstMenuCommand;
-  HMENU handle = BuildMenu(menu, commands, nextId);
-  int chosen = TrackPopupMenuEx(handle, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x, at.y,
-                                HwndOf(owner), nullptr);
-  DestroyMenu(handle);
+  ScopedMenu handle = BuildMenu(menu, commands, nextId);
+  int chosen = TrackPopupMenuEx(handle.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x,
+                                at.y, HwndOf(owner), nullptr);
+  handle.Reset();
   if (MenuItem* item = MenuCommand(owner, chosen)) item->UserClick();
 }
 
@@ -204,16 +210,16 @@ void Win32Ui::TimerChanged(Timer& timer) {
   UINT_PTR id = reinterpret_cast<UINT_PTR>(&timer);
   if (timer.enabled() && timer.interval() > 0) {
     timers_.insert(&timer);
-    SetTimer(appWindow_, id, timer.interval(), nullptr);  // restarts a running timer
+    SetTimer(appWindow(), id, timer.interval(), nullptr);  // restarts a running timer
   } else {
     timers_.erase(&timer);
-    KillTimer(appWindow_, id);
+    KillTimer(appWindow(), id);
   }
 }
 
 void Win32Ui::TimerDestroyed(Timer& timer) {
   timers_.erase(&timer);
-  KillTimer(appWindow_, reinterpret_cast<UINT_PTR>(&timer));
+  KillTimer(appWindow(), reinterpret_cast<UINT_PTR>(&timer));
 }
 
 void Win32Ui::Post(std::function<void()> task) {
@@ -222,7 +228,7 @@ void Win32Ui::Post(std::function<void()> task) {
     tasks_.push_back(std::move(task));
   }
   // Should the post fail (a full queue), the task runs with the next one.
-  PostMessageW(appWindow_, kRunTasks, 0, 0);
+  PostMessageW(appWindow(), kRunTasks, 0, 0);
 }
 
 void Win32Ui::RunPostedTasks() {
@@ -261,8 +267,8 @@ bool Win32Ui::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
 }
 
 void Win32Ui::SetAppWindow(const std::string& title, bool visible) {
-  SetWindowTextW(appWindow_, Wide(title).c_str());
-  ShowWindow(appWindow_, visible ? SW_SHOWNA : SW_HIDE);
+  SetWindowTextW(appWindow(), Wide(title).c_str());
+  ShowWindow(appWindow(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void Win32Ui::RunMessageLoop() {

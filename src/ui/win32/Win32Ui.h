@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/Ui.h"
-#include "ui/win32/Win32Fonts.h"
+#include "ui/win32/FontCache.h"
 
 namespace ui::win32 {
 
@@ -47,7 +48,7 @@ class Win32Ui : public Ui {
   void Terminate() override;
 
   HINSTANCE instance() const { return instance_; }
-  HWND appWindow() const { return appWindow_; }
+  HWND appWindow() const { return appWindow_.get(); }
   FontCache& fonts() { return fonts_; }
   // The menu entry behind a command identifier of a form's last pop-up menu.
   MenuItem* MenuCommand(Form& form, int id);
@@ -55,13 +56,13 @@ class Win32Ui : public Ui {
  private:
   static LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam);
-  HMENU BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId);
+  platform::win32::ScopedMenu BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId);
   HWND ActiveFormWindow() const;
   void RunPostedTasks();
 
   HINSTANCE instance_;
-  HWND appWindow_ = nullptr;
-  HHOOK postedMessageFilter_ = nullptr;
+  platform::win32::ScopedHandle<platform::win32::WindowTraits> appWindow_;
+  platform::win32::ScopedHandle<platform::win32::HookTraits> postedMessageFilter_;
   // Work posted from any thread, run on this one in order.
   std::mutex tasksMutex_;
   std::deque<std::function<void()>> tasks_;

@@ -104,7 +104,7 @@ TEST_F(BossKeyE2E, ARealKeyPressThroughTheXServerReachesTheHotkey) {
   EXPECT_TRUE(IsWindowVisible(other));
 
   ASSERT_TRUE(TypeKeysThroughX(x, y, L"alt+F1"));  // not the registered combination
-  Pause(1000);
+  Pause(2000);                                       // past the pointer's rest and the keys
   EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
   EXPECT_FALSE(IsWindowVisible(one));
 

@@ -215,17 +215,20 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   return bytes;
 }
 
-bool Screenshot(HWND hwnd, const std::string& name) {
-  char folder[MAX_PATH] = {0};
-  if (!GetEnvironmentVariableA("CORVANE_SCREENSHOTS", folder, MAX_PATH)) return false;
-  RECT r;
-  if (hwnd) {
-    GetWindowRect(hwnd, &r);
-  } else {
-    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
+namespace {
+
+// The pixels of a part of the screen as a 24-bit bottom-up DIB, rows padded
+// to four bytes, as a BMP file holds them.
+struct ScreenPixels {
+  int width = 0, height = 0;
+  DWORD stride = 0;
+  std::vector<BYTE> bits;
+};
+
+ScreenPixels CaptureScreen(const RECT& r) {
+  ScreenPixels pixels;
   int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return false;
+  if (w <= 0 || h <= 0) return pixels;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
@@ -236,30 +239,67 @@ bool Screenshot(HWND hwnd, const std::string& name) {
   bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-  DWORD imageSize = stride * static_cast<DWORD>(h);
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-  fh.bfSize = fh.bfOffBits + imageSize;
-  std::string path = std::string(folder) + "\\" + name + ".bmp";
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool ok = file != INVALID_HANDLE_VALUE;
-  if (ok) {
-    DWORD written;
-    bi.bmiHeader.biSizeImage = imageSize;
-    ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
-         WriteFile(file, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr) &&
-         WriteFile(file, bits, imageSize, &written, nullptr);
-    CloseHandle(file);
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    pixels = {w, h, (static_cast<DWORD>(w) * 3 + 3) & ~3u, {}};
+    const BYTE* first = static_cast<const BYTE*>(bits);
+    pixels.bits.assign(first, first + pixels.stride * static_cast<DWORD>(h));
+    DeleteObject(bitmap);
   }
-  DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+}  // namespace
+
+bool Screenshot(HWND hwnd, const std::string& name) {
+  char folder[MAX_PATH] = {0};
+  if (!GetEnvironmentVariableA("CORVANE_SCREENSHOTS", folder, MAX_PATH)) return false;
+  RECT r;
+  if (hwnd) {
+    GetWindowRect(hwnd, &r);
+  } else {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  ScreenPixels pixels = CaptureScreen(r);
+  if (pixels.bits.empty()) return false;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = pixels.width;
+  info.biHeight = pixels.height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(pixels.bits.size());
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof info;
+  fh.bfSize = fh.bfOffBits + info.biSizeImage;
+  std::string path = std::string(folder) + "\\" + name + ".bmp";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written;
+  bool ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) && WriteFile(file, &info, sizeof info, &written, nullptr) &&
+            WriteFile(file, pixels.bits.data(), info.biSizeImage, &written, nullptr);
+  CloseHandle(file);
   return ok;
+}
+
+int CountScreenPixels(HWND hwnd, COLORREF color) {
+  RECT r;
+  if (!GetWindowRect(hwnd, &r)) return 0;
+  ScreenPixels pixels = CaptureScreen(r);
+  int count = 0;
+  for (int y = 0; y < pixels.height; ++y) {
+    const BYTE* row = pixels.bits.data() + pixels.stride * static_cast<DWORD>(y);
+    for (int x = 0; x < pixels.width; ++x) {
+      const BYTE* bgr = row + 3 * x;
+      if (RGB(bgr[2], bgr[1], bgr[0]) == color) ++count;
+    }
+  }
+  return count;
 }
 
 }  // namespace e2e

@@ -60,6 +60,8 @@ std::vector<std::wstring> SettingNames();
 // Saves a picture of a window (or of the whole screen for null) as
 // <screenshots folder>\<name>.bmp; the test script turns them into PNG files.
 bool Screenshot(HWND hwnd, const std::string& name);
+// How many pixels of the window's place on the screen are exactly `color`.
+int CountScreenPixels(HWND hwnd, COLORREF color);
 
 // The bytes of a file, or nullopt when it cannot be opened.
 std::optional<std::string> ReadWholeFile(const std::wstring& path);

@@ -105,6 +105,16 @@ TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValu
   EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
 }
 
+// Moves the pointer to a screen point, lets the window under it answer, and
+// gives the cursor it shows.
+HCURSOR PointerAt(int x, int y) {
+  SetCursorPos(x, y);
+  Pause(400);
+  CURSORINFO info{};
+  info.cbSize = sizeof info;
+  return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
 TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   Process corvane;
   HWND main = StartInTray(corvane, kWait);
@@ -129,21 +139,35 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   HWND link = FindChild(about, L"Static", L"w w w . t e s s a l y . e x a m p l e");
   ASSERT_NE(link, nullptr);
 
-  // The pointer over the link turns it red; off it, white again.
-  RECT r;
-  GetWindowRect(link, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  Pause(400);
-  Screenshot(about, "about-box-link-hot");
-  RECT box;
-  GetWindowRect(about, &box);
-  SetCursorPos(box.left + 40, box.bottom - 30);
-  Pause(400);
-  Screenshot(about, "about-box-link-cold");
+  // Modal: the program's other windows take no input while the box shows.
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EXPECT_FALSE(IsWindowEnabled(WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 0, corvane.id())));
+  EXPECT_TRUE(IsWindowEnabled(about));
 
-  // Modal: the menu does not open while the box shows; closing it hides it.
+  // The pointer over the link turns it red and the cursor a hand; off it,
+  // white and the arrow again. Wine refuses another process's cursor to
+  // GetIconInfo (ERROR_INVALID_CURSOR_HANDLE), so the cursor is told apart
+  // by its handle between the two places rather than by its picture.
+  RECT box, r;
+  GetWindowRect(about, &box);
+  GetWindowRect(link, &r);
+  const COLORREF red = RGB(255, 0, 0), white = RGB(255, 255, 255);
+  HCURSOR offLink = PointerAt(box.left + 40, box.bottom - 30);
+  EXPECT_GT(CountScreenPixels(link, white), 0);
+  EXPECT_EQ(CountScreenPixels(link, red), 0);
+  HCURSOR onLink = PointerAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Screenshot(about, "about-box-link-hot");
+  EXPECT_GT(CountScreenPixels(link, red), 0);
+  EXPECT_EQ(CountScreenPixels(link, white), 0);
+  EXPECT_NE(onLink, offLink) << "the hand over the link";
+  EXPECT_EQ(PointerAt(box.left + 40, box.bottom - 30), offLink) << "the arrow again off it";
+  Screenshot(about, "about-box-link-cold");
+  EXPECT_GT(CountScreenPixels(link, white), 0);
+  EXPECT_EQ(CountScreenPixels(link, red), 0);
+
   SendMessageW(about, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilHidden(about, kWait));
+  EXPECT_TRUE(IsWindowEnabled(main)) << "the other windows take input again";
   EXPECT_TRUE(corvane.Running());
 
   // Windows ends the session: the program agrees, then ends as Exit does.

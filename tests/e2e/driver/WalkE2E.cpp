@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -265,20 +264,19 @@ void WalkE2E::ShowAboutAndHelp() {
   Screenshot(about, "walk-about");
   Hide(about);
 
-  // "&Contents and Topics" hands the installed help file to the shell.
+  // "&Contents and Topics" hands the installed help file to the shell. Wine
+  // opens it in its own viewer, hh.exe, whose window carries the file's title.
   ASSERT_TRUE(ChooseTrayMenuEntry(main, L"&Contents and Topics", kWait));
-  HWND help = WaitForWindow(L"HH Parent", L"", 15000);
-  std::printf("the help file %s\n", help ? "opened in a help window" : "opened no help window under Wine");
-  if (help) {
-    Pause(1500);
-    Screenshot(help, "walk-help");
-    DWORD viewer = 0;
-    GetWindowThreadProcessId(help, &viewer);
-    SendMessageTimeoutW(help, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-    if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, viewer)) {
-      if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-      CloseHandle(process);
-    }
+  HWND help = WaitForWindow(L"HH Parent", L"Corvane Help", 15000);
+  ASSERT_NE(help, nullptr) << "no help viewer showed Help\\corvane.chm";
+  Pause(1500);
+  Screenshot(help, "walk-help");
+  DWORD viewer = 0;
+  GetWindowThreadProcessId(help, &viewer);
+  SendMessageTimeoutW(help, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, viewer)) {
+    if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    CloseHandle(process);
   }
 }
 

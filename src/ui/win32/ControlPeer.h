@@ -1,17 +1,13 @@
-// The native side of the widget model: one peer per form and per control,
-// each the single owner of its window.
+// One control as a real window of a standard class, the single owner of that
+// window, kept in step with the model.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "ui/Controls.h"
-#include "ui/Form.h"
-#include "ui/win32/Win32Drawing.h"
+#include "ui/win32/ResourceBitmap.h"
 
 namespace ui::win32 {
 
@@ -60,43 +56,6 @@ class ControlPeer : public Peer, public ListPeer {
   bool holdingRedraw_ = false;
 };
 
-class FormPeer : public Peer {
- public:
-  FormPeer(Win32Ui& ui, Form& form);
-  ~FormPeer() override;
-  void Sync() override;
-  Form& form() const { return form_; }
-  HWND hwnd() const { return hwnd_; }
-  void Create();
-
- private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-  void CreateControls(Control& parent);
-  ControlPeer* PeerOf(HWND child);
-  ControlPeer* PeerAt(POINT clientPoint);
-  HBRUSH Brush(Color color);
-  void PaintBackground(HDC dc);
-  void DrawItem(const DRAWITEMSTRUCT& item);
-  // What lies behind a control: the picture under it, or its background colour.
-  void PaintBehind(HDC dc, const ControlPeer& peer, RECT client);
-  bool Command(WPARAM wParam, LPARAM lParam);
-  // Before a button acts: the lists' selections as they are on screen.
-  void ReadListsFromNative();
-
-  Win32Ui& ui_;
-  Form& form_;
-  HWND hwnd_ = nullptr;
-  std::vector<std::unique_ptr<ControlPeer>> controls_;
-  std::map<Color, HBRUSH> brushes_;
-};
-
-// The control's place in its form's client area, in screen pixels.
-RECT AbsoluteRect(const Control& control);
-// Visible itself and every parent up to its form.
-bool ShowsOnItsForm(const Control& c);
 std::wstring WindowText(HWND hwnd);
-// The colour behind a control: that of its nearest panel, tab sheet or form.
-Color BackgroundOf(const Control& c);
 
 }  // namespace ui::win32

@@ -1,25 +1,21 @@
-// Forms as real windows: their creation, their controls' places, painting and messages.
-#include "ui/win32/Win32Peers.h"
+// Forms as real windows: their creation, their controls, painting and messages.
+#include "ui/win32/FormPeer.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include "platform/win32/WideString.h"
 #include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Drawing.h"
+#include "ui/win32/Win32Layout.h"
 #include "ui/win32/Win32Look.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace ui::win32 {
 
-using platform::win32::Utf8;
 using platform::win32::Wide;
 
 namespace {
-
-const UINT kTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-
-// The height of the tab row above a page control's pages.
-constexpr int kTabRowHeight = 26;
 
 // Our controls send their notifications (WM_NOTIFY, WM_DRAWITEM) from this
 // thread. Sent from another thread or process, the message is not theirs, and
@@ -27,35 +23,11 @@ constexpr int kTabRowHeight = 26;
 // Windows does not carry WM_NOTIFY's structure across processes.
 bool SentFromThisThread() { return InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
-}  // namespace
-
-bool ShowsOnItsForm(const Control& c) {
-  for (const Control* p = &c; p && p->kind() != Kind::Form; p = p->parent()) {
-    if (!p->visible()) return false;
-  }
-  return true;
-}
-
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  GetWindowTextW(hwnd, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
-
-Color BackgroundOf(const Control& c) {
-  for (const Control* p = c.parent(); p; p = p->parent()) {
-    if (p->kind() == Kind::Panel || p->kind() == Kind::TabSheet || p->kind() == Kind::Form) return p->color();
-  }
-  return kCorvaneColor;
-}
-
 // Flat tab buttons are spaced apart, so tabs of the nominal width can overrun
 // the row and bring up scroll arrows: narrow them until the row holds them.
 // The control wants room for one more spacing and twice the selected tab's
 // offset (2) after the last tab.
-static void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) {
+void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) {
   if (count < 2) return;
   for (int width = nominalWidth; width > nominalWidth / 2; --width) {
     SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, Scaled(kTabRowHeight - 4)));
@@ -67,15 +39,7 @@ static void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) 
   }
 }
 
-RECT AbsoluteRect(const Control& control) {
-  Rect b = control.bounds();
-  RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
-  for (const Control* p = control.parent(); p && p->kind() != Kind::Form; p = p->parent()) {
-    int dy = p->bounds().top + (p->kind() == Kind::PageControl ? kTabRowHeight : 0);
-    OffsetRect(&r, p->bounds().left, dy);
-  }
-  return RECT{Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom)};
-}
+}  // namespace
 
 FormPeer::FormPeer(Win32Ui& ui, Form& form) : ui_(ui), form_(form) {}
 
@@ -83,7 +47,6 @@ FormPeer::~FormPeer() {
   controls_.clear();
   form_.AttachPeer(nullptr);
   if (hwnd_) DestroyWindow(hwnd_);
-  for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
 
 void FormPeer::Create() {
@@ -209,8 +172,8 @@ ControlPeer* FormPeer::PeerAt(POINT p) {
 
 HBRUSH FormPeer::Brush(Color color) {
   auto& brush = brushes_[color];
-  if (!brush) brush = CreateSolidBrush(color);
-  return brush;
+  if (!brush.valid()) brush.Reset(CreateSolidBrush(color));
+  return brush.get();
 }
 
 void FormPeer::PaintBackground(HDC dc) {
@@ -326,7 +289,10 @@ LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   // The program sees the message first.
   if (form_.OnMessage) {
-    Message m{msg == kTaskbarCreated ? kWmTaskbarCreated : msg, wParam, lParam, nullptr, 0, 0};
+    // The shell broadcasts "TaskbarCreated" when it restarts; the number is
+    // the session's, registered here once, at the first message.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    Message m{msg == taskbarCreated ? kWmTaskbarCreated : msg, wParam, lParam, nullptr, 0, 0};
     if (msg == WM_COPYDATA && lParam) {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       m.copyData = data->lpData;

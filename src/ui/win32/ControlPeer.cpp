@@ -1,10 +1,12 @@
 // One control as a real window of a standard class, kept in step with the model.
-#include "ui/win32/Win32Peers.h"
+#include "ui/win32/ControlPeer.h"
 
 #include <commctrl.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/win32/FormPeer.h"
 #include "ui/win32/Win32Dpi.h"
+#include "ui/win32/Win32Layout.h"
 #include "ui/win32/Win32Look.h"
 #include "ui/win32/Win32Ui.h"
 
@@ -17,6 +19,14 @@ namespace {
 bool PaintedInOwnLook(Kind kind) { return kind == Kind::CheckBox || kind == Kind::RadioBox || kind == Kind::GroupBox; }
 
 }  // namespace
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
 
 ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), control_(control), hwnd_(hwnd) {
   if (hwnd_ && PaintedInOwnLook(control_.kind())) {
@@ -43,14 +53,14 @@ void ControlPeer::FitLabel() {
   if (text.size() < 2) return;
   RECT place = AbsoluteRect(control_);
   int width = place.right - place.left;
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, ui_.fonts().For(control_));
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
   RECT extent{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  {
+    auto dc = platform::win32::WindowDc(hwnd_);
+    auto font = platform::win32::Select(dc.get(), ui_.fonts().For(control_));
+    GetTextMetricsW(dc.get(), &metrics);
+    DrawTextW(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+  }
   bool oneLine = place.bottom - place.top < 2 * metrics.tmHeight;
   if (!oneLine || extent.right <= width) return;
   int gaps = static_cast<int>(text.size()) - 1;

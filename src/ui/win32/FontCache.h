@@ -7,17 +7,13 @@
 #include <string>
 #include <tuple>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 
 namespace ui::win32 {
 
 class FontCache {
  public:
-  FontCache() = default;
-  ~FontCache();
-  FontCache(const FontCache&) = delete;
-  FontCache& operator=(const FontCache&) = delete;
-
   // The forms' own font, "MS Sans Serif" 8 point.
   HFONT Default() { return Get("MS Sans Serif", 8, false, false); }
   // The font a control asks for; what it leaves open comes from the default.
@@ -25,7 +21,7 @@ class FontCache {
 
  private:
   HFONT Get(const std::string& face, int points, bool bold, bool underline);
-  std::map<std::tuple<std::string, int, bool, bool>, HFONT> fonts_;
+  std::map<std::tuple<std::string, int, bool, bool>, platform::win32::ScopedGdiObject<HFONT>> fonts_;
 };
 
 }  // namespace ui::win32

@@ -1,0 +1,49 @@
+// The system's result codes that the program and the simulation name: Win32
+// error codes, HRESULTs and the mixer's MMRESULTs. The Win32 layer checks
+// every one against the system's own headers (Win32ErrorCodes.cpp).
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Win32 error codes, as GetLastError and the Reg* calls give them.
+enum : long {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorSharingViolation = 32,  // another program has the file open
+  kErrorLockViolation = 33,
+  kErrorInvalidParameter = 87,
+  kErrorInsufficientBuffer = 122,
+  kErrorAlreadyExists = 183,
+  kErrorFileTooLarge = 223,
+  kErrorMoreData = 234,
+  kErrorDirNotEmpty = 145,
+  kErrorNoMoreItems = 259,
+  kErrorDirectory = 267,  // not a folder
+  kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
+  kErrorKeyDeleted = 1018,
+  kErrorNotAReparsePoint = 4390,
+};
+
+// An HRESULT: negative on failure.
+using HResult = int32_t;
+constexpr HResult kHresultOk = 0;
+constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
+constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
+constexpr HResult kHresultAccessDenied = static_cast<HResult>(0x80070005u);    // E_ACCESSDENIED
+inline bool Succeeded(HResult result) { return result >= 0; }
+
+// MMRESULT codes of the mixer calls.
+enum : uint32_t {
+  kMmNoError = 0,
+  kMmBadDeviceId = 2,
+  kMmInvalFlag = 10,
+  kMmInvalParam = 11,
+  kMixerInvalLine = 1024,
+  kMixerInvalControl = 1025,
+};
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+// The portable names of the system's result codes, checked against the
+// system's headers when the Win32 layer is built.
+#include "platform/ErrorCodes.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace platform::win32 {
+
+static_assert(kErrorSuccess == ERROR_SUCCESS);
+static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(kErrorPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(kErrorLockViolation == ERROR_LOCK_VIOLATION);
+static_assert(kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
+static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
+static_assert(kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kErrorDirNotEmpty == ERROR_DIR_NOT_EMPTY);
+static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
+static_assert(kErrorDirectory == ERROR_DIRECTORY);
+static_assert(kErrorStoppedOnSymlink == ERROR_STOPPED_ON_SYMLINK);
+static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);
+static_assert(kErrorNotAReparsePoint == ERROR_NOT_A_REPARSE_POINT);
+
+static_assert(kHresultOk == S_OK);
+static_assert(kHresultNotImplemented == E_NOTIMPL);
+static_assert(kHresultFail == E_FAIL);
+static_assert(kHresultAccessDenied == E_ACCESSDENIED);
+
+static_assert(kMmNoError == MMSYSERR_NOERROR);
+static_assert(kMmBadDeviceId == MMSYSERR_BADDEVICEID);
+static_assert(kMmInvalFlag == MMSYSERR_INVALFLAG);
+static_assert(kMmInvalParam == MMSYSERR_INVALPARAM);
+static_assert(kMixerInvalLine == MIXERR_INVALLINE);
+static_assert(kMixerInvalControl == MIXERR_INVALCONTROL);
+
+}  // namespace platform::win32

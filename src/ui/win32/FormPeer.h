@@ -1,0 +1,51 @@
+// A form as a real window: the peers of its controls, its painting and its
+// messages.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/ScopedHandle.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+#include "ui/win32/ControlPeer.h"
+
+namespace ui::win32 {
+
+class Win32Ui;
+
+class FormPeer : public Peer {
+ public:
+  FormPeer(Win32Ui& ui, Form& form);
+  ~FormPeer() override;
+  void Sync() override;
+  Form& form() const { return form_; }
+  HWND hwnd() const { return hwnd_; }
+  void Create();
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateControls(Control& parent);
+  ControlPeer* PeerOf(HWND child);
+  ControlPeer* PeerAt(POINT clientPoint);
+  HBRUSH Brush(Color color);
+  void PaintBackground(HDC dc);
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  // What lies behind a control: the picture under it, or its background colour.
+  void PaintBehind(HDC dc, const ControlPeer& peer, RECT client);
+  bool Command(WPARAM wParam, LPARAM lParam);
+  // Before a button acts: the lists' selections as they are on screen.
+  void ReadListsFromNative();
+
+  Win32Ui& ui_;
+  Form& form_;
+  HWND hwnd_ = nullptr;
+  std::vector<std::unique_ptr<ControlPeer>> controls_;
+  std::map<Color, platform::win32::ScopedGdiObject<HBRUSH>> brushes_;
+};
+
+}  // namespace ui::win32
