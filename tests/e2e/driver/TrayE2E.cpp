@@ -167,6 +167,9 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
 
   SendMessageW(about, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilHidden(about, kWait));
+  // The modal loop enables them once it has seen the box hidden.
+  DWORD hidden = GetTickCount();
+  while (!IsWindowEnabled(main) && GetTickCount() - hidden < kWait) Pause(50);
   EXPECT_TRUE(IsWindowEnabled(main)) << "the other windows take input again";
   EXPECT_TRUE(corvane.Running());
 
