@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
+#include "app/SettingsAccessor.h"
 #include "app/Settings.h"
 #include "platform/Mixer.h"
 
@@ -90,18 +90,12 @@ bool TCorvaneMain::HandleBossKey(uintptr_t hotkeyId) {
 
 bool TCorvaneMain::ReadIEStatus() {
   bool status = false;
-  WithSettingsKey(
-      app_.platform.registry, true,
-      [&status](RegistryAccessor& reg) {
-        if (reg.ValueExists(value::kIEStatus)) status = reg.ReadBool(value::kIEStatus);
-      },
-      platform::RegAccess::QueryOnly);
+  app_.settings.Read([&status](SettingsKey& key) { status = key.BoolIfPresent(value::kIEStatus).value_or(false); });
   return status;
 }
 
 void TCorvaneMain::WriteIEStatus(bool status) {
-  WithSettingsKey(app_.platform.registry, true,
-                  [status](RegistryAccessor& reg) { reg.WriteBool(value::kIEStatus, status); });
+  app_.settings.Change([status](SettingsKey& key) { key.WriteBool(value::kIEStatus, status); });
 }
 
 void TCorvaneMain::ShowIEWindows() {
@@ -142,13 +136,11 @@ void TCorvaneMain::SetVolumeMute(bool mute) {
 }
 
 void TCorvaneMain::MenuEnableBossKeyClick() {
-  bool opened = WithSettingsKey(app_.platform.registry, true,
-                                [this](RegistryAccessor& reg) { EnableBossKey(reg, !MenuEnableBossKey->checked()); });
-  if (!opened) ShowApplySettingsError();
+  app_.settings.Apply([this](SettingsKey& key) { EnableBossKey(key, !MenuEnableBossKey->checked()); });
 }
 
-void TCorvaneMain::EnableBossKey(RegistryAccessor& reg, bool on) {
-  reg.WriteBool(value::kWindowsHotKey, on);
+void TCorvaneMain::EnableBossKey(SettingsKey& key, bool on) {
+  key.WriteBool(value::kWindowsHotKey, on);
   MenuEnableBossKey->SetChecked(on);
   // The copy the press handler reads follows at once, so no restart is needed.
   hotkeyEnabled = on;
@@ -159,7 +151,7 @@ void TCorvaneMain::EnableBossKey(RegistryAccessor& reg, bool on) {
   }
   // A missing combination means CTRL + F12, without storing it; a stored
   // number outside the 16-bit range names no row rather than wrapping onto one.
-  int32_t stored = reg.ValueExists(value::kHotkeyCombination) ? reg.ReadInteger(value::kHotkeyCombination) : 1;
+  int32_t stored = key.IntegerIfPresent(value::kHotkeyCombination).value_or(1);
   RegisterBossKey(stored >= INT16_MIN && stored <= INT16_MAX ? static_cast<int16_t>(stored) : -1);
 }
 

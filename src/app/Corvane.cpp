@@ -12,7 +12,7 @@
 namespace app {
 
 Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application)
-    : platform(platform), ui(ui), application(application) {}
+    : platform(platform), ui(ui), application(application), settings(platform.registry, application) {}
 
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.

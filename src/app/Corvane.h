@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/SettingsAccessor.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
 #include "ui/Ui.h"
@@ -33,6 +34,7 @@ struct Corvane {
   platform::Platform& platform;
   ui::Ui& ui;
   ui::Application& application;
+  SettingsAccessor settings;
 
   std::unique_ptr<TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;

@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include "app/Paths.h"
-#include "app/RegistryAccessor.h"
+#include "app/Autostart.h"
+#include "app/SettingsAccessor.h"
 #include "app/Settings.h"
 #include "app/Vendor.h"
 #include "forms/AboutForm.h"
@@ -18,7 +19,6 @@ namespace app {
 
 using platform::NotifyIconOp;
 using platform::NotifyIconRecord;
-using platform::RegRoot;
 using ui::MenuItem;
 using ui::Rect;
 
@@ -40,7 +40,6 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
   SetReceivesCopyDataFromLowerIntegrity(true);
   app_.ui.Realize(*this);
 
-  settingsKey_ = kSettingsKey;
   trayIcon_ = resources::kTrayIcon;
   animIcon_ = resources::kTrayAnim;
   AddTrayIcon();
@@ -136,9 +135,9 @@ void TCorvaneMain::BuildTrayMenu() {
 void TCorvaneMain::FormCreate() {
   UnregisterBossKeys();
   LoadPreferences();
-  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    reg.WriteBool(value::kCorvaneRunning, true);
-    if (!reg.ReadBool(value::kBlockerFirstStart)) return;
+  app_.settings.Change([this](SettingsKey& key) {
+    key.WriteBool(value::kCorvaneRunning, true);
+    if (!key.ReadBool(value::kBlockerFirstStart)) return;
     // Self-register the blocker module once. It is loaded from the program's
     // own folder only. Without the module or its export, or when it reports
     // that it could not register (a standard user may not write where it
@@ -147,7 +146,7 @@ void TCorvaneMain::FormCreate() {
     platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
     platform::HResult result = 0;
     if (module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result)) {
-      reg.WriteBool(value::kBlockerFirstStart, false);
+      key.WriteBool(value::kBlockerFirstStart, false);
     }
   });
 }
@@ -272,38 +271,20 @@ void TCorvaneMain::FormClose(bool& hide) {
   hide = false;  // the window stays; the program keeps running in the tray
 }
 
-void TCorvaneMain::ShowApplySettingsError() { app_.application.Message(ui::MessageKind::Error, kApplySettingsError); }
-
 void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
+  app_.settings.Apply([&](SettingsKey& key) {
     bool on = !entry.checked();
     entry.SetChecked(on);
-    reg.WriteBool(valueName, on);
+    key.WriteBool(valueName, on);
   });
-  if (!opened) ShowApplySettingsError();
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
-  bool stored = false;
-  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::SetOnly);
-  if (reg.OpenKey(kRunKey, false)) {
-    try {
-      if (on) {
-        // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would
-        // be started as "C:\Program.exe" first, should such a file exist.
-        reg.WriteString(kRunValue, "\"" + app_.platform.process.ExecutablePath() + "\"");
-        stored = true;
-      } else {
-        stored = reg.DeleteValue(kRunValue);
-      }
-    } catch (const RegistryError&) {
-    }
-  }
-  if (stored) return;
+  if (SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
   // The box shows what Windows will do at the next logon.
   CoolCheckRadioBox1->SetChecked(!on);
-  ShowApplySettingsError();
+  app_.settings.ShowApplySettingsError();
 }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
@@ -313,8 +294,7 @@ void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& fil
 void TCorvaneMain::Label1Click() { OpenWithShell("open", AddressOf(Label1->caption()), platform::kSwShow); }
 
 void TCorvaneMain::MenuShutDownClick() {
-  WithSettingsKey(app_.platform.registry, true,
-                  [](RegistryAccessor& reg) { reg.WriteBool(value::kCorvaneRunning, false); });
+  app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
   ShowHiddenBrowserWindows();
   if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();

@@ -13,7 +13,7 @@
 
 namespace app {
 
-class RegistryAccessor;
+class SettingsKey;
 
 // The tray icon's identity and callback message.
 constexpr uint32_t kTrayIconId = 1005;
@@ -67,7 +67,7 @@ class TCorvaneMain : public ui::Form {
   void MenuEnableBossKeyClick();
   // Switches the hotkey on or off through an open settings key: the tray
   // entry's mark, WindowsHotKeyS and its copy, then the registration.
-  void EnableBossKey(RegistryAccessor& reg, bool on);
+  void EnableBossKey(SettingsKey& key, bool on);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
@@ -78,9 +78,6 @@ class TCorvaneMain : public ui::Form {
   // WM_ENDSESSION when the session does end: what Exit does, at once.
   void EndSession();
   void TogglePopupSetting(ui::MenuItem& entry, const char* valueName);
-
-  // The path of the settings key, as every operation uses it.
-  const std::string& settingsKey() const { return settingsKey_; }
 
   // The copies kept in memory from the start-up read.
   bool hotkeyEnabled = false;      // WindowsHotKeyS
@@ -109,11 +106,9 @@ class TCorvaneMain : public ui::Form {
   bool HandleMessage(ui::Message& message);
   void BuildControls();
   void BuildTrayMenu();
-  void ShowApplySettingsError();
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;
-  std::string settingsKey_;
   std::string trayIcon_;  // the icon resources the tray shows
   std::string animIcon_;
   // The interval the list showed as stored: a store that fails puts it back.

@@ -3,12 +3,11 @@
 
 #include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
+#include "app/Autostart.h"
+#include "app/SettingsAccessor.h"
 #include "app/Settings.h"
 
 namespace app {
-
-using platform::RegRoot;
 
 namespace {
 // A stored combination outside the 16-bit range names no row, rather than
@@ -23,108 +22,34 @@ void TCorvaneMain::LoadPreferences() {
   soundIndex = 0;
   Timer1->SetEnabled(false);
 
-  RegistryAccessor reg(app_.platform.registry, RegRoot::LocalMachine);
-  if (!reg.OpenKey(settingsKey_, false)) {
+  SettingsOutcome read = app_.settings.Load([this](SettingsKey& key) {
+    ComboBox1->SetItemIndex(key.IntegerOrWrite(value::kCleanerSchedule, -1));
+    shownSchedule_ = ComboBox1->itemIndex();
+    Timer1->SetInterval(ScheduleInterval());
+
+    const bool autoCleaner = key.BoolOrWrite(value::kAutoCleaner, false);
+    CoolCheckRadioBox2->SetChecked(autoCleaner);
+    MenuEnableAutoHistoryCleaner->SetChecked(autoCleaner);
+    if (autoCleaner) Timer1->SetEnabled(IsCleanerScheduleSet());
+
+    EnablePopupBlocking1->SetChecked(key.BoolOrWrite(value::kPopupBlocking, false));
+    Playasoundwhenapopupwindowisblocked1->SetChecked(key.BoolOrWrite(value::kSoundNotification, true));
+    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
+    Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(key.BoolOrWrite(value::kAnimTrayIcon, true));
+
+    hotkeyEnabled = key.BoolOrWrite(value::kWindowsHotKey, false);
+    MenuEnableBossKey->SetChecked(hotkeyEnabled);
+    if (hotkeyEnabled) RegisterBossKey(AsCombination(key.IntegerOrWrite(value::kHotkeyCombination, 1)));
+    hideIEWindows = key.BoolOrWrite(value::kIEWHotKey, false);
+    toggleMute = key.BoolOrWrite(value::kWinVolControl, false);
+
+    key.WriteBool(value::kIEStatus, false);
+  });
+  if (!read.opened) {
     app_.application.Message(ui::MessageKind::Error, kReadPreferencesError);
     RestoreDefaultPreferences();
-  } else {
-    try {
-      if (reg.ValueExists(value::kCleanerSchedule)) {
-        ComboBox1->SetItemIndex(reg.ReadInteger(value::kCleanerSchedule));
-      } else {
-        reg.WriteInteger(value::kCleanerSchedule, -1);
-        ComboBox1->SetItemIndex(-1);
-      }
-      shownSchedule_ = ComboBox1->itemIndex();
-      Timer1->SetInterval(ScheduleInterval());
-
-      if (reg.ValueExists(value::kAutoCleaner)) {
-        bool on = reg.ReadBool(value::kAutoCleaner);
-        CoolCheckRadioBox2->SetChecked(on);
-        MenuEnableAutoHistoryCleaner->SetChecked(on);
-        if (on) Timer1->SetEnabled(IsCleanerScheduleSet());
-      } else {
-        CoolCheckRadioBox2->SetChecked(false);
-        MenuEnableAutoHistoryCleaner->SetChecked(false);
-        reg.WriteBool(value::kAutoCleaner, false);
-      }
-
-      if (reg.ValueExists(value::kPopupBlocking)) {
-        EnablePopupBlocking1->SetChecked(reg.ReadBool(value::kPopupBlocking));
-      } else {
-        reg.WriteBool(value::kPopupBlocking, false);
-        EnablePopupBlocking1->SetChecked(false);
-      }
-
-      if (reg.ValueExists(value::kSoundNotification)) {
-        Playasoundwhenapopupwindowisblocked1->SetChecked(reg.ReadBool(value::kSoundNotification));
-      } else {
-        Playasoundwhenapopupwindowisblocked1->SetChecked(true);
-        reg.WriteBool(value::kSoundNotification, true);
-      }
-
-      if (reg.ValueExists(value::kSoundIndex)) {
-        soundIndex = reg.ReadInteger(value::kSoundIndex);
-      } else {
-        soundIndex = 0;
-        reg.WriteInteger(value::kSoundIndex, 0);
-      }
-
-      if (reg.ValueExists(value::kAnimTrayIcon)) {
-        Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(reg.ReadBool(value::kAnimTrayIcon));
-      } else {
-        Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
-        reg.WriteBool(value::kAnimTrayIcon, true);
-      }
-
-      hotkeyEnabled = hideIEWindows = toggleMute = false;
-
-      if (reg.ValueExists(value::kWindowsHotKey)) {
-        hotkeyEnabled = reg.ReadBool(value::kWindowsHotKey);
-        MenuEnableBossKey->SetChecked(hotkeyEnabled);
-        if (hotkeyEnabled) {
-          if (reg.ValueExists(value::kHotkeyCombination)) {
-            RegisterBossKey(AsCombination(reg.ReadInteger(value::kHotkeyCombination)));
-          } else {
-            reg.WriteInteger(value::kHotkeyCombination, 1);
-            RegisterBossKey(1);
-          }
-        }
-      } else {
-        reg.WriteBool(value::kWindowsHotKey, false);
-        hotkeyEnabled = false;
-        MenuEnableBossKey->SetChecked(false);
-      }
-
-      if (reg.ValueExists(value::kIEWHotKey)) {
-        hideIEWindows = reg.ReadBool(value::kIEWHotKey);
-      } else {
-        reg.WriteBool(value::kIEWHotKey, false);
-        hideIEWindows = false;
-      }
-
-      if (reg.ValueExists(value::kWinVolControl)) {
-        toggleMute = reg.ReadBool(value::kWinVolControl);
-      } else {
-        reg.WriteBool(value::kWinVolControl, false);
-        toggleMute = false;
-      }
-
-      reg.WriteBool(value::kIEStatus, false);
-    } catch (const RegistryError&) {
-      // The reading stops at the first registry error; later values keep their state.
-    }
-    reg.CloseKey();
   }
-
-  bool autostart = false;
-  try {
-    RegistryAccessor run(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::QueryOnly);
-    autostart = run.OpenKey(kRunKey, false) && run.ValueExists(kRunValue);
-  } catch (const RegistryError&) {
-    autostart = false;
-  }
-  CoolCheckRadioBox1->SetChecked(autostart);
+  CoolCheckRadioBox1->SetChecked(IsAutostartSet(app_.platform.registry));
 }
 
 void TCorvaneMain::RestoreDefaultPreferences() {
@@ -134,20 +59,17 @@ void TCorvaneMain::RestoreDefaultPreferences() {
   hotkeyEnabled = hideIEWindows = toggleMute = false;
   soundIndex = 0;
 
-  WithSettingsKey(app_.platform.registry, true, [](RegistryAccessor& reg) {
-    auto writeFalseWhenMissing = [&reg](const char* name) {
-      if (!reg.ValueExists(name)) reg.WriteBool(name, false);
-    };
-    for (const char* name : CleanerValueNames) writeFalseWhenMissing(name);
+  app_.settings.Change([](SettingsKey& key) {
+    for (const char* name : CleanerValueNames) key.BoolOrWrite(name, false);
     for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon,
                              value::kWindowsHotKey, value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner,
                              value::kIEStatus}) {
-      writeFalseWhenMissing(name);
+      key.BoolOrWrite(name, false);
     }
-    reg.WriteInteger(value::kSoundIndex, 0);
-    reg.WriteInteger(value::kHotkeyCombination, 1);
-    reg.WriteInteger(value::kCleanerSchedule, -1);
-    reg.WriteInteger(value::kEliminatedPopups, 0);
+    key.WriteInteger(value::kSoundIndex, 0);
+    key.WriteInteger(value::kHotkeyCombination, 1);
+    key.WriteInteger(value::kCleanerSchedule, -1);
+    key.WriteInteger(value::kEliminatedPopups, 0);
   });
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
+#include "app/SettingsAccessor.h"
 #include "app/Settings.h"
 #include "forms/HistoryCleaner.h"
 
@@ -19,13 +19,7 @@ uint32_t TCorvaneMain::ScheduleInterval() {
 
 bool TCorvaneMain::IsCleanerScheduleSet() {
   bool set = false;
-  WithSettingsKey(app_.platform.registry, true, [&set](RegistryAccessor& reg) {
-    if (reg.ValueExists(value::kCleanerSchedule)) {
-      set = reg.ReadInteger(value::kCleanerSchedule) >= 0;
-    } else {
-      reg.WriteInteger(value::kCleanerSchedule, -1);
-    }
-  });
+  app_.settings.Change([&set](SettingsKey& key) { set = key.IntegerOrWrite(value::kCleanerSchedule, -1) >= 0; });
   return set;
 }
 
@@ -35,12 +29,11 @@ void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(
 // the interval is the same.
 void TCorvaneMain::ComboBox1Exit() {
   const int index = ComboBox1->itemIndex();
-  if (!StoreInSettingsKey(app_.platform.registry,
-                          [index](RegistryAccessor& reg) { reg.WriteInteger(value::kCleanerSchedule, index); })) {
+  if (!app_.settings.Change([index](SettingsKey& key) { key.WriteInteger(value::kCleanerSchedule, index); }).done()) {
     // An interval the user did not change has nothing to report.
     if (index != shownSchedule_) {
       ComboBox1->SetItemIndex(shownSchedule_);
-      ShowApplySettingsError();
+      app_.settings.ShowApplySettingsError();
     }
     return;
   }
@@ -52,10 +45,8 @@ void TCorvaneMain::ComboBox1Exit() {
 
 void TCorvaneMain::CoolCheckRadioBox2Click() {
   const bool on = CoolCheckRadioBox2->checked();
-  if (!StoreInSettingsKey(app_.platform.registry,
-                          [on](RegistryAccessor& reg) { reg.WriteBool(value::kAutoCleaner, on); })) {
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) {
     CoolCheckRadioBox2->SetChecked(!on);
-    ShowApplySettingsError();
     return;
   }
   MenuEnableAutoHistoryCleaner->SetChecked(on);
@@ -64,11 +55,7 @@ void TCorvaneMain::CoolCheckRadioBox2Click() {
 
 void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
   const bool on = !MenuEnableAutoHistoryCleaner->checked();
-  if (!StoreInSettingsKey(app_.platform.registry,
-                          [on](RegistryAccessor& reg) { reg.WriteBool(value::kAutoCleaner, on); })) {
-    ShowApplySettingsError();
-    return;
-  }
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) return;
   MenuEnableAutoHistoryCleaner->SetChecked(on);
   CoolCheckRadioBox2->SetChecked(on);
   Timer1->SetEnabled(on && IsCleanerScheduleSet());

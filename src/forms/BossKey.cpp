@@ -3,28 +3,15 @@
 #include "forms/BossKey.h"
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
-using app::RegistryAccessor;
-using app::WithSettingsKey;
+using app::SettingsKey;
 using ui::Rect;
 namespace value = app::value;
-
-namespace {
-// Loads a check box from its value, writing false when the value is missing.
-void LoadSwitch(RegistryAccessor& reg, const char* valueName, ui::CheckBox& box) {
-  if (reg.ValueExists(valueName)) {
-    box.SetChecked(reg.ReadBool(valueName));
-  } else {
-    reg.WriteBool(valueName, false);
-    box.SetChecked(false);
-  }
-}
-}  // namespace
 
 TBossKeyPref::TBossKeyPref(app::Corvane& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
@@ -61,17 +48,12 @@ TBossKeyPref::TBossKeyPref(app::Corvane& app)
 
 void TBossKeyPref::FormShow() {
   // A key that cannot be opened leaves the boxes as they are, silently.
-  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    LoadSwitch(reg, value::kWindowsHotKey, *CoolCheckRadioBox5);
-    LoadSwitch(reg, value::kIEWHotKey, *CoolCheckRadioBox1);
-    LoadSwitch(reg, value::kWinVolControl, *CoolCheckRadioBox2);
-    if (!reg.ValueExists(value::kHotkeyCombination)) {
-      reg.WriteInteger(value::kHotkeyCombination, 1);
-      ShowCombination(1);
-      return;
-    }
+  app_.settings.Change([this](SettingsKey& key) {
+    CoolCheckRadioBox5->SetChecked(key.BoolOrWrite(value::kWindowsHotKey, false));
+    CoolCheckRadioBox1->SetChecked(key.BoolOrWrite(value::kIEWHotKey, false));
+    CoolCheckRadioBox2->SetChecked(key.BoolOrWrite(value::kWinVolControl, false));
     // A number that names no combination leaves both radio boxes as they are.
-    int32_t combination = reg.ReadInteger(value::kHotkeyCombination);
+    int32_t combination = key.IntegerOrWrite(value::kHotkeyCombination, 1);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
   });
 }
@@ -85,11 +67,9 @@ void TBossKeyPref::ShowCombination(int16_t combination) {
 // A click that cannot be stored puts its box back: the boxes show what is stored.
 void TBossKeyPref::CoolCheckRadioBox5Click() {
   const bool on = CoolCheckRadioBox5->checked();
-  bool opened = WithSettingsKey(app_.platform.registry, true,
-                                [this, on](RegistryAccessor& reg) { app_.CorvaneMain->EnableBossKey(reg, on); });
-  if (opened) return;
-  CoolCheckRadioBox5->SetChecked(!on);
-  ShowApplySettingsError();
+  if (!app_.settings.Apply([this, on](SettingsKey& key) { app_.CorvaneMain->EnableBossKey(key, on); }).opened) {
+    CoolCheckRadioBox5->SetChecked(!on);
+  }
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
@@ -111,9 +91,8 @@ void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 // hotkey handler reads, once the value is written.
 bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy) {
   const bool on = box.checked();
-  if (!app::StoreInSettingsKey(app_.platform.registry, [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); })) {
+  if (!app_.settings.StoreBool(valueName, on)) {
     box.SetChecked(!on);
-    ShowApplySettingsError();
     return false;
   }
   copy = on;
@@ -124,19 +103,12 @@ bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, bool& c
 // that other programs keep the keys while it is off; and only once stored, so
 // that the one in force is the one shown.
 void TBossKeyPref::ChooseCombination(int16_t combination) {
-  if (!app::StoreInSettingsKey(app_.platform.registry, [combination](RegistryAccessor& reg) {
-        reg.WriteInteger(value::kHotkeyCombination, combination);
-      })) {
+  if (!app_.settings.StoreInteger(value::kHotkeyCombination, combination)) {
     ShowCombination(shownCombination_);
-    ShowApplySettingsError();
     return;
   }
   shownCombination_ = combination;
   if (app_.CorvaneMain->hotkeyEnabled) app_.CorvaneMain->RegisterBossKey(combination);
-}
-
-void TBossKeyPref::ShowApplySettingsError() {
-  app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
 }
 
 }  // namespace forms

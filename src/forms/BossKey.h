@@ -33,7 +33,6 @@ class TBossKeyPref : public ui::Form {
   bool WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
-  void ShowApplySettingsError();
 
   app::Corvane& app_;
   // The combination the radio boxes showed as stored (ticked at design time).

@@ -5,15 +5,15 @@
 
 #include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "forms/CookiesManager.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
 using app::CleanerValueNames;
-using app::RegistryAccessor;
+using app::SettingsKey;
 using cleaner::TUWHCleanerThrd;
 using ui::Rect;
 
@@ -105,25 +105,16 @@ void THistoryCleanerPref::FormShow() { LoadCleanerSwitches(); }
 
 void THistoryCleanerPref::LoadCleanerSwitches() {
   // A missing key leaves the boxes as they are; a registry error stops at that box.
-  app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
+  app_.settings.Load([this](SettingsKey& key) {
     for (size_t i = 0; i < app::kCleanerCount; ++i) {
       ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
-      if (!box) continue;
-      const char* name = CleanerValueNames[i];
-      if (reg.ValueExists(name)) {
-        box->SetChecked(reg.ReadBool(name));
-      } else {
-        reg.WriteBool(name, false);
-        box->SetChecked(false);
-      }
+      if (box) box->SetChecked(key.BoolOrWrite(CleanerValueNames[i], false));
     }
   });
 }
 
 void THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
-  bool opened = app::WithSettingsKey(app_.platform.registry, true,
-                                     [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+  app_.settings.Apply([&](SettingsKey& key) { key.WriteBool(valueName, on); });
 }
 
 void THistoryCleanerPref::SpeedButton2Click() {
@@ -137,20 +128,14 @@ void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal();
 std::string THistoryCleanerPref::ReadCleanerSwitches() {
   // A missing switch is off, as the window would write it; one that cannot
   // be read leaves the selection unknown.
-  std::string problem;
-  bool opened = app::WithSettingsKey(app_.platform.registry, true, [this, &problem](RegistryAccessor& reg) {
+  app::SettingsOutcome read = app_.settings.Read([this](SettingsKey& key) {
     for (size_t i = 0; i < CleanerValueNames.size(); ++i) {
-      const char* name = CleanerValueNames[i];
-      try {
-        CleanerSwitches[i] = reg.ValueExists(name) && reg.ReadBool(name);
-      } catch (const app::RegistryError& e) {
-        problem = std::string("the selected cleaners could not be read from the settings (") + e.what() + ")";
-        return;
-      }
+      CleanerSwitches[i] = key.BoolIfPresent(CleanerValueNames[i]).value_or(false);
     }
-  }, platform::RegAccess::QueryOnly);
-  if (!opened) return "the selected cleaners could not be read: the settings key cannot be opened";
-  return problem;
+  });
+  if (!read.opened) return "the selected cleaners could not be read: the settings key cannot be opened";
+  if (!read.error.empty()) return "the selected cleaners could not be read from the settings (" + read.error + ")";
+  return {};
 }
 
 void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {

@@ -1,17 +1,18 @@
 // The pop-up blocker's preferences window.
 #include "forms/PopUpBlocker.h"
 
+#include <optional>
 #include <string>
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "forms/SoundSelection.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
-using app::RegistryAccessor;
+using app::SettingsKey;
 using ui::Rect;
 namespace value = app::value;
 
@@ -19,16 +20,6 @@ namespace {
 // What the count shows when there is no count to show.
 constexpr const char* kNoCount = "0000000000";
 constexpr const char* kSoundFileMissing = "Sound file missing";
-
-// A box takes its stored value; a missing value is written false and clears the box.
-void LoadBox(RegistryAccessor& reg, ui::CheckBox& box, const char* valueName) {
-  if (reg.ValueExists(valueName)) {
-    box.SetChecked(reg.ReadBool(valueName));
-  } else {
-    reg.WriteBool(valueName, false);
-    box.SetChecked(false);
-  }
-}
 
 // The label text for a stored sound index: "SoundNotification" and the index plus one.
 std::string SoundLabelFor(int32_t soundIndex) {
@@ -84,46 +75,38 @@ void TPopUpBlockerPref::FormShow() {
 }
 
 void TPopUpBlockerPref::LoadBoxes() {
-  bool opened = app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
-    LoadBox(reg, *CoolCheckRadioBox1, value::kPopupBlocking);
-    LoadBox(reg, *CoolCheckRadioBox3, value::kSoundNotification);
-    if (reg.ValueExists(value::kSoundIndex)) {
-      soundIndex = reg.ReadInteger(value::kSoundIndex);
-    } else {
-      soundIndex = 0;
-      reg.WriteInteger(value::kSoundIndex, 0);
-    }
+  bool opened = app_.settings.Load([this](SettingsKey& key) {
+    CoolCheckRadioBox1->SetChecked(key.BoolOrWrite(value::kPopupBlocking, false));
+    CoolCheckRadioBox3->SetChecked(key.BoolOrWrite(value::kSoundNotification, false));
+    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
     CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
-    LoadBox(reg, *CoolCheckRadioBox4, value::kAnimTrayIcon);
-  });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+    CoolCheckRadioBox4->SetChecked(key.BoolOrWrite(value::kAnimTrayIcon, false));
+  }).opened;
+  if (!opened) app_.settings.ShowApplySettingsError();
 }
 
 void TPopUpBlockerPref::ShowCount() {
   std::string count = kNoCount;
   bool keep = false;
-  app::WithSettingsKey(
-      app_.platform.registry, true,
-      [&](RegistryAccessor& reg) {
-        if (!reg.ValueExists(value::kBlockerFirstStart)) return;
-        if (reg.ReadBool(value::kBlockerFirstStart)) {
-          // The module has not been registered yet: the count keeps its text.
-          keep = true;
-        } else if (reg.ValueExists(value::kEliminatedPopups)) {
-          count = std::to_string(reg.ReadInteger(value::kEliminatedPopups));
-        }
-      },
-      platform::RegAccess::QueryOnly);
+  app_.settings.Read([&](SettingsKey& key) {
+    std::optional<bool> firstStart = key.BoolIfPresent(value::kBlockerFirstStart);
+    if (!firstStart) return;
+    if (*firstStart) {
+      // The module has not been registered yet: the count keeps its text.
+      keep = true;
+    } else if (std::optional<int32_t> eliminated = key.IntegerIfPresent(value::kEliminatedPopups)) {
+      count = std::to_string(*eliminated);
+    }
+  });
   if (!keep) Label3->SetCaption(count);
 }
 
 void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName) {
-  bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
+  app_.settings.Apply([&](SettingsKey& key) {
     // The tray entry's mark is what the announcement follows, so it changes at once.
     trayEntry.SetChecked(box.checked());
-    reg.WriteBool(valueName, box.checked());
+    key.WriteBool(valueName, box.checked());
   });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {

@@ -2,8 +2,8 @@
 #include "forms/SoundSelection.h"
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "forms/PopUpBlocker.h"
 #include "resources/ResourceNames.h"
 
@@ -38,12 +38,11 @@ void TSelectSound::SpeedButton1Click() {
     TPopUpBlockerPref& pref = *app_.PopUpBlockerPref;
     pref.CoolLabel1->SetCaption(CoolListBox1->items()[static_cast<size_t>(chosen)]);
     pref.soundIndex = chosen;
-    bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](app::RegistryAccessor& reg) {
-      reg.WriteInteger(app::value::kSoundIndex, chosen);
+    app_.settings.Apply([&](app::SettingsKey& key) {
+      key.WriteInteger(app::value::kSoundIndex, chosen);
       // The announcement plays the new choice from now on, not only after the next start.
       app_.CorvaneMain->soundIndex = chosen;
     });
-    if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
   }
   Close();
 }
