@@ -59,6 +59,12 @@ std::unique_ptr<MixerDevice> OpenWaveOutMute(Mixer& mixer, uint32_t* controlId) 
   return device;
 }
 
+// A stored combination outside the 16-bit range names no row, rather than
+// wrapping round onto one.
+int16_t AsCombination(int32_t stored) {
+  return stored >= INT16_MIN && stored <= INT16_MAX ? static_cast<int16_t>(stored) : -1;
+}
+
 MixerControlDetailsRecord BooleanDetails(uint32_t controlId, int32_t* value) {
   MixerControlDetailsRecord details;
   details.structSize = kMixerControlDetailsSize;
@@ -74,8 +80,9 @@ MixerControlDetailsRecord BooleanDetails(uint32_t controlId, int32_t* value) {
 
 bool TCorvaneMain::HandleBossKey(uintptr_t hotkeyId) {
   if (hotkeyId != 1 && hotkeyId != 2) return false;
-  if (!hotkeyEnabled) return true;
-  if (hideIEWindows) {
+  const LiveSettings& live = app_.live;
+  if (!live.hotkeyEnabled.value()) return true;
+  if (live.hideIEWindows.value()) {
     if (ReadIEStatus()) {
       HideIEWindows();
       WriteIEStatus(false);
@@ -84,7 +91,7 @@ bool TCorvaneMain::HandleBossKey(uintptr_t hotkeyId) {
       WriteIEStatus(true);
     }
   }
-  if (toggleMute) SetVolumeMute(!IsVolumeMuted());
+  if (live.toggleMute.value()) SetVolumeMute(!IsVolumeMuted());
   return true;
 }
 
@@ -136,23 +143,21 @@ void TCorvaneMain::SetVolumeMute(bool mute) {
 }
 
 void TCorvaneMain::MenuEnableBossKeyClick() {
-  app_.settings.Apply([this](SettingsKey& key) { EnableBossKey(key, !MenuEnableBossKey->checked()); });
+  app_.settings.Apply([this](SettingsKey& key) { EnableBossKey(key, !app_.live.hotkeyEnabled.value()); });
 }
 
 void TCorvaneMain::EnableBossKey(SettingsKey& key, bool on) {
   key.WriteBool(value::kWindowsHotKey, on);
-  MenuEnableBossKey->SetChecked(on);
-  // The copy the press handler reads follows at once, so no restart is needed.
-  hotkeyEnabled = on;
-  if (!on) {
-    UnregisterBossKeys();
-    ShowHiddenBrowserWindows();
-    return;
-  }
-  // A missing combination means CTRL + F12, without storing it; a stored
-  // number outside the 16-bit range names no row rather than wrapping onto one.
-  int32_t stored = key.IntegerIfPresent(value::kHotkeyCombination).value_or(1);
-  RegisterBossKey(stored >= INT16_MIN && stored <= INT16_MAX ? static_cast<int16_t>(stored) : -1);
+  // The press handler reads the live switch, so no restart is needed.
+  app_.live.hotkeyEnabled.Set(on);
+}
+
+void TCorvaneMain::RegisterStoredBossKey() {
+  // A missing combination means CTRL + F12, without storing it; one that
+  // cannot be read registers nothing.
+  app_.settings.Read([this](SettingsKey& key) {
+    RegisterBossKey(AsCombination(key.IntegerIfPresent(value::kHotkeyCombination).value_or(1)));
+  });
 }
 
 }  // namespace app

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/LiveSettings.h"
 #include "app/SettingsAccessor.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
@@ -35,6 +36,8 @@ struct Corvane {
   ui::Ui& ui;
   ui::Application& application;
   SettingsAccessor settings;
+  // What the windows show and act on; made before them and kept after them.
+  LiveSettings live;
 
   std::unique_ptr<TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;

@@ -5,6 +5,7 @@
 
 #include "app/Paths.h"
 #include "app/Autostart.h"
+#include "app/NotificationSounds.h"
 #include "app/SettingsAccessor.h"
 #include "app/Settings.h"
 #include "app/Vendor.h"
@@ -31,6 +32,7 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197), app_(app) {
   BuildControls();
   BuildTrayMenu();
+  FollowLiveSettings();
   Timer1 = std::make_unique<ui::Timer>(*this, 1800000);
   Timer1->OnTimer = [this] { Timer1Timer(); };
   OnClose = [this](bool& hide) { FormClose(hide); };
@@ -97,20 +99,20 @@ void TCorvaneMain::BuildTrayMenu() {
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
-  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking", {}));
-  EnablePopupBlocking1->OnClick = [this] { TogglePopupSetting(*EnablePopupBlocking1, value::kPopupBlocking); };
-  popups.Add(MenuItem::Separator());
-  Playasoundwhenapopupwindowisblocked1 = &popups.Add(
-      item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked", {}));
-  Playasoundwhenapopupwindowisblocked1->OnClick = [this] {
-    TogglePopupSetting(*Playasoundwhenapopupwindowisblocked1, value::kSoundNotification);
+  auto toggle = [this](Watched<bool>& setting, const char* valueName) {
+    return [this, &setting, valueName] { TogglePopupSetting(setting, valueName); };
   };
+  LiveSettings& live = app_.live;
+  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
+                                          toggle(live.popupBlocking, value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
-  Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(item(
-      "Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked", {}));
-  Animatesystemtrayiconwhenapopupwindowisblocked1->OnClick = [this] {
-    TogglePopupSetting(*Animatesystemtrayiconwhenapopupwindowisblocked1, value::kAnimTrayIcon);
-  };
+  Playasoundwhenapopupwindowisblocked1 =
+      &popups.Add(item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked",
+                       toggle(live.soundNotification, value::kSoundNotification)));
+  popups.Add(MenuItem::Separator());
+  Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(
+      item("Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked",
+           toggle(live.animTrayIcon, value::kAnimTrayIcon)));
   MenuEnableBossKey =
       &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
   TrayMenu->Add(MenuItem::Separator());
@@ -130,6 +132,28 @@ void TCorvaneMain::BuildTrayMenu() {
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& exit = TrayMenu->Add(item("MenuShutDown", "Exit", [this] { MenuShutDownClick(); }));
   exit.SetCommandId(kExitCommandId);
+}
+
+// The tray's marks show the live switches; the hotkey is held with the system
+// exactly while it is on, and what it hid comes back once it can no longer.
+void TCorvaneMain::FollowLiveSettings() {
+  auto mark = [](MenuItem* entry) { return [entry](bool on) { entry->SetChecked(on); }; };
+  LiveSettings& live = app_.live;
+  live.popupBlocking.Watch(mark(EnablePopupBlocking1));
+  live.soundNotification.Watch(mark(Playasoundwhenapopupwindowisblocked1));
+  live.animTrayIcon.Watch(mark(Animatesystemtrayiconwhenapopupwindowisblocked1));
+  live.hotkeyEnabled.Watch(mark(MenuEnableBossKey));
+  live.hotkeyEnabled.Watch([this](bool on) {
+    if (on) {
+      RegisterStoredBossKey();
+    } else {
+      UnregisterBossKeys();
+      ShowHiddenBrowserWindows();
+    }
+  });
+  live.hideIEWindows.Watch([this](bool on) {
+    if (!on) ShowHiddenBrowserWindows();
+  });
 }
 
 void TCorvaneMain::FormCreate() {
@@ -240,18 +264,13 @@ void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
   // not copied: any program may send a block of any size, and it is not used further.
   std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
-  if (Playasoundwhenapopupwindowisblocked1->checked()) {
-    std::string path = NotificationSoundPath(soundIndex);
-    if (!path.empty() && app_.platform.files.IsFile(path)) app_.platform.sound.PlayFileSync(path);
-  }
-  if (Animatesystemtrayiconwhenapopupwindowisblocked1->checked()) AnimateTrayIcon();
+  // A missing sound file plays nothing and says nothing.
+  if (app_.live.soundNotification.value()) PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
+  if (app_.live.animTrayIcon.value()) AnimateTrayIcon();
 }
 
 std::string TCorvaneMain::NotificationSoundPath(int32_t index) {
-  static const char* const kSounds[] = {"sound1.wav", "sound2.wav"};
-  // An index outside the table names no file.
-  if (index < 0 || index > 1) return {};
-  return FolderOf(app_.platform.process.ExecutablePath()) + "sounds\\" + kSounds[index];
+  return app::NotificationSoundPath(app_.platform.process.ExecutablePath(), index);
 }
 
 void TCorvaneMain::AppMinimize() {
@@ -271,10 +290,10 @@ void TCorvaneMain::FormClose(bool& hide) {
   hide = false;  // the window stays; the program keeps running in the tray
 }
 
-void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
+void TCorvaneMain::TogglePopupSetting(Watched<bool>& setting, const char* valueName) {
   app_.settings.Apply([&](SettingsKey& key) {
-    bool on = !entry.checked();
-    entry.SetChecked(on);
+    bool on = !setting.value();
+    setting.Set(on);
     key.WriteBool(valueName, on);
   });
 }

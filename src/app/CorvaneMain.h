@@ -65,8 +65,11 @@ class TCorvaneMain : public ui::Form {
   bool IsVolumeMuted();
   void SetVolumeMute(bool mute);
   void MenuEnableBossKeyClick();
-  // Switches the hotkey on or off through an open settings key: the tray
-  // entry's mark, WindowsHotKeyS and its copy, then the registration.
+  // Registers the stored combination.
+  void RegisterStoredBossKey();
+  // Switches the hotkey on or off through an open settings key: stores
+  // WindowsHotKeyS, then the live switch, which the tray entry's mark and the
+  // registration follow.
   void EnableBossKey(SettingsKey& key, bool on);
 
   // Handlers of the window and the tray menu.
@@ -77,13 +80,6 @@ class TCorvaneMain : public ui::Form {
   void MenuShutDownClick();
   // WM_ENDSESSION when the session does end: what Exit does, at once.
   void EndSession();
-  void TogglePopupSetting(ui::MenuItem& entry, const char* valueName);
-
-  // The copies kept in memory from the start-up read.
-  bool hotkeyEnabled = false;      // WindowsHotKeyS
-  bool hideIEWindows = false;      // IEWHotKey
-  bool toggleMute = false;         // WinVolControl
-  int32_t soundIndex = 0;          // SoundIndex
 
   // Controls.
   ui::Control* Image1;
@@ -106,6 +102,10 @@ class TCorvaneMain : public ui::Form {
   bool HandleMessage(ui::Message& message);
   void BuildControls();
   void BuildTrayMenu();
+  void FollowLiveSettings();
+  // The hotkey's switches off and the first sound, as before any reading.
+  void ClearHotkeyAndSound();
+  void TogglePopupSetting(Watched<bool>& setting, const char* valueName);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;

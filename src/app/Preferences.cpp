@@ -9,20 +9,12 @@
 
 namespace app {
 
-namespace {
-// A stored combination outside the 16-bit range names no row, rather than
-// wrapping round onto one.
-int16_t AsCombination(int32_t stored) {
-  return stored >= INT16_MIN && stored <= INT16_MAX ? static_cast<int16_t>(stored) : -1;
-}
-}  // namespace
-
 void TCorvaneMain::LoadPreferences() {
-  hotkeyEnabled = hideIEWindows = toggleMute = false;
-  soundIndex = 0;
+  LiveSettings& live = app_.live;
+  ClearHotkeyAndSound();
   Timer1->SetEnabled(false);
 
-  SettingsOutcome read = app_.settings.Load([this](SettingsKey& key) {
+  SettingsOutcome read = app_.settings.Load([this, &live](SettingsKey& key) {
     ComboBox1->SetItemIndex(key.IntegerOrWrite(value::kCleanerSchedule, -1));
     shownSchedule_ = ComboBox1->itemIndex();
     Timer1->SetInterval(ScheduleInterval());
@@ -32,16 +24,17 @@ void TCorvaneMain::LoadPreferences() {
     MenuEnableAutoHistoryCleaner->SetChecked(autoCleaner);
     if (autoCleaner) Timer1->SetEnabled(IsCleanerScheduleSet());
 
-    EnablePopupBlocking1->SetChecked(key.BoolOrWrite(value::kPopupBlocking, false));
-    Playasoundwhenapopupwindowisblocked1->SetChecked(key.BoolOrWrite(value::kSoundNotification, true));
-    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
-    Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(key.BoolOrWrite(value::kAnimTrayIcon, true));
+    live.popupBlocking.Set(key.BoolOrWrite(value::kPopupBlocking, false));
+    live.soundNotification.Set(key.BoolOrWrite(value::kSoundNotification, true));
+    live.soundIndex.Set(key.IntegerOrWrite(value::kSoundIndex, 0));
+    live.animTrayIcon.Set(key.BoolOrWrite(value::kAnimTrayIcon, true));
 
-    hotkeyEnabled = key.BoolOrWrite(value::kWindowsHotKey, false);
-    MenuEnableBossKey->SetChecked(hotkeyEnabled);
-    if (hotkeyEnabled) RegisterBossKey(AsCombination(key.IntegerOrWrite(value::kHotkeyCombination, 1)));
-    hideIEWindows = key.BoolOrWrite(value::kIEWHotKey, false);
-    toggleMute = key.BoolOrWrite(value::kWinVolControl, false);
+    // Switched on, the hotkey is registered (see FollowLiveSettings); the
+    // start writes the combination of a missing one.
+    live.hotkeyEnabled.Set(key.BoolOrWrite(value::kWindowsHotKey, false));
+    if (live.hotkeyEnabled.value()) key.IntegerOrWrite(value::kHotkeyCombination, 1);
+    live.hideIEWindows.Set(key.BoolOrWrite(value::kIEWHotKey, false));
+    live.toggleMute.Set(key.BoolOrWrite(value::kWinVolControl, false));
 
     key.WriteBool(value::kIEStatus, false);
   });
@@ -52,12 +45,19 @@ void TCorvaneMain::LoadPreferences() {
   CoolCheckRadioBox1->SetChecked(IsAutostartSet(app_.platform.registry));
 }
 
+void TCorvaneMain::ClearHotkeyAndSound() {
+  LiveSettings& live = app_.live;
+  live.hotkeyEnabled.Set(false);
+  live.hideIEWindows.Set(false);
+  live.toggleMute.Set(false);
+  live.soundIndex.Set(0);
+}
+
 void TCorvaneMain::RestoreDefaultPreferences() {
   CoolCheckRadioBox1->SetChecked(false);
   CoolCheckRadioBox2->SetChecked(false);
   Timer1->SetEnabled(false);
-  hotkeyEnabled = hideIEWindows = toggleMute = false;
-  soundIndex = 0;
+  ClearHotkeyAndSound();
 
   app_.settings.Change([](SettingsKey& key) {
     for (const char* name : CleanerValueNames) key.BoolOrWrite(name, false);

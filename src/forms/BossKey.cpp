@@ -1,5 +1,5 @@
 // The Windows hotkey's preferences window: every click is stored at once and
-// reaches the main window's hotkey switches without a restart.
+// reaches the live hotkey switches, which the press follows without a restart.
 #include "forms/BossKey.h"
 
 #include "app/CorvaneMain.h"
@@ -43,15 +43,20 @@ TBossKeyPref::TBossKeyPref(app::Corvane& app)
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
   CoolCheckRadioBox5->OnClick = [this] { CoolCheckRadioBox5Click(); };
   OnShow = [this] { FormShow(); };
+  app::LiveSettings& live = app_.live;
+  live.hotkeyEnabled.Watch([this](bool on) { CoolCheckRadioBox5->SetChecked(on); });
+  live.hideIEWindows.Watch([this](bool on) { CoolCheckRadioBox1->SetChecked(on); });
+  live.toggleMute.Watch([this](bool on) { CoolCheckRadioBox2->SetChecked(on); });
   app_.ui.Realize(*this);
 }
 
 void TBossKeyPref::FormShow() {
   // A key that cannot be opened leaves the boxes as they are, silently.
   app_.settings.Change([this](SettingsKey& key) {
-    CoolCheckRadioBox5->SetChecked(key.BoolOrWrite(value::kWindowsHotKey, false));
-    CoolCheckRadioBox1->SetChecked(key.BoolOrWrite(value::kIEWHotKey, false));
-    CoolCheckRadioBox2->SetChecked(key.BoolOrWrite(value::kWinVolControl, false));
+    app::LiveSettings& live = app_.live;
+    app::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
+    app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
+    app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = key.IntegerOrWrite(value::kHotkeyCombination, 1);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
@@ -73,30 +78,25 @@ void TBossKeyPref::CoolCheckRadioBox5Click() {
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
-  const bool on = CoolCheckRadioBox1->checked();
-  if (!WriteSwitch(*CoolCheckRadioBox1, value::kIEWHotKey, app_.CorvaneMain->hideIEWindows)) return;
-  // Off, the hotkey no longer shows the windows it hid: they come back now.
-  if (!on) app_.CorvaneMain->ShowHiddenBrowserWindows();
+  WriteSwitch(*CoolCheckRadioBox1, value::kIEWHotKey, app_.live.hideIEWindows);
 }
 
 void TBossKeyPref::CoolCheckRadioBox2Click() {
-  WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.CorvaneMain->toggleMute);
+  WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.live.toggleMute);
 }
 
 void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
-// Stores a switch from its box and updates the main window's copy, which the
-// hotkey handler reads, once the value is written.
-bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy) {
+// Stores a switch from its box, then sets the live switch the press reads.
+void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!app_.settings.StoreBool(valueName, on)) {
+  if (app_.settings.StoreBool(valueName, on)) {
+    live.Set(on);
+  } else {
     box.SetChecked(!on);
-    return false;
   }
-  copy = on;
-  return true;
 }
 
 // A combination is held with the system only while the hotkey is enabled, so
@@ -108,7 +108,7 @@ void TBossKeyPref::ChooseCombination(int16_t combination) {
     return;
   }
   shownCombination_ = combination;
-  if (app_.CorvaneMain->hotkeyEnabled) app_.CorvaneMain->RegisterBossKey(combination);
+  if (app_.live.hotkeyEnabled.value()) app_.CorvaneMain->RegisterBossKey(combination);
 }
 
 }  // namespace forms

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/CorvaneMain.h"
+#include "app/NotificationSounds.h"
 #include "app/Settings.h"
 #include "app/SettingsAccessor.h"
 #include "forms/SoundSelection.h"
@@ -32,6 +32,10 @@ TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
   BuildControls();
   OnShow = [this] { FormShow(); };
+  app::LiveSettings& live = app_.live;
+  live.popupBlocking.Watch([this](bool on) { CoolCheckRadioBox1->SetChecked(on); });
+  live.soundNotification.Watch([this](bool on) { CoolCheckRadioBox3->SetChecked(on); });
+  live.animTrayIcon.Watch([this](bool on) { CoolCheckRadioBox4->SetChecked(on); });
   app_.ui.Realize(*this);
 }
 
@@ -76,11 +80,13 @@ void TPopUpBlockerPref::FormShow() {
 
 void TPopUpBlockerPref::LoadBoxes() {
   bool opened = app_.settings.Load([this](SettingsKey& key) {
-    CoolCheckRadioBox1->SetChecked(key.BoolOrWrite(value::kPopupBlocking, false));
-    CoolCheckRadioBox3->SetChecked(key.BoolOrWrite(value::kSoundNotification, false));
+    app::LiveSettings& live = app_.live;
+    app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
+    app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
     soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
+    live.soundIndex.Set(soundIndex);
     CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
-    CoolCheckRadioBox4->SetChecked(key.BoolOrWrite(value::kAnimTrayIcon, false));
+    app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
   }).opened;
   if (!opened) app_.settings.ShowApplySettingsError();
 }
@@ -101,37 +107,41 @@ void TPopUpBlockerPref::ShowCount() {
   if (!keep) Label3->SetCaption(count);
 }
 
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName) {
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName) {
   app_.settings.Apply([&](SettingsKey& key) {
-    // The tray entry's mark is what the announcement follows, so it changes at once.
-    trayEntry.SetChecked(box.checked());
+    // The announcement and the tray's mark follow the live switch at once.
+    live.Set(box.checked());
     key.WriteBool(valueName, box.checked());
   });
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
-  StoreNotificationBox(*CoolCheckRadioBox1, *app_.CorvaneMain->EnablePopupBlocking1, value::kPopupBlocking);
+  StoreNotificationBox(*CoolCheckRadioBox1, app_.live.popupBlocking, value::kPopupBlocking);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox3Click() {
-  StoreNotificationBox(*CoolCheckRadioBox3, *app_.CorvaneMain->Playasoundwhenapopupwindowisblocked1,
-                       value::kSoundNotification);
+  StoreNotificationBox(*CoolCheckRadioBox3, app_.live.soundNotification, value::kSoundNotification);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox4Click() {
-  StoreNotificationBox(*CoolCheckRadioBox4, *app_.CorvaneMain->Animatesystemtrayiconwhenapopupwindowisblocked1,
-                       value::kAnimTrayIcon);
+  StoreNotificationBox(*CoolCheckRadioBox4, app_.live.animTrayIcon, value::kAnimTrayIcon);
 }
 
-void TPopUpBlockerPref::SpeedButton1Click() { app_.SelectSound->ShowModal(); }
+void TPopUpBlockerPref::SpeedButton1Click() {
+  TSelectSound& chooser = *app_.SelectSound;
+  chooser.ShowModal();
+  // The sound chosen here is shown and tried here until the next showing,
+  // even when it could not be stored.
+  if (std::optional<int32_t> chosen = chooser.choice()) {
+    soundIndex = *chosen;
+    CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
+  }
+}
 
 void TPopUpBlockerPref::SpeedButton2Click() {
   if (CoolLabel1->caption().empty()) return;
   // An index outside the two-entry table names no file, and so is missing too.
-  std::string path = app_.CorvaneMain->NotificationSoundPath(soundIndex);
-  if (!path.empty() && app_.platform.files.IsFile(path)) {
-    app_.platform.sound.PlayFileSync(path);
-  } else {
+  if (!app::PlayNotificationSound(app_.platform, soundIndex)) {
     app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
   }
 }
