@@ -3,11 +3,11 @@
 
 #include <string_view>
 
-#include "app/Paths.h"
 #include "app/Autostart.h"
 #include "app/NotificationSounds.h"
-#include "app/SettingsAccessor.h"
+#include "app/Paths.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "app/Vendor.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
@@ -18,18 +18,13 @@
 
 namespace app {
 
-using platform::NotifyIconOp;
-using platform::NotifyIconRecord;
 using ui::MenuItem;
 using ui::Rect;
 
-namespace {
-constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
-constexpr uint32_t kBalloonError = 3;          // NIIF_ERROR
-}  // namespace
-
 TCorvaneMain::TCorvaneMain(Corvane& app)
-    : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197), app_(app) {
+    : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
+      app_(app),
+      tray_(app.platform.desktop, app.platform.clock, *this) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
@@ -42,8 +37,6 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
   SetReceivesCopyDataFromLowerIntegrity(true);
   app_.ui.Realize(*this);
 
-  trayIcon_ = resources::kTrayIcon;
-  animIcon_ = resources::kTrayAnim;
   AddTrayIcon();
   app_.application.OnMinimize = [this] { AppMinimize(); };
   app_.application.OnRestore = [this] { AppRestore(); };
@@ -207,38 +200,13 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
   }
 }
 
-void TCorvaneMain::AddTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, trayIcon_,
-                          "Corvane"};
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Add, record);
-}
+void TCorvaneMain::AddTrayIcon() { tray_.Add(); }
 
-void TCorvaneMain::DeleteTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, 0, 0, {}, {}};
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Delete, record);
-}
+void TCorvaneMain::DeleteTrayIcon() { tray_.Delete(); }
 
-void TCorvaneMain::AnimateTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, {}, "Corvane"};
-  for (int i = 0; i < 4; ++i) {
-    record.iconResource = animIcon_;
-    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
-    app_.platform.clock.Sleep(300);
-    record.iconResource = trayIcon_;
-    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
-    app_.platform.clock.Sleep(300);
-  }
-}
+void TCorvaneMain::AnimateTrayIcon() { tray_.Animate(); }
 
-void TCorvaneMain::ShowTrayBalloon(const std::string& text) {
-  // The icon was added with the V1 record, which carries no balloon; only
-  // this modification uses the larger one.
-  NotifyIconRecord record{platform::kNotifyIconBalloonSize, handle(), kTrayIconId, platform::kNotifyIconInfo, 0, {}, {}};
-  record.infoTitle = app_.application.title();
-  record.info = text;
-  record.infoFlags = kBalloonError;
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
-}
+void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBalloon(app_.application.title(), text); }
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {

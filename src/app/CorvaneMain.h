@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Corvane.h"
+#include "app/TrayIcon.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -15,9 +16,6 @@ namespace app {
 
 class SettingsKey;
 
-// The tray icon's identity and callback message.
-constexpr uint32_t kTrayIconId = 1005;
-constexpr uint32_t WM_TRAYICON = 2025;
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
 
@@ -109,8 +107,7 @@ class TCorvaneMain : public ui::Form {
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;
-  std::string trayIcon_;  // the icon resources the tray shows
-  std::string animIcon_;
+  TrayIcon tray_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = -1;
   // The last hide or show pass of the hotkey hid the browser windows.

@@ -1,11 +1,11 @@
 // The start-up read of every preference, and the restoring of the defaults.
 #include <cstdint>
 
+#include "app/Autostart.h"
 #include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
-#include "app/Autostart.h"
-#include "app/SettingsAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 
 namespace app {
 
