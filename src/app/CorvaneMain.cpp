@@ -24,12 +24,12 @@ using ui::Rect;
 TCorvaneMain::TCorvaneMain(Corvane& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
       app_(app),
-      tray_(app.platform.desktop, app.platform.clock, *this) {
+      tray_(app.platform.desktop, app.platform.clock, *this),
+      schedule_(*this, app.settings, [this] { Timer1Timer(); }) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
-  Timer1 = std::make_unique<ui::Timer>(*this, 1800000);
-  Timer1->OnTimer = [this] { Timer1Timer(); };
+  Timer1 = &schedule_.timer();
   OnClose = [this](bool& hide) { FormClose(hide); };
   OnShow = [this] { FormShow(); };
   OnMessage = [this](ui::Message& m) { return HandleMessage(m); };
@@ -207,6 +207,47 @@ void TCorvaneMain::DeleteTrayIcon() { tray_.Delete(); }
 void TCorvaneMain::AnimateTrayIcon() { tray_.Animate(); }
 
 void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBalloon(app_.application.title(), text); }
+
+uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
+
+bool TCorvaneMain::IsCleanerScheduleSet() { return schedule_.IsSet(); }
+
+void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
+
+// Leaving the list stores its interval and restarts the countdown, even when
+// the interval is the same.
+void TCorvaneMain::ComboBox1Exit() {
+  const int index = ComboBox1->itemIndex();
+  if (!app_.settings.Change([index](SettingsKey& key) { key.WriteInteger(value::kCleanerSchedule, index); }).done()) {
+    // An interval the user did not change has nothing to report.
+    if (index != shownSchedule_) {
+      ComboBox1->SetItemIndex(shownSchedule_);
+      app_.settings.ShowApplySettingsError();
+    }
+    return;
+  }
+  shownSchedule_ = index;
+  schedule_.Reset(index);
+  schedule_.RunIf(CoolCheckRadioBox2->checked());
+}
+
+void TCorvaneMain::CoolCheckRadioBox2Click() {
+  const bool on = CoolCheckRadioBox2->checked();
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) {
+    CoolCheckRadioBox2->SetChecked(!on);
+    return;
+  }
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  schedule_.RunIf(on);
+}
+
+void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
+  const bool on = !MenuEnableAutoHistoryCleaner->checked();
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) return;
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  CoolCheckRadioBox2->SetChecked(on);
+  schedule_.RunIf(on);
+}
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CleanerSchedule.h"
 #include "app/Corvane.h"
 #include "app/TrayIcon.h"
 #include "ui/Controls.h"
@@ -88,7 +89,7 @@ class TCorvaneMain : public ui::Form {
   ui::ComboBox* ComboBox1;
   ui::Control* Label1;
   std::unique_ptr<ui::MenuItem> TrayMenu;
-  std::unique_ptr<ui::Timer> Timer1;
+  ui::Timer* Timer1;  // the schedule's
 
   ui::MenuItem* MenuEnableAutoHistoryCleaner;
   ui::MenuItem* EnablePopupBlocking1;
@@ -108,6 +109,7 @@ class TCorvaneMain : public ui::Form {
 
   Corvane& app_;
   TrayIcon tray_;
+  CleanerSchedule schedule_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = -1;
   // The last hide or show pass of the hotkey hid the browser windows.

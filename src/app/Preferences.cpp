@@ -12,17 +12,17 @@ namespace app {
 void TCorvaneMain::LoadPreferences() {
   LiveSettings& live = app_.live;
   ClearHotkeyAndSound();
-  Timer1->SetEnabled(false);
+  schedule_.Stop();
 
   SettingsOutcome read = app_.settings.Load([this, &live](SettingsKey& key) {
     ComboBox1->SetItemIndex(key.IntegerOrWrite(value::kCleanerSchedule, -1));
     shownSchedule_ = ComboBox1->itemIndex();
-    Timer1->SetInterval(ScheduleInterval());
+    schedule_.Reset(shownSchedule_);
 
     const bool autoCleaner = key.BoolOrWrite(value::kAutoCleaner, false);
     CoolCheckRadioBox2->SetChecked(autoCleaner);
     MenuEnableAutoHistoryCleaner->SetChecked(autoCleaner);
-    if (autoCleaner) Timer1->SetEnabled(IsCleanerScheduleSet());
+    schedule_.RunIf(autoCleaner);
 
     live.popupBlocking.Set(key.BoolOrWrite(value::kPopupBlocking, false));
     live.soundNotification.Set(key.BoolOrWrite(value::kSoundNotification, true));
@@ -56,7 +56,7 @@ void TCorvaneMain::ClearHotkeyAndSound() {
 void TCorvaneMain::RestoreDefaultPreferences() {
   CoolCheckRadioBox1->SetChecked(false);
   CoolCheckRadioBox2->SetChecked(false);
-  Timer1->SetEnabled(false);
+  schedule_.Stop();
   ClearHotkeyAndSound();
 
   app_.settings.Change([](SettingsKey& key) {
