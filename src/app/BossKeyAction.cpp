@@ -142,14 +142,10 @@ void TCorvaneMain::SetVolumeMute(bool mute) {
   device->SetControlDetails(BooleanDetails(controlId, &value), kMixerDetailsValue);
 }
 
+// The tray's mark and the registration follow the live switch.
 void TCorvaneMain::MenuEnableBossKeyClick() {
-  app_.settings.Apply([this](SettingsKey& key) { EnableBossKey(key, !app_.live.hotkeyEnabled.value()); });
-}
-
-void TCorvaneMain::EnableBossKey(SettingsKey& key, bool on) {
-  key.WriteBool(value::kWindowsHotKey, on);
-  // The press handler reads the live switch, so no restart is needed.
-  app_.live.hotkeyEnabled.Set(on);
+  Watched<bool>& enabled = app_.live.hotkeyEnabled;
+  StoreSwitch(app_.settings, value::kWindowsHotKey, enabled, !enabled.value());
 }
 
 void TCorvaneMain::RegisterStoredBossKey() {

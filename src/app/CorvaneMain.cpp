@@ -300,11 +300,7 @@ void TCorvaneMain::FormClose(bool& hide) {
 }
 
 void TCorvaneMain::TogglePopupSetting(Watched<bool>& setting, const char* valueName) {
-  app_.settings.Apply([&](SettingsKey& key) {
-    bool on = !setting.value();
-    setting.Set(on);
-    key.WriteBool(valueName, on);
-  });
+  StoreSwitch(app_.settings, valueName, setting, !setting.value());
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {

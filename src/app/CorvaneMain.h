@@ -15,8 +15,6 @@
 
 namespace app {
 
-class SettingsKey;
-
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
 
@@ -66,10 +64,6 @@ class TCorvaneMain : public ui::Form {
   void MenuEnableBossKeyClick();
   // Registers the stored combination.
   void RegisterStoredBossKey();
-  // Switches the hotkey on or off through an open settings key: stores
-  // WindowsHotKeyS, then the live switch, which the tray entry's mark and the
-  // registration follow.
-  void EnableBossKey(SettingsKey& key, bool on);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);

@@ -18,6 +18,7 @@ class CheckBox;
 
 namespace app {
 
+class SettingsAccessor;
 class SettingsKey;
 
 // A value that tells its watchers when it changes.
@@ -52,5 +53,9 @@ struct LiveSettings {
 // A window's loading of one switch: read from the key (a missing one is
 // written false) into `live`, and shown in `box` whatever it showed before.
 void LoadSwitch(SettingsKey& key, const std::string& name, Watched<bool>& live, ui::CheckBox& box);
+// A switch the user changed: stored, then made live. When it cannot be
+// stored, the apply-settings message is shown and `live` keeps its value:
+// what the program does is always what is stored. False then.
+bool StoreSwitch(SettingsAccessor& settings, const std::string& name, Watched<bool>& live, bool on);
 
 }  // namespace app

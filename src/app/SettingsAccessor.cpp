@@ -40,12 +40,6 @@ SettingsOutcome SettingsAccessor::Run(const Body& body, bool canCreate, platform
   return outcome;
 }
 
-SettingsOutcome SettingsAccessor::Apply(const Body& body) {
-  SettingsOutcome outcome = Change(body);
-  if (!outcome.opened) ShowApplySettingsError();
-  return outcome;
-}
-
 bool SettingsAccessor::Store(const Body& write) {
   if (Change(write).done()) return true;
   ShowApplySettingsError();

@@ -61,9 +61,6 @@ class SettingsAccessor {
   SettingsOutcome Load(const Body& body) { return Run(body, false, platform::RegAccess::QueryAndSet); }
   // Reads and writes; the key is created when missing.
   SettingsOutcome Change(const Body& body) { return Run(body, true, platform::RegAccess::QueryAndSet); }
-  // A change the user asked for: Change, and when the key cannot be opened
-  // the apply-settings message.
-  SettingsOutcome Apply(const Body& body);
   // One value the user changed; when it is not stored, the apply-settings
   // message. True exactly when it was stored.
   bool StoreBool(const std::string& name, bool value);

@@ -69,12 +69,9 @@ void TBossKeyPref::ShowCombination(int16_t combination) {
   shownCombination_ = combination;
 }
 
-// A click that cannot be stored puts its box back: the boxes show what is stored.
+// The tray's mark and the registration follow the live switch.
 void TBossKeyPref::CoolCheckRadioBox5Click() {
-  const bool on = CoolCheckRadioBox5->checked();
-  if (!app_.settings.Apply([this, on](SettingsKey& key) { app_.CorvaneMain->EnableBossKey(key, on); }).opened) {
-    CoolCheckRadioBox5->SetChecked(!on);
-  }
+  WriteSwitch(*CoolCheckRadioBox5, value::kWindowsHotKey, app_.live.hotkeyEnabled);
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
@@ -89,14 +86,10 @@ void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
-// Stores a switch from its box, then sets the live switch the press reads.
+// A click that cannot be stored puts its box back: the boxes show what is stored.
 void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live) {
   const bool on = box.checked();
-  if (app_.settings.StoreBool(valueName, on)) {
-    live.Set(on);
-  } else {
-    box.SetChecked(!on);
-  }
+  if (!app::StoreSwitch(app_.settings, valueName, live, on)) box.SetChecked(!on);
 }
 
 // A combination is held with the system only while the hotkey is enabled, so

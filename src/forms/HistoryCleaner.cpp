@@ -114,7 +114,7 @@ void THistoryCleanerPref::LoadCleanerSwitches() {
 }
 
 void THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
-  app_.settings.Apply([&](SettingsKey& key) { key.WriteBool(valueName, on); });
+  app_.settings.StoreBool(valueName, on);
 }
 
 void THistoryCleanerPref::SpeedButton2Click() {

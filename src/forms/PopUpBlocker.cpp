@@ -107,12 +107,9 @@ void TPopUpBlockerPref::ShowCount() {
   if (!keep) Label3->SetCaption(count);
 }
 
+// The announcement and the tray's mark follow the live switch at once.
 void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName) {
-  app_.settings.Apply([&](SettingsKey& key) {
-    // The announcement and the tray's mark follow the live switch at once.
-    live.Set(box.checked());
-    key.WriteBool(valueName, box.checked());
-  });
+  app::StoreSwitch(app_.settings, valueName, live, box.checked());
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {

@@ -37,11 +37,8 @@ void TSelectSound::SpeedButton1Click() {
   int chosen = CoolListBox1->itemIndex();
   if (chosen >= 0) {
     choice_ = chosen;
-    app_.settings.Apply([&](app::SettingsKey& key) {
-      key.WriteInteger(app::value::kSoundIndex, chosen);
-      // The announcement plays the new choice from now on, not only after the next start.
-      app_.live.soundIndex.Set(chosen);
-    });
+    // The announcement plays the new choice from now on, not only after the next start.
+    if (app_.settings.StoreInteger(app::value::kSoundIndex, chosen)) app_.live.soundIndex.Set(chosen);
   }
   Close();
 }
