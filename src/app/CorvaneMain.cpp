@@ -1,4 +1,4 @@
-// The main window: its controls, the tray icon and menu, start-up and exit.
+// The main window: its controls and handlers, the tray menu, start-up and exit.
 #include "app/CorvaneMain.h"
 
 #include <string_view>
@@ -25,7 +25,8 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
-      schedule_(*this, app.settings, [this] { Timer1Timer(); }) {
+      schedule_(*this, app.settings, [this] { Timer1Timer(); }),
+      hotkey_(app.platform, app.settings, app.live, *this) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
@@ -127,8 +128,7 @@ void TCorvaneMain::BuildTrayMenu() {
   exit.SetCommandId(kExitCommandId);
 }
 
-// The tray's marks show the live switches; the hotkey is held with the system
-// exactly while it is on, and what it hid comes back once it can no longer.
+// The tray's marks show the live switches.
 void TCorvaneMain::FollowLiveSettings() {
   auto mark = [](MenuItem* entry) { return [entry](bool on) { entry->SetChecked(on); }; };
   LiveSettings& live = app_.live;
@@ -136,17 +136,6 @@ void TCorvaneMain::FollowLiveSettings() {
   live.soundNotification.Watch(mark(Playasoundwhenapopupwindowisblocked1));
   live.animTrayIcon.Watch(mark(Animatesystemtrayiconwhenapopupwindowisblocked1));
   live.hotkeyEnabled.Watch(mark(MenuEnableBossKey));
-  live.hotkeyEnabled.Watch([this](bool on) {
-    if (on) {
-      RegisterStoredBossKey();
-    } else {
-      UnregisterBossKeys();
-      ShowHiddenBrowserWindows();
-    }
-  });
-  live.hideIEWindows.Watch([this](bool on) {
-    if (!on) ShowHiddenBrowserWindows();
-  });
 }
 
 void TCorvaneMain::FormCreate() {
@@ -175,7 +164,7 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
       message.result = 1;
       return true;
     case ui::kWmHotKey:
-      return HandleBossKey(message.wParam);
+      return hotkey_.HandlePress(message.wParam);
     case WM_TRAYICON:
       TrayIconNotify(static_cast<uint32_t>(message.lParam));
       return true;
@@ -200,17 +189,9 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
   }
 }
 
-void TCorvaneMain::AddTrayIcon() { tray_.Add(); }
-
-void TCorvaneMain::DeleteTrayIcon() { tray_.Delete(); }
-
-void TCorvaneMain::AnimateTrayIcon() { tray_.Animate(); }
-
 void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBalloon(app_.application.title(), text); }
 
 uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
-
-bool TCorvaneMain::IsCleanerScheduleSet() { return schedule_.IsSet(); }
 
 void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
 
@@ -311,6 +292,12 @@ void TCorvaneMain::CoolCheckRadioBox1Click() {
   app_.settings.ShowApplySettingsError();
 }
 
+// The tray's mark and the registration follow the live switch.
+void TCorvaneMain::MenuEnableBossKeyClick() {
+  Watched<bool>& enabled = app_.live.hotkeyEnabled;
+  StoreSwitch(app_.settings, value::kWindowsHotKey, enabled, !enabled.value());
+}
+
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);
 }
@@ -320,7 +307,7 @@ void TCorvaneMain::Label1Click() { OpenWithShell("open", AddressOf(Label1->capti
 void TCorvaneMain::MenuShutDownClick() {
   app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
-  ShowHiddenBrowserWindows();
+  hotkey_.ShowHiddenBrowserWindows();
   if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();
   app_.application.Terminate();
 }
@@ -332,22 +319,6 @@ void TCorvaneMain::EndSession() {
   if (app_.CookieManager && app_.CookieManager->visible()) app_.CookieManager->FormClose();
   MenuShutDownClick();
   DeleteTrayIcon();
-}
-
-void TCorvaneMain::RegisterBossKey(int16_t combination) {
-  platform::Desktop& desktop = app_.platform.desktop;
-  if (combination == 0) {
-    desktop.UnregisterHotKey(handle(), 2);
-    desktop.RegisterHotKey(handle(), 1, 1 /* MOD_ALT */, 0x70 /* VK_F1 */);
-  } else if (combination == 1) {
-    desktop.UnregisterHotKey(handle(), 1);
-    desktop.RegisterHotKey(handle(), 2, 2 /* MOD_CONTROL */, 0x7B /* VK_F12 */);
-  }
-}
-
-void TCorvaneMain::UnregisterBossKeys() {
-  app_.platform.desktop.UnregisterHotKey(handle(), 1);
-  app_.platform.desktop.UnregisterHotKey(handle(), 2);
 }
 
 }  // namespace app

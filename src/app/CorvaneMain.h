@@ -1,6 +1,7 @@
-// The main window "Preferences": owner of the tray icon and tray menu, the
-// auto-clean timer and the Windows hotkey; the program's start-up reads and
-// its exit.
+// The main window "Preferences": its two preferences and the tray menu; the
+// owner of the tray icon, the auto-clean schedule and the Windows hotkey,
+// whose operations it offers under the names the program knows them by; the
+// start-up reading of the preferences, and the exit.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include "app/CleanerSchedule.h"
 #include "app/Corvane.h"
 #include "app/TrayIcon.h"
+#include "app/WaveOutMute.h"
+#include "app/WindowsHotkey.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -28,9 +31,9 @@ class TCorvaneMain : public ui::Form {
   void RestoreDefaultPreferences();
 
   // Tray icon.
-  void AddTrayIcon();
-  void DeleteTrayIcon();
-  void AnimateTrayIcon();
+  void AddTrayIcon() { tray_.Add(); }
+  void DeleteTrayIcon() { tray_.Delete(); }
+  void AnimateTrayIcon() { tray_.Animate(); }
   // An error balloon from the tray icon, titled with the application title.
   void ShowTrayBalloon(const std::string& text);
   void TrayIconNotify(uint32_t mouseMessage);
@@ -41,29 +44,22 @@ class TCorvaneMain : public ui::Form {
 
   // Auto-clean schedule.
   uint32_t ScheduleInterval();
-  bool IsCleanerScheduleSet();
+  bool IsCleanerScheduleSet() { return schedule_.IsSet(); }
   void Timer1Timer();
   void ComboBox1Exit();
   void CoolCheckRadioBox2Click();
   void MenuEnableAutoHistoryCleanerClick();
 
   // Windows hotkey.
-  void RegisterBossKey(int16_t combination);
-  void UnregisterBossKeys();
-  // WM_HOTKEY: true when the identifier is one of ours and the press is consumed.
-  bool HandleBossKey(uintptr_t hotkeyId);
-  bool ReadIEStatus();
-  void WriteIEStatus(bool status);
-  void ShowIEWindows();
-  void HideIEWindows();
-  // Shows again the browser windows the hotkey hid, and stores the toggle
-  // state that is then on screen; nothing when the hotkey hid none.
-  void ShowHiddenBrowserWindows();
-  bool IsVolumeMuted();
-  void SetVolumeMute(bool mute);
+  void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
+  void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
+  bool ReadIEStatus() { return hotkey_.ReadToggleState(); }
+  void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
+  void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
+  void HideIEWindows() { hotkey_.HideBrowserWindows(); }
+  bool IsVolumeMuted() { return IsWaveOutMuted(app_.platform.mixer); }
+  void SetVolumeMute(bool mute) { SetWaveOutMute(app_.platform.mixer, mute); }
   void MenuEnableBossKeyClick();
-  // Registers the stored combination.
-  void RegisterStoredBossKey();
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
@@ -104,10 +100,9 @@ class TCorvaneMain : public ui::Form {
   Corvane& app_;
   TrayIcon tray_;
   CleanerSchedule schedule_;
+  WindowsHotkey hotkey_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = -1;
-  // The last hide or show pass of the hotkey hid the browser windows.
-  bool browserWindowsHidden_ = false;
 };
 
 }  // namespace app
