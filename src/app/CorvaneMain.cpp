@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/Autostart.h"
+#include "app/BlockerModule.h"
 #include "app/NotificationSounds.h"
 #include "app/Paths.h"
 #include "app/Settings.h"
@@ -143,15 +144,9 @@ void TCorvaneMain::FormCreate() {
   LoadPreferences();
   app_.settings.Change([this](SettingsKey& key) {
     key.WriteBool(value::kCorvaneRunning, true);
-    if (!key.ReadBool(value::kBlockerFirstStart)) return;
-    // Self-register the blocker module once. It is loaded from the program's
-    // own folder only. Without the module or its export, or when it reports
-    // that it could not register (a standard user may not write where it
-    // registers), the flag stays set, so the next start tries again.
-    platform::Process& process = app_.platform.process;
-    platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
-    platform::HResult result = 0;
-    if (module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result)) {
+    // The installation sets the flag when it could not register the module;
+    // a missing flag is a registry error, which ends this step.
+    if (key.ReadBool(value::kBlockerFirstStart) && RegisterBlockerModule(app_.platform.process)) {
       key.WriteBool(value::kBlockerFirstStart, false);
     }
   });
