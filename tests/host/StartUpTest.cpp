@@ -35,7 +35,7 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(Number(value::kEliminatedPopups), 0);
   EXPECT_EQ(Number(value::kCorvaneRunning), 1);
   EXPECT_FALSE(Setting(value::kBlockerFirstStart)) << "the program never creates CRVNBFirst";
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), 26u + 8 + 4 + 1);
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), app::kCleanerCount + 8 + 4 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());
