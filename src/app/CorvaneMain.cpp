@@ -131,12 +131,11 @@ void TCorvaneMain::BuildTrayMenu() {
 
 // The tray's marks show the live switches.
 void TCorvaneMain::FollowLiveSettings() {
-  auto mark = [](MenuItem* entry) { return [entry](bool on) { entry->SetChecked(on); }; };
   LiveSettings& live = app_.live;
-  live.popupBlocking.Watch(mark(EnablePopupBlocking1));
-  live.soundNotification.Watch(mark(Playasoundwhenapopupwindowisblocked1));
-  live.animTrayIcon.Watch(mark(Animatesystemtrayiconwhenapopupwindowisblocked1));
-  live.hotkeyEnabled.Watch(mark(MenuEnableBossKey));
+  ShowIn(live.popupBlocking, *EnablePopupBlocking1);
+  ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
+  ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
+  ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
 }
 
 void TCorvaneMain::FormCreate() {

@@ -50,6 +50,12 @@ struct LiveSettings {
   Watched<bool> toggleMute;         // WinVolControl
 };
 
+// `shown` (a check box or a menu entry) shows the switch from now on.
+template <typename Shown>
+void ShowIn(Watched<bool>& live, Shown& shown) {
+  live.Watch([&shown](bool on) { shown.SetChecked(on); });
+}
+
 // A window's loading of one switch: read from the key (a missing one is
 // written false) into `live`, and shown in `box` whatever it showed before.
 void LoadSwitch(SettingsKey& key, const std::string& name, Watched<bool>& live, ui::CheckBox& box);

@@ -44,9 +44,9 @@ TBossKeyPref::TBossKeyPref(app::Corvane& app)
   CoolCheckRadioBox5->OnClick = [this] { CoolCheckRadioBox5Click(); };
   OnShow = [this] { FormShow(); };
   app::LiveSettings& live = app_.live;
-  live.hotkeyEnabled.Watch([this](bool on) { CoolCheckRadioBox5->SetChecked(on); });
-  live.hideIEWindows.Watch([this](bool on) { CoolCheckRadioBox1->SetChecked(on); });
-  live.toggleMute.Watch([this](bool on) { CoolCheckRadioBox2->SetChecked(on); });
+  app::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
+  app::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
+  app::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
   app_.ui.Realize(*this);
 }
 

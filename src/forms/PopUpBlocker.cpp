@@ -33,9 +33,9 @@ TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
   BuildControls();
   OnShow = [this] { FormShow(); };
   app::LiveSettings& live = app_.live;
-  live.popupBlocking.Watch([this](bool on) { CoolCheckRadioBox1->SetChecked(on); });
-  live.soundNotification.Watch([this](bool on) { CoolCheckRadioBox3->SetChecked(on); });
-  live.animTrayIcon.Watch([this](bool on) { CoolCheckRadioBox4->SetChecked(on); });
+  app::ShowIn(live.popupBlocking, *CoolCheckRadioBox1);
+  app::ShowIn(live.soundNotification, *CoolCheckRadioBox3);
+  app::ShowIn(live.animTrayIcon, *CoolCheckRadioBox4);
   app_.ui.Realize(*this);
 }
 
