@@ -95,7 +95,7 @@ void TCorvaneMain::BuildTrayMenu() {
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   auto toggle = [this](Watched<bool>& setting, const char* valueName) {
-    return [this, &setting, valueName] { TogglePopupSetting(setting, valueName); };
+    return [this, &setting, valueName] { ToggleSwitch(setting, valueName); };
   };
   LiveSettings& live = app_.live;
   EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
@@ -274,7 +274,8 @@ void TCorvaneMain::FormClose(bool& hide) {
   hide = false;  // the window stays; the program keeps running in the tray
 }
 
-void TCorvaneMain::TogglePopupSetting(Watched<bool>& setting, const char* valueName) {
+// The tray's mark follows the live switch.
+void TCorvaneMain::ToggleSwitch(Watched<bool>& setting, const char* valueName) {
   StoreSwitch(app_.settings, valueName, setting, !setting.value());
 }
 
@@ -286,11 +287,8 @@ void TCorvaneMain::CoolCheckRadioBox1Click() {
   app_.settings.ShowApplySettingsError();
 }
 
-// The tray's mark and the registration follow the live switch.
-void TCorvaneMain::MenuEnableBossKeyClick() {
-  Watched<bool>& enabled = app_.live.hotkeyEnabled;
-  StoreSwitch(app_.settings, value::kWindowsHotKey, enabled, !enabled.value());
-}
+// The registration follows the live switch too.
+void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, value::kWindowsHotKey); }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);

@@ -94,7 +94,8 @@ class TCorvaneMain : public ui::Form {
   void FollowLiveSettings();
   // The hotkey's switches off and the first sound, as before any reading.
   void ClearHotkeyAndSound();
-  void TogglePopupSetting(Watched<bool>& setting, const char* valueName);
+  // A tray entry with a check mark: its switch flipped and stored.
+  void ToggleSwitch(Watched<bool>& setting, const char* valueName);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;

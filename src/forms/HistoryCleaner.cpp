@@ -49,7 +49,6 @@ THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
                       "the computer ");
 
   // Each box goes on its panel in the order of its number, which is the tab order.
-  // Each box goes on its panel in the order of its number, which is the tab order.
   ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
                            TabSheet3->children().front()};
   for (size_t i = 0; i < app::kCleanerCount; ++i) AddCleanerBox(*panels[static_cast<int>(app::kCleaners[i].page)], i);
