@@ -1,5 +1,6 @@
-// The program's windows: one instance of each, created at start in a fixed
-// order and kept until exit. Every window reaches the others through here.
+// The program's windows, one instance of each, created at start in a fixed
+// order and kept until exit, and what they share: the settings accessor and
+// the live settings. Every window reaches the others through here.
 #pragma once
 
 #include <memory>

@@ -148,6 +148,12 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
   sim.registry.MakeUnwritable(RegRoot::LocalMachine, app::kSettingsKey);
   box(20).UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 2);
+  // A run only reads the switches, which such a key still allows.
+  SetBool("RecycleBin", true);
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(hc().cleaning());
+  EXPECT_TRUE(hc().CleanerThread->RunRecycleBinCleaner);
+  ASSERT_TRUE(DeliverEndsOfRuns());
 }
 
 TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDrivesBoth) {
