@@ -34,8 +34,8 @@ bool CombinationIsFree(UINT modifiers, UINT key) {
 
 bool TypeKeysThroughX(int x, int y, const std::wstring& keys) {
   if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
-  return StartUnixProgram(L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" key " +
-                          keys);
+  return StartUnixProgram(L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) +
+                          L" click 1 key " + keys);
 }
 
 }  // namespace e2e
