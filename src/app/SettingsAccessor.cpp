@@ -54,6 +54,4 @@ bool SettingsAccessor::StoreInteger(const std::string& name, int32_t value) {
   return Store([&](SettingsKey& key) { key.WriteInteger(name, value); });
 }
 
-void SettingsAccessor::ShowApplySettingsError() { application_.Message(ui::MessageKind::Error, kApplySettingsError); }
-
 }  // namespace app

@@ -10,10 +10,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/RegistryAccessor.h"
 #include "platform/Registry.h"
-#include "ui/Application.h"
 
 namespace app {
 
@@ -51,8 +51,10 @@ class SettingsAccessor {
  public:
   using Body = std::function<void(SettingsKey&)>;
 
-  SettingsAccessor(platform::Registry& registry, ui::Application& application)
-      : registry_(registry), application_(application) {}
+  // `showApplyError` tells the user that a change could not be stored; a
+  // program without windows passes none.
+  explicit SettingsAccessor(platform::Registry& registry, std::function<void()> showApplyError = {})
+      : registry_(registry), showApplyError_(std::move(showApplyError)) {}
 
   // Reads only (query rights); the key is created when missing.
   SettingsOutcome Read(const Body& body) { return Run(body, true, platform::RegAccess::QueryOnly); }
@@ -67,14 +69,16 @@ class SettingsAccessor {
   bool StoreInteger(const std::string& name, int32_t value);
 
   // "An error has occurred while trying to apply user settings".
-  void ShowApplySettingsError();
+  void ShowApplySettingsError() {
+    if (showApplyError_) showApplyError_();
+  }
 
  private:
   SettingsOutcome Run(const Body& body, bool canCreate, platform::RegAccess access);
   bool Store(const Body& write);
 
   platform::Registry& registry_;
-  ui::Application& application_;
+  std::function<void()> showApplyError_;
 };
 
 }  // namespace app
