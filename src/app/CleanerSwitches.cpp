@@ -1,26 +1,20 @@
 // The cleaner switches of a run.
 #include "app/CleanerSwitches.h"
 
-#include "app/RegistryAccessor.h"
+#include "app/SettingsAccessor.h"
 
 namespace app {
 
 std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches) {
   switches->fill(false);
-  std::string problem;
-  bool opened = WithSettingsKey(registry, createKey, [&](RegistryAccessor& reg) {
-    for (size_t i = 0; i < kCleanerCount; ++i) {
-      const char* name = CleanerValueNames[i];
-      try {
-        (*switches)[i] = reg.ValueExists(name) && reg.ReadBool(name);
-      } catch (const RegistryError& e) {
-        problem = std::string("the selected cleaners could not be read from the settings (") + e.what() + ")";
-        return;
-      }
-    }
-  }, platform::RegAccess::QueryOnly);
-  if (!opened) return "the selected cleaners could not be read: the settings key cannot be opened";
-  return problem;
+  SettingsAccessor settings(registry);
+  auto readAll = [switches](SettingsKey& key) {
+    for (size_t i = 0; i < kCleanerCount; ++i) (*switches)[i] = key.BoolIfPresent(CleanerValueNames[i]).value_or(false);
+  };
+  SettingsOutcome read = createKey ? settings.Read(readAll) : settings.ReadExisting(readAll);
+  if (!read.opened) return "the selected cleaners could not be read: the settings key cannot be opened";
+  if (!read.error.empty()) return "the selected cleaners could not be read from the settings (" + read.error + ")";
+  return {};
 }
 
 void CopySwitchesTo(const CleanerSelection& switches, cleaner::TUWHCleanerThrd& worker) {

@@ -88,7 +88,7 @@ inline constexpr std::array<Cleaner, 26> kRows = {{
 }};
 }  // namespace table
 
-inline constexpr const std::array<Cleaner, 26>& kCleaners = table::kRows;
+inline constexpr const auto& kCleaners = table::kRows;
 constexpr size_t kCleanerCount = kCleaners.size();
 
 namespace detail {

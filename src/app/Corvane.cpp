@@ -2,6 +2,7 @@
 #include "app/Corvane.h"
 
 #include "app/CorvaneMain.h"
+#include "app/Settings.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/CookiesManager.h"
@@ -12,7 +13,10 @@
 namespace app {
 
 Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application)
-    : platform(platform), ui(ui), application(application) {}
+    : platform(platform),
+      ui(ui),
+      application(application),
+      settings(platform.registry, [&application] { application.Message(ui::MessageKind::Error, kApplySettingsError); }) {}
 
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.

@@ -1,9 +1,12 @@
-// The program's windows: one instance of each, created at start in a fixed
-// order and kept until exit. Every window reaches the others through here.
+// The program's windows, one instance of each, created at start in a fixed
+// order and kept until exit, and what they share: the settings accessor and
+// the live settings. Every window reaches the others through here.
 #pragma once
 
 #include <memory>
 
+#include "app/LiveSettings.h"
+#include "app/SettingsAccessor.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
 #include "ui/Ui.h"
@@ -33,6 +36,9 @@ struct Corvane {
   platform::Platform& platform;
   ui::Ui& ui;
   ui::Application& application;
+  SettingsAccessor settings;
+  // What the windows show and act on; made before them and kept after them.
+  LiveSettings live;
 
   std::unique_ptr<TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;

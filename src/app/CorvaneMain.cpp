@@ -1,11 +1,14 @@
-// The main window: its controls, the tray icon and menu, start-up and exit.
+// The main window: its controls and handlers, the tray menu, start-up and exit.
 #include "app/CorvaneMain.h"
 
 #include <string_view>
 
+#include "app/Autostart.h"
+#include "app/BlockerModule.h"
+#include "app/NotificationSounds.h"
 #include "app/Paths.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "app/Vendor.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
@@ -16,23 +19,19 @@
 
 namespace app {
 
-using platform::NotifyIconOp;
-using platform::NotifyIconRecord;
-using platform::RegRoot;
 using ui::MenuItem;
 using ui::Rect;
 
-namespace {
-constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
-constexpr uint32_t kBalloonError = 3;          // NIIF_ERROR
-}  // namespace
-
 TCorvaneMain::TCorvaneMain(Corvane& app)
-    : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197), app_(app) {
+    : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
+      app_(app),
+      tray_(app.platform.desktop, app.platform.clock, *this),
+      schedule_(*this, app.settings, [this] { Timer1Timer(); }),
+      hotkey_(app.platform, app.settings, app.live, *this) {
   BuildControls();
   BuildTrayMenu();
-  Timer1 = std::make_unique<ui::Timer>(*this, 1800000);
-  Timer1->OnTimer = [this] { Timer1Timer(); };
+  FollowLiveSettings();
+  Timer1 = &schedule_.timer();
   OnClose = [this](bool& hide) { FormClose(hide); };
   OnShow = [this] { FormShow(); };
   OnMessage = [this](ui::Message& m) { return HandleMessage(m); };
@@ -40,9 +39,6 @@ TCorvaneMain::TCorvaneMain(Corvane& app)
   SetReceivesCopyDataFromLowerIntegrity(true);
   app_.ui.Realize(*this);
 
-  settingsKey_ = kSettingsKey;
-  trayIcon_ = resources::kTrayIcon;
-  animIcon_ = resources::kTrayAnim;
   AddTrayIcon();
   app_.application.OnMinimize = [this] { AppMinimize(); };
   app_.application.OnRestore = [this] { AppRestore(); };
@@ -98,20 +94,20 @@ void TCorvaneMain::BuildTrayMenu() {
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
-  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking", {}));
-  EnablePopupBlocking1->OnClick = [this] { TogglePopupSetting(*EnablePopupBlocking1, value::kPopupBlocking); };
-  popups.Add(MenuItem::Separator());
-  Playasoundwhenapopupwindowisblocked1 = &popups.Add(
-      item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked", {}));
-  Playasoundwhenapopupwindowisblocked1->OnClick = [this] {
-    TogglePopupSetting(*Playasoundwhenapopupwindowisblocked1, value::kSoundNotification);
+  auto toggle = [this](Watched<bool>& setting, const char* valueName) {
+    return [this, &setting, valueName] { ToggleSwitch(setting, valueName); };
   };
+  LiveSettings& live = app_.live;
+  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
+                                          toggle(live.popupBlocking, value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
-  Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(item(
-      "Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked", {}));
-  Animatesystemtrayiconwhenapopupwindowisblocked1->OnClick = [this] {
-    TogglePopupSetting(*Animatesystemtrayiconwhenapopupwindowisblocked1, value::kAnimTrayIcon);
-  };
+  Playasoundwhenapopupwindowisblocked1 =
+      &popups.Add(item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked",
+                       toggle(live.soundNotification, value::kSoundNotification)));
+  popups.Add(MenuItem::Separator());
+  Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(
+      item("Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked",
+           toggle(live.animTrayIcon, value::kAnimTrayIcon)));
   MenuEnableBossKey =
       &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
   TrayMenu->Add(MenuItem::Separator());
@@ -133,21 +129,24 @@ void TCorvaneMain::BuildTrayMenu() {
   exit.SetCommandId(kExitCommandId);
 }
 
+// The tray's marks show the live switches.
+void TCorvaneMain::FollowLiveSettings() {
+  LiveSettings& live = app_.live;
+  ShowIn(live.popupBlocking, *EnablePopupBlocking1);
+  ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
+  ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
+  ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+}
+
 void TCorvaneMain::FormCreate() {
   UnregisterBossKeys();
   LoadPreferences();
-  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    reg.WriteBool(value::kCorvaneRunning, true);
-    if (!reg.ReadBool(value::kBlockerFirstStart)) return;
-    // Self-register the blocker module once. It is loaded from the program's
-    // own folder only. Without the module or its export, or when it reports
-    // that it could not register (a standard user may not write where it
-    // registers), the flag stays set, so the next start tries again.
-    platform::Process& process = app_.platform.process;
-    platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
-    platform::HResult result = 0;
-    if (module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result)) {
-      reg.WriteBool(value::kBlockerFirstStart, false);
+  app_.settings.Change([this](SettingsKey& key) {
+    key.WriteBool(value::kCorvaneRunning, true);
+    // The installation sets the flag when it could not register the module;
+    // a missing flag is a registry error, which ends this step.
+    if (key.ReadBool(value::kBlockerFirstStart) && RegisterBlockerModule(app_.platform.process)) {
+      key.WriteBool(value::kBlockerFirstStart, false);
     }
   });
 }
@@ -159,7 +158,7 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
       message.result = 1;
       return true;
     case ui::kWmHotKey:
-      return HandleBossKey(message.wParam);
+      return hotkey_.HandlePress(message.wParam);
     case WM_TRAYICON:
       TrayIconNotify(static_cast<uint32_t>(message.lParam));
       return true;
@@ -184,37 +183,45 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
   }
 }
 
-void TCorvaneMain::AddTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, trayIcon_,
-                          "Corvane"};
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Add, record);
-}
+void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBalloon(app_.application.title(), text); }
 
-void TCorvaneMain::DeleteTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, 0, 0, {}, {}};
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Delete, record);
-}
+uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
 
-void TCorvaneMain::AnimateTrayIcon() {
-  NotifyIconRecord record{platform::kNotifyIconV1Size, handle(), kTrayIconId, kNotifyFlags, WM_TRAYICON, {}, "Corvane"};
-  for (int i = 0; i < 4; ++i) {
-    record.iconResource = animIcon_;
-    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
-    app_.platform.clock.Sleep(300);
-    record.iconResource = trayIcon_;
-    app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
-    app_.platform.clock.Sleep(300);
+void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
+
+// Leaving the list stores its interval and restarts the countdown, even when
+// the interval is the same.
+void TCorvaneMain::ComboBox1Exit() {
+  const int index = ComboBox1->itemIndex();
+  if (!app_.settings.Change([index](SettingsKey& key) { key.WriteInteger(value::kCleanerSchedule, index); }).done()) {
+    // An interval the user did not change has nothing to report.
+    if (index != shownSchedule_) {
+      ComboBox1->SetItemIndex(shownSchedule_);
+      app_.settings.ShowApplySettingsError();
+    }
+    return;
   }
+  shownSchedule_ = index;
+  schedule_.Reset(index);
+  schedule_.RunIf(CoolCheckRadioBox2->checked());
 }
 
-void TCorvaneMain::ShowTrayBalloon(const std::string& text) {
-  // The icon was added with the V1 record, which carries no balloon; only
-  // this modification uses the larger one.
-  NotifyIconRecord record{platform::kNotifyIconBalloonSize, handle(), kTrayIconId, platform::kNotifyIconInfo, 0, {}, {}};
-  record.infoTitle = app_.application.title();
-  record.info = text;
-  record.infoFlags = kBalloonError;
-  app_.platform.desktop.NotifyIcon(NotifyIconOp::Modify, record);
+void TCorvaneMain::CoolCheckRadioBox2Click() {
+  const bool on = CoolCheckRadioBox2->checked();
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) {
+    CoolCheckRadioBox2->SetChecked(!on);
+    return;
+  }
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  schedule_.RunIf(on);
+}
+
+void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
+  const bool on = !MenuEnableAutoHistoryCleaner->checked();
+  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) return;
+  MenuEnableAutoHistoryCleaner->SetChecked(on);
+  CoolCheckRadioBox2->SetChecked(on);
+  schedule_.RunIf(on);
 }
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
@@ -241,18 +248,13 @@ void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
   // not copied: any program may send a block of any size, and it is not used further.
   std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
-  if (Playasoundwhenapopupwindowisblocked1->checked()) {
-    std::string path = NotificationSoundPath(soundIndex);
-    if (!path.empty() && app_.platform.files.IsFile(path)) app_.platform.sound.PlayFileSync(path);
-  }
-  if (Animatesystemtrayiconwhenapopupwindowisblocked1->checked()) AnimateTrayIcon();
+  // A missing sound file plays nothing and says nothing.
+  if (app_.live.soundNotification.value()) PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
+  if (app_.live.animTrayIcon.value()) AnimateTrayIcon();
 }
 
 std::string TCorvaneMain::NotificationSoundPath(int32_t index) {
-  static const char* const kSounds[] = {"sound1.wav", "sound2.wav"};
-  // An index outside the table names no file.
-  if (index < 0 || index > 1) return {};
-  return FolderOf(app_.platform.process.ExecutablePath()) + "sounds\\" + kSounds[index];
+  return app::NotificationSoundPath(app_.platform.process.ExecutablePath(), index);
 }
 
 void TCorvaneMain::AppMinimize() {
@@ -272,39 +274,21 @@ void TCorvaneMain::FormClose(bool& hide) {
   hide = false;  // the window stays; the program keeps running in the tray
 }
 
-void TCorvaneMain::ShowApplySettingsError() { app_.application.Message(ui::MessageKind::Error, kApplySettingsError); }
-
-void TCorvaneMain::TogglePopupSetting(MenuItem& entry, const char* valueName) {
-  bool opened = WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
-    bool on = !entry.checked();
-    entry.SetChecked(on);
-    reg.WriteBool(valueName, on);
-  });
-  if (!opened) ShowApplySettingsError();
+// The tray's mark follows the live switch.
+void TCorvaneMain::ToggleSwitch(Watched<bool>& setting, const char* valueName) {
+  StoreSwitch(app_.settings, valueName, setting, !setting.value());
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
-  bool stored = false;
-  RegistryAccessor reg(app_.platform.registry, RegRoot::CurrentUser, platform::RegAccess::SetOnly);
-  if (reg.OpenKey(kRunKey, false)) {
-    try {
-      if (on) {
-        // Quoted: unquoted, a path with blanks ("C:\Program Files\...") would
-        // be started as "C:\Program.exe" first, should such a file exist.
-        reg.WriteString(kRunValue, "\"" + app_.platform.process.ExecutablePath() + "\"");
-        stored = true;
-      } else {
-        stored = reg.DeleteValue(kRunValue);
-      }
-    } catch (const RegistryError&) {
-    }
-  }
-  if (stored) return;
+  if (SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
   // The box shows what Windows will do at the next logon.
   CoolCheckRadioBox1->SetChecked(!on);
-  ShowApplySettingsError();
+  app_.settings.ShowApplySettingsError();
 }
+
+// The registration follows the live switch too.
+void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, value::kWindowsHotKey); }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);
@@ -313,10 +297,9 @@ void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& fil
 void TCorvaneMain::Label1Click() { OpenWithShell("open", AddressOf(Label1->caption()), platform::kSwShow); }
 
 void TCorvaneMain::MenuShutDownClick() {
-  WithSettingsKey(app_.platform.registry, true,
-                  [](RegistryAccessor& reg) { reg.WriteBool(value::kCorvaneRunning, false); });
+  app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
-  ShowHiddenBrowserWindows();
+  hotkey_.ShowHiddenBrowserWindows();
   if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();
   app_.application.Terminate();
 }
@@ -328,22 +311,6 @@ void TCorvaneMain::EndSession() {
   if (app_.CookieManager && app_.CookieManager->visible()) app_.CookieManager->FormClose();
   MenuShutDownClick();
   DeleteTrayIcon();
-}
-
-void TCorvaneMain::RegisterBossKey(int16_t combination) {
-  platform::Desktop& desktop = app_.platform.desktop;
-  if (combination == 0) {
-    desktop.UnregisterHotKey(handle(), 2);
-    desktop.RegisterHotKey(handle(), 1, 1 /* MOD_ALT */, 0x70 /* VK_F1 */);
-  } else if (combination == 1) {
-    desktop.UnregisterHotKey(handle(), 1);
-    desktop.RegisterHotKey(handle(), 2, 2 /* MOD_CONTROL */, 0x7B /* VK_F12 */);
-  }
-}
-
-void TCorvaneMain::UnregisterBossKeys() {
-  app_.platform.desktop.UnregisterHotKey(handle(), 1);
-  app_.platform.desktop.UnregisterHotKey(handle(), 2);
 }
 
 }  // namespace app

@@ -1,23 +1,23 @@
-// The main window "Preferences": owner of the tray icon and tray menu, the
-// auto-clean timer and the Windows hotkey; the program's start-up reads and
-// its exit.
+// The main window "Preferences": its two preferences and the tray menu; the
+// owner of the tray icon, the auto-clean schedule and the Windows hotkey,
+// whose operations it offers under the names the program knows them by; the
+// start-up reading of the preferences, and the exit.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/CleanerSchedule.h"
 #include "app/Corvane.h"
+#include "app/TrayIcon.h"
+#include "app/WaveOutMute.h"
+#include "app/WindowsHotkey.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace app {
 
-class RegistryAccessor;
-
-// The tray icon's identity and callback message.
-constexpr uint32_t kTrayIconId = 1005;
-constexpr uint32_t WM_TRAYICON = 2025;
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
 
@@ -31,9 +31,9 @@ class TCorvaneMain : public ui::Form {
   void RestoreDefaultPreferences();
 
   // Tray icon.
-  void AddTrayIcon();
-  void DeleteTrayIcon();
-  void AnimateTrayIcon();
+  void AddTrayIcon() { tray_.Add(); }
+  void DeleteTrayIcon() { tray_.Delete(); }
+  void AnimateTrayIcon() { tray_.Animate(); }
   // An error balloon from the tray icon, titled with the application title.
   void ShowTrayBalloon(const std::string& text);
   void TrayIconNotify(uint32_t mouseMessage);
@@ -44,30 +44,22 @@ class TCorvaneMain : public ui::Form {
 
   // Auto-clean schedule.
   uint32_t ScheduleInterval();
-  bool IsCleanerScheduleSet();
+  bool IsCleanerScheduleSet() { return schedule_.IsSet(); }
   void Timer1Timer();
   void ComboBox1Exit();
   void CoolCheckRadioBox2Click();
   void MenuEnableAutoHistoryCleanerClick();
 
   // Windows hotkey.
-  void RegisterBossKey(int16_t combination);
-  void UnregisterBossKeys();
-  // WM_HOTKEY: true when the identifier is one of ours and the press is consumed.
-  bool HandleBossKey(uintptr_t hotkeyId);
-  bool ReadIEStatus();
-  void WriteIEStatus(bool status);
-  void ShowIEWindows();
-  void HideIEWindows();
-  // Shows again the browser windows the hotkey hid, and stores the toggle
-  // state that is then on screen; nothing when the hotkey hid none.
-  void ShowHiddenBrowserWindows();
-  bool IsVolumeMuted();
-  void SetVolumeMute(bool mute);
+  void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
+  void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
+  bool ReadIEStatus() { return hotkey_.ReadToggleState(); }
+  void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
+  void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
+  void HideIEWindows() { hotkey_.HideBrowserWindows(); }
+  bool IsVolumeMuted() { return IsWaveOutMuted(app_.platform.mixer); }
+  void SetVolumeMute(bool mute) { SetWaveOutMute(app_.platform.mixer, mute); }
   void MenuEnableBossKeyClick();
-  // Switches the hotkey on or off through an open settings key: the tray
-  // entry's mark, WindowsHotKeyS and its copy, then the registration.
-  void EnableBossKey(RegistryAccessor& reg, bool on);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
@@ -77,16 +69,6 @@ class TCorvaneMain : public ui::Form {
   void MenuShutDownClick();
   // WM_ENDSESSION when the session does end: what Exit does, at once.
   void EndSession();
-  void TogglePopupSetting(ui::MenuItem& entry, const char* valueName);
-
-  // The path of the settings key, as every operation uses it.
-  const std::string& settingsKey() const { return settingsKey_; }
-
-  // The copies kept in memory from the start-up read.
-  bool hotkeyEnabled = false;      // WindowsHotKeyS
-  bool hideIEWindows = false;      // IEWHotKey
-  bool toggleMute = false;         // WinVolControl
-  int32_t soundIndex = 0;          // SoundIndex
 
   // Controls.
   ui::Control* Image1;
@@ -97,7 +79,7 @@ class TCorvaneMain : public ui::Form {
   ui::ComboBox* ComboBox1;
   ui::Control* Label1;
   std::unique_ptr<ui::MenuItem> TrayMenu;
-  std::unique_ptr<ui::Timer> Timer1;
+  ui::Timer* Timer1;  // the schedule's
 
   ui::MenuItem* MenuEnableAutoHistoryCleaner;
   ui::MenuItem* EnablePopupBlocking1;
@@ -109,17 +91,19 @@ class TCorvaneMain : public ui::Form {
   bool HandleMessage(ui::Message& message);
   void BuildControls();
   void BuildTrayMenu();
-  void ShowApplySettingsError();
+  void FollowLiveSettings();
+  // The hotkey's switches off and the first sound, as before any reading.
+  void ClearHotkeyAndSound();
+  // A tray entry with a check mark: its switch flipped and stored.
+  void ToggleSwitch(Watched<bool>& setting, const char* valueName);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;
-  std::string settingsKey_;
-  std::string trayIcon_;  // the icon resources the tray shows
-  std::string animIcon_;
+  TrayIcon tray_;
+  CleanerSchedule schedule_;
+  WindowsHotkey hotkey_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = -1;
-  // The last hide or show pass of the hotkey hid the browser windows.
-  bool browserWindowsHidden_ = false;
 };
 
 }  // namespace app

@@ -1,8 +1,6 @@
 // The registry accessor.
 #include "app/RegistryAccessor.h"
 
-#include "app/Settings.h"
-
 namespace app {
 
 using platform::RegType;
@@ -63,27 +61,6 @@ bool RegistryAccessor::DeleteValue(const std::string& name) {
   if (!key_) return false;
   long error = key_->DeleteValue(name);
   return error == platform::kErrorSuccess || error == platform::kErrorFileNotFound;
-}
-
-bool WithSettingsKey(platform::Registry& registry, bool canCreate,
-                     const std::function<void(RegistryAccessor&)>& body, platform::RegAccess access) {
-  RegistryAccessor reg(registry, platform::RegRoot::LocalMachine, access);
-  if (!reg.OpenKey(kSettingsKey, canCreate)) return false;
-  try {
-    body(reg);
-  } catch (const RegistryError&) {
-    // Registry errors end the operation silently; what was done stays done.
-  }
-  return true;
-}
-
-bool StoreInSettingsKey(platform::Registry& registry, const std::function<void(RegistryAccessor&)>& write) {
-  bool stored = false;
-  WithSettingsKey(registry, true, [&](RegistryAccessor& reg) {
-    write(reg);
-    stored = true;
-  });
-  return stored;
 }
 
 }  // namespace app

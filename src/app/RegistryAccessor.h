@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -46,18 +45,5 @@ class RegistryAccessor {
   platform::RegAccess access_;
   std::unique_ptr<platform::RegKey> key_;
 };
-
-// The settings key under HKEY_LOCAL_MACHINE, opened for one operation with
-// the rights it uses: reading and writing values, or (`QueryOnly`) reading
-// only. Runs `body` when the key opens and returns false when it does not; a
-// RegistryError thrown by `body` ends it silently.
-bool WithSettingsKey(platform::Registry& registry, bool canCreate,
-                     const std::function<void(RegistryAccessor&)>& body,
-                     platform::RegAccess access = platform::RegAccess::QueryAndSet);
-
-// Runs `write` on the settings key (created when missing). True only when the
-// key opened and `write` ran to its end: a preference the user changed is
-// stored exactly when this says so.
-bool StoreInSettingsKey(platform::Registry& registry, const std::function<void(RegistryAccessor&)>& write);
 
 }  // namespace app

@@ -1,30 +1,17 @@
 // The Windows hotkey's preferences window: every click is stored at once and
-// reaches the main window's hotkey switches without a restart.
+// reaches the live hotkey switches, which the press follows without a restart.
 #include "forms/BossKey.h"
 
 #include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
-using app::RegistryAccessor;
-using app::WithSettingsKey;
+using app::SettingsKey;
 using ui::Rect;
 namespace value = app::value;
-
-namespace {
-// Loads a check box from its value, writing false when the value is missing.
-void LoadSwitch(RegistryAccessor& reg, const char* valueName, ui::CheckBox& box) {
-  if (reg.ValueExists(valueName)) {
-    box.SetChecked(reg.ReadBool(valueName));
-  } else {
-    reg.WriteBool(valueName, false);
-    box.SetChecked(false);
-  }
-}
-}  // namespace
 
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
 TBossKeyPref::TBossKeyPref(app::Corvane& app)
@@ -57,22 +44,22 @@ TBossKeyPref::TBossKeyPref(app::Corvane& app)
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
   CoolCheckRadioBox5->OnClick = [this] { CoolCheckRadioBox5Click(); };
   OnShow = [this] { FormShow(); };
+  app::LiveSettings& live = app_.live;
+  app::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
+  app::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
+  app::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
   app_.ui.Realize(*this);
 }
 
 void TBossKeyPref::FormShow() {
   // A key that cannot be opened leaves the boxes as they are, silently.
-  WithSettingsKey(app_.platform.registry, true, [this](RegistryAccessor& reg) {
-    LoadSwitch(reg, value::kWindowsHotKey, *CoolCheckRadioBox5);
-    LoadSwitch(reg, value::kIEWHotKey, *CoolCheckRadioBox1);
-    LoadSwitch(reg, value::kWinVolControl, *CoolCheckRadioBox2);
-    if (!reg.ValueExists(value::kHotkeyCombination)) {
-      reg.WriteInteger(value::kHotkeyCombination, 1);
-      ShowCombination(1);
-      return;
-    }
+  app_.settings.Change([this](SettingsKey& key) {
+    app::LiveSettings& live = app_.live;
+    app::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
+    app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
+    app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
     // A number that names no combination leaves both radio boxes as they are.
-    int32_t combination = reg.ReadInteger(value::kHotkeyCombination);
+    int32_t combination = key.IntegerOrWrite(value::kHotkeyCombination, 1);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
   });
 }
@@ -83,61 +70,39 @@ void TBossKeyPref::ShowCombination(int16_t combination) {
   shownCombination_ = combination;
 }
 
-// A click that cannot be stored puts its box back: the boxes show what is stored.
+// The tray's mark and the registration follow the live switch.
 void TBossKeyPref::CoolCheckRadioBox5Click() {
-  const bool on = CoolCheckRadioBox5->checked();
-  bool opened = WithSettingsKey(app_.platform.registry, true,
-                                [this, on](RegistryAccessor& reg) { app_.CorvaneMain->EnableBossKey(reg, on); });
-  if (opened) return;
-  CoolCheckRadioBox5->SetChecked(!on);
-  ShowApplySettingsError();
+  WriteSwitch(*CoolCheckRadioBox5, value::kWindowsHotKey, app_.live.hotkeyEnabled);
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
-  const bool on = CoolCheckRadioBox1->checked();
-  if (!WriteSwitch(*CoolCheckRadioBox1, value::kIEWHotKey, app_.CorvaneMain->hideIEWindows)) return;
-  // Off, the hotkey no longer shows the windows it hid: they come back now.
-  if (!on) app_.CorvaneMain->ShowHiddenBrowserWindows();
+  WriteSwitch(*CoolCheckRadioBox1, value::kIEWHotKey, app_.live.hideIEWindows);
 }
 
 void TBossKeyPref::CoolCheckRadioBox2Click() {
-  WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.CorvaneMain->toggleMute);
+  WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.live.toggleMute);
 }
 
 void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
-// Stores a switch from its box and updates the main window's copy, which the
-// hotkey handler reads, once the value is written.
-bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy) {
+// A click that cannot be stored puts its box back: the boxes show what is stored.
+void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!app::StoreInSettingsKey(app_.platform.registry, [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); })) {
-    box.SetChecked(!on);
-    ShowApplySettingsError();
-    return false;
-  }
-  copy = on;
-  return true;
+  if (!app::StoreSwitch(app_.settings, valueName, live, on)) box.SetChecked(!on);
 }
 
 // A combination is held with the system only while the hotkey is enabled, so
 // that other programs keep the keys while it is off; and only once stored, so
 // that the one in force is the one shown.
 void TBossKeyPref::ChooseCombination(int16_t combination) {
-  if (!app::StoreInSettingsKey(app_.platform.registry, [combination](RegistryAccessor& reg) {
-        reg.WriteInteger(value::kHotkeyCombination, combination);
-      })) {
+  if (!app_.settings.StoreInteger(value::kHotkeyCombination, combination)) {
     ShowCombination(shownCombination_);
-    ShowApplySettingsError();
     return;
   }
   shownCombination_ = combination;
-  if (app_.CorvaneMain->hotkeyEnabled) app_.CorvaneMain->RegisterBossKey(combination);
-}
-
-void TBossKeyPref::ShowApplySettingsError() {
-  app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+  if (app_.live.hotkeyEnabled.value()) app_.CorvaneMain->RegisterBossKey(combination);
 }
 
 }  // namespace forms

@@ -30,10 +30,9 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  bool WriteSwitch(ui::CheckBox& box, const char* valueName, bool& copy);
+  void WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
-  void ShowApplySettingsError();
 
   app::Corvane& app_;
   // The combination the radio boxes showed as stored (ticked at design time).

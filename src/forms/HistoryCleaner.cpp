@@ -7,15 +7,15 @@
 #include "app/CleanerTable.h"
 #include "app/CorvaneMain.h"
 #include "app/LastRunReport.h"
-#include "app/RegistryAccessor.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "forms/CookiesManager.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
 using app::CleanerValueNames;
-using app::RegistryAccessor;
+using app::SettingsKey;
 using cleaner::TUWHCleanerThrd;
 using ui::Rect;
 
@@ -52,7 +52,6 @@ THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
                       "Most applications stores their recent accessed files and history data in various locations on "
                       "the computer ");
 
-  // Each box goes on its panel in the order of its number, which is the tab order.
   // Each box goes on its panel in the order of its number, which is the tab order.
   ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
                            TabSheet3->children().front()};
@@ -109,25 +108,16 @@ void THistoryCleanerPref::FormShow() { LoadCleanerSwitches(); }
 
 void THistoryCleanerPref::LoadCleanerSwitches() {
   // A missing key leaves the boxes as they are; a registry error stops at that box.
-  app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
+  app_.settings.Load([this](SettingsKey& key) {
     for (size_t i = 0; i < app::kCleanerCount; ++i) {
       ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
-      if (!box) continue;
-      const char* name = CleanerValueNames[i];
-      if (reg.ValueExists(name)) {
-        box->SetChecked(reg.ReadBool(name));
-      } else {
-        reg.WriteBool(name, false);
-        box->SetChecked(false);
-      }
+      if (box) box->SetChecked(key.BoolOrWrite(CleanerValueNames[i], false));
     }
   });
 }
 
 void THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
-  bool opened = app::WithSettingsKey(app_.platform.registry, true,
-                                     [&](RegistryAccessor& reg) { reg.WriteBool(valueName, on); });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+  app_.settings.StoreBool(valueName, on);
 }
 
 void THistoryCleanerPref::SpeedButton2Click() {

@@ -1,17 +1,18 @@
 // The pop-up blocker's preferences window.
 #include "forms/PopUpBlocker.h"
 
+#include <optional>
 #include <string>
 
-#include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
+#include "app/NotificationSounds.h"
 #include "app/Settings.h"
+#include "app/SettingsAccessor.h"
 #include "forms/SoundSelection.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
 
-using app::RegistryAccessor;
+using app::SettingsKey;
 using ui::Rect;
 namespace value = app::value;
 
@@ -19,16 +20,6 @@ namespace {
 // What the count shows when there is no count to show.
 constexpr const char* kNoCount = "0000000000";
 constexpr const char* kSoundFileMissing = "Sound file missing";
-
-// A box takes its stored value; a missing value is written false and clears the box.
-void LoadBox(RegistryAccessor& reg, ui::CheckBox& box, const char* valueName) {
-  if (reg.ValueExists(valueName)) {
-    box.SetChecked(reg.ReadBool(valueName));
-  } else {
-    reg.WriteBool(valueName, false);
-    box.SetChecked(false);
-  }
-}
 
 // The label text for a stored sound index: "SoundNotification" and the index plus one.
 std::string SoundLabelFor(int32_t soundIndex) {
@@ -41,6 +32,10 @@ TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
   BuildControls();
   OnShow = [this] { FormShow(); };
+  app::LiveSettings& live = app_.live;
+  app::ShowIn(live.popupBlocking, *CoolCheckRadioBox1);
+  app::ShowIn(live.soundNotification, *CoolCheckRadioBox3);
+  app::ShowIn(live.animTrayIcon, *CoolCheckRadioBox4);
   app_.ui.Realize(*this);
 }
 
@@ -84,71 +79,66 @@ void TPopUpBlockerPref::FormShow() {
 }
 
 void TPopUpBlockerPref::LoadBoxes() {
-  bool opened = app::WithSettingsKey(app_.platform.registry, false, [this](RegistryAccessor& reg) {
-    LoadBox(reg, *CoolCheckRadioBox1, value::kPopupBlocking);
-    LoadBox(reg, *CoolCheckRadioBox3, value::kSoundNotification);
-    if (reg.ValueExists(value::kSoundIndex)) {
-      soundIndex = reg.ReadInteger(value::kSoundIndex);
-    } else {
-      soundIndex = 0;
-      reg.WriteInteger(value::kSoundIndex, 0);
-    }
+  bool opened = app_.settings.Load([this](SettingsKey& key) {
+    app::LiveSettings& live = app_.live;
+    app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
+    app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
+    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
+    live.soundIndex.Set(soundIndex);
     CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
-    LoadBox(reg, *CoolCheckRadioBox4, value::kAnimTrayIcon);
-  });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+    app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
+  }).opened;
+  if (!opened) app_.settings.ShowApplySettingsError();
 }
 
 void TPopUpBlockerPref::ShowCount() {
   std::string count = kNoCount;
   bool keep = false;
-  app::WithSettingsKey(
-      app_.platform.registry, true,
-      [&](RegistryAccessor& reg) {
-        if (!reg.ValueExists(value::kBlockerFirstStart)) return;
-        if (reg.ReadBool(value::kBlockerFirstStart)) {
-          // The module has not been registered yet: the count keeps its text.
-          keep = true;
-        } else if (reg.ValueExists(value::kEliminatedPopups)) {
-          count = std::to_string(reg.ReadInteger(value::kEliminatedPopups));
-        }
-      },
-      platform::RegAccess::QueryOnly);
+  app_.settings.Read([&](SettingsKey& key) {
+    std::optional<bool> firstStart = key.BoolIfPresent(value::kBlockerFirstStart);
+    if (!firstStart) return;
+    if (*firstStart) {
+      // The module has not been registered yet: the count keeps its text.
+      keep = true;
+    } else if (std::optional<int32_t> eliminated = key.IntegerIfPresent(value::kEliminatedPopups)) {
+      count = std::to_string(*eliminated);
+    }
+  });
   if (!keep) Label3->SetCaption(count);
 }
 
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName) {
-  bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](RegistryAccessor& reg) {
-    // The tray entry's mark is what the announcement follows, so it changes at once.
-    trayEntry.SetChecked(box.checked());
-    reg.WriteBool(valueName, box.checked());
-  });
-  if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+// The announcement and the tray's mark follow the live switch at once.
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName) {
+  app::StoreSwitch(app_.settings, valueName, live, box.checked());
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
-  StoreNotificationBox(*CoolCheckRadioBox1, *app_.CorvaneMain->EnablePopupBlocking1, value::kPopupBlocking);
+  StoreNotificationBox(*CoolCheckRadioBox1, app_.live.popupBlocking, value::kPopupBlocking);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox3Click() {
-  StoreNotificationBox(*CoolCheckRadioBox3, *app_.CorvaneMain->Playasoundwhenapopupwindowisblocked1,
-                       value::kSoundNotification);
+  StoreNotificationBox(*CoolCheckRadioBox3, app_.live.soundNotification, value::kSoundNotification);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox4Click() {
-  StoreNotificationBox(*CoolCheckRadioBox4, *app_.CorvaneMain->Animatesystemtrayiconwhenapopupwindowisblocked1,
-                       value::kAnimTrayIcon);
+  StoreNotificationBox(*CoolCheckRadioBox4, app_.live.animTrayIcon, value::kAnimTrayIcon);
 }
 
-void TPopUpBlockerPref::SpeedButton1Click() { app_.SelectSound->ShowModal(); }
+void TPopUpBlockerPref::SpeedButton1Click() {
+  TSelectSound& chooser = *app_.SelectSound;
+  chooser.ShowModal();
+  // The sound chosen here is shown and tried here until the next showing,
+  // even when it could not be stored.
+  if (std::optional<int32_t> chosen = chooser.choice()) {
+    soundIndex = *chosen;
+    CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
+  }
+}
 
 void TPopUpBlockerPref::SpeedButton2Click() {
   if (CoolLabel1->caption().empty()) return;
   // An index outside the two-entry table names no file, and so is missing too.
-  std::string path = app_.CorvaneMain->NotificationSoundPath(soundIndex);
-  if (!path.empty() && app_.platform.files.IsFile(path)) {
-    app_.platform.sound.PlayFileSync(path);
-  } else {
+  if (!app::PlayNotificationSound(app_.platform, soundIndex)) {
     app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
   }
 }

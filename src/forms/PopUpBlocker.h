@@ -36,14 +36,14 @@ class TPopUpBlockerPref : public ui::Form {
   ui::Control* Label3;
   ui::Control* Image1;
 
-  // The selected sound; the chooser sets it too.
+  // The sound shown and tried here: the stored one, or the one chosen since.
   int32_t soundIndex = 0;
 
  private:
   void BuildControls();
   void LoadBoxes();
   void ShowCount();
-  void StoreNotificationBox(ui::CheckBox& box, ui::MenuItem& trayEntry, const char* valueName);
+  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName);
 
   app::Corvane& app_;
 };

@@ -1,10 +1,9 @@
 // The notification sound chooser.
 #include "forms/SoundSelection.h"
 
-#include "app/CorvaneMain.h"
-#include "app/RegistryAccessor.h"
+#include "app/NotificationSounds.h"
 #include "app/Settings.h"
-#include "forms/PopUpBlocker.h"
+#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
@@ -19,8 +18,7 @@ TSelectSound::TSelectSound(app::Corvane& app) : Form(app.ui, "TSelectSound", "Se
   Image2->SetPicture(resources::kSoundBackground);
   // The position of a line is the sound index it stands for.
   CoolListBox1 = Panel2->Add<ui::ListBox>("CoolListBox1", Rect{10, 10, 209, 42}, false);
-  CoolListBox1->Add("Sound Notification 1");
-  CoolListBox1->Add("Sound Notification 2");
+  for (const app::NotificationSound& sound : app::kNotificationSounds) CoolListBox1->Add(sound.name);
   CoolListBox1->SetItemHeight(20);
   CoolListBox1->SetSelectedLook(ui::kNavy, true, resources::kSoundBackground);
   SpeedButton1 = Panel1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{79, 75, 80, 26}, "Select");
@@ -30,20 +28,17 @@ TSelectSound::TSelectSound(app::Corvane& app) : Form(app.ui, "TSelectSound", "Se
   app_.ui.Realize(*this);
 }
 
-void TSelectSound::FormShow() { CoolListBox1->SetItemIndex(0); }
+void TSelectSound::FormShow() {
+  choice_.reset();
+  CoolListBox1->SetItemIndex(0);
+}
 
 void TSelectSound::SpeedButton1Click() {
   int chosen = CoolListBox1->itemIndex();
   if (chosen >= 0) {
-    TPopUpBlockerPref& pref = *app_.PopUpBlockerPref;
-    pref.CoolLabel1->SetCaption(CoolListBox1->items()[static_cast<size_t>(chosen)]);
-    pref.soundIndex = chosen;
-    bool opened = app::WithSettingsKey(app_.platform.registry, true, [&](app::RegistryAccessor& reg) {
-      reg.WriteInteger(app::value::kSoundIndex, chosen);
-      // The announcement plays the new choice from now on, not only after the next start.
-      app_.CorvaneMain->soundIndex = chosen;
-    });
-    if (!opened) app_.application.Message(ui::MessageKind::Error, app::kApplySettingsError);
+    choice_ = chosen;
+    // The announcement plays the new choice from now on, not only after the next start.
+    if (app_.settings.StoreInteger(app::value::kSoundIndex, chosen)) app_.live.soundIndex.Set(chosen);
   }
   Close();
 }

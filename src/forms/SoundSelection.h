@@ -1,5 +1,8 @@
-// The notification sound chooser: a modal list of the two sounds.
+// The notification sound chooser: a modal list of the sounds.
 #pragma once
+
+#include <cstdint>
+#include <optional>
 
 #include "app/Corvane.h"
 #include "ui/Controls.h"
@@ -14,6 +17,10 @@ class TSelectSound : public ui::Form {
   void FormShow();
   void SpeedButton1Click();
 
+  // The sound taken with "Select" at the last showing; nothing when the
+  // chooser was closed otherwise.
+  std::optional<int32_t> choice() const { return choice_; }
+
   ui::Control* Panel1;
   ui::Control* Panel2;
   ui::Control* Image2;
@@ -22,6 +29,7 @@ class TSelectSound : public ui::Form {
 
  private:
   app::Corvane& app_;
+  std::optional<int32_t> choice_;
 };
 
 }  // namespace forms

@@ -308,7 +308,7 @@ TEST_F(BossKeyTest, TheTrayEntryWithAnUnopenableKeyShowsTheErrorAndChangesNothin
   EXPECT_EQ(CountBoxes(app::kApplySettingsError), 1);
   EXPECT_EQ(ui.boxes.back().kind, ui::MessageKind::Error);
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
-  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(live().hotkeyEnabled.value());
   EXPECT_EQ(sim.desktop.hotkeys().size(), 1u);
 }
 
@@ -320,7 +320,7 @@ TEST_F(BossKeyTest, TheTrayEntryStopsAtARegistryErrorKeepingWhatWasDone) {
   EXPECT_TRUE(ui.boxes.empty()) << "a registry error ends the handler without a message";
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
   EXPECT_EQ(Number(value::kWindowsHotKey), 1);
-  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(live().hotkeyEnabled.value());
   EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "the unreadable combination registers nothing";
 }
 

@@ -1,46 +1,121 @@
 // The cleaner thread: its switches, the order of its steps, an early stop and
 // the termination delivered on the user-interface thread.
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "CleanerFixture.h"
+#include "cleaner/ProtectedStorage.h"
 
 namespace hosttest {
 namespace {
 
 using cleaner::TUWHCleanerThrd;
 
-// Every switch with its step number in the order of execution.
-struct SwitchStep {
+using platform::RegRoot;
+using platform::RegValue;
+using platform::sim::SimPlatform;
+
+// Something a step removes from the simulated machine: planted before a run,
+// then still there or gone.
+struct Trace {
+  std::string what;
+  std::function<void(SimPlatform&)> plant;
+  std::function<bool(SimPlatform&)> present;
+};
+
+Trace Key(const std::string& path) {
+  return {path, [path](SimPlatform& m) { m.registry.Set(RegRoot::CurrentUser, path, "a", RegValue::String("t")); },
+          [path](SimPlatform& m) { return m.registry.KeyExists(RegRoot::CurrentUser, path); }};
+}
+Trace Value(const std::string& key, const std::string& name) {
+  return {key + " " + name,
+          [=](SimPlatform& m) { m.registry.Set(RegRoot::CurrentUser, key, name, RegValue::String("t")); },
+          [=](SimPlatform& m) { return m.registry.Get(RegRoot::CurrentUser, key, name).has_value(); }};
+}
+Trace File(const std::string& path) {
+  return {path, [path](SimPlatform& m) { m.files.AddFile(path, "t"); },
+          [path](SimPlatform& m) { return m.files.Exists(path); }};
+}
+Trace Cookie(const std::string& name) {
+  return {name, [name](SimPlatform& m) { m.urlCache.AddCookie(name); },
+          [name](SimPlatform& m) { return m.urlCache.Has(name); }};
+}
+Trace RecycledFile() {
+  return {"the recycle bin", [](SimPlatform& m) { m.shell.recycled = {"old.txt"}; },
+          [](SimPlatform& m) { return !m.shell.recycled.empty(); }};
+}
+// A line of an application's settings file that the step empties.
+Trace IniLine(const std::string& path, const std::string& section, const std::string& line) {
+  return {path + " " + line, [=](SimPlatform& m) { m.files.AddFile(path, "[" + section + "]\r\n" + line + "\r\n"); },
+          [=](SimPlatform& m) { return m.files.Content(path).find(line) != std::string::npos; }};
+}
+// The autocomplete data kept under the user's own SID.
+Trace ProtectedStorageData() {
+  auto path = [](SimPlatform& m) {
+    return "Software\\Microsoft\\Protected Storage System Provider\\" + cleaner::SidToText(m.security.userSid) +
+           "\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
+  };
+  return {"the protected storage's data",
+          [path](SimPlatform& m) { m.registry.Set(RegRoot::CurrentUser, path(m), "item", RegValue::DWord(1)); },
+          [path](SimPlatform& m) { return m.registry.KeyExists(RegRoot::CurrentUser, path(m)); }};
+}
+
+struct SwitchTrace {
   bool TUWHCleanerThrd::*flag;
-  int step;
+  Trace trace;  // which only that switch's step removes
 };
-const SwitchStep kSwitches[] = {
-    {&TUWHCleanerThrd::RunBrowserCacheCleaner, 1},     {&TUWHCleanerThrd::RunCookiesCleaner, 2},
-    {&TUWHCleanerThrd::RunTypedURLCleaner, 3},         {&TUWHCleanerThrd::RunAutoCompleteForms, 5},
-    {&TUWHCleanerThrd::RunAutoCompletePasswords, 6},   {&TUWHCleanerThrd::RunIEFavorites, 7},
-    {&TUWHCleanerThrd::RunRASAutoDial, 8},             {&TUWHCleanerThrd::RunWindowsTempFold, 14},
-    {&TUWHCleanerThrd::RunRecycleBinCleaner, 15},      {&TUWHCleanerThrd::RunWindowsRunHistory, 13},
-    {&TUWHCleanerThrd::RunRecentDocumentsHistory, 16}, {&TUWHCleanerThrd::RunLastLogonHistory, 17},
-    {&TUWHCleanerThrd::RunFindFilesHistory, 9},        {&TUWHCleanerThrd::RunFindComputerHistory, 10},
-    {&TUWHCleanerThrd::RunNetworkHistory, 11},         {&TUWHCleanerThrd::RunTelenetHistory, 12},
-    {&TUWHCleanerThrd::RunBrowserHistory, 4},          {&TUWHCleanerThrd::RunMSMediaPlayerCleaner, 18},
-    {&TUWHCleanerThrd::RunACDSeeCleaner, 19},          {&TUWHCleanerThrd::RunAcrobatReaderCleaner, 20},
-    {&TUWHCleanerThrd::RunMSWordCleaner, 21},          {&TUWHCleanerThrd::RunInfranViewCleaner, 22},
-    {&TUWHCleanerThrd::RunMSImagingCleaner, 23},       {&TUWHCleanerThrd::RunMSPaintCleaner, 24},
-    {&TUWHCleanerThrd::RunWinRarCleaner, 25},          {&TUWHCleanerThrd::RunRealOneCleaner, 26},
-    {&TUWHCleanerThrd::RunPowerDVDCleaner, 27},
-};
+
+const std::vector<SwitchTrace>& Traces() {
+  const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+  const std::string user = "C:\\users\\user\\";
+  static const std::vector<SwitchTrace> traces = {
+      {&TUWHCleanerThrd::RunBrowserCacheCleaner,
+       File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
+      {&TUWHCleanerThrd::RunCookiesCleaner, Cookie("Cookie:user@tracker.example/")},
+      {&TUWHCleanerThrd::RunTypedURLCleaner, Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
+      {&TUWHCleanerThrd::RunBrowserHistory, File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},
+      {&TUWHCleanerThrd::RunAutoCompleteForms, ProtectedStorageData()},
+      {&TUWHCleanerThrd::RunAutoCompletePasswords, Key("Software\\Microsoft\\Internet Explorer\\IntelliForms")},
+      {&TUWHCleanerThrd::RunIEFavorites, File(user + "Favorites\\bank.url")},
+      {&TUWHCleanerThrd::RunRASAutoDial, Key("Software\\Microsoft\\RAS Autodial\\Addresses")},
+      {&TUWHCleanerThrd::RunFindFilesHistory, Key(explorer + "Doc Find Spec MRU")},
+      {&TUWHCleanerThrd::RunFindComputerHistory, Key(explorer + "FindComputerMRU")},
+      {&TUWHCleanerThrd::RunNetworkHistory,
+       File(user + "AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\s.lnk")},
+      {&TUWHCleanerThrd::RunTelenetHistory, Value("Software\\Microsoft\\Telnet", "Machine1")},
+      {&TUWHCleanerThrd::RunWindowsRunHistory, Key(explorer + "RunMRU")},
+      {&TUWHCleanerThrd::RunWindowsTempFold, File(user + "Temp\\a.tmp")},
+      {&TUWHCleanerThrd::RunRecycleBinCleaner, RecycledFile()},
+      {&TUWHCleanerThrd::RunRecentDocumentsHistory, Key(explorer + "RecentDocs")},
+      {&TUWHCleanerThrd::RunLastLogonHistory,
+       Value("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "DefaultUserName")},
+      {&TUWHCleanerThrd::RunMSMediaPlayerCleaner, Key("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList")},
+      {&TUWHCleanerThrd::RunACDSeeCleaner, Value("Software\\ACD Systems\\ACDSee", "LastFolder")},
+      {&TUWHCleanerThrd::RunAcrobatReaderCleaner,
+       Value("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1")},
+      {&TUWHCleanerThrd::RunMSWordCleaner, Value("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings")},
+      {&TUWHCleanerThrd::RunInfranViewCleaner,
+       IniLine("C:\\Program Files\\IrfanView\\i_view32.ini", "MRUD", "Dir1=C:\\Photos")},
+      {&TUWHCleanerThrd::RunMSImagingCleaner, Key("Software\\Kodak\\Imaging\\Recent File List")},
+      {&TUWHCleanerThrd::RunMSPaintCleaner,
+       Key("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")},
+      {&TUWHCleanerThrd::RunWinRarCleaner, Key("Software\\WinRAR\\DialogEditHistory\\ExtrPath")},
+      {&TUWHCleanerThrd::RunRealOneCleaner,
+       Key("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1")},
+      {&TUWHCleanerThrd::RunPowerDVDCleaner, File(user + "Documents\\CyberLink\\PowerDVD\\films.pls")},
+  };
+  return traces;
+}
+
+void PlantEveryTrace(SimPlatform& machine) {
+  machine.files.AddDirectory("C:\\Program Files\\Corvane");  // where the cookie step looks for its keep-list
+  for (const SwitchTrace& row : Traces()) row.trace.plant(machine);
+}
 
 class CleanerThreadTest : public CleanerFixture {
  protected:
-  // Traces that steps 13, 14, 15 and 16 would remove.
-  void PlantTraces() {
-    MakeKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
-    MakeKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs");
-    sim.files.AddFile("C:\\users\\user\\Temp\\a.tmp");
-    sim.files.AddFile("C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\doc.lnk");
-    sim.shell.recycled = {"old.txt"};
-  }
   // Starts the thread and runs its termination here, as the message loop would.
   void StartAndDeliver() {
     thread->Start();
@@ -52,8 +127,8 @@ class CleanerThreadTest : public CleanerFixture {
 };
 
 TEST_F(CleanerThreadTest, WithEverySwitchFalseNothingIsTouchedAndTheEndIsStillReported) {
-  PlantTraces();
-  for (const SwitchStep& s : kSwitches) EXPECT_FALSE(thread.get()->*s.flag) << "a new thread starts with all off";
+  PlantEveryTrace(sim);
+  for (const SwitchTrace& row : Traces()) EXPECT_FALSE(thread.get()->*row.flag) << "a new thread starts with all off";
   thread->OnTerminate = [this](TUWHCleanerThrd& sender) {
     EXPECT_EQ(&sender, thread.get());
     ++terminations;
@@ -64,26 +139,37 @@ TEST_F(CleanerThreadTest, WithEverySwitchFalseNothingIsTouchedAndTheEndIsStillRe
   EXPECT_EQ(terminatedOn, std::this_thread::get_id()) << "delivered on the thread that runs the posted work";
   EXPECT_TRUE(thread->finished());
   EXPECT_TRUE(thread->stepsRun().empty());
-  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"));
-  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
-  EXPECT_EQ(List("C:\\users\\user\\Temp"), Names{"a.tmp"});
+  for (const SwitchTrace& row : Traces()) EXPECT_TRUE(row.trace.present(sim)) << row.trace.what;
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
   thread->Start();  // a second start of the same object is ignored
   thread.reset();   // waits for any run it might have begun
   EXPECT_EQ(ui.RunPosted(), 0);
 }
 
-TEST_F(CleanerThreadTest, EachSwitchRunsItsOwnStepAndAllRunInTheOrderOfExecution) {
-  for (const SwitchStep& s : kSwitches) {
-    TUWHCleanerThrd one(sim.platform, ui);
-    one.*s.flag = true;
+// Each switch on its own, on a machine that holds every trace: what goes is
+// its step's trace and nothing else, so a switch wired to another step fails.
+TEST_F(CleanerThreadTest, EachSwitchRemovesWhatItsStepAloneRemovesAndAllTogetherRunInTheOrderOfExecution) {
+  for (const SwitchTrace& row : Traces()) {
+    SCOPED_TRACE(row.trace.what);
+    SimPlatform machine;
+    ui::headless::HeadlessUi machineUi{machine.clock};
+    PlantEveryTrace(machine);
+    TUWHCleanerThrd one(machine.platform, machineUi);
+    one.*row.flag = true;
     one.Execute();
-    EXPECT_EQ(one.stepsRun(), std::vector<int>{s.step});
+    EXPECT_TRUE(one.finished()) << one.failure();
+    EXPECT_EQ(one.stepsRun().size(), 1u);
+    for (const SwitchTrace& other : Traces()) {
+      EXPECT_EQ(other.trace.present(machine), &other != &row) << other.trace.what;
+    }
   }
-  for (const SwitchStep& s : kSwitches) thread.get()->*s.flag = true;
+
+  PlantEveryTrace(sim);
+  for (const SwitchTrace& row : Traces()) thread.get()->*row.flag = true;
   Run();
+  for (const SwitchTrace& row : Traces()) EXPECT_FALSE(row.trace.present(sim)) << row.trace.what;
   std::vector<int> all;
-  for (int n = 1; n <= 27; ++n) all.push_back(n);
+  for (int n = 1; n <= static_cast<int>(Traces().size()); ++n) all.push_back(n);
   EXPECT_EQ(thread->stepsRun(), all);
   EXPECT_TRUE(thread->finished());
 }
@@ -98,7 +184,7 @@ TEST_F(CleanerThreadTest, TheAutoCompletePairRunsFormsThenPasswordsBetweenHistor
 }
 
 TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported) {
-  PlantTraces();
+  PlantEveryTrace(sim);
   thread->RunWindowsRunHistory = true;       // 13
   thread->RunWindowsTempFold = true;         // 14: its folder lookup raises
   thread->RunRecycleBinCleaner = true;       // 15
@@ -125,7 +211,7 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
 }
 
 TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeItsNextStep) {
-  PlantTraces();
+  PlantEveryTrace(sim);
   sim.files.AddFile("C:\\users\\user\\Temp\\b.tmp");
   thread->RunWindowsTempFold = true;         // 14: held in its first deletion
   thread->RunRecycleBinCleaner = true;       // 15

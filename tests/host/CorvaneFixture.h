@@ -28,6 +28,7 @@ class CorvaneFixture : public ::testing::Test {
   }
   app::Corvane& corvane() { return *program->corvane(); }
   app::TCorvaneMain& main() { return *corvane().CorvaneMain; }
+  app::LiveSettings& live() { return corvane().live; }
 
   std::optional<RegValue> Setting(const std::string& name) const {
     return sim.registry.Get(RegRoot::LocalMachine, app::kSettingsKey, name);

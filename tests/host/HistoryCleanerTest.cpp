@@ -49,22 +49,25 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().Find("Label3")->caption().back(), ' ');
 
   // Box k on its tab, in its column and row; the tab order follows the numbers.
-  struct Place {
-    ui::Control* tab;
-    int first, last;
-  } tabs[] = {{hc().TabSheet1, 1, 6}, {hc().TabSheet2, 7, 16}, {hc().TabSheet3, 17, 26}};
-  for (const Place& p : tabs) {
-    int perColumn = (p.last - p.first + 1) / 2;
-    for (int k = p.first; k <= p.last; ++k) {
-      ui::CheckBox& b = box(k);
-      EXPECT_EQ(p.tab->Find(b.name()), &b) << k;
-      int index = k - p.first;
-      ui::CheckBox& top = box(p.first + (index < perColumn ? 0 : perColumn));
-      EXPECT_EQ(b.bounds().left, top.bounds().left) << k;
-      EXPECT_EQ(b.bounds().top, top.bounds().top + (index % perColumn) * 38) << k;
-      EXPECT_EQ(b.bounds().width, index < perColumn ? 260 : 284);
-      EXPECT_EQ(b.bounds().height, 31);
-    }
+  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3};
+  for (size_t i = 0; i < app::kCleanerCount; ++i) {
+    const app::Cleaner& cleaner = app::kCleaners[i];
+    const int k = static_cast<int>(i) + 1;
+    ui::CheckBox& b = box(k);
+    EXPECT_EQ(tabs[static_cast<int>(cleaner.page)]->Find(b.name()), &b) << k;
+    // The top of its column: the first box of the same tab and column.
+    int first = 1;
+    while (app::kCleaners[first - 1].page != cleaner.page || app::kCleaners[first - 1].column != cleaner.column) ++first;
+    ui::CheckBox& top = box(first);
+    EXPECT_EQ(b.bounds().left, top.bounds().left) << k;
+    EXPECT_EQ(b.bounds().top, top.bounds().top + (cleaner.row - 1) * 38) << k;
+    EXPECT_EQ(b.bounds().width, cleaner.column == app::CleanerColumn::Left ? 260 : 284) << k;
+    EXPECT_EQ(b.bounds().height, 31);
+    EXPECT_EQ(first + cleaner.row - 1, k) << "numbered down each column";
+  }
+  // Where each tab's boxes begin and end, as users know them.
+  for (auto [k, tab] : {std::pair{1, 0}, {6, 0}, {7, 1}, {16, 1}, {17, 2}}) {
+    EXPECT_EQ(tabs[tab]->Find(box(k).name()), &box(k)) << k;
   }
   EXPECT_LT(box(1).bounds().left, box(4).bounds().left);
   EXPECT_EQ(box(10).caption(), "Search History");
@@ -144,6 +147,12 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
   sim.registry.MakeUnwritable(RegRoot::LocalMachine, app::kSettingsKey);
   box(20).UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 2);
+  // A run only reads the switches, which such a key still allows.
+  SetBool("RecycleBin", true);
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(hc().cleaning());
+  EXPECT_TRUE(hc().CleanerThread->RunRecycleBinCleaner);
+  ASSERT_TRUE(DeliverEndsOfRuns());
 }
 
 TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDrivesBoth) {
@@ -168,7 +177,7 @@ TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDriv
   EXPECT_FALSE(w.RunCookiesCleaner);
   EXPECT_FALSE(w.RunWindowsTempFold);
   EXPECT_FALSE(w.RunRealOneCleaner);
-  for (size_t i = 0; i < 26; ++i) EXPECT_EQ(hc().CleanerSwitches[i], i == 2 || i == 4 || i == 9 || i == 25) << i;
+  for (size_t i = 0; i < app::kCleanerCount; ++i) EXPECT_EQ(hc().CleanerSwitches[i], i == 2 || i == 4 || i == 9 || i == 25) << i;
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(hc().CleanerThread, nullptr) << "freed after its end";
 }

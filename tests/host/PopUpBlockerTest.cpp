@@ -58,6 +58,10 @@ TEST_F(PopUpBlockerTest, TheTrayEntryShowsTheWindowWithTheStoredSettings) {
   EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification1");
   EXPECT_TRUE(ui.boxes.empty());
+  // What the showing read is what the tray and the announcement follow.
+  EXPECT_TRUE(main().EnablePopupBlocking1->checked());
+  EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
+  EXPECT_TRUE(main().Animatesystemtrayiconwhenapopupwindowisblocked1->checked());
 }
 
 TEST_F(PopUpBlockerTest, SoundIndexOneShowsTheSecondSoundAndPlaysItsFile) {
@@ -211,6 +215,8 @@ TEST_F(PopUpBlockerTest, EachBoxWritesItsValueAndSetsItsTrayMarkAtOnce) {
     c.box->UserClick();
     EXPECT_FALSE(c.entry->checked());
     EXPECT_EQ(Number(c.value), 0);
+    c.entry->UserClick();
+    EXPECT_TRUE(c.box->checked()) << "the open window follows the tray at once";
   }
   EXPECT_TRUE(ui.boxes.empty());
 }

@@ -35,7 +35,7 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(Number(value::kEliminatedPopups), 0);
   EXPECT_EQ(Number(value::kCorvaneRunning), 1);
   EXPECT_FALSE(Setting(value::kBlockerFirstStart)) << "the program never creates CRVNBFirst";
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), 26u + 8 + 4 + 1);
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), app::kCleanerCount + 8 + 4 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());
@@ -125,7 +125,7 @@ TEST_F(CorvaneFixture, TheHotkeyIsRegisteredAtStartWhenEnabled) {
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 2);
   EXPECT_EQ(sim.desktop.hotkeys()[0].modifiers, 2u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].virtualKey, 0x7Bu);
-  EXPECT_TRUE(main().hotkeyEnabled);
+  EXPECT_TRUE(live().hotkeyEnabled.value());
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
 }
 
@@ -246,7 +246,7 @@ TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) 
     for (const std::string& name : names) SetSetting(name, hostile);
     ASSERT_TRUE(Start());
     main().PopupBlockedNotify("x", 1);
-    main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
+    live().soundNotification.Set(true);
     main().PopupBlockedNotify("x", 1);
     corvane().PopUpBlockerPref->ShowNormal();
     corvane().PopUpBlockerPref->SpeedButton2->UserClick();

@@ -111,10 +111,7 @@ TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
       {"EnablePopupBlocking1", value::kPopupBlocking},
       {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification},
       {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon}};
-  for (const auto& [name, valueName] : toggles) {
-    SetBool(valueName, true);
-    Entry(name).SetChecked(true);
-  }
+  for (const auto& [name, valueName] : toggles) Entry(name).UserClick();  // on
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   for (const auto& [name, valueName] : toggles) {
     ui.boxes.clear();
@@ -131,8 +128,8 @@ TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
 TEST_F(TrayTest, ABlockedPopupPlaysTheSoundToItsEndThenBlinksFourTimes) {
   sim.files.AddFile(kSound1, "RIFF");
   sim.sound.lengthMs[kSound1] = 700;
-  main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
-  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  live().soundNotification.Set(true);
+  live().animTrayIcon.Set(true);
   uint64_t before = sim.clock.NowMs();
   size_t sleepsBefore = sim.clock.sleeps().size();
 
@@ -168,20 +165,20 @@ TEST_F(TrayTest, WithBothAnnouncementsOffABlockedPopupDoesNothingVisible) {
 }
 
 TEST_F(TrayTest, TheSoundPlaysOnlyFromAFileThatExistsAndAnIndexOfTheTable) {
-  main().Playasoundwhenapopupwindowisblocked1->SetChecked(true);
+  live().soundNotification.Set(true);
   Report("x", 1);
   EXPECT_TRUE(sim.sound.played.empty()) << "sound1.wav is missing";
   EXPECT_TRUE(ui.boxes.empty());
 
   sim.files.AddFile(kSound1);
   sim.files.AddFile(kSound2);
-  main().soundIndex = 1;
+  live().soundIndex.Set(1);
   Report("x", 1);
   ASSERT_EQ(sim.sound.played.size(), 1u);
   EXPECT_EQ(sim.sound.played[0].path, kSound2) << "the index read at start chooses the file";
 
   for (int32_t index : {2, -1, 1000}) {
-    main().soundIndex = index;
+    live().soundIndex.Set(index);
     EXPECT_EQ(main().NotificationSoundPath(index), "") << index;
     Report("x", 1);
   }
@@ -191,7 +188,7 @@ TEST_F(TrayTest, TheSoundPlaysOnlyFromAFileThatExistsAndAnIndexOfTheTable) {
 }
 
 TEST_F(TrayTest, AnyPayloadIsReadWithinItsBlock) {
-  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  live().animTrayIcon.Set(true);
   // Exactly sized heap blocks, so that a read past the end shows under the address sanitizer.
   std::vector<char> unterminated = {'a', 'b', 'o', 'u', 't'};
   std::vector<char> huge(4 * 1024 * 1024, 'x');
@@ -247,7 +244,7 @@ TEST_F(TrayTest, OtherProgramsMessagesDoNothingAndAFailingHandlerIsReportedWhile
   timer.SetEnabled(false);
 
   // And the program still answers a blocked pop-up.
-  main().Animatesystemtrayiconwhenapopupwindowisblocked1->SetChecked(true);
+  live().animTrayIcon.Set(true);
   EXPECT_EQ(Report("x", 1), 1);
   EXPECT_EQ(sim.desktop.notifyCalls.size(), 8u);
 }

@@ -189,22 +189,25 @@ bool SimRegistry::KeyExists(RegRoot root, const std::string& path) const {
   return Find(root, path) != nullptr;
 }
 
+namespace {
+template <typename Map>
+std::vector<std::string> NamesIn(const Map& map) {
+  std::vector<std::string> names;
+  for (const auto& entry : map) names.push_back(entry.first);
+  return names;
+}
+}  // namespace
+
 std::vector<std::string> SimRegistry::ValueNames(RegRoot root, const std::string& path) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::vector<std::string> names;
-  if (std::shared_ptr<Key> key = Find(root, path)) {
-    for (const auto& [name, value] : key->values) names.push_back(name);
-  }
-  return names;
+  std::shared_ptr<Key> key = Find(root, path);
+  return key ? NamesIn(key->values) : std::vector<std::string>{};
 }
 
 std::vector<std::string> SimRegistry::SubkeyNames(RegRoot root, const std::string& path) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::vector<std::string> names;
-  if (std::shared_ptr<Key> key = Find(root, path)) {
-    for (const auto& [name, sub] : key->subkeys) names.push_back(name);
-  }
-  return names;
+  std::shared_ptr<Key> key = Find(root, path);
+  return key ? NamesIn(key->subkeys) : std::vector<std::string>{};
 }
 
 void SimRegistry::CreateKey(RegRoot root, const std::string& path) {

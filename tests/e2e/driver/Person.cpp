@@ -34,10 +34,11 @@ bool CombinationIsFree(UINT modifiers, UINT key) {
 
 bool TypeKeysThroughX(int x, int y, const std::wstring& keys) {
   if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
-  // The pointer rests on the window a moment before the keys: typed in the
-  // same instant as the move, the first key was lost in about two runs of five.
+  // A click gives the window the X focus, whatever an earlier test left
+  // focused; the pointer then rests a moment before the keys: typed in the
+  // same instant, the first key was lost in about two runs of five.
   return StartUnixProgram(L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) +
-                          L" sleep 0.5 key " + keys);
+                          L" click 1 sleep 0.5 key " + keys);
 }
 
 }  // namespace e2e

@@ -19,8 +19,9 @@ bool IsChecked(HWND box);
 // released again at once). Corvane holding it makes this fail.
 bool CombinationIsFree(UINT modifiers, UINT key);
 // Types keys through the X server with xdotool, as a person at the keyboard
-// would; the pointer rests at (x, y) on one of our windows so that Wine has
-// the focus. Wine starts a Unix program without a handle to wait on, so the
+// would, after a click at (x, y) on one of our windows: the click gives Wine
+// the X focus, which the pointer alone does not when an earlier test's window
+// had it. Wine starts a Unix program without a handle to wait on, so the
 // caller waits for the effect instead. False without xdotool.
 bool TypeKeysThroughX(int x, int y, const std::wstring& keys);
 
