@@ -91,7 +91,7 @@ bool EmptyOneFolder(platform::FileSystem& files, const std::string& folder, cons
       continue;
     }
     if (options.wipeIndexDat && util::EqualNoCase(entry.name, "index.dat")) WipeIndexDat(files, folder, entry.name);
-    files.RemoveFile(path);
+    find->RemoveListedFile();
   } while (find->Next(&entry));
   return true;
 }
@@ -173,8 +173,7 @@ void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, co
   std::unique_ptr<platform::FileFind> find = files.FindFirst(bare + "\\" + mask, &entry);
   if (!find) return;
   do {
-    if (entry.attributes & notPlain) continue;
-    files.RemoveFile(bare + "\\" + entry.name);
+    if (!(entry.attributes & notPlain)) find->RemoveListedFile();
   } while (find->Next(&entry));
 }
 
