@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs e2e_tests.exe (beside corvane.exe in BIN) under Wine in a fresh prefix
 # on a virtual X display, keeps the screenshots as PNG files in WORK, and ends
-# everything it started. Extra arguments go to the test program.
+# everything it started. Extra arguments go to the test program; E2E_PROGRAM
+# names another driver beside it (the purge benchmark's).
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
 wine=/usr/lib/wine/wine64
@@ -29,7 +30,7 @@ timeout 120 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >
 timeout 120 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
 
 shots=$(WINEDEBUG=-all timeout 30 "$wine" winepath -w "$work/screenshots" 2>/dev/null | tr -d '\r')
-CORVANE_SCREENSHOTS="$shots" timeout 600 "$wine" "$bin/e2e_tests.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
+CORVANE_SCREENSHOTS="$shots" timeout 600 "$wine" "$bin/${E2E_PROGRAM:-e2e_tests.exe}" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
 status=${PIPESTATUS[0]}
 for bmp in "$work/screenshots"/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -5,6 +5,7 @@
 
 #include "tests/support/CommitUrlCacheEntry.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace e2e {
@@ -62,7 +63,7 @@ void Pause(DWORD ms) {
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(20);
+    Sleep(std::min<DWORD>(20, ms));
   }
 }
 
@@ -122,7 +123,7 @@ std::wstring MessageBoxText(HWND box) {
   return text ? WindowText(text) : std::wstring();
 }
 
-HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid) {
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid, DWORD pollMs) {
   DWORD start = GetTickCount();
   for (;;) {
     HWND box = nullptr;
@@ -133,7 +134,7 @@ HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid) {
       if (IsWindowVisible(box) && MessageBoxText(box).find(text) != std::wstring::npos) return box;
     }
     if (GetTickCount() - start > timeoutMs) return nullptr;
-    Pause(100);
+    Pause(pollMs);
   }
 }
 

@@ -42,8 +42,9 @@ Process StartCorvane();
 HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs, DWORD pid = 0);
 // Waits until a window is gone or hidden.
 bool WaitUntilHidden(HWND hwnd, DWORD timeoutMs);
-// A message box ("#32770") of a process whose text contains `text`.
-HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0);
+// A message box ("#32770") of a process whose text contains `text`, looked
+// for every `pollMs` milliseconds.
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0, DWORD pollMs = 100);
 std::wstring MessageBoxText(HWND box);
 // Presses a message box's button (IDOK, IDYES, IDNO) and waits for it to close.
 bool AnswerMessageBox(HWND box, int buttonId);
