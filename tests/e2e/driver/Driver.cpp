@@ -138,10 +138,13 @@ HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid, DWO
   }
 }
 
-bool AnswerMessageBox(HWND box, int buttonId) {
+bool PressMessageBoxButton(HWND box, int buttonId) {
   HWND button = GetDlgItem(box, buttonId);
-  if (!button) return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return button && PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+bool AnswerMessageBox(HWND box, int buttonId) {
+  if (!PressMessageBoxButton(box, buttonId)) return false;
   DWORD start = GetTickCount();
   while (IsWindow(box)) {
     if (GetTickCount() - start > 5000) return false;

@@ -48,6 +48,8 @@ HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0,
 std::wstring MessageBoxText(HWND box);
 // Presses a message box's button (IDOK, IDYES, IDNO) and waits for it to close.
 bool AnswerMessageBox(HWND box, int buttonId);
+// Presses it without waiting.
+bool PressMessageBoxButton(HWND box, int buttonId);
 // A child control by its window text (a check box's caption, say).
 HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
 std::wstring WindowText(HWND hwnd);
