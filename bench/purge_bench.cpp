@@ -1,121 +1,127 @@
-// Times PurgeFolder on the Win32 layer against a minimal delete loop, each on
-// its own identical tree of small files; prints the times and their ratio.
-// Run by purge_bench.sh, which adds the host's rm -rf for comparison.
+// Times the purge of 20,400 empty files in 400 folders two ways against a minimal
+// delete loop on an identical tree in the same prefix: the bare PurgeFolder
+// call on the Win32 layer, and the whole cleaning of the temporary folder
+// through the real program's window, from "Yes" to the completion message,
+// less the time of the same cleaning on an empty temporary folder. The sides
+// take turns, and each is run ROUNDS times; the medians and the best runs
+// are printed. Run by purge_bench.sh, which builds the trees in STOCK.
+// Usage: purge_bench.exe ROUNDS STOCK
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "CleanNowDriver.h"
+#include "PurgeTrees.h"
 #include "cleaner/FolderPurge.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/WideString.h"
 
 namespace {
 
-constexpr int kFolders = 400;
-constexpr int kFilesPerFolder = 50;  // 20,000 files in all
+using bench::Times;
 
-bool MakeTree(const std::wstring& top) {
-  if (!CreateDirectoryW(top.c_str(), nullptr)) return false;
-  const char content[] = "a small file of the kind a temporary folder fills up with\r\n";
-  for (int f = 0; f < kFolders; ++f) {
-    std::wstring folder = top + L"\\folder" + std::to_wstring(f);
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-    for (int n = 0; n < kFilesPerFolder; ++n) {
-      std::wstring file = folder + L"\\file" + std::to_wstring(n) + L".tmp";
-      HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (h == INVALID_HANDLE_VALUE) return false;
-      DWORD written = 0;
-      WriteFile(h, content, sizeof content - 1, &written, nullptr);
-      CloseHandle(h);
+// Round 0 is not counted: it loads what each side needs, and lets the new
+// prefix settle.
+constexpr int kWarmUpRounds = 1;
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "purge_bench: %s\n", what.c_str());
+  return 2;
+}
+
+// PurgeFolder and the loop, each on a tree of its own in a folder of the
+// temporary folder.
+bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* loop) {
+  const std::wstring folder = bench::TempFolder() + L"\\purge-bench";
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  platform::win32::Win32FileSystem files;
+  for (int round = 0; round < kWarmUpRounds + rounds; ++round) {
+    for (int turn = 0; turn < 2; ++turn) {
+      const bool purgeTurn = (round + turn) % 2 == 0;
+      if (!trees.PlaceNext(folder)) return false;
+      const double start = bench::Now();
+      if (purgeTurn) {
+        cleaner::PurgeFolder(files, platform::win32::Utf8(folder), cleaner::PurgeOptions{true, false});
+      } else {
+        bench::MinimalDelete(folder);
+      }
+      const double seconds = bench::Now() - start;
+      if (round >= kWarmUpRounds) (purgeTurn ? purge : loop)->runs.push_back(seconds);
+      if (!bench::IsEmptyFolder(folder)) return false;
+    }
+  }
+  return RemoveDirectoryW(folder.c_str());
+}
+
+// The cleaning through the window on a tree in the temporary folder and on
+// the empty folder, and the loop on a tree in the same place.
+bool TimeThroughWindow(int rounds, bench::TreeStock& trees, bench::CleanNowDriver& corvane, Times* cleaning,
+                       Times* empty, Times* loop) {
+  const std::wstring temp = bench::TempFolder();
+  for (int round = 0; round < kWarmUpRounds + rounds; ++round) {
+    for (int turn = 0; turn < 3; ++turn) {
+      const int side = (round + turn) % 3;
+      if (side != 1 && !trees.PlaceNext(temp)) return false;
+      double seconds;
+      if (side == 0 || side == 1) {
+        seconds = corvane.TimeOneCleaning();
+        if (seconds < 0) return false;
+      } else {
+        const double start = bench::Now();
+        bench::MinimalDelete(temp);
+        seconds = bench::Now() - start;
+      }
+      if (round >= kWarmUpRounds) (side == 0 ? cleaning : side == 1 ? empty : loop)->runs.push_back(seconds);
+      if (!bench::IsEmptyFolder(temp)) return false;
     }
   }
   return true;
 }
 
-// The least a program can do to empty a tree.
-void MinimalDelete(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!wcscmp(data.cFileName, L".") || !wcscmp(data.cFileName, L"..")) continue;
-    std::wstring path = folder + L"\\" + data.cFileName;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      MinimalDelete(path);
-      RemoveDirectoryW(path.c_str());
-    } else {
-      DeleteFileW(path.c_str());
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+void PrintRow(const char* what, double median, double best) {
+  std::printf("  %-36s %8.3f s %8.3f s\n", what, median, best);
 }
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-bool IsEmptyFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  int entries = 0;
-  do ++entries;
-  while (FindNextFileW(find, &data));
-  FindClose(find);
-  return entries == 2;  // . and ..
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+void PrintRatios(double median, double best, double rounds) {
+  std::printf("  %-36s %8.2fx  %8.2fx\n", "ratio to the minimal loop", median, best);
+  std::printf("  %-36s %8.2fx\n", "median of the rounds' own ratios", rounds);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  wchar_t temp[MAX_PATH + 1];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring base = std::wstring(temp) + L"purge-bench";
-  platform::win32::Win32FileSystem files;
-  std::vector<double> purge, loop;
-  for (int round = 0; round < rounds; ++round) {
-    // Alternate which goes first, so caches favour neither.
-    for (int turn = 0; turn < 2; ++turn) {
-      bool purgeTurn = (round + turn) % 2 == 0;
-      std::wstring top = base + (purgeTurn ? L"-purge" : L"-loop");
-      if (!MakeTree(top)) {
-        std::fprintf(stderr, "could not build the tree in %s\n", platform::win32::Utf8(top).c_str());
-        return 2;
-      }
-      LARGE_INTEGER start, end;
-      QueryPerformanceCounter(&start);
-      if (purgeTurn) {
-        cleaner::PurgeFolder(files, platform::win32::Utf8(top), cleaner::PurgeOptions{true, false});
-      } else {
-        MinimalDelete(top);
-      }
-      QueryPerformanceCounter(&end);
-      if (!IsEmptyFolder(top)) {
-        std::fprintf(stderr, "the tree was not emptied\n");
-        return 3;
-      }
-      RemoveDirectoryW(top.c_str());
-      (purgeTurn ? purge : loop).push_back(Seconds(start, end));
+  if (argc != 3) return Fail("usage: purge_bench.exe ROUNDS STOCK");
+  const int rounds = std::max(1, std::atoi(argv[1]));
+  bench::TreeStock trees(platform::win32::Wide(argv[2]));
+
+  Times barePurge, bareLoop;
+  if (!TimeBareCall(rounds, trees, &barePurge, &bareLoop)) return Fail("the bare call's runs failed");
+  Times cleaning, empty, windowLoop;
+  {
+    bench::CleanNowDriver corvane;
+    std::string error;
+    if (!corvane.Start(&error)) return Fail(error);
+    if (!TimeThroughWindow(rounds, trees, corvane, &cleaning, &empty, &windowLoop)) {
+      return Fail("the runs through the window failed");
     }
   }
-  std::printf("files %d folders %d rounds %d\n", kFolders * kFilesPerFolder, kFolders, rounds);
-  // Medians, and the best of each: the machine may be shared, and the best
-  // run is the one least disturbed.
-  std::printf("purge_seconds %.3f\n", Median(purge));
-  std::printf("loop_seconds %.3f\n", Median(loop));
-  std::printf("purge_best_seconds %.3f\n", *std::min_element(purge.begin(), purge.end()));
-  std::printf("loop_best_seconds %.3f\n", *std::min_element(loop.begin(), loop.end()));
+
+  std::printf("%d files in %d folders, %d rounds      median       best\n", bench::kFolders * bench::kFilesPerFolder,
+              bench::kFolders, rounds);
+  std::printf("the bare call\n");
+  PrintRow("PurgeFolder", barePurge.Median(), barePurge.Best());
+  PrintRow("minimal loop", bareLoop.Median(), bareLoop.Best());
+  PrintRatios(barePurge.Median() / bareLoop.Median(), barePurge.Best() / bareLoop.Best(),
+              bench::MedianRatio(barePurge, bareLoop));
+  std::printf("through the window\n");
+  PrintRow("\"Yes\" to the completion message", cleaning.Median(), cleaning.Best());
+  PrintRow("the same, temporary folder empty", empty.Median(), empty.Best());
+  const double median = cleaning.Median() - empty.Median(), best = cleaning.Best() - empty.Best();
+  PrintRow("the purge (the difference)", median, best);
+  PrintRow("minimal loop", windowLoop.Median(), windowLoop.Best());
+  PrintRatios(median / windowLoop.Median(), best / windowLoop.Best(), bench::MedianRatio(cleaning, windowLoop, &empty));
   return 0;
 }

@@ -67,10 +67,13 @@ bool EmptyOneFolder(platform::FileSystem& files, const std::string& folder, cons
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = files.FindFirst(folder + "\\*.*", &entry);
   if (!find) return false;
+  // One path for every entry: the folder, then each name in turn.
+  std::string path = folder + "\\";
+  const size_t nameAt = path.size();
   do {
     if (IsDotEntry(entry.name)) continue;
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) continue;
-    const std::string path = folder + "\\" + entry.name;
+    path.replace(nameAt, std::string::npos, entry.name);
     if (Stopped(options)) break;
     if (platform::IsLink(entry)) {
       // Only the link itself may go. Its attributes are left alone too,
@@ -91,7 +94,7 @@ bool EmptyOneFolder(platform::FileSystem& files, const std::string& folder, cons
       continue;
     }
     if (options.wipeIndexDat && util::EqualNoCase(entry.name, "index.dat")) WipeIndexDat(files, folder, entry.name);
-    files.RemoveFile(path);
+    find->RemoveListedFile();
   } while (find->Next(&entry));
   return true;
 }
@@ -173,8 +176,7 @@ void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, co
   std::unique_ptr<platform::FileFind> find = files.FindFirst(bare + "\\" + mask, &entry);
   if (!find) return;
   do {
-    if (entry.attributes & notPlain) continue;
-    files.RemoveFile(bare + "\\" + entry.name);
+    if (!(entry.attributes & notPlain)) find->RemoveListedFile();
   } while (find->Next(&entry));
 }
 

@@ -59,6 +59,10 @@ class FileFind {
  public:
   virtual ~FileFind() = default;
   virtual bool Next(FindData* data) = 0;
+  // Deletes the entry listed last, by its name as listed, in the folder of
+  // the pattern: FileSystem::RemoveFile(folder + "\\" + name), without that
+  // path being built and converted again for every file of a purge.
+  virtual bool RemoveListedFile() = 0;
 };
 
 // A file opened for reading (CreateFile with OPEN_EXISTING, sharing reading,

@@ -47,6 +47,18 @@ class FileCleaningContract : public ::testing::Test {
     }
     return {};
   }
+  // Deletes `name` through a listing of `folder` that gives it.
+  bool RemoveListed(const std::string& folder, const std::string& name) {
+    platform::FindData data;
+    auto find = files().FindFirst(folder + "\\*.*", &data);
+    if (find) {
+      do {
+        if (data.name == name) return find->RemoveListedFile();
+      } while (find->Next(&data));
+    }
+    ADD_FAILURE() << name << " is not listed";
+    return false;
+  }
   // The entry a path without wildcards finds: the entry itself.
   platform::FindData Found(const std::string& path) {
     platform::FindData data;
@@ -97,6 +109,7 @@ TEST_F(FileCleaningContract, ReadOnlyFilesAndFullFoldersRefuseDeletionUntilClear
   EXPECT_EQ(files().GetAttributes(root + "\\ro.txt") & kAttrReadOnly, kAttrReadOnly);
   EXPECT_FALSE(files().RemoveFile(root + "\\ro.txt"));
   EXPECT_EQ(files().LastError(), platform::kErrorAccessDenied);
+  EXPECT_FALSE(RemoveListed(root, "ro.txt"));
   EXPECT_FALSE(files().RemoveFolder(root)) << "a folder with something in it stays";
   EXPECT_EQ(files().LastError(), platform::kErrorDirNotEmpty);
   ASSERT_TRUE(files().SetAttributes(root + "\\ro.txt", files().GetAttributes(root + "\\ro.txt") & ~kAttrReadOnly));
@@ -202,12 +215,16 @@ TEST_F(FileCleaningContract, NamesEndingInADotOrASpaceAreReachedExactlyAsListed)
   auto listed = Listing(root + "\\*.*");
   for (const char* name : {"same", "same.", "same ", "..."}) EXPECT_TRUE(listed.count(name)) << "'" << name << "'";
   EXPECT_EQ(Read(root + "\\same."), "same.");
-  EXPECT_TRUE(files().RemoveFile(root + "\\same."));
-  EXPECT_TRUE(files().RemoveFile(root + "\\..."));
-  EXPECT_TRUE(files().RemoveFile(root + "\\same "));
-  listed = Listing(root + "\\*.*");
-  EXPECT_EQ(listed.size(), 3u) << ". .. same";
-  EXPECT_EQ(Read(root + "\\same"), "same");
+  // Deleted by path, then made again and deleted as a listing gave them.
+  for (bool byListing : {false, true}) {
+    for (const char* name : {"same.", "...", "same "}) {
+      if (byListing) MakeFile(root + "\\" + name, name);
+      EXPECT_TRUE(byListing ? RemoveListed(root, name) : files().RemoveFile(root + "\\" + name)) << "'" << name << "'";
+    }
+    listed = Listing(root + "\\*.*");
+    EXPECT_EQ(listed.size(), 3u) << ". .. same";
+    EXPECT_EQ(Read(root + "\\same"), "same");
+  }
   EXPECT_TRUE(files().IsDirectory(root));
 }
 
@@ -231,6 +248,7 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
     ASSERT_TRUE(holder);
     EXPECT_FALSE(files().RemoveFile(path));
     EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
+    EXPECT_FALSE(RemoveListed(root, "index.dat"));
     auto file = files().OpenExistingForWrite(path);
     ASSERT_TRUE(file) << "the holder shares writing";
     EXPECT_EQ(file->SizeLow(), 100u);
@@ -267,6 +285,9 @@ TEST_F(FileCleaningContract, NamesOutsideTheAnsiCodePageAndLongPathsAreListedAnd
   EXPECT_EQ(files().GetAttributes(deep + "\\deep.txt") & kAttrReadOnly, kAttrReadOnly);
   ASSERT_TRUE(files().SetAttributes(deep + "\\deep.txt", 0x80));
   EXPECT_TRUE(files().RemoveFile(deep + "\\deep.txt"));
+  MakeFile(deep + "\\" + name);
+  EXPECT_TRUE(RemoveListed(deep, name)) << "a listing's entry, however long its path and whatever its name";
+  EXPECT_FALSE(files().Exists(deep + "\\" + name));
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) EXPECT_TRUE(files().RemoveFolder(*it));
 }
 

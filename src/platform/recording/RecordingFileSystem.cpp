@@ -29,17 +29,29 @@ class RecordingFind : public FileFind {
  public:
   RecordingFind(RecordingFileSystem& files, std::unique_ptr<FileFind> inner, std::string folder)
       : files_(files), inner_(std::move(inner)), folder_(std::move(folder)) {}
+  // Whether `first`, from the inner FindFirst, or an entry after it is listed.
+  bool ListFirst(FindData* first) { return Listed(first) || Next(first); }
   bool Next(FindData* data) override {
     while (inner_->Next(data)) {
-      if (files_.Admit(folder_, data)) return true;
+      if (Listed(data)) return true;
     }
     return false;
   }
+  // Through the recorded RemoveFile, never the inner listing's: a preview
+  // deletes nothing and a run notes what it deleted.
+  bool RemoveListedFile() override { return files_.RemoveFile(folder_ + "\\" + listed_); }
 
  private:
+  bool Listed(FindData* data) {
+    if (!files_.Admit(folder_, data)) return false;
+    listed_ = data->name;
+    return true;
+  }
+
   RecordingFileSystem& files_;
   std::unique_ptr<FileFind> inner_;
   std::string folder_;
+  std::string listed_;
 };
 
 // Bytes written into an existing file: noted as one change when the file is
@@ -109,7 +121,7 @@ std::unique_ptr<FileFind> RecordingFileSystem::FindFirst(const std::string& patt
   listedSizes_.clear();
   const std::string folder = FolderOf(pattern);
   auto recorded = std::make_unique<RecordingFind>(*this, std::move(find), folder);
-  if (Admit(folder, first) || recorded->Next(first)) return recorded;
+  if (recorded->ListFirst(first)) return recorded;
   return nullptr;  // everything it lists, a preview has removed
 }
 

@@ -25,16 +25,20 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 class SimFind : public FileFind {
  public:
-  explicit SimFind(std::vector<FindData> entries) : entries_(std::move(entries)) {}
+  SimFind(std::vector<FindData> entries, FileSystem& files, std::string folder)
+      : entries_(std::move(entries)), files_(files), folder_(std::move(folder)) {}
   bool Next(FindData* data) override {
     if (next_ >= entries_.size()) return false;
     *data = entries_[next_++];
     return true;
   }
+  bool RemoveListedFile() override { return files_.RemoveFile(folder_ + "\\" + entries_[next_ - 1].name); }
 
  private:
   std::vector<FindData> entries_;
   size_t next_ = 1;  // the first entry went out with FindFirst
+  FileSystem& files_;
+  std::string folder_;
 };
 
 class SimWritableFile : public WritableFile {
@@ -189,7 +193,7 @@ std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, F
   }
   if (entries.empty()) return nullptr;
   *first = entries.front();
-  return std::make_unique<SimFind>(std::move(entries));
+  return std::make_unique<SimFind>(std::move(entries), *this, pattern.substr(0, cut));
 }
 
 uint32_t SimFileSystem::GetAttributes(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include "tests/support/CommitUrlCacheEntry.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace e2e {
@@ -72,7 +73,7 @@ void Pause(DWORD ms) {
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(20);
+    Sleep(std::min<DWORD>(20, ms));
   }
 }
 
@@ -132,7 +133,7 @@ std::wstring MessageBoxText(HWND box) {
   return text ? WindowText(text) : std::wstring();
 }
 
-HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid) {
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid, DWORD pollMs) {
   DWORD start = GetTickCount();
   for (;;) {
     HWND box = nullptr;
@@ -143,14 +144,17 @@ HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid) {
       if (IsWindowVisible(box) && MessageBoxText(box).find(text) != std::wstring::npos) return box;
     }
     if (GetTickCount() - start > timeoutMs) return nullptr;
-    Pause(100);
+    Pause(pollMs);
   }
 }
 
-bool AnswerMessageBox(HWND box, int buttonId) {
+bool PressMessageBoxButton(HWND box, int buttonId) {
   HWND button = GetDlgItem(box, buttonId);
-  if (!button) return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return button && PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+bool AnswerMessageBox(HWND box, int buttonId) {
+  if (!PressMessageBoxButton(box, buttonId)) return false;
   DWORD start = GetTickCount();
   while (IsWindow(box)) {
     if (GetTickCount() - start > 5000) return false;

@@ -42,11 +42,14 @@ Process StartCorvane();
 HWND WaitForWindow(const std::wstring& className, const std::wstring& title, DWORD timeoutMs, DWORD pid = 0);
 // Waits until a window is gone or hidden.
 bool WaitUntilHidden(HWND hwnd, DWORD timeoutMs);
-// A message box ("#32770") of a process whose text contains `text`.
-HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0);
+// A message box ("#32770") of a process whose text contains `text`, looked
+// for every `pollMs` milliseconds.
+HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs, DWORD pid = 0, DWORD pollMs = 100);
 std::wstring MessageBoxText(HWND box);
 // Presses a message box's button (IDOK, IDYES, IDNO) and waits for it to close.
 bool AnswerMessageBox(HWND box, int buttonId);
+// Presses it without waiting.
+bool PressMessageBoxButton(HWND box, int buttonId);
 // A child control by its window text (a check box's caption, say).
 HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
 std::wstring WindowText(HWND hwnd);
