@@ -1,6 +1,7 @@
-// Times the purge of 20,400 empty files in 400 folders two ways against a minimal
-// delete loop on an identical tree in the same prefix: the bare PurgeFolder
-// call on the Win32 layer, and the whole cleaning of the temporary folder
+// Times the purge of 20,400 empty files in 400 folders three ways against a
+// minimal delete loop on an identical tree in the same prefix: the bare
+// PurgeFolder call on the Win32 layer, the same recorded as a cleaning run
+// records every change, and the whole cleaning of the temporary folder
 // through the real program's window, from "Yes" to the completion message,
 // less the time of the same cleaning on an empty temporary folder. The sides
 // take turns, and each is run ROUNDS times; the medians and the best runs
@@ -16,7 +17,8 @@
 #include "CleanNowDriver.h"
 #include "PurgeTrees.h"
 #include "cleaner/FolderPurge.h"
-#include "platform/win32/Win32FileSystem.h"
+#include "platform/recording/Recorder.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/WideString.h"
 
 namespace {
@@ -32,24 +34,29 @@ int Fail(const std::string& what) {
   return 2;
 }
 
-// PurgeFolder and the loop, each on a tree of its own in a folder of the
+// PurgeFolder on the Win32 layer, PurgeFolder on it recorded as a cleaning
+// run records it, and the loop, each on a tree of its own in a folder of the
 // temporary folder.
-bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* loop) {
+bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* recorded, Times* loop) {
   const std::wstring folder = bench::TempFolder() + L"\\purge-bench";
   if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-  platform::win32::Win32FileSystem files;
+  platform::win32::Win32Platform real;
+  const std::string target = platform::win32::Utf8(folder);
   for (int round = 0; round < kWarmUpRounds + rounds; ++round) {
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool purgeTurn = (round + turn) % 2 == 0;
+    for (int turn = 0; turn < 3; ++turn) {
+      const int side = (round + turn) % 3;
       if (!trees.PlaceNext(folder)) return false;
       const double start = bench::Now();
-      if (purgeTurn) {
-        cleaner::PurgeFolder(files, platform::win32::Utf8(folder), cleaner::PurgeOptions{true, false});
+      if (side == 0) {
+        cleaner::PurgeFolder(real.files, target, cleaner::PurgeOptions{true, false});
+      } else if (side == 1) {
+        platform::recording::Recorder recorder(real.platform, platform::recording::Mode::PassThrough);
+        cleaner::PurgeFolder(recorder.platform().files, target, cleaner::PurgeOptions{true, false});
       } else {
         bench::MinimalDelete(folder);
       }
       const double seconds = bench::Now() - start;
-      if (round >= kWarmUpRounds) (purgeTurn ? purge : loop)->runs.push_back(seconds);
+      if (round >= kWarmUpRounds) (side == 0 ? purge : side == 1 ? recorded : loop)->runs.push_back(seconds);
       if (!bench::IsEmptyFolder(folder)) return false;
     }
   }
@@ -97,8 +104,8 @@ int main(int argc, char** argv) {
   const int rounds = std::max(1, std::atoi(argv[1]));
   bench::TreeStock trees(platform::win32::Wide(argv[2]));
 
-  Times barePurge, bareLoop;
-  if (!TimeBareCall(rounds, trees, &barePurge, &bareLoop)) return Fail("the bare call's runs failed");
+  Times barePurge, recordedPurge, bareLoop;
+  if (!TimeBareCall(rounds, trees, &barePurge, &recordedPurge, &bareLoop)) return Fail("the bare call's runs failed");
   Times cleaning, empty, windowLoop;
   {
     bench::CleanNowDriver corvane;
@@ -116,6 +123,10 @@ int main(int argc, char** argv) {
   PrintRow("minimal loop", bareLoop.Median(), bareLoop.Best());
   PrintRatios(barePurge.Median() / bareLoop.Median(), barePurge.Best() / bareLoop.Best(),
               bench::MedianRatio(barePurge, bareLoop));
+  std::printf("the bare call, recorded as a cleaning run records it\n");
+  PrintRow("PurgeFolder", recordedPurge.Median(), recordedPurge.Best());
+  PrintRatios(recordedPurge.Median() / bareLoop.Median(), recordedPurge.Best() / bareLoop.Best(),
+              bench::MedianRatio(recordedPurge, bareLoop));
   std::printf("through the window\n");
   PrintRow("\"Yes\" to the completion message", cleaning.Median(), cleaning.Best());
   PrintRow("the same, temporary folder empty", empty.Median(), empty.Best());

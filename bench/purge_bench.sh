@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The purge benchmark: 20,400 empty files in 400 folders emptied by the bare
-# PurgeFolder call and by the real program through its window ("Clean Now",
-# "Yes", the completion message; the same cleaning of an empty temporary
-# folder subtracted), each against a minimal FindFirstFileW/DeleteFileW/
+# PurgeFolder call (plain, and recorded as a cleaning run records it) and by
+# the real program through its window ("Clean Now", "Yes", the completion
+# message; the same cleaning of an empty temporary folder subtracted), each against a minimal FindFirstFileW/DeleteFileW/
 # RemoveDirectoryW loop on an identical tree in the same Wine prefix; and, for
 # scale, rm -rf of the same tree on the host. The sides take turns; each is
 # run ROUNDS times (default 5) and its median and best run are printed, with
@@ -30,9 +30,9 @@ make_tree() {
   done
 }
 
-# Each round, and the uncounted first one, empties two trees the bare way and
-# two through the window.
-for ((t = 0; t < 4 * (rounds + 1); t++)); do make_tree "$work/stock/tree-$t"; done
+# Each round, and the uncounted first one, empties three trees the bare way
+# and two through the window.
+for ((t = 0; t < 5 * (rounds + 1); t++)); do make_tree "$work/stock/tree-$t"; done
 sync
 
 echo "load before: $(uptime)"

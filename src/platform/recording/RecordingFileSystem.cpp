@@ -37,21 +37,23 @@ class RecordingFind : public FileFind {
     }
     return false;
   }
-  // Through the recorded RemoveFile, never the inner listing's: a preview
-  // deletes nothing and a run notes what it deleted.
-  bool RemoveListedFile() override { return files_.RemoveFile(folder_ + "\\" + listed_); }
+  // A preview deletes nothing; a run deletes through the inner listing, as
+  // fast as an unrecorded purge, and notes what it deleted.
+  bool RemoveListedFile() override {
+    return files_.RemoveFile(folder_ + "\\" + listed_.name, listed_.size, inner_.get());
+  }
 
  private:
   bool Listed(FindData* data) {
     if (!files_.Admit(folder_, data)) return false;
-    listed_ = data->name;
+    listed_ = *data;
     return true;
   }
 
   RecordingFileSystem& files_;
   std::unique_ptr<FileFind> inner_;
   std::string folder_;
-  std::string listed_;
+  FindData listed_;
 };
 
 // Bytes written into an existing file: noted as one change when the file is
@@ -104,23 +106,18 @@ bool RecordingFileSystem::Outcome(ChangeKind kind, const std::string& path, long
 }
 
 bool RecordingFileSystem::Admit(const std::string& folder, FindData* entry) {
-  if (IsDotEntry(entry->name)) return true;
+  if (!recorder_.preview() || IsDotEntry(entry->name)) return true;
   const std::string path = Normal(folder + "\\" + entry->name);
-  if (recorder_.preview()) {
-    if (removed_.Contains(path)) return false;
-    auto set = attributes_.find(path);
-    if (set != attributes_.end()) entry->attributes = set->second;
-  }
-  listedSizes_[path] = entry->size;
+  if (removed_.Contains(path)) return false;
+  auto set = attributes_.find(path);
+  if (set != attributes_.end()) entry->attributes = set->second;
   return true;
 }
 
 std::unique_ptr<FileFind> RecordingFileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::unique_ptr<FileFind> find = inner_.FindFirst(pattern, first);
   if (!find) return nullptr;
-  listedSizes_.clear();
-  const std::string folder = FolderOf(pattern);
-  auto recorded = std::make_unique<RecordingFind>(*this, std::move(find), folder);
+  auto recorded = std::make_unique<RecordingFind>(*this, std::move(find), FolderOf(pattern));
   if (recorded->ListFirst(first)) return recorded;
   return nullptr;  // everything it lists, a preview has removed
 }
@@ -158,16 +155,15 @@ long RecordingFileSystem::WhyNotRemovable(const std::string& path, bool folder) 
 }
 
 uint64_t RecordingFileSystem::SizeOf(const std::string& path) {
-  auto listed = listedSizes_.find(Normal(path));
-  if (listed != listedSizes_.end()) return listed->second;
   FindData entry;
   return inner_.FindFirst(path, &entry) ? entry.size : 0;
 }
 
-bool RecordingFileSystem::RemoveFile(const std::string& path) {
-  const uint64_t size = SizeOf(path);
+bool RecordingFileSystem::RemoveFile(const std::string& path) { return RemoveFile(path, SizeOf(path), nullptr); }
+
+bool RecordingFileSystem::RemoveFile(const std::string& path, uint64_t size, FileFind* listing) {
   if (!recorder_.preview()) {
-    bool done = inner_.RemoveFile(path);
+    bool done = listing ? listing->RemoveListedFile() : inner_.RemoveFile(path);
     return Outcome(ChangeKind::RemoveFile, path, done ? kErrorSuccess : inner_.LastError(), size);
   }
   // A file another program holds open cannot be told from here: it is

@@ -36,8 +36,11 @@ class RecordingFileSystem : public FileSystem {
   long LastError() override;
 
   // For the listings: whether an entry shows, with its attributes as a
-  // preview has them; notes its size.
+  // preview has them.
   bool Admit(const std::string& folder, FindData* entry);
+  // Deletes the file at `path`, of `size` bytes: through `listing`, the
+  // inner listing that gave it, when there is one, else by its path.
+  bool RemoveFile(const std::string& path, uint64_t size, FileFind* listing);
   // Notes a change of `kind` to `path`; false, with the thread's error set,
   // when it failed (or would). Removing what is not there is nothing to do:
   // not noted.
@@ -52,9 +55,6 @@ class RecordingFileSystem : public FileSystem {
 
   FileSystem& inner_;
   Recorder& recorder_;
-  // The sizes of the entries of the latest listing, where deletions look
-  // them up without asking the system again.
-  std::map<std::string, uint64_t, util::LessNoCase> listedSizes_;
   // Preview only.
   RemovedNames removed_;
   std::map<std::string, uint32_t, util::LessNoCase> attributes_;
