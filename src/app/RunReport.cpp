@@ -189,9 +189,14 @@ void CleanerBlock::RecycleBin() {
 
 void CleanerBlock::AttributesLeft() {
   // Attributes are changed to let an entry go; one that stayed keeps the change.
-  std::set<std::string, util::LessNoCase> removed;
+  // Only the changed entries are looked up: a purge removes thousands.
+  std::set<std::string, util::LessNoCase> changed, removed;
   for (const Change* c : changes_) {
-    if (!c->error && c->kind != ChangeKind::SetAttributes) removed.insert(c->target);
+    if (!c->error && c->kind == ChangeKind::SetAttributes) changed.insert(c->target);
+  }
+  if (changed.empty()) return;
+  for (const Change* c : changes_) {
+    if (!c->error && c->kind != ChangeKind::SetAttributes && changed.count(c->target)) removed.insert(c->target);
   }
   std::vector<std::string> left;
   for (const Change* c : changes_) {

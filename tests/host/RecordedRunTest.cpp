@@ -123,7 +123,8 @@ class RecordedRunTest : public ::testing::Test {
     file(std::string(kTemp) + "\\sub\\b.tmp", 20);
     file(std::string(kTemp) + "\\desktop.ini", 5);
     sim.files.AddFile(std::string(kTemp) + "\\ro.tmp", "ro", platform::kAttrReadOnly);
-    file(std::string(kTemp) + "\\held.log", 7);
+    // Read-only too: its attributes are changed, and it stays.
+    sim.files.AddFile(std::string(kTemp) + "\\held.log", std::string(7, 'x'), platform::kAttrReadOnly);
     sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
@@ -284,6 +285,9 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 6")) << previewReport;
   EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
+  EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
+  EXPECT_TRUE(HasLine(realReport, "    " + held));
+  EXPECT_EQ(previewReport.find("Attributes to change"), std::string::npos) << "the preview removes what it changes";
   EXPECT_TRUE(HasLine(realReport, "  Written over before removal: 1 file"));
   EXPECT_TRUE(HasLine(realReport, "    C:\\windows\\History\\index.dat (36 bytes written)"));
   EXPECT_TRUE(HasLine(realReport, "  Registry values removed: 3"));
