@@ -18,7 +18,6 @@ class RecordedRun {
 
   // What the worker of this run runs on.
   platform::Platform& platform() { return recorder_.platform(); }
-  bool preview() const { return recorder_.preview(); }
 
   // Ties the worker's steps to the cleaners of the table: what each step
   // does is noted under its cleaner. Before the worker starts.

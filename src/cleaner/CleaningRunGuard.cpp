@@ -7,10 +7,11 @@ CleaningRunGuard::CleaningRunGuard(platform::Process& process) {
   platform::TakenMutex taken = process.TryTakeMutex(kCleaningRunMutexName);
   switch (taken.result) {
     case platform::MutexTake::Taken:
+    // From a holder that ended without letting go (a process that crashed):
+    // Windows hands such a mutex on as abandoned, and the run goes on.
     case platform::MutexTake::TakenAbandoned:
       mutex_ = std::move(taken.handle);
       state_ = State::Held;
-      abandoned_ = taken.result == platform::MutexTake::TakenAbandoned;
       break;
     case platform::MutexTake::Busy:
       state_ = State::Busy;

@@ -26,14 +26,10 @@ class CleaningRunGuard {
 
   State state() const { return state_; }
   bool held() const { return state_ == State::Held; }
-  // Taken from a holder that ended without letting go (a process that
-  // crashed): Windows hands such a mutex on as abandoned, and the run goes on.
-  bool previousHolderCrashed() const { return abandoned_; }
 
  private:
   std::unique_ptr<platform::NamedMutex> mutex_;
   State state_ = State::Unavailable;
-  bool abandoned_ = false;
 };
 
 }  // namespace cleaner
