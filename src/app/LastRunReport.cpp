@@ -24,8 +24,7 @@ std::string WriteLastRunReport(platform::Platform& platform, const std::string& 
   const std::string reached = ReachedAsOwnFolder(files, local, kLastRunFolder);
   if (reached.empty()) return "The folder " + folder + " leads to another place through a link.";
   const std::string path = folder + "\\" + kLastRunFile;
-  platform::FileIdentity existing;
-  if (files.Exists(path) && !(files.Identify(path, &existing) && IsOwnFile(existing, reached, kLastRunFile))) {
+  if (!IsMissingOrOwnFile(files, path, reached, kLastRunFile)) {
     return "The file " + path + " leads to another place through a link or has another name.";
   }
   if (long error = files.ReplaceWholeFile(path, ReportFileBytes(report))) {

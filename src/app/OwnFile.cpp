@@ -18,4 +18,11 @@ bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFol
   return file.linkCount == 1 && util::EqualNoCase(file.finalPath, reachedFolder + "\\" + name);
 }
 
+bool IsMissingOrOwnFile(platform::FileSystem& files, const std::string& path, const std::string& reachedFolder,
+                        const std::string& name) {
+  if (!files.Exists(path)) return true;
+  platform::FileIdentity existing;
+  return files.Identify(path, &existing) && IsOwnFile(existing, reachedFolder, name);
+}
+
 }  // namespace app

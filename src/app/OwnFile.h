@@ -17,4 +17,9 @@ std::string ReachedAsOwnFolder(platform::FileSystem& files, const std::string& p
 // True when an opened file is `reachedFolder`\`name` itself and has one name.
 bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFolder, const std::string& name);
 
+// True when the file at `path`, which names `reachedFolder`\`name`, may be
+// replaced: it does not exist, or it is that folder's own file.
+bool IsMissingOrOwnFile(platform::FileSystem& files, const std::string& path, const std::string& reachedFolder,
+                        const std::string& name);
+
 }  // namespace app

@@ -8,6 +8,7 @@
 namespace cookies {
 namespace {
 
+constexpr const char* kKeepListFile = "SafeCookies.txt";
 constexpr int kSaveAttempts = 10;
 constexpr uint32_t kSavePauseMs = 20;
 
@@ -51,10 +52,6 @@ std::string CheckedSettingsFolder(platform::Platform& platform, std::string* pro
   return reached;
 }
 
-bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFolder) {
-  return app::IsOwnFile(file, reachedFolder, "SafeCookies.txt");
-}
-
 std::string NotOwnFileProblem(const std::string& path) {
   return "The list of cookies to keep (" + path +
          ") leads to another place through a link or has another name, so it is neither read nor written.";
@@ -78,10 +75,7 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
   std::string problem;
   const std::string reached = CheckedSettingsFolder(platform, &problem);
   if (!problem.empty()) return problem;
-  platform::FileIdentity existing;
-  if (platform.files.Exists(path) && !(platform.files.Identify(path, &existing) && IsOwnFile(existing, reached))) {
-    return NotOwnFileProblem(path);
-  }
+  if (!app::IsMissingOrOwnFile(platform.files, path, reached, kKeepListFile)) return NotOwnFileProblem(path);
   std::string text, bytes;
   for (const std::string& line : lines) text += line + "\r\n";
   if (!platform.ansi.FromUtf8(text, &bytes)) return ConversionProblem(path);
@@ -102,7 +96,7 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
 
 }  // namespace
 
-std::string KeepListPath(platform::Platform& platform) { return SettingsFolder(platform) + "\\SafeCookies.txt"; }
+std::string KeepListPath(platform::Platform& platform) { return SettingsFolder(platform) + "\\" + kKeepListFile; }
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -134,7 +128,9 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   if (file) {
     // Checked on the handle that is read, so the file cannot be swapped for a link in between.
     platform::FileIdentity identity;
-    if (!file->Identify(&identity) || !IsOwnFile(identity, reached)) throw KeepListError(NotOwnFileProblem(path));
+    if (!file->Identify(&identity) || !app::IsOwnFile(identity, reached, kKeepListFile)) {
+      throw KeepListError(NotOwnFileProblem(path));
+    }
     error = file->ReadAll(kMaxKeepListBytes, &bytes);
   }
   if (error == platform::kErrorFileTooLarge) throw KeepListError(TooLargeProblem(path));
