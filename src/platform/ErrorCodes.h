@@ -28,6 +28,9 @@ enum : long {
   kErrorNotAReparsePoint = 4390,
 };
 
+// What a call on a missing file, folder or key answers.
+inline bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
+
 // An HRESULT: negative on failure.
 using HResult = int32_t;
 constexpr HResult kHresultOk = 0;

@@ -14,15 +14,11 @@ std::string FolderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
-
 // Removing what is not there is nothing to do, not a failure.
 bool NothingToDo(ChangeKind kind, long error) {
   return IsNotFound(error) && (kind == ChangeKind::RemoveFile || kind == ChangeKind::RemoveFolder ||
                                kind == ChangeKind::RemoveLink || kind == ChangeKind::SetAttributes);
 }
-
-bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // A listing, with the entries a preview removed left out.
 class RecordingFind : public FileFind {
