@@ -175,12 +175,13 @@ bool RecordingFileSystem::RemoveFolder(const std::string& path) {
     return Outcome(ChangeKind::RemoveFolder, path, done ? kErrorSuccess : inner_.LastError());
   }
   long error = WhyNotRemovable(path, true);
-  // Empty once what the preview removed is gone; a link goes by itself.
+  // Empty once what the preview removed is gone, which the preview's own
+  // listing leaves out; a link goes by itself.
   if (error == kErrorSuccess && !(GetAttributes(path) & kAttrReparsePoint)) {
     FindData entry;
-    if (std::unique_ptr<FileFind> find = inner_.FindFirst(path + "\\*", &entry)) {
+    if (std::unique_ptr<FileFind> find = FindFirst(path + "\\*", &entry)) {
       do {
-        if (!IsDotEntry(entry.name) && !removed_.Contains(path + "\\" + entry.name)) error = kErrorDirNotEmpty;
+        if (!IsDotEntry(entry.name)) error = kErrorDirNotEmpty;
       } while (error == kErrorSuccess && find->Next(&entry));
     }
   }
