@@ -36,7 +36,6 @@ using HResult = int32_t;
 constexpr HResult kHresultOk = 0;
 constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
 constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
-constexpr HResult kHresultAccessDenied = static_cast<HResult>(0x80070005u);    // E_ACCESSDENIED
 inline bool Succeeded(HResult result) { return result >= 0; }
 
 // MMRESULT codes of the mixer calls.
