@@ -28,12 +28,14 @@ enum : long {
   kErrorNotAReparsePoint = 4390,
 };
 
+// What a call on a missing file, folder or key answers.
+inline bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
+
 // An HRESULT: negative on failure.
 using HResult = int32_t;
 constexpr HResult kHresultOk = 0;
 constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
 constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
-constexpr HResult kHresultAccessDenied = static_cast<HResult>(0x80070005u);    // E_ACCESSDENIED
 inline bool Succeeded(HResult result) { return result >= 0; }
 
 // MMRESULT codes of the mixer calls.

@@ -37,6 +37,9 @@ struct FindData {
   uint32_t reparseTag = 0;  // when attributes has kAttrReparsePoint
 };
 
+// The entries "." and ".." that a listing gives for the folder and its parent.
+inline bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
 // A junction or symbolic link, by what a listing says of it. Other reparse
 // points (cloud placeholders, deduplicated or compressed files) are ordinary
 // entries. A reparse point whose tag is 0 counts as a link: no file system

@@ -76,7 +76,6 @@ class Recorder {
 
   // What the recorded program runs on.
   Platform& platform() { return *platform_; }
-  Mode mode() const { return mode_; }
   bool preview() const { return mode_ == Mode::Preview; }
 
   // The changes and sightings that follow belong to `section`.

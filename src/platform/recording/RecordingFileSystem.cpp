@@ -14,15 +14,11 @@ std::string FolderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
-
 // Removing what is not there is nothing to do, not a failure.
 bool NothingToDo(ChangeKind kind, long error) {
   return IsNotFound(error) && (kind == ChangeKind::RemoveFile || kind == ChangeKind::RemoveFolder ||
                                kind == ChangeKind::RemoveLink || kind == ChangeKind::SetAttributes);
 }
-
-bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 // A listing, with the entries a preview removed left out.
 class RecordingFind : public FileFind {
@@ -179,12 +175,13 @@ bool RecordingFileSystem::RemoveFolder(const std::string& path) {
     return Outcome(ChangeKind::RemoveFolder, path, done ? kErrorSuccess : inner_.LastError());
   }
   long error = WhyNotRemovable(path, true);
-  // Empty once what the preview removed is gone; a link goes by itself.
+  // Empty once what the preview removed is gone, which the preview's own
+  // listing leaves out; a link goes by itself.
   if (error == kErrorSuccess && !(GetAttributes(path) & kAttrReparsePoint)) {
     FindData entry;
-    if (std::unique_ptr<FileFind> find = inner_.FindFirst(path + "\\*", &entry)) {
+    if (std::unique_ptr<FileFind> find = FindFirst(path + "\\*", &entry)) {
       do {
-        if (!IsDotEntry(entry.name) && !removed_.Contains(path + "\\" + entry.name)) error = kErrorDirNotEmpty;
+        if (!IsDotEntry(entry.name)) error = kErrorDirNotEmpty;
       } while (error == kErrorSuccess && find->Next(&entry));
     }
   }

@@ -1,12 +1,8 @@
 // The recorded registry and key security.
 #include "platform/recording/RecordingRegistry.h"
 
-#include "platform/FileSystem.h"
-
 namespace platform::recording {
 namespace {
-
-bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
 
 // An open key whose value writes are noted; in a preview they go nowhere,
 // and `inner` is null for a key the preview would have created.

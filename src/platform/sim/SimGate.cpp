@@ -26,11 +26,6 @@ void SimGate::Release() {
   changed_.notify_all();
 }
 
-bool SimGate::holding() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return holding_;
-}
-
 void SimGate::Pass(const char* call) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (!armed_ || holding_ || call_ != call) return;

@@ -16,7 +16,6 @@ class SimGate {
   bool WaitUntilHeld(int timeoutMs);
   // Lets the held call go on, and every later one.
   void Release();
-  bool holding();
 
   // Called by a simulated service as a gated call begins, outside its own
   // lock. Blocks while held, but not past a minute, so that a test that

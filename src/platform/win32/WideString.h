@@ -1,9 +1,14 @@
 // UTF-8 inside the program, UTF-16 at the Win32 boundary: the one conversion.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace platform::win32 {
+
+// The longest path the ...W calls take, in characters with the terminator;
+// no path the system gives is longer.
+constexpr size_t kLongestPath = 32768;
 
 // MultiByteToWideChar / WideCharToMultiByte with `codePage` (CP_UTF8,
 // CP_ACP). False when the system refuses the conversion (a text longer than

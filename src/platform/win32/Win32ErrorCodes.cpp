@@ -28,7 +28,6 @@ static_assert(kErrorNotAReparsePoint == ERROR_NOT_A_REPARSE_POINT);
 static_assert(kHresultOk == S_OK);
 static_assert(kHresultNotImplemented == E_NOTIMPL);
 static_assert(kHresultFail == E_FAIL);
-static_assert(kHresultAccessDenied == E_ACCESSDENIED);
 
 static_assert(kMmNoError == MMSYSERR_NOERROR);
 static_assert(kMmBadDeviceId == MMSYSERR_BADDEVICEID);

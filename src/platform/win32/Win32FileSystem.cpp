@@ -12,8 +12,6 @@ namespace platform::win32 {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// The longest path the system takes, in characters; no answer is longer.
-constexpr DWORD kLongestPath = 32768;
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr size_t kChunkBytes = 1 << 20;
 
@@ -24,22 +22,33 @@ FindData ToFindData(const WIN32_FIND_DATAW& w) {
           tag};
 }
 
-bool IdentifyHandle(HANDLE h, FileIdentity* identity) {
-  std::wstring path(MAX_PATH, L'\0');
+// A path from a call that answers the length it wrote into `buffer`, or,
+// when `size` is too small, the size needed, terminator included; 0 when it
+// fails. The buffer grows until the path fits.
+template <typename Call>
+bool AskPath(Call call, std::wstring* path) {
+  std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return false;
-    // Too small: n is the size needed, terminator included.
-    if (n < path.size()) {
-      path.resize(n);
-      break;
+    DWORD n = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n > kLongestPath) return false;
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      *path = std::move(buffer);
+      return true;
     }
-    if (n > kLongestPath) return false;
-    path.assign(n, L'\0');
+    buffer.assign(n, L'\0');
   }
+}
+
+bool IdentifyHandle(HANDLE h, FileIdentity* identity) {
+  std::wstring path;
+  bool named = AskPath(
+      [h](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      },
+      &path);
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(h, &info)) return false;
+  if (!named || !GetFileInformationByHandle(h, &info)) return false;
   identity->finalPath = Utf8(WithoutLongPrefix(path));
   identity->linkCount = info.nNumberOfLinks;
   return true;
@@ -215,20 +224,15 @@ std::string Win32FileSystem::LongPathName(const std::string& path) {
   std::wstring wide = WidePath(path);
   std::wstring plain = WithoutLongPrefix(wide);
   const std::wstring& asked = plain.size() < MAX_PATH ? plain : wide;
-  std::wstring result(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetLongPathNameW(asked.c_str(), result.data(), static_cast<DWORD>(result.size()));
-    if (n == 0) return path;
-    if (n < result.size()) {
-      result.resize(n);
-      // WidePath drops a trailing separator; the answer keeps the one asked with.
-      std::string longPath = Utf8(WithoutLongPrefix(result));
-      if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
-      return longPath;
-    }
-    if (n > kLongestPath) return path;
-    result.assign(n, L'\0');
+  std::wstring result;
+  if (!AskPath([&asked](wchar_t* buffer, DWORD size) { return GetLongPathNameW(asked.c_str(), buffer, size); },
+               &result)) {
+    return path;
   }
+  // WidePath drops a trailing separator; the answer keeps the one asked with.
+  std::string longPath = Utf8(WithoutLongPrefix(result));
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
+  return longPath;
 }
 
 std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {

@@ -58,8 +58,7 @@ std::thread Win32Process::StartThread(std::function<void()> body) { return std::
 void Win32Process::ExitNow(uint32_t exitCode) { ExitProcess(exitCode); }
 
 std::string Win32Process::ExecutablePath() {
-  // A path is at most 32767 characters; the buffer grows to that and no further.
-  constexpr size_t kLongestPath = 32768;
+  // The buffer grows to the longest path and no further.
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
