@@ -11,8 +11,6 @@ if [ ! -x "$exe" ]; then
 fi
 work="$build/bench-cookies"
 rm -rf "$work"
-mkdir -p "$work"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'timeout 20 /usr/lib/wine/wineserver -k >/dev/null 2>&1' EXIT
-timeout 1200 /usr/lib/wine/wine64 "$exe" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
+source "$top/scripts/wine_prefix.sh"
+timeout 1200 "$WINE" "$exe" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
 exit "${PIPESTATUS[0]}"

@@ -1,19 +1,16 @@
-# Sourced by the scripts that run the program under Wine (the end-to-end tests,
-# the benchmarks): a fresh Wine prefix in $work and a virtual display of its
-# own (the first free number from 90 on), both ended on exit. Sets WINE,
-# WINESERVER, WINEPREFIX and DISPLAY.
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver
-rm -rf "$work/prefix"
-mkdir -p "$work"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Sourced by the scripts that run the program under Wine on a display (the
+# end-to-end tests, the benchmarks): a fresh Wine prefix in $work
+# (wine_prefix.sh) and a virtual display of its own (the first free number
+# from 90 on), both ended on exit. Sets WINE, WINESERVER, WINEPREFIX and
+# DISPLAY.
+source "$(dirname "${BASH_SOURCE[0]}")/wine_prefix.sh"
 
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 end_session() {
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1
+  end_prefix
   kill "$xvfb" >/dev/null 2>&1
   wait "$xvfb" 2>/dev/null
 }

@@ -12,6 +12,7 @@
 #include "app/CleanerTable.h"
 #include "app/CommandLine.h"
 #include "app/RecordedRun.h"
+#include "app/Settings.h"
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
 #include "util/Text.h"
@@ -198,11 +199,11 @@ class RecordedRunTest : public ::testing::Test {
     return run.Report(worker, selected);
   }
 
+  void SetSwitch(const char* name, bool on) {
+    sim.registry.Set(RegRoot::LocalMachine, app::kSettingsKey, name, RegValue::DWord(on));
+  }
   void SetSwitches(bool on) {
-    for (const char* name : app::CleanerValueNames) {
-      sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", name,
-                       RegValue::DWord(on));
-    }
+    for (const char* name : app::CleanerValueNames) SetSwitch(name, on);
   }
   int Command(const std::vector<std::string>& args) {
     printed.clear();
@@ -301,10 +302,8 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   sim.shell.recycled = {"old.doc"};
   sim.shell.recycledBytes = 2048;
   SetSwitches(false);
-  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "WindowsTempFiles",
-                   RegValue::DWord(1));
-  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "RecycleBin",
-                   RegValue::DWord(1));
+  SetSwitch("WindowsTempFiles", true);
+  SetSwitch("RecycleBin", true);
 
   // Another cleaning holds the right to clean: nothing is looked at.
   {
@@ -335,8 +334,7 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
 
   // A step that stops the run: exit 1, with what stopped it and what never ran.
   sim.files.AddFile(std::string(kTemp) + "\\b.tmp");
-  sim.registry.Set(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings", "CookiesCleaner",
-                   RegValue::DWord(1));
+  SetSwitch("CookiesCleaner", true);
   sim.files.AddFile(cookies::KeepListPath(sim.platform), "bank.example\r\n");
   sim.files.MakeUnreadable(cookies::KeepListPath(sim.platform));
   EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
@@ -356,7 +354,7 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(sim.files.List("C:\\elsewhere").empty());
 
   // A settings key that cannot be read starts nothing.
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings");
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
   EXPECT_EQ(printed, "The history cleaning could not be started: the selected cleaners could not be read: the "
                      "settings key cannot be opened.\r\n");

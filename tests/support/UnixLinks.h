@@ -11,23 +11,11 @@
 #include <vector>
 
 #include "platform/win32/WideString.h"
+#include "tests/support/WineUnixPath.h"
 
 namespace testsupport {
 
-template <typename Export>
-Export WineExport(const char* name) {
-  FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32"), name);
-  return reinterpret_cast<Export>(reinterpret_cast<void (*)()>(proc));
-}
-
-// The Unix path of a Windows path; empty when not under Wine.
-inline std::string UnixPath(const std::string& windowsPath) {
-  auto unixName = WineExport<char*(CDECL*)(const wchar_t*)>("wine_get_unix_file_name");
-  char* name = unixName ? unixName(platform::win32::Wide(windowsPath).c_str()) : nullptr;
-  std::string text = name ? name : "";
-  HeapFree(GetProcessHeap(), 0, name);
-  return text;
-}
+inline std::string UnixPath(const std::string& windowsPath) { return UnixPath(platform::win32::Wide(windowsPath)); }
 
 // Starts a Unix program; Wine gives no handle to wait on, so callers wait
 // for what it does.

@@ -7,15 +7,12 @@
 # that every target is whole. Extra arguments go to the test program.
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 rm -rf "$work"
-mkdir -p "$work"
-trap 'timeout 20 "$wineserver" -k >/dev/null 2>&1' EXIT
+source "$(dirname "$0")/../../../scripts/wine_prefix.sh"
+export LC_ALL=C.UTF-8
 
 # The first start creates the prefix and its profile folders.
-timeout 180 "$wine" "$bin/cleaner_e2e.exe" --gtest_list_tests >/dev/null 2>&1
+timeout 180 "$WINE" "$bin/cleaner_e2e.exe" --gtest_list_tests >/dev/null 2>&1
 temp="$WINEPREFIX/drive_c/users/$(id -un)/Temp"
 if [ ! -d "$temp" ]; then echo "FAIL: no temporary folder at $temp"; exit 1; fi
 
@@ -49,7 +46,7 @@ ln -s "$other/acd" "$data/Systems"
 ln -s "$other/history" "$data/RealRealOne Player/history"
 printf 'x' >"$data/RealRealOne Player/urls.ini"
 
-timeout 240 "$wine" "$bin/cleaner_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
+timeout 240 "$WINE" "$bin/cleaner_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
 status=${PIPESTATUS[0]}
 
 # What the Unix side sees: every target whole. Wine cannot remove a Unix

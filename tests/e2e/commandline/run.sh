@@ -6,15 +6,13 @@
 # prefix's processes when done.
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 rm -rf "$work"
+source "$(dirname "$0")/../../../scripts/wine_prefix.sh"
+export LC_ALL=C.UTF-8
+unset DISPLAY
 mkdir -p "$work/app"
 cp "$bin/commandline_e2e.exe" "$bin/corvane.exe" "$bin/corvane.com" "$work/app/"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY
-trap 'timeout 20 "$wineserver" -k >/dev/null 2>&1' EXIT
-timeout 240 "$wine" "$work/app/commandline_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
+timeout 240 "$WINE" "$work/app/commandline_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
 status=${PIPESTATUS[0]}
 report=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Corvane/last-run.txt' 2>/dev/null | head -n1)
 [ -n "$report" ] && cp "$report" "$work/last-run.txt" && echo "the last real report: $work/last-run.txt"

@@ -4,12 +4,9 @@
 # test program. Ends the prefix's processes when done.
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2"); shift 2
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
 rm -rf "$work"
+source "$(dirname "$0")/../../../scripts/wine_prefix.sh"
 mkdir -p "$work/app"
 cp "$bin/cookie_e2e.exe" "$work/app/"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'timeout 20 "$wineserver" -k >/dev/null 2>&1' EXIT
-timeout 240 "$wine" "$work/app/cookie_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
+timeout 240 "$WINE" "$work/app/cookie_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: '
 exit "${PIPESTATUS[0]}"

@@ -11,6 +11,7 @@
 
 #include "Driver.h"
 #include "Tray.h"
+#include "tests/support/WineUnixPath.h"
 
 namespace e2e {
 namespace {
@@ -204,18 +205,12 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   for (const std::string& name : CookieNames()) DeleteCookie(name);
 }
 
-// The Unix path of a Windows folder (Wine's own export of kernel32), with
-// its trailing slash; empty when there is none.
+// The Unix path of a Windows folder, with its trailing slash; empty when
+// there is none.
 std::string UnixFolder(const std::wstring& path) {
-  using ToUnix = char*(CDECL*)(const wchar_t*);
-  auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
-  if (!unix) return {};
-  std::string result(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  if (!result.empty() && result.back() != '/') result += '/';
-  return result;
+  std::string folder = testsupport::UnixPath(path);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
 }
 
 // Runs a shell script on the Unix side, where thousands of files are made or
