@@ -12,7 +12,6 @@ constexpr uint32_t kIndexHeaderSize = 64;
 constexpr uint32_t kZeroBlockSize = 10000;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
 std::string WithoutTrailingSeparators(std::string path) {
   while (!path.empty() && IsSeparator(path.back())) path.pop_back();
@@ -71,7 +70,7 @@ bool EmptyOneFolder(platform::FileSystem& files, const std::string& folder, cons
   std::string path = folder + "\\";
   const size_t nameAt = path.size();
   do {
-    if (IsDotEntry(entry.name)) continue;
+    if (platform::IsDotEntry(entry.name)) continue;
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) continue;
     path.replace(nameAt, std::string::npos, entry.name);
     if (Stopped(options)) break;
@@ -113,7 +112,7 @@ bool IsCleanableFolder(platform::FileSystem& files, const std::string& start, co
   // Each folder from the first below `start` down to the target itself.
   std::string level = from;
   for (const std::string& part : parts) {
-    if (IsDotEntry(part)) return false;
+    if (platform::IsDotEntry(part)) return false;
     level += "\\" + part;
     if (!IsPlainFolder(files, level)) return false;
   }

@@ -123,7 +123,7 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   const std::string path = KeepListPath(platform);
   long error = 0;
   std::unique_ptr<platform::ReadableFile> file = platform.files.OpenForRead(path, &error);
-  if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) return {};
+  if (platform::IsNotFound(error)) return {};
   std::string bytes;
   if (file) {
     // Checked on the handle that is read, so the file cannot be swapped for a link in between.
