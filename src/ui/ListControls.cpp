@@ -39,12 +39,6 @@ void ListControl::ResendLines() {
   SendSelection(*listPeer_);
 }
 
-void ComboBox::SetItems(std::vector<std::string> items) {
-  items_ = std::move(items);
-  itemIndex_ = -1;
-  ResendLines();
-}
-
 void ComboBox::SetItemIndex(int index) {
   itemIndex_ = index >= 0 && index < count() ? index : -1;
   if (listPeer_) listPeer_->SetCurrentLine(itemIndex_);
