@@ -34,7 +34,6 @@ constexpr int kRightBoxWidth = kPageWidth - kRightColumn - 10;
 constexpr int kFirstRow = 52;
 constexpr int kRowStep = 38;
 
-
 }  // namespace
 
 THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
@@ -128,19 +127,10 @@ void THistoryCleanerPref::SpeedButton2Click() {
 
 void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal(); }
 
-std::string THistoryCleanerPref::ReadCleanerSwitches() {
-  return app::ReadCleanerSwitches(app_.platform.registry, true, &CleanerSwitches);
-}
-
-void THistoryCleanerPref::CopySwitchesTo(TUWHCleanerThrd& worker) const {
-  app::CopySwitchesTo(CleanerSwitches, worker);
-}
-
 void THistoryCleanerPref::StartHistoryCleaner() {
   // One run at a time: a tick of the schedule during a run starts nothing.
   if (exiting_ || worker_) return;
-  CleanerSwitches.fill(false);
-  std::string unread = ReadCleanerSwitches();
+  std::string unread = app::ReadCleanerSwitches(app_.platform.registry, true, &CleanerSwitches);
   if (!unread.empty()) {
     // Half-read switches would clean a selection the user never made.
     ReportOutcome(false, kCleaningStoppedMessage + unread);
@@ -160,7 +150,7 @@ void THistoryCleanerPref::StartHistoryCleaner() {
   auto recording = std::make_unique<app::RecordedRun>(app_.platform, platform::recording::Mode::PassThrough);
   auto worker = std::make_unique<TUWHCleanerThrd>(recording->platform(), app_.ui);
   recording->Follow(*worker);
-  CopySwitchesTo(*worker);
+  app::CopySwitchesTo(CleanerSwitches, *worker);
   worker->OnTerminate = [this](TUWHCleanerThrd& sender) { CleanerThreadTerminate(sender); };
   try {
     worker->Start();

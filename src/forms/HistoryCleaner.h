@@ -2,13 +2,12 @@
 // one operation that starts a cleaning run.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/CleanerTable.h"
+#include "app/CleanerSwitches.h"
 #include "app/Corvane.h"
 #include "app/RecordedRun.h"
 #include "cleaner/CleanerThread.h"
@@ -67,16 +66,13 @@ class THistoryCleanerPref : public ui::Form {
   ui::Control* SpeedButton2;  // "Clean Now"
   ui::Control* SpeedButton3;  // "Cookies Manager"
 
-  std::array<bool, app::kCleanerCount> CleanerSwitches{};
+  app::CleanerSelection CleanerSwitches{};
   // The running worker; null when none.
   cleaner::TUWHCleanerThrd* CleanerThread = nullptr;
 
  private:
   ui::Control* AddPage(const char* name, const char* caption, int index, const char* description);
   void AddCleanerBox(ui::Control& panel, size_t index);
-  // Empty when every switch was read; otherwise why not.
-  std::string ReadCleanerSwitches();
-  void CopySwitchesTo(cleaner::TUWHCleanerThrd& worker) const;
   void ReleaseWorker();
   void ReportOutcome(bool success, const std::string& text);
 

@@ -172,7 +172,6 @@ class ListControl : public Control {
   // A backend attaches its list (null detaches it); the list is sent every
   // line and the selection at once.
   void AttachListPeer(ListPeer* peer);
-  ListPeer* listPeer() const { return listPeer_; }
 
  protected:
   ListControl(Control* parent, Kind kind, std::string name, Rect bounds, std::vector<std::string> items = {})
@@ -202,7 +201,6 @@ class ComboBox : public ListControl {
  public:
   ComboBox(Control* parent, std::string name, Rect bounds, std::vector<std::string> items)
       : ListControl(parent, Kind::ComboBox, std::move(name), bounds, std::move(items)) {}
-  void SetItems(std::vector<std::string> items);
   // Out-of-range indexes clear the selection, as CB_SETCURSEL does.
   void SetItemIndex(int index);
   // The user picks an entry: the list takes the focus and selects it.

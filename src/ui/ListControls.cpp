@@ -39,12 +39,6 @@ void ListControl::ResendLines() {
   SendSelection(*listPeer_);
 }
 
-void ComboBox::SetItems(std::vector<std::string> items) {
-  items_ = std::move(items);
-  itemIndex_ = -1;
-  ResendLines();
-}
-
 void ComboBox::SetItemIndex(int index) {
   itemIndex_ = index >= 0 && index < count() ? index : -1;
   if (listPeer_) listPeer_->SetCurrentLine(itemIndex_);
@@ -82,6 +76,7 @@ void ListBox::SetSorted(bool sorted) {
 
 std::vector<int> ListBox::Merge(std::vector<std::string> lines) {
   if (sorted_) std::stable_sort(lines.begin(), lines.end(), util::LessNoCase{});
+  const size_t characters = Characters(lines);
   std::vector<std::string> merged;
   std::vector<bool> flags;
   std::vector<int> added;
@@ -109,8 +104,6 @@ std::vector<int> ListBox::Merge(std::vector<std::string> lines) {
   selected_ = std::move(flags);
   itemIndex_ = caret;
   if (listPeer_) {
-    size_t characters = 0;
-    for (int at : added) characters += items_[static_cast<size_t>(at)].size() + 1;
     Batch batch(listPeer_, static_cast<int>(added.size()), characters);
     // In ascending order each line goes in where it stays: every line before it is in place.
     for (int at : added) listPeer_->InsertLine(at, items_[static_cast<size_t>(at)]);

@@ -106,27 +106,15 @@ void HeadlessUi::AdvanceTime(uint64_t ms) {
   if (end > clock_.NowMs()) clock_.Advance(end - clock_.NowMs());
 }
 
-void HeadlessUi::Post(std::function<void()> task) {
-  {
-    std::lock_guard<std::mutex> lock(postMutex_);
-    tasks_.push_back(std::move(task));
-  }
-  posted_.notify_all();
-}
+void HeadlessUi::Post(std::function<void()> task) { tasks_.Push(std::move(task)); }
 
 int HeadlessUi::RunPosted() {
   int ran = 0;
-  for (;;) {
-    std::function<void()> task;
-    {
-      std::lock_guard<std::mutex> lock(postMutex_);
-      if (tasks_.empty()) return ran;
-      task = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
-    RunHandler(task);
+  while (std::optional<std::function<void()>> task = tasks_.Take()) {
+    RunHandler(*task);
     ++ran;
   }
+  return ran;
 }
 
 bool HeadlessUi::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
@@ -141,9 +129,6 @@ bool HeadlessUi::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs
   }
 }
 
-bool HeadlessUi::WaitForPosted(int timeoutMs) {
-  std::unique_lock<std::mutex> lock(postMutex_);
-  return posted_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !tasks_.empty(); });
-}
+bool HeadlessUi::WaitForPosted(int timeoutMs) { return tasks_.WaitForTask(timeoutMs); }
 
 }  // namespace ui::headless

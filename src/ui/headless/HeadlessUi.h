@@ -3,18 +3,17 @@
 // timers on the virtual clock and deliver posted work when they choose.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/sim/SimClock.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/TaskQueue.h"
 #include "ui/Ui.h"
 #include "ui/headless/HeadlessList.h"
 
@@ -103,9 +102,7 @@ class HeadlessUi : public Ui {
  private:
   platform::sim::SimClock& clock_;
   std::map<Timer*, uint64_t> due_;  // running timers and when each fires next
-  std::mutex postMutex_;
-  std::condition_variable posted_;
-  std::deque<std::function<void()>> tasks_;
+  TaskQueue tasks_;
   uintptr_t nextHandle_ = 0x1000;
   struct Attached {
     ListControl* control;

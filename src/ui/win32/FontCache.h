@@ -14,9 +14,8 @@ namespace ui::win32 {
 
 class FontCache {
  public:
-  // The forms' own font, "MS Sans Serif" 8 point.
-  HFONT Default() { return Get("MS Sans Serif", 8, false, false); }
-  // The font a control asks for; what it leaves open comes from the default.
+  // The font a control asks for; what it leaves open comes from the forms'
+  // own font, "MS Sans Serif" 8 point.
   HFONT For(const Control& control);
 
  private:

@@ -223,27 +223,13 @@ void Win32Ui::TimerDestroyed(Timer& timer) {
 }
 
 void Win32Ui::Post(std::function<void()> task) {
-  {
-    std::lock_guard<std::mutex> lock(tasksMutex_);
-    tasks_.push_back(std::move(task));
-  }
+  tasks_.Push(std::move(task));
   // Should the post fail (a full queue), the task runs with the next one.
   PostMessageW(appWindow(), kRunTasks, 0, 0);
 }
 
 void Win32Ui::RunPostedTasks() {
-  // One at a time, so that a task that runs a modal loop (which runs the
-  // tasks posted meanwhile) keeps the order.
-  for (;;) {
-    std::function<void()> task;
-    {
-      std::lock_guard<std::mutex> lock(tasksMutex_);
-      if (tasks_.empty()) return;
-      task = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
-    RunHandler(task);
-  }
+  while (std::optional<std::function<void()>> task = tasks_.Take()) RunHandler(*task);
 }
 
 bool Win32Ui::PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs) {

@@ -4,11 +4,9 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/TaskQueue.h"
 #include "ui/Ui.h"
 #include "ui/win32/FontCache.h"
 
@@ -64,8 +63,7 @@ class Win32Ui : public Ui {
   platform::win32::ScopedHandle<platform::win32::WindowTraits> appWindow_;
   platform::win32::ScopedHandle<platform::win32::HookTraits> postedMessageFilter_;
   // Work posted from any thread, run on this one in order.
-  std::mutex tasksMutex_;
-  std::deque<std::function<void()>> tasks_;
+  TaskQueue tasks_;
   FontCache fonts_;
   std::vector<std::unique_ptr<FormPeer>> forms_;
   std::set<Timer*> timers_;
