@@ -53,8 +53,7 @@ int Clean(platform::Platform& platform, const Command& command, const std::funct
     return kExitBusy;
   }
   if (!guard.held()) {
-    print(std::string(forms::kCleaningNotStartedMessage) +
-          "Windows could not make the lock that keeps two cleanings apart.\r\n");
+    print(std::string(forms::kCleaningNotStartedMessage) + forms::kNoRunGuardReason + "\r\n");
     return kExitStopped;
   }
   CleanerSelection selected;

@@ -143,8 +143,7 @@ void THistoryCleanerPref::StartHistoryCleaner() {
     return;
   }
   if (!guard.held()) {
-    ReportOutcome(false, std::string(kCleaningNotStartedMessage) +
-                             "Windows could not make the lock that keeps two cleanings apart.");
+    ReportOutcome(false, std::string(kCleaningNotStartedMessage) + kNoRunGuardReason);
     return;
   }
   auto recording = std::make_unique<app::RecordedRun>(app_.platform, platform::recording::Mode::PassThrough);

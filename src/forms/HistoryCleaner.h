@@ -25,6 +25,8 @@ constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped be
 constexpr const char* kCleaningNotStartedMessage = "The history cleaning could not be started: ";
 constexpr const char* kAnotherCleaningMessage =
     "Another history cleaning is in progress. Try again when it has finished.";
+// Why a cleaning could not begin when the run guard could not be made.
+constexpr const char* kNoRunGuardReason = "Windows could not make the lock that keeps two cleanings apart.";
 
 // How long Exit waits for a run it asked to stop, and how much longer for a
 // run inside a step that must not be cut in two (under the 5 s an
