@@ -43,6 +43,18 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Corvane does not read the text, and a data: address can run to megabytes: the announcement
+// carries at most the longest address Internet Explorer takes (INTERNET_MAX_URL_LENGTH).
+constexpr int kLongestAddress = 2084;
+
+Text announced(Text address) {
+    if (address.length <= kLongestAddress) return address;
+    address.length = kLongestAddress;
+    // Not half of a character: a surrogate pair stays whole or goes.
+    if (IS_HIGH_SURROGATE(address.chars[address.length - 1])) --address.length;
+    return address;
+}
+
 // At most one announcement on its way per process: a page that opens pop-up windows in a loop
 // gets them all counted, not a queue of threads waiting on Corvane's announcements.
 LONG g_announcing = 0;
@@ -77,6 +89,7 @@ void countBlockedPopup() {
 void announceBlockedPopup(HWND sender, Text address) {
     HWND main = FindWindowW(L"TCorvaneMain", L"Preferences");
     if (!main) return;
+    address = announced(address);
     // The address in UTF-8, with a terminating null.
     int n = address.length > 0 ? WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length,
                                                      nullptr, 0, nullptr, nullptr)
@@ -100,6 +113,7 @@ void announceBlockedPopup(HWND sender, Text address) {
 
 bool announceInBackground(Text address) {
     if (InterlockedCompareExchange(&g_announcing, 1, 0) != 0) return false;
+    address = announced(address);
     HeapArray<Announcement> announcement(static_cast<Announcement*>(HeapAlloc(
         GetProcessHeap(), 0, sizeof(Announcement) + static_cast<size_t>(address.length) * sizeof(wchar_t))));
     // The thread keeps the module loaded while it runs, even if the browser unloads it meanwhile.

@@ -98,19 +98,24 @@ report ReportBlockedPopup "http://exämple.example/ü"
 check "non-ASCII address sent as UTF-8" "copydata dwData=0 cbData=27 terminated=yes text=http://exämple.example/ü" \
       "$(grep '^copydata' "$LOG" | tail -n1)"
 
+long_address="http://popup.example/$(printf 'a%.0s' $(seq 1 3000))"
+report ReportBlockedPopup "$long_address"
+check "a long address is cut to 2084 characters" "copydata dwData=0 cbData=2085 terminated=yes" \
+      "$(grep '^copydata' "$LOG" | tail -n1 | cut -d' ' -f1-4)"
+
 set_dword EPWC 2147483647
 report ReportBlockedPopup "http://popup.example/full"
 check "count stops at its largest value" "REG_DWORD 0x7fffffff" "$(reg_value "$SETTINGS" EPWC | tr -s ' ')"
-check "messages received in all" 4 "$(copydata_lines)"
+check "messages received in all" 5 "$(copydata_lines)"
 
 echo "== the helper object in a stand-in browser"
 timeout 120 "$WINE" "$BROWSER" 2>/dev/null | tr -d '\r' | sed 's/^/   /'
 check "browser stand-in exit code (its failures)" 0 "${PIPESTATUS[0]}"
 check "announced: the unrequested pop-up" "copydata dwData=0 cbData=33 terminated=yes text=http://popup.example/unrequested" \
-      "$(grep '^copydata' "$LOG" | sed -n 5p)"
-check "announced: the first of two, not the second" "copydata dwData=0 cbData=27 terminated=yes text=http://popup.example/first" \
       "$(grep '^copydata' "$LOG" | sed -n 6p)"
-check "messages received in all" 6 "$(copydata_lines)"
+check "announced: the first of two, not the second" "copydata dwData=0 cbData=27 terminated=yes text=http://popup.example/first" \
+      "$(grep '^copydata' "$LOG" | sed -n 7p)"
+check "messages received in all" 7 "$(copydata_lines)"
 
 echo "== unregistration"
 wine regsvr32 /s /u "$DLL"; check "regsvr32 /u exit code" 0 "${PIPESTATUS[0]}"
