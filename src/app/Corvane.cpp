@@ -16,7 +16,8 @@ Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& appl
     : platform(platform),
       ui(ui),
       application(application),
-      settings(platform.registry, [&application] { application.Message(ui::MessageKind::Error, kApplySettingsError); }) {}
+      settings(platform.registry, [&application] { application.Message(ui::MessageKind::Error, kApplySettingsError); }),
+      cleaningRun(platform, ui) {}
 
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.
@@ -36,6 +37,7 @@ void Corvane::CreateForms() {
   SelectSound = std::make_unique<forms::TSelectSound>(*this);
   AboutBox = std::make_unique<forms::TAboutBox>(*this);
   HistoryCleanerPref = std::make_unique<forms::THistoryCleanerPref>(*this);
+  cleaningRun.OnEnd = [this](const RunEnd& end) { HistoryCleanerPref->CleaningRunEnded(end); };
   CookieManager = std::make_unique<forms::TCookieManager>(*this);
   PopUpBlockerPref = std::make_unique<forms::TPopUpBlockerPref>(*this);
 }

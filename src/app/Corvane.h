@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/CleaningRun.h"
 #include "app/LiveSettings.h"
 #include "app/SettingsAccessor.h"
 #include "platform/Platform.h"
@@ -39,6 +40,8 @@ struct Corvane {
   SettingsAccessor settings;
   // What the windows show and act on; made before them and kept after them.
   LiveSettings live;
+  // The cleaning runs of "Clean Now" and the schedule.
+  CleaningRun cleaningRun;
 
   std::unique_ptr<TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;

@@ -187,7 +187,7 @@ void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBal
 
 uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
 
-void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
+void TCorvaneMain::Timer1Timer() { app_.cleaningRun.Start(); }
 
 // Leaving the list stores its interval and restarts the countdown, even when
 // the interval is the same.
@@ -300,7 +300,7 @@ void TCorvaneMain::MenuShutDownClick() {
   app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
   hotkey_.ShowHiddenBrowserWindows();
-  if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();
+  app_.cleaningRun.EndForExit();
   app_.application.Terminate();
 }
 

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/Watched.h"
+
 namespace ui {
 class CheckBox;
 }
@@ -22,24 +24,7 @@ namespace app {
 class SettingsAccessor;
 class SettingsKey;
 
-// A value that tells its watchers when it changes.
-template <typename T>
-class Watched {
- public:
-  const T& value() const { return value_; }
-  void Set(T value) {
-    if (value == value_) return;
-    value_ = std::move(value);
-    for (const auto& watcher : watchers_) watcher(value_);
-  }
-  // Runs `watcher` after every change. The watchers are the program's
-  // windows and their parts, which live from the start to the exit.
-  void Watch(std::function<void(const T&)> watcher) { watchers_.push_back(std::move(watcher)); }
-
- private:
-  T value_{};
-  std::vector<std::function<void(const T&)>> watchers_;
-};
+using util::Watched;
 
 struct LiveSettings {
   Watched<bool> popupBlocking;      // CRVNPBStatus

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "app/Autostart.h"
-#include "app/CleanerTable.h"
+#include "cleaner/CleanerTable.h"
 #include "app/CorvaneMain.h"
 #include "app/Settings.h"
 #include "app/SettingsAccessor.h"
@@ -60,7 +60,7 @@ void TCorvaneMain::RestoreDefaultPreferences() {
   ClearHotkeyAndSound();
 
   app_.settings.Change([](SettingsKey& key) {
-    for (const char* name : CleanerValueNames) key.BoolOrWrite(name, false);
+    for (const char* name : cleaner::CleanerValueNames) key.BoolOrWrite(name, false);
     for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon,
                              value::kWindowsHotKey, value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner,
                              value::kIEStatus}) {

@@ -11,7 +11,7 @@ namespace value = app::value;
 class ScheduleTest : public HistoryWindowFixture {
  protected:
   // Runs started and not yet delivered: one at most.
-  size_t runs() { return hc().cleaning() ? 1 : 0; }
+  size_t runs() { return cleaning() ? 1 : 0; }
   void AdvanceTo(uint64_t at) { ui.AdvanceTime(at - sim.clock.NowMs()); }
   ui::CheckBox& autoBox() { return *main().CoolCheckRadioBox2; }
   ui::MenuItem& trayEntry() { return *main().MenuEnableAutoHistoryCleaner; }
@@ -51,10 +51,10 @@ TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryI
   AdvanceTo(on + 900000);
   EXPECT_EQ(runs(), 1u);
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
-  cleaner::TUWHCleanerThrd* first = hc().CleanerThread;
+  const cleaner::TUWHCleanerThrd* first = worker();
   // A tick during the run starts nothing, and nothing is queued for later.
   AdvanceTo(on + 1800000);
-  EXPECT_EQ(hc().CleanerThread, first);
+  EXPECT_EQ(worker(), first);
   sim.files.gate.Release();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_TRUE(sim.files.List(kTemp).empty()) << "the first run cleaned to its end";

@@ -1,7 +1,7 @@
 // Start-up: one instance, the first start on a bare machine, the blocker
 // module's one-time registration, the splash and the hidden tray state.
 #include "CorvaneFixture.h"
-#include "app/CleanerTable.h"
+#include "cleaner/CleanerTable.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/CookiesManager.h"
@@ -24,7 +24,7 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
   EXPECT_EQ(ui.boxes[0].caption, "Corvane 2.4");
 
-  for (const char* name : app::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
+  for (const char* name : cleaner::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
   for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon, value::kWindowsHotKey,
                            value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner, value::kIEStatus}) {
     EXPECT_EQ(Number(name), 0) << name;
@@ -35,7 +35,7 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(Number(value::kEliminatedPopups), 0);
   EXPECT_EQ(Number(value::kCorvaneRunning), 1);
   EXPECT_FALSE(Setting(value::kBlockerFirstStart)) << "the program never creates CRVNBFirst";
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), app::kCleanerCount + 8 + 4 + 1);
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), cleaner::kCleanerCount + 8 + 4 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());
@@ -80,7 +80,7 @@ TEST_F(CorvaneFixture, AKeyWithOnlySomeValuesGetsTheStartUpDefaults) {
   EXPECT_EQ(Number(value::kHotkeyCombination), 0) << "a present value keeps its data";
   EXPECT_EQ(Number(value::kIEStatus), 0);
   EXPECT_FALSE(Setting(value::kEliminatedPopups));
-  for (const char* name : app::CleanerValueNames) EXPECT_FALSE(Setting(name)) << name << " is the cleaner window's";
+  for (const char* name : cleaner::CleanerValueNames) EXPECT_FALSE(Setting(name)) << name << " is the cleaner window's";
 
   EXPECT_TRUE(main().EnablePopupBlocking1->checked());
   EXPECT_TRUE(main().Playasoundwhenapopupwindowisblocked1->checked());
@@ -230,7 +230,7 @@ TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) 
   sim.files.AddFile("C:\\Program Files\\Corvane\\sounds\\sound2.wav", "RIFF");
   sim.process.libraries[planted + ".dll"]["DllRegisterServer"] = [] { return 0; };
   sim.process.libraries[kModulePath]["DllRegisterServer"] = [] { return 0; };
-  std::vector<std::string> names(app::CleanerValueNames.begin(), app::CleanerValueNames.end());
+  std::vector<std::string> names(cleaner::CleanerValueNames.begin(), cleaner::CleanerValueNames.end());
   for (const char* name : {value::kCleanerSchedule, value::kAutoCleaner, value::kPopupBlocking,
                            value::kSoundNotification, value::kSoundIndex, value::kAnimTrayIcon, value::kWindowsHotKey,
                            value::kHotkeyCombination, value::kIEWHotKey, value::kWinVolControl, value::kIEStatus,
