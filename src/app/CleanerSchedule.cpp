@@ -27,9 +27,9 @@ uint32_t CleanerSchedule::IntervalFor(int index) {
 }
 
 bool CleanerSchedule::IsSet() {
-  bool set = false;
-  settings_.Change([&set](SettingsKey& key) { set = key.IntegerOrWrite(value::kCleanerSchedule, -1) >= 0; });
-  return set;
+  int32_t schedule = value::kCleanerSchedule.fallback;
+  settings_.ReadExisting([&schedule](SettingsKey& key) { schedule = key.IntegerOrFallback(value::kCleanerSchedule); });
+  return schedule >= 0;
 }
 
 void CleanerSchedule::Reset(int index) {

@@ -10,7 +10,7 @@ std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, Cl
   SettingsAccessor settings(registry);
   auto readAll = [switches](SettingsKey& key) {
     for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
-      (*switches)[i] = key.BoolIfPresent(cleaner::CleanerValueNames[i]).value_or(false);
+      (*switches)[i] = key.BoolOrFallback(CleanerSwitch(cleaner::CleanerValueNames[i]));
     }
   };
   SettingsOutcome read = createKey ? settings.Read(readAll) : settings.ReadExisting(readAll);

@@ -94,8 +94,8 @@ void TCorvaneMain::BuildTrayMenu() {
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
-  auto toggle = [this](Watched<bool>& setting, const char* valueName) {
-    return [this, &setting, valueName] { ToggleSwitch(setting, valueName); };
+  auto toggle = [this](Watched<bool>& live, const Setting& setting) {
+    return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
   LiveSettings& live = app_.live;
   EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
@@ -129,9 +129,13 @@ void TCorvaneMain::BuildTrayMenu() {
   exit.SetCommandId(kExitCommandId);
 }
 
-// The tray's marks show the live switches.
+// The tray's marks show the live switches, and so does the auto cleaner's
+// box; the timer runs by the auto cleaner's.
 void TCorvaneMain::FollowLiveSettings() {
   LiveSettings& live = app_.live;
+  ShowIn(live.autoCleaner, *CoolCheckRadioBox2);
+  ShowIn(live.autoCleaner, *MenuEnableAutoHistoryCleaner);
+  live.autoCleaner.Watch([this](bool on) { schedule_.RunIf(on); });
   ShowIn(live.popupBlocking, *EnablePopupBlocking1);
   ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
@@ -203,26 +207,16 @@ void TCorvaneMain::ComboBox1Exit() {
   }
   shownSchedule_ = index;
   schedule_.Reset(index);
-  schedule_.RunIf(CoolCheckRadioBox2->checked());
+  schedule_.RunIf(app_.live.autoCleaner.value());
 }
 
+// A click that cannot be stored puts the box back: it shows what is stored.
 void TCorvaneMain::CoolCheckRadioBox2Click() {
   const bool on = CoolCheckRadioBox2->checked();
-  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) {
-    CoolCheckRadioBox2->SetChecked(!on);
-    return;
-  }
-  MenuEnableAutoHistoryCleaner->SetChecked(on);
-  schedule_.RunIf(on);
+  if (!StoreSwitch(app_.settings, value::kAutoCleaner, app_.live.autoCleaner, on)) CoolCheckRadioBox2->SetChecked(!on);
 }
 
-void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
-  const bool on = !MenuEnableAutoHistoryCleaner->checked();
-  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) return;
-  MenuEnableAutoHistoryCleaner->SetChecked(on);
-  CoolCheckRadioBox2->SetChecked(on);
-  schedule_.RunIf(on);
-}
+void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() { ToggleSwitch(app_.live.autoCleaner, value::kAutoCleaner); }
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {
@@ -275,8 +269,8 @@ void TCorvaneMain::FormClose(bool& hide) {
 }
 
 // The tray's mark follows the live switch.
-void TCorvaneMain::ToggleSwitch(Watched<bool>& setting, const char* valueName) {
-  StoreSwitch(app_.settings, valueName, setting, !setting.value());
+void TCorvaneMain::ToggleSwitch(Watched<bool>& live, const Setting& setting) {
+  StoreSwitch(app_.settings, setting, live, !live.value());
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/CleanerSchedule.h"
+#include "app/Settings.h"
 #include "app/Corvane.h"
 #include "app/TrayIcon.h"
 #include "app/WaveOutMute.h"
@@ -95,7 +96,7 @@ class TCorvaneMain : public ui::Form {
   // The hotkey's switches off and the first sound, as before any reading.
   void ClearHotkeyAndSound();
   // A tray entry with a check mark: its switch flipped and stored.
-  void ToggleSwitch(Watched<bool>& setting, const char* valueName);
+  void ToggleSwitch(Watched<bool>& live, const Setting& setting);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
   Corvane& app_;
@@ -103,7 +104,7 @@ class TCorvaneMain : public ui::Form {
   CleanerSchedule schedule_;
   WindowsHotkey hotkey_;
   // The interval the list showed as stored: a store that fails puts it back.
-  int shownSchedule_ = -1;
+  int shownSchedule_ = value::kCleanerSchedule.fallback;
 };
 
 }  // namespace app

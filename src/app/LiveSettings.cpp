@@ -6,13 +6,13 @@
 
 namespace app {
 
-void LoadSwitch(SettingsKey& key, const std::string& name, Watched<bool>& live, ui::CheckBox& box) {
-  live.Set(key.BoolOrWrite(name, false));
+void LoadSwitch(SettingsKey& key, const Setting& setting, Watched<bool>& live, ui::CheckBox& box) {
+  live.Set(key.BoolOrDefault(setting));
   box.SetChecked(live.value());
 }
 
-bool StoreSwitch(SettingsAccessor& settings, const std::string& name, Watched<bool>& live, bool on) {
-  if (!settings.StoreBool(name, on)) return false;
+bool StoreSwitch(SettingsAccessor& settings, const Setting& setting, Watched<bool>& live, bool on) {
+  if (!settings.StoreBool(setting, on)) return false;
   live.Set(on);
   return true;
 }

@@ -15,26 +15,25 @@ void TCorvaneMain::LoadPreferences() {
   schedule_.Stop();
 
   SettingsOutcome read = app_.settings.Load([this, &live](SettingsKey& key) {
-    ComboBox1->SetItemIndex(key.IntegerOrWrite(value::kCleanerSchedule, -1));
+    ComboBox1->SetItemIndex(key.IntegerOrStartDefault(value::kCleanerSchedule));
     shownSchedule_ = ComboBox1->itemIndex();
     schedule_.Reset(shownSchedule_);
 
-    const bool autoCleaner = key.BoolOrWrite(value::kAutoCleaner, false);
-    CoolCheckRadioBox2->SetChecked(autoCleaner);
-    MenuEnableAutoHistoryCleaner->SetChecked(autoCleaner);
-    schedule_.RunIf(autoCleaner);
+    // The box, the tray's mark and the timer follow it (see FollowLiveSettings).
+    live.autoCleaner.Set(key.BoolOrStartDefault(value::kAutoCleaner));
+    schedule_.RunIf(live.autoCleaner.value());
 
-    live.popupBlocking.Set(key.BoolOrWrite(value::kPopupBlocking, false));
-    live.soundNotification.Set(key.BoolOrWrite(value::kSoundNotification, true));
-    live.soundIndex.Set(key.IntegerOrWrite(value::kSoundIndex, 0));
-    live.animTrayIcon.Set(key.BoolOrWrite(value::kAnimTrayIcon, true));
+    live.popupBlocking.Set(key.BoolOrStartDefault(value::kPopupBlocking));
+    live.soundNotification.Set(key.BoolOrStartDefault(value::kSoundNotification));
+    live.soundIndex.Set(key.IntegerOrStartDefault(value::kSoundIndex));
+    live.animTrayIcon.Set(key.BoolOrStartDefault(value::kAnimTrayIcon));
 
     // Switched on, the hotkey is registered (see FollowLiveSettings); the
     // start writes the combination of a missing one.
-    live.hotkeyEnabled.Set(key.BoolOrWrite(value::kWindowsHotKey, false));
-    if (live.hotkeyEnabled.value()) key.IntegerOrWrite(value::kHotkeyCombination, 1);
-    live.hideIEWindows.Set(key.BoolOrWrite(value::kIEWHotKey, false));
-    live.toggleMute.Set(key.BoolOrWrite(value::kWinVolControl, false));
+    live.hotkeyEnabled.Set(key.BoolOrStartDefault(value::kWindowsHotKey));
+    if (live.hotkeyEnabled.value()) key.IntegerOrStartDefault(value::kHotkeyCombination);
+    live.hideIEWindows.Set(key.BoolOrStartDefault(value::kIEWHotKey));
+    live.toggleMute.Set(key.BoolOrStartDefault(value::kWinVolControl));
 
     key.WriteBool(value::kIEStatus, false);
   });
@@ -50,26 +49,18 @@ void TCorvaneMain::ClearHotkeyAndSound() {
   live.hotkeyEnabled.Set(false);
   live.hideIEWindows.Set(false);
   live.toggleMute.Set(false);
-  live.soundIndex.Set(0);
+  live.soundIndex.Set(value::kSoundIndex.fallback);
 }
 
 void TCorvaneMain::RestoreDefaultPreferences() {
   CoolCheckRadioBox1->SetChecked(false);
-  CoolCheckRadioBox2->SetChecked(false);
+  app_.live.autoCleaner.Set(value::kAutoCleaner.fallback != 0);
   schedule_.Stop();
   ClearHotkeyAndSound();
 
   app_.settings.Change([](SettingsKey& key) {
-    for (const char* name : cleaner::CleanerValueNames) key.BoolOrWrite(name, false);
-    for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon,
-                             value::kWindowsHotKey, value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner,
-                             value::kIEStatus}) {
-      key.BoolOrWrite(name, false);
-    }
-    key.WriteInteger(value::kSoundIndex, 0);
-    key.WriteInteger(value::kHotkeyCombination, 1);
-    key.WriteInteger(value::kCleanerSchedule, -1);
-    key.WriteInteger(value::kEliminatedPopups, 0);
+    for (const char* name : cleaner::CleanerValueNames) key.RestoreDefault(CleanerSwitch(name));
+    for (const Setting* setting : kSettings) key.RestoreDefault(*setting);
   });
 }
 

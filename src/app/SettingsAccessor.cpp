@@ -17,6 +17,28 @@ int32_t SettingsKey::IntegerOrWrite(const std::string& name, int32_t fallback) {
   return fallback;
 }
 
+void SettingsKey::RestoreDefault(const Setting& s) {
+  const bool boolean = s.type == SettingType::Boolean;
+  switch (s.restore) {
+    case Restore::IfMissing:
+      if (boolean) {
+        BoolOrWrite(s.name, s.fallback != 0);
+      } else {
+        IntegerOrWrite(s.name, s.fallback);
+      }
+      return;
+    case Restore::Always:
+      if (boolean) {
+        WriteBool(s.name, s.fallback != 0);
+      } else {
+        WriteInteger(s.name, s.fallback);
+      }
+      return;
+    case Restore::Never:
+      return;
+  }
+}
+
 std::optional<bool> SettingsKey::BoolIfPresent(const std::string& name) {
   if (!Has(name)) return std::nullopt;
   return ReadBool(name);

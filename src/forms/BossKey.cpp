@@ -59,7 +59,7 @@ void TBossKeyPref::FormShow() {
     app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
     app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
     // A number that names no combination leaves both radio boxes as they are.
-    int32_t combination = key.IntegerOrWrite(value::kHotkeyCombination, 1);
+    int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
   });
 }
@@ -88,9 +88,9 @@ void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
 // A click that cannot be stored puts its box back: the boxes show what is stored.
-void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live) {
+void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!app::StoreSwitch(app_.settings, valueName, live, on)) box.SetChecked(!on);
+  if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }
 
 // A combination is held with the system only while the hotkey is enabled, so

@@ -30,7 +30,7 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  void WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live);
+  void WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
 

@@ -104,7 +104,7 @@ void THistoryCleanerPref::LoadCleanerSwitches() {
   app_.settings.Load([this](SettingsKey& key) {
     for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
       ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
-      if (box) box->SetChecked(key.BoolOrWrite(CleanerValueNames[i], false));
+      if (box) box->SetChecked(key.BoolOrDefault(app::CleanerSwitch(CleanerValueNames[i])));
     }
   });
 }

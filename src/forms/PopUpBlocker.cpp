@@ -83,9 +83,9 @@ void TPopUpBlockerPref::LoadBoxes() {
     app::LiveSettings& live = app_.live;
     app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
     app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
-    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
-    live.soundIndex.Set(soundIndex);
-    CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
+    chosen_.reset();
+    live.soundIndex.Set(key.IntegerOrDefault(value::kSoundIndex));
+    CoolLabel1->SetCaption(SoundLabelFor(live.soundIndex.value()));
     app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
   }).opened;
   if (!opened) app_.settings.ShowApplySettingsError();
@@ -108,8 +108,9 @@ void TPopUpBlockerPref::ShowCount() {
 }
 
 // The announcement and the tray's mark follow the live switch at once.
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName) {
-  app::StoreSwitch(app_.settings, valueName, live, box.checked());
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live,
+                                             const app::Setting& setting) {
+  app::StoreSwitch(app_.settings, setting, live, box.checked());
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
@@ -130,7 +131,7 @@ void TPopUpBlockerPref::SpeedButton1Click() {
   // The sound chosen here is shown and tried here until the next showing,
   // even when it could not be stored.
   if (std::optional<int32_t> chosen = chooser.choice()) {
-    soundIndex = *chosen;
+    chosen_ = chosen;
     CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
   }
 }
@@ -138,7 +139,7 @@ void TPopUpBlockerPref::SpeedButton1Click() {
 void TPopUpBlockerPref::SpeedButton2Click() {
   if (CoolLabel1->caption().empty()) return;
   // An index outside the two-entry table names no file, and so is missing too.
-  if (!app::PlayNotificationSound(app_.platform, soundIndex)) {
+  if (!app::PlayNotificationSound(app_.platform, SoundTried())) {
     app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/Corvane.h"
 #include "ui/Controls.h"
@@ -36,16 +37,17 @@ class TPopUpBlockerPref : public ui::Form {
   ui::Control* Label3;
   ui::Control* Image1;
 
-  // The sound shown and tried here: the stored one, or the one chosen since.
-  int32_t soundIndex = 0;
-
  private:
   void BuildControls();
   void LoadBoxes();
   void ShowCount();
-  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName);
+  // The sound tried here: the one chosen since the window was shown, stored
+  // or not, else the stored one.
+  int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }
+  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting);
 
   app::Corvane& app_;
+  std::optional<int32_t> chosen_;
 };
 
 }  // namespace forms
