@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "app/CleaningRun.h"
-#include "app/LastRunReport.h"
+#include "services/CleaningRun.h"
+#include "services/LastRunReport.h"
 #include "util/Text.h"
 
 namespace app {

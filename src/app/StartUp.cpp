@@ -3,9 +3,9 @@
 
 #include <exception>
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
+#include "forms/CorvaneMain.h"
 #include "forms/SplashForm.h"
+#include "settings/Settings.h"
 
 namespace app {
 

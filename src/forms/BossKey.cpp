@@ -2,10 +2,9 @@
 // reaches the live hotkey switches, which the press follows without a restart.
 #include "forms/BossKey.h"
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
@@ -14,7 +13,7 @@ using ui::Rect;
 namespace value = app::value;
 
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
-TBossKeyPref::TBossKeyPref(app::Corvane& app)
+TBossKeyPref::TBossKeyPref(app::Services& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
   // Four group boxes one under the other, right of the picture strip.
   CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 60},
@@ -102,7 +101,7 @@ void TBossKeyPref::ChooseCombination(int16_t combination) {
     return;
   }
   shownCombination_ = combination;
-  if (app_.live.hotkeyEnabled.value()) app_.CorvaneMain->RegisterBossKey(combination);
+  if (app_.live.hotkeyEnabled.value() && RegisterHotkey) RegisterHotkey(combination);
 }
 
 }  // namespace forms

@@ -1,12 +1,10 @@
 // The history cleaner window.
 #include "forms/HistoryCleaner.h"
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
 #include "cleaner/CleanerTable.h"
-#include "forms/CookiesManager.h"
 #include "resources/ResourceNames.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
@@ -31,7 +29,7 @@ constexpr int kRowStep = 38;
 
 }  // namespace
 
-THistoryCleanerPref::THistoryCleanerPref(app::Corvane& app)
+THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
     : Form(app.ui, "THistoryCleanerPref", "History Cleaner", 624, 328), app_(app) {
   PageControl1 = Add<ui::PageControl>("PageControl1", Rect{0, 0, 624, 293});
   // The pages' texts are deliberate, their grammar and the two blanks after
@@ -119,7 +117,9 @@ void THistoryCleanerPref::SpeedButton2Click() {
   }
 }
 
-void THistoryCleanerPref::SpeedButton3Click() { app_.CookieManager->ShowModal(); }
+void THistoryCleanerPref::SpeedButton3Click() {
+  if (OpenCookieManager) OpenCookieManager();
+}
 
 void THistoryCleanerPref::CleaningRunEnded(const app::RunEnd& end) {
   if (end.ending == app::RunEnding::Busy) {
@@ -142,7 +142,7 @@ void THistoryCleanerPref::ReportOutcome(bool success, const std::string& text) {
   // icon, once while the same cause repeats tick after tick.
   if (success || text == lastBalloon_) return;
   lastBalloon_ = text;
-  app_.CorvaneMain->ShowTrayBalloon(text);
+  if (ShowBalloon) ShowBalloon(text);
 }
 
 }  // namespace forms

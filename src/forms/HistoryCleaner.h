@@ -2,10 +2,11 @@
 // Now", and what the end of a run says.
 #pragma once
 
+#include <functional>
 #include <string>
 
-#include "app/CleaningRun.h"
-#include "app/Corvane.h"
+#include "services/CleaningRun.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -15,7 +16,7 @@ constexpr const char* kStartCleaningQuestion = "Start cleaning now?";
 
 class THistoryCleanerPref : public ui::Form {
  public:
-  explicit THistoryCleanerPref(app::Corvane& app);
+  explicit THistoryCleanerPref(app::Services& app);
   ~THistoryCleanerPref() override;
 
   void FormShow();
@@ -27,6 +28,11 @@ class THistoryCleanerPref : public ui::Form {
   // The end of a run, whoever started it: a message to someone looking at
   // the window, or a balloon from the tray icon for a failure.
   void CleaningRunEnded(const app::RunEnd& end);
+
+  // What it asks of the other windows; set by whoever made them. A failure
+  // while hidden shows as a balloon from the tray icon.
+  std::function<void()> OpenCookieManager;
+  std::function<void(const std::string&)> ShowBalloon;
 
   // Box k (from 1), looked up by its name; null when no check box has it.
   ui::CheckBox* CleanerBox(int k) const;
@@ -43,7 +49,7 @@ class THistoryCleanerPref : public ui::Form {
   void AddCleanerBox(ui::Control& panel, size_t index);
   void ReportOutcome(bool success, const std::string& text);
 
-  app::Corvane& app_;
+  app::Services& app_;
   // The failure last shown in a balloon; a success clears it.
   std::string lastBalloon_;
 };

@@ -4,11 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "app/NotificationSounds.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
-#include "forms/SoundSelection.h"
 #include "resources/ResourceNames.h"
+#include "services/NotificationSounds.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
@@ -28,7 +27,7 @@ std::string SoundLabelFor(int32_t soundIndex) {
 }
 }  // namespace
 
-TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
+TPopUpBlockerPref::TPopUpBlockerPref(app::Services& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
   BuildControls();
   OnShow = [this] { FormShow(); };
@@ -126,11 +125,10 @@ void TPopUpBlockerPref::CoolCheckRadioBox4Click() {
 }
 
 void TPopUpBlockerPref::SpeedButton1Click() {
-  TSelectSound& chooser = *app_.SelectSound;
-  chooser.ShowModal();
+  if (!ChooseSound) return;
   // The sound chosen here is shown and tried here until the next showing,
   // even when it could not be stored.
-  if (std::optional<int32_t> chosen = chooser.choice()) {
+  if (std::optional<int32_t> chosen = ChooseSound()) {
     chosen_ = chosen;
     CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
   }

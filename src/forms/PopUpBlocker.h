@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
-#include "app/Corvane.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -13,7 +14,7 @@ namespace forms {
 
 class TPopUpBlockerPref : public ui::Form {
  public:
-  explicit TPopUpBlockerPref(app::Corvane& app);
+  explicit TPopUpBlockerPref(app::Services& app);
 
   void FormShow();
   void CoolCheckRadioBox1Click();
@@ -33,6 +34,10 @@ class TPopUpBlockerPref : public ui::Form {
   ui::CheckBox* CoolCheckRadioBox3;
   ui::Control* CoolGroupBox3;
   ui::CheckBox* CoolCheckRadioBox1;
+  // Shows the sound chooser and gives back the sound taken, if any; set by
+  // whoever made the windows.
+  std::function<std::optional<int32_t>()> ChooseSound;
+
   ui::Control* Label2;
   ui::Control* Label3;
   ui::Control* Image1;
@@ -46,7 +51,7 @@ class TPopUpBlockerPref : public ui::Form {
   int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }
   void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting);
 
-  app::Corvane& app_;
+  app::Services& app_;
   std::optional<int32_t> chosen_;
 };
 

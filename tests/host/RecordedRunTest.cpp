@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "OtherProcessRun.h"
-#include "cleaner/CleanerTable.h"
 #include "app/CommandLine.h"
-#include "app/RecordedRun.h"
-#include "app/Settings.h"
+#include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
+#include "services/RecordedRun.h"
+#include "settings/Settings.h"
 #include "util/Text.h"
 
 namespace hosttest {

@@ -8,9 +8,9 @@
 
 #include "HistoryWindowFixture.h"
 #include "cleaner/ProtectedStorage.h"
+#include "cookies/KeepList.h"
 #include "forms/AboutForm.h"
 #include "forms/CookiesManager.h"
-#include "cookies/KeepList.h"
 
 namespace hosttest {
 namespace {

@@ -1,5 +1,5 @@
 // The report of a cleaning run.
-#include "app/RunReport.h"
+#include "services/RunReport.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <utility>
 
-#include "app/RecordedRun.h"
 #include "cleaner/CleanerThread.h"
 #include "cleaner/CleaningRunGuard.h"
 #include "platform/Platform.h"
+#include "services/RecordedRun.h"
 #include "ui/Ui.h"
 #include "util/Watched.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <utility>
 
-#include "app/RegistryAccessor.h"
-#include "app/Settings.h"
 #include "platform/Registry.h"
+#include "settings/RegistryAccessor.h"
+#include "settings/Settings.h"
 
 namespace app {
 

@@ -1,8 +1,8 @@
 // The Windows hotkey.
-#include "app/WindowsHotkey.h"
+#include "services/WindowsHotkey.h"
 
-#include "app/Settings.h"
-#include "app/WaveOutMute.h"
+#include "services/WaveOutMute.h"
+#include "settings/Settings.h"
 
 namespace app {
 

@@ -1,11 +1,11 @@
 // The start-up read of every preference, and the restoring of the defaults.
 #include <cstdint>
 
-#include "app/Autostart.h"
 #include "cleaner/CleanerTable.h"
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
+#include "forms/CorvaneMain.h"
+#include "settings/Autostart.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace app {
 

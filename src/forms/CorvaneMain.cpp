@@ -1,28 +1,23 @@
 // The main window: its controls and handlers, the tray menu, start-up and exit.
-#include "app/CorvaneMain.h"
+#include "forms/CorvaneMain.h"
 
 #include <string_view>
 
-#include "app/Autostart.h"
-#include "app/BlockerModule.h"
-#include "app/NotificationSounds.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
-#include "app/Vendor.h"
-#include "forms/AboutForm.h"
-#include "forms/BossKey.h"
-#include "forms/CookiesManager.h"
-#include "forms/HistoryCleaner.h"
-#include "forms/PopUpBlocker.h"
+#include "files/Paths.h"
 #include "resources/ResourceNames.h"
+#include "services/BlockerModule.h"
+#include "services/NotificationSounds.h"
+#include "services/Vendor.h"
+#include "settings/Autostart.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace app {
 
 using ui::MenuItem;
 using ui::Rect;
 
-TCorvaneMain::TCorvaneMain(Corvane& app)
+TCorvaneMain::TCorvaneMain(Services& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
@@ -70,8 +65,12 @@ void TCorvaneMain::BuildTrayMenu() {
   };
   auto showCleaner = [this](int page) {
     return [this, page] {
-      app_.HistoryCleanerPref->PageControl1->SetActivePageIndex(page);
-      app_.HistoryCleanerPref->ShowNormal();
+      if (ShowHistoryCleaner) ShowHistoryCleaner(page);
+    };
+  };
+  auto call = [](const std::function<void()>& request) {
+    return [&request] {
+      if (request) request();
     };
   };
   auto openPage = [this](const char* path) {
@@ -88,8 +87,8 @@ void TCorvaneMain::BuildTrayMenu() {
   cleaners.Add(item("MenuWindowsHistCleaner", "Windows History Cleaner", showCleaner(1)));
   cleaners.Add(MenuItem::Separator());
   cleaners.Add(item("MenuAppHistCleaner", "Applications History Cleaner", showCleaner(2)));
-  TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", [this] { app_.PopUpBlockerPref->ShowNormal(); }));
-  TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", [this] { app_.BossKeyPref->ShowNormal(); }));
+  TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", call(ShowPopUpBlocker)));
+  TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", call(ShowBossKey)));
   TrayMenu->Add(MenuItem::Separator());
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
@@ -123,7 +122,7 @@ void TCorvaneMain::BuildTrayMenu() {
   help.Add(MenuItem::Separator());
   help.Add(item("SubmitSupportTicket1", "Submit Support Ticket", openPage("/support/sticket.htm")));
   help.Add(MenuItem::Separator());
-  help.Add(item("MenuItem18", "About Us", [this] { app_.AboutBox->ShowModal(); }));
+  help.Add(item("MenuItem18", "About Us", call(ShowAbout)));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& exit = TrayMenu->Add(item("MenuShutDown", "Exit", [this] { MenuShutDownClick(); }));
   exit.SetCommandId(kExitCommandId);
@@ -302,7 +301,7 @@ void TCorvaneMain::EndSession() {
   // Windows may end the process as soon as this returns, so nothing is left
   // for the destructors: the edits of an open cookie manager are saved as
   // closing saves them, and the icon goes now.
-  if (app_.CookieManager && app_.CookieManager->visible()) app_.CookieManager->FormClose();
+  if (BeforeSessionEnds) BeforeSessionEnds();
   MenuShutDownClick();
   DeleteTrayIcon();
 }

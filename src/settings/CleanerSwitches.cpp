@@ -1,7 +1,7 @@
 // The cleaner switches of a run.
-#include "app/CleanerSwitches.h"
+#include "settings/CleanerSwitches.h"
 
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 
 namespace app {
 

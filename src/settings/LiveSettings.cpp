@@ -1,7 +1,7 @@
 // Loading a switch of the live settings into a window, and storing one.
-#include "app/LiveSettings.h"
+#include "settings/LiveSettings.h"
 
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 #include "ui/Controls.h"
 
 namespace app {

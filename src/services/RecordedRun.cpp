@@ -1,7 +1,7 @@
 // A recorded cleaning run.
-#include "app/RecordedRun.h"
+#include "services/RecordedRun.h"
 
-#include "app/RunReport.h"
+#include "services/RunReport.h"
 
 namespace app {
 

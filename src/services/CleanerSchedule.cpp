@@ -1,9 +1,9 @@
 // The auto history cleaner's timer.
-#include "app/CleanerSchedule.h"
+#include "services/CleanerSchedule.h"
 
 #include <array>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 

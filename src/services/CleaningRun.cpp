@@ -1,12 +1,12 @@
 // One cleaning run.
-#include "app/CleaningRun.h"
+#include "services/CleaningRun.h"
 
 #include <exception>
 #include <system_error>
 #include <utility>
 
-#include "app/CleanerSwitches.h"
-#include "app/LastRunReport.h"
+#include "services/LastRunReport.h"
+#include "settings/CleanerSwitches.h"
 
 namespace app {
 

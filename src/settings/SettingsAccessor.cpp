@@ -1,7 +1,7 @@
 // The settings accessor.
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 
