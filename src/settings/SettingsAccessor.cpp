@@ -19,23 +19,20 @@ int32_t SettingsKey::IntegerOrWrite(const std::string& name, int32_t fallback) {
 
 void SettingsKey::RestoreDefault(const Setting& s) {
   const bool boolean = s.type == SettingType::Boolean;
-  switch (s.restore) {
-    case Restore::IfMissing:
-      if (boolean) {
-        BoolOrWrite(s.name, s.fallback != 0);
-      } else {
-        IntegerOrWrite(s.name, s.fallback);
-      }
-      return;
-    case Restore::Always:
-      if (boolean) {
-        WriteBool(s.name, s.fallback != 0);
-      } else {
-        WriteInteger(s.name, s.fallback);
-      }
-      return;
-    case Restore::Never:
-      return;
+  if (s.restore == Restore::Never) return;
+  if (s.restore == Restore::IfMissing && Has(s.name)) {
+    // Read all the same: a value of another type is a registry error, which ends the restoring.
+    if (boolean) {
+      ReadBool(s.name);
+    } else {
+      ReadInteger(s.name);
+    }
+    return;
+  }
+  if (boolean) {
+    WriteBool(s.name, s.fallback != 0);
+  } else {
+    WriteInteger(s.name, s.fallback);
   }
 }
 
