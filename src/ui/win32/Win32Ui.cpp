@@ -18,22 +18,13 @@ namespace {
 constexpr UINT kRunTasks = WM_APP + 1;
 constexpr int kFirstMenuCommand = 100;
 
-// Messages whose lParam points at a structure that the program reads. Our own
-// controls send them, from this thread; posted, they can only come from
-// another program, with an address of its choosing.
-bool PointsIntoMemory(UINT msg) {
-  switch (msg) {
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_COMPAREITEM:
-    case WM_DELETEITEM:
-    case WM_COPYDATA:
-      return true;
-    default:
-      return false;
-  }
-}
+// A message whose lParam points at a structure that the program reads, and
+// that the system lets another program post: our own controls send
+// WM_NOTIFY, from this thread; posted, it can only come from another program,
+// with an address of its choosing. The system itself refuses to post the
+// others that carry a pointer (WM_COPYDATA and the owner-draw messages fail
+// with ERROR_MESSAGE_SYNC_ONLY), so they never reach the queue.
+bool PointsIntoMemory(UINT msg) { return msg == WM_NOTIFY; }
 }  // namespace
 
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {

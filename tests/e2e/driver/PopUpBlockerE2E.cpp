@@ -91,6 +91,13 @@ void SendJunk(HWND window) {
     PostMessageW(window, WM_NOTIFY, 1, p);
     SendMessageTimeoutW(window, WM_NOTIFY, 1, p, SMTO_ABORTIFHUNG, kWait, nullptr);
   }
+  // The other messages with a pointer the system refuses to post at all, so
+  // Corvane's own filter of posted messages leaves them out.
+  for (UINT msg : {WM_COPYDATA, WM_DRAWITEM, WM_MEASUREITEM, WM_COMPAREITEM, WM_DELETEITEM}) {
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(PostMessageW(window, msg, 1, 0x12345678)) << "message " << msg;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY)) << "message " << msg;
+  }
 }
 
 void WriteStartingSettings() {

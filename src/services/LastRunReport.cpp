@@ -1,7 +1,7 @@
 // The last run's report file.
-#include "app/LastRunReport.h"
+#include "services/LastRunReport.h"
 
-#include "app/OwnFile.h"
+#include "files/OwnFile.h"
 
 namespace app {
 

@@ -1,5 +1,5 @@
 // The registry accessor.
-#include "app/RegistryAccessor.h"
+#include "settings/RegistryAccessor.h"
 
 namespace app {
 

@@ -5,14 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "app/CleanerSchedule.h"
-#include "app/Corvane.h"
-#include "app/TrayIcon.h"
-#include "app/WaveOutMute.h"
-#include "app/WindowsHotkey.h"
+#include "services/CleanerSchedule.h"
+#include "services/Services.h"
+#include "services/TrayIcon.h"
+#include "services/WaveOutMute.h"
+#include "services/WindowsHotkey.h"
+#include "settings/Settings.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -23,7 +25,7 @@ constexpr int kExitCommandId = 9001;
 
 class TCorvaneMain : public ui::Form {
  public:
-  explicit TCorvaneMain(Corvane& app);
+  explicit TCorvaneMain(Services& app);
   ~TCorvaneMain() override;
 
   void FormCreate();
@@ -70,6 +72,15 @@ class TCorvaneMain : public ui::Form {
   // WM_ENDSESSION when the session does end: what Exit does, at once.
   void EndSession();
 
+  // What the tray menu and the end of the session ask of the other windows;
+  // set by whoever made them.
+  std::function<void(int page)> ShowHistoryCleaner;
+  std::function<void()> ShowPopUpBlocker;
+  std::function<void()> ShowBossKey;
+  std::function<void()> ShowAbout;
+  // The session is ending: what must be saved is saved now.
+  std::function<void()> BeforeSessionEnds;
+
   // Controls.
   ui::Control* Image1;
   ui::CheckBox* CoolCheckRadioBox1;
@@ -95,15 +106,15 @@ class TCorvaneMain : public ui::Form {
   // The hotkey's switches off and the first sound, as before any reading.
   void ClearHotkeyAndSound();
   // A tray entry with a check mark: its switch flipped and stored.
-  void ToggleSwitch(Watched<bool>& setting, const char* valueName);
+  void ToggleSwitch(Watched<bool>& live, const Setting& setting);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
-  Corvane& app_;
+  Services& app_;
   TrayIcon tray_;
   CleanerSchedule schedule_;
   WindowsHotkey hotkey_;
   // The interval the list showed as stored: a store that fails puts it back.
-  int shownSchedule_ = -1;
+  int shownSchedule_ = value::kCleanerSchedule.fallback;
 };
 
 }  // namespace app

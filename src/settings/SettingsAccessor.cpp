@@ -1,7 +1,7 @@
 // The settings accessor.
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -15,6 +15,25 @@ int32_t SettingsKey::IntegerOrWrite(const std::string& name, int32_t fallback) {
   if (Has(name)) return ReadInteger(name);
   WriteInteger(name, fallback);
   return fallback;
+}
+
+void SettingsKey::RestoreDefault(const Setting& s) {
+  const bool boolean = s.type == SettingType::Boolean;
+  if (s.restore == Restore::Never) return;
+  if (s.restore == Restore::IfMissing && Has(s.name)) {
+    // Read all the same: a value of another type is a registry error, which ends the restoring.
+    if (boolean) {
+      ReadBool(s.name);
+    } else {
+      ReadInteger(s.name);
+    }
+    return;
+  }
+  if (boolean) {
+    WriteBool(s.name, s.fallback != 0);
+  } else {
+    WriteInteger(s.name, s.fallback);
+  }
 }
 
 std::optional<bool> SettingsKey::BoolIfPresent(const std::string& name) {

@@ -1,5 +1,5 @@
 // The report of a cleaning run.
-#include "app/RunReport.h"
+#include "services/RunReport.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +16,9 @@ namespace {
 using platform::recording::Change;
 using platform::recording::ChangeKind;
 using platform::recording::Recorder;
+
+using cleaner::kCleanerCount;
+using cleaner::kCleaners;
 
 const char kEnd[] = "\r\n";
 
@@ -163,7 +166,7 @@ void CleanerBlock::Cookies(const std::vector<std::string>& seen, bool walkEnded)
   // In the cookie cleaner's walk, a cookie met and left alone was kept by the
   // safe list; a walk cut short met some it had no time to decide on. (The
   // typed-URL cleaner's walk leaves every cookie to the cookie cleaner.)
-  if (!walkEnded || kCleaners[section_].step != &cleaner::TUWHCleanerThrd::RunCookiesCleaner) return;
+  if (!walkEnded || kCleaners[section_].step != &cleaner::CleanerSteps::CookiesCleaner) return;
   std::vector<std::string> kept;
   for (const std::string& name : seen) {
     auto it = tried.find(name);
@@ -311,12 +314,12 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
   for (size_t row = 0; row < kCleanerCount; ++row) {
     if (!outcome.selected[row]) continue;
     text += kEnd + Caption(row) + kEnd;
-    auto started = std::find(outcome.rowsStarted.begin(), outcome.rowsStarted.end(), row);
-    if (started == outcome.rowsStarted.end()) {
+    auto started = std::find(outcome.cleanersRun.begin(), outcome.cleanersRun.end(), row);
+    if (started == outcome.cleanersRun.end()) {
       text += std::string("  Not run: the cleaning stopped before it.") + kEnd;
       continue;
     }
-    const bool stoppedHere = !outcome.finished && row == outcome.rowsStarted.back();
+    const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
     std::string block = CleanerReport(recorder, all, row, !stoppedHere);
     if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
     text += block;

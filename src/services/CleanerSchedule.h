@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/SettingsAccessor.h"
+#include "settings/SettingsAccessor.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -19,7 +19,7 @@ class CleanerSchedule {
   // The interval of entry `index` of the list, in ms; 15 minutes for an
   // index without an entry (-1 included).
   static uint32_t IntervalFor(int index);
-  // CleanerSchedule is stored and not negative; a missing one is written -1.
+  // CleanerSchedule is stored and not negative. Only reads.
   bool IsSet();
 
   ui::Timer& timer() { return timer_; }

@@ -1,8 +1,8 @@
 // The autostart value.
-#include "app/Autostart.h"
+#include "settings/Autostart.h"
 
-#include "app/RegistryAccessor.h"
-#include "app/Settings.h"
+#include "settings/RegistryAccessor.h"
+#include "settings/Settings.h"
 
 namespace app {
 

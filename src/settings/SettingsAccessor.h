@@ -12,8 +12,9 @@
 #include <string>
 #include <utility>
 
-#include "app/RegistryAccessor.h"
 #include "platform/Registry.h"
+#include "settings/RegistryAccessor.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -32,6 +33,23 @@ class SettingsKey {
   std::optional<int32_t> IntegerIfPresent(const std::string& name);
   void WriteBool(const std::string& name, bool value) { reg_.WriteBool(name, value); }
   void WriteInteger(const std::string& name, int32_t value) { reg_.WriteInteger(name, value); }
+
+  // The same for a value of the settings table, whose default is its own.
+  bool ReadBool(const Setting& s) { return ReadBool(s.name); }
+  bool BoolOrDefault(const Setting& s) { return BoolOrWrite(s.name, s.fallback != 0); }
+  int32_t IntegerOrDefault(const Setting& s) { return IntegerOrWrite(s.name, s.fallback); }
+  // The stored value, or the default of a missing one; writes nothing.
+  bool BoolOrFallback(const Setting& s) { return BoolIfPresent(s.name).value_or(s.fallback != 0); }
+  int32_t IntegerOrFallback(const Setting& s) { return IntegerIfPresent(s.name).value_or(s.fallback); }
+  // As the start-up reading writes a missing one.
+  bool BoolOrStartDefault(const Setting& s) { return BoolOrWrite(s.name, s.atStart != 0); }
+  int32_t IntegerOrStartDefault(const Setting& s) { return IntegerOrWrite(s.name, s.atStart); }
+  std::optional<bool> BoolIfPresent(const Setting& s) { return BoolIfPresent(s.name); }
+  std::optional<int32_t> IntegerIfPresent(const Setting& s) { return IntegerIfPresent(s.name); }
+  void WriteBool(const Setting& s, bool value) { WriteBool(s.name, value); }
+  void WriteInteger(const Setting& s, int32_t value) { WriteInteger(s.name, value); }
+  // What restoring the defaults does with it (see Restore).
+  void RestoreDefault(const Setting& s);
 
  private:
   friend class SettingsAccessor;
@@ -69,6 +87,8 @@ class SettingsAccessor {
   // message. True exactly when it was stored.
   bool StoreBool(const std::string& name, bool value);
   bool StoreInteger(const std::string& name, int32_t value);
+  bool StoreBool(const Setting& s, bool value) { return StoreBool(s.name, value); }
+  bool StoreInteger(const Setting& s, int32_t value) { return StoreInteger(s.name, value); }
 
   // "An error has occurred while trying to apply user settings".
   void ShowApplySettingsError() {

@@ -1,5 +1,5 @@
 // The wave output's mute switch.
-#include "app/WaveOutMute.h"
+#include "services/WaveOutMute.h"
 
 #include <cstdint>
 #include <memory>

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/CleanerSwitches.h"
 #include "cleaner/CleanerThread.h"
 #include "platform/recording/Recorder.h"
 
@@ -19,20 +18,17 @@ class RecordedRun {
   // What the worker of this run runs on.
   platform::Platform& platform() { return recorder_.platform(); }
 
-  // Ties the worker's steps to the cleaners of the table: what each step
-  // does is noted under its cleaner. Before the worker starts.
+  // Notes what each of the worker's steps does under its cleaner. Before
+  // the worker starts.
   void Follow(cleaner::TUWHCleanerThrd& worker);
 
-  // The report of the ended run, which ran with `selected`.
-  std::string Report(const cleaner::TUWHCleanerThrd& worker, const CleanerSelection& selected) const;
+  // The report of the ended run.
+  std::string Report(const cleaner::TUWHCleanerThrd& worker) const;
 
   const platform::recording::Recorder& recorder() const { return recorder_; }
-  // The rows of the cleaners whose steps began, in order.
-  const std::vector<size_t>& rowsStarted() const { return rowsStarted_; }
 
  private:
   platform::recording::Recorder recorder_;
-  std::vector<size_t> rowsStarted_;
 };
 
 }  // namespace app

@@ -1,8 +1,8 @@
 // The Windows hotkey.
-#include "app/WindowsHotkey.h"
+#include "services/WindowsHotkey.h"
 
-#include "app/Settings.h"
-#include "app/WaveOutMute.h"
+#include "services/WaveOutMute.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -61,7 +61,7 @@ void WindowsHotkey::Register(int16_t combination) {
 
 void WindowsHotkey::RegisterStored() {
   settings_.Read([this](SettingsKey& key) {
-    Register(AsCombination(key.IntegerIfPresent(value::kHotkeyCombination).value_or(1)));
+    Register(AsCombination(key.IntegerOrFallback(value::kHotkeyCombination)));
   });
 }
 
@@ -88,7 +88,7 @@ bool WindowsHotkey::HandlePress(uintptr_t hotkeyId) {
 
 bool WindowsHotkey::ReadToggleState() {
   bool status = false;
-  settings_.Read([&status](SettingsKey& key) { status = key.BoolIfPresent(value::kIEStatus).value_or(false); });
+  settings_.Read([&status](SettingsKey& key) { status = key.BoolOrFallback(value::kIEStatus); });
   return status;
 }
 

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "app/LiveSettings.h"
-#include "app/SettingsAccessor.h"
 #include "platform/Platform.h"
+#include "settings/LiveSettings.h"
+#include "settings/SettingsAccessor.h"
 #include "ui/Form.h"
 
 namespace app {

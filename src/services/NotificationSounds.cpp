@@ -1,7 +1,7 @@
 // The notification sounds.
-#include "app/NotificationSounds.h"
+#include "services/NotificationSounds.h"
 
-#include "app/Paths.h"
+#include "files/Paths.h"
 
 namespace app {
 

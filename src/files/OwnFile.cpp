@@ -1,5 +1,5 @@
 // Files reached as their folder's own.
-#include "app/OwnFile.h"
+#include "files/OwnFile.h"
 
 #include "util/Text.h"
 

@@ -1,8 +1,9 @@
 // What several windows show and the program acts on, kept in one place: the
-// pop-up switches (the tray's marks, the blocker window's boxes, the
-// announcement), the notification sound (the announcement) and the hotkey's
-// three switches (the tray's mark, the hotkey window's boxes, the press and
-// its registration). Each holds the value last stored in or read from the
+// auto cleaner's switch (the main window's box, the tray's mark, the
+// schedule), the pop-up switches (the tray's marks, the blocker window's
+// boxes, the announcement), the notification sound (the blocker window, the
+// announcement) and the hotkey's three switches (the tray's mark, the hotkey
+// window's boxes, the press and its registration). Each holds the value last stored in or read from the
 // settings key; whoever shows one or acts on it watches it instead of keeping
 // a copy, so a change made anywhere is seen everywhere at once.
 #pragma once
@@ -13,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/Watched.h"
+
 namespace ui {
 class CheckBox;
 }
@@ -21,27 +24,12 @@ namespace app {
 
 class SettingsAccessor;
 class SettingsKey;
+struct Setting;
 
-// A value that tells its watchers when it changes.
-template <typename T>
-class Watched {
- public:
-  const T& value() const { return value_; }
-  void Set(T value) {
-    if (value == value_) return;
-    value_ = std::move(value);
-    for (const auto& watcher : watchers_) watcher(value_);
-  }
-  // Runs `watcher` after every change. The watchers are the program's
-  // windows and their parts, which live from the start to the exit.
-  void Watch(std::function<void(const T&)> watcher) { watchers_.push_back(std::move(watcher)); }
-
- private:
-  T value_{};
-  std::vector<std::function<void(const T&)>> watchers_;
-};
+using util::Watched;
 
 struct LiveSettings {
+  Watched<bool> autoCleaner;        // AutoCleaner
   Watched<bool> popupBlocking;      // CRVNPBStatus
   Watched<bool> soundNotification;  // SoundNotification
   Watched<bool> animTrayIcon;       // AnimTrayIcon
@@ -59,10 +47,10 @@ void ShowIn(Watched<bool>& live, Shown& shown) {
 
 // A window's loading of one switch: read from the key (a missing one is
 // written false) into `live`, and shown in `box` whatever it showed before.
-void LoadSwitch(SettingsKey& key, const std::string& name, Watched<bool>& live, ui::CheckBox& box);
+void LoadSwitch(SettingsKey& key, const Setting& setting, Watched<bool>& live, ui::CheckBox& box);
 // A switch the user changed: stored, then made live. When it cannot be
 // stored, the apply-settings message is shown and `live` keeps its value:
 // what the program does is always what is stored. False then.
-bool StoreSwitch(SettingsAccessor& settings, const std::string& name, Watched<bool>& live, bool on);
+bool StoreSwitch(SettingsAccessor& settings, const Setting& setting, Watched<bool>& live, bool on);
 
 }  // namespace app

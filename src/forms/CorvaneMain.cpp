@@ -1,28 +1,23 @@
 // The main window: its controls and handlers, the tray menu, start-up and exit.
-#include "app/CorvaneMain.h"
+#include "forms/CorvaneMain.h"
 
 #include <string_view>
 
-#include "app/Autostart.h"
-#include "app/BlockerModule.h"
-#include "app/NotificationSounds.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
-#include "app/Vendor.h"
-#include "forms/AboutForm.h"
-#include "forms/BossKey.h"
-#include "forms/CookiesManager.h"
-#include "forms/HistoryCleaner.h"
-#include "forms/PopUpBlocker.h"
+#include "files/Paths.h"
 #include "resources/ResourceNames.h"
+#include "services/BlockerModule.h"
+#include "services/NotificationSounds.h"
+#include "services/Vendor.h"
+#include "settings/Autostart.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace app {
 
 using ui::MenuItem;
 using ui::Rect;
 
-TCorvaneMain::TCorvaneMain(Corvane& app)
+TCorvaneMain::TCorvaneMain(Services& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
@@ -70,8 +65,12 @@ void TCorvaneMain::BuildTrayMenu() {
   };
   auto showCleaner = [this](int page) {
     return [this, page] {
-      app_.HistoryCleanerPref->PageControl1->SetActivePageIndex(page);
-      app_.HistoryCleanerPref->ShowNormal();
+      if (ShowHistoryCleaner) ShowHistoryCleaner(page);
+    };
+  };
+  auto call = [](const std::function<void()>& request) {
+    return [&request] {
+      if (request) request();
     };
   };
   auto openPage = [this](const char* path) {
@@ -88,14 +87,14 @@ void TCorvaneMain::BuildTrayMenu() {
   cleaners.Add(item("MenuWindowsHistCleaner", "Windows History Cleaner", showCleaner(1)));
   cleaners.Add(MenuItem::Separator());
   cleaners.Add(item("MenuAppHistCleaner", "Applications History Cleaner", showCleaner(2)));
-  TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", [this] { app_.PopUpBlockerPref->ShowNormal(); }));
-  TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", [this] { app_.BossKeyPref->ShowNormal(); }));
+  TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", call(ShowPopUpBlocker)));
+  TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", call(ShowBossKey)));
   TrayMenu->Add(MenuItem::Separator());
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
-  auto toggle = [this](Watched<bool>& setting, const char* valueName) {
-    return [this, &setting, valueName] { ToggleSwitch(setting, valueName); };
+  auto toggle = [this](Watched<bool>& live, const Setting& setting) {
+    return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
   LiveSettings& live = app_.live;
   EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
@@ -123,15 +122,19 @@ void TCorvaneMain::BuildTrayMenu() {
   help.Add(MenuItem::Separator());
   help.Add(item("SubmitSupportTicket1", "Submit Support Ticket", openPage("/support/sticket.htm")));
   help.Add(MenuItem::Separator());
-  help.Add(item("MenuItem18", "About Us", [this] { app_.AboutBox->ShowModal(); }));
+  help.Add(item("MenuItem18", "About Us", call(ShowAbout)));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& exit = TrayMenu->Add(item("MenuShutDown", "Exit", [this] { MenuShutDownClick(); }));
   exit.SetCommandId(kExitCommandId);
 }
 
-// The tray's marks show the live switches.
+// The tray's marks show the live switches, and so does the auto cleaner's
+// box; the timer runs by the auto cleaner's.
 void TCorvaneMain::FollowLiveSettings() {
   LiveSettings& live = app_.live;
+  ShowIn(live.autoCleaner, *CoolCheckRadioBox2);
+  ShowIn(live.autoCleaner, *MenuEnableAutoHistoryCleaner);
+  live.autoCleaner.Watch([this](bool on) { schedule_.RunIf(on); });
   ShowIn(live.popupBlocking, *EnablePopupBlocking1);
   ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
@@ -187,7 +190,7 @@ void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBal
 
 uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
 
-void TCorvaneMain::Timer1Timer() { app_.HistoryCleanerPref->StartHistoryCleaner(); }
+void TCorvaneMain::Timer1Timer() { app_.cleaningRun.Start(); }
 
 // Leaving the list stores its interval and restarts the countdown, even when
 // the interval is the same.
@@ -203,26 +206,16 @@ void TCorvaneMain::ComboBox1Exit() {
   }
   shownSchedule_ = index;
   schedule_.Reset(index);
-  schedule_.RunIf(CoolCheckRadioBox2->checked());
+  schedule_.RunIf(app_.live.autoCleaner.value());
 }
 
+// A click that cannot be stored puts the box back: it shows what is stored.
 void TCorvaneMain::CoolCheckRadioBox2Click() {
   const bool on = CoolCheckRadioBox2->checked();
-  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) {
-    CoolCheckRadioBox2->SetChecked(!on);
-    return;
-  }
-  MenuEnableAutoHistoryCleaner->SetChecked(on);
-  schedule_.RunIf(on);
+  if (!StoreSwitch(app_.settings, value::kAutoCleaner, app_.live.autoCleaner, on)) CoolCheckRadioBox2->SetChecked(!on);
 }
 
-void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
-  const bool on = !MenuEnableAutoHistoryCleaner->checked();
-  if (!app_.settings.StoreBool(value::kAutoCleaner, on)) return;
-  MenuEnableAutoHistoryCleaner->SetChecked(on);
-  CoolCheckRadioBox2->SetChecked(on);
-  schedule_.RunIf(on);
-}
+void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() { ToggleSwitch(app_.live.autoCleaner, value::kAutoCleaner); }
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {
@@ -275,8 +268,8 @@ void TCorvaneMain::FormClose(bool& hide) {
 }
 
 // The tray's mark follows the live switch.
-void TCorvaneMain::ToggleSwitch(Watched<bool>& setting, const char* valueName) {
-  StoreSwitch(app_.settings, valueName, setting, !setting.value());
+void TCorvaneMain::ToggleSwitch(Watched<bool>& live, const Setting& setting) {
+  StoreSwitch(app_.settings, setting, live, !live.value());
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
@@ -300,7 +293,7 @@ void TCorvaneMain::MenuShutDownClick() {
   app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
   UnregisterBossKeys();
   hotkey_.ShowHiddenBrowserWindows();
-  if (app_.HistoryCleanerPref) app_.HistoryCleanerPref->EndRunsForExit();
+  app_.cleaningRun.EndForExit();
   app_.application.Terminate();
 }
 
@@ -308,7 +301,7 @@ void TCorvaneMain::EndSession() {
   // Windows may end the process as soon as this returns, so nothing is left
   // for the destructors: the edits of an open cookie manager are saved as
   // closing saves them, and the icon goes now.
-  if (app_.CookieManager && app_.CookieManager->visible()) app_.CookieManager->FormClose();
+  if (BeforeSessionEnds) BeforeSessionEnds();
   MenuShutDownClick();
   DeleteTrayIcon();
 }

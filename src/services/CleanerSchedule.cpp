@@ -1,9 +1,9 @@
 // The auto history cleaner's timer.
-#include "app/CleanerSchedule.h"
+#include "services/CleanerSchedule.h"
 
 #include <array>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -27,9 +27,9 @@ uint32_t CleanerSchedule::IntervalFor(int index) {
 }
 
 bool CleanerSchedule::IsSet() {
-  bool set = false;
-  settings_.Change([&set](SettingsKey& key) { set = key.IntegerOrWrite(value::kCleanerSchedule, -1) >= 0; });
-  return set;
+  int32_t schedule = value::kCleanerSchedule.fallback;
+  settings_.ReadExisting([&schedule](SettingsKey& key) { schedule = key.IntegerOrFallback(value::kCleanerSchedule); });
+  return schedule >= 0;
 }
 
 void CleanerSchedule::Reset(int index) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/CleanerSwitches.h"
+#include "cleaner/CleanerTable.h"
 #include "platform/recording/Recorder.h"
 
 namespace app {
 
 struct RunOutcome {
-  CleanerSelection selected;
-  std::vector<size_t> rowsStarted;  // the cleaners whose steps began, in order
+  cleaner::CleanerSelection selected;
+  std::vector<size_t> cleanersRun;  // the cleaners whose steps began, in order
   bool finished = false;
   std::string failure;  // what stopped the run when it did not finish
 };

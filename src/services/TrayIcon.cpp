@@ -1,5 +1,5 @@
 // The tray icon.
-#include "app/TrayIcon.h"
+#include "services/TrayIcon.h"
 
 #include "resources/ResourceNames.h"
 

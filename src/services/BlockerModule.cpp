@@ -1,8 +1,8 @@
 // The blocker module's registration.
-#include "app/BlockerModule.h"
+#include "services/BlockerModule.h"
 
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "files/Paths.h"
+#include "settings/Settings.h"
 
 namespace app {
 
