@@ -4,6 +4,7 @@
 // "Exit" in the middle of a long purge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -195,18 +196,23 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Save"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\n") << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
 
-  // A line moved but not saved: "Delete" goes by the file, so its cookie goes.
+  // A line moved but not saved: "Delete" saves the safe list first, so the
+  // site just moved there keeps its cookie.
   ClickListLine(src, 0, false);
   SendMessageTimeoutW(include, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(ListLines(dst), (Lines{L"drop-in.example", L"keep.example"}));
+  EXPECT_EQ(ListLines(dst), (Lines{L"keep.example", L"drop-in.example"})) << "added at the end until filled from a file";
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Delete"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(CookieNames(), (std::vector<std::string>{"Cookie:e2e@keep.example/"}));
+  EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\ndrop-in.example\r\n");
+  std::vector<std::string> left = CookieNames();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"Cookie:e2e@drop-in.example/", "Cookie:e2e@keep.example/"}));
   EXPECT_EQ(ListLines(src), (Lines{L"drop.example", L"drop.example"})) << "the lists are not rebuilt";
   EXPECT_TRUE(WaitForMessageBox(L"", 500, pid) == nullptr) << "no confirmation, no message";
 
   PostMessageW(cm, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilHidden(cm, kWait));
-  EXPECT_TRUE(IsWindowEnabled(hc));
+  // The modal loop enables the other windows once it has seen the window hidden.
+  EXPECT_TRUE(WaitUntil([hc] { return IsWindowEnabled(hc) != FALSE; }, kWait));
   DeleteFileW(keepFile.c_str());
   for (const std::string& name : CookieNames()) DeleteCookie(name);
 }
