@@ -47,6 +47,12 @@ class SimContractEnv : public ContractEnv {
     sim_.files.SetShortName(path, alias);
     return path.substr(0, path.rfind('\\') + 1) + alias;
   }
+  bool Recycle(const std::string& path, uint64_t bytes) override {
+    if (!sim_.files.RemoveFile(path)) return false;
+    sim_.shell.recycled.push_back(path);
+    sim_.shell.recycledBytes += bytes;
+    return true;
+  }
   bool simulated() const override { return true; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     sim_.urlCache.Add(sourceName, type, headerBytes);

@@ -28,7 +28,7 @@ TEST(ScheduleE2E, AnIntervalChosenAndLeftByHidingTheWindowIsNotStoredUntilTheFoc
   ASSERT_NE(main, nullptr);
   DWORD start = GetTickCount();
   while (ReadSetting(L"CorvaneRunning") != 1u && GetTickCount() - start < kWait) Pause(100);
-  Pause(1500);  // past the splash
+  WaitPastSplash(corvane.id(), kWait);
   WriteSetting(L"CleanerSchedule", 0xFFFFFFFFu);
 
   ASSERT_NE(OpenPreferences(main), nullptr);
@@ -42,13 +42,12 @@ TEST(ScheduleE2E, AnIntervalChosenAndLeftByHidingTheWindowIsNotStoredUntilTheFoc
   PostMessageW(combo, WM_KEYDOWN, VK_ESCAPE, 0);
   Pause(200);
   PostMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
-  Pause(300);
-  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(WaitUntil([combo] { return SendMessageW(combo, CB_GETCURSEL, 0, 0) == 0; }, kWait));
   Screenshot(main, "schedule-interval-chosen");
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntilHidden(main, kWait));
-  Pause(500);
+  ASSERT_TRUE(Settled(main));
   EXPECT_EQ(ReadSetting(L"CleanerSchedule"), 0xFFFFFFFFu) << "hiding the window is no change of focus";
 
   ASSERT_NE(OpenPreferences(main), nullptr);
