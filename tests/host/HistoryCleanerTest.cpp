@@ -136,7 +136,7 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   box(20).UserClick();
-  EXPECT_TRUE(box(20).checked()) << "the box keeps its new state";
+  EXPECT_FALSE(box(20).checked()) << "the box goes back to what is stored";
   EXPECT_EQ(Number("MSWord"), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);

@@ -284,7 +284,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_TRUE(HasLine(previewReport, "    bank.example (1)"));
   EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
   EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
-  EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 6")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 7")) << previewReport;
   EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
   EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
