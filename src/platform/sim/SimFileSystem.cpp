@@ -2,6 +2,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/ErrorCodes.h"
 
@@ -25,29 +26,25 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 class SimFind : public FileFind {
  public:
-  SimFind(std::vector<FindData> entries, FileSystem& files, std::string folder)
-      : entries_(std::move(entries)), files_(files), folder_(std::move(folder)) {}
+  explicit SimFind(std::vector<FindData> entries) : entries_(std::move(entries)) {}
   bool Next(FindData* data) override {
     if (next_ >= entries_.size()) return false;
     *data = entries_[next_++];
     return true;
   }
-  bool RemoveListedFile() override { return files_.RemoveFile(folder_ + "\\" + entries_[next_ - 1].name); }
 
  private:
   std::vector<FindData> entries_;
   size_t next_ = 1;  // the first entry went out with FindFirst
-  FileSystem& files_;
-  std::string folder_;
 };
 
 class SimWritableFile : public WritableFile {
  public:
   SimWritableFile(std::shared_ptr<SimFileSystem::Node> node, std::recursive_mutex& mutex)
       : node_(std::move(node)), mutex_(mutex) {}
-  uint32_t SizeLow() override {
+  uint64_t Size() override {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return static_cast<uint32_t>(node_->content.size());
+    return node_->content.size();
   }
   bool Seek(uint64_t offset) override {
     position_ = offset;
@@ -109,26 +106,9 @@ long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
 
 }  // namespace
 
-bool MatchMask(const std::string& mask, const std::string& name) {
-  if (mask == "*.*" || mask == "*") return true;
-  // Classic wildcard match with backtracking on the last '*'.
-  size_t m = 0, n = 0, star = std::string::npos, mark = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || util::ToLowerAscii(mask[m]) == util::ToLowerAscii(name[n]))) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      star = m++;
-      mark = n;
-    } else if (star != std::string::npos) {
-      m = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+uint64_t SimFileSystem::Node::NextId() {
+  static std::atomic<uint64_t> next{1};
+  return next++;
 }
 
 SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
@@ -184,16 +164,19 @@ std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, F
   if (!folder || !folder->directory) return nullptr;
   std::vector<FindData> entries;
   bool isRoot = SplitPath(pattern.substr(0, cut)).size() == 1;
-  if (!isRoot && MatchMask(mask, ".")) {
+  if (!isRoot && util::MatchesMask(mask, ".")) {
     entries.push_back({".", kAttrDirectory, 0});
     entries.push_back({"..", kAttrDirectory, 0});
   }
   for (const auto& [name, node] : folder->children) {
-    if (MatchMask(mask, name)) entries.push_back({name, node->attributes, node->content.size(), node->reparseTag});
+    // As Windows does, a mask matches a short (8.3) name too.
+    if (util::MatchesMask(mask, name) || (!node->shortName.empty() && util::MatchesMask(mask, node->shortName))) {
+      entries.push_back({name, node->attributes, node->content.size(), node->reparseTag, node->id});
+    }
   }
   if (entries.empty()) return nullptr;
   *first = entries.front();
-  return std::make_unique<SimFind>(std::move(entries), *this, pattern.substr(0, cut));
+  return std::make_unique<SimFind>(std::move(entries));
 }
 
 uint32_t SimFileSystem::GetAttributes(const std::string& path) {
@@ -221,11 +204,162 @@ bool SimFileSystem::RemoveFile(const std::string& path) {
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
   if (!node) return Fail(MissingError(parent));
-  if (node->directory || !parent || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
-  // Programs open files sharing reading and writing, rarely deletion.
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->directory) return Fail(kErrorAccessDenied);
+  if (long error = WhyNotRemovable(*node, parent)) return Fail(error);
   Unlink(parent, leaf);
   return true;
+}
+
+long SimFileSystem::WhyNotRemovable(const Node& node, const std::shared_ptr<Node>& parent) {
+  if (!parent || (node.attributes & kAttrReadOnly)) return kErrorAccessDenied;
+  // A link goes by itself; what it leads to is not touched.
+  if (node.directory && node.linkTarget.empty() && !node.children.empty()) return kErrorDirNotEmpty;
+  // Programs open files sharing reading and writing, rarely deletion.
+  if (node.heldOpen) return kErrorSharingViolation;
+  return kErrorSuccess;
+}
+
+std::shared_ptr<SimFileSystem::Node> SimFileSystem::ParentOf(const Node* node, std::string* leaf) {
+  std::vector<std::shared_ptr<Node>> folders;
+  for (const auto& [name, drive] : drives_) folders.push_back(drive);
+  while (!folders.empty()) {
+    std::shared_ptr<Node> folder = std::move(folders.back());
+    folders.pop_back();
+    for (const auto& [name, child] : folder->children) {
+      if (child.get() == node) {
+        *leaf = name;
+        return folder;
+      }
+      if (child->directory && child->linkTarget.empty()) folders.push_back(child);
+    }
+  }
+  return nullptr;
+}
+
+// A folder opened as itself: it holds the folder's node, wherever the folder
+// is moved or whatever takes its name meanwhile.
+class SimFolderHandle : public FolderHandle {
+ public:
+  SimFolderHandle(SimFileSystem& files, std::shared_ptr<SimFileSystem::Node> node, std::string path)
+      : files_(files), node_(std::move(node)), path_(std::move(path)) {}
+  const std::string& path() const override { return path_; }
+
+  bool List(std::vector<FindData>* entries) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    entries->clear();
+    for (const auto& [name, child] : node_->children) {
+      entries->push_back({name, child->attributes, child->content.size(), child->reparseTag, child->id});
+    }
+    return true;
+  }
+
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    if (!child) return nullptr;
+    // Opened as itself, a link is the link, which cannot be listed as the folder it stands for.
+    if (!child->linkTarget.empty()) {
+      Fail(kErrorStoppedOnSymlink);
+      return nullptr;
+    }
+    if (!child->directory) {
+      Fail(kErrorDirectory);
+      return nullptr;
+    }
+    return std::make_unique<SimFolderHandle>(files_, child, path_ + "\\" + name);
+  }
+
+  bool ClearReadOnly(const std::string& name) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, 0);
+    if (!child) return false;
+    child->attributes &= ~uint32_t{kAttrReadOnly};
+    if (child->attributes == 0) child->attributes = kAttrNormal;
+    return true;
+  }
+
+  bool RemoveEntry(const std::string& name, uint64_t listed) override {
+    files_.gate.Pass("RemoveFile");
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    if (!child) return false;
+    // A folder that is no link is refused, as the Win32 layer must refuse
+    // what Wine opens for a link to a folder.
+    if (child->directory && child->linkTarget.empty()) return Fail(kErrorStoppedOnSymlink);
+    if (long error = SimFileSystem::WhyNotRemovable(*child, node_)) return Fail(error);
+    files_.Unlink(node_, name);
+    return true;
+  }
+
+  bool RemoveSelf() override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::string leaf;
+    std::shared_ptr<SimFileSystem::Node> parent = files_.ParentOf(node_.get(), &leaf);
+    if (!parent) return Fail(kErrorFileNotFound);
+    if (long error = SimFileSystem::WhyNotRemovable(*node_, parent)) return Fail(error);
+    files_.Unlink(parent, leaf);
+    return true;
+  }
+
+  std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    long error = kErrorSuccess;
+    if (!child) return nullptr;
+    if (!child->linkTarget.empty()) {
+      error = kErrorStoppedOnSymlink;
+    } else if (child->directory || child->unwritable || child->linkCount != 1 ||
+               (child->attributes & kAttrReadOnly)) {
+      error = kErrorAccessDenied;
+    } else if (child->heldOpen && !child->holderSharesWrite) {
+      error = kErrorSharingViolation;
+    }
+    if (error != kErrorSuccess) {
+      Fail(error);
+      return nullptr;
+    }
+    ++files_.writeCount_;
+    return std::make_unique<SimWritableFile>(child, files_.mutex_);
+  }
+
+ private:
+  // The entry `name`, when it is the one listed (a file number of 0 takes any).
+  std::shared_ptr<SimFileSystem::Node> Entry(const std::string& name, uint64_t listed) {
+    auto it = node_->children.find(name);
+    if (it == node_->children.end() || (listed != 0 && it->second->id != listed)) {
+      Fail(kErrorFileNotFound);
+      return nullptr;
+    }
+    return it->second;
+  }
+
+  SimFileSystem& files_;
+  std::shared_ptr<SimFileSystem::Node> node_;
+  std::string path_;
+};
+
+std::unique_ptr<FolderHandle> SimFileSystem::OpenFolder(const std::string& path, bool asItself) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent);
+  if (!node) {
+    Fail(MissingError(parent));
+    return nullptr;
+  }
+  if (!node->linkTarget.empty()) {
+    if (asItself) {
+      Fail(kErrorStoppedOnSymlink);
+      return nullptr;
+    }
+    node = Resolve(path, true);
+  }
+  if (!node || !node->directory) {
+    Fail(node ? kErrorDirectory : kErrorPathNotFound);
+    return nullptr;
+  }
+  std::string trimmed = path;
+  while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+  return std::make_unique<SimFolderHandle>(*this, node, trimmed);
 }
 
 bool SimFileSystem::RemoveFolder(const std::string& path) {
@@ -239,20 +373,6 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   // A link goes by itself; what it leads to is not touched.
   if (node->linkTarget.empty() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
-  Unlink(parent, leaf);
-  return true;
-}
-
-bool SimFileSystem::RemoveLink(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::string leaf;
-  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!node) return Fail(MissingError(parent));
-  // A reparse point that is no link opens as itself: not a link to remove.
-  if (!parent || !(node->attributes & kAttrReparsePoint) || node->linkTarget.empty()) {
-    return Fail(kErrorNotAReparsePoint);
-  }
   Unlink(parent, leaf);
   return true;
 }
@@ -310,26 +430,6 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
   dir->attributes = kAttrDirectory;
   parent->children[leaf] = dir;
   return true;
-}
-
-std::unique_ptr<WritableFile> SimFileSystem::OpenExistingForWrite(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::shared_ptr<Node> node = Resolve(path, true, &parent);
-  if (!node) {
-    Fail(MissingError(parent));
-    return nullptr;
-  }
-  if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly)) {
-    Fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  if (node->heldOpen && !node->holderSharesWrite) {
-    Fail(kErrorSharingViolation);
-    return nullptr;
-  }
-  ++writeCount_;
-  return std::make_unique<SimWritableFile>(node, mutex_);
 }
 
 long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
@@ -490,6 +590,17 @@ void SimFileSystem::MakeReparsePoint(const std::string& path, uint32_t tag) {
     node->attributes |= kAttrReparsePoint;
     node->reparseTag = tag;
   }
+}
+
+void SimFileSystem::Move(const std::string& from, const std::string& to) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(from, false, &parent, &leaf);
+  if (!node || !parent) return;
+  parent->children.erase(leaf);
+  std::string newLeaf;
+  MakeParents(to, &newLeaf)->children[newLeaf] = node;
 }
 
 void SimFileSystem::AddHardLink(const std::string& existing, const std::string& path) {

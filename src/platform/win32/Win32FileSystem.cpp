@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32FolderHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -84,44 +85,16 @@ class Win32ReadableFile : public ReadableFile {
 
 class Win32Find : public FileFind {
  public:
-  // `folder`: the pattern's folder as the system was given it, with its
-  // final separator; `listed`: the first entry.
-  Win32Find(HANDLE h, std::wstring folder, const WIN32_FIND_DATAW& listed)
-      : find_(h), path_(std::move(folder)), folderLength_(path_.size()), listed_(listed) {}
+  explicit Win32Find(HANDLE h) : find_(h) {}
   bool Next(FindData* data) override {
-    if (!FindNextFileW(find_.get(), &listed_)) return false;
-    *data = ToFindData(listed_);
+    WIN32_FIND_DATAW listed;
+    if (!FindNextFileW(find_.get(), &listed)) return false;
+    *data = ToFindData(listed);
     return true;
-  }
-  bool RemoveListedFile() override {
-    // The folder's path stays at the front of the one buffer; only the name changes.
-    path_.replace(folderLength_, std::wstring::npos, listed_.cFileName);
-    return DeleteFileW(path_.c_str());
   }
 
  private:
   ScopedHandle<FindFileTraits> find_;
-  std::wstring path_;
-  size_t folderLength_;
-  WIN32_FIND_DATAW listed_;
-};
-
-class Win32WritableFile : public WritableFile {
- public:
-  explicit Win32WritableFile(HANDLE h) : file_(h) {}
-  uint32_t SizeLow() override { return GetFileSize(file_.get(), nullptr); }
-  bool Seek(uint64_t offset) override {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN);
-  }
-  bool Write(const void* data, uint32_t size) override {
-    DWORD written = 0;
-    return WriteFile(file_.get(), data, size, &written, nullptr) && written == size;
-  }
-
- private:
-  ScopedFile file_;
 };
 
 // Creates (or truncates) a file and writes all of `bytes` to disk.
@@ -152,8 +125,7 @@ std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern,
                               FIND_FIRST_EX_LARGE_FETCH);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   *first = ToFindData(w);
-  wide.resize(wide.find_last_of(L'\\') + 1);  // the folder; nothing for a bare name
-  return std::make_unique<Win32Find>(h, std::move(wide), w);
+  return std::make_unique<Win32Find>(h);
 }
 
 uint32_t Win32FileSystem::GetAttributes(const std::string& path) {
@@ -170,46 +142,12 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
   return RemoveDirectoryW(WidePath(path).c_str());
 }
 
-bool Win32FileSystem::RemoveLink(const std::string& path) {
-  const std::wstring wide = WidePath(path);
-  ScopedFile link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!link.valid()) return false;
-  BY_HANDLE_FILE_INFORMATION linkInfo;
-  if (!GetFileInformationByHandle(link.get(), &linkInfo)) return false;
-  if (!(linkInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    // Opened as the target although the name is listed as a link: Wine's
-    // way with a Unix symbolic link, which it cannot remove by itself.
-    DWORD listed = GetFileAttributesW(wide.c_str());
-    bool link = listed != INVALID_FILE_ATTRIBUTES && (listed & FILE_ATTRIBUTE_REPARSE_POINT);
-    SetLastError(link ? kErrorStoppedOnSymlink : kErrorNotAReparsePoint);
-    return false;
-  }
-  // Wine opens what a Unix symbolic link leads to even when asked for the
-  // link, and deleting through that handle would remove the target (an empty
-  // one at least). Delete only when the handle is not the target itself.
-  ScopedFile target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION targetInfo;
-  if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
-      targetInfo.dwVolumeSerialNumber == linkInfo.dwVolumeSerialNumber &&
-      targetInfo.nFileIndexHigh == linkInfo.nFileIndexHigh && targetInfo.nFileIndexLow == linkInfo.nFileIndexLow) {
-    SetLastError(kErrorStoppedOnSymlink);
-    return false;
-  }
-  FILE_DISPOSITION_INFO dispose = {TRUE};
-  return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose);
-}
-
 bool Win32FileSystem::MakeFolder(const std::string& path) {
   return CreateDirectoryW(WidePath(path).c_str(), nullptr);
 }
 
-std::unique_ptr<WritableFile> Win32FileSystem::OpenExistingForWrite(const std::string& path) {
-  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32WritableFile>(h);
+std::unique_ptr<FolderHandle> Win32FileSystem::OpenFolder(const std::string& path, bool asItself) {
+  return OpenFolderHandle(path, asItself);
 }
 
 bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) {

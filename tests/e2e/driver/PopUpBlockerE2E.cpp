@@ -90,6 +90,13 @@ void SendJunk(HWND window) {
   for (LPARAM p : params) {
     PostMessageW(window, WM_NOTIFY, 1, p);
     SendMessageTimeoutW(window, WM_NOTIFY, 1, p, SMTO_ABORTIFHUNG, kWait, nullptr);
+    if (p == 0) continue;
+    // A timer whose callback is the sender's address (DispatchMessage would
+    // call it), and messages whose lParam is text to read or a buffer to fill.
+    PostMessageW(window, WM_TIMER, 1, p);
+    for (UINT textual : {UINT{WM_SETTEXT}, UINT{WM_GETTEXT}, UINT{LB_ADDSTRING}, UINT{LB_GETTEXT}, UINT{EM_REPLACESEL}}) {
+      PostMessageW(window, textual, 64, p);
+    }
   }
 }
 
@@ -162,6 +169,14 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   HWND app = WaitForWindow(L"TApplication", L"", 0, corvane.id());
   ASSERT_NE(app, nullptr);
   for (HWND window : {app, main, pref}) SendJunk(window);
+  // And to the controls, whose classes read the text messages' pointers.
+  EnumChildWindows(
+      pref,
+      [](HWND child, LPARAM) {
+        SendJunk(child);
+        return TRUE;
+      },
+      0);
   std::vector<char> block(1 << 20, 'x');  // Wine carries 1 MiB and refuses 4 MiB itself
   for (COPYDATASTRUCT data : {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()},
                               COPYDATASTRUCT{0, 0, nullptr}}) {
