@@ -23,9 +23,14 @@ const char kUsage[] =
     "  /report FILE  Writes the report to FILE as well.\r\n"
     "\r\n"
     "Without arguments Corvane starts in the notification area.\r\n"
-    "Exit codes: 0 every selected cleaner ran to its end; 1 a cleaner stopped or\r\n"
-    "the report could not be written (the reason is printed); 2 a bad command\r\n"
-    "line; 3 another cleaning is going on.\r\n";
+    "\r\n"
+    "Exit codes:\r\n"
+    "  0  every selected cleaner ran to its end\r\n"
+    "  1  a cleaner stopped, or the report could not be written (the reason is printed)\r\n"
+    "  2  a bad command line\r\n"
+    "  3  another cleaning is going on; nothing was done\r\n"
+    "  4  Corvane ended on a fault of its own; what the run did is unknown\r\n"
+    "  5  corvane.com could not start corvane.exe\r\n";
 
 namespace {
 
@@ -102,6 +107,10 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     if (name == "report") {
       if (!command.reportFile.empty()) return Bad("/report is given twice.");
       if (i + 1 >= args.size() || args[i + 1].empty()) return Bad("/report needs the name of a file.");
+      // A switch after /report is a switch, not a file of that name: a file
+      // whose name begins with "/" or "-" is given as .\NAME.
+      const char first = args[i + 1][0];
+      if (first == '/' || first == '-') return Bad("/report needs the name of a file, not the switch " + args[i + 1] + ".");
       command.reportFile = args[++i];
       continue;
     }
