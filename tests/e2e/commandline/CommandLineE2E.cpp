@@ -5,6 +5,7 @@
 // command line prints the usage (exit 2); output goes to a file, a pipe and
 // through cmd, which finds corvane.com first.
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <wininet.h>
 
@@ -153,6 +154,22 @@ class HeldMutex {
   HANDLE h_;
 };
 
+// The run guard every cleaning of this user takes, in any session: the
+// user's own mutex, named with the user's SID in the Global\ namespace.
+std::wstring RunGuardName() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  unsigned char buffer[512];
+  DWORD size = 0;
+  BOOL ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  wchar_t* sid = nullptr;
+  if (!ok || !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return {};
+  std::wstring name = std::wstring(L"Global\\CorvaneCleaningRun-") + sid;
+  LocalFree(sid);
+  return name;
+}
+
 const wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 const wchar_t kTelnet[] = L"Software\\Microsoft\\Telnet";
 
@@ -224,12 +241,12 @@ TEST(CommandLineE2E, APreviewRemovesNothingAndTheCleaningThenRemovesWhatItListed
   EXPECT_EQ(ReadFileBytes(LastRunReport()), kBom + c);
 }
 
-TEST(CommandLineE2E, AnotherCleaningGivesThreeAndABadCommandLineTwoThroughCmdToo) {
+TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgramFive) {
   const std::wstring planted = TempFolder() + L"corvane-cli-kept.txt";
   WriteFileBytes(planted, "kept");
   SetSwitch(L"WindowsTempFiles", 1);
   {
-    HeldMutex otherRun(L"CorvaneCleaningRun");
+    HeldMutex otherRun(RunGuardName().c_str());
     ASSERT_TRUE(otherRun.held());
     Result busy = RunCommand(Corvane(L"corvane.exe", L"/clean"));
     EXPECT_EQ(busy.exitCode, 3u);
@@ -247,6 +264,20 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeAndABadCommandLineTwoThroughCmdToo
   Result twoActions = RunCommand(L"cmd.exe /c corvane /clean /preview");
   EXPECT_EQ(twoActions.exitCode, 2u) << twoActions.output;
   EXPECT_NE(twoActions.output.find("Only one of /preview and /clean can be given."), std::string::npos);
+  Result reportSwitch = RunCommand(L"cmd.exe /c corvane /clean /report /preview");
+  EXPECT_EQ(reportSwitch.exitCode, 2u) << "a switch, not a report file named /preview";
+  EXPECT_TRUE(Exists(planted));
+
+  // corvane.com without corvane.exe beside it: a code of its own, never one of corvane.exe's.
+  const std::wstring alone = AppFolder() + L"alone";
+  CreateDirectoryW(alone.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((AppFolder() + L"corvane.com").c_str(), (alone + L"\\corvane.com").c_str(), FALSE));
+  Result cannotStart = RunCommand(L"\"" + alone + L"\\corvane.com\" /preview", true);
+  EXPECT_EQ(cannotStart.exitCode, 5u);
+  EXPECT_NE(cannotStart.output.find("cannot be started"), std::string::npos) << cannotStart.output;
+  DeleteFileW((alone + L"\\corvane.com").c_str());
+  RemoveDirectoryW(alone.c_str());
+
   Result redirected = RunCommand(L"cmd.exe /c corvane -PREVIEW > cmd-preview.txt");
   EXPECT_EQ(redirected.exitCode, 0u) << redirected.output;
   const std::string viaCmd = ReadFileBytes(AppFolder() + L"cmd-preview.txt");
