@@ -44,6 +44,15 @@ Command Bad(const std::string& problem) { return {CommandAction::Bad, {}, proble
 // The report as asked for with /report: replaced at once, like every file
 // the program writes. Empty when written; otherwise why not.
 std::string WriteReportFile(platform::Platform& platform, const std::string& path, const std::string& report) {
+  // A link or a second name in the file's place is refused, as for every
+  // file the program replaces.
+  platform::FindData existing;
+  platform::FileIdentity identity;
+  if (platform.files.FindFirst(path, &existing) &&
+      ((existing.attributes & platform::kAttrReparsePoint) ||
+       (platform.files.Identify(path, &identity) && identity.linkCount != 1))) {
+    return "The report was not written to " + path + ": it is a link to another place or has another name.";
+  }
   long error = platform.files.ReplaceWholeFile(path, ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";

@@ -324,6 +324,17 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));
   EXPECT_FALSE(sim.files.Exists(kLastRun));
 
+  // A report file that is a link to another place, or has another name, is refused.
+  sim.files.AddFile("C:\\Users\\other\\notes.txt", "theirs");
+  sim.files.AddFileLink("C:\\out\\linked.txt", "C:\\Users\\other\\notes.txt");
+  sim.files.AddHardLink("C:\\Users\\other\\notes.txt", "C:\\out\\second.txt");
+  for (const char* target : {"C:\\out\\linked.txt", "C:\\out\\second.txt"}) {
+    EXPECT_EQ(Command({"/preview", "/report", target}), app::kExitStopped) << target;
+    EXPECT_NE(printed.find("is a link to another place or has another name."), std::string::npos) << printed;
+  }
+  EXPECT_FALSE(sim.files.Lookup("C:\\out\\linked.txt")->linkTarget.empty()) << "the link stays a link";
+  EXPECT_EQ(sim.files.Content("C:\\out\\second.txt"), "theirs");
+
   // A real run: its report printed, kept as the last one and written where asked.
   EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), app::kExitFinished);
   EXPECT_FALSE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));

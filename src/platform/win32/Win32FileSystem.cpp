@@ -2,8 +2,11 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+#include <objbase.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/Win32FolderHandle.h"
@@ -97,20 +100,79 @@ class Win32Find : public FileFind {
   ScopedHandle<FindFileTraits> find_;
 };
 
-// Creates (or truncates) a file and writes all of `bytes` to disk.
-long WriteNewFile(const std::string& path, const std::string& bytes) {
-  ScopedFile file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
-  if (!file.valid()) return static_cast<long>(GetLastError());
+// Writes all of `bytes` to an open file and to the disk.
+long WriteAll(HANDLE file, const std::string& bytes) {
   for (size_t done = 0; done < bytes.size();) {
     DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kChunkBytes));
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data() + done, want, &written, nullptr)) return static_cast<long>(GetLastError());
+    if (!WriteFile(file, bytes.data() + done, want, &written, nullptr)) return static_cast<long>(GetLastError());
     if (written != want) return ERROR_WRITE_FAULT;
     done += written;
   }
-  if (!FlushFileBuffers(file.get())) return static_cast<long>(GetLastError());
+  if (!FlushFileBuffers(file)) return static_cast<long>(GetLastError());
   return ERROR_SUCCESS;
+}
+
+// A name nobody can guess beforehand, so nobody can have put a file or a
+// link there: 128 random bits (a version 4 GUID comes from the system's
+// random generator).
+std::wstring UnguessableSuffix() {
+  GUID guid{};
+  if (FAILED(CoCreateGuid(&guid))) return {};
+  wchar_t text[40];
+  if (StringFromGUID2(guid, text, 40) == 0) return {};
+  return std::wstring(L".") + text + L".tmp";
+}
+
+// FILE_RENAME_INFORMATION, for NtSetInformationFile.
+struct RenameInformation {
+  BOOLEAN replaceIfExists;
+  HANDLE rootDirectory;
+  ULONG fileNameLength;
+  WCHAR fileName[1];
+};
+constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
+
+UNICODE_STRING Counted(const std::wstring& name) {
+  UNICODE_STRING text;
+  text.Buffer = const_cast<PWSTR>(name.c_str());
+  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  return text;
+}
+
+// Makes the new file `name` in the folder open as `folder`, sharing nothing:
+// FILE_CREATE fails on any entry of that name, a link included, which is
+// not followed. Null with the thread's error set.
+HANDLE CreateNewIn(HANDLE folder, const std::wstring& name) {
+  UNICODE_STRING text = Counted(name);
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+  IO_STATUS_BLOCK io;
+  HANDLE file = nullptr;
+  NTSTATUS status = NtCreateFile(&file, GENERIC_WRITE | DELETE | SYNCHRONIZE, &object, &io, nullptr,
+                                 FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
+                                 FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
+                                 nullptr, 0);
+  if (NT_SUCCESS(status)) return file;
+  SetLastError(RtlNtStatusToDosError(status));
+  return nullptr;
+}
+
+// Renames the file open as `file` to `name` in the folder open as `folder`,
+// replacing what has that name: the name itself, whether a file, a link or
+// another name of a file, never what a link leads to.
+long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
+  std::vector<unsigned char> buffer(sizeof(RenameInformation) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+  rename->replaceIfExists = TRUE;
+  rename->rootDirectory = folder;
+  rename->fileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->fileName);
+  IO_STATUS_BLOCK io;
+  NTSTATUS status =
+      NtSetInformationFile(file, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+  return NT_SUCCESS(status) ? ERROR_SUCCESS : static_cast<long>(RtlNtStatusToDosError(status));
 }
 
 }  // namespace
@@ -185,20 +247,29 @@ std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& pa
 }
 
 long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  // Written beside the target and moved over it, so a reader sees the old
-  // file or the new one, never a part.
-  std::string temporary = path + ".new" + std::to_string(GetCurrentProcessId());
-  if (long error = WriteNewFile(temporary, bytes)) {
-    DeleteFileW(WidePath(temporary).c_str());
-    return error;
+  // Written beside the target and renamed over it, so a reader sees the old
+  // file or the new one, never a part. The temporary file is made new, in
+  // the target's folder as opened once, under a name nobody can guess, so
+  // nothing planted is opened and no link followed; it is written, renamed
+  // or deleted only through its own handle, which shares nothing.
+  const std::wstring target = WidePath(path);
+  const size_t cut = target.find_last_of(L'\\');
+  const std::wstring suffix = UnguessableSuffix();
+  if (cut == std::wstring::npos || cut + 1 >= target.size()) return ERROR_INVALID_NAME;
+  if (suffix.empty()) return ERROR_GEN_FAILURE;
+  const std::wstring name = target.substr(cut + 1);
+  ScopedFile folder(CreateFileW(target.substr(0, cut).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | SYNCHRONIZE,
+                                kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.valid()) return static_cast<long>(GetLastError());
+  ScopedKernelObject file(CreateNewIn(folder.get(), name + suffix));
+  if (!file.valid()) return static_cast<long>(GetLastError());
+  long error = WriteAll(file.get(), bytes);
+  if (error == ERROR_SUCCESS) error = RenameThrough(file.get(), folder.get(), name);
+  if (error != ERROR_SUCCESS) {
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
   }
-  if (!MoveFileExW(WidePath(temporary).c_str(), WidePath(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    long error = static_cast<long>(GetLastError());
-    DeleteFileW(WidePath(temporary).c_str());
-    return error;
-  }
-  return ERROR_SUCCESS;
+  return error;
 }
 
 bool Win32FileSystem::WriteIniString(const std::string& file, const std::string& section, const std::string& key,

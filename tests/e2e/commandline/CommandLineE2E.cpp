@@ -143,7 +143,16 @@ bool HasLine(const std::string& text, const std::string& line) {
 // A named mutex owned by this process while it lives, as the other program would own it.
 class HeldMutex {
  public:
-  explicit HeldMutex(const wchar_t* name) : h_(CreateMutexW(nullptr, TRUE, name)) {}
+  // With `sddl`, the mutex has that security descriptor (its owner and access list).
+  explicit HeldMutex(const wchar_t* name, const std::wstring& sddl = {}) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!sddl.empty()) {
+      ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    h_ = CreateMutexW(descriptor ? &security : nullptr, TRUE, name);
+    if (descriptor) LocalFree(descriptor);
+  }
   ~HeldMutex() {
     ReleaseMutex(h_);
     CloseHandle(h_);
@@ -151,12 +160,13 @@ class HeldMutex {
   bool held() const { return h_ != nullptr; }
 
  private:
-  HANDLE h_;
+  HANDLE h_ = nullptr;
 };
 
 // The run guard every cleaning of this user takes, in any session: the
-// user's own mutex, named with the user's SID in the Global\ namespace.
-std::wstring RunGuardName() {
+// user's own mutex, named with the user's SID in the Global\ namespace,
+// owned by the user and open to the user alone.
+std::wstring UserSid() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
   unsigned char buffer[512];
@@ -165,10 +175,12 @@ std::wstring RunGuardName() {
   CloseHandle(token);
   wchar_t* sid = nullptr;
   if (!ok || !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return {};
-  std::wstring name = std::wstring(L"Global\\CorvaneCleaningRun-") + sid;
+  std::wstring text = sid;
   LocalFree(sid);
-  return name;
+  return text;
 }
+std::wstring RunGuardName() { return L"Global\\CorvaneCleaningRun-" + UserSid(); }
+std::wstring RunGuardSddl() { return L"O:" + UserSid() + L"D:P(A;;GA;;;" + UserSid() + L")"; }
 
 const wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 const wchar_t kTelnet[] = L"Software\\Microsoft\\Telnet";
@@ -246,7 +258,7 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgr
   WriteFileBytes(planted, "kept");
   SetSwitch(L"WindowsTempFiles", 1);
   {
-    HeldMutex otherRun(RunGuardName().c_str());
+    HeldMutex otherRun(RunGuardName().c_str(), RunGuardSddl());
     ASSERT_TRUE(otherRun.held());
     Result busy = RunCommand(Corvane(L"corvane.exe", L"/clean"));
     EXPECT_EQ(busy.exitCode, 3u);
