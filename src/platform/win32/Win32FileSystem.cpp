@@ -133,32 +133,6 @@ struct RenameInformation {
 };
 constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
 
-UNICODE_STRING Counted(const std::wstring& name) {
-  UNICODE_STRING text;
-  text.Buffer = const_cast<PWSTR>(name.c_str());
-  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-  text.MaximumLength = text.Length;
-  return text;
-}
-
-// Makes the new file `name` in the folder open as `folder`, sharing nothing:
-// FILE_CREATE fails on any entry of that name, a link included, which is
-// not followed. Null with the thread's error set.
-HANDLE CreateNewIn(HANDLE folder, const std::wstring& name) {
-  UNICODE_STRING text = Counted(name);
-  OBJECT_ATTRIBUTES object;
-  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
-  IO_STATUS_BLOCK io;
-  HANDLE file = nullptr;
-  NTSTATUS status = NtCreateFile(&file, GENERIC_WRITE | DELETE | SYNCHRONIZE, &object, &io, nullptr,
-                                 FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
-                                 FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
-                                 nullptr, 0);
-  if (NT_SUCCESS(status)) return file;
-  SetLastError(RtlNtStatusToDosError(status));
-  return nullptr;
-}
-
 // Renames the file open as `file` to `name` in the folder open as `folder`,
 // replacing what has that name: the name itself, whether a file, a link or
 // another name of a file, never what a link leads to.
@@ -261,7 +235,9 @@ long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::strin
   ScopedFile folder(CreateFileW(target.substr(0, cut).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | SYNCHRONIZE,
                                 kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder.valid()) return static_cast<long>(GetLastError());
-  ScopedKernelObject file(CreateNewIn(folder.get(), name + suffix));
+  // FILE_CREATE fails on any entry of that name, a link included, which is not followed.
+  ScopedKernelObject file(CreateRelative(folder.get(), name + suffix, GENERIC_WRITE | DELETE, 0, FILE_CREATE,
+                                         FILE_NON_DIRECTORY_FILE));
   if (!file.valid()) return static_cast<long>(GetLastError());
   long error = WriteAll(file.get(), bytes);
   if (error == ERROR_SUCCESS) error = RenameThrough(file.get(), folder.get(), name);

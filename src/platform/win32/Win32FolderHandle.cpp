@@ -63,29 +63,8 @@ bool FailWith(NTSTATUS status) {
   return false;
 }
 
-// Opens `name` in the folder `root` as itself: a link or other reparse
-// point is opened, never followed. Null with the thread's error set.
 HANDLE OpenRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG options) {
-  if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) {
-    SetLastError(ERROR_INVALID_NAME);
-    return nullptr;
-  }
-  UNICODE_STRING text;
-  text.Buffer = const_cast<PWSTR>(name.c_str());
-  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-  text.MaximumLength = text.Length;
-  OBJECT_ATTRIBUTES object;
-  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
-  IO_STATUS_BLOCK io;
-  HANDLE handle = nullptr;
-  NTSTATUS status = NtOpenFile(&handle, access | SYNCHRONIZE, &object, &io, kShareAll,
-                               options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
-                                   FILE_OPEN_FOR_BACKUP_INTENT);
-  if (!NT_SUCCESS(status)) {
-    FailWith(status);
-    return nullptr;
-  }
-  return handle;
+  return CreateRelative(root, name, access, kShareAll, FILE_OPEN, options);
 }
 
 template <typename Record>
@@ -280,6 +259,32 @@ class Win32FolderHandle : public FolderHandle {
 };
 
 }  // namespace
+
+HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                      ULONG options) {
+  if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) {
+    SetLastError(ERROR_INVALID_NAME);
+    return nullptr;
+  }
+  UNICODE_STRING text;
+  text.Buffer = const_cast<PWSTR>(name.c_str());
+  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
+  IO_STATUS_BLOCK io;
+  HANDLE handle = nullptr;
+  NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                                 disposition,
+                                 options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                                     FILE_OPEN_FOR_BACKUP_INTENT,
+                                 nullptr, 0);
+  if (!NT_SUCCESS(status)) {
+    FailWith(status);
+    return nullptr;
+  }
+  return handle;
+}
 
 std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asItself) {
   const std::wstring wide = WidePath(path);
