@@ -139,7 +139,6 @@ class TUWHCleanerThrd {
   // False for a temporary folder that is one of the system's own folders or
   // holds the profile or the Windows folder (see WindowsSteps.cpp).
   bool IsPurgeableTempFolder(const std::string& folder);
-  std::string LongFolderName(const std::string& folder);
 
   platform::Platform& platform_;
   ui::Ui* ui_ = nullptr;

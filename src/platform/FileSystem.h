@@ -147,8 +147,13 @@ class FileSystem {
   // when it cannot be opened.
   virtual bool Identify(const std::string& path, FileIdentity* identity) = 0;
   // GetLongPathName: the path with every short (8.3) name replaced by the
-  // long one; the path as given when the system cannot say.
-  virtual std::string LongPathName(const std::string& path) = 0;
+  // long one; false when the system cannot say (a missing path, one it
+  // cannot read).
+  virtual bool LongPathName(const std::string& path, std::string* longPath) = 0;
+  // Whether two names (or paths) are the same for the file system: every
+  // letter compared without regard to case, in all of Unicode, as Windows
+  // compares file names (CompareStringOrdinal, ignoring case).
+  virtual bool SameName(const std::string& a, const std::string& b) = 0;
 
   // Opens an existing file for reading; null with *error set when it cannot.
   virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) = 0;

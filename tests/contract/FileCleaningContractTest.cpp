@@ -334,9 +334,18 @@ TEST_F(FileCleaningContract, AShortNameHasItsLongFormAndAMissingPathStaysAsGiven
   ASSERT_TRUE(files().MakeFolder(folder));
   std::string shortName = Env().ShortName(folder);
   if (shortName.empty()) GTEST_SKIP() << "no short names on this volume";
-  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName), folder)) << shortName;
-  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName + "\\"), folder + "\\"));
-  EXPECT_EQ(files().LongPathName(root + "\\MISSIN~1"), root + "\\MISSIN~1");
+  std::string longPath = "poison";
+  ASSERT_TRUE(files().LongPathName(shortName, &longPath));
+  EXPECT_TRUE(EqualNoCase(longPath, folder)) << shortName;
+  ASSERT_TRUE(files().LongPathName(shortName + "\\", &longPath));
+  EXPECT_TRUE(EqualNoCase(longPath, folder + "\\"));
+  longPath = "poison";
+  EXPECT_FALSE(files().LongPathName(root + "\\MISSIN~1", &longPath)) << "the system cannot say";
+  EXPECT_EQ(longPath, "poison");
+  // Names compare as the file system compares them: without regard to case, in all of Unicode.
+  EXPECT_TRUE(files().SameName("\xC3\x89T\xC3\x89 \xD0\x96\xD0\xA3\xD0\xA0\xD0\x9D\xCE\xA3",
+                               "\xC3\xA9t\xC3\xA9 \xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xCF\x83"));
+  EXPECT_FALSE(files().SameName("same", "same."));
 }
 
 TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted) {

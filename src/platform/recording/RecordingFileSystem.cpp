@@ -339,7 +339,11 @@ bool RecordingFileSystem::Identify(const std::string& path, FileIdentity* identi
   return inner_.Identify(path, identity);
 }
 
-std::string RecordingFileSystem::LongPathName(const std::string& path) { return inner_.LongPathName(path); }
+bool RecordingFileSystem::LongPathName(const std::string& path, std::string* longPath) {
+  return inner_.LongPathName(path, longPath);
+}
+
+bool RecordingFileSystem::SameName(const std::string& a, const std::string& b) { return inner_.SameName(a, b); }
 
 std::unique_ptr<ReadableFile> RecordingFileSystem::OpenForRead(const std::string& path, long* error) {
   return inner_.OpenForRead(path, error);

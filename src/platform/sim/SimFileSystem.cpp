@@ -87,6 +87,50 @@ class SimReadableFile : public ReadableFile {
   std::recursive_mutex& mutex_;
 };
 
+// A letter's capital, as the upcase table of an NTFS volume has it, for the
+// scripts a profile name is likely written in: Latin (with its first
+// extension), Greek and Cyrillic.
+char32_t Capital(char32_t c) {
+  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+      (c >= 0x430 && c <= 0x44F)) {
+    return c - 0x20;
+  }
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  const bool oddLower = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+  const bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+  if ((oddLower && c % 2 == 1) || (evenLower && c % 2 == 0)) return c - 1;
+  return c;
+}
+
+// UTF-8 text with every letter in its capital; bytes that are no UTF-8 stay.
+std::string UpperCase(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : 0;
+    if (length == 0 || i + length > text.size()) {
+      out += text[i++];
+      continue;
+    }
+    char32_t c = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
+    for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    c = Capital(c);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    i += length;
+  }
+  return out;
+}
+
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
 constexpr int kMaxLinkHops = 63;
 
@@ -386,26 +430,31 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
   return true;
 }
 
-std::string SimFileSystem::LongPathName(const std::string& path) {
+bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
-  if (parts.empty() || !drives_.count(parts[0])) return path;
+  if (parts.empty() || !drives_.count(parts[0])) return false;
   std::string longPath = parts[0];
   for (size_t i = 1; i < parts.size(); ++i) {
     std::shared_ptr<Node> folder = Resolve(longPath, true);
-    if (!folder || !folder->directory) return path;  // the system cannot say
+    if (!folder || !folder->directory) return false;  // the system cannot say
     std::string name = parts[i];
     if (!folder->children.count(name)) {
       auto alias = std::find_if(folder->children.begin(), folder->children.end(), [&](const auto& child) {
         return !child.second->shortName.empty() && util::EqualNoCase(child.second->shortName, name);
       });
-      if (alias == folder->children.end()) return path;
+      if (alias == folder->children.end()) return false;
       name = alias->first;
     }
     longPath += "\\" + name;
   }
   if (parts.size() == 1 || path.back() == '\\') longPath += "\\";
-  return longPath;
+  *result = longPath;
+  return true;
+}
+
+bool SimFileSystem::SameName(const std::string& a, const std::string& b) {
+  return UpperCase(a) == UpperCase(b);
 }
 
 std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {

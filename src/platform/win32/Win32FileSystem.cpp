@@ -192,7 +192,7 @@ bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) 
   return file.valid() && IdentifyHandle(file.get(), identity);
 }
 
-std::string Win32FileSystem::LongPathName(const std::string& path) {
+bool Win32FileSystem::LongPathName(const std::string& path, std::string* longPath) {
   // Wine leaves a short name in the \\?\ form as it is (Windows resolves
   // it), so a path that fits MAX_PATH is given in its plain form.
   std::wstring wide = WidePath(path);
@@ -201,12 +201,16 @@ std::string Win32FileSystem::LongPathName(const std::string& path) {
   std::wstring result;
   if (!AskPath([&asked](wchar_t* buffer, DWORD size) { return GetLongPathNameW(asked.c_str(), buffer, size); },
                &result)) {
-    return path;
+    return false;
   }
   // WidePath drops a trailing separator; the answer keeps the one asked with.
-  std::string longPath = Utf8(WithoutLongPrefix(result));
-  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
-  return longPath;
+  *longPath = Utf8(WithoutLongPrefix(result));
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath->back() != '\\') *longPath += '\\';
+  return true;
+}
+
+bool Win32FileSystem::SameName(const std::string& a, const std::string& b) {
+  return CompareStringOrdinal(Wide(a).c_str(), -1, Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {

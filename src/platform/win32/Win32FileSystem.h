@@ -15,7 +15,8 @@ class Win32FileSystem : public FileSystem {
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
   bool Identify(const std::string& path, FileIdentity* identity) override;
-  std::string LongPathName(const std::string& path) override;
+  bool LongPathName(const std::string& path, std::string* longPath) override;
+  bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
