@@ -229,7 +229,8 @@ long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::strin
   // file or the new one, never a part. The temporary file is made new, in
   // the target's folder as opened once, under a name nobody can guess, so
   // nothing planted is opened and no link followed; it is written, renamed
-  // or deleted only through its own handle, which shares nothing.
+  // or deleted only through its own handle, which no one else may write or
+  // delete through.
   const std::wstring target = WidePath(path);
   const size_t cut = target.find_last_of(L'\\');
   const std::wstring suffix = UnguessableSuffix();
@@ -239,9 +240,11 @@ long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::strin
   ScopedFile folder(CreateFileW(target.substr(0, cut).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | SYNCHRONIZE,
                                 kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder.valid()) return static_cast<long>(GetLastError());
-  // FILE_CREATE fails on any entry of that name, a link included, which is not followed.
-  ScopedKernelObject file(CreateRelative(folder.get(), name + suffix, GENERIC_WRITE | DELETE, 0, FILE_CREATE,
-                                         FILE_NON_DIRECTORY_FILE));
+  // FILE_CREATE fails on any entry of that name, a link included, which is
+  // not followed. Shared for reading alone: a reader of the target may open
+  // it as soon as it has the target's name, while this handle still holds it.
+  ScopedKernelObject file(CreateRelative(folder.get(), name + suffix, GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                         FILE_CREATE, FILE_NON_DIRECTORY_FILE));
   if (!file.valid()) return static_cast<long>(GetLastError());
   long error = WriteAll(file.get(), bytes);
   if (error == ERROR_SUCCESS) error = RenameThrough(file.get(), folder.get(), name);

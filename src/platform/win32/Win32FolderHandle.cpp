@@ -9,6 +9,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
@@ -98,12 +99,19 @@ bool IsListedEntry(HANDLE handle, uint64_t listed, AttributeTagInformation* tag)
 }
 
 // Deletes the entry an open handle holds, as POSIX does where the system
-// can (Windows 10 1709 and later, on NTFS), else as Windows always has.
+// can (Windows 10 1709 and later, on NTFS), else as Windows always has. A
+// system that does not know the extended call at all (Wine 8 answers
+// STATUS_NOT_IMPLEMENTED) is not asked again.
 bool DeleteThrough(HANDLE handle) {
+  static std::atomic<bool> noExtendedCall{false};
   IO_STATUS_BLOCK io;
-  ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
-  NTSTATUS status = NtSetInformationFile(handle, &io, &flags, sizeof flags, kFileDispositionInformationEx);
-  if (NT_SUCCESS(status)) return true;
+  NTSTATUS status = kStatusNotImplemented;
+  if (!noExtendedCall.load(std::memory_order_relaxed)) {
+    ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
+    status = NtSetInformationFile(handle, &io, &flags, sizeof flags, kFileDispositionInformationEx);
+    if (NT_SUCCESS(status)) return true;
+    if (status == kStatusInvalidInfoClass || status == kStatusNotImplemented) noExtendedCall = true;
+  }
   if (status != kStatusInvalidInfoClass && status != kStatusNotImplemented && status != kStatusInvalidParameter &&
       status != kStatusNotSupported) {
     return FailWith(status);

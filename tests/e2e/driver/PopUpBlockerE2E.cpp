@@ -100,6 +100,11 @@ void SendJunk(HWND window) {
   }
 }
 
+BOOL CALLBACK SendJunkToChild(HWND child, LPARAM) {
+  SendJunk(child);
+  return TRUE;
+}
+
 void WriteStartingSettings() {
   DeleteSettingsKey();
   for (const wchar_t* name : {L"CRVNPBStatus", L"AutoCleaner", L"WindowsHotKeyS", L"IEWHotKey", L"WinVolControl"}) {
@@ -170,13 +175,7 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   ASSERT_NE(app, nullptr);
   for (HWND window : {app, main, pref}) SendJunk(window);
   // And to the controls, whose classes read the text messages' pointers.
-  EnumChildWindows(
-      pref,
-      [](HWND child, LPARAM) {
-        SendJunk(child);
-        return TRUE;
-      },
-      0);
+  EnumChildWindows(pref, SendJunkToChild, 0);
   std::vector<char> block(1 << 20, 'x');  // Wine carries 1 MiB and refuses 4 MiB itself
   for (COPYDATASTRUCT data : {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()},
                               COPYDATASTRUCT{0, 0, nullptr}}) {
