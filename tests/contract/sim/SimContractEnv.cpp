@@ -35,6 +35,10 @@ class SimContractEnv : public ContractEnv {
     }
     return true;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    sim_.files.Move(from, to);
+    return sim_.files.Exists(to) && !sim_.files.Exists(from);
+  }
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     sim_.files.AddHardLink(existing, path);
     return sim_.files.IsFile(path);

@@ -77,6 +77,9 @@ class Win32ContractEnv : public ContractEnv {
     madeUnixLinks_ = madeUnixLinks_ || made;
     return made;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return MoveFileExW(platform::win32::WidePath(from).c_str(), platform::win32::WidePath(to).c_str(), 0);
+  }
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
                            nullptr);
