@@ -2,9 +2,14 @@
 #include "cleaner/CleanerThread.h"
 
 #include <exception>
+#include <new>
 #include <stdexcept>
 
 namespace cleaner {
+
+namespace {
+constexpr uint32_t kPostRetryMs = 100;
+}  // namespace
 
 TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : CleanerSteps(platform), ui_(&ui) {}
 
@@ -22,14 +27,25 @@ void TUWHCleanerThrd::Start() {
   if (thread_.joinable()) return;
   if (!ui_) throw std::logic_error("a cleaning without a user interface runs on its caller's thread");
   thread_ = platform_.process.StartThread([this, alive = alive_] {
-    Execute();
     // The end is reported on the user-interface thread.
-    ui_->Post([this, alive] {
+    const std::function<void()> ended = [this, alive] {
       if (!*alive || !OnTerminate) return;
       // A copy, so the handler may free this object (its starter's to release).
       std::function<void(TUWHCleanerThrd&)> handler = OnTerminate;
       handler(*this);
-    });
+    };
+    Execute();
+    // A lost end would keep the right to clean until the program ends, and an
+    // exception here would end the program: on a machine short of memory the
+    // post is tried again until it goes, or until the owner is gone.
+    while (*alive) {
+      try {
+        ui_->Post(ended);
+        return;
+      } catch (const std::bad_alloc&) {
+        platform_.clock.Sleep(kPostRetryMs);
+      }
+    }
   });
 }
 

@@ -1,6 +1,8 @@
 // The headless backend.
 #include "ui/headless/HeadlessUi.h"
 
+#include <new>
+
 #include <chrono>
 
 namespace ui::headless {
@@ -106,7 +108,10 @@ void HeadlessUi::AdvanceTime(uint64_t ms) {
   if (end > clock_.NowMs()) clock_.Advance(end - clock_.NowMs());
 }
 
-void HeadlessUi::Post(std::function<void()> task) { tasks_.Push(std::move(task)); }
+void HeadlessUi::Post(std::function<void()> task) {
+  if (postsToRefuse > 0 && postsToRefuse-- > 0) throw std::bad_alloc();
+  tasks_.Push(std::move(task));
+}
 
 int HeadlessUi::RunPosted() {
   int ran = 0;

@@ -3,6 +3,7 @@
 // timers on the virtual clock and deliver posted work when they choose.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -59,6 +60,8 @@ class HeadlessUi : public Ui {
   const HeadlessList* NativeList(const Control& control) const;
   // Runs the work posted so far (a worker's termination, for one).
   int RunPosted();
+  // The next posts raise std::bad_alloc, as on a machine out of memory.
+  std::atomic<int> postsToRefuse{0};
   // Waits, at most `timeoutMs` of real time, until some work has been posted.
   bool WaitForPosted(int timeoutMs);
 
