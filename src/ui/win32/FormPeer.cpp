@@ -46,7 +46,6 @@ FormPeer::FormPeer(Win32Ui& ui, Form& form) : ui_(ui), form_(form) {}
 FormPeer::~FormPeer() {
   controls_.clear();
   form_.AttachPeer(nullptr);
-  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 void FormPeer::Create() {
@@ -69,6 +68,7 @@ void FormPeer::Create() {
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
   hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h,
                           ui_.appWindow(), nullptr, ui_.instance(), this);
+  window_.Reset(hwnd_);
   if (hwnd_ && form_.receivesCopyDataFromLowerIntegrity()) {
     // User Interface Privilege Isolation drops messages from processes of a
     // lower integrity level, as the browser's is under Protected Mode, where
