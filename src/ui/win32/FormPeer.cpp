@@ -15,6 +15,13 @@ namespace ui::win32 {
 
 using platform::win32::Wide;
 
+// The messages a form hears are given to it by their system numbers.
+static_assert(kWmNull == WM_NULL && kWmQueryEndSession == WM_QUERYENDSESSION && kWmEndSession == WM_ENDSESSION);
+static_assert(kWmCommand == WM_COMMAND && kWmCopyData == WM_COPYDATA && kWmHotKey == WM_HOTKEY);
+static_assert(kWmLButtonDblClk == WM_LBUTTONDBLCLK && kWmRButtonUp == WM_RBUTTONUP);
+// "TaskbarCreated" is registered, so numbered from 0xC000 up; ours is past them all.
+static_assert(kWmTaskbarCreated > 0xFFFF);
+
 namespace {
 
 // Our controls send their notifications (WM_NOTIFY, WM_DRAWITEM) from this
