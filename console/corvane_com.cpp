@@ -11,7 +11,11 @@
 // It uses nothing of the C++ runtime, so that it stays a few kilobytes.
 #include <windows.h>
 
+#include "platform/win32/ScopedHandle.h"
+
 namespace {
+
+using platform::win32::ScopedKernelObject;
 
 // Room for the longest path and command line the system takes.
 constexpr DWORD kLongest = 32768;
@@ -112,35 +116,41 @@ int wmain() {
   while (IsBlank(*arguments)) ++arguments;
   const bool tray = *arguments == L'\0';
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  if (!tray) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = InheritableCopy(STD_INPUT_HANDLE);
-    startup.hStdOutput = InheritableCopy(STD_OUTPUT_HANDLE);
-    startup.hStdError = InheritableCopy(STD_ERROR_HANDLE);
-    SetConsoleCtrlHandler(LetTheRunEnd, TRUE);
-  }
   PROCESS_INFORMATION started = {};
-  BOOL ok = CreateProcessW(program.chars(), commandLine.chars(), nullptr, nullptr, !tray, 0, nullptr, nullptr,
-                           &startup, &started);
-  DWORD error = GetLastError();
-  const HANDLE copies[] = {startup.hStdInput, startup.hStdOutput, startup.hStdError};
-  for (HANDLE copy : copies) {
-    if (copy) CloseHandle(copy);
+  BOOL ok = FALSE;
+  DWORD error = ERROR_SUCCESS;
+  {
+    // The copies are the child's; ours go as soon as it has them.
+    ScopedKernelObject input, output, errors;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!tray) {
+      input.Reset(InheritableCopy(STD_INPUT_HANDLE));
+      output.Reset(InheritableCopy(STD_OUTPUT_HANDLE));
+      errors.Reset(InheritableCopy(STD_ERROR_HANDLE));
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = input.get();
+      startup.hStdOutput = output.get();
+      startup.hStdError = errors.get();
+      SetConsoleCtrlHandler(LetTheRunEnd, TRUE);
+    }
+    ok = CreateProcessW(program.chars(), commandLine.chars(), nullptr, nullptr, !tray, 0, nullptr, nullptr, &startup,
+                        &started);
+    error = GetLastError();
   }
   if (!ok) {
     SayCannotStart(program.chars(), error);
     return kCannotStart;
   }
-  CloseHandle(started.hThread);
+  ScopedKernelObject process(started.hProcess);
+  // Nothing here needs the child's thread: its handle goes at once.
+  ScopedKernelObject(started.hThread).Reset();
   DWORD exitCode = kCannotStart;
   if (tray) {
     exitCode = 0;
-  } else if (WaitForSingleObject(started.hProcess, INFINITE) != WAIT_OBJECT_0 ||
-             !GetExitCodeProcess(started.hProcess, &exitCode)) {
+  } else if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
+             !GetExitCodeProcess(process.get(), &exitCode)) {
     exitCode = kCannotStart;
   }
-  CloseHandle(started.hProcess);
   return static_cast<int>(exitCode);
 }

@@ -14,8 +14,7 @@ using platform::RegRoot;
 
 constexpr const char* kProviderKey = "Software\\Microsoft\\Protected Storage System Provider\\";
 constexpr const char* kDataKeyName = "e161255a-37c3-11d2-bcaa-00c04fd929db";
-constexpr uint32_t kAllKeyRights = 0xF003F;
-constexpr uint8_t kInheritToSubkeysAndObjects = 3;
+constexpr uint8_t kInheritToSubkeysAndObjects = platform::kObjectInheritAce | platform::kContainerInheritAce;
 constexpr uint32_t kNameBufferChars = 261;
 
 // Byte buffers of the sizes the calls ask for, freed when the call ends.
@@ -44,13 +43,13 @@ void AppendLittle(std::string* bytes, uint32_t value, int width) {
   for (int i = 0; i < width; ++i) *bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-// ACCESS_ALLOWED_ACE: type 0, flags, size, mask, the SID.
+// ACCESS_ALLOWED_ACE: type, flags, size, mask, the SID.
 std::string AllowAllAce(const std::string& sid) {
   std::string ace;
-  AppendLittle(&ace, 0, 1);
+  AppendLittle(&ace, platform::kAccessAllowedAceType, 1);
   AppendLittle(&ace, kInheritToSubkeysAndObjects, 1);
   AppendLittle(&ace, static_cast<uint32_t>(8 + sid.size()), 2);
-  AppendLittle(&ace, kAllKeyRights, 4);
+  AppendLittle(&ace, platform::kKeyAllAccess, 4);
   return ace + sid;
 }
 
@@ -99,17 +98,17 @@ bool BuildUserSystemDacl(const std::string& userSid, std::string* descriptor) {
   if (!IsValidSid(userSid)) return false;
   const std::string localSystem("\x01\x01\0\0\0\0\0\x05\x12\0\0\0", 12);  // S-1-5-18
   std::string acl;
-  AppendLittle(&acl, 2, 1);  // ACL revision
+  AppendLittle(&acl, platform::kAclRevision, 1);
   AppendLittle(&acl, 0, 1);
   AppendLittle(&acl, static_cast<uint32_t>(userSid.size() + localSystem.size() + 24), 2);
   AppendLittle(&acl, 2, 2);  // two entries
   AppendLittle(&acl, 0, 2);
   acl += AllowAllAce(userSid) + AllowAllAce(localSystem);
-  // Revision 1, DACL present, self-relative; no owner, group or SACL; the DACL at 20.
+  // DACL present, self-relative; no owner, group or SACL; the DACL at 20.
   std::string header;
-  AppendLittle(&header, 1, 1);
+  AppendLittle(&header, platform::kSecurityDescriptorRevision, 1);
   AppendLittle(&header, 0, 1);
-  AppendLittle(&header, 0x8004, 2);
+  AppendLittle(&header, platform::kSeDaclPresent | platform::kSeSelfRelative, 2);
   AppendLittle(&header, 0, 4);
   AppendLittle(&header, 0, 4);
   AppendLittle(&header, 0, 4);

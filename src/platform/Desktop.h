@@ -16,7 +16,10 @@ constexpr uint32_t kNotifyIconV1Size = sizeof(void*) == 8 ? 104 : 88;
 // NOTIFYICONDATAW_V2_SIZE for this build's word size: the smallest record
 // that carries a balloon.
 constexpr uint32_t kNotifyIconBalloonSize = sizeof(void*) == 8 ? 952 : 936;
-constexpr uint32_t kNotifyIconInfo = 0x10;  // NIF_INFO
+// The record's flags (NIF_MESSAGE, NIF_ICON, NIF_TIP, NIF_INFO) and a
+// balloon's icon (NIIF_ERROR).
+enum : uint32_t { kNotifyIconMessage = 0x1, kNotifyIconIcon = 0x2, kNotifyIconTip = 0x4, kNotifyIconInfo = 0x10 };
+enum : uint32_t { kBalloonError = 3 };
 
 // The notify-icon record: the first, smallest layout of NOTIFYICONDATA, and a
 // balloon for a record of kNotifyIconBalloonSize with kNotifyIconInfo set.
@@ -24,13 +27,13 @@ struct NotifyIconRecord {
   uint32_t size = 0;  // cbSize, as the caller fills it in
   WindowId window = 0;
   uint32_t id = 0;
-  uint32_t flags = 0;            // NIF_MESSAGE 1 | NIF_ICON 2 | NIF_TIP 4 | NIF_INFO 0x10
+  uint32_t flags = 0;            // kNotifyIcon*
   uint32_t callbackMessage = 0;
   std::string iconResource;      // the ICON resource shown, by name
   std::string tip;
   std::string infoTitle{};       // the balloon's title and text (cut to 63 and 255 characters)
   std::string info{};
-  uint32_t infoFlags = 0;        // NIIF_INFO 1, NIIF_WARNING 2, NIIF_ERROR 3
+  uint32_t infoFlags = 0;        // NIIF_*, as kBalloonError
 };
 
 enum class NotifyIconOp { Add = 0, Modify = 1, Delete = 2 };
@@ -42,6 +45,10 @@ struct TopLevelWindow {
 };
 
 enum : int { kSwHide = 0, kSwShow = 5, kSwShowDefault = 10 };
+
+// A hot key's modifiers (MOD_ALT, MOD_CONTROL) and the keys it may be (VK_F1, VK_F12).
+enum : uint32_t { kModAlt = 0x1, kModControl = 0x2 };
+enum : uint32_t { kVkF1 = 0x70, kVkF12 = 0x7B };
 
 class Desktop {
  public:

@@ -37,6 +37,9 @@ constexpr HResult kHresultOk = 0;
 constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
 constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
 inline bool Succeeded(HResult result) { return result >= 0; }
+// HRESULT_FROM_WIN32: a failure of the Win32 facility, the code in the low word.
+constexpr uint32_t kHresultWin32Mask = 0xFFFF0000u;
+constexpr uint32_t kHresultFromWin32 = 0x80070000u;
 
 // MMRESULT codes of the mixer calls.
 enum : uint32_t {

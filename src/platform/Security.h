@@ -12,6 +12,14 @@
 
 namespace platform {
 
+// What a security descriptor written byte by byte is made of: KEY_ALL_ACCESS,
+// ACCESS_ALLOWED_ACE_TYPE, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
+// ACL_REVISION, SECURITY_DESCRIPTOR_REVISION, SE_DACL_PRESENT and SE_SELF_RELATIVE.
+constexpr uint32_t kKeyAllAccess = 0xF003F;
+enum : uint8_t { kAccessAllowedAceType = 0, kObjectInheritAce = 0x1, kContainerInheritAce = 0x2 };
+enum : uint8_t { kAclRevision = 2, kSecurityDescriptorRevision = 1 };
+enum : uint16_t { kSeDaclPresent = 0x0004, kSeSelfRelative = 0x8000 };
+
 // READ_CONTROL, WRITE_DAC and KEY_READ.
 enum class KeyRight { ReadControl, WriteDac, Read };
 

@@ -284,8 +284,10 @@ std::string SizeText(uint64_t bytes) {
 
 std::string ReasonText(long error) {
   const uint32_t code = static_cast<uint32_t>(error);
-  // HRESULT_FROM_WIN32: a Win32 code in an HRESULT.
-  if ((code & 0xFFFF0000u) == 0x80070000u) return ReasonText(static_cast<long>(code & 0xFFFF));
+  // A Win32 code in an HRESULT.
+  if ((code & platform::kHresultWin32Mask) == platform::kHresultFromWin32) {
+    return ReasonText(static_cast<long>(code & ~platform::kHresultWin32Mask));
+  }
   switch (code) {
     case platform::kErrorFileNotFound: case platform::kErrorPathNotFound: return "not found";
     case platform::kErrorAccessDenied: return "access denied";

@@ -9,8 +9,7 @@ using platform::NotifyIconOp;
 using platform::NotifyIconRecord;
 
 namespace {
-constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
-constexpr uint32_t kBalloonError = 3;          // NIIF_ERROR
+constexpr uint32_t kNotifyFlags = platform::kNotifyIconMessage | platform::kNotifyIconIcon | platform::kNotifyIconTip;
 constexpr const char* kTip = "Corvane";
 }  // namespace
 
@@ -45,7 +44,7 @@ void TrayIcon::ShowErrorBalloon(const std::string& title, const std::string& tex
   NotifyIconRecord record = Record(platform::kNotifyIconBalloonSize, platform::kNotifyIconInfo);
   record.infoTitle = title;
   record.info = text;
-  record.infoFlags = kBalloonError;
+  record.infoFlags = platform::kBalloonError;
   desktop_.NotifyIcon(NotifyIconOp::Modify, record);
 }
 

@@ -52,10 +52,10 @@ void WindowsHotkey::Register(int16_t combination) {
   Desktop& desktop = platform_.desktop;
   if (combination == 0) {
     desktop.UnregisterHotKey(owner_.handle(), 2);
-    desktop.RegisterHotKey(owner_.handle(), 1, 1 /* MOD_ALT */, 0x70 /* VK_F1 */);
+    desktop.RegisterHotKey(owner_.handle(), 1, platform::kModAlt, platform::kVkF1);
   } else if (combination == 1) {
     desktop.UnregisterHotKey(owner_.handle(), 1);
-    desktop.RegisterHotKey(owner_.handle(), 2, 2 /* MOD_CONTROL */, 0x7B /* VK_F12 */);
+    desktop.RegisterHotKey(owner_.handle(), 2, platform::kModControl, platform::kVkF12);
   }
 }
 

@@ -36,8 +36,9 @@ class ScopedHandle {
 
   bool valid() const { return handle_ != Traits::None(); }
   Handle get() const { return handle_; }
-  // Gives the handle up unreleased, to an owner outside (a menu taking its submenu).
-  Handle Take() { return std::exchange(handle_, Traits::None()); }
+  // Gives the handle up unreleased, to an owner outside (a menu taking its
+  // submenu); whoever takes it must keep it, or it leaks.
+  [[nodiscard]] Handle Take() { return std::exchange(handle_, Traits::None()); }
   // Releases the handle held and keeps `handle` instead.
   void Reset(Handle handle = Traits::None()) {
     Close();
@@ -77,6 +78,10 @@ using MenuTraits = ReleasedBy<HMENU, DestroyMenu>;
 using IconTraits = ReleasedBy<HICON, DestroyIcon>;
 using HookTraits = ReleasedBy<HHOOK, UnhookWindowsHookEx>;
 using WindowTraits = ReleasedBy<HWND, DestroyWindow>;
+// Memory the system allocated for us with LocalAlloc (argument lists, SID
+// texts, security descriptors).
+template <typename Memory>
+using LocalMemoryTraits = ReleasedBy<Memory, LocalFree>;
 
 // A mutex this thread owns: released, then closed. Released from another
 // thread, ReleaseMutex fails and the mutex stays owned until the owning
@@ -133,6 +138,9 @@ using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 template <typename Object>
 using ScopedGdiObject = ScopedHandle<GdiObjectTraits<Object>>;
 using ScopedMenu = ScopedHandle<MenuTraits>;
+using ScopedWindow = ScopedHandle<WindowTraits>;
+template <typename Memory>
+using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits<Memory>>;
 
 // The DC of `window` (the screen's for null) until the owner goes.
 inline ScopedHandle<WindowDcTraits> WindowDc(HWND window) {

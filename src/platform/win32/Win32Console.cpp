@@ -49,16 +49,10 @@ std::string CommandLineText() { return Utf8(GetCommandLineW()); }
 
 std::vector<std::string> CommandLineArgv() {
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!argv) return {};
+  ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+  if (!argv.valid()) return {};
   std::vector<std::string> args;
-  try {
-    for (int i = 0; i < count; ++i) args.push_back(Utf8(argv[i]));
-  } catch (...) {
-    LocalFree(argv);
-    throw;
-  }
-  LocalFree(argv);
+  for (int i = 0; i < count; ++i) args.push_back(Utf8(argv.get()[i]));
   return args;
 }
 
@@ -69,22 +63,17 @@ ConsoleOutput::ConsoleOutput() {
   if (given && given != INVALID_HANDLE_VALUE && GetFileType(given) != FILE_TYPE_UNKNOWN) {
     handle_ = given;
   } else if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    if (console != INVALID_HANDLE_VALUE) {
-      handle_ = console;
-      ownHandle_ = true;
+    ownConsole_.Reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    if (ownConsole_.valid()) {
+      handle_ = ownConsole_.get();
       SetConsoleCtrlHandler(IgnoreInterrupt, TRUE);
     }
   }
   DWORD mode = 0;
   console_ = handle_ && GetConsoleMode(handle_, &mode);
   // cmd does not wait for a window program: its prompt is out already.
-  if (ownHandle_) Write("\r\n");
-}
-
-ConsoleOutput::~ConsoleOutput() {
-  if (ownHandle_) CloseHandle(handle_);
+  if (ownConsole_.valid()) Write("\r\n");
 }
 
 bool ConsoleOutput::Write(const std::string& text) {

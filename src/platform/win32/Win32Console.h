@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
+
 namespace platform::win32 {
 
 // GetCommandLineW as UTF-8, and the same split as the system splits it
@@ -18,7 +20,6 @@ std::vector<std::string> CommandLineArgv();
 class ConsoleOutput {
  public:
   ConsoleOutput();
-  ~ConsoleOutput();
   ConsoleOutput(const ConsoleOutput&) = delete;
   ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
@@ -27,9 +28,11 @@ class ConsoleOutput {
   bool Write(const std::string& text);
 
  private:
+  // The console of the program that started this one, opened here; null
+  // when the output is one we were given.
+  ScopedFile ownConsole_;
   void* handle_ = nullptr;
   bool console_ = false;
-  bool ownHandle_ = false;
 };
 
 }  // namespace platform::win32

@@ -300,9 +300,12 @@ std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asI
     // What the folder's parent lists for it, which is how Wine shows a Unix
     // symbolic link; on Windows the handle's own check below decides.
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return nullptr;
-    FindClose(find);
+    {
+      // Closed before the last error below is set.
+      ScopedHandle<FindFileTraits> find(
+          FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+      if (!find.valid()) return nullptr;
+    }
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(found.dwReserved0)) {
       SetLastError(kErrorStoppedOnSymlink);
       return nullptr;

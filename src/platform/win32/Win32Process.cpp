@@ -50,9 +50,8 @@ std::wstring CurrentUserSid() {
   if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
   wchar_t* text = nullptr;
   if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-  std::wstring sid = text;
-  LocalFree(text);
-  return sid;
+  ScopedLocalMemory<wchar_t*> owned(text);
+  return owned.get();
 }
 
 // True when the kernel object's owner is the SID `sid` (text form).
@@ -63,11 +62,12 @@ bool OwnedBy(HANDLE object, const std::wstring& sid) {
                       &descriptor) != ERROR_SUCCESS) {
     return false;
   }
+  // `owner` points into the descriptor.
+  ScopedLocalMemory<PSECURITY_DESCRIPTOR> ownedDescriptor(descriptor);
   wchar_t* text = nullptr;
-  bool same = owner && ConvertSidToStringSidW(owner, &text) && sid == text;
-  if (text) LocalFree(text);
-  LocalFree(descriptor);
-  return same;
+  if (!owner || !ConvertSidToStringSidW(owner, &text)) return false;
+  ScopedLocalMemory<wchar_t*> ownedText(text);
+  return sid == text;
 }
 
 // Waits zero for a mutex just opened or made, and keeps it when taken.
@@ -108,10 +108,10 @@ TakenMutex Win32Process::TryTakeUserMutex(const std::string& name) {
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
     return {};
   }
+  ScopedLocalMemory<PSECURITY_DESCRIPTOR> ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
   ScopedKernelObject handle(CreateMutexW(&security, FALSE, (L"Global\\" + Wide(name) + L"-" + sid).c_str()));
   const DWORD error = GetLastError();
-  LocalFree(descriptor);
   if (!handle.valid()) return {};
   // Made first by another account, which granted us the right to open it:
   // not ours to share.

@@ -28,7 +28,8 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), control_(control), hwnd_(hwnd) {
+ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd)
+    : ui_(ui), control_(control), hwnd_(hwnd), window_(hwnd) {
   if (hwnd_ && PaintedInOwnLook(control_.kind())) {
     SetWindowSubclass(hwnd_, PaintedProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
@@ -37,10 +38,7 @@ ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd) : ui_(ui), co
 ControlPeer::~ControlPeer() {
   control_.AttachPeer(nullptr);
   if (IsList()) static_cast<ListControl&>(control_).AttachListPeer(nullptr);
-  if (hwnd_) {
-    RemoveWindowSubclass(hwnd_, PaintedProc, 0);
-    DestroyWindow(hwnd_);
-  }
+  if (hwnd_) RemoveWindowSubclass(hwnd_, PaintedProc, 0);
 }
 
 // A one-line label keeps the width it was laid out with: where the font the

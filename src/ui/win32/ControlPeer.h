@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 #include "ui/win32/ResourceBitmap.h"
 
@@ -54,6 +55,9 @@ class ControlPeer : public Peer, public ListPeer {
   int tighten_ = 0;
   bool reading_ = false;
   bool holdingRedraw_ = false;
+  // Owns hwnd_; declared last, so that it goes first, while the rest is
+  // whole for the messages its destruction sends.
+  platform::win32::ScopedWindow window_;
 };
 
 std::wstring WindowText(HWND hwnd);

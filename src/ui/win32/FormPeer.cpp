@@ -15,6 +15,13 @@ namespace ui::win32 {
 
 using platform::win32::Wide;
 
+// The messages a form hears are given to it by their system numbers.
+static_assert(kWmNull == WM_NULL && kWmQueryEndSession == WM_QUERYENDSESSION && kWmEndSession == WM_ENDSESSION);
+static_assert(kWmCommand == WM_COMMAND && kWmCopyData == WM_COPYDATA && kWmHotKey == WM_HOTKEY);
+static_assert(kWmLButtonDblClk == WM_LBUTTONDBLCLK && kWmRButtonUp == WM_RBUTTONUP);
+// "TaskbarCreated" is registered, so numbered from 0xC000 up; ours is past them all.
+static_assert(kWmTaskbarCreated > 0xFFFF);
+
 namespace {
 
 // Our controls send their notifications (WM_NOTIFY, WM_DRAWITEM) from this
@@ -46,7 +53,6 @@ FormPeer::FormPeer(Win32Ui& ui, Form& form) : ui_(ui), form_(form) {}
 FormPeer::~FormPeer() {
   controls_.clear();
   form_.AttachPeer(nullptr);
-  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 void FormPeer::Create() {
@@ -69,6 +75,7 @@ void FormPeer::Create() {
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
   hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h,
                           ui_.appWindow(), nullptr, ui_.instance(), this);
+  window_.Reset(hwnd_);
   if (hwnd_ && form_.receivesCopyDataFromLowerIntegrity()) {
     // User Interface Privilege Isolation drops messages from processes of a
     // lower integrity level, as the browser's is under Protected Mode, where

@@ -43,9 +43,12 @@ class FormPeer : public Peer {
 
   Win32Ui& ui_;
   Form& form_;
-  HWND hwnd_ = nullptr;
+  HWND hwnd_ = nullptr;  // from WM_NCCREATE on, for the messages of the creation
   std::vector<std::unique_ptr<ControlPeer>> controls_;
   std::map<Color, platform::win32::ScopedGdiObject<HBRUSH>> brushes_;
+  // The window once made; declared last, so that it goes first, while the
+  // rest is whole for the messages its destruction sends.
+  platform::win32::ScopedWindow window_;
 };
 
 }  // namespace ui::win32

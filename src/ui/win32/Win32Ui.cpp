@@ -175,7 +175,9 @@ ScopedMenu Win32Ui::BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands
     if (!item->items().empty()) {
       ScopedMenu sub = BuildMenu(*item, commands, nextId);
       // The menu destroys the submenu it holds.
-      if (AppendMenuW(handle.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str())) sub.Take();
+      if (AppendMenuW(handle.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str())) {
+        static_cast<void>(sub.Take());
+      }
       continue;
     }
     int id = item->commandId() ? item->commandId() : nextId++;
