@@ -41,6 +41,9 @@ std::string Subject(const Change& c) {
       return "the history store";
     case ChangeKind::EmptyRecycleBin:
       return "the recycle bin";
+    case ChangeKind::DeleteRows:
+    case ChangeKind::UpdateRows:
+      return c.target + ": " + c.name;
     default:
       return c.target;
   }
@@ -64,6 +67,8 @@ std::string Action(const Change& c) {
     case ChangeKind::DeleteCacheEntry: return c.cookie ? "remove cookie" : "remove cache entry";
     case ChangeKind::ClearHistory: return "clear";
     case ChangeKind::EmptyRecycleBin: return "empty";
+    case ChangeKind::DeleteRows: return "remove rows of";
+    case ChangeKind::UpdateRows: return "reset rows of";
   }
   return "change";
 }
