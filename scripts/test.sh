@@ -54,6 +54,10 @@ build() {
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
+# Real profiles of Chromium and Firefox for the host tests (made again when
+# a browser's version changes).
+check browser-profiles 300 bash tests/browsers/make_profiles.sh "$top/build/browser-profiles"
+
 if build host; then
   check host-tests 300 build/host/bin/host_tests
   check contract-sim 120 build/host/bin/contract_sim

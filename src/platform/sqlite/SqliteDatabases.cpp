@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <string>
 #include <unordered_set>
 
@@ -243,8 +244,9 @@ class SqliteDatabase : public Database {
 
 std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAccess access, DbResult* result) {
   const std::string file = realPath_ ? realPath_(path) : path;
-  // Never SQLITE_OPEN_CREATE: a missing database stays missing.
-  int flags = (access == DbAccess::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+  // Never SQLITE_OPEN_CREATE: a missing database stays missing. Read-only
+  // access opens it writable too, see below.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE;
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
   if (!db) {
@@ -263,6 +265,19 @@ std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAcces
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   sqlite3_exec(db, "PRAGMA secure_delete = ON", nullptr, nullptr, nullptr);
+  if (access == DbAccess::ReadOnly) {
+    // Opened read-only, a database in WAL mode gets a shared-memory file
+    // beside it that stays. Holding its lock until closed, a connection keeps
+    // that index in memory instead; refusing every write, and folding no log
+    // in when it closes, it leaves the files as it found them. A log it made
+    // itself (empty) goes when it closes.
+    // (SQLite's own test counts an empty file as none.)
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::u8path(file + "-wal"), error) || error) {
+      sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+    sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE; PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+  }
   // Opening reads nothing yet; reading the schema finds a damaged file, a
   // file that is no database, and a lock held by another program.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
