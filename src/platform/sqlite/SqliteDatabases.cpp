@@ -5,7 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <filesystem>
 #include <string>
 #include <unordered_set>
 
@@ -271,11 +270,14 @@ std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAcces
     // that index in memory instead; refusing every write, and folding no log
     // in when it closes, it leaves the files as it found them. A log it made
     // itself (empty) goes when it closes.
-    // (SQLite's own test counts an empty file as none.)
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::u8path(file + "-wal"), error) || error) {
-      sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    }
+    // (SQLite's test of existence counts an empty file as none; the test of
+    // access does not.)
+    const std::string log = file + "-wal";
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    int exists = 1, writable = 1;
+    vfs->xAccess(vfs, log.c_str(), SQLITE_ACCESS_EXISTS, &exists);
+    vfs->xAccess(vfs, log.c_str(), SQLITE_ACCESS_READWRITE, &writable);
+    if (exists || writable) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE; PRAGMA query_only = ON", nullptr, nullptr, nullptr);
   }
   // Opening reads nothing yet; reading the schema finds a damaged file, a
