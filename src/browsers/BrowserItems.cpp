@@ -187,6 +187,16 @@ Plan CookiePlan(const std::string& table, const std::string& column, const KeptH
   };
 }
 
+// Where a profile keeps its cookies.
+struct CookieJar {
+  std::string folder, name, table, column;
+};
+std::vector<CookieJar> CookieJars(const BrowserRow& browser, const Profile& p) {
+  if (browser.family == Family::Firefox) return {{p.folder, "cookies.sqlite", "moz_cookies", "host"}};
+  // Windows keeps them in Network\; an older version beside it.
+  return {{Join(p.folder, "Network"), "Cookies", "cookies", "host_key"}, {p.folder, "Cookies", "cookies", "host_key"}};
+}
+
 // The addresses Chromium's Bookmarks file holds.
 std::vector<std::string> BookmarkedAddresses(BrowserServices& s, const Profile& profile) {
   std::vector<std::string> addresses;
@@ -296,6 +306,24 @@ std::string CookieSite(const std::string& host) {
   return !host.empty() && host[0] == '.' ? host.substr(1) : host;
 }
 
+std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& browser, const Profile& p) {
+  std::vector<std::string> sites;
+  std::set<std::string, util::LessNoCase> seen;
+  ProfileResult ignored;
+  for (const CookieJar& jar : CookieJars(browser, p)) {
+    if (!IsProfileFile(s, p.start, jar.folder, jar.name, &ignored)) continue;
+    platform::DbResult result = DbResult::Ok;
+    std::unique_ptr<platform::Database> db =
+        s.databases.Open(Join(jar.folder, jar.name), platform::DbAccess::ReadOnly, &result);
+    std::map<std::string, uint64_t> hosts;
+    if (!db || db->Values(RowMatch(jar.table), jar.column, &hosts) != DbResult::Ok) continue;
+    for (const auto& [host, count] : hosts) {
+      if (seen.insert(CookieSite(host)).second) sites.push_back(CookieSite(host));
+    }
+  }
+  return sites;
+}
+
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running) {
   for (const std::string& name : running) {
     if (util::EqualNoCase(name, browser.programFile)) return true;
@@ -315,12 +343,8 @@ void CleanProfileItem(Item item, BrowserServices& s, const BrowserRow& browser, 
       break;
     case Item::Cookies: {
       KeptHosts kept(keepList);
-      if (chromium) {
-        // Windows keeps them in Network\; an older version beside it.
-        CleanDatabase(s, p.start, Join(p.folder, "Network"), "Cookies", CookiePlan("cookies", "host_key", kept, r), r);
-        CleanDatabase(s, p.start, p.folder, "Cookies", CookiePlan("cookies", "host_key", kept, r), r);
-      } else {
-        CleanDatabase(s, p.start, p.folder, "cookies.sqlite", CookiePlan("moz_cookies", "host", kept, r), r);
+      for (const CookieJar& jar : CookieJars(browser, p)) {
+        CleanDatabase(s, p.start, jar.folder, jar.name, CookiePlan(jar.table, jar.column, kept, r), r);
       }
       break;
     }

@@ -67,6 +67,10 @@ std::string CookieSite(const std::string& host);
 // (Process::RunningProgramNames).
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running);
 
+// The sites (CookieSite) of a profile's cookies, each once, for the cookie
+// manager's list; a cookie jar in use or unreadable adds none.
+std::vector<std::string> CookieSites(BrowserServices& services, const BrowserRow& browser, const Profile& profile);
+
 // Runs one item on one profile of `browser`; `keepList` counts for cookies.
 void CleanProfileItem(Item item, BrowserServices& services, const BrowserRow& browser, const Profile& profile,
                       const std::vector<std::string>& keepList, ProfileResult* result);

@@ -187,6 +187,10 @@ TEST_F(RealProfiles, EveryProfileIsFoundWithItsCacheWhereTheBrowserKeepsIt) {
 }
 
 TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
+  const std::vector<std::string> sites{"ads.gone.example", "gone.example",     "kept.example",
+                                       "last.example",     "notkept.example", "www.kept.example"};
+  EXPECT_EQ(browsers::CookieSites(services_, Row("chrome.exe"), Profiles("chrome.exe").at(1)), sites);
+  EXPECT_EQ(browsers::CookieSites(services_, Row("firefox.exe"), Profiles("firefox.exe").at(0)), sites);
   std::map<std::string, ProfileResult> results = Clean({Item::Cookies}, services_, {"KEPT.example"});
   for (const std::string& jar : {kChromeData + "\\Default\\Cookies", kChromeData + "\\Profile 1\\Network\\Cookies",
                                  Firefox() + "\\cookies.sqlite"}) {
