@@ -184,6 +184,12 @@ TEST_F(RealProfiles, EveryProfileIsFoundWithItsCacheWhereTheBrowserKeepsIt) {
   EXPECT_EQ(firefox[0].cacheFolder, kLocal + relative);
   EXPECT_TRUE(sim_.files.IsDirectory(firefox[0].cacheFolder + "\\cache2"));
   EXPECT_TRUE(Profiles("msedge.exe").empty());
+  // Opera's data folder is its profile; its caches are under the local folder.
+  sim_.files.AddDirectory(std::string(kRoaming) + "\\Opera Software\\Opera Stable");
+  std::vector<browsers::Profile> opera = Profiles("opera.exe");
+  ASSERT_EQ(opera.size(), 1u);
+  EXPECT_EQ(opera[0].folder, std::string(kRoaming) + "\\Opera Software\\Opera Stable");
+  EXPECT_EQ(opera[0].cacheFolder, std::string(kLocal) + "\\Opera Software\\Opera Stable");
 }
 
 TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
