@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <new>
 #include <string>
 #include <unordered_set>
 
@@ -177,8 +178,13 @@ class SqliteDatabase : public Database {
       sqlite3_result_int(context, 0);
       return;
     }
-    std::string value(reinterpret_cast<const char*>(text), sqlite3_value_bytes(args[0]));
-    sqlite3_result_int(context, self->among_.count(value) ? 1 : 0);
+    // Nothing may be thrown through SQLite's frames.
+    try {
+      std::string value(reinterpret_cast<const char*>(text), sqlite3_value_bytes(args[0]));
+      sqlite3_result_int(context, self->among_.count(value) ? 1 : 0);
+    } catch (const std::bad_alloc&) {
+      sqlite3_result_error_nomem(context);
+    }
   }
 
   // The WHERE clause of a match, after checking every table and column it names.
