@@ -6,7 +6,7 @@
 #include "Person.h"
 #include "PurgeTrees.h"
 #include "Tray.h"
-#include "app/CleanerTable.h"
+#include "cleaner/CleanerTable.h"
 
 namespace bench {
 namespace {
@@ -28,7 +28,7 @@ bool CleanNowDriver::Start(std::string* error) {
     *error = "Corvane did not start in the tray";
     return false;
   }
-  for (const char* name : app::CleanerValueNames) {
+  for (const char* name : cleaner::CleanerValueNames) {
     e2e::WriteSetting(Wide(name), std::string(name) == "WindowsTempFiles" ? 1 : 0);
   }
   if (!e2e::ChooseTrayMenuEntry(main_, L"Windows History Cleaner", kWait)) {

@@ -2,7 +2,7 @@
 # Checks the help project before it is compiled: every page listed in the
 # project exists and is reachable from the contents, every local link
 # resolves, and the cleaner pages are exactly those that the program's table
-# of cleaners (src/app/CleanerTable.h) names, one per cleaner.
+# of cleaners (src/cleaner/CleanerTable.h) names, one per cleaner.
 # Usage: help/check.sh [help source folder]   (default: src beside this script)
 set -u
 src="${1:-$(dirname "$0")/src}"
@@ -60,7 +60,7 @@ for map in "$hhc" "$hhk"; do
 done
 
 # One page per cleaner, as the table of cleaners names them.
-table="$(dirname "$0")/../src/app/CleanerTable.h"
+table="$(dirname "$0")/../src/cleaner/CleanerTable.h"
 mapfile -t named < <(grep -o '"cleaners/[^"]*"' "$table" | tr -d '"' | sort)
 mapfile -t listed < <(printf '%s\n' "${pages[@]}" | grep '^cleaners/' | sort)
 [ "${#named[@]}" -gt 0 ] || fail "no cleaner pages named in $table"

@@ -3,11 +3,8 @@
 
 #include <exception>
 
-#include "app/CleanerSwitches.h"
-#include "app/LastRunReport.h"
-#include "app/RecordedRun.h"
-#include "cleaner/CleaningRunGuard.h"
-#include "forms/HistoryCleaner.h"
+#include "services/CleaningRun.h"
+#include "services/LastRunReport.h"
 #include "util/Text.h"
 
 namespace app {
@@ -46,33 +43,25 @@ std::string WriteReportFile(platform::Platform& platform, const std::string& pat
 
 int Clean(platform::Platform& platform, const Command& command, const std::function<void(const std::string&)>& print) {
   const bool preview = command.action == CommandAction::Preview;
-  // Taken and let go on this thread, which also runs the cleaning.
-  cleaner::CleaningRunGuard guard(platform.process);
-  if (guard.state() == cleaner::CleaningRunGuard::State::Busy) {
-    print(std::string(forms::kAnotherCleaningMessage) + "\r\n");
-    return kExitBusy;
+  CleaningRun run(platform);
+  RunEnd end = run.RunHere(preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
+  switch (end.ending) {
+    case RunEnding::Busy:
+      print(end.message + "\r\n");
+      return kExitBusy;
+    case RunEnding::NotStarted:
+      print(end.message + "\r\n");
+      return kExitStopped;
+    case RunEnding::Finished:
+    case RunEnding::Stopped:
+      break;
   }
-  if (!guard.held()) {
-    print(std::string(forms::kCleaningNotStartedMessage) + forms::kNoRunGuardReason + "\r\n");
-    return kExitStopped;
-  }
-  CleanerSelection selected;
-  std::string unread = ReadCleanerSwitches(platform.registry, false, &selected);
-  if (!unread.empty()) {
-    print(forms::kCleaningNotStartedMessage + unread + ".\r\n");
-    return kExitStopped;
-  }
-  RecordedRun run(platform, preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
-  cleaner::TUWHCleanerThrd worker(run.platform());
-  CopySwitchesTo(selected, worker);
-  run.Follow(worker);
-  worker.Execute();
-  const std::string report = run.Report(worker, selected);
-  print(report);
-  int exitCode = worker.finished() ? kExitFinished : kExitStopped;
-  std::string unwritten = preview ? std::string() : WriteLastRunReport(platform, report);
+  // The report says how the run ended, and what stopped it.
+  print(end.report);
+  int exitCode = end.success() ? kExitFinished : kExitStopped;
+  std::string unwritten = end.unwritten;
   if (unwritten.empty() && !command.reportFile.empty()) {
-    unwritten = WriteReportFile(platform, command.reportFile, report);
+    unwritten = WriteReportFile(platform, command.reportFile, end.report);
   }
   if (!unwritten.empty()) {
     print(unwritten + "\r\n");
@@ -125,7 +114,7 @@ int RunCommand(platform::Platform& platform, const Command& command,
         return Clean(platform, command, print);
       } catch (const std::exception& e) {
         // A run never ends without a word: a result code a script can trust.
-        print(std::string(forms::kCleaningStoppedMessage) + e.what() + "\r\n");
+        print(std::string(kCleaningStoppedMessage) + e.what() + "\r\n");
         return kExitStopped;
       }
     case CommandAction::Help:

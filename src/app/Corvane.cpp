@@ -1,11 +1,10 @@
-// Creating and destroying the program's windows.
+// Creating, connecting and destroying the program's windows.
 #include "app/Corvane.h"
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/CookiesManager.h"
+#include "forms/CorvaneMain.h"
 #include "forms/HistoryCleaner.h"
 #include "forms/PopUpBlocker.h"
 #include "forms/SoundSelection.h"
@@ -13,10 +12,7 @@
 namespace app {
 
 Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application)
-    : platform(platform),
-      ui(ui),
-      application(application),
-      settings(platform.registry, [&application] { application.Message(ui::MessageKind::Error, kApplySettingsError); }) {}
+    : Services(platform, ui, application) {}
 
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.
@@ -38,6 +34,32 @@ void Corvane::CreateForms() {
   HistoryCleanerPref = std::make_unique<forms::THistoryCleanerPref>(*this);
   CookieManager = std::make_unique<forms::TCookieManager>(*this);
   PopUpBlockerPref = std::make_unique<forms::TPopUpBlockerPref>(*this);
+  Connect();
+}
+
+void Corvane::Connect() {
+  TCorvaneMain& main = *CorvaneMain;
+  main.ShowHistoryCleaner = [this](int page) {
+    HistoryCleanerPref->PageControl1->SetActivePageIndex(page);
+    HistoryCleanerPref->ShowNormal();
+  };
+  main.ShowPopUpBlocker = [this] { PopUpBlockerPref->ShowNormal(); };
+  main.ShowBossKey = [this] { BossKeyPref->ShowNormal(); };
+  main.ShowAbout = [this] { AboutBox->ShowModal(); };
+  // An open cookie manager's edits are saved as closing saves them.
+  main.BeforeSessionEnds = [this] {
+    if (CookieManager->visible()) CookieManager->FormClose();
+  };
+
+  HistoryCleanerPref->OpenCookieManager = [this] { CookieManager->ShowModal(); };
+  HistoryCleanerPref->ShowBalloon = [this](const std::string& text) { CorvaneMain->ShowTrayBalloon(text); };
+  cleaningRun.OnEnd = [this](const RunEnd& end) { HistoryCleanerPref->CleaningRunEnded(end); };
+
+  PopUpBlockerPref->ChooseSound = [this] {
+    SelectSound->ShowModal();
+    return SelectSound->choice();
+  };
+  BossKeyPref->RegisterHotkey = [this](int16_t combination) { CorvaneMain->RegisterBossKey(combination); };
 }
 
 }  // namespace app

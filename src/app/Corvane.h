@@ -1,15 +1,11 @@
-// The program's windows, one instance of each, created at start in a fixed
-// order and kept until exit, and what they share: the settings accessor and
-// the live settings. Every window reaches the others through here.
+// The composition: the program's windows, one instance of each, created at
+// start in a fixed order and kept until exit, on what they share; and what
+// each asks of another, handed to it here.
 #pragma once
 
 #include <memory>
 
-#include "app/LiveSettings.h"
-#include "app/SettingsAccessor.h"
-#include "platform/Platform.h"
-#include "ui/Application.h"
-#include "ui/Ui.h"
+#include "services/Services.h"
 
 namespace forms {
 class TAboutBox;
@@ -18,27 +14,19 @@ class TCookieManager;
 class THistoryCleanerPref;
 class TPopUpBlockerPref;
 class TSelectSound;
-class TSplashScreen;
 }  // namespace forms
 
 namespace app {
 
 class TCorvaneMain;
 
-struct Corvane {
+struct Corvane : Services {
   Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application);
   ~Corvane();
 
   // Creates the seven windows in their order; the main window's FormCreate
-  // runs before the next one is made.
+  // runs before the next one is made. Then ties them together.
   void CreateForms();
-
-  platform::Platform& platform;
-  ui::Ui& ui;
-  ui::Application& application;
-  SettingsAccessor settings;
-  // What the windows show and act on; made before them and kept after them.
-  LiveSettings live;
 
   std::unique_ptr<TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;
@@ -47,6 +35,9 @@ struct Corvane {
   std::unique_ptr<forms::THistoryCleanerPref> HistoryCleanerPref;
   std::unique_ptr<forms::TCookieManager> CookieManager;
   std::unique_ptr<forms::TPopUpBlockerPref> PopUpBlockerPref;
+
+ private:
+  void Connect();
 };
 
 }  // namespace app

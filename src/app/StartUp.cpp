@@ -3,10 +3,9 @@
 
 #include <exception>
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
-#include "forms/HistoryCleaner.h"
+#include "forms/CorvaneMain.h"
 #include "forms/SplashForm.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -46,7 +45,7 @@ bool Program::Start() {
 
 void Program::Run() {
   application_.Run();
-  if (!corvane_ || !corvane_->HistoryCleanerPref || !corvane_->HistoryCleanerPref->cleaning()) return;
+  if (!corvane_ || !corvane_->cleaningRun.running()) return;
   // The system stops the stuck thread and releases the mutexes; the icon is
   // the one thing it would leave behind.
   corvane_->CorvaneMain->DeleteTrayIcon();

@@ -5,7 +5,6 @@
 #include <set>
 
 #include "browsers/JsonQuery.h"
-#include "cleaner/FolderPurge.h"
 #include "util/Text.h"
 
 namespace browsers {
@@ -50,7 +49,7 @@ bool IsProfileFile(BrowserServices& s, const std::string& start, const std::stri
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = s.files.FindFirst(Join(folder, name), &entry);
   if (!find || (entry.attributes & platform::kAttrDirectory)) return false;
-  if (platform::IsLink(entry) || !cleaner::IsCleanableFolder(s.files, start, folder)) {
+  if (platform::IsLink(entry) || !s.cleanable(start, folder)) {
     Skipped(result, Join(folder, name), kLinkLeftAlone);
     return false;
   }
@@ -129,9 +128,10 @@ void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::
   Skipped(result, Join(folder, name), inUse ? "in use by another program" : "could not be removed", inUse);
 }
 
-// The files below `folder`, links not followed.
-uint64_t CountFiles(platform::FileSystem& files, const std::string& folder) {
+// The files below `folder`, links not followed, and their bytes.
+uint64_t CountFiles(platform::FileSystem& files, const std::string& folder, uint64_t* bytes) {
   uint64_t count = 0;
+  *bytes = 0;
   std::vector<std::string> folders{folder};
   while (!folders.empty()) {
     std::string current = folders.back();
@@ -144,25 +144,30 @@ uint64_t CountFiles(platform::FileSystem& files, const std::string& folder) {
         folders.push_back(Join(current, entry.name));
       } else {
         ++count;
+        *bytes += entry.size;
       }
     }
   }
   return count;
 }
 
-// Empties folder\name under the purge's link rules; what stays is named.
+// Empties folder\name under the purge's link rules, adding the files it
+// removed to *counter and their bytes to *bytes; what stays is named.
 void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std::string& folder,
-                        const std::string& name, uint64_t* counter, ProfileResult* result) {
+                        const std::string& name, uint64_t* counter, uint64_t* bytes, ProfileResult* result) {
   const std::string path = Join(folder, name);
   if (!s.files.Exists(path)) return;
-  if (!cleaner::IsCleanableFolder(s.files, start, path)) {
+  if (!s.cleanable(start, path)) {
     Skipped(result, path, kLinkLeftAlone);
     return;
   }
-  uint64_t before = CountFiles(s.files, path);
-  cleaner::PurgeFolder(s.files, start, path, {});
-  uint64_t after = CountFiles(s.files, path);
+  uint64_t bytesBefore = 0;
+  uint64_t bytesAfter = 0;
+  uint64_t before = CountFiles(s.files, path, &bytesBefore);
+  s.purge(start, path);
+  uint64_t after = CountFiles(s.files, path, &bytesAfter);
   if (counter) *counter += before - after;
+  if (bytes && bytesBefore > bytesAfter) *bytes += bytesBefore - bytesAfter;
   if (after > 0) Skipped(result, path, std::to_string(after) + " files in use or not removable", true);
 }
 
@@ -338,7 +343,7 @@ void CleanProfileItem(Item item, BrowserServices& s, const BrowserRow& browser, 
     case Item::Cache:
       for (const char* name : chromium ? std::vector<const char*>{"Cache", "Code Cache", "GPUCache"}
                                        : std::vector<const char*>{"cache2"}) {
-        PurgeProfileFolder(s, p.cacheStart, p.cacheFolder, name, nullptr, r);
+        PurgeProfileFolder(s, p.cacheStart, p.cacheFolder, name, nullptr, &r->cacheBytes, r);
       }
       break;
     case Item::Cookies: {
@@ -368,13 +373,13 @@ void CleanProfileItem(Item item, BrowserServices& s, const BrowserRow& browser, 
     }
     case Item::Sessions:
       if (chromium) {
-        PurgeProfileFolder(s, p.start, p.folder, "Sessions", &r->sessionFiles, r);
+        PurgeProfileFolder(s, p.start, p.folder, "Sessions", &r->sessionFiles, nullptr, r);
         for (const char* name : {"Current Session", "Last Session", "Current Tabs", "Last Tabs"}) {
           RemoveProfileFile(s, p.start, p.folder, name, &r->sessionFiles, r);
         }
       } else {
         RemoveProfileFile(s, p.start, p.folder, "sessionstore.jsonlz4", &r->sessionFiles, r);
-        PurgeProfileFolder(s, p.start, p.folder, "sessionstore-backups", &r->sessionFiles, r);
+        PurgeProfileFolder(s, p.start, p.folder, "sessionstore-backups", &r->sessionFiles, nullptr, r);
       }
       break;
   }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -23,10 +24,17 @@ namespace browsers {
 
 enum class Item { Cache, Cookies, History, FormData, Sessions };
 
-// The services an item works through.
+// The services an item works through. The folder rules are the cleaner's
+// purge (cleaner/FolderPurge.h), handed down so that a cache folder is
+// emptied under the same link rules as every purge.
 struct BrowserServices {
   platform::FileSystem& files;
   platform::Databases& databases;
+  // Whether `folder`, at or below the folder the system named (`start`),
+  // may be cleaned: no link on the way.
+  std::function<bool(const std::string& start, const std::string& folder)> cleanable;
+  // Empties `folder` (below `start`), keeping the folder itself.
+  std::function<void(const std::string& start, const std::string& folder)> purge;
 };
 
 // A file an item left alone, and why.
@@ -43,9 +51,33 @@ struct ProfileResult {
   uint64_t cookiesRemoved = 0;
   uint64_t cookiesKept = 0;
   std::vector<std::string> keptSites;  // host without its leading dot, each once, in order
+  uint64_t cacheBytes = 0;  // of the cache files removed
   uint64_t formEntries = 0;
   uint64_t sessionFiles = 0;
   std::vector<Skip> skipped;
+};
+
+// What a run's browser items did: profile by profile, and the browsers
+// skipped whole because they were running.
+struct BrowsersOutcome {
+  struct ProfileOutcome {
+    size_t browser;  // row of kBrowsers
+    Profile profile;
+    ProfileResult result;
+  };
+  std::vector<size_t> running;  // rows of kBrowsers
+  std::vector<ProfileOutcome> profiles;
+  // Whether a browser that ran, or a file another program held, kept
+  // something from being cleaned.
+  bool SkippedForUse() const {
+    if (!running.empty()) return true;
+    for (const ProfileOutcome& p : profiles) {
+      for (const Skip& skip : p.result.skipped) {
+        if (skip.inUse) return true;
+      }
+    }
+    return false;
+  }
 };
 
 // Which cookies the keep-list spares: those whose host, one leading dot

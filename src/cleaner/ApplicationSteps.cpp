@@ -1,7 +1,7 @@
-// Steps 18 to 27: the recent lists and history files of ten applications.
+// The application steps: the recent lists and history files of ten applications.
 #include <string>
 
-#include "cleaner/CleanerThread.h"
+#include "cleaner/CleanerSteps.h"
 
 namespace cleaner {
 namespace {
@@ -11,7 +11,7 @@ const char kRealPlayerPrefs[] = "Software\\RealNetworks\\RealPlayer\\6.0\\Prefer
 
 }  // namespace
 
-void TUWHCleanerThrd::MSMediaPlayerCleaner() {
+void CleanerSteps::MSMediaPlayerCleaner() {
   DeleteRegKey(std::string(kMediaPlayer) + "RecentFileList");
   DeleteRegKey(std::string(kMediaPlayer) + "RecentURLList");
   DeleteRegValue(std::string(kMediaPlayer) + "Settings", "OpenDir");
@@ -27,7 +27,7 @@ void TUWHCleanerThrd::MSMediaPlayerCleaner() {
   DeleteFilesByMask(path_, path_ + "\\All Users\\Application Data\\Microsoft\\Media Index\\", "*.*");
 }
 
-void TUWHCleanerThrd::ACDSeeCleaner() {
+void CleanerSteps::ACDSeeCleaner() {
   for (const char* name : {"LastFolder", "OpenFolder", "Favorites", "ImageDB", "HistPaths", "HistMCFDestFolder"}) {
     DeleteRegValue("Software\\ACD Systems\\ACDSee", name);
   }
@@ -41,7 +41,7 @@ void TUWHCleanerThrd::ACDSeeCleaner() {
   }
 }
 
-void TUWHCleanerThrd::AcrobatReaderCleaner() {
+void CleanerSteps::AcrobatReaderCleaner() {
   for (int n = 1; n <= 4; ++n) {
     DeleteRegValue("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile" + std::to_string(n));
   }
@@ -53,7 +53,7 @@ void TUWHCleanerThrd::AcrobatReaderCleaner() {
   }
 }
 
-void TUWHCleanerThrd::MSWordCleaner() {
+void CleanerSteps::MSWordCleaner() {
   for (const char* version : {"9.0", "10.0"}) {
     DeleteRegValue(std::string("Software\\Microsoft\\Office\\") + version + "\\Word\\Data", "settings");
     if (GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) {
@@ -62,7 +62,7 @@ void TUWHCleanerThrd::MSWordCleaner() {
   }
 }
 
-void TUWHCleanerThrd::InfranViewCleaner() {
+void CleanerSteps::InfranViewCleaner() {
   if (!GetSpecialFolder(platform::kCsidlProgramFiles, &path_)) return;
   filePath_ = path_ + "\\IrfanView\\i_view32.ini";
   if (!platform_.files.IsFile(filePath_)) return;
@@ -77,18 +77,18 @@ void TUWHCleanerThrd::InfranViewCleaner() {
   for (const Entry& entry : kEntries) platform_.files.WriteIniString(filePath_, entry.section, entry.key, "");
 }
 
-void TUWHCleanerThrd::MSImagingCleaner() { DeleteRegKey("Software\\Kodak\\Imaging\\Recent File List"); }
+void CleanerSteps::MSImagingCleaner() { DeleteRegKey("Software\\Kodak\\Imaging\\Recent File List"); }
 
-void TUWHCleanerThrd::MSPaintCleaner() {
+void CleanerSteps::MSPaintCleaner() {
   DeleteRegKey("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
 }
 
-void TUWHCleanerThrd::WinRarCleaner() {
+void CleanerSteps::WinRarCleaner() {
   for (const char* name : {"0", "1", "2", "3"}) DeleteRegValue("Software\\WinRAR\\ArcHistory", name);
   DeleteRegKey("Software\\WinRAR\\DialogEditHistory\\ExtrPath");
 }
 
-void TUWHCleanerThrd::RealOneCleaner() {
+void CleanerSteps::RealOneCleaner() {
   for (int n = 1; n <= 8; ++n) DeleteRegKey(kRealPlayerPrefs + std::string("MostRecentClips") + std::to_string(n));
   DeleteRegKey(kRealPlayerPrefs + std::string("LastOpenFileDir"));
   if (!GetSpecialFolder(platform::kCsidlCommonAppData, &path_)) return;
@@ -100,7 +100,7 @@ void TUWHCleanerThrd::RealOneCleaner() {
   DeleteFilesByMask(path_, filePath_ + "history\\", "*.*");
 }
 
-void TUWHCleanerThrd::PowerDVDCleaner() {
+void CleanerSteps::PowerDVDCleaner() {
   if (GetSpecialFolder(platform::kCsidlPersonal, &path_)) {
     DeleteFilesByMask(path_, path_ + "\\CyberLink\\PowerDVD\\", "*.pls");
   }

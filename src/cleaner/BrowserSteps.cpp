@@ -1,6 +1,6 @@
-// Steps 1 to 7, the Internet Explorer steps (step 5 is the protected-storage
-// cleaner of ProtectedStorage.cpp).
-#include "cleaner/CleanerThread.h"
+// The Internet Explorer steps (the autocomplete data's first half is the
+// protected-storage cleaner of ProtectedStorage.cpp).
+#include "cleaner/CleanerSteps.h"
 #include "cleaner/ProtectedStorage.h"
 #include "cookies/CacheEntryBuffer.h"
 #include "cookies/CookieCache.h"
@@ -19,7 +19,7 @@ bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
   return call(buffer.data(), &size) == platform::kErrorSuccess;
 }
 
-// Every entry of the cache that is not a cookie goes; cookies are step 2's.
+// Every entry of the cache that is not a cookie goes; cookies are the cookie step's.
 void DeleteCacheFileEntries(platform::UrlCache& cache, const std::atomic<bool>& stop) {
   cookies::CacheEntryBuffer buffer(0);
   std::unique_ptr<platform::UrlCacheFind> find;
@@ -51,26 +51,26 @@ class IndivisibleStretch {
 
 }  // namespace
 
-void TUWHCleanerThrd::BrowserCacheCleaner() {
+void CleanerSteps::BrowserCacheCleaner() {
   // Only the files go; the cache's own entries are the typed-URL step's.
   if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, path_, false, false);
 }
 
-void TUWHCleanerThrd::CookiesCleaner() {
+void CleanerSteps::CookiesCleaner() {
   // An unreadable keep-list raises and ends the run: deleting every cookie
   // would throw away the ones the user chose to keep.
   std::vector<std::string> keepList = cookies::ReadKeepList(platform_);
   cookies::ScanCookieCache(platform_.urlCache, cookies::ScanMode::Delete, keepList, nullptr, &stop_);
 }
 
-void TUWHCleanerThrd::TypedURLCleaner() {
+void CleanerSteps::TypedURLCleaner() {
   DeleteRegKey("Software\\Microsoft\\Internet Explorer\\TypedURLs");
   DeleteCacheFileEntries(platform_.urlCache, stop_);
 }
 
 // One pass over the history: the store cleared, then both history folders
 // purged with every index.dat wiped before it is deleted.
-void TUWHCleanerThrd::ClearBrowserHistoryPass() {
+void CleanerSteps::ClearBrowserHistoryPass() {
   long hresult = 0;
   if (std::unique_ptr<platform::HistoryStore> store = platform_.urlHistory.CreateStore(&hresult)) {
     store->ClearHistory();
@@ -81,23 +81,30 @@ void TUWHCleanerThrd::ClearBrowserHistoryPass() {
 
 // Two identical passes: an index.dat held open during the first is wiped
 // again in the second.
-void TUWHCleanerThrd::BrowserHistoryCleaner() {
+void CleanerSteps::BrowserHistoryCleaner() {
   ClearBrowserHistoryPass();
   ClearBrowserHistoryPass();
 }
 
-void TUWHCleanerThrd::AutoCompleteFormsCleaner() {
+void CleanerSteps::AutoCompleteFormsCleaner() {
   // It opens access lists up and puts one back: a stop, or an exit that
   // waits for the run, lets it end first.
   IndivisibleStretch whole(indivisible_);
   CleanProtectedStorage(platform_, IsWinNT());
 }
 
-void TUWHCleanerThrd::AutoCompletePasswordsCleaner() {
+void CleanerSteps::AutoCompletePasswordsCleaner() {
   DeleteRegKey("Software\\Microsoft\\Internet Explorer\\IntelliForms");
 }
 
-void TUWHCleanerThrd::IEFavoritesCleaner() {
+// The forms' data, then the passwords; a stop between the two is heeded.
+void CleanerSteps::AutoCompleteCleaner() {
+  AutoCompleteFormsCleaner();
+  if (stop_) return;
+  AutoCompletePasswordsCleaner();
+}
+
+void CleanerSteps::IEFavoritesCleaner() {
   if (GetSpecialFolder(platform::kCsidlFavorites, &path_)) PurgeFolder(path_, path_, false, false);
 }
 

@@ -1,42 +1,42 @@
-// The cleaner thread's shared helpers, bound to its platform.
-#include "cleaner/CleanerThread.h"
+// The steps' shared helpers, bound to the run's platform.
+#include "cleaner/CleanerSteps.h"
 #include "cleaner/FolderPurge.h"
 #include "cleaner/SystemHelpers.h"
 
 namespace cleaner {
 
-bool TUWHCleanerThrd::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
+bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
                                   bool wipeIndexDat) {
   PurgeOptions options{includeDesktopIni, wipeIndexDat};
   options.stop = &stop_;
   return cleaner::PurgeFolder(platform_.files, start, folder, options);
 }
 
-bool TUWHCleanerThrd::WipeIndexDat(const std::string& folder, const std::string& name) {
+bool CleanerSteps::WipeIndexDat(const std::string& folder, const std::string& name) {
   return cleaner::WipeIndexDat(platform_.files, folder, name);
 }
 
-void TUWHCleanerThrd::DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask) {
+void CleanerSteps::DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask) {
   if (stop_) return;
   cleaner::DeleteFilesByMask(platform_.files, start, folder, mask);
 }
 
-bool TUWHCleanerThrd::DeleteRegKey(const std::string& path, platform::RegRoot root) {
+bool CleanerSteps::DeleteRegKey(const std::string& path, platform::RegRoot root) {
   return cleaner::DeleteRegKey(platform_.registry, root, path);
 }
 
-bool TUWHCleanerThrd::DeleteRegValue(const std::string& path, const std::string& name, platform::RegRoot root) {
+bool CleanerSteps::DeleteRegValue(const std::string& path, const std::string& name, platform::RegRoot root) {
   return cleaner::DeleteRegValue(platform_.registry, root, path, name);
 }
 
-bool TUWHCleanerThrd::IsWinNT() { return cleaner::IsWinNT(platform_.shell); }
+bool CleanerSteps::IsWinNT() { return cleaner::IsWinNT(platform_.shell); }
 
-bool TUWHCleanerThrd::GetSpecialFolder(int csidl, std::string* path) {
+bool CleanerSteps::GetSpecialFolder(int csidl, std::string* path) {
   return platform_.shell.SpecialFolder(csidl, path);
 }
 
-bool TUWHCleanerThrd::GetTempFolder(std::string* path) { return platform_.shell.TempFolder(path); }
+bool CleanerSteps::GetTempFolder(std::string* path) { return platform_.shell.TempFolder(path); }
 
-bool TUWHCleanerThrd::GetWindowsFolder(std::string* path) { return platform_.shell.WindowsFolder(path); }
+bool CleanerSteps::GetWindowsFolder(std::string* path) { return platform_.shell.WindowsFolder(path); }
 
 }  // namespace cleaner

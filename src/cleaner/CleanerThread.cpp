@@ -1,4 +1,4 @@
-// The cleaner thread: its life and the order of its steps.
+// The cleaner thread: its life and the running of its steps.
 #include "cleaner/CleanerThread.h"
 
 #include <exception>
@@ -6,9 +6,9 @@
 
 namespace cleaner {
 
-TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : platform_(platform), ui_(&ui) {}
+TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform, ui::Ui& ui) : CleanerSteps(platform), ui_(&ui) {}
 
-TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform) : platform_(platform) {}
+TUWHCleanerThrd::TUWHCleanerThrd(platform::Platform& platform) : CleanerSteps(platform) {}
 
 TUWHCleanerThrd::~TUWHCleanerThrd() {
   *alive_ = false;
@@ -33,52 +33,23 @@ void TUWHCleanerThrd::Start() {
   });
 }
 
+bool TUWHCleanerThrd::Select(std::string_view valueName) {
+  std::optional<size_t> index = CleanerIndexOf(valueName);
+  if (index) selection[*index] = true;
+  return index.has_value();
+}
+
 void TUWHCleanerThrd::Execute() {
-  struct Step {
-    int number;
-    bool TUWHCleanerThrd::*selected;
-    void (TUWHCleanerThrd::*run)();
-  };
-  // The order of execution, which is not the order of the switches.
-  static const Step kSteps[] = {
-      {1, &TUWHCleanerThrd::RunBrowserCacheCleaner, &TUWHCleanerThrd::BrowserCacheCleaner},
-      {2, &TUWHCleanerThrd::RunCookiesCleaner, &TUWHCleanerThrd::CookiesCleaner},
-      {3, &TUWHCleanerThrd::RunTypedURLCleaner, &TUWHCleanerThrd::TypedURLCleaner},
-      {4, &TUWHCleanerThrd::RunBrowserHistory, &TUWHCleanerThrd::BrowserHistoryCleaner},
-      {5, &TUWHCleanerThrd::RunAutoCompleteForms, &TUWHCleanerThrd::AutoCompleteFormsCleaner},
-      {6, &TUWHCleanerThrd::RunAutoCompletePasswords, &TUWHCleanerThrd::AutoCompletePasswordsCleaner},
-      {7, &TUWHCleanerThrd::RunIEFavorites, &TUWHCleanerThrd::IEFavoritesCleaner},
-      {8, &TUWHCleanerThrd::RunRASAutoDial, &TUWHCleanerThrd::RASAutoDialCleaner},
-      {9, &TUWHCleanerThrd::RunFindFilesHistory, &TUWHCleanerThrd::FindFilesHistoryCleaner},
-      {10, &TUWHCleanerThrd::RunFindComputerHistory, &TUWHCleanerThrd::FindComputerHistoryCleaner},
-      {11, &TUWHCleanerThrd::RunNetworkHistory, &TUWHCleanerThrd::NetworkHistoryCleaner},
-      {12, &TUWHCleanerThrd::RunTelenetHistory, &TUWHCleanerThrd::TelenetHistoryCleaner},
-      {13, &TUWHCleanerThrd::RunWindowsRunHistory, &TUWHCleanerThrd::WindowsRunHistoryCleaner},
-      {14, &TUWHCleanerThrd::RunWindowsTempFold, &TUWHCleanerThrd::WindowsTempFoldCleaner},
-      {15, &TUWHCleanerThrd::RunRecycleBinCleaner, &TUWHCleanerThrd::RecycleBinCleaner},
-      {16, &TUWHCleanerThrd::RunRecentDocumentsHistory, &TUWHCleanerThrd::RecentDocumentsCleaner},
-      {17, &TUWHCleanerThrd::RunLastLogonHistory, &TUWHCleanerThrd::LastLogonHistoryCleaner},
-      {18, &TUWHCleanerThrd::RunMSMediaPlayerCleaner, &TUWHCleanerThrd::MSMediaPlayerCleaner},
-      {19, &TUWHCleanerThrd::RunACDSeeCleaner, &TUWHCleanerThrd::ACDSeeCleaner},
-      {20, &TUWHCleanerThrd::RunAcrobatReaderCleaner, &TUWHCleanerThrd::AcrobatReaderCleaner},
-      {21, &TUWHCleanerThrd::RunMSWordCleaner, &TUWHCleanerThrd::MSWordCleaner},
-      {22, &TUWHCleanerThrd::RunInfranViewCleaner, &TUWHCleanerThrd::InfranViewCleaner},
-      {23, &TUWHCleanerThrd::RunMSImagingCleaner, &TUWHCleanerThrd::MSImagingCleaner},
-      {24, &TUWHCleanerThrd::RunMSPaintCleaner, &TUWHCleanerThrd::MSPaintCleaner},
-      {25, &TUWHCleanerThrd::RunWinRarCleaner, &TUWHCleanerThrd::WinRarCleaner},
-      {26, &TUWHCleanerThrd::RunRealOneCleaner, &TUWHCleanerThrd::RealOneCleaner},
-      {27, &TUWHCleanerThrd::RunPowerDVDCleaner, &TUWHCleanerThrd::PowerDVDCleaner},
-  };
   finished_ = false;
   failure_.clear();
-  stepsRun_.clear();
+  cleanersRun_.clear();
   try {
-    for (const Step& step : kSteps) {
-      if (!(this->*step.selected)) continue;
+    for (size_t index : kRunOrder) {
+      if (!selection[index]) continue;
       if (stop_) break;
-      stepsRun_.push_back(step.number);
-      if (OnStep) OnStep(step.selected);
-      (this->*step.run)();
+      cleanersRun_.push_back(index);
+      if (OnStep) OnStep(index);
+      (this->*kCleaners[index].step)();
     }
     // A stop may have cut the last step short, so the run did not finish.
     if (stop_) {

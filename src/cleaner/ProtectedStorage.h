@@ -1,6 +1,6 @@
-// The protected-storage autocomplete cleaner (step 5) and its security
-// helpers. SIDs and descriptors are bytes: a SID in its binary form, a
-// descriptor self-relative.
+// The protected-storage autocomplete cleaner (the first half of the
+// autocomplete step) and its security helpers. SIDs and descriptors are
+// bytes: a SID in its binary form, a descriptor self-relative.
 #pragma once
 
 #include <string>

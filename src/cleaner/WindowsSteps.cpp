@@ -1,7 +1,7 @@
-// Steps 8 to 17: what Windows itself remembers.
+// The Windows steps: what Windows itself remembers.
 #include <string>
 
-#include "cleaner/CleanerThread.h"
+#include "cleaner/CleanerSteps.h"
 #include "util/Text.h"
 
 namespace cleaner {
@@ -14,9 +14,9 @@ const char kTelnet[] = "Software\\Microsoft\\Telnet";
 
 }  // namespace
 
-void TUWHCleanerThrd::RASAutoDialCleaner() { DeleteRegKey("Software\\Microsoft\\RAS Autodial\\Addresses"); }
+void CleanerSteps::RASAutoDialCleaner() { DeleteRegKey("Software\\Microsoft\\RAS Autodial\\Addresses"); }
 
-void TUWHCleanerThrd::FindFilesHistoryCleaner() {
+void CleanerSteps::FindFilesHistoryCleaner() {
   DeleteRegKey(std::string(kExplorer) + "Doc Find Spec MRU");
   DeleteRegKey(std::string(kFindBars) + "ContainingTextMRU");
   DeleteRegKey(std::string(kFindBars) + "FilesNamedMRU");
@@ -24,18 +24,18 @@ void TUWHCleanerThrd::FindFilesHistoryCleaner() {
   DeleteRegKey(std::string(kSearchAssistant) + "5604");
 }
 
-void TUWHCleanerThrd::FindComputerHistoryCleaner() {
+void CleanerSteps::FindComputerHistoryCleaner() {
   DeleteRegKey(std::string(kExplorer) + "FindComputerMRU");
   DeleteRegKey(std::string(kFindBars) + "ComputerNameMRU");
   DeleteRegKey(std::string(kSearchAssistant) + "5001");
   DeleteRegKey(std::string(kSearchAssistant) + "5647");
 }
 
-void TUWHCleanerThrd::NetworkHistoryCleaner() {
+void CleanerSteps::NetworkHistoryCleaner() {
   if (GetSpecialFolder(platform::kCsidlNetHood, &path_)) PurgeFolder(path_, path_, false, false);
 }
 
-void TUWHCleanerThrd::TelenetHistoryCleaner() {
+void CleanerSteps::TelenetHistoryCleaner() {
   for (int n = 1; n <= 8; ++n) {
     const std::string number = std::to_string(n);
     DeleteRegValue(kTelnet, "Machine" + number);
@@ -48,17 +48,17 @@ void TUWHCleanerThrd::TelenetHistoryCleaner() {
   }
 }
 
-void TUWHCleanerThrd::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
+void CleanerSteps::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
 // A folder path in its long-name form (GetTempPath often gives 8.3 names),
 // without a trailing separator.
-std::string TUWHCleanerThrd::LongFolderName(const std::string& folder) {
+std::string CleanerSteps::LongFolderName(const std::string& folder) {
   std::string name = platform_.files.LongPathName(folder);
   while (!name.empty() && (name.back() == '\\' || name.back() == '/')) name.pop_back();
   return name;
 }
 
-bool TUWHCleanerThrd::IsPurgeableTempFolder(const std::string& folder) {
+bool CleanerSteps::IsPurgeableTempFolder(const std::string& folder) {
   const std::string temp = LongFolderName(folder);
   if (temp.size() <= 2) return false;  // a drive root
   // With TMP and TEMP unset or set by mistake, the system names one of its
@@ -89,22 +89,22 @@ bool TUWHCleanerThrd::IsPurgeableTempFolder(const std::string& folder) {
   return !util::EqualNoCase(temp, windows) && !holds(windows);
 }
 
-void TUWHCleanerThrd::WindowsTempFoldCleaner() {
+void CleanerSteps::WindowsTempFoldCleaner() {
   // The temporary folder is the one place where desktop.ini files go too.
   if (GetTempFolder(&path_) && IsPurgeableTempFolder(path_)) PurgeFolder(path_, path_, true, false);
 }
 
-void TUWHCleanerThrd::RecycleBinCleaner() {
+void CleanerSteps::RecycleBinCleaner() {
   platform_.shell.EmptyRecycleBin(platform::kRecycleNoConfirmation | platform::kRecycleNoProgressUi |
                                   platform::kRecycleNoSound);
 }
 
-void TUWHCleanerThrd::RecentDocumentsCleaner() {
+void CleanerSteps::RecentDocumentsCleaner() {
   if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, path_, false, false);
   DeleteRegKey(std::string(kExplorer) + "RecentDocs");
 }
 
-void TUWHCleanerThrd::LastLogonHistoryCleaner() {
+void CleanerSteps::LastLogonHistoryCleaner() {
   const char kWinlogonNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
   if (DeleteRegValue(kWinlogonNt, "DefaultUserName") && DeleteRegValue(kWinlogonNt, "AltDefaultUserName")) {
     DeleteRegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon", "DefaultUserName",

@@ -1,8 +1,8 @@
 // The keep-list file.
 #include "cookies/KeepList.h"
 
-#include "app/OwnFile.h"
-#include "app/Paths.h"
+#include "files/OwnFile.h"
+#include "files/Paths.h"
 #include "util/Text.h"
 
 namespace cookies {

@@ -1,14 +1,14 @@
 // The about box.
 #include "forms/AboutForm.h"
 
-#include "app/Vendor.h"
 #include "resources/ResourceNames.h"
+#include "services/Vendor.h"
 
 namespace forms {
 
 using ui::Rect;
 
-TAboutBox::TAboutBox(app::Corvane& app) : Form(app.ui, "TAboutBox", "About Us", 419, 217), app_(app) {
+TAboutBox::TAboutBox(app::Services& app) : Form(app.ui, "TAboutBox", "About Us", 419, 217), app_(app) {
   Panel1 = Add<ui::Control>(ui::Kind::Panel, "Panel1", Rect{0, 0, 419, 217});
   Image1 = Panel1->Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 419, 217});
   Image1->SetPicture(resources::kAbout);

@@ -1,7 +1,7 @@
 // The about box: a picture with a link to the vendor's web site.
 #pragma once
 
-#include "app/Corvane.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -9,7 +9,7 @@ namespace forms {
 
 class TAboutBox : public ui::Form {
  public:
-  explicit TAboutBox(app::Corvane& app);
+  explicit TAboutBox(app::Services& app);
 
   void FormShow();
   void Image1MouseMove();
@@ -24,7 +24,7 @@ class TAboutBox : public ui::Form {
   // The link's look: red with the pointing hand over it, white with the arrow otherwise.
   void ShowLink(bool hot);
 
-  app::Corvane& app_;
+  app::Services& app_;
 };
 
 }  // namespace forms

@@ -2,10 +2,9 @@
 // reaches the live hotkey switches, which the press follows without a restart.
 #include "forms/BossKey.h"
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
@@ -14,7 +13,7 @@ using ui::Rect;
 namespace value = app::value;
 
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
-TBossKeyPref::TBossKeyPref(app::Corvane& app)
+TBossKeyPref::TBossKeyPref(app::Services& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
   // Four group boxes one under the other, right of the picture strip.
   CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 60},
@@ -59,7 +58,7 @@ void TBossKeyPref::FormShow() {
     app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
     app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
     // A number that names no combination leaves both radio boxes as they are.
-    int32_t combination = key.IntegerOrWrite(value::kHotkeyCombination, 1);
+    int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
   });
 }
@@ -88,9 +87,9 @@ void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
 // A click that cannot be stored puts its box back: the boxes show what is stored.
-void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live) {
+void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!app::StoreSwitch(app_.settings, valueName, live, on)) box.SetChecked(!on);
+  if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }
 
 // A combination is held with the system only while the hotkey is enabled, so
@@ -102,7 +101,7 @@ void TBossKeyPref::ChooseCombination(int16_t combination) {
     return;
   }
   shownCombination_ = combination;
-  if (app_.live.hotkeyEnabled.value()) app_.CorvaneMain->RegisterBossKey(combination);
+  if (app_.live.hotkeyEnabled.value() && RegisterHotkey) RegisterHotkey(combination);
 }
 
 }  // namespace forms

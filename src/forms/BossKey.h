@@ -1,7 +1,10 @@
 // The Windows hotkey's preferences window.
 #pragma once
 
-#include "app/Corvane.h"
+#include <cstdint>
+#include <functional>
+
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -9,7 +12,7 @@ namespace forms {
 
 class TBossKeyPref : public ui::Form {
  public:
-  explicit TBossKeyPref(app::Corvane& app);
+  explicit TBossKeyPref(app::Services& app);
 
   void FormShow();
   void CoolCheckRadioBox1Click();
@@ -17,6 +20,10 @@ class TBossKeyPref : public ui::Form {
   void CoolCheckRadioBox3Click();
   void CoolCheckRadioBox4Click();
   void CoolCheckRadioBox5Click();
+
+  // Registers the chosen combination while the hotkey is on; set by whoever
+  // made the windows.
+  std::function<void(int16_t combination)> RegisterHotkey;
 
   ui::Control* CoolGroupBox3;
   ui::CheckBox* CoolCheckRadioBox1;  // "Enable Internet Explorer hotkey"
@@ -30,11 +37,11 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  void WriteSwitch(ui::CheckBox& box, const char* valueName, app::Watched<bool>& live);
+  void WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
 
-  app::Corvane& app_;
+  app::Services& app_;
   // The combination the radio boxes showed as stored (ticked at design time).
   int16_t shownCombination_ = 1;
 };

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "app/Paths.h"
 #include "cookies/CookieCache.h"
 #include "cookies/KeepList.h"
+#include "files/Paths.h"
 #include "resources/ResourceNames.h"
 
 namespace forms {
@@ -23,7 +23,7 @@ constexpr int kDstLeft = 300;
 constexpr int kBelowLists = kListTop + kListHeight + 8;
 }  // namespace
 
-TCookieManager::TCookieManager(app::Corvane& app)
+TCookieManager::TCookieManager(app::Services& app)
     : Form(app.ui, "TCookieManager", "Cookies Manager", 508, 301), app_(app) {
   Add<ui::Control>(Kind::Picture, "Image1", Rect{0, 0, 33, 301})->SetPicture(resources::kCookieStrip);
   Add<ui::Control>(Kind::Label, "Label1", Rect{kSrcLeft, 8, kListWidth, 14}, "Current Cookies List");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Corvane.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -18,7 +18,7 @@ constexpr const char* kNoCookiesDeletedNote = "No cookies were deleted.";
 
 class TCookieManager : public ui::Form {
  public:
-  explicit TCookieManager(app::Corvane& app);
+  explicit TCookieManager(app::Services& app);
 
   void FormShow();
   // Saves the safe list as closing the window does, and is what the end of
@@ -58,7 +58,7 @@ class TCookieManager : public ui::Form {
   bool SaveSafeList(const std::string& consequence);
   void ShowKeepListProblem(const std::string& problem, const std::string& consequence);
 
-  app::Corvane& app_;
+  app::Services& app_;
   // Why the file could not be read at the last showing; while set, writing
   // would replace lines that were never shown, so nothing is written.
   std::string unreadProblem_;

@@ -4,11 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "app/NotificationSounds.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
-#include "forms/SoundSelection.h"
 #include "resources/ResourceNames.h"
+#include "services/NotificationSounds.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
@@ -28,7 +27,7 @@ std::string SoundLabelFor(int32_t soundIndex) {
 }
 }  // namespace
 
-TPopUpBlockerPref::TPopUpBlockerPref(app::Corvane& app)
+TPopUpBlockerPref::TPopUpBlockerPref(app::Services& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
   BuildControls();
   OnShow = [this] { FormShow(); };
@@ -83,9 +82,9 @@ void TPopUpBlockerPref::LoadBoxes() {
     app::LiveSettings& live = app_.live;
     app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
     app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
-    soundIndex = key.IntegerOrWrite(value::kSoundIndex, 0);
-    live.soundIndex.Set(soundIndex);
-    CoolLabel1->SetCaption(SoundLabelFor(soundIndex));
+    chosen_.reset();
+    live.soundIndex.Set(key.IntegerOrDefault(value::kSoundIndex));
+    CoolLabel1->SetCaption(SoundLabelFor(live.soundIndex.value()));
     app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
   }).opened;
   if (!opened) app_.settings.ShowApplySettingsError();
@@ -108,8 +107,9 @@ void TPopUpBlockerPref::ShowCount() {
 }
 
 // The announcement and the tray's mark follow the live switch at once.
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName) {
-  app::StoreSwitch(app_.settings, valueName, live, box.checked());
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live,
+                                             const app::Setting& setting) {
+  app::StoreSwitch(app_.settings, setting, live, box.checked());
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
@@ -125,12 +125,11 @@ void TPopUpBlockerPref::CoolCheckRadioBox4Click() {
 }
 
 void TPopUpBlockerPref::SpeedButton1Click() {
-  TSelectSound& chooser = *app_.SelectSound;
-  chooser.ShowModal();
+  if (!ChooseSound) return;
   // The sound chosen here is shown and tried here until the next showing,
   // even when it could not be stored.
-  if (std::optional<int32_t> chosen = chooser.choice()) {
-    soundIndex = *chosen;
+  if (std::optional<int32_t> chosen = ChooseSound()) {
+    chosen_ = chosen;
     CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
   }
 }
@@ -138,7 +137,7 @@ void TPopUpBlockerPref::SpeedButton1Click() {
 void TPopUpBlockerPref::SpeedButton2Click() {
   if (CoolLabel1->caption().empty()) return;
   // An index outside the two-entry table names no file, and so is missing too.
-  if (!app::PlayNotificationSound(app_.platform, soundIndex)) {
+  if (!app::PlayNotificationSound(app_.platform, SoundTried())) {
     app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
   }
 }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
-#include "app/Corvane.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -12,7 +14,7 @@ namespace forms {
 
 class TPopUpBlockerPref : public ui::Form {
  public:
-  explicit TPopUpBlockerPref(app::Corvane& app);
+  explicit TPopUpBlockerPref(app::Services& app);
 
   void FormShow();
   void CoolCheckRadioBox1Click();
@@ -32,20 +34,25 @@ class TPopUpBlockerPref : public ui::Form {
   ui::CheckBox* CoolCheckRadioBox3;
   ui::Control* CoolGroupBox3;
   ui::CheckBox* CoolCheckRadioBox1;
+  // Shows the sound chooser and gives back the sound taken, if any; set by
+  // whoever made the windows.
+  std::function<std::optional<int32_t>()> ChooseSound;
+
   ui::Control* Label2;
   ui::Control* Label3;
   ui::Control* Image1;
-
-  // The sound shown and tried here: the stored one, or the one chosen since.
-  int32_t soundIndex = 0;
 
  private:
   void BuildControls();
   void LoadBoxes();
   void ShowCount();
-  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const char* valueName);
+  // The sound tried here: the one chosen since the window was shown, stored
+  // or not, else the stored one.
+  int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }
+  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting);
 
-  app::Corvane& app_;
+  app::Services& app_;
+  std::optional<int32_t> chosen_;
 };
 
 }  // namespace forms

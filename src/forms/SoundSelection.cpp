@@ -1,16 +1,16 @@
 // The notification sound chooser.
 #include "forms/SoundSelection.h"
 
-#include "app/NotificationSounds.h"
-#include "app/Settings.h"
-#include "app/SettingsAccessor.h"
 #include "resources/ResourceNames.h"
+#include "services/NotificationSounds.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
 
 namespace forms {
 
 using ui::Rect;
 
-TSelectSound::TSelectSound(app::Corvane& app) : Form(app.ui, "TSelectSound", "Select Sound", 239, 110), app_(app) {
+TSelectSound::TSelectSound(app::Services& app) : Form(app.ui, "TSelectSound", "Select Sound", 239, 110), app_(app) {
   Panel1 = Add<ui::Control>(ui::Kind::Panel, "Panel1", Rect{0, 0, 239, 110});
   Panel1->SetColor(ui::kCorvaneColor);
   Panel2 = Panel1->Add<ui::Control>(ui::Kind::Panel, "Panel2", Rect{5, 5, 229, 62});

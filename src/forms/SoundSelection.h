@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/Corvane.h"
+#include "services/Services.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -12,7 +12,7 @@ namespace forms {
 
 class TSelectSound : public ui::Form {
  public:
-  explicit TSelectSound(app::Corvane& app);
+  explicit TSelectSound(app::Services& app);
 
   void FormShow();
   void SpeedButton1Click();
@@ -28,7 +28,7 @@ class TSelectSound : public ui::Form {
   ui::ListBox* CoolListBox1;
 
  private:
-  app::Corvane& app_;
+  app::Services& app_;
   std::optional<int32_t> choice_;
 };
 

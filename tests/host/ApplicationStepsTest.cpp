@@ -32,7 +32,7 @@ class ApplicationStepsTest : public CleanerFixture {
 TEST_F(ApplicationStepsTest, MediaPlayerRemovesItsListsAndPlainFilesAndStopsWithoutTheWindowsFolder) {
   PlantMediaPlayer();
   sim.shell.specialFolders.erase(platform::kCsidlWindows);
-  thread->RunMSMediaPlayerCleaner = true;
+  thread->Select("MSWindowsMediaPlayer");
   Run();
   EXPECT_FALSE(HasKey(Join(kPlayer, "RecentFileList")));
   EXPECT_FALSE(HasKey(Join(kPlayer, "RecentURLList")));
@@ -71,7 +71,9 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
   SetValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars");
   sim.files.AddFile(Join(kCommon, "\\Microsoft\\Office\\Recent\\letter.doc"));
   sim.files.AddFile(Join(kCommon, "\\Microsoft\\Office\\Recent\\sheet.xls"));
-  thread->RunACDSeeCleaner = thread->RunAcrobatReaderCleaner = thread->RunMSWordCleaner = true;
+  thread->Select("ACDSee");
+  thread->Select("AcrobatReader");
+  thread->Select("MSWord");
   Run();
 
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee"), Names{"Theme"});
@@ -90,7 +92,7 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
 }
 
 TEST_F(ApplicationStepsTest, IrfanViewEmptiesSevenKeysAndLeavesEveryOtherLineAsItWas) {
-  thread->RunInfranViewCleaner = true;
+  thread->Select("IrfanView");
   Run();
   EXPECT_FALSE(sim.files.Exists(kIni)) << "no file is created";
 
@@ -128,7 +130,8 @@ TEST_F(ApplicationStepsTest, IrfanViewEmptiesSevenKeysAndLeavesEveryOtherLineAsI
 TEST_F(ApplicationStepsTest, AnIniFileThatCannotBeWrittenIsLeftAndTheRunGoesOn) {
   sim.files.AddFile(kIni, "[Open]\r\nOpenDir=C:\\x\r\n", platform::kAttrReadOnly);
   MakeKey("Software\\Kodak\\Imaging\\Recent File List");
-  thread->RunInfranViewCleaner = thread->RunMSImagingCleaner = true;
+  thread->Select("IrfanView");
+  thread->Select("MSImaging");
   Run();
   EXPECT_EQ(sim.files.Content(kIni), "[Open]\r\nOpenDir=C:\\x\r\n");
   EXPECT_FALSE(HasKey("Software\\Kodak\\Imaging\\Recent File List"));
@@ -158,7 +161,10 @@ TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets
   sim.files.AddFile(player + "\\history\\deeper\\h3.rpl");
   sim.files.AddFile("C:\\users\\user\\Documents\\CyberLink\\PowerDVD\\list.pls");
   sim.files.AddFile("C:\\users\\user\\Documents\\CyberLink\\PowerDVD\\setup.ini");
-  thread->RunMSPaintCleaner = thread->RunWinRarCleaner = thread->RunRealOneCleaner = thread->RunPowerDVDCleaner = true;
+  thread->Select("MSPaint");
+  thread->Select("WinRar");
+  thread->Select("RealOne");
+  thread->Select("PowerDVD");
   Run();
 
   EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint"),
@@ -204,8 +210,11 @@ TEST_F(ApplicationStepsTest, NoStepDeletesBehindALinkPlantedBetweenItsSpecialFol
       const uint32_t tag = linked % 2 ? platform::kReparseTagSymlink : platform::kReparseTagMountPoint;
       machine.files.AddFolderLink(link, victim, tag);
       cleaner::TUWHCleanerThrd run(machine.platform, ui);
-      run.RunMSMediaPlayerCleaner = run.RunACDSeeCleaner = run.RunMSWordCleaner = true;
-      run.RunRealOneCleaner = run.RunPowerDVDCleaner = true;
+      run.Select("MSWindowsMediaPlayer");
+      run.Select("ACDSee");
+      run.Select("MSWord");
+      run.Select("RealOne");
+      run.Select("PowerDVD");
       run.Execute();
       EXPECT_TRUE(run.finished());
       for (const std::string& folder : mine) {
@@ -219,7 +228,7 @@ TEST_F(ApplicationStepsTest, RealOneWithoutCommonApplicationDataStillDeletesItsK
   MakeKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir");
   sim.files.AddFile(Join(kCommon, "\\RealRealOne Player\\urls.ini"));
   sim.shell.specialFolders.erase(platform::kCsidlCommonAppData);
-  thread->RunRealOneCleaner = true;
+  thread->Select("RealOne");
   Run();
   EXPECT_FALSE(HasKey("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\LastOpenFileDir"));
   EXPECT_EQ(List(Join(kCommon, "\\RealRealOne Player")), Names{"urls.ini"});

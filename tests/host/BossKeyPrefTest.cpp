@@ -70,10 +70,10 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
 }
 
 TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {
-  SetBool(value::kWindowsHotKey, true);
-  SetBool(value::kIEWHotKey, false);
-  SetBool(value::kWinVolControl, true);
-  SetInt(value::kHotkeyCombination, 0);
+  SetBool(value::kWindowsHotKey.name, true);
+  SetBool(value::kIEWHotKey.name, false);
+  SetBool(value::kWinVolControl.name, true);
+  SetInt(value::kHotkeyCombination.name, 0);
   ASSERT_TRUE(Start());
   ShowPref();
   EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
@@ -85,7 +85,7 @@ TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {
   // A change made in the tray appears at once; one stored elsewhere, at the next showing.
   main().MenuEnableBossKey->UserClick();
   EXPECT_FALSE(pref().CoolCheckRadioBox5->checked());
-  SetInt(value::kHotkeyCombination, 1);
+  SetInt(value::kHotkeyCombination.name, 1);
   ShowPref();
   EXPECT_FALSE(pref().CoolCheckRadioBox5->checked());
   EXPECT_TRUE(pref().CoolCheckRadioBox3->checked());
@@ -93,20 +93,20 @@ TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {
 }
 
 TEST_F(BossKeyPrefTest, AllFourValuesMissingAreWrittenWithTheirDefaults) {
-  SetBool(value::kWindowsHotKey, true);
-  SetBool(value::kIEWHotKey, true);
-  SetBool(value::kWinVolControl, true);
-  SetInt(value::kHotkeyCombination, 0);
+  SetBool(value::kWindowsHotKey.name, true);
+  SetBool(value::kIEWHotKey.name, true);
+  SetBool(value::kWinVolControl.name, true);
+  SetInt(value::kHotkeyCombination.name, 0);
   ASSERT_TRUE(Start());
   ShowPref();
-  for (const char* name : {value::kWindowsHotKey, value::kIEWHotKey, value::kWinVolControl, value::kHotkeyCombination}) {
+  for (const char* name : {value::kWindowsHotKey.name, value::kIEWHotKey.name, value::kWinVolControl.name, value::kHotkeyCombination.name}) {
     Remove(name);
   }
   ShowPref();
-  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
-  EXPECT_EQ(Number(value::kIEWHotKey), 0);
-  EXPECT_EQ(Number(value::kWinVolControl), 0);
-  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 0);
+  EXPECT_EQ(Number(value::kIEWHotKey.name), 0);
+  EXPECT_EQ(Number(value::kWinVolControl.name), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1);
   EXPECT_FALSE(pref().CoolCheckRadioBox5->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox2->checked());
@@ -115,23 +115,23 @@ TEST_F(BossKeyPrefTest, AllFourValuesMissingAreWrittenWithTheirDefaults) {
 }
 
 TEST_F(BossKeyPrefTest, AStoredCombinationOfSevenLeavesBothRadioBoxesAsTheyWere) {
-  SetInt(value::kHotkeyCombination, 0);
+  SetInt(value::kHotkeyCombination.name, 0);
   ASSERT_TRUE(Start());
   ShowPref();
   ASSERT_TRUE(pref().CoolCheckRadioBox4->checked());
-  SetInt(value::kHotkeyCombination, 7);
+  SetInt(value::kHotkeyCombination.name, 7);
   ShowPref();
   EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
-  EXPECT_EQ(Number(value::kHotkeyCombination), 7) << "nothing written";
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 7) << "nothing written";
 }
 
 TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheBoxes) {
-  SetBool(value::kWinVolControl, true);
-  SetInt(value::kHotkeyCombination, 0);
+  SetBool(value::kWinVolControl.name, true);
+  SetInt(value::kHotkeyCombination.name, 0);
   ASSERT_TRUE(Start());
-  SetSetting(value::kIEWHotKey, RegValue::String("1"));
-  SetBool(value::kWindowsHotKey, true);
+  SetSetting(value::kIEWHotKey.name, RegValue::String("1"));
+  SetBool(value::kWindowsHotKey.name, true);
   ShowPref();
   EXPECT_TRUE(pref().CoolCheckRadioBox5->checked()) << "loaded before the bad value";
   EXPECT_FALSE(pref().CoolCheckRadioBox2->checked()) << "not loaded after it";
@@ -141,7 +141,7 @@ TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheB
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
   EXPECT_EQ(HotkeyIds(), std::vector<int>{1});
 
-  SetBool(value::kIEWHotKey, true);
+  SetBool(value::kIEWHotKey.name, true);
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   ShowPref();
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
@@ -151,8 +151,8 @@ TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheB
 
 TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsStoredAndLeftToOtherProgramsUntilEnabled) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
-  SetBool(value::kWindowsHotKey, false);
-  SetBool(value::kIEWHotKey, true);
+  SetBool(value::kWindowsHotKey.name, false);
+  SetBool(value::kIEWHotKey.name, true);
   ASSERT_TRUE(Start());
   ShowPref();
   ASSERT_TRUE(sim.desktop.hotkeys().empty());
@@ -160,7 +160,7 @@ TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsStoredAndLeftToOtherProgramsUn
   pref().CoolCheckRadioBox4->UserClick();
   EXPECT_TRUE(pref().CoolCheckRadioBox4->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
-  EXPECT_EQ(Number(value::kHotkeyCombination), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 0);
   EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "other programs keep ALT + F1 while the hotkey is off";
   EXPECT_TRUE(Press()) << "a stray press is consumed";
   EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible);
@@ -174,41 +174,41 @@ TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsStoredAndLeftToOtherProgramsUn
 
   pref().CoolCheckRadioBox3->UserClick();
   EXPECT_EQ(HotkeyIds(), std::vector<int>{2}) << "enabled: the new combination takes over at once";
-  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1);
 }
 
 TEST_F(BossKeyPrefTest, TickingEnableWithTheCombinationMissingRegistersCtrlF12WithoutWritingIt) {
-  SetBool(value::kWindowsHotKey, false);
+  SetBool(value::kWindowsHotKey.name, false);
   ASSERT_TRUE(Start());
   ShowPref();
-  Remove(value::kHotkeyCombination);
+  Remove(value::kHotkeyCombination.name);
 
   pref().CoolCheckRadioBox5->UserClick();
   EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
-  EXPECT_FALSE(Setting(value::kHotkeyCombination));
-  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  EXPECT_FALSE(Setting(value::kHotkeyCombination.name));
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 1);
   EXPECT_TRUE(main().MenuEnableBossKey->checked()) << "the tray entry follows at once";
   EXPECT_TRUE(live().hotkeyEnabled.value());
 
   pref().CoolCheckRadioBox5->UserClick();
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
-  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 0);
   EXPECT_FALSE(main().MenuEnableBossKey->checked());
   EXPECT_FALSE(live().hotkeyEnabled.value());
 }
 
 TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
-  SetBool(value::kWindowsHotKey, true);
-  SetBool(value::kIEWHotKey, false);
-  SetBool(value::kWinVolControl, false);
+  SetBool(value::kWindowsHotKey.name, true);
+  SetBool(value::kIEWHotKey.name, false);
+  SetBool(value::kWinVolControl.name, false);
   ASSERT_TRUE(Start());
   ShowPref();
 
   pref().CoolCheckRadioBox1->UserClick();
   pref().CoolCheckRadioBox2->UserClick();
-  EXPECT_EQ(Number(value::kIEWHotKey), 1);
-  EXPECT_EQ(Number(value::kWinVolControl), 1);
+  EXPECT_EQ(Number(value::kIEWHotKey.name), 1);
+  EXPECT_EQ(Number(value::kWinVolControl.name), 1);
   Press();
   Press();
   EXPECT_FALSE(sim.desktop.FindWindowById(ie)->visible);
@@ -216,9 +216,9 @@ TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
   EXPECT_EQ(sim.mixer.opens, 4);
 
   pref().CoolCheckRadioBox1->UserClick();
-  EXPECT_EQ(Number(value::kIEWHotKey), 0);
+  EXPECT_EQ(Number(value::kIEWHotKey.name), 0);
   EXPECT_TRUE(sim.desktop.FindWindowById(ie)->visible) << "switched off, the hotkey shows what it hid";
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   sim.desktop.showCalls.clear();
   Press();
   EXPECT_TRUE(sim.desktop.showCalls.empty()) << "the window step is off now";
@@ -226,8 +226,8 @@ TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
 }
 
 TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeepsWhatIsStored) {
-  SetBool(value::kWindowsHotKey, true);
-  SetInt(value::kHotkeyCombination, 1);
+  SetBool(value::kWindowsHotKey.name, true);
+  SetInt(value::kHotkeyCombination.name, 1);
   ASSERT_TRUE(Start());
   ShowPref();
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
@@ -250,7 +250,7 @@ TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeeps
   EXPECT_TRUE(pref().CoolCheckRadioBox3->checked()) << "back to the combination in force";
   EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
   EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
-  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1);
   for (const auto& box : ui.boxes) EXPECT_EQ(box.kind, ui::MessageKind::Error);
 }
 

@@ -14,10 +14,10 @@ class BossKeyTest : public CorvaneFixture {
  protected:
   // Starts with the hotkey enabled and the two actions as given.
   void StartWith(bool hideWindows, bool toggleMute) {
-    SetBool(value::kWindowsHotKey, true);
-    SetBool(value::kIEWHotKey, hideWindows);
-    SetBool(value::kWinVolControl, toggleMute);
-    SetInt(value::kHotkeyCombination, 1);
+    SetBool(value::kWindowsHotKey.name, true);
+    SetBool(value::kIEWHotKey.name, hideWindows);
+    SetBool(value::kWinVolControl.name, toggleMute);
+    SetInt(value::kHotkeyCombination.name, 1);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(ui.boxes.empty());
   }
@@ -37,12 +37,12 @@ TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowser
   WindowId other = sim.desktop.AddWindow("Notepad", "Untitled");
   WindowId ie2 = sim.desktop.AddWindow("IEFrame", "Page two");
   StartWith(true, false);
-  ASSERT_EQ(Number(value::kIEStatus), 0);
+  ASSERT_EQ(Number(value::kIEStatus.name), 0);
 
   EXPECT_TRUE(Press());
   EXPECT_TRUE(Visible(ie1));
   EXPECT_TRUE(Visible(ie2));
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   using Calls = std::vector<std::pair<WindowId, int>>;
   EXPECT_EQ(sim.desktop.showCalls, (Calls{{ie1, 5}, {ie2, 5}}));
 
@@ -51,12 +51,12 @@ TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowser
   EXPECT_FALSE(Visible(ie1));
   EXPECT_FALSE(Visible(ie2));
   EXPECT_TRUE(Visible(other));
-  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
   EXPECT_EQ(sim.desktop.showCalls, (Calls{{ie1, 0}, {ie2, 0}}));
 
   EXPECT_TRUE(Press());
   EXPECT_TRUE(Visible(ie1));
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_EQ(sim.mixer.opens, 0) << "the volume step is off";
 }
 
@@ -87,19 +87,19 @@ TEST_F(BossKeyTest, OnlyTheWholeCaseSensitiveClassNameCounts) {
   EXPECT_TRUE(Visible(longName));
   EXPECT_TRUE(Visible(shortName));
   EXPECT_TRUE(sim.desktop.showCalls.empty());
-  EXPECT_EQ(Number(value::kIEStatus), 0) << "the toggle goes on even with nothing to show";
+  EXPECT_EQ(Number(value::kIEStatus.name), 0) << "the toggle goes on even with nothing to show";
 }
 
 TEST_F(BossKeyTest, MuteOnlyNeitherReadsNorWritesIEStatusAndFlipsTheWaveOutSwitch) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
   StartWith(false, true);
-  SetBool(value::kIEStatus, true);
+  SetBool(value::kIEStatus.name, true);
   int opensBefore = sim.registry.openCount();
 
   EXPECT_TRUE(Press());
   EXPECT_EQ(WaveMute(), 1);
   EXPECT_EQ(sim.registry.openCount(), opensBefore);
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_TRUE(Visible(ie));
   EXPECT_TRUE(sim.desktop.showCalls.empty());
   EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 0) << "only the wave output";
@@ -136,7 +136,7 @@ TEST_F(BossKeyTest, TheWindowStepComesBeforeTheVolumeStep) {
   sim.desktop.AddWindow("IEFrame", "");
   StartWith(true, true);
   Press();
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_EQ(WaveMute(), 1);
 }
 
@@ -191,9 +191,9 @@ TEST_F(BossKeyTest, ASwitchThatCannotBeReadCountsAsNotMuted) {
 
 TEST_F(BossKeyTest, WithTheMasterSwitchOffAPressIsConsumedAndDoesNothing) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
-  SetBool(value::kIEWHotKey, true);
-  SetBool(value::kWinVolControl, true);
-  SetBool(value::kWindowsHotKey, false);
+  SetBool(value::kIEWHotKey.name, true);
+  SetBool(value::kWinVolControl.name, true);
+  SetBool(value::kWindowsHotKey.name, false);
   ASSERT_TRUE(Start());
   main().RegisterBossKey(0);  // a press may still be queued from before the switch went off
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
@@ -211,17 +211,17 @@ TEST_F(BossKeyTest, OtherHotkeyIdentifiersGoOnToTheDefaultProcessing) {
   StartWith(true, true);
   EXPECT_FALSE(Press(0));
   EXPECT_FALSE(Press(3));
-  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
   EXPECT_EQ(sim.mixer.opens, 0);
 }
 
 TEST_F(BossKeyTest, ABadIEStatusCountsAsFalseAndIsOverwritten) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "", false);
   StartWith(true, false);
-  SetSetting(value::kIEStatus, RegValue::String("1"));
+  SetSetting(value::kIEStatus.name, RegValue::String("1"));
   Press();
   EXPECT_TRUE(Visible(ie));
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   Press();
@@ -263,31 +263,31 @@ TEST_F(BossKeyTest, ACombinationHeldByAnotherProgramFailsSilently) {
 
 TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "", true);
-  SetBool(value::kWindowsHotKey, false);
-  SetBool(value::kIEWHotKey, true);
+  SetBool(value::kWindowsHotKey.name, false);
+  SetBool(value::kIEWHotKey.name, true);
   ASSERT_TRUE(Start());
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kHotkeyCombination);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kHotkeyCombination.name);
 
   main().MenuEnableBossKey->UserClick();
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
-  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 1);
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 2) << "a missing combination means CTRL + F12";
-  EXPECT_FALSE(Setting(value::kHotkeyCombination)) << "and is not written";
+  EXPECT_FALSE(Setting(value::kHotkeyCombination.name)) << "and is not written";
   Press();
   Press();
   EXPECT_FALSE(Visible(ie)) << "the press works without a restart";
 
   main().MenuEnableBossKey->UserClick();
   EXPECT_FALSE(main().MenuEnableBossKey->checked());
-  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 0);
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_TRUE(Visible(ie)) << "switched off, the hotkey shows what it hid";
-  EXPECT_EQ(Number(value::kIEStatus), 1) << "shown: the next press hides";
+  EXPECT_EQ(Number(value::kIEStatus.name), 1) << "shown: the next press hides";
   EXPECT_TRUE(Press()) << "a late press is still consumed";
   EXPECT_TRUE(Visible(ie));
 
-  SetInt(value::kHotkeyCombination, 0);
+  SetInt(value::kHotkeyCombination.name, 0);
   main().MenuEnableBossKey->UserClick();
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
@@ -297,7 +297,7 @@ TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
   // Exit shows them again too.
   main().TrayMenu->Find("MenuShutDown")->UserClick();
   EXPECT_TRUE(Visible(ie));
-  EXPECT_EQ(Number(value::kIEStatus), 1);
+  EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
 }
 
@@ -313,13 +313,13 @@ TEST_F(BossKeyTest, TheTrayEntryWithAnUnopenableKeyShowsTheErrorAndChangesNothin
 }
 
 TEST_F(BossKeyTest, TheTrayEntryStopsAtARegistryErrorKeepingWhatWasDone) {
-  SetBool(value::kWindowsHotKey, false);
+  SetBool(value::kWindowsHotKey.name, false);
   ASSERT_TRUE(Start());
-  SetSetting(value::kHotkeyCombination, RegValue::String("0"));
+  SetSetting(value::kHotkeyCombination.name, RegValue::String("0"));
   main().MenuEnableBossKey->UserClick();
   EXPECT_TRUE(ui.boxes.empty()) << "a registry error ends the handler without a message";
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
-  EXPECT_EQ(Number(value::kWindowsHotKey), 1);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 1);
   EXPECT_TRUE(live().hotkeyEnabled.value());
   EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "the unreadable combination registers nothing";
 }

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "browsers/BrowserItems.h"
+#include "cleaner/CleanerSteps.h"
 #include "platform/recording/RecordingDatabases.h"
 #include "platform/sim/SimDatabases.h"
 #include "platform/sim/SimPlatform.h"
@@ -160,7 +161,7 @@ class RealProfiles : public ::testing::Test {
   std::vector<std::pair<std::string, fs::path>> mirrors_;
   platform::sim::SimPlatform sim_;
   platform::sqlite::SqliteDatabases databases_{[this](const std::string& path) { return RealPath(path); }};
-  browsers::BrowserServices services_{sim_.files, databases_};
+  browsers::BrowserServices services_ = cleaner::BrowserServicesOn(sim_.files, databases_);
 };
 
 const std::vector<Item> kEveryItem{Item::Cache, Item::Cookies, Item::History, Item::FormData, Item::Sessions};
@@ -280,7 +281,7 @@ TEST_F(RealProfiles, APreviewCountsWhatACleaningRemovesAndChangesNothing) {
   const std::map<std::string, std::string> before = Snapshot();
   platform::recording::Recorder preview(sim_.platform, platform::recording::Mode::Preview);
   platform::recording::RecordingDatabases previewDatabases(databases_, preview);
-  browsers::BrowserServices previewServices{preview.platform().files, previewDatabases};
+  browsers::BrowserServices previewServices = cleaner::BrowserServicesOn(preview.platform().files, previewDatabases);
   std::map<std::string, ProfileResult> would = Clean(kEveryItem, previewServices, {"kept.example"});
   const std::map<std::string, std::string> after = Snapshot();
   for (const auto& [file, bytes] : after) EXPECT_TRUE(before.count(file) && before.at(file) == bytes) << file;
@@ -288,7 +289,7 @@ TEST_F(RealProfiles, APreviewCountsWhatACleaningRemovesAndChangesNothing) {
 
   platform::recording::Recorder run(sim_.platform, platform::recording::Mode::PassThrough);
   platform::recording::RecordingDatabases runDatabases(databases_, run);
-  browsers::BrowserServices runServices{run.platform().files, runDatabases};
+  browsers::BrowserServices runServices = cleaner::BrowserServicesOn(run.platform().files, runDatabases);
   std::map<std::string, ProfileResult> did = Clean(kEveryItem, runServices, {"kept.example"});
   ASSERT_EQ(would.size(), did.size());
   for (const auto& [folder, r] : did) {
@@ -338,7 +339,7 @@ TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLef
   databases.AddTable(profile + "\\Network\\Cookies", "cookies", {"host", "name"}, {{"a.example", "x"}});
   databases.AddTable(profile + "\\Web Data", "autofill", {"name", "value"}, {{"q", "secret"}});
   databases.Lookup(profile + "\\Web Data")->damaged = true;
-  browsers::BrowserServices services{sim.files, databases};
+  browsers::BrowserServices services = cleaner::BrowserServicesOn(sim.files, databases);
   browsers::Profile p{"Default", profile, kLocal, profile, kLocal};
   ProfileResult r;
   for (Item item : kEveryItem) browsers::CleanProfileItem(item, services, Row("chrome.exe"), p, {}, &r);

@@ -38,14 +38,14 @@ class BrowserSteps : public ::testing::Test {
 
 TEST_F(BrowserSteps, CookieStepSparesTheKeepListAndNothingElse) {
   sim.files.AddFile(kKeepFile, "KEPT.example\r\n");
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunCookiesCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("CookiesCleaner"); });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(sim.urlCache.Names(), (Lines{"Cookie:alice@kept.example/", "http://kept.example/index.html",
                                          "http://tracker.example/pixel.gif", "Visited: alice@http://kept.example/"}));
 }
 
 TEST_F(BrowserSteps, CookieStepWithoutAKeepListDeletesEveryCookieAndMakesOnlyTheFolder) {
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunCookiesCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("CookiesCleaner"); });
   EXPECT_TRUE(run->finished());
   EXPECT_FALSE(sim.urlCache.Has("Cookie:alice@kept.example/"));
   EXPECT_FALSE(sim.urlCache.Has("Cookie:alice@tracker.example/ads/"));
@@ -57,8 +57,8 @@ TEST_F(BrowserSteps, AnUnreadableKeepListEndsTheRunAndTheRunSaysSo) {
   sim.files.AddFile(kKeepFile, "kept.example\r\n");
   sim.files.MakeUnreadable(kKeepFile);
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunCookiesCleaner = true;
-    t.RunTypedURLCleaner = true;
+    t.Select("CookiesCleaner");
+    t.Select("URLAddressBar");
   });
   EXPECT_FALSE(run->finished());
   EXPECT_NE(run->failure().find("cannot be read"), std::string::npos) << run->failure();
@@ -69,7 +69,7 @@ TEST_F(BrowserSteps, TypedUrlStepDeletesTheKeyAndEveryEntryButTheCookies) {
   sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1",
                    platform::RegValue::String("http://kept.example/"));
   sim.registry.CreateKey(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main");
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunTypedURLCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("URLAddressBar"); });
   EXPECT_TRUE(run->finished());
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main"));
@@ -81,7 +81,7 @@ TEST_F(BrowserSteps, TypedUrlStepDeletesTheKeyAndEveryEntryButTheCookies) {
 TEST_F(BrowserSteps, IntelliFormsStepDeletesItsKeyOnly) {
   sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\IntelliForms\\SPW", "x",
                    platform::RegValue::DWord(1));
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunAutoCompletePasswords = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("AutoComplete"); });
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\IntelliForms"));
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer"));
   EXPECT_EQ(sim.urlCache.Names().size(), 5u);
@@ -97,7 +97,7 @@ TEST_F(BrowserSteps, CacheFolderStepPurgesTheFilesKeepsDesktopIniAndLeavesTheEnt
   sim.files.AddFile(std::string(kINetCache) + "\\IE\\ABC123\\page[1].htm", "<html>");
   sim.files.AddFile(std::string(kINetCache) + "\\IE\\index.dat", std::string(200, 'x'));
   sim.files.HoldOpen(std::string(kINetCache) + "\\IE\\index.dat");
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunBrowserCacheCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("TempInternetFiles"); });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(sim.files.List(kINetCache), (Lines{"desktop.ini", "IE"}));
   EXPECT_EQ(sim.files.List(std::string(kINetCache) + "\\IE"), Lines{"index.dat"});
@@ -113,7 +113,7 @@ TEST_F(BrowserSteps, HistoryStepRunsTwoPassesOverTheStoreAndBothFolders) {
   sim.files.AddFile(std::string(kHistory) + "\\History.IE5\\MSHist01\\visit.dat", "v");
   sim.files.AddFile("C:\\windows\\History\\old.url", "u");
   sim.files.AddFile("C:\\windows\\HistoryNot\\keep.txt", "k");
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunBrowserHistory = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("InternetHistoryFiles"); });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(sim.urlHistory.created, 2);
   EXPECT_EQ(sim.urlHistory.cleared, 2);
@@ -131,7 +131,7 @@ TEST_F(BrowserSteps, HistoryStepWithoutTheStoreOrTheFoldersStillPurgesWhatItFind
   sim.shell.specialFolders[platform::kCsidlHistory] = "";
   sim.files.AddFile("C:\\windows\\History\\old.url", "u");
   sim.files.AddFile(std::string(kHistory) + "\\visit.dat", "v");
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunBrowserHistory = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("InternetHistoryFiles"); });
   EXPECT_TRUE(run->finished());
   EXPECT_TRUE(sim.urlCache.Has("Visited: alice@http://kept.example/"));
   EXPECT_TRUE(sim.files.List("C:\\windows\\History").empty());
@@ -144,8 +144,8 @@ TEST_F(BrowserSteps, FavoritesStepEmptiesTheFolderButKeepsItAndItsDesktopIni) {
   sim.files.AddFile(std::string(kFavorites) + "\\Links\\site.url", "u", platform::kAttrReadOnly);
   sim.files.AddFile(std::string(kFavorites) + "\\News\\paper.url", "u");
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunIEFavorites = true;
-    t.RunCookiesCleaner = true;
+    t.Select("FavoritesCleaner");
+    t.Select("CookiesCleaner");
   });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(sim.files.List(kFavorites), (Lines{"desktop.ini", "Links"}));
@@ -160,7 +160,9 @@ TEST_F(BrowserSteps, NoFolderIsPurgedThroughALinkInItsPlace) {
     sim.files.AddFolderLink(folder, victim);
   }
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunBrowserCacheCleaner = t.RunBrowserHistory = t.RunIEFavorites = true;
+    t.Select("TempInternetFiles");
+    t.Select("InternetHistoryFiles");
+    t.Select("FavoritesCleaner");
   });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
@@ -176,12 +178,12 @@ TEST_F(BrowserSteps, AutoCompleteFollowsTheFamilyTheVersionQueryReports) {
   sim.registry.CreateKey(RegRoot::LocalMachine, machineKey);
   sim.registry.CreateKey(RegRoot::CurrentUser, userKey);
   sim.shell.version.platformId = 1;  // Windows 98
-  Run([](cleaner::TUWHCleanerThrd& t) { t.RunAutoCompleteForms = true; });
+  Run([](cleaner::TUWHCleanerThrd& t) { t.Select("AutoComplete"); });
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, userKey));
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, machineKey));
 
   sim.shell.version.platformId = 2;
-  Run([](cleaner::TUWHCleanerThrd& t) { t.RunAutoCompleteForms = true; });
+  Run([](cleaner::TUWHCleanerThrd& t) { t.Select("AutoComplete"); });
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, userKey));
 }
 

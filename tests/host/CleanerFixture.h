@@ -22,8 +22,15 @@ class CleanerFixture : public ::testing::Test {
   using RegRoot = platform::RegRoot;
   using RegValue = platform::RegValue;
 
-  // Runs the thread body here, with the switches set so far.
+  // Runs the thread body here, with the cleaners selected so far.
   void Run() { thread->Execute(); }
+  using Names = std::vector<std::string>;
+  // The value names of the cleaners a run started, in the order it ran them.
+  static Names RunNames(const cleaner::TUWHCleanerThrd& run) {
+    Names names;
+    for (size_t index : run.cleanersRun()) names.push_back(cleaner::kCleaners[index].valueName);
+    return names;
+  }
 
   void SetValue(const std::string& key, const std::string& name, RegRoot root = RegRoot::CurrentUser) {
     sim.registry.Set(root, key, name, RegValue::String("trace"));
@@ -38,7 +45,6 @@ class CleanerFixture : public ::testing::Test {
   }
   bool HasKey(const std::string& key) const { return sim.registry.KeyExists(RegRoot::CurrentUser, key); }
   std::vector<std::string> List(const std::string& folder) { return sim.files.List(folder); }
-  using Names = std::vector<std::string>;
 
   platform::sim::SimPlatform sim;
   ui::headless::HeadlessUi ui{sim.clock};

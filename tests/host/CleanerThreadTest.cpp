@@ -1,4 +1,4 @@
-// The cleaner thread: its switches, the order of its steps, an early stop and
+// The cleaner thread: its selection, the order of its steps, an early stop and
 // the termination delivered on the user-interface thread.
 #include <functional>
 #include <string>
@@ -62,49 +62,66 @@ Trace ProtectedStorageData() {
           [path](SimPlatform& m) { return m.registry.KeyExists(RegRoot::CurrentUser, path(m)); }};
 }
 
+// A row of a browser's database.
+Trace DbRow(const std::string& path, const std::string& table, const std::string& column) {
+  return {path + " " + table,
+          [=](SimPlatform& m) { m.databases.AddTable(path, table, {column}, {{"tracker.example"}}); },
+          [=](SimPlatform& m) {
+            auto db = m.databases.Lookup(path);
+            return db && !db->tables.at(table).rows.empty();
+          }};
+}
+
 struct SwitchTrace {
-  bool TUWHCleanerThrd::*flag;
-  Trace trace;  // which only that switch's step removes
+  std::string cleaner;  // its value name
+  Trace trace;          // which only that cleaner's step removes
 };
 
 const std::vector<SwitchTrace>& Traces() {
   const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
   const std::string user = "C:\\users\\user\\";
+  const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
   static const std::vector<SwitchTrace> traces = {
-      {&TUWHCleanerThrd::RunBrowserCacheCleaner,
+      {"TempInternetFiles",
        File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
-      {&TUWHCleanerThrd::RunCookiesCleaner, Cookie("Cookie:user@tracker.example/")},
-      {&TUWHCleanerThrd::RunTypedURLCleaner, Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
-      {&TUWHCleanerThrd::RunBrowserHistory, File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},
-      {&TUWHCleanerThrd::RunAutoCompleteForms, ProtectedStorageData()},
-      {&TUWHCleanerThrd::RunAutoCompletePasswords, Key("Software\\Microsoft\\Internet Explorer\\IntelliForms")},
-      {&TUWHCleanerThrd::RunIEFavorites, File(user + "Favorites\\bank.url")},
-      {&TUWHCleanerThrd::RunRASAutoDial, Key("Software\\Microsoft\\RAS Autodial\\Addresses")},
-      {&TUWHCleanerThrd::RunFindFilesHistory, Key(explorer + "Doc Find Spec MRU")},
-      {&TUWHCleanerThrd::RunFindComputerHistory, Key(explorer + "FindComputerMRU")},
-      {&TUWHCleanerThrd::RunNetworkHistory,
+      {"CookiesCleaner", Cookie("Cookie:user@tracker.example/")},
+      {"URLAddressBar", Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
+      {"InternetHistoryFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},
+      {"AutoComplete", ProtectedStorageData()},
+      {"AutoComplete", Key("Software\\Microsoft\\Internet Explorer\\IntelliForms")},
+      {"FavoritesCleaner", File(user + "Favorites\\bank.url")},
+      {"AutoDialHistory", Key("Software\\Microsoft\\RAS Autodial\\Addresses")},
+      {"FindFileHistory", Key(explorer + "Doc Find Spec MRU")},
+      {"FindCompHistory", Key(explorer + "FindComputerMRU")},
+      {"NetworkHistory",
        File(user + "AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\s.lnk")},
-      {&TUWHCleanerThrd::RunTelenetHistory, Value("Software\\Microsoft\\Telnet", "Machine1")},
-      {&TUWHCleanerThrd::RunWindowsRunHistory, Key(explorer + "RunMRU")},
-      {&TUWHCleanerThrd::RunWindowsTempFold, File(user + "Temp\\a.tmp")},
-      {&TUWHCleanerThrd::RunRecycleBinCleaner, RecycledFile()},
-      {&TUWHCleanerThrd::RunRecentDocumentsHistory, Key(explorer + "RecentDocs")},
-      {&TUWHCleanerThrd::RunLastLogonHistory,
+      {"TelenetHistory", Value("Software\\Microsoft\\Telnet", "Machine1")},
+      {"WindowsRunHist", Key(explorer + "RunMRU")},
+      {"WindowsTempFiles", File(user + "Temp\\a.tmp")},
+      {"RecycleBin", RecycledFile()},
+      {"RecentDocs", Key(explorer + "RecentDocs")},
+      {"LastLogonHistory",
        Value("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "DefaultUserName")},
-      {&TUWHCleanerThrd::RunMSMediaPlayerCleaner, Key("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList")},
-      {&TUWHCleanerThrd::RunACDSeeCleaner, Value("Software\\ACD Systems\\ACDSee", "LastFolder")},
-      {&TUWHCleanerThrd::RunAcrobatReaderCleaner,
+      {"MSWindowsMediaPlayer", Key("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList")},
+      {"ACDSee", Value("Software\\ACD Systems\\ACDSee", "LastFolder")},
+      {"AcrobatReader",
        Value("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1")},
-      {&TUWHCleanerThrd::RunMSWordCleaner, Value("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings")},
-      {&TUWHCleanerThrd::RunInfranViewCleaner,
+      {"MSWord", Value("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings")},
+      {"IrfanView",
        IniLine("C:\\Program Files\\IrfanView\\i_view32.ini", "MRUD", "Dir1=C:\\Photos")},
-      {&TUWHCleanerThrd::RunMSImagingCleaner, Key("Software\\Kodak\\Imaging\\Recent File List")},
-      {&TUWHCleanerThrd::RunMSPaintCleaner,
+      {"MSImaging", Key("Software\\Kodak\\Imaging\\Recent File List")},
+      {"MSPaint",
        Key("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")},
-      {&TUWHCleanerThrd::RunWinRarCleaner, Key("Software\\WinRAR\\DialogEditHistory\\ExtrPath")},
-      {&TUWHCleanerThrd::RunRealOneCleaner,
+      {"WinRar", Key("Software\\WinRAR\\DialogEditHistory\\ExtrPath")},
+      {"RealOne",
        Key("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1")},
-      {&TUWHCleanerThrd::RunPowerDVDCleaner, File(user + "Documents\\CyberLink\\PowerDVD\\films.pls")},
+      {"PowerDVD", File(user + "Documents\\CyberLink\\PowerDVD\\films.pls")},
+      {"BrowserCache", File(chrome + "Cache\\Cache_Data\\f_000001")},
+      {"BrowserCookies", DbRow(chrome + "Network\\Cookies", "cookies", "host_key")},
+      {"BrowserHistory", DbRow(chrome + "History", "urls", "url")},
+      {"BrowserHistory", DbRow(chrome + "History", "visits", "url")},
+      {"BrowserFormData", DbRow(chrome + "Web Data", "autofill", "value")},
+      {"BrowserSessions", File(chrome + "Sessions\\Session_13350000000000000")},
   };
   return traces;
 }
@@ -128,7 +145,7 @@ class CleanerThreadTest : public CleanerFixture {
 
 TEST_F(CleanerThreadTest, WithEverySwitchFalseNothingIsTouchedAndTheEndIsStillReported) {
   PlantEveryTrace(sim);
-  for (const SwitchTrace& row : Traces()) EXPECT_FALSE(thread.get()->*row.flag) << "a new thread starts with all off";
+  for (bool on : thread->selection) EXPECT_FALSE(on) << "a new thread starts with all off";
   thread->OnTerminate = [this](TUWHCleanerThrd& sender) {
     EXPECT_EQ(&sender, thread.get());
     ++terminations;
@@ -138,7 +155,7 @@ TEST_F(CleanerThreadTest, WithEverySwitchFalseNothingIsTouchedAndTheEndIsStillRe
   EXPECT_EQ(terminations, 1);
   EXPECT_EQ(terminatedOn, std::this_thread::get_id()) << "delivered on the thread that runs the posted work";
   EXPECT_TRUE(thread->finished());
-  EXPECT_TRUE(thread->stepsRun().empty());
+  EXPECT_TRUE(thread->cleanersRun().empty());
   for (const SwitchTrace& row : Traces()) EXPECT_TRUE(row.trace.present(sim)) << row.trace.what;
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
   thread->Start();  // a second start of the same object is ignored
@@ -146,64 +163,70 @@ TEST_F(CleanerThreadTest, WithEverySwitchFalseNothingIsTouchedAndTheEndIsStillRe
   EXPECT_EQ(ui.RunPosted(), 0);
 }
 
-// Each switch on its own, on a machine that holds every trace: what goes is
-// its step's trace and nothing else, so a switch wired to another step fails.
-TEST_F(CleanerThreadTest, EachSwitchRemovesWhatItsStepAloneRemovesAndAllTogetherRunInTheOrderOfExecution) {
+// Each cleaner on its own, on a machine that holds every trace: what goes is
+// its step's trace and nothing else, so a row naming another step fails.
+TEST_F(CleanerThreadTest, EachCleanerRemovesWhatItsStepAloneRemovesAndAllTogetherRunInTheOrderOfExecution) {
   for (const SwitchTrace& row : Traces()) {
     SCOPED_TRACE(row.trace.what);
     SimPlatform machine;
     ui::headless::HeadlessUi machineUi{machine.clock};
     PlantEveryTrace(machine);
     TUWHCleanerThrd one(machine.platform, machineUi);
-    one.*row.flag = true;
+    ASSERT_TRUE(one.Select(row.cleaner));
     one.Execute();
     EXPECT_TRUE(one.finished()) << one.failure();
-    EXPECT_EQ(one.stepsRun().size(), 1u);
+    EXPECT_EQ(RunNames(one), Names{row.cleaner});
     for (const SwitchTrace& other : Traces()) {
-      EXPECT_EQ(other.trace.present(machine), &other != &row) << other.trace.what;
+      EXPECT_EQ(other.trace.present(machine), other.cleaner != row.cleaner) << other.trace.what;
     }
   }
 
   PlantEveryTrace(sim);
-  for (const SwitchTrace& row : Traces()) thread.get()->*row.flag = true;
+  thread->selection.fill(true);
   Run();
   for (const SwitchTrace& row : Traces()) EXPECT_FALSE(row.trace.present(sim)) << row.trace.what;
-  std::vector<int> all;
-  for (int n = 1; n <= static_cast<int>(Traces().size()); ++n) all.push_back(n);
-  EXPECT_EQ(thread->stepsRun(), all);
+  // Traces() lists the cleaners in the order they run.
+  Names all;
+  for (const SwitchTrace& row : Traces()) {
+    if (all.empty() || all.back() != row.cleaner) all.push_back(row.cleaner);
+  }
+  EXPECT_EQ(all.size(), cleaner::kCleanerCount);
+  EXPECT_EQ(RunNames(*thread), all);
   EXPECT_TRUE(thread->finished());
 }
 
-TEST_F(CleanerThreadTest, TheAutoCompletePairRunsFormsThenPasswordsBetweenHistoryAndFavorites) {
-  thread->RunIEFavorites = true;
-  thread->RunAutoCompletePasswords = true;
-  thread->RunAutoCompleteForms = true;
-  thread->RunBrowserHistory = true;
+TEST_F(CleanerThreadTest, TheRunOrderIsNotTheOrderOfTheBoxes) {
+  for (const char* name : {"FavoritesCleaner", "AutoComplete", "InternetHistoryFiles", "URLAddressBar",
+                           "TempInternetFiles", "RecycleBin", "WindowsTempFiles"}) {
+    ASSERT_TRUE(thread->Select(name));
+  }
+  EXPECT_FALSE(thread->Select("NoSuchCleaner"));
   Run();
-  EXPECT_EQ(thread->stepsRun(), (std::vector<int>{4, 5, 6, 7}));
+  EXPECT_EQ(RunNames(*thread), (Names{"TempInternetFiles", "URLAddressBar", "InternetHistoryFiles", "AutoComplete",
+                                      "FavoritesCleaner", "WindowsTempFiles", "RecycleBin"}));
 }
 
 TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported) {
   PlantEveryTrace(sim);
-  thread->RunWindowsRunHistory = true;       // 13
-  thread->RunWindowsTempFold = true;         // 14: its folder lookup raises
-  thread->RunRecycleBinCleaner = true;       // 15
-  thread->RunRecentDocumentsHistory = true;  // 16
+  thread->Select("WindowsRunHist");
+  thread->Select("WindowsTempFiles");  // next: its folder lookup raises
+  thread->Select("RecycleBin");
+  thread->Select("RecentDocs");
   sim.shell.throwOnNextCall = "out of memory";
   thread->OnTerminate = [this](TUWHCleanerThrd&) { ++terminations; };
   StartAndDeliver();
   EXPECT_EQ(terminations, 1);
   EXPECT_FALSE(thread->finished());
   EXPECT_EQ(thread->failure(), "out of memory");
-  EXPECT_EQ(thread->stepsRun(), (std::vector<int>{13, 14}));
-  EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")) << "step 13 ran";
+  EXPECT_EQ(RunNames(*thread), (Names{"WindowsRunHist", "WindowsTempFiles"}));
+  EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")) << "the run history went";
   EXPECT_EQ(List("C:\\users\\user\\Temp"), Names{"a.tmp"});
-  EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "step 15 never ran";
-  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs")) << "nor step 16";
+  EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the recycle bin's step never ran";
+  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs")) << "nor the recent documents'";
 
   // The next run of a new object is not affected.
   TUWHCleanerThrd next(sim.platform, ui);
-  next.RunRecentDocumentsHistory = true;
+  next.Select("RecentDocs");
   next.Execute();
   EXPECT_TRUE(next.finished());
   EXPECT_TRUE(next.failure().empty());
@@ -213,9 +236,9 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
 TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeItsNextStep) {
   PlantEveryTrace(sim);
   sim.files.AddFile("C:\\users\\user\\Temp\\b.tmp");
-  thread->RunWindowsTempFold = true;         // 14: held in its first deletion
-  thread->RunRecycleBinCleaner = true;       // 15
-  thread->RunRecentDocumentsHistory = true;  // 16
+  thread->Select("WindowsTempFiles");  // held in its first deletion
+  thread->Select("RecycleBin");
+  thread->Select("RecentDocs");
   sim.files.gate.HoldAt("RemoveFile");
   thread->OnTerminate = [this](TUWHCleanerThrd&) { ++terminations; };
   thread->Start();
@@ -227,24 +250,24 @@ TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeIts
   EXPECT_EQ(terminations, 1) << "a stopped run still reports its end";
   EXPECT_FALSE(thread->finished());
   EXPECT_EQ(thread->failure(), cleaner::kStoppedOnRequest);
-  EXPECT_EQ(thread->stepsRun(), std::vector<int>{14});
+  EXPECT_EQ(RunNames(*thread), Names{"WindowsTempFiles"});
   EXPECT_EQ(List("C:\\users\\user\\Temp").size(), 1u) << "the held deletion ended, the next one never began";
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
   EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
 
   // Asked before it starts, a run does nothing at all.
   TUWHCleanerThrd early(sim.platform, ui);
-  early.RunRecycleBinCleaner = true;
+  early.Select("RecycleBin");
   early.RequestStop();
   early.Execute();
-  EXPECT_TRUE(early.stepsRun().empty());
+  EXPECT_TRUE(early.cleanersRun().empty());
   EXPECT_FALSE(early.finished());
 }
 
 TEST_F(CleanerThreadTest, TheTerminationHandlerMayReleaseTheThreadObject) {
   bool finished = false;
   bool afterRelease = false;
-  thread->RunRecycleBinCleaner = true;
+  thread->Select("RecycleBin");
   thread->OnTerminate = [this, &finished, &afterRelease](TUWHCleanerThrd& sender) {
     finished = sender.finished();
     thread.reset();  // the starter lets go of the run it no longer needs

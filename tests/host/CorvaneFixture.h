@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "app/CorvaneMain.h"
-#include "app/Settings.h"
 #include "app/StartUp.h"
+#include "forms/CorvaneMain.h"
 #include "platform/sim/SimPlatform.h"
+#include "settings/Settings.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace hosttest {

@@ -5,15 +5,15 @@
 
 #include "HistoryWindowFixture.h"
 #include "OtherProcessRun.h"
-#include "app/CleanerTable.h"
+#include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 
 namespace hosttest {
 namespace {
 
-using app::CleanerValueNames;
+using cleaner::CleanerValueNames;
 using app::kApplySettingsError;
-using forms::kCleaningDoneMessage;
+using app::kCleaningDoneMessage;
 using forms::kStartCleaningQuestion;
 using ui::MessageKind;
 using ui::MessageResult;
@@ -23,8 +23,8 @@ class HistoryCleanerTest : public HistoryWindowFixture {
   // Clean Now, answered Yes, started nothing and said why in a second box,
   // an error whose text begins with `start`; returns that text.
   std::string ExpectNoRunAndAnError(const std::string& start) {
-    EXPECT_FALSE(hc().cleaning());
-    EXPECT_EQ(hc().CleanerThread, nullptr);
+    EXPECT_FALSE(cleaning());
+    EXPECT_EQ(worker(), nullptr);
     EXPECT_TRUE(hc().SpeedButton2->enabled());
     EXPECT_EQ(ui.boxes.size(), 2u);
     if (ui.boxes.empty()) return {};
@@ -39,29 +39,30 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().caption(), "History Cleaner");
   EXPECT_EQ(hc().clientWidth(), 624);
   EXPECT_EQ(hc().clientHeight(), 328);
-  ASSERT_EQ(hc().PageControl1->children().size(), 3u);
+  ASSERT_EQ(hc().PageControl1->children().size(), 4u);
   EXPECT_EQ(hc().TabSheet1->caption(), "Internet Explorer");
   EXPECT_EQ(hc().TabSheet2->caption(), "Windows");
   EXPECT_EQ(hc().TabSheet3->caption(), "Applications");
+  EXPECT_EQ(hc().TabSheet4->caption(), "Browsers");
   EXPECT_EQ(hc().Find("Label1")->caption(),
             "Internet Explorer keeps tracks of websites you have visited in various locations,  url drop-down history, "
             "browser cache and browser history");
   EXPECT_EQ(hc().Find("Label3")->caption().back(), ' ');
 
   // Box k on its tab, in its column and row; the tab order follows the numbers.
-  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3};
-  for (size_t i = 0; i < app::kCleanerCount; ++i) {
-    const app::Cleaner& cleaner = app::kCleaners[i];
+  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3, hc().TabSheet4};
+  for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
+    const cleaner::Cleaner& cleaner = cleaner::kCleaners[i];
     const int k = static_cast<int>(i) + 1;
     ui::CheckBox& b = box(k);
     EXPECT_EQ(tabs[static_cast<int>(cleaner.page)]->Find(b.name()), &b) << k;
     // The top of its column: the first box of the same tab and column.
     int first = 1;
-    while (app::kCleaners[first - 1].page != cleaner.page || app::kCleaners[first - 1].column != cleaner.column) ++first;
+    while (cleaner::kCleaners[first - 1].page != cleaner.page || cleaner::kCleaners[first - 1].column != cleaner.column) ++first;
     ui::CheckBox& top = box(first);
     EXPECT_EQ(b.bounds().left, top.bounds().left) << k;
     EXPECT_EQ(b.bounds().top, top.bounds().top + (cleaner.row - 1) * 38) << k;
-    EXPECT_EQ(b.bounds().width, cleaner.column == app::CleanerColumn::Left ? 260 : 284) << k;
+    EXPECT_EQ(b.bounds().width, cleaner.column == cleaner::CleanerColumn::Left ? 260 : 284) << k;
     EXPECT_EQ(b.bounds().height, 31);
     EXPECT_EQ(first + cleaner.row - 1, k) << "numbered down each column";
   }
@@ -85,10 +86,10 @@ TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKey
   StartQuietly();
   for (const char* name : CleanerValueNames) sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
   SetBool("RecycleBin", true);
-  for (int k = 1; k <= static_cast<int>(app::kCleanerCount); ++k) box(k).SetChecked(true);
+  for (int k = 1; k <= static_cast<int>(cleaner::kCleanerCount); ++k) box(k).SetChecked(true);
 
   hc().Show();
-  for (int k = 1; k <= static_cast<int>(app::kCleanerCount); ++k) {
+  for (int k = 1; k <= static_cast<int>(cleaner::kCleanerCount); ++k) {
     EXPECT_EQ(box(k).checked(), k == 12) << k;
     EXPECT_EQ(Number(CleanerValueNames[k - 1]), k == 12 ? 1 : 0) << k;
   }
@@ -150,12 +151,12 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
   // A run only reads the switches, which such a key still allows.
   SetBool("RecycleBin", true);
   ClickCleanNow(MessageResult::Yes);
-  ASSERT_TRUE(hc().cleaning());
-  EXPECT_TRUE(hc().CleanerThread->RunRecycleBinCleaner);
+  ASSERT_TRUE(cleaning());
+  EXPECT_TRUE(Cleans("RecycleBin"));
   ASSERT_TRUE(DeliverEndsOfRuns());
 }
 
-TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDrivesBoth) {
+TEST_F(HistoryCleanerTest, EachBoxSelectsItsCleanerForTheRun) {
   StartQuietly();
   hc().Show();
   box(5).UserClick();   // Autocomplete History
@@ -165,21 +166,17 @@ TEST_F(HistoryCleanerTest, EachSwitchReachesItsWorkerPropertyAndAutocompleteDriv
   EXPECT_EQ(Number("AutoComplete"), 1);
 
   ClickCleanNow(MessageResult::Yes);
-  ASSERT_NE(hc().CleanerThread, nullptr);
-  const cleaner::TUWHCleanerThrd& w = *hc().CleanerThread;
-  EXPECT_TRUE(w.RunAutoCompleteForms);
-  EXPECT_TRUE(w.RunAutoCompletePasswords);
-  EXPECT_TRUE(w.RunFindFilesHistory);
-  EXPECT_FALSE(w.RunFindComputerHistory);
-  EXPECT_TRUE(w.RunBrowserCacheCleaner);
-  EXPECT_TRUE(w.RunPowerDVDCleaner);
-  EXPECT_FALSE(w.RunTypedURLCleaner);
-  EXPECT_FALSE(w.RunCookiesCleaner);
-  EXPECT_FALSE(w.RunWindowsTempFold);
-  EXPECT_FALSE(w.RunRealOneCleaner);
-  for (size_t i = 0; i < app::kCleanerCount; ++i) EXPECT_EQ(hc().CleanerSwitches[i], i == 2 || i == 4 || i == 9 || i == 25) << i;
+  ASSERT_NE(worker(), nullptr);
+  EXPECT_TRUE(Cleans("AutoComplete"));
+  EXPECT_TRUE(Cleans("FindFileHistory"));
+  EXPECT_FALSE(Cleans("FindCompHistory"));
+  EXPECT_TRUE(Cleans("TempInternetFiles"));
+  EXPECT_TRUE(Cleans("PowerDVD"));
+  for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
+    EXPECT_EQ(worker()->selection[i], i == 2 || i == 4 || i == 9 || i == 25) << i;
+  }
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(hc().CleanerThread, nullptr) << "freed after its end";
+  EXPECT_EQ(worker(), nullptr) << "freed after its end";
 }
 
 TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotReadItStartsNotAndSaysWhy) {
@@ -202,18 +199,18 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   // Cleaning with half the selection read would clean what the user never chose.
   sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, "URLAddressBar");
   ClickCleanNow(MessageResult::Yes);
-  EXPECT_EQ(ExpectNoRunAndAnError(forms::kCleaningStoppedMessage),
-            "The history cleaning stopped before all selected tracks were cleaned: "
+  EXPECT_EQ(ExpectNoRunAndAnError(app::kCleaningNotStartedMessage),
+            "The history cleaning could not be started: "
             "the selected cleaners could not be read from the settings (Invalid data type for "
-            "\"TempInternetFiles\")");
+            "\"TempInternetFiles\").");
 
   // A missing switch is simply off: with the bad value mended, the run goes ahead.
   SetBool("TempInternetFiles", false);
   ClickCleanNow(MessageResult::Yes);
-  ASSERT_NE(hc().CleanerThread, nullptr);
-  EXPECT_FALSE(hc().CleanerThread->RunTypedURLCleaner);
-  EXPECT_TRUE(hc().CleanerThread->RunBrowserHistory);
-  EXPECT_TRUE(hc().CleanerThread->RunPowerDVDCleaner);
+  ASSERT_NE(worker(), nullptr);
+  EXPECT_FALSE(Cleans("URLAddressBar"));
+  EXPECT_TRUE(Cleans("InternetHistoryFiles"));
+  EXPECT_TRUE(Cleans("PowerDVD"));
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
 }
@@ -228,12 +225,12 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
     for (const auto& b : sim.desktop.balloons) texts.push_back(b.info);
     return texts;
   };
-  const std::string unopenable = std::string(forms::kCleaningStoppedMessage) +
-                                 "the selected cleaners could not be read: the settings key cannot be opened";
+  const std::string unopenable = std::string(app::kCleaningNotStartedMessage) +
+                                 "the selected cleaners could not be read: the settings key cannot be opened.";
 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  hc().StartHistoryCleaner();
-  EXPECT_FALSE(hc().cleaning()) << "no run on switches that could not be read";
+  main().Timer1Timer();
+  EXPECT_FALSE(cleaning()) << "no run on switches that could not be read";
   EXPECT_EQ(sim.shell.recycleBinCalls.size(), 0u);
   ASSERT_EQ(sim.desktop.balloons.size(), 1u);
   const platform::NotifyIconRecord& balloon = sim.desktop.balloons[0];
@@ -242,7 +239,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   EXPECT_EQ(balloon.infoFlags, 3u) << "NIIF_ERROR";
   EXPECT_EQ(balloon.id, 1005u);
   EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon") << "the icon stays as it was";
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   EXPECT_EQ(balloonTexts(), std::vector<std::string>{unopenable}) << "the same cause again: shown once";
 
   // Another cause is shown; a success between two failures re-arms the first.
@@ -251,21 +248,21 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   sim.files.AddFile(keepList, "example.com\r\n");
   sim.files.MakeUnreadable(keepList);
   SetBool("CookiesCleaner", true);
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   ASSERT_EQ(sim.desktop.balloons.size(), 2u);
-  EXPECT_EQ(sim.desktop.balloons[1].info.rfind(forms::kCleaningStoppedMessage, 0), 0u);
+  EXPECT_EQ(sim.desktop.balloons[1].info.rfind(app::kCleaningStoppedMessage, 0), 0u);
   EXPECT_NE(sim.desktop.balloons[1].info.find("SafeCookies.txt"), std::string::npos);
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u);
 
   sim.files.MakeUnreadable(keepList, false);
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u) << "a success shows nothing while hidden";
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   EXPECT_EQ(balloonTexts().size(), 3u);
   EXPECT_EQ(balloonTexts().back(), unopenable);
   EXPECT_TRUE(ui.boxes.empty()) << "no message box while the window is hidden";
@@ -278,12 +275,12 @@ TEST_F(HistoryCleanerTest, CleanNowStaysDisabledUntilTheWorkerEndsAndNoStartsNot
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kStartCleaningQuestion);
   EXPECT_EQ(ui.boxes[0].kind, MessageKind::Confirmation);
-  EXPECT_FALSE(hc().cleaning());
-  EXPECT_EQ(hc().CleanerThread, nullptr);
+  EXPECT_FALSE(cleaning());
+  EXPECT_EQ(worker(), nullptr);
   EXPECT_TRUE(hc().SpeedButton2->enabled());
 
   ClickCleanNow(MessageResult::Yes);
-  EXPECT_TRUE(hc().cleaning());
+  EXPECT_TRUE(cleaning());
   for (int page = 0; page < 3; ++page) {
     hc().PageControl1->SetActivePageIndex(page);
     EXPECT_TRUE(hc().SpeedButton2->Showing());
@@ -301,7 +298,7 @@ TEST_F(HistoryCleanerTest, CleanNowStaysDisabledUntilTheWorkerEndsAndNoStartsNot
 TEST_F(HistoryCleanerTest, TheEndIsReportedOncePerWorkerAndOnlyWhileTheWindowShows) {
   StartQuietly();
   // Started by the schedule while hidden: no message.
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_TRUE(hc().SpeedButton2->enabled());
@@ -309,13 +306,13 @@ TEST_F(HistoryCleanerTest, TheEndIsReportedOncePerWorkerAndOnlyWhileTheWindowSho
   // A start while a run goes (the schedule's tick) starts nothing: one run, one message.
   hc().Show();
   ClickCleanNow(MessageResult::Yes);
-  cleaner::TUWHCleanerThrd* first = hc().CleanerThread;
-  hc().StartHistoryCleaner();
-  EXPECT_EQ(hc().CleanerThread, first);
+  const cleaner::TUWHCleanerThrd* first = worker();
+  main().Timer1Timer();
+  EXPECT_EQ(worker(), first);
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(CountBoxes(kCleaningDoneMessage), 1);
-  EXPECT_FALSE(hc().cleaning());
-  EXPECT_EQ(hc().CleanerThread, nullptr);
+  EXPECT_FALSE(cleaning());
+  EXPECT_EQ(worker(), nullptr);
   EXPECT_TRUE(hc().SpeedButton2->enabled());
 }
 
@@ -328,7 +325,7 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
     OtherProcessRun run(other.process);
     ASSERT_TRUE(run.held());
     ClickCleanNow(MessageResult::Yes);
-    EXPECT_FALSE(hc().cleaning());
+    EXPECT_FALSE(cleaning());
     EXPECT_TRUE(hc().SpeedButton2->enabled());
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[1].text, "Another history cleaning is in progress. Try again when it has finished.");
@@ -338,7 +335,7 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
 
   // Once it has let go, Clean Now cleans, and meanwhile the other process is refused.
   ClickCleanNow(MessageResult::Yes);
-  ASSERT_TRUE(hc().cleaning());
+  ASSERT_TRUE(cleaning());
   cleaner::CleaningRunGuard::State otherSees = cleaner::CleaningRunGuard::State::Held;
   other.process.StartThread([&] { otherSees = cleaner::CleaningRunGuard(other.process).state(); }).join();
   EXPECT_EQ(otherSees, cleaner::CleaningRunGuard::State::Busy);
@@ -352,7 +349,7 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
   other.process.StartThread([&] { crashed.emplace(other.process); }).join();
   ASSERT_TRUE(crashed->held());
   ClickCleanNow(MessageResult::Yes);
-  ASSERT_TRUE(hc().cleaning());
+  ASSERT_TRUE(cleaning());
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
   EXPECT_EQ(sim.shell.recycleBinCalls.size(), 2u);
@@ -395,7 +392,7 @@ TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) 
   ASSERT_EQ(ui.boxes.size(), 2u);
   const auto& box = ui.boxes[1];
   EXPECT_EQ(box.kind, MessageKind::Error);
-  EXPECT_EQ(box.text.rfind(forms::kCleaningStoppedMessage, 0), 0u) << box.text;
+  EXPECT_EQ(box.text.rfind(app::kCleaningStoppedMessage, 0), 0u) << box.text;
   EXPECT_NE(box.text.find("SafeCookies.txt"), std::string::npos) << "says what stopped it: " << box.text;
   EXPECT_TRUE(hc().SpeedButton2->enabled());
   EXPECT_EQ(sim.files.Content(keepList), "example.com\r\n") << "the keep-list is left as it was";
@@ -413,6 +410,30 @@ TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) 
   const std::string finished = sim.files.Content(lastRun);
   EXPECT_NE(finished.find("  Cookies removed: 1\r\n    tracker.example (1)\r\n"), std::string::npos) << finished;
   EXPECT_NE(finished.find("\r\nEvery selected cleaner ran to its end.\r\n"), std::string::npos);
+}
+
+// Keeping the report raises once the worker has ended: the run lets go of
+// its worker and of the right to clean all the same, so the schedule's next
+// tick cleans and a command-line run is not refused.
+TEST_F(HistoryCleanerTest, AReportThatRaisesWhenKeptStillEndsTheRun) {
+  StartQuietly();
+  SetBool("RecycleBin", true);
+  main().Timer1Timer();
+  ASSERT_TRUE(cleaning());
+  ASSERT_TRUE(ui.WaitForPosted(10000)) << "the run never ended";
+  sim.shell.throwOnNextCall = "out of memory";  // where last-run.txt goes
+  ui.RunPosted();
+  EXPECT_TRUE(sim.shell.throwOnNextCall.empty()) << "the report's keeping asked the shell";
+  EXPECT_FALSE(cleaning());
+  EXPECT_TRUE(hc().SpeedButton2->enabled());
+  platform::sim::SimPlatform other(sim.process.mutexes());
+  EXPECT_TRUE(OtherProcessRun(other.process).held()) << "the right to clean was let go";
+
+  main().Timer1Timer();
+  EXPECT_TRUE(cleaning()) << "the next tick cleans";
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 2u);
+  EXPECT_TRUE(sim.desktop.balloons.empty()) << "a run that cleaned all it was asked to is no failure";
 }
 
 TEST_F(HistoryCleanerTest, CookiesManagerOpensTheCookieManagerModally) {

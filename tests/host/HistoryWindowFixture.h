@@ -19,10 +19,17 @@ class HistoryWindowFixture : public CorvaneFixture {
     EXPECT_NE(b, nullptr) << "CoolCheckRadioBox" << k;
     return *b;
   }
+  // A run of "Clean Now" or the schedule was started and its end has not
+  // been handled yet.
+  bool cleaning() { return corvane().cleaningRun.running(); }
+  // Its worker; null when none.
+  const cleaner::TUWHCleanerThrd* worker() { return corvane().cleaningRun.worker(); }
+  // Whether the running worker cleans the cleaner with this value name.
+  bool Cleans(const char* valueName) { return worker()->selection[*cleaner::CleanerIndexOf(valueName)]; }
   // Runs the posted work until the started worker has ended and been
   // reported; false if it did not end within a bounded real-time wait.
   bool DeliverEndsOfRuns() {
-    while (hc().cleaning()) {
+    while (cleaning()) {
       if (!ui.WaitForPosted(10000)) return false;
       ui.RunPosted();
     }
@@ -45,8 +52,8 @@ class HistoryWindowFixture : public CorvaneFixture {
   // Lets `gate` go from another thread once the running worker has been
   // asked to stop, as the call it is held in would end on its own.
   std::thread ReleaseOnStop(platform::sim::SimGate& gate) {
-    cleaner::TUWHCleanerThrd* worker = hc().CleanerThread;
-    return std::thread([worker, &gate] {
+    const cleaner::TUWHCleanerThrd* running = worker();
+    return std::thread([worker = running, &gate] {
       auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
       while (!worker->stopRequested() && std::chrono::steady_clock::now() < give_up) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

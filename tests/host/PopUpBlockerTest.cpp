@@ -16,8 +16,8 @@ class PopUpBlockerTest : public CorvaneFixture {
  protected:
   void SetUp() override {
     // A start would create the two announcement switches true.
-    SetBool(value::kSoundNotification, false);
-    SetBool(value::kAnimTrayIcon, false);
+    SetBool(value::kSoundNotification.name, false);
+    SetBool(value::kAnimTrayIcon.name, false);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(ui.boxes.empty());
   }
@@ -47,9 +47,9 @@ class PopUpBlockerTest : public CorvaneFixture {
 };
 
 TEST_F(PopUpBlockerTest, TheTrayEntryShowsTheWindowWithTheStoredSettings) {
-  SetBool(value::kPopupBlocking, true);
-  SetBool(value::kSoundNotification, false);
-  SetBool(value::kAnimTrayIcon, true);
+  SetBool(value::kPopupBlocking.name, true);
+  SetBool(value::kSoundNotification.name, false);
+  SetBool(value::kAnimTrayIcon.name, true);
   ShowPref();
   EXPECT_TRUE(pref().visible());
   EXPECT_EQ(ui.foreground, &pref());
@@ -66,10 +66,10 @@ TEST_F(PopUpBlockerTest, TheTrayEntryShowsTheWindowWithTheStoredSettings) {
 
 TEST_F(PopUpBlockerTest, SoundIndexOneShowsTheSecondSoundAndPlaysItsFile) {
   AddSounds();
-  SetInt(value::kSoundIndex, 1);
+  SetInt(value::kSoundIndex.name, 1);
   ShowPref();
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification2");
-  EXPECT_EQ(pref().soundIndex, 1);
+  EXPECT_EQ(live().soundIndex.value(), 1);
 
   pref().SpeedButton2->UserClick();
   ASSERT_EQ(sim.sound.played.size(), 1u);
@@ -84,7 +84,7 @@ TEST_F(PopUpBlockerTest, AnIndexOutsideTheTableShowsItsNumberAndNamesNoFile) {
                                {-1, "SoundNotification0"},
                                {2147483647, "SoundNotification2147483648"}}) {
     SCOPED_TRACE(stored);
-    SetInt(value::kSoundIndex, stored);
+    SetInt(value::kSoundIndex.name, stored);
     ShowPref();
     EXPECT_EQ(pref().CoolLabel1->caption(), label);
     ui.boxes.clear();
@@ -112,48 +112,48 @@ TEST_F(PopUpBlockerTest, AnAbsentSoundFileIsReportedAndAnEmptyLabelPlaysNothing)
 }
 
 TEST_F(PopUpBlockerTest, TheCountFollowsTheFirstStartFlag) {
-  SetBool(value::kBlockerFirstStart, true);
-  SetInt(value::kEliminatedPopups, 7);
+  SetBool(value::kBlockerFirstStart.name, true);
+  SetInt(value::kEliminatedPopups.name, 7);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "not registered yet: the design text stays";
 
-  SetBool(value::kBlockerFirstStart, false);
-  SetInt(value::kEliminatedPopups, 42);
+  SetBool(value::kBlockerFirstStart.name, false);
+  SetInt(value::kEliminatedPopups.name, 42);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "42");
 
-  SetBool(value::kBlockerFirstStart, true);
-  SetInt(value::kEliminatedPopups, 43);
+  SetBool(value::kBlockerFirstStart.name, true);
+  SetInt(value::kEliminatedPopups.name, 43);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "42") << "a true flag keeps the text the count had";
 
-  SetBool(value::kBlockerFirstStart, false);
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kEliminatedPopups);
+  SetBool(value::kBlockerFirstStart.name, false);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kEliminatedPopups.name);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "no count stored";
 
-  SetInt(value::kEliminatedPopups, 42);
+  SetInt(value::kEliminatedPopups.name, 42);
   ShowPref();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kBlockerFirstStart);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kBlockerFirstStart.name);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "no flag stored";
 
-  SetBool(value::kBlockerFirstStart, false);
-  SetSetting(value::kEliminatedPopups, RegValue::String("42"));
+  SetBool(value::kBlockerFirstStart.name, false);
+  SetSetting(value::kEliminatedPopups.name, RegValue::String("42"));
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "a count that is not a number";
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(PopUpBlockerTest, AnUnopenableKeyOnShowingGivesTheErrorAndKeepsTheBoxes) {
-  SetBool(value::kBlockerFirstStart, false);
-  SetInt(value::kEliminatedPopups, 42);
-  SetBool(value::kPopupBlocking, true);
+  SetBool(value::kBlockerFirstStart.name, false);
+  SetInt(value::kEliminatedPopups.name, 42);
+  SetBool(value::kPopupBlocking.name, true);
   ShowPref();
   ASSERT_EQ(pref().Label3->caption(), "42");
 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  SetBool(value::kPopupBlocking, false);
+  SetBool(value::kPopupBlocking.name, false);
   ShowPref();
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
@@ -164,31 +164,31 @@ TEST_F(PopUpBlockerTest, AnUnopenableKeyOnShowingGivesTheErrorAndKeepsTheBoxes) 
 }
 
 TEST_F(PopUpBlockerTest, MissingValuesAreWrittenFalseAndClearTheirBoxes) {
-  SetBool(value::kPopupBlocking, true);
-  SetBool(value::kSoundNotification, true);
-  SetBool(value::kAnimTrayIcon, true);
+  SetBool(value::kPopupBlocking.name, true);
+  SetBool(value::kSoundNotification.name, true);
+  SetBool(value::kAnimTrayIcon.name, true);
   ShowPref();
-  for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon, value::kSoundIndex}) {
+  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name, value::kSoundIndex.name}) {
     sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
   }
-  pref().soundIndex = 1;
+  live().soundIndex.Set(1);
   ShowPref();
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox3->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
-  EXPECT_EQ(Number(value::kPopupBlocking), 0);
-  EXPECT_EQ(Number(value::kSoundNotification), 0);
-  EXPECT_EQ(Number(value::kAnimTrayIcon), 0);
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
-  EXPECT_EQ(pref().soundIndex, 0);
+  EXPECT_EQ(Number(value::kPopupBlocking.name), 0);
+  EXPECT_EQ(Number(value::kSoundNotification.name), 0);
+  EXPECT_EQ(Number(value::kAnimTrayIcon.name), 0);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
+  EXPECT_EQ(live().soundIndex.value(), 0);
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification1");
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(PopUpBlockerTest, AValueOfAnotherTypeEndsTheLoadingSilently) {
-  SetBool(value::kPopupBlocking, true);
-  SetSetting(value::kSoundNotification, RegValue::String("1"));
-  SetBool(value::kAnimTrayIcon, true);
+  SetBool(value::kPopupBlocking.name, true);
+  SetSetting(value::kSoundNotification.name, RegValue::String("1"));
+  SetBool(value::kAnimTrayIcon.name, true);
   ShowPref();
   EXPECT_TRUE(pref().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox4->checked()) << "not reached";
@@ -203,10 +203,10 @@ TEST_F(PopUpBlockerTest, EachBoxWritesItsValueAndSetsItsTrayMarkAtOnce) {
     const char* value;
   };
   ShowPref();
-  for (Case c : {Case{pref().CoolCheckRadioBox1, main().EnablePopupBlocking1, value::kPopupBlocking},
-                 Case{pref().CoolCheckRadioBox3, main().Playasoundwhenapopupwindowisblocked1, value::kSoundNotification},
+  for (Case c : {Case{pref().CoolCheckRadioBox1, main().EnablePopupBlocking1, value::kPopupBlocking.name},
+                 Case{pref().CoolCheckRadioBox3, main().Playasoundwhenapopupwindowisblocked1, value::kSoundNotification.name},
                  Case{pref().CoolCheckRadioBox4, main().Animatesystemtrayiconwhenapopupwindowisblocked1,
-                      value::kAnimTrayIcon}}) {
+                      value::kAnimTrayIcon.name}}) {
     SCOPED_TRACE(c.value);
     ASSERT_FALSE(c.box->checked());
     c.box->UserClick();
@@ -222,7 +222,7 @@ TEST_F(PopUpBlockerTest, EachBoxWritesItsValueAndSetsItsTrayMarkAtOnce) {
 }
 
 TEST_F(PopUpBlockerTest, ClearingEnablePopupBlockingClearsTheTrayMarkAndWritesFalse) {
-  SetBool(value::kPopupBlocking, true);
+  SetBool(value::kPopupBlocking.name, true);
   program.reset();
   ASSERT_TRUE(Start());
   ASSERT_TRUE(main().EnablePopupBlocking1->checked());
@@ -230,7 +230,7 @@ TEST_F(PopUpBlockerTest, ClearingEnablePopupBlockingClearsTheTrayMarkAndWritesFa
   ASSERT_TRUE(pref().CoolCheckRadioBox1->checked());
   pref().CoolCheckRadioBox1->UserClick();
   EXPECT_FALSE(main().EnablePopupBlocking1->checked());
-  EXPECT_EQ(Number(value::kPopupBlocking), 0);
+  EXPECT_EQ(Number(value::kPopupBlocking.name), 0);
 }
 
 TEST_F(PopUpBlockerTest, AClickThatCannotOpenTheKeyGivesTheErrorAndNothingElse) {
@@ -239,13 +239,13 @@ TEST_F(PopUpBlockerTest, AClickThatCannotOpenTheKeyGivesTheErrorAndNothingElse) 
   pref().CoolCheckRadioBox3->UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
   EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
-  EXPECT_EQ(Number(value::kSoundNotification), 0);
+  EXPECT_EQ(Number(value::kSoundNotification.name), 0);
 }
 
 TEST_F(PopUpBlockerTest, TheChoiceShowsTheLineTextUntilTheNextShowingAndReachesTheAnnouncement) {
   AddSounds();
-  SetInt(value::kSoundIndex, 1);
-  SetBool(value::kSoundNotification, true);
+  SetInt(value::kSoundIndex.name, 1);
+  SetBool(value::kSoundNotification.name, true);
   program.reset();
   ASSERT_TRUE(Start());
   ShowPref();
@@ -253,14 +253,14 @@ TEST_F(PopUpBlockerTest, TheChoiceShowsTheLineTextUntilTheNextShowingAndReachesT
   ChooseSound(0);
   EXPECT_FALSE(chooser().visible());
   EXPECT_EQ(pref().CoolLabel1->caption(), "Sound Notification 1");
-  EXPECT_EQ(pref().soundIndex, 0);
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
+  EXPECT_EQ(live().soundIndex.value(), 0);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
   main().PopupBlockedNotify(nullptr, 0);
   EXPECT_EQ(LastPlayed(), std::string(kSounds) + "sound1.wav") << "the next announcement plays the new choice";
 
   ChooseSound(1);
   EXPECT_EQ(pref().CoolLabel1->caption(), "Sound Notification 2");
-  EXPECT_EQ(Number(value::kSoundIndex), 1);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 1);
   pref().SpeedButton2->UserClick();
   EXPECT_EQ(LastPlayed(), std::string(kSounds) + "sound2.wav");
   main().PopupBlockedNotify(nullptr, 0);
@@ -281,17 +281,17 @@ TEST_F(PopUpBlockerTest, ClosingTheChooserOtherwiseChangesNothing) {
   pref().SpeedButton1->UserClick();
   EXPECT_FALSE(chooser().visible());
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification1");
-  EXPECT_EQ(pref().soundIndex, 0);
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
+  EXPECT_EQ(live().soundIndex.value(), 0);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
 
   // The next showing starts from the first line again.
   ChooseSound(1);
-  EXPECT_EQ(Number(value::kSoundIndex), 1);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 1);
 }
 
 TEST_F(PopUpBlockerTest, AChooserThatCannotOpenTheKeyStillShowsAndPlaysTheChoiceUntilTheNextShowing) {
   AddSounds();
-  SetBool(value::kSoundNotification, true);
+  SetBool(value::kSoundNotification.name, true);
   program.reset();
   ASSERT_TRUE(Start());
   ShowPref();
@@ -310,7 +310,7 @@ TEST_F(PopUpBlockerTest, AChooserThatCannotOpenTheKeyStillShowsAndPlaysTheChoice
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey, false);
   ShowPref();
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification1");
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
 }
 
 }  // namespace

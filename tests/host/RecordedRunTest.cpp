@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "OtherProcessRun.h"
-#include "app/CleanerTable.h"
 #include "app/CommandLine.h"
-#include "app/RecordedRun.h"
-#include "app/Settings.h"
+#include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
+#include "services/RecordedRun.h"
+#include "settings/Settings.h"
 #include "util/Text.h"
 
 namespace hosttest {
@@ -190,20 +190,21 @@ class RecordedRunTest : public ::testing::Test {
   }
 
   // A whole run on the recording platform, on this thread; its report.
-  std::string Run(app::RecordedRun& run) {
+  std::string Run(app::RecordedRun& run, std::vector<size_t>* started = nullptr) {
     cleaner::TUWHCleanerThrd worker(run.platform());
-    app::CopySwitchesTo(selected, worker);
+    worker.selection = selected;
     run.Follow(worker);
     worker.Execute();
     EXPECT_TRUE(worker.finished()) << worker.failure();
-    return run.Report(worker, selected);
+    if (started) *started = worker.cleanersRun();
+    return run.Report(worker);
   }
 
   void SetSwitch(const char* name, bool on) {
     sim.registry.Set(RegRoot::LocalMachine, app::kSettingsKey, name, RegValue::DWord(on));
   }
   void SetSwitches(bool on) {
-    for (const char* name : app::CleanerValueNames) SetSwitch(name, on);
+    for (const char* name : cleaner::CleanerValueNames) SetSwitch(name, on);
   }
   int Command(const std::vector<std::string>& args) {
     printed.clear();
@@ -212,7 +213,7 @@ class RecordedRunTest : public ::testing::Test {
   }
 
   platform::sim::SimPlatform sim;
-  app::CleanerSelection selected{};
+  cleaner::CleanerSelection selected{};
   std::string printed;
 };
 
@@ -230,7 +231,8 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_EQ(sim.urlCache.deleteCalls(), 0);
 
   app::RecordedRun real(sim.platform, Mode::PassThrough);
-  const std::string realReport = Run(real);
+  std::vector<size_t> started;
+  const std::string realReport = Run(real, &started);
   const Snapshot after = Take(sim);
 
   // The same changes in the same order, but one: the preview cannot tell a
@@ -244,9 +246,8 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   *heldAt = Describe({ChangeKind::RemoveFile, -1, held, {}, 7, 0, 0, false, platform::kErrorSharingViolation});
   EXPECT_EQ(previewed, done);
   EXPECT_GT(done.size(), 60u) << "every cleaner had something to do";
-  std::vector<size_t> allRows(app::kCleanerCount);
+  std::vector<size_t> allRows(cleaner::kCleanerCount);
   for (size_t i = 0; i < allRows.size(); ++i) allRows[i] = i;
-  std::vector<size_t> started = real.rowsStarted();
   std::sort(started.begin(), started.end());
   EXPECT_EQ(started, allRows);
 

@@ -11,21 +11,21 @@ namespace value = app::value;
 class ScheduleTest : public HistoryWindowFixture {
  protected:
   // Runs started and not yet delivered: one at most.
-  size_t runs() { return hc().cleaning() ? 1 : 0; }
+  size_t runs() { return cleaning() ? 1 : 0; }
   void AdvanceTo(uint64_t at) { ui.AdvanceTime(at - sim.clock.NowMs()); }
   ui::CheckBox& autoBox() { return *main().CoolCheckRadioBox2; }
   ui::MenuItem& trayEntry() { return *main().MenuEnableAutoHistoryCleaner; }
   // The timer runs only while the cleaner is on and a schedule is set.
   void ExpectInvariant() {
     if (!main().Timer1->enabled()) return;
-    EXPECT_EQ(Number(value::kAutoCleaner), 1);
-    ASSERT_TRUE(Number(value::kCleanerSchedule));
-    EXPECT_GE(*Number(value::kCleanerSchedule), 0);
+    EXPECT_EQ(Number(value::kAutoCleaner.name), 1);
+    ASSERT_TRUE(Number(value::kCleanerSchedule.name));
+    EXPECT_GE(*Number(value::kCleanerSchedule.name), 0);
   }
   void ExpectAllOn(bool on) {
     EXPECT_EQ(autoBox().checked(), on);
     EXPECT_EQ(trayEntry().checked(), on);
-    EXPECT_EQ(Number(value::kAutoCleaner), on ? 1 : 0);
+    EXPECT_EQ(Number(value::kAutoCleaner.name), on ? 1 : 0);
   }
 };
 
@@ -33,10 +33,10 @@ TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryI
   StartQuietly();
   main().Show();
   main().ComboBox1->UserSelect(0);
-  EXPECT_EQ(Number(value::kCleanerSchedule), -1) << "stored only when the list loses the focus";
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), -1) << "stored only when the list loses the focus";
   uint64_t on = sim.clock.NowMs();
   autoBox().UserClick();  // takes the focus from the list first
-  EXPECT_EQ(Number(value::kCleanerSchedule), 0);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 0);
   ExpectAllOn(true);
   EXPECT_TRUE(main().Timer1->enabled());
   EXPECT_EQ(main().Timer1->interval(), 900000u);
@@ -51,10 +51,10 @@ TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryI
   AdvanceTo(on + 900000);
   EXPECT_EQ(runs(), 1u);
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
-  cleaner::TUWHCleanerThrd* first = hc().CleanerThread;
+  const cleaner::TUWHCleanerThrd* first = worker();
   // A tick during the run starts nothing, and nothing is queued for later.
   AdvanceTo(on + 1800000);
-  EXPECT_EQ(hc().CleanerThread, first);
+  EXPECT_EQ(worker(), first);
   sim.files.gate.Release();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_TRUE(sim.files.List(kTemp).empty()) << "the first run cleaned to its end";
@@ -67,8 +67,8 @@ TEST_F(ScheduleTest, FifteenMinutesAndSwitchedOnCleansOneIntervalLaterThenEveryI
 }
 
 TEST_F(ScheduleTest, AStartWithTheCleanerOnAndOneHourCleansAnHourAfterTheStart) {
-  SetBool(value::kAutoCleaner, true);
-  SetInt(value::kCleanerSchedule, 2);
+  SetBool(value::kAutoCleaner.name, true);
+  SetInt(value::kCleanerSchedule.name, 2);
   uint64_t start = sim.clock.NowMs();
   StartQuietly();
   EXPECT_TRUE(main().Timer1->enabled());
@@ -85,15 +85,15 @@ TEST_F(ScheduleTest, AStartWithTheCleanerOnAndOneHourCleansAnHourAfterTheStart) 
 }
 
 TEST_F(ScheduleTest, ANewIntervalLeftInTheListWhenTheWindowClosesIsNotStored) {
-  SetBool(value::kAutoCleaner, true);
-  SetInt(value::kCleanerSchedule, 2);
+  SetBool(value::kAutoCleaner.name, true);
+  SetInt(value::kCleanerSchedule.name, 2);
   StartQuietly();
   uint64_t start = sim.clock.NowMs();
   main().Show();
   main().ComboBox1->UserSelect(0);
   main().Close();
   EXPECT_FALSE(main().visible());
-  EXPECT_EQ(Number(value::kCleanerSchedule), 2);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 2);
   EXPECT_EQ(main().Timer1->interval(), 3600000u);
   AdvanceTo(start + 1800000);
   EXPECT_EQ(runs(), 0u) << "the old hourly countdown goes on";
@@ -102,7 +102,7 @@ TEST_F(ScheduleTest, ANewIntervalLeftInTheListWhenTheWindowClosesIsNotStored) {
 
 TEST_F(ScheduleTest, WithoutAnIntervalSwitchingOnNeverCleansUntilOneIsChosen) {
   StartQuietly();
-  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), -1);
   main().Show();
   autoBox().UserClick();
   ExpectAllOn(true);
@@ -115,7 +115,7 @@ TEST_F(ScheduleTest, WithoutAnIntervalSwitchingOnNeverCleansUntilOneIsChosen) {
   main().ComboBox1->UserSelect(1);
   uint64_t chosen = sim.clock.NowMs();
   main().Label1->SetFocus();
-  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 1);
   EXPECT_TRUE(main().Timer1->enabled());
   ExpectInvariant();
   AdvanceTo(chosen + 1799999);
@@ -126,7 +126,7 @@ TEST_F(ScheduleTest, WithoutAnIntervalSwitchingOnNeverCleansUntilOneIsChosen) {
 }
 
 TEST_F(ScheduleTest, OnFromTheTrayThenOffFromTheCheckBoxStopsEverything) {
-  SetInt(value::kCleanerSchedule, 0);
+  SetInt(value::kCleanerSchedule.name, 0);
   StartQuietly();
   trayEntry().UserClick();
   ExpectAllOn(true);
@@ -152,15 +152,15 @@ TEST_F(ScheduleTest, OnFromTheTrayThenOffFromTheCheckBoxStopsEverything) {
 }
 
 TEST_F(ScheduleTest, ChangingTheIntervalWhileRunningRestartsTheCountdown) {
-  SetBool(value::kAutoCleaner, true);
-  SetInt(value::kCleanerSchedule, 0);
+  SetBool(value::kAutoCleaner.name, true);
+  SetInt(value::kCleanerSchedule.name, 0);
   StartQuietly();
   main().Show();
   ui.AdvanceTime(600000);
   main().ComboBox1->UserSelect(1);
   uint64_t changed = sim.clock.NowMs();
   main().Label1->SetFocus();
-  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 1);
   EXPECT_EQ(main().Timer1->interval(), 1800000u);
   AdvanceTo(changed + 1799999);
   EXPECT_EQ(runs(), 0u) << "no tick at the old 15-minute mark";
@@ -172,9 +172,9 @@ TEST_F(ScheduleTest, ChangingTheIntervalWhileRunningRestartsTheCountdown) {
   ui.AdvanceTime(1000000);
   main().ComboBox1->SetFocus();
   uint64_t again = sim.clock.NowMs();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule.name);
   main().Label1->SetFocus();
-  EXPECT_EQ(Number(value::kCleanerSchedule), 1);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 1);
   AdvanceTo(again + 1799999);
   EXPECT_EQ(runs(), 0u);
   AdvanceTo(again + 1800000);
@@ -183,8 +183,8 @@ TEST_F(ScheduleTest, ChangingTheIntervalWhileRunningRestartsTheCountdown) {
 }
 
 TEST_F(ScheduleTest, AScheduleAboveThirteenRunsEveryFifteenMinutes) {
-  SetBool(value::kAutoCleaner, true);
-  SetInt(value::kCleanerSchedule, 20);
+  SetBool(value::kAutoCleaner.name, true);
+  SetInt(value::kCleanerSchedule.name, 20);
   uint64_t start = sim.clock.NowMs();
   StartQuietly();
   EXPECT_EQ(main().ComboBox1->itemIndex(), -1);
@@ -211,23 +211,23 @@ TEST_F(ScheduleTest, EveryEntryHasItsInterval) {
   EXPECT_EQ(main().ScheduleInterval(), 900000u);
 }
 
-TEST_F(ScheduleTest, IsCleanerScheduleSetWritesAMissingScheduleAsNone) {
+TEST_F(ScheduleTest, IsCleanerScheduleSetTakesAMissingScheduleForNoneAndWritesNothing) {
   StartQuietly();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule.name);
   EXPECT_FALSE(main().IsCleanerScheduleSet());
-  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
-  SetInt(value::kCleanerSchedule, 0);
+  EXPECT_FALSE(Setting(value::kCleanerSchedule.name).has_value()) << "a question writes nothing";
+  SetInt(value::kCleanerSchedule.name, 0);
   EXPECT_TRUE(main().IsCleanerScheduleSet());
-  SetSetting(value::kCleanerSchedule, RegValue::String("3"));
+  SetSetting(value::kCleanerSchedule.name, RegValue::String("3"));
   EXPECT_FALSE(main().IsCleanerScheduleSet()) << "a value of another type is a registry error";
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  SetInt(value::kCleanerSchedule, 4);
+  SetInt(value::kCleanerSchedule.name, 4);
   EXPECT_FALSE(main().IsCleanerScheduleSet());
 }
 
 TEST_F(ScheduleTest, AnUnopenableKeySaysSoAndEveryControlShowsWhatIsStored) {
-  SetBool(value::kAutoCleaner, true);
-  SetInt(value::kCleanerSchedule, 0);
+  SetBool(value::kAutoCleaner.name, true);
+  SetInt(value::kCleanerSchedule.name, 0);
   StartQuietly();
   main().Show();
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
@@ -260,8 +260,8 @@ TEST_F(ScheduleTest, AnUnopenableKeySaysSoAndEveryControlShowsWhatIsStored) {
   EXPECT_TRUE(autoBox().checked());
   EXPECT_TRUE(trayEntry().checked());
   EXPECT_TRUE(main().Timer1->enabled());
-  EXPECT_EQ(Number(value::kAutoCleaner), 1) << "nothing written";
-  EXPECT_EQ(Number(value::kCleanerSchedule), 0);
+  EXPECT_EQ(Number(value::kAutoCleaner.name), 1) << "nothing written";
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), 0);
 }
 
 }  // namespace

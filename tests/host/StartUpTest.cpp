@@ -1,7 +1,7 @@
 // Start-up: one instance, the first start on a bare machine, the blocker
 // module's one-time registration, the splash and the hidden tray state.
 #include "CorvaneFixture.h"
-#include "app/CleanerTable.h"
+#include "cleaner/CleanerTable.h"
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
 #include "forms/CookiesManager.h"
@@ -24,18 +24,19 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Error);
   EXPECT_EQ(ui.boxes[0].caption, "Corvane 2.4");
 
-  for (const char* name : app::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
-  for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon, value::kWindowsHotKey,
-                           value::kWinVolControl, value::kIEWHotKey, value::kAutoCleaner, value::kIEStatus}) {
+  for (const char* name : cleaner::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
+  for (const browsers::BrowserRow& browser : browsers::kBrowsers) EXPECT_EQ(Number(browser.settingName), 1);
+  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
+                           value::kWinVolControl.name, value::kIEWHotKey.name, value::kAutoCleaner.name, value::kIEStatus.name}) {
     EXPECT_EQ(Number(name), 0) << name;
   }
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
-  EXPECT_EQ(Number(value::kHotkeyCombination), 1);
-  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
-  EXPECT_EQ(Number(value::kEliminatedPopups), 0);
-  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
-  EXPECT_FALSE(Setting(value::kBlockerFirstStart)) << "the program never creates CRVNBFirst";
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), app::kCleanerCount + 8 + 4 + 1);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), -1);
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
+  EXPECT_FALSE(Setting(value::kBlockerFirstStart.name)) << "the program never creates CRVNBFirst";
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());
@@ -64,23 +65,23 @@ TEST_F(CorvaneFixture, TheStartAfterARestoreShowsNoMessageAndReadsTheRestoredVal
 }
 
 TEST_F(CorvaneFixture, AKeyWithOnlySomeValuesGetsTheStartUpDefaults) {
-  SetInt(value::kHotkeyCombination, 0);
-  SetBool(value::kPopupBlocking, true);
+  SetInt(value::kHotkeyCombination.name, 0);
+  SetBool(value::kPopupBlocking.name, true);
   ASSERT_TRUE(Start());
 
   EXPECT_TRUE(ui.boxes.empty());
-  EXPECT_EQ(Number(value::kSoundNotification), 1);
-  EXPECT_EQ(Number(value::kAnimTrayIcon), 1);
-  EXPECT_EQ(Number(value::kAutoCleaner), 0);
-  EXPECT_EQ(Number(value::kWindowsHotKey), 0);
-  EXPECT_EQ(Number(value::kIEWHotKey), 0);
-  EXPECT_EQ(Number(value::kWinVolControl), 0);
-  EXPECT_EQ(Number(value::kCleanerSchedule), -1);
-  EXPECT_EQ(Number(value::kSoundIndex), 0);
-  EXPECT_EQ(Number(value::kHotkeyCombination), 0) << "a present value keeps its data";
-  EXPECT_EQ(Number(value::kIEStatus), 0);
-  EXPECT_FALSE(Setting(value::kEliminatedPopups));
-  for (const char* name : app::CleanerValueNames) EXPECT_FALSE(Setting(name)) << name << " is the cleaner window's";
+  EXPECT_EQ(Number(value::kSoundNotification.name), 1);
+  EXPECT_EQ(Number(value::kAnimTrayIcon.name), 1);
+  EXPECT_EQ(Number(value::kAutoCleaner.name), 0);
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 0);
+  EXPECT_EQ(Number(value::kIEWHotKey.name), 0);
+  EXPECT_EQ(Number(value::kWinVolControl.name), 0);
+  EXPECT_EQ(Number(value::kCleanerSchedule.name), -1);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 0) << "a present value keeps its data";
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
+  EXPECT_FALSE(Setting(value::kEliminatedPopups.name));
+  for (const char* name : cleaner::CleanerValueNames) EXPECT_FALSE(Setting(name)) << name << " is the cleaner window's";
 
   EXPECT_TRUE(main().EnablePopupBlocking1->checked());
   EXPECT_TRUE(main().Playasoundwhenapopupwindowisblocked1->checked());
@@ -89,10 +90,10 @@ TEST_F(CorvaneFixture, AKeyWithOnlySomeValuesGetsTheStartUpDefaults) {
 }
 
 TEST_F(CorvaneFixture, ABooleanStoredAsTextStopsTheReadingAtThatValue) {
-  SetInt(value::kCleanerSchedule, 2);
-  SetBool(value::kAutoCleaner, true);
-  SetSetting(value::kPopupBlocking, RegValue::String("1"));
-  SetBool(value::kSoundNotification, true);
+  SetInt(value::kCleanerSchedule.name, 2);
+  SetBool(value::kAutoCleaner.name, true);
+  SetSetting(value::kPopupBlocking.name, RegValue::String("1"));
+  SetBool(value::kSoundNotification.name, true);
   ASSERT_TRUE(Start());
 
   EXPECT_TRUE(ui.boxes.empty()) << "registry errors end the reading silently";
@@ -103,24 +104,24 @@ TEST_F(CorvaneFixture, ABooleanStoredAsTextStopsTheReadingAtThatValue) {
   // Nothing after the bad value was read or written.
   EXPECT_FALSE(main().EnablePopupBlocking1->checked());
   EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
-  EXPECT_FALSE(Setting(value::kSoundIndex));
-  EXPECT_FALSE(Setting(value::kIEStatus));
-  EXPECT_EQ(Setting(value::kPopupBlocking)->type, RegType::String);
+  EXPECT_FALSE(Setting(value::kSoundIndex.name));
+  EXPECT_FALSE(Setting(value::kIEStatus.name));
+  EXPECT_EQ(Setting(value::kPopupBlocking.name)->type, RegType::String);
   // The start-up still marks the program as running.
-  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
 }
 
 TEST_F(CorvaneFixture, IEStatusIsFalseAfterEveryStart) {
   MakeSettingsKey();
-  SetBool(value::kIEStatus, true);
+  SetBool(value::kIEStatus.name, true);
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Number(value::kIEStatus), 0);
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
 }
 
 TEST_F(CorvaneFixture, TheHotkeyIsRegisteredAtStartWhenEnabled) {
-  SetBool(value::kWindowsHotKey, true);
+  SetBool(value::kWindowsHotKey.name, true);
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Number(value::kHotkeyCombination), 1) << "a missing combination is written as 1";
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1) << "a missing combination is written as 1";
   ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
   EXPECT_EQ(sim.desktop.hotkeys()[0].id, 2);
   EXPECT_EQ(sim.desktop.hotkeys()[0].modifiers, 2u);
@@ -154,10 +155,10 @@ TEST_F(CorvaneFixture, TheBlockerModuleIsRegisteredExactlyOnceFromTheProgramsFol
     return 0;
   };
   MakeSettingsKey();
-  SetBool(value::kBlockerFirstStart, true);
+  SetBool(value::kBlockerFirstStart.name, true);
   ASSERT_TRUE(Start());
   EXPECT_EQ(registrations, 1);
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 0);
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 0);
   EXPECT_EQ(sim.process.loadCount, (std::map<std::string, int, util::LessNoCase>{{kModulePath, 1}}))
       << "by its full path, never through the search path";
   program.reset();
@@ -169,15 +170,15 @@ TEST_F(CorvaneFixture, TheBlockerModuleIsRegisteredExactlyOnceFromTheProgramsFol
 
 TEST_F(CorvaneFixture, AMissingModuleOrExportLeavesTheFlagForTheNextStart) {
   MakeSettingsKey();
-  SetBool(value::kBlockerFirstStart, true);
+  SetBool(value::kBlockerFirstStart.name, true);
   sim.process.libraries["cvblock.dll"]["DllRegisterServer"] = [] { return 0; };  // found only by a search
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1);
   program.reset();
 
   sim.process.libraries[kModulePath]["SomethingElse"] = [] { return 0; };
   ASSERT_TRUE(Start());
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1);
   EXPECT_EQ(sim.process.loadCount[kModulePath], 2);
 }
 
@@ -187,7 +188,7 @@ TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTr
   sim.registry.standardUser = true;
   sim.registry.GrantUsers(RegRoot::LocalMachine, app::kSettingsKey,
                           platform::sim::SimRegistry::kQueryValue | platform::sim::SimRegistry::kSetValue);
-  SetBool(value::kBlockerFirstStart, true);
+  SetBool(value::kBlockerFirstStart.name, true);
   // The module writes its class under HKEY_CLASSES_ROOT, which maps to HKLM\SOFTWARE\Classes.
   int attempts = 0;
   sim.process.libraries[kModulePath]["DllRegisterServer"] = [&]() -> platform::HResult {
@@ -200,24 +201,24 @@ TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTr
 
   ASSERT_TRUE(Start());
   EXPECT_EQ(attempts, 1);
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 1) << "access denied is not success";
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1) << "access denied is not success";
   EXPECT_TRUE(ui.boxes.empty()) << "the start is quiet";
-  EXPECT_EQ(Number(value::kCorvaneRunning), 1);
-  EXPECT_EQ(Number(value::kSoundIndex), 0) << "the defaults of missing values are written through the grant";
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
+  EXPECT_EQ(Number(value::kSoundIndex.name), 0) << "the defaults of missing values are written through the grant";
   main().EnablePopupBlocking1->UserClick();
-  EXPECT_EQ(Number(value::kPopupBlocking), 1);
+  EXPECT_EQ(Number(value::kPopupBlocking.name), 1);
   EXPECT_TRUE(ui.boxes.empty());
   program.reset();
 
   ASSERT_TRUE(Start());
   EXPECT_EQ(attempts, 2) << "the next start tries again";
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 1);
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1);
   program.reset();
 
   sim.registry.standardUser = false;  // an administrator starts it
   ASSERT_TRUE(Start());
   EXPECT_EQ(attempts, 3);
-  EXPECT_EQ(Number(value::kBlockerFirstStart), 0);
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 0);
 }
 
 // Every account may write the key, so nothing read from it may lead the
@@ -230,11 +231,11 @@ TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) 
   sim.files.AddFile("C:\\Program Files\\Corvane\\sounds\\sound2.wav", "RIFF");
   sim.process.libraries[planted + ".dll"]["DllRegisterServer"] = [] { return 0; };
   sim.process.libraries[kModulePath]["DllRegisterServer"] = [] { return 0; };
-  std::vector<std::string> names(app::CleanerValueNames.begin(), app::CleanerValueNames.end());
-  for (const char* name : {value::kCleanerSchedule, value::kAutoCleaner, value::kPopupBlocking,
-                           value::kSoundNotification, value::kSoundIndex, value::kAnimTrayIcon, value::kWindowsHotKey,
-                           value::kHotkeyCombination, value::kIEWHotKey, value::kWinVolControl, value::kIEStatus,
-                           value::kCorvaneRunning, value::kBlockerFirstStart, value::kEliminatedPopups}) {
+  std::vector<std::string> names(cleaner::CleanerValueNames.begin(), cleaner::CleanerValueNames.end());
+  for (const char* name : {value::kCleanerSchedule.name, value::kAutoCleaner.name, value::kPopupBlocking.name,
+                           value::kSoundNotification.name, value::kSoundIndex.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
+                           value::kHotkeyCombination.name, value::kIEWHotKey.name, value::kWinVolControl.name, value::kIEStatus.name,
+                           value::kCorvaneRunning.name, value::kBlockerFirstStart.name, value::kEliminatedPopups.name}) {
     names.push_back(name);
   }
 
@@ -276,7 +277,7 @@ TEST_F(CorvaneFixture, AMissingFirstStartFlagRegistersNothing) {
   MakeSettingsKey();
   ASSERT_TRUE(Start());
   EXPECT_EQ(sim.process.loadCount["cvblock.dll"], 0);
-  EXPECT_FALSE(Setting(value::kBlockerFirstStart));
+  EXPECT_FALSE(Setting(value::kBlockerFirstStart.name));
 }
 
 TEST_F(CorvaneFixture, AnUnwritableKeyAtStartRestoresNothingAndShowsOnlyTheReadError) {

@@ -8,9 +8,9 @@
 
 #include "HistoryWindowFixture.h"
 #include "cleaner/ProtectedStorage.h"
+#include "cookies/KeepList.h"
 #include "forms/AboutForm.h"
 #include "forms/CookiesManager.h"
-#include "cookies/KeepList.h"
 
 namespace hosttest {
 namespace {
@@ -27,7 +27,7 @@ class TrayTest : public HistoryWindowFixture {
  protected:
   void SetUp() override {
     // The pop-up switches off (a missing one would start on).
-    for (const char* name : {value::kPopupBlocking, value::kSoundNotification, value::kAnimTrayIcon}) SetBool(name, false);
+    for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name}) SetBool(name, false);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(ui.boxes.empty());
     sim.desktop.notifyCalls.clear();
@@ -89,9 +89,9 @@ TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
 
 TEST_F(TrayTest, EachPopupToggleFlipsItsMarkAndItsValue) {
   const std::pair<const char*, const char*> toggles[] = {
-      {"EnablePopupBlocking1", value::kPopupBlocking},
-      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification},
-      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon}};
+      {"EnablePopupBlocking1", value::kPopupBlocking.name},
+      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification.name},
+      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon.name}};
   for (const auto& [name, valueName] : toggles) {
     ui::MenuItem& entry = Entry(name);
     ASSERT_FALSE(entry.checked()) << name;
@@ -108,9 +108,9 @@ TEST_F(TrayTest, EachPopupToggleFlipsItsMarkAndItsValue) {
 
 TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
   const std::pair<const char*, const char*> toggles[] = {
-      {"EnablePopupBlocking1", value::kPopupBlocking},
-      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification},
-      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon}};
+      {"EnablePopupBlocking1", value::kPopupBlocking.name},
+      {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification.name},
+      {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon.name}};
   for (const auto& [name, valueName] : toggles) Entry(name).UserClick();  // on
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   for (const auto& [name, valueName] : toggles) {
@@ -403,7 +403,7 @@ TEST_F(TrayTest, ExitMarksTheProgramStoppedReleasesTheHotkeysAndRemovesTheIcon) 
   sim.desktop.AddWindow("IEFrame", "Hidden elsewhere", false);
   Entry("MenuShutDown").UserClick();
   EXPECT_TRUE(sim.desktop.showCalls.empty()) << "the hotkey hid nothing, so Exit shows nothing";
-  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 0);
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_TRUE(ui.terminated);
   EXPECT_EQ(sim.desktop.trayIcons().size(), 1u) << "the icon goes with the window";
@@ -420,21 +420,21 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   SetBool("RecycleBin", true);
   PlantTempFiles(20);
   sim.files.gate.HoldAt("RemoveFile", 4);
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
   std::thread call = ReleaseOnStop(sim.files.gate);  // the held deletion then ends
 
   Entry("MenuShutDown").UserClick();
   call.join();
-  EXPECT_FALSE(hc().cleaning()) << "its end arrived within the wait";
-  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{forms::kExitWaitMs});
+  EXPECT_FALSE(cleaning()) << "its end arrived within the wait";
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{app::kExitWaitMs});
   EXPECT_EQ(sim.files.List(kTemp).size(), 15u) << "five deletions, then the purge stopped";
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the next step never began";
   EXPECT_TRUE(ui.terminated);
-  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 0);
   EXPECT_TRUE(ui.boxes.empty() && sim.desktop.balloons.empty()) << "a run stopped for the exit is not reported";
-  hc().StartHistoryCleaner();
-  EXPECT_FALSE(hc().cleaning()) << "no run starts once the program is ending";
+  main().Timer1Timer();
+  EXPECT_FALSE(cleaning()) << "no run starts once the program is ending";
 
   program->Run();
   EXPECT_FALSE(sim.process.exitedWith);
@@ -449,14 +449,14 @@ TEST_F(TrayTest, ExitWithARunStuckInACallEndsTheProcessAfterTheWait) {
   SetBool("WindowsTempFiles", true);
   PlantTempFiles(3);
   sim.files.gate.HoldAt("RemoveFile");
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
 
   ASSERT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
-  EXPECT_TRUE(hc().cleaning());
-  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{forms::kExitWaitMs}) << "no longer for an ordinary step";
+  EXPECT_TRUE(cleaning());
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{app::kExitWaitMs}) << "no longer for an ordinary step";
   EXPECT_TRUE(ui.terminated);
-  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 0);
 
   // The message loop has ended: the process ends with code 0 before anything
   // the run still uses is freed, and the icon does not outlive it.
@@ -477,18 +477,18 @@ TEST_F(TrayTest, ExitWaitsLongerForTheStepWhoseAccessListMustBePutBack) {
   sim.registry.Set(RegRoot::CurrentUser, kIntelliForms, "item", RegValue::DWord(1));
   SetBool("AutoComplete", true);
   sim.security.gate.HoldAt("SetDacl");  // the first change: the top key opened up
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(sim.security.gate.WaitUntilHeld(10000));
   // The call comes back only after the ordinary wait is over.
   std::thread slowCall([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(forms::kExitWaitMs + 1000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(app::kExitWaitMs + 1000));
     sim.security.gate.Release();
   });
 
   Entry("MenuShutDown").UserClick();
   slowCall.join();
-  EXPECT_EQ(ui.pumpTimeouts, (std::vector<uint32_t>{forms::kExitWaitMs, forms::kIndivisibleStepWaitMs}));
-  EXPECT_FALSE(hc().cleaning());
+  EXPECT_EQ(ui.pumpTimeouts, (std::vector<uint32_t>{app::kExitWaitMs, app::kIndivisibleStepWaitMs}));
+  EXPECT_FALSE(cleaning());
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, dataKey));
   EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, top), before) << "its access list is back";
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, kIntelliForms)) << "the step after it never began";
@@ -505,7 +505,7 @@ TEST_F(TrayTest, TheEndOfTheSessionSavesTheCookieManagersEditsAndEndsLikeExit) {
   SetBool("WindowsTempFiles", true);
   PlantTempFiles(5);
   sim.files.gate.HoldAt("RemoveFile");
-  hc().StartHistoryCleaner();
+  main().Timer1Timer();
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
   std::thread call = ReleaseOnStop(sim.files.gate);
   // Windows ends the session while the cookie manager is open with an edit.
@@ -517,10 +517,10 @@ TEST_F(TrayTest, TheEndOfTheSessionSavesTheCookieManagersEditsAndEndsLikeExit) {
   call.join();
 
   EXPECT_EQ(sim.files.Content(cookies::KeepListPath(sim.platform)), "kept.example\r\n");
-  EXPECT_FALSE(hc().cleaning());
+  EXPECT_FALSE(cleaning());
   EXPECT_LT(sim.files.List(kTemp).size(), 5u);
   EXPECT_GT(sim.files.List(kTemp).size(), 0u) << "the run was stopped";
-  EXPECT_EQ(Number(value::kCorvaneRunning), 0);
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 0);
   EXPECT_TRUE(sim.desktop.trayIcons().empty()) << "gone before the handler returns";
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_TRUE(ui.terminated);
@@ -532,7 +532,7 @@ TEST_F(TrayTest, ExitAsOtherProgramsAskForItEndsEvenWithAnUnopenableKey) {
   EXPECT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
   EXPECT_TRUE(ui.terminated);
   EXPECT_TRUE(ui.boxes.empty()) << "Exit goes on silently";
-  EXPECT_EQ(Number(value::kCorvaneRunning), 1) << "the key could not be written";
+  EXPECT_EQ(Number(value::kCorvaneRunning.name), 1) << "the key could not be written";
 }
 
 }  // namespace

@@ -31,8 +31,10 @@ TEST_F(WindowsStepsTest, TheKeyStepsDeleteTheirWholeKeysAndAMissingOneDoesNotSto
   MakeKey(Join(kExplorer, "RunMRU"));
   MakeKey(Join(kAcMru, "5605"));  // not a target
   MakeKey("Software\\Microsoft\\RAS Autodial\\Default");
-  thread->RunRASAutoDial = thread->RunFindFilesHistory = thread->RunFindComputerHistory = true;
-  thread->RunWindowsRunHistory = true;
+  thread->Select("AutoDialHistory");
+  thread->Select("FindFileHistory");
+  thread->Select("FindCompHistory");
+  thread->Select("WindowsRunHist");
   Run();
   for (const std::string& gone : {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), Join(kExplorer, "Doc Find Spec MRU"),
                                    Join(kBars, "FilesNamedMRU"), Join(kAcMru, "5603"), Join(kAcMru, "5604"),
@@ -50,7 +52,7 @@ TEST_F(WindowsStepsTest, TelnetDeletesEightNumberedHostsAndTheLastChainWhileItHo
   }
   SetValue(kTelnet, "Other");
   for (const char* name : {"LastMachine", "LastService", "LastTermType"}) SetValue(kTelnet, name);
-  thread->RunTelenetHistory = true;
+  thread->Select("TelenetHistory");
   Run();
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, kTelnet),
             (Names{"Machine9", "Other", "Service9", "TermType9"}));
@@ -71,7 +73,7 @@ TEST_F(WindowsStepsTest, TelnetDeletesEightNumberedHostsAndTheLastChainWhileItHo
 }
 
 TEST_F(WindowsStepsTest, LastLogonDeletesEachNameOnlyWhenTheOneBeforeWent) {
-  thread->RunLastLogonHistory = true;
+  thread->Select("LastLogonHistory");
   SetValue(kWinlogonNt, "AltDefaultUserName");
   SetValue(kWinlogonLm, "DefaultUserName", RegRoot::LocalMachine);
   Run();  // no DefaultUserName for the user: nothing else is touched
@@ -100,7 +102,7 @@ TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIs
   sim.files.AddFile(Join(kTemp, "\\a\\x.tmp"), "", platform::kAttrReadOnly | platform::kAttrHidden);
   sim.files.AddFile(Join(kTemp, "\\busy\\setup.log"));
   sim.files.HoldOpen(Join(kTemp, "\\busy\\setup.log"));
-  thread->RunWindowsTempFold = true;
+  thread->Select("WindowsTempFiles");
   Run();
   EXPECT_EQ(List(kTemp), Names{"busy"});
   EXPECT_EQ(List(Join(kTemp, "\\busy")), Names{"setup.log"});
@@ -121,7 +123,7 @@ TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheP
   // 8.3 names, as GetTempPath often gives them.
   sim.files.SetShortName("C:\\users\\user\\Desktop", "DESKTO~1");
   sim.files.SetShortName("C:\\Program Files", "PROGRA~1");
-  thread->RunWindowsTempFold = true;
+  thread->Select("WindowsTempFiles");
   for (const char* temp :
        {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\", "C:\\users\\user\\DESKTO~1\\",
         "C:\\users\\", "C:\\users\\Public\\", "C:\\PROGRA~1\\", "C:\\windows\\system32\\",
@@ -147,7 +149,8 @@ TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyG
   sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "keep");
   sim.files.AddFile(Join(kNetHood, "\\server\\target.lnk"));
   MakeKey(Join(kExplorer, "RecentDocs"));
-  thread->RunRecentDocumentsHistory = thread->RunNetworkHistory = true;
+  thread->Select("RecentDocs");
+  thread->Select("NetworkHistory");
   Run();
   EXPECT_EQ(List(kRecent), Names{"desktop.ini"});
   EXPECT_EQ(List(kNetHood), Names{"desktop.ini"});
@@ -155,7 +158,7 @@ TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyG
 
   sim.shell.specialFolders.erase(platform::kCsidlRecent);
   MakeKey(Join(kExplorer, "RecentDocs"));
-  thread->RunNetworkHistory = false;
+  thread->selection[*cleaner::CleanerIndexOf("NetworkHistory")] = false;
   Run();
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 }
@@ -165,7 +168,9 @@ TEST_F(WindowsStepsTest, NoFolderIsPurgedThroughALinkInItsPlace) {
   sim.files.AddFile(victim + "\\thesis.doc", "mine");
   sim.files.AddFile(victim + "\\sub\\desktop.ini", "mine");
   for (const char* folder : {kTemp, kRecent, kNetHood}) sim.files.AddFolderLink(folder, victim);
-  thread->RunWindowsTempFold = thread->RunRecentDocumentsHistory = thread->RunNetworkHistory = true;
+  thread->Select("WindowsTempFiles");
+  thread->Select("RecentDocs");
+  thread->Select("NetworkHistory");
   Run();
   EXPECT_TRUE(thread->finished());
   EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
@@ -174,7 +179,8 @@ TEST_F(WindowsStepsTest, NoFolderIsPurgedThroughALinkInItsPlace) {
 
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {
   sim.shell.recycled = {"a.txt", "b.txt"};
-  thread->RunRecycleBinCleaner = thread->RunRecentDocumentsHistory = true;
+  thread->Select("RecycleBin");
+  thread->Select("RecentDocs");
   Run();
   EXPECT_TRUE(sim.shell.recycled.empty());
   Run();

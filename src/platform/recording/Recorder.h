@@ -1,6 +1,7 @@
 // A decorator over the platform services that writes down every change a
 // program makes (a deletion, an attribute change, a value written, a cache
-// entry deleted, the recycle bin emptied, an access list set), and either
+// entry deleted, the recycle bin emptied, an access list set, rows of a
+// browser's database deleted), and either
 // makes it and notes the outcome (a real run) or only notes it (a preview).
 // Every read passes through, so code written for the platform runs on it
 // unchanged. It knows nothing of what the changes are for: a caller marks

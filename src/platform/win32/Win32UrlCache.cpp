@@ -5,8 +5,8 @@
 #include <wininet.h>
 
 #include "platform/win32/ScopedHandle.h"
-#include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/WideString.h"
+#include "platform/win32/Win32AnsiText.h"
 
 namespace platform::win32 {
 namespace {

@@ -147,8 +147,8 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   platform::sim::SimClock clock;
   ui::headless::HeadlessUi ui{clock};
   cleaner::TUWHCleanerThrd thread(win32.platform, ui);
-  thread.RunWindowsTempFold = true;
-  thread.RunRecentDocumentsHistory = true;
+  thread.Select("WindowsTempFiles");
+  thread.Select("RecentDocs");
   int terminations = 0;
   thread.OnTerminate = [&](cleaner::TUWHCleanerThrd&) { ++terminations; };
   thread.Start();
@@ -156,7 +156,9 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   ui.RunPosted();
   EXPECT_EQ(terminations, 1);
   EXPECT_TRUE(thread.finished()) << thread.failure();
-  EXPECT_EQ(thread.stepsRun(), (std::vector<int>{14, 16}));
+  std::vector<std::string> ran;
+  for (size_t index : thread.cleanersRun()) ran.push_back(cleaner::kCleaners[index].valueName);
+  EXPECT_EQ(ran, (std::vector<std::string>{"WindowsTempFiles", "RecentDocs"}));
 
   // The temporary folder: only the held file and its folder are left, and
   // the links. Windows removes a link; Wine cannot remove a Unix symbolic
@@ -219,8 +221,10 @@ TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
   platform::sim::SimClock clock;
   ui::headless::HeadlessUi ui{clock};
   cleaner::TUWHCleanerThrd thread(win32.platform, ui);
-  thread.RunMSMediaPlayerCleaner = thread.RunACDSeeCleaner = thread.RunMSWordCleaner = true;
-  thread.RunRealOneCleaner = true;
+  thread.Select("MSWindowsMediaPlayer");
+  thread.Select("ACDSee");
+  thread.Select("MSWord");
+  thread.Select("RealOne");
   thread.Start();
   ASSERT_TRUE(ui.WaitForPosted(60000));
   ui.RunPosted();

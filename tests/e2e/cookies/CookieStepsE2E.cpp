@@ -130,8 +130,8 @@ TEST_F(CookieStepsE2E, CookieAndTypedUrlStepsLeaveExactlyTheKeptCookies) {
   RegCloseKey(typed);
 
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunCookiesCleaner = true;
-    t.RunTypedURLCleaner = true;
+    t.Select("CookiesCleaner");
+    t.Select("URLAddressBar");
   });
   EXPECT_TRUE(run->finished()) << run->failure();
   EXPECT_EQ(AllEntries(), (Names{"Cookie:user@kept.example/", "Cookie:user@KEPT.example/PATH/"}))
@@ -142,7 +142,7 @@ TEST_F(CookieStepsE2E, CookieAndTypedUrlStepsLeaveExactlyTheKeptCookies) {
 
 TEST_F(CookieStepsE2E, TypedUrlStepAloneLeavesEveryCookie) {
   CommitSample();
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunTypedURLCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("URLAddressBar"); });
   EXPECT_TRUE(run->finished());
   Names left = AllEntries();
   EXPECT_EQ(left.size(), 5u);
@@ -151,7 +151,7 @@ TEST_F(CookieStepsE2E, TypedUrlStepAloneLeavesEveryCookie) {
 
 TEST_F(CookieStepsE2E, WithoutAKeepListEveryCookieGoesAndNoFileIsMade) {
   CommitSample();
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunCookiesCleaner = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("CookiesCleaner"); });
   EXPECT_TRUE(run->finished());
   EXPECT_EQ(AllEntries(), (Names{"http://kept.example/index.html", "http://tracker.example/pixel.gif"}));
   std::wstring path = platform::win32::Wide(cookies::KeepListPath(win32.platform));
@@ -168,8 +168,8 @@ TEST_F(CookieStepsE2E, AKeepListThatCannotBeReadEndsTheRunBeforeAnyCookieGoes) {
   HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunCookiesCleaner = true;
-    t.RunTypedURLCleaner = true;
+    t.Select("CookiesCleaner");
+    t.Select("URLAddressBar");
   });
   CloseHandle(held);
   EXPECT_FALSE(run->finished());
@@ -199,7 +199,7 @@ TEST_F(CookieStepsE2E, AKeepListThroughAPlantedLinkIsNeitherReadNorWritten) {
     std::string why;
     EXPECT_FALSE(cookies::WriteKeepList(win32.platform, {"a.example"}, &why));
     EXPECT_NE(why.find("link"), std::string::npos) << why;
-    auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunCookiesCleaner = true; });
+    auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("CookiesCleaner"); });
     EXPECT_FALSE(run->finished());
     EXPECT_NE(run->failure().find("link"), std::string::npos) << run->failure();
     EXPECT_EQ(AllEntries().size(), 7u) << "no cookie went";
@@ -286,7 +286,7 @@ TEST_F(CookieStepsE2E, ProtectedStorageStepOpensAndDeletesTheDataKeyAndRestoresT
   std::string before;
   ASSERT_TRUE(cleaner::GetKeyDacl(win32.platform.security, platform::RegRoot::CurrentUser, top, &before));
 
-  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.RunAutoCompleteForms = true; });
+  auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("AutoComplete"); });
   EXPECT_TRUE(run->finished());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, dataKey));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, top + "\\Data"));
@@ -322,8 +322,8 @@ TEST_F(CookieStepsE2E, HistoryAndFavoritesStepsPurgeTheRealFolders) {
                           FILE_ATTRIBUTE_NORMAL, nullptr));
 
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
-    t.RunBrowserHistory = true;
-    t.RunIEFavorites = true;
+    t.Select("InternetHistoryFiles");
+    t.Select("FavoritesCleaner");
   });
   EXPECT_TRUE(run->finished());
   char check[1000] = {};

@@ -1,0 +1,126 @@
+// What a cleaning does to the machine: one member function per step, and the
+// helpers the steps share, on one platform. The worker (CleanerThread.h)
+// runs the steps the cleaner table (CleanerTable.h) names.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "browsers/BrowserItems.h"
+#include "browsers/BrowserTable.h"
+#include "platform/Platform.h"
+
+namespace cleaner {
+
+class CleanerSteps {
+ public:
+  explicit CleanerSteps(platform::Platform& platform) : platform_(platform) {}
+  CleanerSteps(const CleanerSteps&) = delete;
+  CleanerSteps& operator=(const CleanerSteps&) = delete;
+
+  // Asks the run to end early, from any thread: it stops before its next
+  // step, and a purge or a walk before its next deletion. The protected-
+  // storage step, which opens access lists up and puts one back, is never
+  // cut in two: it runs to its end first.
+  void RequestStop() { stop_ = true; }
+  bool stopRequested() const { return stop_; }
+  // True while the run is inside that step.
+  bool inIndivisibleStep() const { return indivisible_; }
+
+  // The browsers the browser items clean; the starter sets them before the
+  // run (every one unless told).
+  browsers::BrowserSelection browserSelection = [] {
+    browsers::BrowserSelection all{};
+    all.fill(true);
+    return all;
+  }();
+  // What the browser items did, once the run has ended.
+  const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
+
+  // The steps, each named by a row of the cleaner table.
+  // Internet Explorer (BrowserSteps.cpp).
+  void BrowserCacheCleaner();
+  void CookiesCleaner();
+  void TypedURLCleaner();
+  void BrowserHistoryCleaner();
+  void AutoCompleteCleaner();  // the forms' data, then the passwords
+  void IEFavoritesCleaner();
+  // Windows (WindowsSteps.cpp).
+  void RASAutoDialCleaner();
+  void FindFilesHistoryCleaner();
+  void FindComputerHistoryCleaner();
+  void NetworkHistoryCleaner();
+  void TelenetHistoryCleaner();
+  void WindowsRunHistoryCleaner();
+  void WindowsTempFoldCleaner();
+  void RecycleBinCleaner();
+  void RecentDocumentsCleaner();
+  void LastLogonHistoryCleaner();
+  // Applications (ApplicationSteps.cpp).
+  void MSMediaPlayerCleaner();
+  void ACDSeeCleaner();
+  void AcrobatReaderCleaner();
+  void MSWordCleaner();
+  void InfranViewCleaner();
+  void MSImagingCleaner();
+  void MSPaintCleaner();
+  void WinRarCleaner();
+  void RealOneCleaner();
+  void PowerDVDCleaner();
+  // The browsers of today (WebBrowserSteps.cpp).
+  void BrowsersCacheCleaner();
+  void BrowsersCookiesCleaner();
+  void BrowsersHistoryCleaner();
+  void BrowsersFormDataCleaner();
+  void BrowsersSessionsCleaner();
+
+ protected:
+  std::atomic<bool> stop_{false};
+
+ private:
+  void ClearBrowserHistoryPass();       // half of the history step
+  void AutoCompleteFormsCleaner();      // the protected storage's data
+  void AutoCompletePasswordsCleaner();  // the browser's IntelliForms key
+  // One browser item on every profile of the selected browsers that are not
+  // running; the browsers and their profiles are found by the first.
+  void CleanBrowserItem(browsers::Item item);
+  void FindBrowsers();
+
+  // The shared helpers, on this run's platform (see FolderPurge.h and
+  // SystemHelpers.h). A folder to clean is given with the folder the system
+  // named, `start`, which it is or lies below. Registry paths are under
+  // HKEY_CURRENT_USER unless a root is given.
+  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  bool WipeIndexDat(const std::string& folder, const std::string& name);
+  void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
+  bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool DeleteRegValue(const std::string& path, const std::string& name,
+                      platform::RegRoot root = platform::RegRoot::CurrentUser);
+  bool IsWinNT();
+  // Folder lookups: each fills *path and answers whether the system named the folder.
+  bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
+  bool GetTempFolder(std::string* path);                // ends with a separator
+  bool GetWindowsFolder(std::string* path);
+  // False for a temporary folder that is one of the system's own folders or
+  // holds the profile or the Windows folder (see WindowsSteps.cpp).
+  bool IsPurgeableTempFolder(const std::string& folder);
+  std::string LongFolderName(const std::string& folder);
+
+ protected:
+  platform::Platform& platform_;
+
+ private:
+  // The folder path the steps ask the system for, reused from step to step.
+  std::string path_;
+  // Scratch text for a file path built from a folder and literal parts.
+  std::string filePath_;
+  std::atomic<bool> indivisible_{false};
+  bool browsersFound_ = false;
+  browsers::BrowsersOutcome browsers_;
+};
+
+// The browser items' services on `files` and `databases`, with the purge's
+// link rules.
+browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases);
+
+}  // namespace cleaner

@@ -1,0 +1,120 @@
+// The main window "Preferences": its two preferences and the tray menu; the
+// owner of the tray icon, the auto-clean schedule and the Windows hotkey,
+// whose operations it offers under the names the program knows them by; the
+// start-up reading of the preferences, and the exit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "services/CleanerSchedule.h"
+#include "services/Services.h"
+#include "services/TrayIcon.h"
+#include "services/WaveOutMute.h"
+#include "services/WindowsHotkey.h"
+#include "settings/Settings.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+namespace app {
+
+// WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
+constexpr int kExitCommandId = 9001;
+
+class TCorvaneMain : public ui::Form {
+ public:
+  explicit TCorvaneMain(Services& app);
+  ~TCorvaneMain() override;
+
+  void FormCreate();
+  void LoadPreferences();
+  void RestoreDefaultPreferences();
+
+  // Tray icon.
+  void AddTrayIcon() { tray_.Add(); }
+  void DeleteTrayIcon() { tray_.Delete(); }
+  void AnimateTrayIcon() { tray_.Animate(); }
+  // An error balloon from the tray icon, titled with the application title.
+  void ShowTrayBalloon(const std::string& text);
+  void TrayIconNotify(uint32_t mouseMessage);
+  void PopupBlockedNotify(const void* data, uint32_t size);
+  std::string NotificationSoundPath(int32_t soundIndex);
+  void AppMinimize();
+  void AppRestore();
+
+  // Auto-clean schedule.
+  uint32_t ScheduleInterval();
+  bool IsCleanerScheduleSet() { return schedule_.IsSet(); }
+  void Timer1Timer();
+  void ComboBox1Exit();
+  void CoolCheckRadioBox2Click();
+  void MenuEnableAutoHistoryCleanerClick();
+
+  // Windows hotkey.
+  void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
+  void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
+  bool ReadIEStatus() { return hotkey_.ReadToggleState(); }
+  void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
+  void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
+  void HideIEWindows() { hotkey_.HideBrowserWindows(); }
+  bool IsVolumeMuted() { return IsWaveOutMuted(app_.platform.mixer); }
+  void SetVolumeMute(bool mute) { SetWaveOutMute(app_.platform.mixer, mute); }
+  void MenuEnableBossKeyClick();
+
+  // Handlers of the window and the tray menu.
+  void FormClose(bool& hide);
+  void FormShow() {}
+  void CoolCheckRadioBox1Click();
+  void Label1Click();
+  void MenuShutDownClick();
+  // WM_ENDSESSION when the session does end: what Exit does, at once.
+  void EndSession();
+
+  // What the tray menu and the end of the session ask of the other windows;
+  // set by whoever made them.
+  std::function<void(int page)> ShowHistoryCleaner;
+  std::function<void()> ShowPopUpBlocker;
+  std::function<void()> ShowBossKey;
+  std::function<void()> ShowAbout;
+  // The session is ending: what must be saved is saved now.
+  std::function<void()> BeforeSessionEnds;
+
+  // Controls.
+  ui::Control* Image1;
+  ui::CheckBox* CoolCheckRadioBox1;
+  ui::CheckBox* CoolCheckRadioBox2;
+  ui::Control* CoolGroupBox1;
+  ui::Control* Label2;
+  ui::ComboBox* ComboBox1;
+  ui::Control* Label1;
+  std::unique_ptr<ui::MenuItem> TrayMenu;
+  ui::Timer* Timer1;  // the schedule's
+
+  ui::MenuItem* MenuEnableAutoHistoryCleaner;
+  ui::MenuItem* EnablePopupBlocking1;
+  ui::MenuItem* Playasoundwhenapopupwindowisblocked1;
+  ui::MenuItem* Animatesystemtrayiconwhenapopupwindowisblocked1;
+  ui::MenuItem* MenuEnableBossKey;
+
+ private:
+  bool HandleMessage(ui::Message& message);
+  void BuildControls();
+  void BuildTrayMenu();
+  void FollowLiveSettings();
+  // The hotkey's switches off and the first sound, as before any reading.
+  void ClearHotkeyAndSound();
+  // A tray entry with a check mark: its switch flipped and stored.
+  void ToggleSwitch(Watched<bool>& live, const Setting& setting);
+  void OpenWithShell(const std::string& verb, const std::string& file, int show);
+
+  Services& app_;
+  TrayIcon tray_;
+  CleanerSchedule schedule_;
+  WindowsHotkey hotkey_;
+  // The interval the list showed as stored: a store that fails puts it back.
+  int shownSchedule_ = value::kCleanerSchedule.fallback;
+};
+
+}  // namespace app

@@ -1,0 +1,15 @@
+// The blocker module's registration.
+#include "services/BlockerModule.h"
+
+#include "files/Paths.h"
+#include "settings/Settings.h"
+
+namespace app {
+
+bool RegisterBlockerModule(platform::Process& process) {
+  platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
+  platform::HResult result = 0;
+  return module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result);
+}
+
+}  // namespace app

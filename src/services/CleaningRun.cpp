@@ -1,0 +1,144 @@
+// One cleaning run.
+#include "services/CleaningRun.h"
+
+#include <exception>
+#include <system_error>
+#include <utility>
+
+#include "services/LastRunReport.h"
+#include "settings/CleanerSwitches.h"
+
+namespace app {
+
+using cleaner::CleaningRunGuard;
+using cleaner::TUWHCleanerThrd;
+using platform::recording::Mode;
+
+CleaningRun::CleaningRun(platform::Platform& platform, ui::Ui& ui) : platform_(platform), ui_(&ui), createKey_(true) {}
+
+CleaningRun::CleaningRun(platform::Platform& platform) : platform_(platform), createKey_(false) {}
+
+// A worker still here has been asked to stop and waited for at exit; it goes
+// before the recording it runs on.
+CleaningRun::~CleaningRun() = default;
+
+namespace {
+// The end of a run that did not begin.
+RunEnd NoRun(RunEnding ending, std::string message) {
+  RunEnd end;
+  end.ending = ending;
+  end.message = std::move(message);
+  return end;
+}
+}  // namespace
+
+std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Selection* selected) {
+  if (guard.state() == CleaningRunGuard::State::Busy) return NoRun(RunEnding::Busy, kAnotherCleaningMessage);
+  if (!guard.held()) return NoRun(RunEnding::NotStarted, std::string(kCleaningNotStartedMessage) + kNoRunGuardReason);
+  // Half-read switches would clean a selection the user never made.
+  std::string unread = ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
+  if (!unread.empty()) return NoRun(RunEnding::NotStarted, kCleaningNotStartedMessage + unread + ".");
+  return std::nullopt;
+}
+
+void CleaningRun::Start() {
+  if (exiting_ || worker_) return;
+  std::optional<RunEnd> refused;
+  {
+    CleaningRunGuard guard(platform_.process);
+    Selection selected;
+    refused = Refusal(guard, &selected);
+    if (!refused) refused = Launch(guard, selected);
+  }
+  if (refused) Tell(*refused);
+}
+
+std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selection& selected) {
+  auto recording = std::make_unique<RecordedRun>(platform_, Mode::PassThrough);
+  auto worker = std::make_unique<TUWHCleanerThrd>(recording->platform(), *ui_);
+  selected.ApplyTo(*worker);
+  recording->Follow(*worker);
+  worker->OnTerminate = [this](TUWHCleanerThrd& sender) { WorkerEnded(sender); };
+  try {
+    worker->Start();
+  } catch (const std::system_error& e) {
+    return NoRun(RunEnding::NotStarted, std::string(kCleaningNotStartedMessage) +
+                                            "Windows could not start a thread for it (" + e.what() + ").");
+  }
+  recording_ = std::move(recording);
+  worker_ = std::move(worker);
+  guard_.emplace(std::move(guard));
+  running_.Set(true);
+  return std::nullopt;
+}
+
+RunEnd CleaningRun::RunHere(Mode mode) {
+  // Taken and let go on this thread, which also runs the cleaning.
+  CleaningRunGuard guard(platform_.process);
+  Selection selected;
+  if (std::optional<RunEnd> refused = Refusal(guard, &selected)) return *refused;
+  RecordedRun recording(platform_, mode);
+  TUWHCleanerThrd worker(recording.platform());
+  selected.ApplyTo(worker);
+  recording.Follow(worker);
+  worker.Execute();
+  return Ended(recording, worker, mode == Mode::PassThrough);
+}
+
+RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& worker, bool keep) {
+  RunEnd end;
+  // A run that a step stopped must not be reported as a success.
+  end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
+  end.message = worker.finished() ? std::string(kCleaningDoneMessage) : kCleaningStoppedMessage + worker.failure();
+  try {
+    end.report = recording.Report(worker);
+    if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);
+  } catch (const std::exception& e) {
+    end.unwritten = std::string("The report of the run could not be written (") + e.what() + ").";
+  } catch (...) {
+    end.unwritten = "The report of the run could not be written.";
+  }
+  return end;
+}
+
+void CleaningRun::WorkerEnded(TUWHCleanerThrd& sender) {
+  if (&sender != worker_.get()) return;
+  RunEnd end;
+  {
+    // Whatever becomes of the report, the worker and the right to clean go:
+    // a run held on to would keep every later one from starting.
+    struct ReleaseOnExit {
+      CleaningRun& run;
+      ~ReleaseOnExit() { run.Release(); }
+    } release{*this};
+    end = Ended(*recording_, sender, true);
+  }
+  Tell(end);
+}
+
+void CleaningRun::Release() {
+  // The worker is still inside its own termination event: it is freed by a
+  // task posted behind it, which joins its (already ended) thread.
+  std::shared_ptr<TUWHCleanerThrd> ended(std::move(worker_));
+  std::shared_ptr<RecordedRun> recording(std::move(recording_));
+  guard_.reset();
+  running_.Set(false);
+  ui_->Post([ended, recording] {});
+}
+
+void CleaningRun::Tell(const RunEnd& end) {
+  // A run stopped for the exit has nobody left to tell.
+  if (!exiting_ && OnEnd) OnEnd(end);
+}
+
+void CleaningRun::EndForExit() {
+  exiting_ = true;
+  if (!worker_) return;
+  worker_->RequestStop();
+  ui_->PumpUntil([this] { return !worker_; }, kExitWaitMs);
+  // The protected-storage step puts an access list back at its end: cutting
+  // it off would leave the opened list in place for good.
+  if (worker_ && worker_->inIndivisibleStep()) ui_->PumpUntil([this] { return !worker_; }, kIndivisibleStepWaitMs);
+}
+
+}  // namespace app

@@ -1,0 +1,131 @@
+// One cleaning run, from the right to clean to the report, the same for
+// "Clean Now", the schedule and the command line: it takes the run guard,
+// reads the switches, runs the worker (on a thread of its own, or on the
+// caller's), writes the report and last-run.txt, and tells its owner how it
+// ended in the one set of texts below. Nothing else starts a worker.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "cleaner/CleanerThread.h"
+#include "cleaner/CleaningRunGuard.h"
+#include "platform/Platform.h"
+#include "services/RecordedRun.h"
+#include "ui/Ui.h"
+#include "util/Watched.h"
+
+namespace app {
+
+constexpr const char* kCleaningDoneMessage = "All selected history tracks cleaned successfully";
+// Followed by what stopped the run.
+constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
+// Followed by why it could not begin.
+constexpr const char* kCleaningNotStartedMessage = "The history cleaning could not be started: ";
+constexpr const char* kAnotherCleaningMessage =
+    "Another history cleaning is in progress. Try again when it has finished.";
+// Why a cleaning could not begin when the run guard could not be made.
+constexpr const char* kNoRunGuardReason = "Windows could not make the lock that keeps two cleanings apart.";
+
+// How long an exit waits for a run it asked to stop, and how much longer for
+// a run inside a step that must not be cut in two (under the 5 s an
+// uninstaller gives the program).
+constexpr uint32_t kExitWaitMs = 1000;
+constexpr uint32_t kIndivisibleStepWaitMs = 3000;
+
+// How a run ended, or why none began. A starter tells its user by this.
+enum class RunEnding {
+  Finished,    // every selected cleaner ran to its end
+  Stopped,     // a step raised, or the run was asked to stop: the message says which
+  NotStarted,  // the switches could not be read, or the system gave no guard or thread
+  Busy,        // another cleaning, in this program or another, holds the right to clean
+};
+
+struct RunEnd {
+  RunEnding ending = RunEnding::NotStarted;
+  std::string message;    // for the user, in the same words whoever started the run
+  std::string report;     // the run's report; empty when none began
+  std::string unwritten;  // why the report could not be kept; empty when it was, or none was due
+  bool success() const { return ending == RunEnding::Finished; }
+};
+
+class CleaningRun {
+ public:
+  // The tray program's: each run on a worker thread, its end told on the
+  // user-interface thread. A missing settings key is made, as every reading
+  // of the tray program makes it.
+  CleaningRun(platform::Platform& platform, ui::Ui& ui);
+  // The command line's: one run on the caller's thread, reading the key only
+  // where it is.
+  explicit CleaningRun(platform::Platform& platform);
+  ~CleaningRun();
+  CleaningRun(const CleaningRun&) = delete;
+  CleaningRun& operator=(const CleaningRun&) = delete;
+
+  // How each run that Start began ended, or why it did not begin; on the
+  // user-interface thread, after the right to clean has been let go.
+  std::function<void(const RunEnd&)> OnEnd;
+  // True from a worker's start until its end has been handled; `watcher`
+  // hears every change.
+  bool running() const { return running_.value(); }
+  void WatchRunning(std::function<void(const bool&)> watcher) { running_.Watch(std::move(watcher)); }
+
+  // Starts a run on a worker thread, unless one is going already in this
+  // program (a tick of the schedule during a run starts nothing, silently)
+  // or the exit has begun.
+  void Start();
+  // A whole run on this thread, a preview or a real one; only a real one
+  // keeps its report in last-run.txt.
+  RunEnd RunHere(platform::recording::Mode mode);
+
+  // Asks a running worker to stop and waits for its end, handling messages
+  // meanwhile, for kExitWaitMs (and kIndivisibleStepWaitMs more while it is
+  // inside a step that must not be cut). From then on no run starts and no
+  // end is told.
+  void EndForExit();
+
+  // The running worker; null when none.
+  const cleaner::TUWHCleanerThrd* worker() const { return worker_.get(); }
+
+ private:
+  // What the switches choose: the cleaners, and the browsers the browser
+  // items clean.
+  struct Selection {
+    cleaner::CleanerSelection cleaners{};
+    browsers::BrowserSelection browsers{};
+    void ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
+      worker.selection = cleaners;
+      worker.browserSelection = browsers;
+    }
+  };
+  // Takes the right to clean and reads the switches into *selected; the
+  // end of a run that may not begin, or nothing.
+  std::optional<RunEnd> Refusal(const cleaner::CleaningRunGuard& guard, Selection* selected);
+  // Starts a worker on `selected`, keeping the guard; the end of a run
+  // whose thread could not start, or nothing.
+  std::optional<RunEnd> Launch(cleaner::CleaningRunGuard& guard, const Selection& selected);
+  // How the ended worker's run went, with its report (kept when `keep`). A
+  // report that cannot be made or kept is said so in `unwritten`.
+  RunEnd Ended(const RecordedRun& recording, const cleaner::TUWHCleanerThrd& worker, bool keep);
+  void WorkerEnded(cleaner::TUWHCleanerThrd& sender);
+  // Lets go of the ended worker, its recording and the right to clean.
+  void Release();
+  void Tell(const RunEnd& end);
+
+  platform::Platform& platform_;
+  ui::Ui* ui_ = nullptr;
+  const bool createKey_;
+  // What the running worker does, noted as it goes for its report; outlives it.
+  std::unique_ptr<RecordedRun> recording_;
+  std::unique_ptr<cleaner::TUWHCleanerThrd> worker_;
+  // Held from the start of a run until its end has been handled.
+  std::optional<cleaner::CleaningRunGuard> guard_;
+  bool exiting_ = false;
+  util::Watched<bool> running_;
+};
+
+}  // namespace app

@@ -1,0 +1,36 @@
+// The last run's report file.
+#include "services/LastRunReport.h"
+
+#include "files/OwnFile.h"
+
+namespace app {
+
+std::string ReportFileBytes(const std::string& report) { return "\xEF\xBB\xBF" + report; }
+
+std::string WriteLastRunReport(platform::Platform& platform, const std::string& report) {
+  platform::FileSystem& files = platform.files;
+  std::string local;
+  if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) {
+    return "Windows does not name the local application data folder.";
+  }
+  const std::string folder = local + "\\" + kLastRunFolder;
+  if (!files.IsDirectory(folder) && !files.MakeFolder(folder)) {
+    long error = files.LastError();
+    // Made meanwhile by another run is as good.
+    if (!files.IsDirectory(folder)) {
+      return "The folder " + folder + " cannot be created (error " + std::to_string(error) + ").";
+    }
+  }
+  const std::string reached = ReachedAsOwnFolder(files, local, kLastRunFolder);
+  if (reached.empty()) return "The folder " + folder + " leads to another place through a link.";
+  const std::string path = folder + "\\" + kLastRunFile;
+  if (!IsMissingOrOwnFile(files, path, reached, kLastRunFile)) {
+    return "The file " + path + " leads to another place through a link or has another name.";
+  }
+  if (long error = files.ReplaceWholeFile(path, ReportFileBytes(report))) {
+    return "The file " + path + " cannot be written (error " + std::to_string(error) + ").";
+  }
+  return {};
+}
+
+}  // namespace app

@@ -1,0 +1,343 @@
+// The report of a cleaning run.
+#include "services/RunReport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "cookies/CookieCache.h"
+#include "platform/ErrorCodes.h"
+#include "util/Text.h"
+
+namespace app {
+namespace {
+
+using platform::recording::Change;
+using platform::recording::ChangeKind;
+using platform::recording::Recorder;
+
+using cleaner::kCleanerCount;
+using cleaner::kCleaners;
+
+const char kEnd[] = "\r\n";
+
+std::string Plural(uint64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string Caption(size_t row) {
+  std::string caption = kCleaners[row].caption;
+  while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+  return caption;
+}
+
+// What a change does, as the object of a sentence.
+std::string Subject(const Change& c) {
+  switch (c.kind) {
+    case ChangeKind::DeleteValue:
+    case ChangeKind::SetValue:
+      return c.target + ": " + (c.name.empty() ? "(default)" : c.name);
+    case ChangeKind::WriteIni:
+      return c.target + ": " + c.name;
+    case ChangeKind::ClearHistory:
+      return "the history store";
+    case ChangeKind::EmptyRecycleBin:
+      return "the recycle bin";
+    case ChangeKind::DeleteRows:
+    case ChangeKind::UpdateRows:
+      return c.target + ": " + c.name;
+    default:
+      return c.target;
+  }
+}
+
+std::string Action(const Change& c) {
+  switch (c.kind) {
+    case ChangeKind::RemoveFile: return "remove";
+    case ChangeKind::RemoveFolder: return "remove folder";
+    case ChangeKind::RemoveLink: return "remove link";
+    case ChangeKind::MakeFolder: return "create folder";
+    case ChangeKind::SetAttributes: return "change the attributes of";
+    case ChangeKind::WriteIntoFile: return "write into";
+    case ChangeKind::ReplaceFile: return "replace";
+    case ChangeKind::WriteIni: return "write";
+    case ChangeKind::CreateKey: return "create key";
+    case ChangeKind::DeleteKey: return "remove key";
+    case ChangeKind::DeleteValue: return "remove value";
+    case ChangeKind::SetValue: return "write value";
+    case ChangeKind::SetKeyAccess: return "change the access list of";
+    case ChangeKind::DeleteCacheEntry: return c.cookie ? "remove cookie" : "remove cache entry";
+    case ChangeKind::ClearHistory: return "clear";
+    case ChangeKind::EmptyRecycleBin: return "empty";
+    case ChangeKind::DeleteRows: return "remove rows of";
+    case ChangeKind::UpdateRows: return "reset rows of";
+  }
+  return "change";
+}
+
+// The report of one cleaner: headed groups of lines.
+class CleanerBlock {
+ public:
+  CleanerBlock(const Recorder& recorder, int section, std::vector<const Change*> changes)
+      : recorder_(recorder), section_(section), changes_(std::move(changes)), preview_(recorder.preview()) {}
+
+  void Files();
+  // A heading with the count (in `one` or `many` when given) and a line per change.
+  void Simple(ChangeKind kind, const char* done, const char* would, const char* one = "", const char* many = "");
+  void Cookies(const std::vector<std::string>& seen, bool walkEnded);
+  void RecycleBin();
+  void AttributesLeft();
+  void Failures();
+  const std::string& text() const { return text_; }
+
+ private:
+  uint64_t Count(ChangeKind kind, bool failed = false, bool cookie = false) const {
+    return recorder_.TallyOf(section_, kind, failed, cookie).count;
+  }
+  void Heading(const char* done, const char* would, const std::string& rest) {
+    text_ += std::string("  ") + (preview_ ? would : done) + ": " + rest + kEnd;
+  }
+  void Line(const std::string& line) { text_ += "    " + line + kEnd; }
+  void More(uint64_t total, uint64_t listed) {
+    if (total > listed) Line("... and " + std::to_string(total - listed) + " more");
+  }
+
+  const Recorder& recorder_;
+  int section_;
+  std::vector<const Change*> changes_;
+  bool preview_;
+  std::string text_;
+};
+
+void CleanerBlock::Files() {
+  const uint64_t files = Count(ChangeKind::RemoveFile), folders = Count(ChangeKind::RemoveFolder),
+                 links = Count(ChangeKind::RemoveLink);
+  if (files + folders + links == 0) return;
+  std::string rest = Plural(files, "file", "files") + " (" +
+                     SizeText(recorder_.TallyOf(section_, ChangeKind::RemoveFile, false).bytes) + ")";
+  if (folders) rest += ", " + Plural(folders, "folder", "folders");
+  if (links) rest += ", " + Plural(links, "link", "links");
+  Heading("Files and folders removed", "Files and folders to remove", rest);
+  uint64_t listed = 0;
+  for (const Change* c : changes_) {
+    if (c->error) continue;
+    if (c->kind == ChangeKind::RemoveFile) Line(c->target + " (" + SizeText(c->bytes) + ")");
+    if (c->kind == ChangeKind::RemoveFolder) Line(c->target + " (folder)");
+    if (c->kind == ChangeKind::RemoveLink) Line(c->target + " (link)");
+    listed += c->kind == ChangeKind::RemoveFile || c->kind == ChangeKind::RemoveFolder ||
+              c->kind == ChangeKind::RemoveLink;
+  }
+  More(files + folders + links, listed);
+}
+
+void CleanerBlock::Simple(ChangeKind kind, const char* done, const char* would, const char* one, const char* many) {
+  const uint64_t total = Count(kind);
+  if (total == 0) return;
+  Heading(done, would, one[0] ? Plural(total, one, many) : std::to_string(total));
+  uint64_t listed = 0;
+  for (const Change* c : changes_) {
+    if (c->error || c->kind != kind || (kind == ChangeKind::DeleteCacheEntry && c->cookie)) continue;
+    if (kind == ChangeKind::WriteIntoFile) {
+      Line(c->target + " (" + SizeText(c->bytes) + " written)");
+    } else if (kind != ChangeKind::ClearHistory) {
+      Line(Subject(*c));
+    }
+    ++listed;
+  }
+  if (kind != ChangeKind::ClearHistory) More(total, listed);
+}
+
+// Counts by site, in the order of the sites' names.
+std::map<std::string, int, util::LessNoCase> BySite(const std::vector<std::string>& names) {
+  std::map<std::string, int, util::LessNoCase> sites;
+  for (const std::string& name : names) ++sites[cookies::CookieSiteName(name)];
+  return sites;
+}
+
+void CleanerBlock::Cookies(const std::vector<std::string>& seen, bool walkEnded) {
+  std::vector<std::string> removed;
+  std::multiset<std::string, util::LessNoCase> tried;
+  for (const Change* c : changes_) {
+    if (c->kind != ChangeKind::DeleteCacheEntry || !c->cookie) continue;
+    tried.insert(c->target);
+    if (!c->error) removed.push_back(c->target);
+  }
+  if (const uint64_t total = Count(ChangeKind::DeleteCacheEntry, false, true)) {
+    Heading("Cookies removed", "Cookies to remove", std::to_string(total));
+    for (const auto& [site, n] : BySite(removed)) Line(site + " (" + std::to_string(n) + ")");
+    More(total, removed.size());
+  }
+  // In the cookie cleaner's walk, a cookie met and left alone was kept by the
+  // safe list; a walk cut short met some it had no time to decide on. (The
+  // typed-URL cleaner's walk leaves every cookie to the cookie cleaner.)
+  if (!walkEnded || kCleaners[section_].step != &cleaner::CleanerSteps::CookiesCleaner) return;
+  std::vector<std::string> kept;
+  for (const std::string& name : seen) {
+    auto it = tried.find(name);
+    if (it == tried.end()) {
+      kept.push_back(name);
+    } else {
+      tried.erase(it);
+    }
+  }
+  if (kept.empty()) return;
+  Heading("Cookies kept by the safe list", "Cookies the safe list keeps", std::to_string(kept.size()));
+  for (const auto& [site, n] : BySite(kept)) Line(site + " (" + std::to_string(n) + ")");
+}
+
+void CleanerBlock::RecycleBin() {
+  for (const Change* c : changes_) {
+    if (c->kind != ChangeKind::EmptyRecycleBin || c->error) continue;
+    Heading("Recycle bin emptied", "Recycle bin to empty",
+            c->items ? Plural(c->items, "item", "items") + ", " + SizeText(c->bytes)
+                     : std::string("its content could not be counted"));
+  }
+}
+
+void CleanerBlock::AttributesLeft() {
+  // Attributes are changed to let an entry go; one that stayed keeps the change.
+  // Only the changed entries are looked up: a purge removes thousands.
+  std::set<std::string, util::LessNoCase> changed, removed;
+  for (const Change* c : changes_) {
+    if (!c->error && c->kind == ChangeKind::SetAttributes) changed.insert(c->target);
+  }
+  if (changed.empty()) return;
+  for (const Change* c : changes_) {
+    if (!c->error && c->kind != ChangeKind::SetAttributes && changed.count(c->target)) removed.insert(c->target);
+  }
+  std::vector<std::string> left;
+  for (const Change* c : changes_) {
+    if (!c->error && c->kind == ChangeKind::SetAttributes && !removed.count(c->target)) left.push_back(c->target);
+  }
+  if (left.empty()) return;
+  Heading("Attributes changed (the entry stayed)", "Attributes to change (the entry would stay)",
+          std::to_string(left.size()));
+  for (const std::string& path : left) Line(path);
+}
+
+void CleanerBlock::Failures() {
+  uint64_t total = 0, listed = 0;
+  for (int k = 0; k < platform::recording::kChangeKinds; ++k) {
+    total += Count(static_cast<ChangeKind>(k), true) + Count(static_cast<ChangeKind>(k), true, true);
+  }
+  if (total == 0) return;
+  Heading("Not done", "Would not be done", std::to_string(total));
+  // The same failure again (the history step's second pass) is one line.
+  std::string last;
+  int times = 0;
+  auto flush = [&] {
+    if (times) Line(times > 1 ? last + " (" + std::to_string(times) + " times)" : last);
+  };
+  for (const Change* c : changes_) {
+    if (!c->error) continue;
+    std::string line = Action(*c) + " " + Subject(*c) + ": " + ReasonText(c->error);
+    if (line != last) {
+      flush();
+      last = line;
+      times = 0;
+    }
+    ++times;
+    ++listed;
+  }
+  flush();
+  More(total, listed);
+}
+
+std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& all, size_t row, bool walkEnded) {
+  std::vector<const Change*> mine;
+  for (const Change& c : all) {
+    if (c.section == static_cast<int>(row)) mine.push_back(&c);
+  }
+  CleanerBlock block(recorder, static_cast<int>(row), mine);
+  block.Files();
+  block.Simple(ChangeKind::WriteIntoFile, "Written over before removal", "To write over before removal", "file",
+               "files");
+  block.Simple(ChangeKind::WriteIni, "Settings file entries written", "Settings file entries to write");
+  block.Simple(ChangeKind::MakeFolder, "Folders created", "Folders to create");
+  block.Simple(ChangeKind::ReplaceFile, "Files replaced", "Files to replace");
+  block.Simple(ChangeKind::DeleteKey, "Registry keys removed", "Registry keys to remove");
+  block.Simple(ChangeKind::DeleteValue, "Registry values removed", "Registry values to remove");
+  block.Simple(ChangeKind::CreateKey, "Registry keys created", "Registry keys to create");
+  block.Simple(ChangeKind::SetValue, "Registry values written", "Registry values to write");
+  block.Simple(ChangeKind::SetKeyAccess, "Registry access lists changed", "Registry access lists to change");
+  block.Simple(ChangeKind::DeleteCacheEntry, "Cache entries removed", "Cache entries to remove");
+  block.Cookies(recorder.CookiesSeen(static_cast<int>(row)), walkEnded);
+  block.Simple(ChangeKind::ClearHistory, "History store cleared", "History store to clear", "time", "times");
+  block.RecycleBin();
+  block.AttributesLeft();
+  block.Failures();
+  return block.text();
+}
+
+}  // namespace
+
+std::string SizeText(uint64_t bytes) {
+  std::string text = Plural(bytes, "byte", "bytes");
+  if (bytes < 1024) return text;
+  const char* units[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes) / 1024;
+  size_t unit = 0;
+  while (value >= 1024 && unit + 1 < sizeof units / sizeof *units) {
+    value /= 1024;
+    ++unit;
+  }
+  char scaled[32];
+  std::snprintf(scaled, sizeof scaled, "%.1f %s", value, units[unit]);
+  return text + " (" + scaled + ")";
+}
+
+std::string ReasonText(long error) {
+  const uint32_t code = static_cast<uint32_t>(error);
+  // HRESULT_FROM_WIN32: a Win32 code in an HRESULT.
+  if ((code & 0xFFFF0000u) == 0x80070000u) return ReasonText(static_cast<long>(code & 0xFFFF));
+  switch (code) {
+    case platform::kErrorFileNotFound: case platform::kErrorPathNotFound: return "not found";
+    case platform::kErrorAccessDenied: return "access denied";
+    case platform::kErrorSharingViolation: case platform::kErrorLockViolation: return "in use by another program";
+    case platform::kErrorDirNotEmpty: return "not empty";
+    case platform::kErrorDirectory: return "not a folder";
+    case platform::kErrorStoppedOnSymlink: return "a link, left alone rather than followed";
+    case platform::kErrorKeyDeleted: return "deleted meanwhile";
+    case platform::kErrorNotAReparsePoint: return "not a link";
+    case static_cast<uint32_t>(platform::kHresultNotImplemented): return "not implemented by the system";
+    case static_cast<uint32_t>(platform::kHresultFail): return "the system reported a failure";
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, error < 0 ? "error 0x%08X" : "error %u", static_cast<unsigned>(code));
+  return text;
+}
+
+std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome) {
+  const bool preview = recorder.preview();
+  std::string text = preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") +
+                                   kEnd
+                             : std::string("Corvane cleaning report.") + kEnd;
+  const std::vector<Change> all = recorder.Changes();
+  const size_t selected = static_cast<size_t>(std::count(outcome.selected.begin(), outcome.selected.end(), true));
+  if (selected == 0) text += std::string("No cleaner is switched on in the History Cleaner window.") + kEnd;
+  for (size_t row = 0; row < kCleanerCount; ++row) {
+    if (!outcome.selected[row]) continue;
+    text += kEnd + Caption(row) + kEnd;
+    auto started = std::find(outcome.cleanersRun.begin(), outcome.cleanersRun.end(), row);
+    if (started == outcome.cleanersRun.end()) {
+      text += std::string("  Not run: the cleaning stopped before it.") + kEnd;
+      continue;
+    }
+    const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
+    std::string block = CleanerReport(recorder, all, row, !stoppedHere);
+    if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
+    text += block;
+    if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;
+  }
+  text += kEnd;
+  if (outcome.finished) {
+    text += std::string(preview ? "Every selected cleaner was looked at to its end."
+                                : "Every selected cleaner ran to its end.") + kEnd;
+  } else {
+    text += "The cleaning stopped before its end: " + outcome.failure + kEnd;
+  }
+  return text;
+}
+
+}  // namespace app

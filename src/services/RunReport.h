@@ -1,0 +1,29 @@
+// The report of a cleaning run, preview or real: cleaner by cleaner, in the
+// order of the history window's boxes, what was removed (or would be) and
+// what could not be, and why. Plain text, lines ended by CR LF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cleaner/CleanerTable.h"
+#include "platform/recording/Recorder.h"
+
+namespace app {
+
+struct RunOutcome {
+  cleaner::CleanerSelection selected;
+  std::vector<size_t> cleanersRun;  // the cleaners whose steps began, in order
+  bool finished = false;
+  std::string failure;  // what stopped the run when it did not finish
+};
+
+std::string FormatRunReport(const platform::recording::Recorder& recorder, const RunOutcome& outcome);
+
+// Why a change failed, in words, from a Win32 error code or an HRESULT.
+std::string ReasonText(long error);
+// "5 bytes", "2048 bytes (2.0 KB)".
+std::string SizeText(uint64_t bytes);
+
+}  // namespace app

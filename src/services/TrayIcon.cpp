@@ -1,0 +1,52 @@
+// The tray icon.
+#include "services/TrayIcon.h"
+
+#include "resources/ResourceNames.h"
+
+namespace app {
+
+using platform::NotifyIconOp;
+using platform::NotifyIconRecord;
+
+namespace {
+constexpr uint32_t kNotifyFlags = 1 | 2 | 4;  // NIF_MESSAGE | NIF_ICON | NIF_TIP
+constexpr uint32_t kBalloonError = 3;          // NIIF_ERROR
+constexpr const char* kTip = "Corvane";
+}  // namespace
+
+NotifyIconRecord TrayIcon::Record(uint32_t size, uint32_t flags) const {
+  return {size, owner_.handle(), kTrayIconId, flags, 0, {}, {}};
+}
+
+NotifyIconRecord TrayIcon::Showing(const char* icon) const {
+  NotifyIconRecord record = Record(platform::kNotifyIconV1Size, kNotifyFlags);
+  record.callbackMessage = WM_TRAYICON;
+  record.iconResource = icon;
+  record.tip = kTip;
+  return record;
+}
+
+void TrayIcon::Add() { desktop_.NotifyIcon(NotifyIconOp::Add, Showing(resources::kTrayIcon)); }
+
+void TrayIcon::Delete() { desktop_.NotifyIcon(NotifyIconOp::Delete, Record(platform::kNotifyIconV1Size, 0)); }
+
+void TrayIcon::Animate() {
+  for (int i = 0; i < 4; ++i) {
+    for (const char* icon : {resources::kTrayAnim, resources::kTrayIcon}) {
+      desktop_.NotifyIcon(NotifyIconOp::Modify, Showing(icon));
+      clock_.Sleep(300);
+    }
+  }
+}
+
+void TrayIcon::ShowErrorBalloon(const std::string& title, const std::string& text) {
+  // The icon was added with the V1 record, which carries no balloon; only
+  // this modification uses the larger one.
+  NotifyIconRecord record = Record(platform::kNotifyIconBalloonSize, platform::kNotifyIconInfo);
+  record.infoTitle = title;
+  record.info = text;
+  record.infoFlags = kBalloonError;
+  desktop_.NotifyIcon(NotifyIconOp::Modify, record);
+}
+
+}  // namespace app

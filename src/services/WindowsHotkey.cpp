@@ -1,0 +1,115 @@
+// The Windows hotkey.
+#include "services/WindowsHotkey.h"
+
+#include "services/WaveOutMute.h"
+#include "settings/Settings.h"
+
+namespace app {
+
+using platform::Desktop;
+using platform::WindowId;
+
+namespace {
+
+// GetClassNameA into 16 bytes: a longer class name is cut to 15 characters,
+// which still never equals the whole name "IEFrame".
+constexpr int kClassBufferSize = 16;
+constexpr const char* kBrowserFrameClass = "IEFrame";
+
+void ShowEveryBrowserFrame(Desktop& desktop, int command) {
+  desktop.EnumTopLevelWindows([&desktop, command](WindowId window) {
+    if (desktop.ClassNameOf(window, kClassBufferSize) == kBrowserFrameClass) desktop.ShowWindow(window, command);
+    return true;
+  });
+}
+
+// A stored combination outside the 16-bit range names no row, rather than
+// wrapping round onto one.
+int16_t AsCombination(int32_t stored) {
+  return stored >= INT16_MIN && stored <= INT16_MAX ? static_cast<int16_t>(stored) : -1;
+}
+
+}  // namespace
+
+WindowsHotkey::WindowsHotkey(platform::Platform& platform, SettingsAccessor& settings, LiveSettings& live,
+                             const ui::Form& owner)
+    : platform_(platform), settings_(settings), live_(live), owner_(owner) {
+  // Held only while on, so that other programs have the keys while it is off.
+  live_.hotkeyEnabled.Watch([this](bool on) {
+    if (on) {
+      RegisterStored();
+    } else {
+      UnregisterBoth();
+      ShowHiddenBrowserWindows();
+    }
+  });
+  live_.hideIEWindows.Watch([this](bool on) {
+    if (!on) ShowHiddenBrowserWindows();
+  });
+}
+
+void WindowsHotkey::Register(int16_t combination) {
+  Desktop& desktop = platform_.desktop;
+  if (combination == 0) {
+    desktop.UnregisterHotKey(owner_.handle(), 2);
+    desktop.RegisterHotKey(owner_.handle(), 1, 1 /* MOD_ALT */, 0x70 /* VK_F1 */);
+  } else if (combination == 1) {
+    desktop.UnregisterHotKey(owner_.handle(), 1);
+    desktop.RegisterHotKey(owner_.handle(), 2, 2 /* MOD_CONTROL */, 0x7B /* VK_F12 */);
+  }
+}
+
+void WindowsHotkey::RegisterStored() {
+  settings_.Read([this](SettingsKey& key) {
+    Register(AsCombination(key.IntegerOrFallback(value::kHotkeyCombination)));
+  });
+}
+
+void WindowsHotkey::UnregisterBoth() {
+  platform_.desktop.UnregisterHotKey(owner_.handle(), 1);
+  platform_.desktop.UnregisterHotKey(owner_.handle(), 2);
+}
+
+bool WindowsHotkey::HandlePress(uintptr_t hotkeyId) {
+  if (hotkeyId != 1 && hotkeyId != 2) return false;
+  if (!live_.hotkeyEnabled.value()) return true;
+  if (live_.hideIEWindows.value()) {
+    if (ReadToggleState()) {
+      HideBrowserWindows();
+      WriteToggleState(false);
+    } else {
+      ShowBrowserWindows();
+      WriteToggleState(true);
+    }
+  }
+  if (live_.toggleMute.value()) SetWaveOutMute(platform_.mixer, !IsWaveOutMuted(platform_.mixer));
+  return true;
+}
+
+bool WindowsHotkey::ReadToggleState() {
+  bool status = false;
+  settings_.Read([&status](SettingsKey& key) { status = key.BoolOrFallback(value::kIEStatus); });
+  return status;
+}
+
+void WindowsHotkey::WriteToggleState(bool hideNext) {
+  settings_.Change([hideNext](SettingsKey& key) { key.WriteBool(value::kIEStatus, hideNext); });
+}
+
+void WindowsHotkey::ShowBrowserWindows() {
+  ShowEveryBrowserFrame(platform_.desktop, platform::kSwShow);
+  browserWindowsHidden_ = false;
+}
+
+void WindowsHotkey::HideBrowserWindows() {
+  ShowEveryBrowserFrame(platform_.desktop, platform::kSwHide);
+  browserWindowsHidden_ = true;
+}
+
+void WindowsHotkey::ShowHiddenBrowserWindows() {
+  if (!browserWindowsHidden_) return;
+  ShowBrowserWindows();
+  WriteToggleState(true);  // shown: the next press hides
+}
+
+}  // namespace app
