@@ -20,9 +20,11 @@ const char kUsage[] =
     "  /report FILE  Writes the report to FILE as well.\r\n"
     "\r\n"
     "Without arguments Corvane starts in the notification area.\r\n"
-    "Exit codes: 0 every selected cleaner ran to its end; 1 a cleaner stopped or\r\n"
-    "the report could not be written (the reason is printed); 2 a bad command\r\n"
-    "line; 3 another cleaning is going on.\r\n";
+    "Exit codes, the first that applies: 2 a bad command line; 3 another cleaning\r\n"
+    "is going on; 1 a cleaner stopped or the report could not be written (the\r\n"
+    "reason is printed); 4 every selected cleaner ran to its end, but a browser\r\n"
+    "that was running or a file in use was skipped (the report names it); 0 every\r\n"
+    "selected cleaner ran to its end.\r\n";
 
 namespace {
 
@@ -58,7 +60,7 @@ int Clean(platform::Platform& platform, const Command& command, const std::funct
   }
   // The report says how the run ended, and what stopped it.
   print(end.report);
-  int exitCode = end.success() ? kExitFinished : kExitStopped;
+  int exitCode = !end.success() ? kExitStopped : end.skippedForUse ? kExitSkipped : kExitFinished;
   std::string unwritten = end.unwritten;
   if (unwritten.empty() && !command.reportFile.empty()) {
     unwritten = WriteReportFile(platform, command.reportFile, end.report);

@@ -85,11 +85,28 @@ RunEnd CleaningRun::RunHere(Mode mode) {
   return Ended(recording, worker, mode == Mode::PassThrough);
 }
 
+namespace {
+// What the end of a finished run tells its user: a browser left alone is
+// named, so that nobody takes its history for gone.
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome) {
+  if (!outcome.running.empty()) {
+    std::string names;
+    for (size_t i = 0; i < outcome.running.size(); ++i) {
+      if (i > 0) names += i + 1 == outcome.running.size() ? " and " : ", ";
+      names += browsers::kBrowsers[outcome.running[i]].name;
+    }
+    return kBrowsersRunningMessage + names + ". Close them and clean again.";
+  }
+  return outcome.SkippedForUse() ? kFilesInUseMessage : kCleaningDoneMessage;
+}
+}  // namespace
+
 RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& worker, bool keep) {
   RunEnd end;
   // A run that a step stopped must not be reported as a success.
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
-  end.message = worker.finished() ? std::string(kCleaningDoneMessage) : kCleaningStoppedMessage + worker.failure();
+  end.skippedForUse = worker.finished() && worker.browsersOutcome().SkippedForUse();
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome()) : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);

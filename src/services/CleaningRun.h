@@ -22,6 +22,12 @@
 namespace app {
 
 constexpr const char* kCleaningDoneMessage = "All selected history tracks cleaned successfully";
+// Followed by the browsers that were running: "Google Chrome and Firefox".
+constexpr const char* kBrowsersRunningMessage =
+    "The selected history tracks were cleaned, but these browsers were skipped because they were running: ";
+constexpr const char* kFilesInUseMessage =
+    "The selected history tracks were cleaned, but some browser files were in use by another program and were "
+    "skipped. The report names them.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
 // Followed by why it could not begin.
@@ -50,6 +56,9 @@ struct RunEnd {
   std::string message;    // for the user, in the same words whoever started the run
   std::string report;     // the run's report; empty when none began
   std::string unwritten;  // why the report could not be kept; empty when it was, or none was due
+  // A finished run that left something of a browser alone because the
+  // browser ran or another program held a file: cleaning again later helps.
+  bool skippedForUse = false;
   bool success() const { return ending == RunEnding::Finished; }
 };
 

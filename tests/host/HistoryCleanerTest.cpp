@@ -213,6 +213,14 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   EXPECT_TRUE(Cleans("PowerDVD"));
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+
+  // Browsers that were running are named, so nobody takes their history for gone.
+  SetBool("BrowserHistory", true);
+  sim.process.runningPrograms = {"msedge.exe", "chrome.exe", "firefox.exe"};
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
+                                      "Microsoft Edge, Google Chrome and Firefox. Close them and clean again.");
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the
