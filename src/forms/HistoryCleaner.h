@@ -36,6 +36,12 @@ class THistoryCleanerPref : public ui::Form {
 
   // Box k (from 1), looked up by its name; null when no check box has it.
   ui::CheckBox* CleanerBox(int k) const;
+  // Shows the browsers found with their profiles, each browser's box set
+  // from its switch (on unless cleared); a browser not found has none.
+  void ShowBrowsersFound();
+  // The box of row `row` of the browser table.
+  ui::CheckBox* BrowserBox(size_t row) const;
+  ui::Control* BrowsersFound;  // the heading of the browsers' boxes
 
   ui::PageControl* PageControl1;
   ui::Control* TabSheet1;

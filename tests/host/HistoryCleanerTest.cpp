@@ -82,6 +82,34 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().SpeedButton2->parent(), &hc()) << "outside the pages, so on every tab";
 }
 
+// The Browsers page lists the browsers found with their profiles, each
+// browser with its box: on unless its switch says otherwise.
+TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfilesAndStoresTheirSwitches) {
+  StartQuietly();
+  const std::string local = "C:\\users\\user\\AppData\\Local\\";
+  sim.files.AddDirectory(local + "Google\\Chrome\\User Data\\Default");
+  sim.files.AddDirectory(local + "Google\\Chrome\\User Data\\Profile 2");
+  sim.files.AddFile("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\profiles.ini",
+                    "[Profile0]\r\nName=work\r\nIsRelative=1\r\nPath=Profiles/w.work\r\n");
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\w.work");
+  SetBool("CleanFirefox", false);
+  hc().Show();
+  ui::CheckBox* chrome = hc().BrowserBox(1);
+  ui::CheckBox* firefox = hc().BrowserBox(5);
+  EXPECT_FALSE(hc().BrowserBox(0)->visible()) << "Edge is not there";
+  ASSERT_TRUE(chrome->visible());
+  EXPECT_EQ(chrome->caption(), "Google Chrome (Default, Profile 2)");
+  EXPECT_EQ(firefox->caption(), "Firefox (work)");
+  EXPECT_EQ(hc().TabSheet4->Find(chrome->name()), chrome);
+  EXPECT_LT(chrome->bounds().top, firefox->bounds().top);
+  EXPECT_TRUE(chrome->checked()) << "a missing switch is on";
+  EXPECT_FALSE(firefox->checked());
+  chrome->UserClick();
+  EXPECT_EQ(Number("CleanChrome"), 0);
+  firefox->UserClick();
+  EXPECT_EQ(Number("CleanFirefox"), 1);
+}
+
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {
   StartQuietly();
   for (const char* name : CleanerValueNames) sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
