@@ -1,41 +1,62 @@
-// cvblock.dll: the smallest pop-up blocker module that honours Corvane's side of the boundary:
-// it registers itself as a browser helper object, and reports a blocked pop-up window by counting
-// it in EPWC and sending WM_COPYDATA to Corvane's main window. It uses nothing of the C++ runtime
-// (its strings live on the process heap), so that the module is no larger than what it does.
-#include <windows.h>
+// cvblock.dll: Corvane's pop-up blocker module. A COM in-process server whose one class is a
+// browser helper object (HelperObject.cpp); its registration; and the test stand-in
+// `rundll32 cvblock.dll,ReportBlockedPopup <address>`, which reports a blocked pop-up window as
+// the helper object does. It uses nothing of the C++ runtime, so that the module is no larger than
+// what it does and brings nothing into the browser's process.
+#include "Announce.h"
+#include "HelperObject.h"
+#include "Module.h"
 
-#include <climits>
-#include <memory>
-
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
+namespace cvblock {
 namespace {
 
 #define CVBLOCK_CLSID L"{9ED2FC98-244C-4B6F-A6D6-3FEDAD281E12}"
+constexpr CLSID kClsid = {0x9ed2fc98, 0x244c, 0x4b6f, {0xa6, 0xd6, 0x3f, 0xed, 0xad, 0x28, 0x1e, 0x12}};
 constexpr wchar_t kClassName[] = L"Corvane Popup Blocker";
 constexpr wchar_t kClassKey[] = L"CLSID\\" CVBLOCK_CLSID;
 constexpr wchar_t kServerKey[] = L"CLSID\\" CVBLOCK_CLSID L"\\InprocServer32";
 constexpr wchar_t kBhoKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" CVBLOCK_CLSID;
-constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings";
 
-struct HeapFreer {
-    void operator()(void* block) const { HeapFree(GetProcessHeap(), 0, block); }
+LONG g_locks = 0;
+
+class ClassFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The one factory lives as long as the module; a reference to it keeps the module loaded.
+    STDMETHODIMP_(ULONG) AddRef() override {
+        lockModule();
+        return 2;
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        unlockModule();
+        return 1;
+    }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return HelperObject::create(riid, out);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock)
+            lockModule();
+        else
+            unlockModule();
+        return S_OK;
+    }
 };
-template <class T>
-using HeapArray = std::unique_ptr<T[], HeapFreer>;
 
-// Null when the heap has no room.
-template <class T>
-HeapArray<T> allocate(size_t count) {
-    return HeapArray<T>(static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, count * sizeof(T))));
-}
-
-// Characters that are not necessarily terminated.
-struct Text {
-    const wchar_t* chars;
-    int length;
-};
+ClassFactory g_factory;
 
 class RegKey {
 public:
@@ -52,6 +73,8 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Keys of the module's own registry view: a 32-bit module on 64-bit Windows registers where the
+// 32-bit browser looks.
 LONG createKey(HKEY root, const wchar_t* path, RegKey& key) {
     return RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
                            key.out(), nullptr);
@@ -67,13 +90,6 @@ LONG setDword(HKEY key, const wchar_t* name, DWORD value) {
                           sizeof value);
 }
 
-// A missing value, or one of another type, reads as 0.
-DWORD readDword(HKEY key, const wchar_t* name) {
-    DWORD type = 0, value = 0, size = sizeof value;
-    LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    return (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value) ? value : 0;
-}
-
 HRESULT fromWin32(LONG rc) { return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(rc); }
 
 // The module's full path; null when it cannot be had (the last error says why).
@@ -84,7 +100,7 @@ HeapArray<wchar_t> modulePath() {
             SetLastError(ERROR_OUTOFMEMORY);
             return nullptr;
         }
-        DWORD n = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path.get(), size);
+        DWORD n = GetModuleFileNameW(thisModule(), path.get(), size);
         if (n == 0) return nullptr;
         if (n < size) return path;
         // truncated: a long path, try a larger buffer
@@ -138,49 +154,33 @@ Text addressFrom(const wchar_t* cmdLine) {
     return s;
 }
 
-// Counts the blocked pop-up window; false while blocking is switched off.
-bool countBlockedPopup() {
-    RegKey settings;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY,
-                      settings.out()) != ERROR_SUCCESS)
-        return false;
-    if (readDword(settings.get(), L"CRVNPBStatus") == 0) return false;
-    DWORD count = readDword(settings.get(), L"EPWC");
-    // Corvane reads the count as a signed number: stop at its largest value instead of wrapping.
-    if (count < static_cast<DWORD>(INT_MAX)) ++count;
-    setDword(settings.get(), L"EPWC", count);
-    return true;
-}
-
-void notifyCorvane(HWND sender, Text address) {
-    HWND main = FindWindowW(L"TCorvaneMain", L"Preferences");
-    if (!main) return;
-    // The address in UTF-8, with a terminating null.
-    int n = address.length > 0 ? WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, nullptr,
-                                                     0, nullptr, nullptr)
-                               : 0;
-    if (n < 0) n = 0;
-    HeapArray<char> text = allocate<char>(static_cast<size_t>(n) + 1);
-    if (!text) return;
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr, nullptr);
-    text[n] = '\0';
-    COPYDATASTRUCT data{};
-    data.dwData = 0;
-    data.cbData = static_cast<DWORD>(n + 1);
-    data.lpData = text.get();
-    // SendMessage, not PostMessage: the sender waits until Corvane has played its announcement.
-    SendMessageW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                 reinterpret_cast<LPARAM>(&data));
-}
-
+// What the helper object does for a pop-up window it cancels; rundll32's own thread may wait.
 void reportBlockedPopup(HWND sender, Text address) {
-    if (countBlockedPopup()) notifyCorvane(sender, address);
+    if (!blockingEnabled()) return;
+    countBlockedPopup();
+    announceBlockedPopup(sender, address);
 }
 
 }  // namespace
 
+void lockModule() { InterlockedIncrement(&g_locks); }
+void unlockModule() { InterlockedDecrement(&g_locks); }
+bool moduleInUse() { return InterlockedCompareExchange(&g_locks, 0, 0) != 0; }
+
+}  // namespace cvblock
+
+using namespace cvblock;
+
 extern "C" {
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, kClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(riid, out);
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return moduleInUse() ? S_FALSE : S_OK; }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
     HeapArray<wchar_t> path = modulePath();

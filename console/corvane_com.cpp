@@ -7,6 +7,7 @@
 // this console program first: it starts corvane.exe beside it with the same
 // arguments and its own standard handles, waits for it and ends with its
 // exit code. Output redirected to a file or a pipe goes where it was sent.
+// Without arguments it starts the tray program and ends at once.
 // It uses nothing of the C++ runtime, so that it stays a few kilobytes.
 #include <windows.h>
 
@@ -80,33 +81,48 @@ void SayCannotStart(const wchar_t* program, DWORD error) {
 // wait: its exit code is the run's.
 BOOL WINAPI LetTheRunEnd(DWORD type) { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
 
+// This program's own exit code when it cannot start corvane.exe, or cannot
+// learn how it ended: none of corvane.exe's codes (0 to 4) means that.
+constexpr int kCannotStart = 5;
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
 }  // namespace
 
 int wmain() {
   Text program, commandLine;
-  if (!program.valid() || !commandLine.valid()) return 1;
+  if (!program.valid() || !commandLine.valid()) return kCannotStart;
   // corvane.exe is this program's own name with ".exe" for its extension.
   DWORD length = GetModuleFileNameW(nullptr, program.chars(), kLongest);
-  if (length == 0 || length >= kLongest - 4) return 1;
+  if (length == 0 || length >= kLongest - 4) return kCannotStart;
   DWORD dot = length;
   while (dot > 0 && program.chars()[dot - 1] != L'.' && program.chars()[dot - 1] != L'\\') --dot;
   program.SetLength(dot > 0 && program.chars()[dot - 1] == L'.' ? dot - 1 : length);
   program.Append(L".exe");
 
+  const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
   commandLine.Append(L"\"");
   commandLine.Append(program.chars());
   commandLine.Append(L"\"");
-  commandLine.Append(ArgumentsOf(GetCommandLineW()));
+  commandLine.Append(arguments);
+  // Without arguments (or with a switch glued to the name, "corvane/clean",
+  // which is one name) corvane.exe is the tray program, which runs for the
+  // whole session: it is started on its own, with none of this console's
+  // handles, and not waited for.
+  while (IsBlank(*arguments)) ++arguments;
+  const bool tray = *arguments == L'\0';
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = InheritableCopy(STD_INPUT_HANDLE);
-  startup.hStdOutput = InheritableCopy(STD_OUTPUT_HANDLE);
-  startup.hStdError = InheritableCopy(STD_ERROR_HANDLE);
-  SetConsoleCtrlHandler(LetTheRunEnd, TRUE);
+  if (!tray) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = InheritableCopy(STD_INPUT_HANDLE);
+    startup.hStdOutput = InheritableCopy(STD_OUTPUT_HANDLE);
+    startup.hStdError = InheritableCopy(STD_ERROR_HANDLE);
+    SetConsoleCtrlHandler(LetTheRunEnd, TRUE);
+  }
   PROCESS_INFORMATION started = {};
-  BOOL ok = CreateProcessW(program.chars(), commandLine.chars(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  BOOL ok = CreateProcessW(program.chars(), commandLine.chars(), nullptr, nullptr, !tray, 0, nullptr, nullptr,
                            &startup, &started);
   DWORD error = GetLastError();
   const HANDLE copies[] = {startup.hStdInput, startup.hStdOutput, startup.hStdError};
@@ -115,12 +131,16 @@ int wmain() {
   }
   if (!ok) {
     SayCannotStart(program.chars(), error);
-    return 1;
+    return kCannotStart;
   }
   CloseHandle(started.hThread);
-  WaitForSingleObject(started.hProcess, INFINITE);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(started.hProcess, &exitCode);
+  DWORD exitCode = kCannotStart;
+  if (tray) {
+    exitCode = 0;
+  } else if (WaitForSingleObject(started.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+             !GetExitCodeProcess(started.hProcess, &exitCode)) {
+    exitCode = kCannotStart;
+  }
   CloseHandle(started.hProcess);
   return static_cast<int>(exitCode);
 }

@@ -2,10 +2,14 @@
 ;
 ;   makensis /DCORVANE_TARGET=amd64-unicode /DCORVANE_BIN_DIR=<bin folder>
 ;            /DCORVANE_OUTFILE=<setup.exe> corvane.nsi
+;            [/DCORVANE_CVBLOCK_OTHER=<cvblock.dll of the other width>]
 ;
 ; CORVANE_TARGET is amd64-unicode for the 64-bit build (installs into
 ; $PROGRAMFILES64, 64-bit registry view) or x86-unicode for the 32-bit one.
 ; The bin folder holds corvane.exe, corvane.com, cvblock.dll, sounds\ and Help\.
+; CORVANE_CVBLOCK_OTHER, when given, is the blocker module of the other width,
+; installed and registered on 64-bit Windows beside the program's own (see
+; RegisterOtherBlockerModule).
 
 !ifndef CORVANE_TARGET
   !define CORVANE_TARGET amd64-unicode
@@ -26,6 +30,16 @@ Target ${CORVANE_TARGET}
 !include WinMessages.nsh
 !include FileFunc.nsh
 !include x64.nsh
+
+!ifdef CORVANE_CVBLOCK_OTHER
+!ifdef CORVANE_64
+  !define CVBLOCK_OTHER_NAME "cvblock32.dll"
+  !define CVBLOCK_OTHER_WIDTH "32-bit"
+!else
+  !define CVBLOCK_OTHER_NAME "cvblock64.dll"
+  !define CVBLOCK_OTHER_WIDTH "64-bit"
+!endif
+!endif
 
 !define SETTINGS_KEY "SOFTWARE\Tessaly\Corvane\Version2\Settings"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
@@ -224,6 +238,44 @@ Function RegisterBlockerModule
   ${EndIf}
 FunctionEnd
 
+;
+; A browser loads only a helper object of its own width, so where Windows has
+; both (64-bit Windows) the module of the other width is registered too, by
+; the regsvr32 of that width, which writes into that width's registry view.
+; Corvane itself only ever registers its own module, so a failure here leaves
+; CRVNBFirst alone and is only reported.
+!ifdef CORVANE_CVBLOCK_OTHER
+!macro OTHER_REGSVR32 un
+; $R0 = regsvr32's options. Sets $0 to its exit code, or "not run".
+Function ${un}OtherRegsvr32
+!ifdef CORVANE_64
+  ClearErrors
+  ExecWait '"$WINDIR\SysWOW64\regsvr32.exe" $R0 "$INSTDIR\${CVBLOCK_OTHER_NAME}"' $0
+!else
+  ${DisableX64FSRedirection}
+  ClearErrors
+  ExecWait '"$SYSDIR\regsvr32.exe" $R0 "$INSTDIR\${CVBLOCK_OTHER_NAME}"' $0
+  ${EnableX64FSRedirection}
+!endif
+  ${If} ${Errors}
+    StrCpy $0 "not run"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro OTHER_REGSVR32 ""
+!insertmacro OTHER_REGSVR32 "un."
+
+Function RegisterOtherBlockerModule
+  StrCpy $R0 "/s"
+  Call OtherRegsvr32
+  ${If} $0 == 0
+    ${REPORT} "Registered ${CVBLOCK_OTHER_NAME} for ${CVBLOCK_OTHER_WIDTH} browsers"
+  ${Else}
+    ${REPORT} "Could not register ${CVBLOCK_OTHER_NAME} (regsvr32: $0); ${CVBLOCK_OTHER_WIDTH} browsers do not block pop-up windows"
+  ${EndIf}
+FunctionEnd
+!endif
+
 ; ---------------------------------------------------------------------------
 ; $R0 = object name, $R1 = SE_OBJECT_TYPE. Sets $R2 to the access mask of the
 ; access-allowed entry for the Users group that applies to the object itself,
@@ -355,6 +407,17 @@ Section "Corvane" SecMain
   SetOutPath "$INSTDIR"
   Call MakeSettingsFolder
   Call RegisterBlockerModule
+!ifdef CORVANE_CVBLOCK_OTHER
+!ifdef CORVANE_64
+  File "/oname=${CVBLOCK_OTHER_NAME}" "${CORVANE_CVBLOCK_OTHER}"
+  Call RegisterOtherBlockerModule
+!else
+  ${If} ${RunningX64}
+    File "/oname=${CVBLOCK_OTHER_NAME}" "${CORVANE_CVBLOCK_OTHER}"
+    Call RegisterOtherBlockerModule
+  ${EndIf}
+!endif
+!endif
 
   CreateDirectory "$SMPROGRAMS\Corvane"
   CreateShortCut "$SMPROGRAMS\Corvane\Corvane.lnk" "$INSTDIR\corvane.exe"
@@ -453,6 +516,14 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\corvane.exe"
   Delete /REBOOTOK "$INSTDIR\corvane.com"
   Delete /REBOOTOK "$INSTDIR\cvblock.dll"
+!ifdef CORVANE_CVBLOCK_OTHER
+  ${If} ${FileExists} "$INSTDIR\${CVBLOCK_OTHER_NAME}"
+    StrCpy $R0 "/s /u"
+    Call un.OtherRegsvr32
+    ${REPORT} "regsvr32 /u ${CVBLOCK_OTHER_NAME}: exit code $0"
+    Delete /REBOOTOK "$INSTDIR\${CVBLOCK_OTHER_NAME}"
+  ${EndIf}
+!endif
   Delete "$INSTDIR\sounds\sound1.wav"
   Delete "$INSTDIR\sounds\sound2.wav"
   RMDir "$INSTDIR\sounds"

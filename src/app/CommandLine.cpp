@@ -20,11 +20,17 @@ const char kUsage[] =
     "  /report FILE  Writes the report to FILE as well.\r\n"
     "\r\n"
     "Without arguments Corvane starts in the notification area.\r\n"
-    "Exit codes, the first that applies: 2 a bad command line; 3 another cleaning\r\n"
-    "is going on; 1 a cleaner stopped or the report could not be written (the\r\n"
-    "reason is printed); 4 every selected cleaner ran to its end, but a browser\r\n"
-    "that was running or a file in use was skipped (the report names it); 0 every\r\n"
-    "selected cleaner ran to its end.\r\n";
+    "\r\n"
+    "Exit codes:\r\n"
+    "  0  every selected cleaner ran to its end\r\n"
+    "  1  a cleaner stopped, or the report could not be written (the reason is printed)\r\n"
+    "  2  a bad command line\r\n"
+    "  3  another cleaning is going on; nothing was done\r\n"
+    "  4  every selected cleaner ran to its end, but a browser that was running or a\r\n"
+    "     file in use was skipped (the report names it)\r\n"
+    "  5  corvane.com could not start corvane.exe\r\n"
+    "  6  Corvane ended on a fault of its own; what the run did is unknown\r\n"
+    "Where more than one applies: 2, then 3, then 1, then 4.\r\n";
 
 namespace {
 
@@ -38,6 +44,15 @@ Command Bad(const std::string& problem) { return {CommandAction::Bad, {}, proble
 // The report as asked for with /report: replaced at once, like every file
 // the program writes. Empty when written; otherwise why not.
 std::string WriteReportFile(platform::Platform& platform, const std::string& path, const std::string& report) {
+  // A link or a second name in the file's place is refused, as for every
+  // file the program replaces.
+  platform::FindData existing;
+  platform::FileIdentity identity;
+  if (platform.files.FindFirst(path, &existing) &&
+      ((existing.attributes & platform::kAttrReparsePoint) ||
+       (platform.files.Identify(path, &identity) && identity.linkCount != 1))) {
+    return "The report was not written to " + path + ": it is a link to another place or has another name.";
+  }
   long error = platform.files.ReplaceWholeFile(path, ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
@@ -93,6 +108,10 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     if (name == "report") {
       if (!command.reportFile.empty()) return Bad("/report is given twice.");
       if (i + 1 >= args.size() || args[i + 1].empty()) return Bad("/report needs the name of a file.");
+      // A switch after /report is a switch, not a file of that name: a file
+      // whose name begins with "/" or "-" is given as .\NAME.
+      const char first = args[i + 1][0];
+      if (first == '/' || first == '-') return Bad("/report needs the name of a file, not the switch " + args[i + 1] + ".");
       command.reportFile = args[++i];
       continue;
     }

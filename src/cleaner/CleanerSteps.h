@@ -104,7 +104,6 @@ class CleanerSteps {
   // False for a temporary folder that is one of the system's own folders or
   // holds the profile or the Windows folder (see WindowsSteps.cpp).
   bool IsPurgeableTempFolder(const std::string& folder);
-  std::string LongFolderName(const std::string& folder);
 
  protected:
   platform::Platform& platform_;

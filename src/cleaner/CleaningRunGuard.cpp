@@ -4,7 +4,7 @@
 namespace cleaner {
 
 CleaningRunGuard::CleaningRunGuard(platform::Process& process) {
-  platform::TakenMutex taken = process.TryTakeMutex(kCleaningRunMutexName);
+  platform::TakenMutex taken = process.TryTakeUserMutex(kCleaningRunMutexName);
   switch (taken.result) {
     case platform::MutexTake::Taken:
     // From a holder that ended without letting go (a process that crashed):

@@ -1,6 +1,8 @@
-// One cleaning run at a time among every process of the user's session (the
-// tray program and a command-line run alike): the right to clean is a named
-// mutex, held for the length of a run. Taking it never waits.
+// One cleaning run at a time among every process of the user, in every
+// session (the tray program and a command-line run, scheduled in session 0
+// or not, alike): the right to clean is the user's own named mutex
+// (Process::TryTakeUserMutex), held for the length of a run. Another
+// account neither shares nor holds it. Taking it never waits.
 #pragma once
 
 #include <memory>
@@ -16,7 +18,7 @@ class CleaningRunGuard {
   enum class State {
     Held,         // this run may clean
     Busy,         // another run holds it: start nothing
-    Unavailable,  // the system gave no mutex: start nothing either
+    Unavailable,  // the system gave no mutex (or another account made one of its name): start nothing either
   };
 
   // Tries to take the right to clean, without waiting. Held until destroyed,

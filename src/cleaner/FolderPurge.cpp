@@ -1,6 +1,7 @@
 // The shared file routines of the cleaner steps.
 #include "cleaner/FolderPurge.h"
 
+#include <memory>
 #include <vector>
 
 #include "util/Text.h"
@@ -48,135 +49,136 @@ std::vector<std::string> Components(const std::string& rest) {
   return parts;
 }
 
-// A folder that exists and is no link, by what the system lists for the
-// path itself.
-bool IsPlainFolder(platform::FileSystem& files, const std::string& path) {
-  platform::FindData entry;
-  if (!files.FindFirst(path, &entry)) return false;
-  return (entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry);
-}
-
 bool Stopped(const PurgeOptions& options) { return options.stop && options.stop->load(); }
 
-// Handles the entries of one folder: links, files and read-only bits now,
-// subfolders put in `subfolders` to be emptied next. False when it cannot
-// be listed; a stop ends the listing early.
-bool EmptyOneFolder(platform::FileSystem& files, const std::string& folder, const PurgeOptions& options,
-                    std::vector<std::string>* subfolders) {
-  platform::FindData entry;
-  std::unique_ptr<platform::FileFind> find = files.FindFirst(folder + "\\*.*", &entry);
-  if (!find) return false;
-  // One path for every entry: the folder, then each name in turn.
-  std::string path = folder + "\\";
-  const size_t nameAt = path.size();
-  do {
-    if (platform::IsDotEntry(entry.name)) continue;
+// Zeros from byte 64 to the end of an opened index file. Write failures are
+// ignored: the caller deletes the file next anyway.
+void WipeOpenedIndex(platform::WritableFile& file) {
+  const uint64_t size = file.Size();
+  if (size <= kIndexHeaderSize) return;
+  const std::vector<char> zeros(kZeroBlockSize, '\0');
+  file.Seek(kIndexHeaderSize);
+  uint64_t remaining = size - kIndexHeaderSize;
+  while (remaining > kZeroBlockSize) {
+    file.Write(zeros.data(), kZeroBlockSize);
+    remaining -= kZeroBlockSize;
+  }
+  file.Write(zeros.data(), static_cast<uint32_t>(remaining));
+}
+
+// A folder still to empty, reached through the one above it, or (with
+// `self`) an emptied one whose turn to be removed has come.
+struct Step {
+  std::shared_ptr<platform::FolderHandle> parent;
+  std::string name;
+  uint64_t fileId = 0;
+  std::shared_ptr<platform::FolderHandle> self;
+};
+
+// Handles the entries of one open folder: links, files and read-only bits
+// now, subfolders put in `steps` to be emptied next. False when it cannot be
+// listed; a stop ends the walk early.
+bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const PurgeOptions& options,
+                    std::vector<Step>* steps) {
+  std::vector<platform::FindData> entries;
+  if (!folder->List(&entries)) return false;
+  for (const platform::FindData& entry : entries) {
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) continue;
-    path.replace(nameAt, std::string::npos, entry.name);
     if (Stopped(options)) break;
     if (platform::IsLink(entry)) {
       // Only the link itself may go. Its attributes are left alone too,
       // since setting them can reach the target.
-      files.RemoveLink(path);
+      folder->RemoveEntry(entry.name, entry.fileId);
       continue;
     }
-    // The listing tells which entries are read-only, so the common case
-    // costs no extra call; the current attributes are read only to clear that bit.
-    if (entry.attributes & platform::kAttrReadOnly) {
-      uint32_t attributes = files.GetAttributes(path);
-      if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttrReadOnly)) {
-        files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name);
+    if (entry.attributes & platform::kAttrDirectory) {
+      steps->push_back({folder, entry.name, entry.fileId, nullptr});
+      continue;
+    }
+    if (options.wipeIndexDat && util::EqualNoCase(entry.name, "index.dat")) {
+      if (std::unique_ptr<platform::WritableFile> file = folder->OpenFileForWrite(entry.name, entry.fileId)) {
+        WipeOpenedIndex(*file);
       }
     }
-    if (entry.attributes & platform::kAttrDirectory) {
-      subfolders->push_back(path);
-      continue;
-    }
-    if (options.wipeIndexDat && util::EqualNoCase(entry.name, "index.dat")) WipeIndexDat(files, folder, entry.name);
-    find->RemoveListedFile();
-  } while (find->Next(&entry));
+    folder->RemoveEntry(entry.name, entry.fileId);
+  }
   return true;
 }
 
 }  // namespace
 
-bool IsCleanableFolder(platform::FileSystem& files, const std::string& start, const std::string& folder) {
+std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem& files, const std::string& start,
+                                                            const std::string& folder) {
   const size_t root = RootLength(folder);
   const std::string from = WithoutTrailingSeparators(start);
   const std::string target = WithoutTrailingSeparators(folder);
-  if (root == 0 || target.size() <= root || RootLength(start) == 0) return false;
+  if (root == 0 || target.size() <= root || RootLength(start) == 0) return nullptr;
   bool below = target.size() == from.size() || (target.size() > from.size() && IsSeparator(target[from.size()]));
-  if (!below || !util::EqualNoCase(target.substr(0, from.size()), from)) return false;
+  if (!below || !util::EqualNoCase(target.substr(0, from.size()), from)) return nullptr;
   std::vector<std::string> parts = Components(target.substr(from.size()));
-  if (parts.empty()) return IsPlainFolder(files, target);
-  // Each folder from the first below `start` down to the target itself.
-  std::string level = from;
   for (const std::string& part : parts) {
-    if (platform::IsDotEntry(part)) return false;
-    level += "\\" + part;
-    if (!IsPlainFolder(files, level)) return false;
+    if (platform::IsDotEntry(part)) return nullptr;
   }
-  return true;
+  // The start is taken as the system named it; each folder below it is
+  // opened through the one above, as itself, so no link on the way, planted
+  // before or during the run, is followed.
+  std::unique_ptr<platform::FolderHandle> level = files.OpenFolder(parts.empty() ? target : from, parts.empty());
+  for (const std::string& part : parts) {
+    if (!level) return nullptr;
+    level = level->OpenFolder(part, 0);
+  }
+  return level;
 }
 
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options) {
-  if (!IsCleanableFolder(files, start, folder)) return false;
-  // Folders still to empty, and emptied ones whose turn to be removed has
-  // come: a folder goes back on the list, marked, before its subfolders, so
-  // it is removed after them. The top folder itself stays.
-  struct Step {
-    std::string folder;
-    bool emptied;
-  };
-  std::vector<Step> steps{{WithoutTrailingSeparators(folder), false}};
-  std::vector<std::string> subfolders;
-  bool top = true;
+  std::shared_ptr<platform::FolderHandle> top = OpenCleanableFolder(files, start, folder);
+  if (!top) return false;
+  std::vector<Step> steps;
+  if (!EmptyOneFolder(top, options, &steps)) return false;
+  // A folder goes back on the list, with its own handle, before its
+  // subfolders, so it is removed after them. The top folder itself stays.
   while (!steps.empty() && !Stopped(options)) {
     Step step = std::move(steps.back());
     steps.pop_back();
-    if (step.emptied) {
+    if (step.self) {
       // A folder that still holds something (a kept desktop.ini, a file in use) stays.
-      files.RemoveFolder(step.folder);
+      step.self->RemoveSelf();
       continue;
     }
-    subfolders.clear();
-    if (!EmptyOneFolder(files, step.folder, options, &subfolders) && top) return false;
-    if (!top) steps.push_back({std::move(step.folder), true});
-    top = false;
-    for (std::string& path : subfolders) steps.push_back({std::move(path), false});
+    std::shared_ptr<platform::FolderHandle> sub = step.parent->OpenFolder(step.name, step.fileId);
+    step.parent.reset();
+    // Gone, or a link in its place since the listing: nothing to empty there.
+    if (!sub) continue;
+    steps.push_back({nullptr, {}, 0, sub});
+    EmptyOneFolder(sub, options, &steps);
   }
   return true;
 }
 
 bool WipeIndexDat(platform::FileSystem& files, const std::string& folder, const std::string& name) {
-  std::unique_ptr<platform::WritableFile> file = files.OpenExistingForWrite(folder + "\\" + name);
+  std::unique_ptr<platform::FolderHandle> home = files.OpenFolder(folder, false);
+  std::unique_ptr<platform::WritableFile> file = home ? home->OpenFileForWrite(name, 0) : nullptr;
   if (!file) return false;
-  uint32_t size = file->SizeLow();
-  if (size <= kIndexHeaderSize) return true;
-  const std::vector<char> zeros(kZeroBlockSize, '\0');
-  // Write failures are ignored: the caller deletes the file next anyway.
-  file->Seek(kIndexHeaderSize);
-  uint32_t remaining = size - kIndexHeaderSize;
-  while (remaining > kZeroBlockSize) {
-    file->Write(zeros.data(), kZeroBlockSize);
-    remaining -= kZeroBlockSize;
-  }
-  file->Write(zeros.data(), remaining);
+  WipeOpenedIndex(*file);
   return true;
 }
 
 void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, const std::string& folder,
                        const std::string& mask) {
-  if (!IsCleanableFolder(files, start, folder)) return;
-  const std::string bare = WithoutTrailingSeparators(folder);
+  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(files, start, folder);
+  std::vector<platform::FindData> entries;
+  if (!home || !home->List(&entries)) return;
   const uint32_t notPlain = platform::kAttrDirectory | platform::kAttrHidden | platform::kAttrSystem;
-  platform::FindData entry;
-  std::unique_ptr<platform::FileFind> find = files.FindFirst(bare + "\\" + mask, &entry);
-  if (!find) return;
-  do {
-    if (!(entry.attributes & notPlain)) find->RemoveListedFile();
-  } while (find->Next(&entry));
+  for (const platform::FindData& entry : entries) {
+    // The listing is the whole folder, so the mask is matched against the
+    // long names only: the system's own matching also tries the short
+    // (8.3) names, by which "*.doc" takes "report.docx" (REPORT~1.DOC).
+    if (!(entry.attributes & notPlain) && util::MatchesMask(mask, entry.name)) {
+      home->RemoveEntry(entry.name, entry.fileId);
+    }
+  }
 }
 
 }  // namespace cleaner

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -24,19 +25,23 @@ struct PurgeOptions {
   const std::atomic<bool>* stop = nullptr;
 };
 
-// True when `folder` may be cleaned: an absolute path ("C:\..." or
+// Opens `folder` when it may be cleaned: an absolute path ("C:\..." or
 // "\\server\share\...") that is no root, equal to `start` or below it, and
 // neither `folder` nor a folder between `start` and it is a link
-// (platform::IsLink). `start` is the folder the system named; what lies
-// above it is the system's. Trailing separators do not count.
-bool IsCleanableFolder(platform::FileSystem& files, const std::string& start, const std::string& folder);
+// (platform::IsLink): each is opened through the one above it, as itself.
+// `start` is the folder the system named; what lies above it is the
+// system's. Trailing separators do not count. Null when not cleanable.
+std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem& files, const std::string& start,
+                                                            const std::string& folder);
 
 // Empties `folder` but keeps the folder itself. Read-only files are cleared
 // and deleted; emptied subfolders are removed; anything that cannot go
 // stays. A link inside is removed as a link and never followed. False, with
 // nothing deleted, when the folder is not cleanable or cannot be listed.
-// The tree is walked with a list of folders, not by recursion, so no depth
-// exhausts the thread's stack.
+// Every folder is opened once, through its parent's handle, and listed,
+// emptied and removed through its own, so a folder swapped for a link
+// during the purge leads nowhere. The tree is walked with a list of
+// folders, not by recursion, so no depth exhausts the thread's stack.
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options);
 // The same for a folder the system named itself.
@@ -45,12 +50,13 @@ inline bool PurgeFolder(platform::FileSystem& files, const std::string& folder, 
 }
 
 // Overwrites folder\name with zeros from byte 64 to its end, keeping its size
-// and its first 64 bytes. False when the file cannot be opened for writing.
+// and its first 64 bytes. False when the file cannot be opened for writing
+// as that folder's own file with one name (no link, no hard link).
 bool WipeIndexDat(platform::FileSystem& files, const std::string& folder, const std::string& name);
 
-// Deletes the plain files of `folder` that match `mask`: directories, hidden
-// and system files are not matched, and read-only files stay. Nothing is
-// deleted when the folder is not cleanable.
+// Deletes the plain files of `folder` whose long names match `mask`:
+// directories, hidden and system files are not matched, and read-only files
+// stay. Nothing is deleted when the folder is not cleanable.
 void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, const std::string& folder,
                        const std::string& mask);
 

@@ -148,17 +148,21 @@ void CleanProtectedStorage(platform::Platform& platform, bool isWinNT) {
     std::string top = kProviderKey + SidToText(sid);
     std::string data = top + "\\Data";
     std::string dataKey = data + "\\" + kDataKeyName;
-    std::string saved;
-    bool haveSaved = GetKeyDacl(security, RegRoot::CurrentUser, top, &saved);
+    // A key's list is opened only when its old list could be read, so that
+    // every key it opens gets its list back; the data key's tree goes.
+    std::string savedTop;
+    std::string savedData;
+    bool haveTop = GetKeyDacl(security, RegRoot::CurrentUser, top, &savedTop);
+    bool haveData = GetKeyDacl(security, RegRoot::CurrentUser, data, &savedData);
     std::string opened;
     if (BuildUserSystemDacl(sid, &opened)) {
-      SetKeyDacl(security, RegRoot::CurrentUser, top, false, opened);
-      SetKeyDacl(security, RegRoot::CurrentUser, data, false, opened);
+      if (haveTop) SetKeyDacl(security, RegRoot::CurrentUser, top, false, opened);
+      if (haveData) SetKeyDacl(security, RegRoot::CurrentUser, data, false, opened);
       SetKeyDacl(security, RegRoot::CurrentUser, dataKey, true, opened);
       DeleteRegKey(platform.registry, RegRoot::CurrentUser, dataKey);
     }
-    // Only the top key gets its old list back; "\Data" keeps the new one.
-    if (haveSaved) SetKeyDacl(security, RegRoot::CurrentUser, top, false, saved);
+    if (haveData) SetKeyDacl(security, RegRoot::CurrentUser, data, false, savedData);
+    if (haveTop) SetKeyDacl(security, RegRoot::CurrentUser, top, false, savedTop);
   }
   std::string user;
   if (security.LogonUserName(260, &user)) {

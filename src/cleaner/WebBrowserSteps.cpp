@@ -10,7 +10,7 @@ namespace cleaner {
 browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases) {
   return {files, databases,
           [&files](const std::string& start, const std::string& folder) {
-            return IsCleanableFolder(files, start, folder);
+            return OpenCleanableFolder(files, start, folder) != nullptr;
           },
           [&files](const std::string& start, const std::string& folder) {
             PurgeFolder(files, start, folder, PurgeOptions{});

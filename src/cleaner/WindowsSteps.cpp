@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cleaner/CleanerSteps.h"
+#include "cleaner/TempFolderGuard.h"
 #include "util/Text.h"
 
 namespace cleaner {
@@ -50,43 +51,8 @@ void CleanerSteps::TelenetHistoryCleaner() {
 
 void CleanerSteps::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
-// A folder path in its long-name form (GetTempPath often gives 8.3 names),
-// without a trailing separator.
-std::string CleanerSteps::LongFolderName(const std::string& folder) {
-  std::string name = platform_.files.LongPathName(folder);
-  while (!name.empty() && (name.back() == '\\' || name.back() == '/')) name.pop_back();
-  return name;
-}
-
 bool CleanerSteps::IsPurgeableTempFolder(const std::string& folder) {
-  const std::string temp = LongFolderName(folder);
-  if (temp.size() <= 2) return false;  // a drive root
-  // With TMP and TEMP unset or set by mistake, the system names one of its
-  // own folders as the temporary folder; emptying it would be a disaster.
-  static const int kNotTemporary[] = {
-      platform::kCsidlProfile,  platform::kCsidlPersonal,    platform::kCsidlDesktopDirectory,
-      platform::kCsidlAppData,  platform::kCsidlLocalAppData, platform::kCsidlCommonAppData,
-      platform::kCsidlWindows,  platform::kCsidlSystem,       platform::kCsidlProgramFiles,
-      platform::kCsidlProgramFilesX86};
-  std::string other;
-  for (int csidl : kNotTemporary) {
-    if (GetSpecialFolder(csidl, &other) && util::EqualNoCase(temp, LongFolderName(other))) return false;
-  }
-  // The public profile has no number of its own: it holds the public documents.
-  if (GetSpecialFolder(platform::kCsidlCommonDocuments, &other) &&
-      util::EqualNoCase(temp, LongFolderName(other.substr(0, other.find_last_of('\\'))))) {
-    return false;
-  }
-  // Nor a folder that holds the profile or the Windows folder (the Users
-  // folder, a folder above them).
-  auto holds = [&](const std::string& inner) {
-    return inner.size() > temp.size() && inner[temp.size()] == '\\' &&
-           util::EqualNoCase(inner.substr(0, temp.size()), temp);
-  };
-  if (GetSpecialFolder(platform::kCsidlProfile, &other) && holds(LongFolderName(other))) return false;
-  if (!GetWindowsFolder(&other)) return true;
-  const std::string windows = LongFolderName(other);
-  return !util::EqualNoCase(temp, windows) && !holds(windows);
+  return cleaner::IsPurgeableTempFolder(platform_, folder);
 }
 
 void CleanerSteps::WindowsTempFoldCleaner() {

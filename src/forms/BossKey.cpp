@@ -15,7 +15,12 @@ namespace value = app::value;
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
 TBossKeyPref::TBossKeyPref(app::Services& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
-  // Four group boxes one under the other, right of the picture strip.
+  // Four group boxes one under the other, right of the picture strip, made
+  // in the order the keyboard goes through them: top to bottom, left to right.
+  CoolGroupBox2 =
+      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 8, 305, 60}, "Windows Hotkey Status");
+  CoolCheckRadioBox5 =
+      CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox5", Rect{14, 24, 280, 24}, "Enable windows hotkey");
   CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 60},
                                    "Internet Explorer Hotkey Status");
   CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{14, 24, 280, 24},
@@ -25,15 +30,11 @@ TBossKeyPref::TBossKeyPref(app::Services& app)
   CoolCheckRadioBox2 = CoolGroupBox4->Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{14, 24, 280, 24},
                                                         "Enable windows volume control");
   CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 215, 305, 60}, "Windows Hotkey");
-  CoolCheckRadioBox4 =
-      CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
   CoolCheckRadioBox3 =
       CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{14, 24, 130, 24}, "CTRL + F12", true);
   CoolCheckRadioBox3->SetChecked(true);
-  CoolGroupBox2 =
-      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 8, 305, 60}, "Windows Hotkey Status");
-  CoolCheckRadioBox5 =
-      CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox5", Rect{14, 24, 280, 24}, "Enable windows hotkey");
+  CoolCheckRadioBox4 =
+      CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
   Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 47, 291});
   Image1->SetPicture(resources::kBossKeyStrip);
 

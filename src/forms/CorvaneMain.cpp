@@ -188,6 +188,10 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
 
 void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBalloon(app_.application.title(), text); }
 
+// A choice left in the list without leaving it was never stored: the list
+// shows again the interval the timer keeps.
+void TCorvaneMain::FormShow() { ComboBox1->SetItemIndex(shownSchedule_); }
+
 uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
 
 void TCorvaneMain::Timer1Timer() { app_.cleaningRun.Start(); }

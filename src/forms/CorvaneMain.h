@@ -65,7 +65,7 @@ class TCorvaneMain : public ui::Form {
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
-  void FormShow() {}
+  void FormShow();
   void CoolCheckRadioBox1Click();
   void Label1Click();
   void MenuShutDownClick();

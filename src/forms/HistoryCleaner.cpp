@@ -107,7 +107,11 @@ void THistoryCleanerPref::AddCleanerBox(ui::Control& panel, size_t index) {
   Rect place{right ? kRightColumn : kLeftColumn, kFirstRow + (cleaner.row - 1) * kRowStep,
              right ? kRightBoxWidth : kBoxWidth, 31};
   auto* box = panel.Add<ui::CheckBox>("CoolCheckRadioBox" + std::to_string(index + 1), place, cleaner.caption);
-  box->OnClick = [this, box, &cleaner] { SaveCleanerSwitch(cleaner.valueName, box->checked()); };
+  // A click that cannot be stored puts the box back: it shows what is stored.
+  box->OnClick = [this, box, &cleaner] {
+    const bool on = box->checked();
+    if (!SaveCleanerSwitch(cleaner.valueName, on)) box->SetChecked(!on);
+  };
 }
 
 ui::CheckBox* THistoryCleanerPref::CleanerBox(int k) const {
@@ -162,8 +166,8 @@ void THistoryCleanerPref::LoadCleanerSwitches() {
   });
 }
 
-void THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
-  app_.settings.StoreBool(valueName, on);
+bool THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool on) {
+  return app_.settings.StoreBool(valueName, on);
 }
 
 void THistoryCleanerPref::SpeedButton2Click() {

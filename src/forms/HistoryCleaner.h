@@ -22,7 +22,7 @@ class THistoryCleanerPref : public ui::Form {
   void FormShow();
   // Sets the boxes from the stored switches, writing any missing one as off.
   void LoadCleanerSwitches();
-  void SaveCleanerSwitch(const std::string& valueName, bool on);
+  bool SaveCleanerSwitch(const std::string& valueName, bool on);
   void SpeedButton2Click();  // "Clean Now"
   void SpeedButton3Click();  // "Cookies Manager"
   // The end of a run, whoever started it: a message to someone looking at

@@ -106,10 +106,12 @@ void TPopUpBlockerPref::ShowCount() {
   if (!keep) Label3->SetCaption(count);
 }
 
-// The announcement and the tray's mark follow the live switch at once.
+// The announcement and the tray's mark follow the live switch at once; a
+// click that cannot be stored puts the box back.
 void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live,
                                              const app::Setting& setting) {
-  app::StoreSwitch(app_.settings, setting, live, box.checked());
+  const bool on = box.checked();
+  if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ErrorCodes.h"
 
@@ -35,20 +36,25 @@ struct FindData {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint32_t reparseTag = 0;  // when attributes has kAttrReparsePoint
+  uint64_t fileId = 0;      // the file's number on its volume; 0 when the listing does not say
 };
 
 // The entries "." and ".." that a listing gives for the folder and its parent.
 inline bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
-// A junction or symbolic link, by what a listing says of it. Other reparse
-// points (cloud placeholders, deduplicated or compressed files) are ordinary
-// entries. A reparse point whose tag is 0 counts as a link: no file system
-// filter uses that tag, and Wine lists a Unix symbolic link so.
-inline bool IsLink(const FindData& entry) {
-  return (entry.attributes & kAttrReparsePoint) &&
-         (entry.reparseTag == kReparseTagSymlink || entry.reparseTag == kReparseTagMountPoint ||
-          entry.reparseTag == 0);
-}
+// The bit of a reparse tag that marks a name surrogate: an entry that stands
+// for another name in the namespace (symbolic links, junctions, and the
+// links of WSL, app execution aliases, or a container's layers).
+constexpr uint32_t kReparseTagNameSurrogateBit = 0x20000000;
+
+// A link, by its reparse tag: any name surrogate (IsReparseTagNameSurrogate),
+// and the tag 0, which no file system filter uses and Wine gives a Unix
+// symbolic link. Other reparse points (cloud placeholders, deduplicated or
+// compressed files) are ordinary entries.
+inline bool IsLinkTag(uint32_t tag) { return tag == 0 || (tag & kReparseTagNameSurrogateBit); }
+
+// A junction or symbolic link, by what a listing says of it.
+inline bool IsLink(const FindData& entry) { return (entry.attributes & kAttrReparsePoint) && IsLinkTag(entry.reparseTag); }
 
 // What an open file or folder is (GetFinalPathNameByHandle,
 // GetFileInformationByHandle).
@@ -62,10 +68,6 @@ class FileFind {
  public:
   virtual ~FileFind() = default;
   virtual bool Next(FindData* data) = 0;
-  // Deletes the entry listed last, by its name as listed, in the folder of
-  // the pattern: FileSystem::RemoveFile(folder + "\\" + name), without that
-  // path being built and converted again for every file of a purge.
-  virtual bool RemoveListedFile() = 0;
 };
 
 // A file opened for reading (CreateFile with OPEN_EXISTING, sharing reading,
@@ -79,13 +81,46 @@ class ReadableFile {
   virtual long ReadAll(size_t maxBytes, std::string* bytes) = 0;
 };
 
-// A file opened for writing (CreateFile with OPEN_EXISTING); closed when destroyed.
+// An existing file opened for writing, sharing reading and writing with
+// others; closed when destroyed.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
-  virtual uint32_t SizeLow() = 0;  // GetFileSize's low 32 bits
+  virtual uint64_t Size() = 0;
   virtual bool Seek(uint64_t offset) = 0;
   virtual bool Write(const void* data, uint32_t size) = 0;
+};
+
+// A folder opened as itself, never through a link at its own name, and kept
+// open: what is listed, opened, deleted through it is this folder's, even
+// when someone renames it or puts a link in its place meanwhile. A purge
+// walks a tree with these (the NtOpenFile-relative-to-a-handle way), so no
+// link swapped in during the run can lead it elsewhere.
+class FolderHandle {
+ public:
+  virtual ~FolderHandle() = default;
+  // The path it was opened by, for what a caller reports.
+  virtual const std::string& path() const = 0;
+  // Every entry of the folder, "." and ".." left out, as the system lists
+  // them through the handle. False (LastError) when it cannot be listed.
+  virtual bool List(std::vector<FindData>* entries) = 0;
+  // Opens the entry `name` as a folder of its own, as itself: null when it
+  // is no folder, is a link or another reparse point that stands for a
+  // name elsewhere, is not the entry `listed` (the file number a listing
+  // gave; 0 to skip that check), or cannot be opened (LastError).
+  virtual std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) = 0;
+  // Clears the read-only attribute of the entry `name`, opened as itself.
+  virtual bool ClearReadOnly(const std::string& name) = 0;
+  // Deletes the entry `name`, opened as itself: a file, or a link as a link,
+  // never what it leads to. False when it is not the entry `listed`
+  // (kErrorFileNotFound), and for a folder that is no link
+  // (kErrorStoppedOnSymlink: what Wine opens for a link to a folder).
+  virtual bool RemoveEntry(const std::string& name, uint64_t listed) = 0;
+  // Removes this folder itself, through the handle, when it is empty.
+  virtual bool RemoveSelf() = 0;
+  // Opens the file `name` for writing, as itself: null when it is a link,
+  // has a second name (a hard link) or is not the entry `listed`.
+  virtual std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) = 0;
 };
 
 class FileSystem {
@@ -97,26 +132,31 @@ class FileSystem {
   // A path without wildcards finds that entry itself, a link not followed.
   virtual std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) = 0;
 
+  // Opens the folder at `path`. With `asItself`, a link at its last name is
+  // not followed: null then, as for a missing folder or one that cannot be
+  // opened (LastError). Without it, that link leads where it leads (a
+  // folder the system named may be redirected by its owner).
+  virtual std::unique_ptr<FolderHandle> OpenFolder(const std::string& path, bool asItself) = 0;
+
   virtual uint32_t GetAttributes(const std::string& path) = 0;  // kInvalidAttributes when missing
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder, or a link to a folder
   virtual bool MakeFolder(const std::string& path) = 0;   // one level
-  // Removes a junction or symbolic link itself. False when `path` is not a
-  // link (kErrorNotAReparsePoint), or when the system would reach what it
-  // leads to instead (kErrorStoppedOnSymlink): never touches the target.
-  virtual bool RemoveLink(const std::string& path) = 0;
   // Opens a file or folder, links followed, and says what it reached; false
   // when it cannot be opened.
   virtual bool Identify(const std::string& path, FileIdentity* identity) = 0;
   // GetLongPathName: the path with every short (8.3) name replaced by the
-  // long one; the path as given when the system cannot say.
-  virtual std::string LongPathName(const std::string& path) = 0;
+  // long one; false when the system cannot say (a missing path, one it
+  // cannot read).
+  virtual bool LongPathName(const std::string& path, std::string* longPath) = 0;
+  // Whether two names (or paths) are the same for the file system: every
+  // letter compared without regard to case, in all of Unicode, as Windows
+  // compares file names (CompareStringOrdinal, ignoring case).
+  virtual bool SameName(const std::string& a, const std::string& b) = 0;
 
   // Opens an existing file for reading; null with *error set when it cannot.
   virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) = 0;
-  // Opens an existing file for writing, sharing read and write with others.
-  virtual std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) = 0;
 
   // Replaces a file's content atomically: readers see the old or the new file, never a part.
   virtual long ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;

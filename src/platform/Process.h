@@ -57,6 +57,13 @@ class Process {
   // CreateMutex (not initially owned), then a wait of zero. A thread that
   // owns it already takes it again, as Windows counts recursive ownership.
   virtual TakenMutex TryTakeMutex(const std::string& name) = 0;
+  // The same for a mutex of this user's alone, one for every session of the
+  // machine: "Global\<name>-<the user's SID>", owned by the user and with
+  // an access list that lets no other account open it. A scheduled run in
+  // session 0 and the tray in the user's session meet on it; another
+  // account can neither share it nor hold it. Failed when an object of
+  // that name exists that is not the user's own.
+  virtual TakenMutex TryTakeUserMutex(const std::string& name) = 0;
   // Starts a thread running `body`; throws std::system_error when the system
   // cannot create one.
   virtual std::thread StartThread(std::function<void()> body) = 0;

@@ -28,6 +28,17 @@ enum Csidl : int {
   kCsidlProfile = 40,
   kCsidlProgramFilesX86 = 42,
   kCsidlCommonDocuments = 46,
+  kCsidlMyMusic = 13,
+  kCsidlMyVideo = 14,
+  kCsidlCommonDesktopDirectory = 25,
+  kCsidlMyPictures = 39,
+  kCsidlCommonMusic = 53,
+  kCsidlCommonPictures = 54,
+  kCsidlCommonVideo = 55,
+  // Folders with no CSIDL number, only a known-folder identifier
+  // (SHGetKnownFolderPath): numbers of our own, far from every CSIDL.
+  kKnownFolderDownloads = 0x10001,
+  kKnownFolderOneDrive = 0x10002,
 };
 
 // SHEmptyRecycleBin flags.

@@ -23,10 +23,16 @@ class ContractEnv {
   // another user could plant one; false when this system cannot make one
   // here (Windows without the right to, for one).
   virtual bool MakeLink(const std::string& path, const std::string& target, bool folder) = 0;
+  // Moves a file or folder to another name, as another user may while a run
+  // works in its folder.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // A second name `path` for the file `existing` (a hard link).
   virtual bool MakeHardLink(const std::string& existing, const std::string& path) = 0;
   // The short (8.3) form of an existing path; empty when it has none.
   virtual std::string ShortName(const std::string& path) = 0;
+  // Moves an existing file of `bytes` bytes to the recycle bin, as Explorer's
+  // "Delete" does; false when the system would not.
+  virtual bool Recycle(const std::string& path, uint64_t bytes) = 0;
   // True for the simulation, so a test can name a known Wine difference.
   virtual bool simulated() const = 0;
   // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA

@@ -4,6 +4,7 @@
 // paths and INI writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "ContractEnv.h"
@@ -47,17 +48,25 @@ class FileCleaningContract : public ::testing::Test {
     }
     return {};
   }
-  // Deletes `name` through a listing of `folder` that gives it.
-  bool RemoveListed(const std::string& folder, const std::string& name) {
-    platform::FindData data;
-    auto find = files().FindFirst(folder + "\\*.*", &data);
-    if (find) {
-      do {
-        if (data.name == name) return find->RemoveListedFile();
-      } while (find->Next(&data));
+  // The entry `name` as a listing through the handle of `folder` gives it.
+  platform::FindData ListedThrough(platform::FolderHandle& folder, const std::string& name) {
+    std::vector<platform::FindData> entries;
+    EXPECT_TRUE(folder.List(&entries)) << folder.path();
+    for (const platform::FindData& entry : entries) {
+      if (entry.name == name) return entry;
     }
     ADD_FAILURE() << name << " is not listed";
-    return false;
+    return {};
+  }
+  // Deletes `name` through the handle of `folder`, as a listing through it gave it.
+  bool RemoveListed(const std::string& folder, const std::string& name) {
+    std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(folder, true);
+    if (!home) {
+      ADD_FAILURE() << folder << " cannot be opened";
+      return false;
+    }
+    platform::FindData entry = ListedThrough(*home, name);
+    return home->RemoveEntry(name, entry.fileId);
   }
   // The entry a path without wildcards finds: the entry itself.
   platform::FindData Found(const std::string& path) {
@@ -132,12 +141,13 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   ASSERT_TRUE(files().MakeFolder(root + "\\target"));
   MakeFile(root + "\\target\\kept.txt", "kept");
   MakeFile(root + "\\file.txt");
-  EXPECT_FALSE(files().RemoveLink(root + "\\target")) << "not a link";
-  EXPECT_EQ(files().LastError(), platform::kErrorNotAReparsePoint);
-  EXPECT_FALSE(files().RemoveLink(root + "\\file.txt"));
-  EXPECT_EQ(files().LastError(), platform::kErrorNotAReparsePoint);
-  EXPECT_FALSE(files().RemoveLink(root + "\\missing"));
+  std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+  ASSERT_TRUE(home);
+  EXPECT_FALSE(home->RemoveEntry("target", 0)) << "a folder that is no link";
+  EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
+  EXPECT_FALSE(home->RemoveEntry("missing", 0));
   EXPECT_EQ(files().LastError(), platform::kErrorFileNotFound);
+  EXPECT_TRUE(files().IsDirectory(root + "\\target"));
   if (!Env().MakeLink(root + "\\folder-link", root + "\\target", true) ||
       !Env().MakeLink(root + "\\file-link.txt", root + "\\target\\kept.txt", false)) {
     GTEST_SKIP() << "this system makes no symbolic links here";
@@ -174,9 +184,17 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   ASSERT_TRUE(files().Identify(root + "\\folder-link\\kept.txt", &identity));
   EXPECT_TRUE(EqualNoCase(identity.finalPath, root + "\\target\\kept.txt")) << identity.finalPath;
 
+  // Through the folder's handle, a link is never opened as the folder it stands for.
+  EXPECT_EQ(home->OpenFolder("folder-link", 0), nullptr);
+  EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
+  EXPECT_EQ(files().OpenFolder(root + "\\folder-link", true), nullptr) << "by its path, as itself";
+  EXPECT_TRUE(files().OpenFolder(root + "\\folder-link", false)) << "followed when asked to";
+
   // Windows removes the link itself; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the link stays.
-  bool removed = files().RemoveLink(root + "\\folder-link");
+  platform::FindData listed = ListedThrough(*home, "folder-link");
+  EXPECT_TRUE(platform::IsLink(listed));
+  bool removed = home->RemoveEntry("folder-link", listed.fileId);
   // Wine's refusal, so that a report can say why the link is still there.
   if (!removed) {
     EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
@@ -185,6 +203,87 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   EXPECT_EQ(removed, gone);
   EXPECT_TRUE(gone || !Env().simulated());
   EXPECT_EQ(Read(root + "\\target\\kept.txt"), "kept");
+
+  // A link to a file, as a listing through its folder's handle gives it:
+  // Windows lists the link, a file number of its own, and removes the link
+  // alone. Wine lists a Unix symbolic link as the plain file it leads to,
+  // with that file's number, so nothing at hand tells them apart there: its
+  // removal would reach the target, and is not tried.
+  listed = ListedThrough(*home, "file-link.txt");
+  std::unique_ptr<platform::FolderHandle> targetFolder = files().OpenFolder(root + "\\target", true);
+  ASSERT_TRUE(targetFolder);
+  const uint64_t targetId = ListedThrough(*targetFolder, "kept.txt").fileId;
+  if (!Env().simulated() && !(listed.attributes & platform::kAttrReparsePoint)) {
+    EXPECT_EQ(listed.fileId, targetId) << "Wine: the target's number";
+  } else {
+    EXPECT_NE(listed.fileId, targetId);
+    EXPECT_TRUE(home->RemoveEntry("file-link.txt", listed.fileId));
+    EXPECT_FALSE(files().Exists(root + "\\file-link.txt"));
+  }
+  EXPECT_EQ(Read(root + "\\target\\kept.txt"), "kept");
+}
+
+TEST_F(FileCleaningContract, AFolderSwappedForALinkAfterItWasListedOrOpenedLeadsNowhere) {
+  std::string root = Env().NewScratchFolder();
+  ASSERT_TRUE(files().MakeFolder(root + "\\victim"));
+  MakeFile(root + "\\victim\\precious.txt", "precious");
+  ASSERT_TRUE(files().MakeFolder(root + "\\sub"));
+  MakeFile(root + "\\sub\\junk.tmp");
+  std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+  ASSERT_TRUE(home);
+  platform::FindData sub = ListedThrough(*home, "sub");
+  ASSERT_NE(sub.attributes & kAttrDirectory, 0u);
+  EXPECT_NE(sub.fileId, 0u) << "a listing through a handle gives the file number";
+
+  // Listed, then swapped: the folder moves away and a link takes its name.
+  ASSERT_TRUE(Env().Rename(root + "\\sub", root + "\\moved"));
+  if (!Env().MakeLink(root + "\\sub", root + "\\victim", true)) GTEST_SKIP() << "no symbolic links here";
+  EXPECT_EQ(home->OpenFolder("sub", sub.fileId), nullptr) << "the name is no longer the folder listed";
+  const long refused = files().LastError();
+  EXPECT_TRUE(refused == platform::kErrorStoppedOnSymlink || refused == platform::kErrorFileNotFound) << refused;
+
+  // A handle's listing again: Windows lists the folder as it is now; Wine
+  // gives the names of its first listing again.
+  std::vector<platform::FindData> again;
+  ASSERT_TRUE(home->List(&again));
+  bool fresh = std::any_of(again.begin(), again.end(), [](const platform::FindData& e) { return e.name == "moved"; });
+  EXPECT_TRUE(fresh || !Env().simulated());
+
+  // Opened, then swapped: what goes through the handle stays in the folder opened.
+  home = files().OpenFolder(root, true);
+  ASSERT_TRUE(home);
+  platform::FindData moved = ListedThrough(*home, "moved");
+  std::unique_ptr<platform::FolderHandle> opened = home->OpenFolder("moved", moved.fileId);
+  ASSERT_TRUE(opened);
+  ASSERT_TRUE(Env().Rename(root + "\\moved", root + "\\moved-again"));
+  std::vector<platform::FindData> entries;
+  ASSERT_TRUE(opened->List(&entries));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "junk.tmp");
+  EXPECT_TRUE(opened->RemoveEntry("junk.tmp", entries[0].fileId));
+  EXPECT_FALSE(opened->RemoveEntry("precious.txt", 0)) << "not in this folder";
+  // Windows removes the folder opened, under its new name. Wine acts on the
+  // name the handle was opened by, where the link to the other folder now
+  // is, and finds it not empty: the folder stays, and so does the other.
+  bool removed = opened->RemoveSelf();
+  const long error = files().LastError();
+  opened.reset();
+  EXPECT_EQ(files().Exists(root + "\\moved-again"), !removed);
+  if (removed) {
+    EXPECT_TRUE(files().IsDirectory(root + "\\sub")) << "the link stays";
+  } else {
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(error, platform::kErrorDirNotEmpty);
+  }
+  // Not renamed, an emptied folder goes through its handle everywhere.
+  ASSERT_TRUE(files().MakeFolder(root + "\\plain"));
+  opened = files().OpenFolder(root, true)->OpenFolder("plain", 0);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(opened->RemoveSelf());
+  opened.reset();
+  EXPECT_FALSE(files().Exists(root + "\\plain"));
+  EXPECT_EQ(Read(root + "\\victim\\precious.txt"), "precious");
+  EXPECT_TRUE(files().IsDirectory(root + "\\victim"));
 }
 
 TEST_F(FileCleaningContract, AHardLinkIsOneFileWithTwoNames) {
@@ -201,6 +300,7 @@ TEST_F(FileCleaningContract, AHardLinkIsOneFileWithTwoNames) {
   ASSERT_TRUE(opened->Identify(&identity));
   EXPECT_EQ(identity.linkCount, 2u);
   opened.reset();
+  EXPECT_EQ(files().OpenFolder(root, true)->OpenFileForWrite("one.txt", 0), nullptr) << "the other name is written too";
   EXPECT_TRUE(files().RemoveFile(root + "\\one.txt"));
   ASSERT_TRUE(files().Identify(root + "\\two.txt", &identity));
   EXPECT_EQ(identity.linkCount, 1u);
@@ -234,9 +334,18 @@ TEST_F(FileCleaningContract, AShortNameHasItsLongFormAndAMissingPathStaysAsGiven
   ASSERT_TRUE(files().MakeFolder(folder));
   std::string shortName = Env().ShortName(folder);
   if (shortName.empty()) GTEST_SKIP() << "no short names on this volume";
-  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName), folder)) << shortName;
-  EXPECT_TRUE(EqualNoCase(files().LongPathName(shortName + "\\"), folder + "\\"));
-  EXPECT_EQ(files().LongPathName(root + "\\MISSIN~1"), root + "\\MISSIN~1");
+  std::string longPath = "poison";
+  ASSERT_TRUE(files().LongPathName(shortName, &longPath));
+  EXPECT_TRUE(EqualNoCase(longPath, folder)) << shortName;
+  ASSERT_TRUE(files().LongPathName(shortName + "\\", &longPath));
+  EXPECT_TRUE(EqualNoCase(longPath, folder + "\\"));
+  longPath = "poison";
+  EXPECT_FALSE(files().LongPathName(root + "\\MISSIN~1", &longPath)) << "the system cannot say";
+  EXPECT_EQ(longPath, "poison");
+  // Names compare as the file system compares them: without regard to case, in all of Unicode.
+  EXPECT_TRUE(files().SameName("\xC3\x89T\xC3\x89 \xD0\x96\xD0\xA3\xD0\xA0\xD0\x9D\xCE\xA3",
+                               "\xC3\xA9t\xC3\xA9 \xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xCF\x83"));
+  EXPECT_FALSE(files().SameName("same", "same."));
 }
 
 TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted) {
@@ -249,16 +358,18 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
     EXPECT_FALSE(files().RemoveFile(path));
     EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
     EXPECT_FALSE(RemoveListed(root, "index.dat"));
-    auto file = files().OpenExistingForWrite(path);
+    std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+    ASSERT_TRUE(home);
+    auto file = home->OpenFileForWrite("index.dat", ListedThrough(*home, "index.dat").fileId);
     ASSERT_TRUE(file) << "the holder shares writing";
-    EXPECT_EQ(file->SizeLow(), 100u);
+    EXPECT_EQ(file->Size(), 100u);
     EXPECT_TRUE(file->Seek(64));
     EXPECT_TRUE(file->Write("0123456789", 10));
     EXPECT_TRUE(file->Write("ab", 2));
   }
   EXPECT_EQ(Read(path), std::string(64, 'a') + "0123456789ab" + std::string(24, 'a'));
   EXPECT_TRUE(files().RemoveFile(path));
-  EXPECT_EQ(files().OpenExistingForWrite(path), nullptr) << "an existing file only";
+  EXPECT_EQ(files().OpenFolder(root, true)->OpenFileForWrite("index.dat", 0), nullptr) << "an existing file only";
   EXPECT_FALSE(files().Exists(path)) << "and none is created";
 }
 
@@ -328,7 +439,7 @@ TEST_F(FileCleaningContract, IniWritesReplaceAKeyInPlaceAndAddMissingKeysAndSect
   }
 
   ASSERT_TRUE(files().SetAttributes(ini, kAttrReadOnly));
-  bool opened = files().OpenExistingForWrite(ini) != nullptr;
+  bool opened = files().OpenFolder(root, true)->OpenFileForWrite("i_view32.ini", 0) != nullptr;
   bool written = files().WriteIniString(ini, "Open", "OpenDir", "C:\\");
   if (Env().simulated()) {
     EXPECT_FALSE(opened);

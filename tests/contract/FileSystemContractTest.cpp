@@ -1,6 +1,10 @@
 // The file behaviours the program relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "ContractEnv.h"
 #include "util/Text.h"
 
@@ -58,6 +62,40 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   EXPECT_TRUE(files().IsFile(path));
 
   EXPECT_NE(files().ReplaceWholeFile(root + "\\missing\\list.txt", "x"), platform::kErrorSuccess);
+
+  // Held open by another program that does not share deletion: the
+  // replacement fails, the file stays as it was, and no temporary file is left.
+  ASSERT_EQ(files().ReplaceWholeFile(path, "kept"), platform::kErrorSuccess);
+  {
+    std::shared_ptr<void> holder = Env().HoldOpen(path);
+    ASSERT_TRUE(holder);
+    EXPECT_NE(files().ReplaceWholeFile(path, "lost"), platform::kErrorSuccess);
+  }
+  ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "kept");
+
+  // A link in the target's place is replaced as a name: what it leads to stays.
+  ASSERT_TRUE(files().MakeFolder(root + "\\other"));
+  ASSERT_EQ(files().ReplaceWholeFile(root + "\\other\\theirs.txt", "theirs"), platform::kErrorSuccess);
+  if (Env().MakeLink(root + "\\linked.txt", root + "\\other\\theirs.txt", false)) {
+    EXPECT_EQ(files().ReplaceWholeFile(root + "\\linked.txt", "ours"), platform::kErrorSuccess);
+    ASSERT_EQ(files().ReadWholeFile(root + "\\other\\theirs.txt", &bytes), platform::kErrorSuccess);
+    EXPECT_EQ(bytes, "theirs");
+    ASSERT_EQ(files().ReadWholeFile(root + "\\linked.txt", &bytes), platform::kErrorSuccess);
+    EXPECT_EQ(bytes, "ours");
+    EXPECT_TRUE(files().RemoveFile(root + "\\linked.txt"));
+  }
+  std::vector<std::string> names;
+  platform::FindData entry;
+  if (auto find = files().FindFirst(root + "\\*", &entry)) {
+    do {
+      if (!platform::IsDotEntry(entry.name)) names.push_back(entry.name);
+    } while (find->Next(&entry));
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"list.txt", "other"})) << "no temporary file is left";
+  EXPECT_TRUE(files().RemoveFile(root + "\\other\\theirs.txt"));
+  EXPECT_TRUE(files().RemoveFolder(root + "\\other"));
   EXPECT_TRUE(files().RemoveFile(path));
   EXPECT_FALSE(files().RemoveFile(path));
 }

@@ -56,7 +56,7 @@ TEST(MixerContract, TheFirstDeviceOpensOrIsReportedMissing) {
   line.source = speakers.connections;
   MixerLineRecord beyond = line;
   EXPECT_NE(device->GetLineInfo(beyond, kMixerLineBySource), kMmNoError) << "no such source";
-  if (!waveOutFound) return;
+  if (!waveOutFound) GTEST_SKIP() << "the speakers have no wave-output source: no mute switch to look for";
 
   MixerControlRecord control;
   control.controlId = kPoison;
@@ -68,7 +68,7 @@ TEST(MixerContract, TheFirstDeviceOpensOrIsReportedMissing) {
   request.controlSize = kMixerControlSize;
   request.controls = &control;
   uint32_t found = device->GetLineControls(request, kMixerControlsOneByType);
-  if (found == kMixerInvalControl) return;  // a wave output without a mute switch
+  if (found == kMixerInvalControl) GTEST_SKIP() << "the wave output has no mute switch";
   ASSERT_EQ(found, kMmNoError);
   EXPECT_EQ(control.controlType, kMixerControlMute);
   EXPECT_NE(control.controlId, kPoison);

@@ -47,25 +47,37 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
 }
 
 TEST(ShellContract, CountingAndEmptyingTheRecycleBinWithoutUi) {
+  uint64_t before = 0, beforeBytes = 0;
+  const bool countsBefore = shell().QueryRecycleBin(&before, &beforeBytes) == platform::kHresultOk;
+  const std::string file = Env().NewScratchFolder() + "\\recycled.txt";
+  const std::string content(1000, 'r');
+  ASSERT_EQ(Env().platform().files.ReplaceWholeFile(file, content), platform::kErrorSuccess);
+  ASSERT_TRUE(Env().Recycle(file, content.size()));
+
   uint64_t items = 0xDEADBEEF, bytes = 0xDEADBEEF;
   long counted = shell().QueryRecycleBin(&items, &bytes);
-  if (counted == platform::kHresultOk) {
-    EXPECT_NE(items, 0xDEADBEEFu);
-    EXPECT_NE(bytes, 0xDEADBEEFu);
-  } else {
-    EXPECT_FALSE(Env().simulated());
-    EXPECT_EQ(items, 0xDEADBEEFu) << "untouched on failure";
-  }
   std::printf("the recycle bin holds %llu items, %llu bytes (HRESULT 0x%08lx)\n",
               static_cast<unsigned long long>(items), static_cast<unsigned long long>(bytes),
               static_cast<unsigned long>(counted));
+  if (counted == platform::kHresultOk && countsBefore) {
+    EXPECT_EQ(items, before + 1) << "the file just recycled is counted";
+    EXPECT_GE(bytes, beforeBytes + content.size());
+  } else {
+    // Wine 8 answers E_FAIL once the bin holds an item (S_OK and 0 items while it is empty).
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(items, 0xDEADBEEFu) << "untouched on failure";
+  }
   long result = shell().EmptyRecycleBin(platform::kRecycleNoConfirmation | platform::kRecycleNoProgressUi |
                                         platform::kRecycleNoSound);
   if (Env().simulated()) {
     EXPECT_EQ(result, platform::kHresultOk);
   } else {
-    // Windows answers S_OK, also for an empty bin; Wine does not implement it and answers E_FAIL.
+    // Windows answers S_OK; Wine does not implement it and answers E_FAIL.
     EXPECT_TRUE(result == platform::kHresultOk || result == platform::kHresultFail) << std::hex << result;
+  }
+  if (result == platform::kHresultOk) {
+    EXPECT_EQ(shell().QueryRecycleBin(&items, &bytes), platform::kHresultOk);
+    EXPECT_EQ(items, 0u) << "emptied";
   }
 }
 

@@ -1,5 +1,7 @@
 // The Windows hotkey's preferences window: loading at every showing, the
 // five clicks, and their effect on the running hotkey.
+#include <functional>
+
 #include "CorvaneFixture.h"
 #include "forms/BossKey.h"
 
@@ -67,6 +69,18 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
   EXPECT_LT(f.CoolCheckRadioBox3->bounds().left, f.CoolCheckRadioBox4->bounds().left) << "CTRL + F12 on the left";
   EXPECT_TRUE(f.CoolCheckRadioBox3->checked()) << "as designed, before any showing";
   EXPECT_FALSE(f.CoolCheckRadioBox4->checked());
+
+  // The keyboard's order is the order of creation: top to bottom, left to right.
+  std::vector<const ui::Control*> boxes;
+  std::function<void(const ui::Control&)> walk = [&](const ui::Control& c) {
+    for (const auto& child : c.children()) {
+      if (child->kind() == ui::Kind::CheckBox || child->kind() == ui::Kind::RadioBox) boxes.push_back(child);
+      walk(*child);
+    }
+  };
+  walk(f);
+  EXPECT_EQ(boxes, (std::vector<const ui::Control*>{f.CoolCheckRadioBox5, f.CoolCheckRadioBox1, f.CoolCheckRadioBox2,
+                                                     f.CoolCheckRadioBox3, f.CoolCheckRadioBox4}));
 }
 
 TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {

@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <thread>
 
 #include "cleaner/FolderPurge.h"
 #include "cleaner/SystemHelpers.h"
@@ -68,9 +69,14 @@ TEST_F(FolderPurgeTest, ReadOnlyFilesInAPurgeGoButAMaskLeavesThem) {
   files.AddFile(top + "\\system.doc", "x", kAttrSystem);
   files.AddFile(top + "\\other.txt", "x");
   files.AddFile(top + "\\folder.doc\\inner.doc", "x");
+  // Windows matches a mask against short names too: "*.doc" lists this one.
+  files.AddFile(top + "\\report.docx", "x");
+  files.SetShortName(top + "\\report.docx", "REPORT~1.DOC");
+  platform::FindData found;
+  ASSERT_TRUE(files.FindFirst(top + "\\report~1.doc", &found));
   cleaner::DeleteFilesByMask(files, top, top + "\\", "*.doc");
-  EXPECT_EQ(files.List(top),
-            (std::vector<std::string>{"folder.doc", "hidden.doc", "keep.doc", "other.txt", "system.doc"}));
+  EXPECT_EQ(files.List(top), (std::vector<std::string>{"folder.doc", "hidden.doc", "keep.doc", "other.txt",
+                                                       "report.docx", "system.doc"}));
   EXPECT_TRUE(files.IsFile(top + "\\folder.doc\\inner.doc"));
 }
 
@@ -89,6 +95,8 @@ TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWholeButOthe
   files.AddFolderLink(top + "\\docs-link", "C:\\Users\\me\\Documents");
   files.AddFolderLink(top + "\\deeper\\again", "C:\\Users\\me\\Documents", platform::kReparseTagSymlink);
   files.AddFolderLink(top + "\\untagged", "C:\\Users\\me\\Documents", 0);  // as Wine lists a Unix link
+  // Any name surrogate is a link: here WSL's (IO_REPARSE_TAG_LX_SYMLINK).
+  files.AddFolderLink(top + "\\wsl", "C:\\Users\\me\\Documents", 0xA000001D);
   files.AddFileLink(top + "\\thesis-link.doc", "C:\\Users\\me\\Documents\\thesis.doc");
   files.AddDirectory("C:\\Users\\me\\Empty");
   files.AddFolderLink(top + "\\to-empty", "C:\\Users\\me\\Empty");
@@ -134,6 +142,39 @@ TEST_F(FolderPurgeTest, NothingIsDeletedInAFolderThatIsALinkOrIsReachedThroughOn
   files.MakeReparsePoint("C:\\Real\\Data", 0x9000601A);
   EXPECT_TRUE(PurgeFolder(files, "C:\\Linked\\", "C:\\Linked\\Data\\Cache\\", PurgeOptions{}));
   EXPECT_TRUE(files.List("C:\\Real\\Data\\Cache").empty());
+}
+
+// Another user who may write in a purged folder swaps a subfolder for a link
+// to a folder of someone else's while the purge works: before the purge
+// opened the subfolder, or after.
+TEST_F(FolderPurgeTest, AFolderSwappedForALinkDuringThePurgeLeadsItNowhere) {
+  const std::string victim = "C:\\Users\\other\\Documents";
+  for (int heldAt : {0, 1}) {
+    SCOPED_TRACE(heldAt == 0 ? "swapped before the subfolder was opened" : "swapped while it was emptied");
+    platform::sim::SimFileSystem fs;
+    fs.AddFile(top + "\\a.txt");
+    fs.AddFile(top + "\\sub\\b.txt");
+    fs.AddFile(top + "\\sub\\deeper\\c.txt");
+    for (const char* name : {"\\b.txt", "\\deeper\\c.txt", "\\letter.doc"}) fs.AddFile(victim + name, "mine");
+    // Held at the deletion of a.txt in the top folder, or of b.txt in sub.
+    fs.gate.HoldAt("RemoveFile", heldAt);
+    bool purged = false;
+    std::thread worker([&] { purged = PurgeFolder(fs, top, PurgeOptions{}); });
+    EXPECT_TRUE(fs.gate.WaitUntilHeld(10000));
+    fs.Move(top + "\\sub", "C:\\moved");
+    fs.AddFolderLink(top + "\\sub", victim);
+    fs.gate.Release();
+    worker.join();
+    EXPECT_TRUE(purged);
+    EXPECT_EQ(fs.List(victim), (std::vector<std::string>{"b.txt", "deeper", "letter.doc"}));
+    EXPECT_EQ(fs.Content(victim + "\\deeper\\c.txt"), "mine");
+    EXPECT_EQ(fs.List(top), std::vector<std::string>{"sub"}) << "the link stays";
+    if (heldAt == 0) {
+      EXPECT_EQ(fs.List("C:\\moved"), (std::vector<std::string>{"b.txt", "deeper"})) << "no longer in the tree";
+    } else {
+      EXPECT_FALSE(fs.Exists("C:\\moved")) << "the folder opened was emptied and removed, wherever it went";
+    }
+  }
 }
 
 TEST_F(FolderPurgeTest, EmptyRelativeAndRootFoldersAndFoldersOutsideTheStartAreRefused) {

@@ -165,7 +165,7 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   box(20).UserClick();
-  EXPECT_TRUE(box(20).checked()) << "the box keeps its new state";
+  EXPECT_FALSE(box(20).checked()) << "the box goes back to what is stored";
   EXPECT_EQ(Number("MSWord"), 0);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, kApplySettingsError);
@@ -389,6 +389,33 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
   EXPECT_EQ(sim.shell.recycleBinCalls.size(), 2u);
+
+  // Another account's run, in any session, neither waits for this user's
+  // nor holds it up.
+  platform::sim::SimPlatform stranger(sim.process.mutexes());
+  stranger.process.userSid = "S-1-5-21-1004336348-1177238915-682003330-1002";
+  {
+    OtherProcessRun run(stranger.process);
+    ASSERT_TRUE(run.held());
+    ClickCleanNow(MessageResult::Yes);
+    ASSERT_TRUE(cleaning());
+    ASSERT_TRUE(DeliverEndsOfRuns());
+    EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+    EXPECT_EQ(sim.shell.recycleBinCalls.size(), 3u);
+  }
+  // An object of this user's name that another account made first is not
+  // shared: no run starts on it, and the user is told.
+  {
+    auto& table = *sim.process.mutexes();
+    std::lock_guard<std::mutex> lock(table.lock);
+    auto& planted = table.mutexes["Global\\" + std::string(cleaner::kCleaningRunMutexName) + "-" + sim.process.userSid];
+    planted.handles = 1;
+    planted.ownerSid = stranger.process.userSid;
+  }
+  ClickCleanNow(MessageResult::Yes);
+  EXPECT_FALSE(cleaning());
+  EXPECT_EQ(ui.boxes.back().text, std::string(app::kCleaningNotStartedMessage) + app::kNoRunGuardReason);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 3u);
 }
 
 // std::thread throws when the system has no thread to give.

@@ -238,6 +238,7 @@ TEST_F(PopUpBlockerTest, AClickThatCannotOpenTheKeyGivesTheErrorAndNothingElse) 
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   pref().CoolCheckRadioBox3->UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
+  EXPECT_FALSE(pref().CoolCheckRadioBox3->checked()) << "the box goes back to what is stored";
   EXPECT_FALSE(main().Playasoundwhenapopupwindowisblocked1->checked());
   EXPECT_EQ(Number(value::kSoundNotification.name), 0);
 }

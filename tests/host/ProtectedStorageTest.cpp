@@ -70,12 +70,13 @@ TEST_F(ProtectedStorage, OpensTheTreeTopDownDeletesTheDataKeyAndPutsTheTopKeysLi
 
   std::string opened = NewDescriptor();
   EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kTop, kData, kDataKey, kDataKey + "\\a", kDataKey + "\\a\\b",
-                                                      kDataKey + "\\c", kTop}))
+                                                      kDataKey + "\\c", kData, kTop}))
       << "every key of the data tree gets the new list, parents first, before the deletion";
-  for (size_t i = 0; i + 1 < sim.security.daclWrites.size(); ++i) EXPECT_EQ(sim.security.daclWrites[i].second, opened);
+  for (size_t i = 0; i + 2 < sim.security.daclWrites.size(); ++i) EXPECT_EQ(sim.security.daclWrites[i].second, opened);
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, kDataKey));
   EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, kTop), kOldDescriptor);
-  EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, kData), opened) << "only the top key gets its list back";
+  EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, kData), sim.security.defaultDescriptor)
+      << "no key keeps the opened list";
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, kMachineKey));
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::LocalMachine,
                                      "Software\\Microsoft\\Protected Storage System Provider\\alice\\Data"));
@@ -114,7 +115,16 @@ TEST_F(ProtectedStorage, ARefusedKeyOrAnOverlongNameDoesNotStopTheOthers) {
   sim.registry.MakeUnopenable(RegRoot::CurrentUser, kTop);
   sim.registry.CreateKey(RegRoot::CurrentUser, kDataKey + "\\" + std::string(300, 'x'));  // too long for the name buffer
   cleaner::CleanProtectedStorage(sim.platform, true);
-  EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kData, kDataKey, kDataKey + "\\c"}));
+  EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kData, kDataKey, kDataKey + "\\c", kData}));
+}
+
+TEST_F(ProtectedStorage, AKeyWhoseOldListCannotBeReadIsLeftAsItIs) {
+  sim.security.listUnreadable = {kData};
+  cleaner::CleanProtectedStorage(sim.platform, true);
+  EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kTop, kDataKey, kDataKey + "\\a", kDataKey + "\\a\\b",
+                                                      kDataKey + "\\c", kTop}));
+  EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, kData), sim.security.defaultDescriptor);
+  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, kDataKey));
 }
 
 }  // namespace

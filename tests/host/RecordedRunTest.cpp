@@ -284,7 +284,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_TRUE(HasLine(previewReport, "    bank.example (1)"));
   EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
   EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
-  EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 6")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 7")) << previewReport;
   EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
   EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
@@ -296,6 +296,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_TRUE(HasLine(realReport, "Every selected cleaner ran to its end."));
 }
 
+// The exit codes are checked as the numbers scripts and the Task Scheduler read.
 TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");
   sim.files.AddDirectory("C:\\out");
@@ -311,22 +312,33 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
     platform::sim::SimPlatform other(sim.process.mutexes());
     OtherProcessRun run(other.process);
     ASSERT_TRUE(run.held());
-    EXPECT_EQ(Command({"/clean"}), app::kExitBusy);
+    EXPECT_EQ(Command({"/clean"}), 3);
     EXPECT_EQ(printed, "Another history cleaning is in progress. Try again when it has finished.\r\n");
-    EXPECT_EQ(Command({"-PREVIEW"}), app::kExitBusy);
+    EXPECT_EQ(Command({"-PREVIEW"}), 3);
   }
   EXPECT_FALSE(sim.process.mutexes()->Exists("CorvaneMUTEX")) << "the tray's instance is none of its business";
 
   // A preview prints, writes only the file asked for and keeps no last report.
-  EXPECT_EQ(Command({"/preview", "/report", "C:\\out\\preview.txt"}), app::kExitFinished);
+  EXPECT_EQ(Command({"/preview", "/report", "C:\\out\\preview.txt"}), 0);
   EXPECT_TRUE(HasLine(printed, "    " + std::string(kTemp) + "\\a.tmp (5 bytes)")) << printed;
   EXPECT_TRUE(HasLine(printed, "  Recycle bin to empty: 1 item, 2048 bytes (2.0 KB)"));
   EXPECT_EQ(sim.files.Content("C:\\out\\preview.txt"), "\xEF\xBB\xBF" + printed);
   EXPECT_TRUE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));
   EXPECT_FALSE(sim.files.Exists(kLastRun));
 
+  // A report file that is a link to another place, or has another name, is refused.
+  sim.files.AddFile("C:\\Users\\other\\notes.txt", "theirs");
+  sim.files.AddFileLink("C:\\out\\linked.txt", "C:\\Users\\other\\notes.txt");
+  sim.files.AddHardLink("C:\\Users\\other\\notes.txt", "C:\\out\\second.txt");
+  for (const char* target : {"C:\\out\\linked.txt", "C:\\out\\second.txt"}) {
+    EXPECT_EQ(Command({"/preview", "/report", target}), 1) << target;
+    EXPECT_NE(printed.find("is a link to another place or has another name."), std::string::npos) << printed;
+  }
+  EXPECT_FALSE(sim.files.Lookup("C:\\out\\linked.txt")->linkTarget.empty()) << "the link stays a link";
+  EXPECT_EQ(sim.files.Content("C:\\out\\second.txt"), "theirs");
+
   // A real run: its report printed, kept as the last one and written where asked.
-  EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), app::kExitFinished);
+  EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), 0);
   EXPECT_FALSE(sim.files.Exists(std::string(kTemp) + "\\a.tmp"));
   EXPECT_TRUE(sim.shell.recycled.empty());
   EXPECT_TRUE(HasLine(printed, "  Files and folders removed: 1 file (5 bytes)")) << printed;
@@ -338,7 +350,7 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   SetSwitch("CookiesCleaner", true);
   sim.files.AddFile(cookies::KeepListPath(sim.platform), "bank.example\r\n");
   sim.files.MakeUnreadable(cookies::KeepListPath(sim.platform));
-  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_EQ(Command({"/clean"}), 1);
   EXPECT_TRUE(HasLine(printed, "  Not run: the cleaning stopped before it.")) << printed;
   EXPECT_NE(printed.find("The cleaning stopped before its end: The list of cookies to keep"), std::string::npos);
   EXPECT_TRUE(sim.files.Exists(std::string(kTemp) + "\\b.tmp")) << "Temporary Files comes after Cookies";
@@ -350,13 +362,13 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   sim.files.AddDirectory("C:\\elsewhere");
   sim.files.Lookup("C:\\users\\user\\AppData\\Local")->children.erase("Corvane");
   sim.files.AddFolderLink("C:\\users\\user\\AppData\\Local\\Corvane", "C:\\elsewhere");
-  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_EQ(Command({"/clean"}), 1);
   EXPECT_NE(printed.find("leads to another place through a link"), std::string::npos) << printed;
   EXPECT_TRUE(sim.files.List("C:\\elsewhere").empty());
 
   // A settings key that cannot be read starts nothing.
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  EXPECT_EQ(Command({"/clean"}), app::kExitStopped);
+  EXPECT_EQ(Command({"/clean"}), 1);
   EXPECT_EQ(printed, "The history cleaning could not be started: the selected cleaners could not be read: the "
                      "settings key cannot be opened.\r\n");
 }
@@ -436,6 +448,9 @@ TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes
       {{"/clean", "/clean"}, CommandAction::Bad, ""},
       {{"/clean", "/report"}, CommandAction::Bad, ""},
       {{"/clean", "/report", ""}, CommandAction::Bad, ""},
+      {{"/clean", "/report", "/preview"}, CommandAction::Bad, ""},
+      {{"/clean", "/report", "-x.txt"}, CommandAction::Bad, ""},
+      {{"/clean", "/report", ".\\-x.txt"}, CommandAction::Clean, ".\\-x.txt"},
       {{"/clean", "/report", "a", "/report", "b"}, CommandAction::Bad, ""},
       {{"/report", "a"}, CommandAction::Bad, ""},
       {{"/purge"}, CommandAction::Bad, ""},
@@ -453,7 +468,7 @@ TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes
   platform::sim::SimPlatform sim;
   EXPECT_EQ(app::RunCommand(sim.platform, app::ParseCommandLine({"/purge"}),
                             [&](const std::string& text) { printed += text; }),
-            app::kExitBadCommandLine);
+            2);
   EXPECT_EQ(printed, std::string("Unknown switch /purge.\r\n\r\n") + app::kUsage);
 
   // Windows' autostart runs the stored value; an older one without quotes

@@ -97,6 +97,8 @@ TEST_F(ScheduleTest, ANewIntervalLeftInTheListWhenTheWindowClosesIsNotStored) {
   EXPECT_EQ(main().Timer1->interval(), 3600000u);
   AdvanceTo(start + 1800000);
   EXPECT_EQ(runs(), 0u) << "the old hourly countdown goes on";
+  main().Show();
+  EXPECT_EQ(main().ComboBox1->itemIndex(), 2) << "shown again, the list shows the interval in effect";
   ASSERT_TRUE(DeliverEndsOfRuns());
 }
 

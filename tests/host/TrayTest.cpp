@@ -441,7 +441,8 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
   EXPECT_FALSE(sim.process.mutexes()->Exists(app::kMutexName));
-  EXPECT_FALSE(sim.process.mutexes()->Exists(cleaner::kCleaningRunMutexName));
+  EXPECT_FALSE(sim.process.mutexes()->Exists("Global\\" + std::string(cleaner::kCleaningRunMutexName) + "-" +
+                                             sim.process.userSid));
 }
 
 // A worker that does not come back from one system call within the wait.

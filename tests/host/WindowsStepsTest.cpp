@@ -143,6 +143,46 @@ TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheP
   EXPECT_TRUE(List("C:\\Work\\Temp").empty());
 }
 
+TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameAsTheFileSystemComparesIt) {
+  // A profile named outside ASCII, whose folders a letter-case change of
+  // A to Z alone would not recognise.
+  const std::string profile = "C:\\Users\\\xC3\x89lodie";  // Élodie
+  const std::pair<int, std::string> known[] = {
+      {platform::kCsidlProfile, profile},
+      {platform::kCsidlPersonal, profile + "\\Documents"},
+      {platform::kKnownFolderDownloads, profile + "\\T\xC3\xA9l\xC3\xA9" "chargements"},  // Téléchargements
+      {platform::kCsidlMyPictures, profile + "\\Pictures"},
+      {platform::kCsidlMyMusic, profile + "\\Music"},
+      {platform::kCsidlMyVideo, profile + "\\Videos"},
+      {platform::kKnownFolderOneDrive, profile + "\\OneDrive"},
+      {platform::kCsidlCommonVideo, "C:\\Users\\Public\\Videos"},
+  };
+  std::vector<std::string> kept;
+  for (const auto& [id, folder] : known) {
+    sim.shell.specialFolders[id] = folder;
+    kept.push_back(folder + "\\kept.txt");
+  }
+  kept.push_back("C:\\Program Files\\App\\Temp\\setup.log");
+  kept.push_back("C:\\Windows\\Logs\\service.log");
+  for (const std::string& file : kept) sim.files.AddFile(file);
+  sim.files.SetShortName(profile + "\\OneDrive", "ONEDRI~1");
+  thread->Select("WindowsTempFiles");
+  for (std::string temp : {"C:\\USERS\\\xC3\xA9LODIE\\", "C:\\users\\\xC3\xA9lodie\\t\xC3\x89L\xC3\x89" "CHARGEMENTS\\",
+                           "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\",
+                           "C:\\Users\\Public\\", "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
+    sim.shell.tempFolder = temp;
+    Run();
+    EXPECT_TRUE(thread->finished()) << temp;
+  }
+  for (const std::string& file : kept) EXPECT_TRUE(sim.files.IsFile(file)) << file;
+
+  // The Windows folder's own Temp, the system accounts' temporary folder, is emptied.
+  sim.files.AddFile("C:\\Windows\\Temp\\service.log");
+  sim.shell.tempFolder = "C:\\WINDOWS\\TEMP\\";
+  Run();
+  EXPECT_FALSE(sim.files.IsFile("C:\\Windows\\Temp\\service.log"));
+}
+
 TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
   sim.files.AddFile(Join(kRecent, "\\desktop.ini"), "keep");
   sim.files.AddFile(Join(kRecent, "\\report.doc.lnk"));

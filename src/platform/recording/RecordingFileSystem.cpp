@@ -33,23 +33,13 @@ class RecordingFind : public FileFind {
     }
     return false;
   }
-  // A preview deletes nothing; a run deletes through the inner listing, as
-  // fast as an unrecorded purge, and notes what it deleted.
-  bool RemoveListedFile() override {
-    return files_.RemoveFile(folder_ + "\\" + listed_.name, listed_.size, inner_.get());
-  }
 
  private:
-  bool Listed(FindData* data) {
-    if (!files_.Admit(folder_, data)) return false;
-    listed_ = *data;
-    return true;
-  }
+  bool Listed(FindData* data) { return files_.Admit(folder_, data); }
 
   RecordingFileSystem& files_;
   std::unique_ptr<FileFind> inner_;
   std::string folder_;
-  FindData listed_;
 };
 
 // Bytes written into an existing file: noted as one change when the file is
@@ -57,14 +47,14 @@ class RecordingFind : public FileFind {
 class RecordingWritableFile : public WritableFile {
  public:
   RecordingWritableFile(RecordingFileSystem& files, std::string path, std::unique_ptr<WritableFile> inner,
-                        uint32_t previewSize)
+                        uint64_t previewSize)
       : files_(files), path_(std::move(path)), inner_(std::move(inner)), previewSize_(previewSize) {}
   ~RecordingWritableFile() override {
     if (written_ > 0 || error_ != kErrorSuccess) {
       files_.Outcome(ChangeKind::WriteIntoFile, path_, error_, written_);
     }
   }
-  uint32_t SizeLow() override { return inner_ ? inner_->SizeLow() : previewSize_; }
+  uint64_t Size() override { return inner_ ? inner_->Size() : previewSize_; }
   bool Seek(uint64_t offset) override { return inner_ ? inner_->Seek(offset) : true; }
   bool Write(const void* data, uint32_t size) override {
     if (inner_ && !inner_->Write(data, size)) {
@@ -79,12 +69,133 @@ class RecordingWritableFile : public WritableFile {
   RecordingFileSystem& files_;
   std::string path_;
   std::unique_ptr<WritableFile> inner_;  // null in a preview
-  uint32_t previewSize_;
+  uint64_t previewSize_;
   uint64_t written_ = 0;
   long error_ = kErrorSuccess;
 };
 
+// A folder opened as itself, recorded. A run passes every call through and
+// notes its outcome; a preview changes nothing and notes what would change,
+// and lists the folder as those changes would have left it.
+class RecordingFolder : public FolderHandle {
+ public:
+  RecordingFolder(RecordingFileSystem& files, std::unique_ptr<FolderHandle> inner)
+      : files_(files), inner_(std::move(inner)) {}
+  const std::string& path() const override { return inner_->path(); }
+
+  bool List(std::vector<FindData>* entries) override {
+    if (!inner_->List(entries)) return files_.Failed(files_.inner().LastError());
+    listed_.clear();
+    std::vector<FindData> shown;
+    for (FindData& entry : *entries) {
+      if (!files_.Admit(path(), &entry)) continue;
+      listed_[entry.name] = entry;
+      shown.push_back(std::move(entry));
+    }
+    *entries = std::move(shown);
+    return true;
+  }
+
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    if (files_.preview() && files_.RemovedInPreview(PathOf(name))) {
+      files_.Failed(kErrorFileNotFound);
+      return nullptr;
+    }
+    std::unique_ptr<FolderHandle> folder = inner_->OpenFolder(name, listed);
+    if (!folder) {
+      files_.Failed(files_.inner().LastError());
+      return nullptr;
+    }
+    return std::make_unique<RecordingFolder>(files_, std::move(folder));
+  }
+
+  bool ClearReadOnly(const std::string& name) override {
+    const std::string target = PathOf(name);
+    const uint32_t now = files_.GetAttributes(target);
+    const uint32_t cleared = now == kInvalidAttributes ? 0 : now & ~uint32_t{kAttrReadOnly};
+    if (files_.preview()) return files_.SetAttributes(target, cleared);
+    long error = inner_->ClearReadOnly(name) ? kErrorSuccess : files_.inner().LastError();
+    return files_.Outcome(ChangeKind::SetAttributes, target, error, 0, cleared);
+  }
+
+  bool RemoveEntry(const std::string& name, uint64_t listed) override {
+    const std::string target = PathOf(name);
+    auto it = listed_.find(name);
+    const bool link = it != listed_.end() && IsLink(it->second);
+    const uint64_t size = it != listed_.end() ? it->second.size : 0;
+    const ChangeKind kind = link ? ChangeKind::RemoveLink : ChangeKind::RemoveFile;
+    if (!files_.preview()) {
+      long error = inner_->RemoveEntry(name, listed) ? kErrorSuccess : files_.inner().LastError();
+      return files_.Outcome(kind, target, error, link ? 0 : size);
+    }
+    // A file another program holds open cannot be told from here: it is
+    // noted as removable, and a real run says otherwise.
+    long error = link ? (files_.RemovedInPreview(target) ? long{kErrorFileNotFound} : long{kErrorSuccess})
+                      : files_.WhyNotRemovable(target, false);
+    return files_.NoteRemoval(kind, target, error, link ? 0 : size);
+  }
+
+  bool RemoveSelf() override {
+    if (files_.preview()) return files_.RemoveFolder(path());
+    long error = inner_->RemoveSelf() ? kErrorSuccess : files_.inner().LastError();
+    return files_.Outcome(ChangeKind::RemoveFolder, path(), error);
+  }
+
+  std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
+    const std::string target = PathOf(name);
+    if (!files_.preview()) {
+      std::unique_ptr<WritableFile> file = inner_->OpenFileForWrite(name, listed);
+      // Opening changes nothing; what the caller does about it is noted.
+      if (!file) {
+        files_.Failed(files_.inner().LastError());
+        return nullptr;
+      }
+      return std::make_unique<RecordingWritableFile>(files_, target, std::move(file), 0);
+    }
+    long error = files_.WhyNotRemovable(target, false);
+    if (error != kErrorSuccess) {
+      files_.Failed(error);
+      return nullptr;
+    }
+    auto it = listed_.find(name);
+    return std::make_unique<RecordingWritableFile>(files_, target, nullptr, it != listed_.end() ? it->second.size : 0);
+  }
+
+ private:
+  std::string PathOf(const std::string& name) const { return path() + "\\" + name; }
+
+  RecordingFileSystem& files_;
+  std::unique_ptr<FolderHandle> inner_;
+  // What the last listing gave, for the sizes and kinds a report names.
+  std::map<std::string, FindData, util::LessNoCase> listed_;
+};
+
 }  // namespace
+
+bool RecordingFileSystem::Failed(long error) {
+  lastError = error;
+  return false;
+}
+
+bool RecordingFileSystem::RemovedInPreview(const std::string& path) { return removed_.Contains(path); }
+
+bool RecordingFileSystem::NoteRemoval(ChangeKind kind, const std::string& path, long error, uint64_t size) {
+  if (error == kErrorSuccess) removed_.Add(path);
+  return Outcome(kind, path, error, size);
+}
+
+std::unique_ptr<FolderHandle> RecordingFileSystem::OpenFolder(const std::string& path, bool asItself) {
+  if (recorder_.preview() && removed_.Contains(path)) {
+    Failed(kErrorFileNotFound);
+    return nullptr;
+  }
+  std::unique_ptr<FolderHandle> folder = inner_.OpenFolder(path, asItself);
+  if (!folder) {
+    Failed(inner_.LastError());
+    return nullptr;
+  }
+  return std::make_unique<RecordingFolder>(*this, std::move(folder));
+}
 
 bool RecordingFileSystem::Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes,
                                   uint32_t attributes, const std::string& name) {
@@ -155,18 +266,15 @@ uint64_t RecordingFileSystem::SizeOf(const std::string& path) {
   return inner_.FindFirst(path, &entry) ? entry.size : 0;
 }
 
-bool RecordingFileSystem::RemoveFile(const std::string& path) { return RemoveFile(path, SizeOf(path), nullptr); }
-
-bool RecordingFileSystem::RemoveFile(const std::string& path, uint64_t size, FileFind* listing) {
+bool RecordingFileSystem::RemoveFile(const std::string& path) {
   if (!recorder_.preview()) {
-    bool done = listing ? listing->RemoveListedFile() : inner_.RemoveFile(path);
+    const uint64_t size = SizeOf(path);
+    bool done = inner_.RemoveFile(path);
     return Outcome(ChangeKind::RemoveFile, path, done ? kErrorSuccess : inner_.LastError(), size);
   }
   // A file another program holds open cannot be told from here: it is
   // noted as removable, and a real run says otherwise.
-  long error = WhyNotRemovable(path, false);
-  if (error == kErrorSuccess) removed_.Add(path);
-  return Outcome(ChangeKind::RemoveFile, path, error, size);
+  return NoteRemoval(ChangeKind::RemoveFile, path, WhyNotRemovable(path, false), SizeOf(path));
 }
 
 bool RecordingFileSystem::RemoveFolder(const std::string& path) {
@@ -189,20 +297,6 @@ bool RecordingFileSystem::RemoveFolder(const std::string& path) {
   return Outcome(ChangeKind::RemoveFolder, path, error);
 }
 
-bool RecordingFileSystem::RemoveLink(const std::string& path) {
-  if (!recorder_.preview()) {
-    bool done = inner_.RemoveLink(path);
-    return Outcome(ChangeKind::RemoveLink, path, done ? kErrorSuccess : inner_.LastError());
-  }
-  FindData entry;
-  long error = kErrorFileNotFound;
-  if (!removed_.Contains(path) && inner_.FindFirst(path, &entry)) {
-    error = IsLink(entry) ? long{kErrorSuccess} : long{kErrorNotAReparsePoint};
-  }
-  if (error == kErrorSuccess) removed_.Add(path);
-  return Outcome(ChangeKind::RemoveLink, path, error);
-}
-
 bool RecordingFileSystem::MakeFolder(const std::string& path) {
   long error = kErrorSuccess;
   if (!recorder_.preview()) {
@@ -218,24 +312,6 @@ bool RecordingFileSystem::MakeFolder(const std::string& path) {
     return false;
   }
   return Outcome(ChangeKind::MakeFolder, path, error);
-}
-
-std::unique_ptr<WritableFile> RecordingFileSystem::OpenExistingForWrite(const std::string& path) {
-  if (!recorder_.preview()) {
-    std::unique_ptr<WritableFile> file = inner_.OpenExistingForWrite(path);
-    if (!file) {
-      // Opening changes nothing; what the caller does about it is noted.
-      lastError = inner_.LastError();
-      return nullptr;
-    }
-    return std::make_unique<RecordingWritableFile>(*this, path, std::move(file), 0);
-  }
-  long error = WhyNotRemovable(path, false);
-  if (error != kErrorSuccess) {
-    lastError = error;
-    return nullptr;
-  }
-  return std::make_unique<RecordingWritableFile>(*this, path, nullptr, static_cast<uint32_t>(SizeOf(path)));
 }
 
 long RecordingFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
@@ -263,7 +339,11 @@ bool RecordingFileSystem::Identify(const std::string& path, FileIdentity* identi
   return inner_.Identify(path, identity);
 }
 
-std::string RecordingFileSystem::LongPathName(const std::string& path) { return inner_.LongPathName(path); }
+bool RecordingFileSystem::LongPathName(const std::string& path, std::string* longPath) {
+  return inner_.LongPathName(path, longPath);
+}
+
+bool RecordingFileSystem::SameName(const std::string& a, const std::string& b) { return inner_.SameName(a, b); }
 
 std::unique_ptr<ReadableFile> RecordingFileSystem::OpenForRead(const std::string& path, long* error) {
   return inner_.OpenForRead(path, error);

@@ -20,16 +20,16 @@ class RecordingFileSystem : public FileSystem {
   RecordingFileSystem(FileSystem& inner, Recorder& recorder) : inner_(inner), recorder_(recorder) {}
 
   std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& path, bool asItself) override;
   uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
-  bool RemoveLink(const std::string& path) override;
   bool Identify(const std::string& path, FileIdentity* identity) override;
-  std::string LongPathName(const std::string& path) override;
+  bool LongPathName(const std::string& path, std::string* longPath) override;
+  bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
@@ -38,19 +38,22 @@ class RecordingFileSystem : public FileSystem {
   // For the listings: whether an entry shows, with its attributes as a
   // preview has them.
   bool Admit(const std::string& folder, FindData* entry);
-  // Deletes the file at `path`, of `size` bytes: through `listing`, the
-  // inner listing that gave it, when there is one, else by its path.
-  bool RemoveFile(const std::string& path, uint64_t size, FileFind* listing);
   // Notes a change of `kind` to `path`; false, with the thread's error set,
   // when it failed (or would). Removing what is not there is nothing to do:
   // not noted.
   bool Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes = 0, uint32_t attributes = 0,
                const std::string& name = {});
   FileSystem& inner() { return inner_; }
+  bool preview() const { return recorder_.preview(); }
+  // Sets the thread's error; false.
+  bool Failed(long error);
+  // Preview: whether `path` is removed, and what a deletion of it would meet.
+  bool RemovedInPreview(const std::string& path);
+  long WhyNotRemovable(const std::string& path, bool folder);
+  // Notes a removal that a preview would make (when `error` is success).
+  bool NoteRemoval(ChangeKind kind, const std::string& path, long error, uint64_t size);
 
  private:
-  // Preview: what a deletion of `path` would meet, as an error code.
-  long WhyNotRemovable(const std::string& path, bool folder);
   uint64_t SizeOf(const std::string& path);
 
   FileSystem& inner_;

@@ -2,6 +2,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/ErrorCodes.h"
 
@@ -25,29 +26,25 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 class SimFind : public FileFind {
  public:
-  SimFind(std::vector<FindData> entries, FileSystem& files, std::string folder)
-      : entries_(std::move(entries)), files_(files), folder_(std::move(folder)) {}
+  explicit SimFind(std::vector<FindData> entries) : entries_(std::move(entries)) {}
   bool Next(FindData* data) override {
     if (next_ >= entries_.size()) return false;
     *data = entries_[next_++];
     return true;
   }
-  bool RemoveListedFile() override { return files_.RemoveFile(folder_ + "\\" + entries_[next_ - 1].name); }
 
  private:
   std::vector<FindData> entries_;
   size_t next_ = 1;  // the first entry went out with FindFirst
-  FileSystem& files_;
-  std::string folder_;
 };
 
 class SimWritableFile : public WritableFile {
  public:
   SimWritableFile(std::shared_ptr<SimFileSystem::Node> node, std::recursive_mutex& mutex)
       : node_(std::move(node)), mutex_(mutex) {}
-  uint32_t SizeLow() override {
+  uint64_t Size() override {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return static_cast<uint32_t>(node_->content.size());
+    return node_->content.size();
   }
   bool Seek(uint64_t offset) override {
     position_ = offset;
@@ -90,6 +87,50 @@ class SimReadableFile : public ReadableFile {
   std::recursive_mutex& mutex_;
 };
 
+// A letter's capital, as the upcase table of an NTFS volume has it, for the
+// scripts a profile name is likely written in: Latin (with its first
+// extension), Greek and Cyrillic.
+char32_t Capital(char32_t c) {
+  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
+      (c >= 0x430 && c <= 0x44F)) {
+    return c - 0x20;
+  }
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  const bool oddLower = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+  const bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+  if ((oddLower && c % 2 == 1) || (evenLower && c % 2 == 0)) return c - 1;
+  return c;
+}
+
+// UTF-8 text with every letter in its capital; bytes that are no UTF-8 stay.
+std::string UpperCase(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : 0;
+    if (length == 0 || i + length > text.size()) {
+      out += text[i++];
+      continue;
+    }
+    char32_t c = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
+    for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    c = Capital(c);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    i += length;
+  }
+  return out;
+}
+
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
 constexpr int kMaxLinkHops = 63;
 
@@ -109,26 +150,9 @@ long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
 
 }  // namespace
 
-bool MatchMask(const std::string& mask, const std::string& name) {
-  if (mask == "*.*" || mask == "*") return true;
-  // Classic wildcard match with backtracking on the last '*'.
-  size_t m = 0, n = 0, star = std::string::npos, mark = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || util::ToLowerAscii(mask[m]) == util::ToLowerAscii(name[n]))) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      star = m++;
-      mark = n;
-    } else if (star != std::string::npos) {
-      m = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+uint64_t SimFileSystem::Node::NextId() {
+  static std::atomic<uint64_t> next{1};
+  return next++;
 }
 
 SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
@@ -184,16 +208,19 @@ std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, F
   if (!folder || !folder->directory) return nullptr;
   std::vector<FindData> entries;
   bool isRoot = SplitPath(pattern.substr(0, cut)).size() == 1;
-  if (!isRoot && MatchMask(mask, ".")) {
+  if (!isRoot && util::MatchesMask(mask, ".")) {
     entries.push_back({".", kAttrDirectory, 0});
     entries.push_back({"..", kAttrDirectory, 0});
   }
   for (const auto& [name, node] : folder->children) {
-    if (MatchMask(mask, name)) entries.push_back({name, node->attributes, node->content.size(), node->reparseTag});
+    // As Windows does, a mask matches a short (8.3) name too.
+    if (util::MatchesMask(mask, name) || (!node->shortName.empty() && util::MatchesMask(mask, node->shortName))) {
+      entries.push_back({name, node->attributes, node->content.size(), node->reparseTag, node->id});
+    }
   }
   if (entries.empty()) return nullptr;
   *first = entries.front();
-  return std::make_unique<SimFind>(std::move(entries), *this, pattern.substr(0, cut));
+  return std::make_unique<SimFind>(std::move(entries));
 }
 
 uint32_t SimFileSystem::GetAttributes(const std::string& path) {
@@ -221,11 +248,162 @@ bool SimFileSystem::RemoveFile(const std::string& path) {
   std::string leaf;
   std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
   if (!node) return Fail(MissingError(parent));
-  if (node->directory || !parent || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
-  // Programs open files sharing reading and writing, rarely deletion.
-  if (node->heldOpen) return Fail(kErrorSharingViolation);
+  if (node->directory) return Fail(kErrorAccessDenied);
+  if (long error = WhyNotRemovable(*node, parent)) return Fail(error);
   Unlink(parent, leaf);
   return true;
+}
+
+long SimFileSystem::WhyNotRemovable(const Node& node, const std::shared_ptr<Node>& parent) {
+  if (!parent || (node.attributes & kAttrReadOnly)) return kErrorAccessDenied;
+  // A link goes by itself; what it leads to is not touched.
+  if (node.directory && node.linkTarget.empty() && !node.children.empty()) return kErrorDirNotEmpty;
+  // Programs open files sharing reading and writing, rarely deletion.
+  if (node.heldOpen) return kErrorSharingViolation;
+  return kErrorSuccess;
+}
+
+std::shared_ptr<SimFileSystem::Node> SimFileSystem::ParentOf(const Node* node, std::string* leaf) {
+  std::vector<std::shared_ptr<Node>> folders;
+  for (const auto& [name, drive] : drives_) folders.push_back(drive);
+  while (!folders.empty()) {
+    std::shared_ptr<Node> folder = std::move(folders.back());
+    folders.pop_back();
+    for (const auto& [name, child] : folder->children) {
+      if (child.get() == node) {
+        *leaf = name;
+        return folder;
+      }
+      if (child->directory && child->linkTarget.empty()) folders.push_back(child);
+    }
+  }
+  return nullptr;
+}
+
+// A folder opened as itself: it holds the folder's node, wherever the folder
+// is moved or whatever takes its name meanwhile.
+class SimFolderHandle : public FolderHandle {
+ public:
+  SimFolderHandle(SimFileSystem& files, std::shared_ptr<SimFileSystem::Node> node, std::string path)
+      : files_(files), node_(std::move(node)), path_(std::move(path)) {}
+  const std::string& path() const override { return path_; }
+
+  bool List(std::vector<FindData>* entries) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    entries->clear();
+    for (const auto& [name, child] : node_->children) {
+      entries->push_back({name, child->attributes, child->content.size(), child->reparseTag, child->id});
+    }
+    return true;
+  }
+
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    if (!child) return nullptr;
+    // Opened as itself, a link is the link, which cannot be listed as the folder it stands for.
+    if (!child->linkTarget.empty()) {
+      Fail(kErrorStoppedOnSymlink);
+      return nullptr;
+    }
+    if (!child->directory) {
+      Fail(kErrorDirectory);
+      return nullptr;
+    }
+    return std::make_unique<SimFolderHandle>(files_, child, path_ + "\\" + name);
+  }
+
+  bool ClearReadOnly(const std::string& name) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, 0);
+    if (!child) return false;
+    child->attributes &= ~uint32_t{kAttrReadOnly};
+    if (child->attributes == 0) child->attributes = kAttrNormal;
+    return true;
+  }
+
+  bool RemoveEntry(const std::string& name, uint64_t listed) override {
+    files_.gate.Pass("RemoveFile");
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    if (!child) return false;
+    // A folder that is no link is refused, as the Win32 layer must refuse
+    // what Wine opens for a link to a folder.
+    if (child->directory && child->linkTarget.empty()) return Fail(kErrorStoppedOnSymlink);
+    if (long error = SimFileSystem::WhyNotRemovable(*child, node_)) return Fail(error);
+    files_.Unlink(node_, name);
+    return true;
+  }
+
+  bool RemoveSelf() override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::string leaf;
+    std::shared_ptr<SimFileSystem::Node> parent = files_.ParentOf(node_.get(), &leaf);
+    if (!parent) return Fail(kErrorFileNotFound);
+    if (long error = SimFileSystem::WhyNotRemovable(*node_, parent)) return Fail(error);
+    files_.Unlink(parent, leaf);
+    return true;
+  }
+
+  std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
+    long error = kErrorSuccess;
+    if (!child) return nullptr;
+    if (!child->linkTarget.empty()) {
+      error = kErrorStoppedOnSymlink;
+    } else if (child->directory || child->unwritable || child->linkCount != 1 ||
+               (child->attributes & kAttrReadOnly)) {
+      error = kErrorAccessDenied;
+    } else if (child->heldOpen && !child->holderSharesWrite) {
+      error = kErrorSharingViolation;
+    }
+    if (error != kErrorSuccess) {
+      Fail(error);
+      return nullptr;
+    }
+    ++files_.writeCount_;
+    return std::make_unique<SimWritableFile>(child, files_.mutex_);
+  }
+
+ private:
+  // The entry `name`, when it is the one listed (a file number of 0 takes any).
+  std::shared_ptr<SimFileSystem::Node> Entry(const std::string& name, uint64_t listed) {
+    auto it = node_->children.find(name);
+    if (it == node_->children.end() || (listed != 0 && it->second->id != listed)) {
+      Fail(kErrorFileNotFound);
+      return nullptr;
+    }
+    return it->second;
+  }
+
+  SimFileSystem& files_;
+  std::shared_ptr<SimFileSystem::Node> node_;
+  std::string path_;
+};
+
+std::unique_ptr<FolderHandle> SimFileSystem::OpenFolder(const std::string& path, bool asItself) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::shared_ptr<Node> node = Resolve(path, false, &parent);
+  if (!node) {
+    Fail(MissingError(parent));
+    return nullptr;
+  }
+  if (!node->linkTarget.empty()) {
+    if (asItself) {
+      Fail(kErrorStoppedOnSymlink);
+      return nullptr;
+    }
+    node = Resolve(path, true);
+  }
+  if (!node || !node->directory) {
+    Fail(node ? kErrorDirectory : kErrorPathNotFound);
+    return nullptr;
+  }
+  std::string trimmed = path;
+  while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+  return std::make_unique<SimFolderHandle>(*this, node, trimmed);
 }
 
 bool SimFileSystem::RemoveFolder(const std::string& path) {
@@ -243,20 +421,6 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   return true;
 }
 
-bool SimFileSystem::RemoveLink(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::string leaf;
-  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!node) return Fail(MissingError(parent));
-  // A reparse point that is no link opens as itself: not a link to remove.
-  if (!parent || !(node->attributes & kAttrReparsePoint) || node->linkTarget.empty()) {
-    return Fail(kErrorNotAReparsePoint);
-  }
-  Unlink(parent, leaf);
-  return true;
-}
-
 bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::string finalPath;
@@ -266,26 +430,31 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
   return true;
 }
 
-std::string SimFileSystem::LongPathName(const std::string& path) {
+bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
-  if (parts.empty() || !drives_.count(parts[0])) return path;
+  if (parts.empty() || !drives_.count(parts[0])) return false;
   std::string longPath = parts[0];
   for (size_t i = 1; i < parts.size(); ++i) {
     std::shared_ptr<Node> folder = Resolve(longPath, true);
-    if (!folder || !folder->directory) return path;  // the system cannot say
+    if (!folder || !folder->directory) return false;  // the system cannot say
     std::string name = parts[i];
     if (!folder->children.count(name)) {
       auto alias = std::find_if(folder->children.begin(), folder->children.end(), [&](const auto& child) {
         return !child.second->shortName.empty() && util::EqualNoCase(child.second->shortName, name);
       });
-      if (alias == folder->children.end()) return path;
+      if (alias == folder->children.end()) return false;
       name = alias->first;
     }
     longPath += "\\" + name;
   }
   if (parts.size() == 1 || path.back() == '\\') longPath += "\\";
-  return longPath;
+  *result = longPath;
+  return true;
+}
+
+bool SimFileSystem::SameName(const std::string& a, const std::string& b) {
+  return UpperCase(a) == UpperCase(b);
 }
 
 std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {
@@ -310,26 +479,6 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
   dir->attributes = kAttrDirectory;
   parent->children[leaf] = dir;
   return true;
-}
-
-std::unique_ptr<WritableFile> SimFileSystem::OpenExistingForWrite(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::shared_ptr<Node> node = Resolve(path, true, &parent);
-  if (!node) {
-    Fail(MissingError(parent));
-    return nullptr;
-  }
-  if (node->directory || node->unwritable || (node->attributes & kAttrReadOnly)) {
-    Fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  if (node->heldOpen && !node->holderSharesWrite) {
-    Fail(kErrorSharingViolation);
-    return nullptr;
-  }
-  ++writeCount_;
-  return std::make_unique<SimWritableFile>(node, mutex_);
 }
 
 long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
@@ -490,6 +639,17 @@ void SimFileSystem::MakeReparsePoint(const std::string& path, uint32_t tag) {
     node->attributes |= kAttrReparsePoint;
     node->reparseTag = tag;
   }
+}
+
+void SimFileSystem::Move(const std::string& from, const std::string& to) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::shared_ptr<Node> parent;
+  std::string leaf;
+  std::shared_ptr<Node> node = Resolve(from, false, &parent, &leaf);
+  if (!node || !parent) return;
+  parent->children.erase(leaf);
+  std::string newLeaf;
+  MakeParents(to, &newLeaf)->children[newLeaf] = node;
 }
 
 void SimFileSystem::AddHardLink(const std::string& existing, const std::string& path) {

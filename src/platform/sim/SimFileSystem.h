@@ -34,21 +34,23 @@ class SimFileSystem : public FileSystem {
     bool unreadable = false;
     bool unwritable = false;
     std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
+    uint64_t id = NextId();     // its number on the volume
+    static uint64_t NextId();
   };
 
   SimFileSystem();
 
   std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& path, bool asItself) override;
   uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
-  bool RemoveLink(const std::string& path) override;
   bool Identify(const std::string& path, FileIdentity* identity) override;
-  std::string LongPathName(const std::string& path) override;
+  bool LongPathName(const std::string& path, std::string* longPath) override;
+  bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
@@ -65,6 +67,9 @@ class SimFileSystem : public FileSystem {
   // Makes an existing entry a reparse point of a kind that is no link (a
   // cloud placeholder, a deduplicated file): it stays what it was otherwise.
   void MakeReparsePoint(const std::string& path, uint32_t tag);
+  // Moves an entry to another name (MoveFile), as another user may while a
+  // run works in the folder.
+  void Move(const std::string& from, const std::string& to);
   // A second name for the file `existing`.
   void AddHardLink(const std::string& existing, const std::string& path);
   // Gives the last part of `path` the short name `alias` (such as "PROGRA~1").
@@ -79,22 +84,24 @@ class SimFileSystem : public FileSystem {
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
   int writeCount() const { return writeCount_; }
-  // Holds a worker in "RemoveFile".
+  // Holds a worker in "RemoveFile" (by path or through a folder handle).
   SimGate gate;
 
  private:
+  friend class SimFolderHandle;
   std::shared_ptr<Node> Resolve(const std::string& path, bool followLast, std::shared_ptr<Node>* parent = nullptr,
                                 std::string* leaf = nullptr, std::string* finalPath = nullptr, int hops = 0);
   void Unlink(const std::shared_ptr<Node>& parent, const std::string& leaf);
+  // Whether `node`, an entry of the folder `parent` named `leaf`, may be
+  // deleted: kErrorSuccess or why not.
+  static long WhyNotRemovable(const Node& node, const std::shared_ptr<Node>& parent);
+  // The folder that holds `node` now, searched from the drives; null when none does.
+  std::shared_ptr<Node> ParentOf(const Node* node, std::string* leaf);
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);
 
   std::recursive_mutex mutex_;
   std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> drives_;
   int writeCount_ = 0;
 };
-
-// Matches a name against a FindFirstFile mask made of '*' and '?', without
-// regard to case; "*.*" matches every name.
-bool MatchMask(const std::string& mask, const std::string& name);
 
 }  // namespace platform::sim

@@ -52,10 +52,24 @@ MutexResult SimProcess::CreateInitiallyOwnedMutex(const std::string& name) {
   return result;
 }
 
-TakenMutex SimProcess::TryTakeMutex(const std::string& name) {
+TakenMutex SimProcess::TryTakeMutex(const std::string& name) { return Take(name, {}); }
+
+TakenMutex SimProcess::TryTakeUserMutex(const std::string& name) {
+  return Take("Global\\" + name + "-" + userSid, userSid);
+}
+
+TakenMutex SimProcess::Take(const std::string& name, const std::string& ownerSid) {
   TakenMutex taken;
   std::lock_guard<std::mutex> guard(mutexes_->lock);
+  const bool existed = mutexes_->mutexes.count(name) != 0;
   SimMutexTable::Mutex& m = mutexes_->mutexes[name];
+  if (!existed) m.ownerSid = ownerSid;
+  // A user's own mutex: another account's object of that name is not shared
+  // (its access list refuses, or its owner is not the user).
+  if (!ownerSid.empty() && m.ownerSid != ownerSid) {
+    taken.result = MutexTake::Failed;
+    return taken;
+  }
   std::thread::id self = std::this_thread::get_id();
   if (m.owner != std::thread::id() && m.owner != self) {
     if (m.handles == 0) mutexes_->mutexes.erase(name);

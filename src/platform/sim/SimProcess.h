@@ -25,6 +25,7 @@ struct SimMutexTable {
     std::thread::id owner;    // none when free
     int ownerCount = 0;       // recursive ownership
     bool abandoned = false;   // the owner ended without releasing it
+    std::string ownerSid;     // the account that made it; empty for default security
   };
   std::mutex lock;
   std::map<std::string, Mutex> mutexes;
@@ -44,6 +45,7 @@ class SimProcess : public Process {
 
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   TakenMutex TryTakeMutex(const std::string& name) override;
+  TakenMutex TryTakeUserMutex(const std::string& name) override;
   // A thread that ends owning a mutex leaves it abandoned.
   std::thread StartThread(std::function<void()> body) override;
   // Records the exit; the simulation cannot end the test's own process.
@@ -55,6 +57,9 @@ class SimProcess : public Process {
   std::vector<std::string> RunningProgramNames() override;
 
   std::string executablePath = "C:\\Program Files\\Corvane\\corvane.exe";
+  // The account the process runs as. Processes of one machine that share the
+  // mutex table but not this are other users', in any session.
+  std::string userSid = "S-1-5-21-1004336348-1177238915-682003330-1001";
   // DLLs on the disk that LoadModule finds: full path -> export name -> function.
   std::map<std::string, std::map<std::string, std::function<HResult()>>, util::LessNoCase> libraries;
   // Every load asked for, by the name or path given.
@@ -67,6 +72,8 @@ class SimProcess : public Process {
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }
 
  private:
+  TakenMutex Take(const std::string& name, const std::string& ownerSid);
+
   std::shared_ptr<SimMutexTable> mutexes_;
   std::map<ModuleId, std::string> loaded_;
 };

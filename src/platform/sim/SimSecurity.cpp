@@ -1,6 +1,8 @@
 // The simulated security calls.
 #include "platform/sim/SimSecurity.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <mutex>
 
@@ -128,7 +130,9 @@ std::unique_ptr<SecuredKey> SimSecurity::OpenKey(RegRoot root, const std::string
     return nullptr;
   }
   // An unopenable key refuses every right; an unwritable one refuses a DACL change.
-  if (key->unopenable || (right == KeyRight::WriteDac && key->unwritable)) {
+  const bool listRefused = right == KeyRight::ReadControl &&
+                           std::find(listUnreadable.begin(), listUnreadable.end(), path) != listUnreadable.end();
+  if (key->unopenable || (right == KeyRight::WriteDac && key->unwritable) || listRefused) {
     *error = kErrorAccessDenied;
     return nullptr;
   }

@@ -31,6 +31,8 @@ class SimSecurity : public Security {
   long tokenOpenError = 0;             // non-zero: the token does not open
   long tokenQueryError = 0;            // non-zero: the user query fails with it
   bool userNameFails = false;
+  // Keys (root-relative paths, as opened) whose list cannot be read: read-control access is refused.
+  std::vector<std::string> listUnreadable;
   // The descriptor a key without one of its own reports.
   std::string defaultDescriptor;
   // Every DACL written, in order: the key's path (root-relative) and the descriptor.

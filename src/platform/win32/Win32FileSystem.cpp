@@ -2,10 +2,14 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+#include <objbase.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32FolderHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -84,60 +88,65 @@ class Win32ReadableFile : public ReadableFile {
 
 class Win32Find : public FileFind {
  public:
-  // `folder`: the pattern's folder as the system was given it, with its
-  // final separator; `listed`: the first entry.
-  Win32Find(HANDLE h, std::wstring folder, const WIN32_FIND_DATAW& listed)
-      : find_(h), path_(std::move(folder)), folderLength_(path_.size()), listed_(listed) {}
+  explicit Win32Find(HANDLE h) : find_(h) {}
   bool Next(FindData* data) override {
-    if (!FindNextFileW(find_.get(), &listed_)) return false;
-    *data = ToFindData(listed_);
+    WIN32_FIND_DATAW listed;
+    if (!FindNextFileW(find_.get(), &listed)) return false;
+    *data = ToFindData(listed);
     return true;
-  }
-  bool RemoveListedFile() override {
-    // The folder's path stays at the front of the one buffer; only the name changes.
-    path_.replace(folderLength_, std::wstring::npos, listed_.cFileName);
-    return DeleteFileW(path_.c_str());
   }
 
  private:
   ScopedHandle<FindFileTraits> find_;
-  std::wstring path_;
-  size_t folderLength_;
-  WIN32_FIND_DATAW listed_;
 };
 
-class Win32WritableFile : public WritableFile {
- public:
-  explicit Win32WritableFile(HANDLE h) : file_(h) {}
-  uint32_t SizeLow() override { return GetFileSize(file_.get(), nullptr); }
-  bool Seek(uint64_t offset) override {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN);
-  }
-  bool Write(const void* data, uint32_t size) override {
-    DWORD written = 0;
-    return WriteFile(file_.get(), data, size, &written, nullptr) && written == size;
-  }
-
- private:
-  ScopedFile file_;
-};
-
-// Creates (or truncates) a file and writes all of `bytes` to disk.
-long WriteNewFile(const std::string& path, const std::string& bytes) {
-  ScopedFile file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
-  if (!file.valid()) return static_cast<long>(GetLastError());
+// Writes all of `bytes` to an open file and to the disk.
+long WriteAll(HANDLE file, const std::string& bytes) {
   for (size_t done = 0; done < bytes.size();) {
     DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kChunkBytes));
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data() + done, want, &written, nullptr)) return static_cast<long>(GetLastError());
+    if (!WriteFile(file, bytes.data() + done, want, &written, nullptr)) return static_cast<long>(GetLastError());
     if (written != want) return ERROR_WRITE_FAULT;
     done += written;
   }
-  if (!FlushFileBuffers(file.get())) return static_cast<long>(GetLastError());
+  if (!FlushFileBuffers(file)) return static_cast<long>(GetLastError());
   return ERROR_SUCCESS;
+}
+
+// A name nobody can guess beforehand, so nobody can have put a file or a
+// link there: 128 random bits (a version 4 GUID comes from the system's
+// random generator).
+std::wstring UnguessableSuffix() {
+  GUID guid{};
+  if (FAILED(CoCreateGuid(&guid))) return {};
+  wchar_t text[40];
+  if (StringFromGUID2(guid, text, 40) == 0) return {};
+  return std::wstring(L".") + text + L".tmp";
+}
+
+// FILE_RENAME_INFORMATION, for NtSetInformationFile.
+struct RenameInformation {
+  BOOLEAN replaceIfExists;
+  HANDLE rootDirectory;
+  ULONG fileNameLength;
+  WCHAR fileName[1];
+};
+constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
+
+// Renames the file open as `file` to `name` in the folder open as `folder`,
+// replacing what has that name: the name itself, whether a file, a link or
+// another name of a file, never what a link leads to.
+long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
+  std::vector<unsigned char> buffer(sizeof(RenameInformation) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+  rename->replaceIfExists = TRUE;
+  rename->rootDirectory = folder;
+  rename->fileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->fileName);
+  IO_STATUS_BLOCK io;
+  NTSTATUS status =
+      NtSetInformationFile(file, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+  return NT_SUCCESS(status) ? ERROR_SUCCESS : static_cast<long>(RtlNtStatusToDosError(status));
 }
 
 }  // namespace
@@ -152,8 +161,7 @@ std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern,
                               FIND_FIRST_EX_LARGE_FETCH);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   *first = ToFindData(w);
-  wide.resize(wide.find_last_of(L'\\') + 1);  // the folder; nothing for a bare name
-  return std::make_unique<Win32Find>(h, std::move(wide), w);
+  return std::make_unique<Win32Find>(h);
 }
 
 uint32_t Win32FileSystem::GetAttributes(const std::string& path) {
@@ -170,46 +178,12 @@ bool Win32FileSystem::RemoveFolder(const std::string& path) {
   return RemoveDirectoryW(WidePath(path).c_str());
 }
 
-bool Win32FileSystem::RemoveLink(const std::string& path) {
-  const std::wstring wide = WidePath(path);
-  ScopedFile link(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!link.valid()) return false;
-  BY_HANDLE_FILE_INFORMATION linkInfo;
-  if (!GetFileInformationByHandle(link.get(), &linkInfo)) return false;
-  if (!(linkInfo.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    // Opened as the target although the name is listed as a link: Wine's
-    // way with a Unix symbolic link, which it cannot remove by itself.
-    DWORD listed = GetFileAttributesW(wide.c_str());
-    bool link = listed != INVALID_FILE_ATTRIBUTES && (listed & FILE_ATTRIBUTE_REPARSE_POINT);
-    SetLastError(link ? kErrorStoppedOnSymlink : kErrorNotAReparsePoint);
-    return false;
-  }
-  // Wine opens what a Unix symbolic link leads to even when asked for the
-  // link, and deleting through that handle would remove the target (an empty
-  // one at least). Delete only when the handle is not the target itself.
-  ScopedFile target(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION targetInfo;
-  if (target.valid() && GetFileInformationByHandle(target.get(), &targetInfo) &&
-      targetInfo.dwVolumeSerialNumber == linkInfo.dwVolumeSerialNumber &&
-      targetInfo.nFileIndexHigh == linkInfo.nFileIndexHigh && targetInfo.nFileIndexLow == linkInfo.nFileIndexLow) {
-    SetLastError(kErrorStoppedOnSymlink);
-    return false;
-  }
-  FILE_DISPOSITION_INFO dispose = {TRUE};
-  return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof dispose);
-}
-
 bool Win32FileSystem::MakeFolder(const std::string& path) {
   return CreateDirectoryW(WidePath(path).c_str(), nullptr);
 }
 
-std::unique_ptr<WritableFile> Win32FileSystem::OpenExistingForWrite(const std::string& path) {
-  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32WritableFile>(h);
+std::unique_ptr<FolderHandle> Win32FileSystem::OpenFolder(const std::string& path, bool asItself) {
+  return OpenFolderHandle(path, asItself);
 }
 
 bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) {
@@ -218,7 +192,7 @@ bool Win32FileSystem::Identify(const std::string& path, FileIdentity* identity) 
   return file.valid() && IdentifyHandle(file.get(), identity);
 }
 
-std::string Win32FileSystem::LongPathName(const std::string& path) {
+bool Win32FileSystem::LongPathName(const std::string& path, std::string* longPath) {
   // Wine leaves a short name in the \\?\ form as it is (Windows resolves
   // it), so a path that fits MAX_PATH is given in its plain form.
   std::wstring wide = WidePath(path);
@@ -227,12 +201,16 @@ std::string Win32FileSystem::LongPathName(const std::string& path) {
   std::wstring result;
   if (!AskPath([&asked](wchar_t* buffer, DWORD size) { return GetLongPathNameW(asked.c_str(), buffer, size); },
                &result)) {
-    return path;
+    return false;
   }
   // WidePath drops a trailing separator; the answer keeps the one asked with.
-  std::string longPath = Utf8(WithoutLongPrefix(result));
-  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath.back() != '\\') longPath += '\\';
-  return longPath;
+  *longPath = Utf8(WithoutLongPrefix(result));
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && longPath->back() != '\\') *longPath += '\\';
+  return true;
+}
+
+bool Win32FileSystem::SameName(const std::string& a, const std::string& b) {
+  return CompareStringOrdinal(Wide(a).c_str(), -1, Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {
@@ -247,20 +225,34 @@ std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& pa
 }
 
 long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  // Written beside the target and moved over it, so a reader sees the old
-  // file or the new one, never a part.
-  std::string temporary = path + ".new" + std::to_string(GetCurrentProcessId());
-  if (long error = WriteNewFile(temporary, bytes)) {
-    DeleteFileW(WidePath(temporary).c_str());
-    return error;
+  // Written beside the target and renamed over it, so a reader sees the old
+  // file or the new one, never a part. The temporary file is made new, in
+  // the target's folder as opened once, under a name nobody can guess, so
+  // nothing planted is opened and no link followed; it is written, renamed
+  // or deleted only through its own handle, which no one else may write or
+  // delete through.
+  const std::wstring target = WidePath(path);
+  const size_t cut = target.find_last_of(L'\\');
+  const std::wstring suffix = UnguessableSuffix();
+  if (cut == std::wstring::npos || cut + 1 >= target.size()) return ERROR_INVALID_NAME;
+  if (suffix.empty()) return ERROR_GEN_FAILURE;
+  const std::wstring name = target.substr(cut + 1);
+  ScopedFile folder(CreateFileW(target.substr(0, cut).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | SYNCHRONIZE,
+                                kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.valid()) return static_cast<long>(GetLastError());
+  // FILE_CREATE fails on any entry of that name, a link included, which is
+  // not followed. Shared for reading alone: a reader of the target may open
+  // it as soon as it has the target's name, while this handle still holds it.
+  ScopedKernelObject file(CreateRelative(folder.get(), name + suffix, GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                         FILE_CREATE, FILE_NON_DIRECTORY_FILE));
+  if (!file.valid()) return static_cast<long>(GetLastError());
+  long error = WriteAll(file.get(), bytes);
+  if (error == ERROR_SUCCESS) error = RenameThrough(file.get(), folder.get(), name);
+  if (error != ERROR_SUCCESS) {
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
   }
-  if (!MoveFileExW(WidePath(temporary).c_str(), WidePath(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    long error = static_cast<long>(GetLastError());
-    DeleteFileW(WidePath(temporary).c_str());
-    return error;
-  }
-  return ERROR_SUCCESS;
+  return error;
 }
 
 bool Win32FileSystem::WriteIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -8,16 +8,16 @@ namespace platform::win32 {
 class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<FileFind> FindFirst(const std::string& pattern, FindData* first) override;
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& path, bool asItself) override;
   uint32_t GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool RemoveFile(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   bool MakeFolder(const std::string& path) override;
-  bool RemoveLink(const std::string& path) override;
   bool Identify(const std::string& path, FileIdentity* identity) override;
-  std::string LongPathName(const std::string& path) override;
+  bool LongPathName(const std::string& path, std::string* longPath) override;
+  bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  std::unique_ptr<WritableFile> OpenExistingForWrite(const std::string& path) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;

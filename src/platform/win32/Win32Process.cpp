@@ -2,6 +2,8 @@
 #include "platform/win32/Win32Process.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <vector>
@@ -33,10 +35,45 @@ MutexResult Win32Process::CreateInitiallyOwnedMutex(const std::string& name) {
   return result;
 }
 
-TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
+namespace {
+
+// The SID of the user this process runs as, in its text form; empty when
+// the token cannot say.
+std::wstring CurrentUserSid() {
+  ScopedKernelObject token;
+  HANDLE h = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &h)) return {};
+  token.Reset(h);
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  if (size == 0 || size > 4096) return {};
+  std::vector<unsigned char> buffer(size);
+  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+  std::wstring sid = text;
+  LocalFree(text);
+  return sid;
+}
+
+// True when the kernel object's owner is the SID `sid` (text form).
+bool OwnedBy(HANDLE object, const std::wstring& sid) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  wchar_t* text = nullptr;
+  bool same = owner && ConvertSidToStringSidW(owner, &text) && sid == text;
+  if (text) LocalFree(text);
+  LocalFree(descriptor);
+  return same;
+}
+
+// Waits zero for a mutex just opened or made, and keeps it when taken.
+TakenMutex TakeNow(ScopedKernelObject handle) {
   TakenMutex taken;
-  ScopedKernelObject handle(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
-  if (!handle.valid()) return taken;
   switch (WaitForSingleObject(handle.get(), 0)) {
     case WAIT_OBJECT_0:
       taken.result = MutexTake::Taken;
@@ -52,6 +89,35 @@ TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
   }
   taken.handle = std::make_unique<Win32Mutex<OwnedMutexTraits>>(handle.Take());
   return taken;
+}
+
+}  // namespace
+
+TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
+  ScopedKernelObject handle(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
+  if (!handle.valid()) return {};
+  return TakeNow(std::move(handle));
+}
+
+TakenMutex Win32Process::TryTakeUserMutex(const std::string& name) {
+  const std::wstring sid = CurrentUserSid();
+  if (sid.empty()) return {};
+  // Owned by the user, every right to the user, none to anyone else, and
+  // nothing inherited.
+  const std::wstring sddl = L"O:" + sid + L"D:P(A;;GA;;;" + sid + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return {};
+  }
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+  ScopedKernelObject handle(CreateMutexW(&security, FALSE, (L"Global\\" + Wide(name) + L"-" + sid).c_str()));
+  const DWORD error = GetLastError();
+  LocalFree(descriptor);
+  if (!handle.valid()) return {};
+  // Made first by another account, which granted us the right to open it:
+  // not ours to share.
+  if (error == ERROR_ALREADY_EXISTS && !OwnedBy(handle.get(), sid)) return {};
+  return TakeNow(std::move(handle));
 }
 
 std::thread Win32Process::StartThread(std::function<void()> body) { return std::thread(std::move(body)); }

@@ -9,6 +9,7 @@ class Win32Process : public Process {
  public:
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   TakenMutex TryTakeMutex(const std::string& name) override;
+  TakenMutex TryTakeUserMutex(const std::string& name) override;
   std::thread StartThread(std::function<void()> body) override;
   void ExitNow(uint32_t exitCode) override;
   std::string ExecutablePath() override;

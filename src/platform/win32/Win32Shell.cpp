@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -12,6 +13,14 @@
 namespace platform::win32 {
 
 bool Win32Shell::SpecialFolder(int csidl, std::string* path) {
+  if (csidl == kKnownFolderDownloads || csidl == kKnownFolderOneDrive) {
+    wchar_t* known = nullptr;
+    HRESULT result = SHGetKnownFolderPath(csidl == kKnownFolderDownloads ? FOLDERID_Downloads : FOLDERID_SkyDrive,
+                                          KF_FLAG_DONT_VERIFY, nullptr, &known);
+    if (SUCCEEDED(result) && known) *path = Utf8(known);
+    CoTaskMemFree(known);
+    return SUCCEEDED(result);
+  }
   wchar_t buffer[MAX_PATH + 1] = {};
   if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return false;
   *path = Utf8(buffer);

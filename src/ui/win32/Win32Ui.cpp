@@ -18,20 +18,27 @@ namespace {
 constexpr UINT kRunTasks = WM_APP + 1;
 constexpr int kFirstMenuCommand = 100;
 
-// Messages whose lParam points at a structure that the program reads. Our own
-// controls send them, from this thread; posted, they can only come from
-// another program, with an address of its choosing.
-bool PointsIntoMemory(UINT msg) {
-  switch (msg) {
+// Messages whose lParam points at memory that the program or a control reads
+// or writes: structures, text, and a timer's callback, which DispatchMessage
+// calls directly. Our own controls send them, from this thread, and our
+// timers carry no callback; posted, they can only come from another program,
+// with an address of its choosing. The system itself refuses to post
+// WM_COPYDATA and the owner-draw messages (ERROR_MESSAGE_SYNC_ONLY), so they
+// never reach the queue.
+bool PointsIntoMemory(const MSG& msg) {
+  switch (msg.message) {
     case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_COMPAREITEM:
-    case WM_DELETEITEM:
-    case WM_COPYDATA:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
       return true;
+    case WM_TIMER:
+      return msg.lParam != 0;
     default:
-      return false;
+      // The edit, list box and combo box messages (EM_*, LB_*, CB_*): many
+      // carry a text or a buffer to fill.
+      return (msg.message >= EM_GETSEL && msg.message <= EM_GETIMESTATUS) ||
+             (msg.message >= CB_GETEDITSEL && msg.message <= CB_MSGMAX) ||
+             (msg.message >= LB_ADDSTRING && msg.message <= LB_MSGMAX);
   }
 }
 }  // namespace
@@ -67,7 +74,7 @@ Win32Ui::~Win32Ui() {
 LRESULT CALLBACK Win32Ui::DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam) {
   // Only posted messages pass here; sent ones go straight to the window.
   auto* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == HC_ACTION && PointsIntoMemory(msg->message)) msg->message = WM_NULL;
+  if (code == HC_ACTION && PointsIntoMemory(*msg)) msg->message = WM_NULL;
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -35,6 +35,10 @@ class SimContractEnv : public ContractEnv {
     }
     return true;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    sim_.files.Move(from, to);
+    return sim_.files.Exists(to) && !sim_.files.Exists(from);
+  }
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     sim_.files.AddHardLink(existing, path);
     return sim_.files.IsFile(path);
@@ -46,6 +50,12 @@ class SimContractEnv : public ContractEnv {
     for (char& c : alias) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     sim_.files.SetShortName(path, alias);
     return path.substr(0, path.rfind('\\') + 1) + alias;
+  }
+  bool Recycle(const std::string& path, uint64_t bytes) override {
+    if (!sim_.files.RemoveFile(path)) return false;
+    sim_.shell.recycled.push_back(path);
+    sim_.shell.recycledBytes += bytes;
+    return true;
   }
   bool simulated() const override { return true; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {

@@ -1,5 +1,6 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -76,9 +77,20 @@ class Win32ContractEnv : public ContractEnv {
     madeUnixLinks_ = madeUnixLinks_ || made;
     return made;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return MoveFileExW(platform::win32::WidePath(from).c_str(), platform::win32::WidePath(to).c_str(), 0);
+  }
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
                            nullptr);
+  }
+  bool Recycle(const std::string& path, uint64_t) override {
+    std::wstring from = platform::win32::Wide(path) + L'\0';  // a list ended by an empty name
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
   }
   std::string ShortName(const std::string& path) override {
     wchar_t buffer[MAX_PATH];

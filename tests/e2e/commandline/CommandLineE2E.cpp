@@ -5,6 +5,7 @@
 // command line prints the usage (exit 2); output goes to a file, a pipe and
 // through cmd, which finds corvane.com first.
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <wininet.h>
 
@@ -142,7 +143,16 @@ bool HasLine(const std::string& text, const std::string& line) {
 // A named mutex owned by this process while it lives, as the other program would own it.
 class HeldMutex {
  public:
-  explicit HeldMutex(const wchar_t* name) : h_(CreateMutexW(nullptr, TRUE, name)) {}
+  // With `sddl`, the mutex has that security descriptor (its owner and access list).
+  explicit HeldMutex(const wchar_t* name, const std::wstring& sddl = {}) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!sddl.empty()) {
+      ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    h_ = CreateMutexW(descriptor ? &security : nullptr, TRUE, name);
+    if (descriptor) LocalFree(descriptor);
+  }
   ~HeldMutex() {
     ReleaseMutex(h_);
     CloseHandle(h_);
@@ -150,8 +160,27 @@ class HeldMutex {
   bool held() const { return h_ != nullptr; }
 
  private:
-  HANDLE h_;
+  HANDLE h_ = nullptr;
 };
+
+// The run guard every cleaning of this user takes, in any session: the
+// user's own mutex, named with the user's SID in the Global\ namespace,
+// owned by the user and open to the user alone.
+std::wstring UserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  unsigned char buffer[512];
+  DWORD size = 0;
+  BOOL ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  wchar_t* sid = nullptr;
+  if (!ok || !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return {};
+  std::wstring text = sid;
+  LocalFree(sid);
+  return text;
+}
+std::wstring RunGuardName() { return L"Global\\CorvaneCleaningRun-" + UserSid(); }
+std::wstring RunGuardSddl() { return L"O:" + UserSid() + L"D:P(A;;GA;;;" + UserSid() + L")"; }
 
 const wchar_t kRunMru[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 const wchar_t kTelnet[] = L"Software\\Microsoft\\Telnet";
@@ -224,12 +253,12 @@ TEST(CommandLineE2E, APreviewRemovesNothingAndTheCleaningThenRemovesWhatItListed
   EXPECT_EQ(ReadFileBytes(LastRunReport()), kBom + c);
 }
 
-TEST(CommandLineE2E, AnotherCleaningGivesThreeAndABadCommandLineTwoThroughCmdToo) {
+TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgramFive) {
   const std::wstring planted = TempFolder() + L"corvane-cli-kept.txt";
   WriteFileBytes(planted, "kept");
   SetSwitch(L"WindowsTempFiles", 1);
   {
-    HeldMutex otherRun(L"CorvaneCleaningRun");
+    HeldMutex otherRun(RunGuardName().c_str(), RunGuardSddl());
     ASSERT_TRUE(otherRun.held());
     Result busy = RunCommand(Corvane(L"corvane.exe", L"/clean"));
     EXPECT_EQ(busy.exitCode, 3u);
@@ -247,6 +276,20 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeAndABadCommandLineTwoThroughCmdToo
   Result twoActions = RunCommand(L"cmd.exe /c corvane /clean /preview");
   EXPECT_EQ(twoActions.exitCode, 2u) << twoActions.output;
   EXPECT_NE(twoActions.output.find("Only one of /preview and /clean can be given."), std::string::npos);
+  Result reportSwitch = RunCommand(L"cmd.exe /c corvane /clean /report /preview");
+  EXPECT_EQ(reportSwitch.exitCode, 2u) << "a switch, not a report file named /preview";
+  EXPECT_TRUE(Exists(planted));
+
+  // corvane.com without corvane.exe beside it: a code of its own, never one of corvane.exe's.
+  const std::wstring alone = AppFolder() + L"alone";
+  CreateDirectoryW(alone.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((AppFolder() + L"corvane.com").c_str(), (alone + L"\\corvane.com").c_str(), FALSE));
+  Result cannotStart = RunCommand(L"\"" + alone + L"\\corvane.com\" /preview", true);
+  EXPECT_EQ(cannotStart.exitCode, 5u);
+  EXPECT_NE(cannotStart.output.find("cannot be started"), std::string::npos) << cannotStart.output;
+  DeleteFileW((alone + L"\\corvane.com").c_str());
+  RemoveDirectoryW(alone.c_str());
+
   Result redirected = RunCommand(L"cmd.exe /c corvane -PREVIEW > cmd-preview.txt");
   EXPECT_EQ(redirected.exitCode, 0u) << redirected.output;
   const std::string viaCmd = ReadFileBytes(AppFolder() + L"cmd-preview.txt");

@@ -1,12 +1,14 @@
 #!/bin/bash
-# Exercises cvblock.dll under Wine for real: self-registration, and the blocked pop-up report
-# through rundll32 with blocking off, on, and with no Corvane window to tell.
-# Usage: check_cvblock.sh <folder with cvblock.dll> <folder with copydata_receiver.exe and
-#        register_probe.exe> [scratch folder]
+# Exercises cvblock.dll under Wine for real: self-registration; the blocked pop-up report through
+# rundll32 with blocking off, on, and with no Corvane window to tell; the browser helper object
+# created through COM by a stand-in browser that fires NewWindow3 at it; unregistration.
+# Usage: check_cvblock.sh <folder with cvblock.dll> <folder with copydata_receiver.exe,
+#        register_probe.exe and browser_stand_in.exe> [scratch folder]
 set -u
 BIN=$(realpath "$1")
 RECEIVER=$(realpath "$2/copydata_receiver.exe")
 PROBE=$(realpath "$2/register_probe.exe")
+BROWSER=$(realpath "$2/browser_stand_in.exe")
 SCRATCH=${3:-$(mktemp -d /tmp/cvblock-check.XXXXXX)}
 rm -rf "$SCRATCH/prefix"  # a fresh registry for every run
 mkdir -p "$SCRATCH"
@@ -40,6 +42,7 @@ reg_value() {  # "TYPE DATA" of a value as reg.exe prints it, or "missing"; name
 }
 set_dword() { wine reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
 report() { wine 'C:\windows\system32\rundll32.exe' "$DLL,$1" "$2"; }
+key_state() { if timeout 120 "$WINE" reg query "$1" >/dev/null 2>&1; then echo present; else echo missing; fi; }
 copydata_lines() { grep -c '^copydata' "$LOG" 2>/dev/null || true; }
 
 wine wineboot -i >/dev/null
@@ -95,15 +98,30 @@ report ReportBlockedPopup "http://exämple.example/ü"
 check "non-ASCII address sent as UTF-8" "copydata dwData=0 cbData=27 terminated=yes text=http://exämple.example/ü" \
       "$(grep '^copydata' "$LOG" | tail -n1)"
 
+long_address="http://popup.example/$(printf 'a%.0s' $(seq 1 3000))"
+report ReportBlockedPopup "$long_address"
+check "a long address is cut to 2084 characters" "copydata dwData=0 cbData=2085 terminated=yes" \
+      "$(grep '^copydata' "$LOG" | tail -n1 | cut -d' ' -f1-4)"
+
 set_dword EPWC 2147483647
 report ReportBlockedPopup "http://popup.example/full"
 check "count stops at its largest value" "REG_DWORD 0x7fffffff" "$(reg_value "$SETTINGS" EPWC | tr -s ' ')"
-check "messages received in all" 4 "$(copydata_lines)"
+check "messages received in all" 5 "$(copydata_lines)"
+
+echo "== the helper object in a stand-in browser"
+timeout 120 "$WINE" "$BROWSER" 2>/dev/null | tr -d '\r' | sed 's/^/   /'
+check "browser stand-in exit code (its failures)" 0 "${PIPESTATUS[0]}"
+check "announced: the unrequested pop-up" "copydata dwData=0 cbData=33 terminated=yes text=http://popup.example/unrequested" \
+      "$(grep '^copydata' "$LOG" | sed -n 6p)"
+check "announced: the first of two, not the second" "copydata dwData=0 cbData=27 terminated=yes text=http://popup.example/first" \
+      "$(grep '^copydata' "$LOG" | sed -n 7p)"
+check "messages received in all" 7 "$(copydata_lines)"
 
 echo "== unregistration"
 wine regsvr32 /s /u "$DLL"; check "regsvr32 /u exit code" 0 "${PIPESTATUS[0]}"
-check "CLSID key removed" missing "$(reg_value "HKCR\\CLSID\\$CLSID\\InprocServer32" ThreadingModel)"
-check "browser helper object key removed" missing "$(reg_value "$BHO" NoExplorer)"
+check "CLSID key removed" missing "$(key_state "HKCR\\CLSID\\$CLSID")"
+check "browser helper object key removed" missing "$(key_state "$BHO")"
+check "the keys above them stay" present "$(key_state 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer')"
 
 kill "$RECEIVER_PID" 2>/dev/null
 echo "cvblock check: $failures failure(s)"

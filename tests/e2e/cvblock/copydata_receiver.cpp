@@ -1,5 +1,6 @@
 // Test receiver: a top-level window of Corvane's main window class and caption that logs every
-// WM_COPYDATA it receives, so a test can see what cvblock.dll reports.
+// WM_COPYDATA it receives, so a test can see what cvblock.dll reports. Three named events let a
+// test see when a message arrived and when it was answered, and decide when it is answered.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -9,6 +10,8 @@
 namespace {
 
 FILE* g_log = nullptr;
+HANDLE g_received, g_release, g_answered;
+constexpr DWORD kHoldMs = 500;
 constexpr UINT_PTR kGiveUpTimer = 1;
 constexpr UINT kGiveUpMs = 60000;  // a receiver left behind by a failed test ends by itself
 
@@ -27,10 +30,13 @@ void logCopyData(const COPYDATASTRUCT& data) {
 LRESULT CALLBACK receiverProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COPYDATA:
-        // Answer late, as Corvane does while it plays its announcement: a sender that does not
-        // wait for the answer returns before the line is logged, and the check sees it missing.
-        Sleep(500);
+        // Answer late, as Corvane does while it plays its announcement (or when the test
+        // releases it): a sender that does not wait for the answer returns before the line is
+        // logged, and the check sees it missing.
+        SetEvent(g_received);
+        WaitForSingleObject(g_release, kHoldMs);
         logCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp));
+        SetEvent(g_answered);
         return TRUE;
     case WM_TIMER:
         if (wp == kGiveUpTimer) DestroyWindow(hwnd);
@@ -51,6 +57,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     g_log = _wfopen(argv[1], L"wb");
     LocalFree(argv);
     if (!g_log) return 2;
+
+    g_received = CreateEventW(nullptr, FALSE, FALSE, L"Local\\CvblockTestReceived");
+    g_release = CreateEventW(nullptr, FALSE, FALSE, L"Local\\CvblockTestRelease");
+    g_answered = CreateEventW(nullptr, FALSE, FALSE, L"Local\\CvblockTestAnswered");
+    if (!g_received || !g_release || !g_answered) return 5;
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = receiverProc;

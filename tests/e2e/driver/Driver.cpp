@@ -77,6 +77,26 @@ void Pause(DWORD ms) {
   }
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Pause(50);
+  }
+  return true;
+}
+
+bool Settled(HWND window) {
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 20000, nullptr) != 0;
+}
+
+void WaitPastSplash(DWORD pid, DWORD timeoutMs) {
+  // The splash is made after the running marker is written and lives 1.2 s.
+  if (HWND splash = WaitForWindow(L"TSplashScreen", L"", timeoutMs, pid)) {
+    WaitUntil([splash] { return !IsWindow(splash); }, timeoutMs);
+  }
+}
+
 namespace {
 
 struct Search {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,14 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 
 // Lets the other process run for a while (and pumps our own messages).
 void Pause(DWORD ms);
+// Polls `condition`, pumping our messages, until it holds or the time is up;
+// answers whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Returns once the window's thread has handled what was sent to it before
+// (a message sent to it is handled only when that thread is back in its loop).
+bool Settled(HWND window);
+// Waits, bounded, until the splash of process `pid` has come and gone.
+void WaitPastSplash(DWORD pid, DWORD timeoutMs);
 
 // Starts a Unix program (its absolute path, then its arguments) from Wine,
 // which gives no handle to wait on: the caller waits for its effect.

@@ -4,6 +4,7 @@
 // "Exit" in the middle of a long purge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "Driver.h"
 #include "Tray.h"
+// After Driver.h, which brings <windows.h>.
+#include <shlobj.h>
 #include "tests/support/WineUnixPath.h"
 
 namespace e2e {
@@ -31,7 +34,7 @@ struct Running {
     main = WaitForWindow(L"TCorvaneMain", L"Preferences", kWait, corvane.id());
     DWORD start = GetTickCount();
     while (ReadSetting(L"CorvaneRunning") != 1u && GetTickCount() - start < kWait) Pause(100);
-    Pause(1500);  // past the splash
+    WaitPastSplash(corvane.id(), kWait);
   }
   ~Running() {
     if (main) SendMessageTimeoutW(main, WM_COMMAND, 9001, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
@@ -193,14 +196,23 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Save"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\n") << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
 
+  // A line moved but not saved: "Delete" saves the safe list first, so the
+  // site just moved there keeps its cookie.
+  ClickListLine(src, 0, false);
+  SendMessageTimeoutW(include, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
+  EXPECT_EQ(ListLines(dst), (Lines{L"keep.example", L"drop-in.example"})) << "added at the end until filled from a file";
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Delete"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(CookieNames(), (std::vector<std::string>{"Cookie:e2e@keep.example/"}));
-  EXPECT_EQ(ListLines(src), (Lines{L"drop-in.example", L"drop.example", L"drop.example"})) << "the lists are not rebuilt";
+  EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\ndrop-in.example\r\n");
+  std::vector<std::string> left = CookieNames();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"Cookie:e2e@drop-in.example/", "Cookie:e2e@keep.example/"}));
+  EXPECT_EQ(ListLines(src), (Lines{L"drop.example", L"drop.example"})) << "the lists are not rebuilt";
   EXPECT_TRUE(WaitForMessageBox(L"", 500, pid) == nullptr) << "no confirmation, no message";
 
   PostMessageW(cm, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilHidden(cm, kWait));
-  EXPECT_TRUE(IsWindowEnabled(hc));
+  // The modal loop enables the other windows once it has seen the window hidden.
+  EXPECT_TRUE(WaitUntil([hc] { return IsWindowEnabled(hc) != FALSE; }, kWait));
   DeleteFileW(keepFile.c_str());
   for (const std::string& name : CookieNames()) DeleteCookie(name);
 }
@@ -247,6 +259,12 @@ int CountFolders(const std::wstring& folder) {
   return n;
 }
 
+std::wstring LastRunReport() {
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+  return std::wstring(local) + L"\\Corvane\\last-run.txt";
+}
+
 double SecondsSince(const LARGE_INTEGER& start) {
   LARGE_INTEGER now, frequency;
   QueryPerformanceCounter(&now);
@@ -265,6 +283,9 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
                             120000));
   ASSERT_EQ(CountFolders(many), kFolders);
 
+  // A run that ends writes its report before the program exits; a run that
+  // ignored the stop is cut off by the exit and leaves none.
+  DeleteFileW(LastRunReport().c_str());
   Running app;
   ASSERT_NE(app.main, nullptr);
   DWORD pid = app.corvane.id();
@@ -278,10 +299,9 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
   HWND ask = WaitForMessageBox(L"Start cleaning now?", kWait, pid);
   ASSERT_NE(ask, nullptr);
   ASSERT_TRUE(AnswerMessageBox(ask, IDYES));
-  Pause(800);
 
   // The purge runs on its worker: the windows answer meanwhile.
-  EXPECT_FALSE(IsWindowEnabled(cleanNow)) << "a run is going";
+  EXPECT_TRUE(WaitUntil([cleanNow] { return !IsWindowEnabled(cleanNow); }, kWait)) << "a run is going";
   LARGE_INTEGER asked;
   QueryPerformanceCounter(&asked);
   EXPECT_TRUE(SendMessageTimeoutW(app.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr));
@@ -299,6 +319,9 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
   int left = CountFolders(many);
   std::printf("%d of %d folders were left when the purge stopped\n", left, kFolders);
   EXPECT_GT(left, 0) << "Exit came after the purge had ended: make the tree larger";
+  std::string report = ReadWholeFile(LastRunReport()).value_or("");
+  EXPECT_NE(report.find("The cleaning stopped before its end: it was asked to stop"), std::string::npos)
+      << "the run did not end on the stop before the program exited:\n" << report;
 
   // A new start right away: no "another instance", and the icon is back.
   Process again = StartCorvane();

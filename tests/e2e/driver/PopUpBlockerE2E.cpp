@@ -90,7 +90,26 @@ void SendJunk(HWND window) {
   for (LPARAM p : params) {
     PostMessageW(window, WM_NOTIFY, 1, p);
     SendMessageTimeoutW(window, WM_NOTIFY, 1, p, SMTO_ABORTIFHUNG, kWait, nullptr);
+    if (p == 0) continue;
+    // A timer whose callback is the sender's address (DispatchMessage would
+    // call it), and messages whose lParam is text to read or a buffer to fill.
+    PostMessageW(window, WM_TIMER, 1, p);
+    for (UINT textual : {UINT{WM_SETTEXT}, UINT{WM_GETTEXT}, UINT{LB_ADDSTRING}, UINT{LB_GETTEXT}, UINT{EM_REPLACESEL}}) {
+      PostMessageW(window, textual, 64, p);
+    }
   }
+  // The other messages with a pointer the system refuses to post at all, so
+  // Corvane's own filter of posted messages leaves them out.
+  for (UINT msg : {WM_COPYDATA, WM_DRAWITEM, WM_MEASUREITEM, WM_COMPAREITEM, WM_DELETEITEM}) {
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(PostMessageW(window, msg, 1, 0x12345678)) << "message " << msg;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY)) << "message " << msg;
+  }
+}
+
+BOOL CALLBACK SendJunkToChild(HWND child, LPARAM) {
+  SendJunk(child);
+  return TRUE;
 }
 
 void WriteStartingSettings() {
@@ -162,6 +181,8 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   HWND app = WaitForWindow(L"TApplication", L"", 0, corvane.id());
   ASSERT_NE(app, nullptr);
   for (HWND window : {app, main, pref}) SendJunk(window);
+  // And to the controls, whose classes read the text messages' pointers.
+  EnumChildWindows(pref, SendJunkToChild, 0);
   std::vector<char> block(1 << 20, 'x');  // Wine carries 1 MiB and refuses 4 MiB itself
   for (COPYDATASTRUCT data : {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()},
                               COPYDATASTRUCT{0, 0, nullptr}}) {

@@ -105,11 +105,11 @@ TEST(TrayE2E, TheMainWindowShowsOnADoubleClickAndItsAutostartBoxWritesTheRunValu
   EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
 }
 
-// Moves the pointer to a screen point, lets the window under it answer, and
-// gives the cursor it shows.
-HCURSOR PointerAt(int x, int y) {
+// Moves the pointer to a screen point, waits (bounded) until the window under
+// it shows `answered`, and gives the cursor it shows then.
+HCURSOR PointerAt(int x, int y, const std::function<bool()>& answered) {
   SetCursorPos(x, y);
-  Pause(400);
+  WaitUntil(answered, kWait);
   CURSORINFO info{};
   info.cbSize = sizeof info;
   return GetCursorInfo(&info) ? info.hCursor : nullptr;
@@ -141,7 +141,9 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
 
   // Modal: the program's other windows take no input while the box shows.
   EXPECT_FALSE(IsWindowEnabled(main));
-  EXPECT_FALSE(IsWindowEnabled(WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 0, corvane.id())));
+  HWND other = WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 0, corvane.id());
+  ASSERT_NE(other, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(other));
   EXPECT_TRUE(IsWindowEnabled(about));
 
   // The pointer over the link turns it red and the cursor a hand; off it,
@@ -152,18 +154,16 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   GetWindowRect(about, &box);
   GetWindowRect(link, &r);
   const COLORREF red = RGB(255, 0, 0), white = RGB(255, 255, 255);
-  HCURSOR offLink = PointerAt(box.left + 40, box.bottom - 30);
-  EXPECT_GT(CountScreenPixels(link, white), 0);
-  EXPECT_EQ(CountScreenPixels(link, red), 0);
-  HCURSOR onLink = PointerAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  auto hot = [&] { return CountScreenPixels(link, red) > 0 && CountScreenPixels(link, white) == 0; };
+  auto cold = [&] { return CountScreenPixels(link, white) > 0 && CountScreenPixels(link, red) == 0; };
+  HCURSOR offLink = PointerAt(box.left + 40, box.bottom - 30, cold);
+  HCURSOR onLink = PointerAt((r.left + r.right) / 2, (r.top + r.bottom) / 2, hot);
   Screenshot(about, "about-box-link-hot");
-  EXPECT_GT(CountScreenPixels(link, red), 0);
-  EXPECT_EQ(CountScreenPixels(link, white), 0);
+  EXPECT_TRUE(hot()) << "red over the link";
   EXPECT_NE(onLink, offLink) << "the hand over the link";
-  EXPECT_EQ(PointerAt(box.left + 40, box.bottom - 30), offLink) << "the arrow again off it";
+  EXPECT_EQ(PointerAt(box.left + 40, box.bottom - 30, cold), offLink) << "the arrow again off it";
   Screenshot(about, "about-box-link-cold");
-  EXPECT_GT(CountScreenPixels(link, white), 0);
-  EXPECT_EQ(CountScreenPixels(link, red), 0);
+  EXPECT_TRUE(cold()) << "white off the link";
 
   SendMessageW(about, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntilHidden(about, kWait));

@@ -187,7 +187,7 @@ void WalkE2E::StartInstalled(bool first) {
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForSetting(L"CorvaneRunning", 1, kWait));
   EXPECT_EQ(WaitForMessageBox(L"An error", 1500, corvane.id()), nullptr) << "a clean start after installation";
-  Pause(1500);  // past the splash
+  WaitPastSplash(corvane.id(), kWait);
   EXPECT_TRUE(TrayIconExists(main));
 
   // The blocker module, registered by setup, is not registered again.

@@ -1,0 +1,329 @@
+// Folders opened as themselves, and every entry opened relative to its
+// folder's handle (NtOpenFile with a root directory and
+// FILE_OPEN_REPARSE_POINT), checked through the handle it was opened by and
+// deleted through that handle: the way a removal stays inside a tree that
+// someone else rearranges meanwhile.
+#include "platform/win32/Win32FolderHandle.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "platform/win32/ScopedHandle.h"
+#include "platform/win32/WideString.h"
+
+// ntdll exports it; MinGW's winternl.h does not declare it.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PVOID apcRoutine, PVOID apcContext,
+                                               PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
+                                               FILE_INFORMATION_CLASS infoClass, BOOLEAN singleEntry,
+                                               PUNICODE_STRING fileName, BOOLEAN restartScan);
+
+namespace platform::win32 {
+namespace {
+
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr NTSTATUS kStatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+// What a system without POSIX deletion (before Windows 10 1709, or a file
+// system without it) answers the extended disposition with.
+constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);
+constexpr NTSTATUS kStatusNotImplemented = static_cast<NTSTATUS>(0xC0000002);
+constexpr NTSTATUS kStatusInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003);
+constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);
+
+// The information classes and records used here that MinGW's headers lack.
+constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+constexpr auto kFileBasicInformation = static_cast<FILE_INFORMATION_CLASS>(4);
+constexpr auto kFileStandardInformation = static_cast<FILE_INFORMATION_CLASS>(5);
+constexpr auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
+constexpr auto kFileAttributeTagInformation = static_cast<FILE_INFORMATION_CLASS>(35);
+constexpr auto kFileIdFullDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(38);
+constexpr auto kFileDispositionInformationEx = static_cast<FILE_INFORMATION_CLASS>(64);
+constexpr ULONG kDispositionDelete = 0x1;
+// The name goes at once, though another program still holds the file open
+// (sharing deletion): its folder can then be removed too.
+constexpr ULONG kDispositionPosixSemantics = 0x2;
+
+struct BasicInformation {
+  LARGE_INTEGER creation, lastAccess, lastWrite, change;
+  ULONG attributes;
+};
+struct StandardInformation {
+  LARGE_INTEGER allocation, endOfFile;
+  ULONG links;
+  BOOLEAN deletePending, directory;
+};
+struct AttributeTagInformation {
+  ULONG attributes;
+  ULONG reparseTag;
+};
+
+bool FailWith(NTSTATUS status) {
+  SetLastError(RtlNtStatusToDosError(status));
+  return false;
+}
+
+HANDLE OpenRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG options) {
+  return CreateRelative(root, name, access, kShareAll, FILE_OPEN, options);
+}
+
+template <typename Record>
+bool Query(HANDLE handle, FILE_INFORMATION_CLASS infoClass, Record* record) {
+  IO_STATUS_BLOCK io;
+  NTSTATUS status = NtQueryInformationFile(handle, &io, record, sizeof *record, infoClass);
+  return NT_SUCCESS(status) || FailWith(status);
+}
+
+uint64_t FileIdOf(HANDLE handle) {
+  LARGE_INTEGER id{};
+  return Query(handle, kFileInternalInformation, &id) ? static_cast<uint64_t>(id.QuadPart) : 0;
+}
+
+// What an opened entry is, read through its handle: false with the thread's
+// error when it is not the entry listed (`listed`, 0 for any) or when it
+// stands for a name elsewhere (a link opened as itself).
+bool IsListedEntry(HANDLE handle, uint64_t listed, AttributeTagInformation* tag) {
+  if (!Query(handle, kFileAttributeTagInformation, tag)) return false;
+  if ((tag->attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag->reparseTag)) {
+    SetLastError(kErrorStoppedOnSymlink);
+    return false;
+  }
+  if (listed != 0 && FileIdOf(handle) != listed) {
+    // Another entry has taken the name since the listing (or, under Wine,
+    // the name is a symbolic link that the open followed).
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  return true;
+}
+
+// Deletes the entry an open handle holds, as POSIX does where the system
+// can (Windows 10 1709 and later, on NTFS), else as Windows always has. A
+// system that does not know the extended call at all (Wine 8 answers
+// STATUS_NOT_IMPLEMENTED) is not asked again.
+bool DeleteThrough(HANDLE handle) {
+  static std::atomic<bool> noExtendedCall{false};
+  IO_STATUS_BLOCK io;
+  NTSTATUS status = kStatusNotImplemented;
+  if (!noExtendedCall.load(std::memory_order_relaxed)) {
+    ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
+    status = NtSetInformationFile(handle, &io, &flags, sizeof flags, kFileDispositionInformationEx);
+    if (NT_SUCCESS(status)) return true;
+    if (status == kStatusInvalidInfoClass || status == kStatusNotImplemented) noExtendedCall = true;
+  }
+  if (status != kStatusInvalidInfoClass && status != kStatusNotImplemented && status != kStatusInvalidParameter &&
+      status != kStatusNotSupported) {
+    return FailWith(status);
+  }
+  BOOLEAN deleteFile = TRUE;
+  status = NtSetInformationFile(handle, &io, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
+  return NT_SUCCESS(status) || FailWith(status);
+}
+
+class Win32OpenFile : public WritableFile {
+ public:
+  explicit Win32OpenFile(HANDLE h) : file_(h) {}
+  uint64_t Size() override {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(file_.get(), &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+  }
+  bool Seek(uint64_t offset) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN);
+  }
+  bool Write(const void* data, uint32_t size) override {
+    DWORD written = 0;
+    return WriteFile(file_.get(), data, size, &written, nullptr) && written == size;
+  }
+
+ private:
+  ScopedKernelObject file_;
+};
+
+class Win32FolderHandle : public FolderHandle {
+ public:
+  Win32FolderHandle(HANDLE h, std::string path) : folder_(h), path_(std::move(path)) {}
+  const std::string& path() const override { return path_; }
+
+  bool List(std::vector<FindData>* entries) override {
+    entries->clear();
+    // Large batches: a folder of thousands of files is read in a few calls.
+    std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
+    for (BOOLEAN restart = TRUE;; restart = FALSE) {
+      IO_STATUS_BLOCK io;
+      NTSTATUS status = NtQueryDirectoryFile(folder_.get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+                                             static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
+                                             kFileIdFullDirectoryInformation, FALSE, nullptr, restart);
+      if (status == kStatusNoMoreFiles) return true;
+      if (!NT_SUCCESS(status)) return FailWith(status);
+      const char* at = reinterpret_cast<const char*>(buffer.data());
+      for (;;) {
+        const auto* record = reinterpret_cast<const FILE_ID_FULL_DIR_INFORMATION*>(at);
+        std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+        if (name != L"." && name != L"..") {
+          FindData entry;
+          entry.name = Utf8(name);
+          entry.attributes = record->FileAttributes;
+          entry.size = static_cast<uint64_t>(record->EndOfFile.QuadPart);
+          // A reparse point's tag is given in the field that otherwise holds the size of its extended attributes.
+          entry.reparseTag = (record->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? record->EaSize : 0;
+          entry.fileId = static_cast<uint64_t>(record->FileId.QuadPart);
+          entries->push_back(std::move(entry));
+        }
+        if (record->NextEntryOffset == 0) break;
+        at += record->NextEntryOffset;
+      }
+    }
+  }
+
+  std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    if (listed == 0) {
+      // No listing named it yet: this folder's own listing says what the
+      // name is, which is how Wine shows a Unix symbolic link (its handle
+      // shows the target).
+      std::vector<FindData> entries;
+      if (!List(&entries)) return nullptr;
+      auto entry = std::find_if(entries.begin(), entries.end(), [&](const FindData& e) {
+        return CompareStringOrdinal(Wide(e.name).c_str(), -1, Wide(name).c_str(), -1, TRUE) == CSTR_EQUAL;
+      });
+      if (entry == entries.end()) return Fail<FolderHandle>(ERROR_FILE_NOT_FOUND);
+      if (IsLink(*entry)) return Fail<FolderHandle>(kErrorStoppedOnSymlink);
+      listed = entry->fileId;
+    }
+    const std::wstring wide = Wide(name);
+    const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+    // With the right to delete it once emptied; without, where that right is
+    // not ours, still to empty it.
+    HANDLE h = OpenRelative(folder_.get(), wide, list | DELETE, FILE_DIRECTORY_FILE);
+    if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenRelative(folder_.get(), wide, list, FILE_DIRECTORY_FILE);
+    if (!h) return nullptr;
+    ScopedKernelObject opened(h);
+    AttributeTagInformation tag;
+    if (!IsListedEntry(opened.get(), listed, &tag)) return nullptr;
+    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name);
+  }
+
+  bool ClearReadOnly(const std::string& name) override {
+    ScopedKernelObject entry(OpenRelative(folder_.get(), Wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0));
+    BasicInformation basic;
+    if (!entry.valid() || !Query(entry.get(), kFileBasicInformation, &basic)) return false;
+    // Times of 0 are left as they are.
+    basic.creation.QuadPart = basic.lastAccess.QuadPart = basic.lastWrite.QuadPart = basic.change.QuadPart = 0;
+    basic.attributes &= ~ULONG{FILE_ATTRIBUTE_READONLY};
+    if (basic.attributes == 0) basic.attributes = FILE_ATTRIBUTE_NORMAL;
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = NtSetInformationFile(entry.get(), &io, &basic, sizeof basic, kFileBasicInformation);
+    return NT_SUCCESS(status) || FailWith(status);
+  }
+
+  bool RemoveEntry(const std::string& name, uint64_t listed) override {
+    ScopedKernelObject entry(OpenRelative(folder_.get(), Wide(name), DELETE | FILE_READ_ATTRIBUTES, 0));
+    if (!entry.valid()) return false;
+    AttributeTagInformation tag;
+    if (!Query(entry.get(), kFileAttributeTagInformation, &tag)) return false;
+    const bool link = (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag.reparseTag);
+    if (!link) {
+      if (tag.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A folder that is no link: what Wine opens for a Unix symbolic
+        // link to a folder, whose removal would reach the target.
+        SetLastError(kErrorStoppedOnSymlink);
+        return false;
+      }
+      if (listed != 0 && FileIdOf(entry.get()) != listed) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+      }
+    }
+    return DeleteThrough(entry.get());
+  }
+
+  bool RemoveSelf() override { return DeleteThrough(folder_.get()); }
+
+  std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
+    ScopedKernelObject file(OpenRelative(folder_.get(), Wide(name), FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                 FILE_NON_DIRECTORY_FILE));
+    AttributeTagInformation tag;
+    StandardInformation standard;
+    if (!file.valid() || !IsListedEntry(file.get(), listed, &tag) ||
+        !Query(file.get(), kFileStandardInformation, &standard)) {
+      return nullptr;
+    }
+    // Another name of the same file would be written too.
+    if (standard.links != 1) return Fail<WritableFile>(ERROR_ACCESS_DENIED);
+    return std::make_unique<Win32OpenFile>(file.Take());
+  }
+
+ private:
+  template <typename T>
+  static std::unique_ptr<T> Fail(DWORD error) {
+    SetLastError(error);
+    return nullptr;
+  }
+
+  ScopedKernelObject folder_;
+  std::string path_;
+};
+
+}  // namespace
+
+HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                      ULONG options) {
+  if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) {
+    SetLastError(ERROR_INVALID_NAME);
+    return nullptr;
+  }
+  UNICODE_STRING text;
+  text.Buffer = const_cast<PWSTR>(name.c_str());
+  text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+  text.MaximumLength = text.Length;
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
+  IO_STATUS_BLOCK io;
+  HANDLE handle = nullptr;
+  NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                                 disposition,
+                                 options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                                     FILE_OPEN_FOR_BACKUP_INTENT,
+                                 nullptr, 0);
+  if (!NT_SUCCESS(status)) {
+    FailWith(status);
+    return nullptr;
+  }
+  return handle;
+}
+
+std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asItself) {
+  const std::wstring wide = WidePath(path);
+  if (asItself) {
+    // What the folder's parent lists for it, which is how Wine shows a Unix
+    // symbolic link; on Windows the handle's own check below decides.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return nullptr;
+    FindClose(find);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(found.dwReserved0)) {
+      SetLastError(kErrorStoppedOnSymlink);
+      return nullptr;
+    }
+  }
+  ScopedFile folder(CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | (asItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
+  AttributeTagInformation tag;
+  if (!folder.valid() || !Query(folder.get(), kFileAttributeTagInformation, &tag)) return nullptr;
+  if (!(tag.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(ERROR_DIRECTORY);
+    return nullptr;
+  }
+  if (asItself && (tag.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag.reparseTag)) {
+    SetLastError(kErrorStoppedOnSymlink);
+    return nullptr;
+  }
+  std::string trimmed = path;
+  while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+  return std::make_unique<Win32FolderHandle>(folder.Take(), trimmed);
+}
+
+}  // namespace platform::win32
