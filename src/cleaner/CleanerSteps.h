@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "browsers/BrowserItems.h"
 #include "browsers/BrowserTable.h"
@@ -121,5 +122,9 @@ class CleanerSteps {
 // The browser items' services on `files` and `databases`, with the purge's
 // link rules.
 browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases);
+
+// The sites of the cookies of every profile of every browser found, each
+// once, in the order found: for the cookie manager's list.
+std::vector<std::string> BrowserCookieSites(platform::Platform& platform);
 
 }  // namespace cleaner

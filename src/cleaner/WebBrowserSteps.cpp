@@ -4,6 +4,9 @@
 #include "cleaner/CleanerSteps.h"
 #include "cleaner/FolderPurge.h"
 #include "cookies/KeepList.h"
+#include "util/Text.h"
+
+#include <set>
 
 namespace cleaner {
 
@@ -17,11 +20,33 @@ browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platfor
           }};
 }
 
+namespace {
+browsers::AppDataFolders AppDataOf(platform::Platform& platform) {
+  browsers::AppDataFolders appData;
+  platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &appData.local);
+  platform.shell.SpecialFolder(platform::kCsidlAppData, &appData.roaming);
+  return appData;
+}
+}  // namespace
+
+std::vector<std::string> BrowserCookieSites(platform::Platform& platform) {
+  const browsers::AppDataFolders appData = AppDataOf(platform);
+  browsers::BrowserServices services = BrowserServicesOn(platform.files, platform.databases);
+  std::vector<std::string> sites;
+  std::set<std::string, util::LessNoCase> seen;
+  for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
+    for (const browsers::Profile& profile : browsers::FindProfiles(platform.files, browser, appData)) {
+      for (std::string& site : browsers::CookieSites(services, browser, profile)) {
+        if (seen.insert(site).second) sites.push_back(std::move(site));
+      }
+    }
+  }
+  return sites;
+}
+
 void CleanerSteps::FindBrowsers() {
   browsersFound_ = true;
-  browsers::AppDataFolders appData;
-  GetSpecialFolder(platform::kCsidlLocalAppData, &appData.local);
-  GetSpecialFolder(platform::kCsidlAppData, &appData.roaming);
+  const browsers::AppDataFolders appData = AppDataOf(platform_);
   // Its files are the browser's while it runs: half a cleaning under it
   // would be undone or break the profile, so it is skipped whole.
   const std::vector<std::string> running = platform_.process.RunningProgramNames();
