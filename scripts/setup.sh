@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, when they are
 # missing. As root it runs apt-get; otherwise it prints the one line to run.
 set -u
-packages=(cmake make g++ googletest mingw-w64 wine64 xvfb imagemagick sox nsis fp-utils fonts-dejavu-core x11-utils xdotool)
+packages=(cmake make g++ googletest mingw-w64 wine64 xvfb imagemagick sox nsis fp-utils fonts-dejavu-core x11-utils xdotool
+  chromium firefox-esr)  # they make the real browser profiles the tests clean
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -54,6 +54,10 @@ build() {
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
+# Real profiles of Chromium and Firefox for the host tests (made again when
+# a browser's version changes).
+check browser-profiles 300 bash tests/browsers/make_profiles.sh "$top/build/browser-profiles"
+
 if build host; then
   check host-tests 300 build/host/bin/host_tests
   check contract-sim 120 build/host/bin/contract_sim
@@ -74,6 +78,7 @@ if build win64 --target all corvane_installer; then
   check cleaner-e2e-under-wine 300 bash tests/e2e/cleaner/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cleaner"
   check cookies-under-wine 300 bash tests/e2e/cookies/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cookies"
   check commandline-under-wine 300 bash tests/e2e/commandline/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-commandline"
+  check browsers-under-wine 300 bash tests/e2e/browsers/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-browsers"
 fi
 build win32 --target all corvane_installer
 # The sizes of what ships, and that it needs no runtime DLL beside it.

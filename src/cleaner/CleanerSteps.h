@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
+#include "browsers/BrowserItems.h"
+#include "browsers/BrowserTable.h"
 #include "platform/Platform.h"
 
 namespace cleaner {
@@ -24,6 +27,16 @@ class CleanerSteps {
   bool stopRequested() const { return stop_; }
   // True while the run is inside that step.
   bool inIndivisibleStep() const { return indivisible_; }
+
+  // The browsers the browser items clean; the starter sets them before the
+  // run (every one unless told).
+  browsers::BrowserSelection browserSelection = [] {
+    browsers::BrowserSelection all{};
+    all.fill(true);
+    return all;
+  }();
+  // What the browser items did, once the run has ended.
+  const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -55,6 +68,12 @@ class CleanerSteps {
   void WinRarCleaner();
   void RealOneCleaner();
   void PowerDVDCleaner();
+  // The browsers of today (WebBrowserSteps.cpp).
+  void BrowsersCacheCleaner();
+  void BrowsersCookiesCleaner();
+  void BrowsersHistoryCleaner();
+  void BrowsersFormDataCleaner();
+  void BrowsersSessionsCleaner();
 
  protected:
   std::atomic<bool> stop_{false};
@@ -63,6 +82,10 @@ class CleanerSteps {
   void ClearBrowserHistoryPass();       // half of the history step
   void AutoCompleteFormsCleaner();      // the protected storage's data
   void AutoCompletePasswordsCleaner();  // the browser's IntelliForms key
+  // One browser item on every profile of the selected browsers that are not
+  // running; the browsers and their profiles are found by the first.
+  void CleanBrowserItem(browsers::Item item);
+  void FindBrowsers();
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system
@@ -92,6 +115,16 @@ class CleanerSteps {
   // Scratch text for a file path built from a folder and literal parts.
   std::string filePath_;
   std::atomic<bool> indivisible_{false};
+  bool browsersFound_ = false;
+  browsers::BrowsersOutcome browsers_;
 };
+
+// The browser items' services on `files` and `databases`, with the purge's
+// link rules.
+browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases);
+
+// The sites of the cookies of every profile of every browser found, each
+// once, in the order found: for the cookie manager's list.
+std::vector<std::string> BrowserCookieSites(platform::Platform& platform);
 
 }  // namespace cleaner

@@ -15,7 +15,7 @@ namespace cleaner {
 
 using StepFunction = void (CleanerSteps::*)();
 
-enum class CleanerPage { InternetExplorer, Windows, Applications };
+enum class CleanerPage { InternetExplorer, Windows, Applications, Browsers };
 enum class CleanerColumn { Left, Right };
 
 struct Cleaner {
@@ -33,13 +33,14 @@ using S = CleanerSteps;
 constexpr CleanerPage kIE = CleanerPage::InternetExplorer;
 constexpr CleanerPage kWin = CleanerPage::Windows;
 constexpr CleanerPage kApps = CleanerPage::Applications;
+constexpr CleanerPage kWeb = CleanerPage::Browsers;
 constexpr CleanerColumn kL = CleanerColumn::Left;
 constexpr CleanerColumn kR = CleanerColumn::Right;
 
 // "TelenetHistory", "InfranView" and the blanks that end two captions are
 // deliberate: value names stored in users' registries and captions users
 // have always seen. They are not typing errors to correct.
-inline constexpr std::array<Cleaner, 26> kRows = {{
+inline constexpr std::array<Cleaner, 31> kRows = {{
     {"TempInternetFiles", "Temporary Internet Files", kIE, kL, 3, &S::BrowserCacheCleaner,
      "cleaners/temporary_internet_files.htm"},
     {"CookiesCleaner", "Cookies", kIE, kL, 2, &S::CookiesCleaner, "cleaners/cookies.htm"},
@@ -75,6 +76,14 @@ inline constexpr std::array<Cleaner, 26> kRows = {{
     {"WinRar", "WinRar (Ver. 2, 3) ", kApps, kR, 3, &S::WinRarCleaner, "cleaners/winrar.htm"},
     {"RealOne", "Real One", kApps, kR, 4, &S::RealOneCleaner, "cleaners/real_one.htm"},
     {"PowerDVD", "Power DVD", kApps, kR, 5, &S::PowerDVDCleaner, "cleaners/power_dvd.htm"},
+    // Every profile of the browsers switched on (browsers/BrowserTable.h).
+    {"BrowserCache", "Cache", kWeb, kL, 1, &S::BrowsersCacheCleaner, "cleaners/browsers_cache.htm"},
+    {"BrowserCookies", "Cookies, except the sites kept", kWeb, kL, 2, &S::BrowsersCookiesCleaner,
+     "cleaners/browsers_cookies.htm"},
+    {"BrowserHistory", "History", kWeb, kL, 3, &S::BrowsersHistoryCleaner, "cleaners/browsers_history.htm"},
+    {"BrowserFormData", "Form data", kWeb, kL, 4, &S::BrowsersFormDataCleaner, "cleaners/browsers_form_data.htm"},
+    {"BrowserSessions", "Open tabs and sessions", kWeb, kL, 5, &S::BrowsersSessionsCleaner,
+     "cleaners/browsers_sessions.htm"},
 }};
 }  // namespace table
 

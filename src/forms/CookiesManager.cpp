@@ -1,12 +1,18 @@
 // The cookie manager: the current cookies and the safe list.
 #include "forms/CookiesManager.h"
 
+#include <set>
 #include <vector>
 
+#include "browsers/BrowserTable.h"
+#include "cleaner/CleanerSteps.h"
 #include "cookies/CookieCache.h"
 #include "cookies/KeepList.h"
 #include "files/Paths.h"
 #include "resources/ResourceNames.h"
+#include "settings/Settings.h"
+#include "settings/SettingsAccessor.h"
+#include "util/Text.h"
 
 namespace forms {
 
@@ -62,6 +68,11 @@ void TCookieManager::FormShow() {
   // Sites on the safe list are listed here too: the keep-list plays no part.
   std::vector<std::string> sites;
   cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::List, {}, &sites);
+  // The other browsers' sites too, each once.
+  std::set<std::string, util::LessNoCase> listed(sites.begin(), sites.end());
+  for (std::string& site : cleaner::BrowserCookieSites(app_.platform)) {
+    if (listed.insert(site).second) sites.push_back(std::move(site));
+  }
   SrcList->Clear();
   SrcList->AddLines(std::move(sites));
   UpdateTransferButtons();
@@ -116,6 +127,29 @@ void TCookieManager::SpeedButton1Click() { SaveSafeList(kSafeListNotSavedNote); 
 void TCookieManager::SpeedButton2Click() {
   if (!SaveSafeList(std::string(kSafeListNotSavedNote) + " " + kNoCookiesDeletedNote)) return;
   cookies::ScanCookieCache(app_.platform.urlCache, cookies::ScanMode::Delete, DstList->items(), nullptr);
+  // The other browsers' cookies go by the cookie step of a cleaning, which
+  // reads the list just saved and leaves a running browser and a browser
+  // switched off alone.
+  cleaner::CleanerSteps steps(app_.platform);
+  app_.settings.Load([&steps](app::SettingsKey& key) {
+    for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+      steps.browserSelection[row] = key.BoolOrFallback(app::BrowserSwitch(browsers::kBrowsers[row].settingName));
+    }
+  });
+  try {
+    steps.BrowsersCookiesCleaner();
+  } catch (const cookies::KeepListError& e) {
+    ShowKeepListProblem(e.what(), "No cookies of the other browsers were deleted.");
+    return;
+  }
+  std::string running;
+  for (size_t row : steps.browsersOutcome().running) {
+    running += std::string(running.empty() ? "" : ", ") + browsers::kBrowsers[row].name;
+  }
+  if (!running.empty()) {
+    app_.application.Message(ui::MessageKind::Information,
+                             std::string(kBrowsersRunningNote) + running + ". Close them and delete again.");
+  }
 }
 
 void TCookieManager::IncludeBtnClick() { MoveSelected(*SrcList, *DstList); }

@@ -15,6 +15,8 @@ namespace forms {
 constexpr const char* kSafeListKeptNote = "The Cookies Safe List is left as it was.";
 constexpr const char* kSafeListNotSavedNote = "The Cookies Safe List was not saved; the file is left as it was.";
 constexpr const char* kNoCookiesDeletedNote = "No cookies were deleted.";
+// Followed by the browsers left alone: "Google Chrome, Firefox".
+constexpr const char* kBrowsersRunningNote = "These browsers were running, so their cookies were not deleted: ";
 
 class TCookieManager : public ui::Form {
  public:

@@ -1,6 +1,7 @@
 // The history cleaner window.
 #include "forms/HistoryCleaner.h"
 
+#include "browsers/Profiles.h"
 #include "cleaner/CleanerTable.h"
 #include "resources/ResourceNames.h"
 #include "settings/Settings.h"
@@ -26,6 +27,11 @@ constexpr int kBoxWidth = 260;
 constexpr int kRightBoxWidth = kPageWidth - kRightColumn - 10;
 constexpr int kFirstRow = 52;
 constexpr int kRowStep = 38;
+// The browsers found, in the right column of their page, closer together.
+constexpr int kBrowserRow = kFirstRow + 24;
+constexpr int kBrowserStep = 31;
+constexpr const char* kBrowsersHeading = "Browsers found, with their profiles:";
+constexpr const char* kNoBrowserFound = "No browser was found for this user.";
 
 }  // namespace
 
@@ -43,15 +49,29 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
   TabSheet3 = AddPage("TabSheet3", "Applications", 3,
                       "Most applications stores their recent accessed files and history data in various locations on "
                       "the computer ");
+  TabSheet4 = AddPage("TabSheet4", "Browsers", 4,
+                      "Microsoft Edge, Google Chrome, Brave, Vivaldi, Opera and Firefox keep the sites you visited, "
+                      "their cookies and what you typed, in every profile.");
 
   // Each box goes on its panel in the order of its number, which is the tab order.
   ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
-                           TabSheet3->children().front()};
+                           TabSheet3->children().front(), TabSheet4->children().front()};
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) AddCleanerBox(*panels[static_cast<int>(cleaner::kCleaners[i].page)], i);
   SpeedButton3 = panels[0]->Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
                                              Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30},
                                              "Cookies Manager");
   SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
+  BrowsersFound = panels[3]->Add<ui::Control>(ui::Kind::Label, "BrowsersFound",
+                                              Rect{kRightColumn, kFirstRow, kRightBoxWidth, 20}, kBrowsersHeading);
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    const char* setting = browsers::kBrowsers[row].settingName;
+    auto* box = panels[3]->Add<ui::CheckBox>(
+        "BrowserBox" + std::to_string(row + 1),
+        Rect{kRightColumn, kBrowserRow + static_cast<int>(row) * kBrowserStep, kRightBoxWidth, 27},
+        browsers::kBrowsers[row].name);
+    box->SetVisible(false);
+    box->OnClick = [this, box, setting] { app_.settings.StoreBool(app::BrowserSwitch(setting), box->checked()); };
+  }
 
   // Below the pages, so it is there on every tab.
   SpeedButton2 = Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{476, 296, 140, 30}, "Clean Now");
@@ -99,7 +119,42 @@ ui::CheckBox* THistoryCleanerPref::CleanerBox(int k) const {
   return found && found->kind() == ui::Kind::CheckBox ? static_cast<ui::CheckBox*>(found) : nullptr;
 }
 
-void THistoryCleanerPref::FormShow() { LoadCleanerSwitches(); }
+ui::CheckBox* THistoryCleanerPref::BrowserBox(size_t row) const {
+  ui::Control* found = Find("BrowserBox" + std::to_string(row + 1));
+  return found && found->kind() == ui::Kind::CheckBox ? static_cast<ui::CheckBox*>(found) : nullptr;
+}
+
+void THistoryCleanerPref::FormShow() {
+  LoadCleanerSwitches();
+  ShowBrowsersFound();
+}
+
+void THistoryCleanerPref::ShowBrowsersFound() {
+  browsers::AppDataFolders appData;
+  app_.platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &appData.local);
+  app_.platform.shell.SpecialFolder(platform::kCsidlAppData, &appData.roaming);
+  // The boxes of the browsers found move up, one under another.
+  int line = 0;
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    ui::CheckBox* box = BrowserBox(row);
+    std::string profiles;
+    for (const browsers::Profile& p : browsers::FindProfiles(app_.platform.files, browsers::kBrowsers[row], appData)) {
+      profiles += (profiles.empty() ? "" : ", ") + p.name;
+    }
+    box->SetVisible(!profiles.empty());
+    if (profiles.empty()) continue;
+    box->SetCaption(std::string(browsers::kBrowsers[row].name) + " (" + profiles + ")");
+    ui::Rect place = box->bounds();
+    place.top = kBrowserRow + line++ * kBrowserStep;
+    box->SetBounds(place);
+  }
+  BrowsersFound->SetCaption(line > 0 ? kBrowsersHeading : kNoBrowserFound);
+  app_.settings.Load([this](app::SettingsKey& key) {
+    for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+      BrowserBox(row)->SetChecked(key.BoolOrFallback(app::BrowserSwitch(browsers::kBrowsers[row].settingName)));
+    }
+  });
+}
 
 void THistoryCleanerPref::LoadCleanerSwitches() {
   // A missing key leaves the boxes as they are; a registry error stops at that box.

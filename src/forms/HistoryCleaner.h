@@ -1,4 +1,4 @@
-// The history cleaner window: the cleaner switches on three tabs, "Clean
+// The history cleaner window: the cleaner switches on four tabs, "Clean
 // Now", and what the end of a run says.
 #pragma once
 
@@ -36,11 +36,18 @@ class THistoryCleanerPref : public ui::Form {
 
   // Box k (from 1), looked up by its name; null when no check box has it.
   ui::CheckBox* CleanerBox(int k) const;
+  // Shows the browsers found with their profiles, each browser's box set
+  // from its switch (on unless cleared); a browser not found has none.
+  void ShowBrowsersFound();
+  // The box of row `row` of the browser table.
+  ui::CheckBox* BrowserBox(size_t row) const;
+  ui::Control* BrowsersFound;  // the heading of the browsers' boxes
 
   ui::PageControl* PageControl1;
   ui::Control* TabSheet1;
   ui::Control* TabSheet2;
   ui::Control* TabSheet3;
+  ui::Control* TabSheet4;  // the browsers of today
   ui::Control* SpeedButton2;  // "Clean Now"
   ui::Control* SpeedButton3;  // "Cookies Manager"
 

@@ -1,6 +1,7 @@
 // The start-up read of every preference, and the restoring of the defaults.
 #include <cstdint>
 
+#include "browsers/BrowserTable.h"
 #include "cleaner/CleanerTable.h"
 #include "forms/CorvaneMain.h"
 #include "settings/Autostart.h"
@@ -60,6 +61,7 @@ void TCorvaneMain::RestoreDefaultPreferences() {
 
   app_.settings.Change([](SettingsKey& key) {
     for (const char* name : cleaner::CleanerValueNames) key.RestoreDefault(CleanerSwitch(name));
+    for (const browsers::BrowserRow& browser : browsers::kBrowsers) key.RestoreDefault(BrowserSwitch(browser.settingName));
     for (const Setting* setting : kSettings) key.RestoreDefault(*setting);
   });
 }

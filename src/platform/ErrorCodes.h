@@ -25,6 +25,8 @@ enum : long {
   kErrorDirectory = 267,  // not a folder
   kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
   kErrorKeyDeleted = 1018,
+  kErrorFileCorrupt = 1392,  // a damaged file, left as it is
+  kErrorDatabaseFailure = 4313,
   kErrorNotAReparsePoint = 4390,
 };
 

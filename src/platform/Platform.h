@@ -3,6 +3,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/Clock.h"
+#include "platform/Database.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 #include "platform/Mixer.h"
@@ -28,6 +29,7 @@ struct Platform {
   UrlHistory& urlHistory;
   Security& security;
   AnsiText& ansi;
+  Databases& databases;  // browsers' databases
 };
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 // Process-wide services: named mutexes, threads, the executable's path, DLL
-// exports, and ending the process.
+// exports, the programs running beside this one, and ending the process.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/ErrorCodes.h"
 
@@ -78,6 +79,10 @@ class Process {
   // Calls an export that takes no arguments and returns an HRESULT. False,
   // without calling, when the module has no such export.
   virtual bool CallExport(ModuleId module, const std::string& exportName, HResult* result) = 0;
+  // The file names ("msedge.exe") of the programs running in this process's
+  // session, this one included (a process snapshot); other users' sessions
+  // are not listed. Empty when the system cannot say.
+  virtual std::vector<std::string> RunningProgramNames() = 0;
 };
 
 }  // namespace platform

@@ -32,11 +32,11 @@ RunEnd NoRun(RunEnding ending, std::string message) {
 }
 }  // namespace
 
-std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, cleaner::CleanerSelection* selected) {
+std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Selection* selected) {
   if (guard.state() == CleaningRunGuard::State::Busy) return NoRun(RunEnding::Busy, kAnotherCleaningMessage);
   if (!guard.held()) return NoRun(RunEnding::NotStarted, std::string(kCleaningNotStartedMessage) + kNoRunGuardReason);
   // Half-read switches would clean a selection the user never made.
-  std::string unread = ReadCleanerSwitches(platform_.registry, createKey_, selected);
+  std::string unread = ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
   if (!unread.empty()) return NoRun(RunEnding::NotStarted, kCleaningNotStartedMessage + unread + ".");
   return std::nullopt;
 }
@@ -46,17 +46,17 @@ void CleaningRun::Start() {
   std::optional<RunEnd> refused;
   {
     CleaningRunGuard guard(platform_.process);
-    cleaner::CleanerSelection selected{};
+    Selection selected;
     refused = Refusal(guard, &selected);
     if (!refused) refused = Launch(guard, selected);
   }
   if (refused) Tell(*refused);
 }
 
-std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const cleaner::CleanerSelection& selected) {
+std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selection& selected) {
   auto recording = std::make_unique<RecordedRun>(platform_, Mode::PassThrough);
   auto worker = std::make_unique<TUWHCleanerThrd>(recording->platform(), *ui_);
-  worker->selection = selected;
+  selected.ApplyTo(*worker);
   recording->Follow(*worker);
   worker->OnTerminate = [this](TUWHCleanerThrd& sender) { WorkerEnded(sender); };
   try {
@@ -75,21 +75,38 @@ std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const cleaner
 RunEnd CleaningRun::RunHere(Mode mode) {
   // Taken and let go on this thread, which also runs the cleaning.
   CleaningRunGuard guard(platform_.process);
-  cleaner::CleanerSelection selected{};
+  Selection selected;
   if (std::optional<RunEnd> refused = Refusal(guard, &selected)) return *refused;
   RecordedRun recording(platform_, mode);
   TUWHCleanerThrd worker(recording.platform());
-  worker.selection = selected;
+  selected.ApplyTo(worker);
   recording.Follow(worker);
   worker.Execute();
   return Ended(recording, worker, mode == Mode::PassThrough);
 }
 
+namespace {
+// What the end of a finished run tells its user: a browser left alone is
+// named, so that nobody takes its history for gone.
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome) {
+  if (!outcome.running.empty()) {
+    std::string names;
+    for (size_t i = 0; i < outcome.running.size(); ++i) {
+      if (i > 0) names += i + 1 == outcome.running.size() ? " and " : ", ";
+      names += browsers::kBrowsers[outcome.running[i]].name;
+    }
+    return kBrowsersRunningMessage + names + ". Close them and clean again.";
+  }
+  return outcome.SkippedForUse() ? kFilesInUseMessage : kCleaningDoneMessage;
+}
+}  // namespace
+
 RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& worker, bool keep) {
   RunEnd end;
   // A run that a step stopped must not be reported as a success.
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
-  end.message = worker.finished() ? std::string(kCleaningDoneMessage) : kCleaningStoppedMessage + worker.failure();
+  end.skippedForUse = worker.finished() && worker.browsersOutcome().SkippedForUse();
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome()) : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);

@@ -22,6 +22,12 @@
 namespace app {
 
 constexpr const char* kCleaningDoneMessage = "All selected history tracks cleaned successfully";
+// Followed by the browsers that were running: "Google Chrome and Firefox".
+constexpr const char* kBrowsersRunningMessage =
+    "The selected history tracks were cleaned, but these browsers were skipped because they were running: ";
+constexpr const char* kFilesInUseMessage =
+    "The selected history tracks were cleaned, but some browser files were in use by another program and were "
+    "skipped. The report names them.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
 // Followed by why it could not begin.
@@ -50,6 +56,9 @@ struct RunEnd {
   std::string message;    // for the user, in the same words whoever started the run
   std::string report;     // the run's report; empty when none began
   std::string unwritten;  // why the report could not be kept; empty when it was, or none was due
+  // A finished run that left something of a browser alone because the
+  // browser ran or another program held a file: cleaning again later helps.
+  bool skippedForUse = false;
   bool success() const { return ending == RunEnding::Finished; }
 };
 
@@ -92,12 +101,22 @@ class CleaningRun {
   const cleaner::TUWHCleanerThrd* worker() const { return worker_.get(); }
 
  private:
+  // What the switches choose: the cleaners, and the browsers the browser
+  // items clean.
+  struct Selection {
+    cleaner::CleanerSelection cleaners{};
+    browsers::BrowserSelection browsers{};
+    void ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
+      worker.selection = cleaners;
+      worker.browserSelection = browsers;
+    }
+  };
   // Takes the right to clean and reads the switches into *selected; the
   // end of a run that may not begin, or nothing.
-  std::optional<RunEnd> Refusal(const cleaner::CleaningRunGuard& guard, cleaner::CleanerSelection* selected);
+  std::optional<RunEnd> Refusal(const cleaner::CleaningRunGuard& guard, Selection* selected);
   // Starts a worker on `selected`, keeping the guard; the end of a run
   // whose thread could not start, or nothing.
-  std::optional<RunEnd> Launch(cleaner::CleaningRunGuard& guard, const cleaner::CleanerSelection& selected);
+  std::optional<RunEnd> Launch(cleaner::CleaningRunGuard& guard, const Selection& selected);
   // How the ended worker's run went, with its report (kept when `keep`). A
   // report that cannot be made or kept is said so in `unwritten`.
   RunEnd Ended(const RecordedRun& recording, const cleaner::TUWHCleanerThrd& worker, bool keep);

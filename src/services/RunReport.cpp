@@ -44,6 +44,9 @@ std::string Subject(const Change& c) {
       return "the history store";
     case ChangeKind::EmptyRecycleBin:
       return "the recycle bin";
+    case ChangeKind::DeleteRows:
+    case ChangeKind::UpdateRows:
+      return c.target + ": " + c.name;
     default:
       return c.target;
   }
@@ -67,6 +70,8 @@ std::string Action(const Change& c) {
     case ChangeKind::DeleteCacheEntry: return c.cookie ? "remove cookie" : "remove cache entry";
     case ChangeKind::ClearHistory: return "clear";
     case ChangeKind::EmptyRecycleBin: return "empty";
+    case ChangeKind::DeleteRows: return "remove rows of";
+    case ChangeKind::UpdateRows: return "reset rows of";
   }
   return "change";
 }
@@ -305,6 +310,60 @@ std::string ReasonText(long error) {
   return text;
 }
 
+namespace {
+
+// Whether a browser item began.
+bool BrowserItemRan(const RunOutcome& outcome) {
+  for (size_t row : outcome.cleanersRun) {
+    if (kCleaners[row].page == cleaner::CleanerPage::Browsers) return true;
+  }
+  return false;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+// The browsers' part: each one skipped because it ran, then each profile
+// with what its items removed and what they left, and why.
+std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
+  const browsers::BrowsersOutcome& b = outcome.browsers;
+  auto on = [&outcome](const char* valueName) { return outcome.selected[*cleaner::CleanerIndexOf(valueName)]; };
+  const char* removed = preview ? " to remove" : " removed";
+  std::string text = kEnd + std::string("Browsers") + kEnd;
+  for (size_t row : b.running) {
+    text += std::string("  ") + browsers::kBrowsers[row].name + ": skipped, it is running (" +
+            browsers::kBrowsers[row].programFile + "). Close it and clean again." + kEnd;
+  }
+  if (b.profiles.empty() && b.running.empty()) text += std::string("  No browser profile was found.") + kEnd;
+  for (const browsers::BrowsersOutcome::ProfileOutcome& p : b.profiles) {
+    const browsers::ProfileResult& r = p.result;
+    text += std::string("  ") + browsers::kBrowsers[p.browser].name + ", profile " + p.profile.name + " (" +
+            p.profile.folder + ")" + kEnd;
+    if (on("BrowserHistory")) {
+      text += "    History" + std::string(removed) + ": " + Plural(r.addresses, "address", "addresses") + ", " +
+              Plural(r.visits, "visit", "visits") + kEnd;
+    }
+    if (on("BrowserCookies")) {
+      text += "    Cookies" + std::string(removed) + ": " + std::to_string(r.cookiesRemoved) + "; kept: " +
+              std::to_string(r.cookiesKept) + (r.keptSites.empty() ? "" : " (" + Joined(r.keptSites) + ")") + kEnd;
+    }
+    if (on("BrowserCache")) text += "    Cache" + std::string(removed) + ": " + SizeText(r.cacheBytes) + kEnd;
+    if (on("BrowserFormData")) {
+      text += "    Form entries" + std::string(removed) + ": " + std::to_string(r.formEntries) + kEnd;
+    }
+    if (on("BrowserSessions")) {
+      text += "    Session files" + std::string(removed) + ": " + std::to_string(r.sessionFiles) + kEnd;
+    }
+    for (const browsers::Skip& skip : r.skipped) text += "    Skipped " + skip.file + ": " + skip.reason + kEnd;
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome) {
   const bool preview = recorder.preview();
   std::string text = preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") +
@@ -327,6 +386,7 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
     text += block;
     if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;
   }
+  if (BrowserItemRan(outcome)) text += BrowsersReport(outcome, preview);
   text += kEnd;
   if (outcome.finished) {
     text += std::string(preview ? "Every selected cleaner was looked at to its end."

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "browsers/BrowserItems.h"
 #include "cleaner/CleanerTable.h"
 #include "platform/recording/Recorder.h"
 
@@ -17,6 +18,7 @@ struct RunOutcome {
   std::vector<size_t> cleanersRun;  // the cleaners whose steps began, in order
   bool finished = false;
   std::string failure;  // what stopped the run when it did not finish
+  browsers::BrowsersOutcome browsers;  // what the browser items did, profile by profile
 };
 
 std::string FormatRunReport(const platform::recording::Recorder& recorder, const RunOutcome& outcome);

@@ -5,12 +5,17 @@
 
 namespace app {
 
-std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches) {
+std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches,
+                                browsers::BrowserSelection* browsers) {
   switches->fill(false);
+  browsers->fill(false);
   SettingsAccessor settings(registry);
-  auto readAll = [switches](SettingsKey& key) {
+  auto readAll = [switches, browsers](SettingsKey& key) {
     for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
       (*switches)[i] = key.BoolOrFallback(CleanerSwitch(cleaner::CleanerValueNames[i]));
+    }
+    for (size_t i = 0; i < browsers::kBrowserCount; ++i) {
+      (*browsers)[i] = key.BoolOrFallback(BrowserSwitch(browsers::kBrowsers[i].settingName));
     }
   };
   SettingsOutcome read = createKey ? settings.Read(readAll) : settings.ReadExisting(readAll);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "browsers/BrowserTable.h"
 #include "cleaner/CleanerTable.h"
 #include "platform/Registry.h"
 
@@ -11,10 +12,12 @@ namespace app {
 
 using cleaner::CleanerSelection;
 
-// Reads every switch into *switches (a missing one is off, as the window
-// would write it). Empty when all were read; otherwise why not, and then the
+// Reads every cleaner switch into *switches (a missing one is off, as the
+// window would write it) and every browser switch into *browsers (a missing
+// one is on). Empty when all were read; otherwise why not, and then the
 // selection is unknown and no run may start on it. With `createKey` a
 // missing settings key is made first.
-std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches);
+std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches,
+                                browsers::BrowserSelection* browsers);
 
 }  // namespace app

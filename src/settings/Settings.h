@@ -62,6 +62,9 @@ inline constexpr std::array<const Setting*, 14> kSettings = {
 
 // A cleaner switch of the cleaner table: off unless chosen.
 constexpr Setting CleanerSwitch(const char* name) { return {name, SettingType::Boolean, 0, Restore::IfMissing, 0}; }
+// A browser switch of the browser table (browsers/BrowserTable.h): a
+// browser is cleaned unless the user turned it off, so a missing one is on.
+constexpr Setting BrowserSwitch(const char* name) { return {name, SettingType::Boolean, 1, Restore::IfMissing, 1}; }
 
 constexpr const char* kApplySettingsError = "An error has occurred while trying to apply user settings";
 constexpr const char* kReadPreferencesError =

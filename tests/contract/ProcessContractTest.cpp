@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "ContractEnv.h"
+#include "util/Text.h"
 
 namespace contract {
 namespace {
@@ -97,6 +98,21 @@ TEST(ProcessContract, TheExecutablePathIsAFullWindowsPath) {
   ASSERT_GT(path.size(), 3u);
   EXPECT_EQ(path.substr(1, 2), ":\\") << path;
   EXPECT_NE(path.find_last_of('\\'), std::string::npos);
+}
+
+// A browser is found running by its program file's name among this
+// session's programs: this one is there under its own.
+TEST(ProcessContract, TheRunningProgramsIncludeThisOneByItsFileName) {
+  platform::Process& process = Env().platform().process;
+  std::string path = process.ExecutablePath();
+  std::string own = path.substr(path.find_last_of('\\') + 1);
+  std::vector<std::string> names = process.RunningProgramNames();
+  bool found = false;
+  for (const std::string& name : names) {
+    EXPECT_EQ(name.find('\\'), std::string::npos) << "a file name, not a path: " << name;
+    if (util::EqualNoCase(name, own)) found = true;
+  }
+  EXPECT_TRUE(found) << own << " among " << names.size() << " programs";
 }
 
 }  // namespace

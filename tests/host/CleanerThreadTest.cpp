@@ -62,6 +62,16 @@ Trace ProtectedStorageData() {
           [path](SimPlatform& m) { return m.registry.KeyExists(RegRoot::CurrentUser, path(m)); }};
 }
 
+// A row of a browser's database.
+Trace DbRow(const std::string& path, const std::string& table, const std::string& column) {
+  return {path + " " + table,
+          [=](SimPlatform& m) { m.databases.AddTable(path, table, {column}, {{"tracker.example"}}); },
+          [=](SimPlatform& m) {
+            auto db = m.databases.Lookup(path);
+            return db && !db->tables.at(table).rows.empty();
+          }};
+}
+
 struct SwitchTrace {
   std::string cleaner;  // its value name
   Trace trace;          // which only that cleaner's step removes
@@ -70,6 +80,7 @@ struct SwitchTrace {
 const std::vector<SwitchTrace>& Traces() {
   const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
   const std::string user = "C:\\users\\user\\";
+  const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
   static const std::vector<SwitchTrace> traces = {
       {"TempInternetFiles",
        File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
@@ -105,6 +116,12 @@ const std::vector<SwitchTrace>& Traces() {
       {"RealOne",
        Key("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1")},
       {"PowerDVD", File(user + "Documents\\CyberLink\\PowerDVD\\films.pls")},
+      {"BrowserCache", File(chrome + "Cache\\Cache_Data\\f_000001")},
+      {"BrowserCookies", DbRow(chrome + "Network\\Cookies", "cookies", "host_key")},
+      {"BrowserHistory", DbRow(chrome + "History", "urls", "url")},
+      {"BrowserHistory", DbRow(chrome + "History", "visits", "url")},
+      {"BrowserFormData", DbRow(chrome + "Web Data", "autofill", "value")},
+      {"BrowserSessions", File(chrome + "Sessions\\Session_13350000000000000")},
   };
   return traces;
 }

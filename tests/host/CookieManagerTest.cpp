@@ -212,6 +212,32 @@ TEST_F(CookieManagerTest, DeleteSavesTheShownSafeListFirstSparesItsSitesAndLeave
   EXPECT_TRUE(ui.boxes.empty()) << "no confirmation, no message";
 }
 
+// The other browsers' cookie sites join the list, each once; "Delete" takes
+// their cookies too, but for the kept sites and a browser that is running.
+TEST_F(CookieManagerTest, TheOtherBrowsersSitesAreListedOnceAndDeleteSparesKeptSitesAndRunningBrowsers) {
+  AddCookies({"a.example/"});
+  const std::string local = "C:\\users\\user\\AppData\\Local\\";
+  const std::string chrome = local + "Google\\Chrome\\User Data\\Default\\Network\\Cookies";
+  const std::string edge = local + "Microsoft\\Edge\\User Data\\Default\\Network\\Cookies";
+  sim.databases.AddTable(chrome, "cookies", {"host_key"},
+                         {{".a.example"}, {".b.example"}, {"www.b.example"}, {"B.example"}});
+  sim.databases.AddTable(edge, "cookies", {"host_key"}, {{".c.example"}});
+  sim.process.runningPrograms = {"msedge.exe"};
+  auto rows = [&](const std::string& path) { return sim.databases.Lookup(path)->tables.at("cookies").rows.size(); };
+  Session([&](forms::TCookieManager& w) {
+    EXPECT_EQ(w.SrcList->items(), (Lines{"a.example", "b.example", "c.example", "www.b.example"}));
+    w.SrcList->UserClickLine(1, false);
+    w.IncludeBtn->UserClick();
+    w.SpeedButton2->UserClick();
+  });
+  EXPECT_EQ(sim.files.Content(keepList), "b.example\r\n");
+  EXPECT_EQ(rows(chrome), 3u) << "b.example, its subdomain and its other spelling stay";
+  EXPECT_EQ(rows(edge), 1u) << "Edge was running";
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text,
+            std::string(forms::kBrowsersRunningNote) + "Microsoft Edge. Close them and delete again.");
+}
+
 TEST_F(CookieManagerTest, AFileRemovedWhileRunningKeepsTheSafeListWhichClosingWritesBack) {
   sim.files.AddFile(keepList, "kept.example\r\n");
   // The session end saves as closing does; a window never shown has nothing to save.

@@ -39,17 +39,18 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().caption(), "History Cleaner");
   EXPECT_EQ(hc().clientWidth(), 624);
   EXPECT_EQ(hc().clientHeight(), 328);
-  ASSERT_EQ(hc().PageControl1->children().size(), 3u);
+  ASSERT_EQ(hc().PageControl1->children().size(), 4u);
   EXPECT_EQ(hc().TabSheet1->caption(), "Internet Explorer");
   EXPECT_EQ(hc().TabSheet2->caption(), "Windows");
   EXPECT_EQ(hc().TabSheet3->caption(), "Applications");
+  EXPECT_EQ(hc().TabSheet4->caption(), "Browsers");
   EXPECT_EQ(hc().Find("Label1")->caption(),
             "Internet Explorer keeps tracks of websites you have visited in various locations,  url drop-down history, "
             "browser cache and browser history");
   EXPECT_EQ(hc().Find("Label3")->caption().back(), ' ');
 
   // Box k on its tab, in its column and row; the tab order follows the numbers.
-  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3};
+  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3, hc().TabSheet4};
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
     const cleaner::Cleaner& cleaner = cleaner::kCleaners[i];
     const int k = static_cast<int>(i) + 1;
@@ -79,6 +80,34 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().TabSheet1->Find("SpeedButton3"), hc().SpeedButton3);
   EXPECT_EQ(hc().SpeedButton2->caption(), "Clean Now");
   EXPECT_EQ(hc().SpeedButton2->parent(), &hc()) << "outside the pages, so on every tab";
+}
+
+// The Browsers page lists the browsers found with their profiles, each
+// browser with its box: on unless its switch says otherwise.
+TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfilesAndStoresTheirSwitches) {
+  StartQuietly();
+  const std::string local = "C:\\users\\user\\AppData\\Local\\";
+  sim.files.AddDirectory(local + "Google\\Chrome\\User Data\\Default");
+  sim.files.AddDirectory(local + "Google\\Chrome\\User Data\\Profile 2");
+  sim.files.AddFile("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\profiles.ini",
+                    "[Profile0]\r\nName=work\r\nIsRelative=1\r\nPath=Profiles/w.work\r\n");
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\w.work");
+  SetBool("CleanFirefox", false);
+  hc().Show();
+  ui::CheckBox* chrome = hc().BrowserBox(1);
+  ui::CheckBox* firefox = hc().BrowserBox(5);
+  EXPECT_FALSE(hc().BrowserBox(0)->visible()) << "Edge is not there";
+  ASSERT_TRUE(chrome->visible());
+  EXPECT_EQ(chrome->caption(), "Google Chrome (Default, Profile 2)");
+  EXPECT_EQ(firefox->caption(), "Firefox (work)");
+  EXPECT_EQ(hc().TabSheet4->Find(chrome->name()), chrome);
+  EXPECT_LT(chrome->bounds().top, firefox->bounds().top);
+  EXPECT_TRUE(chrome->checked()) << "a missing switch is on";
+  EXPECT_FALSE(firefox->checked());
+  chrome->UserClick();
+  EXPECT_EQ(Number("CleanChrome"), 0);
+  firefox->UserClick();
+  EXPECT_EQ(Number("CleanFirefox"), 1);
 }
 
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {
@@ -212,6 +241,14 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   EXPECT_TRUE(Cleans("PowerDVD"));
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+
+  // Browsers that were running are named, so nobody takes their history for gone.
+  SetBool("BrowserHistory", true);
+  sim.process.runningPrograms = {"msedge.exe", "chrome.exe", "firefox.exe"};
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
+                                      "Microsoft Edge, Google Chrome and Firefox. Close them and clean again.");
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the

@@ -147,7 +147,7 @@ TEST_F(KeepList, ASaveThatMeetsAReaderWaitsAndTriesAgain) {
   ReaderLeaves clock(sim.files);
   platform::Platform p = sim.platform;
   platform::Platform withReader{p.registry, p.process, clock, p.files, p.desktop, p.sound, p.mixer,
-                                p.shell, p.urlCache, p.urlHistory, p.security, p.ansi};
+                                p.shell, p.urlCache, p.urlHistory, p.security, p.ansi, p.databases};
   ASSERT_TRUE(WriteKeepList(withReader, {"c.example"}));
   EXPECT_EQ(sim.files.Content(kFile), "c.example\r\n");
   EXPECT_EQ(clock.pauses, 3);

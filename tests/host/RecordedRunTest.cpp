@@ -373,6 +373,64 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
                      "settings key cannot be opened.\r\n");
 }
 
+// The browsers through the command line: a running one is skipped whole and
+// named, a database in use is skipped and named, the keep-list spares its
+// sites, and either makes the exit code 4; a preview changes nothing.
+TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWhyWithExitCode4) {
+  const std::string local = std::string(kProfile) + "\\AppData\\Local\\";
+  const std::string chrome = local + "Google\\Chrome\\User Data\\Default\\";
+  const std::string edge = local + "Microsoft\\Edge\\User Data\\Default\\";
+  const std::string firefox = std::string(kProfile) + "\\AppData\\Roaming\\Mozilla\\Firefox\\";
+  sim.files.AddFile(firefox + "profiles.ini", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n");
+  sim.files.AddFile(firefox + "Profiles\\a.default\\sessionstore.jsonlz4", "tabs");
+  sim.files.AddFile(chrome + "Cache\\Cache_Data\\f_000001", std::string(1000, 'c'));
+  sim.files.AddFile(chrome + "Login Data", "passwords");
+  sim.databases.AddTable(chrome + "Network\\Cookies", "cookies", {"host_key"},
+                         {{".tracker.example"}, {".mail.bank.example"}, {"bank.example"}});
+  sim.databases.AddTable(edge + "Web Data", "autofill", {"value"}, {{"typed"}});
+  sim.databases.Lookup(edge + "Web Data")->locked = true;
+  sim.files.AddFile(cookies::KeepListPath(sim.platform), "bank.example\r\n");
+  sim.process.runningPrograms = {"firefox.exe"};
+  SetSwitches(false);
+  for (const char* item : {"BrowserCache", "BrowserCookies", "BrowserFormData", "BrowserSessions"}) {
+    SetSwitch(item, true);
+  }
+  SetSwitch("CleanEdge", true);  // the others are missing, so on
+  auto cookieRows = [&] { return sim.databases.Lookup(chrome + "Network\\Cookies")->tables.at("cookies").rows.size(); };
+
+  const Snapshot before = Take(sim);
+  EXPECT_EQ(Command({"/preview"}), app::kExitSkipped);
+  EXPECT_EQ(Take(sim), before);
+  EXPECT_EQ(cookieRows(), 3u);
+  EXPECT_TRUE(HasLine(printed, "  Firefox: skipped, it is running (firefox.exe). Close it and clean again.")) << printed;
+  EXPECT_TRUE(HasLine(printed, "    Cookies to remove: 1; kept: 2 (mail.bank.example, bank.example)")) << printed;
+
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_EQ(cookieRows(), 2u);
+  EXPECT_FALSE(sim.files.Exists(chrome + "Cache\\Cache_Data\\f_000001"));
+  EXPECT_TRUE(sim.files.Exists(chrome + "Login Data"));
+  EXPECT_TRUE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(HasLine(printed, "  Google Chrome, profile Default (" + chrome.substr(0, chrome.size() - 1) + ")"));
+  EXPECT_TRUE(HasLine(printed, "    Cookies removed: 1; kept: 2 (mail.bank.example, bank.example)"));
+  EXPECT_TRUE(HasLine(printed, "    Cache removed: 1000 bytes")) << printed;
+  EXPECT_TRUE(HasLine(printed, "    Skipped " + edge + "Web Data: in use by another program"));
+  EXPECT_EQ(sim.databases.Lookup(edge + "Web Data")->tables.at("autofill").rows.size(), 1u);
+
+  // Closed and free: everything goes, and the run ends with 0.
+  sim.process.runningPrograms.clear();
+  sim.databases.Lookup(edge + "Web Data")->locked = false;
+  EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
+  EXPECT_FALSE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(HasLine(printed, "    Form entries removed: 1")) << printed;
+  EXPECT_TRUE(HasLine(printed, "  Firefox, profile default (" + firefox + "Profiles\\a.default)"));
+
+  // Switched off, a browser is not looked at.
+  SetSwitch("CleanFirefox", false);
+  sim.files.AddFile(firefox + "Profiles\\a.default\\sessionstore.jsonlz4", "tabs");
+  EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
+  EXPECT_TRUE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
+}
+
 TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {
   using app::CommandAction;
   struct Case {

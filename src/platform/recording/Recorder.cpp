@@ -1,6 +1,7 @@
 // The recorder: the decorated platform and the journal of changes.
 #include "platform/recording/Recorder.h"
 
+#include "platform/recording/RecordingDatabases.h"
 #include "platform/recording/RecordingFileSystem.h"
 #include "platform/recording/RecordingRegistry.h"
 #include "platform/recording/RecordingStores.h"
@@ -14,7 +15,8 @@ struct Recorder::Services {
         security(inner.security, registry),
         shell(inner.shell, recorder),
         urlCache(inner.urlCache, recorder),
-        urlHistory(inner.urlHistory, recorder) {}
+        urlHistory(inner.urlHistory, recorder),
+        databases(inner.databases, recorder) {}
 
   RecordingFileSystem files;
   RecordingRegistry registry;
@@ -22,6 +24,7 @@ struct Recorder::Services {
   RecordingShell shell;
   RecordingUrlCache urlCache;
   RecordingUrlHistory urlHistory;
+  RecordingDatabases databases;
 };
 
 Recorder::Recorder(Platform& inner, Mode mode)
@@ -31,7 +34,7 @@ Recorder::Recorder(Platform& inner, Mode mode)
   Services& s = *services_;
   platform_ = std::make_unique<Platform>(Platform{s.registry, inner.process, inner.clock, s.files, inner.desktop,
                                                   inner.sound, inner.mixer, s.shell, s.urlCache, s.urlHistory,
-                                                  s.security, inner.ansi});
+                                                  s.security, inner.ansi, s.databases});
 }
 
 Recorder::~Recorder() = default;

@@ -1,6 +1,7 @@
 // A decorator over the platform services that writes down every change a
 // program makes (a deletion, an attribute change, a value written, a cache
-// entry deleted, the recycle bin emptied, an access list set), and either
+// entry deleted, the recycle bin emptied, an access list set, rows of a
+// browser's database deleted), and either
 // makes it and notes the outcome (a real run) or only notes it (a preview).
 // Every read passes through, so code written for the platform runs on it
 // unchanged. It knows nothing of what the changes are for: a caller marks
@@ -41,8 +42,10 @@ enum class ChangeKind {
   DeleteCacheEntry,
   ClearHistory,
   EmptyRecycleBin,
+  DeleteRows,  // rows of a database table: `target` the file, `name` the table, `items` the rows
+  UpdateRows,
 };
-constexpr int kChangeKinds = static_cast<int>(ChangeKind::EmptyRecycleBin) + 1;
+constexpr int kChangeKinds = static_cast<int>(ChangeKind::UpdateRows) + 1;
 
 struct Change {
   ChangeKind kind = ChangeKind::RemoveFile;
@@ -52,7 +55,7 @@ struct Change {
   // A registry value's name; "[section] key=value" of an INI file.
   std::string name;
   uint64_t bytes = 0;  // a file's size, the bytes written, the recycle bin's size
-  uint64_t items = 0;  // the recycle bin's items
+  uint64_t items = 0;  // the recycle bin's items, a table's rows
   uint32_t attributes = 0;  // the attributes set
   bool cookie = false;  // a cache entry of the cookie kind
   // A Win32 error code or an HRESULT: why the change failed, or in a

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/sim/SimAnsiText.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimDatabases.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimMixer.h"
@@ -34,7 +35,9 @@ struct SimPlatform {
   SimUrlHistory urlHistory{urlCache};
   SimSecurity security{registry};
   SimAnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
+  SimDatabases databases{files};
+  Platform platform{registry, process, clock,      files,    desktop, sound,     mixer,
+                    shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 
 }  // namespace platform::sim

@@ -111,4 +111,10 @@ bool SimProcess::CallExport(ModuleId module, const std::string& exportName, HRes
   return true;
 }
 
+std::vector<std::string> SimProcess::RunningProgramNames() {
+  std::vector<std::string> names = runningPrograms;
+  names.push_back(executablePath.substr(executablePath.find_last_of('\\') + 1));
+  return names;
+}
+
 }  // namespace platform::sim

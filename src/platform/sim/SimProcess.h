@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Process.h"
 #include "util/Text.h"
@@ -52,6 +53,8 @@ class SimProcess : public Process {
   std::string ExecutablePath() override { return executablePath; }
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
+  // The programs of `runningPrograms`, then this one's file name.
+  std::vector<std::string> RunningProgramNames() override;
 
   std::string executablePath = "C:\\Program Files\\Corvane\\corvane.exe";
   // The account the process runs as. Processes of one machine that share the
@@ -64,6 +67,8 @@ class SimProcess : public Process {
   // The system is out of threads: StartThread throws as std::thread does.
   bool refuseThreads = false;
   std::optional<uint32_t> exitedWith;
+  // Other programs running in this session, by file name.
+  std::vector<std::string> runningPrograms;
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }
 
  private:

@@ -23,6 +23,8 @@ static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
 static_assert(kErrorDirectory == ERROR_DIRECTORY);
 // MinGW's headers lack ERROR_STOPPED_ON_SYMLINK; 681 is its documented value.
 static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);
+static_assert(kErrorFileCorrupt == ERROR_FILE_CORRUPT);
+static_assert(kErrorDatabaseFailure == ERROR_DATABASE_FAILURE);
 static_assert(kErrorNotAReparsePoint == ERROR_NOT_A_REPARSE_POINT);
 
 static_assert(kHresultOk == S_OK);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/sqlite/SqliteDatabases.h"
 #include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
@@ -30,7 +31,9 @@ struct Win32Platform {
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  Platform platform{registry, process, clock, files, desktop, sound, mixer, shell, urlCache, urlHistory, security, ansi};
+  sqlite::SqliteDatabases databases;
+  Platform platform{registry, process, clock,      files,    desktop, sound,     mixer,
+                    shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 
 }  // namespace platform::win32

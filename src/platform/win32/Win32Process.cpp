@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -157,6 +158,22 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
   using NoArgumentExport = HRESULT(STDAPICALLTYPE*)();
   *result = reinterpret_cast<NoArgumentExport>(reinterpret_cast<void*>(proc))();
   return true;
+}
+
+std::vector<std::string> Win32Process::RunningProgramNames() {
+  std::vector<std::string> names;
+  DWORD session = 0;
+  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return names;
+  ScopedHandle<FileTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.valid()) return names;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    // Another user's browser is theirs to run: only this session's count.
+    DWORD theirs = 0;
+    if (ProcessIdToSessionId(entry.th32ProcessID, &theirs) && theirs == session) names.push_back(Utf8(entry.szExeFile));
+  }
+  return names;
 }
 
 }  // namespace platform::win32

@@ -15,6 +15,7 @@ class Win32Process : public Process {
   std::string ExecutablePath() override;
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
+  std::vector<std::string> RunningProgramNames() override;
 };
 
 }  // namespace platform::win32

@@ -1,0 +1,388 @@
+// The browser items: the tables, files and folders each takes from a profile.
+#include "browsers/BrowserItems.h"
+
+#include <functional>
+#include <set>
+
+#include "browsers/JsonQuery.h"
+#include "util/Text.h"
+
+namespace browsers {
+namespace {
+
+using platform::DbResult;
+using platform::RowMatch;
+using Test = platform::RowMatch::Test;
+
+// Bookmarks are a small JSON file; a larger one is none of Chromium's.
+constexpr size_t kMaxBookmarksBytes = 64 * 1024 * 1024;
+
+const char kLinkLeftAlone[] = "a link, left alone rather than followed";
+
+// One table's part of an item: its rows deleted, or set as `update` says.
+struct TableStep {
+  TableStep(RowMatch match, uint64_t* counter = nullptr, bool required = true)
+      : match(std::move(match)), required(required), counter(counter) {}
+  RowMatch match;
+  bool required;  // lacking it, the item skips this database
+  uint64_t* counter;
+  std::vector<platform::ColumnValue> update;
+};
+
+// A table some versions have: without it the rest goes on.
+TableStep Optional(RowMatch match) { return TableStep(std::move(match), nullptr, false); }
+
+// Chooses the steps once the database is open and its transaction begun
+// (the hosts of a cookie jar are read then); Ok, or why to skip it.
+using Plan = std::function<DbResult(platform::Database&, std::vector<TableStep>*)>;
+
+void Skipped(ProfileResult* result, const std::string& file, const std::string& reason, bool inUse = false) {
+  result->skipped.push_back({file, reason, inUse});
+}
+
+std::string Join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+// A plain file of the profile at `folder\name`: false when missing; a link,
+// or a file reached through one, is named and left alone.
+bool IsProfileFile(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
+                   ProfileResult* result) {
+  platform::FindData entry;
+  std::unique_ptr<platform::FileFind> find = s.files.FindFirst(Join(folder, name), &entry);
+  if (!find || (entry.attributes & platform::kAttrDirectory)) return false;
+  if (platform::IsLink(entry) || !s.cleanable(start, folder)) {
+    Skipped(result, Join(folder, name), kLinkLeftAlone);
+    return false;
+  }
+  return true;
+}
+
+// Whether every table and column a step names is there.
+DbResult CheckStep(platform::Database& db, const TableStep& step) {
+  DbResult result = db.Check(step.match.table, step.match.test == Test::Every ? "" : step.match.column);
+  for (const platform::DbColumn& ref : step.match.referencedBy) {
+    if (result == DbResult::Ok) result = db.Check(ref.table, ref.column);
+  }
+  for (const platform::ColumnValue& value : step.update) {
+    if (result == DbResult::Ok) result = db.Check(step.match.table, value.column);
+  }
+  return result;
+}
+
+// Cleans one database of a profile in one transaction: every step, or none.
+void CleanDatabase(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
+                   const Plan& plan, ProfileResult* result) {
+  if (!IsProfileFile(s, start, folder, name, result)) return;
+  const std::string path = Join(folder, name);
+  DbResult outcome = DbResult::Ok;
+  std::unique_ptr<platform::Database> db = s.databases.Open(path, platform::DbAccess::ReadWrite, &outcome);
+  std::vector<TableStep> steps;
+  if (db) outcome = db->Begin();
+  if (db && outcome == DbResult::Ok) outcome = plan(*db, &steps);
+  // Another version's schema is found before anything changes.
+  std::vector<const TableStep*> run;
+  for (const TableStep& step : steps) {
+    if (outcome != DbResult::Ok) break;
+    DbResult checked = CheckStep(*db, step);
+    if (checked == DbResult::Ok) {
+      run.push_back(&step);
+    } else if (step.required || (checked != DbResult::NoSuchTable && checked != DbResult::NoSuchColumn)) {
+      outcome = checked;
+    }
+  }
+  std::vector<uint64_t> counts;
+  for (const TableStep* step : run) {
+    if (outcome != DbResult::Ok) break;
+    uint64_t rows = 0;
+    outcome = step->update.empty() ? db->Delete(step->match, &rows) : db->Update(step->match, step->update, &rows);
+    counts.push_back(rows);
+  }
+  if (outcome == DbResult::Ok) outcome = db->Commit();
+  if (outcome != DbResult::Ok) {
+    if (db) db->Rollback();
+    Skipped(result, path, platform::DbResultText(outcome), outcome == DbResult::Busy);
+    return;
+  }
+  for (size_t i = 0; i < run.size(); ++i) {
+    if (run[i]->counter) *run[i]->counter += counts[i];
+  }
+}
+
+// A plan of fixed steps.
+Plan Steps(std::vector<TableStep> steps) {
+  return [steps](platform::Database&, std::vector<TableStep>* out) {
+    *out = steps;
+    return DbResult::Ok;
+  };
+}
+
+// Removes the plain file folder\name; what cannot go is named.
+void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::string& folder,
+                       const std::string& name, uint64_t* counter, ProfileResult* result) {
+  if (!IsProfileFile(s, start, folder, name, result)) return;
+  if (s.files.RemoveFile(Join(folder, name))) {
+    if (counter) ++*counter;
+    return;
+  }
+  long error = s.files.LastError();
+  bool inUse = error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation;
+  Skipped(result, Join(folder, name), inUse ? "in use by another program" : "could not be removed", inUse);
+}
+
+// The files below `folder`, links not followed, and their bytes.
+uint64_t CountFiles(platform::FileSystem& files, const std::string& folder, uint64_t* bytes) {
+  uint64_t count = 0;
+  *bytes = 0;
+  std::vector<std::string> folders{folder};
+  while (!folders.empty()) {
+    std::string current = folders.back();
+    folders.pop_back();
+    platform::FindData entry;
+    std::unique_ptr<platform::FileFind> find = files.FindFirst(Join(current, "*"), &entry);
+    for (bool more = find != nullptr; more; more = find->Next(&entry)) {
+      if (platform::IsDotEntry(entry.name)) continue;
+      if ((entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry)) {
+        folders.push_back(Join(current, entry.name));
+      } else {
+        ++count;
+        *bytes += entry.size;
+      }
+    }
+  }
+  return count;
+}
+
+// Empties folder\name under the purge's link rules, adding the files it
+// removed to *counter and their bytes to *bytes; what stays is named.
+void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std::string& folder,
+                        const std::string& name, uint64_t* counter, uint64_t* bytes, ProfileResult* result) {
+  const std::string path = Join(folder, name);
+  if (!s.files.Exists(path)) return;
+  if (!s.cleanable(start, path)) {
+    Skipped(result, path, kLinkLeftAlone);
+    return;
+  }
+  uint64_t bytesBefore = 0;
+  uint64_t bytesAfter = 0;
+  uint64_t before = CountFiles(s.files, path, &bytesBefore);
+  s.purge(start, path);
+  uint64_t after = CountFiles(s.files, path, &bytesAfter);
+  if (counter) *counter += before - after;
+  if (bytes && bytesBefore > bytesAfter) *bytes += bytesBefore - bytesAfter;
+  if (after > 0) Skipped(result, path, std::to_string(after) + " files in use or not removable", true);
+}
+
+// Cookies: every row whose host is not kept; the kept sites noted.
+Plan CookiePlan(const std::string& table, const std::string& column, const KeptHosts& kept, ProfileResult* result) {
+  return [table, column, &kept, result](platform::Database& db, std::vector<TableStep>* steps) {
+    std::map<std::string, uint64_t> hosts;
+    DbResult read = db.Values(RowMatch(table), column, &hosts);
+    if (read != DbResult::Ok) return read;
+    std::vector<std::string> removed;
+    std::set<std::string, util::LessNoCase> sites(result->keptSites.begin(), result->keptSites.end());
+    for (const auto& [host, count] : hosts) {
+      if (!kept.Keeps(host)) {
+        removed.push_back(host);
+        continue;
+      }
+      result->cookiesKept += count;
+      if (sites.insert(CookieSite(host)).second) result->keptSites.push_back(CookieSite(host));
+    }
+    steps->emplace_back(RowMatch(table, Test::ValueAmong, column, removed), &result->cookiesRemoved);
+    return DbResult::Ok;
+  };
+}
+
+// Where a profile keeps its cookies.
+struct CookieJar {
+  std::string folder, name, table, column;
+};
+std::vector<CookieJar> CookieJars(const BrowserRow& browser, const Profile& p) {
+  if (browser.family == Family::Firefox) return {{p.folder, "cookies.sqlite", "moz_cookies", "host"}};
+  // Windows keeps them in Network\; an older version beside it.
+  return {{Join(p.folder, "Network"), "Cookies", "cookies", "host_key"}, {p.folder, "Cookies", "cookies", "host_key"}};
+}
+
+// The addresses Chromium's Bookmarks file holds.
+std::vector<std::string> BookmarkedAddresses(BrowserServices& s, const Profile& profile) {
+  std::vector<std::string> addresses;
+  std::string json;
+  if (s.files.ReadWholeFile(Join(profile.folder, "Bookmarks"), &json, kMaxBookmarksBytes) != platform::kErrorSuccess) {
+    return addresses;
+  }
+  std::vector<std::vector<std::string>> rows;
+  QueryJson(json, "SELECT value FROM json_tree(?1) WHERE key = 'url' AND type = 'text'", &rows);
+  for (const std::vector<std::string>& row : rows) addresses.push_back(row[0]);
+  return addresses;
+}
+
+void ChromiumHistory(BrowserServices& s, const Profile& p, ProfileResult* r) {
+  std::vector<TableStep> history{{RowMatch("urls"), &r->addresses}, {RowMatch("visits"), &r->visits}};
+  for (const char* table :
+       {"visit_source", "keyword_search_terms", "segments", "segment_usage", "downloads", "downloads_url_chains",
+        "downloads_slices", "content_annotations", "context_annotations", "clusters", "clusters_and_visits",
+        "cluster_keywords", "cluster_visit_duplicates", "visited_links", "journeys", "journey_history_entries",
+        "journey_continuation_queries"}) {
+    history.push_back(Optional(RowMatch(table)));
+  }
+  CleanDatabase(s, p.start, p.folder, "History", Steps(history), r);
+  CleanDatabase(s, p.start, p.folder, "Top Sites", Steps({TableStep(RowMatch("top_sites"))}), r);
+  CleanDatabase(s, p.start, p.folder, "Shortcuts", Steps({TableStep(RowMatch("omni_box_shortcuts"))}), r);
+  std::vector<TableStep> predictor{TableStep(RowMatch("network_action_predictor"))};
+  for (const char* table : {"resource_prefetch_predictor_url", "resource_prefetch_predictor_host",
+                            "resource_prefetch_predictor_host_redirect", "resource_prefetch_predictor_origin",
+                            "lcp_critical_path_predictor", "lcp_critical_path_predictor_initiator_origin"}) {
+    predictor.push_back(Optional(RowMatch(table)));
+  }
+  CleanDatabase(s, p.start, p.folder, "Network Action Predictor", Steps(predictor), r);
+  // The pages' icons go; a bookmark's page keeps its icon.
+  CleanDatabase(s, p.start, p.folder, "Favicons",
+                Steps({TableStep(RowMatch("icon_mapping", Test::ValueNotAmong, "page_url", BookmarkedAddresses(s, p))),
+                       TableStep(RowMatch("favicon_bitmaps", Test::Unreferenced, "icon_id", {},
+                                          {{"icon_mapping", "icon_id"}})),
+                       TableStep(RowMatch("favicons", Test::Unreferenced, "id", {}, {{"icon_mapping", "icon_id"}}))}),
+                r);
+  RemoveProfileFile(s, p.start, p.folder, "Visited Links", nullptr, r);
+  RemoveProfileFile(s, p.start, p.folder, "History Provider Cache", nullptr, r);
+}
+
+void FirefoxHistory(BrowserServices& s, const Profile& p, ProfileResult* r) {
+  // The places a bookmark or keyword points at stay, with their addresses.
+  std::vector<std::string> keptAddresses;
+  bool placesCleaned = false;
+  const std::vector<platform::DbColumn> bookmarked{{"moz_bookmarks", "fk"}, {"moz_keywords", "place_id"}};
+  Plan places = [&](platform::Database& db, std::vector<TableStep>* steps) {
+    std::vector<std::string> ids;
+    for (const platform::DbColumn& ref : bookmarked) {
+      std::map<std::string, uint64_t> values;
+      DbResult read = db.Values(RowMatch(ref.table), ref.column, &values);
+      if (read != DbResult::Ok) return read;
+      for (const auto& [id, count] : values) ids.push_back(id);
+    }
+    std::map<std::string, uint64_t> addresses;
+    DbResult read = db.Values(RowMatch("moz_places", Test::ValueAmong, "id", ids), "url", &addresses);
+    if (read != DbResult::Ok) return read;
+    for (const auto& [address, count] : addresses) keptAddresses.push_back(address);
+    // The places that stay keep no trace of a visit either.
+    TableStep unvisited(RowMatch("moz_places"));
+    unvisited.update = {{"visit_count", 0}, {"last_visit_date", std::nullopt}};
+    const std::vector<platform::DbColumn> place{{"moz_places", "id"}};
+    *steps = {{RowMatch("moz_historyvisits"), &r->visits},
+              {RowMatch("moz_inputhistory")},
+              Optional(RowMatch("moz_historyvisits_extra")),
+              Optional(RowMatch("moz_places_metadata")),
+              Optional(RowMatch("moz_places_metadata_search_queries")),
+              {RowMatch("moz_places", Test::Unreferenced, "id", {}, bookmarked), &r->addresses},
+              unvisited,
+              {RowMatch("moz_origins", Test::Unreferenced, "id", {}, {{"moz_places", "origin_id"}})},
+              Optional(RowMatch("moz_places_extra", Test::Unreferenced, "place_id", {}, place)),
+              Optional(RowMatch("moz_annos", Test::Unreferenced, "place_id", {}, place))};
+    placesCleaned = true;
+    return DbResult::Ok;
+  };
+  size_t skippedBefore = r->skipped.size();
+  CleanDatabase(s, p.start, p.folder, "places.sqlite", places, r);
+  // Without the places cleaned, the icons of the pages still there are unknown.
+  if (!placesCleaned || r->skipped.size() != skippedBefore) return;
+  CleanDatabase(s, p.start, p.folder, "favicons.sqlite",
+                Steps({TableStep(RowMatch("moz_pages_w_icons", Test::ValueNotAmong, "page_url", keptAddresses)),
+                       TableStep(RowMatch("moz_icons_to_pages", Test::Unreferenced, "page_id", {},
+                                          {{"moz_pages_w_icons", "id"}})),
+                       TableStep(RowMatch("moz_icons", Test::Unreferenced, "id", {}, {{"moz_icons_to_pages", "icon_id"}}))}),
+                r);
+}
+
+}  // namespace
+
+KeptHosts::KeptHosts(const std::vector<std::string>& keepList) {
+  for (const std::string& line : keepList) lines_.insert(util::ToLowerAscii(line));
+}
+
+bool KeptHosts::Keeps(const std::string& host) const {
+  const std::string site = util::ToLowerAscii(CookieSite(host));
+  if (lines_.count(site)) return true;
+  // A subdomain: what follows any of its dots is a line.
+  for (size_t dot = site.find('.'); dot != std::string::npos; dot = site.find('.', dot + 1)) {
+    if (lines_.count(site.substr(dot + 1))) return true;
+  }
+  return false;
+}
+
+std::string CookieSite(const std::string& host) {
+  return !host.empty() && host[0] == '.' ? host.substr(1) : host;
+}
+
+std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& browser, const Profile& p) {
+  std::vector<std::string> sites;
+  std::set<std::string, util::LessNoCase> seen;
+  ProfileResult ignored;
+  for (const CookieJar& jar : CookieJars(browser, p)) {
+    if (!IsProfileFile(s, p.start, jar.folder, jar.name, &ignored)) continue;
+    platform::DbResult result = DbResult::Ok;
+    std::unique_ptr<platform::Database> db =
+        s.databases.Open(Join(jar.folder, jar.name), platform::DbAccess::ReadOnly, &result);
+    std::map<std::string, uint64_t> hosts;
+    if (!db || db->Values(RowMatch(jar.table), jar.column, &hosts) != DbResult::Ok) continue;
+    for (const auto& [host, count] : hosts) {
+      if (seen.insert(CookieSite(host)).second) sites.push_back(CookieSite(host));
+    }
+  }
+  return sites;
+}
+
+bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running) {
+  for (const std::string& name : running) {
+    if (util::EqualNoCase(name, browser.programFile)) return true;
+  }
+  return false;
+}
+
+void CleanProfileItem(Item item, BrowserServices& s, const BrowserRow& browser, const Profile& p,
+                      const std::vector<std::string>& keepList, ProfileResult* r) {
+  const bool chromium = browser.family == Family::Chromium;
+  switch (item) {
+    case Item::Cache:
+      for (const char* name : chromium ? std::vector<const char*>{"Cache", "Code Cache", "GPUCache"}
+                                       : std::vector<const char*>{"cache2"}) {
+        PurgeProfileFolder(s, p.cacheStart, p.cacheFolder, name, nullptr, &r->cacheBytes, r);
+      }
+      break;
+    case Item::Cookies: {
+      KeptHosts kept(keepList);
+      for (const CookieJar& jar : CookieJars(browser, p)) {
+        CleanDatabase(s, p.start, jar.folder, jar.name, CookiePlan(jar.table, jar.column, kept, r), r);
+      }
+      break;
+    }
+    case Item::History:
+      if (chromium) {
+        ChromiumHistory(s, p, r);
+      } else {
+        FirefoxHistory(s, p, r);
+      }
+      break;
+    case Item::FormData: {
+      TableStep entries(RowMatch(chromium ? "autofill" : "moz_formhistory"), &r->formEntries);
+      if (chromium) {
+        CleanDatabase(s, p.start, p.folder, "Web Data", Steps({entries}), r);
+      } else {
+        CleanDatabase(s, p.start, p.folder, "formhistory.sqlite",
+                      Steps({entries, Optional(RowMatch("moz_history_to_sources")), Optional(RowMatch("moz_sources"))}),
+                      r);
+      }
+      break;
+    }
+    case Item::Sessions:
+      if (chromium) {
+        PurgeProfileFolder(s, p.start, p.folder, "Sessions", &r->sessionFiles, nullptr, r);
+        for (const char* name : {"Current Session", "Last Session", "Current Tabs", "Last Tabs"}) {
+          RemoveProfileFile(s, p.start, p.folder, name, &r->sessionFiles, r);
+        }
+      } else {
+        RemoveProfileFile(s, p.start, p.folder, "sessionstore.jsonlz4", &r->sessionFiles, r);
+        PurgeProfileFolder(s, p.start, p.folder, "sessionstore-backups", &r->sessionFiles, nullptr, r);
+      }
+      break;
+  }
+}
+
+}  // namespace browsers

@@ -1,0 +1,110 @@
+// What each browser item removes from one profile, through the platform's
+// file system and databases, and what it tells the report.
+//
+// Never touched: passwords (Login Data, logins.json, key4.db), bookmarks,
+// Preferences, Secure Preferences, Local State, profiles.ini, extensions,
+// certificates, saved addresses and cards, site permissions. A database is
+// changed in one transaction or not at all; one that cannot be opened, is in
+// use, lacks a table or column of this item (another browser version) or is
+// damaged is skipped and named, and the profile's other files go on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "browsers/BrowserTable.h"
+#include "browsers/Profiles.h"
+#include "platform/Database.h"
+#include "platform/FileSystem.h"
+
+namespace browsers {
+
+enum class Item { Cache, Cookies, History, FormData, Sessions };
+
+// The services an item works through. The folder rules are the cleaner's
+// purge (cleaner/FolderPurge.h), handed down so that a cache folder is
+// emptied under the same link rules as every purge.
+struct BrowserServices {
+  platform::FileSystem& files;
+  platform::Databases& databases;
+  // Whether `folder`, at or below the folder the system named (`start`),
+  // may be cleaned: no link on the way.
+  std::function<bool(const std::string& start, const std::string& folder)> cleanable;
+  // Empties `folder` (below `start`), keeping the folder itself.
+  std::function<void(const std::string& start, const std::string& folder)> purge;
+};
+
+// A file an item left alone, and why.
+struct Skip {
+  std::string file;
+  std::string reason;
+  bool inUse = false;  // another program holds it: the browser runs after all
+};
+
+// What the items did to one profile (or, in a preview, would do).
+struct ProfileResult {
+  uint64_t addresses = 0;  // rows of the addresses table
+  uint64_t visits = 0;
+  uint64_t cookiesRemoved = 0;
+  uint64_t cookiesKept = 0;
+  std::vector<std::string> keptSites;  // host without its leading dot, each once, in order
+  uint64_t cacheBytes = 0;  // of the cache files removed
+  uint64_t formEntries = 0;
+  uint64_t sessionFiles = 0;
+  std::vector<Skip> skipped;
+};
+
+// What a run's browser items did: profile by profile, and the browsers
+// skipped whole because they were running.
+struct BrowsersOutcome {
+  struct ProfileOutcome {
+    size_t browser;  // row of kBrowsers
+    Profile profile;
+    ProfileResult result;
+  };
+  std::vector<size_t> running;  // rows of kBrowsers
+  std::vector<ProfileOutcome> profiles;
+  // Whether a browser that ran, or a file another program held, kept
+  // something from being cleaned.
+  bool SkippedForUse() const {
+    if (!running.empty()) return true;
+    for (const ProfileOutcome& p : profiles) {
+      for (const Skip& skip : p.result.skipped) {
+        if (skip.inUse) return true;
+      }
+    }
+    return false;
+  }
+};
+
+// Which cookies the keep-list spares: those whose host, one leading dot
+// removed, equals a line of the list or is a subdomain of one (ends with "."
+// and the line), letter case aside, so that a kept site stays signed in.
+class KeptHosts {
+ public:
+  explicit KeptHosts(const std::vector<std::string>& keepList);
+  bool Keeps(const std::string& host) const;
+
+ private:
+  std::unordered_set<std::string> lines_;  // in lower case
+};
+
+// The site a cookie's host names: the host without its leading dot.
+std::string CookieSite(const std::string& host);
+
+// Whether a program of the browser's program file name is among `running`
+// (Process::RunningProgramNames).
+bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running);
+
+// The sites (CookieSite) of a profile's cookies, each once, for the cookie
+// manager's list; a cookie jar in use or unreadable adds none.
+std::vector<std::string> CookieSites(BrowserServices& services, const BrowserRow& browser, const Profile& profile);
+
+// Runs one item on one profile of `browser`; `keepList` counts for cookies.
+void CleanProfileItem(Item item, BrowserServices& services, const BrowserRow& browser, const Profile& profile,
+                      const std::vector<std::string>& keepList, ProfileResult* result);
+
+}  // namespace browsers

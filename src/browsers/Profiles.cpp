@@ -1,0 +1,151 @@
+// Profile discovery.
+#include "browsers/Profiles.h"
+
+#include "browsers/JsonQuery.h"
+#include "cookies/KeepList.h"
+#include "platform/Process.h"
+#include "util/Text.h"
+
+namespace browsers {
+namespace {
+
+// Local State and profiles.ini are small; a larger file is none of theirs.
+constexpr size_t kMaxListBytes = 16 * 1024 * 1024;
+
+// One folder name, nothing that climbs out or names another place.
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && !platform::IsDotEntry(name) && name.find_first_of("\\/:") == std::string::npos;
+}
+
+// A relative path of plain names, with "/" or "\" between them.
+bool IsPlainRelativePath(const std::string& path) {
+  size_t begin = 0;
+  while (begin <= path.size()) {
+    size_t end = path.find_first_of("\\/", begin);
+    if (end == std::string::npos) end = path.size();
+    if (!IsPlainName(path.substr(begin, end - begin))) return false;
+    begin = end + 1;
+  }
+  return true;
+}
+
+std::string WindowsSeparators(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+bool IsProfileFolderName(const std::string& name) {
+  if (util::EqualNoCase(name, "Default")) return true;
+  const std::string prefix = "Profile ";
+  if (name.size() <= prefix.size() || !util::EqualNoCase(name.substr(0, prefix.size()), prefix)) return false;
+  return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+// Adds the profile folder `name` of `data` when it is a folder and no link,
+// and not there already.
+void AddChromiumProfile(platform::FileSystem& files, const std::string& data, const std::string& name,
+                        const std::string& shown, const std::string& start, std::vector<Profile>* profiles) {
+  if (!IsPlainName(name)) return;
+  for (const Profile& p : *profiles) {
+    if (util::EqualNoCase(p.folder, data + "\\" + name)) return;
+  }
+  platform::FindData entry;
+  std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\" + name, &entry);
+  if (!find || !(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) return;
+  std::string folder = data + "\\" + entry.name;
+  profiles->push_back({shown.empty() ? entry.name : shown, folder, start, folder, start});
+}
+
+std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const BrowserRow& browser,
+                                      const std::string& base, const AppDataFolders& appData) {
+  std::vector<Profile> profiles;
+  const std::string data = base + "\\" + browser.dataFolder;
+  if (!files.IsDirectory(data)) return profiles;
+  if (browser.folderIsProfile) {
+    // Its caches are kept under the local application data, as Firefox's are.
+    bool roaming = browser.base == AppData::Roaming;
+    profiles.push_back({browser.name, data, base, roaming ? appData.local + "\\" + browser.dataFolder : data,
+                        roaming ? appData.local : base});
+    return profiles;
+  }
+  std::string localState;
+  if (files.ReadWholeFile(data + "\\Local State", &localState, kMaxListBytes) == platform::kErrorSuccess) {
+    std::vector<std::vector<std::string>> rows;
+    // A Local State that is no JSON lists nothing; the folders still count.
+    QueryJson(localState, "SELECT key, json_extract(value, '$.name') FROM json_each(?1, '$.profile.info_cache')",
+              &rows);
+    for (const std::vector<std::string>& row : rows) AddChromiumProfile(files, data, row[0], row[1], base, &profiles);
+  }
+  platform::FindData entry;
+  std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\*", &entry);
+  for (bool more = find != nullptr; more; more = find->Next(&entry)) {
+    if (IsProfileFolderName(entry.name)) AddChromiumProfile(files, data, entry.name, "", base, &profiles);
+  }
+  return profiles;
+}
+
+std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserRow& browser,
+                                     const std::string& base, const AppDataFolders& appData) {
+  std::vector<Profile> profiles;
+  const std::string data = base + "\\" + browser.dataFolder;
+  std::string ini;
+  if (files.ReadWholeFile(data + "\\profiles.ini", &ini, kMaxListBytes) != platform::kErrorSuccess) return profiles;
+  struct Entry {
+    std::string name, path;
+    bool relative = true;
+  };
+  std::vector<Entry> entries;
+  bool inProfile = false;
+  for (const std::string& line : cookies::SplitLines(ini)) {
+    if (!line.empty() && line[0] == '[') {
+      // [Profile0], [Profile1], ...; [General] and [Install...] are no profiles.
+      inProfile = util::EqualNoCase(line.substr(0, 8), "[Profile");
+      if (inProfile) entries.emplace_back();
+      continue;
+    }
+    size_t equals = line.find('=');
+    if (!inProfile || equals == std::string::npos) continue;
+    std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+    if (util::EqualNoCase(key, "Name")) entries.back().name = value;
+    if (util::EqualNoCase(key, "Path")) entries.back().path = value;
+    if (util::EqualNoCase(key, "IsRelative")) entries.back().relative = value != "0";
+  }
+  for (const Entry& e : entries) {
+    Profile profile;
+    profile.name = e.name.empty() ? e.path : e.name;
+    if (e.relative) {
+      if (!IsPlainRelativePath(e.path)) continue;
+      const std::string relative = std::string(browser.dataFolder) + "\\" + WindowsSeparators(e.path);
+      profile.folder = base + "\\" + relative;
+      profile.start = base;
+      profile.cacheFolder = appData.local + "\\" + relative;
+      profile.cacheStart = appData.local;
+    } else {
+      if (!platform::IsFullPath(e.path)) continue;
+      // A profile kept elsewhere keeps its caches in itself.
+      profile.folder = profile.cacheFolder = profile.start = profile.cacheStart = WindowsSeparators(e.path);
+    }
+    bool known = false;
+    for (const Profile& p : profiles) known = known || util::EqualNoCase(p.folder, profile.folder);
+    platform::FindData entry;
+    std::unique_ptr<platform::FileFind> find = files.FindFirst(profile.folder, &entry);
+    if (!known && find && (entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry)) {
+      profiles.push_back(profile);
+    }
+  }
+  return profiles;
+}
+
+}  // namespace
+
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
+                                  const AppDataFolders& appData) {
+  const std::string& base = browser.base == AppData::Local ? appData.local : appData.roaming;
+  if (base.empty()) return {};
+  return browser.family == Family::Chromium ? ChromiumProfiles(files, browser, base, appData)
+                                            : FirefoxProfiles(files, browser, base, appData);
+}
+
+}  // namespace browsers

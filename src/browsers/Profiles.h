@@ -1,0 +1,36 @@
+// Where a browser keeps its profiles: Chromium's Local State and its
+// "Default" and "Profile N" folders, Firefox's profiles.ini.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "browsers/BrowserTable.h"
+#include "platform/FileSystem.h"
+
+namespace browsers {
+
+// The user's application data folders, as the system names them.
+struct AppDataFolders {
+  std::string local;    // CSIDL_LOCAL_APPDATA
+  std::string roaming;  // CSIDL_APPDATA
+};
+
+struct Profile {
+  std::string name;    // as the browser shows it
+  std::string folder;  // its files
+  std::string start;   // the folder the system named that `folder` lies in: nothing above it is cleaned
+  // Where its caches are: the profile folder itself, or the same path under
+  // the local application data for a profile kept in the roaming one.
+  std::string cacheFolder;
+  std::string cacheStart;
+};
+
+// The profiles of `browser` that exist, each once: for Chromium those the
+// browser lists in Local State and the "Default" / "Profile N" folders
+// present; for Firefox every profile of profiles.ini. A name that would
+// lead out of the browser's folder is no profile.
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
+                                  const AppDataFolders& appData);
+
+}  // namespace browsers

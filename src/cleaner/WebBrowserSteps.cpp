@@ -1,0 +1,85 @@
+// The steps of the browsers of today: Edge, Chrome and the other Chromium
+// browsers, and Firefox, each item on every profile found.
+#include "browsers/Profiles.h"
+#include "cleaner/CleanerSteps.h"
+#include "cleaner/FolderPurge.h"
+#include "cookies/KeepList.h"
+#include "util/Text.h"
+
+#include <set>
+
+namespace cleaner {
+
+browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases) {
+  return {files, databases,
+          [&files](const std::string& start, const std::string& folder) {
+            return OpenCleanableFolder(files, start, folder) != nullptr;
+          },
+          [&files](const std::string& start, const std::string& folder) {
+            PurgeFolder(files, start, folder, PurgeOptions{});
+          }};
+}
+
+namespace {
+browsers::AppDataFolders AppDataOf(platform::Platform& platform) {
+  browsers::AppDataFolders appData;
+  platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &appData.local);
+  platform.shell.SpecialFolder(platform::kCsidlAppData, &appData.roaming);
+  return appData;
+}
+}  // namespace
+
+std::vector<std::string> BrowserCookieSites(platform::Platform& platform) {
+  const browsers::AppDataFolders appData = AppDataOf(platform);
+  browsers::BrowserServices services = BrowserServicesOn(platform.files, platform.databases);
+  std::vector<std::string> sites;
+  std::set<std::string, util::LessNoCase> seen;
+  for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
+    for (const browsers::Profile& profile : browsers::FindProfiles(platform.files, browser, appData)) {
+      for (std::string& site : browsers::CookieSites(services, browser, profile)) {
+        if (seen.insert(site).second) sites.push_back(std::move(site));
+      }
+    }
+  }
+  return sites;
+}
+
+void CleanerSteps::FindBrowsers() {
+  browsersFound_ = true;
+  const browsers::AppDataFolders appData = AppDataOf(platform_);
+  // Its files are the browser's while it runs: half a cleaning under it
+  // would be undone or break the profile, so it is skipped whole.
+  const std::vector<std::string> running = platform_.process.RunningProgramNames();
+  for (size_t i = 0; i < browsers::kBrowserCount; ++i) {
+    if (!browserSelection[i]) continue;
+    const browsers::BrowserRow& browser = browsers::kBrowsers[i];
+    if (browsers::IsRunning(browser, running)) {
+      browsers_.running.push_back(i);
+      continue;
+    }
+    for (browsers::Profile& profile : browsers::FindProfiles(platform_.files, browser, appData)) {
+      browsers_.profiles.push_back({i, std::move(profile), {}});
+    }
+  }
+}
+
+void CleanerSteps::CleanBrowserItem(browsers::Item item) {
+  if (!browsersFound_) FindBrowsers();
+  // As for Internet Explorer's cookies, an unreadable keep-list ends the run
+  // rather than taking the cookies the user chose to keep.
+  std::vector<std::string> keepList;
+  if (item == browsers::Item::Cookies && !browsers_.profiles.empty()) keepList = cookies::ReadKeepList(platform_);
+  browsers::BrowserServices services = BrowserServicesOn(platform_.files, platform_.databases);
+  for (browsers::BrowsersOutcome::ProfileOutcome& p : browsers_.profiles) {
+    if (stop_) return;
+    browsers::CleanProfileItem(item, services, browsers::kBrowsers[p.browser], p.profile, keepList, &p.result);
+  }
+}
+
+void CleanerSteps::BrowsersCacheCleaner() { CleanBrowserItem(browsers::Item::Cache); }
+void CleanerSteps::BrowsersCookiesCleaner() { CleanBrowserItem(browsers::Item::Cookies); }
+void CleanerSteps::BrowsersHistoryCleaner() { CleanBrowserItem(browsers::Item::History); }
+void CleanerSteps::BrowsersFormDataCleaner() { CleanBrowserItem(browsers::Item::FormData); }
+void CleanerSteps::BrowsersSessionsCleaner() { CleanBrowserItem(browsers::Item::Sessions); }
+
+}  // namespace cleaner

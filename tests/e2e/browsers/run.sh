@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The browsers under Wine: the real Chromium and Firefox profiles that
+# tests/browsers/make_profiles.sh makes, laid out as on Windows in a fresh
+# prefix (Chromium's Cookies under Network\, Firefox's profile listed in
+# profiles.ini under the roaming folder). /preview changes no file; /clean
+# removes the history and every cookie but the kept site's, leaves the
+# passwords as they were, and every database passes integrity_check; a
+# a running browser (a stand-in with its program file's name) and a database
+# another program holds locked are skipped and named, with exit 4.
+# Usage: run.sh BIN WORK [PROFILES]
+set -u
+bin=$(readlink -f "$1"); work=$(readlink -m "$2")
+profiles=$(readlink -f "${3:-$(dirname "$0")/../../../build/browser-profiles}")
+rm -rf "$work"
+source "$(dirname "$0")/../../../scripts/wine_prefix.sh"
+unset DISPLAY
+failed=0
+check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failed=1; fi; }
+
+mkdir -p "$work/app/Settings"
+cp "$bin/corvane.exe" "$work/app/"
+printf 'kept.example\r\n' > "$work/app/Settings/SafeCookies.txt"
+timeout 120 "$WINE" wineboot -i >/dev/null 2>&1
+home=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/$' | head -n1)
+chrome="$home/AppData/Local/Google/Chrome/User Data"
+firefox="$home/AppData/Roaming/Mozilla/Firefox"
+mkdir -p "$chrome/Default/Network" "$firefox/Profiles"
+cp "$profiles/chromium/Local State" "$chrome/"
+cp -r "$profiles/chromium/Default/." "$chrome/Default/"
+mv "$chrome/Default/Cookies" "$chrome/Default/Network/Cookies"
+cp -r "$profiles"/firefox/home/.config/mozilla/firefox/*.corvane "$firefox/Profiles/p.corvane"
+printf '[Profile0]\r\nName=corvane\r\nIsRelative=1\r\nPath=Profiles/p.corvane\r\n' > "$firefox/profiles.ini"
+key='HKLM\SOFTWARE\Tessaly\Corvane\Version2\Settings'
+for item in BrowserCache BrowserCookies BrowserHistory BrowserFormData BrowserSessions; do
+  timeout 60 "$WINE" reg add "$key" /v "$item" /t REG_DWORD /d 1 /f >/dev/null 2>&1
+done
+
+sums() { (cd "$home/AppData" && find . -path ./Local/Corvane -prune -o -type f -print0 | sort -z | xargs -0 sha256sum); }
+corvane() { timeout 120 "$WINE" "$work/app/corvane.exe" "$@" > "$work/out.txt" 2>/dev/null; echo $?; }
+sums > "$work/before.txt"
+check "/preview exits 0" '[ "$(corvane /preview)" = 0 ]'
+cp "$work/out.txt" "$work/preview.txt"
+sums > "$work/after-preview.txt"
+check "/preview changes no file" 'cmp -s "$work/before.txt" "$work/after-preview.txt"'
+check "the preview names the kept site" 'grep -q "kept: .*kept.example" "$work/preview.txt"'
+# A browser running: a copy of Wine's ping.exe named chrome.exe, pinging for
+# a while. Chrome is skipped whole and named; Firefox is cleaned.
+cp "$WINEPREFIX/drive_c/windows/system32/ping.exe" "$work/chrome.exe"
+"$WINE" "$work/chrome.exe" -n 40 127.0.0.1 >/dev/null 2>&1 &
+browser=$!
+sleep 3
+check "/clean with Chrome running exits 4" '[ "$(corvane /clean)" = 4 ]'
+check "the report names the running browser" \
+  'grep -q "Google Chrome: skipped, it is running (chrome.exe)" "$work/out.txt"'
+check "Chrome's files are as they were" \
+  '[ "$(grep "/Google/" "$work/before.txt")" = "$(sums | grep "/Google/")" ]'
+kill "$browser"; wait "$browser" 2>/dev/null
+timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || timeout 20 "$WINESERVER" -k >/dev/null 2>&1
+
+# Another program holds Web Data locked (SQLite on Linux takes the same
+# byte-range locks Wine gives SQLite on Windows): skipped and named, exit 4.
+python3 -c 'import sqlite3, sys, time
+db = sqlite3.connect(sys.argv[1], isolation_level=None); db.execute("BEGIN EXCLUSIVE"); print("locked", flush=True)
+time.sleep(60)' "$chrome/Default/Web Data" > "$work/lock.txt" &
+locker=$!
+for _ in $(seq 50); do grep -q locked "$work/lock.txt" && break; sleep 0.1; done
+check "/clean with a database in use exits 4" '[ "$(corvane /clean)" = 4 ]'
+kill "$locker"; wait "$locker" 2>/dev/null
+check "the report names the file in use" 'grep -q "Skipped .*Web Data: in use by another program" "$work/out.txt"'
+check "/clean exits 0" '[ "$(corvane /clean)" = 0 ]'
+cp "$work/out.txt" "$work/clean.txt"
+check "the report has a section per profile" \
+  'grep -q "Google Chrome, profile" "$work/clean.txt" && grep -q "Firefox, profile corvane" "$work/clean.txt"'
+check "nothing was skipped the second time" '! grep -q "Skipped" "$work/clean.txt"'
+check "the passwords are as they were" \
+  '[ "$(grep "Login Data\$" "$work/before.txt")" = "$(sums | grep "Login Data\$")" ]'
+python3 - "$chrome/Default" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
+import glob, os, sqlite3, sys
+chrome, firefox = sys.argv[1:3]
+def rows(path, sql):
+    return sqlite3.connect("file:" + path + "?mode=ro", uri=True).execute(sql).fetchall()
+ok = True
+def check(what, cond):
+    global ok
+    print(("ok: " if cond else "FAILED: ") + what)
+    ok = ok and cond
+kept = lambda host: host.lstrip(".").lower() in ("kept.example", "www.kept.example")
+check("Chromium's history is gone", rows(chrome + "/History", "SELECT count(*) FROM urls")[0][0] == 0)
+hosts = [h for (h,) in rows(chrome + "/Network/Cookies", "SELECT host_key FROM cookies")]
+check("Chromium keeps the kept site's cookies only", hosts and all(kept(h) for h in hosts))
+hosts = [h for (h,) in rows(firefox + "/cookies.sqlite", "SELECT host FROM moz_cookies")]
+check("Firefox keeps the kept site's cookies only", hosts and all(kept(h) for h in hosts))
+check("Firefox's visits are gone", rows(firefox + "/places.sqlite", "SELECT count(*) FROM moz_historyvisits")[0][0] == 0)
+check("Firefox's bookmarks stay", rows(firefox + "/places.sqlite", "SELECT count(*) FROM moz_bookmarks WHERE fk IS NOT NULL")[0][0] > 0)
+for path in glob.glob(chrome + "/**", recursive=True) + glob.glob(firefox + "/*.sqlite"):
+    if os.path.isfile(path) and open(path, "rb").read(16) == b"SQLite format 3\0":
+        check("integrity of " + os.path.basename(path), rows(path, "PRAGMA integrity_check") == [("ok",)])
+sys.exit(0 if ok else 1)
+PY
+exit "$failed"

@@ -1,0 +1,391 @@
+// The browser items on real profiles that Chromium and Firefox made
+// (tests/browsers/make_profiles.sh): the files lie in the simulated machine
+// as on Windows, their databases are copies of the real ones, opened with
+// SQLite. A browser version whose schema differs shows up here.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "browsers/BrowserItems.h"
+#include "cleaner/CleanerSteps.h"
+#include "platform/recording/RecordingDatabases.h"
+#include "platform/sim/SimDatabases.h"
+#include "platform/sim/SimPlatform.h"
+#include "platform/sqlite/SqliteDatabases.h"
+#include "util/Text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using browsers::Item;
+using browsers::ProfileResult;
+
+const char kLocal[] = "C:\\Users\\me\\AppData\\Local";
+const char kRoaming[] = "C:\\Users\\me\\AppData\\Roaming";
+const std::string kChromeData = std::string(kLocal) + "\\Google\\Chrome\\User Data";
+
+const browsers::BrowserRow& Row(const char* programFile) {
+  for (size_t i = 0; i < browsers::kBrowserCount; ++i) {
+    if (util::EqualNoCase(browsers::kBrowsers[i].programFile, programFile)) return browsers::kBrowsers[i];
+  }
+  throw std::logic_error(programFile);
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class RealProfiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path source = CORVANE_BROWSER_PROFILES;
+    ASSERT_TRUE(fs::exists(source / "versions"))
+        << "no profiles in " << source << ": bash tests/browsers/make_profiles.sh build/browser-profiles";
+    // In memory where the system has such a folder: the copies are 20 MB.
+    const fs::path temp = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    scratch_ = temp / ("corvane-browsers-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(scratch_);
+    Mirror(source / "chromium" / "Local State", kChromeData + "\\Local State");
+    Mirror(source / "chromium" / "Default", kChromeData + "\\Default");
+    // As on Windows, this one keeps its cookies in Network\.
+    Mirror(source / "chromium" / "Profile 1", kChromeData + "\\Profile 1");
+    fs::path profile1 = scratch_ / "3";
+    fs::create_directory(profile1 / "Network");
+    fs::rename(profile1 / "Cookies", profile1 / "Network" / "Cookies");
+    sim_.files.AddFile(kChromeData + "\\Profile 1\\Network\\Cookies");
+    sim_.files.RemoveFile(kChromeData + "\\Profile 1\\Cookies");
+    const fs::path firefox = source / "firefox" / "home";
+    Mirror(firefox / ".config" / "mozilla" / "firefox", std::string(kRoaming) + "\\Mozilla\\Firefox");
+    Mirror(firefox / ".cache" / "mozilla" / "firefox", std::string(kLocal) + "\\Mozilla\\Firefox");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(scratch_, ignored);
+  }
+
+  // Copies a real file or folder into the scratch tree, and lays it out in
+  // the simulated file system at `simPath`, whose databases are the copies.
+  void Mirror(const fs::path& real, const std::string& simPath) {
+    fs::path copy = scratch_ / std::to_string(mirrors_.size() + 1);
+    fs::create_directories(copy.parent_path());
+    fs::copy(real, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
+    mirrors_.emplace_back(simPath, copy);
+    if (fs::is_regular_file(copy)) {
+      sim_.files.AddFile(simPath, ReadBytes(copy));
+      return;
+    }
+    sim_.files.AddDirectory(simPath);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(copy)) {
+      std::string inside = simPath + "\\" + entry.path().lexically_relative(copy).string();
+      for (char& c : inside) c = c == '/' ? '\\' : c;
+      if (entry.is_directory()) {
+        sim_.files.AddDirectory(inside);
+      } else if (entry.is_regular_file()) {
+        // The large files are databases, which SQLite reads from the copy.
+        sim_.files.AddFile(inside, entry.file_size() < (1 << 20) ? ReadBytes(entry.path()) : std::string());
+      }
+    }
+  }
+
+  // The real file behind a path of the simulated machine.
+  std::string RealPath(const std::string& simPath) const {
+    for (const auto& [prefix, copy] : mirrors_) {
+      if (simPath.size() >= prefix.size() && util::EqualNoCase(simPath.substr(0, prefix.size()), prefix) &&
+          (simPath.size() == prefix.size() || simPath[prefix.size()] == '\\')) {
+        std::string rest = simPath.substr(prefix.size());
+        for (char& c : rest) c = c == '\\' ? '/' : c;
+        return copy.string() + rest;
+      }
+    }
+    return (scratch_ / "nowhere").string();
+  }
+
+  // The first column of every row `sql` gives on the real copy of a database.
+  std::vector<std::string> Query(const std::string& simPath, const std::string& sql) const {
+    std::vector<std::string> values;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(RealPath(simPath).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+      const unsigned char* text = sqlite3_column_text(stmt, 0);
+      values.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return values;
+  }
+  uint64_t CountRows(const std::string& simPath, const std::string& table) const {
+    return std::stoull(Query(simPath, "SELECT count(*) FROM " + table).at(0));
+  }
+
+  // Every byte of the real copies and of the simulated files.
+  std::map<std::string, std::string> Snapshot() {
+    std::map<std::string, std::string> all;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(scratch_)) {
+      if (entry.is_regular_file()) all[entry.path().string()] = ReadBytes(entry.path());
+    }
+    for (const auto& [prefix, copy] : mirrors_) {
+      for (const std::string& name : sim_.files.List(prefix)) all["sim " + prefix + "\\" + name] = "listed";
+    }
+    return all;
+  }
+
+  std::vector<browsers::Profile> Profiles(const char* programFile) {
+    return browsers::FindProfiles(sim_.files, Row(programFile), {kLocal, kRoaming});
+  }
+
+  // Runs `items` on every profile of Chromium (as Chrome) and Firefox.
+  std::map<std::string, ProfileResult> Clean(const std::vector<Item>& items, browsers::BrowserServices& services,
+                                             const std::vector<std::string>& keepList = {}) {
+    std::map<std::string, ProfileResult> results;
+    for (const char* program : {"chrome.exe", "firefox.exe"}) {
+      for (const browsers::Profile& profile : Profiles(program)) {
+        for (Item item : items) {
+          browsers::CleanProfileItem(item, services, Row(program), profile, keepList, &results[profile.folder]);
+        }
+      }
+    }
+    return results;
+  }
+
+  std::string Firefox() { return Profiles("firefox.exe").at(0).folder; }
+
+  fs::path scratch_;
+  std::vector<std::pair<std::string, fs::path>> mirrors_;
+  platform::sim::SimPlatform sim_;
+  platform::sqlite::SqliteDatabases databases_{[this](const std::string& path) { return RealPath(path); }};
+  browsers::BrowserServices services_ = cleaner::BrowserServicesOn(sim_.files, databases_);
+};
+
+const std::vector<Item> kEveryItem{Item::Cache, Item::Cookies, Item::History, Item::FormData, Item::Sessions};
+
+TEST_F(RealProfiles, EveryProfileIsFoundWithItsCacheWhereTheBrowserKeepsIt) {
+  sim_.files.AddDirectory(kChromeData + "\\Profile 7");  // not listed in Local State, present
+  sim_.files.AddDirectory(kChromeData + "\\Profile X");
+  sim_.files.AddDirectory(kChromeData + "\\System Profile");
+  std::vector<std::string> folders;
+  for (const browsers::Profile& p : Profiles("chrome.exe")) {
+    folders.push_back(p.folder);
+    EXPECT_EQ(p.cacheFolder, p.folder);
+  }
+  EXPECT_EQ(folders, (std::vector<std::string>{kChromeData + "\\Default", kChromeData + "\\Profile 1",
+                                               kChromeData + "\\Profile 7"}));
+  std::vector<browsers::Profile> firefox = Profiles("firefox.exe");
+  ASSERT_EQ(firefox.size(), 1u);
+  EXPECT_EQ(firefox[0].name, "corvane");
+  const std::string relative = firefox[0].folder.substr(std::string(kRoaming).size());
+  EXPECT_EQ(firefox[0].folder.rfind(std::string(kRoaming) + "\\Mozilla\\Firefox\\", 0), 0u);
+  EXPECT_EQ(firefox[0].cacheFolder, kLocal + relative);
+  EXPECT_TRUE(sim_.files.IsDirectory(firefox[0].cacheFolder + "\\cache2"));
+  EXPECT_TRUE(Profiles("msedge.exe").empty());
+  // Opera's data folder is its profile; its caches are under the local folder.
+  sim_.files.AddDirectory(std::string(kRoaming) + "\\Opera Software\\Opera Stable");
+  std::vector<browsers::Profile> opera = Profiles("opera.exe");
+  ASSERT_EQ(opera.size(), 1u);
+  EXPECT_EQ(opera[0].folder, std::string(kRoaming) + "\\Opera Software\\Opera Stable");
+  EXPECT_EQ(opera[0].cacheFolder, std::string(kLocal) + "\\Opera Software\\Opera Stable");
+}
+
+TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
+  const std::vector<std::string> sites{"ads.gone.example", "gone.example",     "kept.example",
+                                       "last.example",     "notkept.example", "www.kept.example"};
+  EXPECT_EQ(browsers::CookieSites(services_, Row("chrome.exe"), Profiles("chrome.exe").at(1)), sites);
+  EXPECT_EQ(browsers::CookieSites(services_, Row("firefox.exe"), Profiles("firefox.exe").at(0)), sites);
+  std::map<std::string, ProfileResult> results = Clean({Item::Cookies}, services_, {"KEPT.example"});
+  for (const std::string& jar : {kChromeData + "\\Default\\Cookies", kChromeData + "\\Profile 1\\Network\\Cookies",
+                                 Firefox() + "\\cookies.sqlite"}) {
+    SCOPED_TRACE(jar);
+    bool chromium = jar.find("Chrome") != std::string::npos;
+    std::vector<std::string> hosts =
+        Query(jar, chromium ? "SELECT host_key FROM cookies ORDER BY 1" : "SELECT host FROM moz_cookies ORDER BY 1");
+    // "notkept.example" ends with the line's letters but is no subdomain of it.
+    EXPECT_EQ(hosts, (std::vector<std::string>{".kept.example", ".www.kept.example", "kept.example",
+                                               "www.kept.example"}));
+    EXPECT_EQ(Query(jar, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  }
+  const ProfileResult& chrome = results[kChromeData + "\\Default"];
+  EXPECT_EQ(chrome.cookiesRemoved, 8u);
+  EXPECT_EQ(chrome.cookiesKept, 4u);
+  EXPECT_EQ(chrome.keptSites, (std::vector<std::string>{"kept.example", "www.kept.example"}));
+  EXPECT_TRUE(chrome.skipped.empty());
+  EXPECT_EQ(results[Firefox()].cookiesRemoved, 8u);
+}
+
+TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSettingsStay) {
+  const std::string chrome = kChromeData + "\\Default", firefox = Firefox();
+  const uint64_t addresses = CountRows(chrome + "\\History", "urls"), visits = CountRows(chrome + "\\History", "visits");
+  const uint64_t forms = CountRows(chrome + "\\Web Data", "autofill");
+  const uint64_t firefoxVisits = CountRows(firefox + "\\places.sqlite", "moz_historyvisits");
+  const std::vector<std::string> bookmarks = Query(firefox + "\\places.sqlite", "SELECT * FROM moz_bookmarks");
+  const std::string bookmarked = Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
+  const std::string logins = Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0);
+  const std::string preferences = sim_.files.Content(chrome + "\\Preferences");
+  const std::string key4 = ReadBytes(RealPath(firefox + "\\key4.db"));
+  ASSERT_GT(addresses, 0u);
+  ASSERT_GT(firefoxVisits, 0u);
+
+  std::map<std::string, ProfileResult> results = Clean(kEveryItem, services_);
+
+  const ProfileResult& c = results[chrome];
+  EXPECT_EQ(c.addresses, addresses);
+  EXPECT_EQ(c.visits, visits);
+  EXPECT_EQ(c.formEntries, forms);
+  EXPECT_GT(c.sessionFiles, 0u);
+  EXPECT_TRUE(c.skipped.empty()) << c.skipped[0].file << ": " << c.skipped[0].reason;
+  EXPECT_EQ(CountRows(chrome + "\\History", "urls") + CountRows(chrome + "\\History", "visits") +
+                CountRows(chrome + "\\History", "keyword_search_terms") + CountRows(chrome + "\\Web Data", "autofill"),
+            0u);
+  for (const char* folder : {"\\Cache", "\\Sessions"}) EXPECT_EQ(sim_.files.List(chrome + folder).size(), 0u) << folder;
+  EXPECT_EQ(Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0), logins);
+  EXPECT_EQ(sim_.files.Content(chrome + "\\Preferences"), preferences);
+  EXPECT_TRUE(sim_.files.Exists(chrome + "\\Secure Preferences"));
+
+  const ProfileResult& f = results[firefox];
+  EXPECT_EQ(f.visits, firefoxVisits);
+  EXPECT_TRUE(f.skipped.empty()) << f.skipped[0].file << ": " << f.skipped[0].reason;
+  const std::string places = firefox + "\\places.sqlite";
+  EXPECT_EQ(CountRows(places, "moz_historyvisits"), 0u);
+  EXPECT_EQ(Query(places, "SELECT * FROM moz_bookmarks"), bookmarks);
+  // What stays is what a bookmark points at, unvisited, with its origin.
+  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks "
+                          "WHERE fk NOT NULL) OR visit_count != 0 OR last_visit_date NOT NULL"),
+            std::vector<std::string>{"0"});
+  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"),
+            std::vector<std::string>{"0"});
+  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%.example%'"), std::vector<std::string>{"0"});
+  EXPECT_EQ(CountRows(places, "moz_places"), std::stoull(bookmarked));
+  EXPECT_EQ(ReadBytes(RealPath(firefox + "\\key4.db")), key4);
+  EXPECT_EQ(sim_.files.List(Profiles("firefox.exe")[0].cacheFolder + "\\cache2").size(), 0u);
+  for (const std::string& db : {chrome + "\\History", chrome + "\\Favicons", chrome + "\\Web Data", places,
+                                firefox + "\\favicons.sqlite"}) {
+    EXPECT_EQ(Query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << db;
+  }
+}
+
+TEST_F(RealProfiles, APreviewCountsWhatACleaningRemovesAndChangesNothing) {
+  // As after Firefox ended: one database's log folded in and gone, another's
+  // still beside it.
+  sqlite3* places = nullptr;
+  sqlite3_open_v2(RealPath(Firefox() + "\\places.sqlite").c_str(), &places, SQLITE_OPEN_READWRITE, nullptr);
+  ASSERT_EQ(sqlite3_exec(places, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(places);
+  ASSERT_FALSE(fs::exists(RealPath(Firefox() + "\\places.sqlite-wal")));
+  ASSERT_TRUE(fs::exists(RealPath(Firefox() + "\\cookies.sqlite-wal")));
+  const std::map<std::string, std::string> before = Snapshot();
+  platform::recording::Recorder preview(sim_.platform, platform::recording::Mode::Preview);
+  platform::recording::RecordingDatabases previewDatabases(databases_, preview);
+  browsers::BrowserServices previewServices = cleaner::BrowserServicesOn(preview.platform().files, previewDatabases);
+  std::map<std::string, ProfileResult> would = Clean(kEveryItem, previewServices, {"kept.example"});
+  const std::map<std::string, std::string> after = Snapshot();
+  for (const auto& [file, bytes] : after) EXPECT_TRUE(before.count(file) && before.at(file) == bytes) << file;
+  for (const auto& [file, bytes] : before) EXPECT_TRUE(after.count(file)) << file << " went";
+
+  platform::recording::Recorder run(sim_.platform, platform::recording::Mode::PassThrough);
+  platform::recording::RecordingDatabases runDatabases(databases_, run);
+  browsers::BrowserServices runServices = cleaner::BrowserServicesOn(run.platform().files, runDatabases);
+  std::map<std::string, ProfileResult> did = Clean(kEveryItem, runServices, {"kept.example"});
+  ASSERT_EQ(would.size(), did.size());
+  for (const auto& [folder, r] : did) {
+    SCOPED_TRACE(folder);
+    const ProfileResult& w = would[folder];
+    EXPECT_EQ(std::tie(w.addresses, w.visits, w.cookiesRemoved, w.cookiesKept, w.keptSites, w.formEntries),
+              std::tie(r.addresses, r.visits, r.cookiesRemoved, r.cookiesKept, r.keptSites, r.formEntries))
+        << (w.skipped.empty() ? "" : w.skipped[0].file + ": " + w.skipped[0].reason);
+  }
+  // Both noted the rows by file and table.
+  for (platform::recording::Recorder* recorder : {&preview, &run}) {
+    uint64_t urls = 0;
+    for (const platform::recording::Change& change : recorder->Changes()) {
+      if (change.kind == platform::recording::ChangeKind::DeleteRows && change.name == "urls") urls += change.items;
+    }
+    EXPECT_EQ(urls, did[kChromeData + "\\Default"].addresses + did[kChromeData + "\\Profile 1"].addresses);
+  }
+}
+
+TEST_F(RealProfiles, ADatabaseInUseIsSkippedAndNamedAndTheProfilesOtherFilesAreCleaned) {
+  const std::string chrome = kChromeData + "\\Default";
+  const uint64_t addresses = CountRows(chrome + "\\History", "urls");
+  sqlite3* browser = nullptr;
+  sqlite3_open_v2(RealPath(chrome + "\\History").c_str(), &browser, SQLITE_OPEN_READWRITE, nullptr);
+  ASSERT_EQ(sqlite3_exec(browser, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  ProfileResult r;
+  browsers::CleanProfileItem(Item::History, services_, Row("chrome.exe"), Profiles("chrome.exe").at(0), {}, &r);
+  sqlite3_exec(browser, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(browser);
+  ASSERT_EQ(r.skipped.size(), 1u);
+  EXPECT_EQ(r.skipped[0].file, chrome + "\\History");
+  EXPECT_EQ(r.skipped[0].reason, "in use by another program");
+  EXPECT_TRUE(r.skipped[0].inUse);
+  EXPECT_EQ(r.addresses, 0u);
+  EXPECT_EQ(CountRows(chrome + "\\History", "urls"), addresses);
+  EXPECT_EQ(CountRows(chrome + "\\Top Sites", "top_sites") + CountRows(chrome + "\\Shortcuts", "omni_box_shortcuts"),
+            0u);
+}
+
+// Without real files: what another version or a damaged file meets.
+TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLeftAsTheyAre) {
+  platform::sim::SimPlatform sim;
+  platform::sim::SimDatabases databases(sim.files);
+  const std::string profile = kChromeData + "\\Default";
+  sim.files.AddDirectory(profile);
+  databases.AddTable(profile + "\\Network\\Cookies", "cookies", {"host", "name"}, {{"a.example", "x"}});
+  databases.AddTable(profile + "\\Web Data", "autofill", {"name", "value"}, {{"q", "secret"}});
+  databases.Lookup(profile + "\\Web Data")->damaged = true;
+  browsers::BrowserServices services = cleaner::BrowserServicesOn(sim.files, databases);
+  browsers::Profile p{"Default", profile, kLocal, profile, kLocal};
+  ProfileResult r;
+  for (Item item : kEveryItem) browsers::CleanProfileItem(item, services, Row("chrome.exe"), p, {}, &r);
+  ASSERT_EQ(r.skipped.size(), 2u);
+  EXPECT_EQ(r.skipped[0].file, profile + "\\Network\\Cookies");
+  EXPECT_EQ(r.skipped[0].reason, platform::DbResultText(platform::DbResult::NoSuchColumn));
+  EXPECT_EQ(r.skipped[1].file, profile + "\\Web Data");
+  EXPECT_EQ(r.skipped[1].reason, platform::DbResultText(platform::DbResult::Malformed));
+  EXPECT_FALSE(r.skipped[0].inUse || r.skipped[1].inUse);
+  EXPECT_EQ(databases.Lookup(profile + "\\Network\\Cookies")->tables["cookies"].rows.size(), 1u);
+  EXPECT_EQ(databases.Lookup(profile + "\\Web Data")->tables["autofill"].rows.size(), 1u);
+}
+
+TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderIsNoProfile) {
+  platform::sim::SimPlatform sim;
+  sim.files.AddFile(kChromeData + "\\Local State",
+                    R"({"profile":{"info_cache":{"..":{"name":"up"},"..\\..\\Roaming":{"name":"out"},)"
+                    R"("C:\\Windows":{"name":"system"},"Work":{"name":"Work"}}}})");
+  sim.files.AddDirectory(kChromeData + "\\Work");
+  sim.files.AddDirectory(std::string(kLocal) + "\\Roaming");
+  const std::string firefox = std::string(kRoaming) + "\\Mozilla\\Firefox";
+  sim.files.AddFile(firefox + "\\profiles.ini",
+                    "[Profile0]\r\nName=up\r\nIsRelative=1\r\nPath=../../Local\r\n\r\n[Profile1]\r\nName=elsewhere\r\n"
+                    "IsRelative=0\r\nPath=D:\\Profiles\\x\r\n\r\n[Profile2]\r\nName=mine\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n");
+  sim.files.AddDirectory(firefox + "\\Profiles\\a.b");
+  sim.files.AddDirectory("D:\\Profiles\\x");
+  std::vector<std::string> found;
+  for (const char* program : {"chrome.exe", "firefox.exe"}) {
+    for (const browsers::Profile& p : browsers::FindProfiles(sim.files, Row(program), {kLocal, kRoaming})) {
+      found.push_back(p.name + " " + p.folder + " " + p.cacheFolder);
+    }
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{
+                       "Work " + kChromeData + "\\Work " + kChromeData + "\\Work",
+                       "elsewhere D:\\Profiles\\x D:\\Profiles\\x",
+                       "mine " + firefox + "\\Profiles\\a.b " + kLocal + "\\Mozilla\\Firefox\\Profiles\\a.b"}));
+}
+
+TEST(BrowserItems, ABrowserRunsWhenAProgramOfItsFileNameDoes) {
+  EXPECT_TRUE(browsers::IsRunning(Row("msedge.exe"), {"explorer.exe", "MSEdge.EXE"}));
+  EXPECT_FALSE(browsers::IsRunning(Row("msedge.exe"), {"msedgewebview2.exe", "chrome.exe"}));
+  browsers::KeptHosts kept({"Bank.example", ""});
+  EXPECT_TRUE(kept.Keeps(".bank.example"));
+  EXPECT_TRUE(kept.Keeps("login.eu.BANK.example"));
+  EXPECT_FALSE(kept.Keeps("mybank.example"));
+  EXPECT_FALSE(kept.Keeps("bank.example.evil"));
+}
+
+}  // namespace
