@@ -121,7 +121,11 @@ class RealProfiles : public ::testing::Test {
     sqlite3_close(db);
     return values;
   }
+  // A database the browser never wrote holds no rows: Chromium makes
+  // Shortcuts only once its address bar has offered one, which a headless
+  // visit does on some runs and not on others.
   uint64_t CountRows(const std::string& simPath, const std::string& table) const {
+    if (!fs::exists(RealPath(simPath))) return 0;
     return std::stoull(Query(simPath, "SELECT count(*) FROM " + table).at(0));
   }
 
