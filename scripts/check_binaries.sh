@@ -4,7 +4,7 @@
 # they import; fails when one of them needs a MinGW runtime DLL beside it, or
 # when corvane.exe is over 1.4 MiB (1,468,006 bytes), SQLite included. The
 # 32-bit build, a compile check for old machines, may take 1.6 MiB
-# (1,677,722 bytes): the same code is about a tenth larger in i686 form.
+# (1,677,722 bytes): the same code is about 6% larger in i686 form.
 # Usage: bash scripts/check_binaries.sh BIN...
 set -u
 status=0
