@@ -3,6 +3,7 @@
 # missing. As root it runs apt-get; otherwise it prints the one line to run.
 set -u
 packages=(cmake make g++ googletest mingw-w64 wine64 xvfb imagemagick sox nsis fp-utils fonts-dejavu-core x11-utils xdotool
+  clang-format
   chromium firefox-esr)  # they make the real browser profiles the tests clean
 missing=()
 for p in "${packages[@]}"; do
