@@ -142,7 +142,7 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   RECT client;
   GetClientRect(pref, &client);
   EXPECT_EQ(client.right, 370);
-  EXPECT_EQ(client.bottom, 291);
+  EXPECT_EQ(client.bottom, 319);
 
   for (const wchar_t* caption : {L"Windows Hotkey Status", L"Internet Explorer Hotkey Status",
                                  L"Windows Volume Control", L"Windows Hotkey"}) {
@@ -153,8 +153,10 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   HWND volume = FindChild(pref, L"Button", L"Enable windows volume control");
   HWND ctrlF12 = FindChild(pref, L"Button", L"CTRL + F12");
   HWND altF1 = FindChild(pref, L"Button", L"ALT + F1");
-  ASSERT_TRUE(enable && browserBox && volume && ctrlF12 && altF1);
+  HWND allBrowsers = FindChild(pref, L"Button", L"Also hide the other browsers' windows");
+  ASSERT_TRUE(enable && browserBox && volume && ctrlF12 && altF1 && allBrowsers);
   auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  EXPECT_TRUE(checked(allBrowsers)) << "on unless cleared";
   EXPECT_FALSE(checked(enable));
   EXPECT_TRUE(checked(browserBox));
   EXPECT_TRUE(checked(volume));
