@@ -26,8 +26,8 @@ const char kUsage[] =
     "  1  a cleaner stopped, or the report could not be written (the reason is printed)\r\n"
     "  2  a bad command line\r\n"
     "  3  another cleaning is going on; nothing was done\r\n"
-    "  4  every selected cleaner ran to its end, but a browser that was running or a\r\n"
-    "     file in use was skipped (the report names it)\r\n"
+    "  4  every selected cleaner ran to its end, but a browser that was running, a\r\n"
+    "     file in use, or a link was skipped (the report names it)\r\n"
     "  5  corvane.com could not start corvane.exe\r\n"
     "  6  Corvane ended on a fault of its own; what the run did is unknown\r\n"
     "Where more than one applies: 2, then 3, then 1, then 4.\r\n";
@@ -75,7 +75,7 @@ int Clean(platform::Platform& platform, const Command& command, const std::funct
   }
   // The report says how the run ended, and what stopped it.
   print(end.report);
-  int exitCode = !end.success() ? kExitStopped : end.skippedForUse ? kExitSkipped : kExitFinished;
+  int exitCode = !end.success() ? kExitStopped : end.skipped() ? kExitSkipped : kExitFinished;
   std::string unwritten = end.unwritten;
   if (unwritten.empty() && !command.reportFile.empty()) {
     unwritten = WriteReportFile(platform, command.reportFile, end.report);

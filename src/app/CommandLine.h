@@ -33,7 +33,7 @@ enum : int {
   kExitStopped = 1,         // a cleaner stopped, or the report could not be written: the reason is printed
   kExitBadCommandLine = 2,  // the usage is printed
   kExitBusy = 3,            // another cleaning (tray or command line) is going on
-  kExitSkipped = 4,         // finished, but a running browser or a file in use was skipped: the report names it
+  kExitSkipped = 4,         // finished, but a running browser, a file in use or a link was skipped: the report names it
   // corvane.exe ended on a fault of its own (an abort, an exception nothing
   // caught): what the run did is unknown. The C runtime's abort would
   // answer 3, which means "busy", so the program ends with this instead.

@@ -42,6 +42,13 @@ void Skipped(ProfileResult* result, const std::string& file, const std::string& 
 
 std::string Join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
+// A file or folder left alone because of a link: named with the profile's
+// skips, and told to whoever follows the refused links.
+void LeftAloneForLink(BrowserServices& s, ProfileResult* result, const std::string& path) {
+  Skipped(result, path, kLinkLeftAlone);
+  if (s.refused) s.refused(path);
+}
+
 // A plain file of the profile at `folder\name`: false when missing; a link,
 // or a file reached through one, is named and left alone.
 bool IsProfileFile(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
@@ -50,7 +57,7 @@ bool IsProfileFile(BrowserServices& s, const std::string& start, const std::stri
   std::unique_ptr<platform::FileFind> find = s.files.FindFirst(Join(folder, name), &entry);
   if (!find || (entry.attributes & platform::kAttrDirectory)) return false;
   if (platform::IsLink(entry) || !s.cleanable(start, folder)) {
-    Skipped(result, Join(folder, name), kLinkLeftAlone);
+    LeftAloneForLink(s, result, Join(folder, name));
     return false;
   }
   return true;
@@ -158,7 +165,7 @@ void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std:
   const std::string path = Join(folder, name);
   if (!s.files.Exists(path)) return;
   if (!s.cleanable(start, path)) {
-    Skipped(result, path, kLinkLeftAlone);
+    LeftAloneForLink(s, result, path);
     return;
   }
   uint64_t bytesBefore = 0;

@@ -35,6 +35,9 @@ struct BrowserServices {
   std::function<bool(const std::string& start, const std::string& folder)> cleanable;
   // Empties `folder` (below `start`), keeping the folder itself.
   std::function<void(const std::string& start, const std::string& folder)> purge;
+  // Told of each file or folder left alone because it is a link or is
+  // reached through one (the purge tells of those it meets); may be empty.
+  std::function<void(const std::string& path)> refused;
 };
 
 // A file an item left alone, and why.

@@ -9,7 +9,18 @@ bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& fold
                                   bool wipeIndexDat) {
   PurgeOptions options{includeDesktopIni, wipeIndexDat};
   options.stop = &stop_;
-  return cleaner::PurgeFolder(platform_.files, start, folder, options);
+  std::vector<std::string> refused;
+  options.refusedLinks = &refused;
+  bool purged = cleaner::PurgeFolder(platform_.files, start, folder, options);
+  for (const std::string& link : refused) RefuseLink(link);
+  return purged;
+}
+
+void CleanerSteps::RefuseLink(const std::string& path) {
+  for (const RefusedLink& noted : refusedLinks_) {
+    if (noted.cleaner == cleaner_ && noted.path == path) return;
+  }
+  refusedLinks_.push_back({cleaner_, path});
 }
 
 bool CleanerSteps::WipeIndexDat(const std::string& folder, const std::string& name) {
@@ -18,7 +29,9 @@ bool CleanerSteps::WipeIndexDat(const std::string& folder, const std::string& na
 
 void CleanerSteps::DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask) {
   if (stop_) return;
-  cleaner::DeleteFilesByMask(platform_.files, start, folder, mask);
+  std::vector<std::string> refused;
+  cleaner::DeleteFilesByMask(platform_.files, start, folder, mask, &refused);
+  for (const std::string& link : refused) RefuseLink(link);
 }
 
 bool CleanerSteps::DeleteRegKey(const std::string& path, platform::RegRoot root) {

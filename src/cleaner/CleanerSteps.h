@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@
 #include "platform/Platform.h"
 
 namespace cleaner {
+
+// A folder or file a cleaner left alone because it was a link, or was
+// reached through one: the cleaner's entry of kCleaners, and the path.
+struct RefusedLink {
+  size_t cleaner = 0;
+  std::string path;
+};
 
 class CleanerSteps {
  public:
@@ -37,6 +45,8 @@ class CleanerSteps {
   }();
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
+  // Every link the run's cleaners left alone, in the order met.
+  const std::vector<RefusedLink>& refusedLinks() const { return refusedLinks_; }
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -105,9 +115,15 @@ class CleanerSteps {
   // False for a temporary folder that is one of the system's own folders or
   // holds the profile or the Windows folder (see WindowsSteps.cpp).
   bool IsPurgeableTempFolder(const std::string& folder);
+  // Notes a link the running cleaner left alone, once (the history step
+  // meets it in both its passes).
+  void RefuseLink(const std::string& path);
 
  protected:
   platform::Platform& platform_;
+  // The running cleaner's entry of kCleaners, and the links refused so far.
+  size_t cleaner_ = 0;
+  std::vector<RefusedLink> refusedLinks_;
 
  private:
   // The folder path the steps ask the system for, reused from step to step.
@@ -120,8 +136,9 @@ class CleanerSteps {
 };
 
 // The browser items' services on `files` and `databases`, with the purge's
-// link rules.
-browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases);
+// link rules; `refused`, when given, hears each link left alone.
+browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases,
+                                            std::function<void(const std::string&)> refused = nullptr);
 
 // The sites of the cookies of every profile of every browser found, each
 // once, in the order found: for the cookie manager's list.

@@ -109,7 +109,7 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
 }  // namespace
 
 std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem& files, const std::string& start,
-                                                            const std::string& folder) {
+                                                            const std::string& folder, std::string* refusedLink) {
   const size_t root = RootLength(folder);
   const std::string from = WithoutTrailingSeparators(start);
   const std::string target = WithoutTrailingSeparators(folder);
@@ -120,20 +120,36 @@ std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem
   for (const std::string& part : parts) {
     if (platform::IsDotEntry(part)) return nullptr;
   }
-  // The start is taken as the system named it; each folder below it is
-  // opened through the one above, as itself, so no link on the way, planted
-  // before or during the run, is followed.
-  std::unique_ptr<platform::FolderHandle> level = files.OpenFolder(parts.empty() ? target : from, parts.empty());
+  // The start is taken as the system named it, where it leads: its owner
+  // may have moved it with a link. Each folder below it is opened through
+  // the one above, as itself, so no link on the way, planted before or
+  // during the run, is followed.
+  std::unique_ptr<platform::FolderHandle> level = files.OpenFolder(from, false);
   for (const std::string& part : parts) {
     if (!level) return nullptr;
-    level = level->OpenFolder(part, 0);
+    std::unique_ptr<platform::FolderHandle> next = level->OpenFolder(part, 0);
+    if (!next && refusedLink && files.LastError() == platform::kErrorStoppedOnSymlink) {
+      *refusedLink = level->path() + "\\" + part;
+    }
+    level = std::move(next);
   }
   return level;
 }
 
+namespace {
+// Opens a cleanable folder, noting the link that made it not so.
+std::unique_ptr<platform::FolderHandle> OpenNoting(platform::FileSystem& files, const std::string& start,
+                                                   const std::string& folder, std::vector<std::string>* refusedLinks) {
+  std::string link;
+  std::unique_ptr<platform::FolderHandle> opened = OpenCleanableFolder(files, start, folder, &link);
+  if (!link.empty() && refusedLinks) refusedLinks->push_back(link);
+  return opened;
+}
+}  // namespace
+
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options) {
-  std::shared_ptr<platform::FolderHandle> top = OpenCleanableFolder(files, start, folder);
+  std::shared_ptr<platform::FolderHandle> top = OpenNoting(files, start, folder, options.refusedLinks);
   if (!top) return false;
   std::vector<Step> steps;
   if (!EmptyOneFolder(top, options, &steps)) return false;
@@ -166,8 +182,8 @@ bool WipeIndexDat(platform::FileSystem& files, const std::string& folder, const 
 }
 
 void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, const std::string& folder,
-                       const std::string& mask) {
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(files, start, folder);
+                       const std::string& mask, std::vector<std::string>* refusedLinks) {
+  std::unique_ptr<platform::FolderHandle> home = OpenNoting(files, start, folder, refusedLinks);
   std::vector<platform::FindData> entries;
   if (!home || !home->List(&entries)) return;
   const uint32_t notPlain = platform::kAttrDirectory | platform::kAttrHidden | platform::kAttrSystem;

@@ -7,12 +7,14 @@
 // data of all users), and a link planted there would lead a deletion into
 // folders that are none of this run's business. So nothing is deleted in a
 // folder that is a link or is reached through a link below the folder the
-// system named.
+// system named. The named folder itself is the system's word, and its owner
+// may have moved it elsewhere with a link: that one is followed.
 #pragma once
 
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -23,16 +25,23 @@ struct PurgeOptions {
   bool wipeIndexDat = false;       // overwrite every index.dat with zeros before deleting it
   // When set, the purge returns before its next deletion.
   const std::atomic<bool>* stop = nullptr;
+  // When set, receives the path of the link that kept the folder from being
+  // purged: one on the way to it below the start. (A link listed inside is
+  // removed as a link, and one put in a subfolder's place after the listing
+  // is no entry the purge chose: nothing refused.)
+  std::vector<std::string>* refusedLinks = nullptr;
 };
 
 // Opens `folder` when it may be cleaned: an absolute path ("C:\..." or
 // "\\server\share\...") that is no root, equal to `start` or below it, and
 // neither `folder` nor a folder between `start` and it is a link
 // (platform::IsLink): each is opened through the one above it, as itself.
-// `start` is the folder the system named; what lies above it is the
-// system's. Trailing separators do not count. Null when not cleanable.
+// `start` is the folder the system named, opened where it leads; what lies
+// above it is the system's. Trailing separators do not count. Null when not
+// cleanable; when that is for a link, *refusedLink (if given) is its path.
 std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem& files, const std::string& start,
-                                                            const std::string& folder);
+                                                            const std::string& folder,
+                                                            std::string* refusedLink = nullptr);
 
 // Empties `folder` but keeps the folder itself. Read-only files are cleared
 // and deleted; emptied subfolders are removed; anything that cannot go
@@ -56,8 +65,9 @@ bool WipeIndexDat(platform::FileSystem& files, const std::string& folder, const 
 
 // Deletes the plain files of `folder` whose long names match `mask`:
 // directories, hidden and system files are not matched, and read-only files
-// stay. Nothing is deleted when the folder is not cleanable.
+// stay. Nothing is deleted when the folder is not cleanable; a link that
+// made it so is added to *refusedLinks when given.
 void DeleteFilesByMask(platform::FileSystem& files, const std::string& start, const std::string& folder,
-                       const std::string& mask);
+                       const std::string& mask, std::vector<std::string>* refusedLinks = nullptr);
 
 }  // namespace cleaner

@@ -30,13 +30,9 @@ bool AtOrBelow(platform::FileSystem& files, const std::vector<std::string>& inne
   return true;
 }
 
-}  // namespace
-
-bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder) {
+// Whether the folder at `temp`, a path in its long form, may be emptied.
+bool IsPurgeablePlace(platform::Platform& platform, const std::vector<std::string>& temp) {
   platform::FileSystem& files = platform.files;
-  std::string longForm;
-  if (!files.LongPathName(folder, &longForm)) return false;
-  const std::vector<std::string> temp = Parts(longForm);
   if (temp.size() < 2) return false;  // a drive root
   // A known folder that does not exist cannot be the temporary folder or
   // hold it; one that exists is compared in its long form.
@@ -82,6 +78,22 @@ bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& fold
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder, std::string* refusedLink) {
+  platform::FileSystem& files = platform.files;
+  std::string longForm;
+  platform::FileIdentity reached;
+  if (!files.LongPathName(folder, &longForm) || !files.Identify(longForm, &reached)) return false;
+  if (!IsPurgeablePlace(platform, Parts(longForm))) return false;
+  if (IsPurgeablePlace(platform, Parts(reached.finalPath))) return true;
+  if (refusedLink) {
+    *refusedLink = longForm;
+    while (!refusedLink->empty() && (refusedLink->back() == '\\' || refusedLink->back() == '/')) refusedLink->pop_back();
+  }
+  return false;
 }
 
 }  // namespace cleaner

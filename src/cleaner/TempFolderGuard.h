@@ -14,7 +14,11 @@ namespace cleaner {
 // profile, Documents, Downloads, Pictures, Music, Videos, Desktop, OneDrive,
 // the application data folders, the public ones) and every folder that
 // holds one; and for Program Files and Windows and everything below them.
-// Names are compared as the file system compares them.
-bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder);
+// Names are compared as the file system compares them. A temporary folder
+// moved with a link is emptied where the link leads, so that place is held
+// to the same rules: when it alone fails them, *refusedLink (if given) is
+// the folder's path. False too when the system cannot say where it leads.
+bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder,
+                           std::string* refusedLink = nullptr);
 
 }  // namespace cleaner

@@ -10,14 +10,22 @@
 
 namespace cleaner {
 
-browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases) {
+browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platform::Databases& databases,
+                                            std::function<void(const std::string&)> refused) {
   return {files, databases,
           [&files](const std::string& start, const std::string& folder) {
             return OpenCleanableFolder(files, start, folder) != nullptr;
           },
-          [&files](const std::string& start, const std::string& folder) {
-            PurgeFolder(files, start, folder, PurgeOptions{});
-          }};
+          [&files, refused](const std::string& start, const std::string& folder) {
+            std::vector<std::string> links;
+            PurgeOptions options;
+            options.refusedLinks = &links;
+            PurgeFolder(files, start, folder, options);
+            for (const std::string& link : links) {
+              if (refused) refused(link);
+            }
+          },
+          refused};
 }
 
 namespace {
@@ -69,7 +77,8 @@ void CleanerSteps::CleanBrowserItem(browsers::Item item) {
   // rather than taking the cookies the user chose to keep.
   std::vector<std::string> keepList;
   if (item == browsers::Item::Cookies && !browsers_.profiles.empty()) keepList = cookies::ReadKeepList(platform_);
-  browsers::BrowserServices services = BrowserServicesOn(platform_.files, platform_.databases);
+  browsers::BrowserServices services =
+      BrowserServicesOn(platform_.files, platform_.databases, [this](const std::string& link) { RefuseLink(link); });
   for (browsers::BrowsersOutcome::ProfileOutcome& p : browsers_.profiles) {
     if (stop_) return;
     browsers::CleanProfileItem(item, services, browsers::kBrowsers[p.browser], p.profile, keepList, &p.result);

@@ -52,7 +52,10 @@ void CleanerSteps::TelenetHistoryCleaner() {
 void CleanerSteps::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
 bool CleanerSteps::IsPurgeableTempFolder(const std::string& folder) {
-  return cleaner::IsPurgeableTempFolder(platform_, folder);
+  std::string link;
+  bool purgeable = cleaner::IsPurgeableTempFolder(platform_, folder, &link);
+  if (!link.empty()) RefuseLink(link);
+  return purgeable;
 }
 
 void CleanerSteps::WindowsTempFoldCleaner() {

@@ -14,28 +14,30 @@ namespace value = app::value;
 
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
 TBossKeyPref::TBossKeyPref(app::Services& app)
-    : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 291), app_(app) {
+    : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 319), app_(app) {
   // Four group boxes one under the other, right of the picture strip, made
   // in the order the keyboard goes through them: top to bottom, left to right.
   CoolGroupBox2 =
       Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 8, 305, 60}, "Windows Hotkey Status");
   CoolCheckRadioBox5 =
       CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox5", Rect{14, 24, 280, 24}, "Enable windows hotkey");
-  CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 60},
+  CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 88},
                                    "Internet Explorer Hotkey Status");
   CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{14, 24, 280, 24},
                                                         "Enable Internet Explorer hotkey");
+  CoolCheckRadioBox6 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox6", Rect{14, 52, 280, 24},
+                                                        "Also hide the other browsers' windows");
   CoolGroupBox4 =
-      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox4", Rect{56, 146, 305, 60}, "Windows Volume Control");
+      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox4", Rect{56, 174, 305, 60}, "Windows Volume Control");
   CoolCheckRadioBox2 = CoolGroupBox4->Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{14, 24, 280, 24},
                                                         "Enable windows volume control");
-  CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 215, 305, 60}, "Windows Hotkey");
+  CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 243, 305, 60}, "Windows Hotkey");
   CoolCheckRadioBox3 =
       CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{14, 24, 130, 24}, "CTRL + F12", true);
   CoolCheckRadioBox3->SetChecked(true);
   CoolCheckRadioBox4 =
       CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
-  Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 47, 291});
+  Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 47, 319});
   Image1->SetPicture(resources::kBossKeyStrip);
 
   CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
@@ -43,11 +45,13 @@ TBossKeyPref::TBossKeyPref(app::Services& app)
   CoolCheckRadioBox3->OnClick = [this] { CoolCheckRadioBox3Click(); };
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
   CoolCheckRadioBox5->OnClick = [this] { CoolCheckRadioBox5Click(); };
+  CoolCheckRadioBox6->OnClick = [this] { CoolCheckRadioBox6Click(); };
   OnShow = [this] { FormShow(); };
   app::LiveSettings& live = app_.live;
   app::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
   app::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
   app::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
+  app::ShowIn(live.hideAllBrowsers, *CoolCheckRadioBox6);
   app_.ui.Realize(*this);
 }
 
@@ -58,6 +62,7 @@ void TBossKeyPref::FormShow() {
     app::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
     app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
     app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
+    app::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
@@ -81,6 +86,10 @@ void TBossKeyPref::CoolCheckRadioBox1Click() {
 
 void TBossKeyPref::CoolCheckRadioBox2Click() {
   WriteSwitch(*CoolCheckRadioBox2, value::kWinVolControl, app_.live.toggleMute);
+}
+
+void TBossKeyPref::CoolCheckRadioBox6Click() {
+  WriteSwitch(*CoolCheckRadioBox6, value::kHotkeyAllBrowsers, app_.live.hideAllBrowsers);
 }
 
 void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }

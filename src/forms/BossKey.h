@@ -20,6 +20,7 @@ class TBossKeyPref : public ui::Form {
   void CoolCheckRadioBox3Click();
   void CoolCheckRadioBox4Click();
   void CoolCheckRadioBox5Click();
+  void CoolCheckRadioBox6Click();
 
   // Registers the chosen combination while the hotkey is on; set by whoever
   // made the windows.
@@ -27,6 +28,7 @@ class TBossKeyPref : public ui::Form {
 
   ui::Control* CoolGroupBox3;
   ui::CheckBox* CoolCheckRadioBox1;  // "Enable Internet Explorer hotkey"
+  ui::CheckBox* CoolCheckRadioBox6;  // "Also hide the other browsers' windows"
   ui::Control* CoolGroupBox4;
   ui::CheckBox* CoolCheckRadioBox2;  // "Enable windows volume control"
   ui::Control* CoolGroupBox1;

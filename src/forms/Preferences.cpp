@@ -35,6 +35,7 @@ void TCorvaneMain::LoadPreferences() {
     if (live.hotkeyEnabled.value()) key.IntegerOrStartDefault(value::kHotkeyCombination);
     live.hideIEWindows.Set(key.BoolOrStartDefault(value::kIEWHotKey));
     live.toggleMute.Set(key.BoolOrStartDefault(value::kWinVolControl));
+    live.hideAllBrowsers.Set(key.BoolOrStartDefault(value::kHotkeyAllBrowsers));
 
     key.WriteBool(value::kIEStatus, false);
   });
@@ -50,6 +51,7 @@ void TCorvaneMain::ClearHotkeyAndSound() {
   live.hotkeyEnabled.Set(false);
   live.hideIEWindows.Set(false);
   live.toggleMute.Set(false);
+  live.hideAllBrowsers.Set(value::kHotkeyAllBrowsers.fallback != 0);
   live.soundIndex.Set(value::kSoundIndex.fallback);
 }
 

@@ -70,6 +70,12 @@ class Desktop {
   virtual void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) = 0;
   virtual std::string ClassNameOf(WindowId window, int classBufferSize) = 0;
   virtual bool ShowWindow(WindowId window, int command) = 0;
+  virtual bool IsWindowVisible(WindowId window) = 0;
+  // The file name of the program whose process made `window`
+  // ("chrome.exe"; GetWindowThreadProcessId, OpenProcess for limited
+  // query, QueryFullProcessImageName), when that process runs in this
+  // program's session; empty when it does not or the system does not say.
+  virtual std::string ProgramFileOf(WindowId window) = 0;
 
   // ShellOpen; the result is the call's instance value (> 32 on success).
   virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file,

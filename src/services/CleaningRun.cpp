@@ -1,11 +1,13 @@
 // One cleaning run.
 #include "services/CleaningRun.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 #include <utility>
 
 #include "services/LastRunReport.h"
+#include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
 
 namespace app {
@@ -86,18 +88,39 @@ RunEnd CleaningRun::RunHere(Mode mode) {
 }
 
 namespace {
-// What the end of a finished run tells its user: a browser left alone is
-// named, so that nobody takes its history for gone.
-std::string FinishedMessage(const browsers::BrowsersOutcome& outcome) {
-  if (!outcome.running.empty()) {
-    std::string names;
-    for (size_t i = 0; i < outcome.running.size(); ++i) {
-      if (i > 0) names += i + 1 == outcome.running.size() ? " and " : ", ";
-      names += browsers::kBrowsers[outcome.running[i]].name;
-    }
-    return kBrowsersRunningMessage + names + ". Close them and clean again.";
+// "a", "a and b", "a, b and c".
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
   }
-  return outcome.SkippedForUse() ? kFilesInUseMessage : kCleaningDoneMessage;
+  return text;
+}
+
+// What the end of a finished run tells its user: a browser left alone is
+// named, and so is a cleaner that left a link alone, so that nobody takes
+// what they hold for gone.
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome,
+                            const std::vector<cleaner::RefusedLink>& refusedLinks) {
+  std::string message;
+  if (!outcome.running.empty()) {
+    std::vector<std::string> names;
+    for (size_t row : outcome.running) names.push_back(browsers::kBrowsers[row].name);
+    message = kBrowsersRunningMessage + Listed(names) + ". Close them and clean again.";
+  } else if (outcome.SkippedForUse()) {
+    message = kFilesInUseMessage;
+  }
+  std::vector<std::string> cleaners;
+  for (const cleaner::RefusedLink& link : refusedLinks) {
+    std::string name = CleanerName(link.cleaner);
+    if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
+  }
+  if (!cleaners.empty()) {
+    message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
+    message += Listed(cleaners) + kLinksNamedMessage;
+  }
+  return message.empty() ? kCleaningDoneMessage : message;
 }
 }  // namespace
 
@@ -106,7 +129,9 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   // A run that a step stopped must not be reported as a success.
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
   end.skippedForUse = worker.finished() && worker.browsersOutcome().SkippedForUse();
-  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome()) : kCleaningStoppedMessage + worker.failure();
+  end.linksRefused = worker.finished() && !worker.refusedLinks().empty();
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), worker.refusedLinks())
+                                  : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);

@@ -28,6 +28,15 @@ constexpr const char* kBrowsersRunningMessage =
 constexpr const char* kFilesInUseMessage =
     "The selected history tracks were cleaned, but some browser files were in use by another program and were "
     "skipped. The report names them.";
+// Followed by the cleaners: "Favorites and Temporary Files".
+constexpr const char* kLinksRefusedMessage =
+    "The selected history tracks were cleaned, but these cleaners left something alone because it was a link or "
+    "was reached through one: ";
+// The same after a message about the browsers.
+constexpr const char* kLinksAlsoRefusedMessage =
+    "These cleaners also left something alone because it was a link or was reached through one: ";
+// Ends either.
+constexpr const char* kLinksNamedMessage = ". The report names each link.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
 // Followed by why it could not begin.
@@ -59,7 +68,12 @@ struct RunEnd {
   // A finished run that left something of a browser alone because the
   // browser ran or another program held a file: cleaning again later helps.
   bool skippedForUse = false;
+  // A finished run whose cleaners left something alone because it was a
+  // link or was reached through one (the message names the cleaners).
+  bool linksRefused = false;
   bool success() const { return ending == RunEnding::Finished; }
+  // Finished, but not everything selected was cleaned.
+  bool skipped() const { return success() && (skippedForUse || linksRefused); }
 };
 
 class CleaningRun {

@@ -88,6 +88,7 @@ class CleanerBlock {
   void Cookies(const std::vector<std::string>& seen, bool walkEnded);
   void RecycleBin();
   void AttributesLeft();
+  void LinksRefused(const std::vector<cleaner::RefusedLink>& refused);
   void Failures();
   const std::string& text() const { return text_; }
 
@@ -216,6 +217,16 @@ void CleanerBlock::AttributesLeft() {
   for (const std::string& path : left) Line(path);
 }
 
+void CleanerBlock::LinksRefused(const std::vector<cleaner::RefusedLink>& refused) {
+  std::vector<std::string> mine;
+  for (const cleaner::RefusedLink& link : refused) {
+    if (link.cleaner == static_cast<size_t>(section_)) mine.push_back(link.path);
+  }
+  if (mine.empty()) return;
+  Heading("Left alone", "Would be left alone", std::to_string(mine.size()));
+  for (const std::string& path : mine) Line(path + ": " + ReasonText(platform::kErrorStoppedOnSymlink));
+}
+
 void CleanerBlock::Failures() {
   uint64_t total = 0, listed = 0;
   for (int k = 0; k < platform::recording::kChangeKinds; ++k) {
@@ -244,7 +255,8 @@ void CleanerBlock::Failures() {
   More(total, listed);
 }
 
-std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& all, size_t row, bool walkEnded) {
+std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& all, size_t row, bool walkEnded,
+                          const std::vector<cleaner::RefusedLink>& refused) {
   std::vector<const Change*> mine;
   for (const Change& c : all) {
     if (c.section == static_cast<int>(row)) mine.push_back(&c);
@@ -266,11 +278,16 @@ std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& a
   block.Simple(ChangeKind::ClearHistory, "History store cleared", "History store to clear", "time", "times");
   block.RecycleBin();
   block.AttributesLeft();
+  block.LinksRefused(refused);
   block.Failures();
   return block.text();
 }
 
 }  // namespace
+
+std::string CleanerName(size_t row) {
+  return kCleaners[row].page == cleaner::CleanerPage::Browsers ? Caption(row) + " (browsers)" : Caption(row);
+}
 
 std::string SizeText(uint64_t bytes) {
   std::string text = Plural(bytes, "byte", "bytes");
@@ -381,7 +398,7 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
       continue;
     }
     const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
-    std::string block = CleanerReport(recorder, all, row, !stoppedHere);
+    std::string block = CleanerReport(recorder, all, row, !stoppedHere, outcome.refusedLinks);
     if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
     text += block;
     if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "browsers/BrowserItems.h"
+#include "cleaner/CleanerSteps.h"
 #include "cleaner/CleanerTable.h"
 #include "platform/recording/Recorder.h"
 
@@ -19,9 +20,14 @@ struct RunOutcome {
   bool finished = false;
   std::string failure;  // what stopped the run when it did not finish
   browsers::BrowsersOutcome browsers;  // what the browser items did, profile by profile
+  std::vector<cleaner::RefusedLink> refusedLinks;  // what the cleaners left alone for a link
 };
 
 std::string FormatRunReport(const platform::recording::Recorder& recorder, const RunOutcome& outcome);
+
+// A cleaner's name in a sentence: its box's caption, a browser item's with
+// "(browsers)" after it.
+std::string CleanerName(size_t row);
 
 // Why a change failed, in words, from a Win32 error code or an HRESULT.
 std::string ReasonText(long error);

@@ -1,8 +1,10 @@
 // The Windows hotkey.
 #include "services/WindowsHotkey.h"
 
+#include "browsers/BrowserTable.h"
 #include "services/WaveOutMute.h"
 #include "settings/Settings.h"
+#include "util/Text.h"
 
 namespace app {
 
@@ -30,6 +32,15 @@ int16_t AsCombination(int32_t stored) {
 }
 
 }  // namespace
+
+bool IsBrowserWindow(Desktop& desktop, WindowId window) {
+  const std::string program = desktop.ProgramFileOf(window);
+  if (program.empty()) return false;
+  for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
+    if (util::EqualNoCase(program, browser.programFile)) return true;
+  }
+  return false;
+}
 
 WindowsHotkey::WindowsHotkey(platform::Platform& platform, SettingsAccessor& settings, LiveSettings& live,
                              const ui::Form& owner)
@@ -97,12 +108,33 @@ void WindowsHotkey::WriteToggleState(bool hideNext) {
 }
 
 void WindowsHotkey::ShowBrowserWindows() {
-  ShowEveryBrowserFrame(platform_.desktop, platform::kSwShow);
+  Desktop& desktop = platform_.desktop;
+  ShowEveryBrowserFrame(desktop, platform::kSwShow);
+  // A handle is checked again: the window may have closed and its number
+  // gone to another program's.
+  for (WindowId window : hiddenOtherBrowsers_) {
+    if (!desktop.IsWindowVisible(window) && IsBrowserWindow(desktop, window)) {
+      desktop.ShowWindow(window, platform::kSwShow);
+    }
+  }
+  hiddenOtherBrowsers_.clear();
   browserWindowsHidden_ = false;
 }
 
 void WindowsHotkey::HideBrowserWindows() {
-  ShowEveryBrowserFrame(platform_.desktop, platform::kSwHide);
+  Desktop& desktop = platform_.desktop;
+  ShowEveryBrowserFrame(desktop, platform::kSwHide);
+  if (live_.hideAllBrowsers.value()) {
+    std::vector<WindowId> shown;
+    desktop.EnumTopLevelWindows([&desktop, &shown](WindowId window) {
+      if (desktop.IsWindowVisible(window) && IsBrowserWindow(desktop, window)) shown.push_back(window);
+      return true;
+    });
+    for (WindowId window : shown) {
+      desktop.ShowWindow(window, platform::kSwHide);
+      hiddenOtherBrowsers_.push_back(window);
+    }
+  }
   browserWindowsHidden_ = true;
 }
 

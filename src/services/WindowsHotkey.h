@@ -1,11 +1,13 @@
 // The Windows hotkey: held with the system exactly while it is switched on,
-// and a press that hides or shows every Internet Explorer frame window and
+// and a press that hides or shows every Internet Explorer frame window (and,
+// unless switched off, the windows of the browsers of the browser table) and
 // flips the mute switch of the speakers' wave output, each as its live switch
 // says. When the hotkey can no longer bring back the windows it hid (switched
 // off, its window step switched off, the program ending), they come back.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "settings/LiveSettings.h"
@@ -13,6 +15,11 @@
 #include "ui/Form.h"
 
 namespace app {
+
+// Whether `window` belongs to one of the browsers of the browser table, by
+// the program file of its process: a window class says too little, since
+// Chromium's is shared by many other programs.
+bool IsBrowserWindow(platform::Desktop& desktop, platform::WindowId window);
 
 class WindowsHotkey {
  public:
@@ -46,6 +53,9 @@ class WindowsHotkey {
   LiveSettings& live_;
   const ui::Form& owner_;
   bool browserWindowsHidden_ = false;
+  // The other browsers' windows the hotkey hid, to show again: only those,
+  // since a browser keeps hidden windows of its own that must stay so.
+  std::vector<platform::WindowId> hiddenOtherBrowsers_;
 };
 
 }  // namespace app

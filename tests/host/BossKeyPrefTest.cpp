@@ -39,7 +39,7 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
   EXPECT_EQ(f.className(), "TBossKeyPref");
   EXPECT_EQ(f.caption(), "Windows Hotkey Prefrences");
   EXPECT_EQ(f.clientWidth(), 370);
-  EXPECT_EQ(f.clientHeight(), 291);
+  EXPECT_EQ(f.clientHeight(), 319);
   EXPECT_EQ(f.Image1->picture(), "BossKeyStrip");
   EXPECT_EQ(f.Image1->bounds().width, 47);
   struct Row {
@@ -61,6 +61,8 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
   EXPECT_EQ(f.CoolCheckRadioBox5->parent(), f.CoolGroupBox2);
   EXPECT_EQ(f.CoolCheckRadioBox5->caption(), "Enable windows hotkey");
   EXPECT_EQ(f.CoolCheckRadioBox1->caption(), "Enable Internet Explorer hotkey");
+  EXPECT_EQ(f.CoolCheckRadioBox6->parent(), f.CoolGroupBox3);
+  EXPECT_EQ(f.CoolCheckRadioBox6->caption(), "Also hide the other browsers' windows");
   EXPECT_EQ(f.CoolCheckRadioBox2->caption(), "Enable windows volume control");
   EXPECT_EQ(f.CoolCheckRadioBox3->caption(), "CTRL + F12");
   EXPECT_EQ(f.CoolCheckRadioBox4->caption(), "ALT + F1");
@@ -79,8 +81,8 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
     }
   };
   walk(f);
-  EXPECT_EQ(boxes, (std::vector<const ui::Control*>{f.CoolCheckRadioBox5, f.CoolCheckRadioBox1, f.CoolCheckRadioBox2,
-                                                     f.CoolCheckRadioBox3, f.CoolCheckRadioBox4}));
+  EXPECT_EQ(boxes, (std::vector<const ui::Control*>{f.CoolCheckRadioBox5, f.CoolCheckRadioBox1, f.CoolCheckRadioBox6,
+                                                     f.CoolCheckRadioBox2, f.CoolCheckRadioBox3, f.CoolCheckRadioBox4}));
 }
 
 TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {
@@ -113,10 +115,16 @@ TEST_F(BossKeyPrefTest, AllFourValuesMissingAreWrittenWithTheirDefaults) {
   SetInt(value::kHotkeyCombination.name, 0);
   ASSERT_TRUE(Start());
   ShowPref();
-  for (const char* name : {value::kWindowsHotKey.name, value::kIEWHotKey.name, value::kWinVolControl.name, value::kHotkeyCombination.name}) {
+  SetBool(value::kHotkeyAllBrowsers.name, false);
+  ShowPref();
+  EXPECT_FALSE(pref().CoolCheckRadioBox6->checked());
+  for (const char* name : {value::kWindowsHotKey.name, value::kIEWHotKey.name, value::kWinVolControl.name,
+                           value::kHotkeyCombination.name, value::kHotkeyAllBrowsers.name}) {
     Remove(name);
   }
   ShowPref();
+  EXPECT_EQ(Number(value::kHotkeyAllBrowsers.name), 1) << "the other browsers are hidden unless cleared";
+  EXPECT_TRUE(pref().CoolCheckRadioBox6->checked());
   EXPECT_EQ(Number(value::kWindowsHotKey.name), 0);
   EXPECT_EQ(Number(value::kIEWHotKey.name), 0);
   EXPECT_EQ(Number(value::kWinVolControl.name), 0);

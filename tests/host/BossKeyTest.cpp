@@ -2,6 +2,8 @@
 // pass over the browser frames, the mute switch through the mixer, the
 // registration table and the tray entry.
 #include "CorvaneFixture.h"
+#include "forms/BossKey.h"
+#include "services/WindowsHotkey.h"
 
 namespace hosttest {
 namespace {
@@ -58,6 +60,53 @@ TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowser
   EXPECT_TRUE(Visible(ie1));
   EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_EQ(sim.mixer.opens, 0) << "the volume step is off";
+}
+
+// The browsers of the table are known by their program, not by a window
+// class that other programs share; a browser's own hidden windows, and
+// another session's, are left alone, and only what a press hid comes back.
+TEST_F(BossKeyTest, APressHidesTheTableBrowsersWindowsByTheirProgramUnlessTheBoxIsClearedAndShowsOnlyWhatItHid) {
+  platform::sim::SimDesktop& desktop = sim.desktop;
+  WindowId ie = desktop.AddWindow("IEFrame", "Internet Explorer", true, "iexplore.exe");
+  WindowId chrome = desktop.AddWindow("Chrome_WidgetWin_1", "Chrome", true, "chrome.exe");
+  WindowId edge = desktop.AddWindow("Chrome_WidgetWin_1", "Edge", true, "MSEDGE.EXE");
+  WindowId firefox = desktop.AddWindow("MozillaWindowClass", "Firefox", true, "firefox.exe");
+  WindowId editor = desktop.AddWindow("Chrome_WidgetWin_1", "An editor on Chromium", true, "Code.exe");
+  WindowId lookalike = desktop.AddWindow("Chrome_WidgetWin_1", "", true, "notchrome.exe");
+  WindowId ownHidden = desktop.AddWindow("Chrome_WidgetWin_0", "", false, "chrome.exe");
+  WindowId otherSession = desktop.AddWindow("Chrome_WidgetWin_1", "", true, "");
+  EXPECT_TRUE(app::IsBrowserWindow(desktop, edge)) << "the program file's name in any case";
+  EXPECT_FALSE(app::IsBrowserWindow(desktop, editor));
+  EXPECT_FALSE(app::IsBrowserWindow(desktop, lookalike));
+  StartWith(true, false);
+  ASSERT_EQ(Number(value::kHotkeyAllBrowsers.name), 1) << "a missing switch is written on";
+  const std::vector<WindowId> browsers = {ie, chrome, edge, firefox};
+  const std::vector<WindowId> others = {editor, lookalike, otherSession};
+
+  EXPECT_TRUE(Press());  // the first press after a start shows
+  EXPECT_TRUE(Press());
+  for (WindowId w : browsers) EXPECT_FALSE(Visible(w)) << w;
+  for (WindowId w : others) EXPECT_TRUE(Visible(w)) << w;
+  EXPECT_TRUE(Press());
+  for (WindowId w : browsers) EXPECT_TRUE(Visible(w)) << w;
+  EXPECT_FALSE(Visible(ownHidden)) << "a browser's own hidden window stays hidden";
+
+  // Cleared: Internet Explorer alone, as before.
+  SetBool(value::kHotkeyAllBrowsers.name, false);
+  corvane().BossKeyPref->FormShow();
+  EXPECT_TRUE(Press());
+  EXPECT_FALSE(Visible(ie));
+  EXPECT_TRUE(Visible(chrome));
+  EXPECT_TRUE(Press());
+
+  // What a press hid comes back when the hotkey is switched off, as at Exit.
+  corvane().BossKeyPref->CoolCheckRadioBox6->UserClick();
+  EXPECT_EQ(Number(value::kHotkeyAllBrowsers.name), 1);
+  EXPECT_TRUE(Press());
+  EXPECT_FALSE(Visible(firefox));
+  main().MenuEnableBossKey->UserClick();
+  for (WindowId w : browsers) EXPECT_TRUE(Visible(w)) << w;
+  EXPECT_FALSE(Visible(ownHidden));
 }
 
 TEST_F(BossKeyTest, TheShowPassShowsAFrameAnotherProgramHidAndOneOpenedLater) {

@@ -152,12 +152,18 @@ TEST_F(BrowserSteps, FavoritesStepEmptiesTheFolderButKeepsItAndItsDesktopIni) {
   EXPECT_EQ(sim.files.List(std::string(kFavorites) + "\\Links"), Lines{"desktop.ini"});
 }
 
-TEST_F(BrowserSteps, NoFolderIsPurgedThroughALinkInItsPlace) {
+// The folders the system names may have been moved by their owner with a
+// junction: emptied where they lead. Below the Windows folder, a link is
+// another's doing: left alone, and told under its cleaner.
+TEST_F(BrowserSteps, ANamedFolderMovedWithALinkIsEmptiedButALinkBelowTheWindowsFolderIsRefusedAndTold) {
   const std::string victim = "C:\\users\\other\\Documents";
   sim.files.AddFile(victim + "\\thesis.doc", "mine");
   sim.files.AddFile(victim + "\\sub\\index.dat", std::string(100, 'm'));
-  for (const char* folder : {kINetCache, kHistory, kFavorites, "C:\\windows\\History"}) {
-    sim.files.AddFolderLink(folder, victim);
+  sim.files.AddFolderLink("C:\\windows\\History", victim);
+  for (const char* folder : {kINetCache, kHistory, kFavorites}) {
+    const std::string moved = std::string("D:\\Moved") + (folder + std::string(folder).rfind('\\'));
+    sim.files.AddFile(moved + "\\old\\page.htm", "p");
+    sim.files.AddFolderLink(folder, moved);
   }
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
     t.Select("TempInternetFiles");
@@ -165,8 +171,15 @@ TEST_F(BrowserSteps, NoFolderIsPurgedThroughALinkInItsPlace) {
     t.Select("FavoritesCleaner");
   });
   EXPECT_TRUE(run->finished());
+  for (const char* moved : {"D:\\Moved\\INetCache", "D:\\Moved\\History", "D:\\Moved\\Favorites"}) {
+    EXPECT_TRUE(sim.files.List(moved).empty()) << moved;
+  }
   EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
   EXPECT_EQ(sim.files.Content(victim + "\\sub\\index.dat"), std::string(100, 'm')) << "neither wiped nor deleted";
+  const size_t history = *cleaner::CleanerIndexOf("InternetHistoryFiles");
+  ASSERT_EQ(run->refusedLinks().size(), 1u) << "met in both of the history step's passes, told once";
+  EXPECT_EQ(run->refusedLinks()[0].cleaner, history);
+  EXPECT_EQ(run->refusedLinks()[0].path, "C:\\windows\\History");
 }
 
 TEST_F(BrowserSteps, AutoCompleteFollowsTheFamilyTheVersionQueryReports) {

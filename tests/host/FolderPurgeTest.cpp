@@ -116,25 +116,42 @@ TEST_F(FolderPurgeTest, ALinkInsideIsRemovedAsALinkAndItsTargetStaysWholeButOthe
   EXPECT_TRUE(files.IsDirectory("C:\\Users\\me\\Empty")) << "an empty target is not removed through its link";
 }
 
-TEST_F(FolderPurgeTest, NothingIsDeletedInAFolderThatIsALinkOrIsReachedThroughOneBelowItsStart) {
+TEST_F(FolderPurgeTest, NothingIsDeletedInAFolderThatIsALinkOrIsReachedThroughOneBelowItsStartAndEachIsTold) {
   const std::string start = "C:\\ProgramData";
   const std::string victim = "C:\\users\\other\\Documents";
-  // The target is start\a\b; a link at either level, or at the target's
-  // place when it is the start itself, leads to the other user's files.
+  // The target is start\a\b; a link at either level leads to the other
+  // user's files, and is the one named.
   for (const std::string& linked : {start + "\\a", start + "\\a\\b"}) {
     platform::sim::SimFileSystem fs;
     fs.AddFile(victim + "\\b\\letter.doc", "mine");
     fs.AddFile(victim + "\\letter.doc", "mine");
     fs.AddFolderLink(linked, linked.size() == start.size() + 2 ? victim : victim + "\\b");
-    EXPECT_FALSE(PurgeFolder(fs, start, start + "\\a\\b", PurgeOptions{}));
-    cleaner::DeleteFilesByMask(fs, start, start + "\\a\\b\\", "*.doc");
+    std::vector<std::string> refused;
+    PurgeOptions options;
+    options.refusedLinks = &refused;
+    EXPECT_FALSE(PurgeFolder(fs, start, start + "\\a\\b", options));
+    cleaner::DeleteFilesByMask(fs, start, start + "\\a\\b\\", "*.doc", &refused);
     EXPECT_EQ(fs.Content(victim + "\\b\\letter.doc"), "mine") << linked;
     EXPECT_EQ(fs.Content(victim + "\\letter.doc"), "mine") << linked;
+    EXPECT_EQ(refused, (std::vector<std::string>{linked, linked})) << "the purge's and the mask's";
   }
-  files.AddFile(victim + "\\letter.doc", "mine");
-  files.AddFolderLink(top, victim);
-  EXPECT_FALSE(PurgeFolder(files, top, PurgeOptions{}));
-  EXPECT_EQ(files.Content(victim + "\\letter.doc"), "mine");
+  // A folder merely missing is no link refused.
+  std::vector<std::string> refused;
+  PurgeOptions options;
+  options.refusedLinks = &refused;
+  EXPECT_FALSE(PurgeFolder(files, "C:\\ProgramData", "C:\\ProgramData\\gone", options));
+  EXPECT_TRUE(refused.empty());
+
+  // The folder the system named is its owner's to move: a junction there is
+  // followed and what it leads to emptied, the folder itself kept.
+  const std::string moved = "D:\\Moved\\Favorites";
+  files.AddFile(moved + "\\site.url", "x");
+  files.AddFile(moved + "\\Links\\bar.url", "x");
+  files.AddFolderLink(top, moved);
+  EXPECT_TRUE(PurgeFolder(files, top, options));
+  EXPECT_TRUE(files.IsDirectory(moved));
+  EXPECT_TRUE(files.List(moved).empty());
+  EXPECT_TRUE(refused.empty());
 
   // Above the start is the system's business; a placeholder on the way is no link.
   files.AddFile("C:\\Real\\Data\\Cache\\x.tmp");
@@ -159,13 +176,17 @@ TEST_F(FolderPurgeTest, AFolderSwappedForALinkDuringThePurgeLeadsItNowhere) {
     // Held at the deletion of a.txt in the top folder, or of b.txt in sub.
     fs.gate.HoldAt("RemoveFile", heldAt);
     bool purged = false;
-    std::thread worker([&] { purged = PurgeFolder(fs, top, PurgeOptions{}); });
+    std::vector<std::string> refused;
+    PurgeOptions options;
+    options.refusedLinks = &refused;
+    std::thread worker([&] { purged = PurgeFolder(fs, top, options); });
     EXPECT_TRUE(fs.gate.WaitUntilHeld(10000));
     fs.Move(top + "\\sub", "C:\\moved");
     fs.AddFolderLink(top + "\\sub", victim);
     fs.gate.Release();
     worker.join();
     EXPECT_TRUE(purged);
+    EXPECT_TRUE(refused.empty()) << "the link is no entry the purge listed: nothing it chose was refused";
     EXPECT_EQ(fs.List(victim), (std::vector<std::string>{"b.txt", "deeper", "letter.doc"}));
     EXPECT_EQ(fs.Content(victim + "\\deeper\\c.txt"), "mine");
     EXPECT_EQ(fs.List(top), std::vector<std::string>{"sub"}) << "the link stays";

@@ -249,6 +249,29 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
                                       "Microsoft Edge, Google Chrome and Firefox. Close them and clean again.");
+
+  // A link left alone names its cleaner, with the browsers or alone, and
+  // never passes for a clean sweep; the kept report names the link.
+  sim.files.AddFile("C:\\users\\other\\Documents\\thesis.doc", "mine");
+  sim.files.AddFolderLink("C:\\windows\\History", "C:\\users\\other\\Documents");
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");  // where last-run.txt goes
+  sim.process.runningPrograms = {"chrome.exe"};
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) + "Google Chrome. Close them and clean again. " +
+                                      app::kLinksAlsoRefusedMessage + "Browser Visit History" +
+                                      app::kLinksNamedMessage);
+  sim.process.runningPrograms.clear();
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text,
+            std::string(app::kLinksRefusedMessage) + "Browser Visit History" + app::kLinksNamedMessage);
+  EXPECT_EQ(sim.files.Content("C:\\users\\other\\Documents\\thesis.doc"), "mine");
+  const std::string report = sim.files.Content("C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt");
+  EXPECT_NE(report.find("\r\nBrowser Visit History\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("  Left alone: 1\r\n    C:\\windows\\History: a link, left alone rather than followed\r\n"),
+            std::string::npos)
+      << report;
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the

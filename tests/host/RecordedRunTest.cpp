@@ -429,6 +429,20 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   sim.files.AddFile(firefox + "Profiles\\a.default\\sessionstore.jsonlz4", "tabs");
   EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
   EXPECT_TRUE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
+
+  // A cache folder that is a link is left alone and named, under its cleaner
+  // too, and the run ends with 4, in a preview as in a cleaning.
+  const std::string cache = chrome + "Cache";
+  ASSERT_TRUE(sim.files.RemoveFolder(cache));
+  sim.files.AddFile("C:\\elsewhere\\keep.bin", "k");
+  sim.files.AddFolderLink(cache, "C:\\elsewhere");
+  for (const char* action : {"/preview", "/clean"}) {
+    EXPECT_EQ(Command({action}), app::kExitSkipped) << action;
+    EXPECT_TRUE(sim.files.Exists("C:\\elsewhere\\keep.bin"));
+    EXPECT_TRUE(HasLine(printed, "    " + cache + ": a link, left alone rather than followed")) << printed;
+    EXPECT_TRUE(HasLine(printed, "    Skipped " + cache + ": a link, left alone rather than followed")) << printed;
+  }
+  EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
 }
 
 TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {

@@ -36,7 +36,8 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(Number(value::kEliminatedPopups.name), 0);
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
   EXPECT_FALSE(Setting(value::kBlockerFirstStart.name)) << "the program never creates CRVNBFirst";
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1);
+  EXPECT_EQ(Number(value::kHotkeyAllBrowsers.name), 1);
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());

@@ -203,18 +203,40 @@ TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyG
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 }
 
-TEST_F(WindowsStepsTest, NoFolderIsPurgedThroughALinkInItsPlace) {
-  const std::string victim = "C:\\users\\other\\Documents";
-  sim.files.AddFile(victim + "\\thesis.doc", "mine");
-  sim.files.AddFile(victim + "\\sub\\desktop.ini", "mine");
-  for (const char* folder : {kTemp, kRecent, kNetHood}) sim.files.AddFolderLink(folder, victim);
+// The folders the system names are their owner's to move with a junction:
+// emptied where they lead. The temporary folder only where that place is
+// not one of the user's or the system's own; left alone, it is told.
+TEST_F(WindowsStepsTest, AFolderMovedWithALinkIsEmptiedWhereItLeadsUnlessTheTemporaryFolderLeadsToAKnownOne) {
+  const std::string documents = "C:\\users\\user\\Documents";
+  sim.files.AddFile(documents + "\\thesis.doc", "mine");
+  sim.files.AddFile(documents + "\\sub\\notes.txt", "mine");
+  sim.files.AddFile("D:\\Recent\\report.doc.lnk");
+  sim.files.AddFile("D:\\Recent\\desktop.ini", "keep");
+  sim.files.AddFile("D:\\NetHood\\server\\target.lnk");
+  sim.files.AddFolderLink(kTemp, documents);
+  sim.files.AddFolderLink(kRecent, "D:\\Recent");
+  sim.files.AddFolderLink(kNetHood, "D:\\NetHood");
   thread->Select("WindowsTempFiles");
   thread->Select("RecentDocs");
   thread->Select("NetworkHistory");
   Run();
   EXPECT_TRUE(thread->finished());
-  EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
-  EXPECT_EQ(sim.files.Content(victim + "\\sub\\desktop.ini"), "mine");
+  EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
+  EXPECT_EQ(sim.files.Content(documents + "\\sub\\notes.txt"), "mine");
+  EXPECT_EQ(List("D:\\Recent"), Names{"desktop.ini"});
+  EXPECT_TRUE(List("D:\\NetHood").empty());
+  ASSERT_EQ(thread->refusedLinks().size(), 1u);
+  EXPECT_EQ(thread->refusedLinks()[0].cleaner, *cleaner::CleanerIndexOf("WindowsTempFiles"));
+  EXPECT_EQ(thread->refusedLinks()[0].path, kTemp);
+
+  // Led anywhere else, the temporary folder is emptied, and nothing is told.
+  sim.files.AddFile("D:\\Temp\\setup.log");
+  sim.files.RemoveFolder(kTemp);
+  sim.files.AddFolderLink(kTemp, "D:\\Temp");
+  Run();
+  EXPECT_TRUE(List("D:\\Temp").empty());
+  EXPECT_TRUE(thread->refusedLinks().empty());
+  EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
 }
 
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {

@@ -82,14 +82,24 @@ bool SimDesktop::ShowWindow(WindowId window, int command) {
   return wasVisible;
 }
 
+bool SimDesktop::IsWindowVisible(WindowId window) {
+  Window* w = FindWindowById(window);
+  return w && w->visible;
+}
+
+std::string SimDesktop::ProgramFileOf(WindowId window) {
+  Window* w = FindWindowById(window);
+  return w ? w->programFile : std::string();
+}
+
 intptr_t SimDesktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
   shellCalls.push_back({owner, verb, file, showCommand});
   return 42;
 }
 
-WindowId SimDesktop::AddWindow(std::string className, std::string title, bool visible) {
+WindowId SimDesktop::AddWindow(std::string className, std::string title, bool visible, std::string programFile) {
   WindowId id = nextId_++;
-  windows_.push_back({id, std::move(className), std::move(title), visible});
+  windows_.push_back({id, std::move(className), std::move(title), visible, std::move(programFile)});
   return id;
 }
 

@@ -20,6 +20,7 @@ class SimDesktop : public Desktop {
     std::string className;
     std::string title;
     bool visible = true;
+    std::string programFile;  // what ProgramFileOf gives: empty for another session's
   };
   struct Hotkey {
     WindowId window = 0;
@@ -45,10 +46,12 @@ class SimDesktop : public Desktop {
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
+  bool IsWindowVisible(WindowId window) override;
+  std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
 
   // For tests.
-  WindowId AddWindow(std::string className, std::string title, bool visible = true);
+  WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = {});
   Window* FindWindowById(WindowId id);
   // A combination that another program holds: registering it fails.
   void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }

@@ -111,6 +111,30 @@ bool Win32Desktop::ShowWindow(WindowId window, int command) {
   return ::ShowWindow(reinterpret_cast<HWND>(window), command);
 }
 
+bool Win32Desktop::IsWindowVisible(WindowId window) {
+  return ::IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+std::string Win32Desktop::ProgramFileOf(WindowId window) {
+  DWORD processId = 0;
+  if (!GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId) || processId == 0) return {};
+  // Another session's windows are another user's.
+  DWORD session = 0, ours = 0;
+  if (!ProcessIdToSessionId(processId, &session) || !ProcessIdToSessionId(GetCurrentProcessId(), &ours) ||
+      session != ours) {
+    return {};
+  }
+  // Limited query is what a process of the same user grants without more.
+  ScopedKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process.valid()) return {};
+  std::wstring path(kLongestPath, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+  path.resize(size);
+  const size_t cut = path.find_last_of(L"\\/");
+  return Utf8(cut == std::wstring::npos ? path : path.substr(cut + 1));
+}
+
 intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file,
                                     int showCommand) {
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,

@@ -18,6 +18,8 @@ class Win32Desktop : public Desktop {
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
+  bool IsWindowVisible(WindowId window) override;
+  std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
 
  private:

@@ -236,6 +236,17 @@ TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
     EXPECT_EQ(ReadText(other + kept), "mine") << platform::win32::Utf8(kept);
   }
   EXPECT_FALSE(Exists(common + L"\\RealRealOne Player\\urls.ini")) << "the step's own file goes";
+
+  // Each planted link is told under its cleaner: what the Win32 layer
+  // answers for a Unix symbolic link met on the way is a refused link.
+  std::vector<std::string> told;
+  for (const cleaner::RefusedLink& link : thread.refusedLinks()) {
+    told.push_back(std::string(cleaner::kCleaners[link.cleaner].valueName) + " " + link.path);
+  }
+  const std::string base = platform::win32::Utf8(common);
+  EXPECT_EQ(told, (std::vector<std::string>{"MSWindowsMediaPlayer " + base + "\\Microsoft\\Media Index",
+                                            "ACDSee " + base + "\\Systems", "MSWord " + base + "\\Microsoft\\Office",
+                                            "RealOne " + base + "\\RealRealOne Player\\history"}));
 }
 
 }  // namespace

@@ -46,6 +46,14 @@ ln -s "$other/acd" "$data/Systems"
 ln -s "$other/history" "$data/RealRealOne Player/history"
 printf 'x' >"$data/RealRealOne Player/urls.ini"
 
+# The user's Recent folder, moved elsewhere and left behind as a link, as a
+# junction would: the folder the system names is emptied where it leads.
+recent="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Recent"
+moved="$WINEPREFIX/drive_c/moved-recent"
+mkdir -p "$moved" "$(dirname "$recent")"
+if [ -d "$recent" ]; then cp -a "$recent/." "$moved/"; rm -rf "$recent"; fi
+ln -s "$moved" "$recent"
+
 timeout 240 "$WINE" "$bin/cleaner_e2e.exe" "$@" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)'
 status=${PIPESTATUS[0]}
 
@@ -62,6 +70,9 @@ check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target
 for kept in media/library.wmdb office/Recent/letter.doc acd/ACDSee/imageDB.ddf history/played.rpl history/urls.ini; do
   check "another user's $kept kept behind a planted link" "mine" "$(cat "$other/$kept" 2>/dev/null)"
 done
+check "the moved Recent folder still reached through its link" "$moved" "$(readlink "$recent")"
+check "the moved Recent folder emptied but its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
+check "a recent document gone from the moved folder" "gone" "$([ -e "$moved/report.doc.lnk" ] && echo there || echo gone)"
 own="$data/RealRealOne Player/urls.ini"
 check "the player's own urls.ini deleted" "gone" "$([ -e "$own" ] && echo there || echo gone)"
 exit "$status"

@@ -1,6 +1,7 @@
 // The Windows hotkey of the real program: switched on from the tray, a press
 // hides and shows a stand-in browser's "IEFrame" windows (and no other class)
-// and Exit shows them again; the preferences window changes the combination,
+// and the windows of a stand-in named as a browser of the table, and Exit
+// shows them again; the preferences window changes the combination,
 // which the system holds for Corvane only while the hotkey is enabled.
 #include <gtest/gtest.h>
 
@@ -50,7 +51,15 @@ class BossKeyE2E : public ::testing::Test {
   HWND one = nullptr, two = nullptr, other = nullptr, main = nullptr;
 };
 
-TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrowserFrames) {
+TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrowsersWindows) {
+  // The stand-in under Chrome's program file name: every window of it is a
+  // browser's, whatever its class.
+  CreateDirectoryW(L"C:\\stand-in", nullptr);
+  ASSERT_TRUE(CopyFileW((BinFolder() + L"ieframes.exe").c_str(), L"C:\\stand-in\\chrome.exe", FALSE));
+  Process chrome(L"\"C:\\stand-in\\chrome.exe\"");
+  ASSERT_TRUE(chrome.started());
+  HWND chromeWindow = WaitForWindow(L"IEFrameX", L"Not A Browser", kWait, chrome.id());
+  ASSERT_NE(chromeWindow, nullptr);
   ASSERT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "not registered while disabled";
   ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
   ASSERT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
@@ -66,6 +75,7 @@ TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrows
   EXPECT_TRUE(WaitForSetting(L"IEStatus", 0));
   EXPECT_TRUE(WaitUntilHidden(one, kWait));
   EXPECT_TRUE(WaitUntilHidden(two, kWait));
+  EXPECT_TRUE(WaitUntilHidden(chromeWindow, kWait)) << "chrome.exe's window";
   EXPECT_TRUE(IsWindowVisible(other)) << "IEFrameX is not a browser frame";
   Screenshot(nullptr, "hotkey-frames-hidden");
 
@@ -77,6 +87,7 @@ TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrows
   EXPECT_TRUE(WaitForSetting(L"IEStatus", 1));
   EXPECT_TRUE(IsWindowVisible(one));
   EXPECT_TRUE(IsWindowVisible(two));
+  EXPECT_TRUE(IsWindowVisible(chromeWindow));
   Screenshot(nullptr, "hotkey-frames-shown");
 
   // Switched off again: the combination is released.
@@ -131,7 +142,7 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   RECT client;
   GetClientRect(pref, &client);
   EXPECT_EQ(client.right, 370);
-  EXPECT_EQ(client.bottom, 291);
+  EXPECT_EQ(client.bottom, 319);
 
   for (const wchar_t* caption : {L"Windows Hotkey Status", L"Internet Explorer Hotkey Status",
                                  L"Windows Volume Control", L"Windows Hotkey"}) {
@@ -142,8 +153,10 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   HWND volume = FindChild(pref, L"Button", L"Enable windows volume control");
   HWND ctrlF12 = FindChild(pref, L"Button", L"CTRL + F12");
   HWND altF1 = FindChild(pref, L"Button", L"ALT + F1");
-  ASSERT_TRUE(enable && browserBox && volume && ctrlF12 && altF1);
+  HWND allBrowsers = FindChild(pref, L"Button", L"Also hide the other browsers' windows");
+  ASSERT_TRUE(enable && browserBox && volume && ctrlF12 && altF1 && allBrowsers);
   auto checked = [](HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  EXPECT_TRUE(checked(allBrowsers)) << "on unless cleared";
   EXPECT_FALSE(checked(enable));
   EXPECT_TRUE(checked(browserBox));
   EXPECT_TRUE(checked(volume));
