@@ -13,6 +13,15 @@
 
 namespace cleaner {
 
+// What a step left alone, and why: the report tells it under its cleaner.
+struct StepSkip {
+  size_t cleaner;  // the entry of kCleaners whose step it was
+  std::string what;
+  std::string reason;
+  bool inUse = false;  // another program held it: cleaning again later helps
+  long error = 0;      // the system's answer, when it gave one
+};
+
 class CleanerSteps {
  public:
   explicit CleanerSteps(platform::Platform& platform) : platform_(platform) {}
@@ -37,6 +46,8 @@ class CleanerSteps {
   }();
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
+  // What the other steps left alone, once the run has ended.
+  const std::vector<StepSkip>& skips() const { return skips_; }
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -74,9 +85,19 @@ class CleanerSteps {
   void BrowsersHistoryCleaner();
   void BrowsersFormDataCleaner();
   void BrowsersSessionsCleaner();
+  // What Windows 10 and 11 keep (WindowsTracksSteps.cpp).
+  void ExplorerTypedPathsCleaner();
+  void ExplorerSearchCleaner();
+  void FileDialogsHistoryCleaner();
+  void JumpListsCleaner();
+  void ThumbnailCacheCleaner();
+  void TimelineCleaner();
 
  protected:
   std::atomic<bool> stop_{false};
+  // Set by the worker as each step begins: whose skips follow.
+  size_t currentCleaner_ = 0;
+  std::vector<StepSkip> skips_;
 
  private:
   void ClearBrowserHistoryPass();       // half of the history step
@@ -86,6 +107,11 @@ class CleanerSteps {
   // running; the browsers and their profiles are found by the first.
   void CleanBrowserItem(browsers::Item item);
   void FindBrowsers();
+  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0) {
+    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error});
+  }
+  // The timeline's rows in one ActivitiesCache.db, in one transaction.
+  void CleanActivitiesCache(const std::string& path);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system

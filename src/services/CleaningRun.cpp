@@ -1,6 +1,7 @@
 // One cleaning run.
 #include "services/CleaningRun.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 #include <utility>
@@ -88,7 +89,10 @@ RunEnd CleaningRun::RunHere(Mode mode) {
 namespace {
 // What the end of a finished run tells its user: a browser left alone is
 // named, so that nobody takes its history for gone.
-std::string FinishedMessage(const browsers::BrowsersOutcome& outcome) {
+bool SkippedForUse(const std::vector<cleaner::StepSkip>& skips) {
+  return std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.inUse; });
+}
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
   if (!outcome.running.empty()) {
     std::string names;
     for (size_t i = 0; i < outcome.running.size(); ++i) {
@@ -97,7 +101,8 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome) {
     }
     return kBrowsersRunningMessage + names + ". Close them and clean again.";
   }
-  return outcome.SkippedForUse() ? kFilesInUseMessage : kCleaningDoneMessage;
+  if (outcome.SkippedForUse()) return kFilesInUseMessage;
+  return SkippedForUse(skips) ? kWindowsFilesInUseMessage : kCleaningDoneMessage;
 }
 }  // namespace
 
@@ -105,8 +110,10 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   RunEnd end;
   // A run that a step stopped must not be reported as a success.
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
-  end.skippedForUse = worker.finished() && worker.browsersOutcome().SkippedForUse();
-  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome()) : kCleaningStoppedMessage + worker.failure();
+  end.skippedForUse =
+      worker.finished() && (worker.browsersOutcome().SkippedForUse() || SkippedForUse(worker.skips()));
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), worker.skips())
+                                  : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);
