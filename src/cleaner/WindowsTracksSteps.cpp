@@ -19,6 +19,20 @@ const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer
 const char kActivitiesCache[] = "ActivitiesCache.db";
 const char* const kActivityTables[] = {"Activity", "ActivityOperation", "Activity_PackageId"};
 
+// The folder `below` the user's local application data, opened under the
+// purge's link rules, and its entries: null when it is missing, reached
+// through a link or cannot be listed.
+std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& platform, const char* below,
+                                                        std::string* folder,
+                                                        std::vector<platform::FindData>* entries) {
+  std::string local;
+  if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) return nullptr;
+  *folder = local + below;
+  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder);
+  if (!home || !home->List(entries)) return nullptr;
+  return home;
+}
+
 bool IsInUse(long error) {
   return error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation;
 }
@@ -54,12 +68,11 @@ void CleanerSteps::JumpListsCleaner() {
 }
 
 void CleanerSteps::ThumbnailCacheCleaner() {
-  std::string local;
-  if (!GetSpecialFolder(platform::kCsidlLocalAppData, &local)) return;
-  const std::string folder = local + "\\Microsoft\\Windows\\Explorer";
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform_.files, local, folder);
+  std::string folder;
   std::vector<platform::FindData> entries;
-  if (!home || !home->List(&entries)) return;
+  std::unique_ptr<platform::FolderHandle> home =
+      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries);
+  if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
     if ((entry.attributes & platform::kAttrDirectory) || !util::MatchesMask("thumbcache_*.db", entry.name)) continue;
@@ -71,13 +84,10 @@ void CleanerSteps::ThumbnailCacheCleaner() {
 }
 
 void CleanerSteps::TimelineCleaner() {
-  std::string local;
-  if (!GetSpecialFolder(platform::kCsidlLocalAppData, &local)) return;
   // One folder per account that signed in.
-  const std::string platformFolder = local + "\\ConnectedDevicesPlatform";
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform_.files, local, platformFolder);
+  std::string platformFolder;
   std::vector<platform::FindData> entries;
-  if (!home || !home->List(&entries)) return;
+  if (!ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries)) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
     if (!(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) continue;

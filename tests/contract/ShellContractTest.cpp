@@ -98,5 +98,27 @@ TEST(ShellContract, TheVersionQueryTakesBothStructureSizesAndRefusesOthers) {
   EXPECT_EQ(untouched.platformId, 99u);
 }
 
+// The applications' identifiers, and a jump list's recent and frequent
+// entries removed through the shell's own call.
+TEST(ShellContract, TheApplicationsAreListedAndAJumpListIsClearedPerApplication) {
+  std::vector<std::string> ids{"poison"};
+  const long listed = shell().ApplicationIds(&ids);
+  std::printf("the Applications folder: HRESULT 0x%08lx, %zu identifiers\n", static_cast<unsigned long>(listed),
+              ids.size());
+  if (platform::Succeeded(listed)) {
+    for (const std::string& id : ids) {
+      EXPECT_FALSE(id.empty());
+      EXPECT_NE(id, "poison") << "the list is replaced";
+    }
+  } else {
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(ids, std::vector<std::string>{"poison"}) << "untouched on failure";
+  }
+  // An application with no jump list: nothing to remove, which is no failure.
+  const long removed = shell().RemoveAllDestinations("Tessaly.Corvane.ContractTest");
+  std::printf("RemoveAllDestinations: HRESULT 0x%08lx\n", static_cast<unsigned long>(removed));
+  EXPECT_EQ(removed, platform::kHresultOk);
+}
+
 }  // namespace
 }  // namespace contract
