@@ -111,13 +111,20 @@ TEST(ShellContract, TheApplicationsAreListedAndAJumpListIsClearedPerApplication)
       EXPECT_NE(id, "poison") << "the list is replaced";
     }
   } else {
+    // Wine 8 has no Applications folder: HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND).
     EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(static_cast<unsigned long>(listed), platform::kHresultFromWin32 | platform::kErrorFileNotFound);
     EXPECT_EQ(ids, std::vector<std::string>{"poison"}) << "untouched on failure";
   }
   // An application with no jump list: nothing to remove, which is no failure.
   const long removed = shell().RemoveAllDestinations("Tessaly.Corvane.ContractTest");
   std::printf("RemoveAllDestinations: HRESULT 0x%08lx\n", static_cast<unsigned long>(removed));
-  EXPECT_EQ(removed, platform::kHresultOk);
+  if (Env().simulated()) {
+    EXPECT_EQ(removed, platform::kHresultOk);
+  } else {
+    // Windows answers S_OK; Wine 8 makes the object but answers E_NOTIMPL.
+    EXPECT_TRUE(removed == platform::kHresultOk || removed == platform::kHresultNotImplemented) << std::hex << removed;
+  }
 }
 
 }  // namespace

@@ -353,9 +353,10 @@ TEST(CommandLineE2E, TheWindowsTracksGoAHeldThumbnailCacheIsSkippedWithFourAndTh
   EXPECT_TRUE(Exists(thumbs + L"iconcache_32.db"));
   EXPECT_TRUE(HasLine(c, "    remove " + Utf8(thumbs) + "thumbcache_idx.db: in use by another program"));
   EXPECT_TRUE(HasLine(c, "Timeline Activities\r\n  Nothing was there to remove."));
-  // Wine lists no applications: the shell's Applications folder is not there.
+  // Wine 8 lists no applications (its shell has no Applications folder) and
+  // answers E_NOTIMPL to RemoveAllDestinations; Windows lists them and clears.
   EXPECT_TRUE(HasLine(c, "Jump Lists (pinned items kept)\r\n  Skipped: 1\r\n"
-                         "    the jump lists: Windows did not list its applications (WINE_ANSWER)"))
+                         "    the jump lists: Windows did not list its applications (not found)"))
       << "the run says why rather than claim the lists cleared";
   EXPECT_TRUE(HasLine(c, "Every selected cleaner ran to its end."));
 }
