@@ -17,10 +17,12 @@ bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& fold
 }
 
 void CleanerSteps::RefuseLink(const std::string& path) {
-  for (const RefusedLink& noted : refusedLinks_) {
-    if (noted.cleaner == cleaner_ && noted.path == path) return;
+  for (const StepSkip& noted : skips_) {
+    if (noted.link && noted.cleaner == currentCleaner_ && noted.what == path) return;
   }
-  refusedLinks_.push_back({cleaner_, path});
+  StepSkip skip{currentCleaner_, path, "a link, or reached through one"};
+  skip.link = true;
+  skips_.push_back(std::move(skip));
 }
 
 bool CleanerSteps::WipeIndexDat(const std::string& folder, const std::string& name) {

@@ -14,11 +14,14 @@
 
 namespace cleaner {
 
-// A folder or file a cleaner left alone because it was a link, or was
-// reached through one: the cleaner's entry of kCleaners, and the path.
-struct RefusedLink {
-  size_t cleaner = 0;
-  std::string path;
+// What a step left alone, and why: the report tells it under its cleaner.
+struct StepSkip {
+  size_t cleaner;  // the entry of kCleaners whose step it was
+  std::string what;
+  std::string reason;
+  bool inUse = false;  // another program held it: cleaning again later helps
+  long error = 0;      // the system's answer, when it gave one
+  bool link = false;   // it was a link, or was reached through one
 };
 
 class CleanerSteps {
@@ -45,8 +48,9 @@ class CleanerSteps {
   }();
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
-  // Every link the run's cleaners left alone, in the order met.
-  const std::vector<RefusedLink>& refusedLinks() const { return refusedLinks_; }
+  // What the steps other than the browsers' left alone (links among them),
+  // once the run has ended.
+  const std::vector<StepSkip>& skips() const { return skips_; }
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -84,9 +88,19 @@ class CleanerSteps {
   void BrowsersHistoryCleaner();
   void BrowsersFormDataCleaner();
   void BrowsersSessionsCleaner();
+  // What Windows 10 and 11 keep (WindowsTracksSteps.cpp).
+  void ExplorerTypedPathsCleaner();
+  void ExplorerSearchCleaner();
+  void FileDialogsHistoryCleaner();
+  void JumpListsCleaner();
+  void ThumbnailCacheCleaner();
+  void TimelineCleaner();
 
  protected:
   std::atomic<bool> stop_{false};
+  // Set by the worker as each step begins: whose skips follow.
+  size_t currentCleaner_ = 0;
+  std::vector<StepSkip> skips_;
 
  private:
   void ClearBrowserHistoryPass();       // half of the history step
@@ -96,6 +110,11 @@ class CleanerSteps {
   // running; the browsers and their profiles are found by the first.
   void CleanBrowserItem(browsers::Item item);
   void FindBrowsers();
+  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0) {
+    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error});
+  }
+  // The timeline's rows in one ActivitiesCache.db, in one transaction.
+  void CleanActivitiesCache(const std::string& path);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system
@@ -121,9 +140,6 @@ class CleanerSteps {
 
  protected:
   platform::Platform& platform_;
-  // The running cleaner's entry of kCleaners, and the links refused so far.
-  size_t cleaner_ = 0;
-  std::vector<RefusedLink> refusedLinks_;
 
  private:
   // The folder path the steps ask the system for, reused from step to step.

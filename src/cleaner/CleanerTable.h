@@ -15,7 +15,7 @@ namespace cleaner {
 
 using StepFunction = void (CleanerSteps::*)();
 
-enum class CleanerPage { InternetExplorer, Windows, Applications, Browsers };
+enum class CleanerPage { InternetExplorer, Windows, Applications, Browsers, WindowsTracks };
 enum class CleanerColumn { Left, Right };
 
 struct Cleaner {
@@ -34,13 +34,14 @@ constexpr CleanerPage kIE = CleanerPage::InternetExplorer;
 constexpr CleanerPage kWin = CleanerPage::Windows;
 constexpr CleanerPage kApps = CleanerPage::Applications;
 constexpr CleanerPage kWeb = CleanerPage::Browsers;
+constexpr CleanerPage kWin10 = CleanerPage::WindowsTracks;
 constexpr CleanerColumn kL = CleanerColumn::Left;
 constexpr CleanerColumn kR = CleanerColumn::Right;
 
 // "TelenetHistory", "InfranView" and the blanks that end two captions are
 // deliberate: value names stored in users' registries and captions users
 // have always seen. They are not typing errors to correct.
-inline constexpr std::array<Cleaner, 31> kRows = {{
+inline constexpr std::array<Cleaner, 37> kRows = {{
     {"TempInternetFiles", "Temporary Internet Files", kIE, kL, 3, &S::BrowserCacheCleaner,
      "cleaners/temporary_internet_files.htm"},
     {"CookiesCleaner", "Cookies", kIE, kL, 2, &S::CookiesCleaner, "cleaners/cookies.htm"},
@@ -84,6 +85,17 @@ inline constexpr std::array<Cleaner, 31> kRows = {{
     {"BrowserFormData", "Form data", kWeb, kL, 4, &S::BrowsersFormDataCleaner, "cleaners/browsers_form_data.htm"},
     {"BrowserSessions", "Open tabs and sessions", kWeb, kL, 5, &S::BrowsersSessionsCleaner,
      "cleaners/browsers_sessions.htm"},
+    // What Windows 10 and 11 keep.
+    {"ExplorerTypedPaths", "Explorer Typed Paths", kWin10, kL, 1, &S::ExplorerTypedPathsCleaner,
+     "cleaners/explorer_typed_paths.htm"},
+    {"ExplorerSearchHistory", "Explorer Search History", kWin10, kL, 2, &S::ExplorerSearchCleaner,
+     "cleaners/explorer_search_history.htm"},
+    {"FileDialogHistory", "Open and Save Dialog History", kWin10, kL, 3, &S::FileDialogsHistoryCleaner,
+     "cleaners/file_dialog_history.htm"},
+    {"JumpListHistory", "Jump Lists (pinned items kept)", kWin10, kR, 1, &S::JumpListsCleaner,
+     "cleaners/jump_lists.htm"},
+    {"ThumbnailCache", "Thumbnail Cache", kWin10, kR, 2, &S::ThumbnailCacheCleaner, "cleaners/thumbnail_cache.htm"},
+    {"WindowsTimeline", "Timeline Activities", kWin10, kR, 3, &S::TimelineCleaner, "cleaners/timeline.htm"},
 }};
 }  // namespace table
 

@@ -59,13 +59,13 @@ void TUWHCleanerThrd::Execute() {
   finished_ = false;
   failure_.clear();
   cleanersRun_.clear();
-  refusedLinks_.clear();
+  skips_.clear();
   try {
     for (size_t index : kRunOrder) {
       if (!selection[index]) continue;
       if (stop_) break;
       cleanersRun_.push_back(index);
-      cleaner_ = index;
+      currentCleaner_ = index;
       if (OnStep) OnStep(index);
       (this->*kCleaners[index].step)();
     }

@@ -52,10 +52,14 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
   TabSheet4 = AddPage("TabSheet4", "Browsers", 4,
                       "Microsoft Edge, Google Chrome, Brave, Vivaldi, Opera and Firefox keep the sites you visited, "
                       "their cookies and what you typed, in every profile.");
+  TabSheet5 = AddPage("TabSheet5", "Windows 10/11", 5,
+                      "Windows 10 and 11 also keep the paths and searches you typed in Explorer, the files you opened "
+                      "in dialogs and jump lists, pictures of your files and a timeline of your activities.");
 
   // Each box goes on its panel in the order of its number, which is the tab order.
   ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
-                           TabSheet3->children().front(), TabSheet4->children().front()};
+                           TabSheet3->children().front(), TabSheet4->children().front(),
+                           TabSheet5->children().front()};
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) AddCleanerBox(*panels[static_cast<int>(cleaner::kCleaners[i].page)], i);
   SpeedButton3 = panels[0]->Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
                                              Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30},

@@ -1,4 +1,4 @@
-// The history cleaner window: the cleaner switches on four tabs, "Clean
+// The history cleaner window: the cleaner switches on their tabs, "Clean
 // Now", and what the end of a run says.
 #pragma once
 
@@ -48,6 +48,7 @@ class THistoryCleanerPref : public ui::Form {
   ui::Control* TabSheet2;
   ui::Control* TabSheet3;
   ui::Control* TabSheet4;  // the browsers of today
+  ui::Control* TabSheet5;  // what Windows 10 and 11 keep
   ui::Control* SpeedButton2;  // "Clean Now"
   ui::Control* SpeedButton3;  // "Cookies Manager"
 

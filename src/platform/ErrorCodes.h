@@ -38,6 +38,8 @@ using HResult = int32_t;
 constexpr HResult kHresultOk = 0;
 constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
 constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
+constexpr HResult kHresultInvalidArgument = static_cast<HResult>(0x80070057u);  // E_INVALIDARG
+constexpr HResult kHresultClassNotRegistered = static_cast<HResult>(0x80040154u);  // REGDB_E_CLASSNOTREG
 inline bool Succeeded(HResult result) { return result >= 0; }
 // HRESULT_FROM_WIN32: a failure of the Win32 facility, the code in the low word.
 constexpr uint32_t kHresultWin32Mask = 0xFFFF0000u;

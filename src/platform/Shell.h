@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ErrorCodes.h"
 
@@ -77,6 +78,14 @@ class Shell {
   virtual long QueryRecycleBin(uint64_t* items, uint64_t* bytes) = 0;
   // GetVersionExA with the structure size `structSize`; false when the call fails.
   virtual bool QueryVersion(uint32_t structSize, OsVersion* version) = 0;
+  // The AppUserModelIDs of the applications the shell lists in its
+  // Applications folder (shell:AppsFolder): the identifiers jump lists are
+  // kept under. Returns the HRESULT; *ids is filled only on success.
+  virtual long ApplicationIds(std::vector<std::string>* ids) = 0;
+  // IApplicationDestinations::SetAppID and RemoveAllDestinations: removes
+  // the Recent and Frequent entries of that application's jump list and
+  // keeps the ones the user pinned. Returns the HRESULT.
+  virtual long RemoveAllDestinations(const std::string& appId) = 0;
 };
 
 }  // namespace platform

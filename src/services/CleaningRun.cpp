@@ -98,11 +98,25 @@ std::string Listed(const std::vector<std::string>& names) {
   return text;
 }
 
+// The cleaners that left a link alone, each once.
+std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> cleaners;
+  for (const cleaner::StepSkip& skip : skips) {
+    if (!skip.link) continue;
+    std::string name = CleanerName(skip.cleaner);
+    if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
+  }
+  return cleaners;
+}
+
+bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
+  return std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.inUse; });
+}
+
 // What the end of a finished run tells its user: a browser left alone is
-// named, and so is a cleaner that left a link alone, so that nobody takes
+// named, and so is a cleaner that left something alone, so that nobody takes
 // what they hold for gone.
-std::string FinishedMessage(const browsers::BrowsersOutcome& outcome,
-                            const std::vector<cleaner::RefusedLink>& refusedLinks) {
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
   std::string message;
   if (!outcome.running.empty()) {
     std::vector<std::string> names;
@@ -110,12 +124,10 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome,
     message = kBrowsersRunningMessage + Listed(names) + ". Close them and clean again.";
   } else if (outcome.SkippedForUse()) {
     message = kFilesInUseMessage;
+  } else if (AnyInUse(skips)) {
+    message = kWindowsFilesInUseMessage;
   }
-  std::vector<std::string> cleaners;
-  for (const cleaner::RefusedLink& link : refusedLinks) {
-    std::string name = CleanerName(link.cleaner);
-    if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
-  }
+  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips);
   if (!cleaners.empty()) {
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
@@ -128,9 +140,11 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   RunEnd end;
   // A run that a step stopped must not be reported as a success.
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
-  end.skippedForUse = worker.finished() && worker.browsersOutcome().SkippedForUse();
-  end.linksRefused = worker.finished() && !worker.refusedLinks().empty();
-  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), worker.refusedLinks())
+  const std::vector<cleaner::StepSkip>& skips = worker.skips();
+  end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
+  end.linksRefused = worker.finished() && std::any_of(skips.begin(), skips.end(),
+                                                      [](const cleaner::StepSkip& skip) { return skip.link; });
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips)
                                   : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);

@@ -28,6 +28,9 @@ constexpr const char* kBrowsersRunningMessage =
 constexpr const char* kFilesInUseMessage =
     "The selected history tracks were cleaned, but some browser files were in use by another program and were "
     "skipped. The report names them.";
+constexpr const char* kWindowsFilesInUseMessage =
+    "The selected history tracks were cleaned, but some files Windows was using were skipped. The report names "
+    "them.";
 // Followed by the cleaners: "Favorites and Temporary Files".
 constexpr const char* kLinksRefusedMessage =
     "The selected history tracks were cleaned, but these cleaners left something alone because it was a link or "

@@ -11,7 +11,7 @@ void RecordedRun::Follow(cleaner::TUWHCleanerThrd& worker) {
 
 std::string RecordedRun::Report(const cleaner::TUWHCleanerThrd& worker) const {
   RunOutcome outcome{worker.selection, worker.cleanersRun(), worker.finished(), worker.failure(),
-                     worker.browsersOutcome(), worker.refusedLinks()};
+                     worker.browsersOutcome(), worker.skips()};
   return FormatRunReport(recorder_, outcome);
 }
 

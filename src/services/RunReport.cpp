@@ -72,6 +72,7 @@ std::string Action(const Change& c) {
     case ChangeKind::EmptyRecycleBin: return "empty";
     case ChangeKind::DeleteRows: return "remove rows of";
     case ChangeKind::UpdateRows: return "reset rows of";
+    case ChangeKind::ClearJumpList: return "clear the jump list of";
   }
   return "change";
 }
@@ -88,8 +89,10 @@ class CleanerBlock {
   void Cookies(const std::vector<std::string>& seen, bool walkEnded);
   void RecycleBin();
   void AttributesLeft();
-  void LinksRefused(const std::vector<cleaner::RefusedLink>& refused);
+  void LinksRefused(const std::vector<cleaner::StepSkip>& skips);
   void Failures();
+  void Skips(const std::vector<cleaner::StepSkip>& skips);
+  void Rows();
   const std::string& text() const { return text_; }
 
  private:
@@ -217,10 +220,10 @@ void CleanerBlock::AttributesLeft() {
   for (const std::string& path : left) Line(path);
 }
 
-void CleanerBlock::LinksRefused(const std::vector<cleaner::RefusedLink>& refused) {
+void CleanerBlock::LinksRefused(const std::vector<cleaner::StepSkip>& skips) {
   std::vector<std::string> mine;
-  for (const cleaner::RefusedLink& link : refused) {
-    if (link.cleaner == static_cast<size_t>(section_)) mine.push_back(link.path);
+  for (const cleaner::StepSkip& skip : skips) {
+    if (skip.link && skip.cleaner == static_cast<size_t>(section_)) mine.push_back(skip.what);
   }
   if (mine.empty()) return;
   Heading("Left alone", "Would be left alone", std::to_string(mine.size()));
@@ -255,8 +258,37 @@ void CleanerBlock::Failures() {
   More(total, listed);
 }
 
+void CleanerBlock::Rows() {
+  // The browsers' rows are told profile by profile, below the cleaners.
+  if (kCleaners[section_].page == cleaner::CleanerPage::Browsers) return;
+  uint64_t total = 0;
+  std::vector<std::string> lines;
+  for (const Change* c : changes_) {
+    if (c->error || c->kind != ChangeKind::DeleteRows) continue;
+    total += c->items;
+    lines.push_back(Subject(*c) + " (" + Plural(c->items, "row", "rows") + ")");
+  }
+  if (total == 0) return;
+  Heading("Database rows removed", "Database rows to remove", std::to_string(total));
+  for (const std::string& line : lines) Line(line);
+}
+
+void CleanerBlock::Skips(const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> lines;
+  for (const cleaner::StepSkip& skip : skips) {
+    if (skip.link || skip.cleaner != static_cast<size_t>(section_)) continue;  // links: LinksRefused
+    // A file whose removal failed is named under "Not done" already.
+    const bool told = std::any_of(changes_.begin(), changes_.end(),
+                                  [&skip](const Change* c) { return c->error && c->target == skip.what; });
+    if (!told) lines.push_back(skip.what + ": " + skip.reason + (skip.error ? " (" + ReasonText(skip.error) + ")" : ""));
+  }
+  if (lines.empty()) return;
+  Heading("Skipped", "Would be skipped", std::to_string(lines.size()));
+  for (const std::string& line : lines) Line(line);
+}
+
 std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& all, size_t row, bool walkEnded,
-                          const std::vector<cleaner::RefusedLink>& refused) {
+                          const std::vector<cleaner::StepSkip>& skips) {
   std::vector<const Change*> mine;
   for (const Change& c : all) {
     if (c.section == static_cast<int>(row)) mine.push_back(&c);
@@ -276,10 +308,14 @@ std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& a
   block.Simple(ChangeKind::DeleteCacheEntry, "Cache entries removed", "Cache entries to remove");
   block.Cookies(recorder.CookiesSeen(static_cast<int>(row)), walkEnded);
   block.Simple(ChangeKind::ClearHistory, "History store cleared", "History store to clear", "time", "times");
+  block.Simple(ChangeKind::ClearJumpList, "Jump lists cleared, pins kept", "Jump lists to clear, pins kept",
+               "application", "applications");
   block.RecycleBin();
+  block.Rows();
   block.AttributesLeft();
-  block.LinksRefused(refused);
+  block.LinksRefused(skips);
   block.Failures();
+  block.Skips(skips);
   return block.text();
 }
 
@@ -321,6 +357,7 @@ std::string ReasonText(long error) {
     case platform::kErrorNotAReparsePoint: return "not a link";
     case static_cast<uint32_t>(platform::kHresultNotImplemented): return "not implemented by the system";
     case static_cast<uint32_t>(platform::kHresultFail): return "the system reported a failure";
+    case static_cast<uint32_t>(platform::kHresultClassNotRegistered): return "not available on this system";
   }
   char text[32];
   std::snprintf(text, sizeof text, error < 0 ? "error 0x%08X" : "error %u", static_cast<unsigned>(code));
@@ -398,7 +435,7 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
       continue;
     }
     const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
-    std::string block = CleanerReport(recorder, all, row, !stoppedHere, outcome.refusedLinks);
+    std::string block = CleanerReport(recorder, all, row, !stoppedHere, outcome.skips);
     if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
     text += block;
     if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;

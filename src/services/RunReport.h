@@ -20,7 +20,7 @@ struct RunOutcome {
   bool finished = false;
   std::string failure;  // what stopped the run when it did not finish
   browsers::BrowsersOutcome browsers;  // what the browser items did, profile by profile
-  std::vector<cleaner::RefusedLink> refusedLinks;  // what the cleaners left alone for a link
+  std::vector<cleaner::StepSkip> skips;  // what the other steps left alone
 };
 
 std::string FormatRunReport(const platform::recording::Recorder& recorder, const RunOutcome& outcome);

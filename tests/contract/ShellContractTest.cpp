@@ -98,5 +98,34 @@ TEST(ShellContract, TheVersionQueryTakesBothStructureSizesAndRefusesOthers) {
   EXPECT_EQ(untouched.platformId, 99u);
 }
 
+// The applications' identifiers, and a jump list's recent and frequent
+// entries removed through the shell's own call.
+TEST(ShellContract, TheApplicationsAreListedAndAJumpListIsClearedPerApplication) {
+  std::vector<std::string> ids{"poison"};
+  const long listed = shell().ApplicationIds(&ids);
+  std::printf("the Applications folder: HRESULT 0x%08lx, %zu identifiers\n", static_cast<unsigned long>(listed),
+              ids.size());
+  if (platform::Succeeded(listed)) {
+    for (const std::string& id : ids) {
+      EXPECT_FALSE(id.empty());
+      EXPECT_NE(id, "poison") << "the list is replaced";
+    }
+  } else {
+    // Wine 8 has no Applications folder: HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND).
+    EXPECT_FALSE(Env().simulated());
+    EXPECT_EQ(static_cast<unsigned long>(listed), platform::kHresultFromWin32 | platform::kErrorFileNotFound);
+    EXPECT_EQ(ids, std::vector<std::string>{"poison"}) << "untouched on failure";
+  }
+  // An application with no jump list: nothing to remove, which is no failure.
+  const long removed = shell().RemoveAllDestinations("Tessaly.Corvane.ContractTest");
+  std::printf("RemoveAllDestinations: HRESULT 0x%08lx\n", static_cast<unsigned long>(removed));
+  if (Env().simulated()) {
+    EXPECT_EQ(removed, platform::kHresultOk);
+  } else {
+    // Windows answers S_OK; Wine 8 makes the object but answers E_NOTIMPL.
+    EXPECT_TRUE(removed == platform::kHresultOk || removed == platform::kHresultNotImplemented) << std::hex << removed;
+  }
+}
+
 }  // namespace
 }  // namespace contract

@@ -177,9 +177,9 @@ TEST_F(BrowserSteps, ANamedFolderMovedWithALinkIsEmptiedButALinkBelowTheWindowsF
   EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");
   EXPECT_EQ(sim.files.Content(victim + "\\sub\\index.dat"), std::string(100, 'm')) << "neither wiped nor deleted";
   const size_t history = *cleaner::CleanerIndexOf("InternetHistoryFiles");
-  ASSERT_EQ(run->refusedLinks().size(), 1u) << "met in both of the history step's passes, told once";
-  EXPECT_EQ(run->refusedLinks()[0].cleaner, history);
-  EXPECT_EQ(run->refusedLinks()[0].path, "C:\\windows\\History");
+  ASSERT_EQ(run->skips().size(), 1u) << "met in both of the history step's passes, told once";
+  EXPECT_EQ(run->skips()[0].cleaner, history);
+  EXPECT_EQ(run->skips()[0].what, "C:\\windows\\History");
 }
 
 TEST_F(BrowserSteps, AutoCompleteFollowsTheFamilyTheVersionQueryReports) {

@@ -72,6 +72,16 @@ Trace DbRow(const std::string& path, const std::string& table, const std::string
           }};
 }
 
+// An entry of an application's jump list that is neither pinned nor kept.
+Trace RecentJumpListItem(const std::string& appId) {
+  return {appId + " recent items",
+          [appId](SimPlatform& m) {
+            m.shell.applicationIds = {appId};
+            m.shell.jumpLists[appId].recent = {"C:\\users\\user\\Documents\\plan.txt"};
+          },
+          [appId](SimPlatform& m) { return !m.shell.jumpLists[appId].recent.empty(); }};
+}
+
 struct SwitchTrace {
   std::string cleaner;  // its value name
   Trace trace;          // which only that cleaner's step removes
@@ -81,6 +91,7 @@ const std::vector<SwitchTrace>& Traces() {
   const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
   const std::string user = "C:\\users\\user\\";
   const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
+  const std::string timeline = user + "AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
   static const std::vector<SwitchTrace> traces = {
       {"TempInternetFiles",
        File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
@@ -122,6 +133,16 @@ const std::vector<SwitchTrace>& Traces() {
       {"BrowserHistory", DbRow(chrome + "History", "visits", "url")},
       {"BrowserFormData", DbRow(chrome + "Web Data", "autofill", "value")},
       {"BrowserSessions", File(chrome + "Sessions\\Session_13350000000000000")},
+      {"ExplorerTypedPaths", Key(explorer + "TypedPaths")},
+      {"ExplorerSearchHistory", Key(explorer + "WordWheelQuery")},
+      {"FileDialogHistory", Key(explorer + "ComDlg32\\OpenSavePidlMRU\\txt")},
+      {"FileDialogHistory", Key(explorer + "ComDlg32\\LastVisitedPidlMRU")},
+      {"FileDialogHistory", Key(explorer + "ComDlg32\\LastVisitedPidlMRULegacy")},
+      {"JumpListHistory", RecentJumpListItem("Microsoft.Windows.Explorer")},
+      {"ThumbnailCache", File(user + "AppData\\Local\\Microsoft\\Windows\\Explorer\\thumbcache_256.db")},
+      {"WindowsTimeline", DbRow(timeline, "Activity", "AppId")},
+      {"WindowsTimeline", DbRow(timeline, "ActivityOperation", "AppId")},
+      {"WindowsTimeline", DbRow(timeline, "Activity_PackageId", "PackageName")},
   };
   return traces;
 }

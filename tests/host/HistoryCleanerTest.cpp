@@ -39,18 +39,19 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
   EXPECT_EQ(hc().caption(), "History Cleaner");
   EXPECT_EQ(hc().clientWidth(), 624);
   EXPECT_EQ(hc().clientHeight(), 328);
-  ASSERT_EQ(hc().PageControl1->children().size(), 4u);
+  ASSERT_EQ(hc().PageControl1->children().size(), 5u);
   EXPECT_EQ(hc().TabSheet1->caption(), "Internet Explorer");
   EXPECT_EQ(hc().TabSheet2->caption(), "Windows");
   EXPECT_EQ(hc().TabSheet3->caption(), "Applications");
   EXPECT_EQ(hc().TabSheet4->caption(), "Browsers");
+  EXPECT_EQ(hc().TabSheet5->caption(), "Windows 10/11");
   EXPECT_EQ(hc().Find("Label1")->caption(),
             "Internet Explorer keeps tracks of websites you have visited in various locations,  url drop-down history, "
             "browser cache and browser history");
   EXPECT_EQ(hc().Find("Label3")->caption().back(), ' ');
 
   // Box k on its tab, in its column and row; the tab order follows the numbers.
-  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3, hc().TabSheet4};
+  ui::Control* tabs[] = {hc().TabSheet1, hc().TabSheet2, hc().TabSheet3, hc().TabSheet4, hc().TabSheet5};
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
     const cleaner::Cleaner& cleaner = cleaner::kCleaners[i];
     const int k = static_cast<int>(i) + 1;

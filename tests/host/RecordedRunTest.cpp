@@ -445,6 +445,58 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
 }
 
+TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {
+  const std::string local = std::string(kProfile) + "\\AppData\\Local\\";
+  const std::string thumbs = local + "Microsoft\\Windows\\Explorer\\";
+  const std::string timeline = local + "ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
+  sim.files.AddFile(thumbs + "thumbcache_32.db", std::string(10, 't'));
+  sim.files.AddFile(thumbs + "thumbcache_idx.db", std::string(5, 't'));
+  sim.files.HoldOpen(thumbs + "thumbcache_idx.db");
+  // Built from the documented schema: no real ActivitiesCache.db exists here.
+  sim.databases.AddTable(timeline, "Activity", {"Id", "AppId"}, {{"1", "notepad"}, {"2", "edge"}});
+  sim.databases.AddTable(timeline, "ActivityOperation", {"Id", "AppId"}, {{"1", "notepad"}});
+  sim.databases.Lookup(timeline)->locked = true;
+  sim.shell.applicationIds = {"Microsoft.Windows.Explorer"};
+  sim.shell.jumpLists["Microsoft.Windows.Explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {}};
+  sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths", "url1",
+                   RegValue::String("C:\\Secret"));
+  SetSwitches(false);
+  for (const char* name : {"ExplorerTypedPaths", "JumpListHistory", "ThumbnailCache", "WindowsTimeline"}) {
+    SetSwitch(name, true);
+  }
+  auto activities = [&] { return sim.databases.Lookup(timeline)->tables.at("Activity").rows.size(); };
+
+  const Snapshot before = Take(sim);
+  EXPECT_EQ(Command({"/preview"}), app::kExitSkipped) << printed;
+  EXPECT_EQ(Take(sim), before);
+  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.size(), 1u) << "a preview changes nothing";
+  EXPECT_TRUE(HasLine(printed, "  Jump lists to clear, pins kept: 1 application")) << printed;
+  EXPECT_TRUE(HasLine(printed, "    Microsoft.Windows.Explorer"));
+  EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)")) << "the preview cannot tell a held file";
+  EXPECT_TRUE(HasLine(printed, "  Would be skipped: 1"));
+  EXPECT_TRUE(HasLine(printed, "    " + timeline + ": in use by another program"));
+
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_FALSE(sim.files.Exists(thumbs + "thumbcache_32.db"));
+  EXPECT_TRUE(sim.files.Exists(thumbs + "thumbcache_idx.db"));
+  EXPECT_EQ(activities(), 2u);
+  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].pinned, std::vector<std::string>{"C:\\Projects"});
+  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.empty());
+  EXPECT_TRUE(HasLine(printed, "    remove " + thumbs + "thumbcache_idx.db: in use by another program")) << printed;
+  EXPECT_FALSE(HasLine(printed, "    " + thumbs + "thumbcache_idx.db: in use by Explorer")) << "told once";
+  EXPECT_TRUE(HasLine(printed, "  Registry keys removed: 1"));
+
+  // Free again: the rows go, counted by table, and the run ends with 0.
+  sim.files.Release(thumbs + "thumbcache_idx.db");
+  sim.databases.Lookup(timeline)->locked = false;
+  EXPECT_EQ(Command({"/clean"}), app::kExitFinished) << printed;
+  EXPECT_EQ(activities(), 0u);
+  EXPECT_TRUE(HasLine(printed, "  Database rows removed: 3")) << printed;
+  EXPECT_TRUE(HasLine(printed, "    " + timeline + ": Activity (2 rows)"));
+  EXPECT_TRUE(HasLine(printed, "  Skipped: 1"));
+  EXPECT_TRUE(HasLine(printed, "    " + timeline + ": Activity_PackageId: no such table in this version"));
+}
+
 TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {
   using app::CommandAction;
   struct Case {

@@ -225,9 +225,9 @@ TEST_F(WindowsStepsTest, AFolderMovedWithALinkIsEmptiedWhereItLeadsUnlessTheTemp
   EXPECT_EQ(sim.files.Content(documents + "\\sub\\notes.txt"), "mine");
   EXPECT_EQ(List("D:\\Recent"), Names{"desktop.ini"});
   EXPECT_TRUE(List("D:\\NetHood").empty());
-  ASSERT_EQ(thread->refusedLinks().size(), 1u);
-  EXPECT_EQ(thread->refusedLinks()[0].cleaner, *cleaner::CleanerIndexOf("WindowsTempFiles"));
-  EXPECT_EQ(thread->refusedLinks()[0].path, kTemp);
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].cleaner, *cleaner::CleanerIndexOf("WindowsTempFiles"));
+  EXPECT_EQ(thread->skips()[0].what, kTemp);
 
   // Led anywhere else, the temporary folder is emptied, and nothing is told.
   sim.files.AddFile("D:\\Temp\\setup.log");
@@ -235,7 +235,7 @@ TEST_F(WindowsStepsTest, AFolderMovedWithALinkIsEmptiedWhereItLeadsUnlessTheTemp
   sim.files.AddFolderLink(kTemp, "D:\\Temp");
   Run();
   EXPECT_TRUE(List("D:\\Temp").empty());
-  EXPECT_TRUE(thread->refusedLinks().empty());
+  EXPECT_TRUE(thread->skips().empty());
   EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
 }
 
@@ -251,6 +251,115 @@ TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureI
   Run();
   EXPECT_EQ(sim.shell.recycleBinCalls, (std::vector<uint32_t>{7, 7, 7}));
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs"))) << "the run went on";
+}
+
+// What Windows 10 and 11 keep.
+const char kLocal[] = "C:\\users\\user\\AppData\\Local";
+
+TEST_F(WindowsStepsTest, ExplorerAndTheFileDialogsLoseTheirListsAndKeepTheirOtherSettings) {
+  for (const char* list : {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU\\*",
+                           "ComDlg32\\OpenSavePidlMRU\\docx", "ComDlg32\\LastVisitedPidlMRU",
+                           "ComDlg32\\LastVisitedPidlMRULegacy", "ComDlg32\\CIDSizeMRU"}) {
+    MakeKey(Join(kExplorer, list));
+  }
+  SetValue(Join(kExplorer, "ComDlg32"), "FirstFolder");
+  SetValue(Join(kExplorer, "Advanced"), "HideFileExt");
+  thread->Select("ExplorerTypedPaths");
+  thread->Select("ExplorerSearchHistory");
+  thread->Select("FileDialogHistory");
+  Run();
+  for (const char* gone : {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU",
+                           "ComDlg32\\LastVisitedPidlMRU", "ComDlg32\\LastVisitedPidlMRULegacy"}) {
+    EXPECT_FALSE(HasKey(Join(kExplorer, gone))) << gone;
+  }
+  EXPECT_TRUE(HasKey(Join(kExplorer, "ComDlg32\\CIDSizeMRU"))) << "the dialogs' sizes are no history";
+  EXPECT_TRUE(HasValue(Join(kExplorer, "ComDlg32"), "FirstFolder"));
+  EXPECT_TRUE(HasValue(Join(kExplorer, "Advanced"), "HideFileExt"));
+}
+
+TEST_F(WindowsStepsTest, JumpListsLoseTheirRecentAndFrequentItemsAndKeepTheirPins) {
+  using JumpList = platform::sim::SimShell::JumpList;
+  sim.shell.applicationIds = {"Microsoft.Windows.Explorer", "Microsoft.Office.WINWORD.EXE.15"};
+  sim.shell.jumpLists["microsoft.windows.explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {"C:\\Often"}};
+  sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"] = {{}, {"letter.docx"}, {}};
+  // An application the shell does not list keeps its list: its identifier is not known.
+  sim.shell.jumpLists["Unlisted.App"] = {{}, {"kept.txt"}, {}};
+  thread->Select("JumpListHistory");
+  Run();
+  const JumpList& explorer = sim.shell.jumpLists["Microsoft.Windows.Explorer"];
+  EXPECT_EQ(explorer.pinned, std::vector<std::string>{"C:\\Projects"});
+  EXPECT_TRUE(explorer.recent.empty());
+  EXPECT_TRUE(explorer.frequent.empty());
+  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"].recent.empty());
+  EXPECT_EQ(sim.shell.jumpLists["Unlisted.App"].recent, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(thread->skips().empty());
+
+  // The applications cannot be listed: nothing changes, and the run says so.
+  sim.shell.applicationIdsResult = platform::kHresultClassNotRegistered;
+  sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent = {"C:\\Secret"};
+  Run();
+  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent, std::vector<std::string>{"C:\\Secret"});
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].error, platform::kHresultClassNotRegistered);
+  EXPECT_FALSE(thread->skips()[0].inUse) << "cleaning again would not help";
+  EXPECT_TRUE(thread->finished());
+}
+
+TEST_F(WindowsStepsTest, ThumbnailCachesGoUnlessExplorerHoldsThemAndNothingIsReachedThroughALink) {
+  const std::string explorer = std::string(kLocal) + "\\Microsoft\\Windows\\Explorer";
+  for (const char* name : {"thumbcache_32.db", "thumbcache_256.db", "thumbcache_idx.db", "iconcache_32.db",
+                           "ExplorerStartupLog.etl"}) {
+    sim.files.AddFile(explorer + "\\" + name, "t");
+  }
+  sim.files.HoldOpen(explorer + "\\thumbcache_idx.db");
+  thread->Select("ThumbnailCache");
+  Run();
+  EXPECT_EQ(List(explorer), (Names{"ExplorerStartupLog.etl", "iconcache_32.db", "thumbcache_idx.db"}));
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].what, explorer + "\\thumbcache_idx.db");
+  EXPECT_TRUE(thread->skips()[0].inUse);
+
+  // Explorer's folder swapped for a link elsewhere: nothing there is removed.
+  const std::string victim = "C:\\users\\other\\Pictures";
+  sim.files.AddFile(victim + "\\thumbcache_mine.db", "mine");
+  sim.files.Release(explorer + "\\thumbcache_idx.db");
+  sim.files.AddFolderLink(std::string(kLocal) + "\\Microsoft\\Windows", "C:\\users\\other");
+  Run();
+  EXPECT_EQ(sim.files.Content(victim + "\\thumbcache_mine.db"), "mine");
+}
+
+TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDatabaseIsSkippedWhole) {
+  const std::string platformFolder = std::string(kLocal) + "\\ConnectedDevicesPlatform";
+  const std::string mine = platformFolder + "\\L.user\\ActivitiesCache.db";
+  const std::string work = platformFolder + "\\AAD.4f1c\\ActivitiesCache.db";
+  // The tables as Windows documents them, with a row each (the ones that matter).
+  for (const std::string& db : {mine, work}) {
+    sim.databases.AddTable(db, "Activity", {"Id", "AppId", "Payload"}, {{"1", "notepad", "plan.txt"}});
+    sim.databases.AddTable(db, "ActivityOperation", {"Id", "AppId", "Payload"}, {{"1", "notepad", "plan.txt"}});
+    sim.databases.AddTable(db, "Metadata", {"Key", "Value"}, {{"version", "3"}});
+  }
+  sim.databases.AddTable(mine, "Activity_PackageId", {"ActivityId", "PackageName"}, {{"1", "notepad.exe"}});
+  // The work account's database lacks Activity_PackageId.
+  sim.databases.Lookup(work)->locked = true;
+  auto rows = [this](const std::string& db, const char* table) {
+    return sim.databases.Lookup(db)->tables.at(table).rows.size();
+  };
+  thread->Select("WindowsTimeline");
+  Run();
+  for (const char* table : {"Activity", "ActivityOperation", "Activity_PackageId"}) EXPECT_EQ(rows(mine, table), 0u);
+  EXPECT_EQ(rows(mine, "Metadata"), 1u);
+  EXPECT_EQ(rows(work, "Activity"), 1u) << "locked: untouched";
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].what, work);
+  EXPECT_TRUE(thread->skips()[0].inUse);
+
+  sim.databases.Lookup(work)->locked = false;
+  Run();
+  EXPECT_EQ(rows(work, "Activity"), 0u);
+  EXPECT_EQ(rows(work, "ActivityOperation"), 0u);
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].what, work + ": Activity_PackageId") << "the missing table is named";
+  EXPECT_FALSE(thread->skips()[0].inUse);
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ enum class ChangeKind {
   EmptyRecycleBin,
   DeleteRows,  // rows of a database table: `target` the file, `name` the table, `items` the rows
   UpdateRows,
+  ClearJumpList,  // an application's recent and frequent entries: `target` its AppUserModelID
 };
-constexpr int kChangeKinds = static_cast<int>(ChangeKind::UpdateRows) + 1;
+constexpr int kChangeKinds = static_cast<int>(ChangeKind::ClearJumpList) + 1;
 
 struct Change {
   ChangeKind kind = ChangeKind::RemoveFile;

@@ -55,6 +55,15 @@ long RecordingShell::EmptyRecycleBin(uint32_t flags) {
   return change.error;
 }
 
+long RecordingShell::RemoveAllDestinations(const std::string& appId) {
+  Change change;
+  change.kind = ChangeKind::ClearJumpList;
+  change.target = appId;
+  change.error = recorder_.preview() ? kHresultOk : inner_.RemoveAllDestinations(appId);
+  recorder_.Note(change);
+  return change.error;
+}
+
 std::unique_ptr<UrlCacheFind> RecordingUrlCache::FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
                                                            long* error) {
   std::unique_ptr<UrlCacheFind> find = inner_.FindFirst(pattern, buffer, size, error);

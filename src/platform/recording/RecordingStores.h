@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Shell.h"
 #include "platform/UrlCache.h"
@@ -23,6 +24,8 @@ class RecordingShell : public Shell {
   bool QueryVersion(uint32_t structSize, OsVersion* version) override {
     return inner_.QueryVersion(structSize, version);
   }
+  long ApplicationIds(std::vector<std::string>* ids) override { return inner_.ApplicationIds(ids); }
+  long RemoveAllDestinations(const std::string& appId) override;
 
  private:
   Shell& inner_;

@@ -90,4 +90,26 @@ bool SimShell::QueryVersion(uint32_t structSize, OsVersion* version) {
   return true;
 }
 
+long SimShell::ApplicationIds(std::vector<std::string>* ids) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  MaybeThrow();
+  if (applicationIdsResult != kHresultOk) return applicationIdsResult;
+  *ids = applicationIds;
+  return kHresultOk;
+}
+
+long SimShell::RemoveAllDestinations(const std::string& appId) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  MaybeThrow();
+  // SetAppID refuses an empty identifier, as Windows does.
+  if (appId.empty()) return kHresultInvalidArgument;
+  if (removeDestinationsResult != kHresultOk) return removeDestinationsResult;
+  auto it = jumpLists.find(appId);
+  if (it != jumpLists.end()) {
+    it->second.recent.clear();
+    it->second.frequent.clear();
+  }
+  return kHresultOk;
+}
+
 }  // namespace platform::sim

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Shell.h"
+#include "util/Text.h"
 
 namespace platform::sim {
 
@@ -23,6 +24,8 @@ class SimShell : public Shell {
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;
   bool QueryVersion(uint32_t structSize, OsVersion* version) override;
+  long ApplicationIds(std::vector<std::string>* ids) override;
+  long RemoveAllDestinations(const std::string& appId) override;
 
   // For tests; an empty path means the system cannot name that folder.
   std::map<int, std::string> specialFolders;
@@ -37,6 +40,16 @@ class SimShell : public Shell {
   OsVersion version{6, 1, 7601, 2};
   std::vector<uint32_t> acceptedVersionSizes{kVersionInfoExSize, kVersionInfoSize};
   std::vector<uint32_t> versionCalls;  // the structure size of every call
+  // The applications the Applications folder lists, and each one's jump
+  // list by AppUserModelID: removing its destinations empties the recent and
+  // frequent entries and keeps the pinned ones.
+  struct JumpList {
+    std::vector<std::string> pinned, recent, frequent;
+  };
+  std::vector<std::string> applicationIds;
+  long applicationIdsResult = kHresultOk;
+  std::map<std::string, JumpList, util::LessNoCase> jumpLists;
+  long removeDestinationsResult = kHresultOk;
   // The next call of any kind raises this message as std::runtime_error,
   // as a system call that runs out of memory would.
   std::string throwOnNextCall;

@@ -30,6 +30,8 @@ static_assert(kErrorNotAReparsePoint == ERROR_NOT_A_REPARSE_POINT);
 static_assert(kHresultOk == S_OK);
 static_assert(kHresultNotImplemented == E_NOTIMPL);
 static_assert(kHresultFail == E_FAIL);
+static_assert(kHresultInvalidArgument == E_INVALIDARG);
+static_assert(kHresultClassNotRegistered == REGDB_E_CLASSNOTREG);
 
 static_assert(kMmNoError == MMSYSERR_NOERROR);
 static_assert(kMmBadDeviceId == MMSYSERR_BADDEVICEID);

@@ -13,6 +13,9 @@ class Win32Shell : public Shell {
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;
   bool QueryVersion(uint32_t structSize, OsVersion* version) override;
+  // In Win32JumpLists.cpp.
+  long ApplicationIds(std::vector<std::string>* ids) override;
+  long RemoveAllDestinations(const std::string& appId) override;
 };
 
 }  // namespace platform::win32

@@ -240,8 +240,8 @@ TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
   // Each planted link is told under its cleaner: what the Win32 layer
   // answers for a Unix symbolic link met on the way is a refused link.
   std::vector<std::string> told;
-  for (const cleaner::RefusedLink& link : thread.refusedLinks()) {
-    told.push_back(std::string(cleaner::kCleaners[link.cleaner].valueName) + " " + link.path);
+  for (const cleaner::StepSkip& skip : thread.skips()) {
+    if (skip.link) told.push_back(std::string(cleaner::kCleaners[skip.cleaner].valueName) + " " + skip.what);
   }
   const std::string base = platform::win32::Utf8(common);
   EXPECT_EQ(told, (std::vector<std::string>{"MSWindowsMediaPlayer " + base + "\\Microsoft\\Media Index",

@@ -298,4 +298,67 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgr
   EXPECT_TRUE(Exists(planted));
 }
 
+// What Windows 10 and 11 keep, as far as Wine has it: Explorer's and the
+// dialogs' keys, and a thumbnail cache this process holds open as Explorer
+// would. (No Timeline database exists under Wine; the simulation tests it.)
+TEST(CommandLineE2E, TheWindowsTracksGoAHeldThumbnailCacheIsSkippedWithFourAndTheJumpListsSayWhatWineAnswers) {
+  for (const wchar_t* name : {L"WindowsTempFiles", L"WindowsRunHist", L"TelenetHistory", L"CookiesCleaner",
+                              L"RecycleBin", L"InternetHistoryFiles"}) {
+    SetSwitch(name, 0);
+  }
+  for (const wchar_t* name : {L"ExplorerTypedPaths", L"ExplorerSearchHistory", L"FileDialogHistory",
+                              L"JumpListHistory", L"ThumbnailCache", L"WindowsTimeline"}) {
+    SetSwitch(name, 1);
+  }
+  const std::wstring explorer = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+  const std::wstring dialogs = explorer + L"ComDlg32\\";
+  SetValue(HKEY_CURRENT_USER, (explorer + L"TypedPaths").c_str(), L"url1", REG_SZ, L"C:\\secret", 20);
+  const DWORD order = 0;
+  SetValue(HKEY_CURRENT_USER, (explorer + L"WordWheelQuery").c_str(), L"MRUListEx", REG_BINARY, &order, 4);
+  SetValue(HKEY_CURRENT_USER, (dialogs + L"OpenSavePidlMRU\\txt").c_str(), L"0", REG_BINARY, &order, 4);
+  SetValue(HKEY_CURRENT_USER, (dialogs + L"LastVisitedPidlMRU").c_str(), L"0", REG_BINARY, &order, 4);
+  SetValue(HKEY_CURRENT_USER, (dialogs + L"LastVisitedPidlMRULegacy").c_str(), L"0", REG_BINARY, &order, 4);
+  SetValue(HKEY_CURRENT_USER, (dialogs + L"CIDSizeMRU").c_str(), L"0", REG_BINARY, &order, 4);
+  wchar_t local[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local), S_OK);
+  const std::wstring thumbs = std::wstring(local) + L"\\Microsoft\\Windows\\Explorer\\";
+  SHCreateDirectoryExW(nullptr, thumbs.c_str(), nullptr);
+  WriteFileBytes(thumbs + L"thumbcache_32.db", "cache");
+  WriteFileBytes(thumbs + L"thumbcache_idx.db", "index");
+  WriteFileBytes(thumbs + L"iconcache_32.db", "icons");
+
+  Result clean;
+  {
+    // Held as Explorer holds it: no one may delete it meanwhile.
+    HANDLE held = CreateFileW((thumbs + L"thumbcache_idx.db").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    clean = RunCommand(Corvane(L"corvane.com", L"/clean"), true);
+    CloseHandle(held);
+  }
+  std::printf("%s", clean.output.c_str());
+  EXPECT_EQ(clean.exitCode, 4u) << "finished, but a file in use was skipped";
+  const std::string& c = clean.output;
+  for (const wchar_t* gone : {L"TypedPaths", L"WordWheelQuery", L"ComDlg32\\OpenSavePidlMRU",
+                              L"ComDlg32\\LastVisitedPidlMRU", L"ComDlg32\\LastVisitedPidlMRULegacy"}) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (explorer + gone).c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND)
+        << Utf8(gone);
+    if (key) RegCloseKey(key);
+    EXPECT_TRUE(HasLine(c, "    HKEY_CURRENT_USER\\" + Utf8(explorer + gone))) << Utf8(gone);
+  }
+  EXPECT_TRUE(HasValue(HKEY_CURRENT_USER, (dialogs + L"CIDSizeMRU").c_str(), L"0"));
+  EXPECT_FALSE(Exists(thumbs + L"thumbcache_32.db"));
+  EXPECT_TRUE(Exists(thumbs + L"thumbcache_idx.db"));
+  EXPECT_TRUE(Exists(thumbs + L"iconcache_32.db"));
+  EXPECT_TRUE(HasLine(c, "    remove " + Utf8(thumbs) + "thumbcache_idx.db: in use by another program"));
+  EXPECT_TRUE(HasLine(c, "Timeline Activities\r\n  Nothing was there to remove."));
+  // Wine 8 lists no applications (its shell has no Applications folder) and
+  // answers E_NOTIMPL to RemoveAllDestinations; Windows lists them and clears.
+  EXPECT_TRUE(HasLine(c, "Jump Lists (pinned items kept)\r\n  Skipped: 1\r\n"
+                         "    the jump lists: Windows did not list its applications (not found)"))
+      << "the run says why rather than claim the lists cleared";
+  EXPECT_TRUE(HasLine(c, "Every selected cleaner ran to its end."));
+}
+
 }  // namespace
