@@ -22,7 +22,8 @@ TCorvaneMain::TCorvaneMain(Services& app)
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
       schedule_(*this, app.settings, [this] { Timer1Timer(); }),
-      hotkey_(app.platform, app.settings, app.live, *this) {
+      hotkey_(app.platform, app.settings, app.live, *this),
+      closeCleaner_(app.platform, app.ui, app.cleaningRun) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
@@ -92,11 +93,13 @@ void TCorvaneMain::BuildTrayMenu() {
   TrayMenu->Add(MenuItem::Separator());
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
-  MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   auto toggle = [this](Watched<bool>& live, const Setting& setting) {
     return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
   LiveSettings& live = app_.live;
+  MenuCleanOnBrowserClose = &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
+                                                toggle(live.cleanOnBrowserClose, value::kCleanOnBrowserClose)));
+  MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
                                           toggle(live.popupBlocking, value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
@@ -139,6 +142,9 @@ void TCorvaneMain::FollowLiveSettings() {
   ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
   ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+  ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
+  live.cleanOnBrowserClose.Watch([this](bool on) { closeCleaner_.RunIf(on); });
+  closeCleaner_.ShowBalloon = [this](const std::string& text) { ShowTrayBalloon(text); };
 }
 
 void TCorvaneMain::FormCreate() {

@@ -35,6 +35,7 @@ void TCorvaneMain::LoadPreferences() {
     if (live.hotkeyEnabled.value()) key.IntegerOrStartDefault(value::kHotkeyCombination);
     live.hideIEWindows.Set(key.BoolOrStartDefault(value::kIEWHotKey));
     live.toggleMute.Set(key.BoolOrStartDefault(value::kWinVolControl));
+    live.cleanOnBrowserClose.Set(key.BoolOrStartDefault(value::kCleanOnBrowserClose));
 
     key.WriteBool(value::kIEStatus, false);
   });
@@ -56,6 +57,7 @@ void TCorvaneMain::ClearHotkeyAndSound() {
 void TCorvaneMain::RestoreDefaultPreferences() {
   CoolCheckRadioBox1->SetChecked(false);
   app_.live.autoCleaner.Set(value::kAutoCleaner.fallback != 0);
+  app_.live.cleanOnBrowserClose.Set(value::kCleanOnBrowserClose.fallback != 0);
   schedule_.Stop();
   ClearHotkeyAndSound();
 

@@ -2,7 +2,9 @@
 // global hotkey table and the shell's execute call, all recorded.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -20,6 +22,7 @@ class SimDesktop : public Desktop {
     std::string className;
     std::string title;
     bool visible = true;
+    std::string programFile;  // of the process that owns it; empty when unknown
   };
   struct Hotkey {
     WindowId window = 0;
@@ -46,9 +49,12 @@ class SimDesktop : public Desktop {
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::string ProgramFileOfWindow(WindowId window) override;
 
-  // For tests.
-  WindowId AddWindow(std::string className, std::string title, bool visible = true);
+  // For tests. A window added is one another program creates: the creation
+  // watches hear of it.
+  WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
   // A combination that another program holds: registering it fails.
   void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }
@@ -68,6 +74,8 @@ class SimDesktop : public Desktop {
   std::set<std::pair<uint32_t, uint32_t>> heldElsewhere_;
   std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord> tray_;
   WindowId nextId_ = 0x10000;
+  std::map<int, std::function<void(WindowId)>> creationWatches_;
+  int nextWatch_ = 0;
 };
 
 }  // namespace platform::sim

@@ -19,6 +19,8 @@ class Win32Desktop : public Desktop {
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::string ProgramFileOfWindow(WindowId window) override;
 
  private:
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);

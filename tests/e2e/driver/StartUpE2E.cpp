@@ -43,7 +43,8 @@ TEST(StartUpE2E, AFirstStartRestoresTheDefaultsAndASecondCopyEndsWithItsMessage)
   EXPECT_EQ(ReadSetting(L"PowerDVD"), 0u);
   EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
   EXPECT_FALSE(ReadSetting(L"CRVNBFirst"));
-  EXPECT_EQ(SettingNames().size(), 26u + 5 + 6 + 8 + 4 + 1) << "the cleaners, the browsers' items and switches";
+  EXPECT_EQ(ReadSetting(L"CleanOnBrowserClose"), 0u);
+  EXPECT_EQ(SettingNames().size(), 26u + 5 + 6 + 9 + 4 + 1) << "the cleaners, the browsers' items and switches";
 
   // A second copy finds the first one's window titled "Corvane", says so and ends.
   Process second = StartCorvane();
