@@ -93,13 +93,11 @@ void TCorvaneMain::BuildTrayMenu() {
   TrayMenu->Add(MenuItem::Separator());
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
       item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
+  MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   auto toggle = [this](Watched<bool>& live, const Setting& setting) {
     return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
   LiveSettings& live = app_.live;
-  MenuCleanOnBrowserClose = &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
-                                                toggle(live.cleanOnBrowserClose, value::kCleanOnBrowserClose)));
-  MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
                                           toggle(live.popupBlocking, value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
@@ -112,6 +110,8 @@ void TCorvaneMain::BuildTrayMenu() {
            toggle(live.animTrayIcon, value::kAnimTrayIcon)));
   MenuEnableBossKey =
       &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
+  MenuCleanOnBrowserClose = &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
+                                                toggle(live.cleanOnBrowserClose, value::kCleanOnBrowserClose)));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& help = TrayMenu->Add(item("MenuItem11", "&Help", {}));
   help.Add(item("MenuItem12", "&Contents and Topics", [this] {

@@ -78,10 +78,10 @@ TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
   const std::vector<std::string> expected = {
       "Preferences", "-", "History Cleaner Preferences", "  Internet Explorer History Cleaner", "  -",
       "  Windows History Cleaner", "  -", "  Applications History Cleaner", "Popup Blocker Preferences",
-      "Windows Hotkey Preferences", "-", "Enable Auto History Cleaner", "Clean a Browser When It Closes",
-      "Popup Blocker", "  &Enable Popup Blocking",
+      "Windows Hotkey Preferences", "-", "Enable Auto History Cleaner", "Popup Blocker", "  &Enable Popup Blocking",
       "  -", "  Play a Sound When a Popup Window is Blocked", "  -",
-      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey", "-", "&Help",
+      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey",
+      "Clean a Browser When It Closes", "-", "&Help",
       "  &Contents and Topics", "  -", "  &Online Support", "  -", "  Online &FAQ", "  -", "  Submit Support Ticket",
       "  -", "  About Us", "-", "Exit"};
   EXPECT_EQ(lines, expected);
