@@ -53,7 +53,13 @@ void Corvane::Connect() {
 
   HistoryCleanerPref->OpenCookieManager = [this] { CookieManager->ShowModal(); };
   HistoryCleanerPref->ShowBalloon = [this](const std::string& text) { CorvaneMain->ShowTrayBalloon(text); };
-  cleaningRun.OnEnd = [this](const RunEnd& end) { HistoryCleanerPref->CleaningRunEnded(end); };
+  cleaningRun.OnEnd = [this](const RunEnd& end) {
+    if (end.afterBrowsersClosed) {
+      CorvaneMain->browserCloseCleaner().RunEnded(end);
+    } else {
+      HistoryCleanerPref->CleaningRunEnded(end);
+    }
+  };
 
   PopUpBlockerPref->ChooseSound = [this] {
     SelectSound->ShowModal();

@@ -22,7 +22,8 @@ TCorvaneMain::TCorvaneMain(Services& app)
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
       schedule_(*this, app.settings, [this] { Timer1Timer(); }),
-      hotkey_(app.platform, app.settings, app.live, *this) {
+      hotkey_(app.platform, app.settings, app.live, *this),
+      closeCleaner_(app.platform, app.ui, app.cleaningRun) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
@@ -109,6 +110,8 @@ void TCorvaneMain::BuildTrayMenu() {
            toggle(live.animTrayIcon, value::kAnimTrayIcon)));
   MenuEnableBossKey =
       &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
+  MenuCleanOnBrowserClose = &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
+                                                toggle(live.cleanOnBrowserClose, value::kCleanOnBrowserClose)));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& help = TrayMenu->Add(item("MenuItem11", "&Help", {}));
   help.Add(item("MenuItem12", "&Contents and Topics", [this] {
@@ -139,6 +142,9 @@ void TCorvaneMain::FollowLiveSettings() {
   ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
   ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+  ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
+  live.cleanOnBrowserClose.Watch([this](bool on) { closeCleaner_.RunIf(on); });
+  closeCleaner_.ShowBalloon = [this](const std::string& text) { ShowTrayBalloon(text); };
 }
 
 void TCorvaneMain::FormCreate() {

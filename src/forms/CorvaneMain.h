@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "services/BrowserCloseCleaner.h"
 #include "services/CleanerSchedule.h"
 #include "services/Services.h"
 #include "services/TrayIcon.h"
@@ -52,6 +53,9 @@ class TCorvaneMain : public ui::Form {
   void CoolCheckRadioBox2Click();
   void MenuEnableAutoHistoryCleanerClick();
 
+  // Cleaning a browser when it closes; the end of its runs goes to it.
+  BrowserCloseCleaner& browserCloseCleaner() { return closeCleaner_; }
+
   // Windows hotkey.
   void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
   void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
@@ -93,6 +97,7 @@ class TCorvaneMain : public ui::Form {
   ui::Timer* Timer1;  // the schedule's
 
   ui::MenuItem* MenuEnableAutoHistoryCleaner;
+  ui::MenuItem* MenuCleanOnBrowserClose;
   ui::MenuItem* EnablePopupBlocking1;
   ui::MenuItem* Playasoundwhenapopupwindowisblocked1;
   ui::MenuItem* Animatesystemtrayiconwhenapopupwindowisblocked1;
@@ -113,6 +118,7 @@ class TCorvaneMain : public ui::Form {
   TrayIcon tray_;
   CleanerSchedule schedule_;
   WindowsHotkey hotkey_;
+  BrowserCloseCleaner closeCleaner_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = value::kCleanerSchedule.fallback;
 };

@@ -77,6 +77,18 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
     box->OnClick = [this, box, setting] { app_.settings.StoreBool(app::BrowserSwitch(setting), box->checked()); };
   }
 
+  // Under the browser items, lower than a row of them as the page ends there.
+  CleanOnCloseBox = panels[3]->Add<ui::CheckBox>("CleanOnCloseBox",
+                                                 Rect{kLeftColumn, kFirstRow + 5 * kRowStep, kBoxWidth, 22},
+                                                 "Clean a browser when it closes");
+  CleanOnCloseBox->OnClick = [this] {
+    const bool on = CleanOnCloseBox->checked();
+    if (!app::StoreSwitch(app_.settings, app::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, on)) {
+      CleanOnCloseBox->SetChecked(!on);
+    }
+  };
+  app::ShowIn(app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
+
   // Below the pages, so it is there on every tab.
   SpeedButton2 = Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{476, 296, 140, 30}, "Clean Now");
   SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
@@ -167,6 +179,7 @@ void THistoryCleanerPref::LoadCleanerSwitches() {
       ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
       if (box) box->SetChecked(key.BoolOrDefault(app::CleanerSwitch(CleanerValueNames[i])));
     }
+    app::LoadSwitch(key, app::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
   });
 }
 

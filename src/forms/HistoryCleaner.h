@@ -42,6 +42,7 @@ class THistoryCleanerPref : public ui::Form {
   // The box of row `row` of the browser table.
   ui::CheckBox* BrowserBox(size_t row) const;
   ui::Control* BrowsersFound;  // the heading of the browsers' boxes
+  ui::CheckBox* CleanOnCloseBox;  // "Clean a browser when it closes"
 
   ui::PageControl* PageControl1;
   ui::Control* TabSheet1;

@@ -36,6 +36,7 @@ void TCorvaneMain::LoadPreferences() {
     live.hideIEWindows.Set(key.BoolOrStartDefault(value::kIEWHotKey));
     live.toggleMute.Set(key.BoolOrStartDefault(value::kWinVolControl));
     live.hideAllBrowsers.Set(key.BoolOrStartDefault(value::kHotkeyAllBrowsers));
+    live.cleanOnBrowserClose.Set(key.BoolOrStartDefault(value::kCleanOnBrowserClose));
 
     key.WriteBool(value::kIEStatus, false);
   });
@@ -58,6 +59,7 @@ void TCorvaneMain::ClearHotkeyAndSound() {
 void TCorvaneMain::RestoreDefaultPreferences() {
   CoolCheckRadioBox1->SetChecked(false);
   app_.live.autoCleaner.Set(value::kAutoCleaner.fallback != 0);
+  app_.live.cleanOnBrowserClose.Set(value::kCleanOnBrowserClose.fallback != 0);
   schedule_.Stop();
   ClearHotkeyAndSound();
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -44,6 +45,12 @@ struct TopLevelWindow {
   bool visible = false;
 };
 
+// Learning of new windows of other programs; ends when destroyed.
+class WindowCreationWatch {
+ public:
+  virtual ~WindowCreationWatch() = default;
+};
+
 enum : int { kSwHide = 0, kSwShow = 5, kSwShowDefault = 10 };
 
 // A hot key's modifiers (MOD_ALT, MOD_CONTROL) and the keys it may be (VK_F1, VK_F12).
@@ -76,6 +83,11 @@ class Desktop {
   // query, QueryFullProcessImageName), when that process runs in this
   // program's session; empty when it does not or the system does not say.
   virtual std::string ProgramFileOf(WindowId window) = 0;
+
+  // Calls `created` with every top-level window another program creates from
+  // now on, on the calling thread as its messages are handled (an
+  // out-of-context EVENT_OBJECT_CREATE hook). Null when the system refuses.
+  virtual std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) = 0;
 
   // ShellOpen; the result is the call's instance value (> 32 on success).
   virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file,

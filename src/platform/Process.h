@@ -41,6 +41,14 @@ struct TakenMutex {
 
 using ModuleId = uintptr_t;  // 0: not loaded
 
+// A wait on the processes of one program; ends when destroyed. Destroying it
+// waits for a call of its callback that has begun, so it must not be
+// destroyed from inside that call.
+class ProgramEndWatch {
+ public:
+  virtual ~ProgramEndWatch() = default;
+};
+
 // A path that names its drive ("C:\\...") or its server ("\\\\server\\..."), so
 // that nothing is looked up along a search path or from the current folder.
 inline bool IsFullPath(const std::string& path) {
@@ -83,6 +91,13 @@ class Process {
   // session, this one included (a process snapshot); other users' sessions
   // are not listed. Empty when the system cannot say.
   virtual std::vector<std::string> RunningProgramNames() = 0;
+  // Opens every process of this session whose program file is `programFile`
+  // (the name, as RunningProgramNames gives it) for waiting, and calls
+  // `allEnded` once, on a thread of the system's, when all of them have
+  // ended; processes of that name started later are not waited for. The
+  // system wakes nobody meanwhile. Null when no such process could be opened.
+  virtual std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
+                                                           std::function<void()> allEnded) = 0;
 };
 
 }  // namespace platform

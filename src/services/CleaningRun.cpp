@@ -43,13 +43,33 @@ std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Select
   return std::nullopt;
 }
 
-void CleaningRun::Start() {
+bool CleaningRun::Selection::RestrictTo(const browsers::BrowserSelection& only) {
+  bool anyItem = false;
+  for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
+    cleaners[i] = cleaners[i] && cleaner::kCleaners[i].page == cleaner::CleanerPage::Browsers;
+    anyItem = anyItem || cleaners[i];
+  }
+  bool anyBrowser = false;
+  for (size_t i = 0; i < browsers::kBrowserCount; ++i) {
+    browsers[i] = browsers[i] && only[i];
+    anyBrowser = anyBrowser || browsers[i];
+  }
+  return anyItem && anyBrowser;
+}
+
+void CleaningRun::Start() { Begin(nullptr); }
+
+void CleaningRun::StartForClosedBrowsers(const browsers::BrowserSelection& closed) { Begin(&closed); }
+
+void CleaningRun::Begin(const browsers::BrowserSelection* closed) {
   if (exiting_ || worker_) return;
   std::optional<RunEnd> refused;
   {
     CleaningRunGuard guard(platform_.process);
     Selection selected;
     refused = Refusal(guard, &selected);
+    if (!refused && closed && !selected.RestrictTo(*closed)) return;
+    afterBrowsersClosed_ = closed != nullptr;
     if (!refused) refused = Launch(guard, selected);
   }
   if (refused) Tell(*refused);
@@ -182,7 +202,8 @@ void CleaningRun::Release() {
   ui_->Post([ended, recording] {});
 }
 
-void CleaningRun::Tell(const RunEnd& end) {
+void CleaningRun::Tell(RunEnd end) {
+  end.afterBrowsersClosed = afterBrowsersClosed_;
   // A run stopped for the exit has nobody left to tell.
   if (!exiting_ && OnEnd) OnEnd(end);
 }

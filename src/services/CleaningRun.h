@@ -74,6 +74,8 @@ struct RunEnd {
   // A finished run whose cleaners left something alone because it was a
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
+  // Started by StartForClosedBrowsers, not by a person or the schedule.
+  bool afterBrowsersClosed = false;
   bool success() const { return ending == RunEnding::Finished; }
   // Finished, but not everything selected was cleaned.
   bool skipped() const { return success() && (skippedForUse || linksRefused); }
@@ -104,6 +106,10 @@ class CleaningRun {
   // program (a tick of the schedule during a run starts nothing, silently)
   // or the exit has begun.
   void Start();
+  // The same, cleaning only the chosen browser items, and those only for the
+  // browsers of `closed` whose switch is on; the stored switches stay as
+  // they are. Nothing starts, and nothing is told, when that leaves nothing.
+  void StartForClosedBrowsers(const browsers::BrowserSelection& closed);
   // A whole run on this thread, a preview or a real one; only a real one
   // keeps its report in last-run.txt.
   RunEnd RunHere(platform::recording::Mode mode);
@@ -127,7 +133,11 @@ class CleaningRun {
       worker.selection = cleaners;
       worker.browserSelection = browsers;
     }
+    // The browser items for the browsers of `only`; false when that leaves nothing to clean.
+    bool RestrictTo(const browsers::BrowserSelection& only);
   };
+  // Starts a run on a worker thread, for the closed browsers only when given.
+  void Begin(const browsers::BrowserSelection* closed);
   // Takes the right to clean and reads the switches into *selected; the
   // end of a run that may not begin, or nothing.
   std::optional<RunEnd> Refusal(const cleaner::CleaningRunGuard& guard, Selection* selected);
@@ -140,7 +150,7 @@ class CleaningRun {
   void WorkerEnded(cleaner::TUWHCleanerThrd& sender);
   // Lets go of the ended worker, its recording and the right to clean.
   void Release();
-  void Tell(const RunEnd& end);
+  void Tell(RunEnd end);
 
   platform::Platform& platform_;
   ui::Ui* ui_ = nullptr;
@@ -151,6 +161,8 @@ class CleaningRun {
   // Held from the start of a run until its end has been handled.
   std::optional<cleaner::CleaningRunGuard> guard_;
   bool exiting_ = false;
+  // The running worker's run cleans closed browsers.
+  bool afterBrowsersClosed_ = false;
   util::Watched<bool> running_;
 };
 

@@ -37,7 +37,8 @@ struct LiveSettings {
   Watched<bool> hotkeyEnabled;      // WindowsHotKeyS
   Watched<bool> hideIEWindows;      // IEWHotKey
   Watched<bool> toggleMute;         // WinVolControl
-  Watched<bool> hideAllBrowsers;    // HotkeyAllBrowsers
+  Watched<bool> hideAllBrowsers;      // HotkeyAllBrowsers
+  Watched<bool> cleanOnBrowserClose;  // CleanOnBrowserClose: the tray's mark, the history window's box, the watch
 };
 
 // `shown` (a check box or a menu entry) shows the switch from now on.

@@ -50,17 +50,18 @@ inline constexpr Setting kEliminatedPopups{"EPWC", T::Integer, 0, R::Always, 0};
 inline constexpr Setting kCorvaneRunning{"CorvaneRunning", T::Boolean, 0, R::Never, 0};
 inline constexpr Setting kBlockerFirstStart{"CRVNBFirst", T::Boolean, 0, R::Never, 0};
 inline constexpr Setting kHotkeyAllBrowsers{"HotkeyAllBrowsers", T::Boolean, 1, R::IfMissing, 1};
+inline constexpr Setting kCleanOnBrowserClose{"CleanOnBrowserClose", T::Boolean, 0, R::IfMissing, 0};
 }  // namespace value
 
 // Every value but the cleaner switches (which the cleaner table names), in
 // the order the restoring of the defaults goes through them, after the
 // cleaner switches.
-inline constexpr std::array<const Setting*, 15> kSettings = {
+inline constexpr std::array<const Setting*, 16> kSettings = {
     &value::kPopupBlocking,  &value::kSoundNotification, &value::kAnimTrayIcon,      &value::kWindowsHotKey,
     &value::kWinVolControl,  &value::kIEWHotKey,         &value::kAutoCleaner,        &value::kIEStatus,
     &value::kSoundIndex,     &value::kHotkeyCombination, &value::kCleanerSchedule,    &value::kEliminatedPopups,
     &value::kCorvaneRunning, &value::kBlockerFirstStart,
-    &value::kHotkeyAllBrowsers};
+    &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose};
 
 // A cleaner switch of the cleaner table: off unless chosen.
 constexpr Setting CleanerSwitch(const char* name) { return {name, SettingType::Boolean, 0, Restore::IfMissing, 0}; }

@@ -27,7 +27,8 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   for (const char* name : cleaner::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
   for (const browsers::BrowserRow& browser : browsers::kBrowsers) EXPECT_EQ(Number(browser.settingName), 1);
   for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
-                           value::kWinVolControl.name, value::kIEWHotKey.name, value::kAutoCleaner.name, value::kIEStatus.name}) {
+                           value::kWinVolControl.name, value::kIEWHotKey.name, value::kAutoCleaner.name, value::kIEStatus.name,
+                           value::kCleanOnBrowserClose.name}) {
     EXPECT_EQ(Number(name), 0) << name;
   }
   EXPECT_EQ(Number(value::kSoundIndex.name), 0);
@@ -37,7 +38,9 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
   EXPECT_FALSE(Setting(value::kBlockerFirstStart.name)) << "the program never creates CRVNBFirst";
   EXPECT_EQ(Number(value::kHotkeyAllBrowsers.name), 1);
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(), cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1 + 1);
+  EXPECT_EQ(Number(value::kCleanOnBrowserClose.name), 0);
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(),
+            cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1 + 1 + 1);
 
   // Nothing shows but the tray icon.
   EXPECT_FALSE(main().visible());

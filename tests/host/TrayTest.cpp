@@ -80,7 +80,8 @@ TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
       "  Windows History Cleaner", "  -", "  Applications History Cleaner", "Popup Blocker Preferences",
       "Windows Hotkey Preferences", "-", "Enable Auto History Cleaner", "Popup Blocker", "  &Enable Popup Blocking",
       "  -", "  Play a Sound When a Popup Window is Blocked", "  -",
-      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey", "-", "&Help",
+      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey",
+      "Clean a Browser When It Closes", "-", "&Help",
       "  &Contents and Topics", "  -", "  &Online Support", "  -", "  Online &FAQ", "  -", "  Submit Support Ticket",
       "  -", "  About Us", "-", "Exit"};
   EXPECT_EQ(lines, expected);

@@ -100,7 +100,28 @@ intptr_t SimDesktop::ShellOpen(WindowId owner, const std::string& verb, const st
 WindowId SimDesktop::AddWindow(std::string className, std::string title, bool visible, std::string programFile) {
   WindowId id = nextId_++;
   windows_.push_back({id, std::move(className), std::move(title), visible, std::move(programFile)});
+  // Copied: a watcher may end its own watch.
+  auto watches = creationWatches_;
+  for (auto& [key, created] : watches) created(id);
   return id;
+}
+
+namespace {
+class SimCreationWatch : public WindowCreationWatch {
+ public:
+  SimCreationWatch(std::map<int, std::function<void(WindowId)>>& watches, int key) : watches_(watches), key_(key) {}
+  ~SimCreationWatch() override { watches_.erase(key_); }
+
+ private:
+  std::map<int, std::function<void(WindowId)>>& watches_;
+  int key_;
+};
+}  // namespace
+
+std::unique_ptr<WindowCreationWatch> SimDesktop::WatchWindowsCreated(std::function<void(WindowId)> created) {
+  const int key = nextWatch_++;
+  creationWatches_[key] = std::move(created);
+  return std::make_unique<SimCreationWatch>(creationWatches_, key);
 }
 
 SimDesktop::Window* SimDesktop::FindWindowById(WindowId id) {

@@ -2,7 +2,9 @@
 // global hotkey table and the shell's execute call, all recorded.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -49,9 +51,11 @@ class SimDesktop : public Desktop {
   bool IsWindowVisible(WindowId window) override;
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
 
-  // For tests.
-  WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = {});
+  // For tests. A window added is one another program creates: the creation
+  // watches hear of it.
+  WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
   // A combination that another program holds: registering it fails.
   void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }
@@ -71,6 +75,8 @@ class SimDesktop : public Desktop {
   std::set<std::pair<uint32_t, uint32_t>> heldElsewhere_;
   std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord> tray_;
   WindowId nextId_ = 0x10000;
+  std::map<int, std::function<void(WindowId)>> creationWatches_;
+  int nextWatch_ = 0;
 };
 
 }  // namespace platform::sim

@@ -1,6 +1,7 @@
 // The simulated process services.
 #include "platform/sim/SimProcess.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace platform::sim {
@@ -115,6 +116,41 @@ std::vector<std::string> SimProcess::RunningProgramNames() {
   std::vector<std::string> names = runningPrograms;
   names.push_back(executablePath.substr(executablePath.find_last_of('\\') + 1));
   return names;
+}
+
+namespace {
+class SimProgramEndWatch : public ProgramEndWatch {
+ public:
+  SimProgramEndWatch(std::function<void()> end) : end_(std::move(end)) {}
+  ~SimProgramEndWatch() override { end_(); }
+
+ private:
+  std::function<void()> end_;
+};
+}  // namespace
+
+std::unique_ptr<ProgramEndWatch> SimProcess::WatchProgramEnd(const std::string& programFile,
+                                                             std::function<void()> allEnded) {
+  auto same = [&programFile](const std::string& name) { return util::EqualNoCase(name, programFile); };
+  if (std::none_of(runningPrograms.begin(), runningPrograms.end(), same)) return nullptr;
+  const int key = nextWatch_++;
+  programWatches_[key] = {programFile, std::move(allEnded)};
+  return std::make_unique<SimProgramEndWatch>([this, key] { programWatches_.erase(key); });
+}
+
+void SimProcess::EndProgram(const std::string& programFile) {
+  auto same = [&programFile](const std::string& name) { return util::EqualNoCase(name, programFile); };
+  runningPrograms.erase(std::remove_if(runningPrograms.begin(), runningPrograms.end(), same), runningPrograms.end());
+  for (auto it = programWatches_.begin(); it != programWatches_.end();) {
+    if (!same(it->second.programFile)) {
+      ++it;
+      continue;
+    }
+    // A wait ends once: the system's thread calls back and the wait is spent.
+    std::function<void()> allEnded = std::move(it->second.allEnded);
+    it = programWatches_.erase(it);
+    std::thread(allEnded).join();
+  }
 }
 
 }  // namespace platform::sim

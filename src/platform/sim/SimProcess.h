@@ -55,6 +55,9 @@ class SimProcess : public Process {
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
   // The programs of `runningPrograms`, then this one's file name.
   std::vector<std::string> RunningProgramNames() override;
+  // Waits for the processes of `runningPrograms` of that name.
+  std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
+                                                   std::function<void()> allEnded) override;
 
   std::string executablePath = "C:\\Program Files\\Corvane\\corvane.exe";
   // The account the process runs as. Processes of one machine that share the
@@ -69,6 +72,11 @@ class SimProcess : public Process {
   std::optional<uint32_t> exitedWith;
   // Other programs running in this session, by file name.
   std::vector<std::string> runningPrograms;
+  // Every process of `programFile` ends: its names leave runningPrograms, and
+  // each watch that waited for them calls back on a thread of its own.
+  void EndProgram(const std::string& programFile);
+  // The watches not yet ended.
+  size_t programWatches() const { return programWatches_.size(); }
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }
 
  private:
@@ -76,6 +84,12 @@ class SimProcess : public Process {
 
   std::shared_ptr<SimMutexTable> mutexes_;
   std::map<ModuleId, std::string> loaded_;
+  struct ProgramWatch {
+    std::string programFile;
+    std::function<void()> allEnded;
+  };
+  std::map<int, ProgramWatch> programWatches_;
+  int nextWatch_ = 0;
 };
 
 }  // namespace platform::sim

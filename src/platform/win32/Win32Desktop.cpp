@@ -6,8 +6,11 @@
 
 #include <cstring>
 #include <cwchar>
+#include <map>
+#include <memory>
 #include <vector>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -140,6 +143,50 @@ intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const 
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
                                    nullptr, showCommand);
   return reinterpret_cast<intptr_t>(result);
+}
+
+namespace {
+// An out-of-context WinEvent hook: the system queues the events to the
+// thread that set it and calls back as that thread handles its messages, so
+// nothing runs between windows. Wine 8 sends EVENT_OBJECT_CREATE for other
+// processes' windows but no EVENT_OBJECT_SHOW, and RegisterShellHookWindow
+// fails there; creation is what both report.
+class Win32CreationWatch : public WindowCreationWatch {
+ public:
+  explicit Win32CreationWatch(std::function<void(WindowId)> created) : created_(std::move(created)) {}
+  ~Win32CreationWatch() override {
+    if (hook_) UnhookWinEvent(hook_);
+    Watches().erase(hook_);
+  }
+  bool Hook() {
+    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, Event, 0, 0,
+                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (hook_) Watches()[hook_] = this;
+    return hook_ != nullptr;
+  }
+
+ private:
+  // The callback knows its hook only: hooks are set and called on one thread.
+  static std::map<HWINEVENTHOOK, Win32CreationWatch*>& Watches() {
+    static std::map<HWINEVENTHOOK, Win32CreationWatch*> watches;
+    return watches;
+  }
+  static void CALLBACK Event(HWINEVENTHOOK hook, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    // The window itself, not a part of it, and a top-level one.
+    if (object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd || GetAncestor(hwnd, GA_ROOT) != hwnd) return;
+    auto found = Watches().find(hook);
+    if (found != Watches().end()) found->second->created_(reinterpret_cast<WindowId>(hwnd));
+  }
+
+  std::function<void(WindowId)> created_;
+  HWINEVENTHOOK hook_ = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<WindowCreationWatch> Win32Desktop::WatchWindowsCreated(std::function<void(WindowId)> created) {
+  auto watch = std::make_unique<Win32CreationWatch>(std::move(created));
+  if (!watch->Hook()) return nullptr;
+  return watch;
 }
 
 }  // namespace platform::win32

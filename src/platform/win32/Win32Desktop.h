@@ -21,6 +21,7 @@ class Win32Desktop : public Desktop {
   bool IsWindowVisible(WindowId window) override;
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
 
  private:
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);

@@ -6,6 +6,8 @@
 #include <sddl.h>
 #include <tlhelp32.h>
 
+#include <atomic>
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
@@ -160,20 +162,76 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
   return true;
 }
 
-std::vector<std::string> Win32Process::RunningProgramNames() {
-  std::vector<std::string> names;
+namespace {
+// Calls `visit` with every process of this process's session (a snapshot):
+// another user's browser is theirs to run.
+template <typename Visit>
+void ForEachSessionProcess(Visit visit) {
   DWORD session = 0;
-  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return names;
+  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return;
   ScopedHandle<FileTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return names;
+  if (!snapshot.valid()) return;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    // Another user's browser is theirs to run: only this session's count.
     DWORD theirs = 0;
-    if (ProcessIdToSessionId(entry.th32ProcessID, &theirs) && theirs == session) names.push_back(Utf8(entry.szExeFile));
+    if (ProcessIdToSessionId(entry.th32ProcessID, &theirs) && theirs == session) visit(entry);
   }
+}
+
+// A wait registered with the system's thread pool for each process: no
+// thread of ours sleeps or wakes for it, and the last end calls back.
+class Win32ProgramEndWatch : public ProgramEndWatch {
+ public:
+  explicit Win32ProgramEndWatch(std::function<void()> allEnded) : allEnded_(std::move(allEnded)) {}
+  ~Win32ProgramEndWatch() override {
+    // INVALID_HANDLE_VALUE: returns only once a callback that has begun has
+    // returned, so none runs on a freed watch. The process handles close after.
+    for (HANDLE wait : waits_) UnregisterWaitEx(wait, INVALID_HANDLE_VALUE);
+  }
+  void Add(HANDLE process) { processes_.emplace_back(process); }
+  bool empty() const { return processes_.empty(); }
+  // False when the system would not wait for one of them.
+  bool Arm() {
+    left_ = processes_.size();
+    for (auto& process : processes_) {
+      HANDLE wait = nullptr;
+      if (!RegisterWaitForSingleObject(&wait, process.get(), Ended, this, INFINITE, WT_EXECUTEONLYONCE)) return false;
+      waits_.push_back(wait);
+    }
+    return true;
+  }
+
+ private:
+  static void CALLBACK Ended(void* self, BOOLEAN /*timedOut*/) {
+    auto* watch = static_cast<Win32ProgramEndWatch*>(self);
+    if (watch->left_.fetch_sub(1) == 1) watch->allEnded_();
+  }
+
+  std::function<void()> allEnded_;
+  std::vector<ScopedHandle<KernelObjectTraits>> processes_;
+  std::vector<HANDLE> waits_;
+  std::atomic<size_t> left_{0};
+};
+}  // namespace
+
+std::vector<std::string> Win32Process::RunningProgramNames() {
+  std::vector<std::string> names;
+  ForEachSessionProcess([&names](const PROCESSENTRY32W& entry) { names.push_back(Utf8(entry.szExeFile)); });
   return names;
+}
+
+std::unique_ptr<ProgramEndWatch> Win32Process::WatchProgramEnd(const std::string& programFile,
+                                                               std::function<void()> allEnded) {
+  const std::wstring name = Wide(programFile);
+  auto watch = std::make_unique<Win32ProgramEndWatch>(std::move(allEnded));
+  ForEachSessionProcess([&](const PROCESSENTRY32W& entry) {
+    if (_wcsicmp(entry.szExeFile, name.c_str()) != 0) return;
+    // A process that ended since the snapshot cannot be opened: nothing to wait for.
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) watch->Add(process);
+  });
+  if (watch->empty() || !watch->Arm()) return nullptr;
+  return watch;
 }
 
 }  // namespace platform::win32

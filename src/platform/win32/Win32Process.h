@@ -16,6 +16,8 @@ class Win32Process : public Process {
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
   std::vector<std::string> RunningProgramNames() override;
+  std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
+                                                   std::function<void()> allEnded) override;
 };
 
 }  // namespace platform::win32

@@ -346,3 +346,52 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// A stand-in browser (ieframes.exe under Chrome's program name) started
+// while Corvane runs: its window tells Corvane of it, and its end starts a
+// cleaning of Chrome's chosen items, the temporary folder left alone.
+TEST(HistoryCleanerE2E, ClosingAStandInChromeCleansItsCacheAndNothingElse) {
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+  const std::wstring data = std::wstring(local) + L"\\Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data";
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, data.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileText(data + L"\\f_000001", "cached"));
+  const std::wstring temp = TempFolder() + L"corvane-e2e-kept.tmp";
+  ASSERT_TRUE(WriteFileText(temp, "kept"));
+  const std::wstring standIn = TempFolder() + L"corvane-e2e-chrome";
+  CreateDirectoryW(standIn.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((BinFolder() + L"ieframes.exe").c_str(), (standIn + L"\\chrome.exe").c_str(), FALSE));
+  DeleteFileW(LastRunReport().c_str());
+
+  Running app;
+  ASSERT_NE(app.main, nullptr);
+  WriteSetting(L"BrowserCache", 1);
+  WriteSetting(L"WindowsTempFiles", 1);
+  ASSERT_TRUE(ChooseTrayMenuEntry(app.main, L"Clean a Browser When It Closes", kWait));
+  EXPECT_TRUE(WaitUntil([] { return ReadSetting(L"CleanOnBrowserClose") == 1u; }, kWait)) << "stored from the tray";
+
+  Process browser(L"\"" + standIn + L"\\chrome.exe\"");
+  ASSERT_TRUE(browser.started());
+  HWND frame = WaitForWindow(L"IEFrame", L"", kWait, browser.id());
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(Settled(app.main)) << "Corvane has handled the window's creation";
+  Pause(500);
+  EXPECT_TRUE(Exists(data + L"\\f_000001")) << "nothing is cleaned while it runs";
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(browser.WaitForExit(kWait), 0u);
+
+  EXPECT_TRUE(WaitUntil([&] { return !Exists(data + L"\\f_000001"); }, kWait)) << "cleaned once it closed";
+  EXPECT_TRUE(WaitUntil([] { return Exists(LastRunReport()); }, kWait));
+  std::optional<std::string> report = ReadWholeFile(LastRunReport());
+  ASSERT_TRUE(report);
+  EXPECT_NE(report->find("Google Chrome"), std::string::npos) << *report;
+  EXPECT_TRUE(Exists(temp)) << "the closing cleans the browser's items only";
+  EXPECT_EQ(WaitForMessageBox(L"", 1000, app.corvane.id()), nullptr) << "and says nothing";
+  DeleteFileW(temp.c_str());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -44,8 +44,10 @@ TEST(StartUpE2E, AFirstStartRestoresTheDefaultsAndASecondCopyEndsWithItsMessage)
   EXPECT_EQ(ReadSetting(L"IEStatus"), 0u);
   EXPECT_FALSE(ReadSetting(L"CRVNBFirst"));
   EXPECT_EQ(ReadSetting(L"HotkeyAllBrowsers"), 1u);
-  EXPECT_EQ(SettingNames().size(), 26u + 5 + 6 + 6 + 8 + 4 + 1 + 1)
-      << "the cleaners, the browsers' items and switches, what Windows 10 and 11 keep, the hotkey's reach";
+  EXPECT_EQ(ReadSetting(L"CleanOnBrowserClose"), 0u);
+  EXPECT_EQ(SettingNames().size(), 26u + 5 + 6 + 6 + 8 + 4 + 1 + 1 + 1)
+      << "the cleaners, the browsers' items and switches, what Windows 10 and 11 keep, the hotkey's reach, the "
+         "cleaning when a browser closes";
 
   // A second copy finds the first one's window titled "Corvane", says so and ends.
   Process second = StartCorvane();

@@ -15,7 +15,7 @@ constexpr DWORD kWait = 20000;
 // Keys that walk the tray menu from its top: the entries below the first that
 // the arrow keys stop on (separators are skipped).
 constexpr int kToPopupBlocker = 6;  // Preferences, History…, Popup…, Hotkey…, Enable Auto…, Popup Blocker
-constexpr int kToHelp = 8;          // … Popup Blocker, Enable Windows Hotkey, &Help
+constexpr int kToHelp = 9;          // … Popup Blocker, Enable Windows Hotkey, Clean a Browser…, &Help
 
 TEST(TrayE2E, TheIconItsMenuAndAPopupToggleChosenFromIt) {
   Process corvane;

@@ -1,0 +1,108 @@
+// Cleaning a browser when it closes.
+#include "services/BrowserCloseCleaner.h"
+
+#include <utility>
+
+#include "browsers/BrowserItems.h"
+#include "util/Text.h"
+
+namespace app {
+
+using browsers::kBrowsers;
+
+BrowserCloseCleaner::BrowserCloseCleaner(platform::Platform& platform, ui::Ui& ui, CleaningRun& run)
+    : platform_(platform), ui_(ui), run_(run), self_(std::make_shared<BrowserCloseCleaner*>(this)) {
+  // A browser that closed during another run is cleaned once that run has
+  // ended; posted, so that it starts after the ended run is let go.
+  // The run outlives this: its watcher holds this weakly.
+  run_.WatchRunning([self = std::weak_ptr<BrowserCloseCleaner*>(self_)](bool running) {
+    std::shared_ptr<BrowserCloseCleaner*> alive = self.lock();
+    if (alive && !running) (*alive)->Post([cleaner = *alive] { cleaner->CleanClosed(); });
+  });
+}
+
+// The waits go first: a wait's call that has begun is waited for, and the
+// work it posted finds nobody.
+BrowserCloseCleaner::~BrowserCloseCleaner() {
+  RunIf(false);
+  self_.reset();
+}
+
+void BrowserCloseCleaner::Post(std::function<void()> task) {
+  std::weak_ptr<BrowserCloseCleaner*> self = self_;
+  try {
+    ui_.Post([self, task = std::move(task)] {
+      if (self.lock()) task();
+    });
+  } catch (...) {
+    // Called on the system's thread, where nothing may escape: a closing
+    // that cannot be posted is not cleaned.
+  }
+}
+
+void BrowserCloseCleaner::RunIf(bool on) {
+  if (on == on_) return;
+  on_ = on;
+  if (!on) {
+    windows_.reset();
+    for (auto& end : ends_) end.reset();
+    for (auto& stamp : stamps_) stamp.reset();
+    closed_.fill(false);
+    return;
+  }
+  windows_ = platform_.desktop.WatchWindowsCreated(
+      [this](platform::WindowId window) { ui_.RunHandler([this, window] { WindowCreated(window); }); });
+  const std::vector<std::string> running = platform_.process.RunningProgramNames();
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    if (browsers::IsRunning(kBrowsers[row], running)) Watch(row);
+  }
+}
+
+void BrowserCloseCleaner::WindowCreated(platform::WindowId window) {
+  const std::string program = platform_.desktop.ProgramFileOf(window);
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    if (!ends_[row] && util::EqualNoCase(program, kBrowsers[row].programFile)) Watch(row);
+  }
+}
+
+bool BrowserCloseCleaner::Watch(size_t row) {
+  ends_[row].reset();
+  // The call comes on the system's thread and the work goes to ours; it
+  // counts only while this very wait is the row's, not one ended and begun again.
+  auto stamp = std::make_shared<char>();
+  std::weak_ptr<char> mine = stamp;
+  ends_[row] = platform_.process.WatchProgramEnd(kBrowsers[row].programFile, [this, row, mine] {
+    Post([this, row, mine] {
+      if (!mine.expired()) Ended(row);
+    });
+  });
+  stamps_[row] = ends_[row] ? std::move(stamp) : nullptr;
+  return ends_[row] != nullptr;
+}
+
+void BrowserCloseCleaner::Ended(size_t row) {
+  ends_[row].reset();
+  stamps_[row].reset();
+  if (!on_) return;
+  // A browser has several processes and may have started more since the
+  // wait began: it has closed only when none of them runs.
+  if (browsers::IsRunning(kBrowsers[row], platform_.process.RunningProgramNames()) && Watch(row)) return;
+  closed_[row] = true;
+  CleanClosed();
+}
+
+void BrowserCloseCleaner::CleanClosed() {
+  bool any = false;
+  for (bool closed : closed_) any = any || closed;
+  if (!any || run_.running()) return;
+  const browsers::BrowserSelection closed = closed_;
+  closed_.fill(false);
+  run_.StartForClosedBrowsers(closed);
+}
+
+void BrowserCloseCleaner::RunEnded(const RunEnd& end) {
+  if (end.success() && !end.skipped()) return;
+  if (ShowBalloon) ShowBalloon(end.message);
+}
+
+}  // namespace app
