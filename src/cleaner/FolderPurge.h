@@ -18,11 +18,22 @@
 
 namespace cleaner {
 
+// What a purge removed and what stayed: plain files and links, and the
+// bytes of the files removed (their size as listed).
+struct PurgeTally {
+  uint64_t removed = 0;
+  uint64_t bytes = 0;
+  uint64_t left = 0;  // could not go, kept (desktop.ini), or in a folder that could not be opened
+};
+
 struct PurgeOptions {
   bool includeDesktopIni = false;  // delete desktop.ini files too (kept by default, at any depth)
   bool wipeIndexDat = false;       // overwrite every index.dat with zeros before deleting it
   // When set, the purge returns before its next deletion.
   const std::atomic<bool>* stop = nullptr;
+  // When set, counts what the purge removed and left, so a caller need not
+  // list the tree before and after.
+  PurgeTally* tally = nullptr;
 };
 
 // Opens `folder` when it may be cleaned: an absolute path ("C:\..." or

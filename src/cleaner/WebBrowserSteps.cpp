@@ -16,7 +16,12 @@ browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platfor
             return OpenCleanableFolder(files, start, folder) != nullptr;
           },
           [&files](const std::string& start, const std::string& folder) {
-            PurgeFolder(files, start, folder, PurgeOptions{});
+            PurgeTally tally;
+            PurgeOptions options;
+            options.tally = &tally;
+            // A folder that could not even be listed stays whole.
+            if (!PurgeFolder(files, start, folder, options)) ++tally.left;
+            return browsers::PurgeCount{tally.removed, tally.bytes, tally.left};
           }};
 }
 

@@ -341,8 +341,8 @@ TEST_F(RealProfiles, ADatabaseInUseIsSkippedAndNamedAndTheProfilesOtherFilesAreC
             0u);
 }
 
-// Without real files: what another version or a damaged file meets.
-TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLeftAsTheyAre) {
+// Without real files: what another version, a damaged file or a file held open meets.
+TEST(BrowserItems, AnotherVersionsSchemaADamagedDatabaseAndAHeldCacheFileAreSkippedNamedAndLeftAsTheyAre) {
   platform::sim::SimPlatform sim;
   platform::sim::SimDatabases databases(sim.files);
   const std::string profile = kChromeData + "\\Default";
@@ -350,11 +350,21 @@ TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLef
   databases.AddTable(profile + "\\Network\\Cookies", "cookies", {"host", "name"}, {{"a.example", "x"}});
   databases.AddTable(profile + "\\Web Data", "autofill", {"name", "value"}, {{"q", "secret"}});
   databases.Lookup(profile + "\\Web Data")->damaged = true;
+  // And a cache file another program holds: the rest of the cache goes.
+  sim.files.AddFile(profile + "\\Cache\\Cache_Data\\held", std::string(7, 'h'));
+  sim.files.AddFile(profile + "\\Cache\\Cache_Data\\free", std::string(5, 'f'));
+  sim.files.HoldOpen(profile + "\\Cache\\Cache_Data\\held");
   browsers::BrowserServices services = cleaner::BrowserServicesOn(sim.files, databases);
   browsers::Profile p{"Default", profile, kLocal, profile, kLocal};
   ProfileResult r;
   for (Item item : kEveryItem) browsers::CleanProfileItem(item, services, Row("chrome.exe"), p, {}, &r);
-  ASSERT_EQ(r.skipped.size(), 2u);
+  ASSERT_EQ(r.skipped.size(), 3u);
+  EXPECT_EQ(r.skipped[0].file, profile + "\\Cache");
+  EXPECT_EQ(r.skipped[0].reason, "1 files in use or not removable");
+  EXPECT_TRUE(r.skipped[0].inUse);
+  EXPECT_EQ(r.cacheBytes, 5u);
+  EXPECT_TRUE(sim.files.Exists(profile + "\\Cache\\Cache_Data\\held"));
+  r.skipped.erase(r.skipped.begin());
   EXPECT_EQ(r.skipped[0].file, profile + "\\Network\\Cookies");
   EXPECT_EQ(r.skipped[0].reason, platform::DbResultText(platform::DbResult::NoSuchColumn));
   EXPECT_EQ(r.skipped[1].file, profile + "\\Web Data");
