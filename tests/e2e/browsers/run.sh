@@ -75,16 +75,11 @@ check "the report has a section per profile" \
 check "nothing was skipped the second time" '! grep -q "Skipped" "$work/clean.txt"'
 check "the passwords are as they were" \
   '[ "$(grep "Login Data\$" "$work/before.txt")" = "$(sums | grep "Login Data\$")" ]'
+export PYTHONPATH="$(cd "$(dirname "$0")" && pwd)"
 python3 - "$chrome/Default" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
-import glob, os, sqlite3, sys
+import glob, os, sys
+from dbcheck import rows, check, finish
 chrome, firefox = sys.argv[1:3]
-def rows(path, sql):
-    return sqlite3.connect("file:" + path + "?mode=ro", uri=True).execute(sql).fetchall()
-ok = True
-def check(what, cond):
-    global ok
-    print(("ok: " if cond else "FAILED: ") + what)
-    ok = ok and cond
 kept = lambda host: host.lstrip(".").lower() in ("kept.example", "www.kept.example")
 check("Chromium's history is gone", rows(chrome + "/History", "SELECT count(*) FROM urls")[0][0] == 0)
 hosts = [h for (h,) in rows(chrome + "/Network/Cookies", "SELECT host_key FROM cookies")]
@@ -96,7 +91,7 @@ check("Firefox's bookmarks stay", rows(firefox + "/places.sqlite", "SELECT count
 for path in glob.glob(chrome + "/**", recursive=True) + glob.glob(firefox + "/*.sqlite"):
     if os.path.isfile(path) and open(path, "rb").read(16) == b"SQLite format 3\0":
         check("integrity of " + os.path.basename(path), rows(path, "PRAGMA integrity_check") == [("ok",)])
-sys.exit(0 if ok else 1)
+finish()
 PY
 
 # The real browsers on the cleaned profiles, laid out as on Linux again (its
@@ -125,16 +120,10 @@ fi
 check "neither browser put a database aside as damaged" \
   '[ -z "$(find "$again" -iname "*corrupt*")" ] && ! grep -q -i -E "corrupt|malformed" "$again"/*.log'
 python3 - "$again" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
-import glob, os, sqlite3, sys
+import glob, os, sys
+from dbcheck import rows, check, finish
 again, cleaned = sys.argv[1:3]
 chrome, firefox = again + "/chromium/Default", again + "/firefox/profile"
-def rows(path, sql):
-    return sqlite3.connect("file:" + path + "?mode=ro", uri=True).execute(sql).fetchall()
-ok = True
-def check(what, cond):
-    global ok
-    print(("ok: " if cond else "FAILED: ") + what)
-    ok = ok and cond
 for name, jar, column in (("Chromium", chrome + "/Cookies", "host_key FROM cookies"),
                           ("Firefox", firefox + "/cookies.sqlite", "host FROM moz_cookies")):
     hosts = {h.lstrip(".") for (h,) in rows(jar, "SELECT " + column)}
@@ -157,6 +146,6 @@ damaged = [os.path.relpath(p, again) for p in databases if rows(p, "PRAGMA integ
 check(f"the {len(databases)} databases pass integrity_check after the browsers wrote to them" +
       (f", but for {damaged}" if damaged else ""),
       databases and not damaged)
-sys.exit(0 if ok else 1)
+finish()
 PY
 exit "$failed"
