@@ -135,29 +135,6 @@ void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::
   Skipped(result, Join(folder, name), inUse ? "in use by another program" : "could not be removed", inUse);
 }
 
-// The files below `folder`, links not followed, and their bytes.
-uint64_t CountFiles(platform::FileSystem& files, const std::string& folder, uint64_t* bytes) {
-  uint64_t count = 0;
-  *bytes = 0;
-  std::vector<std::string> folders{folder};
-  while (!folders.empty()) {
-    std::string current = folders.back();
-    folders.pop_back();
-    platform::FindData entry;
-    std::unique_ptr<platform::FileFind> find = files.FindFirst(Join(current, "*"), &entry);
-    for (bool more = find != nullptr; more; more = find->Next(&entry)) {
-      if (platform::IsDotEntry(entry.name)) continue;
-      if ((entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry)) {
-        folders.push_back(Join(current, entry.name));
-      } else {
-        ++count;
-        *bytes += entry.size;
-      }
-    }
-  }
-  return count;
-}
-
 // Empties folder\name under the purge's link rules, adding the files it
 // removed to *counter and their bytes to *bytes; what stays is named.
 void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std::string& folder,
@@ -168,14 +145,10 @@ void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std:
     LeftAloneForLink(s, result, path);
     return;
   }
-  uint64_t bytesBefore = 0;
-  uint64_t bytesAfter = 0;
-  uint64_t before = CountFiles(s.files, path, &bytesBefore);
-  s.purge(start, path);
-  uint64_t after = CountFiles(s.files, path, &bytesAfter);
-  if (counter) *counter += before - after;
-  if (bytes && bytesBefore > bytesAfter) *bytes += bytesBefore - bytesAfter;
-  if (after > 0) Skipped(result, path, std::to_string(after) + " files in use or not removable", true);
+  const PurgeCount count = s.purge(start, path);
+  if (counter) *counter += count.removed;
+  if (bytes) *bytes += count.bytes;
+  if (count.left > 0) Skipped(result, path, std::to_string(count.left) + " files in use or not removable", true);
 }
 
 // Cookies: every row whose host is not kept; the kept sites noted.

@@ -24,6 +24,14 @@ namespace browsers {
 
 enum class Item { Cache, Cookies, History, FormData, Sessions };
 
+// What emptying a folder removed and left: plain files and links, and the
+// bytes of the files removed.
+struct PurgeCount {
+  uint64_t removed = 0;
+  uint64_t bytes = 0;
+  uint64_t left = 0;
+};
+
 // The services an item works through. The folder rules are the cleaner's
 // purge (cleaner/FolderPurge.h), handed down so that a cache folder is
 // emptied under the same link rules as every purge.
@@ -34,7 +42,7 @@ struct BrowserServices {
   // may be cleaned: no link on the way.
   std::function<bool(const std::string& start, const std::string& folder)> cleanable;
   // Empties `folder` (below `start`), keeping the folder itself.
-  std::function<void(const std::string& start, const std::string& folder)> purge;
+  std::function<PurgeCount(const std::string& start, const std::string& folder)> purge;
   // Told of each file or folder left alone because it is a link or is
   // reached through one (the purge tells of those it meets); may be empty.
   std::function<void(const std::string& path)> refused;

@@ -51,6 +51,17 @@ std::vector<std::string> Components(const std::string& rest) {
 
 bool Stopped(const PurgeOptions& options) { return options.stop && options.stop->load(); }
 
+// Counts one file or link the purge removed (`gone`) or left.
+void Tally(const PurgeOptions& options, const platform::FindData& entry, bool gone) {
+  if (!options.tally) return;
+  if (gone) {
+    ++options.tally->removed;
+    if (!platform::IsLink(entry)) options.tally->bytes += entry.size;
+  } else {
+    ++options.tally->left;
+  }
+}
+
 // Zeros from byte 64 to the end of an opened index file. Write failures are
 // ignored: the caller deletes the file next anyway.
 void WipeOpenedIndex(platform::WritableFile& file) {
@@ -83,12 +94,15 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
   std::vector<platform::FindData> entries;
   if (!folder->List(&entries)) return false;
   for (const platform::FindData& entry : entries) {
-    if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) continue;
+    if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) {
+      Tally(options, entry, false);
+      continue;
+    }
     if (Stopped(options)) break;
     if (platform::IsLink(entry)) {
       // Only the link itself may go. Its attributes are left alone too,
       // since setting them can reach the target.
-      folder->RemoveEntry(entry.name, entry.fileId);
+      Tally(options, entry, folder->RemoveEntry(entry.name, entry.fileId));
       continue;
     }
     if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name);
@@ -101,7 +115,7 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
         WipeOpenedIndex(*file);
       }
     }
-    folder->RemoveEntry(entry.name, entry.fileId);
+    Tally(options, entry, folder->RemoveEntry(entry.name, entry.fileId));
   }
   return true;
 }
@@ -165,8 +179,12 @@ bool PurgeFolder(platform::FileSystem& files, const std::string& start, const st
     }
     std::shared_ptr<platform::FolderHandle> sub = step.parent->OpenFolder(step.name, step.fileId);
     step.parent.reset();
-    // Gone, or a link in its place since the listing: nothing to empty there.
-    if (!sub) continue;
+    // Gone, or a link in its place since the listing: nothing to empty
+    // there. What is still there but could not be opened stays.
+    if (!sub) {
+      if (options.tally && !platform::IsNotFound(files.LastError())) ++options.tally->left;
+      continue;
+    }
     steps.push_back({nullptr, {}, 0, sub});
     EmptyOneFolder(sub, options, &steps);
   }

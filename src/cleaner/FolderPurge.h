@@ -20,6 +20,14 @@
 
 namespace cleaner {
 
+// What a purge removed and what stayed: plain files and links, and the
+// bytes of the files removed (their size as listed).
+struct PurgeTally {
+  uint64_t removed = 0;
+  uint64_t bytes = 0;
+  uint64_t left = 0;  // could not go, kept (desktop.ini), or in a folder that could not be opened
+};
+
 struct PurgeOptions {
   bool includeDesktopIni = false;  // delete desktop.ini files too (kept by default, at any depth)
   bool wipeIndexDat = false;       // overwrite every index.dat with zeros before deleting it
@@ -30,6 +38,9 @@ struct PurgeOptions {
   // removed as a link, and one put in a subfolder's place after the listing
   // is no entry the purge chose: nothing refused.)
   std::vector<std::string>* refusedLinks = nullptr;
+  // When set, counts what the purge removed and left, so a caller need not
+  // list the tree before and after.
+  PurgeTally* tally = nullptr;
 };
 
 // Opens `folder` when it may be cleaned: an absolute path ("C:\..." or

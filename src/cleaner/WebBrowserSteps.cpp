@@ -18,12 +18,16 @@ browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platfor
           },
           [&files, refused](const std::string& start, const std::string& folder) {
             std::vector<std::string> links;
+            PurgeTally tally;
             PurgeOptions options;
             options.refusedLinks = &links;
-            PurgeFolder(files, start, folder, options);
+            options.tally = &tally;
+            // A folder that could not even be listed stays whole.
+            if (!PurgeFolder(files, start, folder, options)) ++tally.left;
             for (const std::string& link : links) {
               if (refused) refused(link);
             }
+            return browsers::PurgeCount{tally.removed, tally.bytes, tally.left};
           },
           refused};
 }

@@ -28,12 +28,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         for cookie in cookies:
             self.send_header("Set-Cookie", cookie)
         self.end_headers()
-        # The last page has a search form filled in and sent, for form history.
+        # The last page has a search form filled in and sent, for form history:
+        # by script, as typing would, since a browser keeps no value that the
+        # page itself set as the field's default.
         body = (
             f"<html><head><title>{host}</title><link rel=icon href=/favicon.ico></head><body>"
-            f"<h1>{host}</h1><form id=f action=/found method=get><input name=q value='corvane search'>"
-            "</form><script>if (location.pathname == '/start') document.getElementById('f').requestSubmit();"
-            "</script></body></html>"
+            f"<h1>{host}</h1><form id=f action=/found method=get><input name=q id=q></form><script>"
+            "if (location.pathname == '/start') { document.getElementById('q').value = 'corvane search';"
+            " document.getElementById('f').requestSubmit(); }</script></body></html>"
         )
         if self.path.startswith("/favicon.ico"):
             self.wfile.write(b"\x00\x00\x01\x00")

@@ -227,6 +227,7 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   const uint64_t addresses = CountRows(chrome + "\\History", "urls"), visits = CountRows(chrome + "\\History", "visits");
   const uint64_t forms = CountRows(chrome + "\\Web Data", "autofill");
   const uint64_t firefoxVisits = CountRows(firefox + "\\places.sqlite", "moz_historyvisits");
+  const uint64_t firefoxForms = CountRows(firefox + "\\formhistory.sqlite", "moz_formhistory");
   const std::vector<std::string> bookmarks = Query(firefox + "\\places.sqlite", "SELECT * FROM moz_bookmarks");
   const std::string bookmarked = Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
   const std::string logins = Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0);
@@ -234,6 +235,9 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   const std::string key4 = ReadBytes(RealPath(firefox + "\\key4.db"));
   ASSERT_GT(addresses, 0u);
   ASSERT_GT(firefoxVisits, 0u);
+  // The search typed into the last site's form, and the session Firefox wrote as it quit.
+  ASSERT_GT(firefoxForms, 0u);
+  ASSERT_TRUE(sim_.files.Exists(firefox + "\\sessionstore.jsonlz4"));
 
   std::map<std::string, ProfileResult> results = Clean(kEveryItem, services_);
 
@@ -253,9 +257,12 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
 
   const ProfileResult& f = results[firefox];
   EXPECT_EQ(f.visits, firefoxVisits);
+  EXPECT_EQ(f.formEntries, firefoxForms);
+  EXPECT_GT(f.sessionFiles, 0u);
+  EXPECT_FALSE(sim_.files.Exists(firefox + "\\sessionstore.jsonlz4"));
   EXPECT_TRUE(f.skipped.empty()) << f.skipped[0].file << ": " << f.skipped[0].reason;
   const std::string places = firefox + "\\places.sqlite";
-  EXPECT_EQ(CountRows(places, "moz_historyvisits"), 0u);
+  EXPECT_EQ(CountRows(places, "moz_historyvisits") + CountRows(firefox + "\\formhistory.sqlite", "moz_formhistory"), 0u);
   EXPECT_EQ(Query(places, "SELECT * FROM moz_bookmarks"), bookmarks);
   // What stays is what a bookmark points at, unvisited, with its origin.
   EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks "
@@ -268,7 +275,7 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   EXPECT_EQ(ReadBytes(RealPath(firefox + "\\key4.db")), key4);
   EXPECT_EQ(sim_.files.List(Profiles("firefox.exe")[0].cacheFolder + "\\cache2").size(), 0u);
   for (const std::string& db : {chrome + "\\History", chrome + "\\Favicons", chrome + "\\Web Data", places,
-                                firefox + "\\favicons.sqlite"}) {
+                                firefox + "\\favicons.sqlite", firefox + "\\formhistory.sqlite"}) {
     EXPECT_EQ(Query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << db;
   }
 }
@@ -334,8 +341,8 @@ TEST_F(RealProfiles, ADatabaseInUseIsSkippedAndNamedAndTheProfilesOtherFilesAreC
             0u);
 }
 
-// Without real files: what another version or a damaged file meets.
-TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLeftAsTheyAre) {
+// Without real files: what another version, a damaged file or a file held open meets.
+TEST(BrowserItems, AnotherVersionsSchemaADamagedDatabaseAndAHeldCacheFileAreSkippedNamedAndLeftAsTheyAre) {
   platform::sim::SimPlatform sim;
   platform::sim::SimDatabases databases(sim.files);
   const std::string profile = kChromeData + "\\Default";
@@ -343,11 +350,21 @@ TEST(BrowserItems, AnotherVersionsSchemaAndADamagedDatabaseAreSkippedNamedAndLef
   databases.AddTable(profile + "\\Network\\Cookies", "cookies", {"host", "name"}, {{"a.example", "x"}});
   databases.AddTable(profile + "\\Web Data", "autofill", {"name", "value"}, {{"q", "secret"}});
   databases.Lookup(profile + "\\Web Data")->damaged = true;
+  // And a cache file another program holds: the rest of the cache goes.
+  sim.files.AddFile(profile + "\\Cache\\Cache_Data\\held", std::string(7, 'h'));
+  sim.files.AddFile(profile + "\\Cache\\Cache_Data\\free", std::string(5, 'f'));
+  sim.files.HoldOpen(profile + "\\Cache\\Cache_Data\\held");
   browsers::BrowserServices services = cleaner::BrowserServicesOn(sim.files, databases);
   browsers::Profile p{"Default", profile, kLocal, profile, kLocal};
   ProfileResult r;
   for (Item item : kEveryItem) browsers::CleanProfileItem(item, services, Row("chrome.exe"), p, {}, &r);
-  ASSERT_EQ(r.skipped.size(), 2u);
+  ASSERT_EQ(r.skipped.size(), 3u);
+  EXPECT_EQ(r.skipped[0].file, profile + "\\Cache");
+  EXPECT_EQ(r.skipped[0].reason, "1 files in use or not removable");
+  EXPECT_TRUE(r.skipped[0].inUse);
+  EXPECT_EQ(r.cacheBytes, 5u);
+  EXPECT_TRUE(sim.files.Exists(profile + "\\Cache\\Cache_Data\\held"));
+  r.skipped.erase(r.skipped.begin());
   EXPECT_EQ(r.skipped[0].file, profile + "\\Network\\Cookies");
   EXPECT_EQ(r.skipped[0].reason, platform::DbResultText(platform::DbResult::NoSuchColumn));
   EXPECT_EQ(r.skipped[1].file, profile + "\\Web Data");

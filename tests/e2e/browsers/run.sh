@@ -5,8 +5,9 @@
 # profiles.ini under the roaming folder). /preview changes no file; /clean
 # removes the history and every cookie but the kept site's, leaves the
 # passwords as they were, and every database passes integrity_check; a
-# a running browser (a stand-in with its program file's name) and a database
-# another program holds locked are skipped and named, with exit 4.
+# running browser (a stand-in with its program file's name) and a database
+# another program holds locked are skipped and named, with exit 4; then the
+# real Linux Chromium and Firefox open the cleaned profiles and find them whole.
 # Usage: run.sh BIN WORK [PROFILES]
 set -u
 bin=$(readlink -f "$1"); work=$(readlink -m "$2")
@@ -74,16 +75,11 @@ check "the report has a section per profile" \
 check "nothing was skipped the second time" '! grep -q "Skipped" "$work/clean.txt"'
 check "the passwords are as they were" \
   '[ "$(grep "Login Data\$" "$work/before.txt")" = "$(sums | grep "Login Data\$")" ]'
+export PYTHONPATH="$(cd "$(dirname "$0")" && pwd)"
 python3 - "$chrome/Default" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
-import glob, os, sqlite3, sys
+import glob, os, sys
+from dbcheck import rows, check, finish
 chrome, firefox = sys.argv[1:3]
-def rows(path, sql):
-    return sqlite3.connect("file:" + path + "?mode=ro", uri=True).execute(sql).fetchall()
-ok = True
-def check(what, cond):
-    global ok
-    print(("ok: " if cond else "FAILED: ") + what)
-    ok = ok and cond
 kept = lambda host: host.lstrip(".").lower() in ("kept.example", "www.kept.example")
 check("Chromium's history is gone", rows(chrome + "/History", "SELECT count(*) FROM urls")[0][0] == 0)
 hosts = [h for (h,) in rows(chrome + "/Network/Cookies", "SELECT host_key FROM cookies")]
@@ -95,6 +91,61 @@ check("Firefox's bookmarks stay", rows(firefox + "/places.sqlite", "SELECT count
 for path in glob.glob(chrome + "/**", recursive=True) + glob.glob(firefox + "/*.sqlite"):
     if os.path.isfile(path) and open(path, "rb").read(16) == b"SQLite format 3\0":
         check("integrity of " + os.path.basename(path), rows(path, "PRAGMA integrity_check") == [("ok",)])
-sys.exit(0 if ok else 1)
+finish()
+PY
+
+# The real browsers on the cleaned profiles, laid out as on Linux again (its
+# Chromium keeps Cookies in the profile folder): each starts, visits a site
+# the profiles never saw and ends as usual, and finds its bookmarks,
+# passwords and the kept site's cookies where they were, and sound databases.
+source "$(dirname "$0")/../../browsers/browsers.sh"
+again="$work/reopened"
+mkdir -p "$again/chromium/Default" "$again/firefox"
+cp "$chrome/Local State" "$again/chromium/"
+cp -r "$chrome/Default/." "$again/chromium/Default/"
+mv "$again/chromium/Default/Network/Cookies" "$again/chromium/Default/Cookies"
+cp -r "$firefox/Profiles/p.corvane" "$again/firefox/profile"
+python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM logins").fetchone()[0])' \
+  "$again/chromium/Default/Login Data" >"$again/logins.txt"
+if start_sites "$again"; then
+  visit="http://new.example:$port/again"
+  check "Chromium opens the cleaned profile and ends normally" \
+    'chromium_visit "$again/chromium" Default "$visit" "$again/chromium-run"'
+  check "Firefox opens the cleaned profile and ends normally" \
+    'firefox_visit "$again/firefox" "$again/firefox/profile" "$again/firefox.log" "$visit"'
+  stop_sites
+else
+  check "the sites for the browsers start" false
+fi
+check "neither browser put a database aside as damaged" \
+  '[ -z "$(find "$again" -iname "*corrupt*")" ] && ! grep -q -i -E "corrupt|malformed" "$again"/*.log'
+python3 - "$again" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
+import glob, os, sys
+from dbcheck import rows, check, finish
+again, cleaned = sys.argv[1:3]
+chrome, firefox = again + "/chromium/Default", again + "/firefox/profile"
+for name, jar, column in (("Chromium", chrome + "/Cookies", "host_key FROM cookies"),
+                          ("Firefox", firefox + "/cookies.sqlite", "host FROM moz_cookies")):
+    hosts = {h.lstrip(".") for (h,) in rows(jar, "SELECT " + column)}
+    check(name + " keeps the kept site's cookies and adds the new site's, no other",
+          hosts == {"kept.example", "www.kept.example", "new.example"})
+visited = [u for (u,) in rows(chrome + "/History", "SELECT url FROM urls")]
+check("Chromium's history holds the new visit only", visited and all("new.example" in u for u in visited))
+visited = [u for (u,) in rows(firefox + "/places.sqlite", "SELECT url FROM moz_places WHERE visit_count > 0")]
+check("Firefox's history holds the new visit only", visited and all("new.example" in u for u in visited))
+bookmarks = "SELECT b.title, p.url FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk ORDER BY b.id"
+check("Firefox's bookmarks are as the cleaning left them",
+      rows(firefox + "/places.sqlite", bookmarks) == rows(cleaned + "/places.sqlite", bookmarks) != [])
+logins = open(again + "/logins.txt").read().strip()
+check("Chromium's passwords database holds its logins",
+      str(rows(chrome + "/Login Data", "SELECT count(*) FROM logins")[0][0]) == logins)
+check("Firefox's key database is there", os.path.getsize(firefox + "/key4.db") > 0)
+databases = [p for p in glob.glob(again + "/**", recursive=True)
+             if os.path.isfile(p) and open(p, "rb").read(16) == b"SQLite format 3\0"]
+damaged = [os.path.relpath(p, again) for p in databases if rows(p, "PRAGMA integrity_check") != [("ok",)]]
+check(f"the {len(databases)} databases pass integrity_check after the browsers wrote to them" +
+      (f", but for {damaged}" if damaged else ""),
+      databases and not damaged)
+finish()
 PY
 exit "$failed"
