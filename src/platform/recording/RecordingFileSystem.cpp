@@ -1,8 +1,6 @@
 // The recorded file system.
 #include "platform/recording/RecordingFileSystem.h"
 
-#include <algorithm>
-
 namespace platform::recording {
 namespace {
 
@@ -87,9 +85,14 @@ class RecordingFolder : public FolderHandle {
 
   bool List(std::vector<FindData>* entries) override {
     if (!inner_->List(entries)) return files_.Failed(files_.inner().LastError());
-    entries->erase(std::remove_if(entries->begin(), entries->end(),
-                                  [this](FindData& entry) { return !files_.Admit(path(), &entry); }),
-                   entries->end());
+    // Admit may change an entry (a preview's attributes), so no remove_if.
+    size_t shown = 0;
+    for (FindData& entry : *entries) {
+      if (!files_.Admit(path(), &entry)) continue;
+      if (&entry != &(*entries)[shown]) (*entries)[shown] = std::move(entry);
+      ++shown;
+    }
+    entries->resize(shown);
     listed_ = *entries;
     next_ = 0;
     return true;
