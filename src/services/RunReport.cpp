@@ -124,13 +124,18 @@ void CleanerBlock::Files() {
   if (links) rest += ", " + Plural(links, "link", "links");
   Heading("Files and folders removed", "Files and folders to remove", rest);
   uint64_t listed = 0;
+  // A purge lists thousands of lines: each is appended in place.
   for (const Change* c : changes_) {
     if (c->error) continue;
-    if (c->kind == ChangeKind::RemoveFile) Line(c->target + " (" + SizeText(c->bytes) + ")");
-    if (c->kind == ChangeKind::RemoveFolder) Line(c->target + " (folder)");
-    if (c->kind == ChangeKind::RemoveLink) Line(c->target + " (link)");
-    listed += c->kind == ChangeKind::RemoveFile || c->kind == ChangeKind::RemoveFolder ||
-              c->kind == ChangeKind::RemoveLink;
+    const char* what = c->kind == ChangeKind::RemoveFolder ? " (folder)"
+                       : c->kind == ChangeKind::RemoveLink ? " (link)"
+                       : c->kind == ChangeKind::RemoveFile ? " ("
+                                                            : nullptr;
+    if (!what) continue;
+    ((text_ += "    ") += c->target) += what;
+    if (c->kind == ChangeKind::RemoveFile) (text_ += SizeText(c->bytes)) += ")";
+    text_ += kEnd;
+    ++listed;
   }
   More(files + folders + links, listed);
 }
@@ -423,7 +428,6 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
   std::string text = preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") +
                                    kEnd
                              : std::string("Corvane cleaning report.") + kEnd;
-  const std::vector<Change> all = recorder.Changes();
   const size_t selected = static_cast<size_t>(std::count(outcome.selected.begin(), outcome.selected.end(), true));
   if (selected == 0) text += std::string("No cleaner is switched on in the History Cleaner window.") + kEnd;
   for (size_t row = 0; row < kCleanerCount; ++row) {
@@ -435,7 +439,9 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
       continue;
     }
     const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
-    std::string block = CleanerReport(recorder, all, row, !stoppedHere, outcome.skips);
+    std::string block;
+    recorder.ReadChanges(
+        [&](const std::vector<Change>& all) { block = CleanerReport(recorder, all, row, !stoppedHere, outcome.skips); });
     if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
     text += block;
     if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;

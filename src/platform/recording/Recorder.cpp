@@ -29,6 +29,7 @@ struct Recorder::Services {
 
 Recorder::Recorder(Platform& inner, Mode mode)
     : mode_(mode), services_(std::make_unique<Services>(inner, *this)) {
+  current_ = &sections_[section_];
   // What changes nothing is the platform's own: the clock, the process,
   // the desktop, sound, the mixer, text conversion.
   Services& s = *services_;
@@ -40,43 +41,48 @@ Recorder::Recorder(Platform& inner, Mode mode)
 Recorder::~Recorder() = default;
 
 void Recorder::BeginSection(int section) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   section_ = section;
+  current_ = &sections_[section];
 }
 
 void Recorder::Note(Change change) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   change.section = section_;
-  Tally& tally = tallies_[{section_, static_cast<int>(change.kind), change.error != 0, change.cookie}];
+  Tally& tally = current_->tallies[static_cast<int>(change.kind)][change.error != 0][change.cookie];
   ++tally.count;
   tally.bytes += change.bytes;
-  size_t& listed = listed_[section_];
-  if (listed >= kMaxListed) return;
-  ++listed;
+  if (current_->listed >= kMaxListed) return;
+  ++current_->listed;
   changes_.push_back(std::move(change));
 }
 
 void Recorder::NoteCookieSeen(const std::string& sourceName) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<std::string>& seen = cookiesSeen_[section_];
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::vector<std::string>& seen = current_->cookiesSeen;
   if (seen.size() < kMaxListed) seen.push_back(sourceName);
 }
 
 std::vector<Change> Recorder::Changes() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   return changes_;
 }
 
+void Recorder::ReadChanges(const std::function<void(const std::vector<Change>&)>& read) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  read(changes_);
+}
+
 Tally Recorder::TallyOf(int section, ChangeKind kind, bool failed, bool cookie) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = tallies_.find({section, static_cast<int>(kind), failed, cookie});
-  return it == tallies_.end() ? Tally{} : it->second;
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto it = sections_.find(section);
+  return it == sections_.end() ? Tally{} : it->second.tallies[static_cast<int>(kind)][failed][cookie];
 }
 
 std::vector<std::string> Recorder::CookiesSeen(int section) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = cookiesSeen_.find(section);
-  return it == cookiesSeen_.end() ? std::vector<std::string>{} : it->second;
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto it = sections_.find(section);
+  return it == sections_.end() ? std::vector<std::string>{} : it->second.cookiesSeen;
 }
 
 std::string KeyName(RegRoot root, const std::string& path) {

@@ -9,11 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -89,6 +89,9 @@ class Recorder {
   // count every change.
   static constexpr size_t kMaxListed = 20000;
   std::vector<Change> Changes() const;
+  // Lends the list to `read` without copying it; `read` may ask this
+  // recorder for more meanwhile, and nothing is noted until it returns.
+  void ReadChanges(const std::function<void(const std::vector<Change>&)>& read) const;
   Tally TallyOf(int section, ChangeKind kind, bool failed, bool cookie = false) const;
   // The source names of the cookie entries a walk of the cache met, per
   // section (at most kMaxListed each).
@@ -101,12 +104,17 @@ class Recorder {
  private:
   struct Services;
   Mode mode_;
-  mutable std::mutex mutex_;
+  // What is kept of one section: a change is counted here without a search.
+  struct Section {
+    Tally tallies[kChangeKinds][2][2] = {};  // by kind, failed, cookie
+    size_t listed = 0;
+    std::vector<std::string> cookiesSeen;
+  };
+  mutable std::recursive_mutex mutex_;
   int section_ = -1;
+  Section* current_ = nullptr;  // sections_[section_]
   std::vector<Change> changes_;
-  std::map<int, size_t> listed_;
-  std::map<int, std::vector<std::string>> cookiesSeen_;
-  std::map<std::tuple<int, int, bool, bool>, Tally> tallies_;
+  std::map<int, Section> sections_;
   std::unique_ptr<Services> services_;
   std::unique_ptr<Platform> platform_;
 };

@@ -85,14 +85,16 @@ class RecordingFolder : public FolderHandle {
 
   bool List(std::vector<FindData>* entries) override {
     if (!inner_->List(entries)) return files_.Failed(files_.inner().LastError());
-    listed_.clear();
-    std::vector<FindData> shown;
+    // Admit may change an entry (a preview's attributes), so no remove_if.
+    size_t shown = 0;
     for (FindData& entry : *entries) {
       if (!files_.Admit(path(), &entry)) continue;
-      listed_[entry.name] = entry;
-      shown.push_back(std::move(entry));
+      if (&entry != &(*entries)[shown]) (*entries)[shown] = std::move(entry);
+      ++shown;
     }
-    *entries = std::move(shown);
+    entries->resize(shown);
+    listed_ = *entries;
+    next_ = 0;
     return true;
   }
 
@@ -119,14 +121,14 @@ class RecordingFolder : public FolderHandle {
   }
 
   bool RemoveEntry(const std::string& name, uint64_t listed) override {
-    const std::string target = PathOf(name);
-    auto it = listed_.find(name);
-    const bool link = it != listed_.end() && IsLink(it->second);
-    const uint64_t size = it != listed_.end() ? it->second.size : 0;
+    std::string target = PathOf(name);
+    const FindData* entry = Listed(name);
+    const bool link = entry && IsLink(*entry);
+    const uint64_t size = entry ? entry->size : 0;
     const ChangeKind kind = link ? ChangeKind::RemoveLink : ChangeKind::RemoveFile;
     if (!files_.preview()) {
       long error = inner_->RemoveEntry(name, listed) ? kErrorSuccess : files_.inner().LastError();
-      return files_.Outcome(kind, target, error, link ? 0 : size);
+      return files_.Outcome(kind, std::move(target), error, link ? 0 : size);
     }
     // A file another program holds open cannot be told from here: it is
     // noted as removable, and a real run says otherwise.
@@ -157,17 +159,31 @@ class RecordingFolder : public FolderHandle {
       files_.Failed(error);
       return nullptr;
     }
-    auto it = listed_.find(name);
-    return std::make_unique<RecordingWritableFile>(files_, target, nullptr, it != listed_.end() ? it->second.size : 0);
+    const FindData* entry = Listed(name);
+    return std::make_unique<RecordingWritableFile>(files_, target, nullptr, entry ? entry->size : 0);
   }
 
  private:
   std::string PathOf(const std::string& name) const { return path() + "\\" + name; }
+  // The last listing's entry of that name; null when it had none. Searched
+  // from the one after the last found, since an emptying works through the
+  // listing in its order: a purge of thousands of entries makes no search.
+  const FindData* Listed(const std::string& name) {
+    for (size_t k = 0; k < listed_.size(); ++k) {
+      const size_t i = (next_ + k) % listed_.size();
+      if (util::EqualNoCase(listed_[i].name, name)) {
+        next_ = i + 1;
+        return &listed_[i];
+      }
+    }
+    return nullptr;
+  }
 
   RecordingFileSystem& files_;
   std::unique_ptr<FolderHandle> inner_;
   // What the last listing gave, for the sizes and kinds a report names.
-  std::map<std::string, FindData, util::LessNoCase> listed_;
+  std::vector<FindData> listed_;
+  size_t next_ = 0;
 };
 
 }  // namespace
@@ -197,13 +213,13 @@ std::unique_ptr<FolderHandle> RecordingFileSystem::OpenFolder(const std::string&
   return std::make_unique<RecordingFolder>(*this, std::move(folder));
 }
 
-bool RecordingFileSystem::Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes,
+bool RecordingFileSystem::Outcome(ChangeKind kind, std::string path, long error, uint64_t bytes,
                                   uint32_t attributes, const std::string& name) {
   lastError = error;
   if (NothingToDo(kind, error)) return false;
   Change change;
   change.kind = kind;
-  change.target = path;
+  change.target = std::move(path);
   change.name = name;
   change.bytes = bytes;
   change.attributes = attributes;

@@ -41,7 +41,7 @@ class RecordingFileSystem : public FileSystem {
   // Notes a change of `kind` to `path`; false, with the thread's error set,
   // when it failed (or would). Removing what is not there is nothing to do:
   // not noted.
-  bool Outcome(ChangeKind kind, const std::string& path, long error, uint64_t bytes = 0, uint32_t attributes = 0,
+  bool Outcome(ChangeKind kind, std::string path, long error, uint64_t bytes = 0, uint32_t attributes = 0,
                const std::string& name = {});
   FileSystem& inner() { return inner_; }
   bool preview() const { return recorder_.preview(); }
