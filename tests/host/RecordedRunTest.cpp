@@ -14,6 +14,7 @@
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
 #include "services/RecordedRun.h"
+#include "services/RunReport.h"
 #include "settings/Settings.h"
 #include "util/Text.h"
 
@@ -495,6 +496,17 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   EXPECT_TRUE(HasLine(printed, "    " + timeline + ": Activity (2 rows)"));
   EXPECT_TRUE(HasLine(printed, "  Skipped: 1"));
   EXPECT_TRUE(HasLine(printed, "    " + timeline + ": Activity_PackageId: no such table in this version"));
+}
+
+TEST(RunReportText, SizesRoundToOneDecimalAndUnknownAnswersShowTheirCode) {
+  EXPECT_EQ(app::SizeText(1023), "1023 bytes");
+  EXPECT_EQ(app::SizeText(1536), "1536 bytes (1.5 KB)");
+  EXPECT_EQ(app::SizeText(1024 * 1024 - 1), "1048575 bytes (1024.0 KB)") << "rounds up into the next whole";
+  EXPECT_EQ(app::SizeText(1024 * 1024), "1048576 bytes (1.0 MB)");
+  EXPECT_EQ(app::SizeText(uint64_t{5} << 50), "5629499534213120 bytes (5120.0 TB)") << "no unit past TB";
+  EXPECT_EQ(app::ReasonText(1234), "error 1234");
+  EXPECT_EQ(app::ReasonText(static_cast<int32_t>(0x80041234u)), "error 0x80041234");
+  EXPECT_EQ(app::ReasonText(static_cast<int32_t>(0x8007000Au)), "error 10") << "a Win32 code in an HRESULT";
 }
 
 TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {
