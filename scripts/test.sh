@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Every test of the project: installs what is missing, builds the four
-# presets, runs the host tests (plain and with sanitizers), the contract suite
+# Every test of the project: installs what is missing, checks the sources'
+# layout, builds the four presets, runs the host tests (plain and with sanitizers), the contract suite
 # on the simulation and under Wine, and the end-to-end tests of the real
 # program under Wine, and checks what ships (its size, no runtime DLLs); ends
 # with one line "N passed, N failed".
@@ -53,6 +53,9 @@ build() {
 }
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+# The sources laid out as .clang-format says.
+check format 120 bash scripts/check_format.sh
 
 # Real profiles of Chromium and Firefox for the host tests (made again when
 # a browser's version changes).
