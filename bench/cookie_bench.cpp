@@ -34,7 +34,8 @@ int Fill(const std::unordered_set<std::string>& present) {
   for (int s = 0; s < kSites; ++s) {
     for (int p = 0; p < kPathsPerSite; ++p) {
       std::string name = CookieName(s, p);
-      if (!present.count(name)) failed += !testsupport::CommitUrlCacheEntry(name, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY);
+      if (!present.count(name))
+        failed += !testsupport::CommitUrlCacheEntry(name, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY);
     }
   }
   return failed;
@@ -137,12 +138,15 @@ int main() {
       sites.clear();
       Time(&walkList, [&] { cookies::ScanCookieCache(win32.urlCache, cookies::ScanMode::List, {}, &sites); });
     };
-    if (round % 2 == 0) bare(), walk();
-    else walk(), bare();
+    if (round % 2 == 0)
+      bare(), walk();
+    else
+      walk(), bare();
   }
   for (int round = 0; round < 2; ++round) {
     auto walk = [&] {
-      Time(&walkDelete, [&] { cookies::ScanCookieCache(win32.urlCache, cookies::ScanMode::Delete, keepList, nullptr); });
+      Time(&walkDelete,
+           [&] { cookies::ScanCookieCache(win32.urlCache, cookies::ScanMode::Delete, keepList, nullptr); });
       leftByWalk = Present().size();
       Fill(Present());
     };
@@ -155,8 +159,10 @@ int main() {
       leftByBare = Present().size();
       Fill(Present());
     };
-    if (round == 0) walk(), bare();
-    else bare(), walk();
+    if (round == 0)
+      walk(), bare();
+    else
+      bare(), walk();
   }
 
   Report("list mode:", "bare enumeration", walkList, bareList);

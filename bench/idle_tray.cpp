@@ -21,8 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.hInstance = instance;
   wc.lpszClassName = L"IdleTray";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Idle tray", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                              instance, nullptr);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Idle tray", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance,
+                              nullptr);
   NOTIFYICONDATAW icon{};
   icon.cbSize = sizeof icon;
   icon.hWnd = hwnd;

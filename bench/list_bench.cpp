@@ -125,8 +125,8 @@ class Baseline {
     RegisterClassW(&wc);
     window_ = CreateWindowExW(0, wc.lpszClassName, L"Baseline", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 520, 340,
                               nullptr, nullptr, wc.hInstance, nullptr);
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_SORT | LBS_NOTIFY | LBS_EXTENDEDSEL |
-                  LBS_NOINTEGRALHEIGHT;
+    DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_SORT | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT;
     left_ = CreateWindowExW(0, L"LISTBOX", nullptr, style, 43, 26, 200, 235, window_, nullptr, wc.hInstance, nullptr);
     right_ = CreateWindowExW(0, L"LISTBOX", nullptr, style, 300, 26, 200, 235, window_, nullptr, wc.hInstance, nullptr);
     Pause(100);

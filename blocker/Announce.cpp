@@ -16,8 +16,7 @@ public:
     // The settings live in the 64-bit view whatever the build, where Corvane keeps them. The
     // installer grants users query and set value on the key, and no more: ask no more.
     explicit SettingsKey(REGSAM access) {
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, access | KEY_WOW64_64KEY, &key_) !=
-            ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, access | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS)
             key_ = nullptr;
     }
     SettingsKey(const SettingsKey&) = delete;
@@ -28,15 +27,12 @@ public:
     // A missing key, a missing value, or one of another type, reads as 0.
     DWORD readDword(const wchar_t* name) const {
         DWORD type = 0, value = 0, size = sizeof value;
-        LONG rc = key_ ? RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                          &size)
+        LONG rc = key_ ? RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size)
                        : ERROR_FILE_NOT_FOUND;
         return (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value) ? value : 0;
     }
     void writeDword(const wchar_t* name, DWORD value) const {
-        if (key_)
-            RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                           sizeof value);
+        if (key_) RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     }
 
 private:
@@ -91,15 +87,13 @@ void announceBlockedPopup(HWND sender, Text address) {
     if (!main) return;
     address = announced(address);
     // The address in UTF-8, with a terminating null.
-    int n = address.length > 0 ? WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length,
-                                                     nullptr, 0, nullptr, nullptr)
-                               : 0;
+    int n = address.length > 0
+                ? WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, nullptr, 0, nullptr, nullptr)
+                : 0;
     if (n < 0) n = 0;
     HeapArray<char> text = allocate<char>(static_cast<size_t>(n) + 1);
     if (!text) return;
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr,
-                            nullptr);
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr, nullptr);
     text[n] = '\0';
     COPYDATASTRUCT data{};
     data.cbData = static_cast<DWORD>(n + 1);
@@ -107,20 +101,19 @@ void announceBlockedPopup(HWND sender, Text address) {
     // Sent, not posted (the system refuses to post WM_COPYDATA): the call returns once Corvane has
     // played its announcement, and a hung window is not waited for at all.
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerWaitMs, &answer);
+    SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&data),
+                        SMTO_ABORTIFHUNG, kAnswerWaitMs, &answer);
 }
 
 bool announceInBackground(Text address) {
     if (InterlockedCompareExchange(&g_announcing, 1, 0) != 0) return false;
     address = announced(address);
-    HeapArray<Announcement> announcement(static_cast<Announcement*>(HeapAlloc(
-        GetProcessHeap(), 0, sizeof(Announcement) + static_cast<size_t>(address.length) * sizeof(wchar_t))));
+    HeapArray<Announcement> announcement(static_cast<Announcement*>(
+        HeapAlloc(GetProcessHeap(), 0, sizeof(Announcement) + static_cast<size_t>(address.length) * sizeof(wchar_t))));
     // The thread keeps the module loaded while it runs, even if the browser unloads it meanwhile.
     HMODULE pinned = nullptr;
-    if (announcement &&
-        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                           reinterpret_cast<LPCWSTR>(&announceThread), &pinned)) {
+    if (announcement && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                           reinterpret_cast<LPCWSTR>(&announceThread), &pinned)) {
         announcement[0].length = address.length;
         CopyMemory(announcement[0].chars, address.chars, address.length * sizeof(wchar_t));
         if (HANDLE thread = CreateThread(nullptr, 0, announceThread, announcement.get(), 0, nullptr)) {

@@ -18,8 +18,8 @@ namespace {
 // A new window the user had a hand in: started by a click or a key (USERINITED), asked for
 // through the browser's own commands (USERREQUESTED), forced with the override key held
 // (OVERRIDEKEY), or let through from the browser's own information bar (USERALLOWED).
-constexpr DWORD kUsersOwnWindow = DWORD{NWMF_USERINITED} | DWORD{NWMF_USERREQUESTED} |
-                                  DWORD{NWMF_OVERRIDEKEY} | DWORD{NWMF_USERALLOWED};
+constexpr DWORD kUsersOwnWindow =
+    DWORD{NWMF_USERINITED} | DWORD{NWMF_USERREQUESTED} | DWORD{NWMF_OVERRIDEKEY} | DWORD{NWMF_USERALLOWED};
 
 // NewWindow3(ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl), whose arguments an IDispatch
 // event carries last first.
@@ -89,8 +89,7 @@ HRESULT HelperObject::connect(IUnknown* site) {
     if (FAILED(hr)) {
         ComPtr<IServiceProvider> services;
         hr = site->QueryInterface(IID_IServiceProvider, services.outVoid());
-        if (SUCCEEDED(hr))
-            hr = services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, browser.outVoid());
+        if (SUCCEEDED(hr)) hr = services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, browser.outVoid());
     }
     if (SUCCEEDED(hr) && !browser) hr = E_NOINTERFACE;
     ComPtr<IConnectionPointContainer> points;
@@ -128,8 +127,7 @@ STDMETHODIMP HelperObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP HelperObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-STDMETHODIMP HelperObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                  EXCEPINFO*, UINT*) {
+STDMETHODIMP HelperObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
     // Every other event of the browser is of no concern here.
     return id == DISPID_NEWWINDOW3 ? newWindow3(params) : S_OK;
 }

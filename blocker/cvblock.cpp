@@ -76,8 +76,7 @@ private:
 // Keys of the module's own registry view: a 32-bit module on 64-bit Windows registers where the
 // 32-bit browser looks.
 LONG createKey(HKEY root, const wchar_t* path, RegKey& key) {
-    return RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                           key.out(), nullptr);
+    return RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.out(), nullptr);
 }
 
 LONG setString(HKEY key, const wchar_t* name, const wchar_t* text) {
@@ -86,8 +85,7 @@ LONG setString(HKEY key, const wchar_t* name, const wchar_t* text) {
 }
 
 LONG setDword(HKEY key, const wchar_t* name, DWORD value) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value);
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 HRESULT fromWin32(LONG rc) { return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(rc); }

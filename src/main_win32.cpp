@@ -16,9 +16,8 @@ namespace {
 
 app::Command ReadCommandLine(platform::Platform& platform) {
   try {
-    return app::ParseCommandLine(app::ArgumentsOf(platform::win32::CommandLineText(),
-                                                  platform::win32::CommandLineArgv(),
-                                                  platform.process.ExecutablePath()));
+    return app::ParseCommandLine(app::ArgumentsOf(
+        platform::win32::CommandLineText(), platform::win32::CommandLineArgv(), platform.process.ExecutablePath()));
   } catch (const std::exception&) {
     return {app::CommandAction::Bad, {}, "The command line holds text that cannot be read."};
   }

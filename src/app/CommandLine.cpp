@@ -111,7 +111,8 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
       // A switch after /report is a switch, not a file of that name: a file
       // whose name begins with "/" or "-" is given as .\NAME.
       const char first = args[i + 1][0];
-      if (first == '/' || first == '-') return Bad("/report needs the name of a file, not the switch " + args[i + 1] + ".");
+      if (first == '/' || first == '-')
+        return Bad("/report needs the name of a file, not the switch " + args[i + 1] + ".");
       command.reportFile = args[++i];
       continue;
     }

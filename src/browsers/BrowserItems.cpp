@@ -123,8 +123,8 @@ Plan Steps(std::vector<TableStep> steps) {
 }
 
 // Removes the plain file folder\name; what cannot go is named.
-void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::string& folder,
-                       const std::string& name, uint64_t* counter, ProfileResult* result) {
+void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
+                       uint64_t* counter, ProfileResult* result) {
   if (!IsProfileFile(s, start, folder, name, result)) return;
   if (s.files.RemoveFile(Join(folder, name))) {
     if (counter) ++*counter;
@@ -197,11 +197,10 @@ std::vector<std::string> BookmarkedAddresses(BrowserServices& s, const Profile& 
 
 void ChromiumHistory(BrowserServices& s, const Profile& p, ProfileResult* r) {
   std::vector<TableStep> history{{RowMatch("urls"), &r->addresses}, {RowMatch("visits"), &r->visits}};
-  for (const char* table :
-       {"visit_source", "keyword_search_terms", "segments", "segment_usage", "downloads", "downloads_url_chains",
-        "downloads_slices", "content_annotations", "context_annotations", "clusters", "clusters_and_visits",
-        "cluster_keywords", "cluster_visit_duplicates", "visited_links", "journeys", "journey_history_entries",
-        "journey_continuation_queries"}) {
+  for (const char* table : {"visit_source", "keyword_search_terms", "segments", "segment_usage", "downloads",
+                            "downloads_url_chains", "downloads_slices", "content_annotations", "context_annotations",
+                            "clusters", "clusters_and_visits", "cluster_keywords", "cluster_visit_duplicates",
+                            "visited_links", "journeys", "journey_history_entries", "journey_continuation_queries"}) {
     history.push_back(Optional(RowMatch(table)));
   }
   CleanDatabase(s, p.start, p.folder, "History", Steps(history), r);
@@ -215,12 +214,12 @@ void ChromiumHistory(BrowserServices& s, const Profile& p, ProfileResult* r) {
   }
   CleanDatabase(s, p.start, p.folder, "Network Action Predictor", Steps(predictor), r);
   // The pages' icons go; a bookmark's page keeps its icon.
-  CleanDatabase(s, p.start, p.folder, "Favicons",
-                Steps({TableStep(RowMatch("icon_mapping", Test::ValueNotAmong, "page_url", BookmarkedAddresses(s, p))),
-                       TableStep(RowMatch("favicon_bitmaps", Test::Unreferenced, "icon_id", {},
-                                          {{"icon_mapping", "icon_id"}})),
-                       TableStep(RowMatch("favicons", Test::Unreferenced, "id", {}, {{"icon_mapping", "icon_id"}}))}),
-                r);
+  CleanDatabase(
+      s, p.start, p.folder, "Favicons",
+      Steps({TableStep(RowMatch("icon_mapping", Test::ValueNotAmong, "page_url", BookmarkedAddresses(s, p))),
+             TableStep(RowMatch("favicon_bitmaps", Test::Unreferenced, "icon_id", {}, {{"icon_mapping", "icon_id"}})),
+             TableStep(RowMatch("favicons", Test::Unreferenced, "id", {}, {{"icon_mapping", "icon_id"}}))}),
+      r);
   RemoveProfileFile(s, p.start, p.folder, "Visited Links", nullptr, r);
   RemoveProfileFile(s, p.start, p.folder, "History Provider Cache", nullptr, r);
 }
@@ -263,12 +262,13 @@ void FirefoxHistory(BrowserServices& s, const Profile& p, ProfileResult* r) {
   CleanDatabase(s, p.start, p.folder, "places.sqlite", places, r);
   // Without the places cleaned, the icons of the pages still there are unknown.
   if (!placesCleaned || r->skipped.size() != skippedBefore) return;
-  CleanDatabase(s, p.start, p.folder, "favicons.sqlite",
-                Steps({TableStep(RowMatch("moz_pages_w_icons", Test::ValueNotAmong, "page_url", keptAddresses)),
-                       TableStep(RowMatch("moz_icons_to_pages", Test::Unreferenced, "page_id", {},
-                                          {{"moz_pages_w_icons", "id"}})),
-                       TableStep(RowMatch("moz_icons", Test::Unreferenced, "id", {}, {{"moz_icons_to_pages", "icon_id"}}))}),
-                r);
+  CleanDatabase(
+      s, p.start, p.folder, "favicons.sqlite",
+      Steps(
+          {TableStep(RowMatch("moz_pages_w_icons", Test::ValueNotAmong, "page_url", keptAddresses)),
+           TableStep(RowMatch("moz_icons_to_pages", Test::Unreferenced, "page_id", {}, {{"moz_pages_w_icons", "id"}})),
+           TableStep(RowMatch("moz_icons", Test::Unreferenced, "id", {}, {{"moz_icons_to_pages", "icon_id"}}))}),
+      r);
 }
 
 }  // namespace
@@ -287,9 +287,7 @@ bool KeptHosts::Keeps(const std::string& host) const {
   return false;
 }
 
-std::string CookieSite(const std::string& host) {
-  return !host.empty() && host[0] == '.' ? host.substr(1) : host;
-}
+std::string CookieSite(const std::string& host) { return !host.empty() && host[0] == '.' ? host.substr(1) : host; }
 
 std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& browser, const Profile& p) {
   std::vector<std::string> sites;

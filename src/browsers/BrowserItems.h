@@ -62,7 +62,7 @@ struct ProfileResult {
   uint64_t cookiesRemoved = 0;
   uint64_t cookiesKept = 0;
   std::vector<std::string> keptSites;  // host without its leading dot, each once, in order
-  uint64_t cacheBytes = 0;  // of the cache files removed
+  uint64_t cacheBytes = 0;             // of the cache files removed
   uint64_t formEntries = 0;
   uint64_t sessionFiles = 0;
   std::vector<Skip> skipped;

@@ -15,9 +15,9 @@ struct BrowserRow {
   const char* settingName;  // the settings value that switches it on (missing counts as on)
   const char* programFile;  // a running process of this name holds its files
   Family family;
-  AppData base;             // the application data folder its data folder lies in
-  const char* dataFolder;   // below `base`
-  bool folderIsProfile;     // the data folder is the one profile (Opera)
+  AppData base;            // the application data folder its data folder lies in
+  const char* dataFolder;  // below `base`
+  bool folderIsProfile;    // the data folder is the one profile (Opera)
 };
 
 namespace table {

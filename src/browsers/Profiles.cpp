@@ -58,8 +58,8 @@ void AddChromiumProfile(platform::FileSystem& files, const std::string& data, co
   profiles->push_back({shown.empty() ? entry.name : shown, folder, start, folder, start});
 }
 
-std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                      const std::string& base, const AppDataFolders& appData) {
+std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const BrowserRow& browser, const std::string& base,
+                                      const AppDataFolders& appData) {
   std::vector<Profile> profiles;
   const std::string data = base + "\\" + browser.dataFolder;
   if (!files.IsDirectory(data)) return profiles;
@@ -86,8 +86,8 @@ std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const Browser
   return profiles;
 }
 
-std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                     const std::string& base, const AppDataFolders& appData) {
+std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserRow& browser, const std::string& base,
+                                     const AppDataFolders& appData) {
   std::vector<Profile> profiles;
   const std::string data = base + "\\" + browser.dataFolder;
   std::string ini;

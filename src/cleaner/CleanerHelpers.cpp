@@ -6,7 +6,7 @@
 namespace cleaner {
 
 bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
-                                  bool wipeIndexDat) {
+                               bool wipeIndexDat) {
   PurgeOptions options{includeDesktopIni, wipeIndexDat};
   options.stop = &stop_;
   std::vector<std::string> refused;
@@ -46,9 +46,7 @@ bool CleanerSteps::DeleteRegValue(const std::string& path, const std::string& na
 
 bool CleanerSteps::IsWinNT() { return cleaner::IsWinNT(platform_.shell); }
 
-bool CleanerSteps::GetSpecialFolder(int csidl, std::string* path) {
-  return platform_.shell.SpecialFolder(csidl, path);
-}
+bool CleanerSteps::GetSpecialFolder(int csidl, std::string* path) { return platform_.shell.SpecialFolder(csidl, path); }
 
 bool CleanerSteps::GetTempFolder(std::string* path) { return platform_.shell.TempFolder(path); }
 

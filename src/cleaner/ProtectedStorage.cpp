@@ -78,7 +78,8 @@ std::string SidToText(const std::string& sid) {
   // The authority is printed from its last byte alone.
   std::string text = "S-1-" + std::to_string(static_cast<uint8_t>(sid[7]));
   uint32_t count = SubAuthorityCount(sid);
-  for (uint32_t i = 0; i < count && 8 + 4 * i + 4 <= sid.size(); ++i) text += "-" + std::to_string(SubAuthority(sid, i));
+  for (uint32_t i = 0; i < count && 8 + 4 * i + 4 <= sid.size(); ++i)
+    text += "-" + std::to_string(SubAuthority(sid, i));
   return text;
 }
 

@@ -14,8 +14,7 @@ bool GetCurrentUserSid(platform::Security& security, std::string* sid);
 // "S-1-", the authority's last byte, then "-" and each sub-authority.
 std::string SidToText(const std::string& sid);
 // The key's current DACL as a descriptor; false when none could be read.
-bool GetKeyDacl(platform::Security& security, platform::RegRoot root, const std::string& path,
-                std::string* descriptor);
+bool GetKeyDacl(platform::Security& security, platform::RegRoot root, const std::string& path, std::string* descriptor);
 // A descriptor whose DACL grants all key rights, inherited, to the user and
 // then to LocalSystem; false when the SID is not a valid one.
 bool BuildUserSystemDacl(const std::string& userSid, std::string* descriptor);

@@ -63,12 +63,12 @@ bool IsPurgeablePlace(platform::Platform& platform, const std::vector<std::strin
     return false;
   }
   // The user's and the public ones: neither they nor a folder that holds one.
-  for (int id : {platform::kCsidlProfile, platform::kCsidlPersonal, platform::kCsidlDesktopDirectory,
-                 platform::kCsidlMyMusic, platform::kCsidlMyVideo, platform::kCsidlMyPictures,
-                 platform::kKnownFolderDownloads, platform::kKnownFolderOneDrive, platform::kCsidlAppData,
-                 platform::kCsidlLocalAppData, platform::kCsidlCommonAppData, platform::kCsidlCommonDocuments,
-                 platform::kCsidlCommonDesktopDirectory, platform::kCsidlCommonMusic, platform::kCsidlCommonPictures,
-                 platform::kCsidlCommonVideo}) {
+  for (int id :
+       {platform::kCsidlProfile, platform::kCsidlPersonal, platform::kCsidlDesktopDirectory, platform::kCsidlMyMusic,
+        platform::kCsidlMyVideo, platform::kCsidlMyPictures, platform::kKnownFolderDownloads,
+        platform::kKnownFolderOneDrive, platform::kCsidlAppData, platform::kCsidlLocalAppData,
+        platform::kCsidlCommonAppData, platform::kCsidlCommonDocuments, platform::kCsidlCommonDesktopDirectory,
+        platform::kCsidlCommonMusic, platform::kCsidlCommonPictures, platform::kCsidlCommonVideo}) {
     if (!known(id, &other)) continue;
     if (AtOrBelow(files, other, temp)) return false;
     // The public profile has no number of its own: it holds the public documents.
@@ -91,7 +91,8 @@ bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& fold
   if (IsPurgeablePlace(platform, Parts(reached.finalPath))) return true;
   if (refusedLink) {
     *refusedLink = longForm;
-    while (!refusedLink->empty() && (refusedLink->back() == '\\' || refusedLink->back() == '/')) refusedLink->pop_back();
+    while (!refusedLink->empty() && (refusedLink->back() == '\\' || refusedLink->back() == '/'))
+      refusedLink->pop_back();
   }
   return false;
 }

@@ -18,7 +18,6 @@ namespace cleaner {
 // moved with a link is emptied where the link leads, so that place is held
 // to the same rules: when it alone fails them, *refusedLink (if given) is
 // the folder's path. False too when the system cannot say where it leads.
-bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder,
-                           std::string* refusedLink = nullptr);
+bool IsPurgeableTempFolder(platform::Platform& platform, const std::string& folder, std::string* refusedLink = nullptr);
 
 }  // namespace cleaner

@@ -8,7 +8,8 @@
 namespace cleaner {
 namespace {
 
-const char kFindBars[] = "Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\";
+const char kFindBars[] =
+    "Software\\Microsoft\\Internet Explorer\\Explorer Bars\\{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}\\";
 const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const char kSearchAssistant[] = "Software\\Microsoft\\Search Assistant\\ACMru\\";
 const char kTelnet[] = "Software\\Microsoft\\Telnet";

@@ -23,8 +23,7 @@ const char* const kActivityTables[] = {"Activity", "ActivityOperation", "Activit
 // purge's link rules, and its entries: null when it is missing, reached
 // through a link or cannot be listed.
 std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& platform, const char* below,
-                                                        std::string* folder,
-                                                        std::vector<platform::FindData>* entries) {
+                                                        std::string* folder, std::vector<platform::FindData>* entries) {
   std::string local;
   if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) return nullptr;
   *folder = local + below;
@@ -33,9 +32,7 @@ std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& plat
   return home;
 }
 
-bool IsInUse(long error) {
-  return error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation;
-}
+bool IsInUse(long error) { return error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation; }
 
 }  // namespace
 

@@ -21,9 +21,7 @@ constexpr size_t kMaxKeepListBytes = size_t{16} << 20;
 
 // With its trailing backslash; empty when the system cannot say, and then
 // there is no keep-list (a relative path would name another folder).
-std::string ProgramFolder(platform::Platform& platform) {
-  return app::FolderOf(platform.process.ExecutablePath());
-}
+std::string ProgramFolder(platform::Platform& platform) { return app::FolderOf(platform.process.ExecutablePath()); }
 
 std::string SettingsFolder(platform::Platform& platform) { return ProgramFolder(platform) + "Settings"; }
 

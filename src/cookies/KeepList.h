@@ -36,8 +36,7 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform);
 // failure returns false, leaves the old file as it was, and puts a sentence
 // a user can read in *whyNot. Through a link, as for reading, nothing is
 // written or made (not even the temporary file of the replacement).
-bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>& lines,
-                   std::string* whyNot = nullptr);
+bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>& lines, std::string* whyNot = nullptr);
 
 // Splits text at CR, LF or CR LF; a last line without an end counts, a final
 // line end adds no empty line.

@@ -17,26 +17,24 @@ TBossKeyPref::TBossKeyPref(app::Services& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 319), app_(app) {
   // Four group boxes one under the other, right of the picture strip, made
   // in the order the keyboard goes through them: top to bottom, left to right.
-  CoolGroupBox2 =
-      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 8, 305, 60}, "Windows Hotkey Status");
+  CoolGroupBox2 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 8, 305, 60}, "Windows Hotkey Status");
   CoolCheckRadioBox5 =
       CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox5", Rect{14, 24, 280, 24}, "Enable windows hotkey");
-  CoolGroupBox3 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 88},
-                                   "Internet Explorer Hotkey Status");
-  CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{14, 24, 280, 24},
-                                                        "Enable Internet Explorer hotkey");
+  CoolGroupBox3 =
+      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 77, 305, 88}, "Internet Explorer Hotkey Status");
+  CoolCheckRadioBox1 =
+      CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{14, 24, 280, 24}, "Enable Internet Explorer hotkey");
   CoolCheckRadioBox6 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox6", Rect{14, 52, 280, 24},
                                                         "Also hide the other browsers' windows");
   CoolGroupBox4 =
       Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox4", Rect{56, 174, 305, 60}, "Windows Volume Control");
-  CoolCheckRadioBox2 = CoolGroupBox4->Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{14, 24, 280, 24},
-                                                        "Enable windows volume control");
+  CoolCheckRadioBox2 =
+      CoolGroupBox4->Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{14, 24, 280, 24}, "Enable windows volume control");
   CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 243, 305, 60}, "Windows Hotkey");
   CoolCheckRadioBox3 =
       CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{14, 24, 130, 24}, "CTRL + F12", true);
   CoolCheckRadioBox3->SetChecked(true);
-  CoolCheckRadioBox4 =
-      CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
+  CoolCheckRadioBox4 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
   Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 47, 319});
   Image1->SetPicture(resources::kBossKeyStrip);
 

@@ -45,11 +45,13 @@ TCorvaneMain::~TCorvaneMain() { DeleteTrayIcon(); }
 void TCorvaneMain::BuildControls() {
   Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 22, 197});
   Image1->SetPicture(resources::kMainStrip);
-  CoolCheckRadioBox1 = Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{34, 17, 321, 31}, "Start Corvane when windows start");
+  CoolCheckRadioBox1 =
+      Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{34, 17, 321, 31}, "Start Corvane when windows start");
   CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
   CoolCheckRadioBox2 = Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{34, 62, 321, 31}, "Enable auto history cleaner");
   CoolCheckRadioBox2->OnClick = [this] { CoolCheckRadioBox2Click(); };
-  CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{34, 103, 321, 52}, "Auto Run History Cleaner");
+  CoolGroupBox1 =
+      Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{34, 103, 321, 52}, "Auto Run History Cleaner");
   Label2 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{8, 24, 96, 13}, "Auto run every");
   ComboBox1 = CoolGroupBox1->Add<ui::ComboBox>(
       "ComboBox1", Rect{112, 21, 142, 21},
@@ -91,15 +93,15 @@ void TCorvaneMain::BuildTrayMenu() {
   TrayMenu->Add(item("MenuPopUpBlockerPref", "Popup Blocker Preferences", call(ShowPopUpBlocker)));
   TrayMenu->Add(item("MenuBossKeyPref", "Windows Hotkey Preferences", call(ShowBossKey)));
   TrayMenu->Add(MenuItem::Separator());
-  MenuEnableAutoHistoryCleaner = &TrayMenu->Add(
-      item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner", [this] { MenuEnableAutoHistoryCleanerClick(); }));
+  MenuEnableAutoHistoryCleaner = &TrayMenu->Add(item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner",
+                                                     [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
   auto toggle = [this](Watched<bool>& live, const Setting& setting) {
     return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
   LiveSettings& live = app_.live;
-  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
-                                          toggle(live.popupBlocking, value::kPopupBlocking)));
+  EnablePopupBlocking1 = &popups.Add(
+      item("EnablePopupBlocking1", "&Enable Popup Blocking", toggle(live.popupBlocking, value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
   Playasoundwhenapopupwindowisblocked1 =
       &popups.Add(item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked",

@@ -9,8 +9,8 @@
 
 namespace forms {
 
-using cleaner::CleanerValueNames;
 using app::SettingsKey;
+using cleaner::CleanerValueNames;
 using ui::Rect;
 
 namespace {
@@ -57,13 +57,12 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
                       "in dialogs and jump lists, pictures of your files and a timeline of your activities.");
 
   // Each box goes on its panel in the order of its number, which is the tab order.
-  ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(),
-                           TabSheet3->children().front(), TabSheet4->children().front(),
-                           TabSheet5->children().front()};
-  for (size_t i = 0; i < cleaner::kCleanerCount; ++i) AddCleanerBox(*panels[static_cast<int>(cleaner::kCleaners[i].page)], i);
-  SpeedButton3 = panels[0]->Add<ui::Control>(ui::Kind::Button, "SpeedButton3",
-                                             Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30},
-                                             "Cookies Manager");
+  ui::Control* panels[] = {TabSheet1->children().front(), TabSheet2->children().front(), TabSheet3->children().front(),
+                           TabSheet4->children().front(), TabSheet5->children().front()};
+  for (size_t i = 0; i < cleaner::kCleanerCount; ++i)
+    AddCleanerBox(*panels[static_cast<int>(cleaner::kCleaners[i].page)], i);
+  SpeedButton3 = panels[0]->Add<ui::Control>(
+      ui::Kind::Button, "SpeedButton3", Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30}, "Cookies Manager");
   SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
   BrowsersFound = panels[3]->Add<ui::Control>(ui::Kind::Label, "BrowsersFound",
                                               Rect{kRightColumn, kFirstRow, kRightBoxWidth, 20}, kBrowsersHeading);
@@ -78,9 +77,8 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
   }
 
   // Under the browser items, lower than a row of them as the page ends there.
-  CleanOnCloseBox = panels[3]->Add<ui::CheckBox>("CleanOnCloseBox",
-                                                 Rect{kLeftColumn, kFirstRow + 5 * kRowStep, kBoxWidth, 22},
-                                                 "Clean a browser when it closes");
+  CleanOnCloseBox = panels[3]->Add<ui::CheckBox>(
+      "CleanOnCloseBox", Rect{kLeftColumn, kFirstRow + 5 * kRowStep, kBoxWidth, 22}, "Clean a browser when it closes");
   CleanOnCloseBox->OnClick = [this] {
     const bool on = CleanOnCloseBox->checked();
     if (!app::StoreSwitch(app_.settings, app::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, on)) {
@@ -102,18 +100,16 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
 THistoryCleanerPref::~THistoryCleanerPref() = default;
 
 ui::Control* THistoryCleanerPref::AddPage(const char* name, const char* caption, int index, const char* description) {
-  ui::Control* page = PageControl1->Add<ui::Control>(ui::Kind::TabSheet, name, Rect{0, 0, kPageWidth, kPageHeight},
-                                                     caption);
+  ui::Control* page =
+      PageControl1->Add<ui::Control>(ui::Kind::TabSheet, name, Rect{0, 0, kPageWidth, kPageHeight}, caption);
   std::string n = std::to_string(index);
-  ui::Control* panel =
-      page->Add<ui::Control>(ui::Kind::Panel, "Panel" + n, Rect{0, 0, kPageWidth, kPageHeight});
+  ui::Control* panel = page->Add<ui::Control>(ui::Kind::Panel, "Panel" + n, Rect{0, 0, kPageWidth, kPageHeight});
   panel->SetColor(ui::kCorvaneColor);
   panel->SetFontColor(ui::kWhite);
-  ui::Control* strip =
-      panel->Add<ui::Control>(ui::Kind::Picture, "Image" + n, Rect{0, 0, kStripWidth, kPageHeight});
+  ui::Control* strip = panel->Add<ui::Control>(ui::Kind::Picture, "Image" + n, Rect{0, 0, kStripWidth, kPageHeight});
   strip->SetPicture(resources::kHistoryStrip);
-  panel->Add<ui::Control>(ui::Kind::Label, "Label" + n,
-                          Rect{kLeftColumn, 10, kPageWidth - kLeftColumn - 16, 32}, description);
+  panel->Add<ui::Control>(ui::Kind::Label, "Label" + n, Rect{kLeftColumn, 10, kPageWidth - kLeftColumn - 16, 32},
+                          description);
   return page;
 }
 

@@ -41,15 +41,15 @@ class THistoryCleanerPref : public ui::Form {
   void ShowBrowsersFound();
   // The box of row `row` of the browser table.
   ui::CheckBox* BrowserBox(size_t row) const;
-  ui::Control* BrowsersFound;  // the heading of the browsers' boxes
+  ui::Control* BrowsersFound;     // the heading of the browsers' boxes
   ui::CheckBox* CleanOnCloseBox;  // "Clean a browser when it closes"
 
   ui::PageControl* PageControl1;
   ui::Control* TabSheet1;
   ui::Control* TabSheet2;
   ui::Control* TabSheet3;
-  ui::Control* TabSheet4;  // the browsers of today
-  ui::Control* TabSheet5;  // what Windows 10 and 11 keep
+  ui::Control* TabSheet4;     // the browsers of today
+  ui::Control* TabSheet5;     // what Windows 10 and 11 keep
   ui::Control* SpeedButton2;  // "Clean Now"
   ui::Control* SpeedButton3;  // "Cookies Manager"
 

@@ -45,13 +45,16 @@ void TPopUpBlockerPref::BuildControls() {
   Image1 = Panel1->Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 48, 250});
   Image1->SetPicture(resources::kPopupStrip);
 
-  CoolGroupBox3 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 8, 400, 48}, "Popup Blocking Status");
-  CoolCheckRadioBox1 = CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{12, 20, 370, 20}, "Enable popup blocking");
+  CoolGroupBox3 =
+      Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox3", Rect{56, 8, 400, 48}, "Popup Blocking Status");
+  CoolCheckRadioBox1 =
+      CoolGroupBox3->Add<ui::CheckBox>("CoolCheckRadioBox1", Rect{12, 20, 370, 20}, "Enable popup blocking");
   CoolCheckRadioBox1->OnClick = [this] { CoolCheckRadioBox1Click(); };
 
-  CoolGroupBox1 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 62, 400, 86}, "Audio Notification");
+  CoolGroupBox1 =
+      Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 62, 400, 86}, "Audio Notification");
   CoolCheckRadioBox3 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{12, 22, 370, 20},
-                                                         "Play a sound when a popup window is blocked");
+                                                        "Play a sound when a popup window is blocked");
   CoolCheckRadioBox3->OnClick = [this] { CoolCheckRadioBox3Click(); };
   Label1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "Label1", Rect{12, 56, 86, 13}, "Sound To Play");
   CoolLabel1 = CoolGroupBox1->Add<ui::Control>(ui::Kind::Label, "CoolLabel1", Rect{100, 56, 243, 15});
@@ -62,12 +65,14 @@ void TPopUpBlockerPref::BuildControls() {
   SpeedButton2->SetPicture(resources::kPlayGlyph);
   SpeedButton2->OnClick = [this] { SpeedButton2Click(); };
 
-  CoolGroupBox2 = Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 156, 400, 48}, "Visual Notification");
+  CoolGroupBox2 =
+      Panel1->Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox2", Rect{56, 156, 400, 48}, "Visual Notification");
   CoolCheckRadioBox4 = CoolGroupBox2->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{12, 20, 370, 20},
-                                                         "Animate system tray icon when a popup window is blocked");
+                                                        "Animate system tray icon when a popup window is blocked");
   CoolCheckRadioBox4->OnClick = [this] { CoolCheckRadioBox4Click(); };
 
-  Label2 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{68, 220, 240, 13}, "Number of eliminated popup windows");
+  Label2 =
+      Panel1->Add<ui::Control>(ui::Kind::Label, "Label2", Rect{68, 220, 240, 13}, "Number of eliminated popup windows");
   Label3 = Panel1->Add<ui::Control>(ui::Kind::Label, "Label3", Rect{310, 220, 120, 13}, kNoCount);
   Label3->SetFontBold(true);
 }
@@ -78,15 +83,17 @@ void TPopUpBlockerPref::FormShow() {
 }
 
 void TPopUpBlockerPref::LoadBoxes() {
-  bool opened = app_.settings.Load([this](SettingsKey& key) {
-    app::LiveSettings& live = app_.live;
-    app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
-    app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
-    chosen_.reset();
-    live.soundIndex.Set(key.IntegerOrDefault(value::kSoundIndex));
-    CoolLabel1->SetCaption(SoundLabelFor(live.soundIndex.value()));
-    app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
-  }).opened;
+  bool opened = app_.settings
+                    .Load([this](SettingsKey& key) {
+                      app::LiveSettings& live = app_.live;
+                      app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
+                      app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
+                      chosen_.reset();
+                      live.soundIndex.Set(key.IntegerOrDefault(value::kSoundIndex));
+                      CoolLabel1->SetCaption(SoundLabelFor(live.soundIndex.value()));
+                      app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
+                    })
+                    .opened;
   if (!opened) app_.settings.ShowApplySettingsError();
 }
 
@@ -108,8 +115,7 @@ void TPopUpBlockerPref::ShowCount() {
 
 // The announcement and the tray's mark follow the live switch at once; a
 // click that cannot be stored puts the box back.
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live,
-                                             const app::Setting& setting) {
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting) {
   const bool on = box.checked();
   if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }

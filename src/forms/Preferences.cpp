@@ -65,7 +65,8 @@ void TCorvaneMain::RestoreDefaultPreferences() {
 
   app_.settings.Change([](SettingsKey& key) {
     for (const char* name : cleaner::CleanerValueNames) key.RestoreDefault(CleanerSwitch(name));
-    for (const browsers::BrowserRow& browser : browsers::kBrowsers) key.RestoreDefault(BrowserSwitch(browser.settingName));
+    for (const browsers::BrowserRow& browser : browsers::kBrowsers)
+      key.RestoreDefault(BrowserSwitch(browser.settingName));
     for (const Setting* setting : kSettings) key.RestoreDefault(*setting);
   });
 }

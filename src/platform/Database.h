@@ -17,24 +17,31 @@ namespace platform {
 
 enum class DbResult {
   Ok,
-  CannotOpen,    // missing, a folder, not readable or not writable
-  Busy,          // another program holds it locked or open (the wait ran out)
+  CannotOpen,  // missing, a folder, not readable or not writable
+  Busy,        // another program holds it locked or open (the wait ran out)
   NoSuchTable,
   NoSuchColumn,
-  Malformed,     // damaged, or no database at all: left exactly as it is
-  Failed,        // anything else: disk full, an input/output error
+  Malformed,  // damaged, or no database at all: left exactly as it is
+  Failed,     // anything else: disk full, an input/output error
 };
 
 // The words the report uses for a result.
 inline const char* DbResultText(DbResult result) {
   switch (result) {
-    case DbResult::Ok: return "done";
-    case DbResult::CannotOpen: return "cannot be opened";
-    case DbResult::Busy: return "in use by another program";
-    case DbResult::NoSuchTable: return "lacks a table this item needs (another browser version)";
-    case DbResult::NoSuchColumn: return "lacks a column this item needs (another browser version)";
-    case DbResult::Malformed: return "damaged (left as it is)";
-    case DbResult::Failed: break;
+    case DbResult::Ok:
+      return "done";
+    case DbResult::CannotOpen:
+      return "cannot be opened";
+    case DbResult::Busy:
+      return "in use by another program";
+    case DbResult::NoSuchTable:
+      return "lacks a table this item needs (another browser version)";
+    case DbResult::NoSuchColumn:
+      return "lacks a column this item needs (another browser version)";
+    case DbResult::Malformed:
+      return "damaged (left as it is)";
+    case DbResult::Failed:
+      break;
   }
   return "could not be changed";
 }

@@ -28,13 +28,13 @@ struct NotifyIconRecord {
   uint32_t size = 0;  // cbSize, as the caller fills it in
   WindowId window = 0;
   uint32_t id = 0;
-  uint32_t flags = 0;            // kNotifyIcon*
+  uint32_t flags = 0;  // kNotifyIcon*
   uint32_t callbackMessage = 0;
-  std::string iconResource;      // the ICON resource shown, by name
+  std::string iconResource;  // the ICON resource shown, by name
   std::string tip;
-  std::string infoTitle{};       // the balloon's title and text (cut to 63 and 255 characters)
+  std::string infoTitle{};  // the balloon's title and text (cut to 63 and 255 characters)
   std::string info{};
-  uint32_t infoFlags = 0;        // NIIF_*, as kBalloonError
+  uint32_t infoFlags = 0;  // NIIF_*, as kBalloonError
 };
 
 enum class NotifyIconOp { Add = 0, Modify = 1, Delete = 2 };
@@ -90,8 +90,7 @@ class Desktop {
   virtual std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) = 0;
 
   // ShellOpen; the result is the call's instance value (> 32 on success).
-  virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file,
-                                int showCommand) = 0;
+  virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) = 0;
 };
 
 }  // namespace platform

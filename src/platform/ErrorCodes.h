@@ -22,7 +22,7 @@ enum : long {
   kErrorMoreData = 234,
   kErrorDirNotEmpty = 145,
   kErrorNoMoreItems = 259,
-  kErrorDirectory = 267,  // not a folder
+  kErrorDirectory = 267,         // not a folder
   kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
   kErrorKeyDeleted = 1018,
   kErrorFileCorrupt = 1392,  // a damaged file, left as it is
@@ -36,9 +36,9 @@ inline bool IsNotFound(long error) { return error == kErrorFileNotFound || error
 // An HRESULT: negative on failure.
 using HResult = int32_t;
 constexpr HResult kHresultOk = 0;
-constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);  // E_NOTIMPL
-constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);            // E_FAIL
-constexpr HResult kHresultInvalidArgument = static_cast<HResult>(0x80070057u);  // E_INVALIDARG
+constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);      // E_NOTIMPL
+constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);                // E_FAIL
+constexpr HResult kHresultInvalidArgument = static_cast<HResult>(0x80070057u);     // E_INVALIDARG
 constexpr HResult kHresultClassNotRegistered = static_cast<HResult>(0x80040154u);  // REGDB_E_CLASSNOTREG
 inline bool Succeeded(HResult result) { return result >= 0; }
 // HRESULT_FROM_WIN32: a failure of the Win32 facility, the code in the low word.

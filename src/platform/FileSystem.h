@@ -54,12 +54,14 @@ constexpr uint32_t kReparseTagNameSurrogateBit = 0x20000000;
 inline bool IsLinkTag(uint32_t tag) { return tag == 0 || (tag & kReparseTagNameSurrogateBit); }
 
 // A junction or symbolic link, by what a listing says of it.
-inline bool IsLink(const FindData& entry) { return (entry.attributes & kAttrReparsePoint) && IsLinkTag(entry.reparseTag); }
+inline bool IsLink(const FindData& entry) {
+  return (entry.attributes & kAttrReparsePoint) && IsLinkTag(entry.reparseTag);
+}
 
 // What an open file or folder is (GetFinalPathNameByHandle,
 // GetFileInformationByHandle).
 struct FileIdentity {
-  std::string finalPath;  // the path the system reached, every link on the way followed
+  std::string finalPath;   // the path the system reached, every link on the way followed
   uint32_t linkCount = 0;  // the names the file has (hard links)
 };
 
@@ -142,7 +144,7 @@ class FileSystem {
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;
   virtual bool RemoveFolder(const std::string& path) = 0;  // an empty folder, or a link to a folder
-  virtual bool MakeFolder(const std::string& path) = 0;   // one level
+  virtual bool MakeFolder(const std::string& path) = 0;    // one level
   // Opens a file or folder, links followed, and says what it reached; false
   // when it cannot be opened.
   virtual bool Identify(const std::string& path, FileIdentity* identity) = 0;
@@ -162,8 +164,8 @@ class FileSystem {
   virtual long ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
 
   // WritePrivateProfileString: sets key=value in [section] of an INI file.
-  virtual bool WriteIniString(const std::string& file, const std::string& section,
-                              const std::string& key, const std::string& value) = 0;
+  virtual bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                              const std::string& value) = 0;
 
   // The Win32 error code of the last call above that failed on the calling
   // thread, for the calls that answer with a bool or a null handle

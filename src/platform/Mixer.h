@@ -12,10 +12,10 @@ namespace platform {
 
 // The structure sizes for this build's word size. The mixer structures are
 // byte-packed, so only the pointer fields make a 64-bit build differ.
-constexpr uint32_t kMixerLineSize = sizeof(void*) == 8 ? 172 : 168;           // MIXERLINEA
-constexpr uint32_t kMixerLineControlsSize = sizeof(void*) == 8 ? 28 : 24;     // MIXERLINECONTROLSA
-constexpr uint32_t kMixerControlSize = 148;                                   // MIXERCONTROLA
-constexpr uint32_t kMixerControlDetailsSize = sizeof(void*) == 8 ? 32 : 24;   // MIXERCONTROLDETAILS
+constexpr uint32_t kMixerLineSize = sizeof(void*) == 8 ? 172 : 168;          // MIXERLINEA
+constexpr uint32_t kMixerLineControlsSize = sizeof(void*) == 8 ? 28 : 24;    // MIXERLINECONTROLSA
+constexpr uint32_t kMixerControlSize = 148;                                  // MIXERCONTROLA
+constexpr uint32_t kMixerControlDetailsSize = sizeof(void*) == 8 ? 32 : 24;  // MIXERCONTROLDETAILS
 
 // mixerGetLineInfo flags.
 enum : uint32_t { kMixerLineBySource = 1, kMixerLineByComponentType = 3 };
@@ -55,23 +55,23 @@ struct MixerControlRecord {
 
 // MIXERLINECONTROLSA; `controls` points at `controlCount` records.
 struct MixerLineControlsRecord {
-  uint32_t structSize = 0;    // cbStruct
-  uint32_t lineId = 0;        // dwLineID
-  uint32_t controlType = 0;   // dwControlType (the union's member for ONEBYTYPE)
-  uint32_t controlCount = 0;  // cControls
-  uint32_t controlSize = 0;   // cbmxctrl
+  uint32_t structSize = 0;                 // cbStruct
+  uint32_t lineId = 0;                     // dwLineID
+  uint32_t controlType = 0;                // dwControlType (the union's member for ONEBYTYPE)
+  uint32_t controlCount = 0;               // cControls
+  uint32_t controlSize = 0;                // cbmxctrl
   MixerControlRecord* controls = nullptr;  // pamxctrl
 };
 
 // MIXERCONTROLDETAILS with MIXERCONTROLDETAILS_BOOLEAN values: `booleans`
 // points at channels x max(1, multipleItems) 32-bit values.
 struct MixerControlDetailsRecord {
-  uint32_t structSize = 0;     // cbStruct
-  uint32_t controlId = 0;      // dwControlID
-  uint32_t channels = 0;       // cChannels
-  uint32_t multipleItems = 0;  // cMultipleItems
-  uint32_t detailsSize = 0;    // cbDetails
-  int32_t* booleans = nullptr; // paDetails
+  uint32_t structSize = 0;      // cbStruct
+  uint32_t controlId = 0;       // dwControlID
+  uint32_t channels = 0;        // cChannels
+  uint32_t multipleItems = 0;   // cMultipleItems
+  uint32_t detailsSize = 0;     // cbDetails
+  int32_t* booleans = nullptr;  // paDetails
 };
 
 // An open mixer device; mixerClose when destroyed. Every call passes the

@@ -52,8 +52,8 @@ class ProgramEndWatch {
 // A path that names its drive ("C:\\...") or its server ("\\\\server\\..."), so
 // that nothing is looked up along a search path or from the current folder.
 inline bool IsFullPath(const std::string& path) {
-  bool drive = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' &&
-               path[2] == '\\';
+  bool drive =
+      path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' && path[2] == '\\';
   return drive || path.rfind("\\\\", 0) == 0;
 }
 

@@ -45,8 +45,8 @@ class Registry {
   // Opens root\path. With `create`, missing keys on the path are created
   // (RegCreateKeyEx); without it a missing key gives kErrorFileNotFound.
   // Returns null and sets *error on failure.
-  virtual std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path, RegAccess access,
-                                       bool create, long* error) = 0;
+  virtual std::unique_ptr<RegKey> Open(RegRoot root, const std::string& path, RegAccess access, bool create,
+                                       long* error) = 0;
   // Deletes a key with all its subkeys and values (SHDeleteKey).
   virtual long DeleteTree(RegRoot root, const std::string& path) = 0;
   // Deletes one value of a key (SHDeleteValue).

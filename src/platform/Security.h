@@ -56,8 +56,7 @@ class Security {
   virtual std::string TokenUserSid(const void* buffer) = 0;
   // GetUserNameA with a buffer of `bufferChars` characters; false on failure.
   virtual bool LogonUserName(uint32_t bufferChars, std::string* name) = 0;
-  virtual std::unique_ptr<SecuredKey> OpenKey(RegRoot root, const std::string& path, KeyRight right,
-                                              long* error) = 0;
+  virtual std::unique_ptr<SecuredKey> OpenKey(RegRoot root, const std::string& path, KeyRight right, long* error) = 0;
 };
 
 }  // namespace platform

@@ -9,9 +9,8 @@ namespace app {
 
 namespace {
 // The entries of the interval list, "15 Minutes" to "12 Hours".
-constexpr std::array<uint32_t, 14> kIntervals = {900000,   1800000,  3600000,  7200000,  10800000,
-                                                 14400000, 18000000, 21600000, 25200000, 28800000,
-                                                 32400000, 36000000, 39600000, 43200000};
+constexpr std::array<uint32_t, 14> kIntervals = {900000,   1800000,  3600000,  7200000,  10800000, 14400000, 18000000,
+                                                 21600000, 25200000, 28800000, 32400000, 36000000, 39600000, 43200000};
 // The timer as the window defines it, kept when the key cannot be read at start.
 constexpr uint32_t kDefinedInterval = 1800000;
 }  // namespace
@@ -23,7 +22,7 @@ CleanerSchedule::CleanerSchedule(ui::Form& owner, SettingsAccessor& settings, st
 
 uint32_t CleanerSchedule::IntervalFor(int index) {
   return index >= 0 && static_cast<size_t>(index) < kIntervals.size() ? kIntervals[static_cast<size_t>(index)]
-                                                                        : kIntervals[0];
+                                                                      : kIntervals[0];
 }
 
 bool CleanerSchedule::IsSet() {

@@ -162,10 +162,10 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.ending = worker.finished() ? RunEnding::Finished : RunEnding::Stopped;
   const std::vector<cleaner::StepSkip>& skips = worker.skips();
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
-  end.linksRefused = worker.finished() && std::any_of(skips.begin(), skips.end(),
-                                                      [](const cleaner::StepSkip& skip) { return skip.link; });
-  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips)
-                                  : kCleaningStoppedMessage + worker.failure();
+  end.linksRefused = worker.finished() &&
+                     std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
+  end.message =
+      worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);

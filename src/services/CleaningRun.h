@@ -41,7 +41,8 @@ constexpr const char* kLinksAlsoRefusedMessage =
 // Ends either.
 constexpr const char* kLinksNamedMessage = ". The report names each link.";
 // Followed by what stopped the run.
-constexpr const char* kCleaningStoppedMessage = "The history cleaning stopped before all selected tracks were cleaned: ";
+constexpr const char* kCleaningStoppedMessage =
+    "The history cleaning stopped before all selected tracks were cleaned: ";
 // Followed by why it could not begin.
 constexpr const char* kCleaningNotStartedMessage = "The history cleaning could not be started: ";
 constexpr const char* kAnotherCleaningMessage =

@@ -53,25 +53,44 @@ std::string Subject(const Change& c) {
 
 std::string Action(const Change& c) {
   switch (c.kind) {
-    case ChangeKind::RemoveFile: return "remove";
-    case ChangeKind::RemoveFolder: return "remove folder";
-    case ChangeKind::RemoveLink: return "remove link";
-    case ChangeKind::MakeFolder: return "create folder";
-    case ChangeKind::SetAttributes: return "change the attributes of";
-    case ChangeKind::WriteIntoFile: return "write into";
-    case ChangeKind::ReplaceFile: return "replace";
-    case ChangeKind::WriteIni: return "write";
-    case ChangeKind::CreateKey: return "create key";
-    case ChangeKind::DeleteKey: return "remove key";
-    case ChangeKind::DeleteValue: return "remove value";
-    case ChangeKind::SetValue: return "write value";
-    case ChangeKind::SetKeyAccess: return "change the access list of";
-    case ChangeKind::DeleteCacheEntry: return c.cookie ? "remove cookie" : "remove cache entry";
-    case ChangeKind::ClearHistory: return "clear";
-    case ChangeKind::EmptyRecycleBin: return "empty";
-    case ChangeKind::DeleteRows: return "remove rows of";
-    case ChangeKind::UpdateRows: return "reset rows of";
-    case ChangeKind::ClearJumpList: return "clear the jump list of";
+    case ChangeKind::RemoveFile:
+      return "remove";
+    case ChangeKind::RemoveFolder:
+      return "remove folder";
+    case ChangeKind::RemoveLink:
+      return "remove link";
+    case ChangeKind::MakeFolder:
+      return "create folder";
+    case ChangeKind::SetAttributes:
+      return "change the attributes of";
+    case ChangeKind::WriteIntoFile:
+      return "write into";
+    case ChangeKind::ReplaceFile:
+      return "replace";
+    case ChangeKind::WriteIni:
+      return "write";
+    case ChangeKind::CreateKey:
+      return "create key";
+    case ChangeKind::DeleteKey:
+      return "remove key";
+    case ChangeKind::DeleteValue:
+      return "remove value";
+    case ChangeKind::SetValue:
+      return "write value";
+    case ChangeKind::SetKeyAccess:
+      return "change the access list of";
+    case ChangeKind::DeleteCacheEntry:
+      return c.cookie ? "remove cookie" : "remove cache entry";
+    case ChangeKind::ClearHistory:
+      return "clear";
+    case ChangeKind::EmptyRecycleBin:
+      return "empty";
+    case ChangeKind::DeleteRows:
+      return "remove rows of";
+    case ChangeKind::UpdateRows:
+      return "reset rows of";
+    case ChangeKind::ClearJumpList:
+      return "clear the jump list of";
   }
   return "change";
 }
@@ -129,7 +148,7 @@ void CleanerBlock::Files() {
     const char* what = c->kind == ChangeKind::RemoveFolder ? " (folder)"
                        : c->kind == ChangeKind::RemoveLink ? " (link)"
                        : c->kind == ChangeKind::RemoveFile ? " ("
-                                                            : nullptr;
+                                                           : nullptr;
     if (!what) continue;
     ((text_ += "    ") += c->target) += what;
     if (c->kind == ChangeKind::RemoveFile) (text_ += SizeText(c->bytes)) += ")";
@@ -284,7 +303,8 @@ void CleanerBlock::Skips(const std::vector<cleaner::StepSkip>& skips) {
     // A file whose removal failed is named under "Not done" already.
     const bool told = std::any_of(changes_.begin(), changes_.end(),
                                   [&skip](const Change* c) { return c->error && c->target == skip.what; });
-    if (!told) lines.push_back(skip.what + ": " + skip.reason + (skip.error ? " (" + ReasonText(skip.error) + ")" : ""));
+    if (!told)
+      lines.push_back(skip.what + ": " + skip.reason + (skip.error ? " (" + ReasonText(skip.error) + ")" : ""));
   }
   if (lines.empty()) return;
   Heading("Skipped", "Would be skipped", std::to_string(lines.size()));
@@ -358,17 +378,30 @@ std::string ReasonText(long error) {
     return ReasonText(static_cast<long>(code & ~platform::kHresultWin32Mask));
   }
   switch (code) {
-    case platform::kErrorFileNotFound: case platform::kErrorPathNotFound: return "not found";
-    case platform::kErrorAccessDenied: return "access denied";
-    case platform::kErrorSharingViolation: case platform::kErrorLockViolation: return "in use by another program";
-    case platform::kErrorDirNotEmpty: return "not empty";
-    case platform::kErrorDirectory: return "not a folder";
-    case platform::kErrorStoppedOnSymlink: return "a link, left alone rather than followed";
-    case platform::kErrorKeyDeleted: return "deleted meanwhile";
-    case platform::kErrorNotAReparsePoint: return "not a link";
-    case static_cast<uint32_t>(platform::kHresultNotImplemented): return "not implemented by the system";
-    case static_cast<uint32_t>(platform::kHresultFail): return "the system reported a failure";
-    case static_cast<uint32_t>(platform::kHresultClassNotRegistered): return "not available on this system";
+    case platform::kErrorFileNotFound:
+    case platform::kErrorPathNotFound:
+      return "not found";
+    case platform::kErrorAccessDenied:
+      return "access denied";
+    case platform::kErrorSharingViolation:
+    case platform::kErrorLockViolation:
+      return "in use by another program";
+    case platform::kErrorDirNotEmpty:
+      return "not empty";
+    case platform::kErrorDirectory:
+      return "not a folder";
+    case platform::kErrorStoppedOnSymlink:
+      return "a link, left alone rather than followed";
+    case platform::kErrorKeyDeleted:
+      return "deleted meanwhile";
+    case platform::kErrorNotAReparsePoint:
+      return "not a link";
+    case static_cast<uint32_t>(platform::kHresultNotImplemented):
+      return "not implemented by the system";
+    case static_cast<uint32_t>(platform::kHresultFail):
+      return "the system reported a failure";
+    case static_cast<uint32_t>(platform::kHresultClassNotRegistered):
+      return "not available on this system";
   }
   if (error >= 0) return "error " + std::to_string(code);
   std::string hex = "error 0x";
@@ -413,8 +446,9 @@ std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
               Plural(r.visits, "visit", "visits") + kEnd;
     }
     if (on("BrowserCookies")) {
-      text += "    Cookies" + std::string(removed) + ": " + std::to_string(r.cookiesRemoved) + "; kept: " +
-              std::to_string(r.cookiesKept) + (r.keptSites.empty() ? "" : " (" + Joined(r.keptSites) + ")") + kEnd;
+      text += "    Cookies" + std::string(removed) + ": " + std::to_string(r.cookiesRemoved) +
+              "; kept: " + std::to_string(r.cookiesKept) +
+              (r.keptSites.empty() ? "" : " (" + Joined(r.keptSites) + ")") + kEnd;
     }
     if (on("BrowserCache")) text += "    Cache" + std::string(removed) + ": " + SizeText(r.cacheBytes) + kEnd;
     if (on("BrowserFormData")) {
@@ -432,9 +466,9 @@ std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
 
 std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome) {
   const bool preview = recorder.preview();
-  std::string text = preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") +
-                                   kEnd
-                             : std::string("Corvane cleaning report.") + kEnd;
+  std::string text =
+      preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") + kEnd
+              : std::string("Corvane cleaning report.") + kEnd;
   const size_t selected = static_cast<size_t>(std::count(outcome.selected.begin(), outcome.selected.end(), true));
   if (selected == 0) text += std::string("No cleaner is switched on in the History Cleaner window.") + kEnd;
   for (size_t row = 0; row < kCleanerCount; ++row) {
@@ -447,8 +481,9 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
     }
     const bool stoppedHere = !outcome.finished && row == outcome.cleanersRun.back();
     std::string block;
-    recorder.ReadChanges(
-        [&](const std::vector<Change>& all) { block = CleanerReport(recorder, all, row, !stoppedHere, outcome.skips); });
+    recorder.ReadChanges([&](const std::vector<Change>& all) {
+      block = CleanerReport(recorder, all, row, !stoppedHere, outcome.skips);
+    });
     if (block.empty()) block = std::string(preview ? "  Nothing to remove." : "  Nothing was there to remove.") + kEnd;
     text += block;
     if (stoppedHere) text += "  Stopped here: " + outcome.failure + kEnd;
@@ -457,7 +492,8 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
   text += kEnd;
   if (outcome.finished) {
     text += std::string(preview ? "Every selected cleaner was looked at to its end."
-                                : "Every selected cleaner ran to its end.") + kEnd;
+                                : "Every selected cleaner ran to its end.") +
+            kEnd;
   } else {
     text += "The cleaning stopped before its end: " + outcome.failure + kEnd;
   }

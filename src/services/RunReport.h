@@ -18,8 +18,8 @@ struct RunOutcome {
   cleaner::CleanerSelection selected;
   std::vector<size_t> cleanersRun;  // the cleaners whose steps began, in order
   bool finished = false;
-  std::string failure;  // what stopped the run when it did not finish
-  browsers::BrowsersOutcome browsers;  // what the browser items did, profile by profile
+  std::string failure;                   // what stopped the run when it did not finish
+  browsers::BrowsersOutcome browsers;    // what the browser items did, profile by profile
   std::vector<cleaner::StepSkip> skips;  // what the other steps left alone
 };
 

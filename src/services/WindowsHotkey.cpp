@@ -71,9 +71,8 @@ void WindowsHotkey::Register(int16_t combination) {
 }
 
 void WindowsHotkey::RegisterStored() {
-  settings_.Read([this](SettingsKey& key) {
-    Register(AsCombination(key.IntegerOrFallback(value::kHotkeyCombination)));
-  });
+  settings_.Read(
+      [this](SettingsKey& key) { Register(AsCombination(key.IntegerOrFallback(value::kHotkeyCombination))); });
 }
 
 void WindowsHotkey::UnregisterBoth() {

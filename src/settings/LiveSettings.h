@@ -29,14 +29,14 @@ struct Setting;
 using util::Watched;
 
 struct LiveSettings {
-  Watched<bool> autoCleaner;        // AutoCleaner
-  Watched<bool> popupBlocking;      // CRVNPBStatus
-  Watched<bool> soundNotification;  // SoundNotification
-  Watched<bool> animTrayIcon;       // AnimTrayIcon
-  Watched<int32_t> soundIndex;      // SoundIndex
-  Watched<bool> hotkeyEnabled;      // WindowsHotKeyS
-  Watched<bool> hideIEWindows;      // IEWHotKey
-  Watched<bool> toggleMute;         // WinVolControl
+  Watched<bool> autoCleaner;          // AutoCleaner
+  Watched<bool> popupBlocking;        // CRVNPBStatus
+  Watched<bool> soundNotification;    // SoundNotification
+  Watched<bool> animTrayIcon;         // AnimTrayIcon
+  Watched<int32_t> soundIndex;        // SoundIndex
+  Watched<bool> hotkeyEnabled;        // WindowsHotKeyS
+  Watched<bool> hideIEWindows;        // IEWHotKey
+  Watched<bool> toggleMute;           // WinVolControl
   Watched<bool> hideAllBrowsers;      // HotkeyAllBrowsers
   Watched<bool> cleanOnBrowserClose;  // CleanOnBrowserClose: the tray's mark, the history window's box, the watch
 };

@@ -28,7 +28,7 @@ struct Setting {
   SettingType type;
   int32_t fallback;  // the default: what a reader writes for a missing value, and what the restore writes
   Restore restore;
-  int32_t atStart;   // what the start-up reading writes for a missing value
+  int32_t atStart;  // what the start-up reading writes for a missing value
 };
 
 namespace value {
@@ -58,10 +58,9 @@ inline constexpr Setting kCleanOnBrowserClose{"CleanOnBrowserClose", T::Boolean,
 // cleaner switches.
 inline constexpr std::array<const Setting*, 16> kSettings = {
     &value::kPopupBlocking,  &value::kSoundNotification, &value::kAnimTrayIcon,      &value::kWindowsHotKey,
-    &value::kWinVolControl,  &value::kIEWHotKey,         &value::kAutoCleaner,        &value::kIEStatus,
-    &value::kSoundIndex,     &value::kHotkeyCombination, &value::kCleanerSchedule,    &value::kEliminatedPopups,
-    &value::kCorvaneRunning, &value::kBlockerFirstStart,
-    &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose};
+    &value::kWinVolControl,  &value::kIEWHotKey,         &value::kAutoCleaner,       &value::kIEStatus,
+    &value::kSoundIndex,     &value::kHotkeyCombination, &value::kCleanerSchedule,   &value::kEliminatedPopups,
+    &value::kCorvaneRunning, &value::kBlockerFirstStart, &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose};
 
 // A cleaner switch of the cleaner table: off unless chosen.
 constexpr Setting CleanerSwitch(const char* name) { return {name, SettingType::Boolean, 0, Restore::IfMissing, 0}; }

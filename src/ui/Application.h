@@ -32,12 +32,13 @@ class Application {
   void Restore();
 
   // Error, information and confirmation boxes carry the application title.
-  MessageResult Message(MessageKind kind, const std::string& text) {
-    return ui_.ShowMessage(text, title_, kind);
-  }
+  MessageResult Message(MessageKind kind, const std::string& text) { return ui_.ShowMessage(text, title_, kind); }
 
   void Run() { ui_.RunMessageLoop(); }
-  void Terminate() { terminated_ = true; ui_.Terminate(); }
+  void Terminate() {
+    terminated_ = true;
+    ui_.Terminate();
+  }
   bool terminated() const { return terminated_; }
 
   std::function<void()> OnMinimize;

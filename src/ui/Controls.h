@@ -64,7 +64,20 @@ class ListPeer {
   virtual void SetCurrentLine(int index) = 0;
 };
 
-enum class Kind { Form, Panel, GroupBox, TabSheet, PageControl, Label, CheckBox, RadioBox, Button, ComboBox, ListBox, Picture };
+enum class Kind {
+  Form,
+  Panel,
+  GroupBox,
+  TabSheet,
+  PageControl,
+  Label,
+  CheckBox,
+  RadioBox,
+  Button,
+  ComboBox,
+  ListBox,
+  Picture
+};
 
 class Control {
  public:
@@ -90,26 +103,53 @@ class Control {
   }
 
   Rect bounds() const { return bounds_; }
-  void SetBounds(Rect r) { bounds_ = r; Changed(); }
+  void SetBounds(Rect r) {
+    bounds_ = r;
+    Changed();
+  }
   const std::string& caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); Changed(); }
+  void SetCaption(std::string caption) {
+    caption_ = std::move(caption);
+    Changed();
+  }
   bool enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; Changed(); }
+  void SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Changed();
+  }
   bool visible() const { return visible_; }
-  void SetVisible(bool visible) { visible_ = visible; Changed(); }
+  void SetVisible(bool visible) {
+    visible_ = visible;
+    Changed();
+  }
   // Visible itself and every parent up to the form.
   bool Showing() const;
   Color color() const { return color_; }
-  void SetColor(Color c) { color_ = c; Changed(); }
+  void SetColor(Color c) {
+    color_ = c;
+    Changed();
+  }
   Color fontColor() const { return fontColor_; }
-  void SetFontColor(Color c) { fontColor_ = c; Changed(); }
+  void SetFontColor(Color c) {
+    fontColor_ = c;
+    Changed();
+  }
   bool fontBold() const { return fontBold_; }
-  void SetFontBold(bool b) { fontBold_ = b; Changed(); }
+  void SetFontBold(bool b) {
+    fontBold_ = b;
+    Changed();
+  }
   const Font& font() const { return font_; }
-  void SetFont(Font f) { font_ = std::move(f); Changed(); }
+  void SetFont(Font f) {
+    font_ = std::move(f);
+    Changed();
+  }
   // A picture from the executable's resources, by name.
   const std::string& picture() const { return picture_; }
-  void SetPicture(std::string resource) { picture_ = std::move(resource); Changed(); }
+  void SetPicture(std::string resource) {
+    picture_ = std::move(resource);
+    Changed();
+  }
 
   void AttachPeer(Peer* peer) { peer_ = peer; }
   Peer* peer() const { return peer_; }
@@ -119,16 +159,20 @@ class Control {
   bool Focused() const;
 
   std::function<void()> OnClick;
-  std::function<void()> OnExit;       // the focus moved to another control of the form
+  std::function<void()> OnExit;  // the focus moved to another control of the form
   std::function<void()> OnMouseMove;
 
   // The user clicks the control: its state changes as the control's class
   // does it, then OnClick runs. Ignored while the control is disabled.
   virtual void UserClick();
-  void UserMouseMove() { if (OnMouseMove) OnMouseMove(); }
+  void UserMouseMove() {
+    if (OnMouseMove) OnMouseMove();
+  }
 
  protected:
-  void Changed() { if (peer_) peer_->Sync(); }
+  void Changed() {
+    if (peer_) peer_->Sync();
+  }
 
  private:
   Kind kind_;
@@ -155,7 +199,10 @@ class CheckBox : public Control {
   CheckBox(Control* parent, std::string name, Rect bounds, std::string caption, bool radio = false)
       : Control(parent, radio ? Kind::RadioBox : Kind::CheckBox, std::move(name), bounds, std::move(caption)) {}
   bool checked() const { return checked_; }
-  void SetChecked(bool checked) { checked_ = checked; Changed(); }
+  void SetChecked(bool checked) {
+    checked_ = checked;
+    Changed();
+  }
   void UserClick() override;
 
  private:
@@ -243,7 +290,10 @@ class ListBox : public ListControl {
   // the system's height), the selected line in its own font colour and weight
   // on a picture from the resources (none: the system's highlight).
   int itemHeight() const { return itemHeight_; }
-  void SetItemHeight(int pixels) { itemHeight_ = pixels; Changed(); }
+  void SetItemHeight(int pixels) {
+    itemHeight_ = pixels;
+    Changed();
+  }
   Color selectedFontColor() const { return selectedFontColor_; }
   bool selectedFontBold() const { return selectedFontBold_; }
   const std::string& selectedPicture() const { return selectedPicture_; }
@@ -288,7 +338,9 @@ class Timer {
   // Enabling, or changing the interval of an enabled timer, starts a new full interval.
   void SetInterval(uint32_t ms);
   void SetEnabled(bool enabled);  // a change only when the state changes
-  void Fire() { if (OnTimer) OnTimer(); }
+  void Fire() {
+    if (OnTimer) OnTimer();
+  }
   std::function<void()> OnTimer;
 
  private:
@@ -316,7 +368,9 @@ class MenuItem {
   const std::vector<std::unique_ptr<MenuItem>>& items() const { return items_; }
   MenuItem* Find(const std::string& name);
   // The user chooses the entry.
-  void UserClick() { if (OnClick) OnClick(); }
+  void UserClick() {
+    if (OnClick) OnClick();
+  }
   std::function<void()> OnClick;
 
  private:

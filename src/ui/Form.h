@@ -60,14 +60,17 @@ class Form : public Control {
   bool receivesCopyDataFromLowerIntegrity() const { return copyDataFromLowerIntegrity_; }
   void SetReceivesCopyDataFromLowerIntegrity(bool on) { copyDataFromLowerIntegrity_ = on; }
 
-  void Show();          // runs OnShow when it goes from hidden to shown
+  void Show();  // runs OnShow when it goes from hidden to shown
   void Hide();
-  void ShowModal();     // returns when the form is hidden again
+  void ShowModal();  // returns when the form is hidden again
   bool modal() const { return modal_; }
   // Closing as the close box does: OnClose decides; by default the form hides.
   void Close();
   // Sets the window state to normal (not minimised) and brings it to the front.
-  void ShowNormal() { Show(); BringToFront(); }
+  void ShowNormal() {
+    Show();
+    BringToFront();
+  }
   void BringToFront();
   // Paints the window at once, even when no message loop runs.
   void Repaint();
@@ -76,7 +79,10 @@ class Form : public Control {
   void FocusControl(Control* control);  // runs the OnExit of the control that loses the focus
 
   Cursor cursor() const { return cursor_; }
-  void SetCursor(Cursor c) { cursor_ = c; Changed(); }
+  void SetCursor(Cursor c) {
+    cursor_ = c;
+    Changed();
+  }
 
   std::function<void()> OnShow;
   // Set `hide` to false to keep the window shown.

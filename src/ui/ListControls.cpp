@@ -159,13 +159,17 @@ void ListBox::Clear() {
   if (listPeer_) listPeer_->ClearLines();
 }
 
-bool ListBox::selected(int index) const { return index >= 0 && index < count() && selected_[static_cast<size_t>(index)]; }
+bool ListBox::selected(int index) const {
+  return index >= 0 && index < count() && selected_[static_cast<size_t>(index)];
+}
 
 void ListBox::SetSelected(int index, bool selected) {
   if (index < 0 || index >= count()) return;
   if (!multiSelect_) {
-    if (selected) SelectOnly(index);
-    else if (index == itemIndex_) SelectOnly(-1);
+    if (selected)
+      SelectOnly(index);
+    else if (index == itemIndex_)
+      SelectOnly(-1);
     return;
   }
   selected_[static_cast<size_t>(index)] = selected;

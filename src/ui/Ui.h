@@ -35,8 +35,7 @@ class Ui {
   virtual void Repaint(Form& form) = 0;
 
   // Error and information boxes have an OK button, confirmations Yes and No.
-  virtual MessageResult ShowMessage(const std::string& text, const std::string& caption,
-                                   MessageKind kind) = 0;
+  virtual MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) = 0;
 
   // Shows a pop-up menu at a screen point and returns when it has closed,
   // after running the chosen entry's OnClick.

@@ -20,7 +20,9 @@ class DatabaseContract : public ::testing::TestWithParam<std::string> {
   std::string Cookies() {
     std::string path = env_->NewPath("Cookies");
     env_->MakeTable(path, "cookies", {"id", "host_key", "value"},
-                    {{"1", ".kept.example", "a"}, {"2", "gone.example", "b"}, {"3", "gone.example", "c"},
+                    {{"1", ".kept.example", "a"},
+                     {"2", "gone.example", "b"},
+                     {"3", "gone.example", "c"},
                      {"4", std::nullopt, "d"}});
     return path;
   }
@@ -96,8 +98,7 @@ TEST_P(DatabaseContract, RowsMatchByTheirValuesAsText) {
   EXPECT_EQ(db->Values({"cookies", RowMatch::Test::ValueAmong, "id", {"2", "4"}}, "value", &values), DbResult::Ok);
   EXPECT_EQ(values, (std::map<std::string, uint64_t>{{"b", 1}, {"d", 1}}));
   // A row without a value is among no values.
-  EXPECT_EQ(db->Delete({"cookies", RowMatch::Test::ValueNotAmong, "host_key", {".kept.example"}}, &rows),
-            DbResult::Ok);
+  EXPECT_EQ(db->Delete({"cookies", RowMatch::Test::ValueNotAmong, "host_key", {".kept.example"}}, &rows), DbResult::Ok);
   EXPECT_EQ(rows, 3u);
   EXPECT_EQ(db->Values({"cookies"}, "host_key", &hosts), DbResult::Ok);
   EXPECT_EQ(hosts, (std::map<std::string, uint64_t>{{".kept.example", 1}}));
@@ -111,8 +112,8 @@ TEST_P(DatabaseContract, UnreferencedRowsAreThoseNoOtherTablePointsAt) {
   env_->MakeTable(path, "moz_keywords", {"id", "place_id"}, {{"20", "3"}});
   std::unique_ptr<platform::Database> db = Open(path);
   ASSERT_NE(db, nullptr);
-  RowMatch orphans{"moz_places", RowMatch::Test::Unreferenced, "id", {},
-                   {{"moz_bookmarks", "fk"}, {"moz_keywords", "place_id"}}};
+  RowMatch orphans{
+      "moz_places", RowMatch::Test::Unreferenced, "id", {}, {{"moz_bookmarks", "fk"}, {"moz_keywords", "place_id"}}};
   uint64_t rows = 0;
   // A NULL among the references makes NOT IN match nothing; it must not here.
   EXPECT_EQ(db->Delete(orphans, &rows), DbResult::Ok);

@@ -375,7 +375,8 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
 
 TEST_F(FileCleaningContract, NamesOutsideTheAnsiCodePageAndLongPathsAreListedAndDeleted) {
   std::string root = Env().NewScratchFolder();
-  const std::string name = "\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB \xE6\x96\x87\xE4\xBB\xB6 \xC3\xA9t\xC3\xA9.txt";
+  const std::string name =
+      "\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB \xE6\x96\x87\xE4\xBB\xB6 \xC3\xA9t\xC3\xA9.txt";
   MakeFile(root + "\\" + name);
   auto listed = Listing(root + "\\*.*");
   EXPECT_TRUE(listed.count(name)) << "the name comes back as it was written";

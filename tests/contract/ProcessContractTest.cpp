@@ -35,38 +35,38 @@ TEST(ProcessContract, AMutexTakenWithoutWaitingBelongsToOneThreadAtATime) {
   const std::string name = "CorvaneContractTestRunMutex";
   auto onAnotherThread = [&process](const std::function<void()>& work) { process.StartThread(work).join(); };
   for (bool user : {false, true}) {
-  SCOPED_TRACE(user ? "the user's own mutex" : "a mutex of the session");
-  auto take = [&](const std::string& n) { return user ? process.TryTakeUserMutex(n) : process.TryTakeMutex(n); };
+    SCOPED_TRACE(user ? "the user's own mutex" : "a mutex of the session");
+    auto take = [&](const std::string& n) { return user ? process.TryTakeUserMutex(n) : process.TryTakeMutex(n); };
 
-  platform::TakenMutex mine = take(name);
-  ASSERT_EQ(mine.result, platform::MutexTake::Taken);
-  ASSERT_NE(mine.handle, nullptr);
-  platform::MutexTake other = platform::MutexTake::Failed;
-  bool otherHandle = true;
-  onAnotherThread([&] {
-    platform::TakenMutex taken = take(name);
-    other = taken.result;
-    otherHandle = taken.handle != nullptr;
-  });
-  EXPECT_EQ(other, platform::MutexTake::Busy) << "WAIT_TIMEOUT, at once";
-  EXPECT_FALSE(otherHandle);
-  {
-    platform::TakenMutex again = take(name);
-    EXPECT_EQ(again.result, platform::MutexTake::Taken) << "a Windows mutex counts its owner's recursive takes";
-  }
-  mine.handle.reset();
-  onAnotherThread([&] { other = take(name).result; });
-  EXPECT_EQ(other, platform::MutexTake::Taken) << "free once its owner released it";
+    platform::TakenMutex mine = take(name);
+    ASSERT_EQ(mine.result, platform::MutexTake::Taken);
+    ASSERT_NE(mine.handle, nullptr);
+    platform::MutexTake other = platform::MutexTake::Failed;
+    bool otherHandle = true;
+    onAnotherThread([&] {
+      platform::TakenMutex taken = take(name);
+      other = taken.result;
+      otherHandle = taken.handle != nullptr;
+    });
+    EXPECT_EQ(other, platform::MutexTake::Busy) << "WAIT_TIMEOUT, at once";
+    EXPECT_FALSE(otherHandle);
+    {
+      platform::TakenMutex again = take(name);
+      EXPECT_EQ(again.result, platform::MutexTake::Taken) << "a Windows mutex counts its owner's recursive takes";
+    }
+    mine.handle.reset();
+    onAnotherThread([&] { other = take(name).result; });
+    EXPECT_EQ(other, platform::MutexTake::Taken) << "free once its owner released it";
 
-  // An owner that ends holding it, as a crashed process would.
-  platform::TakenMutex left;
-  onAnotherThread([&] { left = take(name); });
-  ASSERT_EQ(left.result, platform::MutexTake::Taken);
-  platform::TakenMutex next = take(name);
-  EXPECT_EQ(next.result, platform::MutexTake::TakenAbandoned) << "WAIT_ABANDONED";
-  next.handle.reset();
-  EXPECT_EQ(take(name).result, platform::MutexTake::Taken) << "abandoned once only";
-  left.handle.reset();  // on a thread that does not own it: only closed
+    // An owner that ends holding it, as a crashed process would.
+    platform::TakenMutex left;
+    onAnotherThread([&] { left = take(name); });
+    ASSERT_EQ(left.result, platform::MutexTake::Taken);
+    platform::TakenMutex next = take(name);
+    EXPECT_EQ(next.result, platform::MutexTake::TakenAbandoned) << "WAIT_ABANDONED";
+    next.handle.reset();
+    EXPECT_EQ(take(name).result, platform::MutexTake::Taken) << "abandoned once only";
+    left.handle.reset();  // on a thread that does not own it: only closed
   }
   // The user's mutex is an object of its own: the session's of the same name is free.
   platform::TakenMutex userOwn = process.TryTakeUserMutex(name);

@@ -51,8 +51,11 @@ TEST_F(RegistryContract, OpenOnlyFailsOnMissingKeyAndCreateMakesEveryParent) {
 TEST_F(RegistryContract, NumbersAndTextRoundTripWithTheirTypes) {
   auto key = Create("");
   ASSERT_EQ(key->SetValue("Number", RegValue::DWord(0xFFFFFFFFu)), platform::kErrorSuccess);
-  ASSERT_EQ(key->SetValue("Text", RegValue::String("C:\\Program Files\\Corvane\\corvane.exe")), platform::kErrorSuccess);
-  ASSERT_EQ(key->SetValue("Wide", RegValue::String("K\xC3\xB8" "benhavn \xE6\x9D\xB1\xE4\xBA\xAC")), platform::kErrorSuccess);
+  ASSERT_EQ(key->SetValue("Text", RegValue::String("C:\\Program Files\\Corvane\\corvane.exe")),
+            platform::kErrorSuccess);
+  ASSERT_EQ(key->SetValue("Wide", RegValue::String("K\xC3\xB8"
+                                                   "benhavn \xE6\x9D\xB1\xE4\xBA\xAC")),
+            platform::kErrorSuccess);
 
   RegValue v;
   ASSERT_EQ(key->QueryValue("number", &v), platform::kErrorSuccess) << "value names ignore case";
@@ -62,7 +65,9 @@ TEST_F(RegistryContract, NumbersAndTextRoundTripWithTheirTypes) {
   EXPECT_EQ(v.type, RegType::String);
   EXPECT_EQ(v.data, "C:\\Program Files\\Corvane\\corvane.exe");
   ASSERT_EQ(key->QueryValue("Wide", &v), platform::kErrorSuccess);
-  EXPECT_EQ(v.data, "K\xC3\xB8" "benhavn \xE6\x9D\xB1\xE4\xBA\xAC");
+  EXPECT_EQ(v.data,
+            "K\xC3\xB8"
+            "benhavn \xE6\x9D\xB1\xE4\xBA\xAC");
 
   // A new write replaces the type as well as the data.
   ASSERT_EQ(key->SetValue("Number", RegValue::String("1")), platform::kErrorSuccess);

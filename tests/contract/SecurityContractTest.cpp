@@ -58,7 +58,8 @@ class KeySecurityContract : public ::testing::Test {
     registry().DeleteTree(RegRoot::CurrentUser, kTestKey);
     for (const char* sub : {"\\top\\beta", "\\top\\alpha\\deep"}) {
       long error = 0;
-      ASSERT_NE(registry().Open(RegRoot::CurrentUser, std::string(kTestKey) + sub, platform::RegAccess::QueryAndSet, true, &error),
+      ASSERT_NE(registry().Open(RegRoot::CurrentUser, std::string(kTestKey) + sub, platform::RegAccess::QueryAndSet,
+                                true, &error),
                 nullptr);
     }
   }
@@ -114,7 +115,8 @@ TEST_F(KeySecurityContract, AKeyThatGrantsOnlyQueryAndSetOpensForEveryUse) {
         << "open-or-create of the existing key, " << static_cast<int>(access) << ": error " << error;
   }
   long error = 0xdeadbeef;
-  if (auto key = registry().Open(RegRoot::CurrentUser, Path("\\top"), platform::RegAccess::QueryAndSet, false, &error)) {
+  if (auto key =
+          registry().Open(RegRoot::CurrentUser, Path("\\top"), platform::RegAccess::QueryAndSet, false, &error)) {
     platform::RegValue value;
     EXPECT_EQ(key->SetValue("Granted", platform::RegValue::DWord(1)), platform::kErrorSuccess);
     EXPECT_EQ(key->QueryValue("Granted", &value), platform::kErrorSuccess);

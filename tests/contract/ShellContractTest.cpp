@@ -13,9 +13,7 @@ using platform::Shell;
 
 Shell& shell() { return Env().platform().shell; }
 
-bool IsAbsoluteWindowsPath(const std::string& path) {
-  return path.size() > 3 && path[1] == ':' && path[2] == '\\';
-}
+bool IsAbsoluteWindowsPath(const std::string& path) { return path.size() > 3 && path[1] == ':' && path[2] == '\\'; }
 
 TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
   std::string windows = "poison";
@@ -27,10 +25,10 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
   ASSERT_TRUE(shell().SpecialFolder(platform::kCsidlWindows, &viaCsidl));
   EXPECT_TRUE(util::EqualNoCase(viaCsidl, windows)) << viaCsidl << " vs " << windows;
 
-  for (int csidl : {platform::kCsidlPersonal, platform::kCsidlFavorites, platform::kCsidlRecent,
-                    platform::kCsidlNetHood, platform::kCsidlAppData, platform::kCsidlInternetCache,
-                    platform::kCsidlHistory, platform::kCsidlCommonAppData, platform::kCsidlProgramFiles,
-                    platform::kCsidlProfile}) {
+  for (int csidl :
+       {platform::kCsidlPersonal, platform::kCsidlFavorites, platform::kCsidlRecent, platform::kCsidlNetHood,
+        platform::kCsidlAppData, platform::kCsidlInternetCache, platform::kCsidlHistory, platform::kCsidlCommonAppData,
+        platform::kCsidlProgramFiles, platform::kCsidlProfile}) {
     std::string path = "poison";
     EXPECT_TRUE(shell().SpecialFolder(csidl, &path)) << csidl;
     EXPECT_TRUE(IsAbsoluteWindowsPath(path)) << csidl << ": " << path;

@@ -49,7 +49,8 @@ class SqliteDatabaseEnv : public DatabaseEnv {
     sql += ");";
     for (const Row& row : rows) {
       sql += "INSERT INTO \"" + table + "\" VALUES (";
-      for (size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + Literal(i < row.size() ? row[i] : std::nullopt);
+      for (size_t i = 0; i < columns.size(); ++i)
+        sql += (i ? ", " : "") + Literal(i < row.size() ? row[i] : std::nullopt);
       sql += ");";
     }
     try {

@@ -55,13 +55,14 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
   const char* acdNames[] = {"LastFolder", "OpenFolder", "Favorites", "ImageDB", "HistPaths", "HistMCFDestFolder"};
   for (const char* n : acdNames) SetValue("Software\\ACD Systems\\ACDSee", n);
   SetValue("Software\\ACD Systems\\ACDSee", "Theme");
-  for (const char* n : {"ImageDB", "OpenFolder", "HistMCFDestFolder", "HistPaths", "HistSearchText", "HistFileFilters",
-                        "LastFolder"}) {
+  for (const char* n :
+       {"ImageDB", "OpenFolder", "HistMCFDestFolder", "HistPaths", "HistSearchText", "HistFileFilters", "LastFolder"}) {
     SetValue("Software\\ACD Systems\\ACDSee\\50", n);
   }
   sim.files.AddFile(Join(kCommon, "\\Systems\\ACDSee\\imageDB.ddf"));
   sim.files.AddFile(Join(kCommon, "\\Systems\\ACDSee\\other.ddf"));
-  for (int n = 1; n <= 5; ++n) SetValue("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile" + std::to_string(n));
+  for (int n = 1; n <= 5; ++n)
+    SetValue("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile" + std::to_string(n));
   for (int n = 1; n <= 9; ++n) {
     MakeKey("Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c" + std::to_string(n));
     MakeKey("Software\\Adobe\\Acrobat Reader\\6.0\\AVGeneral\\cRecentFiles\\c" + std::to_string(n));
@@ -81,10 +82,12 @@ TEST_F(ApplicationStepsTest, ACDSeeAcrobatAndWordRemoveTheirNamedValuesKeysAndFi
   EXPECT_EQ(List(Join(kCommon, "\\Systems\\ACDSee")), Names{"other.ddf"});
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer"),
             Names{"avpRecentFile5"});
-  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles"),
-            Names{"c9"});
-  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\6.0\\AVGeneral\\cRecentFiles"),
-            (Names{"c6", "c7", "c8", "c9"}));
+  EXPECT_EQ(
+      sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles"),
+      Names{"c9"});
+  EXPECT_EQ(
+      sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\6.0\\AVGeneral\\cRecentFiles"),
+      (Names{"c6", "c7", "c8", "c9"}));
   EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings"));
   EXPECT_FALSE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "settings"));
   EXPECT_TRUE(HasValue("Software\\Microsoft\\Office\\10.0\\Word\\Data", "Toolbars"));
@@ -167,8 +170,9 @@ TEST_F(ApplicationStepsTest, PaintWinRarRealOneAndPowerDVDRemoveOnlyTheirTargets
   thread->Select("PowerDVD");
   Run();
 
-  EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint"),
-            Names{"View"});
+  EXPECT_EQ(
+      sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint"),
+      Names{"View"});
   EXPECT_EQ(sim.registry.ValueNames(RegRoot::CurrentUser, "Software\\WinRAR\\ArcHistory"), Names{"4"});
   EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, "Software\\WinRAR\\DialogEditHistory"), Names{"ArcName"});
   EXPECT_EQ(sim.registry.SubkeyNames(RegRoot::CurrentUser, prefs.substr(0, prefs.size() - 1)),
@@ -189,9 +193,9 @@ TEST_F(ApplicationStepsTest, NoStepDeletesBehindALinkPlantedBetweenItsSpecialFol
     std::vector<std::string> levels;  // the folders below it, down to the step's own
   };
   const Target targets[] = {
-      {kCommon, {"Microsoft", "Media Index"}},           {kCommon, {"Systems", "ACDSee"}},
-      {kCommon, {"Microsoft", "Office", "Recent"}},     {kCommon, {"RealRealOne Player", "history"}},
-      {kAppData, {"Microsoft", "Media Player"}},        {"C:\\users\\user\\Documents", {"CyberLink", "PowerDVD"}}};
+      {kCommon, {"Microsoft", "Media Index"}},      {kCommon, {"Systems", "ACDSee"}},
+      {kCommon, {"Microsoft", "Office", "Recent"}}, {kCommon, {"RealRealOne Player", "history"}},
+      {kAppData, {"Microsoft", "Media Player"}},    {"C:\\users\\user\\Documents", {"CyberLink", "PowerDVD"}}};
   const char* traps[] = {"index.bin", "imageDB.ddf", "letter.doc", "urls.ini", "cookies.txt", "list.pls"};
   for (const Target& target : targets) {
     for (size_t linked = 0; linked < target.levels.size(); ++linked) {
@@ -201,8 +205,10 @@ TEST_F(ApplicationStepsTest, NoStepDeletesBehindALinkPlantedBetweenItsSpecialFol
       std::string link = target.special;
       std::vector<std::string> mine{victim};
       for (size_t i = 0; i < target.levels.size(); ++i) {
-        if (i <= linked) link += "\\" + target.levels[i];
-        else mine.push_back(mine.back() + "\\" + target.levels[i]);
+        if (i <= linked)
+          link += "\\" + target.levels[i];
+        else
+          mine.push_back(mine.back() + "\\" + target.levels[i]);
       }
       for (const std::string& folder : mine) {
         for (const char* trap : traps) machine.files.AddFile(folder + "\\" + trap, "mine");

@@ -82,7 +82,7 @@ TEST_F(BossKeyPrefTest, TheWindowHasItsCaptionSizeGroupsAndBoxes) {
   };
   walk(f);
   EXPECT_EQ(boxes, (std::vector<const ui::Control*>{f.CoolCheckRadioBox5, f.CoolCheckRadioBox1, f.CoolCheckRadioBox6,
-                                                     f.CoolCheckRadioBox2, f.CoolCheckRadioBox3, f.CoolCheckRadioBox4}));
+                                                    f.CoolCheckRadioBox2, f.CoolCheckRadioBox3, f.CoolCheckRadioBox4}));
 }
 
 TEST_F(BossKeyPrefTest, ShowingLoadsTheStoredSwitchesAndCombination) {

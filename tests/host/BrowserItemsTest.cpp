@@ -49,7 +49,7 @@ class RealProfiles : public ::testing::Test {
     // In memory where the system has such a folder: the copies are 20 MB.
     const fs::path temp = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     scratch_ = temp / ("corvane-browsers-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(scratch_);
     Mirror(source / "chromium" / "Local State", kChromeData + "\\Local State");
     Mirror(source / "chromium" / "Default", kChromeData + "\\Default");
@@ -198,7 +198,7 @@ TEST_F(RealProfiles, EveryProfileIsFoundWithItsCacheWhereTheBrowserKeepsIt) {
 }
 
 TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
-  const std::vector<std::string> sites{"ads.gone.example", "gone.example",     "kept.example",
+  const std::vector<std::string> sites{"ads.gone.example", "gone.example",    "kept.example",
                                        "last.example",     "notkept.example", "www.kept.example"};
   EXPECT_EQ(browsers::CookieSites(services_, Row("chrome.exe"), Profiles("chrome.exe").at(1)), sites);
   EXPECT_EQ(browsers::CookieSites(services_, Row("firefox.exe"), Profiles("firefox.exe").at(0)), sites);
@@ -210,8 +210,8 @@ TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
     std::vector<std::string> hosts =
         Query(jar, chromium ? "SELECT host_key FROM cookies ORDER BY 1" : "SELECT host FROM moz_cookies ORDER BY 1");
     // "notkept.example" ends with the line's letters but is no subdomain of it.
-    EXPECT_EQ(hosts, (std::vector<std::string>{".kept.example", ".www.kept.example", "kept.example",
-                                               "www.kept.example"}));
+    EXPECT_EQ(hosts,
+              (std::vector<std::string>{".kept.example", ".www.kept.example", "kept.example", "www.kept.example"}));
     EXPECT_EQ(Query(jar, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
   }
   const ProfileResult& chrome = results[kChromeData + "\\Default"];
@@ -224,12 +224,14 @@ TEST_F(RealProfiles, CookiesOfKeptSitesAndTheirSubdomainsStay) {
 
 TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSettingsStay) {
   const std::string chrome = kChromeData + "\\Default", firefox = Firefox();
-  const uint64_t addresses = CountRows(chrome + "\\History", "urls"), visits = CountRows(chrome + "\\History", "visits");
+  const uint64_t addresses = CountRows(chrome + "\\History", "urls"),
+                 visits = CountRows(chrome + "\\History", "visits");
   const uint64_t forms = CountRows(chrome + "\\Web Data", "autofill");
   const uint64_t firefoxVisits = CountRows(firefox + "\\places.sqlite", "moz_historyvisits");
   const uint64_t firefoxForms = CountRows(firefox + "\\formhistory.sqlite", "moz_formhistory");
   const std::vector<std::string> bookmarks = Query(firefox + "\\places.sqlite", "SELECT * FROM moz_bookmarks");
-  const std::string bookmarked = Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
+  const std::string bookmarked =
+      Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
   const std::string logins = Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0);
   const std::string preferences = sim_.files.Content(chrome + "\\Preferences");
   const std::string key4 = ReadBytes(RealPath(firefox + "\\key4.db"));
@@ -262,15 +264,18 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   EXPECT_FALSE(sim_.files.Exists(firefox + "\\sessionstore.jsonlz4"));
   EXPECT_TRUE(f.skipped.empty()) << f.skipped[0].file << ": " << f.skipped[0].reason;
   const std::string places = firefox + "\\places.sqlite";
-  EXPECT_EQ(CountRows(places, "moz_historyvisits") + CountRows(firefox + "\\formhistory.sqlite", "moz_formhistory"), 0u);
+  EXPECT_EQ(CountRows(places, "moz_historyvisits") + CountRows(firefox + "\\formhistory.sqlite", "moz_formhistory"),
+            0u);
   EXPECT_EQ(Query(places, "SELECT * FROM moz_bookmarks"), bookmarks);
   // What stays is what a bookmark points at, unvisited, with its origin.
-  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks "
-                          "WHERE fk NOT NULL) OR visit_count != 0 OR last_visit_date NOT NULL"),
+  EXPECT_EQ(Query(places,
+                  "SELECT count(*) FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks "
+                  "WHERE fk NOT NULL) OR visit_count != 0 OR last_visit_date NOT NULL"),
             std::vector<std::string>{"0"});
   EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places)"),
             std::vector<std::string>{"0"});
-  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%.example%'"), std::vector<std::string>{"0"});
+  EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%.example%'"),
+            std::vector<std::string>{"0"});
   EXPECT_EQ(CountRows(places, "moz_places"), std::stoull(bookmarked));
   EXPECT_EQ(ReadBytes(RealPath(firefox + "\\key4.db")), key4);
   EXPECT_EQ(sim_.files.List(Profiles("firefox.exe")[0].cacheFolder + "\\cache2").size(), 0u);
@@ -382,9 +387,10 @@ TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderIsNoProfile) {
   sim.files.AddDirectory(kChromeData + "\\Work");
   sim.files.AddDirectory(std::string(kLocal) + "\\Roaming");
   const std::string firefox = std::string(kRoaming) + "\\Mozilla\\Firefox";
-  sim.files.AddFile(firefox + "\\profiles.ini",
-                    "[Profile0]\r\nName=up\r\nIsRelative=1\r\nPath=../../Local\r\n\r\n[Profile1]\r\nName=elsewhere\r\n"
-                    "IsRelative=0\r\nPath=D:\\Profiles\\x\r\n\r\n[Profile2]\r\nName=mine\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n");
+  sim.files.AddFile(
+      firefox + "\\profiles.ini",
+      "[Profile0]\r\nName=up\r\nIsRelative=1\r\nPath=../../Local\r\n\r\n[Profile1]\r\nName=elsewhere\r\n"
+      "IsRelative=0\r\nPath=D:\\Profiles\\x\r\n\r\n[Profile2]\r\nName=mine\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n");
   sim.files.AddDirectory(firefox + "\\Profiles\\a.b");
   sim.files.AddDirectory("D:\\Profiles\\x");
   std::vector<std::string> found;
@@ -393,10 +399,10 @@ TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderIsNoProfile) {
       found.push_back(p.name + " " + p.folder + " " + p.cacheFolder);
     }
   }
-  EXPECT_EQ(found, (std::vector<std::string>{
-                       "Work " + kChromeData + "\\Work " + kChromeData + "\\Work",
-                       "elsewhere D:\\Profiles\\x D:\\Profiles\\x",
-                       "mine " + firefox + "\\Profiles\\a.b " + kLocal + "\\Mozilla\\Firefox\\Profiles\\a.b"}));
+  EXPECT_EQ(found,
+            (std::vector<std::string>{
+                "Work " + kChromeData + "\\Work " + kChromeData + "\\Work", "elsewhere D:\\Profiles\\x D:\\Profiles\\x",
+                "mine " + firefox + "\\Profiles\\a.b " + kLocal + "\\Mozilla\\Firefox\\Profiles\\a.b"}));
 }
 
 TEST(BrowserItems, ABrowserRunsWhenAProgramOfItsFileNameDoes) {

@@ -87,7 +87,6 @@ TEST_F(BrowserSteps, IntelliFormsStepDeletesItsKeyOnly) {
   EXPECT_EQ(sim.urlCache.Names().size(), 5u);
 }
 
-
 constexpr const char* kINetCache = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\INetCache";
 constexpr const char* kHistory = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\History";
 constexpr const char* kFavorites = "C:\\users\\user\\Favorites";

@@ -48,8 +48,7 @@ class CleanerFixture : public ::testing::Test {
 
   platform::sim::SimPlatform sim;
   ui::headless::HeadlessUi ui{sim.clock};
-  std::unique_ptr<cleaner::TUWHCleanerThrd> thread =
-      std::make_unique<cleaner::TUWHCleanerThrd>(sim.platform, ui);
+  std::unique_ptr<cleaner::TUWHCleanerThrd> thread = std::make_unique<cleaner::TUWHCleanerThrd>(sim.platform, ui);
 };
 
 }  // namespace hosttest

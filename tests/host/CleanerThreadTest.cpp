@@ -93,8 +93,7 @@ const std::vector<SwitchTrace>& Traces() {
   const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
   const std::string timeline = user + "AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
   static const std::vector<SwitchTrace> traces = {
-      {"TempInternetFiles",
-       File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
+      {"TempInternetFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
       {"CookiesCleaner", Cookie("Cookie:user@tracker.example/")},
       {"URLAddressBar", Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
       {"InternetHistoryFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},
@@ -104,28 +103,22 @@ const std::vector<SwitchTrace>& Traces() {
       {"AutoDialHistory", Key("Software\\Microsoft\\RAS Autodial\\Addresses")},
       {"FindFileHistory", Key(explorer + "Doc Find Spec MRU")},
       {"FindCompHistory", Key(explorer + "FindComputerMRU")},
-      {"NetworkHistory",
-       File(user + "AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\s.lnk")},
+      {"NetworkHistory", File(user + "AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\s.lnk")},
       {"TelenetHistory", Value("Software\\Microsoft\\Telnet", "Machine1")},
       {"WindowsRunHist", Key(explorer + "RunMRU")},
       {"WindowsTempFiles", File(user + "Temp\\a.tmp")},
       {"RecycleBin", RecycledFile()},
       {"RecentDocs", Key(explorer + "RecentDocs")},
-      {"LastLogonHistory",
-       Value("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "DefaultUserName")},
+      {"LastLogonHistory", Value("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "DefaultUserName")},
       {"MSWindowsMediaPlayer", Key("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList")},
       {"ACDSee", Value("Software\\ACD Systems\\ACDSee", "LastFolder")},
-      {"AcrobatReader",
-       Value("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1")},
+      {"AcrobatReader", Value("Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1")},
       {"MSWord", Value("Software\\Microsoft\\Office\\9.0\\Word\\Data", "settings")},
-      {"IrfanView",
-       IniLine("C:\\Program Files\\IrfanView\\i_view32.ini", "MRUD", "Dir1=C:\\Photos")},
+      {"IrfanView", IniLine("C:\\Program Files\\IrfanView\\i_view32.ini", "MRUD", "Dir1=C:\\Photos")},
       {"MSImaging", Key("Software\\Kodak\\Imaging\\Recent File List")},
-      {"MSPaint",
-       Key("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")},
+      {"MSPaint", Key("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List")},
       {"WinRar", Key("Software\\WinRAR\\DialogEditHistory\\ExtrPath")},
-      {"RealOne",
-       Key("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1")},
+      {"RealOne", Key("Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1")},
       {"PowerDVD", File(user + "Documents\\CyberLink\\PowerDVD\\films.pls")},
       {"BrowserCache", File(chrome + "Cache\\Cache_Data\\f_000001")},
       {"BrowserCookies", DbRow(chrome + "Network\\Cookies", "cookies", "host_key")},
@@ -243,7 +236,8 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
   EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")) << "the run history went";
   EXPECT_EQ(List("C:\\users\\user\\Temp"), Names{"a.tmp"});
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the recycle bin's step never ran";
-  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs")) << "nor the recent documents'";
+  EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"))
+      << "nor the recent documents'";
 
   // The next run of a new object is not affected.
   TUWHCleanerThrd next(sim.platform, ui);
@@ -291,7 +285,7 @@ TEST_F(CleanerThreadTest, TheTerminationHandlerMayReleaseTheThreadObject) {
   thread->Select("RecycleBin");
   thread->OnTerminate = [this, &finished, &afterRelease](TUWHCleanerThrd& sender) {
     finished = sender.finished();
-    thread.reset();  // the starter lets go of the run it no longer needs
+    thread.reset();       // the starter lets go of the run it no longer needs
     afterRelease = true;  // the handler's own state is still there
   };
   thread->Start();

@@ -72,7 +72,7 @@ TEST_F(CookieWalk, AnEmptyKeepListDeletesEveryCookie) {
 
 TEST_F(CookieWalk, AnEntryLargerThanTheBufferGrowsItAndIsHandled) {
   Cookie("Cookie:alice@a.example/");
-  Cookie("Cookie:alice@big.example/", 10000);  // the first entry of the walk...
+  Cookie("Cookie:alice@big.example/", 10000);   // the first entry of the walk...
   Cookie("Cookie:alice@huge.example/", 70000);  // ...and a later one, larger still
   Cookie("Cookie:alice@z.example/");
   EXPECT_EQ(List(), (Lines{"a.example", "big.example", "huge.example", "z.example"}));

@@ -47,7 +47,9 @@ class CookieManagerTest : public HistoryWindowFixture {
     EXPECT_EQ(native->refused(), 0) << list.name();
     EXPECT_FALSE(native->batchOpen()) << list.name();
   }
-  long NativeOperations() { return ui.NativeList(*cm().SrcList)->operations() + ui.NativeList(*cm().DstList)->operations(); }
+  long NativeOperations() {
+    return ui.NativeList(*cm().SrcList)->operations() + ui.NativeList(*cm().DstList)->operations();
+  }
   void AddCookies(const Lines& hostsAndPaths) {
     for (const std::string& hp : hostsAndPaths) sim.urlCache.AddCookie("Cookie:user@" + hp);
   }

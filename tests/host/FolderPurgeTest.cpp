@@ -230,11 +230,15 @@ TEST_F(FolderPurgeTest, ADeepTreeIsEmptiedOnASmallStack) {
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 256 * 1024);
   pthread_t worker;
-  ASSERT_EQ(pthread_create(&worker, &attributes, [](void* p) -> void* {
-    auto* job = static_cast<Job*>(p);
-    job->purged = PurgeFolder(*job->files, job->top, PurgeOptions{});
-    return nullptr;
-  }, &job), 0);
+  ASSERT_EQ(pthread_create(
+                &worker, &attributes,
+                [](void* p) -> void* {
+                  auto* job = static_cast<Job*>(p);
+                  job->purged = PurgeFolder(*job->files, job->top, PurgeOptions{});
+                  return nullptr;
+                },
+                &job),
+            0);
   pthread_join(worker, nullptr);
   pthread_attr_destroy(&attributes);
   EXPECT_TRUE(job.purged);

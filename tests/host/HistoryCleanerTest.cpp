@@ -11,9 +11,9 @@
 namespace hosttest {
 namespace {
 
-using cleaner::CleanerValueNames;
 using app::kApplySettingsError;
 using app::kCleaningDoneMessage;
+using cleaner::CleanerValueNames;
 using forms::kStartCleaningQuestion;
 using ui::MessageKind;
 using ui::MessageResult;
@@ -59,7 +59,8 @@ TEST_F(HistoryCleanerTest, TheWindowHasItsTabsBoxesAndButtonsInPlace) {
     EXPECT_EQ(tabs[static_cast<int>(cleaner.page)]->Find(b.name()), &b) << k;
     // The top of its column: the first box of the same tab and column.
     int first = 1;
-    while (cleaner::kCleaners[first - 1].page != cleaner.page || cleaner::kCleaners[first - 1].column != cleaner.column) ++first;
+    while (cleaner::kCleaners[first - 1].page != cleaner.page || cleaner::kCleaners[first - 1].column != cleaner.column)
+      ++first;
     ui::CheckBox& top = box(first);
     EXPECT_EQ(b.bounds().left, top.bounds().left) << k;
     EXPECT_EQ(b.bounds().top, top.bounds().top + (cleaner.row - 1) * 38) << k;
@@ -259,9 +260,9 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   sim.process.runningPrograms = {"chrome.exe"};
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) + "Google Chrome. Close them and clean again. " +
-                                      app::kLinksAlsoRefusedMessage + "Browser Visit History" +
-                                      app::kLinksNamedMessage);
+  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
+                                      "Google Chrome. Close them and clean again. " + app::kLinksAlsoRefusedMessage +
+                                      "Browser Visit History" + app::kLinksNamedMessage);
   sim.process.runningPrograms.clear();
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
@@ -485,8 +486,10 @@ TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) 
   EXPECT_EQ(sim.files.Content(keepList), "example.com\r\n") << "the keep-list is left as it was";
   // The report kept for the user says the same, cleaner by cleaner.
   const std::string stopped = sim.files.Content(lastRun);
-  EXPECT_NE(stopped.find("\r\nCookies\r\n  Nothing was there to remove.\r\n  Stopped here: The list of cookies to keep"),
-            std::string::npos) << stopped;
+  EXPECT_NE(
+      stopped.find("\r\nCookies\r\n  Nothing was there to remove.\r\n  Stopped here: The list of cookies to keep"),
+      std::string::npos)
+      << stopped;
   EXPECT_NE(stopped.find("\r\nRecycle Bin\r\n  Not run: the cleaning stopped before it.\r\n"), std::string::npos);
 
   // Once the file reads again, the next run ends normally.

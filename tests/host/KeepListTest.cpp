@@ -21,9 +21,7 @@ class KeepList : public ::testing::Test {
   platform::sim::SimPlatform sim;
 };
 
-TEST_F(KeepList, LivesInTheSettingsFolderBesideTheExecutable) {
-  EXPECT_EQ(cookies::KeepListPath(sim.platform), kFile);
-}
+TEST_F(KeepList, LivesInTheSettingsFolderBesideTheExecutable) { EXPECT_EQ(cookies::KeepListPath(sim.platform), kFile); }
 
 TEST_F(KeepList, MissingFileIsAnEmptyListAndOnlyTheFolderIsMade) {
   EXPECT_TRUE(ReadKeepList(sim.platform).empty());
@@ -146,8 +144,8 @@ TEST_F(KeepList, ASaveThatMeetsAReaderWaitsAndTriesAgain) {
   sim.files.HoldOpen(kFile);
   ReaderLeaves clock(sim.files);
   platform::Platform p = sim.platform;
-  platform::Platform withReader{p.registry, p.process, clock, p.files, p.desktop, p.sound, p.mixer,
-                                p.shell, p.urlCache, p.urlHistory, p.security, p.ansi, p.databases};
+  platform::Platform withReader{p.registry, p.process,  clock,        p.files,    p.desktop, p.sound,    p.mixer,
+                                p.shell,    p.urlCache, p.urlHistory, p.security, p.ansi,    p.databases};
   ASSERT_TRUE(WriteKeepList(withReader, {"c.example"}));
   EXPECT_EQ(sim.files.Content(kFile), "c.example\r\n");
   EXPECT_EQ(clock.pauses, 3);

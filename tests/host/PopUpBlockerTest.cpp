@@ -168,7 +168,8 @@ TEST_F(PopUpBlockerTest, MissingValuesAreWrittenFalseAndClearTheirBoxes) {
   SetBool(value::kSoundNotification.name, true);
   SetBool(value::kAnimTrayIcon.name, true);
   ShowPref();
-  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name, value::kSoundIndex.name}) {
+  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name,
+                           value::kSoundIndex.name}) {
     sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
   }
   live().soundIndex.Set(1);
@@ -203,10 +204,11 @@ TEST_F(PopUpBlockerTest, EachBoxWritesItsValueAndSetsItsTrayMarkAtOnce) {
     const char* value;
   };
   ShowPref();
-  for (Case c : {Case{pref().CoolCheckRadioBox1, main().EnablePopupBlocking1, value::kPopupBlocking.name},
-                 Case{pref().CoolCheckRadioBox3, main().Playasoundwhenapopupwindowisblocked1, value::kSoundNotification.name},
-                 Case{pref().CoolCheckRadioBox4, main().Animatesystemtrayiconwhenapopupwindowisblocked1,
-                      value::kAnimTrayIcon.name}}) {
+  for (Case c :
+       {Case{pref().CoolCheckRadioBox1, main().EnablePopupBlocking1, value::kPopupBlocking.name},
+        Case{pref().CoolCheckRadioBox3, main().Playasoundwhenapopupwindowisblocked1, value::kSoundNotification.name},
+        Case{pref().CoolCheckRadioBox4, main().Animatesystemtrayiconwhenapopupwindowisblocked1,
+             value::kAnimTrayIcon.name}}) {
     SCOPED_TRACE(c.value);
     ASSERT_FALSE(c.box->checked());
     c.box->UserClick();

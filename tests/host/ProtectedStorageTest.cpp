@@ -42,13 +42,15 @@ class ProtectedStorage : public ::testing::Test {
     for (const auto& [path, descriptor] : sim.security.daclWrites) paths.push_back(path);
     return paths;
   }
-  const std::string kOldDescriptor = std::string("\x01\x00\x04\x80\0\0\0\0\0\0\0\0\0\0\0\0\x14\0\0\0\x02\0\x08\0\0\0\0\0", 28);
+  const std::string kOldDescriptor =
+      std::string("\x01\x00\x04\x80\0\0\0\0\0\0\0\0\0\0\0\0\x14\0\0\0\x02\0\x08\0\0\0\0\0", 28);
   platform::sim::SimPlatform sim;
 };
 
 TEST(SidToText, PrintsTheAuthorityFromItsLastByteAndEverySubAuthorityUnsigned) {
   const unsigned char nt[6] = {0, 0, 0, 0, 0, 5};
-  EXPECT_EQ(cleaner::SidToText(platform::sim::MakeSidBytes(nt, {21, 1, 2, 3, 4294967295u})), "S-1-5-21-1-2-3-4294967295");
+  EXPECT_EQ(cleaner::SidToText(platform::sim::MakeSidBytes(nt, {21, 1, 2, 3, 4294967295u})),
+            "S-1-5-21-1-2-3-4294967295");
   const unsigned char wide[6] = {0, 0, 0, 0, 1, 16};
   EXPECT_EQ(cleaner::SidToText(platform::sim::MakeSidBytes(wide, {18})), "S-1-16-18") << "only the last byte counts";
 }
@@ -113,7 +115,8 @@ TEST_F(ProtectedStorage, WithoutAUserSidNothingOfTheUserChangesButTheMachineKeyG
 TEST_F(ProtectedStorage, ARefusedKeyOrAnOverlongNameDoesNotStopTheOthers) {
   sim.registry.MakeUnopenable(RegRoot::CurrentUser, kDataKey + "\\a");
   sim.registry.MakeUnopenable(RegRoot::CurrentUser, kTop);
-  sim.registry.CreateKey(RegRoot::CurrentUser, kDataKey + "\\" + std::string(300, 'x'));  // too long for the name buffer
+  sim.registry.CreateKey(RegRoot::CurrentUser,
+                         kDataKey + "\\" + std::string(300, 'x'));  // too long for the name buffer
   cleaner::CleanProtectedStorage(sim.platform, true);
   EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kData, kDataKey, kDataKey + "\\c", kData}));
 }
@@ -121,8 +124,8 @@ TEST_F(ProtectedStorage, ARefusedKeyOrAnOverlongNameDoesNotStopTheOthers) {
 TEST_F(ProtectedStorage, AKeyWhoseOldListCannotBeReadIsLeftAsItIs) {
   sim.security.listUnreadable = {kData};
   cleaner::CleanProtectedStorage(sim.platform, true);
-  EXPECT_EQ(WrittenPaths(), (std::vector<std::string>{kTop, kDataKey, kDataKey + "\\a", kDataKey + "\\a\\b",
-                                                      kDataKey + "\\c", kTop}));
+  EXPECT_EQ(WrittenPaths(),
+            (std::vector<std::string>{kTop, kDataKey, kDataKey + "\\a", kDataKey + "\\a\\b", kDataKey + "\\c", kTop}));
   EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, kData), sim.security.defaultDescriptor);
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, kDataKey));
 }

@@ -74,24 +74,29 @@ Snapshot Take(platform::sim::SimPlatform& sim) {
 }
 
 bool Within(const std::string& inner, const std::string& outer) {
-  return util::EqualNoCase(inner, outer) ||
-         (inner.size() > outer.size() && inner[outer.size()] == '\\' &&
-          util::EqualNoCase(inner.substr(0, outer.size()), outer));
+  return util::EqualNoCase(inner, outer) || (inner.size() > outer.size() && inner[outer.size()] == '\\' &&
+                                             util::EqualNoCase(inner.substr(0, outer.size()), outer));
 }
 
 // The snapshot entry that a removal names, and whether it removes `entry`.
 bool Removes(const Change& c, const std::string& entry) {
   const std::string kind = entry.substr(0, 2), what = entry.substr(2);
   switch (c.kind) {
-    case ChangeKind::RemoveFile: case ChangeKind::RemoveFolder: case ChangeKind::RemoveLink:
+    case ChangeKind::RemoveFile:
+    case ChangeKind::RemoveFolder:
+    case ChangeKind::RemoveLink:
       return (kind == "F " || kind == "D ") && Within(what, c.target);
     case ChangeKind::DeleteKey:
       return (kind == "K " && Within(what, c.target)) ||
              (kind == "V " && Within(what.substr(0, what.find('\n')), c.target));
-    case ChangeKind::DeleteValue: return kind == "V " && util::EqualNoCase(what, c.target + "\n" + c.name);
-    case ChangeKind::DeleteCacheEntry: return kind == "C " && util::EqualNoCase(what, c.target);
-    case ChangeKind::EmptyRecycleBin: return kind == "R ";
-    default: return false;
+    case ChangeKind::DeleteValue:
+      return kind == "V " && util::EqualNoCase(what, c.target + "\n" + c.name);
+    case ChangeKind::DeleteCacheEntry:
+      return kind == "C " && util::EqualNoCase(what, c.target);
+    case ChangeKind::EmptyRecycleBin:
+      return kind == "R ";
+    default:
+      return false;
   }
 }
 
@@ -144,19 +149,19 @@ class RecordedRunTest : public ::testing::Test {
     file("C:\\ProgramData\\RealRealOne Player\\history\\clip.rpl", 13);
     file(std::string(kProfile) + "\\Documents\\CyberLink\\PowerDVD\\films.pls", 14);
 
-    for (const char* key : {"Software\\Microsoft\\Internet Explorer\\TypedURLs",
-                            "Software\\Microsoft\\Internet Explorer\\IntelliForms",
-                            "Software\\Microsoft\\RAS Autodial\\Addresses",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
-                            "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
-                            "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c1",
-                            "Software\\Kodak\\Imaging\\Recent File List",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
-                            "Software\\WinRAR\\DialogEditHistory\\ExtrPath",
-                            "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1"}) {
+    for (const char* key :
+         {"Software\\Microsoft\\Internet Explorer\\TypedURLs", "Software\\Microsoft\\Internet Explorer\\IntelliForms",
+          "Software\\Microsoft\\RAS Autodial\\Addresses",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindComputerMRU",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
+          "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
+          "Software\\Adobe\\Acrobat Reader\\5.0\\AVGeneral\\cRecentFiles\\c1",
+          "Software\\Kodak\\Imaging\\Recent File List",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
+          "Software\\WinRAR\\DialogEditHistory\\ExtrPath",
+          "Software\\RealNetworks\\RealPlayer\\6.0\\Preferences\\MostRecentClips1"}) {
       sim.registry.Set(RegRoot::CurrentUser, std::string(key) + "\\sub", "url1", RegValue::String("trace"));
     }
     for (const char* value : {"Machine1", "LastMachine", "LastService", "LastTermType", "Machine9"}) {
@@ -165,8 +170,8 @@ class RecordedRunTest : public ::testing::Test {
     const std::string winlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
     sim.registry.Set(RegRoot::CurrentUser, winlogon, "DefaultUserName", RegValue::String("alice"));
     sim.registry.Set(RegRoot::CurrentUser, winlogon, "AltDefaultUserName", RegValue::String("alice"));
-    sim.registry.Set(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon",
-                     "DefaultUserName", RegValue::String("alice"));
+    sim.registry.Set(RegRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon", "DefaultUserName",
+                     RegValue::String("alice"));
     sim.registry.Set(RegRoot::CurrentUser, "Software\\ACD Systems\\ACDSee", "LastFolder", RegValue::String("C:\\"));
     sim.registry.Set(RegRoot::CurrentUser, "Software\\Adobe\\Acrobat Reader\\4.0\\AdobeViewer", "avpRecentFile1",
                      RegValue::String("a.pdf"));
@@ -370,8 +375,9 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   // A settings key that cannot be read starts nothing.
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
   EXPECT_EQ(Command({"/clean"}), 1);
-  EXPECT_EQ(printed, "The history cleaning could not be started: the selected cleaners could not be read: the "
-                     "settings key cannot be opened.\r\n");
+  EXPECT_EQ(printed,
+            "The history cleaning could not be started: the selected cleaners could not be read: the "
+            "settings key cannot be opened.\r\n");
 }
 
 // The browsers through the command line: a running one is skipped whole and
@@ -382,7 +388,8 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   const std::string chrome = local + "Google\\Chrome\\User Data\\Default\\";
   const std::string edge = local + "Microsoft\\Edge\\User Data\\Default\\";
   const std::string firefox = std::string(kProfile) + "\\AppData\\Roaming\\Mozilla\\Firefox\\";
-  sim.files.AddFile(firefox + "profiles.ini", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n");
+  sim.files.AddFile(firefox + "profiles.ini",
+                    "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/a.default\r\n");
   sim.files.AddFile(firefox + "Profiles\\a.default\\sessionstore.jsonlz4", "tabs");
   sim.files.AddFile(chrome + "Cache\\Cache_Data\\f_000001", std::string(1000, 'c'));
   sim.files.AddFile(chrome + "Login Data", "passwords");
@@ -403,7 +410,8 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   EXPECT_EQ(Command({"/preview"}), app::kExitSkipped);
   EXPECT_EQ(Take(sim), before);
   EXPECT_EQ(cookieRows(), 3u);
-  EXPECT_TRUE(HasLine(printed, "  Firefox: skipped, it is running (firefox.exe). Close it and clean again.")) << printed;
+  EXPECT_TRUE(HasLine(printed, "  Firefox: skipped, it is running (firefox.exe). Close it and clean again."))
+      << printed;
   EXPECT_TRUE(HasLine(printed, "    Cookies to remove: 1; kept: 2 (mail.bank.example, bank.example)")) << printed;
 
   EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
@@ -473,7 +481,8 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.size(), 1u) << "a preview changes nothing";
   EXPECT_TRUE(HasLine(printed, "  Jump lists to clear, pins kept: 1 application")) << printed;
   EXPECT_TRUE(HasLine(printed, "    Microsoft.Windows.Explorer"));
-  EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)")) << "the preview cannot tell a held file";
+  EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)"))
+      << "the preview cannot tell a held file";
   EXPECT_TRUE(HasLine(printed, "  Would be skipped: 1"));
   EXPECT_TRUE(HasLine(printed, "    " + timeline + ": in use by another program"));
 

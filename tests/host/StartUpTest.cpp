@@ -26,9 +26,9 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
 
   for (const char* name : cleaner::CleanerValueNames) EXPECT_EQ(Number(name), 0) << name;
   for (const browsers::BrowserRow& browser : browsers::kBrowsers) EXPECT_EQ(Number(browser.settingName), 1);
-  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
-                           value::kWinVolControl.name, value::kIEWHotKey.name, value::kAutoCleaner.name, value::kIEStatus.name,
-                           value::kCleanOnBrowserClose.name}) {
+  for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name,
+                           value::kWindowsHotKey.name, value::kWinVolControl.name, value::kIEWHotKey.name,
+                           value::kAutoCleaner.name, value::kIEStatus.name, value::kCleanOnBrowserClose.name}) {
     EXPECT_EQ(Number(name), 0) << name;
   }
   EXPECT_EQ(Number(value::kSoundIndex.name), 0);
@@ -236,10 +236,11 @@ TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) 
   sim.process.libraries[planted + ".dll"]["DllRegisterServer"] = [] { return 0; };
   sim.process.libraries[kModulePath]["DllRegisterServer"] = [] { return 0; };
   std::vector<std::string> names(cleaner::CleanerValueNames.begin(), cleaner::CleanerValueNames.end());
-  for (const char* name : {value::kCleanerSchedule.name, value::kAutoCleaner.name, value::kPopupBlocking.name,
-                           value::kSoundNotification.name, value::kSoundIndex.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
-                           value::kHotkeyCombination.name, value::kIEWHotKey.name, value::kWinVolControl.name, value::kIEStatus.name,
-                           value::kCorvaneRunning.name, value::kBlockerFirstStart.name, value::kEliminatedPopups.name}) {
+  for (const char* name :
+       {value::kCleanerSchedule.name, value::kAutoCleaner.name, value::kPopupBlocking.name,
+        value::kSoundNotification.name, value::kSoundIndex.name, value::kAnimTrayIcon.name, value::kWindowsHotKey.name,
+        value::kHotkeyCombination.name, value::kIEWHotKey.name, value::kWinVolControl.name, value::kIEStatus.name,
+        value::kCorvaneRunning.name, value::kBlockerFirstStart.name, value::kEliminatedPopups.name}) {
     names.push_back(name);
   }
 
@@ -262,7 +263,8 @@ TEST_F(CorvaneFixture, NothingReadFromTheSharedKeyNamesAFileALibraryOrAProgram) 
 
   for (const auto& [path, count] : sim.process.loadCount) EXPECT_EQ(path, kModulePath);
   EXPECT_EQ(sim.process.loadCount[kModulePath], 2) << "a number that is not 0 reads as true";
-  for (const auto& play : sim.sound.played) EXPECT_EQ(play.path.rfind("C:\\Program Files\\Corvane\\sounds\\", 0), 0u) << play.path;
+  for (const auto& play : sim.sound.played)
+    EXPECT_EQ(play.path.rfind("C:\\Program Files\\Corvane\\sounds\\", 0), 0u) << play.path;
   EXPECT_TRUE(sim.desktop.shellCalls.empty());
 }
 
@@ -307,10 +309,10 @@ TEST_F(CorvaneFixture, TheWindowsAreCreatedWithTheirCaptions) {
   EXPECT_EQ(c.CorvaneMain->className(), "TCorvaneMain");
   EXPECT_EQ(c.CorvaneMain->clientWidth(), 366);
   EXPECT_EQ(c.CorvaneMain->clientHeight(), 197);
-  std::vector<ui::Form*> others = {c.BossKeyPref.get(), c.SelectSound.get(), c.AboutBox.get(),
+  std::vector<ui::Form*> others = {c.BossKeyPref.get(),        c.SelectSound.get(),   c.AboutBox.get(),
                                    c.HistoryCleanerPref.get(), c.CookieManager.get(), c.PopUpBlockerPref.get()};
-  std::vector<std::string> captions = {"Windows Hotkey Prefrences", "Select Sound", "About Us", "History Cleaner",
-                                       "Cookies Manager", "Popup Blocker Preferences"};
+  std::vector<std::string> captions = {"Windows Hotkey Prefrences", "Select Sound",    "About Us",
+                                       "History Cleaner",           "Cookies Manager", "Popup Blocker Preferences"};
   for (size_t i = 0; i < others.size(); ++i) {
     EXPECT_EQ(others[i]->caption(), captions[i]);
     EXPECT_FALSE(others[i]->visible());

@@ -27,7 +27,8 @@ class TrayTest : public HistoryWindowFixture {
  protected:
   void SetUp() override {
     // The pop-up switches off (a missing one would start on).
-    for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name}) SetBool(name, false);
+    for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name})
+      SetBool(name, false);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(ui.boxes.empty());
     sim.desktop.notifyCalls.clear();
@@ -75,15 +76,39 @@ void Describe(const ui::MenuItem& menu, const std::string& indent, std::vector<s
 TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
   std::vector<std::string> lines;
   Describe(*main().TrayMenu, "", lines);
-  const std::vector<std::string> expected = {
-      "Preferences", "-", "History Cleaner Preferences", "  Internet Explorer History Cleaner", "  -",
-      "  Windows History Cleaner", "  -", "  Applications History Cleaner", "Popup Blocker Preferences",
-      "Windows Hotkey Preferences", "-", "Enable Auto History Cleaner", "Popup Blocker", "  &Enable Popup Blocking",
-      "  -", "  Play a Sound When a Popup Window is Blocked", "  -",
-      "  Animate System Tray Icon When a Popup Window is Blocked", "Enable Windows Hotkey",
-      "Clean a Browser When It Closes", "-", "&Help",
-      "  &Contents and Topics", "  -", "  &Online Support", "  -", "  Online &FAQ", "  -", "  Submit Support Ticket",
-      "  -", "  About Us", "-", "Exit"};
+  const std::vector<std::string> expected = {"Preferences",
+                                             "-",
+                                             "History Cleaner Preferences",
+                                             "  Internet Explorer History Cleaner",
+                                             "  -",
+                                             "  Windows History Cleaner",
+                                             "  -",
+                                             "  Applications History Cleaner",
+                                             "Popup Blocker Preferences",
+                                             "Windows Hotkey Preferences",
+                                             "-",
+                                             "Enable Auto History Cleaner",
+                                             "Popup Blocker",
+                                             "  &Enable Popup Blocking",
+                                             "  -",
+                                             "  Play a Sound When a Popup Window is Blocked",
+                                             "  -",
+                                             "  Animate System Tray Icon When a Popup Window is Blocked",
+                                             "Enable Windows Hotkey",
+                                             "Clean a Browser When It Closes",
+                                             "-",
+                                             "&Help",
+                                             "  &Contents and Topics",
+                                             "  -",
+                                             "  &Online Support",
+                                             "  -",
+                                             "  Online &FAQ",
+                                             "  -",
+                                             "  Submit Support Ticket",
+                                             "  -",
+                                             "  About Us",
+                                             "-",
+                                             "Exit"};
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(Entry("MenuShutDown").commandId(), app::kExitCommandId);
 }
@@ -145,7 +170,7 @@ TEST_F(TrayTest, ABlockedPopupPlaysTheSoundToItsEndThenBlinksFourTimes) {
             std::vector<uint32_t>(8, 300));
   EXPECT_EQ(sim.clock.NowMs() - before, 700u + 2400u) << "the sender waits for both";
   EXPECT_EQ(IconsShown(), (std::vector<std::string>{"TrayAnim", "TrayIcon", "TrayAnim", "TrayIcon", "TrayAnim",
-                                                     "TrayIcon", "TrayAnim", "TrayIcon"}));
+                                                    "TrayIcon", "TrayAnim", "TrayIcon"}));
   for (const auto& call : sim.desktop.notifyCalls) {
     EXPECT_EQ(call.record.id, 1005u);
     EXPECT_EQ(call.record.window, main().handle());
@@ -470,8 +495,8 @@ TEST_F(TrayTest, ExitWithARunStuckInACallEndsTheProcessAfterTheWait) {
 
 // Cutting it off would leave the protected-storage key opened up for good.
 TEST_F(TrayTest, ExitWaitsLongerForTheStepWhoseAccessListMustBePutBack) {
-  const std::string top = "Software\\Microsoft\\Protected Storage System Provider\\" +
-                          cleaner::SidToText(sim.security.userSid);
+  const std::string top =
+      "Software\\Microsoft\\Protected Storage System Provider\\" + cleaner::SidToText(sim.security.userSid);
   const std::string dataKey = top + "\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
   sim.registry.Set(RegRoot::CurrentUser, dataKey, "item", RegValue::DWord(1));
   const std::string before = sim.security.DescriptorOf(RegRoot::CurrentUser, top);

@@ -36,10 +36,10 @@ TEST_F(WindowsStepsTest, TheKeyStepsDeleteTheirWholeKeysAndAMissingOneDoesNotSto
   thread->Select("FindCompHistory");
   thread->Select("WindowsRunHist");
   Run();
-  for (const std::string& gone : {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), Join(kExplorer, "Doc Find Spec MRU"),
-                                   Join(kBars, "FilesNamedMRU"), Join(kAcMru, "5603"), Join(kAcMru, "5604"),
-                                   Join(kExplorer, "FindComputerMRU"), Join(kBars, "ComputerNameMRU"), Join(kAcMru, "5001"),
-                                   Join(kAcMru, "5647"), Join(kExplorer, "RunMRU")}) {
+  for (const std::string& gone :
+       {std::string("Software\\Microsoft\\RAS Autodial\\Addresses"), Join(kExplorer, "Doc Find Spec MRU"),
+        Join(kBars, "FilesNamedMRU"), Join(kAcMru, "5603"), Join(kAcMru, "5604"), Join(kExplorer, "FindComputerMRU"),
+        Join(kBars, "ComputerNameMRU"), Join(kAcMru, "5001"), Join(kAcMru, "5647"), Join(kExplorer, "RunMRU")}) {
     EXPECT_FALSE(HasKey(gone)) << gone;
   }
   EXPECT_TRUE(HasKey(Join(kAcMru, "5605")));
@@ -113,10 +113,14 @@ TEST_F(WindowsStepsTest, TheTemporaryFolderLosesItsDesktopIniFilesButKeepsWhatIs
 }
 
 TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheProfileIsLeftAlone) {
-  const char* kept[] = {"C:\\pagefile.sys", "C:\\users\\user\\Documents\\thesis.doc",
-                        "C:\\users\\user\\Desktop\\todo.txt", "C:\\users\\Public\\Music\\song.mp3",
-                        "C:\\windows\\win.ini", "C:\\windows\\system32\\kernel32.dll",
-                        "C:\\Program Files\\Corvane\\corvane.exe", "C:\\users\\user\\AppData\\Local\\app.db",
+  const char* kept[] = {"C:\\pagefile.sys",
+                        "C:\\users\\user\\Documents\\thesis.doc",
+                        "C:\\users\\user\\Desktop\\todo.txt",
+                        "C:\\users\\Public\\Music\\song.mp3",
+                        "C:\\windows\\win.ini",
+                        "C:\\windows\\system32\\kernel32.dll",
+                        "C:\\Program Files\\Corvane\\corvane.exe",
+                        "C:\\users\\user\\AppData\\Local\\app.db",
                         "C:\\Data\\users\\user\\file.txt"};
   for (const char* file : kept) sim.files.AddFile(file);
   sim.files.AddFile("C:\\Work\\Temp\\a.tmp");
@@ -124,10 +128,9 @@ TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheP
   sim.files.SetShortName("C:\\users\\user\\Desktop", "DESKTO~1");
   sim.files.SetShortName("C:\\Program Files", "PROGRA~1");
   thread->Select("WindowsTempFiles");
-  for (const char* temp :
-       {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\", "C:\\users\\user\\DESKTO~1\\",
-        "C:\\users\\", "C:\\users\\Public\\", "C:\\PROGRA~1\\", "C:\\windows\\system32\\",
-        "C:\\users\\user\\AppData\\Local\\"}) {
+  for (const char* temp : {"C:\\", "C:\\users\\user\\", "C:\\USERS\\USER\\Documents\\", "C:\\Windows\\",
+                           "C:\\users\\user\\DESKTO~1\\", "C:\\users\\", "C:\\users\\Public\\", "C:\\PROGRA~1\\",
+                           "C:\\windows\\system32\\", "C:\\users\\user\\AppData\\Local\\"}) {
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished());
@@ -150,7 +153,8 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   const std::pair<int, std::string> known[] = {
       {platform::kCsidlProfile, profile},
       {platform::kCsidlPersonal, profile + "\\Documents"},
-      {platform::kKnownFolderDownloads, profile + "\\T\xC3\xA9l\xC3\xA9" "chargements"},  // Téléchargements
+      {platform::kKnownFolderDownloads, profile + "\\T\xC3\xA9l\xC3\xA9"
+                                                  "chargements"},  // Téléchargements
       {platform::kCsidlMyPictures, profile + "\\Pictures"},
       {platform::kCsidlMyMusic, profile + "\\Music"},
       {platform::kCsidlMyVideo, profile + "\\Videos"},
@@ -167,7 +171,9 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   for (const std::string& file : kept) sim.files.AddFile(file);
   sim.files.SetShortName(profile + "\\OneDrive", "ONEDRI~1");
   thread->Select("WindowsTempFiles");
-  for (std::string temp : {"C:\\USERS\\\xC3\xA9LODIE\\", "C:\\users\\\xC3\xA9lodie\\t\xC3\x89L\xC3\x89" "CHARGEMENTS\\",
+  for (std::string temp : {"C:\\USERS\\\xC3\xA9LODIE\\",
+                           "C:\\users\\\xC3\xA9lodie\\t\xC3\x89L\xC3\x89"
+                           "CHARGEMENTS\\",
                            "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\",
                            "C:\\Users\\Public\\", "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
     sim.shell.tempFolder = temp;
@@ -257,9 +263,9 @@ TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureI
 const char kLocal[] = "C:\\users\\user\\AppData\\Local";
 
 TEST_F(WindowsStepsTest, ExplorerAndTheFileDialogsLoseTheirListsAndKeepTheirOtherSettings) {
-  for (const char* list : {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU\\*",
-                           "ComDlg32\\OpenSavePidlMRU\\docx", "ComDlg32\\LastVisitedPidlMRU",
-                           "ComDlg32\\LastVisitedPidlMRULegacy", "ComDlg32\\CIDSizeMRU"}) {
+  for (const char* list :
+       {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU\\*", "ComDlg32\\OpenSavePidlMRU\\docx",
+        "ComDlg32\\LastVisitedPidlMRU", "ComDlg32\\LastVisitedPidlMRULegacy", "ComDlg32\\CIDSizeMRU"}) {
     MakeKey(Join(kExplorer, list));
   }
   SetValue(Join(kExplorer, "ComDlg32"), "FirstFolder");
@@ -268,8 +274,8 @@ TEST_F(WindowsStepsTest, ExplorerAndTheFileDialogsLoseTheirListsAndKeepTheirOthe
   thread->Select("ExplorerSearchHistory");
   thread->Select("FileDialogHistory");
   Run();
-  for (const char* gone : {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU",
-                           "ComDlg32\\LastVisitedPidlMRU", "ComDlg32\\LastVisitedPidlMRULegacy"}) {
+  for (const char* gone : {"TypedPaths", "WordWheelQuery", "ComDlg32\\OpenSavePidlMRU", "ComDlg32\\LastVisitedPidlMRU",
+                           "ComDlg32\\LastVisitedPidlMRULegacy"}) {
     EXPECT_FALSE(HasKey(Join(kExplorer, gone))) << gone;
   }
   EXPECT_TRUE(HasKey(Join(kExplorer, "ComDlg32\\CIDSizeMRU"))) << "the dialogs' sizes are no history";
@@ -307,8 +313,8 @@ TEST_F(WindowsStepsTest, JumpListsLoseTheirRecentAndFrequentItemsAndKeepTheirPin
 
 TEST_F(WindowsStepsTest, ThumbnailCachesGoUnlessExplorerHoldsThemAndNothingIsReachedThroughALink) {
   const std::string explorer = std::string(kLocal) + "\\Microsoft\\Windows\\Explorer";
-  for (const char* name : {"thumbcache_32.db", "thumbcache_256.db", "thumbcache_idx.db", "iconcache_32.db",
-                           "ExplorerStartupLog.etl"}) {
+  for (const char* name :
+       {"thumbcache_32.db", "thumbcache_256.db", "thumbcache_idx.db", "iconcache_32.db", "ExplorerStartupLog.etl"}) {
     sim.files.AddFile(explorer + "\\" + name, "t");
   }
   sim.files.HoldOpen(explorer + "\\thumbcache_idx.db");

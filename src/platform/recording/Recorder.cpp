@@ -27,8 +27,7 @@ struct Recorder::Services {
   RecordingDatabases databases;
 };
 
-Recorder::Recorder(Platform& inner, Mode mode)
-    : mode_(mode), services_(std::make_unique<Services>(inner, *this)) {
+Recorder::Recorder(Platform& inner, Mode mode) : mode_(mode), services_(std::make_unique<Services>(inner, *this)) {
   current_ = &sections_[section_];
   // What changes nothing is the platform's own: the clock, the process,
   // the desktop, sound, the mixer, text conversion.

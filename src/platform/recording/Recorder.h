@@ -55,10 +55,10 @@ struct Change {
   std::string target;
   // A registry value's name; "[section] key=value" of an INI file.
   std::string name;
-  uint64_t bytes = 0;  // a file's size, the bytes written, the recycle bin's size
-  uint64_t items = 0;  // the recycle bin's items, a table's rows
+  uint64_t bytes = 0;       // a file's size, the bytes written, the recycle bin's size
+  uint64_t items = 0;       // the recycle bin's items, a table's rows
   uint32_t attributes = 0;  // the attributes set
-  bool cookie = false;  // a cache entry of the cookie kind
+  bool cookie = false;      // a cache entry of the cookie kind
   // A Win32 error code or an HRESULT: why the change failed, or in a
   // preview why it would; 0 when it was made (or would be).
   long error = 0;

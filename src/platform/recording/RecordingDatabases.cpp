@@ -12,12 +12,9 @@ class RecordingDatabase : public Database {
   RecordingDatabase(std::unique_ptr<Database> inner, std::string path, Recorder& recorder)
       : inner_(std::move(inner)), path_(std::move(path)), recorder_(recorder) {}
 
-  DbResult Check(const std::string& table, const std::string& column) override {
-    return inner_->Check(table, column);
-  }
+  DbResult Check(const std::string& table, const std::string& column) override { return inner_->Check(table, column); }
   DbResult Count(const RowMatch& match, uint64_t* rows) override { return inner_->Count(match, rows); }
-  DbResult Values(const RowMatch& match, const std::string& column,
-                  std::map<std::string, uint64_t>* counts) override {
+  DbResult Values(const RowMatch& match, const std::string& column, std::map<std::string, uint64_t>* counts) override {
     return inner_->Values(match, column, counts);
   }
   DbResult IntegrityCheck() override { return inner_->IntegrityCheck(); }
@@ -84,11 +81,16 @@ class RecordingDatabase : public Database {
 
 long DbResultError(DbResult result) {
   switch (result) {
-    case DbResult::Ok: return kErrorSuccess;
-    case DbResult::Busy: return kErrorSharingViolation;
-    case DbResult::CannotOpen: return kErrorAccessDenied;
-    case DbResult::Malformed: return kErrorFileCorrupt;
-    default: return kErrorDatabaseFailure;
+    case DbResult::Ok:
+      return kErrorSuccess;
+    case DbResult::Busy:
+      return kErrorSharingViolation;
+    case DbResult::CannotOpen:
+      return kErrorAccessDenied;
+    case DbResult::Malformed:
+      return kErrorFileCorrupt;
+    default:
+      return kErrorDatabaseFailure;
   }
 }
 

@@ -213,8 +213,8 @@ std::unique_ptr<FolderHandle> RecordingFileSystem::OpenFolder(const std::string&
   return std::make_unique<RecordingFolder>(*this, std::move(folder));
 }
 
-bool RecordingFileSystem::Outcome(ChangeKind kind, std::string path, long error, uint64_t bytes,
-                                  uint32_t attributes, const std::string& name) {
+bool RecordingFileSystem::Outcome(ChangeKind kind, std::string path, long error, uint64_t bytes, uint32_t attributes,
+                                  const std::string& name) {
   lastError = error;
   if (NothingToDo(kind, error)) return false;
   Change change;

@@ -66,8 +66,7 @@ class SimDatabase : public Database {
     return DbResult::Ok;
   }
 
-  DbResult Values(const RowMatch& match, const std::string& column,
-                  std::map<std::string, uint64_t>* counts) override {
+  DbResult Values(const RowMatch& match, const std::string& column, std::map<std::string, uint64_t>* counts) override {
     counts->clear();
     std::vector<bool> matched;
     DbResult result = Check(match.table, column);

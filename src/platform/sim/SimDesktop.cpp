@@ -52,8 +52,8 @@ bool SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uin
 }
 
 bool SimDesktop::UnregisterHotKey(WindowId window, int id) {
-  auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(),
-                         [&](const Hotkey& h) { return h.window == window && h.id == id; });
+  auto it =
+      std::find_if(hotkeys_.begin(), hotkeys_.end(), [&](const Hotkey& h) { return h.window == window && h.id == id; });
   if (it == hotkeys_.end()) return false;
   hotkeys_.erase(it);
   return true;

@@ -352,8 +352,7 @@ class SimFolderHandle : public FolderHandle {
     if (!child) return nullptr;
     if (!child->linkTarget.empty()) {
       error = kErrorStoppedOnSymlink;
-    } else if (child->directory || child->unwritable || child->linkCount != 1 ||
-               (child->attributes & kAttrReadOnly)) {
+    } else if (child->directory || child->unwritable || child->linkCount != 1 || (child->attributes & kAttrReadOnly)) {
       error = kErrorAccessDenied;
     } else if (child->heldOpen && !child->holderSharesWrite) {
       error = kErrorSharingViolation;
@@ -453,9 +452,7 @@ bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   return true;
 }
 
-bool SimFileSystem::SameName(const std::string& a, const std::string& b) {
-  return UpperCase(a) == UpperCase(b);
-}
+bool SimFileSystem::SameName(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
 
 std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);

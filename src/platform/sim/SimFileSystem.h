@@ -25,16 +25,16 @@ class SimFileSystem : public FileSystem {
     bool directory = false;
     uint32_t attributes = kAttrArchive;
     std::string content;
-    std::string linkTarget;     // a link: its target path
-    uint32_t reparseTag = 0;    // with kAttrReparsePoint
-    uint32_t linkCount = 1;     // the names it has (hard links)
-    std::string shortName;      // its 8.3 alias, if any
-    bool heldOpen = false;      // another program holds it open
+    std::string linkTarget;   // a link: its target path
+    uint32_t reparseTag = 0;  // with kAttrReparsePoint
+    uint32_t linkCount = 1;   // the names it has (hard links)
+    std::string shortName;    // its 8.3 alias, if any
+    bool heldOpen = false;    // another program holds it open
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
     std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
-    uint64_t id = NextId();     // its number on the volume
+    uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
   };
 

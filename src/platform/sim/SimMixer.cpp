@@ -15,11 +15,15 @@ constexpr uint32_t kControlVolume = 0x50030001;
 
 SimMixer::SimMixer() {
   Destination speakers;
-  speakers.line = {0xFFFF0000, kMixerDstSpeakers, "Master Volume",
+  speakers.line = {0xFFFF0000,
+                   kMixerDstSpeakers,
+                   "Master Volume",
                    {{1, kControlVolume, "Master Volume", 0}, {2, kMixerControlMute, "Master Mute", 0}}};
   speakers.sources.push_back({0x00000000, kSrcCompactDisc, "CD Audio", {{3, kMixerControlMute, "CD Mute", 0}}});
-  speakers.sources.push_back(
-      {0x00010000, kMixerSrcWaveOut, "Wave", {{4, kControlVolume, "Wave Volume", 0}, {5, kMixerControlMute, "Wave Mute", 0}}});
+  speakers.sources.push_back({0x00010000,
+                              kMixerSrcWaveOut,
+                              "Wave",
+                              {{4, kControlVolume, "Wave Volume", 0}, {5, kMixerControlMute, "Wave Mute", 0}}});
   Destination recording;
   recording.line = {0xFFFF0001, kDstWaveIn, "Recording Control", {}};
   recording.sources.push_back({0x00000001, kSrcMicrophone, "Microphone", {{6, kMixerControlMute, "Mic Mute", 0}}});
@@ -59,7 +63,8 @@ class SimMixer::Device : public MixerDevice {
     return result;
   }
 
-  static void Fill(MixerLineRecord& out, const Line& line, uint32_t destination, uint32_t source, uint32_t connections) {
+  static void Fill(MixerLineRecord& out, const Line& line, uint32_t destination, uint32_t source,
+                   uint32_t connections) {
     out.destination = destination;
     out.source = source;
     out.lineId = line.id;
@@ -77,7 +82,8 @@ class SimMixer::Device : public MixerDevice {
     if (flags == kMixerLineByComponentType) {
       for (size_t d = 0; d < destinations.size(); ++d) {
         if (destinations[d].line.componentType != line.componentType) continue;
-        Fill(line, destinations[d].line, static_cast<uint32_t>(d), 0, static_cast<uint32_t>(destinations[d].sources.size()));
+        Fill(line, destinations[d].line, static_cast<uint32_t>(d), 0,
+             static_cast<uint32_t>(destinations[d].sources.size()));
         return kMmNoError;
       }
       return kMixerInvalLine;

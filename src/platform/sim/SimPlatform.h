@@ -36,7 +36,7 @@ struct SimPlatform {
   SimSecurity security{registry};
   SimAnsiText ansi;
   SimDatabases databases{files};
-  Platform platform{registry, process, clock,      files,    desktop, sound,     mixer,
+  Platform platform{registry, process,  clock,      files,    desktop, sound,    mixer,
                     shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 

@@ -21,11 +21,11 @@ namespace platform::sim {
 // The kernel's named mutexes, shared by the processes of one simulated machine.
 struct SimMutexTable {
   struct Mutex {
-    int handles = 0;          // open handles; the mutex goes with the last one
-    std::thread::id owner;    // none when free
-    int ownerCount = 0;       // recursive ownership
-    bool abandoned = false;   // the owner ended without releasing it
-    std::string ownerSid;     // the account that made it; empty for default security
+    int handles = 0;         // open handles; the mutex goes with the last one
+    std::thread::id owner;   // none when free
+    int ownerCount = 0;      // recursive ownership
+    bool abandoned = false;  // the owner ended without releasing it
+    std::string ownerSid;    // the account that made it; empty for default security
   };
   std::mutex lock;
   std::map<std::string, Mutex> mutexes;

@@ -62,8 +62,7 @@ void MarkDeleted(SimRegistry::Key& key) {
 
 }  // namespace
 
-SimRegistry::SimRegistry()
-    : currentUser_(std::make_shared<Key>()), localMachine_(std::make_shared<Key>()) {}
+SimRegistry::SimRegistry() : currentUser_(std::make_shared<Key>()), localMachine_(std::make_shared<Key>()) {}
 
 std::shared_ptr<SimRegistry::Key> SimRegistry::Find(RegRoot root, const std::string& path) const {
   std::shared_ptr<Key> key = root == RegRoot::CurrentUser ? currentUser_ : localMachine_;
@@ -91,9 +90,12 @@ namespace {
 
 uint32_t RightsNeeded(RegAccess access) {
   switch (access) {
-    case RegAccess::QueryAndSet: return SimRegistry::kQueryValue | SimRegistry::kSetValue;
-    case RegAccess::SetOnly: return SimRegistry::kSetValue;
-    case RegAccess::QueryOnly: return SimRegistry::kQueryValue;
+    case RegAccess::QueryAndSet:
+      return SimRegistry::kQueryValue | SimRegistry::kSetValue;
+    case RegAccess::SetOnly:
+      return SimRegistry::kSetValue;
+    case RegAccess::QueryOnly:
+      return SimRegistry::kQueryValue;
   }
   return SimRegistry::kAllRights;
 }
@@ -106,8 +108,8 @@ uint32_t SimRegistry::RightsOn(RegRoot root, const Key& key) const {
   return key.unwritable ? rights & kQueryValue : rights;
 }
 
-std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path, RegAccess access,
-                                          bool create, long* error) {
+std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path, RegAccess access, bool create,
+                                          long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   ++openCount_;
   *error = kErrorSuccess;

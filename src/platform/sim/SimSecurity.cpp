@@ -101,7 +101,10 @@ SimSecurity::SimSecurity(SimRegistry& registry) : registry_(registry) {
   const unsigned char nt[6] = {0, 0, 0, 0, 0, 5};
   userSid = MakeSidBytes(nt, {21, 1004336348, 1177238915, 682003330, 1001});
   // Revision 1, self-relative with a DACL at offset 20 that is empty.
-  defaultDescriptor = std::string("\x01\x00\x04\x80\0\0\0\0\0\0\0\0\0\0\0\0\x14\0\0\0" "\x02\x00\x08\x00\x00\x00\x00\x00", 28);
+  defaultDescriptor = std::string(
+      "\x01\x00\x04\x80\0\0\0\0\0\0\0\0\0\0\0\0\x14\0\0\0"
+      "\x02\x00\x08\x00\x00\x00\x00\x00",
+      28);
 }
 
 std::unique_ptr<AccessToken> SimSecurity::OpenProcessTokenForQuery(long* error) {

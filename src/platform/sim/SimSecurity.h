@@ -26,10 +26,10 @@ class SimSecurity : public Security {
   std::unique_ptr<SecuredKey> OpenKey(RegRoot root, const std::string& path, KeyRight right, long* error) override;
 
   // The machine's state and faults, for tests.
-  std::string userSid;                 // S-1-5-21-1004336348-1177238915-682003330-1001 by default
+  std::string userSid;  // S-1-5-21-1004336348-1177238915-682003330-1001 by default
   std::string userName = "alice";
-  long tokenOpenError = 0;             // non-zero: the token does not open
-  long tokenQueryError = 0;            // non-zero: the user query fails with it
+  long tokenOpenError = 0;   // non-zero: the token does not open
+  long tokenQueryError = 0;  // non-zero: the user query fails with it
   bool userNameFails = false;
   // Keys (root-relative paths, as opened) whose list cannot be read: read-control access is refused.
   std::vector<std::string> listUnreadable;

@@ -82,8 +82,7 @@ bool SimShell::QueryVersion(uint32_t structSize, OsVersion* version) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   MaybeThrow();
   versionCalls.push_back(structSize);
-  if (std::find(acceptedVersionSizes.begin(), acceptedVersionSizes.end(), structSize) ==
-      acceptedVersionSizes.end()) {
+  if (std::find(acceptedVersionSizes.begin(), acceptedVersionSizes.end(), structSize) == acceptedVersionSizes.end()) {
     return false;
   }
   *version = this->version;

@@ -30,7 +30,9 @@ class SimUrlCache : public UrlCache {
 
   // For tests.
   void Add(const std::string& sourceName, uint32_t type, uint32_t extraBytes = 0);
-  void AddCookie(const std::string& sourceName, uint32_t extraBytes = 0) { Add(sourceName, kCookieCacheEntry, extraBytes); }
+  void AddCookie(const std::string& sourceName, uint32_t extraBytes = 0) {
+    Add(sourceName, kCookieCacheEntry, extraBytes);
+  }
   void MakeUndeletable(const std::string& sourceName);
   bool Has(const std::string& sourceName);
   std::vector<std::string> Names();  // sorted without regard to case

@@ -46,8 +46,8 @@ class SqliteDatabase : public Database {
     // The value test of a row match: whether a column's text is among the
     // values of the current statement. Direct only, so no schema object of
     // the browser's can call it.
-    sqlite3_create_function_v2(db_, "corvane_among", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Among, nullptr,
-                               nullptr, nullptr);
+    sqlite3_create_function_v2(db_, "corvane_among", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Among, nullptr, nullptr,
+                               nullptr);
   }
   ~SqliteDatabase() override {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -98,15 +98,15 @@ class SqliteDatabase : public Database {
     return Change(sql, match, values, rows);
   }
 
-  DbResult Values(const RowMatch& match, const std::string& column,
-                  std::map<std::string, uint64_t>* counts) override {
+  DbResult Values(const RowMatch& match, const std::string& column, std::map<std::string, uint64_t>* counts) override {
     counts->clear();
     std::string where;
     DbResult checked = Check(match.table, column);
     if (checked == DbResult::Ok) checked = Where(match, &where);
     if (checked != DbResult::Ok) return checked;
     where += (where.empty() ? " WHERE " : " AND ") + Quoted(column) + " IS NOT NULL";
-    Statement values(db_, "SELECT " + Quoted(column) + ", count(*) FROM " + Quoted(match.table) + where + " GROUP BY 1");
+    Statement values(db_,
+                     "SELECT " + Quoted(column) + ", count(*) FROM " + Quoted(match.table) + where + " GROUP BY 1");
     if (values.prepared() != SQLITE_OK) return Result(values.prepared());
     int rc;
     while ((rc = sqlite3_step(values.get())) == SQLITE_ROW) {

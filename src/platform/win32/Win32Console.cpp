@@ -63,8 +63,8 @@ ConsoleOutput::ConsoleOutput() {
   if (given && given != INVALID_HANDLE_VALUE && GetFileType(given) != FILE_TYPE_UNKNOWN) {
     handle_ = given;
   } else if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-    ownConsole_.Reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ownConsole_.Reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
     if (ownConsole_.valid()) {
       handle_ = ownConsole_.get();
       SetConsoleCtrlHandler(IgnoreInterrupt, TRUE);

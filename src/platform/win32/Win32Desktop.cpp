@@ -24,9 +24,9 @@ WindowId Win32Desktop::FindTopLevelWindow(const std::string& className, const st
 HICON Win32Desktop::Icon(const std::string& resource) {
   auto it = icons_.find(resource);
   if (it != icons_.end()) return it->second.get();
-  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), Wide(resource).c_str(), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                             LR_DEFAULTCOLOR));
+  HICON icon =
+      static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), Wide(resource).c_str(), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   if (icon) icons_.emplace(resource, ScopedHandle<IconTraits>(icon));
   return icon;
 }
@@ -138,8 +138,7 @@ std::string Win32Desktop::ProgramFileOf(WindowId window) {
   return Utf8(cut == std::wstring::npos ? path : path.substr(cut + 1));
 }
 
-intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file,
-                                    int showCommand) {
+intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
                                    nullptr, showCommand);
   return reinterpret_cast<intptr_t>(result);

@@ -22,8 +22,7 @@ constexpr size_t kChunkBytes = 1 << 20;
 FindData ToFindData(const WIN32_FIND_DATAW& w) {
   // dwReserved0 holds the reparse tag when the entry is a reparse point.
   uint32_t tag = (w.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? w.dwReserved0 : 0;
-  return {Utf8(w.cFileName), w.dwFileAttributes, (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow,
-          tag};
+  return {Utf8(w.cFileName), w.dwFileAttributes, (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow, tag};
 }
 
 // A path from a call that answers the length it wrote into `buffer`, or,
@@ -144,8 +143,7 @@ long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
   rename->fileNameLength = static_cast<ULONG>(name.size() * sizeof(wchar_t));
   std::copy(name.begin(), name.end(), rename->fileName);
   IO_STATUS_BLOCK io;
-  NTSTATUS status =
-      NtSetInformationFile(file, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+  NTSTATUS status = NtSetInformationFile(file, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
   return NT_SUCCESS(status) ? ERROR_SUCCESS : static_cast<long>(RtlNtStatusToDosError(status));
 }
 
@@ -157,16 +155,14 @@ std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern,
   // No short names, which nothing here uses and Windows would look up for
   // every entry, and larger batches per call. Wine takes both flags and
   // makes the same calls as for FindFirstFileW.
-  HANDLE h = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &w, FindExSearchNameMatch, nullptr,
-                              FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE h =
+      FindFirstFileExW(wide.c_str(), FindExInfoBasic, &w, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   *first = ToFindData(w);
   return std::make_unique<Win32Find>(h);
 }
 
-uint32_t Win32FileSystem::GetAttributes(const std::string& path) {
-  return GetFileAttributesW(WidePath(path).c_str());
-}
+uint32_t Win32FileSystem::GetAttributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
 
 bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
   return SetFileAttributesW(WidePath(path).c_str(), attributes);
@@ -174,13 +170,9 @@ bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes
 
 bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()); }
 
-bool Win32FileSystem::RemoveFolder(const std::string& path) {
-  return RemoveDirectoryW(WidePath(path).c_str());
-}
+bool Win32FileSystem::RemoveFolder(const std::string& path) { return RemoveDirectoryW(WidePath(path).c_str()); }
 
-bool Win32FileSystem::MakeFolder(const std::string& path) {
-  return CreateDirectoryW(WidePath(path).c_str(), nullptr);
-}
+bool Win32FileSystem::MakeFolder(const std::string& path) { return CreateDirectoryW(WidePath(path).c_str(), nullptr); }
 
 std::unique_ptr<FolderHandle> Win32FileSystem::OpenFolder(const std::string& path, bool asItself) {
   return OpenFolderHandle(path, asItself);
@@ -214,8 +206,8 @@ bool Win32FileSystem::SameName(const std::string& a, const std::string& b) {
 }
 
 std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {
-  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     *error = static_cast<long>(GetLastError());
     return nullptr;

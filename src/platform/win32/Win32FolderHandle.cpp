@@ -242,8 +242,8 @@ class Win32FolderHandle : public FolderHandle {
   bool RemoveSelf() override { return DeleteThrough(folder_.get()); }
 
   std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
-    ScopedKernelObject file(OpenRelative(folder_.get(), Wide(name), FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                                 FILE_NON_DIRECTORY_FILE));
+    ScopedKernelObject file(
+        OpenRelative(folder_.get(), Wide(name), FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE));
     AttributeTagInformation tag;
     StandardInformation standard;
     if (!file.valid() || !IsListedEntry(file.get(), listed, &tag) ||
@@ -282,11 +282,9 @@ HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access,
   InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, root, nullptr);
   IO_STATUS_BLOCK io;
   HANDLE handle = nullptr;
-  NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                                 disposition,
-                                 options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
-                                     FILE_OPEN_FOR_BACKUP_INTENT,
-                                 nullptr, 0);
+  NTSTATUS status = NtCreateFile(
+      &handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+      options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
   if (!NT_SUCCESS(status)) {
     FailWith(status);
     return nullptr;

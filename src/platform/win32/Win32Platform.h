@@ -32,7 +32,7 @@ struct Win32Platform {
   Win32Security security;
   Win32AnsiText ansi;
   sqlite::SqliteDatabases databases;
-  Platform platform{registry, process, clock,      files,    desktop, sound,     mixer,
+  Platform platform{registry, process,  clock,      files,    desktop, sound,    mixer,
                     shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 

@@ -144,7 +144,8 @@ ModuleId Win32Process::LoadModule(const std::string& fullPath) {
   if (!IsFullPath(fullPath)) return 0;
   std::wstring path = Wide(fullPath);
   // The module's own dependencies come from its folder and System32 only.
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module =
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Windows 7 without KB2533623 knows no LOAD_LIBRARY_SEARCH_* flags.
   if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
     module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

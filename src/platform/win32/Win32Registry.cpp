@@ -24,9 +24,12 @@ HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_
 // more (KEY_READ's READ_CONTROL, KEY_WRITE's KEY_CREATE_SUB_KEY) is refused.
 REGSAM Sam(RegAccess access) {
   switch (access) {
-    case RegAccess::QueryAndSet: return KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
-    case RegAccess::SetOnly: return KEY_SET_VALUE | KEY_WOW64_64KEY;
-    case RegAccess::QueryOnly: return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
+    case RegAccess::QueryAndSet:
+      return KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
+    case RegAccess::SetOnly:
+      return KEY_SET_VALUE | KEY_WOW64_64KEY;
+    case RegAccess::QueryOnly:
+      return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
   }
   return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
 }
@@ -77,8 +80,8 @@ class Win32RegKey : public RegKey {
       }
       default:
         if (value.data.size() > kMaxValueBytes) return ERROR_INVALID_PARAMETER;
-        return RegSetValueExW(key_.get(), wname.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(value.data.data()),
-                              static_cast<DWORD>(value.data.size()));
+        return RegSetValueExW(key_.get(), wname.c_str(), 0, REG_BINARY,
+                              reinterpret_cast<const BYTE*>(value.data.data()), static_cast<DWORD>(value.data.size()));
     }
   }
 

@@ -68,9 +68,12 @@ class Win32SecuredKey : public SecuredKey {
 
 REGSAM Sam(KeyRight right) {
   switch (right) {
-    case KeyRight::ReadControl: return READ_CONTROL | KEY_WOW64_64KEY;
-    case KeyRight::WriteDac: return WRITE_DAC | KEY_WOW64_64KEY;
-    case KeyRight::Read: return KEY_READ | KEY_WOW64_64KEY;
+    case KeyRight::ReadControl:
+      return READ_CONTROL | KEY_WOW64_64KEY;
+    case KeyRight::WriteDac:
+      return WRITE_DAC | KEY_WOW64_64KEY;
+    case KeyRight::Read:
+      return KEY_READ | KEY_WOW64_64KEY;
   }
   return KEY_READ;
 }
@@ -101,8 +104,7 @@ bool Win32Security::LogonUserName(uint32_t bufferChars, std::string* name) {
   return true;
 }
 
-std::unique_ptr<SecuredKey> Win32Security::OpenKey(RegRoot root, const std::string& path, KeyRight right,
-                                                   long* error) {
+std::unique_ptr<SecuredKey> Win32Security::OpenKey(RegRoot root, const std::string& path, KeyRight right, long* error) {
   HKEY key = nullptr;
   *error = RegOpenKeyExW(root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0,
                          Sam(right), &key);

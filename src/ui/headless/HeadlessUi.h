@@ -31,9 +31,7 @@ class HeadlessUi : public Ui {
   void FormVisibilityChanged(Form&) override {}
   void RunModal(Form& form) override;
   void BringToFront(Form& form) override { foreground = &form; }
-  void Repaint(Form& form) override {
-    repaintedCaptions.push_back(form.caption());
-  }
+  void Repaint(Form& form) override { repaintedCaptions.push_back(form.caption()); }
   MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) override;
   void PopupMenu(Form& owner, MenuItem& menu, Point at) override;
   Point CursorPos() override { return cursor; }

@@ -86,8 +86,7 @@ void ControlPeer::Paint(HDC dc) {
   PaintCheckBox(dc, client, caption, checked, control_.kind() == Kind::RadioBox, look);
 }
 
-LRESULT CALLBACK ControlPeer::PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR self) {
+LRESULT CALLBACK ControlPeer::PaintedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
   auto* peer = reinterpret_cast<ControlPeer*>(self);
   LRESULT result = 0;
   peer->ui_.RunHandler([&] { result = peer->PaintedMessage(hwnd, msg, wParam, lParam); });

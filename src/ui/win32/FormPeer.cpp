@@ -73,8 +73,8 @@ void FormPeer::Create() {
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h,
-                          ui_.appWindow(), nullptr, ui_.instance(), this);
+  hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h, ui_.appWindow(),
+                          nullptr, ui_.instance(), this);
   window_.Reset(hwnd_);
   if (hwnd_ && form_.receivesCopyDataFromLowerIntegrity()) {
     // User Interface Privilege Isolation drops messages from processes of a
@@ -94,17 +94,36 @@ void FormPeer::CreateControls(Control& parent) {
     int extraHeight = 0;
     switch (c->kind()) {
       // Labels are drawn by the form so that a picture behind them can show.
-      case Kind::Label: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY; break;
+      case Kind::Label:
+        cls = L"STATIC";
+        style |= SS_OWNERDRAW | SS_NOTIFY;
+        break;
       // Pictures lie behind the other controls, which may stand on them.
-      case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | WS_CLIPSIBLINGS; break;
-      case Kind::CheckBox: cls = L"BUTTON"; style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP; break;
-      case Kind::RadioBox: cls = L"BUTTON"; style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP; break;
+      case Kind::Picture:
+        cls = L"STATIC";
+        style |= SS_OWNERDRAW | WS_CLIPSIBLINGS;
+        break;
+      case Kind::CheckBox:
+        cls = L"BUTTON";
+        style |= BS_CHECKBOX | BS_NOTIFY | WS_TABSTOP;
+        break;
+      case Kind::RadioBox:
+        cls = L"BUTTON";
+        style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP;
+        break;
       case Kind::Button:
         cls = L"BUTTON";
         style |= (c->picture().empty() ? BS_PUSHBUTTON : BS_OWNERDRAW) | BS_NOTIFY | WS_TABSTOP;
         break;
-      case Kind::GroupBox: cls = L"BUTTON"; style |= BS_GROUPBOX; break;
-      case Kind::ComboBox: cls = L"COMBOBOX"; style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP; extraHeight = 300; break;
+      case Kind::GroupBox:
+        cls = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+      case Kind::ComboBox:
+        cls = L"COMBOBOX";
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        extraHeight = 300;
+        break;
       case Kind::ListBox:
         // Never LBS_SORT, even for a sorted list: the class compares with
         // CompareStringW (which passes over hyphens) and puts a line before
@@ -116,17 +135,22 @@ void FormPeer::CreateControls(Control& parent) {
         if (static_cast<ListBox*>(c)->multiSelect()) style |= LBS_EXTENDEDSEL;
         if (static_cast<ListBox*>(c)->drawnLook()) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         break;
-      case Kind::PageControl: cls = WC_TABCONTROLW; style |= TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP; break;
-      default: break;  // panels and tab sheets are drawn by the form
+      case Kind::PageControl:
+        cls = WC_TABCONTROLW;
+        style |= TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP;
+        break;
+      default:
+        break;  // panels and tab sheets are drawn by the form
     }
     HWND hwnd = nullptr;
     if (cls) {
       RECT r = AbsoluteRect(*c);
       int height = c->kind() == Kind::PageControl ? Scaled(kTabRowHeight) : r.bottom - r.top + Scaled(extraHeight);
-      hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height,
-                             hwnd_, nullptr, ui_.instance(), nullptr);
+      hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height, hwnd_,
+                             nullptr, ui_.instance(), nullptr);
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.fonts().For(*c)), FALSE);
-      if (c->kind() == Kind::Picture) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      if (c->kind() == Kind::Picture)
+        SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (c->kind() == Kind::PageControl) {
         const int tabWidth = Scaled(197);
         SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(tabWidth, Scaled(kTabRowHeight - 4)));

@@ -87,7 +87,8 @@ void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selec
   SetTextColor(dc, color);
   RECT textRect = r;
   textRect.left += kTextIndent;
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
 }
 

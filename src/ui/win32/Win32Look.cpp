@@ -96,7 +96,8 @@ void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look&
   FrameRect(dc, &light, lightBrush.get());
   FrameRect(dc, &dark, darkBrush.get());
   if (caption.empty()) return;
-  RECT text{client.left + Scaled(8), client.top, client.left + Scaled(8) + extent.cx + Scaled(4), client.top + extent.cy};
+  RECT text{client.left + Scaled(8), client.top, client.left + Scaled(8) + extent.cx + Scaled(4),
+            client.top + extent.cy};
   if (text.right > client.right) text.right = client.right;
   Fill(dc, text, look.back);
   SetBkMode(dc, TRANSPARENT);

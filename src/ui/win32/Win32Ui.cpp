@@ -149,17 +149,29 @@ HWND Win32Ui::ActiveFormWindow() const {
 MessageResult Win32Ui::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
   UINT type = MB_OK;
   switch (kind) {
-    case MessageKind::Plain: type = MB_OK; break;
-    case MessageKind::Error: type = MB_OK | MB_ICONERROR; break;
-    case MessageKind::Information: type = MB_OK | MB_ICONINFORMATION; break;
-    case MessageKind::Confirmation: type = MB_YESNO | MB_ICONQUESTION; break;
+    case MessageKind::Plain:
+      type = MB_OK;
+      break;
+    case MessageKind::Error:
+      type = MB_OK | MB_ICONERROR;
+      break;
+    case MessageKind::Information:
+      type = MB_OK | MB_ICONINFORMATION;
+      break;
+    case MessageKind::Confirmation:
+      type = MB_YESNO | MB_ICONQUESTION;
+      break;
   }
   int answer = MessageBoxW(ActiveFormWindow(), Wide(text).c_str(), Wide(caption).c_str(), type | MB_SETFOREGROUND);
   switch (answer) {
-    case IDYES: return MessageResult::Yes;
-    case IDNO: return MessageResult::No;
-    case IDCANCEL: return MessageResult::Cancel;
-    default: return MessageResult::Ok;
+    case IDYES:
+      return MessageResult::Yes;
+    case IDNO:
+      return MessageResult::No;
+    case IDCANCEL:
+      return MessageResult::Cancel;
+    default:
+      return MessageResult::Ok;
   }
 }
 

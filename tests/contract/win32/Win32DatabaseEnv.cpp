@@ -12,6 +12,8 @@ std::string NewScratchFolder() { return Env().NewScratchFolder(); }
 
 std::vector<std::string> DatabaseEnvNames() { return {"sqlite"}; }
 
-std::unique_ptr<DatabaseEnv> MakeDatabaseEnv(const std::string&) { return MakeSqliteDatabaseEnv(&NewScratchFolder, '\\'); }
+std::unique_ptr<DatabaseEnv> MakeDatabaseEnv(const std::string&) {
+  return MakeSqliteDatabaseEnv(&NewScratchFolder, '\\');
+}
 
 }  // namespace contract

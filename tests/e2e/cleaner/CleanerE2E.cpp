@@ -59,8 +59,8 @@ void MakeFolder(const std::wstring& path) {
 }
 
 std::string ReadText(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   char buffer[256];
   DWORD got = 0;
@@ -135,10 +135,10 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   MakeFile(recent + L"\\sub\\desktop.ini", "sub");
   MakeFile(recent + L"\\sub\\x.lnk", "lnk");
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
-                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs\\.doc", 0, nullptr,
-                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs\\.doc", 0,
+                      nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   RegSetValueExW(key, L"0", 0, REG_BINARY, reinterpret_cast<const BYTE*>("abc"), 3);
   RegCloseKey(key);
 
@@ -231,8 +231,8 @@ TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
   EXPECT_TRUE(thread.finished()) << thread.failure();
 
   const std::wstring other = L"C:\\users\\other";
-  for (const wchar_t* kept : {L"\\media\\library.wmdb", L"\\office\\Recent\\letter.doc",
-                              L"\\acd\\ACDSee\\imageDB.ddf", L"\\history\\played.rpl", L"\\history\\urls.ini"}) {
+  for (const wchar_t* kept : {L"\\media\\library.wmdb", L"\\office\\Recent\\letter.doc", L"\\acd\\ACDSee\\imageDB.ddf",
+                              L"\\history\\played.rpl", L"\\history\\urls.ini"}) {
     EXPECT_EQ(ReadText(other + kept), "mine") << platform::win32::Utf8(kept);
   }
   EXPECT_FALSE(Exists(common + L"\\RealRealOne Player\\urls.ini")) << "the step's own file goes";

@@ -49,8 +49,8 @@ std::wstring LastRunReport() {
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "<missing>";
   std::string bytes;
   char buffer[4096];
@@ -221,8 +221,9 @@ TEST(CommandLineE2E, APreviewRemovesNothingAndTheCleaningThenRemovesWhatItListed
   EXPECT_TRUE(HasLine(p, "    " + temp + " (folder)"));
   EXPECT_TRUE(HasLine(p, "    HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"));
   EXPECT_TRUE(HasLine(p, "    HKEY_CURRENT_USER\\Software\\Microsoft\\Telnet: Machine1"));
-  EXPECT_TRUE(HasLine(p, "Cookies\r\n  Cookies to remove: 1\r\n    tracker.example (1)\r\n"
-                         "  Cookies the safe list keeps: 1\r\n    bank.example (1)"));
+  EXPECT_TRUE(HasLine(p,
+                      "Cookies\r\n  Cookies to remove: 1\r\n    tracker.example (1)\r\n"
+                      "  Cookies the safe list keeps: 1\r\n    bank.example (1)"));
   EXPECT_TRUE(HasLine(p, "  History store to clear: 2 times"));
   EXPECT_TRUE(HasLine(p, "Every selected cleaner was looked at to its end."));
   EXPECT_TRUE(Exists(folder + L"\\sub\\b.log"));
@@ -239,8 +240,9 @@ TEST(CommandLineE2E, APreviewRemovesNothingAndTheCleaningThenRemovesWhatItListed
   const std::string& c = clean.output;
   EXPECT_EQ(c.rfind("Corvane cleaning report.\r\n", 0), 0u);
   EXPECT_TRUE(HasLine(c, "    " + temp + "\\sub\\b.log (12 bytes)"));
-  EXPECT_TRUE(HasLine(c, "Cookies\r\n  Cookies removed: 1\r\n    tracker.example (1)\r\n"
-                         "  Cookies kept by the safe list: 1\r\n    bank.example (1)"));
+  EXPECT_TRUE(HasLine(c,
+                      "Cookies\r\n  Cookies removed: 1\r\n    tracker.example (1)\r\n"
+                      "  Cookies kept by the safe list: 1\r\n    bank.example (1)"));
   // Wine has no history store to clear: the report says so rather than claim it.
   EXPECT_TRUE(HasLine(c, "  Not done: 2\r\n    clear the history store: not implemented by the system (2 times)"));
   EXPECT_TRUE(HasLine(c, "Every selected cleaner ran to its end."));
@@ -306,8 +308,8 @@ TEST(CommandLineE2E, TheWindowsTracksGoAHeldThumbnailCacheIsSkippedWithFourAndTh
                               L"RecycleBin", L"InternetHistoryFiles"}) {
     SetSwitch(name, 0);
   }
-  for (const wchar_t* name : {L"ExplorerTypedPaths", L"ExplorerSearchHistory", L"FileDialogHistory",
-                              L"JumpListHistory", L"ThumbnailCache", L"WindowsTimeline"}) {
+  for (const wchar_t* name : {L"ExplorerTypedPaths", L"ExplorerSearchHistory", L"FileDialogHistory", L"JumpListHistory",
+                              L"ThumbnailCache", L"WindowsTimeline"}) {
     SetSwitch(name, 1);
   }
   const std::wstring explorer = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
@@ -355,8 +357,9 @@ TEST(CommandLineE2E, TheWindowsTracksGoAHeldThumbnailCacheIsSkippedWithFourAndTh
   EXPECT_TRUE(HasLine(c, "Timeline Activities\r\n  Nothing was there to remove."));
   // Wine 8 lists no applications (its shell has no Applications folder) and
   // answers E_NOTIMPL to RemoveAllDestinations; Windows lists them and clears.
-  EXPECT_TRUE(HasLine(c, "Jump Lists (pinned items kept)\r\n  Skipped: 1\r\n"
-                         "    the jump lists: Windows did not list its applications (not found)"))
+  EXPECT_TRUE(HasLine(c,
+                      "Jump Lists (pinned items kept)\r\n  Skipped: 1\r\n"
+                      "    the jump lists: Windows did not list its applications (not found)"))
       << "the run says why rather than claim the lists cleared";
   EXPECT_TRUE(HasLine(c, "Every selected cleaner ran to its end."));
 }

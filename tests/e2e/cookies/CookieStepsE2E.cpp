@@ -81,8 +81,9 @@ bool KeyExists(HKEY root, const std::string& path) {
 
 void MakeKey(HKEY root, const std::string& path) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-            ERROR_SUCCESS)
+  ASSERT_EQ(
+      RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+      ERROR_SUCCESS)
       << path;
   RegCloseKey(key);
 }
@@ -105,8 +106,9 @@ class CookieStepsE2E : public ::testing::Test {
   }
 
   void CommitSample() {
-    for (const char* cookie : {"Cookie:user@kept.example/", "Cookie:user@KEPT.example/PATH/", "Cookie:user@sub.kept.example/",
-                               "Cookie:user@tracker.example/", "Cookie:user@ads.tracker.example/x/"}) {
+    for (const char* cookie :
+         {"Cookie:user@kept.example/", "Cookie:user@KEPT.example/PATH/", "Cookie:user@sub.kept.example/",
+          "Cookie:user@tracker.example/", "Cookie:user@ads.tracker.example/x/"}) {
       ASSERT_TRUE(testsupport::CommitUrlCacheEntry(cookie, COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY)) << cookie;
     }
     for (const char* page : {"http://kept.example/index.html", "http://tracker.example/pixel.gif"}) {

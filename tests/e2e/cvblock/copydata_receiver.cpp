@@ -29,21 +29,21 @@ void logCopyData(const COPYDATASTRUCT& data) {
 
 LRESULT CALLBACK receiverProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COPYDATA:
-        // Answer late, as Corvane does while it plays its announcement (or when the test
-        // releases it): a sender that does not wait for the answer returns before the line is
-        // logged, and the check sees it missing.
-        SetEvent(g_received);
-        WaitForSingleObject(g_release, kHoldMs);
-        logCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp));
-        SetEvent(g_answered);
-        return TRUE;
-    case WM_TIMER:
-        if (wp == kGiveUpTimer) DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_COPYDATA:
+            // Answer late, as Corvane does while it plays its announcement (or when the test
+            // releases it): a sender that does not wait for the answer returns before the line is
+            // logged, and the check sees it missing.
+            SetEvent(g_received);
+            WaitForSingleObject(g_release, kHoldMs);
+            logCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp));
+            SetEvent(g_answered);
+            return TRUE;
+        case WM_TIMER:
+            if (wp == kGiveUpTimer) DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -68,8 +68,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"TCorvaneMain";
     if (!RegisterClassW(&wc)) return 3;
-    HWND hwnd = CreateWindowExW(0, L"TCorvaneMain", L"Preferences", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                100, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExW(0, L"TCorvaneMain", L"Preferences", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                nullptr, instance, nullptr);
     if (!hwnd) return 4;
     SetTimer(hwnd, kGiveUpTimer, kGiveUpMs, nullptr);
     std::fprintf(g_log, "ready\n");

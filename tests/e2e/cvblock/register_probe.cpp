@@ -9,8 +9,8 @@
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     HKEY scratch = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\CvblockRegisterProbe", 0, nullptr,
-                        REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &scratch, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\CvblockRegisterProbe", 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &scratch, nullptr) != ERROR_SUCCESS)
         return 3;
     LONG rc = RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch);
     RegCloseKey(scratch);

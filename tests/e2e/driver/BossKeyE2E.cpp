@@ -144,8 +144,8 @@ TEST_F(BossKeyE2E, ThePreferencesWindowShowsTheStoredStateAndChangesTheCombinati
   EXPECT_EQ(client.right, 370);
   EXPECT_EQ(client.bottom, 319);
 
-  for (const wchar_t* caption : {L"Windows Hotkey Status", L"Internet Explorer Hotkey Status",
-                                 L"Windows Volume Control", L"Windows Hotkey"}) {
+  for (const wchar_t* caption :
+       {L"Windows Hotkey Status", L"Internet Explorer Hotkey Status", L"Windows Volume Control", L"Windows Hotkey"}) {
     EXPECT_NE(FindChild(pref, L"Button", caption), nullptr) << "group box";
   }
   HWND enable = FindChild(pref, L"Button", L"Enable windows hotkey");

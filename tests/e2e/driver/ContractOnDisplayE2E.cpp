@@ -61,8 +61,10 @@ TEST(ContractOnDisplayE2E, TheWindowAndHotkeyContractsPassWithRealWindows) {
   DeleteFileW(report.c_str());
   // Promises the child a display: a window it cannot make is then a failure, not a skip.
   SetEnvironmentVariableW(L"CORVANE_CONTRACT_DISPLAY", L"1");
-  std::optional<DWORD> exit = RunToFile(L"\"" + BinFolder() + L"contract_win32.exe\" "
-                                        L"--gtest_filter=WindowContract.*:HotkeyContract.* --gtest_output=xml:" + report,
+  std::optional<DWORD> exit = RunToFile(L"\"" + BinFolder() +
+                                            L"contract_win32.exe\" "
+                                            L"--gtest_filter=WindowContract.*:HotkeyContract.* --gtest_output=xml:" +
+                                            report,
                                         log, 120000);
   SetEnvironmentVariableW(L"CORVANE_CONTRACT_DISPLAY", nullptr);
   EXPECT_EQ(exit, 0u) << ReadFileText(log);

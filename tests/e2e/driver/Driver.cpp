@@ -62,7 +62,8 @@ bool StartUnixProgram(std::wstring commandLine) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
   if (pi.hThread) CloseHandle(pi.hThread);
   if (pi.hProcess) CloseHandle(pi.hProcess);
   return true;
@@ -86,9 +87,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   return true;
 }
 
-bool Settled(HWND window) {
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 20000, nullptr) != 0;
-}
+bool Settled(HWND window) { return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 20000, nullptr) != 0; }
 
 void WaitPastSplash(DWORD pid, DWORD timeoutMs) {
   // The splash is made after the running marker is written and lives 1.2 s.
@@ -305,7 +304,8 @@ bool Screenshot(HWND hwnd, const std::string& name) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written;
-  bool ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) && WriteFile(file, &info, sizeof info, &written, nullptr) &&
+  bool ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
+            WriteFile(file, &info, sizeof info, &written, nullptr) &&
             WriteFile(file, pixels.bits.data(), info.biSizeImage, &written, nullptr);
   CloseHandle(file);
   return ok;

@@ -194,13 +194,15 @@ TEST(HistoryCleanerE2E, TheCookieManagerListsCacheCookiesAndDeleteSparesTheSaved
   Screenshot(cm, "cookie-manager");
 
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Save"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\n") << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
+  EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\n")
+      << "\"Save\" writes Settings\\SafeCookies.txt beside the program";
 
   // A line moved but not saved: "Delete" saves the safe list first, so the
   // site just moved there keeps its cookie.
   ClickListLine(src, 0, false);
   SendMessageTimeoutW(include, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
-  EXPECT_EQ(ListLines(dst), (Lines{L"keep.example", L"drop-in.example"})) << "added at the end until filled from a file";
+  EXPECT_EQ(ListLines(dst), (Lines{L"keep.example", L"drop-in.example"}))
+      << "added at the end until filled from a file";
   SendMessageTimeoutW(FindChild(cm, L"Button", L"Delete"), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWait, nullptr);
   EXPECT_EQ(ReadWholeFile(keepFile), "keep.example\r\ndrop-in.example\r\n");
   std::vector<std::string> left = CookieNames();
@@ -234,10 +236,12 @@ bool RunOnUnixSide(const std::string& script, DWORD timeoutMs) {
   std::wstring marker = scratch + L"done";
   DeleteFileW(marker.c_str());
   std::string unixScratch = UnixFolder(scratch);
-  if (unixScratch.empty() || !WriteFileText(scratch + L"script.sh", (script + "\ntouch '" + unixScratch + "done'\n").c_str())) {
+  if (unixScratch.empty() ||
+      !WriteFileText(scratch + L"script.sh", (script + "\ntouch '" + unixScratch + "done'\n").c_str())) {
     return false;
   }
-  if (!StartUnixProgram(L"/bin/sh " + std::wstring(unixScratch.begin(), unixScratch.end()) + L"script.sh")) return false;
+  if (!StartUnixProgram(L"/bin/sh " + std::wstring(unixScratch.begin(), unixScratch.end()) + L"script.sh"))
+    return false;
   DWORD start = GetTickCount();
   while (!Exists(marker)) {
     if (GetTickCount() - start > timeoutMs) return false;
@@ -277,7 +281,8 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
   std::wstring many = TempFolder() + L"corvane-e2e-many";
   std::string unixTemp = UnixFolder(TempFolder());
   ASSERT_FALSE(unixTemp.empty()) << "wine_get_unix_file_name";
-  ASSERT_TRUE(RunOnUnixSide("cd '" + unixTemp + "' && mkdir -p corvane-e2e-many && cd corvane-e2e-many && for d in $(seq " +
+  ASSERT_TRUE(RunOnUnixSide("cd '" + unixTemp +
+                                "' && mkdir -p corvane-e2e-many && cd corvane-e2e-many && for d in $(seq " +
                                 std::to_string(kFolders) + "); do mkdir -p d$d && (cd d$d && seq -f f%g.tmp " +
                                 std::to_string(kFilesPerFolder) + " | xargs touch); done",
                             120000));
@@ -321,7 +326,8 @@ TEST(HistoryCleanerE2E, ExitDuringAPurgeOfManyFilesEndsPromptlyAndANewStartFollo
   EXPECT_GT(left, 0) << "Exit came after the purge had ended: make the tree larger";
   std::string report = ReadWholeFile(LastRunReport()).value_or("");
   EXPECT_NE(report.find("The cleaning stopped before its end: it was asked to stop"), std::string::npos)
-      << "the run did not end on the stop before the program exited:\n" << report;
+      << "the run did not end on the stop before the program exited:\n"
+      << report;
 
   // A new start right away: no "another instance", and the icon is back.
   Process again = StartCorvane();

@@ -38,7 +38,8 @@ std::optional<DWORD> ReadDword(HKEY root, const std::wstring& path, const wchar_
 // Runs `rundll32 cvblock.dll,ReportBlockedPopup <address>` to its end; the
 // milliseconds it took, or nullopt when it did not end in time.
 std::optional<DWORD> ReportBlockedPopup(const std::wstring& address) {
-  std::wstring line = L"C:\\windows\\system32\\rundll32.exe " + BinFolder() + L"cvblock.dll,ReportBlockedPopup " + address;
+  std::wstring line =
+      L"C:\\windows\\system32\\rundll32.exe " + BinFolder() + L"cvblock.dll,ReportBlockedPopup " + address;
   DWORD start = GetTickCount();
   Process report(line);
   if (!report.started() || report.WaitForExit(kWait) != 0u) return std::nullopt;
@@ -94,7 +95,8 @@ void SendJunk(HWND window) {
     // A timer whose callback is the sender's address (DispatchMessage would
     // call it), and messages whose lParam is text to read or a buffer to fill.
     PostMessageW(window, WM_TIMER, 1, p);
-    for (UINT textual : {UINT{WM_SETTEXT}, UINT{WM_GETTEXT}, UINT{LB_ADDSTRING}, UINT{LB_GETTEXT}, UINT{EM_REPLACESEL}}) {
+    for (UINT textual :
+         {UINT{WM_SETTEXT}, UINT{WM_GETTEXT}, UINT{LB_ADDSTRING}, UINT{LB_GETTEXT}, UINT{EM_REPLACESEL}}) {
       PostMessageW(window, textual, 64, p);
     }
   }
@@ -184,11 +186,11 @@ TEST(PopUpBlockerE2E, TheModuleIsRegisteredOnceAndItsReportsReachTheAnnouncement
   // And to the controls, whose classes read the text messages' pointers.
   EnumChildWindows(pref, SendJunkToChild, 0);
   std::vector<char> block(1 << 20, 'x');  // Wine carries 1 MiB and refuses 4 MiB itself
-  for (COPYDATASTRUCT data : {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()},
-                              COPYDATASTRUCT{0, 0, nullptr}}) {
+  for (COPYDATASTRUCT data :
+       {COPYDATASTRUCT{7, static_cast<DWORD>(block.size()), block.data()}, COPYDATASTRUCT{0, 0, nullptr}}) {
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kWait,
-                                    &answer))
+    EXPECT_TRUE(
+        SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kWait, &answer))
         << data.cbData << " bytes";
     EXPECT_EQ(answer, 1u);
   }

@@ -69,13 +69,23 @@ namespace {
 
 // The tray menu's entries that have a command, in their order: Corvane
 // numbers them from 100 each time the menu opens ("Exit" keeps 9001).
-const wchar_t* const kTrayMenuCommands[] = {
-    L"Preferences", L"Internet Explorer History Cleaner", L"Windows History Cleaner",
-    L"Applications History Cleaner", L"Popup Blocker Preferences", L"Windows Hotkey Preferences",
-    L"Enable Auto History Cleaner", L"&Enable Popup Blocking", L"Play a Sound When a Popup Window is Blocked",
-    L"Animate System Tray Icon When a Popup Window is Blocked", L"Enable Windows Hotkey",
-    L"Clean a Browser When It Closes", L"&Contents and Topics",
-    L"&Online Support", L"Online &FAQ", L"Submit Support Ticket", L"About Us"};
+const wchar_t* const kTrayMenuCommands[] = {L"Preferences",
+                                            L"Internet Explorer History Cleaner",
+                                            L"Windows History Cleaner",
+                                            L"Applications History Cleaner",
+                                            L"Popup Blocker Preferences",
+                                            L"Windows Hotkey Preferences",
+                                            L"Enable Auto History Cleaner",
+                                            L"&Enable Popup Blocking",
+                                            L"Play a Sound When a Popup Window is Blocked",
+                                            L"Animate System Tray Icon When a Popup Window is Blocked",
+                                            L"Enable Windows Hotkey",
+                                            L"Clean a Browser When It Closes",
+                                            L"&Contents and Topics",
+                                            L"&Online Support",
+                                            L"Online &FAQ",
+                                            L"Submit Support Ticket",
+                                            L"About Us"};
 
 UINT KnownTrayMenuCommand(const std::wstring& caption) {
   if (caption == L"Exit") return 9001;

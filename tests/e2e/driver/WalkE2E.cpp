@@ -25,8 +25,8 @@ constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\Current
 
 // What the walk changes before "Exit", as the second start must find it.
 const std::pair<const wchar_t*, DWORD> kLeftPreferences[] = {
-    {L"AutoCleaner", 1}, {L"CRVNPBStatus", 1}, {L"SoundIndex", 1}, {L"IEWHotKey", 1}, {L"WindowsHotKeyS", 1},
-    {L"EPWC", 1}, {L"WindowsTempFiles", 1},
+    {L"AutoCleaner", 1},    {L"CRVNPBStatus", 1}, {L"SoundIndex", 1},       {L"IEWHotKey", 1},
+    {L"WindowsHotKeyS", 1}, {L"EPWC", 1},         {L"WindowsTempFiles", 1},
 };
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -242,8 +242,8 @@ void WalkE2E::ChangePopupBlocker() {
 }
 
 void WalkE2E::ChangeHotkey() {
-  HWND pref = OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences",
-                           corvane.id());
+  HWND pref =
+      OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences", corvane.id());
   ASSERT_NE(pref, nullptr);
   HWND enable = FindChild(pref, L"Button", L"Enable windows hotkey");
   HWND browser = FindChild(pref, L"Button", L"Enable Internet Explorer hotkey");
@@ -352,8 +352,8 @@ void WalkE2E::ManageCookies() {
 
 void WalkE2E::ReportBlockedPopup() {
   ASSERT_EQ(ReadSetting(L"EPWC").value_or(0), 0u);
-  std::wstring line = L"C:\\windows\\system32\\rundll32.exe \"" + dir +
-                      L"\\cvblock.dll\",ReportBlockedPopup http://popup.example/walk";
+  std::wstring line =
+      L"C:\\windows\\system32\\rundll32.exe \"" + dir + L"\\cvblock.dll\",ReportBlockedPopup http://popup.example/walk";
   Process report(line);
   ASSERT_TRUE(report.started());
   EXPECT_EQ(report.WaitForExit(kWait), 0u);
@@ -404,8 +404,8 @@ void WalkE2E::FindPreferencesAsLeft() {
   Screenshot(popup, "walk-popup-blocker-after-restart");
   Hide(popup);
 
-  HWND hotkey = OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences",
-                             corvane.id());
+  HWND hotkey =
+      OpenFromTray(main, L"Windows Hotkey Preferences", L"TBossKeyPref", L"Windows Hotkey Prefrences", corvane.id());
   ASSERT_NE(hotkey, nullptr);
   EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"Enable windows hotkey")));
   EXPECT_TRUE(IsChecked(FindChild(hotkey, L"Button", L"Enable Internet Explorer hotkey")));
