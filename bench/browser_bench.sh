@@ -67,7 +67,9 @@ fresh() {
 server_ticks() {
   local pid
   for pid in $(pgrep -x 'wineserver(64)?'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && awk '{ print $14 + $15 }' "/proc/$pid/stat"
+    # Another prefix's wineserver may end meanwhile: its files are gone.
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null
   done
 }
 side() {

@@ -131,7 +131,7 @@ void RemoveProfileFile(BrowserServices& s, const std::string& start, const std::
     return;
   }
   long error = s.files.LastError();
-  bool inUse = error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation;
+  bool inUse = platform::IsInUse(error);
   Skipped(result, Join(folder, name), inUse ? "in use by another program" : "could not be removed", inUse);
 }
 
@@ -305,6 +305,12 @@ std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& brows
     }
   }
   return sites;
+}
+
+size_t BrowserOfProgram(const std::string& programFile) {
+  size_t row = 0;
+  while (row < kBrowserCount && !util::EqualNoCase(programFile, kBrowsers[row].programFile)) ++row;
+  return row;
 }
 
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running) {

@@ -109,6 +109,9 @@ std::string CookieSite(const std::string& host);
 // Whether a program of the browser's program file name is among `running`
 // (Process::RunningProgramNames).
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running);
+// The row of kBrowsers whose program file `programFile` names (letter case
+// aside); kBrowserCount for none.
+size_t BrowserOfProgram(const std::string& programFile);
 
 // The sites (CookieSite) of a profile's cookies, each once, for the cookie
 // manager's list; a cookie jar in use or unreadable adds none.

@@ -32,8 +32,6 @@ std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& plat
   return home;
 }
 
-bool IsInUse(long error) { return error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation; }
-
 }  // namespace
 
 void CleanerSteps::ExplorerTypedPathsCleaner() { DeleteRegKey(std::string(kExplorer) + "TypedPaths"); }
@@ -76,7 +74,7 @@ void CleanerSteps::ThumbnailCacheCleaner() {
     if (home->RemoveEntry(entry.name, entry.fileId)) continue;
     const long error = platform_.files.LastError();
     // Explorer holds the caches it uses while it runs.
-    if (IsInUse(error)) Skipped(folder + "\\" + entry.name, "in use by Explorer", true);
+    if (platform::IsInUse(error)) Skipped(folder + "\\" + entry.name, "in use by Explorer", true);
   }
 }
 

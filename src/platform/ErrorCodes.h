@@ -32,6 +32,8 @@ enum : long {
 
 // What a call on a missing file, folder or key answers.
 inline bool IsNotFound(long error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
+// What a call on a file another program holds open answers.
+inline bool IsInUse(long error) { return error == kErrorSharingViolation || error == kErrorLockViolation; }
 
 // An HRESULT: negative on failure.
 using HResult = int32_t;

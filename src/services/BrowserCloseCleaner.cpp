@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "browsers/BrowserItems.h"
-#include "util/Text.h"
 
 namespace app {
 
@@ -59,10 +58,8 @@ void BrowserCloseCleaner::RunIf(bool on) {
 }
 
 void BrowserCloseCleaner::WindowCreated(platform::WindowId window) {
-  const std::string program = platform_.desktop.ProgramFileOf(window);
-  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
-    if (!ends_[row] && util::EqualNoCase(program, kBrowsers[row].programFile)) Watch(row);
-  }
+  const size_t row = browsers::BrowserOfProgram(platform_.desktop.ProgramFileOf(window));
+  if (row < browsers::kBrowserCount && !ends_[row]) Watch(row);
 }
 
 bool BrowserCloseCleaner::Watch(size_t row) {

@@ -1,10 +1,9 @@
 // The Windows hotkey.
 #include "services/WindowsHotkey.h"
 
-#include "browsers/BrowserTable.h"
+#include "browsers/BrowserItems.h"
 #include "services/WaveOutMute.h"
 #include "settings/Settings.h"
-#include "util/Text.h"
 
 namespace app {
 
@@ -34,12 +33,7 @@ int16_t AsCombination(int32_t stored) {
 }  // namespace
 
 bool IsBrowserWindow(Desktop& desktop, WindowId window) {
-  const std::string program = desktop.ProgramFileOf(window);
-  if (program.empty()) return false;
-  for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
-    if (util::EqualNoCase(program, browser.programFile)) return true;
-  }
-  return false;
+  return browsers::BrowserOfProgram(desktop.ProgramFileOf(window)) < browsers::kBrowserCount;
 }
 
 WindowsHotkey::WindowsHotkey(platform::Platform& platform, SettingsAccessor& settings, LiveSettings& live,
