@@ -115,8 +115,9 @@ class FolderHandle {
   virtual bool ClearReadOnly(const std::string& name) = 0;
   // Deletes the entry `name`, opened as itself: a file, or a link as a link,
   // never what it leads to. False when it is not the entry `listed`
-  // (kErrorFileNotFound), and for a folder that is no link
-  // (kErrorStoppedOnSymlink: what Wine opens for a link to a folder).
+  // (kErrorFileNotFound), and for a folder that is no link or a file
+  // whose name is another's (kErrorStoppedOnSymlink: what Wine opens for a
+  // link to a folder or to a file).
   virtual bool RemoveEntry(const std::string& name, uint64_t listed) = 0;
   // Removes this folder itself, through the handle, when it is empty.
   virtual bool RemoveSelf() = 0;

@@ -260,7 +260,12 @@ TEST_F(FileCleaningContract, AFolderSwappedForALinkAfterItWasListedOrOpenedLeads
   ASSERT_TRUE(opened->List(&entries));
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].name, "junk.tmp");
-  EXPECT_TRUE(opened->RemoveEntry("junk.tmp", entries[0].fileId));
+  // Windows names an entry of a folder renamed since it was opened; Wine
+  // cannot (its name for the folder is the path it was opened by), and a
+  // file whose name cannot be told to be its own is left alone.
+  const bool junkRemoved = opened->RemoveEntry("junk.tmp", entries[0].fileId);
+  EXPECT_TRUE(junkRemoved || !Env().simulated());
+  EXPECT_EQ(files().Exists(root + "\\moved-again\\junk.tmp"), !junkRemoved);
   EXPECT_FALSE(opened->RemoveEntry("precious.txt", 0)) << "not in this folder";
   // Windows removes the folder opened, under its new name. Wine acts on the
   // name the handle was opened by, where the link to the other folder now

@@ -1,8 +1,9 @@
 // Folders opened as themselves, and every entry opened relative to its
 // folder's handle (NtOpenFile with a root directory and
-// FILE_OPEN_REPARSE_POINT), checked through the handle it was opened by and
-// deleted through that handle: the way a removal stays inside a tree that
-// someone else rearranges meanwhile.
+// FILE_OPEN_REPARSE_POINT), checked through the handle it was opened by
+// (what it is, its file number, the name it reached) and deleted through
+// that handle: the way a removal stays inside a tree that someone else
+// rearranges meanwhile.
 #include "platform/win32/Win32FolderHandle.h"
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
@@ -36,6 +38,7 @@ constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);
 constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
 constexpr auto kFileBasicInformation = static_cast<FILE_INFORMATION_CLASS>(4);
 constexpr auto kFileStandardInformation = static_cast<FILE_INFORMATION_CLASS>(5);
+constexpr auto kFileNameInformation = static_cast<FILE_INFORMATION_CLASS>(9);
 constexpr auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
 constexpr auto kFileAttributeTagInformation = static_cast<FILE_INFORMATION_CLASS>(35);
 constexpr auto kFileIdFullDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(38);
@@ -96,6 +99,31 @@ bool IsListedEntry(HANDLE handle, uint64_t listed, AttributeTagInformation* tag)
     return false;
   }
   return true;
+}
+
+// The name an open file or folder has on its volume ("\dir\file"): where
+// the open led. Under Wine 8 a Unix symbolic link to a file is listed as its
+// target and its handle shows the target too; only this name tells, and a
+// deletion through that handle would delete the target.
+bool NameOnVolume(HANDLE handle, std::wstring* name) {
+  // The longest name a path can hold, in one buffer per thread.
+  thread_local std::vector<ULONG> buffer((sizeof(ULONG) + 0x10000) / sizeof(ULONG));
+  IO_STATUS_BLOCK io;
+  NTSTATUS status = NtQueryInformationFile(handle, &io, buffer.data(),
+                                           static_cast<ULONG>(buffer.size() * sizeof(ULONG)), kFileNameInformation);
+  if (!NT_SUCCESS(status)) return FailWith(status);
+  name->assign(reinterpret_cast<const wchar_t*>(buffer.data() + 1), buffer[0] / sizeof(wchar_t));
+  return true;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+std::wstring WithoutFinalDotsAndBlanks(std::wstring name) {
+  while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+  return name;
 }
 
 // Deletes the entry an open handle holds, as POSIX does where the system
@@ -201,7 +229,7 @@ class Win32FolderHandle : public FolderHandle {
     if (!h) return nullptr;
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
-    if (!IsListedEntry(opened.get(), listed, &tag)) return nullptr;
+    if (!IsListedEntry(opened.get(), listed, &tag) || !IsReachedByItsName(opened.get(), wide)) return nullptr;
     return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name);
   }
 
@@ -219,7 +247,8 @@ class Win32FolderHandle : public FolderHandle {
   }
 
   bool RemoveEntry(const std::string& name, uint64_t listed) override {
-    ScopedKernelObject entry(OpenRelative(folder_.get(), Wide(name), DELETE | FILE_READ_ATTRIBUTES, 0));
+    const std::wstring wide = Wide(name);
+    ScopedKernelObject entry(OpenRelative(folder_.get(), wide, DELETE | FILE_READ_ATTRIBUTES, 0));
     if (!entry.valid()) return false;
     AttributeTagInformation tag;
     if (!Query(entry.get(), kFileAttributeTagInformation, &tag)) return false;
@@ -235,6 +264,7 @@ class Win32FolderHandle : public FolderHandle {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
       }
+      if (!IsReachedByItsName(entry.get(), wide)) return false;
     }
     return DeleteThrough(entry.get());
   }
@@ -242,11 +272,12 @@ class Win32FolderHandle : public FolderHandle {
   bool RemoveSelf() override { return DeleteThrough(folder_.get()); }
 
   std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
+    const std::wstring wide = Wide(name);
     ScopedKernelObject file(
-        OpenRelative(folder_.get(), Wide(name), FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE));
+        OpenRelative(folder_.get(), wide, FILE_GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE));
     AttributeTagInformation tag;
     StandardInformation standard;
-    if (!file.valid() || !IsListedEntry(file.get(), listed, &tag) ||
+    if (!file.valid() || !IsListedEntry(file.get(), listed, &tag) || !IsReachedByItsName(file.get(), wide) ||
         !Query(file.get(), kFileStandardInformation, &standard)) {
       return nullptr;
     }
@@ -262,8 +293,31 @@ class Win32FolderHandle : public FolderHandle {
     return nullptr;
   }
 
+  // Whether the opened `entry` is this folder's entry `name` itself, not
+  // what a link of that name leads to (kErrorStoppedOnSymlink). Names are
+  // told as the system's path rules give them, final dots and blanks
+  // dropped: a name that differs from a sibling's only by those still has
+  // to be this folder's.
+  bool IsReachedByItsName(HANDLE entry, const std::wstring& name) {
+    if (ownName_.empty()) {
+      if (!NameOnVolume(folder_.get(), &ownName_)) return false;
+      if (ownName_.empty()) ownName_ = L"\\";
+    }
+    std::wstring reached;
+    if (!NameOnVolume(entry, &reached)) return false;
+    const size_t cut = reached.find_last_of(L'\\');
+    const size_t ownLength = ownName_.back() == L'\\' ? ownName_.size() - 1 : ownName_.size();
+    if (cut != std::wstring::npos && SameText(reached.substr(0, cut), ownName_.substr(0, ownLength)) &&
+        SameText(WithoutFinalDotsAndBlanks(reached.substr(cut + 1)), WithoutFinalDotsAndBlanks(name))) {
+      return true;
+    }
+    SetLastError(kErrorStoppedOnSymlink);
+    return false;
+  }
+
   ScopedKernelObject folder_;
   std::string path_;
+  std::wstring ownName_;  // on its volume, read when first needed
 };
 
 }  // namespace

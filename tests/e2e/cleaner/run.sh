@@ -26,6 +26,10 @@ ln -s "$target" "$temp/links/to-precious"
 ln -s "$target" "$temp/to-precious-top"
 mkdir -p "$WINEPREFIX/drive_c/empty-target"
 ln -s "$WINEPREFIX/drive_c/empty-target" "$temp/to-empty"
+# Links to files, which Wine lists and opens as their targets: only the
+# name an open handle reached tells them.
+ln -s "$target/thesis.doc" "$temp/links/thesis.doc"
+ln -s "$target/inner/notes.txt" "$temp/notes-link.txt"
 
 # Another user's files, and links to them planted at each level below
 # C:\ProgramData that the application steps clean: the folder itself (media
@@ -63,6 +67,7 @@ status=${PIPESTATUS[0]}
 check() { if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; status=1; fi; }
 check "link inside a subfolder left leading to its target" "$target" "$(readlink "$temp/links/to-precious")"
 check "link at the top left leading to its target" "$target" "$(readlink "$temp/to-precious-top")"
+check "link to a file left leading to its target" "$target/thesis.doc" "$(readlink "$temp/links/thesis.doc")"
 check "target file kept" "thesis" "$(cat "$target/thesis.doc" 2>/dev/null)"
 check "target subfolder file kept" "notes" "$(cat "$target/inner/notes.txt" 2>/dev/null)"
 check "target desktop.ini kept" "[.ShellClassInfo]" "$(cat "$target/desktop.ini" 2>/dev/null)"
