@@ -1,11 +1,15 @@
-// Times the purge of 20,400 empty files in 400 folders three ways against a
-// minimal delete loop on an identical tree in the same prefix: the bare
+// Times the purge of 20,400 empty files in 400 folders three ways against
+// two minimal loops on identical trees in the same prefix: the bare
 // PurgeFolder call on the Win32 layer, the same recorded as a cleaning run
 // records every change, and the whole cleaning of the temporary folder
 // through the real program's window, from "Yes" to the completion message,
-// less the time of the same cleaning on an empty temporary folder. The sides
-// take turns, and each is run ROUNDS times; the medians and the best runs
-// are printed. Run by purge_bench.sh, which builds the trees in STOCK.
+// less the time of the same cleaning on an empty temporary folder. The loops
+// are the DeleteFileW one a naive program would write, which under Wine
+// deletes what a link leads to, and the least that does the purge's work
+// (each entry opened as itself through its folder's handle, checked, and
+// deleted through its own handle). The sides take turns, and each is run
+// ROUNDS times; the medians and the best runs are printed. Run by
+// purge_bench.sh, which builds the trees in STOCK.
 // Usage: purge_bench.exe ROUNDS STOCK
 #include <windows.h>
 
@@ -34,29 +38,44 @@ int Fail(const std::string& what) {
   return 2;
 }
 
+// The two loops, each on a tree of its own.
+struct Loops {
+  Times byName, linkSafe;
+};
+
+double TimeLoop(bool linkSafe, const std::wstring& folder) {
+  const double start = bench::Now();
+  linkSafe ? bench::MinimalLinkSafeDelete(folder) : bench::MinimalDelete(folder);
+  return bench::Now() - start;
+}
+
 // PurgeFolder on the Win32 layer, PurgeFolder on it recorded as a cleaning
-// run records it, and the loop, each on a tree of its own in a folder of the
-// temporary folder.
-bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* recorded, Times* loop) {
+// run records it, and the loops, each on a tree of its own in a folder of
+// the temporary folder.
+bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* recorded, Loops* loops) {
   const std::wstring folder = bench::TempFolder() + L"\\purge-bench";
   if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
   platform::win32::Win32Platform real;
   const std::string target = platform::win32::Utf8(folder);
   for (int round = 0; round < kWarmUpRounds + rounds; ++round) {
-    for (int turn = 0; turn < 3; ++turn) {
-      const int side = (round + turn) % 3;
+    for (int turn = 0; turn < 4; ++turn) {
+      const int side = (round + turn) % 4;
       if (!trees.PlaceNext(folder)) return false;
-      const double start = bench::Now();
-      if (side == 0) {
-        cleaner::PurgeFolder(real.files, target, cleaner::PurgeOptions{true, false});
-      } else if (side == 1) {
-        platform::recording::Recorder recorder(real.platform, platform::recording::Mode::PassThrough);
-        cleaner::PurgeFolder(recorder.platform().files, target, cleaner::PurgeOptions{true, false});
+      double seconds;
+      if (side < 2) {
+        const double start = bench::Now();
+        if (side == 0) {
+          cleaner::PurgeFolder(real.files, target, cleaner::PurgeOptions{true, false});
+        } else {
+          platform::recording::Recorder recorder(real.platform, platform::recording::Mode::PassThrough);
+          cleaner::PurgeFolder(recorder.platform().files, target, cleaner::PurgeOptions{true, false});
+        }
+        seconds = bench::Now() - start;
       } else {
-        bench::MinimalDelete(folder);
+        seconds = TimeLoop(side == 3, folder);
       }
-      const double seconds = bench::Now() - start;
-      if (round >= kWarmUpRounds) (side == 0 ? purge : side == 1 ? recorded : loop)->runs.push_back(seconds);
+      Times* times[] = {purge, recorded, &loops->byName, &loops->linkSafe};
+      if (round >= kWarmUpRounds) times[side]->runs.push_back(seconds);
       if (!bench::IsEmptyFolder(folder)) return false;
     }
   }
@@ -64,24 +83,23 @@ bool TimeBareCall(int rounds, bench::TreeStock& trees, Times* purge, Times* reco
 }
 
 // The cleaning through the window on a tree in the temporary folder and on
-// the empty folder, and the loop on a tree in the same place.
+// the empty folder, and the loops on a tree in the same place.
 bool TimeThroughWindow(int rounds, bench::TreeStock& trees, bench::CleanNowDriver& corvane, Times* cleaning,
-                       Times* empty, Times* loop) {
+                       Times* empty, Loops* loops) {
   const std::wstring temp = bench::TempFolder();
   for (int round = 0; round < kWarmUpRounds + rounds; ++round) {
-    for (int turn = 0; turn < 3; ++turn) {
-      const int side = (round + turn) % 3;
+    for (int turn = 0; turn < 4; ++turn) {
+      const int side = (round + turn) % 4;
       if (side != 1 && !trees.PlaceNext(temp)) return false;
       double seconds;
-      if (side == 0 || side == 1) {
+      if (side < 2) {
         seconds = corvane.TimeOneCleaning();
         if (seconds < 0) return false;
       } else {
-        const double start = bench::Now();
-        bench::MinimalDelete(temp);
-        seconds = bench::Now() - start;
+        seconds = TimeLoop(side == 3, temp);
       }
-      if (round >= kWarmUpRounds) (side == 0 ? cleaning : side == 1 ? empty : loop)->runs.push_back(seconds);
+      Times* times[] = {cleaning, empty, &loops->byName, &loops->linkSafe};
+      if (round >= kWarmUpRounds) times[side]->runs.push_back(seconds);
       if (!bench::IsEmptyFolder(temp)) return false;
     }
   }
@@ -92,9 +110,22 @@ void PrintRow(const char* what, double median, double best) {
   std::printf("  %-36s %8.3f s %8.3f s\n", what, median, best);
 }
 
-void PrintRatios(double median, double best, double rounds) {
-  std::printf("  %-36s %8.2fx  %8.2fx\n", "ratio to the minimal loop", median, best);
-  std::printf("  %-36s %8.2fx\n", "median of the rounds' own ratios", rounds);
+void PrintLoops(const Loops& loops) {
+  PrintRow("minimal loop, DeleteFileW", loops.byName.Median(), loops.byName.Best());
+  PrintRow("minimal link-safe loop", loops.linkSafe.Median(), loops.linkSafe.Best());
+}
+
+// The ratios of a side, less another side where given, to each loop.
+void PrintRatios(const Times& side, const Loops& loops, const Times* less = nullptr) {
+  const double median = side.Median() - (less ? less->Median() : 0), best = side.Best() - (less ? less->Best() : 0);
+  const struct {
+    const char* name;
+    const Times& loop;
+  } rows[] = {{"to the DeleteFileW loop", loops.byName}, {"to the link-safe loop", loops.linkSafe}};
+  for (const auto& row : rows) {
+    std::printf("  ratio %-30s %8.2fx  %8.2fx   rounds' own: %.2fx\n", row.name, median / row.loop.Median(),
+                best / row.loop.Best(), bench::MedianRatio(side, row.loop, less));
+  }
 }
 
 }  // namespace
@@ -104,14 +135,16 @@ int main(int argc, char** argv) {
   const int rounds = std::max(1, std::atoi(argv[1]));
   bench::TreeStock trees(platform::win32::Wide(argv[2]));
 
-  Times barePurge, recordedPurge, bareLoop;
-  if (!TimeBareCall(rounds, trees, &barePurge, &recordedPurge, &bareLoop)) return Fail("the bare call's runs failed");
-  Times cleaning, empty, windowLoop;
+  Times barePurge, recordedPurge;
+  Loops bareLoops;
+  if (!TimeBareCall(rounds, trees, &barePurge, &recordedPurge, &bareLoops)) return Fail("the bare call's runs failed");
+  Times cleaning, empty;
+  Loops windowLoops;
   {
     bench::CleanNowDriver corvane;
     std::string error;
     if (!corvane.Start(&error)) return Fail(error);
-    if (!TimeThroughWindow(rounds, trees, corvane, &cleaning, &empty, &windowLoop)) {
+    if (!TimeThroughWindow(rounds, trees, corvane, &cleaning, &empty, &windowLoops)) {
       return Fail("the runs through the window failed");
     }
   }
@@ -120,19 +153,17 @@ int main(int argc, char** argv) {
               bench::kFolders, rounds);
   std::printf("the bare call\n");
   PrintRow("PurgeFolder", barePurge.Median(), barePurge.Best());
-  PrintRow("minimal loop", bareLoop.Median(), bareLoop.Best());
-  PrintRatios(barePurge.Median() / bareLoop.Median(), barePurge.Best() / bareLoop.Best(),
-              bench::MedianRatio(barePurge, bareLoop));
-  std::printf("the bare call, recorded as a cleaning run records it\n");
-  PrintRow("PurgeFolder", recordedPurge.Median(), recordedPurge.Best());
-  PrintRatios(recordedPurge.Median() / bareLoop.Median(), recordedPurge.Best() / bareLoop.Best(),
-              bench::MedianRatio(recordedPurge, bareLoop));
+  PrintRow("recorded as a cleaning run records it", recordedPurge.Median(), recordedPurge.Best());
+  PrintLoops(bareLoops);
+  std::printf(" PurgeFolder\n");
+  PrintRatios(barePurge, bareLoops);
+  std::printf(" recorded\n");
+  PrintRatios(recordedPurge, bareLoops);
   std::printf("through the window\n");
   PrintRow("\"Yes\" to the completion message", cleaning.Median(), cleaning.Best());
   PrintRow("the same, temporary folder empty", empty.Median(), empty.Best());
-  const double median = cleaning.Median() - empty.Median(), best = cleaning.Best() - empty.Best();
-  PrintRow("the purge (the difference)", median, best);
-  PrintRow("minimal loop", windowLoop.Median(), windowLoop.Best());
-  PrintRatios(median / windowLoop.Median(), best / windowLoop.Best(), bench::MedianRatio(cleaning, windowLoop, &empty));
+  PrintRow("the purge (the difference)", cleaning.Median() - empty.Median(), cleaning.Best() - empty.Best());
+  PrintLoops(windowLoops);
+  PrintRatios(cleaning, windowLoops, &empty);
   return 0;
 }

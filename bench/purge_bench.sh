@@ -2,9 +2,11 @@
 # The purge benchmark: 20,400 empty files in 400 folders emptied by the bare
 # PurgeFolder call (plain, and recorded as a cleaning run records it) and by
 # the real program through its window ("Clean Now", "Yes", the completion
-# message; the same cleaning of an empty temporary folder subtracted), each against a minimal FindFirstFileW/DeleteFileW/
-# RemoveDirectoryW loop on an identical tree in the same Wine prefix; and, for
-# scale, rm -rf of the same tree on the host. The sides take turns; each is
+# message; the same cleaning of an empty temporary folder subtracted), each
+# against two minimal loops on identical trees in the same Wine prefix: the
+# FindFirstFileW/DeleteFileW/RemoveDirectoryW one (which under Wine deletes
+# what a link leads to) and the least that empties a tree without following
+# a link; and, for scale, rm -rf of the same tree on the host. The sides take turns; each is
 # run ROUNDS times (default 5) and its median and best run are printed, with
 # the machine's load before and after: take figures when the load is low.
 # Usage: bash bench/purge_bench.sh [ROUNDS]   (builds the win64 preset first)
@@ -30,9 +32,9 @@ make_tree() {
   done
 }
 
-# Each round, and the uncounted first one, empties three trees the bare way
-# and two through the window.
-for ((t = 0; t < 5 * (rounds + 1); t++)); do make_tree "$work/stock/tree-$t"; done
+# Each round, and the uncounted first one, empties four trees the bare way
+# and three through the window.
+for ((t = 0; t < 7 * (rounds + 1); t++)); do make_tree "$work/stock/tree-$t"; done
 sync
 
 echo "load before: $(uptime)"
