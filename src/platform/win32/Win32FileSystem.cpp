@@ -168,7 +168,30 @@ bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes
   return SetFileAttributesW(WidePath(path).c_str(), attributes);
 }
 
-bool Win32FileSystem::RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()); }
+// Through its folder's handle, as the purge deletes: a link at the name goes
+// as a link, and one that Wine opens as its target is left alone (Wine's
+// DeleteFileW deletes the target). Errors are DeleteFileW's.
+bool Win32FileSystem::RemoveFile(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos || cut == 0 || cut + 1 == path.size()) return DeleteFileW(WidePath(path).c_str());
+  std::string parent = path.substr(0, cut);
+  if (parent.back() == ':') parent += '\\';  // "C:" alone is the drive's current folder
+  std::unique_ptr<FolderHandle> folder = OpenFolderHandle(parent, false);
+  if (!folder) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_DIRECTORY) SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  if (folder->RemoveEntry(path.substr(cut + 1), 0)) return true;
+  if (GetLastError() == kErrorStoppedOnSymlink) {
+    // A folder that is no link is simply not a file.
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY) {
+      SetLastError(ERROR_ACCESS_DENIED);
+    }
+  }
+  return false;
+}
 
 bool Win32FileSystem::RemoveFolder(const std::string& path) { return RemoveDirectoryW(WidePath(path).c_str()); }
 

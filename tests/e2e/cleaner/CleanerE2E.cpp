@@ -212,9 +212,9 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
             ERROR_FILE_NOT_FOUND);
 }
 
-// Links planted by another user below all users' application data (run.sh
-// makes them): the application steps delete nothing behind them, and still
-// clean what is their own.
+// Links planted by another user below all users' application data, and one
+// to a file in the Windows folder (run.sh makes them): the application steps
+// delete nothing behind them, and still clean what is their own.
 TEST(CleanerE2E, ApplicationStepsDeleteNothingBehindLinksPlantedInProgramData) {
   wchar_t data[MAX_PATH + 1] = {};
   ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE));

@@ -49,6 +49,9 @@ ln -s "$other/office" "$data/Microsoft/Office"
 ln -s "$other/acd" "$data/Systems"
 ln -s "$other/history" "$data/RealRealOne Player/history"
 printf 'x' >"$data/RealRealOne Player/urls.ini"
+# A link to a file, in the place of a file the media player step deletes by
+# its path.
+ln -s "$other/media/library.wmdb" "$WINEPREFIX/drive_c/windows/wmplibrary_v_0_12.db"
 
 # The user's Recent folder, moved elsewhere and left behind as a link, as a
 # junction would: the folder the system names is emptied where it leads.
@@ -75,6 +78,8 @@ check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target
 for kept in media/library.wmdb office/Recent/letter.doc acd/ACDSee/imageDB.ddf history/played.rpl history/urls.ini; do
   check "another user's $kept kept behind a planted link" "mine" "$(cat "$other/$kept" 2>/dev/null)"
 done
+check "a link to a file deleted by its path left alone" "$other/media/library.wmdb" \
+  "$(readlink "$WINEPREFIX/drive_c/windows/wmplibrary_v_0_12.db")"
 check "the moved Recent folder still reached through its link" "$moved" "$(readlink "$recent")"
 check "the moved Recent folder emptied but its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
 check "a recent document gone from the moved folder" "gone" "$([ -e "$moved/report.doc.lnk" ] && echo there || echo gone)"
