@@ -53,24 +53,25 @@ std::string WriteReportFile(platform::Platform& platform, const std::string& pat
        (platform.files.Identify(path, &identity) && identity.linkCount != 1))) {
     return "The report was not written to " + path + ": it is a link to another place or has another name.";
   }
-  long error = platform.files.ReplaceWholeFile(path, ReportFileBytes(report));
+  long error = platform.files.ReplaceWholeFile(path, services::ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
 }
 
 int Clean(platform::Platform& platform, const Command& command, const std::function<void(const std::string&)>& print) {
   const bool preview = command.action == CommandAction::Preview;
-  CleaningRun run(platform);
-  RunEnd end = run.RunHere(preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
+  services::CleaningRun run(platform);
+  services::RunEnd end =
+      run.RunHere(preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
   switch (end.ending) {
-    case RunEnding::Busy:
+    case services::RunEnding::Busy:
       print(end.message + "\r\n");
       return kExitBusy;
-    case RunEnding::NotStarted:
+    case services::RunEnding::NotStarted:
       print(end.message + "\r\n");
       return kExitStopped;
-    case RunEnding::Finished:
-    case RunEnding::Stopped:
+    case services::RunEnding::Finished:
+    case services::RunEnding::Stopped:
       break;
   }
   // The report says how the run ended, and what stopped it.
@@ -136,7 +137,7 @@ int RunCommand(platform::Platform& platform, const Command& command,
         return Clean(platform, command, print);
       } catch (const std::exception& e) {
         // A run never ends without a word: a result code a script can trust.
-        print(std::string(kCleaningStoppedMessage) + e.what() + "\r\n");
+        print(std::string(services::kCleaningStoppedMessage) + e.what() + "\r\n");
         return kExitStopped;
       }
     case CommandAction::Help:

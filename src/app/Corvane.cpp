@@ -12,7 +12,7 @@
 namespace app {
 
 Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application)
-    : Services(platform, ui, application) {}
+    : services::Services(platform, ui, application) {}
 
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.
@@ -26,7 +26,7 @@ Corvane::~Corvane() {
 }
 
 void Corvane::CreateForms() {
-  CorvaneMain = std::make_unique<TCorvaneMain>(*this);
+  CorvaneMain = std::make_unique<forms::TCorvaneMain>(*this);
   CorvaneMain->FormCreate();
   BossKeyPref = std::make_unique<forms::TBossKeyPref>(*this);
   SelectSound = std::make_unique<forms::TSelectSound>(*this);
@@ -38,7 +38,7 @@ void Corvane::CreateForms() {
 }
 
 void Corvane::Connect() {
-  TCorvaneMain& main = *CorvaneMain;
+  forms::TCorvaneMain& main = *CorvaneMain;
   main.ShowHistoryCleaner = [this](int page) {
     HistoryCleanerPref->PageControl1->SetActivePageIndex(page);
     HistoryCleanerPref->ShowNormal();
@@ -53,7 +53,7 @@ void Corvane::Connect() {
 
   HistoryCleanerPref->OpenCookieManager = [this] { CookieManager->ShowModal(); };
   HistoryCleanerPref->ShowBalloon = [this](const std::string& text) { CorvaneMain->ShowTrayBalloon(text); };
-  cleaningRun.OnEnd = [this](const RunEnd& end) {
+  cleaningRun.OnEnd = [this](const services::RunEnd& end) {
     if (end.afterBrowsersClosed) {
       CorvaneMain->browserCloseCleaner().RunEnded(end);
     } else {

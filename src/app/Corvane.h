@@ -14,13 +14,12 @@ class TCookieManager;
 class THistoryCleanerPref;
 class TPopUpBlockerPref;
 class TSelectSound;
+class TCorvaneMain;
 }  // namespace forms
 
 namespace app {
 
-class TCorvaneMain;
-
-struct Corvane : Services {
+struct Corvane : services::Services {
   Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& application);
   ~Corvane();
 
@@ -28,7 +27,7 @@ struct Corvane : Services {
   // runs before the next one is made. Then ties them together.
   void CreateForms();
 
-  std::unique_ptr<TCorvaneMain> CorvaneMain;
+  std::unique_ptr<forms::TCorvaneMain> CorvaneMain;
   std::unique_ptr<forms::TBossKeyPref> BossKeyPref;
   std::unique_ptr<forms::TSelectSound> SelectSound;
   std::unique_ptr<forms::TAboutBox> AboutBox;

@@ -12,7 +12,7 @@ namespace app {
 Program::~Program() = default;
 
 bool Program::Start() {
-  platform::MutexResult mutex = platform_.process.CreateInitiallyOwnedMutex(kMutexName);
+  platform::MutexResult mutex = platform_.process.CreateInitiallyOwnedMutex(settings::kMutexName);
   if (mutex.alreadyExisted) {
     mutex.handle.reset();
     // Blank our own application window first, so the search finds only the first instance.
@@ -25,7 +25,7 @@ bool Program::Start() {
   }
   instanceMutex_ = std::move(mutex.handle);
 
-  application_.SetTitle(kApplicationTitle);
+  application_.SetTitle(settings::kApplicationTitle);
   application_.SetWindowTitle(kInstanceWindowTitle);
   corvane_ = std::make_unique<Corvane>(platform_, application_.ui(), application_);
   corvane_->CreateForms();

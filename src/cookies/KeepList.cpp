@@ -21,7 +21,7 @@ constexpr size_t kMaxKeepListBytes = size_t{16} << 20;
 
 // With its trailing backslash; empty when the system cannot say, and then
 // there is no keep-list (a relative path would name another folder).
-std::string ProgramFolder(platform::Platform& platform) { return app::FolderOf(platform.process.ExecutablePath()); }
+std::string ProgramFolder(platform::Platform& platform) { return files::FolderOf(platform.process.ExecutablePath()); }
 
 std::string SettingsFolder(platform::Platform& platform) { return ProgramFolder(platform) + "Settings"; }
 
@@ -41,7 +41,7 @@ void EnsureSettingsFolder(platform::Platform& platform) {
 std::string CheckedSettingsFolder(platform::Platform& platform, std::string* problem) {
   std::string program = ProgramFolder(platform);
   program.pop_back();  // its trailing backslash
-  std::string reached = app::ReachedAsOwnFolder(platform.files, program, "Settings");
+  std::string reached = files::ReachedAsOwnFolder(platform.files, program, "Settings");
   if (reached.empty()) {
     *problem = "The folder " + SettingsFolder(platform) +
                " leads to another place through a link, so the list of cookies to keep is neither read nor "
@@ -73,7 +73,7 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
   std::string problem;
   const std::string reached = CheckedSettingsFolder(platform, &problem);
   if (!problem.empty()) return problem;
-  if (!app::IsMissingOrOwnFile(platform.files, path, reached, kKeepListFile)) return NotOwnFileProblem(path);
+  if (!files::IsMissingOrOwnFile(platform.files, path, reached, kKeepListFile)) return NotOwnFileProblem(path);
   std::string text, bytes;
   for (const std::string& line : lines) text += line + "\r\n";
   if (!platform.ansi.FromUtf8(text, &bytes)) return ConversionProblem(path);
@@ -126,7 +126,7 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform) {
   if (file) {
     // Checked on the handle that is read, so the file cannot be swapped for a link in between.
     platform::FileIdentity identity;
-    if (!file->Identify(&identity) || !app::IsOwnFile(identity, reached, kKeepListFile)) {
+    if (!file->Identify(&identity) || !files::IsOwnFile(identity, reached, kKeepListFile)) {
       throw KeepListError(NotOwnFileProblem(path));
     }
     error = file->ReadAll(kMaxKeepListBytes, &bytes);

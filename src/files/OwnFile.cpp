@@ -3,7 +3,7 @@
 
 #include "util/Text.h"
 
-namespace app {
+namespace files {
 
 std::string ReachedAsOwnFolder(platform::FileSystem& files, const std::string& parent, const std::string& name) {
   platform::FileIdentity home, folder;
@@ -25,4 +25,4 @@ bool IsMissingOrOwnFile(platform::FileSystem& files, const std::string& path, co
   return files.Identify(path, &existing) && IsOwnFile(existing, reachedFolder, name);
 }
 
-}  // namespace app
+}  // namespace files

@@ -8,7 +8,7 @@
 
 #include "platform/FileSystem.h"
 
-namespace app {
+namespace files {
 
 // The folder `parent`\`name` as the system reaches it; empty when it cannot
 // be opened or is reached through a link anywhere below `parent`.
@@ -22,4 +22,4 @@ bool IsOwnFile(const platform::FileIdentity& file, const std::string& reachedFol
 bool IsMissingOrOwnFile(platform::FileSystem& files, const std::string& path, const std::string& reachedFolder,
                         const std::string& name);
 
-}  // namespace app
+}  // namespace files

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace app {
+namespace files {
 
 // The folder of an executable path, with its trailing backslash.
 inline std::string FolderOf(const std::string& path) {
@@ -11,4 +11,4 @@ inline std::string FolderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-}  // namespace app
+}  // namespace files

@@ -9,7 +9,7 @@ namespace forms {
 
 class TAboutBox : public ui::Form {
  public:
-  explicit TAboutBox(app::Services& app);
+  explicit TAboutBox(services::Services& app);
 
   void FormShow();
   void Image1MouseMove();
@@ -24,7 +24,7 @@ class TAboutBox : public ui::Form {
   // The link's look: red with the pointing hand over it, white with the arrow otherwise.
   void ShowLink(bool hot);
 
-  app::Services& app_;
+  services::Services& app_;
 };
 
 }  // namespace forms

@@ -8,12 +8,12 @@
 
 namespace forms {
 
-using app::SettingsKey;
+using settings::SettingsKey;
 using ui::Rect;
-namespace value = app::value;
+namespace value = settings::value;
 
 // "Prefrences" is deliberate: the caption as users have always seen it. Do not correct it.
-TBossKeyPref::TBossKeyPref(app::Services& app)
+TBossKeyPref::TBossKeyPref(services::Services& app)
     : Form(app.ui, "TBossKeyPref", "Windows Hotkey Prefrences", 370, 319), app_(app) {
   // Four group boxes one under the other, right of the picture strip, made
   // in the order the keyboard goes through them: top to bottom, left to right.
@@ -45,22 +45,22 @@ TBossKeyPref::TBossKeyPref(app::Services& app)
   CoolCheckRadioBox5->OnClick = [this] { CoolCheckRadioBox5Click(); };
   CoolCheckRadioBox6->OnClick = [this] { CoolCheckRadioBox6Click(); };
   OnShow = [this] { FormShow(); };
-  app::LiveSettings& live = app_.live;
-  app::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
-  app::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
-  app::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
-  app::ShowIn(live.hideAllBrowsers, *CoolCheckRadioBox6);
+  settings::LiveSettings& live = app_.live;
+  settings::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
+  settings::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
+  settings::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
+  settings::ShowIn(live.hideAllBrowsers, *CoolCheckRadioBox6);
   app_.ui.Realize(*this);
 }
 
 void TBossKeyPref::FormShow() {
   // A key that cannot be opened leaves the boxes as they are, silently.
   app_.settings.Change([this](SettingsKey& key) {
-    app::LiveSettings& live = app_.live;
-    app::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
-    app::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
-    app::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
-    app::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
+    settings::LiveSettings& live = app_.live;
+    settings::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
+    settings::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
+    settings::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
+    settings::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
@@ -95,9 +95,9 @@ void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
 // A click that cannot be stored puts its box back: the boxes show what is stored.
-void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live) {
+void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
+  if (!settings::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }
 
 // A combination is held with the system only while the hotkey is enabled, so

@@ -12,7 +12,7 @@ namespace forms {
 
 class TBossKeyPref : public ui::Form {
  public:
-  explicit TBossKeyPref(app::Services& app);
+  explicit TBossKeyPref(services::Services& app);
 
   void FormShow();
   void CoolCheckRadioBox1Click();
@@ -39,11 +39,11 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  void WriteSwitch(ui::CheckBox& box, const app::Setting& setting, app::Watched<bool>& live);
+  void WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
 
-  app::Services& app_;
+  services::Services& app_;
   // The combination the radio boxes showed as stored (ticked at design time).
   int16_t shownCombination_ = 1;
 };

@@ -29,7 +29,7 @@ constexpr int kDstLeft = 300;
 constexpr int kBelowLists = kListTop + kListHeight + 8;
 }  // namespace
 
-TCookieManager::TCookieManager(app::Services& app)
+TCookieManager::TCookieManager(services::Services& app)
     : Form(app.ui, "TCookieManager", "Cookies Manager", 508, 301), app_(app) {
   Add<ui::Control>(Kind::Picture, "Image1", Rect{0, 0, 33, 301})->SetPicture(resources::kCookieStrip);
   Add<ui::Control>(Kind::Label, "Label1", Rect{kSrcLeft, 8, kListWidth, 14}, "Current Cookies List");
@@ -131,9 +131,9 @@ void TCookieManager::SpeedButton2Click() {
   // reads the list just saved and leaves a running browser and a browser
   // switched off alone.
   cleaner::CleanerSteps steps(app_.platform);
-  app_.settings.Load([&steps](app::SettingsKey& key) {
+  app_.settings.Load([&steps](settings::SettingsKey& key) {
     for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
-      steps.browserSelection[row] = key.BoolOrFallback(app::BrowserSwitch(browsers::kBrowsers[row].settingName));
+      steps.browserSelection[row] = key.BoolOrFallback(settings::BrowserSwitch(browsers::kBrowsers[row].settingName));
     }
   });
   try {

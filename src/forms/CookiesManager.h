@@ -20,7 +20,7 @@ constexpr const char* kBrowsersRunningNote = "These browsers were running, so th
 
 class TCookieManager : public ui::Form {
  public:
-  explicit TCookieManager(app::Services& app);
+  explicit TCookieManager(services::Services& app);
 
   void FormShow();
   // Saves the safe list as closing the window does, and is what the end of
@@ -60,7 +60,7 @@ class TCookieManager : public ui::Form {
   bool SaveSafeList(const std::string& consequence);
   void ShowKeepListProblem(const std::string& problem, const std::string& consequence);
 
-  app::Services& app_;
+  services::Services& app_;
   // Why the file could not be read at the last showing; while set, writing
   // would replace lines that were never shown, so nothing is written.
   std::string unreadProblem_;

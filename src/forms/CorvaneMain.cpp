@@ -12,12 +12,12 @@
 #include "settings/Settings.h"
 #include "settings/SettingsAccessor.h"
 
-namespace app {
+namespace forms {
 
 using ui::MenuItem;
 using ui::Rect;
 
-TCorvaneMain::TCorvaneMain(Services& app)
+TCorvaneMain::TCorvaneMain(services::Services& app)
     : Form(app.ui, "TCorvaneMain", "Preferences", 366, 197),
       app_(app),
       tray_(app.platform.desktop, app.platform.clock, *this),
@@ -58,7 +58,7 @@ void TCorvaneMain::BuildControls() {
       std::vector<std::string>{"15 Minutes", "30 Minutes", "1 Hour", "2 Hours", "3 Hours", "4 Hours", "5 Hours",
                                "6 Hours", "7 Hours", "8 Hours", "9 Hours", "10 Hours", "11 Hours", "12 Hours"});
   ComboBox1->OnExit = [this] { ComboBox1Exit(); };
-  Label1 = Add<ui::Control>(ui::Kind::Label, "Label1", Rect{104, 173, 250, 13}, kSpacedAddress);
+  Label1 = Add<ui::Control>(ui::Kind::Label, "Label1", Rect{104, 173, 250, 13}, services::kSpacedAddress);
   Label1->OnClick = [this] { Label1Click(); };
 }
 
@@ -77,7 +77,7 @@ void TCorvaneMain::BuildTrayMenu() {
     };
   };
   auto openPage = [this](const char* path) {
-    std::string url = std::string(kVendorSite) + path;
+    std::string url = std::string(services::kVendorSite) + path;
     return [this, url] { OpenWithShell("Open", url, platform::kSwShowDefault); };
   };
 
@@ -96,28 +96,29 @@ void TCorvaneMain::BuildTrayMenu() {
   MenuEnableAutoHistoryCleaner = &TrayMenu->Add(item("MenuEnableAutoHistoryCleaner", "Enable Auto History Cleaner",
                                                      [this] { MenuEnableAutoHistoryCleanerClick(); }));
   MenuItem& popups = TrayMenu->Add(item("Popupblocker1", "Popup Blocker", {}));
-  auto toggle = [this](Watched<bool>& live, const Setting& setting) {
+  auto toggle = [this](util::Watched<bool>& live, const settings::Setting& setting) {
     return [this, &live, &setting] { ToggleSwitch(live, setting); };
   };
-  LiveSettings& live = app_.live;
-  EnablePopupBlocking1 = &popups.Add(
-      item("EnablePopupBlocking1", "&Enable Popup Blocking", toggle(live.popupBlocking, value::kPopupBlocking)));
+  settings::LiveSettings& live = app_.live;
+  EnablePopupBlocking1 = &popups.Add(item("EnablePopupBlocking1", "&Enable Popup Blocking",
+                                          toggle(live.popupBlocking, settings::value::kPopupBlocking)));
   popups.Add(MenuItem::Separator());
   Playasoundwhenapopupwindowisblocked1 =
       &popups.Add(item("Playasoundwhenapopupwindowisblocked1", "Play a Sound When a Popup Window is Blocked",
-                       toggle(live.soundNotification, value::kSoundNotification)));
+                       toggle(live.soundNotification, settings::value::kSoundNotification)));
   popups.Add(MenuItem::Separator());
   Animatesystemtrayiconwhenapopupwindowisblocked1 = &popups.Add(
       item("Animatesystemtrayiconwhenapopupwindowisblocked1", "Animate System Tray Icon When a Popup Window is Blocked",
-           toggle(live.animTrayIcon, value::kAnimTrayIcon)));
+           toggle(live.animTrayIcon, settings::value::kAnimTrayIcon)));
   MenuEnableBossKey =
       &TrayMenu->Add(item("MenuEnableBossKey", "Enable Windows Hotkey", [this] { MenuEnableBossKeyClick(); }));
-  MenuCleanOnBrowserClose = &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
-                                                toggle(live.cleanOnBrowserClose, value::kCleanOnBrowserClose)));
+  MenuCleanOnBrowserClose =
+      &TrayMenu->Add(item("MenuCleanOnBrowserClose", "Clean a Browser When It Closes",
+                          toggle(live.cleanOnBrowserClose, settings::value::kCleanOnBrowserClose)));
   TrayMenu->Add(MenuItem::Separator());
   MenuItem& help = TrayMenu->Add(item("MenuItem11", "&Help", {}));
   help.Add(item("MenuItem12", "&Contents and Topics", [this] {
-    OpenWithShell("Open", FolderOf(app_.platform.process.ExecutablePath()) + "Help\\corvane.chm",
+    OpenWithShell("Open", files::FolderOf(app_.platform.process.ExecutablePath()) + "Help\\corvane.chm",
                   platform::kSwShowDefault);
   }));
   help.Add(MenuItem::Separator());
@@ -136,15 +137,15 @@ void TCorvaneMain::BuildTrayMenu() {
 // The tray's marks show the live switches, and so does the auto cleaner's
 // box; the timer runs by the auto cleaner's.
 void TCorvaneMain::FollowLiveSettings() {
-  LiveSettings& live = app_.live;
-  ShowIn(live.autoCleaner, *CoolCheckRadioBox2);
-  ShowIn(live.autoCleaner, *MenuEnableAutoHistoryCleaner);
+  settings::LiveSettings& live = app_.live;
+  settings::ShowIn(live.autoCleaner, *CoolCheckRadioBox2);
+  settings::ShowIn(live.autoCleaner, *MenuEnableAutoHistoryCleaner);
   live.autoCleaner.Watch([this](bool on) { schedule_.RunIf(on); });
-  ShowIn(live.popupBlocking, *EnablePopupBlocking1);
-  ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
-  ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
-  ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
-  ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
+  settings::ShowIn(live.popupBlocking, *EnablePopupBlocking1);
+  settings::ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
+  settings::ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
+  settings::ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+  settings::ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
   live.cleanOnBrowserClose.Watch([this](bool on) { closeCleaner_.RunIf(on); });
   closeCleaner_.ShowBalloon = [this](const std::string& text) { ShowTrayBalloon(text); };
 }
@@ -152,12 +153,12 @@ void TCorvaneMain::FollowLiveSettings() {
 void TCorvaneMain::FormCreate() {
   UnregisterBossKeys();
   LoadPreferences();
-  app_.settings.Change([this](SettingsKey& key) {
-    key.WriteBool(value::kCorvaneRunning, true);
+  app_.settings.Change([this](settings::SettingsKey& key) {
+    key.WriteBool(settings::value::kCorvaneRunning, true);
     // The installation sets the flag when it could not register the module;
     // a missing flag is a registry error, which ends this step.
-    if (key.ReadBool(value::kBlockerFirstStart) && RegisterBlockerModule(app_.platform.process)) {
-      key.WriteBool(value::kBlockerFirstStart, false);
+    if (key.ReadBool(settings::value::kBlockerFirstStart) && services::RegisterBlockerModule(app_.platform.process)) {
+      key.WriteBool(settings::value::kBlockerFirstStart, false);
     }
   });
 }
@@ -170,7 +171,7 @@ bool TCorvaneMain::HandleMessage(ui::Message& message) {
       return true;
     case ui::kWmHotKey:
       return hotkey_.HandlePress(message.wParam);
-    case WM_TRAYICON:
+    case services::WM_TRAYICON:
       TrayIconNotify(static_cast<uint32_t>(message.lParam));
       return true;
     case ui::kWmTaskbarCreated:
@@ -200,7 +201,7 @@ void TCorvaneMain::ShowTrayBalloon(const std::string& text) { tray_.ShowErrorBal
 // shows again the interval the timer keeps.
 void TCorvaneMain::FormShow() { ComboBox1->SetItemIndex(shownSchedule_); }
 
-uint32_t TCorvaneMain::ScheduleInterval() { return CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
+uint32_t TCorvaneMain::ScheduleInterval() { return services::CleanerSchedule::IntervalFor(ComboBox1->itemIndex()); }
 
 void TCorvaneMain::Timer1Timer() { app_.cleaningRun.Start(); }
 
@@ -208,7 +209,9 @@ void TCorvaneMain::Timer1Timer() { app_.cleaningRun.Start(); }
 // the interval is the same.
 void TCorvaneMain::ComboBox1Exit() {
   const int index = ComboBox1->itemIndex();
-  if (!app_.settings.Change([index](SettingsKey& key) { key.WriteInteger(value::kCleanerSchedule, index); }).done()) {
+  if (!app_.settings
+           .Change([index](settings::SettingsKey& key) { key.WriteInteger(settings::value::kCleanerSchedule, index); })
+           .done()) {
     // An interval the user did not change has nothing to report.
     if (index != shownSchedule_) {
       ComboBox1->SetItemIndex(shownSchedule_);
@@ -224,10 +227,13 @@ void TCorvaneMain::ComboBox1Exit() {
 // A click that cannot be stored puts the box back: it shows what is stored.
 void TCorvaneMain::CoolCheckRadioBox2Click() {
   const bool on = CoolCheckRadioBox2->checked();
-  if (!StoreSwitch(app_.settings, value::kAutoCleaner, app_.live.autoCleaner, on)) CoolCheckRadioBox2->SetChecked(!on);
+  if (!settings::StoreSwitch(app_.settings, settings::value::kAutoCleaner, app_.live.autoCleaner, on))
+    CoolCheckRadioBox2->SetChecked(!on);
 }
 
-void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() { ToggleSwitch(app_.live.autoCleaner, value::kAutoCleaner); }
+void TCorvaneMain::MenuEnableAutoHistoryCleanerClick() {
+  ToggleSwitch(app_.live.autoCleaner, settings::value::kAutoCleaner);
+}
 
 void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   if (mouseMessage == ui::kWmLButtonDblClk) {
@@ -254,12 +260,12 @@ void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
   std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
   // A missing sound file plays nothing and says nothing.
-  if (app_.live.soundNotification.value()) PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
+  if (app_.live.soundNotification.value()) services::PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
   if (app_.live.animTrayIcon.value()) AnimateTrayIcon();
 }
 
 std::string TCorvaneMain::NotificationSoundPath(int32_t index) {
-  return app::NotificationSoundPath(app_.platform.process.ExecutablePath(), index);
+  return services::NotificationSoundPath(app_.platform.process.ExecutablePath(), index);
 }
 
 void TCorvaneMain::AppMinimize() {
@@ -280,29 +286,29 @@ void TCorvaneMain::FormClose(bool& hide) {
 }
 
 // The tray's mark follows the live switch.
-void TCorvaneMain::ToggleSwitch(Watched<bool>& live, const Setting& setting) {
+void TCorvaneMain::ToggleSwitch(util::Watched<bool>& live, const settings::Setting& setting) {
   StoreSwitch(app_.settings, setting, live, !live.value());
 }
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
-  if (SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
+  if (settings::SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
   // The box shows what Windows will do at the next logon.
   CoolCheckRadioBox1->SetChecked(!on);
   app_.settings.ShowApplySettingsError();
 }
 
 // The registration follows the live switch too.
-void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, value::kWindowsHotKey); }
+void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, settings::value::kWindowsHotKey); }
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);
 }
 
-void TCorvaneMain::Label1Click() { OpenWithShell("open", AddressOf(Label1->caption()), platform::kSwShow); }
+void TCorvaneMain::Label1Click() { OpenWithShell("open", services::AddressOf(Label1->caption()), platform::kSwShow); }
 
 void TCorvaneMain::MenuShutDownClick() {
-  app_.settings.Change([](SettingsKey& key) { key.WriteBool(value::kCorvaneRunning, false); });
+  app_.settings.Change([](settings::SettingsKey& key) { key.WriteBool(settings::value::kCorvaneRunning, false); });
   UnregisterBossKeys();
   hotkey_.ShowHiddenBrowserWindows();
   app_.cleaningRun.EndForExit();
@@ -318,4 +324,4 @@ void TCorvaneMain::EndSession() {
   DeleteTrayIcon();
 }
 
-}  // namespace app
+}  // namespace forms

@@ -19,14 +19,14 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
-namespace app {
+namespace forms {
 
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
 
 class TCorvaneMain : public ui::Form {
  public:
-  explicit TCorvaneMain(Services& app);
+  explicit TCorvaneMain(services::Services& app);
   ~TCorvaneMain() override;
 
   void FormCreate();
@@ -54,7 +54,7 @@ class TCorvaneMain : public ui::Form {
   void MenuEnableAutoHistoryCleanerClick();
 
   // Cleaning a browser when it closes; the end of its runs goes to it.
-  BrowserCloseCleaner& browserCloseCleaner() { return closeCleaner_; }
+  services::BrowserCloseCleaner& browserCloseCleaner() { return closeCleaner_; }
 
   // Windows hotkey.
   void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
@@ -63,8 +63,8 @@ class TCorvaneMain : public ui::Form {
   void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
   void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
   void HideIEWindows() { hotkey_.HideBrowserWindows(); }
-  bool IsVolumeMuted() { return IsWaveOutMuted(app_.platform.mixer); }
-  void SetVolumeMute(bool mute) { SetWaveOutMute(app_.platform.mixer, mute); }
+  bool IsVolumeMuted() { return services::IsWaveOutMuted(app_.platform.mixer); }
+  void SetVolumeMute(bool mute) { services::SetWaveOutMute(app_.platform.mixer, mute); }
   void MenuEnableBossKeyClick();
 
   // Handlers of the window and the tray menu.
@@ -111,16 +111,16 @@ class TCorvaneMain : public ui::Form {
   // The hotkey's switches off and the first sound, as before any reading.
   void ClearHotkeyAndSound();
   // A tray entry with a check mark: its switch flipped and stored.
-  void ToggleSwitch(Watched<bool>& live, const Setting& setting);
+  void ToggleSwitch(util::Watched<bool>& live, const settings::Setting& setting);
   void OpenWithShell(const std::string& verb, const std::string& file, int show);
 
-  Services& app_;
-  TrayIcon tray_;
-  CleanerSchedule schedule_;
-  WindowsHotkey hotkey_;
-  BrowserCloseCleaner closeCleaner_;
+  services::Services& app_;
+  services::TrayIcon tray_;
+  services::CleanerSchedule schedule_;
+  services::WindowsHotkey hotkey_;
+  services::BrowserCloseCleaner closeCleaner_;
   // The interval the list showed as stored: a store that fails puts it back.
-  int shownSchedule_ = value::kCleanerSchedule.fallback;
+  int shownSchedule_ = settings::value::kCleanerSchedule.fallback;
 };
 
-}  // namespace app
+}  // namespace forms

@@ -9,8 +9,8 @@
 
 namespace forms {
 
-using app::SettingsKey;
 using cleaner::CleanerValueNames;
+using settings::SettingsKey;
 using ui::Rect;
 
 namespace {
@@ -35,7 +35,7 @@ constexpr const char* kNoBrowserFound = "No browser was found for this user.";
 
 }  // namespace
 
-THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
+THistoryCleanerPref::THistoryCleanerPref(services::Services& app)
     : Form(app.ui, "THistoryCleanerPref", "History Cleaner", 624, 328), app_(app) {
   PageControl1 = Add<ui::PageControl>("PageControl1", Rect{0, 0, 624, 293});
   // The pages' texts are deliberate, their grammar and the two blanks after
@@ -73,7 +73,7 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
         Rect{kRightColumn, kBrowserRow + static_cast<int>(row) * kBrowserStep, kRightBoxWidth, 27},
         browsers::kBrowsers[row].name);
     box->SetVisible(false);
-    box->OnClick = [this, box, setting] { app_.settings.StoreBool(app::BrowserSwitch(setting), box->checked()); };
+    box->OnClick = [this, box, setting] { app_.settings.StoreBool(settings::BrowserSwitch(setting), box->checked()); };
   }
 
   // Under the browser items, lower than a row of them as the page ends there.
@@ -81,11 +81,12 @@ THistoryCleanerPref::THistoryCleanerPref(app::Services& app)
       "CleanOnCloseBox", Rect{kLeftColumn, kFirstRow + 5 * kRowStep, kBoxWidth, 22}, "Clean a browser when it closes");
   CleanOnCloseBox->OnClick = [this] {
     const bool on = CleanOnCloseBox->checked();
-    if (!app::StoreSwitch(app_.settings, app::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, on)) {
+    if (!settings::StoreSwitch(app_.settings, settings::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose,
+                               on)) {
       CleanOnCloseBox->SetChecked(!on);
     }
   };
-  app::ShowIn(app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
+  settings::ShowIn(app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
 
   // Below the pages, so it is there on every tab.
   SpeedButton2 = Add<ui::Control>(ui::Kind::Button, "SpeedButton2", Rect{476, 296, 140, 30}, "Clean Now");
@@ -161,9 +162,9 @@ void THistoryCleanerPref::ShowBrowsersFound() {
     box->SetBounds(place);
   }
   BrowsersFound->SetCaption(line > 0 ? kBrowsersHeading : kNoBrowserFound);
-  app_.settings.Load([this](app::SettingsKey& key) {
+  app_.settings.Load([this](settings::SettingsKey& key) {
     for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
-      BrowserBox(row)->SetChecked(key.BoolOrFallback(app::BrowserSwitch(browsers::kBrowsers[row].settingName)));
+      BrowserBox(row)->SetChecked(key.BoolOrFallback(settings::BrowserSwitch(browsers::kBrowsers[row].settingName)));
     }
   });
 }
@@ -173,9 +174,9 @@ void THistoryCleanerPref::LoadCleanerSwitches() {
   app_.settings.Load([this](SettingsKey& key) {
     for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
       ui::CheckBox* box = CleanerBox(static_cast<int>(i) + 1);
-      if (box) box->SetChecked(key.BoolOrDefault(app::CleanerSwitch(CleanerValueNames[i])));
+      if (box) box->SetChecked(key.BoolOrDefault(settings::CleanerSwitch(CleanerValueNames[i])));
     }
-    app::LoadSwitch(key, app::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
+    settings::LoadSwitch(key, settings::value::kCleanOnBrowserClose, app_.live.cleanOnBrowserClose, *CleanOnCloseBox);
   });
 }
 
@@ -193,8 +194,8 @@ void THistoryCleanerPref::SpeedButton3Click() {
   if (OpenCookieManager) OpenCookieManager();
 }
 
-void THistoryCleanerPref::CleaningRunEnded(const app::RunEnd& end) {
-  if (end.ending == app::RunEnding::Busy) {
+void THistoryCleanerPref::CleaningRunEnded(const services::RunEnd& end) {
+  if (end.ending == services::RunEnding::Busy) {
     // Not a failure: the other run is cleaning. Said only to someone looking.
     if (visible()) app_.application.Message(ui::MessageKind::Information, end.message);
     return;

@@ -16,7 +16,7 @@ constexpr const char* kStartCleaningQuestion = "Start cleaning now?";
 
 class THistoryCleanerPref : public ui::Form {
  public:
-  explicit THistoryCleanerPref(app::Services& app);
+  explicit THistoryCleanerPref(services::Services& app);
   ~THistoryCleanerPref() override;
 
   void FormShow();
@@ -27,7 +27,7 @@ class THistoryCleanerPref : public ui::Form {
   void SpeedButton3Click();  // "Cookies Manager"
   // The end of a run, whoever started it: a message to someone looking at
   // the window, or a balloon from the tray icon for a failure.
-  void CleaningRunEnded(const app::RunEnd& end);
+  void CleaningRunEnded(const services::RunEnd& end);
 
   // What it asks of the other windows; set by whoever made them. A failure
   // while hidden shows as a balloon from the tray icon.
@@ -58,7 +58,7 @@ class THistoryCleanerPref : public ui::Form {
   void AddCleanerBox(ui::Control& panel, size_t index);
   void ReportOutcome(bool success, const std::string& text);
 
-  app::Services& app_;
+  services::Services& app_;
   // The failure last shown in a balloon; a success clears it.
   std::string lastBalloon_;
 };

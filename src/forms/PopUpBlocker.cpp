@@ -11,9 +11,9 @@
 
 namespace forms {
 
-using app::SettingsKey;
+using settings::SettingsKey;
 using ui::Rect;
-namespace value = app::value;
+namespace value = settings::value;
 
 namespace {
 // What the count shows when there is no count to show.
@@ -27,14 +27,14 @@ std::string SoundLabelFor(int32_t soundIndex) {
 }
 }  // namespace
 
-TPopUpBlockerPref::TPopUpBlockerPref(app::Services& app)
+TPopUpBlockerPref::TPopUpBlockerPref(services::Services& app)
     : Form(app.ui, "TPopUpBlockerPref", "Popup Blocker Preferences", 462, 250), app_(app) {
   BuildControls();
   OnShow = [this] { FormShow(); };
-  app::LiveSettings& live = app_.live;
-  app::ShowIn(live.popupBlocking, *CoolCheckRadioBox1);
-  app::ShowIn(live.soundNotification, *CoolCheckRadioBox3);
-  app::ShowIn(live.animTrayIcon, *CoolCheckRadioBox4);
+  settings::LiveSettings& live = app_.live;
+  settings::ShowIn(live.popupBlocking, *CoolCheckRadioBox1);
+  settings::ShowIn(live.soundNotification, *CoolCheckRadioBox3);
+  settings::ShowIn(live.animTrayIcon, *CoolCheckRadioBox4);
   app_.ui.Realize(*this);
 }
 
@@ -85,13 +85,13 @@ void TPopUpBlockerPref::FormShow() {
 void TPopUpBlockerPref::LoadBoxes() {
   bool opened = app_.settings
                     .Load([this](SettingsKey& key) {
-                      app::LiveSettings& live = app_.live;
-                      app::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
-                      app::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
+                      settings::LiveSettings& live = app_.live;
+                      settings::LoadSwitch(key, value::kPopupBlocking, live.popupBlocking, *CoolCheckRadioBox1);
+                      settings::LoadSwitch(key, value::kSoundNotification, live.soundNotification, *CoolCheckRadioBox3);
                       chosen_.reset();
                       live.soundIndex.Set(key.IntegerOrDefault(value::kSoundIndex));
                       CoolLabel1->SetCaption(SoundLabelFor(live.soundIndex.value()));
-                      app::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
+                      settings::LoadSwitch(key, value::kAnimTrayIcon, live.animTrayIcon, *CoolCheckRadioBox4);
                     })
                     .opened;
   if (!opened) app_.settings.ShowApplySettingsError();
@@ -115,9 +115,10 @@ void TPopUpBlockerPref::ShowCount() {
 
 // The announcement and the tray's mark follow the live switch at once; a
 // click that cannot be stored puts the box back.
-void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting) {
+void TPopUpBlockerPref::StoreNotificationBox(ui::CheckBox& box, util::Watched<bool>& live,
+                                             const settings::Setting& setting) {
   const bool on = box.checked();
-  if (!app::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
+  if (!settings::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
 }
 
 void TPopUpBlockerPref::CoolCheckRadioBox1Click() {
@@ -138,14 +139,14 @@ void TPopUpBlockerPref::SpeedButton1Click() {
   // even when it could not be stored.
   if (std::optional<int32_t> chosen = ChooseSound()) {
     chosen_ = chosen;
-    CoolLabel1->SetCaption(app::kNotificationSounds[static_cast<size_t>(*chosen)].name);
+    CoolLabel1->SetCaption(services::kNotificationSounds[static_cast<size_t>(*chosen)].name);
   }
 }
 
 void TPopUpBlockerPref::SpeedButton2Click() {
   if (CoolLabel1->caption().empty()) return;
   // An index outside the two-entry table names no file, and so is missing too.
-  if (!app::PlayNotificationSound(app_.platform, SoundTried())) {
+  if (!services::PlayNotificationSound(app_.platform, SoundTried())) {
     app_.application.Message(ui::MessageKind::Error, kSoundFileMissing);
   }
 }

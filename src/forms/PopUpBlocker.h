@@ -14,7 +14,7 @@ namespace forms {
 
 class TPopUpBlockerPref : public ui::Form {
  public:
-  explicit TPopUpBlockerPref(app::Services& app);
+  explicit TPopUpBlockerPref(services::Services& app);
 
   void FormShow();
   void CoolCheckRadioBox1Click();
@@ -49,9 +49,9 @@ class TPopUpBlockerPref : public ui::Form {
   // The sound tried here: the one chosen since the window was shown, stored
   // or not, else the stored one.
   int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }
-  void StoreNotificationBox(ui::CheckBox& box, app::Watched<bool>& live, const app::Setting& setting);
+  void StoreNotificationBox(ui::CheckBox& box, util::Watched<bool>& live, const settings::Setting& setting);
 
-  app::Services& app_;
+  services::Services& app_;
   std::optional<int32_t> chosen_;
 };
 

@@ -10,7 +10,8 @@ namespace forms {
 
 using ui::Rect;
 
-TSelectSound::TSelectSound(app::Services& app) : Form(app.ui, "TSelectSound", "Select Sound", 239, 110), app_(app) {
+TSelectSound::TSelectSound(services::Services& app)
+    : Form(app.ui, "TSelectSound", "Select Sound", 239, 110), app_(app) {
   Panel1 = Add<ui::Control>(ui::Kind::Panel, "Panel1", Rect{0, 0, 239, 110});
   Panel1->SetColor(ui::kCorvaneColor);
   Panel2 = Panel1->Add<ui::Control>(ui::Kind::Panel, "Panel2", Rect{5, 5, 229, 62});
@@ -18,7 +19,7 @@ TSelectSound::TSelectSound(app::Services& app) : Form(app.ui, "TSelectSound", "S
   Image2->SetPicture(resources::kSoundBackground);
   // The position of a line is the sound index it stands for.
   CoolListBox1 = Panel2->Add<ui::ListBox>("CoolListBox1", Rect{10, 10, 209, 42}, false);
-  for (const app::NotificationSound& sound : app::kNotificationSounds) CoolListBox1->Add(sound.name);
+  for (const services::NotificationSound& sound : services::kNotificationSounds) CoolListBox1->Add(sound.name);
   CoolListBox1->SetItemHeight(20);
   CoolListBox1->SetSelectedLook(ui::kNavy, true, resources::kSoundBackground);
   SpeedButton1 = Panel1->Add<ui::Control>(ui::Kind::Button, "SpeedButton1", Rect{79, 75, 80, 26}, "Select");
@@ -38,7 +39,7 @@ void TSelectSound::SpeedButton1Click() {
   if (chosen >= 0) {
     choice_ = chosen;
     // The announcement plays the new choice from now on, not only after the next start.
-    if (app_.settings.StoreInteger(app::value::kSoundIndex, chosen)) app_.live.soundIndex.Set(chosen);
+    if (app_.settings.StoreInteger(settings::value::kSoundIndex, chosen)) app_.live.soundIndex.Set(chosen);
   }
   Close();
 }

@@ -12,7 +12,7 @@ namespace forms {
 
 class TSelectSound : public ui::Form {
  public:
-  explicit TSelectSound(app::Services& app);
+  explicit TSelectSound(services::Services& app);
 
   void FormShow();
   void SpeedButton1Click();
@@ -28,7 +28,7 @@ class TSelectSound : public ui::Form {
   ui::ListBox* CoolListBox1;
 
  private:
-  app::Services& app_;
+  services::Services& app_;
   std::optional<int32_t> choice_;
 };
 

@@ -4,12 +4,12 @@
 #include "files/Paths.h"
 #include "settings/Settings.h"
 
-namespace app {
+namespace services {
 
 bool RegisterBlockerModule(platform::Process& process) {
-  platform::ModuleId module = process.LoadModule(FolderOf(process.ExecutablePath()) + kBlockerModule);
+  platform::ModuleId module = process.LoadModule(files::FolderOf(process.ExecutablePath()) + settings::kBlockerModule);
   platform::HResult result = 0;
   return module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result);
 }
 
-}  // namespace app
+}  // namespace services

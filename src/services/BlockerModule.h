@@ -4,7 +4,7 @@
 
 #include "platform/Process.h"
 
-namespace app {
+namespace services {
 
 // Loads the module from the program's own folder (never through the search
 // path), where it stays until the process ends, and calls its
@@ -13,4 +13,4 @@ namespace app {
 // where it registers), the caller tries again at the next start.
 bool RegisterBlockerModule(platform::Process& process);
 
-}  // namespace app
+}  // namespace services

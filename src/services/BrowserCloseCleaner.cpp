@@ -5,7 +5,7 @@
 
 #include "browsers/BrowserItems.h"
 
-namespace app {
+namespace services {
 
 using browsers::kBrowsers;
 
@@ -102,4 +102,4 @@ void BrowserCloseCleaner::RunEnded(const RunEnd& end) {
   if (ShowBalloon) ShowBalloon(end.message);
 }
 
-}  // namespace app
+}  // namespace services

@@ -15,7 +15,7 @@
 #include "services/CleaningRun.h"
 #include "ui/Ui.h"
 
-namespace app {
+namespace services {
 
 class BrowserCloseCleaner {
  public:
@@ -62,4 +62,4 @@ class BrowserCloseCleaner {
   std::shared_ptr<BrowserCloseCleaner*> self_;
 };
 
-}  // namespace app
+}  // namespace services

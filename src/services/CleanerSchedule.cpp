@@ -5,7 +5,7 @@
 
 #include "settings/Settings.h"
 
-namespace app {
+namespace services {
 
 namespace {
 // The entries of the interval list, "15 Minutes" to "12 Hours".
@@ -15,7 +15,7 @@ constexpr std::array<uint32_t, 14> kIntervals = {900000,   1800000,  3600000,  7
 constexpr uint32_t kDefinedInterval = 1800000;
 }  // namespace
 
-CleanerSchedule::CleanerSchedule(ui::Form& owner, SettingsAccessor& settings, std::function<void()> onTick)
+CleanerSchedule::CleanerSchedule(ui::Form& owner, settings::SettingsAccessor& settings, std::function<void()> onTick)
     : settings_(settings), timer_(owner, kDefinedInterval) {
   timer_.OnTimer = std::move(onTick);
 }
@@ -26,8 +26,9 @@ uint32_t CleanerSchedule::IntervalFor(int index) {
 }
 
 bool CleanerSchedule::IsSet() {
-  int32_t schedule = value::kCleanerSchedule.fallback;
-  settings_.ReadExisting([&schedule](SettingsKey& key) { schedule = key.IntegerOrFallback(value::kCleanerSchedule); });
+  int32_t schedule = settings::value::kCleanerSchedule.fallback;
+  settings_.ReadExisting(
+      [&schedule](settings::SettingsKey& key) { schedule = key.IntegerOrFallback(settings::value::kCleanerSchedule); });
   return schedule >= 0;
 }
 
@@ -36,4 +37,4 @@ void CleanerSchedule::Reset(int index) {
   timer_.SetInterval(IntervalFor(index));
 }
 
-}  // namespace app
+}  // namespace services

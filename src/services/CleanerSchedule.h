@@ -10,11 +10,11 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
-namespace app {
+namespace services {
 
 class CleanerSchedule {
  public:
-  CleanerSchedule(ui::Form& owner, SettingsAccessor& settings, std::function<void()> onTick);
+  CleanerSchedule(ui::Form& owner, settings::SettingsAccessor& settings, std::function<void()> onTick);
 
   // The interval of entry `index` of the list, in ms; 15 minutes for an
   // index without an entry (-1 included).
@@ -31,8 +31,8 @@ class CleanerSchedule {
   void RunIf(bool on) { timer_.SetEnabled(on && IsSet()); }
 
  private:
-  SettingsAccessor& settings_;
+  settings::SettingsAccessor& settings_;
   ui::Timer timer_;
 };
 
-}  // namespace app
+}  // namespace services

@@ -10,7 +10,7 @@
 #include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
 
-namespace app {
+namespace services {
 
 using cleaner::CleaningRunGuard;
 using cleaner::TUWHCleanerThrd;
@@ -38,7 +38,8 @@ std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Select
   if (guard.state() == CleaningRunGuard::State::Busy) return NoRun(RunEnding::Busy, kAnotherCleaningMessage);
   if (!guard.held()) return NoRun(RunEnding::NotStarted, std::string(kCleaningNotStartedMessage) + kNoRunGuardReason);
   // Half-read switches would clean a selection the user never made.
-  std::string unread = ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
+  std::string unread =
+      settings::ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
   if (!unread.empty()) return NoRun(RunEnding::NotStarted, kCleaningNotStartedMessage + unread + ".");
   return std::nullopt;
 }
@@ -218,4 +219,4 @@ void CleaningRun::EndForExit() {
   if (worker_ && worker_->inIndivisibleStep()) ui_->PumpUntil([this] { return !worker_; }, kIndivisibleStepWaitMs);
 }
 
-}  // namespace app
+}  // namespace services

@@ -19,7 +19,7 @@
 #include "ui/Ui.h"
 #include "util/Watched.h"
 
-namespace app {
+namespace services {
 
 constexpr const char* kCleaningDoneMessage = "All selected history tracks cleaned successfully";
 // Followed by the browsers that were running: "Google Chrome and Firefox".
@@ -167,4 +167,4 @@ class CleaningRun {
   util::Watched<bool> running_;
 };
 
-}  // namespace app
+}  // namespace services

@@ -3,7 +3,7 @@
 
 #include "files/OwnFile.h"
 
-namespace app {
+namespace services {
 
 std::string ReportFileBytes(const std::string& report) { return "\xEF\xBB\xBF" + report; }
 
@@ -21,10 +21,10 @@ std::string WriteLastRunReport(platform::Platform& platform, const std::string& 
       return "The folder " + folder + " cannot be created (error " + std::to_string(error) + ").";
     }
   }
-  const std::string reached = ReachedAsOwnFolder(files, local, kLastRunFolder);
+  const std::string reached = files::ReachedAsOwnFolder(files, local, kLastRunFolder);
   if (reached.empty()) return "The folder " + folder + " leads to another place through a link.";
   const std::string path = folder + "\\" + kLastRunFile;
-  if (!IsMissingOrOwnFile(files, path, reached, kLastRunFile)) {
+  if (!files::IsMissingOrOwnFile(files, path, reached, kLastRunFile)) {
     return "The file " + path + " leads to another place through a link or has another name.";
   }
   if (long error = files.ReplaceWholeFile(path, ReportFileBytes(report))) {
@@ -33,4 +33,4 @@ std::string WriteLastRunReport(platform::Platform& platform, const std::string& 
   return {};
 }
 
-}  // namespace app
+}  // namespace services

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-namespace app {
+namespace services {
 
 constexpr const char* kLastRunFolder = "Corvane";
 constexpr const char* kLastRunFile = "last-run.txt";
@@ -22,4 +22,4 @@ std::string ReportFileBytes(const std::string& report);
 // another name.
 std::string WriteLastRunReport(platform::Platform& platform, const std::string& report);
 
-}  // namespace app
+}  // namespace services

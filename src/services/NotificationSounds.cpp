@@ -3,11 +3,11 @@
 
 #include "files/Paths.h"
 
-namespace app {
+namespace services {
 
 std::string NotificationSoundPath(const std::string& executablePath, int32_t index) {
   if (index < 0 || static_cast<size_t>(index) >= kNotificationSounds.size()) return {};
-  return FolderOf(executablePath) + "sounds\\" + kNotificationSounds[static_cast<size_t>(index)].file;
+  return files::FolderOf(executablePath) + "sounds\\" + kNotificationSounds[static_cast<size_t>(index)].file;
 }
 
 bool PlayNotificationSound(platform::Platform& platform, int32_t index) {
@@ -17,4 +17,4 @@ bool PlayNotificationSound(platform::Platform& platform, int32_t index) {
   return true;
 }
 
-}  // namespace app
+}  // namespace services

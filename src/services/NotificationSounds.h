@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 
-namespace app {
+namespace services {
 
 struct NotificationSound {
   const char* name;  // the chooser's line
@@ -26,4 +26,4 @@ std::string NotificationSoundPath(const std::string& executablePath, int32_t ind
 // Plays the sound to its end; false, playing nothing, when its file is missing.
 bool PlayNotificationSound(platform::Platform& platform, int32_t index);
 
-}  // namespace app
+}  // namespace services

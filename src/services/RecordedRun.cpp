@@ -3,7 +3,7 @@
 
 #include "services/RunReport.h"
 
-namespace app {
+namespace services {
 
 void RecordedRun::Follow(cleaner::TUWHCleanerThrd& worker) {
   worker.OnStep = [this](size_t cleaner) { recorder_.BeginSection(static_cast<int>(cleaner)); };
@@ -15,4 +15,4 @@ std::string RecordedRun::Report(const cleaner::TUWHCleanerThrd& worker) const {
   return FormatRunReport(recorder_, outcome);
 }
 
-}  // namespace app
+}  // namespace services

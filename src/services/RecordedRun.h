@@ -9,7 +9,7 @@
 #include "cleaner/CleanerThread.h"
 #include "platform/recording/Recorder.h"
 
-namespace app {
+namespace services {
 
 class RecordedRun {
  public:
@@ -31,4 +31,4 @@ class RecordedRun {
   platform::recording::Recorder recorder_;
 };
 
-}  // namespace app
+}  // namespace services

@@ -9,7 +9,7 @@
 #include "platform/ErrorCodes.h"
 #include "util/Text.h"
 
-namespace app {
+namespace services {
 namespace {
 
 using platform::recording::Change;
@@ -500,4 +500,4 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
   return text;
 }
 
-}  // namespace app
+}  // namespace services

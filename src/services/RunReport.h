@@ -12,7 +12,7 @@
 #include "cleaner/CleanerTable.h"
 #include "platform/recording/Recorder.h"
 
-namespace app {
+namespace services {
 
 struct RunOutcome {
   cleaner::CleanerSelection selected;
@@ -34,4 +34,4 @@ std::string ReasonText(long error);
 // "5 bytes", "2048 bytes (2.0 KB)".
 std::string SizeText(uint64_t bytes);
 
-}  // namespace app
+}  // namespace services

@@ -12,7 +12,7 @@
 #include "ui/Application.h"
 #include "ui/Ui.h"
 
-namespace app {
+namespace services {
 
 struct Services {
   Services(platform::Platform& platform, ui::Ui& ui, ui::Application& application)
@@ -20,7 +20,7 @@ struct Services {
         ui(ui),
         application(application),
         settings(platform.registry,
-                 [&application] { application.Message(ui::MessageKind::Error, kApplySettingsError); }),
+                 [&application] { application.Message(ui::MessageKind::Error, settings::kApplySettingsError); }),
         cleaningRun(platform, ui) {}
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
@@ -28,11 +28,11 @@ struct Services {
   platform::Platform& platform;
   ui::Ui& ui;
   ui::Application& application;
-  SettingsAccessor settings;
+  settings::SettingsAccessor settings;
   // What the windows show and act on.
-  LiveSettings live;
+  settings::LiveSettings live;
   // The cleaning runs of "Clean Now" and the schedule.
   CleaningRun cleaningRun;
 };
 
-}  // namespace app
+}  // namespace services

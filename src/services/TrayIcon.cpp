@@ -3,7 +3,7 @@
 
 #include "resources/ResourceNames.h"
 
-namespace app {
+namespace services {
 
 using platform::NotifyIconOp;
 using platform::NotifyIconRecord;
@@ -48,4 +48,4 @@ void TrayIcon::ShowErrorBalloon(const std::string& title, const std::string& tex
   desktop_.NotifyIcon(NotifyIconOp::Modify, record);
 }
 
-}  // namespace app
+}  // namespace services

@@ -9,7 +9,7 @@
 #include "platform/Desktop.h"
 #include "ui/Form.h"
 
-namespace app {
+namespace services {
 
 // The icon's identity and the message its mouse events come back as.
 constexpr uint32_t kTrayIconId = 1005;
@@ -39,4 +39,4 @@ class TrayIcon {
   const ui::Form& owner_;
 };
 
-}  // namespace app
+}  // namespace services

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace app {
+namespace services {
 
 // A reserved domain, so that no real third party's site is ever opened.
 constexpr const char* kVendorSite = "https://www.tessaly.example";
@@ -20,4 +20,4 @@ inline std::string AddressOf(const std::string& labelCaption) {
   return out;
 }
 
-}  // namespace app
+}  // namespace services

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace app {
+namespace services {
 
 using namespace platform;
 
@@ -75,4 +75,4 @@ void SetWaveOutMute(Mixer& mixer, bool mute) {
   device->SetControlDetails(BooleanDetails(controlId, &value), kMixerDetailsValue);
 }
 
-}  // namespace app
+}  // namespace services

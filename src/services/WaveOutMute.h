@@ -5,7 +5,7 @@
 
 #include "platform/Mixer.h"
 
-namespace app {
+namespace services {
 
 // False too when there is no mixer, no speakers line or no mute switch, or
 // the switch cannot be read.
@@ -13,4 +13,4 @@ bool IsWaveOutMuted(platform::Mixer& mixer);
 // Does nothing when there is no such switch.
 void SetWaveOutMute(platform::Mixer& mixer, bool mute);
 
-}  // namespace app
+}  // namespace services

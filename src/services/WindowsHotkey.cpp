@@ -5,7 +5,7 @@
 #include "services/WaveOutMute.h"
 #include "settings/Settings.h"
 
-namespace app {
+namespace services {
 
 using platform::Desktop;
 using platform::WindowId;
@@ -36,8 +36,8 @@ bool IsBrowserWindow(Desktop& desktop, WindowId window) {
   return browsers::BrowserOfProgram(desktop.ProgramFileOf(window)) < browsers::kBrowserCount;
 }
 
-WindowsHotkey::WindowsHotkey(platform::Platform& platform, SettingsAccessor& settings, LiveSettings& live,
-                             const ui::Form& owner)
+WindowsHotkey::WindowsHotkey(platform::Platform& platform, settings::SettingsAccessor& settings,
+                             settings::LiveSettings& live, const ui::Form& owner)
     : platform_(platform), settings_(settings), live_(live), owner_(owner) {
   // Held only while on, so that other programs have the keys while it is off.
   live_.hotkeyEnabled.Watch([this](bool on) {
@@ -65,8 +65,9 @@ void WindowsHotkey::Register(int16_t combination) {
 }
 
 void WindowsHotkey::RegisterStored() {
-  settings_.Read(
-      [this](SettingsKey& key) { Register(AsCombination(key.IntegerOrFallback(value::kHotkeyCombination))); });
+  settings_.Read([this](settings::SettingsKey& key) {
+    Register(AsCombination(key.IntegerOrFallback(settings::value::kHotkeyCombination)));
+  });
 }
 
 void WindowsHotkey::UnregisterBoth() {
@@ -92,12 +93,12 @@ bool WindowsHotkey::HandlePress(uintptr_t hotkeyId) {
 
 bool WindowsHotkey::ReadToggleState() {
   bool status = false;
-  settings_.Read([&status](SettingsKey& key) { status = key.BoolOrFallback(value::kIEStatus); });
+  settings_.Read([&status](settings::SettingsKey& key) { status = key.BoolOrFallback(settings::value::kIEStatus); });
   return status;
 }
 
 void WindowsHotkey::WriteToggleState(bool hideNext) {
-  settings_.Change([hideNext](SettingsKey& key) { key.WriteBool(value::kIEStatus, hideNext); });
+  settings_.Change([hideNext](settings::SettingsKey& key) { key.WriteBool(settings::value::kIEStatus, hideNext); });
 }
 
 void WindowsHotkey::ShowBrowserWindows() {
@@ -137,4 +138,4 @@ void WindowsHotkey::ShowHiddenBrowserWindows() {
   WriteToggleState(true);  // shown: the next press hides
 }
 
-}  // namespace app
+}  // namespace services

@@ -14,7 +14,7 @@
 #include "settings/SettingsAccessor.h"
 #include "ui/Form.h"
 
-namespace app {
+namespace services {
 
 // Whether `window` belongs to one of the browsers of the browser table, by
 // the program file of its process: a window class says too little, since
@@ -25,7 +25,8 @@ class WindowsHotkey {
  public:
   // The hotkey belongs to `owner`'s window, which must outlive it. It follows
   // `live` from now on.
-  WindowsHotkey(platform::Platform& platform, SettingsAccessor& settings, LiveSettings& live, const ui::Form& owner);
+  WindowsHotkey(platform::Platform& platform, settings::SettingsAccessor& settings, settings::LiveSettings& live,
+                const ui::Form& owner);
 
   // Combination 0 is ALT + F1 (identifier 1), 1 is CTRL + F12 (identifier 2),
   // each releasing the other first; any other value changes nothing.
@@ -49,8 +50,8 @@ class WindowsHotkey {
 
  private:
   platform::Platform& platform_;
-  SettingsAccessor& settings_;
-  LiveSettings& live_;
+  settings::SettingsAccessor& settings_;
+  settings::LiveSettings& live_;
   const ui::Form& owner_;
   bool browserWindowsHidden_ = false;
   // The other browsers' windows the hotkey hid, to show again: only those,
@@ -58,4 +59,4 @@ class WindowsHotkey {
   std::vector<platform::WindowId> hiddenOtherBrowsers_;
 };
 
-}  // namespace app
+}  // namespace services

@@ -4,7 +4,7 @@
 #include "settings/RegistryAccessor.h"
 #include "settings/Settings.h"
 
-namespace app {
+namespace settings {
 
 using platform::RegAccess;
 using platform::RegRoot;
@@ -28,4 +28,4 @@ bool SetAutostart(platform::Registry& registry, bool on, const std::string& exec
   }
 }
 
-}  // namespace app
+}  // namespace settings

@@ -6,7 +6,7 @@
 
 #include "platform/Registry.h"
 
-namespace app {
+namespace settings {
 
 // True when the Run key opens and holds the value; false on any registry error.
 bool IsAutostartSet(platform::Registry& registry);
@@ -14,4 +14,4 @@ bool IsAutostartSet(platform::Registry& registry);
 // only if it exists. True when Windows will do at the next logon what was asked.
 bool SetAutostart(platform::Registry& registry, bool on, const std::string& executable);
 
-}  // namespace app
+}  // namespace settings

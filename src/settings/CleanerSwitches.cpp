@@ -3,7 +3,7 @@
 
 #include "settings/SettingsAccessor.h"
 
-namespace app {
+namespace settings {
 
 std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches,
                                 browsers::BrowserSelection* browsers) {
@@ -24,4 +24,4 @@ std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, Cl
   return {};
 }
 
-}  // namespace app
+}  // namespace settings

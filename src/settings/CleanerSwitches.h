@@ -8,7 +8,7 @@
 #include "cleaner/CleanerTable.h"
 #include "platform/Registry.h"
 
-namespace app {
+namespace settings {
 
 using cleaner::CleanerSelection;
 
@@ -20,4 +20,4 @@ using cleaner::CleanerSelection;
 std::string ReadCleanerSwitches(platform::Registry& registry, bool createKey, CleanerSelection* switches,
                                 browsers::BrowserSelection* browsers);
 
-}  // namespace app
+}  // namespace settings

@@ -4,7 +4,7 @@
 #include "settings/SettingsAccessor.h"
 #include "ui/Controls.h"
 
-namespace app {
+namespace settings {
 
 void LoadSwitch(SettingsKey& key, const Setting& setting, Watched<bool>& live, ui::CheckBox& box) {
   live.Set(key.BoolOrDefault(setting));
@@ -17,4 +17,4 @@ bool StoreSwitch(SettingsAccessor& settings, const Setting& setting, Watched<boo
   return true;
 }
 
-}  // namespace app
+}  // namespace settings

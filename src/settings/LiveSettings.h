@@ -20,7 +20,7 @@ namespace ui {
 class CheckBox;
 }
 
-namespace app {
+namespace settings {
 
 class SettingsAccessor;
 class SettingsKey;
@@ -55,4 +55,4 @@ void LoadSwitch(SettingsKey& key, const Setting& setting, Watched<bool>& live, u
 // what the program does is always what is stored. False then.
 bool StoreSwitch(SettingsAccessor& settings, const Setting& setting, Watched<bool>& live, bool on);
 
-}  // namespace app
+}  // namespace settings

@@ -1,7 +1,7 @@
 // The registry accessor.
 #include "settings/RegistryAccessor.h"
 
-namespace app {
+namespace settings {
 
 using platform::RegType;
 using platform::RegValue;
@@ -63,4 +63,4 @@ bool RegistryAccessor::DeleteValue(const std::string& name) {
   return error == platform::kErrorSuccess || error == platform::kErrorFileNotFound;
 }
 
-}  // namespace app
+}  // namespace settings

@@ -10,7 +10,7 @@
 
 #include "platform/Registry.h"
 
-namespace app {
+namespace settings {
 
 class RegistryError : public std::runtime_error {
  public:
@@ -46,4 +46,4 @@ class RegistryAccessor {
   std::unique_ptr<platform::RegKey> key_;
 };
 
-}  // namespace app
+}  // namespace settings

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace app {
+namespace settings {
 
 // Every preference lives in this key under HKEY_LOCAL_MACHINE.
 constexpr const char* kSettingsKey = "SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings";
@@ -76,4 +76,4 @@ constexpr const char* kApplicationTitle = "Corvane 2.4";
 constexpr const char* kMutexName = "CorvaneMUTEX";
 constexpr const char* kBlockerModule = "cvblock.dll";
 
-}  // namespace app
+}  // namespace settings

@@ -3,7 +3,7 @@
 
 #include "settings/Settings.h"
 
-namespace app {
+namespace settings {
 
 bool SettingsKey::BoolOrWrite(const std::string& name, bool fallback) {
   if (Has(name)) return ReadBool(name);
@@ -73,4 +73,4 @@ bool SettingsAccessor::StoreInteger(const std::string& name, int32_t value) {
   return Store([&](SettingsKey& key) { key.WriteInteger(name, value); });
 }
 
-}  // namespace app
+}  // namespace settings

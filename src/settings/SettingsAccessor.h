@@ -16,7 +16,7 @@
 #include "settings/RegistryAccessor.h"
 #include "settings/Settings.h"
 
-namespace app {
+namespace settings {
 
 // The settings key as one operation has it open.
 class SettingsKey {
@@ -103,4 +103,4 @@ class SettingsAccessor {
   std::function<void()> showApplyError_;
 };
 
-}  // namespace app
+}  // namespace settings

@@ -8,7 +8,7 @@
 namespace hosttest {
 namespace {
 
-namespace value = app::value;
+namespace value = settings::value;
 using platform::WindowId;
 
 class BossKeyPrefTest : public CorvaneFixture {
@@ -19,7 +19,7 @@ class BossKeyPrefTest : public CorvaneFixture {
     main().TrayMenu->Find("MenuBossKeyPref")->UserClick();
     ASSERT_TRUE(pref().visible());
   }
-  void Remove(const char* name) { sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name); }
+  void Remove(const char* name) { sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, name); }
   bool Press() {
     ui::Message m;
     m.msg = ui::kWmHotKey;
@@ -164,7 +164,7 @@ TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheB
   EXPECT_EQ(HotkeyIds(), std::vector<int>{1});
 
   SetBool(value::kIEWHotKey.name, true);
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   ShowPref();
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
   EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
@@ -252,12 +252,12 @@ TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeeps
   SetInt(value::kHotkeyCombination.name, 1);
   ASSERT_TRUE(Start());
   ShowPref();
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
 
   pref().CoolCheckRadioBox1->UserClick();
   pref().CoolCheckRadioBox2->UserClick();
   pref().CoolCheckRadioBox5->UserClick();
-  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 3);
+  EXPECT_EQ(CountBoxes(settings::kApplySettingsError), 3);
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(pref().CoolCheckRadioBox2->checked());
   EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
@@ -268,7 +268,7 @@ TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeeps
   EXPECT_EQ(HotkeyIds(), std::vector<int>{2});
 
   pref().CoolCheckRadioBox4->UserClick();
-  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 4);
+  EXPECT_EQ(CountBoxes(settings::kApplySettingsError), 4);
   EXPECT_TRUE(pref().CoolCheckRadioBox3->checked()) << "back to the combination in force";
   EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
   EXPECT_EQ(HotkeyIds(), std::vector<int>{2});

@@ -8,7 +8,7 @@
 namespace hosttest {
 namespace {
 
-namespace value = app::value;
+namespace value = settings::value;
 using platform::WindowId;
 using platform::sim::SimMixer;
 
@@ -75,9 +75,9 @@ TEST_F(BossKeyTest, APressHidesTheTableBrowsersWindowsByTheirProgramUnlessTheBox
   WindowId lookalike = desktop.AddWindow("Chrome_WidgetWin_1", "", true, "notchrome.exe");
   WindowId ownHidden = desktop.AddWindow("Chrome_WidgetWin_0", "", false, "chrome.exe");
   WindowId otherSession = desktop.AddWindow("Chrome_WidgetWin_1", "", true, "");
-  EXPECT_TRUE(app::IsBrowserWindow(desktop, edge)) << "the program file's name in any case";
-  EXPECT_FALSE(app::IsBrowserWindow(desktop, editor));
-  EXPECT_FALSE(app::IsBrowserWindow(desktop, lookalike));
+  EXPECT_TRUE(services::IsBrowserWindow(desktop, edge)) << "the program file's name in any case";
+  EXPECT_FALSE(services::IsBrowserWindow(desktop, editor));
+  EXPECT_FALSE(services::IsBrowserWindow(desktop, lookalike));
   StartWith(true, false);
   ASSERT_EQ(Number(value::kHotkeyAllBrowsers.name), 1) << "a missing switch is written on";
   const std::vector<WindowId> browsers = {ie, chrome, edge, firefox};
@@ -272,7 +272,7 @@ TEST_F(BossKeyTest, ABadIEStatusCountsAsFalseAndIsOverwritten) {
   EXPECT_TRUE(Visible(ie));
   EXPECT_EQ(Number(value::kIEStatus.name), 1);
 
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   Press();
   EXPECT_TRUE(Visible(ie)) << "an unopenable key reads false: the show branch again";
   EXPECT_TRUE(ui.boxes.empty()) << "silently";
@@ -315,7 +315,7 @@ TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
   SetBool(value::kWindowsHotKey.name, false);
   SetBool(value::kIEWHotKey.name, true);
   ASSERT_TRUE(Start());
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kHotkeyCombination.name);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, value::kHotkeyCombination.name);
 
   main().MenuEnableBossKey->UserClick();
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
@@ -352,9 +352,9 @@ TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
 
 TEST_F(BossKeyTest, TheTrayEntryWithAnUnopenableKeyShowsTheErrorAndChangesNothing) {
   StartWith(false, false);
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   main().MenuEnableBossKey->UserClick();
-  EXPECT_EQ(CountBoxes(app::kApplySettingsError), 1);
+  EXPECT_EQ(CountBoxes(settings::kApplySettingsError), 1);
   EXPECT_EQ(ui.boxes.back().kind, ui::MessageKind::Error);
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
   EXPECT_TRUE(live().hotkeyEnabled.value());

@@ -6,7 +6,7 @@
 namespace hosttest {
 namespace {
 
-namespace value = app::value;
+namespace value = settings::value;
 
 class BrowserCloseTest : public HistoryWindowFixture {
  protected:
@@ -32,7 +32,7 @@ class BrowserCloseTest : public HistoryWindowFixture {
     StartQuietly();
   }
   bool Exists(const std::string& path) { return sim.files.Lookup(path) != nullptr; }
-  app::BrowserCloseCleaner& closing() { return main().browserCloseCleaner(); }
+  services::BrowserCloseCleaner& closing() { return main().browserCloseCleaner(); }
   // A program starts and shows its first window.
   void Launch(const std::string& program) {
     sim.process.runningPrograms.push_back(program);
@@ -114,7 +114,7 @@ TEST_F(BrowserCloseTest, AFileInUseShowsABalloonAndASwitchedOffBrowserOrNoItemCl
   ui.RunPosted();
   ASSERT_TRUE(DeliverEndsOfRuns());
   ASSERT_EQ(sim.desktop.balloons.size(), 1u);
-  EXPECT_EQ(sim.desktop.balloons[0].info, app::kFilesInUseMessage);
+  EXPECT_EQ(sim.desktop.balloons[0].info, services::kFilesInUseMessage);
 
   // Firefox's switch is off: its closing starts no run and writes no report.
   const std::string report = LastRun();
@@ -154,7 +154,7 @@ TEST_F(BrowserCloseTest, TheTrayEntryAndTheBoxStoreTheSwitchShowItBothAndStartOr
   EXPECT_FALSE(cleaning());
 
   // A switch that cannot be stored stays as it is stored.
-  sim.registry.MakeUnwritable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnwritable(RegRoot::LocalMachine, settings::kSettingsKey);
   ui.answers.push_back(ui::MessageResult::Ok);
   hc().CleanOnCloseBox->UserClick();
   EXPECT_FALSE(hc().CleanOnCloseBox->checked());

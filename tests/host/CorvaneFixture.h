@@ -27,14 +27,14 @@ class CorvaneFixture : public ::testing::Test {
     return program->Start();
   }
   app::Corvane& corvane() { return *program->corvane(); }
-  app::TCorvaneMain& main() { return *corvane().CorvaneMain; }
-  app::LiveSettings& live() { return corvane().live; }
+  forms::TCorvaneMain& main() { return *corvane().CorvaneMain; }
+  settings::LiveSettings& live() { return corvane().live; }
 
   std::optional<RegValue> Setting(const std::string& name) const {
-    return sim.registry.Get(RegRoot::LocalMachine, app::kSettingsKey, name);
+    return sim.registry.Get(RegRoot::LocalMachine, settings::kSettingsKey, name);
   }
   void SetSetting(const std::string& name, const RegValue& value) {
-    sim.registry.Set(RegRoot::LocalMachine, app::kSettingsKey, name, value);
+    sim.registry.Set(RegRoot::LocalMachine, settings::kSettingsKey, name, value);
   }
   void SetBool(const std::string& name, bool on) { SetSetting(name, RegValue::DWord(on ? 1 : 0)); }
   void SetInt(const std::string& name, int32_t n) { SetSetting(name, RegValue::DWord(static_cast<uint32_t>(n))); }
@@ -46,7 +46,7 @@ class CorvaneFixture : public ::testing::Test {
   }
   // Makes the settings key exist with every value a later start would write, so
   // that a start shows no read-error message.
-  void MakeSettingsKey() { sim.registry.CreateKey(RegRoot::LocalMachine, app::kSettingsKey); }
+  void MakeSettingsKey() { sim.registry.CreateKey(RegRoot::LocalMachine, settings::kSettingsKey); }
 
   int CountBoxes(const std::string& text) const {
     int n = 0;

@@ -11,10 +11,10 @@
 namespace hosttest {
 namespace {
 
-using app::kApplySettingsError;
-using app::kCleaningDoneMessage;
 using cleaner::CleanerValueNames;
 using forms::kStartCleaningQuestion;
+using services::kCleaningDoneMessage;
+using settings::kApplySettingsError;
 using ui::MessageKind;
 using ui::MessageResult;
 
@@ -114,7 +114,8 @@ TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfiles
 
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {
   StartQuietly();
-  for (const char* name : CleanerValueNames) sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
+  for (const char* name : CleanerValueNames)
+    sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, name);
   SetBool("RecycleBin", true);
   for (int k = 1; k <= static_cast<int>(cleaner::kCleanerCount); ++k) box(k).SetChecked(true);
 
@@ -126,13 +127,13 @@ TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKey
   hc().Hide();
 
   // Without the key, the boxes keep what they show and nothing is created.
-  sim.registry.DeleteTree(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.DeleteTree(RegRoot::LocalMachine, settings::kSettingsKey);
   box(3).SetChecked(true);
   hc().Show();
   EXPECT_TRUE(box(3).checked());
   EXPECT_TRUE(box(12).checked());
   EXPECT_FALSE(box(1).checked());
-  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, app::kSettingsKey));
+  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, settings::kSettingsKey));
   EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -165,7 +166,7 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
   EXPECT_EQ(Number("WindowsRunHist"), 0);
   EXPECT_TRUE(ui.boxes.empty());
 
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   box(20).UserClick();
   EXPECT_FALSE(box(20).checked()) << "the box goes back to what is stored";
   EXPECT_EQ(Number("MSWord"), 0);
@@ -174,8 +175,8 @@ TEST_F(HistoryCleanerTest, AClickStoresItsSwitchAtOnceAndAnUnopenableKeySaysSo) 
   EXPECT_EQ(ui.boxes[0].kind, MessageKind::Error);
 
   // A key that refuses write access cannot be opened for the write either.
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey, false);
-  sim.registry.MakeUnwritable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey, false);
+  sim.registry.MakeUnwritable(RegRoot::LocalMachine, settings::kSettingsKey);
   box(20).UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 2);
   // A run only reads the switches, which such a key still allows.
@@ -227,9 +228,9 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   EXPECT_FALSE(box(26).checked());
 
   // Cleaning with half the selection read would clean what the user never chose.
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, "URLAddressBar");
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, "URLAddressBar");
   ClickCleanNow(MessageResult::Yes);
-  EXPECT_EQ(ExpectNoRunAndAnError(app::kCleaningNotStartedMessage),
+  EXPECT_EQ(ExpectNoRunAndAnError(services::kCleaningNotStartedMessage),
             "The history cleaning could not be started: "
             "the selected cleaners could not be read from the settings (Invalid data type for "
             "\"TempInternetFiles\").");
@@ -249,7 +250,7 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   sim.process.runningPrograms = {"msedge.exe", "chrome.exe", "firefox.exe"};
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
+  EXPECT_EQ(ui.boxes.back().text, std::string(services::kBrowsersRunningMessage) +
                                       "Microsoft Edge, Google Chrome and Firefox. Close them and clean again.");
 
   // A link left alone names its cleaner, with the browsers or alone, and
@@ -260,14 +261,14 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   sim.process.runningPrograms = {"chrome.exe"};
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
-  EXPECT_EQ(ui.boxes.back().text, std::string(app::kBrowsersRunningMessage) +
-                                      "Google Chrome. Close them and clean again. " + app::kLinksAlsoRefusedMessage +
-                                      "Browser Visit History" + app::kLinksNamedMessage);
+  EXPECT_EQ(ui.boxes.back().text,
+            std::string(services::kBrowsersRunningMessage) + "Google Chrome. Close them and clean again. " +
+                services::kLinksAlsoRefusedMessage + "Browser Visit History" + services::kLinksNamedMessage);
   sim.process.runningPrograms.clear();
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text,
-            std::string(app::kLinksRefusedMessage) + "Browser Visit History" + app::kLinksNamedMessage);
+            std::string(services::kLinksRefusedMessage) + "Browser Visit History" + services::kLinksNamedMessage);
   EXPECT_EQ(sim.files.Content("C:\\users\\other\\Documents\\thesis.doc"), "mine");
   const std::string report = sim.files.Content("C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt");
   EXPECT_NE(report.find("\r\nBrowser Visit History\r\n"), std::string::npos) << report;
@@ -286,10 +287,10 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
     for (const auto& b : sim.desktop.balloons) texts.push_back(b.info);
     return texts;
   };
-  const std::string unopenable = std::string(app::kCleaningNotStartedMessage) +
+  const std::string unopenable = std::string(services::kCleaningNotStartedMessage) +
                                  "the selected cleaners could not be read: the settings key cannot be opened.";
 
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   main().Timer1Timer();
   EXPECT_FALSE(cleaning()) << "no run on switches that could not be read";
   EXPECT_EQ(sim.shell.recycleBinCalls.size(), 0u);
@@ -304,7 +305,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   EXPECT_EQ(balloonTexts(), std::vector<std::string>{unopenable}) << "the same cause again: shown once";
 
   // Another cause is shown; a success between two failures re-arms the first.
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey, false);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey, false);
   std::string keepList = cookies::KeepListPath(sim.platform);
   sim.files.AddFile(keepList, "example.com\r\n");
   sim.files.MakeUnreadable(keepList);
@@ -312,7 +313,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   ASSERT_EQ(sim.desktop.balloons.size(), 2u);
-  EXPECT_EQ(sim.desktop.balloons[1].info.rfind(app::kCleaningStoppedMessage, 0), 0u);
+  EXPECT_EQ(sim.desktop.balloons[1].info.rfind(services::kCleaningStoppedMessage, 0), 0u);
   EXPECT_NE(sim.desktop.balloons[1].info.find("SafeCookies.txt"), std::string::npos);
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
@@ -322,7 +323,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u) << "a success shows nothing while hidden";
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   main().Timer1Timer();
   EXPECT_EQ(balloonTexts().size(), 3u);
   EXPECT_EQ(balloonTexts().back(), unopenable);
@@ -439,7 +440,7 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
   }
   ClickCleanNow(MessageResult::Yes);
   EXPECT_FALSE(cleaning());
-  EXPECT_EQ(ui.boxes.back().text, std::string(app::kCleaningNotStartedMessage) + app::kNoRunGuardReason);
+  EXPECT_EQ(ui.boxes.back().text, std::string(services::kCleaningNotStartedMessage) + services::kNoRunGuardReason);
   EXPECT_EQ(sim.shell.recycleBinCalls.size(), 3u);
 }
 
@@ -480,7 +481,7 @@ TEST_F(HistoryCleanerTest, ARunThatAStepStoppedSaysSoInsteadOfReportingSuccess) 
   ASSERT_EQ(ui.boxes.size(), 2u);
   const auto& box = ui.boxes[1];
   EXPECT_EQ(box.kind, MessageKind::Error);
-  EXPECT_EQ(box.text.rfind(app::kCleaningStoppedMessage, 0), 0u) << box.text;
+  EXPECT_EQ(box.text.rfind(services::kCleaningStoppedMessage, 0), 0u) << box.text;
   EXPECT_NE(box.text.find("SafeCookies.txt"), std::string::npos) << "says what stopped it: " << box.text;
   EXPECT_TRUE(hc().SpeedButton2->enabled());
   EXPECT_EQ(sim.files.Content(keepList), "example.com\r\n") << "the keep-list is left as it was";

@@ -7,8 +7,8 @@
 namespace hosttest {
 namespace {
 
-using app::kApplySettingsError;
-namespace value = app::value;
+using settings::kApplySettingsError;
+namespace value = settings::value;
 
 constexpr const char* kSounds = "C:\\Program Files\\Corvane\\sounds\\";
 
@@ -128,13 +128,13 @@ TEST_F(PopUpBlockerTest, TheCountFollowsTheFirstStartFlag) {
   EXPECT_EQ(pref().Label3->caption(), "42") << "a true flag keeps the text the count had";
 
   SetBool(value::kBlockerFirstStart.name, false);
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kEliminatedPopups.name);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, value::kEliminatedPopups.name);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "no count stored";
 
   SetInt(value::kEliminatedPopups.name, 42);
   ShowPref();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kBlockerFirstStart.name);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, value::kBlockerFirstStart.name);
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "no flag stored";
 
@@ -152,7 +152,7 @@ TEST_F(PopUpBlockerTest, AnUnopenableKeyOnShowingGivesTheErrorAndKeepsTheBoxes) 
   ShowPref();
   ASSERT_EQ(pref().Label3->caption(), "42");
 
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   SetBool(value::kPopupBlocking.name, false);
   ShowPref();
   ASSERT_EQ(ui.boxes.size(), 1u);
@@ -170,7 +170,7 @@ TEST_F(PopUpBlockerTest, MissingValuesAreWrittenFalseAndClearTheirBoxes) {
   ShowPref();
   for (const char* name : {value::kPopupBlocking.name, value::kSoundNotification.name, value::kAnimTrayIcon.name,
                            value::kSoundIndex.name}) {
-    sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, name);
+    sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, name);
   }
   live().soundIndex.Set(1);
   ShowPref();
@@ -237,7 +237,7 @@ TEST_F(PopUpBlockerTest, ClearingEnablePopupBlockingClearsTheTrayMarkAndWritesFa
 
 TEST_F(PopUpBlockerTest, AClickThatCannotOpenTheKeyGivesTheErrorAndNothingElse) {
   ShowPref();
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   pref().CoolCheckRadioBox3->UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
   EXPECT_FALSE(pref().CoolCheckRadioBox3->checked()) << "the box goes back to what is stored";
@@ -298,7 +298,7 @@ TEST_F(PopUpBlockerTest, AChooserThatCannotOpenTheKeyStillShowsAndPlaysTheChoice
   program.reset();
   ASSERT_TRUE(Start());
   ShowPref();
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
 
   ChooseSound(1);
   EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
@@ -310,7 +310,7 @@ TEST_F(PopUpBlockerTest, AChooserThatCannotOpenTheKeyStillShowsAndPlaysTheChoice
   main().PopupBlockedNotify(nullptr, 0);
   EXPECT_EQ(LastPlayed(), std::string(kSounds) + "sound1.wav");
 
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey, false);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey, false);
   ShowPref();
   EXPECT_EQ(pref().CoolLabel1->caption(), "SoundNotification1");
   EXPECT_EQ(Number(value::kSoundIndex.name), 0);

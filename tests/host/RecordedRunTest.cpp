@@ -196,7 +196,7 @@ class RecordedRunTest : public ::testing::Test {
   }
 
   // A whole run on the recording platform, on this thread; its report.
-  std::string Run(app::RecordedRun& run, std::vector<size_t>* started = nullptr) {
+  std::string Run(services::RecordedRun& run, std::vector<size_t>* started = nullptr) {
     cleaner::TUWHCleanerThrd worker(run.platform());
     worker.selection = selected;
     run.Follow(worker);
@@ -207,7 +207,7 @@ class RecordedRunTest : public ::testing::Test {
   }
 
   void SetSwitch(const char* name, bool on) {
-    sim.registry.Set(RegRoot::LocalMachine, app::kSettingsKey, name, RegValue::DWord(on));
+    sim.registry.Set(RegRoot::LocalMachine, settings::kSettingsKey, name, RegValue::DWord(on));
   }
   void SetSwitches(bool on) {
     for (const char* name : cleaner::CleanerValueNames) SetSwitch(name, on);
@@ -228,7 +228,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   const Snapshot before = Take(sim);
   const int writesBefore = sim.files.writeCount();
 
-  app::RecordedRun preview(sim.platform, Mode::Preview);
+  services::RecordedRun preview(sim.platform, Mode::Preview);
   const std::string previewReport = Run(preview);
   EXPECT_EQ(Take(sim), before) << "a preview changes nothing";
   EXPECT_EQ(sim.files.writeCount(), writesBefore);
@@ -236,7 +236,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_TRUE(sim.security.daclWrites.empty());
   EXPECT_EQ(sim.urlCache.deleteCalls(), 0);
 
-  app::RecordedRun real(sim.platform, Mode::PassThrough);
+  services::RecordedRun real(sim.platform, Mode::PassThrough);
   std::vector<size_t> started;
   const std::string realReport = Run(real, &started);
   const Snapshot after = Take(sim);
@@ -373,7 +373,7 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(sim.files.List("C:\\elsewhere").empty());
 
   // A settings key that cannot be read starts nothing.
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   EXPECT_EQ(Command({"/clean"}), 1);
   EXPECT_EQ(printed,
             "The history cleaning could not be started: the selected cleaners could not be read: the "
@@ -508,14 +508,14 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
 }
 
 TEST(RunReportText, SizesRoundToOneDecimalAndUnknownAnswersShowTheirCode) {
-  EXPECT_EQ(app::SizeText(1023), "1023 bytes");
-  EXPECT_EQ(app::SizeText(1536), "1536 bytes (1.5 KB)");
-  EXPECT_EQ(app::SizeText(1024 * 1024 - 1), "1048575 bytes (1024.0 KB)") << "rounds up into the next whole";
-  EXPECT_EQ(app::SizeText(1024 * 1024), "1048576 bytes (1.0 MB)");
-  EXPECT_EQ(app::SizeText(uint64_t{5} << 50), "5629499534213120 bytes (5120.0 TB)") << "no unit past TB";
-  EXPECT_EQ(app::ReasonText(1234), "error 1234");
-  EXPECT_EQ(app::ReasonText(static_cast<int32_t>(0x80041234u)), "error 0x80041234");
-  EXPECT_EQ(app::ReasonText(static_cast<int32_t>(0x8007000Au)), "error 10") << "a Win32 code in an HRESULT";
+  EXPECT_EQ(services::SizeText(1023), "1023 bytes");
+  EXPECT_EQ(services::SizeText(1536), "1536 bytes (1.5 KB)");
+  EXPECT_EQ(services::SizeText(1024 * 1024 - 1), "1048575 bytes (1024.0 KB)") << "rounds up into the next whole";
+  EXPECT_EQ(services::SizeText(1024 * 1024), "1048576 bytes (1.0 MB)");
+  EXPECT_EQ(services::SizeText(uint64_t{5} << 50), "5629499534213120 bytes (5120.0 TB)") << "no unit past TB";
+  EXPECT_EQ(services::ReasonText(1234), "error 1234");
+  EXPECT_EQ(services::ReasonText(static_cast<int32_t>(0x80041234u)), "error 0x80041234");
+  EXPECT_EQ(services::ReasonText(static_cast<int32_t>(0x8007000Au)), "error 10") << "a Win32 code in an HRESULT";
 }
 
 TEST(CommandLineTest, SwitchesInAnyCaseOneActionAndTheAutostartPathWithoutQuotes) {

@@ -5,8 +5,8 @@
 namespace hosttest {
 namespace {
 
-using app::kApplySettingsError;
-namespace value = app::value;
+using settings::kApplySettingsError;
+namespace value = settings::value;
 
 class ScheduleTest : public HistoryWindowFixture {
  protected:
@@ -174,7 +174,7 @@ TEST_F(ScheduleTest, ChangingTheIntervalWhileRunningRestartsTheCountdown) {
   ui.AdvanceTime(1000000);
   main().ComboBox1->SetFocus();
   uint64_t again = sim.clock.NowMs();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule.name);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, value::kCleanerSchedule.name);
   main().Label1->SetFocus();
   EXPECT_EQ(Number(value::kCleanerSchedule.name), 1);
   AdvanceTo(again + 1799999);
@@ -215,14 +215,14 @@ TEST_F(ScheduleTest, EveryEntryHasItsInterval) {
 
 TEST_F(ScheduleTest, IsCleanerScheduleSetTakesAMissingScheduleForNoneAndWritesNothing) {
   StartQuietly();
-  sim.registry.DeleteValue(RegRoot::LocalMachine, app::kSettingsKey, value::kCleanerSchedule.name);
+  sim.registry.DeleteValue(RegRoot::LocalMachine, settings::kSettingsKey, value::kCleanerSchedule.name);
   EXPECT_FALSE(main().IsCleanerScheduleSet());
   EXPECT_FALSE(Setting(value::kCleanerSchedule.name).has_value()) << "a question writes nothing";
   SetInt(value::kCleanerSchedule.name, 0);
   EXPECT_TRUE(main().IsCleanerScheduleSet());
   SetSetting(value::kCleanerSchedule.name, RegValue::String("3"));
   EXPECT_FALSE(main().IsCleanerScheduleSet()) << "a value of another type is a registry error";
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   SetInt(value::kCleanerSchedule.name, 4);
   EXPECT_FALSE(main().IsCleanerScheduleSet());
 }
@@ -232,7 +232,7 @@ TEST_F(ScheduleTest, AnUnopenableKeySaysSoAndEveryControlShowsWhatIsStored) {
   SetInt(value::kCleanerSchedule.name, 0);
   StartQuietly();
   main().Show();
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
 
   // The interval list: back to the stored interval, which keeps running.
   main().ComboBox1->UserSelect(3);

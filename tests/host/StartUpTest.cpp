@@ -12,9 +12,9 @@
 namespace hosttest {
 namespace {
 
-using app::kApplySettingsError;
-using app::kReadPreferencesError;
-namespace value = app::value;
+using settings::kApplySettingsError;
+using settings::kReadPreferencesError;
+namespace value = settings::value;
 
 TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidden) {
   ASSERT_TRUE(Start());
@@ -39,7 +39,7 @@ TEST_F(CorvaneFixture, FirstStartWithoutTheKeyRestoresEveryDefaultAndEndsUpHidde
   EXPECT_FALSE(Setting(value::kBlockerFirstStart.name)) << "the program never creates CRVNBFirst";
   EXPECT_EQ(Number(value::kHotkeyAllBrowsers.name), 1);
   EXPECT_EQ(Number(value::kCleanOnBrowserClose.name), 0);
-  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).size(),
+  EXPECT_EQ(sim.registry.ValueNames(RegRoot::LocalMachine, settings::kSettingsKey).size(),
             cleaner::kCleanerCount + browsers::kBrowserCount + 8 + 4 + 1 + 1 + 1);
 
   // Nothing shows but the tray icon.
@@ -190,7 +190,7 @@ TEST_F(CorvaneFixture, AMissingModuleOrExportLeavesTheFlagForTheNextStart) {
 // on which the installer granted Users query and set value.
 TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTriedAgain) {
   sim.registry.standardUser = true;
-  sim.registry.GrantUsers(RegRoot::LocalMachine, app::kSettingsKey,
+  sim.registry.GrantUsers(RegRoot::LocalMachine, settings::kSettingsKey,
                           platform::sim::SimRegistry::kQueryValue | platform::sim::SimRegistry::kSetValue);
   SetBool(value::kBlockerFirstStart.name, true);
   // The module writes its class under HKEY_CLASSES_ROOT, which maps to HKLM\SOFTWARE\Classes.
@@ -272,7 +272,8 @@ TEST_F(CorvaneFixture, AStandardUserWithoutTheKeyIsToldAndNothingIsCreated) {
   sim.registry.standardUser = true;
   ASSERT_TRUE(Start());
   EXPECT_EQ(CountBoxes(kReadPreferencesError), 1);
-  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, app::kSettingsKey)) << "creating it needs more rights";
+  EXPECT_FALSE(sim.registry.KeyExists(RegRoot::LocalMachine, settings::kSettingsKey))
+      << "creating it needs more rights";
   ui.boxes.clear();
   main().EnablePopupBlocking1->UserClick();
   EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
@@ -287,11 +288,11 @@ TEST_F(CorvaneFixture, AMissingFirstStartFlagRegistersNothing) {
 }
 
 TEST_F(CorvaneFixture, AnUnwritableKeyAtStartRestoresNothingAndShowsOnlyTheReadError) {
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   ASSERT_TRUE(Start());
   EXPECT_EQ(CountBoxes(kReadPreferencesError), 1);
   EXPECT_EQ(CountBoxes(kApplySettingsError), 0);
-  EXPECT_TRUE(sim.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).empty());
+  EXPECT_TRUE(sim.registry.ValueNames(RegRoot::LocalMachine, settings::kSettingsKey).empty());
 }
 
 TEST_F(CorvaneFixture, TheSplashShowsForItsTimeBeforeTheProgramHides) {
@@ -343,7 +344,7 @@ TEST_F(CorvaneFixture, ASecondInstanceEndsAtOnceAndSpeaksOnlyWhenItFindsTheFirst
   EXPECT_EQ(thirdUi.boxes[0].text, "There is another instance of the program running");
   EXPECT_EQ(thirdUi.boxes[0].caption, "Corvane");
   EXPECT_EQ(thirdUi.boxes[0].kind, ui::MessageKind::Plain);
-  EXPECT_TRUE(third.registry.ValueNames(RegRoot::LocalMachine, app::kSettingsKey).empty());
+  EXPECT_TRUE(third.registry.ValueNames(RegRoot::LocalMachine, settings::kSettingsKey).empty());
 }
 
 TEST_F(CorvaneFixture, TheFirstInstanceCarriesTheTitleASecondOneLooksFor) {

@@ -15,9 +15,9 @@
 namespace hosttest {
 namespace {
 
-using app::kApplySettingsError;
 using platform::NotifyIconOp;
-namespace value = app::value;
+using settings::kApplySettingsError;
+namespace value = settings::value;
 
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kSound1 = "C:\\Program Files\\Corvane\\sounds\\sound1.wav";
@@ -110,7 +110,7 @@ TEST_F(TrayTest, TheMenuHasEveryEntryInItsPlace) {
                                              "-",
                                              "Exit"};
   EXPECT_EQ(lines, expected);
-  EXPECT_EQ(Entry("MenuShutDown").commandId(), app::kExitCommandId);
+  EXPECT_EQ(Entry("MenuShutDown").commandId(), forms::kExitCommandId);
 }
 
 TEST_F(TrayTest, EachPopupToggleFlipsItsMarkAndItsValue) {
@@ -138,7 +138,7 @@ TEST_F(TrayTest, AToggleWithAnUnopenableKeyReportsAndChangesNothing) {
       {"Playasoundwhenapopupwindowisblocked1", value::kSoundNotification.name},
       {"Animatesystemtrayiconwhenapopupwindowisblocked1", value::kAnimTrayIcon.name}};
   for (const auto& [name, valueName] : toggles) Entry(name).UserClick();  // on
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   for (const auto& [name, valueName] : toggles) {
     ui.boxes.clear();
     Entry(name).UserClick();
@@ -252,7 +252,7 @@ TEST_F(TrayTest, OtherProgramsMessagesDoNothingAndAFailingHandlerIsReportedWhile
   EXPECT_EQ(ranAfter, 1) << "the work posted after it still runs";
   ui.onPopupMenu = [](ui::MenuItem&) { throw std::bad_alloc(); };
   ui::Message click;
-  click.msg = app::WM_TRAYICON;
+  click.msg = services::WM_TRAYICON;
   click.lParam = ui::kWmRButtonUp;
   EXPECT_FALSE(ui.Deliver(main(), click));
   ui::Timer timer(main(), 1000);
@@ -277,11 +277,11 @@ TEST_F(TrayTest, OtherProgramsMessagesDoNothingAndAFailingHandlerIsReportedWhile
 
 TEST_F(TrayTest, TheTrayCallbackRestoresOnADoubleClickAndOpensTheMenuOnTheRightButton) {
   ASSERT_TRUE(program->application().minimized());
-  EXPECT_EQ(Message(app::WM_TRAYICON, 1005, 0x0200 /* WM_MOUSEMOVE */), 0);
+  EXPECT_EQ(Message(services::WM_TRAYICON, 1005, 0x0200 /* WM_MOUSEMOVE */), 0);
   EXPECT_FALSE(main().visible());
   EXPECT_TRUE(ui.popups.empty());
 
-  Message(app::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
+  Message(services::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
   EXPECT_TRUE(main().visible());
   EXPECT_TRUE(ui.appWindowVisible);
   EXPECT_EQ(ui.foreground, &main());
@@ -294,7 +294,7 @@ TEST_F(TrayTest, TheTrayCallbackRestoresOnADoubleClickAndOpensTheMenuOnTheRightB
     postedBeforeClosing = !ui.postedMessages.empty();
     EXPECT_EQ(ui.foreground, &main()) << "the window comes to the front before the menu opens";
   };
-  Message(app::WM_TRAYICON, 1005, ui::kWmRButtonUp);
+  Message(services::WM_TRAYICON, 1005, ui::kWmRButtonUp);
   ASSERT_EQ(ui.popups.size(), 1u);
   EXPECT_EQ(ui.popups[0].owner, &main());
   EXPECT_EQ(ui.popups[0].menu, main().TrayMenu.get());
@@ -336,7 +336,7 @@ TEST_F(TrayTest, ClosingPreferencesHidesItAndADoubleClickShowsItAgainEveryTime) 
   // Restored from the start-up state once, then closed: the next double-click still shows it.
   for (int round = 0; round < 2; ++round) {
     ui.foreground = nullptr;
-    Message(app::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
+    Message(services::WM_TRAYICON, 1005, ui::kWmLButtonDblClk);
     EXPECT_TRUE(main().visible()) << round;
     EXPECT_TRUE(ui.appWindowVisible) << round;
     EXPECT_EQ(ui.foreground, &main()) << round;
@@ -453,7 +453,7 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   Entry("MenuShutDown").UserClick();
   call.join();
   EXPECT_FALSE(cleaning()) << "its end arrived within the wait";
-  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{app::kExitWaitMs});
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{services::kExitWaitMs});
   EXPECT_EQ(sim.files.List(kTemp).size(), 15u) << "five deletions, then the purge stopped";
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the next step never began";
   EXPECT_TRUE(ui.terminated);
@@ -466,7 +466,7 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   EXPECT_FALSE(sim.process.exitedWith);
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
-  EXPECT_FALSE(sim.process.mutexes()->Exists(app::kMutexName));
+  EXPECT_FALSE(sim.process.mutexes()->Exists(settings::kMutexName));
   EXPECT_FALSE(sim.process.mutexes()->Exists("Global\\" + std::string(cleaner::kCleaningRunMutexName) + "-" +
                                              sim.process.userSid));
 }
@@ -479,9 +479,9 @@ TEST_F(TrayTest, ExitWithARunStuckInACallEndsTheProcessAfterTheWait) {
   main().Timer1Timer();
   ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
 
-  ASSERT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
+  ASSERT_EQ(Message(ui::kWmCommand, forms::kExitCommandId, 0), 0);
   EXPECT_TRUE(cleaning());
-  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{app::kExitWaitMs}) << "no longer for an ordinary step";
+  EXPECT_EQ(ui.pumpTimeouts, std::vector<uint32_t>{services::kExitWaitMs}) << "no longer for an ordinary step";
   EXPECT_TRUE(ui.terminated);
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 0);
 
@@ -508,13 +508,13 @@ TEST_F(TrayTest, ExitWaitsLongerForTheStepWhoseAccessListMustBePutBack) {
   ASSERT_TRUE(sim.security.gate.WaitUntilHeld(10000));
   // The call comes back only after the ordinary wait is over.
   std::thread slowCall([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(app::kExitWaitMs + 1000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(services::kExitWaitMs + 1000));
     sim.security.gate.Release();
   });
 
   Entry("MenuShutDown").UserClick();
   slowCall.join();
-  EXPECT_EQ(ui.pumpTimeouts, (std::vector<uint32_t>{app::kExitWaitMs, app::kIndivisibleStepWaitMs}));
+  EXPECT_EQ(ui.pumpTimeouts, (std::vector<uint32_t>{services::kExitWaitMs, services::kIndivisibleStepWaitMs}));
   EXPECT_FALSE(cleaning());
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, dataKey));
   EXPECT_EQ(sim.security.DescriptorOf(RegRoot::CurrentUser, top), before) << "its access list is back";
@@ -555,8 +555,8 @@ TEST_F(TrayTest, TheEndOfTheSessionSavesTheCookieManagersEditsAndEndsLikeExit) {
 }
 
 TEST_F(TrayTest, ExitAsOtherProgramsAskForItEndsEvenWithAnUnopenableKey) {
-  sim.registry.MakeUnopenable(RegRoot::LocalMachine, app::kSettingsKey);
-  EXPECT_EQ(Message(ui::kWmCommand, app::kExitCommandId, 0), 0);
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
+  EXPECT_EQ(Message(ui::kWmCommand, forms::kExitCommandId, 0), 0);
   EXPECT_TRUE(ui.terminated);
   EXPECT_TRUE(ui.boxes.empty()) << "Exit goes on silently";
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1) << "the key could not be written";
