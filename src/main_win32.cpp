@@ -2,7 +2,6 @@
 // /preview or /clean it cleans from the command line instead, printing to
 // the console it was started from, and shows no window at all.
 #include <windows.h>
-#include <objbase.h>
 
 #include <exception>
 
@@ -26,7 +25,6 @@ app::Command ReadCommandLine(platform::Platform& platform) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  OleInitialize(nullptr);
   int exitCode = 0;
   {
     platform::win32::Win32Platform platform;
@@ -39,6 +37,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       exitCode = app::RunCommand(platform.platform, command, [&](const std::string& text) { console.Write(text); });
     }
   }
-  OleUninitialize();
   return exitCode;
 }

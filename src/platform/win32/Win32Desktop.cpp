@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/ComApartment.h"
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
@@ -139,6 +140,8 @@ std::string Win32Desktop::ProgramFileOf(WindowId window) {
 }
 
 intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
+  // The handler of a verb may be a shell extension, which is a COM object.
+  ComApartment com;
   HINSTANCE result = ShellExecuteW(reinterpret_cast<HWND>(owner), Wide(verb).c_str(), Wide(file).c_str(), nullptr,
                                    nullptr, showCommand);
   return reinterpret_cast<intptr_t>(result);

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/win32/ComApartment.h"
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/WideString.h"
@@ -20,23 +21,6 @@ const PROPERTYKEY kAppUserModelId = {{0x9f4c2855, 0x9f79, 0x4b39, {0xa8, 0xd0, 0
 const CLSID kClsidApplicationDestinations = {
     0x86c14003, 0x4d6b, 0x4ef3, {0xa7, 0xb4, 0x05, 0x06, 0x66, 0x3b, 0x2e, 0x68}};
 const IID kIidApplicationDestinations = {0x12337d35, 0x94c6, 0x48a0, {0xbc, 0xe7, 0x6a, 0x9c, 0x69, 0xd4, 0xd6, 0x00}};
-
-// COM on the calling thread for one call: the cleaner calls from its own
-// worker thread, where nobody has initialised it. RPC_E_CHANGED_MODE means
-// it is already usable there. Declared before the objects it serves, so it
-// ends after them.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (initialized_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
 
 template <typename Interface>
 using ComPtr = ScopedHandle<ComTraits<Interface>>;

@@ -46,6 +46,7 @@ ControlPeer::~ControlPeer() {
 // characters are drawn closer together, by at most a few pixels each, rather
 // than the label losing its end.
 void ControlPeer::FitLabel() {
+  fitted_ = true;
   tighten_ = 0;
   std::wstring text = WindowText(hwnd_);
   if (text.size() < 2) return;
@@ -64,6 +65,11 @@ void ControlPeer::FitLabel() {
   int gaps = static_cast<int>(text.size()) - 1;
   int tighten = (extent.right - width + gaps - 1) / gaps;
   tighten_ = tighten < Scaled(3) ? tighten : Scaled(3);
+}
+
+int ControlPeer::tighten() {
+  if (!fitted_) FitLabel();
+  return tighten_;
 }
 
 void ControlPeer::Paint(HDC dc) {
@@ -158,7 +164,7 @@ void ControlPeer::Sync() {
   ShowWindow(hwnd_, ShowsOnItsForm(control_) ? SW_SHOWNA : SW_HIDE);
   switch (control_.kind()) {
     case Kind::Label:
-      FitLabel();
+      fitted_ = false;
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
     case Kind::CheckBox:

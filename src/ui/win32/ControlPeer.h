@@ -37,8 +37,10 @@ class ControlPeer : public Peer, public ListPeer {
   HBITMAP Picture();
   // The picture a drawn list box puts behind its selected line.
   HBITMAP SelectedPicture();
-  // Pixels by which a label's characters are drawn closer to fit its width.
-  int tighten() const { return tighten_; }
+  // Pixels by which a label's characters are drawn closer to fit its width,
+  // measured when it is first drawn after a change: a label of a window
+  // never shown loads no font.
+  int tighten();
   ~ControlPeer() override;
 
  private:
@@ -53,6 +55,7 @@ class ControlPeer : public Peer, public ListPeer {
   ResourceBitmap picture_;
   ResourceBitmap selectedPicture_;
   int tighten_ = 0;
+  bool fitted_ = false;
   bool reading_ = false;
   bool holdingRedraw_ = false;
   // Owns hwnd_; declared last, so that it goes first, while the rest is

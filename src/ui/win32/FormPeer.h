@@ -25,6 +25,9 @@ class FormPeer : public Peer {
   Form& form() const { return form_; }
   HWND hwnd() const { return hwnd_; }
   void Create();
+  // Whether the window has been on screen, and so drawn.
+  bool shown() const { return shown_; }
+  void MarkShown() { shown_ = true; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -44,6 +47,7 @@ class FormPeer : public Peer {
   Win32Ui& ui_;
   Form& form_;
   HWND hwnd_ = nullptr;  // from WM_NCCREATE on, for the messages of the creation
+  bool shown_ = false;
   std::vector<std::unique_ptr<ControlPeer>> controls_;
   std::map<Color, platform::win32::ScopedGdiObject<HBRUSH>> brushes_;
   // The window once made; declared last, so that it goes first, while the

@@ -87,16 +87,37 @@ void Win32Ui::FormDestroyed(Form& form) {
   menuCommands_.erase(&form);
   for (auto it = forms_.begin(); it != forms_.end(); ++it) {
     if (&(*it)->form() == &form) {
+      bool shown = (*it)->shown();
       forms_.erase(it);
+      if (shown) ReleaseDestroyedSurfaces();
       return;
     }
+  }
+}
+
+// Wine keeps the drawing surface of a window that has been on screen (for
+// the splash, half a megabyte of X shared memory) referenced from the cached
+// DCs that drew the window and its controls, even once it is destroyed, until
+// each of those DCs serves another window. Borrowing more of the cache's DCs
+// at once than a form draws with hands them all to the application window.
+// Windows only lends and takes back its DCs.
+void Win32Ui::ReleaseDestroyedSurfaces() {
+  constexpr int kCachedDcs = 16;
+  HDC dcs[kCachedDcs];
+  for (HDC& dc : dcs) dc = GetDCEx(appWindow(), nullptr, DCX_CACHE);
+  for (HDC dc : dcs) {
+    if (dc) ReleaseDC(appWindow(), dc);
   }
 }
 
 static HWND HwndOf(Form& form) { return reinterpret_cast<HWND>(form.handle()); }
 
 void Win32Ui::FormVisibilityChanged(Form& form) {
-  ShowWindow(HwndOf(form), form.visible() ? SW_SHOW : SW_HIDE);
+  // A window without a frame (the splash) shows without taking the focus
+  // from the program the user is in.
+  int show = form.borderless() ? SW_SHOWNA : SW_SHOW;
+  ShowWindow(HwndOf(form), form.visible() ? show : SW_HIDE);
+  if (form.visible() && form.peer()) static_cast<FormPeer*>(form.peer())->MarkShown();
   // A modal loop waits in GetMessage, which returns only for a posted
   // message: hidden by a sent one (WM_CLOSE from another program), the form
   // would leave the other windows disabled until the next input.

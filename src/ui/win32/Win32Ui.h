@@ -57,6 +57,7 @@ class Win32Ui : public Ui {
   static LRESULT CALLBACK DropPostedPointerMessages(int code, WPARAM wParam, LPARAM lParam);
   platform::win32::ScopedMenu BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId);
   HWND ActiveFormWindow() const;
+  void ReleaseDestroyedSurfaces();
   void RunPostedTasks();
 
   HINSTANCE instance_;
