@@ -113,6 +113,9 @@ void Win32Ui::ReleaseDestroyedSurfaces() {
 static HWND HwndOf(Form& form) { return reinterpret_cast<HWND>(form.handle()); }
 
 void Win32Ui::FormVisibilityChanged(Form& form) {
+  // The other windows wait from before a modal form shows, as the system's
+  // dialogs do: none takes input, nor looks usable, while it comes up.
+  if (form.modal() && form.visible()) DisableOtherForms(form);
   // A window without a frame (the splash) shows without taking the focus
   // from the program the user is in.
   int show = form.borderless() ? SW_SHOWNA : SW_SHOW;
@@ -124,16 +127,20 @@ void Win32Ui::FormVisibilityChanged(Form& form) {
   if (form.modal() && !form.visible()) PostMessageW(HwndOf(form), WM_NULL, 0, 0);
 }
 
-void Win32Ui::RunModal(Form& form) {
-  // Other windows of the program wait while a modal form is shown.
-  std::vector<HWND> disabled;
+void Win32Ui::DisableOtherForms(Form& modal) {
+  std::vector<HWND>& disabled = disabledBy_[&modal];
   for (auto& peer : forms_) {
     HWND hwnd = peer->hwnd();
-    if (&peer->form() != &form && IsWindowEnabled(hwnd)) {
+    if (&peer->form() != &modal && IsWindowEnabled(hwnd)) {
       EnableWindow(hwnd, FALSE);
       disabled.push_back(hwnd);
     }
   }
+}
+
+void Win32Ui::RunModal(Form& form) {
+  // A form already shown when it became modal has disabled nothing yet.
+  if (!disabledBy_.count(&form)) DisableOtherForms(form);
   MSG msg;
   while (form.visible()) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -146,7 +153,8 @@ void Win32Ui::RunModal(Form& form) {
       DispatchMessageW(&msg);
     }
   }
-  for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
+  for (HWND hwnd : disabledBy_[&form]) EnableWindow(hwnd, TRUE);
+  disabledBy_.erase(&form);
 }
 
 void Win32Ui::BringToFront(Form& form) {

@@ -58,6 +58,7 @@ class Win32Ui : public Ui {
   platform::win32::ScopedMenu BuildMenu(MenuItem& menu, std::map<int, MenuItem*>& commands, int& nextId);
   HWND ActiveFormWindow() const;
   void ReleaseDestroyedSurfaces();
+  void DisableOtherForms(Form& modal);
   void RunPostedTasks();
 
   HINSTANCE instance_;
@@ -69,6 +70,8 @@ class Win32Ui : public Ui {
   std::vector<std::unique_ptr<FormPeer>> forms_;
   std::set<Timer*> timers_;
   std::map<Form*, std::map<int, MenuItem*>> menuCommands_;
+  // What each modal form shown disabled, to enable again when it ends.
+  std::map<Form*, std::vector<HWND>> disabledBy_;
 };
 
 }  // namespace ui::win32
