@@ -28,14 +28,9 @@ class TreeStock {
 // FindFirstFileW, DeleteFileW and RemoveDirectoryW, nothing else: empties
 // `folder` and keeps it. Not the same work as the purge: under Wine 8 a
 // Unix symbolic link's name opens what it leads to, and DeleteFileW then
-// deletes the target and leaves the link.
+// deletes the target and leaves the link. The link-safe loop is in
+// LinkSafeDelete.h.
 void MinimalDelete(const std::wstring& folder);
-// The least that empties `folder` without following a link: the checks the
-// purge makes, written flat over the native calls. Each entry is opened
-// relative to its folder's handle as itself, and deleted through its own
-// handle only when that handle shows the entry listed (same file number)
-// and no link.
-void MinimalLinkSafeDelete(const std::wstring& folder);
 bool IsEmptyFolder(const std::wstring& folder);
 std::wstring TempFolder();  // GetTempPathW, without its final separator
 

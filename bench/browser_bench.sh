@@ -2,7 +2,8 @@
 # The browser benchmark: corvane.exe /clean with the five browser items on,
 # against a minimal program (browser_min.c: the same statements on the same
 # SQLite with secure_delete, one transaction per database, the same cache and
-# session files removed, the profiles named on its command line), under Wine
+# session files removed without following a link, the profiles named on its
+# command line), under Wine
 # in one prefix on PROFILES profiles: the real ones of
 # tests/browsers/make_profiles.sh, half Chromium (as Chrome) and half Firefox,
 # each grown to 10,000 addresses, 30,000 visits, 3,000 cookies (a tenth of

@@ -2,7 +2,8 @@
    the profiles named on its command line (no search for them, no look at a
    schema, no report), the same DELETE and UPDATE statements with the same
    SQLite and secure_delete, one transaction per database, the log folded in
-   after it, and the same cache and session files removed.
+   after it, and the same cache and session files removed without following
+   a link, as the program does (LinkSafeDelete.h).
    Usage: browser_min.exe KEPT_SITE {chromium PROFILE | firefox PROFILE CACHE}... */
 #include <sqlite3.h>
 #include <stdio.h>
@@ -12,42 +13,19 @@
 
 #include <shellapi.h>
 
+#include "LinkSafeDelete.h"
+
 #define PATH_CHARS 1024
 
 static const char* kept_site;
 
-/* Empties a folder, keeping it: files deleted, folders emptied and removed,
-   links removed as links. */
-static void purge(const wchar_t* folder) {
-  wchar_t path[PATH_CHARS];
-  WIN32_FIND_DATAW entry;
-  swprintf(path, PATH_CHARS, L"%ls\\*", folder);
-  HANDLE find = FindFirstFileW(path, &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!wcscmp(entry.cFileName, L".") || !wcscmp(entry.cFileName, L"..")) continue;
-    swprintf(path, PATH_CHARS, L"%ls\\%ls", folder, entry.cFileName);
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) purge(path);
-      RemoveDirectoryW(path);
-    } else {
-      DeleteFileW(path);
-    }
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-}
-
 static void purge_in(const wchar_t* folder, const wchar_t* name) {
   wchar_t path[PATH_CHARS];
   swprintf(path, PATH_CHARS, L"%ls\\%ls", folder, name);
-  purge(path);
+  MinimalLinkSafeDelete(path);
 }
 
-static void remove_in(const wchar_t* folder, const wchar_t* name) {
-  wchar_t path[PATH_CHARS];
-  swprintf(path, PATH_CHARS, L"%ls\\%ls", folder, name);
-  DeleteFileW(path);
-}
+static void remove_in(const wchar_t* folder, const wchar_t* name) { MinimalLinkSafeRemove(folder, name); }
 
 static int utf8_path(const wchar_t* folder, const wchar_t* name, char* path, int size) {
   wchar_t wide[PATH_CHARS];

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "CleanNowDriver.h"
+#include "LinkSafeDelete.h"
 #include "PurgeTrees.h"
 #include "cleaner/FolderPurge.h"
 #include "platform/recording/Recorder.h"
@@ -45,7 +46,7 @@ struct Loops {
 
 double TimeLoop(bool linkSafe, const std::wstring& folder) {
   const double start = bench::Now();
-  linkSafe ? bench::MinimalLinkSafeDelete(folder) : bench::MinimalDelete(folder);
+  linkSafe ? MinimalLinkSafeDelete(folder.c_str()) : bench::MinimalDelete(folder);
   return bench::Now() - start;
 }
 
