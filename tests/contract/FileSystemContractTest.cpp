@@ -31,6 +31,26 @@ TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   EXPECT_FALSE(files().Exists(root + "\\a"));
 }
 
+TEST_F(FileSystemContract, ASecurityQueryNamesTheOwnerAndWhoMayWrite) {
+  std::string root = Env().NewScratchFolder();
+  ASSERT_EQ(files().ReplaceWholeFile(root + "\\mine.ini", "x"), platform::kErrorSuccess);
+  // The account that made them owns them and may change them (Windows adds
+  // SYSTEM and the administrators; Wine gives every file the user as owner,
+  // SYSTEM and the user full control, and Everyone reading).
+  const std::string user = "S-1-5-21-";
+  for (const std::string& path : {root, root + "\\mine.ini"}) {
+    platform::ObjectSecurity security{"poison", false, {}};
+    ASSERT_EQ(files().QuerySecurity(path, &security), platform::kErrorSuccess) << path;
+    EXPECT_EQ(security.owner.rfind(user, 0), 0u) << path << ": " << security.owner;
+    EXPECT_TRUE(security.hasAccessList);
+    EXPECT_TRUE(std::any_of(security.entries.begin(), security.entries.end(), [&](const platform::AccessEntry& e) {
+      return e.allows && e.sid == security.owner && (e.mask & 0x2);
+    })) << path;
+  }
+  platform::ObjectSecurity none;
+  EXPECT_EQ(files().QuerySecurity(root + "\\missing.ini", &none), platform::kErrorFileNotFound);
+}
+
 TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   std::string root = Env().NewScratchFolder();
   std::string path = root + "\\list.txt";

@@ -361,6 +361,10 @@ bool RecordingFileSystem::LongPathName(const std::string& path, std::string* lon
 
 bool RecordingFileSystem::SameName(const std::string& a, const std::string& b) { return inner_.SameName(a, b); }
 
+long RecordingFileSystem::QuerySecurity(const std::string& path, ObjectSecurity* security) {
+  return inner_.QuerySecurity(path, security);
+}
+
 std::unique_ptr<ReadableFile> RecordingFileSystem::OpenForRead(const std::string& path, long* error) {
   return inner_.OpenForRead(path, error);
 }

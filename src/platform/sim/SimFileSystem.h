@@ -3,8 +3,9 @@
 // attributes, read-only files that refuse deletion, files held open by
 // another program, links (junctions and symbolic links, which another user
 // may have planted) that are listed as reparse points but lead elsewhere,
-// reparse points that are no links, hard links, short (8.3) names, and files
-// that cannot be read or written.
+// reparse points that are no links, hard links, short (8.3) names, files
+// that cannot be read or written, and owners and access lists
+// (SimFileSecurity.cpp).
 #pragma once
 
 #include <map>
@@ -33,6 +34,9 @@ class SimFileSystem : public FileSystem {
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
+    // Its own owner and access list; without one, the nearest folder above
+    // with one gives its, or else the place does (see QuerySecurity).
+    std::shared_ptr<ObjectSecurity> security;
     std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
     uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
@@ -50,6 +54,7 @@ class SimFileSystem : public FileSystem {
   bool Identify(const std::string& path, FileIdentity* identity) override;
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
+  long QuerySecurity(const std::string& path, ObjectSecurity* security) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
@@ -84,6 +89,13 @@ class SimFileSystem : public FileSystem {
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
   int writeCount() const { return writeCount_; }
+  // Gives an entry (and what it holds, unless one has its own) an owner and
+  // access list, as another account or an administrator may set them.
+  void SetSecurity(const std::string& path, ObjectSecurity security);
+  // The account the program runs as, which owns the profile's files, and
+  // its profile.
+  std::string userSid = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  std::string profileFolder = "C:\\users\\user";
   // Holds a worker in "RemoveFile" (by path or through a folder handle).
   SimGate gate;
 

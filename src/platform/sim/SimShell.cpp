@@ -24,6 +24,23 @@ SimShell::SimShell()
           {kCsidlSystem, "C:\\windows\\system32"},
           {kCsidlProgramFilesX86, "C:\\Program Files (x86)"},
           {kCsidlCommonDocuments, "C:\\users\\Public\\Documents"},
+          {kCsidlMyMusic, "C:\\users\\user\\Music"},
+          {kCsidlMyPictures, "C:\\users\\user\\Pictures"},
+          {kCsidlMyVideo, "C:\\users\\user\\Videos"},
+          {kKnownFolderDownloads, "C:\\users\\user\\Downloads"},
+          {kKnownFolderLocalAppDataLow, "C:\\users\\user\\AppData\\LocalLow"},
+          {kKnownFolderPublic, "C:\\users\\Public"},
+          {kKnownFolderUserProfiles, "C:\\users"},
+          {kKnownFolderProgramFilesX64, "C:\\Program Files"},
+          {kCsidlProgramFilesCommon, "C:\\Program Files\\Common Files"},
+          {kCsidlProgramFilesCommonX86, "C:\\Program Files (x86)\\Common Files"},
+          {kKnownFolderProgramFilesCommonX64, "C:\\Program Files\\Common Files"},
+          {kCsidlStartMenu, "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"},
+          {kCsidlPrograms, "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+          {kCsidlCommonStartMenu, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu"},
+          {kCsidlCommonDesktopDirectory, "C:\\users\\Public\\Desktop"},
+          {kCsidlSystemX86, "C:\\windows\\SysWOW64"},
+          {kCsidlFonts, "C:\\windows\\Fonts"},
       } {}
 
 void SimShell::MaybeThrow() {
