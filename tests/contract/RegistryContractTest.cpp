@@ -150,7 +150,8 @@ TEST_F(RegistryContract, AKeysValuesAreListedAndItsNameTellsItFromAnother) {
   ASSERT_EQ(Create("\\Other")->FullName(&other), platform::kErrorSuccess);
   EXPECT_EQ(a, b) << "one key, whatever the letter case it was opened by";
   EXPECT_NE(a, other);
-  EXPECT_EQ(a.rfind("\\REGISTRY\\USER\\", 0), 0u) << a;
+  // Windows writes \REGISTRY\USER\<SID>; Wine 8 \REGISTRY\User\<SID>.
+  EXPECT_TRUE(util::EqualNoCase(a.substr(0, 15), "\\REGISTRY\\USER\\")) << a;
 }
 
 // Written in the machine's keys, where an administrator (and Wine) may
@@ -180,15 +181,21 @@ TEST(RegistryViewsContract, The32BitViewOfSoftwareIsItsWow6432NodeAndASharedKeyI
   ASSERT_EQ(narrow->FullName(&narrowName), platform::kErrorSuccess);
   ASSERT_EQ(seen->FullName(&seenName), platform::kErrorSuccess);
   EXPECT_TRUE(util::EqualNoCase(narrowName, seenName)) << narrowName << " vs " << seenName;
-  // HKLM\Software\Classes is one key for both widths (since Windows 7).
+  // Windows 7 and later share HKLM\Software\Classes between the widths:
+  // one key, one name. Wine 8 gives the 32-bit view classes of its own
+  // (Software\Wow6432Node\Classes), where the key is not found.
   auto wideClasses = registry.Open(RegRoot::LocalMachine, shared, RegAccess::QueryAndSet, true, &error);
   ASSERT_NE(wideClasses, nullptr) << error;
+  error = 0xdeadbeef;
   auto narrowClasses = registry.Open(RegRoot::LocalMachine32, shared, RegAccess::QueryOnly, false, &error);
-  ASSERT_NE(narrowClasses, nullptr) << error;
-  std::string wideName, narrowClassesName;
-  ASSERT_EQ(wideClasses->FullName(&wideName), platform::kErrorSuccess);
-  ASSERT_EQ(narrowClasses->FullName(&narrowClassesName), platform::kErrorSuccess);
-  EXPECT_TRUE(util::EqualNoCase(wideName, narrowClassesName)) << wideName << " vs " << narrowClassesName;
+  if (narrowClasses) {
+    std::string wideName, narrowClassesName;
+    ASSERT_EQ(wideClasses->FullName(&wideName), platform::kErrorSuccess);
+    ASSERT_EQ(narrowClasses->FullName(&narrowClassesName), platform::kErrorSuccess);
+    EXPECT_TRUE(util::EqualNoCase(wideName, narrowClassesName)) << wideName << " vs " << narrowClassesName;
+  } else {
+    EXPECT_EQ(error, platform::kErrorFileNotFound) << "Wine 8's answer";
+  }
   // Deleting in the 32-bit view takes the key a 32-bit program sees.
   narrow.reset();
   seen.reset();
