@@ -19,9 +19,10 @@ struct StepSkip {
   size_t cleaner;  // the entry of kCleaners whose step it was
   std::string what;
   std::string reason;
-  bool inUse = false;  // another program held it: cleaning again later helps
-  long error = 0;      // the system's answer, when it gave one
-  bool link = false;   // it was a link, or was reached through one
+  bool inUse = false;   // another program held it: cleaning again later helps
+  long error = 0;       // the system's answer, when it gave one
+  bool link = false;    // it was a link, or was reached through one
+  bool byRule = false;  // Corvane's own rules left it in place (a protected folder, a database's journal)
 };
 
 class CleanerSteps {
@@ -51,6 +52,18 @@ class CleanerSteps {
   // What the steps other than the browsers' left alone (links among them),
   // once the run has ended.
   const std::vector<StepSkip>& skips() const { return skips_; }
+
+  // For a cleaner beyond the table (CleanerThread.h): the run's platform,
+  // its stop, and what it left alone, noted under the running cleaner.
+  platform::Platform& platform() { return platform_; }
+  const std::atomic<bool>& stopFlag() const { return stop_; }
+  void NoteSkip(StepSkip skip) {
+    skip.cleaner = currentCleaner_;
+    skips_.push_back(std::move(skip));
+  }
+  // Notes a link the running cleaner left alone, once (the history step
+  // meets it in both its passes).
+  void RefuseLink(const std::string& path);
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -134,9 +147,6 @@ class CleanerSteps {
   // False for a temporary folder that is one of the system's own folders or
   // holds the profile or the Windows folder (see WindowsSteps.cpp).
   bool IsPurgeableTempFolder(const std::string& folder);
-  // Notes a link the running cleaner left alone, once (the history step
-  // meets it in both its passes).
-  void RefuseLink(const std::string& path);
 
  protected:
   platform::Platform& platform_;

@@ -6,9 +6,11 @@
 #include <system_error>
 #include <utility>
 
+#include "community/ChosenCleaners.h"
 #include "services/LastRunReport.h"
 #include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
+#include "settings/CommunityChoices.h"
 
 namespace services {
 
@@ -40,11 +42,23 @@ std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Select
   // Half-read switches would clean a selection the user never made.
   std::string unread =
       settings::ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
+  if (unread.empty()) unread = settings::ReadCommunityChoices(platform_.registry, &selected->community);
   if (!unread.empty()) return NoRun(RunEnding::NotStarted, kCleaningNotStartedMessage + unread + ".");
   return std::nullopt;
 }
 
+void CleaningRun::Selection::ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
+  worker.selection = cleaners;
+  worker.browserSelection = browsers;
+  // Read on the worker's thread and platform: a cleaning of nothing chosen reads nothing.
+  if (community.empty()) return;
+  worker.findExtraCleaners = [names = community](platform::Platform& platform) {
+    return community::ChosenCleaners(platform, names);
+  };
+}
+
 bool CleaningRun::Selection::RestrictTo(const browsers::BrowserSelection& only) {
+  community.clear();
   bool anyItem = false;
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
     cleaners[i] = cleaners[i] && cleaner::kCleaners[i].page == cleaner::CleanerPage::Browsers;
@@ -120,11 +134,12 @@ std::string Listed(const std::vector<std::string>& names) {
 }
 
 // The cleaners that left a link alone, each once.
-std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips) {
+std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips,
+                                                  const std::vector<cleaner::ExtraCleaner>& extras) {
   std::vector<std::string> cleaners;
   for (const cleaner::StepSkip& skip : skips) {
     if (!skip.link) continue;
-    std::string name = CleanerName(skip.cleaner);
+    std::string name = CleanerName(skip.cleaner, extras);
     if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
   }
   return cleaners;
@@ -137,7 +152,8 @@ bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
 // What the end of a finished run tells its user: a browser left alone is
 // named, and so is a cleaner that left something alone, so that nobody takes
 // what they hold for gone.
-std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips,
+                            const std::vector<cleaner::ExtraCleaner>& extras) {
   std::string message;
   if (!outcome.running.empty()) {
     std::vector<std::string> names;
@@ -146,9 +162,13 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std:
   } else if (outcome.SkippedForUse()) {
     message = kFilesInUseMessage;
   } else if (AnyInUse(skips)) {
-    message = kWindowsFilesInUseMessage;
+    // Another program's files, or Windows' own.
+    const bool programs = std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) {
+      return skip.inUse && skip.cleaner >= cleaner::kCleanerCount;
+    });
+    message = programs ? kProgramFilesInUseMessage : kWindowsFilesInUseMessage;
   }
-  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips);
+  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips, extras);
   if (!cleaners.empty()) {
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
@@ -165,8 +185,8 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
-  end.message =
-      worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips, worker.extraCleaners())
+                                  : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);
