@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "community/Detection.h"
+#include "community/Download.h"
 #include "community/Places.h"
 #include "settings/CommunityChoices.h"
 #include "util/Text.h"
@@ -31,7 +32,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }  // namespace
 
 TCommunityCleaners::TCommunityCleaners(services::Services& app)
-    : Form(app.ui, "TCommunityCleaners", "Community Cleaners", kWidth, 470), app_(app) {
+    : Form(app.ui, "TCommunityCleaners", "Community Cleaners", kWidth, 504), app_(app) {
   const int inner = kWidth - 2 * kMargin;
   Add<ui::Control>(ui::Kind::Label, "Label1", Rect{kMargin, 8, inner, 32}, kIntroduction);
   Add<ui::Control>(ui::Kind::Label, "Label2", Rect{kMargin, 48, 40, 20}, "Filter:");
@@ -42,8 +43,21 @@ TCommunityCleaners::TCommunityCleaners(services::Services& app)
   CountsLabel = Add<ui::Control>(ui::Kind::Label, "CountsLabel", Rect{kMargin, 330, inner, 18});
   SourcesLabel = Add<ui::Control>(ui::Kind::Label, "SourcesLabel", Rect{kMargin, 350, inner, 64});
   LicenceLabel = Add<ui::Control>(ui::Kind::Label, "LicenceLabel", Rect{kMargin, 418, inner, 44}, kLicence);
+  GetLatestButton =
+      Add<ui::Control>(ui::Kind::Button, "GetLatestButton", Rect{kMargin, 468, 130, 28}, "Get the latest");
+  GetLatestButton->OnClick = [this] { GetLatestButtonClick(); };
+  Progress = Add<ui::ProgressBar>("Progress", Rect{kMargin + 140, 472, inner - 240, 20});
+  CancelButton = Add<ui::Control>(ui::Kind::Button, "CancelButton", Rect{kWidth - kMargin - 90, 468, 90, 28}, "Cancel");
+  CancelButton->OnClick = [this] { CancelButtonClick(); };
+  Progress->SetVisible(false);
+  CancelButton->SetVisible(false);
   OnShow = [this] { FormShow(); };
   app_.ui.Realize(*this);
+}
+
+TCommunityCleaners::~TCommunityCleaners() {
+  cancel_ = true;
+  if (download_.joinable()) download_.join();
 }
 
 void TCommunityCleaners::FormShow() {
@@ -99,6 +113,46 @@ void TCommunityCleaners::ShowEntries() {
     lines_.push_back(entry);
   }
   EntryList->SetLines(std::move(lines));
+}
+
+void TCommunityCleaners::GetLatestButtonClick() {
+  const std::string url = settings::CommunityCleanersUrl(app_.platform.registry);
+  if (std::string problem = community::UrlProblem(url); !problem.empty()) {
+    app_.application.Message(ui::MessageKind::Error, problem);
+    return;
+  }
+  if (download_.joinable()) return;
+  cancel_ = false;
+  GetLatestButton->SetEnabled(false);
+  Progress->SetPosition(0);
+  Progress->SetVisible(true);
+  CancelButton->SetVisible(true);
+  auto percent = std::make_shared<std::atomic<int>>(0);
+  try {
+    download_ = app_.platform.process.StartThread([this, url, percent] {
+      community::Fetched fetched =
+          community::FetchDefinitions(app_.platform, url, [this, percent](uint64_t received, uint64_t total) {
+            // One post per percent that changes, not one per piece.
+            const int now = total ? static_cast<int>(received * 100 / total) : 0;
+            if (now != percent->exchange(now)) app_.ui.Post([this, now] { Progress->SetPosition(now); });
+            return !cancel_.load();
+          });
+      app_.ui.Post([this, fetched] { DownloadEnded(fetched.message, fetched.kept); });
+    });
+  } catch (const std::exception& e) {
+    DownloadEnded(std::string("The download could not be started (") + e.what() + ").", false);
+  }
+}
+
+void TCommunityCleaners::CancelButtonClick() { cancel_ = true; }
+
+void TCommunityCleaners::DownloadEnded(const std::string& message, bool kept) {
+  if (download_.joinable()) download_.join();
+  GetLatestButton->SetEnabled(true);
+  Progress->SetVisible(false);
+  CancelButton->SetVisible(false);
+  app_.application.Message(kept ? ui::MessageKind::Information : ui::MessageKind::Error, message);
+  if (kept && visible()) FormShow();
 }
 
 const community::Entry* TCommunityCleaners::EntryOfLine(int index) const {

@@ -5,7 +5,9 @@
 // first showing: nothing is read before someone asks.
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "community/Sources.h"
@@ -26,6 +28,8 @@ constexpr const char* kWarningQuestion = "Choose it anyway?";
 class TCommunityCleaners : public ui::Form {
  public:
   explicit TCommunityCleaners(services::Services& app);
+  // A download still going is cancelled and waited for.
+  ~TCommunityCleaners() override;
 
   // Reads the definitions, finds which applications are here, and shows them.
   void FormShow();
@@ -33,6 +37,12 @@ class TCommunityCleaners : public ui::Form {
   // The user ticked or cleared line `index`: a warning or saved passwords
   // ask first, and the choice is stored at once.
   void EntryListToggle(int index);
+
+  // "Get the latest": fetches the definitions on a thread of its own, with
+  // the progress shown and Cancel offered; the end is told on this thread.
+  void GetLatestButtonClick();
+  void CancelButtonClick();
+  void DownloadEnded(const std::string& message, bool kept);
 
   // The entry of a line; null for a heading.
   const community::Entry* EntryOfLine(int index) const;
@@ -42,6 +52,9 @@ class TCommunityCleaners : public ui::Form {
   ui::Control* CountsLabel;   // read, detected, refused
   ui::Control* SourcesLabel;  // where the definitions came from
   ui::Control* LicenceLabel;
+  ui::Control* GetLatestButton;
+  ui::ProgressBar* Progress;
+  ui::Control* CancelButton;
 
  private:
   void ShowEntries();
@@ -51,6 +64,8 @@ class TCommunityCleaners : public ui::Form {
   std::vector<const community::Entry*> detected_;
   std::vector<const community::Entry*> lines_;  // one per line of EntryList, null for a heading
   std::vector<std::string> chosen_;
+  std::thread download_;
+  std::atomic<bool> cancel_{false};
 };
 
 }  // namespace forms

@@ -6,6 +6,7 @@
 #include "platform/Database.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
@@ -30,6 +31,7 @@ struct Platform {
   Security& security;
   AnsiText& ansi;
   Databases& databases;  // browsers' databases
+  Http& http;            // the definitions' download, and nothing else
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The chosen community entries in the settings key.
 #include "settings/CommunityChoices.h"
 
+#include "community/Download.h"
 #include "settings/Settings.h"
 
 namespace settings {
@@ -42,6 +43,18 @@ bool StoreCommunityChoice(platform::Registry& registry, const std::string& name,
   if (chosen) return key->SetValue(name, platform::RegValue::DWord(1)) == platform::kErrorSuccess;
   error = key->DeleteValue(name);
   return error == platform::kErrorSuccess || platform::IsNotFound(error);
+}
+
+std::string CommunityCleanersUrl(platform::Registry& registry) {
+  long error = platform::kErrorSuccess;
+  std::unique_ptr<platform::RegKey> key =
+      registry.Open(platform::RegRoot::LocalMachine, kSettingsKey, platform::RegAccess::QueryOnly, false, &error);
+  platform::RegValue value;
+  if (key && key->QueryValue(kCommunityCleanersUrl, &value) == platform::kErrorSuccess &&
+      value.type == platform::RegType::String && !value.data.empty()) {
+    return value.data;
+  }
+  return community::kDefaultDefinitionsUrl;
 }
 
 void ClearCommunityChoices(platform::Registry& registry) {

@@ -12,6 +12,13 @@ namespace settings {
 
 // Below kSettingsKey.
 constexpr const char* kCommunityKey = "Community";
+// The address the community cleaners window gets the latest definitions
+// from, a text value of the settings key; missing, the project's own.
+constexpr const char* kCommunityCleanersUrl = "CommunityCleanersUrl";
+
+// The value of CommunityCleanersUrl, or the project's address when it is
+// missing or empty.
+std::string CommunityCleanersUrl(platform::Registry& registry);
 
 // The names of the chosen entries into *names (none when the subkey is
 // missing). Empty when read; otherwise why not, and then what is chosen is

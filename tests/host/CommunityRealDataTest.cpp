@@ -113,7 +113,7 @@ class CommunityOnRealData : public ::testing::Test {
   platform::sqlite::SqliteDatabases databases_{[this](const std::string& path) { return RealPath(path); }};
   platform::Platform platform_{sim_.registry, sim_.process, sim_.clock, sim_.files,    sim_.desktop,
                                sim_.sound,    sim_.mixer,   sim_.shell, sim_.urlCache, sim_.urlHistory,
-                               sim_.security, sim_.ansi,    databases_};
+                               sim_.security, sim_.ansi,    databases_, sim_.http};
 };
 
 TEST_F(CommunityOnRealData, DiscordsEntryTakesItsCachesAndLogsAndKeepsItsDatabasesWithTheirJournals) {

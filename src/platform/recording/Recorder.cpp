@@ -34,7 +34,7 @@ Recorder::Recorder(Platform& inner, Mode mode) : mode_(mode), services_(std::mak
   Services& s = *services_;
   platform_ = std::make_unique<Platform>(Platform{s.registry, inner.process, inner.clock, s.files, inner.desktop,
                                                   inner.sound, inner.mixer, s.shell, s.urlCache, s.urlHistory,
-                                                  s.security, inner.ansi, s.databases});
+                                                  s.security, inner.ansi, s.databases, inner.http});
 }
 
 Recorder::~Recorder() = default;

@@ -11,6 +11,8 @@
 namespace platform::win32 {
 namespace {
 
+using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
+
 class Win32UrlCacheFind : public UrlCacheFind {
  public:
   explicit Win32UrlCacheFind(HANDLE h) : find_(h) {}
