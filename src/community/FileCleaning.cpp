@@ -79,20 +79,13 @@ class FileCleaner {
       std::vector<FolderPtr> next;
       for (const FolderPtr& folder : level) {
         if (Stopped()) return {};
-        std::vector<FindData> found;
-        if (HasWildcard(part)) {
-          std::vector<FindData> entries;
-          if (folder->List(&entries)) {
-            for (FindData& entry : entries) {
-              if (IsFolder(entry) && util::MatchesMask(part, entry.name)) found.push_back(std::move(entry));
-            }
-          }
-        } else {
-          // One name: looked up by itself rather than by listing the folder.
-          FindData entry;
-          if (files_.FindFirst(folder->path() + "\\" + part, &entry) && IsFolder(entry)) {
-            entry.fileId = 0;  // a path's lookup gives no file number
-            found.push_back(std::move(entry));
+        // The folder's own listing, also for a plain name: Wine 8's
+        // FindFirstFile opens the folder without sharing deletion, so inside
+        // a folder held open for removal, as each of a walk is, it fails (32).
+        std::vector<FindData> found, entries;
+        if (folder->List(&entries)) {
+          for (FindData& entry : entries) {
+            if (IsFolder(entry) && PartMatches(files_, part, entry.name)) found.push_back(std::move(entry));
           }
         }
         for (const FindData& entry : found) {
@@ -307,8 +300,10 @@ class FileCleaner {
     for (size_t i = 0; i < result.keptSites.size(); ++i) kept += (i ? ", " : " (") + result.keptSites[i];
     if (!result.keptSites.empty()) kept += ")";
     ByRule(rule, path,
-           "a cookie store: cleaned with the keep-list rather than deleted (" + std::to_string(result.cookiesRemoved) +
-               " cookies removed, " + kept + ")");
+           result.cookiesRemoved + result.cookiesKept == 0
+               ? std::string("a cookie store: left in place, and no cookie in it was removed")
+               : "a cookie store: cleaned with the keep-list rather than deleted (" +
+                     std::to_string(result.cookiesRemoved) + " cookies removed, " + kept + ")");
     return true;
   }
 

@@ -229,36 +229,30 @@ bool IsProtectedKey(Hive hive, const std::string& path) {
     parts.erase(parts.begin());
   }
   if (parts.empty()) return true;
-  if (hive == Hive::ClassesRoot) parts.insert(parts.begin(), {"Software", "Classes"});
+  std::string key = hive == Hive::ClassesRoot ? "Software\\Classes" : "";
+  for (const std::string& part : parts) key += (key.empty() ? "" : "\\") + part;
   // The 32-bit copy of Software is held to the same rules.
-  if (parts.size() >= 2 && SameText(parts[0], "Software") && SameText(parts[1], "Wow6432Node")) {
-    if (parts.size() == 2) return true;
-    parts.erase(parts.begin() + 1);
+  const std::string copy = "Software\\Wow6432Node";
+  if (util::EqualNoCase(key.substr(0, copy.size()), copy)) {
+    if (key.size() == copy.size()) return true;
+    if (key[copy.size()] == '\\') key.erase(8, copy.size() - 8);
   }
-  static const std::vector<std::vector<const char*>> kKeys = {
-      {"Software"},
-      {"Software", "Classes"},
-      {"Software", "Classes", "CLSID"},
-      {"Software", "Classes", "Interface"},
-      {"Software", "Classes", "TypeLib"},
-      {"Software", "Classes", "AppID"},
-      {"Software", "Classes", "Wow6432Node"},
-      {"Software", "Microsoft"},
-      {"Software", "Policies"},
-      {"Software", "Microsoft", "Windows"},
-      {"Software", "Microsoft", "Windows", "CurrentVersion"},
-      {"Software", "Microsoft", "Windows NT"},
-      {"Software", "Microsoft", "Windows NT", "CurrentVersion"},
-      {"SYSTEM"},
-      {"SYSTEM", "CurrentControlSet"},
-  };
-  return std::any_of(kKeys.begin(), kKeys.end(), [&parts](const std::vector<const char*>& key) {
-    if (key.size() != parts.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i) {
-      if (!SameText(parts[i], key[i])) return false;
-    }
-    return true;
-  });
+  static const char* const kKeys[] = {"Software",
+                                      "Software\\Classes",
+                                      "Software\\Classes\\CLSID",
+                                      "Software\\Classes\\Interface",
+                                      "Software\\Classes\\TypeLib",
+                                      "Software\\Classes\\AppID",
+                                      "Software\\Classes\\Wow6432Node",
+                                      "Software\\Microsoft",
+                                      "Software\\Policies",
+                                      "Software\\Microsoft\\Windows",
+                                      "Software\\Microsoft\\Windows\\CurrentVersion",
+                                      "Software\\Microsoft\\Windows NT",
+                                      "Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                      "SYSTEM",
+                                      "SYSTEM\\CurrentControlSet"};
+  return std::any_of(std::begin(kKeys), std::end(kKeys), [&key](const char* k) { return SameText(key, k); });
 }
 
 namespace {

@@ -2,7 +2,6 @@
 #include "community/Sources.h"
 
 #include <algorithm>
-#include <map>
 
 #include "files/Paths.h"
 #include "util/Text.h"
@@ -136,12 +135,12 @@ std::string WhyOthersCanWrite(platform::Platform& platform, const std::string& p
 Catalogue LoadCatalogue(platform::Platform& platform) {
   Catalogue catalogue;
   const std::string user = UserSid(platform);
-  std::map<std::string, Entry, util::LessNoCase> merged;
+  std::vector<Entry> all;  // in the order read
   auto take = [&](Definitions definitions, const Source& source) {
     catalogue.read += definitions.sections;
     catalogue.refused += definitions.leftOut;
     catalogue.skippedKeys += source.problems.size() - definitions.leftOut;
-    for (Entry& entry : definitions.entries) merged[entry.name] = std::move(entry);
+    for (Entry& entry : definitions.entries) all.push_back(std::move(entry));
   };
 
   std::string program = files::FolderOf(platform.process.ExecutablePath());
@@ -189,9 +188,25 @@ Catalogue LoadCatalogue(platform::Platform& platform) {
       catalogue.sources.push_back(std::move(source));
     }
   }
-  for (auto& [name, entry] : merged) catalogue.entries.push_back(std::move(entry));
-  std::stable_sort(catalogue.entries.begin(), catalogue.entries.end(),
-                   [](const Entry& a, const Entry& b) { return util::CompareNoCase(a.group, b.group) < 0; });
+  // The last entry read of each name replaces the ones before it.
+  std::vector<size_t> order(all.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto by = [&all](std::string Entry::*first, std::string Entry::*second) {
+    return [&all, first, second](size_t a, size_t b) {
+      const int c = util::CompareNoCase(all[a].*first, all[b].*first);
+      if (c != 0) return c < 0;
+      const int d = util::CompareNoCase(all[a].*second, all[b].*second);
+      return d != 0 ? d < 0 : a < b;
+    };
+  };
+  std::sort(order.begin(), order.end(), by(&Entry::name, &Entry::name));
+  std::vector<size_t> kept;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i + 1 == order.size() || !util::EqualNoCase(all[order[i]].name, all[order[i + 1]].name))
+      kept.push_back(order[i]);
+  }
+  std::sort(kept.begin(), kept.end(), by(&Entry::group, &Entry::name));
+  for (size_t i : kept) catalogue.entries.push_back(std::move(all[i]));
   return catalogue;
 }
 

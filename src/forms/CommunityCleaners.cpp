@@ -23,7 +23,7 @@ constexpr const char* kIntroduction =
 constexpr const char* kLicence =
     "The definitions of the Winapp2 project (github.com/MoscaDotTo/Winapp2) are shared under the licence CC BY-SA "
     "4.0. Corvane refuses any rule that would empty Windows, Program Files, your profile or a folder like Documents.";
-constexpr size_t kProblemsShown = 3;
+constexpr size_t kProblemsShown = 2;
 
 bool Contains(const std::string& text, const std::string& part) {
   return util::ToLowerAscii(text).find(util::ToLowerAscii(part)) != std::string::npos;
@@ -32,7 +32,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }  // namespace
 
 TCommunityCleaners::TCommunityCleaners(services::Services& app)
-    : Form(app.ui, "TCommunityCleaners", "Community Cleaners", kWidth, 504), app_(app) {
+    : Form(app.ui, "TCommunityCleaners", "Community Cleaners", kWidth, 512), app_(app) {
   const int inner = kWidth - 2 * kMargin;
   Add<ui::Control>(ui::Kind::Label, "Label1", Rect{kMargin, 8, inner, 32}, kIntroduction);
   Add<ui::Control>(ui::Kind::Label, "Label2", Rect{kMargin, 48, 40, 20}, "Filter:");
@@ -41,13 +41,13 @@ TCommunityCleaners::TCommunityCleaners(services::Services& app)
   EntryList = Add<ui::CheckList>("EntryList", Rect{kMargin, 74, inner, 250});
   EntryList->OnToggle = [this](int index) { EntryListToggle(index); };
   CountsLabel = Add<ui::Control>(ui::Kind::Label, "CountsLabel", Rect{kMargin, 330, inner, 18});
-  SourcesLabel = Add<ui::Control>(ui::Kind::Label, "SourcesLabel", Rect{kMargin, 350, inner, 64});
-  LicenceLabel = Add<ui::Control>(ui::Kind::Label, "LicenceLabel", Rect{kMargin, 418, inner, 44}, kLicence);
+  SourcesLabel = Add<ui::Control>(ui::Kind::Label, "SourcesLabel", Rect{kMargin, 350, inner, 80});
+  LicenceLabel = Add<ui::Control>(ui::Kind::Label, "LicenceLabel", Rect{kMargin, 432, inner, 44}, kLicence);
   GetLatestButton =
-      Add<ui::Control>(ui::Kind::Button, "GetLatestButton", Rect{kMargin, 468, 130, 28}, "Get the latest");
+      Add<ui::Control>(ui::Kind::Button, "GetLatestButton", Rect{kMargin, 478, 130, 28}, "Get the latest");
   GetLatestButton->OnClick = [this] { GetLatestButtonClick(); };
-  Progress = Add<ui::ProgressBar>("Progress", Rect{kMargin + 140, 472, inner - 240, 20});
-  CancelButton = Add<ui::Control>(ui::Kind::Button, "CancelButton", Rect{kWidth - kMargin - 90, 468, 90, 28}, "Cancel");
+  Progress = Add<ui::ProgressBar>("Progress", Rect{kMargin + 140, 482, inner - 240, 20});
+  CancelButton = Add<ui::Control>(ui::Kind::Button, "CancelButton", Rect{kWidth - kMargin - 90, 478, 90, 28}, "Cancel");
   CancelButton->OnClick = [this] { CancelButtonClick(); };
   Progress->SetVisible(false);
   CancelButton->SetVisible(false);
