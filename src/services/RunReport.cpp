@@ -432,7 +432,7 @@ namespace {
 // Whether a browser item began.
 bool BrowserItemRan(const RunOutcome& outcome) {
   for (size_t row : outcome.cleanersRun) {
-    if (kCleaners[row].page == cleaner::CleanerPage::Browsers) return true;
+    if (row < kCleanerCount && kCleaners[row].page == cleaner::CleanerPage::Browsers) return true;
   }
   return false;
 }
