@@ -46,6 +46,10 @@ class CleanerSteps {
     all.fill(true);
     return all;
   }();
+  // A browser of that selection that runs in the background only is closed
+  // first, as Windows' Restart Manager closes a program, and then cleaned;
+  // otherwise it is skipped as running. Only for a run the user asked to.
+  bool closeBackgroundBrowsers = false;
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
   // What the steps other than the browsers' left alone (links among them),
