@@ -38,6 +38,12 @@ class ContractEnv {
   // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA
   // with a local file), with `headerBytes` of header text in its record.
   virtual bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) = 0;
+  // Starts a program of this session that this user may not open, as a
+  // standard user meets one running elevated: its process grants nobody any
+  // right. Gives its id and program file, and whether the system refused to
+  // open it for a limited query. Ends with the token; null when it cannot start.
+  virtual std::shared_ptr<void> StartGuardedProgram(uint32_t* processId, std::string* programFile,
+                                                    bool* queryRefused) = 0;
   // A top-level window of another program, of a class and show state; 0 when
   // no window can be made (Wine without a display). Destroyed with the env.
   virtual platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) = 0;

@@ -338,7 +338,8 @@ TEST_F(HistoryCleanerTest, ABrowserInTheBackgroundIsClosedFirstOnlyWhenTheUserAg
             std::string::npos);
 
   sim.files.AddFile(cache, "cached");
-  sim.process.elevatedPrograms = {"msedge.exe"};
+  sim.process.runningPrograms.push_back("msedge.exe");
+  sim.process.elevated.insert("msedge.exe");
   EXPECT_EQ(cleanNow({MessageResult::Yes}), std::string(services::kBrowsersRunningMessage) +
                                                 "Microsoft Edge and Google Chrome. Close them and clean again.");
   EXPECT_TRUE(sim.files.Exists(cache)) << "never cleaned under a running browser";

@@ -425,10 +425,21 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   EXPECT_TRUE(HasLine(printed, "    Skipped " + edge + "Web Data: in use by another program"));
   EXPECT_EQ(sim.databases.Lookup(edge + "Web Data")->tables.at("autofill").rows.size(), 1u);
 
-  // Closed and free: everything goes, and the run ends with 0.
+  // Kept running in the background, Firefox is closed first only when the
+  // command line asks; everything then goes, and the run ends with 0.
   sim.process.runningPrograms.clear();
+  sim.process.backgroundPrograms = {"firefox.exe"};
+  sim.process.filesInUse[firefox + "Profiles\\a.default\\parent.lock"] = "firefox.exe";
+  EXPECT_EQ(Command({"/preview", "/closebackground"}), app::kExitBadCommandLine);
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed,
+                      "  Firefox: skipped, it runs in the background with no window open (firefox.exe). "
+                      "\"Clean Now\" offers to close it first, as does corvane /clean /closebackground."))
+      << printed;
   sim.databases.Lookup(edge + "Web Data")->locked = false;
-  EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
+  EXPECT_EQ(Command({"/clean", "/closebackground"}), app::kExitFinished);
+  EXPECT_EQ(sim.process.endedByRestartManager, std::vector<std::string>{"firefox.exe"});
+  EXPECT_TRUE(HasLine(printed, "  Firefox ran in the background and was closed before the cleaning.")) << printed;
   EXPECT_FALSE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
   EXPECT_TRUE(HasLine(printed, "    Form entries removed: 1")) << printed;
   EXPECT_TRUE(HasLine(printed, "  Firefox, profile default (" + firefox + "Profiles\\a.default)"));

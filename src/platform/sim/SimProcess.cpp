@@ -123,17 +123,16 @@ std::vector<RunningProcess> SimProcess::RunningProcesses() {
   // Ids as Windows gives them, multiples of 4, one range per list.
   std::vector<RunningProcess> processes;
   uint32_t id = 0x1000;
-  for (const auto* list : {&runningPrograms, &backgroundPrograms, &elevatedPrograms}) {
-    for (const std::string& name : *list) processes.push_back({id += 4, name, list != &backgroundPrograms});
-    id = (id | 0xFFF) + 1;
-  }
+  for (const std::string& name : runningPrograms) processes.push_back({id += 4, name, true});
+  id = 0x2000;
+  for (const std::string& name : backgroundPrograms) processes.push_back({id += 4, name, false});
   processes.push_back({0x100, executablePath.substr(executablePath.find_last_of('\\') + 1), false});
   return processes;
 }
 
 bool SimProcess::Runs(const std::string& programFile) {
   return Among(runningPrograms, programFile) || Among(backgroundPrograms, programFile) ||
-         Among(elevatedPrograms, programFile);
+         Same(programFile, executablePath.substr(executablePath.find_last_of('\\') + 1));
 }
 
 void SimProcess::KeepInBackground(const std::string& programFile) {
@@ -157,7 +156,8 @@ class SimProgramEndWatch : public ProgramEndWatch {
 std::unique_ptr<ProgramEndWatch> SimProcess::WatchProgramEnd(const std::string& programFile,
                                                              std::function<void()> allEnded) {
   // An elevated process cannot be opened for waiting.
-  if (!Among(runningPrograms, programFile) && !Among(backgroundPrograms, programFile)) return nullptr;
+  if (elevated.count(programFile) || (!Among(runningPrograms, programFile) && !Among(backgroundPrograms, programFile)))
+    return nullptr;
   const int key = nextWatch_++;
   programWatches_[key] = {programFile, std::move(allEnded)};
   return std::make_unique<SimProgramEndWatch>([this, key] { programWatches_.erase(key); });
@@ -165,7 +165,7 @@ std::unique_ptr<ProgramEndWatch> SimProcess::WatchProgramEnd(const std::string& 
 
 void SimProcess::EndProgram(const std::string& programFile) {
   auto same = [&programFile](const std::string& name) { return Same(name, programFile); };
-  for (auto* list : {&runningPrograms, &backgroundPrograms, &elevatedPrograms}) {
+  for (auto* list : {&runningPrograms, &backgroundPrograms}) {
     list->erase(std::remove_if(list->begin(), list->end(), same), list->end());
   }
   for (auto it = programWatches_.begin(); it != programWatches_.end();) {
@@ -203,7 +203,7 @@ class SimRestartSession : public RestartSession {
   long ShutDownUsers() override {
     const std::vector<std::string> users = UserPrograms();
     for (const std::string& program : users) {
-      if (Among(process_.elevatedPrograms, program)) return kErrorFailNoActionReboot;
+      if (process_.elevated.count(program)) return kErrorFailNoActionReboot;
     }
     long result = kErrorSuccess;
     for (const std::string& program : users) {

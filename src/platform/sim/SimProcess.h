@@ -53,8 +53,8 @@ class SimProcess : public Process {
   std::string ExecutablePath() override { return executablePath; }
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
-  // The programs of `runningPrograms`, `backgroundPrograms` and
-  // `elevatedPrograms`, then this one (which shows no window).
+  // The programs of `runningPrograms` and `backgroundPrograms`, then this
+  // one (which shows no window).
   std::vector<RunningProcess> RunningProcesses() override;
   // Waits for the processes of that name this user may open: not the elevated ones.
   std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
@@ -82,9 +82,9 @@ class SimProcess : public Process {
   // The same without any window shown: a browser its settings keep running
   // after its last window closed.
   std::vector<std::string> backgroundPrograms;
-  // The same running elevated: listed, showing a window, but a standard
-  // user may not open the process (OpenProcess refuses).
-  std::vector<std::string> elevatedPrograms;
+  // Programs of those two lists that run elevated: listed, but a standard
+  // user may not open their processes (OpenProcess refuses).
+  std::set<std::string, util::LessNoCase> elevated;
   // Every process of `programFile` ends: its names leave the lists above, and
   // each watch that waited for them calls back on a thread of its own.
   void EndProgram(const std::string& programFile);
@@ -98,7 +98,7 @@ class SimProcess : public Process {
   std::vector<std::string> endedByRestartManager;
   // RmStartSession fails with this when not 0.
   long restartSessionError = 0;
-  // Whether a process of `programFile` is in one of the lists.
+  // Whether a process of `programFile` is in one of the lists, or is this one.
   bool Runs(const std::string& programFile);
   // The watches not yet ended.
   size_t programWatches() const { return programWatches_.size(); }

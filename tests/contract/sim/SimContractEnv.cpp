@@ -22,9 +22,27 @@ class SimContractEnv : public ContractEnv {
   }
   std::shared_ptr<void> HoldOpen(const std::string& path) override {
     sim_.files.HoldOpen(path);
+    const std::string& exe = sim_.process.executablePath;
+    sim_.process.filesInUse[path] = exe.substr(exe.find_last_of('\\') + 1);
     return std::shared_ptr<void>(new int(0), [this, path](void* token) {
       delete static_cast<int*>(token);
       sim_.files.Release(path);
+      sim_.process.filesInUse.erase(path);
+    });
+  }
+  std::shared_ptr<void> StartGuardedProgram(uint32_t* processId, std::string* programFile,
+                                            bool* queryRefused) override {
+    sim_.process.backgroundPrograms.push_back("PING.EXE");
+    sim_.process.elevated.insert("PING.EXE");
+    for (const platform::RunningProcess& p : sim_.process.RunningProcesses()) {
+      if (p.programFile == "PING.EXE") *processId = p.id;
+    }
+    *programFile = "PING.EXE";
+    *queryRefused = true;
+    return std::shared_ptr<void>(new int(0), [this](void* token) {
+      delete static_cast<int*>(token);
+      sim_.process.EndProgram("PING.EXE");
+      sim_.process.elevated.erase("PING.EXE");
     });
   }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) override {

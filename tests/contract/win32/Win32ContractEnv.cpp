@@ -1,5 +1,6 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -103,6 +104,39 @@ class Win32ContractEnv : public ContractEnv {
   bool simulated() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
+
+  std::shared_ptr<void> StartGuardedProgram(uint32_t* processId, std::string* programFile,
+                                            bool* queryRefused) override {
+    // A protected access list with no entry: only the owner's implicit
+    // rights to the list itself remain.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1, &descriptor, nullptr)) {
+      return nullptr;
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\ping.exe\" -n 120 127.0.0.1";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), &security, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &info);
+    LocalFree(descriptor);
+    if (!started) return nullptr;
+    CloseHandle(info.hThread);
+    *processId = info.dwProcessId;
+    *programFile = "PING.EXE";
+    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, info.dwProcessId);
+    *queryRefused = query == nullptr;
+    if (query) CloseHandle(query);
+    // The handle CreateProcess gave holds every right, whatever the list says.
+    return std::shared_ptr<void>(info.hProcess, [](void* process) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    });
   }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
