@@ -62,7 +62,7 @@ void BrowserCloseCleaner::RunIf(bool on) {
   }
   windows_ = platform_.desktop.WatchWindowsCreated(
       [this](platform::WindowId window) { ui_.RunHandler([this, window] { WindowCreated(window); }); });
-  windowsGone_ = platform_.desktop.WatchWindowsDestroyed([this] { WindowDestroyed(); });
+  windowsGone_ = platform_.desktop.WatchWindowsDestroyed([this] { ui_.RunHandler([this] { WindowDestroyed(); }); });
   const std::vector<std::string> running = platform_.process.RunningProgramNames();
   for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
     if (browsers::IsRunning(kBrowsers[row], running)) Watch(row);
