@@ -78,6 +78,12 @@ if build win64 --target all corvane_installer; then
   check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh "$top/build/win64/bin" "$top/build/win64/bin" "$top/build/win64/cvblock-scratch"
   check installer-under-wine 600 bash tests/e2e/installer/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-installer"
   check e2e-under-wine 900 bash tests/e2e/run_e2e.sh "$top/build/win64/bin" "$top/build/win64/e2e"
+  # Every window again at 150% and 200% (the run above is at 100%), with
+  # screenshots under build/win64/e2e-dpi144 and e2e-dpi192.
+  for dpi in 144 192; do
+    check "e2e-at-$dpi-dpi" 300 env E2E_DPI=$dpi bash tests/e2e/run_e2e.sh "$top/build/win64/bin" \
+      "$top/build/win64/e2e-dpi$dpi" --gtest_filter='DisplayScaleE2E.*'
+  done
   check cleaner-e2e-under-wine 300 bash tests/e2e/cleaner/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cleaner"
   check cookies-under-wine 300 bash tests/e2e/cookies/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cookies"
   check commandline-under-wine 300 bash tests/e2e/commandline/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-commandline"
