@@ -49,7 +49,7 @@ else
   mkdir -p "$bin/sounds" "$bin/Help"
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -municode -mwindows -static \
     -o "$bin/corvane.exe" "$here/stand_in_corvane.c" || exit 2
-  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti \
+  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti -I "$repo/src" \
     -o "$bin/corvane.com" "$repo/console/corvane_com.cpp" || exit 2
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at \
     -o "$bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
