@@ -2,9 +2,10 @@
 // sets the prefix's LogPixels from E2E_DPI and passes it on as
 // CORVANE_E2E_DPI): each drawn at that DPI with its controls inside it, the
 // sound chooser's lines as tall as their text, and a screenshot of each for
-// a person to look at. And a form of the widget layer laid out again when it
-// moves to a monitor of another scale, which Wine (one DPI for every
-// monitor) never announces by itself.
+// a person to look at. The manifest's awareness as the system reads it
+// (Wine 8 draws every program per monitor aware, declared or not). And a
+// form of the widget layer laid out again when it moves to a monitor of
+// another scale, which Wine (one DPI for every monitor) never announces.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -164,6 +165,31 @@ TEST(DisplayScaleE2E, EveryWindowIsDrawnAtTheDisplayScaleWithItsControlsInside) 
 
   EXPECT_EQ(ExitByCommand(main, corvane, kWait), 0u);
   for (const std::string& name : CookieNames()) DeleteCookie(name);
+}
+
+// The settings of corvane.exe's manifest as the system reads them when it
+// starts the program: an element in the wrong namespace is not read at all.
+std::wstring ManifestSetting(const wchar_t* nameSpace, const wchar_t* name) {
+  std::wstring program = BinFolder() + L"corvane.exe";
+  ACTCTXW context{};
+  context.cbSize = sizeof context;
+  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  context.lpSource = program.c_str();
+  context.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE handle = CreateActCtxW(&context);
+  if (handle == INVALID_HANDLE_VALUE) return L"(no manifest)";
+  wchar_t value[64] = {0};
+  SIZE_T written = 0;
+  bool found = QueryActCtxSettingsW(0, handle, nameSpace, name, value, 64, &written);
+  ReleaseActCtx(handle);
+  return found ? value : L"(missing)";
+}
+
+TEST(DisplayScaleE2E, TheManifestAsksForEveryWindowAtItsMonitorsScale) {
+  // Windows 10 1703 on takes the first it knows of the list; 8.1 reads only dpiAware.
+  EXPECT_EQ(ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2, PerMonitor");
+  EXPECT_EQ(ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
 }
 
 // A control's place in its window's client area.
