@@ -30,9 +30,10 @@ if(CMAKE_PROJECT_NAME STREQUAL "Corvane")
   endif()
 endif()
 
-# Signs a target's file once it is linked.
+# Signs a target's file once it is linked; a new certificate in the file links it again.
 function(corvane_sign target)
   if(CORVANE_SIGN_PFX)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CORVANE_SIGN_PFX})
     add_custom_command(TARGET ${target} POST_BUILD COMMAND ${CORVANE_SIGN_COMMAND} $<TARGET_FILE:${target}> VERBATIM)
   endif()
 endfunction()
