@@ -10,8 +10,8 @@ bool SmallOfPair(char32_t c, char32_t first, char32_t last, bool capitalEven) {
   return c >= first && c <= last && (c % 2 == 1) == capitalEven;
 }
 
-// The next character of UTF-8 text at *at, which moves past it. A byte that
-// begins no well-formed character stands for itself, beyond Unicode.
+// The next character of UTF-8 text at *at, which moves past it; a byte
+// that begins no well-formed character stands for itself, beyond Unicode.
 char32_t NextCharacter(const std::string& text, size_t* at) {
   const auto lead = static_cast<unsigned char>(text[*at]);
   const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
@@ -76,6 +76,12 @@ char32_t NtfsCapital(char32_t c) {
   return small ? c - 1 : c;
 }
 
+std::u32string Capitals(const std::string& text) {
+  std::u32string capitals;
+  for (size_t at = 0; at < text.size();) capitals += NtfsCapital(NextCharacter(text, &at));
+  return capitals;
+}
+
 int CompareNames(const std::string& a, const std::string& b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
@@ -89,9 +95,7 @@ int CompareNames(const std::string& a, const std::string& b) {
 
 bool MatchesNameMask(const std::string& mask, const std::string& name) {
   if (mask == "*" || mask == "*.*") return true;
-  std::u32string m, n;
-  for (size_t at = 0; at < mask.size();) m += NtfsCapital(NextCharacter(mask, &at));
-  for (size_t at = 0; at < name.size();) n += NtfsCapital(NextCharacter(name, &at));
+  const std::u32string m = Capitals(mask), n = Capitals(name);
   // Wildcard matching with backtracking to the last '*'.
   size_t mi = 0, ni = 0, star = std::u32string::npos, mark = 0;
   while (ni < n.size()) {

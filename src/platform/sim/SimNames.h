@@ -11,6 +11,10 @@ namespace platform::sim {
 // A character's capital in an NTFS volume's upcase table; itself when it has none.
 char32_t NtfsCapital(char32_t c);
 
+// The characters of UTF-8 text in their capitals. A byte that begins no
+// well-formed character stands for itself, beyond Unicode.
+std::u32string Capitals(const std::string& text);
+
 // <0, 0, >0: the UTF-8 names compared character by character in their
 // capitals, which is how NTFS orders and finds a folder's entries. Bytes
 // that are no UTF-8 compare as themselves.
