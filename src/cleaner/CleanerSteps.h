@@ -115,6 +115,9 @@ class CleanerSteps {
   }
   // The timeline's rows in one ActivitiesCache.db, in one transaction.
   void CleanActivitiesCache(const std::string& path);
+  // The files of `listed` that lie inside the cache folder `cache`, but for
+  // Office's and Outlook's own folders there.
+  void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system

@@ -1,6 +1,7 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <string>
 #include <vector>
@@ -106,6 +107,20 @@ class Win32ContractEnv : public ContractEnv {
   }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
+  std::vector<std::string> CacheWalkWithoutPattern() override {
+    std::vector<std::string> names;
+    std::vector<uint64_t> record(8192);
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(record.data());
+    DWORD size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    if (!find) return names;
+    do {
+      if (entry->lpszSourceUrlName) names.push_back(entry->lpszSourceUrlName);
+      size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    } while (FindNextUrlCacheEntryA(find, entry, &size));
+    FindCloseUrlCache(find);
+    return names;
   }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
