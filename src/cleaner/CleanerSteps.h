@@ -118,6 +118,9 @@ class CleanerSteps {
   // The files of `listed` that lie inside the cache folder `cache`, but for
   // Office's and Outlook's own folders there.
   void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);
+  // One network location of the folder `netHood`, whole or not at all.
+  void RemoveNetworkLocation(const std::string& netHood, platform::FolderHandle& home,
+                             const platform::FindData& location);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system

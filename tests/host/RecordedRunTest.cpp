@@ -146,6 +146,7 @@ class RecordedRunTest : public ::testing::Test {
     file(std::string(kProfile) + "\\Favorites\\news\\paper.url", 40);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\letter.lnk", 50);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\target.lnk", 60);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\desktop.ini", 6);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Media Player\\library.wmdb", 70);
     file("C:\\windows\\wmplibrary_v_0_12.db", 80);
     file("C:\\ProgramData\\Systems\\ACDSee\\imageDB.ddf", 90);
