@@ -20,6 +20,10 @@ class ContractEnv {
   // Holds a file open as another program would, sharing reading and writing
   // but not deletion, until the returned token is destroyed.
   virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
+  // Holds a folder as the current directory of another program holds it
+  // (open for traversal, sharing reading and writing but not deletion),
+  // until the returned token is destroyed.
+  virtual std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) = 0;
   // A symbolic link at `path` to the existing folder or file `target`, as
   // another user could plant one; false when this system cannot make one
   // here (Windows without the right to, for one).

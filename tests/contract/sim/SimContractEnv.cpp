@@ -27,6 +27,13 @@ class SimContractEnv : public ContractEnv {
       sim_.files.Release(path);
     });
   }
+  std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) override {
+    sim_.files.MakeCurrentDirectoryOfAnotherProgram(folder);
+    return std::shared_ptr<void>(new int(0), [this, folder](void* token) {
+      delete static_cast<int*>(token);
+      sim_.files.Release(folder);
+    });
+  }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
     if (folder) {
       sim_.files.AddFolderLink(path, target, platform::kReparseTagSymlink);

@@ -68,6 +68,14 @@ class Win32ContractEnv : public ContractEnv {
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
   }
+  std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) override {
+    // As SetCurrentDirectory opens it: for traversal, not sharing deletion.
+    HANDLE h =
+        CreateFileW(platform::win32::WidePath(folder).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
     const std::wstring link = platform::win32::WidePath(path);
     const DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE (developer mode)
