@@ -60,10 +60,12 @@ void TBossKeyPref::FormShow() {
     settings::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
     settings::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
     settings::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
-    settings::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
+    // The later switch last: stored with the wrong type, it ends the loading
+    // after every earlier box is done.
+    settings::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
   });
 }
 

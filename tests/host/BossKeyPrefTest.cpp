@@ -169,6 +169,18 @@ TEST_F(BossKeyPrefTest, ARegistryErrorEndsTheLoadingAndAnUnopenableKeyLeavesTheB
   EXPECT_FALSE(pref().CoolCheckRadioBox1->checked());
   EXPECT_TRUE(pref().CoolCheckRadioBox5->checked());
   EXPECT_TRUE(ui.boxes.empty()) << "silent on showing";
+
+  // The later switch, of the wrong type, is read after the combination.
+  sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey, false);
+  ShowPref();
+  ASSERT_TRUE(pref().CoolCheckRadioBox4->checked());
+  SetSetting(value::kHotkeyAllBrowsers.name, RegValue::String("0"));
+  SetInt(value::kHotkeyCombination.name, 1);
+  pref().CoolCheckRadioBox6->SetChecked(true);
+  ShowPref();
+  EXPECT_TRUE(pref().CoolCheckRadioBox3->checked()) << "the combination is loaded before the bad switch";
+  EXPECT_FALSE(pref().CoolCheckRadioBox4->checked());
+  EXPECT_TRUE(pref().CoolCheckRadioBox6->checked()) << "the bad switch leaves its box";
 }
 
 TEST_F(BossKeyPrefTest, AltF1ChosenWhileDisabledIsStoredAndLeftToOtherProgramsUntilEnabled) {

@@ -110,6 +110,13 @@ TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfiles
   EXPECT_EQ(Number("CleanChrome"), 0);
   firefox->UserClick();
   EXPECT_EQ(Number("CleanFirefox"), 1);
+
+  // A click that cannot be stored puts the box back, as on every other box.
+  sim.registry.MakeUnwritable(RegRoot::LocalMachine, settings::kSettingsKey);
+  chrome->UserClick();
+  EXPECT_FALSE(chrome->checked());
+  EXPECT_EQ(Number("CleanChrome"), 0);
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
 }
 
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {

@@ -115,6 +115,15 @@ TEST_F(CorvaneFixture, ABooleanStoredAsTextStopsTheReadingAtThatValue) {
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
 }
 
+TEST_F(CorvaneFixture, ALaterSwitchStoredAsTextEndsTheReadingOnlyAfterTheToggleIsReset) {
+  MakeSettingsKey();
+  SetBool(value::kIEStatus.name, true);
+  SetSetting(value::kHotkeyAllBrowsers.name, RegValue::String("1"));
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
+  EXPECT_FALSE(Setting(value::kCleanOnBrowserClose.name)) << "nothing after the bad value";
+}
+
 TEST_F(CorvaneFixture, IEStatusIsFalseAfterEveryStart) {
   MakeSettingsKey();
   SetBool(value::kIEStatus.name, true);
