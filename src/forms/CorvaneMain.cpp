@@ -144,10 +144,15 @@ void TCorvaneMain::FollowLiveSettings() {
   settings::ShowIn(live.popupBlocking, *EnablePopupBlocking1);
   settings::ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   settings::ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
-  settings::ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+  // On only while the system holds the combination: another program may have it.
+  settings::ShowIn(live.hotkeyInForce, *MenuEnableBossKey);
   settings::ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
   live.cleanOnBrowserClose.Watch([this](bool on) { closeCleaner_.RunIf(on); });
   closeCleaner_.ShowBalloon = [this](const std::string& text) { ShowTrayBalloon(text); };
+  hotkey_.HotkeyTaken = [this](int16_t combination) { HotkeyTaken(combination); };
+  hotkey_.TellNoAudioDevice = [this] {
+    app_.application.Message(ui::MessageKind::Information, services::kNoAudioDeviceMessage);
+  };
 }
 
 void TCorvaneMain::FormCreate() {
@@ -298,8 +303,35 @@ void TCorvaneMain::CoolCheckRadioBox1Click() {
   app_.settings.ShowApplySettingsError();
 }
 
-// The registration follows the live switch too.
-void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, settings::value::kWindowsHotKey); }
+// The registration follows the live switch too. The mark shows the hotkey in
+// force, so a click on it without its check turns the hotkey on, or, when it
+// is on but was refused, tries the stored combination again.
+void TCorvaneMain::MenuEnableBossKeyClick() {
+  const bool on = !MenuEnableBossKey->checked();
+  const bool refused = app_.live.hotkeyEnabled.value();
+  if (StoreSwitch(app_.settings, settings::value::kWindowsHotKey, app_.live.hotkeyEnabled, on) && on && refused) {
+    hotkey_.RegisterStored();
+  }
+}
+
+// Told at each attempt, with the other combination offered; taken, it is
+// stored and registered, and a refusal of that one too is only told.
+void TCorvaneMain::HotkeyTaken(int16_t combination) {
+  const int16_t other = combination == 0 ? 1 : 0;
+  if (offeringOtherHotkey_) {
+    app_.application.Message(ui::MessageKind::Information, services::HotkeysBothTakenMessage(combination));
+    return;
+  }
+  if (app_.application.Message(ui::MessageKind::Confirmation, services::HotkeyTakenQuestion(combination)) !=
+      ui::MessageResult::Yes) {
+    return;
+  }
+  if (!app_.settings.StoreInteger(settings::value::kHotkeyCombination, other)) return;
+  offeringOtherHotkey_ = true;
+  RegisterBossKey(other);
+  offeringOtherHotkey_ = false;
+  if (CombinationStored) CombinationStored();
+}
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);

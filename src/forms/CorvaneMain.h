@@ -13,7 +13,6 @@
 #include "services/CleanerSchedule.h"
 #include "services/Services.h"
 #include "services/TrayIcon.h"
-#include "services/WaveOutMute.h"
 #include "services/WindowsHotkey.h"
 #include "settings/Settings.h"
 #include "ui/Controls.h"
@@ -58,14 +57,17 @@ class TCorvaneMain : public ui::Form {
 
   // Windows hotkey.
   void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
+  void RegisterStoredBossKey() { hotkey_.RegisterStored(); }
   void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
   bool ReadIEStatus() { return hotkey_.ReadToggleState(); }
   void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
   void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
   void HideIEWindows() { hotkey_.HideBrowserWindows(); }
-  bool IsVolumeMuted() { return services::IsWaveOutMuted(app_.platform.mixer); }
-  void SetVolumeMute(bool mute) { services::SetWaveOutMute(app_.platform.mixer, mute); }
+  bool IsVolumeMuted() { return hotkey_.IsMuted(); }
+  void SetVolumeMute(bool mute) { hotkey_.SetMute(mute); }
   void MenuEnableBossKeyClick();
+  // Another program holds `combination`: said, and the other one offered.
+  void HotkeyTaken(int16_t combination);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
@@ -82,6 +84,8 @@ class TCorvaneMain : public ui::Form {
   std::function<void()> ShowPopUpBlocker;
   std::function<void()> ShowBossKey;
   std::function<void()> ShowAbout;
+  // A combination was stored from here, not from the hotkey window.
+  std::function<void()> CombinationStored;
   // The session is ending: what must be saved is saved now.
   std::function<void()> BeforeSessionEnds;
 
@@ -121,6 +125,7 @@ class TCorvaneMain : public ui::Form {
   services::BrowserCloseCleaner closeCleaner_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = settings::value::kCleanerSchedule.fallback;
+  bool offeringOtherHotkey_ = false;
 };
 
 }  // namespace forms

@@ -35,6 +35,9 @@ struct LiveSettings {
   Watched<bool> animTrayIcon;         // AnimTrayIcon
   Watched<int32_t> soundIndex;        // SoundIndex
   Watched<bool> hotkeyEnabled;        // WindowsHotKeyS
+  // WindowsHotKeyS on and its combination held with the system, which another
+  // program may have taken first: what the tray's mark and the hotkey window show.
+  Watched<bool> hotkeyInForce;
   Watched<bool> hideIEWindows;        // IEWHotKey
   Watched<bool> toggleMute;           // WinVolControl
   Watched<bool> hideAllBrowsers;      // HotkeyAllBrowsers

@@ -246,8 +246,8 @@ TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
   Press();
   Press();
   EXPECT_FALSE(sim.desktop.FindWindowById(ie)->visible);
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value, 0) << "muted, then unmuted";
-  EXPECT_EQ(sim.mixer.opens, 4);
+  EXPECT_FALSE(sim.audio.muted) << "muted, then unmuted";
+  EXPECT_EQ(sim.audio.writes, 2);
 
   pref().CoolCheckRadioBox1->UserClick();
   EXPECT_EQ(Number(value::kIEWHotKey.name), 0);
@@ -256,7 +256,7 @@ TEST_F(BossKeyPrefTest, TheActionBoxesReachThePressHandlerWithoutARestart) {
   sim.desktop.showCalls.clear();
   Press();
   EXPECT_TRUE(sim.desktop.showCalls.empty()) << "the window step is off now";
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value, 1);
+  EXPECT_TRUE(sim.audio.muted);
 }
 
 TEST_F(BossKeyPrefTest, AnUnopenableKeyGivesTheErrorOnEveryClickAndEveryBoxKeepsWhatIsStored) {

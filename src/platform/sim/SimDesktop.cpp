@@ -42,13 +42,15 @@ bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   return false;
 }
 
-bool SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
-  if (heldElsewhere_.count({modifiers, virtualKey})) return false;
+long SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (heldElsewhere_.count({modifiers, virtualKey})) return kErrorHotkeyAlreadyRegistered;
   for (const Hotkey& h : hotkeys_) {
-    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) return false;
+    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) {
+      return kErrorHotkeyAlreadyRegistered;
+    }
   }
   hotkeys_.push_back({window, id, modifiers, virtualKey});
-  return true;
+  return kErrorSuccess;
 }
 
 bool SimDesktop::UnregisterHotKey(WindowId window, int id) {
