@@ -171,7 +171,7 @@ void TCorvaneMain::FormCreate() {
 bool TCorvaneMain::HandleMessage(ui::Message& message) {
   switch (message.msg) {
     case ui::kWmCopyData:
-      PopupBlockedNotify(message.copyData, message.copyDataSize);
+      PopupBlockedNotify(message.copyData, message.copyDataSize, message.copyDataId);
       message.result = 1;
       return true;
     case ui::kWmHotKey:
@@ -259,14 +259,26 @@ void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   }
 }
 
-void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
+void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size, uintptr_t dataId) {
   // The sender's text (the blocked address) is taken within its block only and
   // not copied: any program may send a block of any size, and it is not used further.
   std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
+  // What the module could not count (at Low integrity) is counted here, every one.
+  if (uint32_t uncounted = services::UncountedPopups(dataId)) services::CountEliminatedPopups(app_.settings, uncounted);
+  if (PopupReported) PopupReported();
+
+  const bool sound = app_.live.soundNotification.value();
+  const bool animation = app_.live.animTrayIcon.value();
+  if (!sound && !animation) return;
+  // Announced at a sane rate: a program that floods the window with reports
+  // must not hold its thread in sounds and blinks.
+  platform::Clock& clock = app_.platform.clock;
+  if (lastAnnouncementEnd_ && clock.NowMs() - *lastAnnouncementEnd_ < kAnnouncementGapMs) return;
   // A missing sound file plays nothing and says nothing.
-  if (app_.live.soundNotification.value()) services::PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
-  if (app_.live.animTrayIcon.value()) AnimateTrayIcon();
+  if (sound) services::PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
+  if (animation) AnimateTrayIcon();
+  lastAnnouncementEnd_ = clock.NowMs();
 }
 
 std::string TCorvaneMain::NotificationSoundPath(int32_t index) {

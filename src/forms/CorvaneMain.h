@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "services/BrowserCloseCleaner.h"
@@ -22,6 +23,9 @@ namespace forms {
 
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
+// After an announcement of a blocked pop-up window, the next one waits this
+// long: a flood of reports is counted, not played one by one.
+constexpr uint64_t kAnnouncementGapMs = 3000;
 
 class TCorvaneMain : public ui::Form {
  public:
@@ -39,7 +43,8 @@ class TCorvaneMain : public ui::Form {
   // An error balloon from the tray icon, titled with the application title.
   void ShowTrayBalloon(const std::string& text);
   void TrayIconNotify(uint32_t mouseMessage);
-  void PopupBlockedNotify(const void* data, uint32_t size);
+  // WM_COPYDATA: `dataId` is its dwData.
+  void PopupBlockedNotify(const void* data, uint32_t size, uintptr_t dataId = 0);
   std::string NotificationSoundPath(int32_t soundIndex);
   void AppMinimize();
   void AppRestore();
@@ -86,6 +91,8 @@ class TCorvaneMain : public ui::Form {
   std::function<void()> ShowAbout;
   // A combination was stored from here, not from the hotkey window.
   std::function<void()> CombinationStored;
+  // A blocked pop-up window was reported, and perhaps counted here.
+  std::function<void()> PopupReported;
   // The session is ending: what must be saved is saved now.
   std::function<void()> BeforeSessionEnds;
 
@@ -126,6 +133,8 @@ class TCorvaneMain : public ui::Form {
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = settings::value::kCleanerSchedule.fallback;
   bool offeringOtherHotkey_ = false;
+  // When the last announcement of a blocked pop-up window ended; none yet.
+  std::optional<uint64_t> lastAnnouncementEnd_;
 };
 
 }  // namespace forms

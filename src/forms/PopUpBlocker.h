@@ -22,6 +22,8 @@ class TPopUpBlockerPref : public ui::Form {
   void CoolCheckRadioBox4Click();
   void SpeedButton1Click();
   void SpeedButton2Click();
+  // Label3: the count of eliminated pop-up windows as stored.
+  void ShowCount();
 
   ui::Control* Panel1;
   ui::Control* CoolGroupBox2;
@@ -45,7 +47,6 @@ class TPopUpBlockerPref : public ui::Form {
  private:
   void BuildControls();
   void LoadBoxes();
-  void ShowCount();
   // The sound tried here: the one chosen since the window was shown, stored
   // or not, else the stored one.
   int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }

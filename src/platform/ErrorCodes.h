@@ -25,7 +25,7 @@ enum : long {
   kErrorDirectory = 267,         // not a folder
   kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
   kErrorKeyDeleted = 1018,
-  kErrorFileCorrupt = 1392,  // a damaged file, left as it is
+  kErrorFileCorrupt = 1392,              // a damaged file, left as it is
   kErrorHotkeyAlreadyRegistered = 1409,  // another program holds the combination
   kErrorDatabaseFailure = 4313,
   kErrorNotAReparsePoint = 4390,

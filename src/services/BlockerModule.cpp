@@ -1,10 +1,31 @@
 // The blocker module's registration.
 #include "services/BlockerModule.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "files/Paths.h"
 #include "settings/Settings.h"
 
 namespace services {
+
+namespace {
+// cvblock.dll's Announce.cpp writes the same tag.
+constexpr uintptr_t kUncountedTag = 0x43560000;
+constexpr uintptr_t kCountMask = 0xFFFF;
+}  // namespace
+
+uint32_t UncountedPopups(uintptr_t dataId) {
+  return (dataId & ~kCountMask) == kUncountedTag ? static_cast<uint32_t>(dataId & kCountMask) : 0;
+}
+
+void CountEliminatedPopups(settings::SettingsAccessor& settings, uint32_t popups) {
+  settings.Change([popups](settings::SettingsKey& key) {
+    const int64_t count = key.IntegerOrFallback(settings::value::kEliminatedPopups);
+    key.WriteInteger(settings::value::kEliminatedPopups,
+                     static_cast<int32_t>(std::min<int64_t>(count + popups, INT32_MAX)));
+  });
+}
 
 bool RegisterBlockerModule(platform::Process& process) {
   platform::ModuleId module = process.LoadModule(files::FolderOf(process.ExecutablePath()) + settings::kBlockerModule);

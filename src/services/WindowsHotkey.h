@@ -1,8 +1,9 @@
 // The Windows hotkey: held with the system exactly while it is switched on,
 // and a press that hides or shows every Internet Explorer frame window (and,
 // unless switched off, the windows of the browsers of the browser table) and
-// flips the machine's master mute, each as its live switch says. When the hotkey can no longer bring back the windows it hid (switched
-// off, its window step switched off, the program ending), they come back.
+// flips the machine's master mute, each as its live switch says. When the
+// hotkey can no longer bring back the windows it hid (switched off, its
+// window step switched off, the program ending), they come back.
 #pragma once
 
 #include <cstdint>

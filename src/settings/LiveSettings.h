@@ -35,13 +35,13 @@ struct LiveSettings {
   Watched<bool> animTrayIcon;         // AnimTrayIcon
   Watched<int32_t> soundIndex;        // SoundIndex
   Watched<bool> hotkeyEnabled;        // WindowsHotKeyS
-  // WindowsHotKeyS on and its combination held with the system, which another
-  // program may have taken first: what the tray's mark and the hotkey window show.
-  Watched<bool> hotkeyInForce;
   Watched<bool> hideIEWindows;        // IEWHotKey
   Watched<bool> toggleMute;           // WinVolControl
   Watched<bool> hideAllBrowsers;      // HotkeyAllBrowsers
   Watched<bool> cleanOnBrowserClose;  // CleanOnBrowserClose: the tray's mark, the history window's box, the watch
+  // WindowsHotKeyS on and its combination held with the system, which another
+  // program may have taken first: what the tray's mark and the hotkey window show.
+  Watched<bool> hotkeyInForce;
 };
 
 // `shown` (a check box or a menu entry) shows the switch from now on.

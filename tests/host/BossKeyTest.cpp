@@ -277,7 +277,8 @@ TEST_F(BossKeyTest, ACombinationAnotherProgramHoldsIsToldWithTheOtherOfferedAndT
   ASSERT_TRUE(Start());
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Confirmation);
-  EXPECT_EQ(ui.boxes[0].text, "CTRL + F12 is used by another program, so the Windows hotkey is off. Use ALT + F1 instead?");
+  EXPECT_EQ(ui.boxes[0].text,
+            "CTRL + F12 is used by another program, so the Windows hotkey is off. Use ALT + F1 instead?");
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
   EXPECT_FALSE(main().MenuEnableBossKey->checked());
   corvane().BossKeyPref->ShowNormal();
