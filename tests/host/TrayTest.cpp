@@ -357,6 +357,33 @@ TEST_F(TrayTest, ARestartedTaskbarGetsTheIconBack) {
   EXPECT_EQ(icon.tip, "Corvane");
 }
 
+// At sign-in the program may start before Explorer's tray takes icons: the
+// add is tried again on a timer, for a bounded time, until the icon is there.
+TEST_F(TrayTest, AnIconTheShellRefusesIsAddedAgainOnATimerForABoundedTime) {
+  main().DeleteTrayIcon();
+  sim.desktop.trayReady = false;
+  main().AddTrayIcon();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_TRUE(sim.desktop.trayIcons().empty());
+  sim.desktop.trayReady = true;
+  ui.AdvanceTime(services::kTrayAddRetryMs);
+  ASSERT_EQ(sim.desktop.trayIcons().size(), 1u);
+  EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon");
+  const size_t calls = sim.desktop.notifyCalls.size();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), calls) << "once there, no more tries";
+
+  // Refused for good: the tries end.
+  main().DeleteTrayIcon();
+  sim.desktop.trayReady = false;
+  main().AddTrayIcon();
+  ui.AdvanceTime(uint64_t{services::kTrayAddRetryMs} * (services::kTrayAddRetries + 5));
+  const size_t given = sim.desktop.notifyCalls.size();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), given);
+  EXPECT_LE(given - calls, 2u * (services::kTrayAddRetries + 1) + 1) << "an add and a modification per try";
+}
+
 TEST_F(TrayTest, ClosingPreferencesHidesItAndADoubleClickShowsItAgainEveryTime) {
   Entry("MenuGeneralPref").UserClick();
   EXPECT_TRUE(main().visible());

@@ -25,6 +25,7 @@ void Modify(NotifyIconRecord& held, const NotifyIconRecord& change) {
 
 bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   notifyCalls.push_back({op, record});
+  if (!trayReady) return false;
   auto key = std::make_pair(record.window, record.id);
   switch (op) {
     case NotifyIconOp::Add:

@@ -64,6 +64,9 @@ class SimDesktop : public Desktop {
   // The icons in the tray: (window, id) -> the current record.
   const std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord>& trayIcons() const { return tray_; }
   std::vector<NotifyCall> notifyCalls;
+  // False while Explorer is still starting at sign-in: the shell refuses
+  // every notify-icon call.
+  bool trayReady = true;
   // The balloons the tray showed: a modification with NIF_INFO of an icon it
   // holds, in a record large enough to carry one.
   std::vector<NotifyIconRecord> balloons;
