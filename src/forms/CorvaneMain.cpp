@@ -11,6 +11,7 @@
 #include "settings/Autostart.h"
 #include "settings/Settings.h"
 #include "settings/SettingsAccessor.h"
+#include "settings/UserMarks.h"
 
 namespace forms {
 
@@ -166,6 +167,13 @@ void TCorvaneMain::FormCreate() {
       key.WriteBool(settings::value::kBlockerFirstStart, false);
     }
   });
+}
+
+void TCorvaneMain::TellWhereTheIconIs() {
+  platform::Registry& registry = app_.platform.registry;
+  if (settings::TrayHintShown(registry)) return;
+  app_.application.Message(ui::MessageKind::Information, kTrayHintMessage);
+  settings::RememberTrayHintShown(registry);
 }
 
 bool TCorvaneMain::HandleMessage(ui::Message& message) {

@@ -23,6 +23,13 @@ namespace forms {
 
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
+// Said once to each user, at the first start: Windows keeps a new icon among
+// the hidden ones, and a balloon may never show.
+constexpr const char* kTrayHintMessage =
+    "Corvane runs in the notification area, beside the clock. Windows may keep its icon among the hidden icons "
+    "(the arrow beside them): drag it from there onto the taskbar to keep it in sight. Right-click it for "
+    "Corvane's menu.";
+
 // After an announcement of a blocked pop-up window, the next one waits this
 // long: a flood of reports is counted, not played one by one.
 constexpr uint64_t kAnnouncementGapMs = 3000;
@@ -33,6 +40,8 @@ class TCorvaneMain : public ui::Form {
   ~TCorvaneMain() override;
 
   void FormCreate();
+  // kTrayHintMessage, at the first start of each user.
+  void TellWhereTheIconIs();
   void LoadPreferences();
   void RestoreDefaultPreferences();
 

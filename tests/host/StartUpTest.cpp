@@ -124,6 +124,18 @@ TEST_F(CorvaneFixture, ALaterSwitchStoredAsTextEndsTheReadingOnlyAfterTheToggleI
   EXPECT_FALSE(Setting(value::kCleanOnBrowserClose.name)) << "nothing after the bad value";
 }
 
+TEST_F(CorvaneFixture, TheFirstStartOfEachUserTellsOnceWhereTheIconIs) {
+  MakeSettingsKey();
+  ASSERT_TRUE(Start(true));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, forms::kTrayHintMessage);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Information);
+  EXPECT_EQ(sim.desktop.trayIcons().size(), 1u) << "the icon is there to be found";
+  program.reset();
+  ASSERT_TRUE(Start(true));
+  EXPECT_EQ(ui.boxes.size(), 1u) << "once";
+}
+
 TEST_F(CorvaneFixture, IEStatusIsFalseAfterEveryStart) {
   MakeSettingsKey();
   SetBool(value::kIEStatus.name, true);

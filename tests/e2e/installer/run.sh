@@ -111,6 +111,8 @@ file_checks_installed() {
 # Starts the installed program and waits (bounded) until it has marked itself
 # running. Sets corvane_pid.
 start_corvane() {
+  # A user who has seen the first start's hint about the tray icon.
+  timeout 30 "$W" reg add 'HKCU\Software\Tessaly\Corvane' /v TrayIconHintShown /t REG_DWORD /d 1 /f >/dev/null
   "$W" 'C:\Program Files\Corvane\corvane.exe' >/dev/null 2>&1 &
   corvane_pid=$!
   local i
