@@ -163,9 +163,15 @@ void TCorvaneMain::FormCreate() {
     key.WriteBool(settings::value::kCorvaneRunning, true);
     // The installation sets the flag when it could not register the module;
     // a missing flag is a registry error, which ends this step.
-    if (key.ReadBool(settings::value::kBlockerFirstStart) && services::RegisterBlockerModule(app_.platform.process)) {
-      key.WriteBool(settings::value::kBlockerFirstStart, false);
+    if (!key.ReadBool(settings::value::kBlockerFirstStart)) return;
+    const services::BlockerRegistration registration = services::RegisterBlockerModule(app_.platform.process);
+    if (registration == services::BlockerRegistration::Failed) return;
+    // Refused for lack of rights, it would be refused at every start: the
+    // pop-up blocker window says once who registers it.
+    if (registration == services::BlockerRegistration::Denied) {
+      key.WriteBool(settings::value::kBlockerRegistrationDenied, true);
     }
+    key.WriteBool(settings::value::kBlockerFirstStart, false);
   });
 }
 
@@ -317,7 +323,10 @@ void TCorvaneMain::ToggleSwitch(util::Watched<bool>& live, const settings::Setti
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
-  if (settings::SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
+  if (settings::SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) {
+    settings::RecordAutostartUser(app_.settings, app_.platform.process.UserSid(), on);
+    return;
+  }
   // The box shows what Windows will do at the next logon.
   CoolCheckRadioBox1->SetChecked(!on);
   app_.settings.ShowApplySettingsError();

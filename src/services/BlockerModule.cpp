@@ -27,10 +27,17 @@ void CountEliminatedPopups(settings::SettingsAccessor& settings, uint32_t popups
   });
 }
 
-bool RegisterBlockerModule(platform::Process& process) {
+BlockerRegistration RegisterBlockerModule(platform::Process& process) {
   platform::ModuleId module = process.LoadModule(files::FolderOf(process.ExecutablePath()) + settings::kBlockerModule);
   platform::HResult result = 0;
-  return module && process.CallExport(module, "DllRegisterServer", &result) && platform::Succeeded(result);
+  if (!module || !process.CallExport(module, "DllRegisterServer", &result)) return BlockerRegistration::Failed;
+  if (platform::Succeeded(result)) return BlockerRegistration::Done;
+  // HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED): HKEY_CLASSES_ROOT's classes and
+  // the helper objects live under HKEY_LOCAL_MACHINE, which only an
+  // elevated administrator may write.
+  return static_cast<uint32_t>(result) == (platform::kHresultFromWin32 | platform::kErrorAccessDenied)
+             ? BlockerRegistration::Denied
+             : BlockerRegistration::Failed;
 }
 
 }  // namespace services

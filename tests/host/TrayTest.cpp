@@ -448,13 +448,18 @@ TEST_F(TrayTest, TheHelpAndOnlineEntriesGoThroughTheShell) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
+// Whoever switches autostart on is recorded in the machine's settings by
+// SID, for an uninstaller that runs with another account's rights.
+TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValueAndRecordsWhoseItIs) {
   sim.registry.CreateKey(RegRoot::CurrentUser, kRunKey);
+  const std::string other = "S-1-5-21-1-2-3-1002";
+  SetSetting(settings::kAutostartUsers, RegValue::String(other));
   main().CoolCheckRadioBox1->UserClick();
   auto run = sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->type, RegType::String);
   EXPECT_EQ(run->data, "\"C:\\Program Files\\Corvane\\corvane.exe\"") << "quoted, for the blank in the path";
+  EXPECT_EQ(Setting(settings::kAutostartUsers)->data, other + ";" + sim.process.userSid);
   program.reset();
   ASSERT_TRUE(Start());
   EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the next start reads it as set";
@@ -462,6 +467,7 @@ TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
   main().CoolCheckRadioBox1->UserClick();
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
+  EXPECT_EQ(Setting(settings::kAutostartUsers)->data, other) << "the other user's entry stays recorded";
 
   // A value already gone counts as removed.
   main().CoolCheckRadioBox1->UserClick();
