@@ -55,15 +55,14 @@ inline constexpr Setting kCleanOnBrowserClose{"CleanOnBrowserClose", T::Boolean,
 inline constexpr Setting kBlockerRegistrationDenied{"BlockerRegistrationDenied", T::Boolean, 0, R::Never, 0};
 }  // namespace value
 
-// Every value but the cleaner switches (which the cleaner table names), in
-// the order the restoring of the defaults goes through them, after the
-// cleaner switches.
-inline constexpr std::array<const Setting*, 17> kSettings = {
+// Every value but the cleaner switches (which the cleaner table names) and
+// kBlockerRegistrationDenied (which no restoring touches), in the order the
+// restoring of the defaults goes through them, after the cleaner switches.
+inline constexpr std::array<const Setting*, 16> kSettings = {
     &value::kPopupBlocking,  &value::kSoundNotification, &value::kAnimTrayIcon,      &value::kWindowsHotKey,
     &value::kWinVolControl,  &value::kIEWHotKey,         &value::kAutoCleaner,       &value::kIEStatus,
     &value::kSoundIndex,     &value::kHotkeyCombination, &value::kCleanerSchedule,   &value::kEliminatedPopups,
-    &value::kCorvaneRunning, &value::kBlockerFirstStart, &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose,
-    &value::kBlockerRegistrationDenied};
+    &value::kCorvaneRunning, &value::kBlockerFirstStart, &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose};
 
 // The users who switched autostart on, by SID, separated by ";" (a text
 // value): the uninstaller removes each one's autostart entry.

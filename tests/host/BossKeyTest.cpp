@@ -30,6 +30,15 @@ class BossKeyTest : public CorvaneFixture {
     return main().OnMessage(m);
   }
   bool Visible(WindowId w) { return sim.desktop.FindWindowById(w)->visible; }
+  // Starts with the hotkey on as CTRL + F12, which another program holds,
+  // and the answer to the question that offers the other one.
+  void StartWithCtrlF12Taken(ui::MessageResult answer) {
+    sim.desktop.HoldElsewhere(platform::kModControl, platform::kVkF12);
+    SetBool(value::kWindowsHotKey.name, true);
+    SetInt(value::kHotkeyCombination.name, 1);
+    ui.answers = {answer};
+    ASSERT_TRUE(Start());
+  }
 };
 
 TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowserFrames) {
@@ -270,11 +279,7 @@ TEST_F(BossKeyTest, RegistrationFollowsTheCombinationTable) {
 // the tray's mark and the window show the hotkey off, and the stored choice
 // stays, to be tried again.
 TEST_F(BossKeyTest, ACombinationAnotherProgramHoldsIsToldWithTheOtherOfferedAndTriedAgain) {
-  sim.desktop.HoldElsewhere(platform::kModControl, platform::kVkF12);
-  SetBool(value::kWindowsHotKey.name, true);
-  SetInt(value::kHotkeyCombination.name, 1);
-  ui.answers = {ui::MessageResult::No};
-  ASSERT_TRUE(Start());
+  StartWithCtrlF12Taken(ui::MessageResult::No);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Confirmation);
   EXPECT_EQ(ui.boxes[0].text,
@@ -310,12 +315,8 @@ TEST_F(BossKeyTest, ACombinationAnotherProgramHoldsIsToldWithTheOtherOfferedAndT
 }
 
 TEST_F(BossKeyTest, BothCombinationsHeldElsewhereAreToldWithoutAnotherOffer) {
-  sim.desktop.HoldElsewhere(platform::kModControl, platform::kVkF12);
   sim.desktop.HoldElsewhere(platform::kModAlt, platform::kVkF1);
-  SetBool(value::kWindowsHotKey.name, true);
-  SetInt(value::kHotkeyCombination.name, 1);
-  ui.answers = {ui::MessageResult::Yes};
-  ASSERT_TRUE(Start());
+  StartWithCtrlF12Taken(ui::MessageResult::Yes);
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[1].kind, ui::MessageKind::Information);
   EXPECT_EQ(ui.boxes[1].text,

@@ -237,6 +237,15 @@ struct NewWindow3 {
     }
 };
 
+// Two unrequested pop-ups, the second while the first is on its way; true when both were cancelled.
+bool fireTwo(IDispatch* listener, const wchar_t* firstAddress, const wchar_t* secondAddress) {
+    NewWindow3 first(NWMF_FIRST, firstAddress);
+    NewWindow3 second(0, secondAddress);
+    first.fire(listener);
+    second.fire(listener);
+    return first.cancel == VARIANT_TRUE && second.cancel == VARIANT_TRUE;
+}
+
 // The receiver's side of one WM_COPYDATA: it signals Received, waits (bounded) for Release, logs
 // the message and signals Answered.
 struct Receiver {
@@ -357,11 +366,8 @@ int run() {
     Sleep(200);
     receiver.reset();
     if (browser.listener) {
-        NewWindow3 first(NWMF_FIRST, L"http://popup.example/first");
-        NewWindow3 second(0, L"http://popup.example/second");
-        first.fire(browser.listener);
-        second.fire(browser.listener);
-        check(first.cancel == VARIANT_TRUE && second.cancel == VARIANT_TRUE && readSetting(L"EPWC") == 22,
+        check(fireTwo(browser.listener, L"http://popup.example/first", L"http://popup.example/second") &&
+                  readSetting(L"EPWC") == 22,
               "two pop-ups: both cancelled and counted");
         receiver.checkAnnounced("the first announced, the second not while the first is on its way");
     }
@@ -373,11 +379,8 @@ int run() {
     receiver.reset();
     check(setSettingsAccess(L"D:(A;;KR;;;WD)"), "the settings key made query-only");
     if (browser.listener) {
-        NewWindow3 first(NWMF_FIRST, L"http://popup.example/protected");
-        NewWindow3 second(0, L"http://popup.example/protected-second");
-        first.fire(browser.listener);
-        second.fire(browser.listener);
-        check(first.cancel == VARIANT_TRUE && second.cancel == VARIANT_TRUE && readSetting(L"EPWC") == 22,
+        check(fireTwo(browser.listener, L"http://popup.example/protected", L"http://popup.example/protected-second") &&
+                  readSetting(L"EPWC") == 22,
               "two pop-ups: both cancelled, neither counted by the module");
         receiver.checkAnnounced("the first handed over to be counted");
         receiver.checkAnnounced("the second handed over once the first was answered");
