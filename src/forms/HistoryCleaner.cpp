@@ -74,7 +74,11 @@ THistoryCleanerPref::THistoryCleanerPref(services::Services& app)
         Rect{kRightColumn, kBrowserRow + static_cast<int>(row) * kBrowserStep, kRightBoxWidth, 27},
         browsers::kBrowsers[row].name);
     box->SetVisible(false);
-    box->OnClick = [this, box, setting] { app_.settings.StoreBool(settings::BrowserSwitch(setting), box->checked()); };
+    // Put back, as every other box, when the click cannot be stored.
+    box->OnClick = [this, box, setting] {
+      const bool on = box->checked();
+      if (!app_.settings.StoreBool(settings::BrowserSwitch(setting), on)) box->SetChecked(!on);
+    };
   }
 
   // Under the browser items, lower than a row of them as the page ends there.

@@ -68,7 +68,9 @@ class Desktop {
   // balloon goes as the wide structure, so any text shows.
   virtual bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) = 0;
 
-  virtual bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  // RegisterHotKey: kErrorSuccess, or the error it failed with
+  // (kErrorHotkeyAlreadyRegistered when another hotkey has the combination).
+  virtual long RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;
   virtual bool UnregisterHotKey(WindowId window, int id) = 0;
 
   // EnumWindows: calls `visit` for every top-level window until it returns false.

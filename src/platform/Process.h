@@ -98,6 +98,9 @@ class Process {
   // account can neither share it nor hold it. Failed when an object of
   // that name exists that is not the user's own.
   virtual TakenMutex TryTakeUserMutex(const std::string& name) = 0;
+  // The SID of the user this process runs as, in its text form
+  // ("S-1-5-21-..."); empty when the system cannot say.
+  virtual std::string UserSid() = 0;
   // Starts a thread running `body`; throws std::system_error when the system
   // cannot create one.
   virtual std::thread StartThread(std::function<void()> body) = 0;

@@ -75,7 +75,12 @@ void CleaningRun::Begin(const browsers::BrowserSelection* closed, bool closeBack
     afterBrowsersClosed_ = closed != nullptr;
     if (!refused) refused = Launch(guard, selected);
   }
-  if (refused) Tell(*refused);
+  if (refused) {
+    // What a scheduled run that could not begin tells in a balloon is kept too.
+    if (refused->ending == RunEnding::NotStarted)
+      WriteLastRunReport(platform_, ReportWithMessage({}, refused->message));
+    Tell(*refused);
+  }
 }
 
 std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selection& selected) {
@@ -213,7 +218,11 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
       worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
-    if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);
+    // The tray program's message when something was left or the run stopped,
+    // which may be a balloon, is kept with the report.
+    const bool told = ui_ && end.message != kCleaningDoneMessage;
+    if (keep)
+      end.unwritten = WriteLastRunReport(platform_, told ? ReportWithMessage(end.report, end.message) : end.report);
   } catch (const std::exception& e) {
     end.unwritten = std::string("The report of the run could not be written (") + e.what() + ").";
   } catch (...) {

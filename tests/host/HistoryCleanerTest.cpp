@@ -111,6 +111,13 @@ TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfiles
   EXPECT_EQ(Number("CleanChrome"), 0);
   firefox->UserClick();
   EXPECT_EQ(Number("CleanFirefox"), 1);
+
+  // A click that cannot be stored puts the box back, as on every other box.
+  sim.registry.MakeUnwritable(RegRoot::LocalMachine, settings::kSettingsKey);
+  chrome->UserClick();
+  EXPECT_FALSE(chrome->checked());
+  EXPECT_EQ(Number("CleanChrome"), 0);
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
 }
 
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {
@@ -346,10 +353,16 @@ TEST_F(HistoryCleanerTest, ABrowserInTheBackgroundIsClosedFirstOnlyWhenTheUserAg
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the
-// tray icon, once for each cause in a row.
+// tray icon, once for each cause in a row; what it says is in last-run.txt
+// too, where Focus Assist hid it.
 TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRearmsIt) {
   StartQuietly();
   SetBool("RecycleBin", true);
+  const std::string lastRun = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");
+  auto endsWith = [](const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  };
   auto balloonTexts = [this] {
     std::vector<std::string> texts;
     for (const auto& b : sim.desktop.balloons) texts.push_back(b.info);
@@ -369,6 +382,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   EXPECT_EQ(balloon.infoFlags, 3u) << "NIIF_ERROR";
   EXPECT_EQ(balloon.id, 1005u);
   EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon") << "the icon stays as it was";
+  EXPECT_EQ(sim.files.Content(lastRun), "\xEF\xBB\xBF" + unopenable + "\r\n");
   main().Timer1Timer();
   EXPECT_EQ(balloonTexts(), std::vector<std::string>{unopenable}) << "the same cause again: shown once";
 
@@ -383,6 +397,8 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   ASSERT_EQ(sim.desktop.balloons.size(), 2u);
   EXPECT_EQ(sim.desktop.balloons[1].info.rfind(services::kCleaningStoppedMessage, 0), 0u);
   EXPECT_NE(sim.desktop.balloons[1].info.find("SafeCookies.txt"), std::string::npos);
+  EXPECT_TRUE(endsWith(sim.files.Content(lastRun), "\r\n" + sim.desktop.balloons[1].info + "\r\n"));
+  EXPECT_NE(sim.files.Content(lastRun).find("Corvane cleaning report."), std::string::npos) << "after the report";
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u);
@@ -391,6 +407,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u) << "a success shows nothing while hidden";
+  EXPECT_TRUE(endsWith(sim.files.Content(lastRun), "Every selected cleaner ran to its end.\r\n")) << "the report alone";
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   main().Timer1Timer();
   EXPECT_EQ(balloonTexts().size(), 3u);

@@ -25,6 +25,7 @@ void Modify(NotifyIconRecord& held, const NotifyIconRecord& change) {
 
 bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   notifyCalls.push_back({op, record});
+  if (!trayReady) return false;
   auto key = std::make_pair(record.window, record.id);
   switch (op) {
     case NotifyIconOp::Add:
@@ -42,13 +43,15 @@ bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   return false;
 }
 
-bool SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
-  if (heldElsewhere_.count({modifiers, virtualKey})) return false;
+long SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (heldElsewhere_.count({modifiers, virtualKey})) return kErrorHotkeyAlreadyRegistered;
   for (const Hotkey& h : hotkeys_) {
-    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) return false;
+    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) {
+      return kErrorHotkeyAlreadyRegistered;
+    }
   }
   hotkeys_.push_back({window, id, modifiers, virtualKey});
-  return true;
+  return kErrorSuccess;
 }
 
 bool SimDesktop::UnregisterHotKey(WindowId window, int id) {

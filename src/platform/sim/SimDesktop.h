@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/ErrorCodes.h"
 
 namespace platform::sim {
 
@@ -43,7 +44,7 @@ class SimDesktop : public Desktop {
 
   WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
   bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
-  bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
+  long RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
   bool UnregisterHotKey(WindowId window, int id) override;
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
@@ -66,6 +67,9 @@ class SimDesktop : public Desktop {
   // The icons in the tray: (window, id) -> the current record.
   const std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord>& trayIcons() const { return tray_; }
   std::vector<NotifyCall> notifyCalls;
+  // False while Explorer is still starting at sign-in: the shell refuses
+  // every notify-icon call.
+  bool trayReady = true;
   // The balloons the tray showed: a modification with NIF_INFO of an icon it
   // holds, in a record large enough to carry one.
   std::vector<NotifyIconRecord> balloons;

@@ -5,11 +5,11 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimAnsiText.h"
+#include "platform/sim/SimAudioOutput.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDatabases.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
-#include "platform/sim/SimMixer.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSecurity.h"
@@ -32,14 +32,14 @@ struct SimPlatform {
   SimFileSystem files;
   SimDesktop desktop;
   SimSound sound{files, clock};
-  SimMixer mixer;
+  SimAudioOutput audio;
   SimShell shell{files};
   SimUrlCache urlCache;
   SimUrlHistory urlHistory{urlCache};
   SimSecurity security{registry};
   SimAnsiText ansi;
   SimDatabases databases{files};
-  Platform platform{registry, process,  clock,      files,    desktop, sound,    mixer,
+  Platform platform{registry, process,  clock,      files,    desktop, sound,    audio,
                     shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 

@@ -46,6 +46,7 @@ class SimProcess : public Process {
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   TakenMutex TryTakeMutex(const std::string& name) override;
   TakenMutex TryTakeUserMutex(const std::string& name) override;
+  std::string UserSid() override { return userSid; }
   // A thread that ends owning a mutex leaves it abandoned.
   std::thread StartThread(std::function<void()> body) override;
   // Records the exit; the simulation cannot end the test's own process.

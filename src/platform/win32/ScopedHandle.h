@@ -5,7 +5,6 @@
 #pragma once
 
 #include <windows.h>
-#include <mmsystem.h>
 #include <wininet.h>
 
 #include <utility>
@@ -66,7 +65,6 @@ struct ReleasedBy {
 using KernelObjectTraits = ReleasedBy<HANDLE, CloseHandle>;
 using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
 using RegKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
-using MixerTraits = ReleasedBy<HMIXER, mixerClose>;
 // Pens, brushes, fonts and bitmaps that we made. One must not be selected
 // into a DC when it goes: declare its owner before the selection's.
 template <typename Object>

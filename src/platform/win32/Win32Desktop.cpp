@@ -86,8 +86,9 @@ bool Win32Desktop::NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& re
   return Shell_NotifyIconW(NotifyMessage(op), &data);
 }
 
-bool Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
-  return ::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey);
+long Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey)) return ERROR_SUCCESS;
+  return static_cast<long>(GetLastError());
 }
 
 bool Win32Desktop::UnregisterHotKey(WindowId window, int id) {

@@ -3,7 +3,6 @@
 #include "platform/ErrorCodes.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 namespace platform::win32 {
 
@@ -27,6 +26,7 @@ static_assert(kErrorDirectory == ERROR_DIRECTORY);
 // MinGW's headers lack ERROR_STOPPED_ON_SYMLINK; 681 is its documented value.
 static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);
 static_assert(kErrorFileCorrupt == ERROR_FILE_CORRUPT);
+static_assert(kErrorHotkeyAlreadyRegistered == ERROR_HOTKEY_ALREADY_REGISTERED);
 static_assert(kErrorDatabaseFailure == ERROR_DATABASE_FAILURE);
 static_assert(kErrorNotAReparsePoint == ERROR_NOT_A_REPARSE_POINT);
 
@@ -35,12 +35,6 @@ static_assert(kHresultNotImplemented == E_NOTIMPL);
 static_assert(kHresultFail == E_FAIL);
 static_assert(kHresultInvalidArgument == E_INVALIDARG);
 static_assert(kHresultClassNotRegistered == REGDB_E_CLASSNOTREG);
-
-static_assert(kMmNoError == MMSYSERR_NOERROR);
-static_assert(kMmBadDeviceId == MMSYSERR_BADDEVICEID);
-static_assert(kMmInvalFlag == MMSYSERR_INVALFLAG);
-static_assert(kMmInvalParam == MMSYSERR_INVALPARAM);
-static_assert(kMixerInvalLine == MIXERR_INVALLINE);
-static_assert(kMixerInvalControl == MIXERR_INVALCONTROL);
+static_assert(kHresultNotFound == HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
 
 }  // namespace platform::win32

@@ -96,6 +96,8 @@ TakenMutex TakeNow(ScopedKernelObject handle) {
 
 }  // namespace
 
+std::string Win32Process::UserSid() { return Utf8(CurrentUserSid()); }
+
 TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
   ScopedKernelObject handle(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
   if (!handle.valid()) return {};

@@ -10,6 +10,7 @@ class Win32Process : public Process {
   MutexResult CreateInitiallyOwnedMutex(const std::string& name) override;
   TakenMutex TryTakeMutex(const std::string& name) override;
   TakenMutex TryTakeUserMutex(const std::string& name) override;
+  std::string UserSid() override;
   std::thread StartThread(std::function<void()> body) override;
   void ExitNow(uint32_t exitCode) override;
   std::string ExecutablePath() override;

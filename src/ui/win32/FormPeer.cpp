@@ -345,6 +345,7 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       m.copyData = data->lpData;
       m.copyDataSize = data->lpData ? data->cbData : 0;
+      m.copyDataId = data->dwData;
     }
     if (form_.OnMessage(m)) return m.result;
   }

@@ -118,6 +118,8 @@ file_checks_installed() {
 # Starts the installed program and waits (bounded) until it has marked itself
 # running. Sets corvane_pid.
 start_corvane() {
+  # A user who has seen the first start's hint about the tray icon.
+  timeout 30 "$W" reg add 'HKCU\Software\Tessaly\Corvane' /v TrayIconHintShown /t REG_DWORD /d 1 /f >/dev/null
   "$W" 'C:\Program Files\Corvane\corvane.exe' >/dev/null 2>&1 &
   corvane_pid=$!
   local i
@@ -167,6 +169,15 @@ printf 'example.com\r\nwww.example.org\r\n' > "$dir/Settings/SafeCookies.txt"
 cp "$dir/Settings/SafeCookies.txt" "$work/SafeCookies.expected"
 timeout 30 "$W" reg add "$run_key" /v Corvane /d 'C:\Program Files\Corvane\corvane.exe' /f >/dev/null
 timeout 30 "$W" reg add "$settings" /v CookiesCleaner /t REG_DWORD /d 1 /f >/dev/null
+# Another user, signed in (his keys loaded under HKEY_USERS), switched
+# autostart on, and Corvane recorded him; so did a user not signed in; and
+# some account wrote a record that is no SID. The uninstaller runs as this
+# prefix's user, as an administrator whose password was given at the prompt.
+other='S-1-5-21-1-2-3-1002'
+timeout 30 "$W" reg add "HKU\\$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Corvane \
+  /d 'C:\Program Files\Corvane\corvane.exe' /f >/dev/null
+timeout 30 "$W" reg add "$settings" /v AutostartUsers \
+  /d "$other;S-1-5-21-9-9-9-1009;S-1-5-21-1\\..\\$other" /f >/dev/null
 if start_corvane; then ok "Corvane started and marked itself running"; else bad "Corvane did not start"; fi
 
 timeout 120 "$W" "$dir/uninstall.exe" /S /KEEPSETTINGS; rc=$?
@@ -185,6 +196,15 @@ lacks_value "$settings" CorvaneRunning && ok "CorvaneRunning removed" || bad "Co
 lacks_value "$settings" CRVNBFirst && ok "CRVNBFirst removed" || bad "CRVNBFirst left"
 key_exists "$uninst" && bad "uninstall entry left" || ok "uninstall entry removed"
 lacks_value "$run_key" Corvane && ok "autostart value removed" || bad "autostart value left"
+lacks_value "HKU\\$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" Corvane \
+  && ok "the recorded user's autostart value removed" || bad "the recorded user's autostart value left"
+grep -q "^Removed the autostart entry of $other" "$(report)" && ok "reported the recorded user's entry" \
+  || bad "no report of the recorded user's entry"
+grep -q "^The autostart entry of S-1-5-21-9-9-9-1009 stays: that user is not signed in" "$(report)" \
+  && ok "a user not signed in is named" || bad "no word of the user not signed in"
+grep -q "^Left alone the autostart record S-1-5-21-1" "$(report)" && ok "a record that is no SID is left alone" \
+  || bad "a record that is no SID was used"
+lacks_value "$settings" AutostartUsers && ok "the record of autostart users removed" || bad "AutostartUsers left"
 [ -e "$menu" ] && bad "Start menu folder left" || ok "Start menu shortcuts removed"
 if [ "$stand_ins" -eq 1 ]; then
   has_value 'HKCU\Software\CorvaneInstallerTest' Unregistered 0x1 \
@@ -246,8 +266,15 @@ if [ "$stand_ins" -eq 0 ]; then
   for _ in $(seq 1 20); do has_value "$stand_in_key" Refused 0x2 && break; sleep 0.5; done
   has_value "$stand_in_key" Refused 0x2 && ok "the program tried to register the module at its start" \
     || bad "the program did not try to register the module"
-  has_value "$settings" CRVNBFirst 0x1 && ok "the refused registration left CRVNBFirst = 1 for the next start" \
-    || bad "the program cleared CRVNBFirst though the registration was refused"
+  # Refused for lack of rights, it would be refused at every start: noted for
+  # the pop-up blocker window to tell once, and not tried again.
+  has_value "$settings" BlockerRegistrationDenied 0x1 && has_value "$settings" CRVNBFirst 0x0 \
+    && ok "the refusal is noted and CRVNBFirst cleared" || bad "the refused registration is not noted"
+  kill "$corvane_pid" 2>/dev/null; wait "$corvane_pid" 2>/dev/null
+  timeout 30 "$W" reg add "$settings" /v CorvaneRunning /t REG_DWORD /d 0 /f >/dev/null
+  start_corvane && ok "Corvane started again" || bad "Corvane did not start again"
+  has_value "$stand_in_key" Refused 0x2 && ok "the next start does not try again" \
+    || bad "the program tried to register again at its next start"
 fi
 
 rm -f "$(report)" 2>/dev/null
