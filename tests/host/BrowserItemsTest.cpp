@@ -232,9 +232,16 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   const std::vector<std::string> bookmarks = Query(firefox + "\\places.sqlite", "SELECT * FROM moz_bookmarks");
   const std::string bookmarked =
       Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
-  const std::string logins = Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0);
+  // The one password each browser saved, and Chromium's bookmark.
+  const char kLogins[] = "SELECT origin_url, username_value, hex(password_value) FROM logins";
+  const std::vector<std::string> logins = Query(chrome + "\\Login Data", kLogins);
+  const std::string chromeBookmarks = sim_.files.Content(chrome + "\\Bookmarks");
+  const std::string firefoxLogins = sim_.files.Content(firefox + "\\logins.json");
   const std::string preferences = sim_.files.Content(chrome + "\\Preferences");
   const std::string key4 = ReadBytes(RealPath(firefox + "\\key4.db"));
+  ASSERT_EQ(logins.size(), 1u);
+  ASSERT_NE(chromeBookmarks.find("kept.example"), std::string::npos);
+  ASSERT_NE(firefoxLogins.find("kept.example"), std::string::npos);
   ASSERT_GT(addresses, 0u);
   ASSERT_GT(firefoxVisits, 0u);
   // The search typed into the last site's form, and the session Firefox wrote as it quit.
@@ -253,7 +260,9 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
                 CountRows(chrome + "\\History", "keyword_search_terms") + CountRows(chrome + "\\Web Data", "autofill"),
             0u);
   for (const char* folder : {"\\Cache", "\\Sessions"}) EXPECT_EQ(sim_.files.List(chrome + folder).size(), 0u) << folder;
-  EXPECT_EQ(Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0), logins);
+  EXPECT_TRUE(sim_.files.Exists(chrome + "\\Login Data"));
+  EXPECT_EQ(Query(chrome + "\\Login Data", kLogins), logins);
+  EXPECT_EQ(sim_.files.Content(chrome + "\\Bookmarks"), chromeBookmarks);
   EXPECT_EQ(sim_.files.Content(chrome + "\\Preferences"), preferences);
   EXPECT_TRUE(sim_.files.Exists(chrome + "\\Secure Preferences"));
 
@@ -277,7 +286,9 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%.example%'"),
             std::vector<std::string>{"0"});
   EXPECT_EQ(CountRows(places, "moz_places"), std::stoull(bookmarked));
+  EXPECT_TRUE(sim_.files.Exists(firefox + "\\key4.db"));
   EXPECT_EQ(ReadBytes(RealPath(firefox + "\\key4.db")), key4);
+  EXPECT_EQ(sim_.files.Content(firefox + "\\logins.json"), firefoxLogins);
   EXPECT_EQ(sim_.files.List(Profiles("firefox.exe")[0].cacheFolder + "\\cache2").size(), 0u);
   for (const std::string& db : {chrome + "\\History", chrome + "\\Favicons", chrome + "\\Web Data", places,
                                 firefox + "\\favicons.sqlite", firefox + "\\formhistory.sqlite"}) {
