@@ -124,7 +124,9 @@ class CleanerSteps {
   // SystemHelpers.h). A folder to clean is given with the folder the system
   // named, `start`, which it is or lies below. Registry paths are under
   // HKEY_CURRENT_USER unless a root is given.
-  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  // With `topMask`, only the files and links at the top that match it go.
+  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat,
+                   const char* topMask = nullptr);
   bool WipeIndexDat(const std::string& folder, const std::string& name);
   void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
   bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);

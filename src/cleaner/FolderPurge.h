@@ -41,6 +41,9 @@ struct PurgeOptions {
   // When set, counts what the purge removed and left, so a caller need not
   // list the tree before and after.
   PurgeTally* tally = nullptr;
+  // When set, only the files and links directly in the folder whose names
+  // match this mask go; its subfolders and other files stay.
+  const char* topMask = nullptr;
 };
 
 // The length of an absolute path's root: 2 for "C:\...", the length of

@@ -70,7 +70,11 @@ void CleanerSteps::RecycleBinCleaner() {
 }
 
 void CleanerSteps::RecentDocumentsCleaner() {
-  if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, path_, false, false);
+  // The recent items' shortcuts only. Beside them Windows keeps every
+  // program's jump list, its pins and Explorer's Quick Access pins
+  // (AutomaticDestinations, CustomDestinations): those are the jump-list
+  // step's, which keeps the pins.
+  if (GetSpecialFolder(platform::kCsidlRecent, &path_)) PurgeFolder(path_, path_, false, false, "*.lnk");
   DeleteRegKey(std::string(kExplorer) + "RecentDocs");
 }
 

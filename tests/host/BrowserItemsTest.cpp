@@ -496,7 +496,9 @@ TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderOrStandsForAnotherIsNoPro
   for (const char* folder : {"Work", "CON", "nul.txt", "COM1", "Work.", "Work "}) {
     sim.files.AddDirectory(kChromeData + "\\" + folder);
   }
+  // Where "..\..\Roaming" and Firefox's "../../Local" would lead.
   sim.files.AddDirectory(std::string(kLocal) + "\\Roaming");
+  sim.files.AddDirectory(std::string(kRoaming) + "\\Local");
   const std::string firefox = std::string(kRoaming) + "\\Mozilla\\Firefox";
   sim.files.AddFile(
       firefox + "\\profiles.ini",

@@ -77,9 +77,9 @@ Trace RecentJumpListItem(const std::string& appId) {
   return {appId + " recent items",
           [appId](SimPlatform& m) {
             m.shell.applicationIds = {appId};
-            m.shell.jumpLists[appId].recent = {"C:\\users\\user\\Documents\\plan.txt"};
+            m.shell.SetJumpList(appId, {{}, {"C:\\users\\user\\Documents\\plan.txt"}, {}});
           },
-          [appId](SimPlatform& m) { return !m.shell.jumpLists[appId].recent.empty(); }};
+          [appId](SimPlatform& m) { return !m.shell.JumpListOf(appId).recent.empty(); }};
 }
 
 struct SwitchTrace {

@@ -134,6 +134,10 @@ class RecordedRunTest : public ::testing::Test {
     // Read-only too: its attributes are changed, and it stays.
     sim.files.AddFile(std::string(kTemp) + "\\held.log", std::string(7, 'x'), platform::kAttrReadOnly);
     sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
+    // Links inside a purged folder, which go as links: a preview keeps them too.
+    sim.files.AddFile("C:\\Data\\kept.txt", "the link's target");
+    sim.files.AddFolderLink(std::string(kTemp) + "\\sub\\junction", "C:\\Data");
+    sim.files.AddFileLink(std::string(kTemp) + "\\linked.txt", "C:\\Data\\kept.txt");
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
@@ -283,7 +287,8 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_EQ(previewReport.rfind("Corvane preview: nothing has been removed.", 0), 0u);
   EXPECT_LT(previewReport.find("\r\nTyped URLs\r\n"), previewReport.find("\r\nCookies\r\n"));
   EXPECT_LT(previewReport.find("\r\nRecycle Bin\r\n"), previewReport.find("\r\nPower DVD\r\n"));
-  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder, 2 links"))
+      << previewReport;
   EXPECT_TRUE(HasLine(previewReport, "    " + std::string(kTemp) + "\\sub\\b.tmp (20 bytes)"));
   EXPECT_TRUE(HasLine(previewReport, "  Cookies to remove: 2"));
   EXPECT_TRUE(HasLine(previewReport, "    tracker.example (2)"));
@@ -292,7 +297,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
   EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
   EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 7")) << previewReport;
-  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
+  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder, 2 links")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
   EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    " + held));
@@ -526,7 +531,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   sim.databases.AddTable(timeline, "ActivityOperation", {"Id", "AppId"}, {{"1", "notepad"}});
   sim.databases.Lookup(timeline)->locked = true;
   sim.shell.applicationIds = {"Microsoft.Windows.Explorer"};
-  sim.shell.jumpLists["Microsoft.Windows.Explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {}};
+  sim.shell.SetJumpList("Microsoft.Windows.Explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {}});
   sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths", "url1",
                    RegValue::String("C:\\Secret"));
   SetSwitches(false);
@@ -538,7 +543,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   const Snapshot before = Take(sim);
   EXPECT_EQ(Command({"/preview"}), app::kExitSkipped) << printed;
   EXPECT_EQ(Take(sim), before);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.size(), 1u) << "a preview changes nothing";
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.size(), 1u) << "a preview changes nothing";
   EXPECT_TRUE(HasLine(printed, "  Jump lists to clear, pins kept: 1 application")) << printed;
   EXPECT_TRUE(HasLine(printed, "    Microsoft.Windows.Explorer"));
   EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)"))
@@ -550,8 +555,8 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   EXPECT_FALSE(sim.files.Exists(thumbs + "thumbcache_32.db"));
   EXPECT_TRUE(sim.files.Exists(thumbs + "thumbcache_idx.db"));
   EXPECT_EQ(activities(), 2u);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].pinned, std::vector<std::string>{"C:\\Projects"});
-  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.empty());
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").pinned, std::vector<std::string>{"C:\\Projects"});
+  EXPECT_TRUE(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.empty());
   EXPECT_TRUE(HasLine(printed, "    remove " + thumbs + "thumbcache_idx.db: in use by another program")) << printed;
   EXPECT_FALSE(HasLine(printed, "    " + thumbs + "thumbcache_idx.db: in use by Explorer")) << "told once";
   EXPECT_TRUE(HasLine(printed, "  Registry keys removed: 1"));

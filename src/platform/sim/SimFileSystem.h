@@ -1,5 +1,6 @@
 // An in-memory file system with the Windows rules the program meets: names
-// without regard to case and taken exactly as given (as the \\?\ form does),
+// compared as NTFS compares them and otherwise taken exactly as given, "."
+// and ".." in paths resolved as Win32 resolves them (SimNames.h),
 // attributes, read-only files that refuse deletion, files held open by
 // another program, links (junctions and symbolic links, which another user
 // may have planted) that are listed as reparse points but lead elsewhere,
@@ -15,7 +16,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/sim/SimGate.h"
-#include "util/Text.h"
+#include "platform/sim/SimNames.h"
 
 namespace platform::sim {
 
@@ -39,7 +40,7 @@ class SimFileSystem : public FileSystem {
     // Its owner and access list; null for what Windows gives a folder the
     // user made in their own tree (a drive's root: what it gives C:\).
     std::shared_ptr<const FolderSecurity> security;
-    std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
+    std::map<std::string, std::shared_ptr<Node>, NameLess> children;
     uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
   };
@@ -109,7 +110,7 @@ class SimFileSystem : public FileSystem {
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);
 
   std::recursive_mutex mutex_;
-  std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> drives_;
+  std::map<std::string, std::shared_ptr<Node>, NameLess> drives_;
   int writeCount_ = 0;
 };
 

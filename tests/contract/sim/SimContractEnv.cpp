@@ -66,6 +66,7 @@ class SimContractEnv : public ContractEnv {
     return true;
   }
   bool simulated() const override { return true; }
+  bool underWine() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     sim_.urlCache.Add(sourceName, type, headerBytes);
     return true;

@@ -128,6 +128,9 @@ class Win32ContractEnv : public ContractEnv {
     return shortName == path ? std::string() : shortName;
   }
   bool simulated() const override { return false; }
+  bool underWine() const override {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
   }
