@@ -119,6 +119,12 @@ class CleanerSteps {
   // The timeline's rows in one ActivitiesCache.db, in one transaction;
   // `listed` is its number as its folder listed it.
   void CleanActivitiesCache(const std::string& path, uint64_t listed);
+  // The files of `listed` that lie inside the cache folder `cache`, but for
+  // Office's and Outlook's own folders there.
+  void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);
+  // One network location of the folder `netHood`, whole or not at all.
+  void RemoveNetworkLocation(const std::string& netHood, platform::FolderHandle& home,
+                             const platform::FindData& location);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system

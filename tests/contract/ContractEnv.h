@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -19,6 +20,10 @@ class ContractEnv {
   // Holds a file open as another program would, sharing reading and writing
   // but not deletion, until the returned token is destroyed.
   virtual std::shared_ptr<void> HoldOpen(const std::string& path) = 0;
+  // Holds a folder as the current directory of another program holds it
+  // (open for traversal, sharing reading and writing but not deletion),
+  // until the returned token is destroyed.
+  virtual std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) = 0;
   // A symbolic link at `path` to the existing folder or file `target`, as
   // another user could plant one; false when this system cannot make one
   // here (Windows without the right to, for one).
@@ -43,7 +48,11 @@ class ContractEnv {
   virtual bool underWine() const = 0;
   // Puts an entry in the URL cache as a browser would (CommitUrlCacheEntryA
   // with a local file), with `headerBytes` of header text in its record.
+  // A page gets a local file in the cache's folder, as the system gives it.
   virtual bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) = 0;
+  // The source names the system's own walk of the URL cache with no
+  // pattern gives (FindFirstUrlCacheEntry with NULL), every one.
+  virtual std::vector<std::string> CacheWalkWithoutPattern() = 0;
   // A top-level window of another program, of a class and show state; 0 when
   // no window can be made (Wine without a display). Destroyed with the env.
   virtual platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) = 0;

@@ -380,6 +380,39 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
   EXPECT_FALSE(files().Exists(path)) << "and none is created";
 }
 
+// Another program's current directory: it holds the folder open without
+// sharing deletion, so the folder cannot go while it does, but what is in
+// it can, through a handle opened without the right to delete the folder.
+TEST_F(FileCleaningContract, AFolderThatIsAnotherProgramsCurrentDirectoryIsEmptiedButStays) {
+  std::string root = Env().NewScratchFolder();
+  const std::string folder = root + "\\current";
+  ASSERT_TRUE(files().MakeFolder(folder));
+  MakeFile(folder + "\\junk.tmp");
+  {
+    std::shared_ptr<void> holder = Env().HoldAsCurrentDirectory(folder);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(files().RemoveFolder(folder)) << "not even empty";
+    std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+    ASSERT_TRUE(home);
+    std::unique_ptr<platform::FolderHandle> opened =
+        home->OpenFolder("current", ListedThrough(*home, "current").fileId);
+    ASSERT_TRUE(opened) << "error " << files().LastError();
+    EXPECT_TRUE(opened->RemoveEntry("junk.tmp", ListedThrough(*opened, "junk.tmp").fileId));
+    EXPECT_FALSE(opened->RemoveSelf());
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
+    EXPECT_FALSE(files().RemoveFolder(folder));
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
+  }
+  EXPECT_TRUE(files().IsDirectory(folder));
+  EXPECT_FALSE(files().Exists(folder + "\\junk.tmp"));
+  // Let go, it goes through its handle as any folder does.
+  std::unique_ptr<platform::FolderHandle> opened = files().OpenFolder(root, true)->OpenFolder("current", 0);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(opened->RemoveSelf());
+  opened.reset();
+  EXPECT_FALSE(files().Exists(folder));
+}
+
 TEST_F(FileCleaningContract, NamesOutsideTheAnsiCodePageAndLongPathsAreListedAndDeleted) {
   std::string root = Env().NewScratchFolder();
   const std::string name =

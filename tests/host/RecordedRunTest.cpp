@@ -96,6 +96,8 @@ bool Removes(const Change& c, const std::string& entry) {
       return kind == "C " && util::EqualNoCase(what, c.target);
     case ChangeKind::EmptyRecycleBin:
       return kind == "R ";
+    case ChangeKind::ClearHistory:
+      return kind == "C " && what.rfind("Visited:", 0) == 0;
     default:
       return false;
   }
@@ -138,13 +140,14 @@ class RecordedRunTest : public ::testing::Test {
     sim.files.AddFile("C:\\Data\\kept.txt", "the link's target");
     sim.files.AddFolderLink(std::string(kTemp) + "\\sub\\junction", "C:\\Data");
     sim.files.AddFileLink(std::string(kTemp) + "\\linked.txt", "C:\\Data\\kept.txt");
-    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
+    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\K2P9\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
     file(std::string(kProfile) + "\\Favorites\\desktop.ini", 3);
     file(std::string(kProfile) + "\\Favorites\\news\\paper.url", 40);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\letter.lnk", 50);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\target.lnk", 60);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\desktop.ini", 6);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Media Player\\library.wmdb", 70);
     file("C:\\windows\\wmplibrary_v_0_12.db", 80);
     file("C:\\ProgramData\\Systems\\ACDSee\\imageDB.ddf", 90);

@@ -215,6 +215,25 @@ TEST_F(WindowsStepsTest, RecentDocumentsLoseTheirShortcutsOnlyAndTheKeyGoesWitho
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 }
 
+// A network location is a read-only folder holding desktop.ini, which makes
+// Explorer show it as a place, and target.lnk: it goes whole or stays whole.
+TEST_F(WindowsStepsTest, NetworkPlacesLoseEachLocationWholeAndKeepOneInUseWhole) {
+  const uint32_t hiddenSystem = platform::kAttrHidden | platform::kAttrSystem;
+  for (const char* location : {"\\Team share (server)", "\\Photos (nas)", "\\Held (server)"}) {
+    sim.files.AddDirectory(Join(kNetHood, location));
+    sim.files.SetAttributes(Join(kNetHood, location), platform::kAttrDirectory | platform::kAttrReadOnly);
+    sim.files.AddFile(Join(kNetHood, location) + "\\desktop.ini", "[.ShellClassInfo]", hiddenSystem);
+    sim.files.AddFile(Join(kNetHood, location) + "\\target.lnk", "\\\\server\\share");
+  }
+  sim.files.HoldOpen(Join(kNetHood, "\\Held (server)\\target.lnk"));
+  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "the folder's own");
+  sim.files.AddFile(Join(kNetHood, "\\old place.lnk"));
+  thread->Select("NetworkHistory");
+  Run();
+  EXPECT_EQ(List(kNetHood), (Names{"desktop.ini", "Held (server)"}));
+  EXPECT_EQ(List(Join(kNetHood, "\\Held (server)")), (Names{"desktop.ini", "target.lnk"})) << "still a place";
+}
+
 // The folders the system names are their owner's to move with a junction:
 // emptied where they lead. The temporary folder only where that place is
 // not one of the user's or the system's own; left alone, it is told.

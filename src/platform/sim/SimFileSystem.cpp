@@ -396,6 +396,7 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   // A link goes by itself; what it leads to is not touched.
   if (node->linkTarget.empty() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
   Unlink(parent, leaf);
   return true;
 }

@@ -33,7 +33,7 @@ class SimFileSystem : public FileSystem {
     uint32_t reparseTag = 0;  // with kAttrReparsePoint
     uint32_t linkCount = 1;   // the names it has (hard links)
     std::string shortName;    // its 8.3 alias, if any
-    bool heldOpen = false;    // another program holds it open
+    bool heldOpen = false;    // another program holds it open (a folder: as its current directory)
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
@@ -87,6 +87,9 @@ class SimFileSystem : public FileSystem {
   // Names in a folder, sorted without regard to case.
   std::vector<std::string> List(const std::string& folder);
   void HoldOpen(const std::string& path, bool sharesWrite = true);
+  // Makes a folder the current directory of another program, which holds
+  // it open without sharing deletion: it can be emptied, not removed.
+  void MakeCurrentDirectoryOfAnotherProgram(const std::string& folder) { HoldOpen(folder); }
   void Release(const std::string& path);
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);

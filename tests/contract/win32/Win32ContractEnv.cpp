@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <string>
 #include <vector>
@@ -65,6 +66,14 @@ class Win32ContractEnv : public ContractEnv {
   std::shared_ptr<void> HoldOpen(const std::string& path) override {
     HANDLE h = CreateFileW(platform::win32::WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
+  std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) override {
+    // As SetCurrentDirectory opens it: for traversal, not sharing deletion.
+    HANDLE h =
+        CreateFileW(platform::win32::WidePath(folder).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
   }
@@ -133,6 +142,20 @@ class Win32ContractEnv : public ContractEnv {
   }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
+  std::vector<std::string> CacheWalkWithoutPattern() override {
+    std::vector<std::string> names;
+    std::vector<uint64_t> record(8192);
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(record.data());
+    DWORD size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    if (!find) return names;
+    do {
+      if (entry->lpszSourceUrlName) names.push_back(entry->lpszSourceUrlName);
+      size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    } while (FindNextUrlCacheEntryA(find, entry, &size));
+    FindCloseUrlCache(find);
+    return names;
   }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
