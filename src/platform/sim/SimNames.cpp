@@ -1,6 +1,8 @@
 // Names and paths as Windows takes them.
 #include "platform/sim/SimNames.h"
 
+#include "util/Text.h"
+
 namespace platform::sim {
 namespace {
 
@@ -95,25 +97,7 @@ int CompareNames(const std::string& a, const std::string& b) {
 
 bool MatchesNameMask(const std::string& mask, const std::string& name) {
   if (mask == "*" || mask == "*.*") return true;
-  const std::u32string m = Capitals(mask), n = Capitals(name);
-  // Wildcard matching with backtracking to the last '*'.
-  size_t mi = 0, ni = 0, star = std::u32string::npos, mark = 0;
-  while (ni < n.size()) {
-    if (mi < m.size() && (m[mi] == U'?' || m[mi] == n[ni])) {
-      ++mi;
-      ++ni;
-    } else if (mi < m.size() && m[mi] == U'*') {
-      star = mi++;
-      mark = ni;
-    } else if (star != std::u32string::npos) {
-      mi = star + 1;
-      ni = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (mi < m.size() && m[mi] == U'*') ++mi;
-  return mi == m.size();
+  return util::MatchesWildcards(Capitals(mask), Capitals(name), [](char32_t a, char32_t b) { return a == b; });
 }
 
 std::vector<std::string> PathParts(const std::string& path) {
