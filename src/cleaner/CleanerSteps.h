@@ -22,6 +22,9 @@ struct StepSkip {
   bool inUse = false;  // another program held it: cleaning again later helps
   long error = 0;      // the system's answer, when it gave one
   bool link = false;   // it was a link, or was reached through one
+  // Left alone because cleaning it was not safe (a database that had to be
+  // stopped, or not the file its folder listed): the end of the run says so.
+  bool refused = false;
 };
 
 class CleanerSteps {
@@ -114,11 +117,12 @@ class CleanerSteps {
   // running; the browsers and their profiles are found by the first.
   void CleanBrowserItem(browsers::Item item);
   void FindBrowsers();
-  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0) {
-    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error});
+  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0, bool refused = false) {
+    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error, false, refused});
   }
-  // The timeline's rows in one ActivitiesCache.db, in one transaction.
-  void CleanActivitiesCache(const std::string& path);
+  // The timeline's rows in one ActivitiesCache.db, in one transaction;
+  // `listed` is its number as its folder listed it.
+  void CleanActivitiesCache(const std::string& path, uint64_t listed);
   // The files of `listed` that lie inside the cache folder `cache`, but for
   // Office's and Outlook's own folders there.
   void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);

@@ -4,6 +4,7 @@
 #include "browsers/Profiles.h"
 #include "cleaner/CleanerSteps.h"
 #include "cleaner/FolderPurge.h"
+#include "cleaner/UsersOwnFolder.h"
 #include "cookies/KeepList.h"
 #include "util/Text.h"
 
@@ -15,7 +16,7 @@ browsers::BrowserServices BrowserServicesOn(platform::FileSystem& files, platfor
                                             std::function<void(const std::string&)> refused) {
   return {files, databases,
           [&files](const std::string& start, const std::string& folder) {
-            return OpenCleanableFolder(files, start, folder) != nullptr;
+            return OpenCleanableFolder(files, start, folder);
           },
           [&files, refused](const std::string& start, const std::string& folder) {
             std::vector<std::string> links;
@@ -40,6 +41,16 @@ browsers::AppDataFolders AppDataOf(platform::Platform& platform) {
   platform.shell.SpecialFolder(platform::kCsidlAppData, &appData.roaming);
   return appData;
 }
+
+// Why a profile must be left alone whole; empty when it may be cleaned. A
+// profile kept elsewhere may lie where other accounts can swap its folder,
+// or one above it, for a link while SQLite makes and deletes its journals
+// there by name: it is cleaned only in the user's own folders.
+std::string WhyLeftAlone(platform::Platform& platform, const browsers::Profile& profile) {
+  std::string why;
+  if (!profile.elsewhere || IsUsersOwnFolder(platform, profile.folder, &why)) return {};
+  return why;
+}
 }  // namespace
 
 std::vector<std::string> BrowserCookieSites(platform::Platform& platform) {
@@ -49,6 +60,7 @@ std::vector<std::string> BrowserCookieSites(platform::Platform& platform) {
   std::set<std::string, util::LessNoCase> seen;
   for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
     for (const browsers::Profile& profile : browsers::FindProfiles(platform.files, browser, appData)) {
+      if (!WhyLeftAlone(platform, profile).empty()) continue;
       for (std::string& site : browsers::CookieSites(services, browser, profile)) {
         if (seen.insert(site).second) sites.push_back(std::move(site));
       }
@@ -78,7 +90,10 @@ void CleanerSteps::FindBrowsers() {
       if (run == browsers::BrowserRun::InBackground) browsers_.inBackground.push_back(i);
       continue;
     }
-    for (browsers::Profile& profile : profiles) browsers_.profiles.push_back({i, std::move(profile), {}});
+    for (browsers::Profile& profile : profiles) {
+      std::string why = WhyLeftAlone(platform_, profile);
+      browsers_.profiles.push_back({i, std::move(profile), {}, std::move(why)});
+    }
   }
 }
 
@@ -92,6 +107,7 @@ void CleanerSteps::CleanBrowserItem(browsers::Item item) {
       BrowserServicesOn(platform_.files, platform_.databases, [this](const std::string& link) { RefuseLink(link); });
   for (browsers::BrowsersOutcome::ProfileOutcome& p : browsers_.profiles) {
     if (stop_) return;
+    if (!p.leftAlone.empty()) continue;
     browsers::CleanProfileItem(item, services, browsers::kBrowsers[p.browser], p.profile, keepList, &p.result);
   }
 }

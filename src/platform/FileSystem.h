@@ -65,6 +65,20 @@ struct FileIdentity {
   uint32_t linkCount = 0;  // the names the file has (hard links)
 };
 
+// A folder's owner and what its access list allows, as the system keeps
+// them (GetSecurityInfo), SIDs as text ("S-1-5-18").
+struct FolderSecurity {
+  struct Allowed {
+    std::string sid;
+    uint32_t rights = 0;  // the access mask of an allowing entry
+  };
+  std::string owner;
+  // The allowing entries that apply to the folder itself (not those only
+  // passed on to what is made in it). A folder without an access list
+  // allows everyone everything: one entry for Everyone then.
+  std::vector<Allowed> allowed;
+};
+
 // An open listing (FindFirstFile handle); closed when destroyed.
 class FileFind {
  public:
@@ -124,6 +138,9 @@ class FolderHandle {
   // Opens the file `name` for writing, as itself: null when it is a link,
   // has a second name (a hard link) or is not the entry `listed`.
   virtual std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) = 0;
+  // This folder's owner and access list, read through the handle. False
+  // (LastError) when the system cannot say.
+  virtual bool ReadSecurity(FolderSecurity* security) = 0;
 };
 
 class FileSystem {

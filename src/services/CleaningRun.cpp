@@ -155,6 +155,16 @@ std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::Ste
   return cleaners;
 }
 
+// What the run left alone because cleaning it was not safe.
+std::vector<std::string> LeftAloneUnsafe(const browsers::BrowsersOutcome& outcome,
+                                         const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> left = outcome.Refused();
+  for (const cleaner::StepSkip& skip : skips) {
+    if (skip.refused) left.push_back(skip.what);
+  }
+  return left;
+}
+
 bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
   return std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.inUse; });
 }
@@ -202,6 +212,11 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std:
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
   }
+  std::vector<std::string> unsafe = LeftAloneUnsafe(outcome, skips);
+  if (!unsafe.empty()) {
+    message += message.empty() ? kUnsafeLeftMessage : std::string(" ") + kUnsafeAlsoLeftMessage;
+    message += Listed(unsafe) + kUnsafeNamedMessage;
+  }
   return message.empty() ? kCleaningDoneMessage : message;
 }
 }  // namespace
@@ -214,6 +229,7 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
+  end.unsafeLeftAlone = worker.finished() && !LeftAloneUnsafe(worker.browsersOutcome(), skips).empty();
   end.message =
       worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
   try {

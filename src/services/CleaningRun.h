@@ -53,6 +53,13 @@ constexpr const char* kLinksAlsoRefusedMessage =
     "These cleaners also left something alone because it was a link or was reached through one: ";
 // Ends either.
 constexpr const char* kLinksNamedMessage = ". The report names each link.";
+// Followed by what was left alone: "D:\Profiles\x and C:\...\History".
+constexpr const char* kUnsafeLeftMessage =
+    "The selected history tracks were cleaned, but these were left alone because cleaning them was not safe: ";
+// The same after another message.
+constexpr const char* kUnsafeAlsoLeftMessage = "These were also left alone because cleaning them was not safe: ";
+// Ends either.
+constexpr const char* kUnsafeNamedMessage = ". The report says why.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage =
     "The history cleaning stopped before all selected tracks were cleaned: ";
@@ -88,11 +95,15 @@ struct RunEnd {
   // A finished run whose cleaners left something alone because it was a
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
+  // A finished run that left something alone because cleaning it was not
+  // safe: a browser profile other accounts may change, a database that had
+  // to be stopped or was not the file its folder listed (the message names each).
+  bool unsafeLeftAlone = false;
   // Started by StartForClosedBrowsers, not by a person or the schedule.
   bool afterBrowsersClosed = false;
   bool success() const { return ending == RunEnding::Finished; }
   // Finished, but not everything selected was cleaned.
-  bool skipped() const { return success() && (skippedForUse || linksRefused); }
+  bool skipped() const { return success() && (skippedForUse || linksRefused || unsafeLeftAlone); }
 };
 
 // "a", "a and b", "a, b and c".

@@ -456,6 +456,13 @@ std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
     const browsers::ProfileResult& r = p.result;
     text += std::string("  ") + browsers::kBrowsers[p.browser].name + ", profile " + p.profile.name + " (" +
             p.profile.folder + ")" + kEnd;
+    if (!p.leftAlone.empty()) {
+      text += "    Left alone: " + p.leftAlone +
+              ". A profile kept outside the browser's folder is cleaned only where no other account can change "
+              "its folder or one above it." +
+              kEnd;
+      continue;
+    }
     if (on("BrowserHistory")) {
       text += "    History" + std::string(removed) + ": " + Plural(r.addresses, "address", "addresses") + ", " +
               Plural(r.visits, "visit", "visits") + kEnd;

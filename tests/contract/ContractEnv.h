@@ -33,6 +33,9 @@ class ContractEnv {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // A second name `path` for the file `existing` (a hard link).
   virtual bool MakeHardLink(const std::string& existing, const std::string& path) = 0;
+  // Lets everyone change the folder (make, rename and delete its entries),
+  // as a folder made at the root of a drive is.
+  virtual bool LetEveryoneChange(const std::string& folder) = 0;
   // The short (8.3) form of an existing path; empty when it has none.
   virtual std::string ShortName(const std::string& path) = 0;
   // Moves an existing file of `bytes` bytes to the recycle bin, as Explorer's

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ContractEnv.h"
+#include "cleaner/ProtectedStorage.h"
+#include "cleaner/UsersOwnFolder.h"
 #include "util/Text.h"
 
 namespace contract {
@@ -146,6 +148,38 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   EXPECT_TRUE(files().RemoveFolder(root + "\\other"));
   EXPECT_TRUE(files().RemoveFile(path));
   EXPECT_FALSE(files().RemoveFile(path));
+}
+
+// Who owns a folder and who may change it, read through its handle, is
+// what tells a folder of the user's own: one the user made is, until
+// everyone is let change it.
+TEST_F(FileSystemContract, AFoldersOwnerAndWhoMayChangeItAreReadThroughItsHandle) {
+  const std::string folder = Env().NewScratchFolder() + "\\profile";
+  ASSERT_TRUE(files().MakeFolder(folder));
+  std::string sid;
+  ASSERT_TRUE(cleaner::GetCurrentUserSid(Env().platform().security, &sid));
+  const std::string user = cleaner::SidToText(sid);
+  auto grants = [&](const std::string& who, uint32_t rights) {
+    platform::FolderSecurity security;
+    std::unique_ptr<platform::FolderHandle> handle = files().OpenFolder(folder, true);
+    EXPECT_TRUE(handle && handle->ReadSecurity(&security)) << files().LastError();
+    EXPECT_EQ(security.owner, user);
+    return std::any_of(
+        security.allowed.begin(), security.allowed.end(),
+        [&](const platform::FolderSecurity::Allowed& a) { return a.sid == who && (a.rights & rights) == rights; });
+  };
+  const uint32_t kAddFile = 0x2, kDelete = 0x10000;
+  EXPECT_TRUE(grants(user, kAddFile | kDelete));
+  EXPECT_FALSE(grants("S-1-1-0", kAddFile));
+  std::string why;
+  EXPECT_TRUE(cleaner::IsUsersOwnFolder(Env().platform(), folder, &why)) << why;
+
+  // Wine keeps no access list of its own: it sets the folder's Unix mode to
+  // write for others, and reads it back as an entry for Everyone.
+  ASSERT_TRUE(Env().LetEveryoneChange(folder));
+  EXPECT_TRUE(grants("S-1-1-0", kAddFile | kDelete));
+  EXPECT_FALSE(cleaner::IsUsersOwnFolder(Env().platform(), folder, &why));
+  EXPECT_EQ(why, "other accounts may change " + folder);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
+#include "services/CleaningRun.h"
 #include "services/RecordedRun.h"
 #include "services/RunReport.h"
 #include "settings/Settings.h"
@@ -471,6 +472,65 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
     EXPECT_TRUE(HasLine(printed, "    Skipped " + cache + ": a link, left alone rather than followed")) << printed;
   }
   EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
+}
+
+// A Firefox profile kept outside the browser's folder (a full path in
+// profiles.ini) lies where SQLite makes and deletes its journals by name:
+// it is cleaned where it is the user's own, and left alone whole where
+// another account owns its folder or may change one above it. A database
+// with a second name is left alone too. Each is named in the report and at
+// the end, and the run ends with 4.
+TEST_F(RecordedRunTest, ProfilesOtherAccountsMayChangeAndADatabaseWithASecondNameAreLeftAloneWithExitCode4) {
+  using platform::sim::kSimUserSid;
+  const std::string other = "S-1-5-21-1004336348-1177238915-682003330-1002";
+  const uint32_t kModify = 0x1301BF, kAll = 0x1F01FF;
+  const std::string firefox = std::string(kProfile) + "\\AppData\\Roaming\\Mozilla\\Firefox\\";
+  sim.files.AddFile(firefox + "profiles.ini",
+                    "[Profile0]\r\nName=mine\r\nIsRelative=0\r\nPath=D:\\Mine\\p\r\n\r\n"
+                    "[Profile1]\r\nName=shared\r\nIsRelative=0\r\nPath=D:\\Shared\\p\r\n\r\n"
+                    "[Profile2]\r\nName=theirs\r\nIsRelative=0\r\nPath=D:\\Mine\\theirs\r\n");
+  for (const char* profile : {"D:\\Mine\\p", "D:\\Shared\\p", "D:\\Mine\\theirs"}) {
+    sim.files.AddFile(std::string(profile) + "\\sessionstore.jsonlz4", "tabs");
+  }
+  // As a folder made at the root of a drive gets it: every signed-in user may change it.
+  sim.files.SetSecurity("D:\\Shared", {kSimUserSid, {{kSimUserSid, kAll}, {"S-1-5-11", kModify}}});
+  sim.files.SetSecurity("D:\\Mine\\theirs", {other, {{other, kAll}, {kSimUserSid, kAll}}});
+  const std::string places = "D:\\Mine\\p\\places.sqlite";
+  sim.databases.AddTable(places, "moz_historyvisits", {"id"}, {{"1"}});
+  sim.files.AddHardLink(places, "C:\\users\\other\\kept.sqlite");
+  const std::string timeline =
+      std::string(kProfile) + "\\AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
+  sim.databases.AddTable(timeline, "Activity", {"Id"}, {{"1"}});
+  sim.files.AddHardLink(timeline, "C:\\users\\other\\activities.db");
+  SetSwitches(false);
+  for (const char* name : {"BrowserHistory", "BrowserSessions", "WindowsTimeline"}) SetSwitch(name, true);
+
+  for (const char* action : {"/preview", "/clean"}) {
+    EXPECT_EQ(Command({action}), app::kExitSkipped) << action << printed;
+    EXPECT_TRUE(HasLine(printed, "  Firefox, profile shared (D:\\Shared\\p)")) << printed;
+    EXPECT_TRUE(HasLine(printed,
+                        "    Left alone: other accounts may change D:\\Shared. A profile kept outside the "
+                        "browser's folder is cleaned only where no other account can change its folder or "
+                        "one above it."));
+    EXPECT_TRUE(HasLine(printed,
+                        "    Left alone: another account owns D:\\Mine\\theirs. A profile kept outside the "
+                        "browser's folder is cleaned only where no other account can change its folder or "
+                        "one above it."));
+    const std::string secondName = platform::DbResultText(platform::DbResult::NotListed);
+    EXPECT_TRUE(HasLine(printed, "    Skipped " + places + ": " + secondName)) << printed;
+    EXPECT_TRUE(HasLine(printed, "    " + timeline + ": " + secondName)) << printed;
+  }
+  EXPECT_FALSE(sim.files.Exists("D:\\Mine\\p\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(sim.files.Exists("D:\\Shared\\p\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(sim.files.Exists("D:\\Mine\\theirs\\sessionstore.jsonlz4"));
+  EXPECT_EQ(sim.databases.Lookup(places)->tables.at("moz_historyvisits").rows.size(), 1u);
+  EXPECT_EQ(sim.databases.Lookup(timeline)->tables.at("Activity").rows.size(), 1u);
+
+  services::CleaningRun run(sim.platform);
+  const services::RunEnd end = run.RunHere(Mode::PassThrough);
+  EXPECT_TRUE(end.skipped());
+  EXPECT_EQ(end.message, std::string(services::kUnsafeLeftMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
+                             timeline + services::kUnsafeNamedMessage);
 }
 
 TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {

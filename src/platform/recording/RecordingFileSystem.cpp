@@ -137,6 +137,10 @@ class RecordingFolder : public FolderHandle {
     return files_.NoteRemoval(kind, target, error, link ? 0 : size);
   }
 
+  bool ReadSecurity(FolderSecurity* security) override {
+    return inner_->ReadSecurity(security) || files_.Failed(files_.inner().LastError());
+  }
+
   bool RemoveSelf() override {
     if (files_.preview()) return files_.RemoveFolder(path());
     long error = inner_->RemoveSelf() ? kErrorSuccess : files_.inner().LastError();

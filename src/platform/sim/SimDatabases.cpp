@@ -166,10 +166,17 @@ class SimDatabase : public Database {
 
 }  // namespace
 
-std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess access, DbResult* result) {
+std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess access, uint64_t listed,
+                                             DbResult* result) {
   SimFileSystem::Node* node = files_.Lookup(path);
   if (!node || node->directory || node->unreadable || (access == DbAccess::ReadWrite && node->unwritable)) {
     *result = DbResult::CannotOpen;
+    return nullptr;
+  }
+  // As SQLite opens it, by its path: a link there leads to another file
+  // than the one listed.
+  if (listed != 0 && (!node->linkTarget.empty() || node->id != listed || node->linkCount != 1)) {
+    *result = DbResult::NotListed;
     return nullptr;
   }
   if (node->heldOpen && !node->holderSharesWrite) {

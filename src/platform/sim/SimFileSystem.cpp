@@ -74,6 +74,27 @@ class SimReadableFile : public ReadableFile {
   std::recursive_mutex& mutex_;
 };
 
+// What Windows 10 and 11 give a folder made in the user's own tree, and the
+// root of the system drive (C:\, where every signed-in user may make
+// folders): the full rights of FILE_ALL_ACCESS, the read and execute rights
+// of FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, and FILE_ADD_SUBDIRECTORY.
+constexpr uint32_t kAllAccess = 0x1F01FF;
+constexpr uint32_t kReadAndExecute = 0x1200A9;
+constexpr uint32_t kAddSubdirectory = 0x4;
+const FolderSecurity& UsersOwnFolder() {
+  static const FolderSecurity security{
+      kSimUserSid, {{kSimUserSid, kAllAccess}, {"S-1-5-18", kAllAccess}, {"S-1-5-32-544", kAllAccess}}};
+  return security;
+}
+const FolderSecurity& DriveRoot() {
+  static const FolderSecurity security{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                                       {{"S-1-5-18", kAllAccess},
+                                        {"S-1-5-32-544", kAllAccess},
+                                        {"S-1-5-32-545", kReadAndExecute},
+                                        {"S-1-5-11", kAddSubdirectory}}};
+  return security;
+}
+
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
 constexpr int kMaxLinkHops = 63;
 
@@ -289,6 +310,18 @@ class SimFolderHandle : public FolderHandle {
     if (!parent) return Fail(kErrorFileNotFound);
     if (long error = SimFileSystem::WhyNotRemovable(*node_, parent)) return Fail(error);
     files_.Unlink(parent, leaf);
+    return true;
+  }
+
+  bool ReadSecurity(FolderSecurity* security) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    if (node_->security) {
+      *security = *node_->security;
+      return true;
+    }
+    const bool root = std::any_of(files_.drives_.begin(), files_.drives_.end(),
+                                  [this](const auto& drive) { return drive.second == node_; });
+    *security = root ? DriveRoot() : UsersOwnFolder();
     return true;
   }
 
@@ -649,6 +682,10 @@ void SimFileSystem::MakeUnreadable(const std::string& path, bool on) {
 
 void SimFileSystem::MakeUnwritable(const std::string& path, bool on) {
   if (Node* n = Lookup(path)) n->unwritable = on;
+}
+
+void SimFileSystem::SetSecurity(const std::string& path, FolderSecurity security) {
+  if (Node* n = Lookup(path)) n->security = std::make_shared<const FolderSecurity>(std::move(security));
 }
 
 }  // namespace platform::sim

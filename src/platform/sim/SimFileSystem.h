@@ -20,6 +20,9 @@
 
 namespace platform::sim {
 
+// The simulated machine's user, as SimSecurity's token names it.
+constexpr char kSimUserSid[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
 class SimFileSystem : public FileSystem {
  public:
   struct Node {
@@ -34,6 +37,9 @@ class SimFileSystem : public FileSystem {
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
+    // Its owner and access list; null for what Windows gives a folder the
+    // user made in their own tree (a drive's root: what it gives C:\).
+    std::shared_ptr<const FolderSecurity> security;
     std::map<std::string, std::shared_ptr<Node>, NameLess> children;
     uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
@@ -87,6 +93,9 @@ class SimFileSystem : public FileSystem {
   void Release(const std::string& path);
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
+  // Gives the entry at `path` an owner and access list of its own: another
+  // account's folder, one that everyone may change.
+  void SetSecurity(const std::string& path, FolderSecurity security);
   int writeCount() const { return writeCount_; }
   // Holds a worker in "RemoveFile" (by path or through a folder handle).
   SimGate gate;

@@ -149,6 +149,14 @@ long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
 
 }  // namespace
 
+bool IdentifyOpenedDatabase(void* handle, const std::string&, sqlite::OpenedFile* file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle || !GetFileInformationByHandle(static_cast<HANDLE>(handle), &info)) return false;
+  file->fileId = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  file->links = info.nNumberOfLinks;
+  return true;
+}
+
 std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::wstring wide = WidePath(pattern);
   WIN32_FIND_DATAW w;

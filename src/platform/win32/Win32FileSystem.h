@@ -2,8 +2,13 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/sqlite/SqliteDatabases.h"
 
 namespace platform::win32 {
+
+// What a database SQLite opened is, by the handle SQLite holds: its number
+// on its volume (the one a folder's listing gives) and its names.
+bool IdentifyOpenedDatabase(void* handle, const std::string& path, sqlite::OpenedFile* file);
 
 class Win32FileSystem : public FileSystem {
  public:

@@ -7,6 +7,8 @@
 #include "platform/win32/Win32FolderHandle.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -176,6 +178,61 @@ bool DeleteThrough(HANDLE handle, const std::optional<DWORD>& volume) {
   return NT_SUCCESS(status) || FailWith(status);
 }
 
+// A SID as text ("S-1-5-18"); empty when the system cannot write it.
+std::string SidText(PSID sid) {
+  wchar_t* text = nullptr;
+  if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
+  ScopedLocalMemory<wchar_t*> owned(text);
+  return Utf8(std::wstring(text));
+}
+
+// The allowing entries of an access list that apply to its object itself.
+// An allowing entry of a kind whose SID is not read here counts as one for
+// Everyone, so that no grant is overlooked.
+bool AllowedEntries(const ACL* dacl, std::vector<FolderSecurity::Allowed>* allowed) {
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(const_cast<ACL*>(dacl), i, &ace)) return false;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    if (header->AceFlags & INHERIT_ONLY_ACE) continue;
+    const auto* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    switch (header->AceType) {
+      case ACCESS_ALLOWED_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+        allowed->push_back({SidText(const_cast<DWORD*>(&entry->SidStart)), entry->Mask});
+        break;
+      case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+      case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+        allowed->push_back({"S-1-1-0", entry->Mask});
+        break;
+      default:
+        break;  // denying and auditing entries allow nothing
+    }
+  }
+  return true;
+}
+
+// Opens `name` in `root` as a folder for listing, with the rights to read
+// its security and to delete it once emptied, where they are ours; without
+// them, still to empty it, where they are not, or where another program
+// holds the folder without sharing deletion (its current directory: a
+// sharing violation). *deleteRefusal: why it was opened without the right
+// to delete it; 0 when it has it.
+HANDLE OpenFolderRelative(HANDLE root, const std::wstring& name, DWORD* deleteRefusal) {
+  const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+  auto open = [&](ACCESS_MASK extra) {
+    return CreateRelative(root, name, list | extra, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE);
+  };
+  *deleteRefusal = 0;
+  HANDLE h = open(DELETE | READ_CONTROL);
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = open(DELETE);
+  if (h || (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_SHARING_VIOLATION)) return h;
+  *deleteRefusal = GetLastError();
+  h = open(READ_CONTROL);
+  return h || GetLastError() != ERROR_ACCESS_DENIED ? h : open(0);
+}
+
 class Win32OpenFile : public WritableFile {
  public:
   explicit Win32OpenFile(HANDLE h) : file_(h) {}
@@ -251,16 +308,8 @@ class Win32FolderHandle : public FolderHandle {
       listed = entry->fileId;
     }
     const std::wstring wide = Wide(name);
-    const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
-    // With the right to delete it once emptied; without, still to empty it,
-    // where that right is not ours or another program holds the folder
-    // without sharing deletion (its current directory: a sharing violation).
-    HANDLE h = OpenRelative(folder_.get(), wide, list | DELETE, FILE_DIRECTORY_FILE);
     DWORD deleteRefusal = 0;
-    if (!h && (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION)) {
-      deleteRefusal = GetLastError();
-      h = OpenRelative(folder_.get(), wide, list, FILE_DIRECTORY_FILE);
-    }
+    HANDLE h = OpenFolderRelative(folder_.get(), wide, &deleteRefusal);
     if (!h) return nullptr;
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
@@ -310,6 +359,28 @@ class Win32FolderHandle : public FolderHandle {
       return false;
     }
     return DeleteThrough(folder_.get(), Volume());
+  }
+
+  bool ReadSecurity(FolderSecurity* security) override {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error =
+        GetSecurityInfo(folder_.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+      SetLastError(error);
+      return false;
+    }
+    ScopedLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    security->owner = SidText(owner);
+    security->allowed.clear();
+    if (!dacl) {
+      // No access list: everyone may do everything.
+      security->allowed.push_back({"S-1-1-0", GENERIC_ALL});
+      return true;
+    }
+    return AllowedEntries(dacl, &security->allowed);
   }
 
   std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
@@ -420,9 +491,13 @@ std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asI
       return nullptr;
     }
   }
-  ScopedFile folder(CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | (asItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
+  // With the right to read its security where that right is ours.
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (asItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const DWORD list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  ScopedFile folder(CreateFileW(wide.c_str(), list | READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!folder.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+    folder = ScopedFile(CreateFileW(wide.c_str(), list, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  }
   AttributeTagInformation tag;
   if (!folder.valid() || !Query(folder.get(), kFileAttributeTagInformation, &tag)) return nullptr;
   if (!(tag.attributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -31,7 +31,7 @@ struct Win32Platform {
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  sqlite::SqliteDatabases databases;
+  sqlite::SqliteDatabases databases{IdentifyOpenedDatabase};
   Platform platform{registry, process,  clock,      files,    desktop, sound,    audio,
                     shell,    urlCache, urlHistory, security, ansi,    databases};
 };

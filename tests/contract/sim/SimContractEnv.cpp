@@ -68,6 +68,14 @@ class SimContractEnv : public ContractEnv {
     sim_.files.AddHardLink(existing, path);
     return sim_.files.IsFile(path);
   }
+  bool LetEveryoneChange(const std::string& folder) override {
+    platform::FolderSecurity security;
+    std::unique_ptr<platform::FolderHandle> handle = sim_.files.OpenFolder(folder, true);
+    if (!handle || !handle->ReadSecurity(&security)) return false;
+    security.allowed.push_back({"S-1-1-0", 0x1301BF});  // Modify
+    sim_.files.SetSecurity(folder, security);
+    return true;
+  }
   std::string ShortName(const std::string& path) override {
     std::string name = path.substr(path.rfind('\\') + 1);
     if (name.size() <= 8) return {};

@@ -1,5 +1,6 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <wininet.h>
@@ -94,6 +95,32 @@ class Win32ContractEnv : public ContractEnv {
   bool MakeHardLink(const std::string& existing, const std::string& path) override {
     return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
                            nullptr);
+  }
+  bool LetEveryoneChange(const std::string& folder) override {
+    const std::wstring path = platform::win32::WidePath(folder);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS) {
+      return false;
+    }
+    BYTE world[SECURITY_MAX_SID_SIZE];
+    DWORD worldSize = sizeof world;
+    EXPLICIT_ACCESSW everyone{};
+    everyone.grfAccessPermissions = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+    everyone.grfAccessMode = GRANT_ACCESS;
+    everyone.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+    everyone.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    everyone.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    everyone.Trustee.ptstrName = reinterpret_cast<LPWSTR>(world);
+    PACL updated = nullptr;
+    bool done = CreateWellKnownSid(WinWorldSid, nullptr, world, &worldSize) &&
+                SetEntriesInAclW(1, &everyone, dacl, &updated) == ERROR_SUCCESS &&
+                SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, updated, nullptr) == ERROR_SUCCESS;
+    LocalFree(updated);
+    LocalFree(descriptor);
+    return done;
   }
   bool Recycle(const std::string& path, uint64_t) override {
     std::wstring from = platform::win32::Wide(path) + L'\0';  // a list ended by an empty name
