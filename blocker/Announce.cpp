@@ -31,8 +31,9 @@ public:
                        : ERROR_FILE_NOT_FOUND;
         return (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value) ? value : 0;
     }
-    void writeDword(const wchar_t* name, DWORD value) const {
-        if (key_) RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    bool writeDword(const wchar_t* name, DWORD value) const {
+        return key_ && RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                           ERROR_SUCCESS;
     }
 
 private:
@@ -51,6 +52,21 @@ Text announced(Text address) {
     return address;
 }
 
+// Blocked pop-up windows the settings would not count, not yet handed to Corvane. An announcement
+// carries them in its dwData: kUncountedTag in the high word, their number in the low word (at most
+// kMostUncounted; the rest wait for the next). With none, dwData is 0, as it has always been.
+// Corvane's services/BlockerModule.h reads the same tag.
+LONG g_uncounted = 0;
+constexpr ULONG_PTR kUncountedTag = 0x43560000;  // "CV"
+constexpr LONG kMostUncounted = 0xFFFF;
+
+LONG takeUncounted() {
+    LONG taken = InterlockedExchange(&g_uncounted, 0);
+    if (taken <= kMostUncounted) return taken;
+    InterlockedExchangeAdd(&g_uncounted, taken - kMostUncounted);
+    return kMostUncounted;
+}
+
 // At most one announcement on its way per process: a page that opens pop-up windows in a loop
 // gets them all counted, not a queue of threads waiting on Corvane's announcements.
 LONG g_announcing = 0;
@@ -63,7 +79,11 @@ struct Announcement {
 DWORD WINAPI announceThread(void* param) {
     {
         HeapArray<Announcement> announcement(static_cast<Announcement*>(param));
-        announceBlockedPopup(nullptr, Text{announcement[0].chars, announcement[0].length});
+        Text address{announcement[0].chars, announcement[0].length};
+        announceBlockedPopup(nullptr, address);
+        // Pop-up windows blocked meanwhile were not announced: those the settings would not count
+        // go to Corvane now, once, rather than wait for a pop-up window that may never come.
+        if (InterlockedCompareExchange(&g_uncounted, 0, 0) > 0) announceBlockedPopup(nullptr, address);
     }
     InterlockedExchange(&g_announcing, 0);
     // The thread held the module loaded (see announceInBackground); it lets go only as it ends.
@@ -79,10 +99,11 @@ void countBlockedPopup() {
     DWORD count = settings.readDword(L"EPWC");
     // Corvane reads the count as a signed number: stop at its largest value instead of wrapping.
     if (count < static_cast<DWORD>(INT_MAX)) ++count;
-    settings.writeDword(L"EPWC", count);
+    if (!settings.writeDword(L"EPWC", count)) InterlockedIncrement(&g_uncounted);
 }
 
 void announceBlockedPopup(HWND sender, Text address) {
+    // Without Corvane, the pop-up windows not counted wait for the next announcement.
     HWND main = FindWindowW(L"TCorvaneMain", L"Preferences");
     if (!main) return;
     address = announced(address);
@@ -96,6 +117,9 @@ void announceBlockedPopup(HWND sender, Text address) {
     if (n > 0) WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr, nullptr);
     text[n] = '\0';
     COPYDATASTRUCT data{};
+    // Handed over once: a send that fails after Corvane had it must not count them twice.
+    const LONG uncounted = takeUncounted();
+    data.dwData = uncounted > 0 ? kUncountedTag | static_cast<ULONG_PTR>(uncounted) : 0;
     data.cbData = static_cast<DWORD>(n + 1);
     data.lpData = text.get();
     // Sent, not posted (the system refuses to post WM_COPYDATA): the call returns once Corvane has

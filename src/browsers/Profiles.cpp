@@ -1,6 +1,8 @@
 // Profile discovery.
 #include "browsers/Profiles.h"
 
+#include <algorithm>
+
 #include "browsers/JsonQuery.h"
 #include "cookies/KeepList.h"
 #include "platform/Process.h"
@@ -12,9 +14,30 @@ namespace {
 // Local State and profiles.ini are small; a larger file is none of theirs.
 constexpr size_t kMaxListBytes = 16 * 1024 * 1024;
 
-// One folder name, nothing that climbs out or names another place.
+// A device's name (CON, NUL, COM1 ...), which Windows takes for the device
+// in any folder and with any extension ("nul.txt"), blanks before it aside.
+bool IsDeviceName(const std::string& name) {
+  std::string base = util::ToLowerAscii(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (base == device) return true;
+  }
+  // COM and LPT with a digit, or with the superscripts 1, 2 and 3 (UTF-8).
+  if (base.size() < 4 || (base.compare(0, 3, "com") != 0 && base.compare(0, 3, "lpt") != 0)) return false;
+  const std::string number = base.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" || number == "\xC2\xB2" ||
+         number == "\xC2\xB3";
+}
+
+// One folder name, nothing that climbs out or names another place: no
+// separator or drive, no wildcard (FindFirstFile takes *, ?, <, > and "
+// for patterns, so "*" would find the data folder's own "." entry), no
+// device, and no final dot or blank (which the system drops, so the name
+// would be another's).
 bool IsPlainName(const std::string& name) {
-  return !name.empty() && !platform::IsDotEntry(name) && name.find_first_of("\\/:") == std::string::npos;
+  if (name.empty() || platform::IsDotEntry(name) || name.back() == '.' || name.back() == ' ') return false;
+  if (name.find_first_of("\\/:*?<>\"|") != std::string::npos || IsDeviceName(name)) return false;
+  return std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 // A relative path of plain names, with "/" or "\" between them.
@@ -123,9 +146,12 @@ std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserR
       profile.cacheFolder = appData.local + "\\" + relative;
       profile.cacheStart = appData.local;
     } else {
-      if (!platform::IsFullPath(e.path)) continue;
+      // A drive's or a share's path of plain names, below its root.
+      const std::string path = WindowsSeparators(e.path);
+      if (!platform::IsFullPath(path) || !IsPlainRelativePath(path.substr(path[1] == ':' ? 3 : 2))) continue;
       // A profile kept elsewhere keeps its caches in itself.
-      profile.folder = profile.cacheFolder = profile.start = profile.cacheStart = WindowsSeparators(e.path);
+      profile.folder = profile.cacheFolder = profile.start = profile.cacheStart = path;
+      profile.elsewhere = true;
     }
     bool known = false;
     for (const Profile& p : profiles) known = known || util::EqualNoCase(p.folder, profile.folder);

@@ -82,19 +82,36 @@ void CleanerSteps::TimelineCleaner() {
   // One folder per account that signed in.
   std::string platformFolder;
   std::vector<platform::FindData> entries;
-  if (!ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries)) return;
+  std::unique_ptr<platform::FolderHandle> home =
+      ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries);
+  if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
     if (!(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) continue;
-    const std::string path = platformFolder + "\\" + entry.name + "\\" + kActivitiesCache;
-    if (platform_.files.Exists(path)) CleanActivitiesCache(path);
+    // The database as its folder, opened as itself, lists it: SQLite opens
+    // it by its path, and what it opened must be that file.
+    std::unique_ptr<platform::FolderHandle> account = home->OpenFolder(entry.name, entry.fileId);
+    std::vector<platform::FindData> files;
+    if (!account || !account->List(&files)) continue;
+    for (const platform::FindData& file : files) {
+      if ((file.attributes & platform::kAttrDirectory) || !platform_.files.SameName(file.name, kActivitiesCache)) {
+        continue;
+      }
+      const std::string path = account->path() + "\\" + file.name;
+      if (platform::IsLink(file)) {
+        RefuseLink(path);
+      } else {
+        CleanActivitiesCache(path, file.fileId);
+      }
+    }
   }
 }
 
-void CleanerSteps::CleanActivitiesCache(const std::string& path) {
+void CleanerSteps::CleanActivitiesCache(const std::string& path, uint64_t listed) {
   using platform::DbResult;
   DbResult result = DbResult::Ok;
-  std::unique_ptr<platform::Database> db = platform_.databases.Open(path, platform::DbAccess::ReadWrite, &result);
+  std::unique_ptr<platform::Database> db =
+      platform_.databases.Open(path, platform::DbAccess::ReadWrite, listed, &result);
   // The write lock is taken before anything changes, so a database the
   // system holds is found untouched.
   if (db) result = db->Begin();
@@ -112,7 +129,7 @@ void CleanerSteps::CleanActivitiesCache(const std::string& path) {
   if (result == DbResult::Ok) result = db->Commit();
   if (result != DbResult::Ok) {
     if (db) db->Rollback();
-    Skipped(path, platform::DbResultText(result), result == DbResult::Busy);
+    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, platform::IsRefusal(result));
     return;
   }
   for (const std::string& table : missing) Skipped(path + ": " + table, "no such table in this version");

@@ -3,70 +3,23 @@
 
 #include <algorithm>
 
+#include "cleaner/UsersOwnFolder.h"
 #include "files/Paths.h"
 #include "util/Text.h"
 
 namespace community {
 namespace {
 
-// Who may change a file without being another account: the system, the
-// administrators (who may do anything anyway), the installer's account,
-// and the owner's own entry (OWNER RIGHTS: the owner is checked apart).
-const char* const kTrusted[] = {"S-1-5-18", "S-1-5-32-544",
-                                "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", "S-1-3-4"};
-
-// The rights that let an account change a file or what a folder holds:
-// write data or add a file, append or add a folder, delete a child,
-// delete, change the access list or the owner, and the generic ones.
-constexpr uint32_t kWriteRights = 0x2 | 0x4 | 0x40 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
-
-// A SID's text form ("S-1-5-21-...") from its bytes.
-std::string SidText(const std::string& bytes) {
-  if (bytes.size() < 8) return {};
-  const auto byte = [&bytes](size_t i) { return static_cast<uint64_t>(static_cast<unsigned char>(bytes[i])); };
-  uint64_t authority = 0;
-  for (size_t i = 2; i < 8; ++i) authority = (authority << 8) | byte(i);
-  std::string text = "S-" + std::to_string(byte(0)) + "-" + std::to_string(authority);
-  const size_t count = byte(1);
-  for (size_t k = 0; k < count && 8 + 4 * k + 3 < bytes.size(); ++k) {
-    const size_t at = 8 + 4 * k;
-    text += "-" + std::to_string(byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24);
-  }
-  return text;
-}
-
-std::string UserSid(platform::Platform& platform) {
-  long error = 0;
-  std::unique_ptr<platform::AccessToken> token = platform.security.OpenProcessTokenForQuery(&error);
-  if (!token) return {};
-  uint32_t needed = 0;
-  token->QueryUser(nullptr, 0, &needed);
-  if (needed == 0 || needed > 4096) return {};
-  std::vector<uint64_t> buffer((needed + 7) / 8);
-  if (token->QueryUser(buffer.data(), needed, &needed) != platform::kErrorSuccess) return {};
-  return SidText(platform.security.TokenUserSid(buffer.data()));
-}
-
-bool IsTrusted(const std::string& sid, const std::string& user) {
-  return sid == user ||
-         std::any_of(std::begin(kTrusted), std::end(kTrusted), [&sid](const char* t) { return sid == t; });
-}
-
-std::string Why(platform::Platform& platform, const std::string& path, const std::string& user) {
+// Why the definitions at `path` are not to be read, or empty: a file that is
+// a link, or in a folder that is not the user's own (another account owns
+// it or one above it, or may change what they hold).
+std::string Why(platform::Platform& platform, const std::string& folder, const std::string& file) {
+  std::string why;
+  if (!cleaner::IsUsersOwnFolder(platform, folder, &why)) return why;
+  if (file.empty()) return {};
   platform::FindData found;
-  if (!platform.files.FindFirst(path, &found)) return "it cannot be found";
-  if (platform::IsLink(found)) return path + " is a link";
-  platform::ObjectSecurity security;
-  if (long error = platform.files.QuerySecurity(path, &security); error != platform::kErrorSuccess) {
-    return "who may change " + path + " cannot be told (error " + std::to_string(error) + ")";
-  }
-  if (user.empty()) return "the account Corvane runs as cannot be told";
-  if (!IsTrusted(security.owner, user)) return path + " belongs to another account (" + security.owner + ")";
-  if (!security.hasAccessList) return "every account may change " + path;
-  for (const platform::AccessEntry& entry : security.entries) {
-    if (!entry.allows || (entry.flags & platform::kInheritOnlyAce) || !(entry.mask & kWriteRights)) continue;
-    if (!IsTrusted(entry.sid, user)) return "another account (" + entry.sid + ") may change " + path;
-  }
+  if (!platform.files.FindFirst(file, &found)) return "it cannot be found";
+  if (platform::IsLink(found)) return file + " is a link";
   return {};
 }
 
@@ -74,10 +27,10 @@ std::string Joined(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-// Reads one file, `trusted` the folders checked above it.
-Definitions ReadOne(platform::Platform& platform, const std::string& path, const std::string& user, Source* source) {
+// Reads one file of a folder found to be the user's own.
+Definitions ReadOne(platform::Platform& platform, const std::string& folder, const std::string& path, Source* source) {
   source->path = path;
-  source->refused = Why(platform, path, user);
+  source->refused = Why(platform, folder, path);
   if (!source->refused.empty()) return {};
   std::string bytes;
   long error = platform.files.ReadWholeFile(path, &bytes, kMaxDefinitionBytes);
@@ -128,13 +81,8 @@ std::string UserDefinitionsFolder(platform::Platform& platform) {
   return Joined(appData, kUserDefinitionsFolder);
 }
 
-std::string WhyOthersCanWrite(platform::Platform& platform, const std::string& path) {
-  return Why(platform, path, UserSid(platform));
-}
-
 Catalogue LoadCatalogue(platform::Platform& platform) {
   Catalogue catalogue;
-  const std::string user = UserSid(platform);
   std::vector<Entry> all;  // in the order read
   auto take = [&](Definitions definitions, const Source& source) {
     catalogue.read += definitions.sections;
@@ -148,10 +96,10 @@ Catalogue LoadCatalogue(platform::Platform& platform) {
   const std::string programFile = Joined(program, kProgramDefinitions);
   if (platform.files.IsFile(programFile)) {
     Source source;
-    std::string folderWhy = Why(platform, program, user);
+    std::string folderWhy = Why(platform, program, {});
     Definitions definitions;
     if (folderWhy.empty()) {
-      definitions = ReadOne(platform, programFile, user, &source);
+      definitions = ReadOne(platform, program, programFile, &source);
     } else {
       source.path = programFile;
       source.refused = folderWhy;
@@ -170,16 +118,14 @@ Catalogue LoadCatalogue(platform::Platform& platform) {
   std::string appData;
   if (!folder.empty() && platform.shell.SpecialFolder(platform::kCsidlAppData, &appData)) {
     std::vector<std::string> names = IniFiles(platform.files, folder);
-    // The folders below the one the system named are checked too: whoever
-    // may change one may put other files in its place.
-    std::string folderWhy;
-    if (!names.empty()) folderWhy = Why(platform, Joined(appData, "Corvane"), user);
-    if (folderWhy.empty() && !names.empty()) folderWhy = Why(platform, folder, user);
+    // The folder and every one above it: whoever may change one may put
+    // other files in its place.
+    const std::string folderWhy = names.empty() ? std::string() : Why(platform, folder, {});
     for (const std::string& name : names) {
       Source source;
       Definitions definitions;
       if (folderWhy.empty()) {
-        definitions = ReadOne(platform, Joined(folder, name), user, &source);
+        definitions = ReadOne(platform, folder, Joined(folder, name), &source);
       } else {
         source.path = Joined(folder, name);
         source.refused = folderWhy;

@@ -42,17 +42,12 @@ struct Catalogue {
 // %APPDATA%\Corvane\Cleaners; empty when the system names no %APPDATA%.
 std::string UserDefinitionsFolder(platform::Platform& platform);
 
-// Reads every source. A file is refused, and named with why, when it or a
-// folder it lies in (up to the one the system named) is a link, is owned
-// by another account or lets one change it, cannot be read, is larger than
+// Reads every source. A file is refused, and named with why, when it is a
+// link, when its folder or one above it is not the user's own (another
+// account owns it, may change what it holds, or it is a link:
+// cleaner::IsUsersOwnFolder), or when it cannot be read, is larger than
 // kMaxDefinitionBytes, is not text or holds no entry. *.ini files in the
 // Settings folder beside the program are named as not read.
 Catalogue LoadCatalogue(platform::Platform& platform);
-
-// Why another account could change the file or folder at `path` (or put
-// something in its place), or empty when only this user, the system and
-// administrators can: its owner and the allowing entries of its access
-// list that apply to it, read as the system gives them.
-std::string WhyOthersCanWrite(platform::Platform& platform, const std::string& path);
 
 }  // namespace community

@@ -96,6 +96,11 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
 
 std::string KeepListPath(platform::Platform& platform) { return SettingsFolder(platform) + "\\" + kKeepListFile; }
 
+bool CanKeep(platform::Platform& platform, const std::string& site) {
+  std::string bytes;
+  return platform.ansi.FromUtf8(site, &bytes);
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

@@ -65,25 +65,18 @@ struct FileIdentity {
   uint32_t linkCount = 0;  // the names the file has (hard links)
 };
 
-// One entry of an access list: whom it names (a SID in its text form,
-// "S-1-5-32-545"), the rights (an access mask), whether it allows or denies
-// them, and its ACE flags.
-struct AccessEntry {
-  std::string sid;
-  uint32_t mask = 0;
-  bool allows = true;
-  uint8_t flags = 0;
-};
-// The ACE flag of an entry that applies only to what is created inside.
-constexpr uint8_t kInheritOnlyAce = 0x8;
-
-// Who owns a file or folder and what its access list grants
-// (GetSecurityInfo with the owner and the DACL).
-struct ObjectSecurity {
-  std::string owner;  // a SID in its text form
-  // False for a null DACL, which lets everyone do everything.
-  bool hasAccessList = true;
-  std::vector<AccessEntry> entries;
+// A folder's owner and what its access list allows, as the system keeps
+// them (GetSecurityInfo), SIDs as text ("S-1-5-18").
+struct FolderSecurity {
+  struct Allowed {
+    std::string sid;
+    uint32_t rights = 0;  // the access mask of an allowing entry
+  };
+  std::string owner;
+  // The allowing entries that apply to the folder itself (not those only
+  // passed on to what is made in it). A folder without an access list
+  // allows everyone everything: one entry for Everyone then.
+  std::vector<Allowed> allowed;
 };
 
 // An open listing (FindFirstFile handle); closed when destroyed.
@@ -145,6 +138,9 @@ class FolderHandle {
   // Opens the file `name` for writing, as itself: null when it is a link,
   // has a second name (a hard link) or is not the entry `listed`.
   virtual std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) = 0;
+  // This folder's owner and access list, read through the handle. False
+  // (LastError) when the system cannot say.
+  virtual bool ReadSecurity(FolderSecurity* security) = 0;
 };
 
 class FileSystem {
@@ -178,10 +174,6 @@ class FileSystem {
   // letter compared without regard to case, in all of Unicode, as Windows
   // compares file names (CompareStringOrdinal, ignoring case).
   virtual bool SameName(const std::string& a, const std::string& b) = 0;
-
-  // The owner and access list of the file or folder at `path`, a link at
-  // its last name not followed: the link's own. A Win32 error code.
-  virtual long QuerySecurity(const std::string& path, ObjectSecurity* security) = 0;
 
   // Opens an existing file for reading; null with *error set when it cannot.
   virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) = 0;

@@ -7,6 +7,10 @@ namespace services {
 
 std::string ReportFileBytes(const std::string& report) { return "\xEF\xBB\xBF" + report; }
 
+std::string ReportWithMessage(const std::string& report, const std::string& message) {
+  return report + (report.empty() ? "" : "\r\n") + message + "\r\n";
+}
+
 std::string WriteLastRunReport(platform::Platform& platform, const std::string& report) {
   platform::FileSystem& files = platform.files;
   std::string local;

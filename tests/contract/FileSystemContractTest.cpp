@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ContractEnv.h"
+#include "cleaner/ProtectedStorage.h"
+#include "cleaner/UsersOwnFolder.h"
 #include "util/Text.h"
 
 namespace contract {
@@ -31,26 +33,6 @@ TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   EXPECT_FALSE(files().Exists(root + "\\a"));
 }
 
-TEST_F(FileSystemContract, ASecurityQueryNamesTheOwnerAndWhoMayWrite) {
-  std::string root = Env().NewScratchFolder();
-  ASSERT_EQ(files().ReplaceWholeFile(root + "\\mine.ini", "x"), platform::kErrorSuccess);
-  // The account that made them owns them and may change them (Windows adds
-  // SYSTEM and the administrators; Wine gives every file the user as owner,
-  // SYSTEM and the user full control, and Everyone reading).
-  const std::string user = "S-1-5-21-";
-  for (const std::string& path : {root, root + "\\mine.ini"}) {
-    platform::ObjectSecurity security{"poison", false, {}};
-    ASSERT_EQ(files().QuerySecurity(path, &security), platform::kErrorSuccess) << path;
-    EXPECT_EQ(security.owner.rfind(user, 0), 0u) << path << ": " << security.owner;
-    EXPECT_TRUE(security.hasAccessList);
-    EXPECT_TRUE(std::any_of(security.entries.begin(), security.entries.end(), [&](const platform::AccessEntry& e) {
-      return e.allows && e.sid == security.owner && (e.mask & 0x2);
-    })) << path;
-  }
-  platform::ObjectSecurity none;
-  EXPECT_EQ(files().QuerySecurity(root + "\\missing.ini", &none), platform::kErrorFileNotFound);
-}
-
 TEST_F(FileSystemContract, AnEntryIsFoundByItsPathInsideAFolderHeldOpenForRemoval) {
   std::string root = Env().NewScratchFolder();
   ASSERT_TRUE(files().MakeFolder(root + "\\a"));
@@ -71,6 +53,54 @@ TEST_F(FileSystemContract, AnEntryIsFoundByItsPathInsideAFolderHeldOpenForRemova
   ASSERT_TRUE(held->List(&listed)) << "its own listing finds it on both";
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, "b");
+}
+
+// NTFS folds the case of every script its upcase table covers, not only
+// A to Z; a path's "." and ".." are resolved before the name is looked up,
+// and ".." never climbs above the drive.
+TEST_F(FileSystemContract, NamesAreFoundAsTheFileSystemFoldsThemAndDotsInAPathAreResolved) {
+  std::string root = Env().NewScratchFolder();
+  const std::pair<std::string, std::string> sameNames[] = {
+      {"\u00E9lodie", "\u00C9LODIE"},
+      {"\u0142\u00F3d\u017A", "\u0141\u00D3D\u0179"},                        // łódź
+      {"\u03C3\u03BF\u03C6\u03AF\u03B1", "\u03A3\u039F\u03A6\u038A\u0391"},  // σοφία
+      {"\u043C\u0430\u0440\u0438\u044F", "\u041C\u0410\u0420\u0418\u042F"},  // мария
+  };
+  for (const auto& [made, asked] : sameNames) {
+    ASSERT_TRUE(files().MakeFolder(root + "\\" + made)) << made;
+    EXPECT_TRUE(files().IsDirectory(root + "\\" + asked)) << asked;
+    EXPECT_TRUE(files().SameName(made, asked)) << asked;
+    platform::FindData found;
+    EXPECT_TRUE(files().FindFirst(root + "\\" + asked, &found)) << asked;
+    EXPECT_EQ(found.name, made) << "found under its own spelling";
+    EXPECT_FALSE(files().MakeFolder(root + "\\" + asked)) << "the same name: " << asked;
+  }
+  // Sharp s has no capital of its own: "STRASSE" is another name.
+  ASSERT_TRUE(files().MakeFolder(root + "\\stra\u00DFe"));
+  EXPECT_FALSE(files().Exists(root + "\\STRASSE"));
+  EXPECT_FALSE(files().SameName("stra\u00DFe", "STRASSE"));
+
+  ASSERT_TRUE(files().MakeFolder(root + "\\a"));
+  ASSERT_TRUE(files().MakeFolder(root + "\\a\\b"));
+  ASSERT_EQ(files().ReplaceWholeFile(root + "\\a\\c.txt", "c"), platform::kErrorSuccess);
+  std::string bytes;
+  EXPECT_EQ(files().ReadWholeFile(root + "\\a\\b\\..\\c.txt", &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "c");
+  EXPECT_TRUE(files().IsFile(root + "\\a\\.\\b\\..\\.\\c.txt"));
+  EXPECT_FALSE(files().Exists(root + "\\a\\b\\c.txt"));
+  // Above the drive's root ".." stays at the root.
+  const std::string fromRoot = root.substr(0, 2) + "\\..\\..\\" + root.substr(3);
+  EXPECT_TRUE(files().IsFile(fromRoot + "\\a\\c.txt")) << fromRoot;
+  platform::FindData found;
+  ASSERT_TRUE(files().FindFirst(root + "\\a\\b\\..\\*.txt", &found));
+  EXPECT_EQ(found.name, "c.txt");
+  ASSERT_TRUE(files().MakeFolder(root + "\\a\\b\\..\\d"));
+  EXPECT_TRUE(files().IsDirectory(root + "\\a\\d"));
+  std::string longPath;
+  ASSERT_TRUE(files().LongPathName(root + "\\a\\d\\..\\c.txt", &longPath));
+  EXPECT_TRUE(util::EqualNoCase(longPath, root + "\\a\\c.txt")) << longPath;
+  EXPECT_TRUE(files().RemoveFile(root + "\\a\\d\\..\\c.txt"));
+  EXPECT_FALSE(files().Exists(root + "\\a\\c.txt"));
 }
 
 TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
@@ -140,6 +170,38 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   EXPECT_TRUE(files().RemoveFolder(root + "\\other"));
   EXPECT_TRUE(files().RemoveFile(path));
   EXPECT_FALSE(files().RemoveFile(path));
+}
+
+// Who owns a folder and who may change it, read through its handle, is
+// what tells a folder of the user's own: one the user made is, until
+// everyone is let change it.
+TEST_F(FileSystemContract, AFoldersOwnerAndWhoMayChangeItAreReadThroughItsHandle) {
+  const std::string folder = Env().NewScratchFolder() + "\\profile";
+  ASSERT_TRUE(files().MakeFolder(folder));
+  std::string sid;
+  ASSERT_TRUE(cleaner::GetCurrentUserSid(Env().platform().security, &sid));
+  const std::string user = cleaner::SidToText(sid);
+  auto grants = [&](const std::string& who, uint32_t rights) {
+    platform::FolderSecurity security;
+    std::unique_ptr<platform::FolderHandle> handle = files().OpenFolder(folder, true);
+    EXPECT_TRUE(handle && handle->ReadSecurity(&security)) << files().LastError();
+    EXPECT_EQ(security.owner, user);
+    return std::any_of(
+        security.allowed.begin(), security.allowed.end(),
+        [&](const platform::FolderSecurity::Allowed& a) { return a.sid == who && (a.rights & rights) == rights; });
+  };
+  const uint32_t kAddFile = 0x2, kDelete = 0x10000;
+  EXPECT_TRUE(grants(user, kAddFile | kDelete));
+  EXPECT_FALSE(grants("S-1-1-0", kAddFile));
+  std::string why;
+  EXPECT_TRUE(cleaner::IsUsersOwnFolder(Env().platform(), folder, &why)) << why;
+
+  // Wine keeps no access list of its own: it sets the folder's Unix mode to
+  // write for others, and reads it back as an entry for Everyone.
+  ASSERT_TRUE(Env().LetEveryoneChange(folder));
+  EXPECT_TRUE(grants("S-1-1-0", kAddFile | kDelete));
+  EXPECT_FALSE(cleaner::IsUsersOwnFolder(Env().platform(), folder, &why));
+  EXPECT_EQ(why, "other accounts may change " + folder);
 }
 
 }  // namespace

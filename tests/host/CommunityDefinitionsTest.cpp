@@ -213,21 +213,20 @@ TEST_F(CommunitySources, TheUsersEntriesReplaceTheProgramFoldersAndFilesOthersCa
                          kUser + "\\mine.ini: ",
                      }));
 
-  // The Users group given write access to the user's folder, or a file
-  // there made another account's: nothing of it is read.
-  platform::ObjectSecurity shared{sim.files.userSid, true, {{sim.files.userSid, 0x1F01FF}, {"S-1-5-32-545", 0x6}}};
-  sim.files.SetSecurity(kUser, shared);
+  // The Users group given write access to the user's folder: nothing of it is read.
+  const std::string user = platform::sim::kSimUserSid;
+  sim.files.SetSecurity(kUser, {user, {{user, 0x1F01FF}, {"S-1-5-32-545", 0x6}}});
   catalogue = community::LoadCatalogue(sim.platform);
   ASSERT_EQ(catalogue.entries.size(), 2u);
   EXPECT_EQ(catalogue.entries[0].registry[0].at.path, "Software\\Admin");
-  EXPECT_EQ(catalogue.sources[3].refused, "another account (S-1-5-32-545) may change " + kUser);
-  sim.files.SetSecurity(kUser, {sim.files.userSid, true, {{sim.files.userSid, 0x1F01FF}}});
-  sim.files.SetSecurity(kUser + "\\mine.ini", {"S-1-5-21-1-2-3-1002", true, {}});
+  EXPECT_EQ(catalogue.sources[3].refused, "other accounts may change " + kUser);
+  // One above it another account's: the same.
+  sim.files.SetSecurity(kUser, {user, {{user, 0x1F01FF}}});
+  sim.files.SetSecurity("C:\\users\\user\\AppData\\Roaming\\Corvane", {"S-1-5-21-1-2-3-1002", {}});
   catalogue = community::LoadCatalogue(sim.platform);
-  EXPECT_EQ(catalogue.entries[0].registry[0].at.path, "Software\\Downloaded");
-  EXPECT_EQ(catalogue.sources[3].refused, kUser + "\\mine.ini belongs to another account (S-1-5-21-1-2-3-1002)");
-  // An inheritable entry for what is made inside is no right on the folder itself.
-  sim.files.SetSecurity(kUser + "\\mine.ini", {sim.files.userSid, true, {{"S-1-3-0", 0x1F01FF, true, 0x8}}});
+  EXPECT_EQ(catalogue.entries[0].registry[0].at.path, "Software\\Admin");
+  EXPECT_EQ(catalogue.sources[3].refused, "another account owns C:\\users\\user\\AppData\\Roaming\\Corvane");
+  sim.files.SetSecurity("C:\\users\\user\\AppData\\Roaming\\Corvane", {user, {{user, 0x1F01FF}}});
   EXPECT_EQ(community::LoadCatalogue(sim.platform).entries[0].registry[0].at.path, "Software\\Mine");
 
   // A link in the folder's place leads nowhere.
@@ -237,7 +236,7 @@ TEST_F(CommunitySources, TheUsersEntriesReplaceTheProgramFoldersAndFilesOthersCa
   sim.files.AddFolderLink(kUser, "C:\\ProgramData\\Elsewhere");
   catalogue = community::LoadCatalogue(sim.platform);
   EXPECT_EQ(catalogue.entries[0].registry[0].at.path, "Software\\Admin");
-  EXPECT_EQ(catalogue.sources.back().refused, kUser + " is a link");
+  EXPECT_EQ(catalogue.sources.back().refused, kUser + " is a link to another place");
 }
 
 }  // namespace

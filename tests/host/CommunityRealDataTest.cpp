@@ -5,6 +5,7 @@
 // keep-list, saved passwords).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -60,15 +61,25 @@ class CommunityOnRealData : public ::testing::Test {
     fs::copy(real, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
     mirrors_.emplace_back(simPath, copy);
     if (fs::is_regular_file(copy)) {
-      sim_.files.AddFile(simPath, ReadBytes(copy));
+      AddMirroredFile(simPath, copy, ReadBytes(copy));
       return;
     }
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(copy)) {
       std::string inside = simPath + "\\" + entry.path().lexically_relative(copy).string();
       for (char& c : inside) c = c == '/' ? '\\' : c;
       if (entry.is_directory()) sim_.files.AddDirectory(inside);
-      if (entry.is_regular_file()) sim_.files.AddFile(inside, entry.file_size() < (1 << 20) ? ReadBytes(entry) : "");
+      if (entry.is_regular_file()) {
+        AddMirroredFile(inside, entry.path(), entry.file_size() < (1 << 20) ? ReadBytes(entry) : "");
+      }
     }
+  }
+  // A file of the simulation with the file number of its real copy, which
+  // SQLite opens.
+  void AddMirroredFile(const std::string& simPath, const fs::path& copy, const std::string& content) {
+    sim_.files.AddFile(simPath, content);
+    struct stat status {};
+    ASSERT_EQ(::stat(copy.c_str(), &status), 0) << copy;
+    sim_.files.Lookup(simPath)->id = static_cast<uint64_t>(status.st_ino);
   }
 
   std::string RealPath(const std::string& simPath) const {
@@ -110,9 +121,10 @@ class CommunityOnRealData : public ::testing::Test {
   fs::path scratch_;
   std::vector<std::pair<std::string, fs::path>> mirrors_;
   platform::sim::SimPlatform sim_;
-  platform::sqlite::SqliteDatabases databases_{[this](const std::string& path) { return RealPath(path); }};
+  platform::sqlite::SqliteDatabases databases_{platform::sqlite::IdentifyByPath,
+                                               [this](const std::string& path) { return RealPath(path); }};
   platform::Platform platform_{sim_.registry, sim_.process, sim_.clock, sim_.files,    sim_.desktop,
-                               sim_.sound,    sim_.mixer,   sim_.shell, sim_.urlCache, sim_.urlHistory,
+                               sim_.sound,    sim_.audio,   sim_.shell, sim_.urlCache, sim_.urlHistory,
                                sim_.security, sim_.ansi,    databases_, sim_.http};
 };
 
@@ -156,7 +168,10 @@ TEST_F(CommunityOnRealData, ABrowserForksCookieStoreIsCleanedWithTheKeepListRath
   Mirror(profiles_ / "chromium" / "Default" / "Cookies-journal", chromium + "\\Cookies-journal");
   // A Firefox fork, with the write-ahead log Firefox leaves beside its cookies.
   const std::string gecko = kRoaming + "\\Floorp\\Profiles\\x.default";
-  Mirror(profiles_ / "firefox" / "home" / ".config" / "mozilla" / "firefox" / "pa7lymw5.corvane", gecko);
+  for (const fs::directory_entry& profile :
+       fs::directory_iterator(profiles_ / "firefox" / "home" / ".config" / "mozilla" / "firefox")) {
+    if (profile.path().extension() == ".corvane") Mirror(profile.path(), gecko);
+  }
   ASSERT_TRUE(cookies::WriteKeepList(platform_, {"kept.example"}));
   services::RunEnd end =
       Clean({"1Browser Web Browsing Cookies", "Floorp Web Browsing Cookies", "Floorp Saved Usernames & Passwords"});

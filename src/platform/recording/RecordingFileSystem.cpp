@@ -138,6 +138,10 @@ class RecordingFolder : public FolderHandle {
     return files_.NoteRemoval(kind, target, error, link ? 0 : size);
   }
 
+  bool ReadSecurity(FolderSecurity* security) override {
+    return inner_->ReadSecurity(security) || files_.Failed(files_.inner().LastError());
+  }
+
   bool RemoveSelf() override {
     if (files_.preview()) return files_.RemoveFolder(path());
     long error = inner_->RemoveSelf() ? kErrorSuccess : files_.inner().LastError();
@@ -368,10 +372,6 @@ bool RecordingFileSystem::LongPathName(const std::string& path, std::string* lon
 }
 
 bool RecordingFileSystem::SameName(const std::string& a, const std::string& b) { return inner_.SameName(a, b); }
-
-long RecordingFileSystem::QuerySecurity(const std::string& path, ObjectSecurity* security) {
-  return inner_.QuerySecurity(path, security);
-}
 
 std::unique_ptr<ReadableFile> RecordingFileSystem::OpenForRead(const std::string& path, long* error) {
   return inner_.OpenForRead(path, error);

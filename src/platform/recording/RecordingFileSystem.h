@@ -29,7 +29,6 @@ class RecordingFileSystem : public FileSystem {
   bool Identify(const std::string& path, FileIdentity* identity) override;
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
-  long QuerySecurity(const std::string& path, ObjectSecurity* security) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
   long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <utility>
 
@@ -66,7 +65,6 @@ struct ReleasedBy {
 // Kernel objects that are null when missing: mutexes, tokens.
 using KernelObjectTraits = ReleasedBy<HANDLE, CloseHandle>;
 using RegKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
-using MixerTraits = ReleasedBy<HMIXER, mixerClose>;
 // Pens, brushes, fonts and bitmaps that we made. One must not be selected
 // into a DC when it goes: declare its owner before the selection's.
 template <typename Object>

@@ -2,9 +2,7 @@
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
-#include <aclapi.h>
 #include <objbase.h>
-#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -151,6 +149,14 @@ long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
 
 }  // namespace
 
+bool IdentifyOpenedDatabase(void* handle, const std::string&, sqlite::OpenedFile* file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle || !GetFileInformationByHandle(static_cast<HANDLE>(handle), &info)) return false;
+  file->fileId = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  file->links = info.nNumberOfLinks;
+  return true;
+}
+
 std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::wstring wide = WidePath(pattern);
   WIN32_FIND_DATAW w;
@@ -228,42 +234,6 @@ bool Win32FileSystem::LongPathName(const std::string& path, std::string* longPat
 
 bool Win32FileSystem::SameName(const std::string& a, const std::string& b) {
   return CompareStringOrdinal(Wide(a).c_str(), -1, Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-namespace {
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
-  ScopedLocalMemory<wchar_t*> owned(text);
-  return Utf8(owned.get());
-}
-}  // namespace
-
-long Win32FileSystem::QuerySecurity(const std::string& path, ObjectSecurity* security) {
-  ScopedFile entry(CreateFileW(WidePath(path).c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!entry.valid()) return static_cast<long>(GetLastError());
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  DWORD rc = GetSecurityInfo(entry.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                             &owner, nullptr, &dacl, nullptr, &descriptor);
-  if (rc != ERROR_SUCCESS) return static_cast<long>(rc);
-  ScopedLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
-  *security = ObjectSecurity{};
-  security->owner = SidText(owner);
-  security->hasAccessList = dacl != nullptr;
-  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, i, &ace)) continue;
-    const auto* header = static_cast<const ACE_HEADER*>(ace);
-    // Allowed and denied entries share their layout; the object kinds name no file's rights.
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
-    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    security->entries.push_back(
-        {SidText(&allowed->SidStart), allowed->Mask, header->AceType == ACCESS_ALLOWED_ACE_TYPE, header->AceFlags});
-  }
-  return ERROR_SUCCESS;
 }
 
 std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& path, long* error) {

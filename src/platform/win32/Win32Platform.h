@@ -4,11 +4,11 @@
 #include "platform/Platform.h"
 #include "platform/sqlite/SqliteDatabases.h"
 #include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/Win32AudioOutput.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Http.h"
-#include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
@@ -26,15 +26,15 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
-  Win32Mixer mixer;
+  Win32AudioOutput audio;
   Win32Shell shell;
   Win32UrlCache urlCache;
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  sqlite::SqliteDatabases databases;
+  sqlite::SqliteDatabases databases{IdentifyOpenedDatabase};
   Win32Http http;
-  Platform platform{registry, process,  clock,      files,    desktop, sound,     mixer,
+  Platform platform{registry, process,  clock,      files,    desktop, sound,     audio,
                     shell,    urlCache, urlHistory, security, ansi,    databases, http};
 };
 
