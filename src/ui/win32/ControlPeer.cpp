@@ -197,6 +197,11 @@ void ControlPeer::Place() {
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (control_.kind() == Kind::ListBox) SetLineHeight();
   if (control_.kind() == Kind::PageControl) FitTabButtons(hwnd_, r.right - r.left, dpi());
+  if (control_.kind() == Kind::CheckList) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, client.right - GetSystemMetrics(SM_CXVSCROLL));
+  }
   fitted_ = false;
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -171,10 +171,9 @@ void FormPeer::CreateControls(Control& parent) {
         }
       }
       if (c->kind() == Kind::CheckList) {
+        // One column, as wide as the list once it is placed.
         SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH;
-        column.cx = r.right - r.left - GetSystemMetrics(SM_CXVSCROLL) - 4;
         SendMessageW(hwnd, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
       }
     }
