@@ -4,17 +4,11 @@
 // rules keep (databases with their journals, cookie stores cleaned with the
 // keep-list, saved passwords).
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "MirroredProfiles.h"
 #include "cookies/KeepList.h"
-#include "platform/sim/SimPlatform.h"
-#include "platform/sqlite/SqliteDatabases.h"
 #include "services/CleaningRun.h"
 #include "settings/CommunityChoices.h"
 #include "settings/Settings.h"
@@ -29,83 +23,15 @@ using platform::RegRoot;
 const std::string kRoaming = "C:\\users\\user\\AppData\\Roaming";
 const std::string kLocal = "C:\\users\\user\\AppData\\Local";
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CommunityOnRealData : public ::testing::Test {
+class CommunityOnRealData : public MirroredProfiles {
  protected:
   void SetUp() override {
     definitions_ = ReadBytes(fs::path(CORVANE_WINAPP2_DIR) / "Winapp2.ini");
     if (definitions_.empty()) GTEST_SKIP() << "the Winapp2 project's file is not in " << CORVANE_WINAPP2_DIR;
-    ASSERT_TRUE(fs::exists(profiles_ / "versions"))
-        << "no profiles in " << profiles_ << ": bash tests/browsers/make_profiles.sh build/browser-profiles";
-    const fs::path temp = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    scratch_ = temp / ("corvane-community-" + std::to_string(::getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(scratch_);
+    MirroredProfiles::SetUp();
+    if (HasFatalFailure()) return;
     sim_.registry.CreateKey(RegRoot::LocalMachine, settings::kSettingsKey);
     sim_.files.AddFile("C:\\Program Files\\Corvane\\winapp2.ini", definitions_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(scratch_, ignored);
-  }
-
-  // A real folder or file of the profiles, copied into the scratch tree and
-  // laid out at `simPath`; its databases are the copies.
-  void Mirror(const fs::path& real, const std::string& simPath) {
-    const fs::path copy = scratch_ / std::to_string(mirrors_.size() + 1);
-    fs::create_directories(copy.parent_path());
-    fs::copy(real, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
-    mirrors_.emplace_back(simPath, copy);
-    if (fs::is_regular_file(copy)) {
-      AddMirroredFile(simPath, copy, ReadBytes(copy));
-      return;
-    }
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(copy)) {
-      std::string inside = simPath + "\\" + entry.path().lexically_relative(copy).string();
-      for (char& c : inside) c = c == '/' ? '\\' : c;
-      if (entry.is_directory()) sim_.files.AddDirectory(inside);
-      if (entry.is_regular_file()) {
-        AddMirroredFile(inside, entry.path(), entry.file_size() < (1 << 20) ? ReadBytes(entry) : "");
-      }
-    }
-  }
-  // A file of the simulation with the file number of its real copy, which
-  // SQLite opens.
-  void AddMirroredFile(const std::string& simPath, const fs::path& copy, const std::string& content) {
-    sim_.files.AddFile(simPath, content);
-    struct stat status {};
-    ASSERT_EQ(::stat(copy.c_str(), &status), 0) << copy;
-    sim_.files.Lookup(simPath)->id = static_cast<uint64_t>(status.st_ino);
-  }
-
-  std::string RealPath(const std::string& simPath) const {
-    for (const auto& [prefix, copy] : mirrors_) {
-      if (simPath.size() >= prefix.size() && util::EqualNoCase(simPath.substr(0, prefix.size()), prefix) &&
-          (simPath.size() == prefix.size() || simPath[prefix.size()] == '\\')) {
-        std::string rest = simPath.substr(prefix.size());
-        for (char& c : rest) c = c == '\\' ? '/' : c;
-        return copy.string() + rest;
-      }
-    }
-    return (scratch_ / "nowhere").string();
-  }
-
-  std::vector<std::string> Query(const std::string& simPath, const std::string& sql) const {
-    std::vector<std::string> values;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(RealPath(simPath).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      values.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return values;
   }
 
   services::RunEnd Clean(const std::vector<std::string>& entries) {
@@ -116,13 +42,7 @@ class CommunityOnRealData : public ::testing::Test {
 
   bool Has(const std::string& path) { return sim_.files.Exists(path); }
 
-  const fs::path profiles_ = CORVANE_BROWSER_PROFILES;
   std::string definitions_;
-  fs::path scratch_;
-  std::vector<std::pair<std::string, fs::path>> mirrors_;
-  platform::sim::SimPlatform sim_;
-  platform::sqlite::SqliteDatabases databases_{platform::sqlite::IdentifyByPath,
-                                               [this](const std::string& path) { return RealPath(path); }};
   platform::Platform platform_{sim_.registry, sim_.process, sim_.clock, sim_.files,    sim_.desktop,
                                sim_.sound,    sim_.audio,   sim_.shell, sim_.urlCache, sim_.urlHistory,
                                sim_.security, sim_.ansi,    databases_, sim_.http};
