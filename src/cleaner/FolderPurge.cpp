@@ -105,7 +105,8 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
       Tally(options, entry, folder->RemoveEntry(entry.name, entry.fileId));
       continue;
     }
-    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name);
+    // Checked to be the entry listed, and a file of one name, before its bit changes.
+    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name, entry.fileId);
     if (entry.attributes & platform::kAttrDirectory) {
       steps->push_back({folder, entry.name, entry.fileId, nullptr});
       continue;

@@ -133,6 +133,9 @@ class RecordedRunTest : public ::testing::Test {
     // Read-only too: its attributes are changed, and it stays.
     sim.files.AddFile(std::string(kTemp) + "\\held.log", std::string(7, 'x'), platform::kAttrReadOnly);
     sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
+    // Read-only with a second name outside: the bit is not cleared, so it stays, in a preview as in the run.
+    sim.files.AddFile(std::string(kProfile) + "\\Documents\\signed.pdf", "signed", platform::kAttrReadOnly);
+    sim.files.AddHardLink(std::string(kProfile) + "\\Documents\\signed.pdf", std::string(kTemp) + "\\signed.pdf");
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
@@ -342,6 +345,19 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   }
   EXPECT_FALSE(sim.files.Lookup("C:\\out\\linked.txt")->linkTarget.empty()) << "the link stays a link";
   EXPECT_EQ(sim.files.Content("C:\\out\\second.txt"), "theirs");
+  // So is one whose folder, or a folder above it, another account turned
+  // into a link (any user may make C:\Reports): a run as SYSTEM would
+  // otherwise write into Windows.
+  sim.files.AddDirectory("C:\\windows\\system32");
+  sim.files.AddFolderLink("C:\\Reports", "C:\\windows");
+  for (const char* target : {"C:\\Reports\\corvane.log", "C:\\Reports\\system32\\corvane.log"}) {
+    EXPECT_EQ(Command({"/preview", "/report", target}), 1) << target;
+    EXPECT_TRUE(HasLine(printed, "The report was not written to " + std::string(target) +
+                                     ": a folder on its path is a link to another place."))
+        << printed;
+  }
+  EXPECT_EQ(sim.files.List("C:\\windows"), std::vector<std::string>{"system32"});
+  EXPECT_TRUE(sim.files.List("C:\\windows\\system32").empty());
 
   // A real run: its report printed, kept as the last one and written where asked.
   EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), 0);

@@ -300,6 +300,29 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgr
   EXPECT_TRUE(Exists(planted));
 }
 
+// A report at a drive's root is written (its folder is "C:\", not the
+// volume "C:"); one whose folder is a link, as run.sh made C:\corvane-reports
+// lead to C:\windows, is refused with exit code 1 and written nowhere.
+TEST(CommandLineE2E, AReportIsWrittenAtTheRootOfADriveAndNeverThroughAFolderThatIsALink) {
+  ASSERT_EQ(GetFileAttributesW(L"C:\\corvane-reports") & 0x410, 0x410u) << "run.sh makes the link";
+  const std::wstring atRoot = L"C:\\corvane-report.txt";
+  DeleteFileW(atRoot.c_str());
+  Result root = RunCommand(Corvane(L"corvane.com", L"/preview /report " + atRoot), true);
+  EXPECT_EQ(root.exitCode, 0u) << root.output;
+  EXPECT_EQ(ReadFileBytes(atRoot), kBom + root.output);
+  DeleteFileW(atRoot.c_str());
+
+  for (const wchar_t* linked : {L"C:\\corvane-reports\\corvane.log", L"C:\\corvane-reports\\system32\\corvane.log"}) {
+    Result refused = RunCommand(Corvane(L"corvane.com", std::wstring(L"/preview /report ") + linked), true);
+    EXPECT_EQ(refused.exitCode, 1u) << refused.output;
+    EXPECT_TRUE(HasLine(refused.output, "The report was not written to " + Utf8(linked) +
+                                            ": a folder on its path is a link to another place."))
+        << refused.output;
+    EXPECT_FALSE(Exists(linked));
+  }
+  EXPECT_FALSE(Exists(L"C:\\windows\\system32\\corvane.log"));
+}
+
 // What Windows 10 and 11 keep, as far as Wine has it: Explorer's and the
 // dialogs' keys, and a thumbnail cache this process holds open as Explorer
 // would. (No Timeline database exists under Wine; the simulation tests it.)
