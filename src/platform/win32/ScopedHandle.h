@@ -95,6 +95,15 @@ struct OwnedMutexTraits {
   }
 };
 
+// A private namespace, closed (not destroyed: the others of its user still
+// use it) when its owner goes; and the boundary descriptor it was made with.
+struct PrivateNamespaceTraits {
+  using Handle = HANDLE;
+  static HANDLE None() { return nullptr; }
+  static void Close(HANDLE h) { ClosePrivateNamespace(h, 0); }
+};
+using BoundaryDescriptorTraits = ReleasedBy<HANDLE, DeleteBoundaryDescriptor>;
+
 // Files and file searches, which the system answers with
 // INVALID_HANDLE_VALUE, not null, when it gives none.
 struct FileTraits {

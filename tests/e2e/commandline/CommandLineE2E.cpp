@@ -163,9 +163,11 @@ class HeldMutex {
   HANDLE h_ = nullptr;
 };
 
-// The run guard every cleaning of this user takes, in any session: the
-// user's own mutex, named with the user's SID in the Global\ namespace,
-// owned by the user and open to the user alone.
+// The run guard every cleaning of this user takes, in any session. Windows
+// keeps it in a private namespace bound to the user's SID; Wine 8 has no
+// private namespaces, and there it is the user's own mutex named with the
+// user's SID in the Global\ namespace, owned by the user and open to the
+// user alone.
 std::wstring UserSid() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
