@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct StepSkip {
   bool inUse = false;  // another program held it: cleaning again later helps
   long error = 0;      // the system's answer, when it gave one
   bool link = false;   // it was a link, or was reached through one
+  // A folder left alone as none of the cleaner's to empty (a temporary
+  // folder that is one of the user's or the system's own folders).
+  bool refusedFolder = false;
 };
 
 class CleanerSteps {
@@ -121,6 +125,8 @@ class CleanerSteps {
   // named, `start`, which it is or lies below. Registry paths are under
   // HKEY_CURRENT_USER unless a root is given.
   bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  // The same for a folder opened and checked already.
+  bool PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni, bool wipeIndexDat);
   bool WipeIndexDat(const std::string& folder, const std::string& name);
   void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
   bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
@@ -131,12 +137,11 @@ class CleanerSteps {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
-  // False for a temporary folder that is one of the system's own folders or
-  // holds the profile or the Windows folder (see WindowsSteps.cpp).
-  bool IsPurgeableTempFolder(const std::string& folder);
   // Notes a link the running cleaner left alone, once (the history step
   // meets it in both its passes).
   void RefuseLink(const std::string& path);
+  // Notes a folder the running cleaner left alone as none of its own to empty, and why.
+  void RefuseFolder(const std::string& path, const std::string& reason);
 
  protected:
   platform::Platform& platform_;

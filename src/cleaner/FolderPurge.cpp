@@ -164,7 +164,10 @@ std::unique_ptr<platform::FolderHandle> OpenNoting(platform::FileSystem& files, 
 
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options) {
-  std::shared_ptr<platform::FolderHandle> top = OpenNoting(files, start, folder, options.refusedLinks);
+  return PurgeFolder(files, OpenNoting(files, start, folder, options.refusedLinks), options);
+}
+
+bool PurgeFolder(platform::FileSystem& files, std::shared_ptr<platform::FolderHandle> top, PurgeOptions options) {
   if (!top) return false;
   std::vector<Step> steps;
   if (!EmptyOneFolder(top, options, &steps)) return false;

@@ -119,11 +119,11 @@ std::string Listed(const std::vector<std::string>& names) {
   return text;
 }
 
-// The cleaners that left a link alone, each once.
-std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips) {
+// The cleaners that left a link alone (or, with `folders`, a folder not theirs), each once.
+std::vector<std::string> CleanersThatRefused(const std::vector<cleaner::StepSkip>& skips, bool folders) {
   std::vector<std::string> cleaners;
   for (const cleaner::StepSkip& skip : skips) {
-    if (!skip.link) continue;
+    if (!(folders ? skip.refusedFolder : skip.link)) continue;
     std::string name = CleanerName(skip.cleaner);
     if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
   }
@@ -148,10 +148,15 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std:
   } else if (AnyInUse(skips)) {
     message = kWindowsFilesInUseMessage;
   }
-  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips);
+  std::vector<std::string> cleaners = CleanersThatRefused(skips, false);
   if (!cleaners.empty()) {
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
+  }
+  cleaners = CleanersThatRefused(skips, true);
+  if (!cleaners.empty()) {
+    message += message.empty() ? kFoldersRefusedMessage : std::string(" ") + kFoldersAlsoRefusedMessage;
+    message += Listed(cleaners) + kFoldersNamedMessage;
   }
   return message.empty() ? kCleaningDoneMessage : message;
 }
@@ -165,6 +170,7 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
+  end.foldersRefused = worker.finished() && !CleanersThatRefused(skips, true).empty();
   end.message =
       worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
   try {

@@ -40,6 +40,15 @@ constexpr const char* kLinksAlsoRefusedMessage =
     "These cleaners also left something alone because it was a link or was reached through one: ";
 // Ends either.
 constexpr const char* kLinksNamedMessage = ". The report names each link.";
+// Followed by the cleaners: "Temporary Files".
+constexpr const char* kFoldersRefusedMessage =
+    "The selected history tracks were cleaned, but these cleaners left alone a folder that was not theirs to "
+    "empty: ";
+// The same after another message.
+constexpr const char* kFoldersAlsoRefusedMessage =
+    "These cleaners also left alone a folder that was not theirs to empty: ";
+// Ends either.
+constexpr const char* kFoldersNamedMessage = ". The report says why.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage =
     "The history cleaning stopped before all selected tracks were cleaned: ";
@@ -75,11 +84,14 @@ struct RunEnd {
   // A finished run whose cleaners left something alone because it was a
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
+  // A finished run whose cleaners left alone a folder that was none of
+  // theirs to empty (the message names the cleaners).
+  bool foldersRefused = false;
   // Started by StartForClosedBrowsers, not by a person or the schedule.
   bool afterBrowsersClosed = false;
   bool success() const { return ending == RunEnding::Finished; }
   // Finished, but not everything selected was cleaned.
-  bool skipped() const { return success() && (skippedForUse || linksRefused); }
+  bool skipped() const { return success() && (skippedForUse || linksRefused || foldersRefused); }
 };
 
 class CleaningRun {

@@ -275,6 +275,17 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   EXPECT_NE(report.find("  Left alone: 1\r\n    C:\\windows\\History: a link, left alone rather than followed\r\n"),
             std::string::npos)
       << report;
+
+  // A temporary folder the guard refuses is named too, beside the link.
+  SetBool("WindowsTempFiles", true);
+  sim.files.AddFile("C:\\users\\user\\Documents\\thesis.doc", "mine");
+  sim.shell.tempFolder = "C:\\users\\user\\Documents\\";
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, std::string(services::kLinksRefusedMessage) + "Browser Visit History" +
+                                      services::kLinksNamedMessage + " " + services::kFoldersAlsoRefusedMessage +
+                                      "Temporary Files" + services::kFoldersNamedMessage);
+  EXPECT_EQ(sim.files.Content("C:\\users\\user\\Documents\\thesis.doc"), "mine");
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the

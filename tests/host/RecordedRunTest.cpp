@@ -29,7 +29,7 @@ using platform::recording::KeyName;
 using platform::recording::Mode;
 
 const char kProfile[] = "C:\\users\\user";
-const char kTemp[] = "C:\\users\\user\\Temp";
+const char kTemp[] = "C:\\users\\user\\AppData\\Local\\Temp";
 const char kLastRun[] = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
 const std::string kDataKey =
     "Software\\Microsoft\\Protected Storage System Provider\\S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\"
@@ -366,6 +366,17 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(HasLine(printed, "  Files and folders removed: 1 file (5 bytes)")) << printed;
   EXPECT_EQ(sim.files.Content(kLastRun), "\xEF\xBB\xBF" + printed);
   EXPECT_EQ(sim.files.Content("C:\\out\\clean.txt"), "\xEF\xBB\xBF" + printed);
+
+  // A temporary folder the guard refuses is named, and the run ends with 4.
+  sim.files.AddFile(std::string(kProfile) + "\\Documents\\thesis.doc", "mine");
+  sim.shell.tempFolder = std::string(kProfile) + "\\Documents\\";
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + std::string(kProfile) +
+                                   "\\Documents: not emptied as the temporary folder: it is a folder Windows keeps for "
+                                   "you or for all users, or holds one"))
+      << printed;
+  EXPECT_EQ(sim.files.Content(std::string(kProfile) + "\\Documents\\thesis.doc"), "mine");
+  sim.shell.tempFolder = sim.shell.userTempFolder;
 
   // A step that stops the run: exit 1, with what stopped it and what never ran.
   sim.files.AddFile(std::string(kTemp) + "\\b.tmp");

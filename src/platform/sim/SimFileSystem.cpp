@@ -9,10 +9,18 @@
 namespace platform::sim {
 namespace {
 
+// A path's names; a share's \\server\share is one, as a drive is.
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
   std::string part;
+  const bool share = path.size() > 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+  int shareSeparators = share ? 3 : 0;  // the two before the server, the one before the share
   for (char c : path) {
+    if ((c == '\\' || c == '/') && shareSeparators > 0) {
+      --shareSeparators;
+      part += '\\';
+      continue;
+    }
     if (c == '\\' || c == '/') {
       if (!part.empty()) parts.push_back(part);
       part.clear();
@@ -456,6 +464,7 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
 }
 
 bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
+  gate.Pass("LongPathName");
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> parts = SplitPath(path);
   if (parts.empty() || !drives_.count(parts[0])) return false;

@@ -84,7 +84,7 @@ class SimFileSystem : public FileSystem {
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
   int writeCount() const { return writeCount_; }
-  // Holds a worker in "RemoveFile" (by path or through a folder handle).
+  // Holds a worker in "RemoveFile" (by path or through a folder handle) or "LongPathName".
   SimGate gate;
 
  private:

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <userenv.h>
 #include <wininet.h>
 
 #include <utility>
@@ -82,6 +83,9 @@ using WindowTraits = ReleasedBy<HWND, DestroyWindow>;
 // texts, security descriptors).
 template <typename Memory>
 using LocalMemoryTraits = ReleasedBy<Memory, LocalFree>;
+
+// An environment block the system made for a user (CreateEnvironmentBlock).
+using EnvironmentBlockTraits = ReleasedBy<void*, DestroyEnvironmentBlock>;
 
 // A mutex this thread owns: released, then closed. Released from another
 // thread, ReleaseMutex fails and the mutex stays owned until the owning
