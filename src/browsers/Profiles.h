@@ -29,8 +29,9 @@ struct Profile {
 // The profiles of `browser` that exist, each once: for Chromium those the
 // browser lists in Local State and the "Default" / "Profile N" folders
 // present; for Firefox every profile of profiles.ini. A name that would
-// lead out of the browser's folder is no profile.
-std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                  const AppDataFolders& appData);
+// lead out of the browser's folder is no profile. A Chromium profile folder
+// that is a link is none either, and is added to *refusedLinks when given.
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser, const AppDataFolders& appData,
+                                  std::vector<std::string>* refusedLinks = nullptr);
 
 }  // namespace browsers

@@ -69,9 +69,11 @@ void CleanerSteps::FindBrowsers() {
       browsers_.running.push_back(i);
       continue;
     }
-    for (browsers::Profile& profile : browsers::FindProfiles(platform_.files, browser, appData)) {
+    std::vector<std::string> links;
+    for (browsers::Profile& profile : browsers::FindProfiles(platform_.files, browser, appData, &links)) {
       browsers_.profiles.push_back({i, std::move(profile), {}});
     }
+    for (const std::string& link : links) RefuseLink(link);
   }
 }
 

@@ -21,13 +21,14 @@ const char* const kActivityTables[] = {"Activity", "ActivityOperation", "Activit
 
 // The folder `below` the user's local application data, opened under the
 // purge's link rules, and its entries: null when it is missing, reached
-// through a link or cannot be listed.
+// through a link (*refusedLink is then the link) or cannot be listed.
 std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& platform, const char* below,
-                                                        std::string* folder, std::vector<platform::FindData>* entries) {
+                                                        std::string* folder, std::vector<platform::FindData>* entries,
+                                                        std::string* refusedLink) {
   std::string local;
   if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) return nullptr;
   *folder = local + below;
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder);
+  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder, refusedLink);
   if (!home || !home->List(entries)) return nullptr;
   return home;
 }
@@ -63,10 +64,11 @@ void CleanerSteps::JumpListsCleaner() {
 }
 
 void CleanerSteps::ThumbnailCacheCleaner() {
-  std::string folder;
+  std::string folder, link;
   std::vector<platform::FindData> entries;
   std::unique_ptr<platform::FolderHandle> home =
-      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries);
+      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries, &link);
+  if (!link.empty()) RefuseLink(link);
   if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
@@ -80,13 +82,22 @@ void CleanerSteps::ThumbnailCacheCleaner() {
 
 void CleanerSteps::TimelineCleaner() {
   // One folder per account that signed in.
-  std::string platformFolder;
+  std::string platformFolder, link;
   std::vector<platform::FindData> entries;
-  if (!ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries)) return;
+  const bool listed =
+      ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries, &link) != nullptr;
+  if (!link.empty()) RefuseLink(link);
+  if (!listed) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
-    if (!(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) continue;
-    const std::string path = platformFolder + "\\" + entry.name + "\\" + kActivitiesCache;
+    if (!(entry.attributes & platform::kAttrDirectory)) continue;
+    const std::string account = platformFolder + "\\" + entry.name;
+    // A link in an account's place may lead to any database: not followed.
+    if (platform::IsLink(entry)) {
+      RefuseLink(account);
+      continue;
+    }
+    const std::string path = account + "\\" + kActivitiesCache;
     if (platform_.files.Exists(path)) CleanActivitiesCache(path);
   }
 }

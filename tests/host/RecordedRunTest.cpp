@@ -479,6 +479,19 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
     EXPECT_TRUE(HasLine(printed, "    Skipped " + cache + ": a link, left alone rather than followed")) << printed;
   }
   EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
+
+  // A profile folder that is a link is no profile, and is told so.
+  const std::string profile = chrome.substr(0, chrome.size() - 1);
+  sim.files.Move(profile, "C:\\elsewhere\\Default");
+  sim.files.AddFolderLink(profile, "C:\\elsewhere\\Default");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + profile + ": a link, left alone rather than followed")) << printed;
+  EXPECT_EQ(cookieRows(), 2u);
+  const std::string edgeProfile = edge.substr(0, edge.size() - 1);
+  sim.files.Move(edgeProfile, "C:\\elsewhere\\Edge");
+  sim.files.AddFolderLink(edgeProfile, "C:\\elsewhere\\Edge");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "  No browser profile was found but the links left alone above.")) << printed;
 }
 
 TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {

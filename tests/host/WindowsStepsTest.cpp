@@ -403,6 +403,9 @@ TEST_F(WindowsStepsTest, ThumbnailCachesGoUnlessExplorerHoldsThemAndNothingIsRea
   sim.files.AddFolderLink(std::string(kLocal) + "\\Microsoft\\Windows", "C:\\users\\other");
   Run();
   EXPECT_EQ(sim.files.Content(victim + "\\thumbcache_mine.db"), "mine");
+  ASSERT_EQ(thread->skips().size(), 1u) << "told, never a silent success";
+  EXPECT_EQ(thread->skips()[0].what, std::string(kLocal) + "\\Microsoft\\Windows");
+  EXPECT_TRUE(thread->skips()[0].link);
 }
 
 TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDatabaseIsSkippedWhole) {
@@ -437,6 +440,17 @@ TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDa
   ASSERT_EQ(thread->skips().size(), 1u);
   EXPECT_EQ(thread->skips()[0].what, work + ": Activity_PackageId") << "the missing table is named";
   EXPECT_FALSE(thread->skips()[0].inUse);
+
+  // An account's folder that is a link is not followed, and told.
+  const std::string elsewhere = "C:\\users\\other\\AppData\\Local\\ConnectedDevicesPlatform\\L.other";
+  sim.databases.AddTable(elsewhere + "\\ActivitiesCache.db", "Activity", {"Id", "AppId", "Payload"},
+                         {{"1", "notepad", "theirs.txt"}});
+  sim.files.AddFolderLink(platformFolder + "\\L.other", elsewhere);
+  Run();
+  EXPECT_EQ(rows(elsewhere + "\\ActivitiesCache.db", "Activity"), 1u);
+  ASSERT_EQ(thread->skips().size(), 2u);
+  EXPECT_EQ(thread->skips()[1].what, platformFolder + "\\L.other");
+  EXPECT_TRUE(thread->skips()[1].link);
 }
 
 }  // namespace
