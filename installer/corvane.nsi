@@ -3,6 +3,7 @@
 ;   makensis /DCORVANE_TARGET=amd64-unicode /DCORVANE_BIN_DIR=<bin folder>
 ;            /DCORVANE_OUTFILE=<setup.exe> corvane.nsi
 ;            [/DCORVANE_CVBLOCK_OTHER=<cvblock.dll of the other width>]
+;            [/DCORVANE_SIGN=<scripts/sign.sh>]
 ;
 ; CORVANE_TARGET is amd64-unicode for the 64-bit build (installs into
 ; $PROGRAMFILES64, 64-bit registry view) or x86-unicode for the 32-bit one.
@@ -56,6 +57,15 @@ Target ${CORVANE_TARGET}
 !define SE_REGISTRY_KEY 4
 !define SE_REGISTRY_WOW64_64KEY 12
 !define DACL_SECURITY_INFORMATION 4
+
+; With CORVANE_SIGN, the uninstaller is signed before it is packed (so that the
+; one setup writes at install time carries the signature) and the installer
+; once it is written; sign.sh takes the certificate from the environment.
+; The files packed were signed when they were built.
+!ifdef CORVANE_SIGN
+  !uninstfinalize 'bash "${CORVANE_SIGN}" "%1"' = 0
+  !finalize 'bash "${CORVANE_SIGN}" "%1"' = 0
+!endif
 
 Name "Corvane"
 Caption "Corvane 2.4 Setup"

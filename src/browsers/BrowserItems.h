@@ -77,6 +77,15 @@ struct BrowsersOutcome {
     ProfileResult result;
   };
   std::vector<size_t> running;  // rows of kBrowsers
+  // Of those, the ones that ran in the background only, with no window open.
+  std::vector<size_t> inBackground;
+  // A browser running in the background that the run was asked to close
+  // first, and why it still ran (empty when it closed and was cleaned).
+  struct Closing {
+    size_t browser;
+    std::string failure;
+  };
+  std::vector<Closing> closings;
   std::vector<ProfileOutcome> profiles;
   // Whether a browser that ran, or a file another program held, kept
   // something from being cleaned.
@@ -107,7 +116,7 @@ class KeptHosts {
 std::string CookieSite(const std::string& host);
 
 // Whether a program of the browser's program file name is among `running`
-// (Process::RunningProgramNames).
+// (Process::RunningProgramNames); BrowserProcesses.h says how it runs.
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running);
 // The row of kBrowsers whose program file `programFile` names (letter case
 // aside); kBrowserCount for none.

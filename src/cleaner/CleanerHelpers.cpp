@@ -6,9 +6,10 @@
 namespace cleaner {
 
 bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
-                               bool wipeIndexDat) {
+                               bool wipeIndexDat, const char* topMask) {
   PurgeOptions options{includeDesktopIni, wipeIndexDat};
   options.stop = &stop_;
+  options.topMask = topMask;
   std::vector<std::string> refused;
   options.refusedLinks = &refused;
   bool purged = cleaner::PurgeFolder(platform_.files, start, folder, options);

@@ -50,6 +50,10 @@ class CleanerSteps {
     all.fill(true);
     return all;
   }();
+  // A browser of that selection that runs in the background only is closed
+  // first, as Windows' Restart Manager closes a program, and then cleaned;
+  // otherwise it is skipped as running. Only for a run the user asked to.
+  bool closeBackgroundBrowsers = false;
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
   // What the steps other than the browsers' left alone (links among them),
@@ -119,12 +123,20 @@ class CleanerSteps {
   }
   // The timeline's rows in one ActivitiesCache.db, in one transaction.
   void CleanActivitiesCache(const std::string& path);
+  // The files of `listed` that lie inside the cache folder `cache`, but for
+  // Office's and Outlook's own folders there.
+  void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);
+  // One network location of the folder `netHood`, whole or not at all.
+  void RemoveNetworkLocation(const std::string& netHood, platform::FolderHandle& home,
+                             const platform::FindData& location);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system
   // named, `start`, which it is or lies below. Registry paths are under
   // HKEY_CURRENT_USER unless a root is given.
-  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  // With `topMask`, only the files and links at the top that match it go.
+  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat,
+                   const char* topMask = nullptr);
   // The same for a folder opened and checked already.
   bool PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni, bool wipeIndexDat);
   bool WipeIndexDat(const std::string& folder, const std::string& name);

@@ -94,6 +94,8 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
   std::vector<platform::FindData> entries;
   if (!folder->List(&entries)) return false;
   for (const platform::FindData& entry : entries) {
+    const bool subfolder = (entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry);
+    if (options.topMask && (subfolder || !util::MatchesMask(options.topMask, entry.name))) continue;
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) {
       Tally(options, entry, false);
       continue;

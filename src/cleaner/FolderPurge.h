@@ -41,6 +41,9 @@ struct PurgeOptions {
   // When set, counts what the purge removed and left, so a caller need not
   // list the tree before and after.
   PurgeTally* tally = nullptr;
+  // When set, only the files and links directly in the folder whose names
+  // match this mask go; its subfolders and other files stay.
+  const char* topMask = nullptr;
 };
 
 // Opens `folder` when it may be cleaned: an absolute path ("C:\..." or

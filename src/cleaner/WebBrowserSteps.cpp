@@ -1,5 +1,6 @@
 // The steps of the browsers of today: Edge, Chrome and the other Chromium
 // browsers, and Firefox, each item on every profile found.
+#include "browsers/BrowserProcesses.h"
 #include "browsers/Profiles.h"
 #include "cleaner/CleanerSteps.h"
 #include "cleaner/FolderPurge.h"
@@ -61,19 +62,25 @@ void CleanerSteps::FindBrowsers() {
   const browsers::AppDataFolders appData = AppDataOf(platform_);
   // Its files are the browser's while it runs: half a cleaning under it
   // would be undone or break the profile, so it is skipped whole.
-  const std::vector<std::string> running = platform_.process.RunningProgramNames();
+  const std::vector<platform::RunningProcess> processes = platform_.process.RunningProcesses();
   for (size_t i = 0; i < browsers::kBrowserCount; ++i) {
     if (!browserSelection[i]) continue;
     const browsers::BrowserRow& browser = browsers::kBrowsers[i];
-    if (browsers::IsRunning(browser, running)) {
+    browsers::BrowserRun run = browsers::RunOf(browser, processes);
+    std::vector<std::string> links;
+    std::vector<browsers::Profile> profiles = browsers::FindProfiles(platform_.files, browser, appData, &links);
+    if (run == browsers::BrowserRun::InBackground && closeBackgroundBrowsers && !profiles.empty()) {
+      std::string failure = browsers::CloseInBackground(platform_.process, platform_.clock, browser, profiles);
+      if (failure.empty()) run = browsers::BrowserRun::NotRunning;
+      browsers_.closings.push_back({i, std::move(failure)});
+    }
+    if (run != browsers::BrowserRun::NotRunning) {
       browsers_.running.push_back(i);
+      if (run == browsers::BrowserRun::InBackground) browsers_.inBackground.push_back(i);
       continue;
     }
-    std::vector<std::string> links;
-    for (browsers::Profile& profile : browsers::FindProfiles(platform_.files, browser, appData, &links)) {
-      browsers_.profiles.push_back({i, std::move(profile), {}});
-    }
     for (const std::string& link : links) RefuseLink(link);
+    for (browsers::Profile& profile : profiles) browsers_.profiles.push_back({i, std::move(profile), {}});
   }
 }
 

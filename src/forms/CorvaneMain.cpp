@@ -23,7 +23,7 @@ TCorvaneMain::TCorvaneMain(services::Services& app)
       tray_(app.platform.desktop, app.platform.clock, *this),
       schedule_(*this, app.settings, [this] { Timer1Timer(); }),
       hotkey_(app.platform, app.settings, app.live, *this),
-      closeCleaner_(app.platform, app.ui, app.cleaningRun) {
+      closeCleaner_(app.platform, app.ui, *this, app.cleaningRun) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();

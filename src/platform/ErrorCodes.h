@@ -13,6 +13,7 @@ enum : long {
   kErrorFileNotFound = 2,
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
   kErrorSharingViolation = 32,  // another program has the file open
   kErrorLockViolation = 33,
   kErrorInvalidParameter = 87,
@@ -22,8 +23,10 @@ enum : long {
   kErrorMoreData = 234,
   kErrorDirNotEmpty = 145,
   kErrorNoMoreItems = 259,
-  kErrorDirectory = 267,         // not a folder
-  kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
+  kErrorFailNoActionReboot = 350,  // the Restart Manager would need a restart: it closed nothing
+  kErrorFailShutdown = 351,        // a program asked to close did not
+  kErrorDirectory = 267,           // not a folder
+  kErrorStoppedOnSymlink = 681,    // a link left alone rather than followed
   kErrorKeyDeleted = 1018,
   kErrorFileCorrupt = 1392,  // a damaged file, left as it is
   kErrorDatabaseFailure = 4313,

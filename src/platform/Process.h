@@ -60,6 +60,32 @@ inline bool IsFullPath(const std::string& path) {
   return drive || path.rfind("\\\\", 0) == 0;
 }
 
+// A process of this session.
+struct RunningProcess {
+  uint32_t id = 0;
+  std::string programFile;  // its program file's name ("msedge.exe")
+  // It shows a top-level window: the user has it open. A browser kept
+  // running after its last window closed shows none (its own windows stay
+  // hidden).
+  bool windowShown = false;
+};
+
+// A Restart Manager session (RmStartSession), ended when destroyed
+// (RmEndSession): it learns which processes use some files and closes them
+// as Windows closes programs before an update. Results are Win32 error codes.
+class RestartSession {
+ public:
+  virtual ~RestartSession() = default;
+  // RmRegisterResources with these files.
+  virtual long RegisterFiles(const std::vector<std::string>& files) = 0;
+  // RmGetList: the ids of the processes that have a registered file open.
+  virtual long ListUsers(std::vector<uint32_t>* processIds) = 0;
+  // RmShutdown, not forced: each of those processes is asked to end, as
+  // before an update, and may refuse (kErrorFailShutdown); one this user may
+  // not close leaves them all running (kErrorFailNoActionReboot).
+  virtual long ShutDownUsers() = 0;
+};
+
 class Process {
  public:
   virtual ~Process() = default;
@@ -94,17 +120,28 @@ class Process {
   // Calls an export that takes no arguments and returns an HRESULT. False,
   // without calling, when the module has no such export.
   virtual bool CallExport(ModuleId module, const std::string& exportName, HResult* result) = 0;
-  // The file names ("msedge.exe") of the programs running in this process's
-  // session, this one included (a process snapshot); other users' sessions
-  // are not listed. Empty when the system cannot say.
-  virtual std::vector<std::string> RunningProgramNames() = 0;
+  // The processes of this process's session, this one included, as the
+  // system lists them without opening any (WTSEnumerateProcessesEx): one
+  // running elevated, which a standard user may not open, is there too.
+  // Other users' sessions are not listed. Empty when the system cannot say.
+  virtual std::vector<RunningProcess> RunningProcesses() = 0;
+  // Their program files' names.
+  std::vector<std::string> RunningProgramNames() {
+    std::vector<std::string> names;
+    for (RunningProcess& p : RunningProcesses()) names.push_back(std::move(p.programFile));
+    return names;
+  }
   // Opens every process of this session whose program file is `programFile`
-  // (the name, as RunningProgramNames gives it) for waiting, and calls
+  // (the name, as RunningProcesses gives it) for waiting, and calls
   // `allEnded` once, on a thread of the system's, when all of them have
-  // ended; processes of that name started later are not waited for. The
-  // system wakes nobody meanwhile. Null when no such process could be opened.
+  // ended; processes of that name started later are not waited for, nor
+  // one this user may not open (running elevated). The system wakes nobody
+  // meanwhile. Null when no such process could be opened.
   virtual std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
                                                            std::function<void()> allEnded) = 0;
+  // A new Restart Manager session; null, with the error in *error, when
+  // the system gives none.
+  virtual std::unique_ptr<RestartSession> StartRestartSession(long* error) = 0;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "browsers/BrowserProcesses.h"
 #include "services/LastRunReport.h"
 #include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
@@ -58,16 +59,17 @@ bool CleaningRun::Selection::RestrictTo(const browsers::BrowserSelection& only) 
   return anyItem && anyBrowser;
 }
 
-void CleaningRun::Start() { Begin(nullptr); }
+void CleaningRun::Start(bool closeBackgroundBrowsers) { Begin(nullptr, closeBackgroundBrowsers); }
 
-void CleaningRun::StartForClosedBrowsers(const browsers::BrowserSelection& closed) { Begin(&closed); }
+void CleaningRun::StartForClosedBrowsers(const browsers::BrowserSelection& closed) { Begin(&closed, false); }
 
-void CleaningRun::Begin(const browsers::BrowserSelection* closed) {
+void CleaningRun::Begin(const browsers::BrowserSelection* closed, bool closeBackgroundBrowsers) {
   if (exiting_ || worker_) return;
   std::optional<RunEnd> refused;
   {
     CleaningRunGuard guard(platform_.process);
     Selection selected;
+    selected.closeBackgroundBrowsers = closeBackgroundBrowsers;
     refused = Refusal(guard, &selected);
     if (!refused && closed && !selected.RestrictTo(*closed)) return;
     afterBrowsersClosed_ = closed != nullptr;
@@ -95,10 +97,12 @@ std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selecti
   return std::nullopt;
 }
 
-RunEnd CleaningRun::RunHere(Mode mode) {
+RunEnd CleaningRun::RunHere(Mode mode, bool closeBackgroundBrowsers) {
   // Taken and let go on this thread, which also runs the cleaning.
   CleaningRunGuard guard(platform_.process);
   Selection selected;
+  // A preview changes nothing, and closes nothing.
+  selected.closeBackgroundBrowsers = closeBackgroundBrowsers && mode == Mode::PassThrough;
   if (std::optional<RunEnd> refused = Refusal(guard, &selected)) return *refused;
   RecordedRun recording(platform_, mode);
   TUWHCleanerThrd worker(recording.platform());
@@ -108,8 +112,22 @@ RunEnd CleaningRun::RunHere(Mode mode) {
   return Ended(recording, worker, mode == Mode::PassThrough);
 }
 
-namespace {
-// "a", "a and b", "a, b and c".
+std::vector<size_t> CleaningRun::BrowsersInBackground() {
+  Selection selected;
+  if (!settings::ReadCleanerSwitches(platform_.registry, createKey_, &selected.cleaners, &selected.browsers).empty() ||
+      !selected.RestrictTo(selected.browsers)) {
+    return {};
+  }
+  const std::vector<platform::RunningProcess> processes = platform_.process.RunningProcesses();
+  std::vector<size_t> rows;
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    if (selected.browsers[row] &&
+        browsers::RunOf(browsers::kBrowsers[row], processes) == browsers::BrowserRun::InBackground)
+      rows.push_back(row);
+  }
+  return rows;
+}
+
 std::string Listed(const std::vector<std::string>& names) {
   std::string text;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -118,6 +136,8 @@ std::string Listed(const std::vector<std::string>& names) {
   }
   return text;
 }
+
+namespace {
 
 // The cleaners that left a link alone (or, with `folders`, a folder not theirs), each once.
 std::vector<std::string> CleanersThatRefused(const std::vector<cleaner::StepSkip>& skips, bool folders) {
@@ -137,12 +157,36 @@ bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
 // What the end of a finished run tells its user: a browser left alone is
 // named, and so is a cleaner that left something alone, so that nobody takes
 // what they hold for gone.
+std::string BrowsersRunningMessage(const browsers::BrowsersOutcome& outcome) {
+  std::vector<std::string> shown, background;
+  for (size_t row : outcome.running) {
+    const browsers::BrowserRow& browser = browsers::kBrowsers[row];
+    const auto& in = outcome.inBackground;
+    if (std::find(in.begin(), in.end(), row) == in.end()) {
+      shown.push_back(browser.name);
+    } else {
+      background.push_back(browsers::NameInBackground(browser));
+    }
+  }
+  std::string message;
+  if (!shown.empty()) message = kBrowsersRunningMessage + Listed(shown) + ". Close them and clean again.";
+  if (!background.empty()) {
+    message += shown.empty() ? kBrowsersInBackgroundMessage : std::string(" ") + kBrowsersAlsoInBackgroundMessage;
+    message += Listed(background) + kBackgroundAdviceMessage;
+  }
+  for (const browsers::BrowsersOutcome::Closing& closing : outcome.closings) {
+    if (!closing.failure.empty()) {
+      message +=
+          std::string(" ") + browsers::kBrowsers[closing.browser].name + kNotClosedMessage + closing.failure + ".";
+    }
+  }
+  return message;
+}
+
 std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
   std::string message;
   if (!outcome.running.empty()) {
-    std::vector<std::string> names;
-    for (size_t row : outcome.running) names.push_back(browsers::kBrowsers[row].name);
-    message = kBrowsersRunningMessage + Listed(names) + ". Close them and clean again.";
+    message = BrowsersRunningMessage(outcome);
   } else if (outcome.SkippedForUse()) {
     message = kFilesInUseMessage;
   } else if (AnyInUse(skips)) {

@@ -43,7 +43,8 @@ TEST(HotkeyContract, TwoCombinationsLiveSideBySide) {
 WindowId MakeWindow(const std::string& className, bool visible) {
   WindowId window = Env().MakeTopLevelWindow(className, visible);
   if (!window) {
-    EXPECT_FALSE(Env().simulated());
+    // Windows always has a desktop to make one on; Wine has none without a display.
+    EXPECT_TRUE(Env().underWine());
     EXPECT_EQ(std::getenv("CORVANE_CONTRACT_DISPLAY"), nullptr) << "a display was promised";
   }
   return window;

@@ -31,6 +31,54 @@ TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   EXPECT_FALSE(files().Exists(root + "\\a"));
 }
 
+// NTFS folds the case of every script its upcase table covers, not only
+// A to Z; a path's "." and ".." are resolved before the name is looked up,
+// and ".." never climbs above the drive.
+TEST_F(FileSystemContract, NamesAreFoundAsTheFileSystemFoldsThemAndDotsInAPathAreResolved) {
+  std::string root = Env().NewScratchFolder();
+  const std::pair<std::string, std::string> sameNames[] = {
+      {"\u00E9lodie", "\u00C9LODIE"},
+      {"\u0142\u00F3d\u017A", "\u0141\u00D3D\u0179"},                        // łódź
+      {"\u03C3\u03BF\u03C6\u03AF\u03B1", "\u03A3\u039F\u03A6\u038A\u0391"},  // σοφία
+      {"\u043C\u0430\u0440\u0438\u044F", "\u041C\u0410\u0420\u0418\u042F"},  // мария
+  };
+  for (const auto& [made, asked] : sameNames) {
+    ASSERT_TRUE(files().MakeFolder(root + "\\" + made)) << made;
+    EXPECT_TRUE(files().IsDirectory(root + "\\" + asked)) << asked;
+    EXPECT_TRUE(files().SameName(made, asked)) << asked;
+    platform::FindData found;
+    EXPECT_TRUE(files().FindFirst(root + "\\" + asked, &found)) << asked;
+    EXPECT_EQ(found.name, made) << "found under its own spelling";
+    EXPECT_FALSE(files().MakeFolder(root + "\\" + asked)) << "the same name: " << asked;
+  }
+  // Sharp s has no capital of its own: "STRASSE" is another name.
+  ASSERT_TRUE(files().MakeFolder(root + "\\stra\u00DFe"));
+  EXPECT_FALSE(files().Exists(root + "\\STRASSE"));
+  EXPECT_FALSE(files().SameName("stra\u00DFe", "STRASSE"));
+
+  ASSERT_TRUE(files().MakeFolder(root + "\\a"));
+  ASSERT_TRUE(files().MakeFolder(root + "\\a\\b"));
+  ASSERT_EQ(files().ReplaceWholeFile(root + "\\a\\c.txt", "c"), platform::kErrorSuccess);
+  std::string bytes;
+  EXPECT_EQ(files().ReadWholeFile(root + "\\a\\b\\..\\c.txt", &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "c");
+  EXPECT_TRUE(files().IsFile(root + "\\a\\.\\b\\..\\.\\c.txt"));
+  EXPECT_FALSE(files().Exists(root + "\\a\\b\\c.txt"));
+  // Above the drive's root ".." stays at the root.
+  const std::string fromRoot = root.substr(0, 2) + "\\..\\..\\" + root.substr(3);
+  EXPECT_TRUE(files().IsFile(fromRoot + "\\a\\c.txt")) << fromRoot;
+  platform::FindData found;
+  ASSERT_TRUE(files().FindFirst(root + "\\a\\b\\..\\*.txt", &found));
+  EXPECT_EQ(found.name, "c.txt");
+  ASSERT_TRUE(files().MakeFolder(root + "\\a\\b\\..\\d"));
+  EXPECT_TRUE(files().IsDirectory(root + "\\a\\d"));
+  std::string longPath;
+  ASSERT_TRUE(files().LongPathName(root + "\\a\\d\\..\\c.txt", &longPath));
+  EXPECT_TRUE(util::EqualNoCase(longPath, root + "\\a\\c.txt")) << longPath;
+  EXPECT_TRUE(files().RemoveFile(root + "\\a\\d\\..\\c.txt"));
+  EXPECT_FALSE(files().Exists(root + "\\a\\c.txt"));
+}
+
 TEST_F(FileSystemContract, WholeFilesAreReadAndReplaced) {
   std::string root = Env().NewScratchFolder();
   std::string path = root + "\\list.txt";

@@ -29,10 +29,10 @@ MixerLineRecord SpeakersLine(MixerDevice& device) {
 TEST(MixerContract, TheFirstDeviceOpensOrIsReportedMissing) {
   uint32_t result = kPoison;
   std::unique_ptr<MixerDevice> device = Env().platform().mixer.Open(0, 0, &result);
+  // Windows (and the simulated machine) with a sound card opens it; Wine
+  // here has none: mixerOpen(0) gives MMSYSERR_BADDEVICEID.
+  EXPECT_EQ(result, WindowsOrWine(kMmNoError, kMmBadDeviceId));
   if (!device) {
-    // Wine here has no sound card: mixerOpen(0) gives MMSYSERR_BADDEVICEID.
-    EXPECT_EQ(result, kMmBadDeviceId);
-    EXPECT_FALSE(Env().simulated()) << "the simulated machine has a sound card";
     GTEST_SKIP() << "no sound card: the line, control and details calls run on the simulation only";
   }
   EXPECT_EQ(result, kMmNoError);

@@ -77,9 +77,9 @@ Trace RecentJumpListItem(const std::string& appId) {
   return {appId + " recent items",
           [appId](SimPlatform& m) {
             m.shell.applicationIds = {appId};
-            m.shell.jumpLists[appId].recent = {"C:\\users\\user\\Documents\\plan.txt"};
+            m.shell.SetJumpList(appId, {{}, {"C:\\users\\user\\Documents\\plan.txt"}, {}});
           },
-          [appId](SimPlatform& m) { return !m.shell.jumpLists[appId].recent.empty(); }};
+          [appId](SimPlatform& m) { return !m.shell.JumpListOf(appId).recent.empty(); }};
 }
 
 struct SwitchTrace {
@@ -93,7 +93,7 @@ const std::vector<SwitchTrace>& Traces() {
   const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
   const std::string timeline = user + "AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
   static const std::vector<SwitchTrace> traces = {
-      {"TempInternetFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
+      {"TempInternetFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\ABC123\\page.htm")},
       {"CookiesCleaner", Cookie("Cookie:user@tracker.example/")},
       {"URLAddressBar", Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
       {"InternetHistoryFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},

@@ -228,7 +228,7 @@ TEST_F(FolderPurgeTest, EmptyRelativeAndRootFoldersAndFoldersOutsideTheStartAreR
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\other", PurgeOptions{}));
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\tother", PurgeOptions{}));
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\t\\..\\other", PurgeOptions{}));
-  EXPECT_EQ(files.List("C:\\"), (std::vector<std::string>{"boot.ini", "other", "t"}));
+  EXPECT_EQ(files.List("C:\\"), (std::vector<std::string>{"boot.ini", "other", "t", "users"}));
   EXPECT_EQ(files.List("C:\\other"), std::vector<std::string>{"y.txt"});
   EXPECT_EQ(files.List("C:\\t"), std::vector<std::string>{"x.txt"});
 }

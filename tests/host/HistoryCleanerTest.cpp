@@ -5,6 +5,7 @@
 
 #include "HistoryWindowFixture.h"
 #include "OtherProcessRun.h"
+#include "browsers/BrowserProcesses.h"
 #include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 
@@ -286,6 +287,73 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
                                       services::kLinksNamedMessage + " " + services::kFoldersAlsoRefusedMessage +
                                       "Temporary Files" + services::kFoldersNamedMessage);
   EXPECT_EQ(sim.files.Content("C:\\users\\user\\Documents\\thesis.doc"), "mine");
+}
+
+// Edge kept running by its startup boost, with no window open, is closed
+// first when the user agrees (through the Restart Manager, on its profile's
+// files) and then cleaned; one that will not end, or whose files another
+// program holds, is left running and named. Edge run as an administrator,
+// whose process a standard user may not open, is seen running all the same.
+TEST_F(HistoryCleanerTest, ABrowserInTheBackgroundIsClosedFirstOnlyWhenTheUserAgrees) {
+  const std::string data = "C:\\users\\user\\AppData\\Local\\Microsoft\\Edge\\User Data\\";
+  const std::string cache = data + "Default\\Cache\\Cache_Data\\f_000001";
+  sim.files.AddFile(cache, "cached");
+  sim.process.backgroundPrograms = {"msedge.exe"};
+  sim.process.filesInUse[data + "lockfile"] = "msedge.exe";
+  sim.process.runningPrograms = {"chrome.exe"};
+  StartQuietly();
+  SetBool("BrowserCache", true);
+  hc().Show();
+  const std::string edge = browsers::NameInBackground(browsers::kBrowsers[0]);
+  EXPECT_EQ(edge,
+            "Microsoft Edge (its settings \"Startup boost\" and \"Continue running background extensions and apps "
+            "when Microsoft Edge is closed\" keep it running)");
+  const std::string chromeRuns =
+      std::string(services::kBrowsersRunningMessage) + "Google Chrome. Close them and clean again.";
+  auto cleanNow = [this](std::initializer_list<MessageResult> answers) {
+    ui.boxes.clear();
+    ui.answers = answers;
+    hc().SpeedButton2->UserClick();
+    EXPECT_TRUE(DeliverEndsOfRuns());
+    return ui.boxes.empty() ? std::string() : ui.boxes.back().text;
+  };
+
+  EXPECT_EQ(cleanNow({MessageResult::Yes, MessageResult::No}),
+            chromeRuns + " " + services::kBrowsersAlsoInBackgroundMessage + edge + services::kBackgroundAdviceMessage);
+  ASSERT_EQ(ui.boxes.size(), 3u) << "asked about Edge only, which shows no window";
+  EXPECT_EQ(ui.boxes[1].text, forms::kBackgroundBrowsersQuestion + edge + forms::kCloseFirstQuestion);
+  EXPECT_TRUE(sim.files.Exists(cache)) << "declined: left running, and alone";
+  EXPECT_TRUE(sim.process.Runs("msedge.exe"));
+
+  sim.process.refuseToEnd.insert("msedge.exe");
+  EXPECT_NE(cleanNow({MessageResult::Yes, MessageResult::Yes})
+                .find(std::string(". Microsoft Edge") + services::kNotClosedMessage + "it did not end when asked."),
+            std::string::npos);
+  sim.process.refuseToEnd.clear();
+  sim.process.runningPrograms.push_back("backup.exe");
+  sim.process.filesInUse[data + "Default\\History"] = "backup.exe";
+  EXPECT_NE(
+      cleanNow({MessageResult::Yes, MessageResult::Yes})
+          .find(std::string(". Microsoft Edge") + services::kNotClosedMessage + "backup.exe also has its files open."),
+      std::string::npos)
+      << "another program's files are not ours to close";
+  EXPECT_TRUE(sim.files.Exists(cache));
+  EXPECT_TRUE(sim.process.endedByRestartManager.empty());
+
+  sim.process.filesInUse.erase(data + "Default\\History");
+  EXPECT_EQ(cleanNow({MessageResult::Yes, MessageResult::Yes}), chromeRuns);
+  EXPECT_EQ(sim.process.endedByRestartManager, std::vector<std::string>{"msedge.exe"});
+  EXPECT_FALSE(sim.files.Exists(cache)) << "closed, then cleaned";
+  EXPECT_NE(sim.files.Content("C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt")
+                .find("  Microsoft Edge ran in the background and was closed before the cleaning.\r\n"),
+            std::string::npos);
+
+  sim.files.AddFile(cache, "cached");
+  sim.process.runningPrograms.push_back("msedge.exe");
+  sim.process.elevated.insert("msedge.exe");
+  EXPECT_EQ(cleanNow({MessageResult::Yes}), std::string(services::kBrowsersRunningMessage) +
+                                                "Microsoft Edge and Google Chrome. Close them and clean again.");
+  EXPECT_TRUE(sim.files.Exists(cache)) << "never cleaned under a running browser";
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the

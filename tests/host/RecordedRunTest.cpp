@@ -95,6 +95,8 @@ bool Removes(const Change& c, const std::string& entry) {
       return kind == "C " && util::EqualNoCase(what, c.target);
     case ChangeKind::EmptyRecycleBin:
       return kind == "R ";
+    case ChangeKind::ClearHistory:
+      return kind == "C " && what.rfind("Visited:", 0) == 0;
     default:
       return false;
   }
@@ -136,13 +138,18 @@ class RecordedRunTest : public ::testing::Test {
     // Read-only with a second name outside: the bit is not cleared, so it stays, in a preview as in the run.
     sim.files.AddFile(std::string(kProfile) + "\\Documents\\signed.pdf", "signed", platform::kAttrReadOnly);
     sim.files.AddHardLink(std::string(kProfile) + "\\Documents\\signed.pdf", std::string(kTemp) + "\\signed.pdf");
-    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
+    // Links inside a purged folder, which go as links: a preview keeps them too.
+    sim.files.AddFile("C:\\Data\\kept.txt", "the link's target");
+    sim.files.AddFolderLink(std::string(kTemp) + "\\sub\\junction", "C:\\Data");
+    sim.files.AddFileLink(std::string(kTemp) + "\\linked.txt", "C:\\Data\\kept.txt");
+    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\K2P9\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
     file(std::string(kProfile) + "\\Favorites\\desktop.ini", 3);
     file(std::string(kProfile) + "\\Favorites\\news\\paper.url", 40);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\letter.lnk", 50);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\target.lnk", 60);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\desktop.ini", 6);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Media Player\\library.wmdb", 70);
     file("C:\\windows\\wmplibrary_v_0_12.db", 80);
     file("C:\\ProgramData\\Systems\\ACDSee\\imageDB.ddf", 90);
@@ -285,7 +292,8 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_EQ(previewReport.rfind("Corvane preview: nothing has been removed.", 0), 0u);
   EXPECT_LT(previewReport.find("\r\nTyped URLs\r\n"), previewReport.find("\r\nCookies\r\n"));
   EXPECT_LT(previewReport.find("\r\nRecycle Bin\r\n"), previewReport.find("\r\nPower DVD\r\n"));
-  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder, 2 links"))
+      << previewReport;
   EXPECT_TRUE(HasLine(previewReport, "    " + std::string(kTemp) + "\\sub\\b.tmp (20 bytes)"));
   EXPECT_TRUE(HasLine(previewReport, "  Cookies to remove: 2"));
   EXPECT_TRUE(HasLine(previewReport, "    tracker.example (2)"));
@@ -294,7 +302,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
   EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
   EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 7")) << previewReport;
-  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
+  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder, 2 links")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
   EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    " + held));
@@ -452,10 +460,21 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   EXPECT_TRUE(HasLine(printed, "    Skipped " + edge + "Web Data: in use by another program"));
   EXPECT_EQ(sim.databases.Lookup(edge + "Web Data")->tables.at("autofill").rows.size(), 1u);
 
-  // Closed and free: everything goes, and the run ends with 0.
+  // Kept running in the background, Firefox is closed first only when the
+  // command line asks; everything then goes, and the run ends with 0.
   sim.process.runningPrograms.clear();
+  sim.process.backgroundPrograms = {"firefox.exe"};
+  sim.process.filesInUse[firefox + "Profiles\\a.default\\parent.lock"] = "firefox.exe";
+  EXPECT_EQ(Command({"/preview", "/closebackground"}), app::kExitBadCommandLine);
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed,
+                      "  Firefox: skipped, it runs in the background with no window open (firefox.exe). "
+                      "\"Clean Now\" offers to close it first, as does corvane /clean /closebackground."))
+      << printed;
   sim.databases.Lookup(edge + "Web Data")->locked = false;
-  EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
+  EXPECT_EQ(Command({"/clean", "/closebackground"}), app::kExitFinished);
+  EXPECT_EQ(sim.process.endedByRestartManager, std::vector<std::string>{"firefox.exe"});
+  EXPECT_TRUE(HasLine(printed, "  Firefox ran in the background and was closed before the cleaning.")) << printed;
   EXPECT_FALSE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
   EXPECT_TRUE(HasLine(printed, "    Form entries removed: 1")) << printed;
   EXPECT_TRUE(HasLine(printed, "  Firefox, profile default (" + firefox + "Profiles\\a.default)"));
@@ -506,7 +525,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   sim.databases.AddTable(timeline, "ActivityOperation", {"Id", "AppId"}, {{"1", "notepad"}});
   sim.databases.Lookup(timeline)->locked = true;
   sim.shell.applicationIds = {"Microsoft.Windows.Explorer"};
-  sim.shell.jumpLists["Microsoft.Windows.Explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {}};
+  sim.shell.SetJumpList("Microsoft.Windows.Explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {}});
   sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths", "url1",
                    RegValue::String("C:\\Secret"));
   SetSwitches(false);
@@ -518,7 +537,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   const Snapshot before = Take(sim);
   EXPECT_EQ(Command({"/preview"}), app::kExitSkipped) << printed;
   EXPECT_EQ(Take(sim), before);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.size(), 1u) << "a preview changes nothing";
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.size(), 1u) << "a preview changes nothing";
   EXPECT_TRUE(HasLine(printed, "  Jump lists to clear, pins kept: 1 application")) << printed;
   EXPECT_TRUE(HasLine(printed, "    Microsoft.Windows.Explorer"));
   EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)"))
@@ -530,8 +549,8 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   EXPECT_FALSE(sim.files.Exists(thumbs + "thumbcache_32.db"));
   EXPECT_TRUE(sim.files.Exists(thumbs + "thumbcache_idx.db"));
   EXPECT_EQ(activities(), 2u);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].pinned, std::vector<std::string>{"C:\\Projects"});
-  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.empty());
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").pinned, std::vector<std::string>{"C:\\Projects"});
+  EXPECT_TRUE(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.empty());
   EXPECT_TRUE(HasLine(printed, "    remove " + thumbs + "thumbcache_idx.db: in use by another program")) << printed;
   EXPECT_FALSE(HasLine(printed, "    " + thumbs + "thumbcache_idx.db: in use by Explorer")) << "told once";
   EXPECT_TRUE(HasLine(printed, "  Registry keys removed: 1"));

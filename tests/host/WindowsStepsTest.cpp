@@ -177,8 +177,9 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   for (std::string temp : {"C:\\USERS\\\xC3\xA9LODIE\\",
                            "C:\\users\\\xC3\xA9lodie\\t\xC3\x89L\xC3\x89"
                            "CHARGEMENTS\\",
-                           "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\",
-                           "C:\\Users\\Public\\", "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
+                           "c:\\users\\\xC3\xA9LODIE\\pictures\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\",
+                           "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\", "C:\\Users\\Public\\",
+                           "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished()) << temp;
@@ -192,24 +193,48 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   EXPECT_FALSE(sim.files.IsFile("C:\\Windows\\Temp\\service.log"));
 }
 
-TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
+// Recent holds the recent items' shortcuts beside every program's jump list
+// and Quick Access's pins: only the shortcuts go.
+TEST_F(WindowsStepsTest, RecentDocumentsLoseTheirShortcutsOnlyAndTheKeyGoesWithoutTheFolder) {
   sim.files.AddFile(Join(kRecent, "\\desktop.ini"), "keep");
   sim.files.AddFile(Join(kRecent, "\\report.doc.lnk"));
-  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "keep");
-  sim.files.AddFile(Join(kNetHood, "\\server\\target.lnk"));
+  sim.files.AddFile(Join(kRecent, "\\Plan.LNK"), "", platform::kAttrReadOnly);
+  sim.files.AddFile(Join(kRecent, "\\notes.txt"), "not a shortcut");
+  sim.shell.SetJumpList("Microsoft.Office.WINWORD.EXE.15", {{"pinned.docx"}, {"letter.docx"}, {}});
   MakeKey(Join(kExplorer, "RecentDocs"));
   thread->Select("RecentDocs");
-  thread->Select("NetworkHistory");
   Run();
-  EXPECT_EQ(List(kRecent), Names{"desktop.ini"});
-  EXPECT_EQ(List(kNetHood), Names{"desktop.ini"});
+  EXPECT_EQ(List(kRecent), (Names{"AutomaticDestinations", "CustomDestinations", "desktop.ini", "notes.txt"}));
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").pinned,
+            std::vector<std::string>{platform::sim::kQuickAccessPin});
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Office.WINWORD.EXE.15").recent, std::vector<std::string>{"letter.docx"})
+      << "a jump list is the jump-list step's";
+  EXPECT_TRUE(sim.files.IsFile(platform::sim::kCustomDestinations));
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 
   sim.shell.specialFolders.erase(platform::kCsidlRecent);
   MakeKey(Join(kExplorer, "RecentDocs"));
-  thread->selection[*cleaner::CleanerIndexOf("NetworkHistory")] = false;
   Run();
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
+}
+
+// A network location is a read-only folder holding desktop.ini, which makes
+// Explorer show it as a place, and target.lnk: it goes whole or stays whole.
+TEST_F(WindowsStepsTest, NetworkPlacesLoseEachLocationWholeAndKeepOneInUseWhole) {
+  const uint32_t hiddenSystem = platform::kAttrHidden | platform::kAttrSystem;
+  for (const char* location : {"\\Team share (server)", "\\Photos (nas)", "\\Held (server)"}) {
+    sim.files.AddDirectory(Join(kNetHood, location));
+    sim.files.SetAttributes(Join(kNetHood, location), platform::kAttrDirectory | platform::kAttrReadOnly);
+    sim.files.AddFile(Join(kNetHood, location) + "\\desktop.ini", "[.ShellClassInfo]", hiddenSystem);
+    sim.files.AddFile(Join(kNetHood, location) + "\\target.lnk", "\\\\server\\share");
+  }
+  sim.files.HoldOpen(Join(kNetHood, "\\Held (server)\\target.lnk"));
+  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "the folder's own");
+  sim.files.AddFile(Join(kNetHood, "\\old place.lnk"));
+  thread->Select("NetworkHistory");
+  Run();
+  EXPECT_EQ(List(kNetHood), (Names{"desktop.ini", "Held (server)"}));
+  EXPECT_EQ(List(Join(kNetHood, "\\Held (server)")), (Names{"desktop.ini", "target.lnk"})) << "still a place";
 }
 
 // The folders the system names are their owner's to move with a junction:
@@ -357,25 +382,29 @@ TEST_F(WindowsStepsTest, ExplorerAndTheFileDialogsLoseTheirListsAndKeepTheirOthe
 TEST_F(WindowsStepsTest, JumpListsLoseTheirRecentAndFrequentItemsAndKeepTheirPins) {
   using JumpList = platform::sim::SimShell::JumpList;
   sim.shell.applicationIds = {"Microsoft.Windows.Explorer", "Microsoft.Office.WINWORD.EXE.15"};
-  sim.shell.jumpLists["microsoft.windows.explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {"C:\\Often"}};
-  sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"] = {{}, {"letter.docx"}, {}};
+  // The lists are files in Recent, as Windows keeps them; their identifiers' case does not count.
+  sim.shell.SetJumpList("microsoft.windows.explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {"C:\\Often"}});
+  sim.shell.SetJumpList("Microsoft.Office.WINWORD.EXE.15", {{}, {"letter.docx"}, {}});
   // An application the shell does not list keeps its list: its identifier is not known.
-  sim.shell.jumpLists["Unlisted.App"] = {{}, {"kept.txt"}, {}};
+  sim.shell.SetJumpList("Unlisted.App", {{}, {"kept.txt"}, {}});
+  const std::string explorerFile = sim.shell.JumpListFile("Microsoft.Windows.Explorer");
+  EXPECT_EQ(explorerFile.rfind(Join(kRecent, "\\AutomaticDestinations\\"), 0), 0u) << explorerFile;
   thread->Select("JumpListHistory");
   Run();
-  const JumpList& explorer = sim.shell.jumpLists["Microsoft.Windows.Explorer"];
+  const JumpList explorer = sim.shell.JumpListOf("Microsoft.Windows.Explorer");
   EXPECT_EQ(explorer.pinned, std::vector<std::string>{"C:\\Projects"});
   EXPECT_TRUE(explorer.recent.empty());
   EXPECT_TRUE(explorer.frequent.empty());
-  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"].recent.empty());
-  EXPECT_EQ(sim.shell.jumpLists["Unlisted.App"].recent, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(sim.shell.JumpListOf("Microsoft.Office.WINWORD.EXE.15").recent.empty());
+  EXPECT_EQ(sim.shell.JumpListOf("Unlisted.App").recent, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(sim.files.IsFile(platform::sim::kCustomDestinations)) << "the applications' own tasks stay";
   EXPECT_TRUE(thread->skips().empty());
 
   // The applications cannot be listed: nothing changes, and the run says so.
   sim.shell.applicationIdsResult = platform::kHresultClassNotRegistered;
-  sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent = {"C:\\Secret"};
+  sim.shell.SetJumpList("Microsoft.Windows.Explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {}});
   Run();
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent, std::vector<std::string>{"C:\\Secret"});
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent, std::vector<std::string>{"C:\\Secret"});
   ASSERT_EQ(thread->skips().size(), 1u);
   EXPECT_EQ(thread->skips()[0].error, platform::kHresultClassNotRegistered);
   EXPECT_FALSE(thread->skips()[0].inUse) << "cleaning again would not help";

@@ -37,10 +37,10 @@ class RecordingUrlCache : public UrlCache {
  public:
   RecordingUrlCache(UrlCache& inner, Recorder& recorder) : inner_(inner), recorder_(recorder) {}
 
-  std::unique_ptr<UrlCacheFind> FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
-                                          long* error) override;
+  std::unique_ptr<UrlCacheFind> FindFirst(CacheContainer container, void* buffer, uint32_t* size, long* error) override;
   uint32_t EntryType(const void* buffer) override { return inner_.EntryType(buffer); }
   std::string SourceName(const void* buffer) override { return inner_.SourceName(buffer); }
+  std::string LocalFileName(const void* buffer) override { return inner_.LocalFileName(buffer); }
   long DeleteEntry(const std::string& sourceName) override;
 
   // Notes the entry a walk just put in `buffer`.

@@ -47,7 +47,9 @@ class SimDatabases : public Databases {
  private:
   SimFileSystem& files_;
   std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Db>, util::LessNoCase> databases_;
+  // By the file's number: found by its path as the file system finds it,
+  // and gone with the file.
+  std::map<uint64_t, std::shared_ptr<Db>> databases_;
 };
 
 }  // namespace platform::sim

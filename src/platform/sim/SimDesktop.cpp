@@ -124,6 +124,19 @@ std::unique_ptr<WindowCreationWatch> SimDesktop::WatchWindowsCreated(std::functi
   return std::make_unique<SimCreationWatch>(creationWatches_, key);
 }
 
+std::unique_ptr<WindowCreationWatch> SimDesktop::WatchWindowsDestroyed(std::function<void()> destroyed) {
+  const int key = nextWatch_++;
+  destructionWatches_[key] = [destroyed = std::move(destroyed)](WindowId) { destroyed(); };
+  return std::make_unique<SimCreationWatch>(destructionWatches_, key);
+}
+
+void SimDesktop::RemoveWindow(WindowId id) {
+  windows_.erase(std::remove_if(windows_.begin(), windows_.end(), [id](const Window& w) { return w.id == id; }),
+                 windows_.end());
+  auto watches = destructionWatches_;
+  for (auto& [key, destroyed] : watches) destroyed(id);
+}
+
 SimDesktop::Window* SimDesktop::FindWindowById(WindowId id) {
   for (Window& w : windows_) {
     if (w.id == id) return &w;

@@ -52,11 +52,14 @@ class SimDesktop : public Desktop {
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsDestroyed(std::function<void()> destroyed) override;
 
   // For tests. A window added is one another program creates: the creation
   // watches hear of it.
   WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
+  // Another program destroys a window: the destruction watches hear of it.
+  void RemoveWindow(WindowId id);
   // A combination that another program holds: registering it fails.
   void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }
   const std::vector<Hotkey>& hotkeys() const { return hotkeys_; }
@@ -76,6 +79,7 @@ class SimDesktop : public Desktop {
   std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord> tray_;
   WindowId nextId_ = 0x10000;
   std::map<int, std::function<void(WindowId)>> creationWatches_;
+  std::map<int, std::function<void(WindowId)>> destructionWatches_;
   int nextWatch_ = 0;
 };
 

@@ -5,32 +5,11 @@
 #include <atomic>
 
 #include "platform/ErrorCodes.h"
+#include "platform/sim/SimNames.h"
+#include "util/Text.h"
 
 namespace platform::sim {
 namespace {
-
-// A path's names; a share's \\server\share is one, as a drive is.
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  const bool share = path.size() > 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
-  int shareSeparators = share ? 3 : 0;  // the two before the server, the one before the share
-  for (char c : path) {
-    if ((c == '\\' || c == '/') && shareSeparators > 0) {
-      --shareSeparators;
-      part += '\\';
-      continue;
-    }
-    if (c == '\\' || c == '/') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
-}
 
 class SimFind : public FileFind {
  public:
@@ -95,50 +74,6 @@ class SimReadableFile : public ReadableFile {
   std::recursive_mutex& mutex_;
 };
 
-// A letter's capital, as the upcase table of an NTFS volume has it, for the
-// scripts a profile name is likely written in: Latin (with its first
-// extension), Greek and Cyrillic.
-char32_t Capital(char32_t c) {
-  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-      (c >= 0x430 && c <= 0x44F)) {
-    return c - 0x20;
-  }
-  if (c == 0xFF) return 0x178;
-  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-  const bool oddLower = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-  const bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-  if ((oddLower && c % 2 == 1) || (evenLower && c % 2 == 0)) return c - 1;
-  return c;
-}
-
-// UTF-8 text with every letter in its capital; bytes that are no UTF-8 stay.
-std::string UpperCase(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : 0;
-    if (length == 0 || i + length > text.size()) {
-      out += text[i++];
-      continue;
-    }
-    char32_t c = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
-    for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    c = Capital(c);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    i += length;
-  }
-  return out;
-}
-
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
 constexpr int kMaxLinkHops = 63;
 
@@ -156,6 +91,10 @@ long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
   return parent ? long{kErrorFileNotFound} : long{kErrorPathNotFound};
 }
 
+// How a path the system gives begins for a root of drives_: "C:", or a
+// share's "\\server".
+std::string RootName(const std::string& root) { return root.back() == ':' ? root : "\\\\" + root; }
+
 }  // namespace
 
 uint64_t SimFileSystem::Node::NextId() {
@@ -168,14 +107,14 @@ SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& path, bool followLast,
                                                             std::shared_ptr<Node>* parent, std::string* leaf,
                                                             std::string* finalPath, int hops) {
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || hops > kMaxLinkHops) return nullptr;
   auto drive = drives_.find(parts[0]);
   if (drive == drives_.end()) return nullptr;
   std::shared_ptr<Node> node = drive->second;
   std::shared_ptr<Node> up;
   // The path reached so far, in the names' own spelling, links followed.
-  std::string reached = drive->first;
+  std::string reached = RootName(drive->first);
   for (size_t i = 1; i < parts.size(); ++i) {
     if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true, nullptr, nullptr, &reached, hops + 1);
     if (!node || !node->directory) return nullptr;
@@ -209,20 +148,24 @@ void SimFileSystem::Unlink(const std::shared_ptr<Node>& parent, const std::strin
 
 std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  size_t cut = pattern.find_last_of("\\/");
-  if (cut == std::string::npos) return nullptr;
-  std::string mask = pattern.substr(cut + 1);
-  std::shared_ptr<Node> folder = Resolve(pattern.substr(0, cut), true);
+  // The mask is the last part once "." and ".." are resolved; a pattern
+  // that ends with a separator names nothing to match.
+  std::vector<std::string> parts = PathParts(pattern);
+  if (parts.size() < 2 || pattern.back() == '\\' || pattern.back() == '/') return nullptr;
+  const std::string mask = parts.back();
+  parts.pop_back();
+  std::string folderPath;
+  for (const std::string& part : parts) folderPath += part + "\\";
+  std::shared_ptr<Node> folder = Resolve(folderPath, true);
   if (!folder || !folder->directory) return nullptr;
   std::vector<FindData> entries;
-  bool isRoot = SplitPath(pattern.substr(0, cut)).size() == 1;
-  if (!isRoot && util::MatchesMask(mask, ".")) {
+  if (parts.size() > 1 && MatchesNameMask(mask, ".")) {
     entries.push_back({".", kAttrDirectory, 0});
     entries.push_back({"..", kAttrDirectory, 0});
   }
   for (const auto& [name, node] : folder->children) {
     // As Windows does, a mask matches a short (8.3) name too.
-    if (util::MatchesMask(mask, name) || (!node->shortName.empty() && util::MatchesMask(mask, node->shortName))) {
+    if (MatchesNameMask(mask, name) || (!node->shortName.empty() && MatchesNameMask(mask, node->shortName))) {
       entries.push_back({name, node->attributes, node->content.size(), node->reparseTag, node->id});
     }
   }
@@ -287,10 +230,10 @@ bool SimFileSystem::PathOf(const Node* node, std::string* path) {
   std::vector<Found> folders;
   for (const auto& [name, drive] : drives_) {
     if (drive.get() == node) {
-      *path = name + "\\";
+      *path = RootName(name) + "\\";
       return true;
     }
-    folders.push_back({drive, name});
+    folders.push_back({drive, RootName(name)});
   }
   while (!folders.empty()) {
     Found at = std::move(folders.back());
@@ -450,6 +393,7 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   // A link goes by itself; what it leads to is not touched.
   if (node->linkTarget.empty() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
   Unlink(parent, leaf);
   return true;
 }
@@ -466,16 +410,16 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
 bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   gate.Pass("LongPathName");
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || !drives_.count(parts[0])) return false;
-  std::string longPath = parts[0];
+  std::string longPath = RootName(parts[0]);
   for (size_t i = 1; i < parts.size(); ++i) {
     std::shared_ptr<Node> folder = Resolve(longPath, true);
     if (!folder || !folder->directory) return false;  // the system cannot say
     std::string name = parts[i];
     if (!folder->children.count(name)) {
       auto alias = std::find_if(folder->children.begin(), folder->children.end(), [&](const auto& child) {
-        return !child.second->shortName.empty() && util::EqualNoCase(child.second->shortName, name);
+        return !child.second->shortName.empty() && SameNames(child.second->shortName, name);
       });
       if (alias == folder->children.end()) return false;
       name = alias->first;
@@ -487,7 +431,7 @@ bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   return true;
 }
 
-bool SimFileSystem::SameName(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+bool SimFileSystem::SameName(const std::string& a, const std::string& b) { return SameNames(a, b); }
 
 std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -517,8 +461,8 @@ long SimFileSystem::ReplaceFileBelow(const std::string& start, const std::string
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   // The start where it leads, every folder below it (or below the drive) as
   // itself: a link among them refuses.
-  std::vector<std::string> parts = SplitPath(path);
-  const std::vector<std::string> above = SplitPath(start);
+  std::vector<std::string> parts = PathParts(path);
+  const std::vector<std::string> above = PathParts(start);
   if (parts.size() < 2 || above.size() >= parts.size()) return kErrorPathNotFound;
   for (size_t i = 0; i < above.size(); ++i) {
     if (!SameName(above[i], parts[i])) return kErrorPathNotFound;
@@ -617,7 +561,7 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
 long SimFileSystem::LastError() { return lastError; }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::MakeParents(const std::string& path, std::string* leaf) {
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   auto& drive = drives_[parts[0]];
   if (!drive) {
     drive = std::make_shared<Node>();

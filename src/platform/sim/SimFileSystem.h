@@ -1,5 +1,6 @@
 // An in-memory file system with the Windows rules the program meets: names
-// without regard to case and taken exactly as given (as the \\?\ form does),
+// compared as NTFS compares them and otherwise taken exactly as given, "."
+// and ".." in paths resolved as Win32 resolves them (SimNames.h),
 // attributes, read-only files that refuse deletion, files held open by
 // another program, links (junctions and symbolic links, which another user
 // may have planted) that are listed as reparse points but lead elsewhere,
@@ -15,7 +16,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/sim/SimGate.h"
-#include "util/Text.h"
+#include "platform/sim/SimNames.h"
 
 namespace platform::sim {
 
@@ -29,11 +30,11 @@ class SimFileSystem : public FileSystem {
     uint32_t reparseTag = 0;  // with kAttrReparsePoint
     uint32_t linkCount = 1;   // the names it has (hard links)
     std::string shortName;    // its 8.3 alias, if any
-    bool heldOpen = false;    // another program holds it open
+    bool heldOpen = false;    // another program holds it open (a folder: as its current directory)
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
-    std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
+    std::map<std::string, std::shared_ptr<Node>, NameLess> children;
     uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
   };
@@ -80,6 +81,9 @@ class SimFileSystem : public FileSystem {
   // Names in a folder, sorted without regard to case.
   std::vector<std::string> List(const std::string& folder);
   void HoldOpen(const std::string& path, bool sharesWrite = true);
+  // Makes a folder the current directory of another program, which holds
+  // it open without sharing deletion: it can be emptied, not removed.
+  void MakeCurrentDirectoryOfAnotherProgram(const std::string& folder) { HoldOpen(folder); }
   void Release(const std::string& path);
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
@@ -102,7 +106,7 @@ class SimFileSystem : public FileSystem {
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);
 
   std::recursive_mutex mutex_;
-  std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> drives_;
+  std::map<std::string, std::shared_ptr<Node>, NameLess> drives_;
   int writeCount_ = 0;
 };
 

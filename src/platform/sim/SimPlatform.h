@@ -16,12 +16,15 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimSound.h"
 #include "platform/sim/SimUrlCache.h"
+#include "platform/sim/SimUserFolders.h"
 
 namespace platform::sim {
 
 struct SimPlatform {
   explicit SimPlatform(std::shared_ptr<SimMutexTable> mutexes = std::make_shared<SimMutexTable>())
-      : process(std::move(mutexes)) {}
+      : process(std::move(mutexes)) {
+    AddWindowsUserFolders(files, shell);
+  }
 
   SimRegistry registry;
   SimProcess process;
@@ -30,7 +33,7 @@ struct SimPlatform {
   SimDesktop desktop;
   SimSound sound{files, clock};
   SimMixer mixer;
-  SimShell shell;
+  SimShell shell{files};
   SimUrlCache urlCache;
   SimUrlHistory urlHistory{urlCache};
   SimSecurity security{registry};

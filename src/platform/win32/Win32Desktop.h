@@ -22,6 +22,7 @@ class Win32Desktop : public Desktop {
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsDestroyed(std::function<void()> destroyed) override;
 
  private:
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);

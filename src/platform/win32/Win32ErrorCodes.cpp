@@ -11,6 +11,7 @@ static_assert(kErrorSuccess == ERROR_SUCCESS);
 static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(kErrorPathNotFound == ERROR_PATH_NOT_FOUND);
 static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE);
 static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(kErrorLockViolation == ERROR_LOCK_VIOLATION);
 static_assert(kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
@@ -20,6 +21,8 @@ static_assert(kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
 static_assert(kErrorMoreData == ERROR_MORE_DATA);
 static_assert(kErrorDirNotEmpty == ERROR_DIR_NOT_EMPTY);
 static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
+// MinGW's headers lack ERROR_FAIL_NOACTION_REBOOT and ERROR_FAIL_SHUTDOWN;
+// 350 and 351 are their documented values.
 static_assert(kErrorDirectory == ERROR_DIRECTORY);
 // MinGW's headers lack ERROR_STOPPED_ON_SYMLINK; 681 is its documented value.
 static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);

@@ -10,7 +10,8 @@
 #include <winternl.h>
 
 #include <algorithm>
-#include <atomic>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
@@ -126,19 +127,45 @@ std::wstring WithoutFinalDotsAndBlanks(std::wstring name) {
   return name;
 }
 
+// The volumes, by serial number, whose file system does not know the
+// extended disposition (Wine 8 answers STATUS_NOT_IMPLEMENTED for every
+// one; on Windows a FAT drive or a share may, beside an NTFS volume that
+// takes it): not asked again. One volume's answer says nothing of another's.
+class VolumesWithoutPosixDeletion {
+ public:
+  bool Contains(DWORD volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::find(volumes_.begin(), volumes_.end(), volume) != volumes_.end();
+  }
+  void Add(DWORD volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (std::find(volumes_.begin(), volumes_.end(), volume) == volumes_.end()) volumes_.push_back(volume);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<DWORD> volumes_;
+};
+
+VolumesWithoutPosixDeletion& VolumesWithoutPosix() {
+  static VolumesWithoutPosixDeletion volumes;
+  return volumes;
+}
+
 // Deletes the entry an open handle holds, as POSIX does where the system
-// can (Windows 10 1709 and later, on NTFS), else as Windows always has. A
-// system that does not know the extended call at all (Wine 8 answers
-// STATUS_NOT_IMPLEMENTED) is not asked again.
-bool DeleteThrough(HANDLE handle) {
-  static std::atomic<bool> noExtendedCall{false};
+// can (Windows 10 1709 and later, on NTFS), else as Windows always has.
+// `volume` is the entry's volume's serial number, when known: a volume that
+// does not know the extended call is not asked again.
+bool DeleteThrough(HANDLE handle, const std::optional<DWORD>& volume) {
   IO_STATUS_BLOCK io;
   NTSTATUS status = kStatusNotImplemented;
-  if (!noExtendedCall.load(std::memory_order_relaxed)) {
+  if (!volume || !VolumesWithoutPosix().Contains(*volume)) {
     ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
     status = NtSetInformationFile(handle, &io, &flags, sizeof flags, kFileDispositionInformationEx);
     if (NT_SUCCESS(status)) return true;
-    if (status == kStatusInvalidInfoClass || status == kStatusNotImplemented) noExtendedCall = true;
+    if (volume && (status == kStatusInvalidInfoClass || status == kStatusNotImplemented)) {
+      VolumesWithoutPosix().Add(*volume);
+    }
   }
   if (status != kStatusInvalidInfoClass && status != kStatusNotImplemented && status != kStatusInvalidParameter &&
       status != kStatusNotSupported) {
@@ -172,7 +199,10 @@ class Win32OpenFile : public WritableFile {
 
 class Win32FolderHandle : public FolderHandle {
  public:
-  Win32FolderHandle(HANDLE h, std::string path) : folder_(h), path_(std::move(path)) {}
+  // `deleteRefusal`: why the folder was opened without the right to delete
+  // it (0 when it has that right or was not asked for it).
+  Win32FolderHandle(HANDLE h, std::string path, DWORD deleteRefusal = 0)
+      : folder_(h), path_(std::move(path)), deleteRefusal_(deleteRefusal) {}
   const std::string& path() const override { return path_; }
 
   bool List(std::vector<FindData>* entries) override {
@@ -208,14 +238,16 @@ class Win32FolderHandle : public FolderHandle {
 
   std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
     const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
-    // With the right to delete it once emptied; without, where that right is
-    // not ours, still to empty it.
+    // With the right to delete it once emptied; without, still to empty it,
+    // where that right is not ours or another program holds the folder
+    // without sharing deletion (its current directory: a sharing violation).
     return OpenChild(name, listed, list | DELETE, list);
   }
 
   // The folder `name` opened as itself with `access` (or, where that is
-  // refused, `fallback` when given), checked to be the entry listed and no
-  // link; null with the thread's error set.
+  // refused or not shared, `fallback` when given, and then it will not
+  // remove itself), checked to be the entry listed and no link; null with
+  // the thread's error set.
   std::unique_ptr<Win32FolderHandle> OpenChild(const std::string& name, uint64_t listed, ACCESS_MASK access,
                                                ACCESS_MASK fallback = 0) {
     if (listed == 0) {
@@ -233,14 +265,16 @@ class Win32FolderHandle : public FolderHandle {
     }
     const std::wstring wide = Wide(name);
     HANDLE h = OpenRelative(folder_.get(), wide, access, FILE_DIRECTORY_FILE);
-    if (!h && fallback && GetLastError() == ERROR_ACCESS_DENIED) {
+    DWORD deleteRefusal = 0;
+    if (!h && fallback && (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION)) {
+      deleteRefusal = GetLastError();
       h = OpenRelative(folder_.get(), wide, fallback, FILE_DIRECTORY_FILE);
     }
     if (!h) return nullptr;
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
     if (!IsListedEntry(opened.get(), listed, &tag) || !IsReachedByItsName(opened.get(), wide)) return nullptr;
-    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name);
+    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name, deleteRefusal);
   }
 
   bool FinalPath(std::string* path) override { return FinalPathOf(folder_.get(), path); }
@@ -292,10 +326,16 @@ class Win32FolderHandle : public FolderHandle {
       }
       if (!IsReachedByItsName(entry.get(), wide)) return false;
     }
-    return DeleteThrough(entry.get());
+    return DeleteThrough(entry.get(), Volume());
   }
 
-  bool RemoveSelf() override { return DeleteThrough(folder_.get()); }
+  bool RemoveSelf() override {
+    if (deleteRefusal_ != 0) {
+      SetLastError(deleteRefusal_);
+      return false;
+    }
+    return DeleteThrough(folder_.get(), Volume());
+  }
 
   // Gives the folder's handle up to a caller that keeps it.
   [[nodiscard]] HANDLE Take() { return folder_.Take(); }
@@ -344,9 +384,25 @@ class Win32FolderHandle : public FolderHandle {
     return false;
   }
 
+  // The serial number of the folder's volume, which its entries share (a
+  // mount point in it is a link, removed as itself); read when first needed.
+  const std::optional<DWORD>& Volume() {
+    if (!volumeRead_) {
+      DWORD serial = 0;
+      if (GetVolumeInformationByHandleW(folder_.get(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        volume_ = serial;
+      }
+      volumeRead_ = true;
+    }
+    return volume_;
+  }
+
   ScopedKernelObject folder_;
   std::string path_;
+  DWORD deleteRefusal_;
   std::wstring ownName_;  // on its volume, read when first needed
+  std::optional<DWORD> volume_;
+  bool volumeRead_ = false;
 };
 
 }  // namespace

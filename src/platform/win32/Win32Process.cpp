@@ -4,13 +4,14 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32SessionProcesses.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -215,20 +216,20 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
 }
 
 namespace {
-// Calls `visit` with every process of this process's session (a snapshot):
-// another user's browser is theirs to run.
-template <typename Visit>
-void ForEachSessionProcess(Visit visit) {
-  DWORD session = 0;
-  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return;
-  ScopedHandle<FileTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    DWORD theirs = 0;
-    if (ProcessIdToSessionId(entry.th32ProcessID, &theirs) && theirs == session) visit(entry);
+BOOL CALLBACK NoteShowingProcess(HWND window, LPARAM shown) {
+  DWORD id = 0;
+  if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &id)) {
+    reinterpret_cast<std::vector<DWORD>*>(shown)->push_back(id);
   }
+  return TRUE;
+}
+
+// The processes that show a visible top-level window: a browser kept
+// running in the background keeps only hidden ones.
+std::vector<DWORD> ProcessesShowingWindows() {
+  std::vector<DWORD> shown;
+  EnumWindows(NoteShowingProcess, reinterpret_cast<LPARAM>(&shown));
+  return shown;
 }
 
 // A wait registered with the system's thread pool for each process: no
@@ -267,21 +268,26 @@ class Win32ProgramEndWatch : public ProgramEndWatch {
 };
 }  // namespace
 
-std::vector<std::string> Win32Process::RunningProgramNames() {
-  std::vector<std::string> names;
-  ForEachSessionProcess([&names](const PROCESSENTRY32W& entry) { names.push_back(Utf8(entry.szExeFile)); });
-  return names;
+std::vector<RunningProcess> Win32Process::RunningProcesses() {
+  const std::vector<DWORD> shown = ProcessesShowingWindows();
+  std::vector<RunningProcess> processes;
+  for (const SessionProcess& p : SessionProcesses()) {
+    const bool windowShown = std::find(shown.begin(), shown.end(), p.id) != shown.end();
+    processes.push_back({p.id, Utf8(p.file), windowShown});
+  }
+  return processes;
 }
 
 std::unique_ptr<ProgramEndWatch> Win32Process::WatchProgramEnd(const std::string& programFile,
                                                                std::function<void()> allEnded) {
   const std::wstring name = Wide(programFile);
   auto watch = std::make_unique<Win32ProgramEndWatch>(std::move(allEnded));
-  ForEachSessionProcess([&](const PROCESSENTRY32W& entry) {
-    if (_wcsicmp(entry.szExeFile, name.c_str()) != 0) return;
-    // A process that ended since the snapshot cannot be opened: nothing to wait for.
-    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) watch->Add(process);
-  });
+  for (const SessionProcess& p : SessionProcesses()) {
+    if (_wcsicmp(p.file.c_str(), name.c_str()) != 0) continue;
+    // One that ended since it was listed, or that this user may not open,
+    // gives no handle: nothing to wait for.
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, p.id)) watch->Add(process);
+  }
   if (watch->empty() || !watch->Arm()) return nullptr;
   return watch;
 }

@@ -15,9 +15,10 @@ class Win32Process : public Process {
   std::string ExecutablePath() override;
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
-  std::vector<std::string> RunningProgramNames() override;
+  std::vector<RunningProcess> RunningProcesses() override;
   std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,
                                                    std::function<void()> allEnded) override;
+  std::unique_ptr<RestartSession> StartRestartSession(long* error) override;
 };
 
 }  // namespace platform::win32

@@ -87,7 +87,9 @@ done
 check "a link to a file deleted by its path left alone" "$other/media/library.wmdb" \
   "$(readlink "$WINEPREFIX/drive_c/windows/wmplibrary_v_0_12.db")"
 check "the moved Recent folder still reached through its link" "$moved" "$(readlink "$recent")"
-check "the moved Recent folder emptied but its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
+check "the moved Recent folder kept its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
+check "the moved Recent folder kept the jump lists" "pins" \
+  "$(cat "$moved/AutomaticDestinations/f01b4d95cf55d32a.automaticDestinations-ms" 2>/dev/null)"
 check "a recent document gone from the moved folder" "gone" "$([ -e "$moved/report.doc.lnk" ] && echo there || echo gone)"
 own="$data/RealRealOne Player/urls.ini"
 check "the player's own urls.ini deleted" "gone" "$([ -e "$own" ] && echo there || echo gone)"

@@ -11,7 +11,10 @@
 # Help\ (the build's CORVANE_BIN_DIR). Without one, stand-ins of corvane.exe
 # and cvblock.dll are built here, with the real corvane.com and help file.
 # The installer is built from installer/corvane.nsi with CORVANE_TEST_REPORT,
-# so that the outcomes it reports in silent mode can be read back.
+# so that the outcomes it reports in silent mode can be read back. When
+# CORVANE_SIGN_PFX names a certificate (scripts/sign.sh), the installer and
+# its uninstaller are signed with it, the stand-ins too, and every program
+# file installed must carry a signature that verifies against it.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../../.." && pwd)
@@ -49,7 +52,7 @@ else
   mkdir -p "$bin/sounds" "$bin/Help"
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -municode -mwindows -static \
     -o "$bin/corvane.exe" "$here/stand_in_corvane.c" || exit 2
-  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti \
+  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti -I "$repo/src" \
     -o "$bin/corvane.com" "$repo/console/corvane_com.cpp" || exit 2
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at \
     -o "$bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
@@ -57,10 +60,13 @@ else
   printf 'RIFF' > "$bin/sounds/sound2.wav"
   cmake -DCHMCMD="$(command -v chmcmd)" -DSOURCE_DIR="$repo/help/src" -DSTAGE_DIR="$work/help-stage" \
         -DOUTPUT="$bin/Help/corvane.chm" -P "$repo/help/compile_chm.cmake" || exit 2
+  bash "$repo/scripts/sign.sh" "$bin/corvane.exe" "$bin/corvane.com" "$bin/cvblock.dll" >/dev/null || exit 2
 fi
+signing=()
+[ -n "${CORVANE_SIGN_PFX:-}" ] && signing=(-DCORVANE_SIGN="$repo/scripts/sign.sh")
 make_setup() {  # make_setup <bin folder> <setup.exe>
   makensis -V2 -WX -DCORVANE_TARGET=amd64-unicode -DCORVANE_BIN_DIR="$1" -DCORVANE_OUTFILE="$2" \
-    -DCORVANE_TEST_REPORT "$repo/installer/corvane.nsi"
+    "${signing[@]}" -DCORVANE_TEST_REPORT "$repo/installer/corvane.nsi"
 }
 setup="$work/corvane-setup-test.exe"
 make_setup "$bin" "$setup" || exit 2
@@ -70,6 +76,7 @@ refusing_bin="$work/refusing-bin"
 rm -rf "$refusing_bin" && cp -r "$bin" "$refusing_bin" || exit 2
 x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at -DREFUSE_REGISTRATION \
   -o "$refusing_bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
+bash "$repo/scripts/sign.sh" "$refusing_bin/cvblock.dll" >/dev/null || exit 2
 refusing_setup="$work/corvane-setup-refusing.exe"
 make_setup "$refusing_bin" "$refusing_setup" || exit 2
 
@@ -140,6 +147,11 @@ for v in "DisplayName Corvane" "DisplayVersion 2.4" "Publisher Tessaly" \
   has_value "$uninst" "$name" "$(printf '%s' "$value" | sed 's/[][\.*^$()|+?{}]/\\&/g')" \
     && ok "uninstall entry $name" || bad "uninstall entry $name is not $value"
 done
+if [ -n "${CORVANE_SIGN_PFX:-}" ]; then
+  for f in "$setup" "$dir/corvane.exe" "$dir/corvane.com" "$dir/cvblock.dll" "$dir/uninstall.exe"; do
+    bash "$repo/scripts/check_signatures.sh" "$f" >/dev/null && ok "signed: ${f##*/}" || bad "no signature that verifies: $f"
+  done
+fi
 rep=$(report)
 echo "--- the installer reported:"; [ -n "$rep" ] && tr -d '\r' < "$rep"; echo "---"
 [ -n "$rep" ] && grep -q "^Registered cvblock.dll" "$rep" && ok "installer reported the registration" \
