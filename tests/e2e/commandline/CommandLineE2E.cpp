@@ -313,6 +313,10 @@ TEST(CommandLineE2E, AReportIsWrittenAtTheRootOfADriveAndNeverThroughAFolderThat
   EXPECT_EQ(root.exitCode, 0u) << root.output;
   EXPECT_EQ(ReadFileBytes(atRoot), kBom + root.output);
   DeleteFileW(atRoot.c_str());
+  // A name alone is a file of the current folder.
+  Result relative = RunCommand(Corvane(L"corvane.com", L"/preview /report relative-report.txt"), true);
+  EXPECT_EQ(relative.exitCode, 0u) << relative.output;
+  EXPECT_EQ(ReadFileBytes(AppFolder() + L"relative-report.txt"), kBom + relative.output);
 
   for (const wchar_t* linked : {L"C:\\corvane-reports\\corvane.log", L"C:\\corvane-reports\\system32\\corvane.log"}) {
     Result refused = RunCommand(Corvane(L"corvane.com", std::wstring(L"/preview /report ") + linked), true);
