@@ -61,6 +61,9 @@ std::string WriteReportFile(platform::Platform& platform, const std::string& pat
   }
   long error = platform.files.ReplaceWholeFile(path, services::ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
+  if (error == platform::kErrorStoppedOnSymlink) {
+    return "The report was not written to " + path + ": a folder on its path is a link to another place.";
+  }
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
 }
 

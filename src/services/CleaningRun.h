@@ -96,7 +96,8 @@ struct RunEnd {
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
   // A finished run that left something alone because cleaning it was not
-  // safe: a browser profile other accounts may change, a database that had
+  // safe: a temporary folder that is one of the user's or the system's
+  // own folders, a browser profile other accounts may change, a database that had
   // to be stopped or was not the file its folder listed (the message names each).
   bool unsafeLeftAlone = false;
   // Started by StartForClosedBrowsers, not by a person or the schedule.
