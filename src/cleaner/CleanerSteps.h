@@ -23,9 +23,9 @@ struct StepSkip {
   bool inUse = false;  // another program held it: cleaning again later helps
   long error = 0;      // the system's answer, when it gave one
   bool link = false;   // it was a link, or was reached through one
-  // Left alone because cleaning it was not safe (a temporary folder that is
-  // one of the user's or the system's own folders, a database that had to be
-  // stopped, or not the file its folder listed): the end of the run says so.
+  // Left alone for another reason (a temporary folder that is one of the
+  // user's or the system's own folders, a database that had to be stopped,
+  // not the file its folder listed, damaged): the end of the run says so.
   bool refused = false;
 };
 

@@ -137,7 +137,7 @@ void CleanerSteps::CleanActivitiesCache(const std::string& path, uint64_t listed
   if (result == DbResult::Ok) result = db->Commit();
   if (result != DbResult::Ok) {
     if (db) db->Rollback();
-    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, platform::IsRefusal(result));
+    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, result != DbResult::Busy);
     return;
   }
   for (const std::string& table : missing) Skipped(path + ": " + table, "no such table in this version");

@@ -291,8 +291,8 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   ClickCleanNow(MessageResult::Yes);
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(ui.boxes.back().text, std::string(services::kLinksRefusedMessage) + "Browser Visit History" +
-                                      services::kLinksNamedMessage + " " + services::kUnsafeAlsoLeftMessage +
-                                      "C:\\users\\user\\Documents" + services::kUnsafeNamedMessage);
+                                      services::kLinksNamedMessage + " " + services::kAlsoLeftAloneMessage +
+                                      "C:\\users\\user\\Documents" + services::kLeftAloneNamedMessage);
   EXPECT_EQ(sim.files.Content("C:\\users\\user\\Documents\\thesis.doc"), "mine");
 }
 

@@ -569,8 +569,8 @@ TEST_F(RecordedRunTest, ProfilesOtherAccountsMayChangeAndADatabaseWithASecondNam
   services::CleaningRun run(sim.platform);
   const services::RunEnd end = run.RunHere(Mode::PassThrough);
   EXPECT_TRUE(end.skipped());
-  EXPECT_EQ(end.message, std::string(services::kUnsafeLeftMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
-                             timeline + services::kUnsafeNamedMessage);
+  EXPECT_EQ(end.message, std::string(services::kLeftAloneMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
+                             timeline + services::kLeftAloneNamedMessage);
 }
 
 TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {
