@@ -72,18 +72,22 @@ LONG takeUncounted() {
 LONG g_announcing = 0;
 
 struct Announcement {
+    LONG uncounted;  // taken when the pop-up window was blocked
     int length;
     wchar_t chars[1];  // length characters follow
 };
+
+// Sends the announcement of `address` carrying `uncounted` pop-up windows for Corvane to count.
+void sendAnnouncement(HWND sender, Text address, LONG uncounted);
 
 DWORD WINAPI announceThread(void* param) {
     {
         HeapArray<Announcement> announcement(static_cast<Announcement*>(param));
         Text address{announcement[0].chars, announcement[0].length};
-        announceBlockedPopup(nullptr, address);
+        sendAnnouncement(nullptr, address, announcement[0].uncounted);
         // Pop-up windows blocked meanwhile were not announced: those the settings would not count
         // go to Corvane now, once, rather than wait for a pop-up window that may never come.
-        if (InterlockedCompareExchange(&g_uncounted, 0, 0) > 0) announceBlockedPopup(nullptr, address);
+        if (InterlockedCompareExchange(&g_uncounted, 0, 0) > 0) sendAnnouncement(nullptr, address, takeUncounted());
     }
     InterlockedExchange(&g_announcing, 0);
     // The thread held the module loaded (see announceInBackground); it lets go only as it ends.
@@ -102,10 +106,15 @@ void countBlockedPopup() {
     if (!settings.writeDword(L"EPWC", count)) InterlockedIncrement(&g_uncounted);
 }
 
-void announceBlockedPopup(HWND sender, Text address) {
+namespace {
+
+void sendAnnouncement(HWND sender, Text address, LONG uncounted) {
     // Without Corvane, the pop-up windows not counted wait for the next announcement.
     HWND main = FindWindowW(L"TCorvaneMain", L"Preferences");
-    if (!main) return;
+    if (!main) {
+        InterlockedExchangeAdd(&g_uncounted, uncounted);
+        return;
+    }
     address = announced(address);
     // The address in UTF-8, with a terminating null.
     int n = address.length > 0
@@ -113,12 +122,14 @@ void announceBlockedPopup(HWND sender, Text address) {
                 : 0;
     if (n < 0) n = 0;
     HeapArray<char> text = allocate<char>(static_cast<size_t>(n) + 1);
-    if (!text) return;
+    if (!text) {
+        InterlockedExchangeAdd(&g_uncounted, uncounted);
+        return;
+    }
     if (n > 0) WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr, nullptr);
     text[n] = '\0';
     COPYDATASTRUCT data{};
     // Handed over once: a send that fails after Corvane had it must not count them twice.
-    const LONG uncounted = takeUncounted();
     data.dwData = uncounted > 0 ? kUncountedTag | static_cast<ULONG_PTR>(uncounted) : 0;
     data.cbData = static_cast<DWORD>(n + 1);
     data.lpData = text.get();
@@ -129,6 +140,10 @@ void announceBlockedPopup(HWND sender, Text address) {
                         SMTO_ABORTIFHUNG, kAnswerWaitMs, &answer);
 }
 
+}  // namespace
+
+void announceBlockedPopup(HWND sender, Text address) { sendAnnouncement(sender, address, takeUncounted()); }
+
 bool announceInBackground(Text address) {
     if (InterlockedCompareExchange(&g_announcing, 1, 0) != 0) return false;
     address = announced(address);
@@ -138,6 +153,9 @@ bool announceInBackground(Text address) {
     HMODULE pinned = nullptr;
     if (announcement && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                            reinterpret_cast<LPCWSTR>(&announceThread), &pinned)) {
+        // What this pop-up window left uncounted goes with its own announcement, whenever the
+        // thread gets to send it; those blocked after it go with the one that follows.
+        announcement[0].uncounted = takeUncounted();
         announcement[0].length = address.length;
         CopyMemory(announcement[0].chars, address.chars, address.length * sizeof(wchar_t));
         if (HANDLE thread = CreateThread(nullptr, 0, announceThread, announcement.get(), 0, nullptr)) {
@@ -145,6 +163,7 @@ bool announceInBackground(Text address) {
             CloseHandle(thread);
             return true;
         }
+        InterlockedExchangeAdd(&g_uncounted, announcement[0].uncounted);
         FreeLibrary(pinned);
     }
     InterlockedExchange(&g_announcing, 0);

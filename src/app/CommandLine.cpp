@@ -41,8 +41,8 @@ const char kUsage[] =
     "  2  a bad command line\r\n"
     "  3  another cleaning is going on; nothing was done\r\n"
     "  4  every selected cleaner ran to its end, but a browser that was running, a\r\n"
-    "     file in use, a link, or a place not safe to clean was skipped (the report\r\n"
-    "     names it)\r\n"
+    "     file in use, a link, a place not safe to clean or a damaged database was\r\n"
+    "     skipped (the report names it)\r\n"
     "  5  corvane.com could not start corvane.exe\r\n"
     "  6  Corvane ended on a fault of its own; what the run did is unknown\r\n"
     "Where more than one applies: 2, then 3, then 1, then 4.\r\n";
@@ -70,6 +70,9 @@ std::string WriteReportFile(platform::Platform& platform, const std::string& pat
   }
   long error = platform.files.ReplaceWholeFile(path, services::ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
+  if (error == platform::kErrorStoppedOnSymlink) {
+    return "The report was not written to " + path + ": a folder on its path is a link to another place.";
+  }
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
 }
 

@@ -38,8 +38,8 @@ TableStep Optional(RowMatch match) { return TableStep(std::move(match), nullptr,
 using Plan = std::function<DbResult(platform::Database&, std::vector<TableStep>*)>;
 
 void Skipped(ProfileResult* result, const std::string& file, const std::string& reason, bool inUse = false,
-             bool refused = false) {
-  result->skipped.push_back({file, reason, inUse, refused});
+             bool link = false) {
+  result->skipped.push_back({file, reason, inUse, link});
 }
 
 std::string Join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
@@ -47,7 +47,7 @@ std::string Join(const std::string& folder, const std::string& name) { return fo
 // A file or folder left alone because of a link: named with the profile's
 // skips, and told to whoever follows the refused links.
 void LeftAloneForLink(BrowserServices& s, ProfileResult* result, const std::string& path) {
-  Skipped(result, path, kLinkLeftAlone);
+  Skipped(result, path, kLinkLeftAlone, false, true);
   if (s.refused) s.refused(path);
 }
 
@@ -127,7 +127,7 @@ void CleanDatabase(BrowserServices& s, const std::string& start, const std::stri
   if (outcome == DbResult::Ok) outcome = db->Commit();
   if (outcome != DbResult::Ok) {
     if (db) db->Rollback();
-    Skipped(result, path, platform::DbResultText(outcome), outcome == DbResult::Busy, platform::IsRefusal(outcome));
+    Skipped(result, path, platform::DbResultText(outcome), outcome == DbResult::Busy);
     return;
   }
   for (size_t i = 0; i < run.size(); ++i) {

@@ -55,9 +55,7 @@ struct Skip {
   std::string file;
   std::string reason;
   bool inUse = false;  // another program holds it: the browser runs after all
-  // Left alone because cleaning it was not safe (a database that had to be
-  // stopped, or not the file its folder listed): the end of the run says so.
-  bool refused = false;
+  bool link = false;   // a link, or reached through one: told with the links
 };
 
 // What the items did to one profile (or, in a preview, would do).
@@ -95,17 +93,19 @@ struct BrowsersOutcome {
   };
   std::vector<Closing> closings;
   std::vector<ProfileOutcome> profiles;
-  // The profile folders and files left alone because cleaning them was not
-  // safe (the report says why).
-  std::vector<std::string> Refused() const {
-    std::vector<std::string> refused;
+  // The profile folders and files left alone for a reason other than a
+  // program holding them or a link (each told apart): a profile or a
+  // database not safe to clean, a database of another version or damaged,
+  // a file that could not be removed. The report says why.
+  std::vector<std::string> LeftAlone() const {
+    std::vector<std::string> left;
     for (const ProfileOutcome& p : profiles) {
-      if (!p.leftAlone.empty()) refused.push_back(p.profile.folder);
+      if (!p.leftAlone.empty()) left.push_back(p.profile.folder);
       for (const Skip& skip : p.result.skipped) {
-        if (skip.refused) refused.push_back(skip.file);
+        if (!skip.inUse && !skip.link) left.push_back(skip.file);
       }
     }
-    return refused;
+    return left;
   }
   // Whether a browser that ran, or a file another program held, kept
   // something from being cleaned.

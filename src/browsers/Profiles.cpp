@@ -67,22 +67,30 @@ bool IsProfileFolderName(const std::string& name) {
 }
 
 // Adds the profile folder `name` of `data` when it is a folder and no link,
-// and not there already.
+// and not there already; a link in its place is added to *refusedLinks (when given).
 void AddChromiumProfile(platform::FileSystem& files, const std::string& data, const std::string& name,
-                        const std::string& shown, const std::string& start, std::vector<Profile>* profiles) {
+                        const std::string& shown, const std::string& start, std::vector<Profile>* profiles,
+                        std::vector<std::string>* refusedLinks) {
   if (!IsPlainName(name)) return;
   for (const Profile& p : *profiles) {
     if (util::EqualNoCase(p.folder, data + "\\" + name)) return;
   }
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\" + name, &entry);
-  if (!find || !(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) return;
+  if (!find || !(entry.attributes & platform::kAttrDirectory)) return;
   std::string folder = data + "\\" + entry.name;
+  if (platform::IsLink(entry)) {
+    // Listed twice when Local State names it too: told once.
+    if (refusedLinks && std::find(refusedLinks->begin(), refusedLinks->end(), folder) == refusedLinks->end()) {
+      refusedLinks->push_back(folder);
+    }
+    return;
+  }
   profiles->push_back({shown.empty() ? entry.name : shown, folder, start, folder, start});
 }
 
 std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const BrowserRow& browser, const std::string& base,
-                                      const AppDataFolders& appData) {
+                                      const AppDataFolders& appData, std::vector<std::string>* refusedLinks) {
   std::vector<Profile> profiles;
   const std::string data = base + "\\" + browser.dataFolder;
   if (!files.IsDirectory(data)) return profiles;
@@ -99,12 +107,14 @@ std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const Browser
     // A Local State that is no JSON lists nothing; the folders still count.
     QueryJson(localState, "SELECT key, json_extract(value, '$.name') FROM json_each(?1, '$.profile.info_cache')",
               &rows);
-    for (const std::vector<std::string>& row : rows) AddChromiumProfile(files, data, row[0], row[1], base, &profiles);
+    for (const std::vector<std::string>& row : rows) {
+      AddChromiumProfile(files, data, row[0], row[1], base, &profiles, refusedLinks);
+    }
   }
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\*", &entry);
   for (bool more = find != nullptr; more; more = find->Next(&entry)) {
-    if (IsProfileFolderName(entry.name)) AddChromiumProfile(files, data, entry.name, "", base, &profiles);
+    if (IsProfileFolderName(entry.name)) AddChromiumProfile(files, data, entry.name, "", base, &profiles, refusedLinks);
   }
   return profiles;
 }
@@ -166,11 +176,11 @@ std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserR
 
 }  // namespace
 
-std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                  const AppDataFolders& appData) {
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser, const AppDataFolders& appData,
+                                  std::vector<std::string>* refusedLinks) {
   const std::string& base = browser.base == AppData::Local ? appData.local : appData.roaming;
   if (base.empty()) return {};
-  return browser.family == Family::Chromium ? ChromiumProfiles(files, browser, base, appData)
+  return browser.family == Family::Chromium ? ChromiumProfiles(files, browser, base, appData, refusedLinks)
                                             : FirefoxProfiles(files, browser, base, appData);
 }
 

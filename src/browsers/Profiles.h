@@ -33,8 +33,10 @@ struct Profile {
 // browser lists in Local State and the "Default" / "Profile N" folders
 // present; for Firefox every profile of profiles.ini. A name that would
 // lead out of the browser's folder, or that the system would take for
-// another (a wildcard, a device, a final dot or blank), is no profile.
-std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                  const AppDataFolders& appData);
+// another (a wildcard, a device, a final dot or blank), is no profile. A
+// Chromium profile folder that is a link is none either, and is added to
+// *refusedLinks when given.
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser, const AppDataFolders& appData,
+                                  std::vector<std::string>* refusedLinks = nullptr);
 
 }  // namespace browsers

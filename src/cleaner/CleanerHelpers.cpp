@@ -17,12 +17,25 @@ bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& fold
   return purged;
 }
 
+bool CleanerSteps::PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni,
+                               bool wipeIndexDat) {
+  PurgeOptions options{includeDesktopIni, wipeIndexDat};
+  options.stop = &stop_;
+  return cleaner::PurgeFolder(platform_.files, std::move(folder), options);
+}
+
 void CleanerSteps::RefuseLink(const std::string& path) {
   for (const StepSkip& noted : skips_) {
     if (noted.link && noted.cleaner == currentCleaner_ && noted.what == path) return;
   }
   StepSkip skip{currentCleaner_, path, "a link, or reached through one"};
   skip.link = true;
+  skips_.push_back(std::move(skip));
+}
+
+void CleanerSteps::RefuseFolder(const std::string& path, const std::string& reason) {
+  StepSkip skip{currentCleaner_, path, reason};
+  skip.refused = true;
   skips_.push_back(std::move(skip));
 }
 

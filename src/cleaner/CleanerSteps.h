@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ struct StepSkip {
   bool inUse = false;  // another program held it: cleaning again later helps
   long error = 0;      // the system's answer, when it gave one
   bool link = false;   // it was a link, or was reached through one
-  // Left alone because cleaning it was not safe (a database that had to be
-  // stopped, or not the file its folder listed): the end of the run says so.
+  // Left alone for another reason (a temporary folder that is one of the
+  // user's or the system's own folders, a database that had to be stopped,
+  // not the file its folder listed, damaged): the end of the run says so.
   bool refused = false;
   bool byRule = false;  // Corvane's own rules left it in place (a protected folder, a database's journal)
 };
@@ -150,6 +152,8 @@ class CleanerSteps {
   // With `topMask`, only the files and links at the top that match it go.
   bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat,
                    const char* topMask = nullptr);
+  // The same for a folder opened and checked already.
+  bool PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni, bool wipeIndexDat);
   bool WipeIndexDat(const std::string& folder, const std::string& name);
   void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
   bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
@@ -160,9 +164,8 @@ class CleanerSteps {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
-  // False for a temporary folder that is one of the system's own folders or
-  // holds the profile or the Windows folder (see WindowsSteps.cpp).
-  bool IsPurgeableTempFolder(const std::string& folder);
+  // Notes a folder the running cleaner left alone as none of its own to empty, and why.
+  void RefuseFolder(const std::string& path, const std::string& reason);
 
  protected:
   platform::Platform& platform_;

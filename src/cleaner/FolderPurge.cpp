@@ -77,7 +77,8 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
       Tally(options, entry, folder->RemoveEntry(entry.name, entry.fileId));
       continue;
     }
-    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name);
+    // Checked to be the entry listed, and a file of one name, before its bit changes.
+    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name, entry.fileId);
     if (entry.attributes & platform::kAttrDirectory) {
       steps->push_back({folder, entry.name, entry.fileId, nullptr});
       continue;
@@ -162,7 +163,10 @@ std::unique_ptr<platform::FolderHandle> OpenNoting(platform::FileSystem& files, 
 
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options) {
-  std::shared_ptr<platform::FolderHandle> top = OpenNoting(files, start, folder, options.refusedLinks);
+  return PurgeFolder(files, OpenNoting(files, start, folder, options.refusedLinks), options);
+}
+
+bool PurgeFolder(platform::FileSystem& files, std::shared_ptr<platform::FolderHandle> top, PurgeOptions options) {
   if (!top) return false;
   std::vector<Step> steps;
   if (!EmptyOneFolder(top, options, &steps)) return false;

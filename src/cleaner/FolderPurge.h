@@ -73,6 +73,9 @@ std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem
 // folders, not by recursion, so no depth exhausts the thread's stack.
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options);
+// The same for a folder opened already (null: nothing is purged), so that
+// what was checked of it is what is emptied.
+bool PurgeFolder(platform::FileSystem& files, std::shared_ptr<platform::FolderHandle> top, PurgeOptions options);
 // The same for a folder the system named itself.
 inline bool PurgeFolder(platform::FileSystem& files, const std::string& folder, PurgeOptions options) {
   return PurgeFolder(files, folder, folder, options);

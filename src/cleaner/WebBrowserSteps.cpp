@@ -79,7 +79,8 @@ void CleanerSteps::FindBrowsers() {
     if (!browserSelection[i]) continue;
     const browsers::BrowserRow& browser = browsers::kBrowsers[i];
     browsers::BrowserRun run = browsers::RunOf(browser, processes);
-    std::vector<browsers::Profile> profiles = browsers::FindProfiles(platform_.files, browser, appData);
+    std::vector<std::string> links;
+    std::vector<browsers::Profile> profiles = browsers::FindProfiles(platform_.files, browser, appData, &links);
     if (run == browsers::BrowserRun::InBackground && closeBackgroundBrowsers && !profiles.empty()) {
       std::string failure = browsers::CloseInBackground(platform_.process, platform_.clock, browser, profiles);
       if (failure.empty()) run = browsers::BrowserRun::NotRunning;
@@ -90,6 +91,7 @@ void CleanerSteps::FindBrowsers() {
       if (run == browsers::BrowserRun::InBackground) browsers_.inBackground.push_back(i);
       continue;
     }
+    for (const std::string& link : links) RefuseLink(link);
     for (browsers::Profile& profile : profiles) {
       std::string why = WhyLeftAlone(platform_, profile);
       browsers_.profiles.push_back({i, std::move(profile), {}, std::move(why)});

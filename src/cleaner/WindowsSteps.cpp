@@ -72,7 +72,7 @@ void CleanerSteps::RemoveNetworkLocation(const std::string& netHood, platform::F
     if (!folder->RemoveEntry(entry.name, entry.fileId)) return;
   }
   // Explorer marks the folder read-only, which makes its desktop.ini count.
-  if (location.attributes & platform::kAttrReadOnly) home.ClearReadOnly(location.name);
+  if (location.attributes & platform::kAttrReadOnly) home.ClearReadOnly(location.name, location.fileId);
   folder->RemoveSelf();
 }
 
@@ -91,16 +91,17 @@ void CleanerSteps::TelenetHistoryCleaner() {
 
 void CleanerSteps::WindowsRunHistoryCleaner() { DeleteRegKey(std::string(kExplorer) + "RunMRU"); }
 
-bool CleanerSteps::IsPurgeableTempFolder(const std::string& folder) {
-  std::string link;
-  bool purgeable = cleaner::IsPurgeableTempFolder(platform_, folder, &link);
-  if (!link.empty()) RefuseLink(link);
-  return purgeable;
-}
-
 void CleanerSteps::WindowsTempFoldCleaner() {
+  if (!GetTempFolder(&path_)) return;
+  TempFolderRefusal refusal;
+  std::unique_ptr<platform::FolderHandle> temp = OpenPurgeableTempFolder(platform_, path_, &refusal);
+  if (refusal.link) {
+    RefuseLink(refusal.folder);
+  } else if (!refusal.folder.empty()) {
+    RefuseFolder(refusal.folder, refusal.reason);
+  }
   // The temporary folder is the one place where desktop.ini files go too.
-  if (GetTempFolder(&path_) && IsPurgeableTempFolder(path_)) PurgeFolder(path_, path_, true, false);
+  if (temp) PurgeFolder(std::move(temp), true, false);
 }
 
 void CleanerSteps::RecycleBinCleaner() {

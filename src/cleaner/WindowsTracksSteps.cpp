@@ -21,13 +21,14 @@ const char* const kActivityTables[] = {"Activity", "ActivityOperation", "Activit
 
 // The folder `below` the user's local application data, opened under the
 // purge's link rules, and its entries: null when it is missing, reached
-// through a link or cannot be listed.
+// through a link (*refusedLink is then the link) or cannot be listed.
 std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& platform, const char* below,
-                                                        std::string* folder, std::vector<platform::FindData>* entries) {
+                                                        std::string* folder, std::vector<platform::FindData>* entries,
+                                                        std::string* refusedLink) {
   std::string local;
   if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) return nullptr;
   *folder = local + below;
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder);
+  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder, refusedLink);
   if (!home || !home->List(entries)) return nullptr;
   return home;
 }
@@ -63,10 +64,11 @@ void CleanerSteps::JumpListsCleaner() {
 }
 
 void CleanerSteps::ThumbnailCacheCleaner() {
-  std::string folder;
+  std::string folder, link;
   std::vector<platform::FindData> entries;
   std::unique_ptr<platform::FolderHandle> home =
-      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries);
+      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries, &link);
+  if (!link.empty()) RefuseLink(link);
   if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
@@ -80,14 +82,20 @@ void CleanerSteps::ThumbnailCacheCleaner() {
 
 void CleanerSteps::TimelineCleaner() {
   // One folder per account that signed in.
-  std::string platformFolder;
+  std::string platformFolder, link;
   std::vector<platform::FindData> entries;
   std::unique_ptr<platform::FolderHandle> home =
-      ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries);
+      ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries, &link);
+  if (!link.empty()) RefuseLink(link);
   if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
-    if (!(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) continue;
+    if (!(entry.attributes & platform::kAttrDirectory)) continue;
+    // A link in an account's place may lead to any database: not followed.
+    if (platform::IsLink(entry)) {
+      RefuseLink(platformFolder + "\\" + entry.name);
+      continue;
+    }
     // The database as its folder, opened as itself, lists it: SQLite opens
     // it by its path, and what it opened must be that file.
     std::unique_ptr<platform::FolderHandle> account = home->OpenFolder(entry.name, entry.fileId);
@@ -129,7 +137,7 @@ void CleanerSteps::CleanActivitiesCache(const std::string& path, uint64_t listed
   if (result == DbResult::Ok) result = db->Commit();
   if (result != DbResult::Ok) {
     if (db) db->Rollback();
-    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, platform::IsRefusal(result));
+    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, result != DbResult::Busy);
     return;
   }
   for (const std::string& table : missing) Skipped(path + ": " + table, "no such table in this version");

@@ -270,7 +270,8 @@ class FileCleaner {
   // Removes an entry through its folder's handle; a file another program
   // holds is named (cleaning again later helps).
   bool Remove(platform::FolderHandle& folder, const FindData& entry) {
-    if ((entry.attributes & platform::kAttrReadOnly) && !platform::IsLink(entry)) folder.ClearReadOnly(entry.name);
+    if ((entry.attributes & platform::kAttrReadOnly) && !platform::IsLink(entry))
+      folder.ClearReadOnly(entry.name, entry.fileId);
     if (folder.RemoveEntry(entry.name, entry.fileId)) return true;
     const long error = files_.LastError();
     if (platform::IsInUse(error)) {

@@ -56,11 +56,6 @@ inline const char* DbResultText(DbResult result) {
   return "could not be changed";
 }
 
-// Whether a result refuses what a file planted or swapped in would make a
-// cleaning do, rather than telling of the browser's own state: the end of
-// a run names such a database, not only its report.
-inline bool IsRefusal(DbResult result) { return result == DbResult::TooMuchWork || result == DbResult::NotListed; }
-
 enum class DbAccess {
   ReadWrite,
   ReadOnly,  // what a preview opens: it changes nothing, not even the journal

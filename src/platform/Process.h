@@ -37,6 +37,9 @@ struct TakenMutex {
   // thread that took it, as Windows mutexes belong to a thread. Null unless taken.
   std::unique_ptr<NamedMutex> handle;
   MutexTake result = MutexTake::Failed;
+  // TryTakeUserMutex: the mutex is in the user's private namespace (false:
+  // the system has none, and it is the Global\ name).
+  bool inPrivateNamespace = false;
 };
 
 using ModuleId = uintptr_t;  // 0: not loaded
@@ -92,11 +95,15 @@ class Process {
   // owns it already takes it again, as Windows counts recursive ownership.
   virtual TakenMutex TryTakeMutex(const std::string& name) = 0;
   // The same for a mutex of this user's alone, one for every session of the
-  // machine: "Global\<name>-<the user's SID>", owned by the user and with
-  // an access list that lets no other account open it. A scheduled run in
-  // session 0 and the tray in the user's session meet on it; another
-  // account can neither share it nor hold it. Failed when an object of
-  // that name exists that is not the user's own.
+  // machine: <name> in a private namespace bound to the user's SID
+  // (CreatePrivateNamespace), which only the user's processes can make or
+  // open, the namespace and the mutex owned by the user with an access list
+  // that lets no other account open them. A scheduled run in session 0 and
+  // the tray in the user's session meet on it; another account can neither
+  // share it, nor hold it, nor make it first. Where the system has no
+  // private namespaces (Wine), "Global\<name>-<the user's SID>" with the
+  // same owner and access list instead: Failed then when an object of that
+  // name exists that is not the user's own.
   virtual TakenMutex TryTakeUserMutex(const std::string& name) = 0;
   // The SID of the user this process runs as, in its text form
   // ("S-1-5-21-..."); empty when the system cannot say.

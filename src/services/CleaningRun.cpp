@@ -171,10 +171,11 @@ std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::Ste
   return cleaners;
 }
 
-// What the run left alone because cleaning it was not safe.
-std::vector<std::string> LeftAloneUnsafe(const browsers::BrowsersOutcome& outcome,
-                                         const std::vector<cleaner::StepSkip>& skips) {
-  std::vector<std::string> left = outcome.Refused();
+// What the run left alone for another reason than a program holding it or a
+// link: not safe to clean, damaged, of another version.
+std::vector<std::string> LeftAloneOtherwise(const browsers::BrowsersOutcome& outcome,
+                                            const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> left = outcome.LeftAlone();
   for (const cleaner::StepSkip& skip : skips) {
     if (skip.refused) left.push_back(skip.what);
   }
@@ -233,10 +234,10 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std:
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
   }
-  std::vector<std::string> unsafe = LeftAloneUnsafe(outcome, skips);
-  if (!unsafe.empty()) {
-    message += message.empty() ? kUnsafeLeftMessage : std::string(" ") + kUnsafeAlsoLeftMessage;
-    message += Listed(unsafe) + kUnsafeNamedMessage;
+  std::vector<std::string> left = LeftAloneOtherwise(outcome, skips);
+  if (!left.empty()) {
+    message += message.empty() ? kLeftAloneMessage : std::string(" ") + kAlsoLeftAloneMessage;
+    message += Listed(left) + kLeftAloneNamedMessage;
   }
   return message.empty() ? kCleaningDoneMessage : message;
 }
@@ -250,7 +251,7 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
-  end.unsafeLeftAlone = worker.finished() && !LeftAloneUnsafe(worker.browsersOutcome(), skips).empty();
+  end.leftAlone = worker.finished() && !LeftAloneOtherwise(worker.browsersOutcome(), skips).empty();
   end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips, worker.extraCleaners())
                                   : kCleaningStoppedMessage + worker.failure();
   try {

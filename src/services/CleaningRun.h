@@ -56,13 +56,13 @@ constexpr const char* kLinksAlsoRefusedMessage =
     "These cleaners also left something alone because it was a link or was reached through one: ";
 // Ends either.
 constexpr const char* kLinksNamedMessage = ". The report names each link.";
-// Followed by what was left alone: "D:\Profiles\x and C:\...\History".
-constexpr const char* kUnsafeLeftMessage =
-    "The selected history tracks were cleaned, but these were left alone because cleaning them was not safe: ";
+// Followed by what was left alone for another reason (not safe to clean,
+// damaged, of another version): "D:\Profiles\x and C:\...\History".
+constexpr const char* kLeftAloneMessage = "The selected history tracks were cleaned, but these were left alone: ";
 // The same after another message.
-constexpr const char* kUnsafeAlsoLeftMessage = "These were also left alone because cleaning them was not safe: ";
+constexpr const char* kAlsoLeftAloneMessage = "These were also left alone: ";
 // Ends either.
-constexpr const char* kUnsafeNamedMessage = ". The report says why.";
+constexpr const char* kLeftAloneNamedMessage = ". The report says why.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage =
     "The history cleaning stopped before all selected tracks were cleaned: ";
@@ -98,15 +98,17 @@ struct RunEnd {
   // A finished run whose cleaners left something alone because it was a
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
-  // A finished run that left something alone because cleaning it was not
-  // safe: a browser profile other accounts may change, a database that had
-  // to be stopped or was not the file its folder listed (the message names each).
-  bool unsafeLeftAlone = false;
+  // A finished run that left something alone for another reason: a
+  // temporary folder that is one of the user's or the system's own folders,
+  // a browser profile other accounts may change, a database that had to be
+  // stopped, was not the file its folder listed, is damaged or of another
+  // version (the message names each).
+  bool leftAlone = false;
   // Started by StartForClosedBrowsers, not by a person or the schedule.
   bool afterBrowsersClosed = false;
   bool success() const { return ending == RunEnding::Finished; }
   // Finished, but not everything selected was cleaned.
-  bool skipped() const { return success() && (skippedForUse || linksRefused || unsafeLeftAlone); }
+  bool skipped() const { return success() && (skippedForUse || linksRefused || leftAlone); }
 };
 
 // "a", "a and b", "a, b and c".

@@ -469,7 +469,14 @@ std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
             browser.programFile + ")" + keptBy +
             ". \"Clean Now\" offers to close it first, as does corvane /clean /closebackground." + kEnd;
   }
-  if (b.profiles.empty() && b.running.empty()) text += std::string("  No browser profile was found.") + kEnd;
+  const bool linkLeft = std::any_of(outcome.skips.begin(), outcome.skips.end(), [](const cleaner::StepSkip& skip) {
+    return skip.link && kCleaners[skip.cleaner].page == cleaner::CleanerPage::Browsers;
+  });
+  if (b.profiles.empty() && b.running.empty()) {
+    text += std::string(linkLeft ? "  No browser profile was found but the links left alone above."
+                                 : "  No browser profile was found.") +
+            kEnd;
+  }
   for (const browsers::BrowsersOutcome::ProfileOutcome& p : b.profiles) {
     const browsers::ProfileResult& r = p.result;
     text += std::string("  ") + browsers::kBrowsers[p.browser].name + ", profile " + p.profile.name + " (" +

@@ -189,7 +189,23 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   EXPECT_EQ(home->OpenFolder("folder-link", 0), nullptr);
   EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
   EXPECT_EQ(files().OpenFolder(root + "\\folder-link", true), nullptr) << "by its path, as itself";
-  EXPECT_TRUE(files().OpenFolder(root + "\\folder-link", false)) << "followed when asked to";
+  std::unique_ptr<platform::FolderHandle> followed = files().OpenFolder(root + "\\folder-link", false);
+  ASSERT_TRUE(followed) << "followed when asked to";
+  // The handle says where it is, the way a check of the place must look.
+  std::string reached = "poison";
+  ASSERT_TRUE(followed->FinalPath(&reached));
+  EXPECT_TRUE(EqualNoCase(reached, root + "\\target")) << reached;
+  ASSERT_TRUE(home->FinalPath(&reached));
+  EXPECT_TRUE(EqualNoCase(reached, root)) << reached;
+
+  // The read-only bit of what a link to a file leads to is never cleared
+  // through the link: Windows lists the link as one, and Wine's handle for a
+  // Unix link reaches another name than the one listed.
+  ASSERT_TRUE(files().SetAttributes(root + "\\target\\kept.txt", kAttrReadOnly));
+  EXPECT_FALSE(home->ClearReadOnly("file-link.txt", ListedThrough(*home, "file-link.txt").fileId));
+  EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
+  EXPECT_EQ(files().GetAttributes(root + "\\target\\kept.txt") & kAttrReadOnly, kAttrReadOnly);
+  ASSERT_TRUE(files().SetAttributes(root + "\\target\\kept.txt", platform::kAttrNormal));
 
   // Windows removes the link itself; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the link stays.
@@ -308,7 +324,18 @@ TEST_F(FileCleaningContract, AHardLinkIsOneFileWithTwoNames) {
   EXPECT_EQ(identity.linkCount, 2u);
   opened.reset();
   EXPECT_EQ(files().OpenFolder(root, true)->OpenFileForWrite("one.txt", 0), nullptr) << "the other name is written too";
+  // The read-only bit is the file's: it is not cleared through one of two names.
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", kAttrReadOnly));
+  std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+  ASSERT_TRUE(home);
+  EXPECT_FALSE(home->ClearReadOnly("one.txt", ListedThrough(*home, "one.txt").fileId));
+  EXPECT_EQ(files().LastError(), platform::kErrorAccessDenied);
+  EXPECT_EQ(files().GetAttributes(root + "\\two.txt") & kAttrReadOnly, kAttrReadOnly);
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", platform::kAttrNormal));
   EXPECT_TRUE(files().RemoveFile(root + "\\one.txt"));
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", kAttrReadOnly));
+  EXPECT_TRUE(home->ClearReadOnly("two.txt", ListedThrough(*home, "two.txt").fileId)) << "one name: cleared";
+  EXPECT_EQ(files().GetAttributes(root + "\\two.txt") & kAttrReadOnly, 0u);
   ASSERT_TRUE(files().Identify(root + "\\two.txt", &identity));
   EXPECT_EQ(identity.linkCount, 1u);
   EXPECT_EQ(Read(root + "\\two.txt"), "shared");

@@ -204,5 +204,34 @@ TEST_F(FileSystemContract, AFoldersOwnerAndWhoMayChangeItAreReadThroughItsHandle
   EXPECT_EQ(why, "other accounts may change " + folder);
 }
 
+// A folder on the way that is a link refuses the write, the system's named
+// folder (the start) excepted, which its owner may have moved.
+TEST_F(FileSystemContract, AWholeFileIsNeverWrittenThroughAFolderThatIsALink) {
+  const std::string root = Env().NewScratchFolder();
+  ASSERT_TRUE(files().MakeFolder(root + "\\other"));
+  ASSERT_EQ(files().ReplaceWholeFile(root + "\\other\\theirs.txt", "theirs"), platform::kErrorSuccess);
+  if (!Env().MakeLink(root + "\\linked", root + "\\other", true)) GTEST_SKIP() << "no symbolic links here";
+  EXPECT_EQ(files().ReplaceWholeFile(root + "\\linked\\theirs.txt", "ours"), platform::kErrorStoppedOnSymlink);
+  EXPECT_EQ(files().ReplaceFileBelow(root, root + "\\linked\\theirs.txt", "ours"), platform::kErrorStoppedOnSymlink);
+  EXPECT_EQ(files().ReplaceWholeFile(root + "\\missing\\theirs.txt", "ours"), platform::kErrorPathNotFound);
+  std::string bytes;
+  ASSERT_EQ(files().ReadWholeFile(root + "\\other\\theirs.txt", &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "theirs");
+  EXPECT_EQ(files().ReplaceFileBelow(root + "\\linked", root + "\\linked\\new.txt", "moved"), platform::kErrorSuccess);
+  ASSERT_EQ(files().ReadWholeFile(root + "\\other\\new.txt", &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "moved");
+}
+
+// "C:\name" has its folder in "C:\", not "C:", which names the volume itself.
+TEST_F(FileSystemContract, AFileIsReplacedAtTheRootOfADrive) {
+  const std::string path = "C:\\corvane-contract-root.txt";
+  files().RemoveFile(path);
+  ASSERT_EQ(files().ReplaceWholeFile(path, "at the root"), platform::kErrorSuccess);
+  std::string bytes;
+  ASSERT_EQ(files().ReadWholeFile(path, &bytes), platform::kErrorSuccess);
+  EXPECT_EQ(bytes, "at the root");
+  EXPECT_TRUE(files().RemoveFile(path));
+}
+
 }  // namespace
 }  // namespace contract

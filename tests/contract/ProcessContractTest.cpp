@@ -76,6 +76,12 @@ TEST(ProcessContract, AMutexTakenWithoutWaitingBelongsToOneThreadAtATime) {
   // The user's mutex is an object of its own: the session's of the same name is free.
   platform::TakenMutex userOwn = process.TryTakeUserMutex(name);
   ASSERT_EQ(userOwn.result, platform::MutexTake::Taken);
+  // Windows (Vista and later) keeps it in the private namespace bound to the
+  // user's SID, which no other account can make. Wine 8 has no private
+  // namespaces (CreateBoundaryDescriptorW answers null and sets no error,
+  // CreatePrivateNamespaceW is a stub that must not be called): there it is
+  // the Global\ name with the user's SID.
+  EXPECT_EQ(userOwn.inPrivateNamespace, WindowsOrWine(true, false));
   platform::MutexTake plain = platform::MutexTake::Failed;
   onAnotherThread([&] { plain = process.TryTakeMutex(name).result; });
   EXPECT_EQ(plain, platform::MutexTake::Taken);

@@ -42,6 +42,12 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
   ASSERT_TRUE(shell().TempFolder(&temp));
   EXPECT_TRUE(IsAbsoluteWindowsPath(temp)) << temp;
   EXPECT_EQ(temp.back(), '\\') << "the temporary folder ends with a separator";
+  // The account's own, from the environment the system makes for it: the
+  // same folder here, where nobody changed this process's.
+  std::string own = "poison";
+  ASSERT_TRUE(shell().UserTempFolder(&own));
+  EXPECT_TRUE(IsAbsoluteWindowsPath(own)) << own;
+  EXPECT_TRUE(Env().platform().files.SameName(own + (own.back() == '\\' ? "" : "\\"), temp)) << own << " " << temp;
 }
 
 TEST(ShellContract, TheKnownFoldersTheCommunitysVariablesStandForAreNamed) {

@@ -356,7 +356,7 @@ TEST_F(RealProfiles, ADatabaseThatAsksForMoreWorkThanAllowedIsStoppedNamedAndLef
   ASSERT_EQ(r.skipped.size(), 1u);
   EXPECT_EQ(r.skipped[0].file, places);
   EXPECT_EQ(r.skipped[0].reason, platform::DbResultText(platform::DbResult::TooMuchWork));
-  EXPECT_TRUE(r.skipped[0].refused);
+  EXPECT_FALSE(r.skipped[0].link);
   EXPECT_FALSE(r.skipped[0].inUse);
   EXPECT_EQ(r.visits, 0u);
   EXPECT_EQ(CountRows(places, "moz_historyvisits"), visits);
@@ -396,6 +396,11 @@ TEST(BrowserItems, AnotherVersionsSchemaADamagedDatabaseAndAHeldCacheFileAreSkip
   EXPECT_FALSE(r.skipped[0].inUse || r.skipped[1].inUse);
   EXPECT_EQ(databases.Lookup(profile + "\\Network\\Cookies")->tables["cookies"].rows.size(), 1u);
   EXPECT_EQ(databases.Lookup(profile + "\\Web Data")->tables["autofill"].rows.size(), 1u);
+  // Both are told at the end of the run, not only in its report: the held
+  // cache file is told as in use.
+  browsers::BrowsersOutcome outcome;
+  outcome.profiles.push_back({0, p, r, {}});
+  EXPECT_EQ(outcome.LeftAlone(), (std::vector<std::string>{profile + "\\Network\\Cookies", profile + "\\Web Data"}));
 }
 
 // A name that leads out of the browser's folder, or that Windows would take

@@ -30,7 +30,7 @@ using platform::recording::KeyName;
 using platform::recording::Mode;
 
 const char kProfile[] = "C:\\users\\user";
-const char kTemp[] = "C:\\users\\user\\Temp";
+const char kTemp[] = "C:\\users\\user\\AppData\\Local\\Temp";
 const char kLastRun[] = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
 const std::string kDataKey =
     "Software\\Microsoft\\Protected Storage System Provider\\S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\"
@@ -136,6 +136,9 @@ class RecordedRunTest : public ::testing::Test {
     // Read-only too: its attributes are changed, and it stays.
     sim.files.AddFile(std::string(kTemp) + "\\held.log", std::string(7, 'x'), platform::kAttrReadOnly);
     sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
+    // Read-only with a second name outside: the bit is not cleared, so it stays, in a preview as in the run.
+    sim.files.AddFile(std::string(kProfile) + "\\Documents\\signed.pdf", "signed", platform::kAttrReadOnly);
+    sim.files.AddHardLink(std::string(kProfile) + "\\Documents\\signed.pdf", std::string(kTemp) + "\\signed.pdf");
     // Links inside a purged folder, which go as links: a preview keeps them too.
     sim.files.AddFile("C:\\Data\\kept.txt", "the link's target");
     sim.files.AddFolderLink(std::string(kTemp) + "\\sub\\junction", "C:\\Data");
@@ -351,6 +354,19 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   }
   EXPECT_FALSE(sim.files.Lookup("C:\\out\\linked.txt")->linkTarget.empty()) << "the link stays a link";
   EXPECT_EQ(sim.files.Content("C:\\out\\second.txt"), "theirs");
+  // So is one whose folder, or a folder above it, another account turned
+  // into a link (any user may make C:\Reports): a run as SYSTEM would
+  // otherwise write into Windows.
+  sim.files.AddDirectory("C:\\windows\\system32");
+  sim.files.AddFolderLink("C:\\Reports", "C:\\windows");
+  for (const char* target : {"C:\\Reports\\corvane.log", "C:\\Reports\\system32\\corvane.log"}) {
+    EXPECT_EQ(Command({"/preview", "/report", target}), 1) << target;
+    EXPECT_TRUE(HasLine(printed, "The report was not written to " + std::string(target) +
+                                     ": a folder on its path is a link to another place."))
+        << printed;
+  }
+  EXPECT_EQ(sim.files.List("C:\\windows"), std::vector<std::string>{"system32"});
+  EXPECT_TRUE(sim.files.List("C:\\windows\\system32").empty());
 
   // A real run: its report printed, kept as the last one and written where asked.
   EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), 0);
@@ -359,6 +375,17 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(HasLine(printed, "  Files and folders removed: 1 file (5 bytes)")) << printed;
   EXPECT_EQ(sim.files.Content(kLastRun), "\xEF\xBB\xBF" + printed);
   EXPECT_EQ(sim.files.Content("C:\\out\\clean.txt"), "\xEF\xBB\xBF" + printed);
+
+  // A temporary folder the guard refuses is named, and the run ends with 4.
+  sim.files.AddFile(std::string(kProfile) + "\\Documents\\thesis.doc", "mine");
+  sim.shell.tempFolder = std::string(kProfile) + "\\Documents\\";
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + std::string(kProfile) +
+                                   "\\Documents: not emptied as the temporary folder: it is a folder Windows keeps for "
+                                   "you or for all users, or holds one"))
+      << printed;
+  EXPECT_EQ(sim.files.Content(std::string(kProfile) + "\\Documents\\thesis.doc"), "mine");
+  sim.shell.tempFolder = sim.shell.userTempFolder;
 
   // A step that stops the run: exit 1, with what stopped it and what never ran.
   sim.files.AddFile(std::string(kTemp) + "\\b.tmp");
@@ -472,6 +499,19 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
     EXPECT_TRUE(HasLine(printed, "    Skipped " + cache + ": a link, left alone rather than followed")) << printed;
   }
   EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
+
+  // A profile folder that is a link is no profile, and is told so.
+  const std::string profile = chrome.substr(0, chrome.size() - 1);
+  sim.files.Move(profile, "C:\\elsewhere\\Default");
+  sim.files.AddFolderLink(profile, "C:\\elsewhere\\Default");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + profile + ": a link, left alone rather than followed")) << printed;
+  EXPECT_EQ(cookieRows(), 2u);
+  const std::string edgeProfile = edge.substr(0, edge.size() - 1);
+  sim.files.Move(edgeProfile, "C:\\elsewhere\\Edge");
+  sim.files.AddFolderLink(edgeProfile, "C:\\elsewhere\\Edge");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "  No browser profile was found but the links left alone above.")) << printed;
 }
 
 // A Firefox profile kept outside the browser's folder (a full path in
@@ -529,8 +569,8 @@ TEST_F(RecordedRunTest, ProfilesOtherAccountsMayChangeAndADatabaseWithASecondNam
   services::CleaningRun run(sim.platform);
   const services::RunEnd end = run.RunHere(Mode::PassThrough);
   EXPECT_TRUE(end.skipped());
-  EXPECT_EQ(end.message, std::string(services::kUnsafeLeftMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
-                             timeline + services::kUnsafeNamedMessage);
+  EXPECT_EQ(end.message, std::string(services::kLeftAloneMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
+                             timeline + services::kLeftAloneNamedMessage);
 }
 
 TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {

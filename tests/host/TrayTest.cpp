@@ -534,8 +534,8 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
   EXPECT_FALSE(sim.process.mutexes()->Exists(settings::kMutexName));
-  EXPECT_FALSE(sim.process.mutexes()->Exists("Global\\" + std::string(cleaner::kCleaningRunMutexName) + "-" +
-                                             sim.process.userSid));
+  EXPECT_FALSE(sim.process.mutexes()->Exists(platform::sim::SimProcess::UserNamespace(sim.process.userSid) +
+                                             cleaner::kCleaningRunMutexName));
 }
 
 // A worker that does not come back from one system call within the wait.

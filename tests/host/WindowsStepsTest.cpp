@@ -11,7 +11,7 @@ const char kAcMru[] = "Software\\Microsoft\\Search Assistant\\ACMru\\";
 const char kTelnet[] = "Software\\Microsoft\\Telnet";
 const char kWinlogonNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const char kWinlogonLm[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon";
-const char kTemp[] = "C:\\users\\user\\Temp";
+const char kTemp[] = "C:\\users\\user\\AppData\\Local\\Temp";
 const char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent";
 const char kNetHood[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts";
 
@@ -134,6 +134,9 @@ TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheP
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished());
+    // Told, never a silent success.
+    ASSERT_EQ(thread->skips().size(), 1u) << temp;
+    EXPECT_TRUE(thread->skips()[0].refused) << temp;
   }
   // A folder above the profile, where the profile lives elsewhere.
   sim.shell.specialFolders[platform::kCsidlProfile] = "C:\\Data\\users\\user";
@@ -270,6 +273,74 @@ TEST_F(WindowsStepsTest, AFolderMovedWithALinkIsEmptiedWhereItLeadsUnlessTheTemp
   EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
 }
 
+// TEMP names a folder at the root of the system drive, where any account
+// may make folders: another account made it first, or a junction in its
+// place that leads into this user's data, or another account's.
+TEST_F(WindowsStepsTest, ATemporaryFolderAnotherAccountMadeIsEmptiedOnlyWhereItLeadsOutsideEveryonesFolders) {
+  const std::string firefox = "C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default";
+  const std::string theirs = "C:\\users\\other\\AppData\\Local\\Temp";
+  sim.files.AddFile(firefox + "\\logins.json", "mine");
+  sim.files.AddFile(firefox + "\\key4.db", "mine");
+  sim.files.AddFile(theirs + "\\draft.tmp", "theirs");
+  sim.files.AddFile("\\\\server\\share\\shared.doc", "ours");
+  sim.files.AddFile("C:\\ProgramData\\App\\licence.key", "everyone's");
+  thread->Select("WindowsTempFiles");
+  sim.shell.tempFolder = "C:\\Temp\\";
+  const size_t temp = *cleaner::CleanerIndexOf("WindowsTempFiles");
+  for (const std::string& target : {std::string("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox"), theirs,
+                                    std::string("C:\\ProgramData\\App")}) {
+    sim.files.RemoveFolder("C:\\Temp");
+    sim.files.AddFolderLink("C:\\Temp", target);
+    Run();
+    ASSERT_EQ(thread->skips().size(), 1u) << target;
+    EXPECT_EQ(thread->skips()[0].cleaner, temp);
+    EXPECT_EQ(thread->skips()[0].what, "C:\\Temp");
+    EXPECT_TRUE(thread->skips()[0].link);
+  }
+  EXPECT_EQ(sim.files.Content(firefox + "\\logins.json"), "mine");
+  EXPECT_EQ(sim.files.Content(firefox + "\\key4.db"), "mine");
+  EXPECT_EQ(sim.files.Content(theirs + "\\draft.tmp"), "theirs");
+  EXPECT_EQ(sim.files.Content("C:\\ProgramData\\App\\licence.key"), "everyone's");
+
+  // A share's root is a root, whatever its number of names.
+  sim.shell.tempFolder = "\\\\server\\share\\";
+  Run();
+  EXPECT_EQ(sim.files.Content("\\\\server\\share\\shared.doc"), "ours");
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].what, "\\\\server\\share");
+  EXPECT_TRUE(thread->skips()[0].refused);
+
+  // The folder itself, made by the other account, is emptied, links inside removed as links.
+  sim.shell.tempFolder = "C:\\Temp\\";
+  sim.files.RemoveFolder("C:\\Temp");
+  sim.files.AddFile("C:\\Temp\\setup.log");
+  sim.files.AddFolderLink("C:\\Temp\\profile", firefox);
+  Run();
+  EXPECT_TRUE(List("C:\\Temp").empty());
+  EXPECT_TRUE(thread->skips().empty());
+  EXPECT_EQ(sim.files.Content(firefox + "\\key4.db"), "mine");
+}
+
+// Checked and emptied through one handle: the other account that swaps the
+// folder for a junction once it has been checked leads the purge nowhere.
+TEST_F(WindowsStepsTest, ATemporaryFolderSwappedForALinkAfterItsCheckIsEmptiedWhereItWasChecked) {
+  const std::string documents = "C:\\users\\user\\Documents";
+  sim.files.AddFile(documents + "\\thesis.doc", "mine");
+  sim.files.AddFile("C:\\Temp\\setup.log");
+  sim.shell.tempFolder = "C:\\Temp\\";
+  thread->Select("WindowsTempFiles");
+  sim.files.gate.HoldAt("LongPathName", 1);  // the check's first known folder: the name was looked at
+  thread->Start();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  sim.files.Move("C:\\Temp", "C:\\Moved");
+  sim.files.AddFolderLink("C:\\Temp", documents);
+  sim.files.gate.Release();
+  ASSERT_TRUE(ui.WaitForPosted(10000));
+  ui.RunPosted();
+  EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
+  EXPECT_TRUE(List("C:\\Moved").empty()) << "the folder checked is the one emptied";
+}
+
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {
   sim.shell.recycled = {"a.txt", "b.txt"};
   thread->Select("RecycleBin");
@@ -361,6 +432,9 @@ TEST_F(WindowsStepsTest, ThumbnailCachesGoUnlessExplorerHoldsThemAndNothingIsRea
   sim.files.AddFolderLink(std::string(kLocal) + "\\Microsoft\\Windows", "C:\\users\\other");
   Run();
   EXPECT_EQ(sim.files.Content(victim + "\\thumbcache_mine.db"), "mine");
+  ASSERT_EQ(thread->skips().size(), 1u) << "told, never a silent success";
+  EXPECT_EQ(thread->skips()[0].what, std::string(kLocal) + "\\Microsoft\\Windows");
+  EXPECT_TRUE(thread->skips()[0].link);
 }
 
 TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDatabaseIsSkippedWhole) {
@@ -395,6 +469,17 @@ TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDa
   ASSERT_EQ(thread->skips().size(), 1u);
   EXPECT_EQ(thread->skips()[0].what, work + ": Activity_PackageId") << "the missing table is named";
   EXPECT_FALSE(thread->skips()[0].inUse);
+
+  // An account's folder that is a link is not followed, and told.
+  const std::string elsewhere = "C:\\users\\other\\AppData\\Local\\ConnectedDevicesPlatform\\L.other";
+  sim.databases.AddTable(elsewhere + "\\ActivitiesCache.db", "Activity", {"Id", "AppId", "Payload"},
+                         {{"1", "notepad", "theirs.txt"}});
+  sim.files.AddFolderLink(platformFolder + "\\L.other", elsewhere);
+  Run();
+  EXPECT_EQ(rows(elsewhere + "\\ActivitiesCache.db", "Activity"), 1u);
+  ASSERT_EQ(thread->skips().size(), 2u);
+  EXPECT_EQ(thread->skips()[1].what, platformFolder + "\\L.other");
+  EXPECT_TRUE(thread->skips()[1].link);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ class RecordingShell : public Shell {
 
   bool SpecialFolder(int csidl, std::string* path) override { return inner_.SpecialFolder(csidl, path); }
   bool TempFolder(std::string* path) override { return inner_.TempFolder(path); }
+  bool UserTempFolder(std::string* path) override { return inner_.UserTempFolder(path); }
   bool WindowsFolder(std::string* path) override { return inner_.WindowsFolder(path); }
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override { return inner_.QueryRecycleBin(items, bytes); }

@@ -112,6 +112,10 @@ long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
   return parent ? long{kErrorFileNotFound} : long{kErrorPathNotFound};
 }
 
+// How a path the system gives begins for a root of drives_: "C:", or a
+// share's "\\server".
+std::string RootName(const std::string& root) { return root.back() == ':' ? root : "\\\\" + root; }
+
 }  // namespace
 
 uint64_t SimFileSystem::Node::NextId() {
@@ -131,7 +135,7 @@ std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& p
   std::shared_ptr<Node> node = drive->second;
   std::shared_ptr<Node> up;
   // The path reached so far, in the names' own spelling, links followed.
-  std::string reached = drive->first;
+  std::string reached = RootName(drive->first);
   for (size_t i = 1; i < parts.size(); ++i) {
     if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true, nullptr, nullptr, &reached, hops + 1);
     if (!node || !node->directory) return nullptr;
@@ -232,20 +236,38 @@ long SimFileSystem::WhyNotRemovable(const Node& node, const std::shared_ptr<Node
 }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::ParentOf(const Node* node, std::string* leaf) {
-  std::vector<std::shared_ptr<Node>> folders;
-  for (const auto& [name, drive] : drives_) folders.push_back(drive);
+  std::string path;
+  std::shared_ptr<Node> parent;
+  if (PathOf(node, &path)) Resolve(path, false, &parent, leaf);
+  return parent;
+}
+
+bool SimFileSystem::PathOf(const Node* node, std::string* path) {
+  // Folders have one name each, so a search from the drives finds the one.
+  struct Found {
+    std::shared_ptr<Node> folder;
+    std::string path;
+  };
+  std::vector<Found> folders;
+  for (const auto& [name, drive] : drives_) {
+    if (drive.get() == node) {
+      *path = RootName(name) + "\\";
+      return true;
+    }
+    folders.push_back({drive, RootName(name)});
+  }
   while (!folders.empty()) {
-    std::shared_ptr<Node> folder = std::move(folders.back());
+    Found at = std::move(folders.back());
     folders.pop_back();
-    for (const auto& [name, child] : folder->children) {
+    for (const auto& [name, child] : at.folder->children) {
       if (child.get() == node) {
-        *leaf = name;
-        return folder;
+        *path = at.path + "\\" + name;
+        return true;
       }
-      if (child->directory && child->linkTarget.empty()) folders.push_back(child);
+      if (child->directory && child->linkTarget.empty()) folders.push_back({child, at.path + "\\" + name});
     }
   }
-  return nullptr;
+  return false;
 }
 
 // A folder opened as itself: it holds the folder's node, wherever the folder
@@ -281,10 +303,18 @@ class SimFolderHandle : public FolderHandle {
     return std::make_unique<SimFolderHandle>(files_, child, path_ + "\\" + name);
   }
 
-  bool ClearReadOnly(const std::string& name) override {
+  bool FinalPath(std::string* path) override {
     std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
-    std::shared_ptr<SimFileSystem::Node> child = Entry(name, 0);
+    return files_.PathOf(node_.get(), path) || Fail(kErrorFileNotFound);
+  }
+
+  bool ClearReadOnly(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
     if (!child) return false;
+    if (!child->linkTarget.empty()) return Fail(kErrorStoppedOnSymlink);
+    // The attributes are the file's: clearing them through one name clears them for every other.
+    if (!child->directory && child->linkCount != 1) return Fail(kErrorAccessDenied);
     child->attributes &= ~uint32_t{kAttrReadOnly};
     if (child->attributes == 0) child->attributes = kAttrNormal;
     return true;
@@ -411,10 +441,11 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
 }
 
 bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
+  gate.Pass("LongPathName");
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || !drives_.count(parts[0])) return false;
-  std::string longPath = parts[0];
+  std::string longPath = RootName(parts[0]);
   for (size_t i = 1; i < parts.size(); ++i) {
     std::shared_ptr<Node> folder = Resolve(longPath, true);
     if (!folder || !folder->directory) return false;  // the system cannot say
@@ -459,14 +490,31 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
   return true;
 }
 
-long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+long SimFileSystem::ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::string leaf;
+  // The start where it leads, every folder below it (or below the drive) as
+  // itself: a link among them refuses.
+  std::vector<std::string> parts = PathParts(path);
+  const std::vector<std::string> above = PathParts(start);
+  if (parts.size() < 2 || above.size() >= parts.size()) return kErrorPathNotFound;
+  for (size_t i = 0; i < above.size(); ++i) {
+    if (!SameName(above[i], parts[i])) return kErrorPathNotFound;
+  }
+  auto drive = drives_.find(parts[0]);
+  std::shared_ptr<Node> parent =
+      above.empty() ? (drive == drives_.end() ? nullptr : drive->second) : Resolve(start, true);
+  if (!parent || !parent->directory) return kErrorPathNotFound;
+  for (size_t i = std::max<size_t>(above.size(), 1); i + 1 < parts.size(); ++i) {
+    auto it = parent->children.find(parts[i]);
+    if (it == parent->children.end() || !it->second->directory) return kErrorPathNotFound;
+    if (!it->second->linkTarget.empty()) return kErrorStoppedOnSymlink;
+    parent = it->second;
+  }
+  const std::string leaf = parts.back();
+  auto existing = parent->children.find(leaf);
   // The new file takes the name's place: a link or another hard link of that
   // name is replaced, not written through (as MoveFileEx does).
-  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!parent) return kErrorFileNotFound;
+  std::shared_ptr<Node> node = existing == parent->children.end() ? nullptr : existing->second;
   if (parent->unwritable) return kErrorAccessDenied;
   if (node && (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->heldOpen)) {
     return kErrorAccessDenied;
@@ -539,7 +587,7 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
   }
   std::string out;
   for (const std::string& l : lines) out += l;
-  long error = ReplaceWholeFile(file, out);
+  long error = ReplaceFileBelow({}, file, out);
   return error == kErrorSuccess || Fail(error);
 }
 

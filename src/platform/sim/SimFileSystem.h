@@ -58,7 +58,7 @@ class SimFileSystem : public FileSystem {
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  long ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
   long LastError() override;
@@ -97,7 +97,7 @@ class SimFileSystem : public FileSystem {
   // account's folder, one that everyone may change.
   void SetSecurity(const std::string& path, FolderSecurity security);
   int writeCount() const { return writeCount_; }
-  // Holds a worker in "RemoveFile" (by path or through a folder handle).
+  // Holds a worker in "RemoveFile" (by path or through a folder handle) or "LongPathName".
   SimGate gate;
 
  private:
@@ -108,6 +108,8 @@ class SimFileSystem : public FileSystem {
   // Whether `node`, an entry of the folder `parent` named `leaf`, may be
   // deleted: kErrorSuccess or why not.
   static long WhyNotRemovable(const Node& node, const std::shared_ptr<Node>& parent);
+  // The path of the folder `node` now, searched from the drives; false when none holds it.
+  bool PathOf(const Node* node, std::string* path);
   // The folder that holds `node` now, searched from the drives; null when none does.
   std::shared_ptr<Node> ParentOf(const Node* node, std::string* leaf);
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);

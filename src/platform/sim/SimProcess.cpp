@@ -56,7 +56,11 @@ MutexResult SimProcess::CreateInitiallyOwnedMutex(const std::string& name) {
 TakenMutex SimProcess::TryTakeMutex(const std::string& name) { return Take(name, {}); }
 
 TakenMutex SimProcess::TryTakeUserMutex(const std::string& name) {
-  return Take("Global\\" + name + "-" + userSid, userSid);
+  // The namespace bound to the user's SID, where no other account can make
+  // an object: no name another process can give reaches it.
+  TakenMutex taken = Take(UserNamespace(userSid) + name, userSid);
+  taken.inPrivateNamespace = true;
+  return taken;
 }
 
 TakenMutex SimProcess::Take(const std::string& name, const std::string& ownerSid) {

@@ -104,6 +104,8 @@ class SimProcess : public Process {
   // The watches not yet ended.
   size_t programWatches() const { return programWatches_.size(); }
   std::shared_ptr<SimMutexTable> mutexes() const { return mutexes_; }
+  // Where the mutexes of TryTakeUserMutex of the account `sid` are, in the table.
+  static std::string UserNamespace(const std::string& sid) { return "<private namespace of " + sid + ">\\"; }
 
  private:
   TakenMutex Take(const std::string& name, const std::string& ownerSid);

@@ -109,6 +109,14 @@ bool SimShell::TempFolder(std::string* path) {
   return true;
 }
 
+bool SimShell::UserTempFolder(std::string* path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  MaybeThrow();
+  if (userTempFolder.empty()) return false;
+  *path = userTempFolder;
+  return true;
+}
+
 bool SimShell::WindowsFolder(std::string* path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   MaybeThrow();

@@ -21,6 +21,7 @@ class SimShell : public Shell {
 
   bool SpecialFolder(int csidl, std::string* path) override;
   bool TempFolder(std::string* path) override;
+  bool UserTempFolder(std::string* path) override;
   bool WindowsFolder(std::string* path) override;
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;
@@ -30,7 +31,10 @@ class SimShell : public Shell {
 
   // For tests; an empty path means the system cannot name that folder.
   std::map<int, std::string> specialFolders;
-  std::string tempFolder = "C:\\users\\user\\Temp\\";
+  // Where Windows keeps each account's temporary folder; the process's and
+  // the account's own are the same unless a test makes them differ.
+  std::string tempFolder = "C:\\users\\user\\AppData\\Local\\Temp\\";
+  std::string userTempFolder = tempFolder;
   std::string windowsFolder = "C:\\windows";
   // Items in the recycle bin and their size; emptying it clears them.
   std::vector<std::string> recycled;

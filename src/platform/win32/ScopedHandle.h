@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+#include <userenv.h>
 
 #include <utility>
 
@@ -81,6 +82,9 @@ using WindowTraits = ReleasedBy<HWND, DestroyWindow>;
 template <typename Memory>
 using LocalMemoryTraits = ReleasedBy<Memory, LocalFree>;
 
+// An environment block the system made for a user (CreateEnvironmentBlock).
+using EnvironmentBlockTraits = ReleasedBy<void*, DestroyEnvironmentBlock>;
+
 // A mutex this thread owns: released, then closed. Released from another
 // thread, ReleaseMutex fails and the mutex stays owned until the owning
 // thread ends, when Windows marks it abandoned.
@@ -92,6 +96,15 @@ struct OwnedMutexTraits {
     CloseHandle(h);
   }
 };
+
+// A private namespace, closed (not destroyed: the others of its user still
+// use it) when its owner goes; and the boundary descriptor it was made with.
+struct PrivateNamespaceTraits {
+  using Handle = HANDLE;
+  static HANDLE None() { return nullptr; }
+  static void Close(HANDLE h) { ClosePrivateNamespace(h, 0); }
+};
+using BoundaryDescriptorTraits = ReleasedBy<HANDLE, DeleteBoundaryDescriptor>;
 
 // Files and file searches, which the system answers with
 // INVALID_HANDLE_VALUE, not null, when it gives none.

@@ -294,6 +294,13 @@ class Win32FolderHandle : public FolderHandle {
   }
 
   std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    return OpenChild(name, listed, 0);
+  }
+
+  // The folder `name` opened as itself with exactly `access`, or, when 0,
+  // as a purge opens it (OpenFolderRelative), checked to be the entry listed
+  // and no link; null with the thread's error set.
+  std::unique_ptr<Win32FolderHandle> OpenChild(const std::string& name, uint64_t listed, ACCESS_MASK access) {
     if (listed == 0) {
       // No listing named it yet: this folder's own listing says what the
       // name is, which is how Wine shows a Unix symbolic link (its handle
@@ -303,13 +310,14 @@ class Win32FolderHandle : public FolderHandle {
       auto entry = std::find_if(entries.begin(), entries.end(), [&](const FindData& e) {
         return CompareStringOrdinal(Wide(e.name).c_str(), -1, Wide(name).c_str(), -1, TRUE) == CSTR_EQUAL;
       });
-      if (entry == entries.end()) return Fail<FolderHandle>(ERROR_FILE_NOT_FOUND);
-      if (IsLink(*entry)) return Fail<FolderHandle>(kErrorStoppedOnSymlink);
+      if (entry == entries.end()) return Fail<Win32FolderHandle>(ERROR_FILE_NOT_FOUND);
+      if (IsLink(*entry)) return Fail<Win32FolderHandle>(kErrorStoppedOnSymlink);
       listed = entry->fileId;
     }
     const std::wstring wide = Wide(name);
     DWORD deleteRefusal = 0;
-    HANDLE h = OpenFolderRelative(folder_.get(), wide, &deleteRefusal);
+    HANDLE h = access ? OpenRelative(folder_.get(), wide, access, FILE_DIRECTORY_FILE)
+                      : OpenFolderRelative(folder_.get(), wide, &deleteRefusal);
     if (!h) return nullptr;
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
@@ -317,10 +325,26 @@ class Win32FolderHandle : public FolderHandle {
     return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name, deleteRefusal);
   }
 
-  bool ClearReadOnly(const std::string& name) override {
-    ScopedKernelObject entry(OpenRelative(folder_.get(), Wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0));
+  bool FinalPath(std::string* path) override { return FinalPathOf(folder_.get(), path); }
+
+  bool ClearReadOnly(const std::string& name, uint64_t listed) override {
+    // Checked through the handle that then changes it: a hard link's bit is
+    // its file's, which may lie anywhere, and under Wine a Unix symbolic
+    // link to a file opens as the file it leads to.
+    const std::wstring wide = Wide(name);
+    ScopedKernelObject entry(OpenRelative(folder_.get(), wide, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0));
+    AttributeTagInformation tag;
+    StandardInformation standard;
     BasicInformation basic;
-    if (!entry.valid() || !Query(entry.get(), kFileBasicInformation, &basic)) return false;
+    if (!entry.valid() || !IsListedEntry(entry.get(), listed, &tag) || !IsReachedByItsName(entry.get(), wide) ||
+        !Query(entry.get(), kFileStandardInformation, &standard) ||
+        !Query(entry.get(), kFileBasicInformation, &basic)) {
+      return false;
+    }
+    if (!standard.directory && standard.links != 1) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
     // Times of 0 are left as they are.
     basic.creation.QuadPart = basic.lastAccess.QuadPart = basic.lastWrite.QuadPart = basic.change.QuadPart = 0;
     basic.attributes &= ~ULONG{FILE_ATTRIBUTE_READONLY};
@@ -382,6 +406,9 @@ class Win32FolderHandle : public FolderHandle {
     }
     return AllowedEntries(dacl, &security->allowed);
   }
+
+  // Gives the folder's handle up to a caller that keeps it.
+  [[nodiscard]] HANDLE Take() { return folder_.Take(); }
 
   std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
     const std::wstring wide = Wide(name);
@@ -472,6 +499,51 @@ HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access,
     return nullptr;
   }
   return handle;
+}
+
+HANDLE OpenFolderBelow(const std::wstring& start, const std::wstring& path, ACCESS_MASK access) {
+  // Without a start, the root: "\\?\C:\" or "\\?\UNC\server\share\", which is no link.
+  size_t top = start.size();
+  while (top > 0 && start[top - 1] == L'\\') --top;
+  if (start.empty()) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+      const size_t server = path.find(L'\\', 8);
+      top = server == std::wstring::npos || server == 8 ? 0 : std::min(path.find(L'\\', server + 1), path.size());
+    } else if (path.size() >= 6 && path.rfind(L"\\\\?\\", 0) == 0 && path[5] == L':') {
+      top = 6;
+    }
+  }
+  const bool below = top > 0 && top <= path.size() && (top == path.size() || path[top] == L'\\') &&
+                     CompareStringOrdinal(path.c_str(), static_cast<int>(top), (start.empty() ? path : start).c_str(),
+                                          static_cast<int>(top), TRUE) == CSTR_EQUAL;
+  if (!below) {
+    SetLastError(ERROR_INVALID_NAME);
+    return nullptr;
+  }
+  std::vector<std::wstring> names;
+  for (size_t at = top + 1; at < path.size();) {
+    size_t end = path.find(L'\\', at);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > at) names.push_back(path.substr(at, end - at));
+    at = end + 1;
+  }
+  const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  // The start where it leads; a root needs its separator ("\\?\C:" alone is the volume).
+  std::wstring first = path.substr(0, top);
+  if (start.empty() || first.back() == L':') first += L'\\';
+  ScopedFile opened(CreateFileW(first.c_str(), (names.empty() ? access : 0) | list, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!opened.valid()) return nullptr;
+  auto level = std::make_unique<Win32FolderHandle>(opened.Take(), Utf8(path.substr(0, top)));
+  for (size_t i = 0; i < names.size(); ++i) {
+    level = level->OpenChild(Utf8(names[i]), 0, (i + 1 == names.size() ? access : 0) | list);
+    if (!level) {
+      // A folder missing on the way, as CreateFile says it.
+      if (GetLastError() == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+      return nullptr;
+    }
+  }
+  return level->Take();
 }
 
 std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asItself) {

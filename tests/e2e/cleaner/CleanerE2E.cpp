@@ -178,10 +178,12 @@ TEST(CleanerE2E, TemporaryFolderRecentDocumentsAndFavoritesAreCleanedFileByFile)
   // The temporary folder: only the held file and its folder are left, and
   // the links. Windows removes a link; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the links stay as they were
-  // (the links to files, which Wine lists as plain files, too).
+  // (the links to files, which Wine lists as plain files, too). A read-only
+  // file with another name outside stays read-only, so it cannot go.
   EXPECT_TRUE(Exists(temp));
+  EXPECT_EQ(Attributes(temp + L"\\signed.pdf") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   for (const std::wstring& name : Names(temp)) {
-    if (name == L"busy" || name == L"notes-link.txt") continue;
+    if (name == L"busy" || name == L"notes-link.txt" || name == L"signed.pdf") continue;
     if (name == L"links") {
       std::vector<std::wstring> links = Names(temp + L"\\links");
       std::sort(links.begin(), links.end());
