@@ -65,6 +65,8 @@ TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrows
   ASSERT_TRUE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "not registered while disabled";
   ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
   ASSERT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
+  // Stored, then registered by the same handler: past it once its thread is back in its loop.
+  ASSERT_TRUE(Settled(main));
   EXPECT_FALSE(CombinationIsFree(MOD_CONTROL, VK_F12)) << "Corvane holds CTRL + F12 now";
   EXPECT_TRUE(CombinationIsFree(MOD_ALT, VK_F1));
 
@@ -103,6 +105,7 @@ TEST_F(BossKeyE2E, TheTrayEntryEnablesTheHotkeyAndPressesHideAndShowOnlyTheBrows
 TEST_F(BossKeyE2E, ARealKeyPressThroughTheXServerReachesTheHotkey) {
   ASSERT_TRUE(ChooseTrayMenuEntry(main, L"Enable Windows Hotkey", kWait));
   ASSERT_TRUE(WaitForSetting(L"WindowsHotKeyS", 1));
+  ASSERT_TRUE(Settled(main));
   RECT r;
   GetWindowRect(other, &r);
   const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
