@@ -17,6 +17,8 @@ for value in AutoCleaner CRVNPBStatus SoundNotification AnimTrayIcon; do
   timeout 60 "$WINE" reg add "$key" /v "$value" /t REG_DWORD /d 0 /f >/dev/null 2>&1
 done
 timeout 60 "$WINE" reg add "$key" /v CleanOnBrowserClose /t REG_DWORD /d 1 /f >/dev/null 2>&1
+# A user who has seen the first start's hint about the tray icon.
+timeout 60 "$WINE" reg add 'HKCU\Software\Tessaly\Corvane' /v TrayIconHintShown /t REG_DWORD /d 1 /f >/dev/null 2>&1
 
 "$WINE" "$work/app/corvane.exe" >/dev/null 2>&1 &
 corvane=$!

@@ -31,8 +31,9 @@ public:
                        : ERROR_FILE_NOT_FOUND;
         return (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value) ? value : 0;
     }
-    void writeDword(const wchar_t* name, DWORD value) const {
-        if (key_) RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    bool writeDword(const wchar_t* name, DWORD value) const {
+        return key_ && RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                           ERROR_SUCCESS;
     }
 
 private:
@@ -51,19 +52,42 @@ Text announced(Text address) {
     return address;
 }
 
+// Blocked pop-up windows the settings would not count, not yet handed to Corvane. An announcement
+// carries them in its dwData: kUncountedTag in the high word, their number in the low word (at most
+// kMostUncounted; the rest wait for the next). With none, dwData is 0, as it has always been.
+// Corvane's services/BlockerModule.h reads the same tag.
+LONG g_uncounted = 0;
+constexpr ULONG_PTR kUncountedTag = 0x43560000;  // "CV"
+constexpr LONG kMostUncounted = 0xFFFF;
+
+LONG takeUncounted() {
+    LONG taken = InterlockedExchange(&g_uncounted, 0);
+    if (taken <= kMostUncounted) return taken;
+    InterlockedExchangeAdd(&g_uncounted, taken - kMostUncounted);
+    return kMostUncounted;
+}
+
 // At most one announcement on its way per process: a page that opens pop-up windows in a loop
 // gets them all counted, not a queue of threads waiting on Corvane's announcements.
 LONG g_announcing = 0;
 
 struct Announcement {
+    LONG uncounted;  // taken when the pop-up window was blocked
     int length;
     wchar_t chars[1];  // length characters follow
 };
 
+// Sends the announcement of `address` carrying `uncounted` pop-up windows for Corvane to count.
+void sendAnnouncement(HWND sender, Text address, LONG uncounted);
+
 DWORD WINAPI announceThread(void* param) {
     {
         HeapArray<Announcement> announcement(static_cast<Announcement*>(param));
-        announceBlockedPopup(nullptr, Text{announcement[0].chars, announcement[0].length});
+        Text address{announcement[0].chars, announcement[0].length};
+        sendAnnouncement(nullptr, address, announcement[0].uncounted);
+        // Pop-up windows blocked meanwhile were not announced: those the settings would not count
+        // go to Corvane now, once, rather than wait for a pop-up window that may never come.
+        if (InterlockedCompareExchange(&g_uncounted, 0, 0) > 0) sendAnnouncement(nullptr, address, takeUncounted());
     }
     InterlockedExchange(&g_announcing, 0);
     // The thread held the module loaded (see announceInBackground); it lets go only as it ends.
@@ -79,12 +103,18 @@ void countBlockedPopup() {
     DWORD count = settings.readDword(L"EPWC");
     // Corvane reads the count as a signed number: stop at its largest value instead of wrapping.
     if (count < static_cast<DWORD>(INT_MAX)) ++count;
-    settings.writeDword(L"EPWC", count);
+    if (!settings.writeDword(L"EPWC", count)) InterlockedIncrement(&g_uncounted);
 }
 
-void announceBlockedPopup(HWND sender, Text address) {
+namespace {
+
+void sendAnnouncement(HWND sender, Text address, LONG uncounted) {
+    // Without Corvane, the pop-up windows not counted wait for the next announcement.
     HWND main = FindWindowW(L"TCorvaneMain", L"Preferences");
-    if (!main) return;
+    if (!main) {
+        InterlockedExchangeAdd(&g_uncounted, uncounted);
+        return;
+    }
     address = announced(address);
     // The address in UTF-8, with a terminating null.
     int n = address.length > 0
@@ -92,10 +122,15 @@ void announceBlockedPopup(HWND sender, Text address) {
                 : 0;
     if (n < 0) n = 0;
     HeapArray<char> text = allocate<char>(static_cast<size_t>(n) + 1);
-    if (!text) return;
+    if (!text) {
+        InterlockedExchangeAdd(&g_uncounted, uncounted);
+        return;
+    }
     if (n > 0) WideCharToMultiByte(CP_UTF8, 0, address.chars, address.length, text.get(), n, nullptr, nullptr);
     text[n] = '\0';
     COPYDATASTRUCT data{};
+    // Handed over once: a send that fails after Corvane had it must not count them twice.
+    data.dwData = uncounted > 0 ? kUncountedTag | static_cast<ULONG_PTR>(uncounted) : 0;
     data.cbData = static_cast<DWORD>(n + 1);
     data.lpData = text.get();
     // Sent, not posted (the system refuses to post WM_COPYDATA): the call returns once Corvane has
@@ -104,6 +139,10 @@ void announceBlockedPopup(HWND sender, Text address) {
     SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&data),
                         SMTO_ABORTIFHUNG, kAnswerWaitMs, &answer);
 }
+
+}  // namespace
+
+void announceBlockedPopup(HWND sender, Text address) { sendAnnouncement(sender, address, takeUncounted()); }
 
 bool announceInBackground(Text address) {
     if (InterlockedCompareExchange(&g_announcing, 1, 0) != 0) return false;
@@ -114,6 +153,9 @@ bool announceInBackground(Text address) {
     HMODULE pinned = nullptr;
     if (announcement && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                            reinterpret_cast<LPCWSTR>(&announceThread), &pinned)) {
+        // What this pop-up window left uncounted goes with its own announcement, whenever the
+        // thread gets to send it; those blocked after it go with the one that follows.
+        announcement[0].uncounted = takeUncounted();
         announcement[0].length = address.length;
         CopyMemory(announcement[0].chars, address.chars, address.length * sizeof(wchar_t));
         if (HANDLE thread = CreateThread(nullptr, 0, announceThread, announcement.get(), 0, nullptr)) {
@@ -121,6 +163,7 @@ bool announceInBackground(Text address) {
             CloseHandle(thread);
             return true;
         }
+        InterlockedExchangeAdd(&g_uncounted, announcement[0].uncounted);
         FreeLibrary(pinned);
     }
     InterlockedExchange(&g_announcing, 0);

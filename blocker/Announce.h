@@ -9,7 +9,9 @@ namespace cvblock {
 // True while Corvane's "Enable Popup Blocking" is on; a missing settings key or value means off.
 bool blockingEnabled();
 
-// Adds one to EPWC.
+// Adds one to EPWC. Where the settings key cannot be written (at Low integrity: Internet
+// Explorer's protected mode, Edge's Internet Explorer mode), the pop-up window is kept for the
+// next announcement to hand to Corvane, which counts it.
 void countBlockedPopup();
 
 // Sends the address to Corvane's main window, if there is one, and returns once Corvane has

@@ -3,6 +3,7 @@
 ;   makensis /DCORVANE_TARGET=amd64-unicode /DCORVANE_BIN_DIR=<bin folder>
 ;            /DCORVANE_OUTFILE=<setup.exe> corvane.nsi
 ;            [/DCORVANE_CVBLOCK_OTHER=<cvblock.dll of the other width>]
+;            [/DCORVANE_SIGN=<scripts/sign.sh>]
 ;
 ; CORVANE_TARGET is amd64-unicode for the 64-bit build (installs into
 ; $PROGRAMFILES64, 64-bit registry view) or x86-unicode for the 32-bit one.
@@ -56,6 +57,15 @@ Target ${CORVANE_TARGET}
 !define SE_REGISTRY_KEY 4
 !define SE_REGISTRY_WOW64_64KEY 12
 !define DACL_SECURITY_INFORMATION 4
+
+; With CORVANE_SIGN, the uninstaller is signed before it is packed (so that the
+; one setup writes at install time carries the signature) and the installer
+; once it is written; sign.sh takes the certificate from the environment.
+; The files packed were signed when they were built.
+!ifdef CORVANE_SIGN
+  !uninstfinalize 'bash "${CORVANE_SIGN}" "%1"' = 0
+  !finalize 'bash "${CORVANE_SIGN}" "%1"' = 0
+!endif
 
 Name "Corvane"
 Caption "Corvane 2.4 Setup"
@@ -222,7 +232,9 @@ FunctionEnd
 
 ; The blocker module is registered here, with the administrator's rights that
 ; its registration needs (it writes under HKCR and HKLM). Only when that fails
-; is CRVNBFirst set, so that Corvane tries again at its next start.
+; is CRVNBFirst set, so that Corvane tries again at its next start (unless it
+; is refused the rights too: then its pop-up blocker window says that setup
+; registers it, and BlockerRegistrationDenied remembers to say it once).
 Function RegisterBlockerModule
   ClearErrors
   ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\cvblock.dll"' $0
@@ -231,6 +243,7 @@ Function RegisterBlockerModule
   ${EndIf}
   ${If} $0 == 0
     WriteRegDWORD HKLM "${SETTINGS_KEY}" "CRVNBFirst" 0
+    DeleteRegValue HKLM "${SETTINGS_KEY}" "BlockerRegistrationDenied"
     ${REPORT} "Registered cvblock.dll"
   ${Else}
     WriteRegDWORD HKLM "${SETTINGS_KEY}" "CRVNBFirst" 1
@@ -494,14 +507,94 @@ Function un.RemoveUserSettings
   ; Only meaningful while the program is installed.
   DeleteRegValue HKLM "${SETTINGS_KEY}" "CorvaneRunning"
   DeleteRegValue HKLM "${SETTINGS_KEY}" "CRVNBFirst"
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "BlockerRegistrationDenied"
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "AutostartUsers"
   ; Removed only when empty, so a kept safe list stays where it was.
   ${If} $2 != "link"
     RMDir "$INSTDIR\Settings"
   ${EndIf}
 FunctionEnd
 
+; $R0 = a user's SID as Corvane recorded it. Removes that user's autostart
+; entry where Windows has the user's keys loaded (the user is signed in). Any
+; account may write the list, so an entry that is not a SID is left alone.
+Function un.RemoveAutostartOf
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 $R0 4
+  ${IfNot} $0 S== "S-1-"
+    ${REPORT} "Left alone the autostart record $R0: not a user's SID"
+    Goto done
+  ${EndIf}
+  ; Each character after "S-1-" a digit or a dash.
+  StrCpy $1 4
+  ${Do}
+    StrCpy $0 $R0 1 $1
+    ${IfThen} $0 == "" ${|} ${ExitDo} ${|}
+    StrCpy $2 0
+    ${Do}
+      StrCpy $3 "0123456789-" 1 $2
+      ${If} $3 == ""
+        ${REPORT} "Left alone the autostart record $R0: not a user's SID"
+        Goto done
+      ${EndIf}
+      ${IfThen} $3 S== $0 ${|} ${ExitDo} ${|}
+      IntOp $2 $2 + 1
+    ${Loop}
+    IntOp $1 $1 + 1
+  ${Loop}
+  ClearErrors
+  EnumRegKey $0 HKU "$R0" 0
+  ${If} ${Errors}
+    ${REPORT} "The autostart entry of $R0 stays: that user is not signed in (it starts nothing now)"
+    Goto done
+  ${EndIf}
+  ClearErrors
+  ReadRegStr $0 HKU "$R0\${RUN_KEY}" "Corvane"
+  ${IfNot} ${Errors}
+    DeleteRegValue HKU "$R0\${RUN_KEY}" "Corvane"
+    ${REPORT} "Removed the autostart entry of $R0"
+  ${EndIf}
+done:
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; The autostart entries of the users who switched autostart on: Corvane keeps
+; their SIDs in AutostartUsers, ";" between them. Elevated with another
+; account's password, the uninstaller's HKCU is that account's, not theirs.
+Function un.RemoveRecordedAutostarts
+  Push $0
+  Push $1
+  Push $2
+  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "AutostartUsers"
+  StrCpy $R0 ""
+  StrCpy $1 0
+  ${Do}
+    StrCpy $2 $0 1 $1
+    ${If} $2 == ";"
+    ${OrIf} $2 == ""
+      ${IfThen} $R0 != "" ${|} Call un.RemoveAutostartOf ${|}
+      StrCpy $R0 ""
+      ${IfThen} $2 == "" ${|} ${ExitDo} ${|}
+    ${Else}
+      StrCpy $R0 "$R0$2"
+    ${EndIf}
+    IntOp $1 $1 + 1
+  ${Loop}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Section "Uninstall"
   Call un.CloseRunningCorvane
+  ; Read before the preferences go.
+  Call un.RemoveRecordedAutostarts
 
   ${If} ${FileExists} "$INSTDIR\cvblock.dll"
     ClearErrors
@@ -536,8 +629,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Corvane\Corvane Help.lnk"
   RMDir "$SMPROGRAMS\Corvane"
 
-  ; The autostart entry of the user who uninstalls; other accounts' entries
-  ; point to a missing file and do nothing.
+  ; And the autostart entry of the account that uninstalls, should it have one.
   DeleteRegValue HKCU "${RUN_KEY}" "Corvane"
   DeleteRegKey HKLM "${UNINST_KEY}"
 

@@ -111,9 +111,9 @@ ico() {
 badge "$work/badge.png" 256 "$BG" "$DEEP" "$GOLD"
 # The second frame of the tray animation: the badge lights up in gold.
 badge "$work/badge-lit.png" 256 "$GOLD" "$DEEP" white
-ico MainIcon.ico "$work/badge.png" 0 16 32
-ico TrayIcon.ico "$work/badge.png" 16 16 32
-ico TrayAnim.ico "$work/badge-lit.png" 16 16 32
+ico MainIcon.ico "$work/badge.png" 0 16 24 32 48
+ico TrayIcon.ico "$work/badge.png" 16 16 24 32
+ico TrayAnim.ico "$work/badge-lit.png" 16 16 24 32
 
 # --- Window strips -------------------------------------------------------------------------
 # strip <name> <width> <height>: the decorative strip down a window's left edge: a dusk
@@ -184,10 +184,13 @@ convert -size 217x419 gradient:"$DARKEST-$BG" -rotate -90 \
     "$work/about.png"
 bmp "$work/about.png" About
 
-# --- Button glyphs, 16 x 16 on the windows' background --------------------------------------
-convert -size 128x128 xc:"$BG" -fill "$DEEP" -draw "polygon 44,28 44,108 108,68" \
-    -fill white -draw "polygon 36,20 36,100 100,60" -filter box -resize 16x16 "$work/play.png"
-bmp "$work/play.png" PlayGlyph
-convert -size 128x128 xc:"$BG" -fill none -stroke "$DEEP" -strokewidth 20 -draw "polyline 24,72 52,100 110,34" \
-    -stroke white -strokewidth 18 -draw "polyline 18,64 46,92 104,26" -filter box -resize 16x16 "$work/tick.png"
-bmp "$work/tick.png" SelectGlyph
+# --- Button glyphs on the windows' background: 16 x 16, and 24 and 32 for 150% and 200% -----
+for scale in 100 150 200; do
+    size=$((16 * scale / 100)) suffix=${scale#100}
+    convert -size 128x128 xc:"$BG" -fill "$DEEP" -draw "polygon 44,28 44,108 108,68" \
+        -fill white -draw "polygon 36,20 36,100 100,60" -filter box -resize "${size}x${size}" "$work/play.png"
+    bmp "$work/play.png" "PlayGlyph$suffix"
+    convert -size 128x128 xc:"$BG" -fill none -stroke "$DEEP" -strokewidth 20 -draw "polyline 24,72 52,100 110,34" \
+        -stroke white -strokewidth 18 -draw "polyline 18,64 46,92 104,26" -filter box -resize "${size}x${size}" "$work/tick.png"
+    bmp "$work/tick.png" "SelectGlyph$suffix"
+done

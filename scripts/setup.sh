@@ -4,6 +4,7 @@
 set -u
 packages=(cmake make g++ googletest mingw-w64 wine64 xvfb imagemagick sox nsis fp-utils fonts-dejavu-core x11-utils xdotool
   clang-format
+  osslsigncode openssl  # Authenticode signatures, and the test command's throwaway certificate
   chromium firefox-esr)  # they make the real browser profiles the tests clean
 missing=()
 for p in "${packages[@]}"; do

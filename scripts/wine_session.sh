@@ -1,13 +1,13 @@
 # Sourced by the scripts that run the program under Wine on a display (the
 # end-to-end tests, the benchmarks): a fresh Wine prefix in $work
 # (wine_prefix.sh) and a virtual display of its own (the first free number
-# from 90 on), both ended on exit. Sets WINE, WINESERVER, WINEPREFIX and
-# DISPLAY.
+# from 90 on, of WINE_SCREEN pixels, 1024x768 unless set), both ended on
+# exit. Sets WINE, WINESERVER, WINEPREFIX and DISPLAY.
 source "$(dirname "${BASH_SOURCE[0]}")/wine_prefix.sh"
 
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 "${WINE_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 end_session() {
   end_prefix

@@ -11,12 +11,17 @@ namespace app {
 
 const char kUsage[] =
     "Usage: corvane /preview [/report FILE]\r\n"
-    "       corvane /clean [/report FILE]\r\n"
+    "       corvane /clean [/closebackground] [/report FILE]\r\n"
     "\r\n"
     "  /preview      Lists what a cleaning would remove, and removes nothing.\r\n"
     "  /clean        Runs the cleaners switched on in the History Cleaner window,\r\n"
     "                sparing the cookies of the safe list, and keeps its report in\r\n"
     "                %LOCALAPPDATA%\\Corvane\\last-run.txt.\r\n"
+    "  /closebackground\r\n"
+    "                Closes first a browser to clean that runs in the background\r\n"
+    "                with no window open (kept there by a setting such as Edge's\r\n"
+    "                startup boost), as Windows closes a program before an update,\r\n"
+    "                and cleans it. Without it such a browser is skipped.\r\n"
     "  /report FILE  Writes the report to FILE as well.\r\n"
     "\r\n"
     "Without arguments Corvane starts in the notification area.\r\n"
@@ -27,7 +32,8 @@ const char kUsage[] =
     "  2  a bad command line\r\n"
     "  3  another cleaning is going on; nothing was done\r\n"
     "  4  every selected cleaner ran to its end, but a browser that was running, a\r\n"
-    "     file in use, or a link was skipped (the report names it)\r\n"
+    "     file in use, a link, a place not safe to clean or a damaged database was\r\n"
+    "     skipped (the report names it)\r\n"
     "  5  corvane.com could not start corvane.exe\r\n"
     "  6  Corvane ended on a fault of its own; what the run did is unknown\r\n"
     "Where more than one applies: 2, then 3, then 1, then 4.\r\n";
@@ -55,14 +61,17 @@ std::string WriteReportFile(platform::Platform& platform, const std::string& pat
   }
   long error = platform.files.ReplaceWholeFile(path, services::ReportFileBytes(report));
   if (error == platform::kErrorSuccess) return {};
+  if (error == platform::kErrorStoppedOnSymlink) {
+    return "The report was not written to " + path + ": a folder on its path is a link to another place.";
+  }
   return "The report could not be written to " + path + " (error " + std::to_string(error) + ").";
 }
 
 int Clean(platform::Platform& platform, const Command& command, const std::function<void(const std::string&)>& print) {
   const bool preview = command.action == CommandAction::Preview;
   services::CleaningRun run(platform);
-  services::RunEnd end =
-      run.RunHere(preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough);
+  services::RunEnd end = run.RunHere(
+      preview ? platform::recording::Mode::Preview : platform::recording::Mode::PassThrough, command.closeBackground);
   switch (end.ending) {
     case services::RunEnding::Busy:
       print(end.message + "\r\n");
@@ -106,6 +115,10 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     if (name == "preview") action = CommandAction::Preview;
     if (name == "clean") action = CommandAction::Clean;
     if (name == "?" || name == "help") action = CommandAction::Help;
+    if (name == "closebackground") {
+      command.closeBackground = true;
+      continue;
+    }
     if (name == "report") {
       if (!command.reportFile.empty()) return Bad("/report is given twice.");
       if (i + 1 >= args.size() || args[i + 1].empty()) return Bad("/report needs the name of a file.");
@@ -124,6 +137,9 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
   if (command.action == CommandAction::Tray && !args.empty()) return Bad("/preview or /clean is missing.");
   if (command.action == CommandAction::Help && !command.reportFile.empty()) {
     return Bad("/report goes with /preview or /clean.");
+  }
+  if (command.closeBackground && command.action != CommandAction::Clean) {
+    return Bad("/closebackground goes with /clean.");
   }
   return command;
 }

@@ -25,6 +25,9 @@ struct Command {
   CommandAction action = CommandAction::Tray;
   std::string reportFile;  // /report FILE
   std::string problem;     // what is wrong with a bad command line
+  // /closebackground: a browser to clean that runs in the background only is
+  // closed first, as Windows' Restart Manager closes a program.
+  bool closeBackground = false;
 };
 
 // The process's exit codes; each means one thing.

@@ -66,6 +66,15 @@ void Corvane::Connect() {
     return SelectSound->choice();
   };
   BossKeyPref->RegisterHotkey = [this](int16_t combination) { CorvaneMain->RegisterBossKey(combination); };
+  BossKeyPref->RegisterStoredHotkey = [this] { CorvaneMain->RegisterStoredBossKey(); };
+  // An open pop-up blocker window shows the count as it grows.
+  main.PopupReported = [this] {
+    if (PopUpBlockerPref->visible()) PopUpBlockerPref->ShowCount();
+  };
+  // The hotkey window shows a combination chosen from the tray's question.
+  main.CombinationStored = [this] {
+    if (BossKeyPref->visible()) BossKeyPref->FormShow();
+  };
 }
 
 }  // namespace app

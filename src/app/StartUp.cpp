@@ -40,6 +40,7 @@ bool Program::Start() {
 
   application_.ShowAppWindow(false);
   application_.Minimize();
+  corvane_->CorvaneMain->TellWhereTheIconIs();
   return true;
 }
 

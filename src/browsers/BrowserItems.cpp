@@ -1,6 +1,7 @@
 // The browser items: the tables, files and folders each takes from a profile.
 #include "browsers/BrowserItems.h"
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -36,8 +37,9 @@ TableStep Optional(RowMatch match) { return TableStep(std::move(match), nullptr,
 // (the hosts of a cookie jar are read then); Ok, or why to skip it.
 using Plan = std::function<DbResult(platform::Database&, std::vector<TableStep>*)>;
 
-void Skipped(ProfileResult* result, const std::string& file, const std::string& reason, bool inUse = false) {
-  result->skipped.push_back({file, reason, inUse});
+void Skipped(ProfileResult* result, const std::string& file, const std::string& reason, bool inUse = false,
+             bool link = false) {
+  result->skipped.push_back({file, reason, inUse, link});
 }
 
 std::string Join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
@@ -45,21 +47,38 @@ std::string Join(const std::string& folder, const std::string& name) { return fo
 // A file or folder left alone because of a link: named with the profile's
 // skips, and told to whoever follows the refused links.
 void LeftAloneForLink(BrowserServices& s, ProfileResult* result, const std::string& path) {
-  Skipped(result, path, kLinkLeftAlone);
+  Skipped(result, path, kLinkLeftAlone, false, true);
   if (s.refused) s.refused(path);
 }
 
-// A plain file of the profile at `folder\name`: false when missing; a link,
-// or a file reached through one, is named and left alone.
+// A plain file of the profile at `folder\name`, as the folder's listing
+// gives it through the folder's own handle (`*listed`, for its file
+// number): false when missing; a link, or a file reached through one, is
+// named and left alone.
 bool IsProfileFile(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
-                   ProfileResult* result) {
+                   ProfileResult* result, platform::FindData* listed = nullptr) {
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = s.files.FindFirst(Join(folder, name), &entry);
   if (!find || (entry.attributes & platform::kAttrDirectory)) return false;
-  if (platform::IsLink(entry) || !s.cleanable(start, folder)) {
+  std::unique_ptr<platform::FolderHandle> home = platform::IsLink(entry) ? nullptr : s.openCleanable(start, folder);
+  if (!home) {
     LeftAloneForLink(s, result, Join(folder, name));
     return false;
   }
+  std::vector<platform::FindData> entries;
+  if (!home->List(&entries)) {
+    Skipped(result, Join(folder, name), "its folder could not be read");
+    return false;
+  }
+  auto own = std::find_if(entries.begin(), entries.end(),
+                          [&](const platform::FindData& e) { return s.files.SameName(e.name, name); });
+  // Gone, or no longer a file, since it was found.
+  if (own == entries.end() || (own->attributes & platform::kAttrDirectory)) return false;
+  if (platform::IsLink(*own)) {
+    LeftAloneForLink(s, result, Join(folder, name));
+    return false;
+  }
+  if (listed) *listed = *own;
   return true;
 }
 
@@ -78,10 +97,12 @@ DbResult CheckStep(platform::Database& db, const TableStep& step) {
 // Cleans one database of a profile in one transaction: every step, or none.
 void CleanDatabase(BrowserServices& s, const std::string& start, const std::string& folder, const std::string& name,
                    const Plan& plan, ProfileResult* result) {
-  if (!IsProfileFile(s, start, folder, name, result)) return;
+  platform::FindData listed;
+  if (!IsProfileFile(s, start, folder, name, result, &listed)) return;
   const std::string path = Join(folder, name);
   DbResult outcome = DbResult::Ok;
-  std::unique_ptr<platform::Database> db = s.databases.Open(path, platform::DbAccess::ReadWrite, &outcome);
+  std::unique_ptr<platform::Database> db =
+      s.databases.Open(path, platform::DbAccess::ReadWrite, listed.fileId, &outcome);
   std::vector<TableStep> steps;
   if (db) outcome = db->Begin();
   if (db && outcome == DbResult::Ok) outcome = plan(*db, &steps);
@@ -141,7 +162,7 @@ void PurgeProfileFolder(BrowserServices& s, const std::string& start, const std:
                         const std::string& name, uint64_t* counter, uint64_t* bytes, ProfileResult* result) {
   const std::string path = Join(folder, name);
   if (!s.files.Exists(path)) return;
-  if (!s.cleanable(start, path)) {
+  if (!s.openCleanable(start, path)) {
     LeftAloneForLink(s, result, path);
     return;
   }
@@ -294,10 +315,11 @@ std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& brows
   std::set<std::string, util::LessNoCase> seen;
   ProfileResult ignored;
   for (const CookieJar& jar : CookieJars(browser, p)) {
-    if (!IsProfileFile(s, p.start, jar.folder, jar.name, &ignored)) continue;
+    platform::FindData listed;
+    if (!IsProfileFile(s, p.start, jar.folder, jar.name, &ignored, &listed)) continue;
     platform::DbResult result = DbResult::Ok;
     std::unique_ptr<platform::Database> db =
-        s.databases.Open(Join(jar.folder, jar.name), platform::DbAccess::ReadOnly, &result);
+        s.databases.Open(Join(jar.folder, jar.name), platform::DbAccess::ReadOnly, listed.fileId, &result);
     std::map<std::string, uint64_t> hosts;
     if (!db || db->Values(RowMatch(jar.table), jar.column, &hosts) != DbResult::Ok) continue;
     for (const auto& [host, count] : hosts) {

@@ -1,7 +1,7 @@
 // What each browser item removes from one profile, through the platform's
 // file system and databases, and what it tells the report.
 //
-// Never touched: passwords (Login Data, logins.json, key4.db), bookmarks,
+// Never touched: passwords (Login Data, logins.json, logins.db, key4.db), bookmarks,
 // Preferences, Secure Preferences, Local State, profiles.ini, extensions,
 // certificates, saved addresses and cards, site permissions. A database is
 // changed in one transaction or not at all; one that cannot be opened, is in
@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -38,9 +39,10 @@ struct PurgeCount {
 struct BrowserServices {
   platform::FileSystem& files;
   platform::Databases& databases;
-  // Whether `folder`, at or below the folder the system named (`start`),
-  // may be cleaned: no link on the way.
-  std::function<bool(const std::string& start, const std::string& folder)> cleanable;
+  // `folder`, at or below the folder the system named (`start`), opened
+  // when it may be cleaned: no link on the way. Null when not.
+  std::function<std::unique_ptr<platform::FolderHandle>(const std::string& start, const std::string& folder)>
+      openCleanable;
   // Empties `folder` (below `start`), keeping the folder itself.
   std::function<PurgeCount(const std::string& start, const std::string& folder)> purge;
   // Told of each file or folder left alone because it is a link or is
@@ -53,6 +55,7 @@ struct Skip {
   std::string file;
   std::string reason;
   bool inUse = false;  // another program holds it: the browser runs after all
+  bool link = false;   // a link, or reached through one: told with the links
 };
 
 // What the items did to one profile (or, in a preview, would do).
@@ -75,9 +78,35 @@ struct BrowsersOutcome {
     size_t browser;  // row of kBrowsers
     Profile profile;
     ProfileResult result;
+    // Why the profile was left alone whole (its folder is not the user's
+    // own); empty when its items ran.
+    std::string leftAlone;
   };
   std::vector<size_t> running;  // rows of kBrowsers
+  // Of those, the ones that ran in the background only, with no window open.
+  std::vector<size_t> inBackground;
+  // A browser running in the background that the run was asked to close
+  // first, and why it still ran (empty when it closed and was cleaned).
+  struct Closing {
+    size_t browser;
+    std::string failure;
+  };
+  std::vector<Closing> closings;
   std::vector<ProfileOutcome> profiles;
+  // The profile folders and files left alone for a reason other than a
+  // program holding them or a link (each told apart): a profile or a
+  // database not safe to clean, a database of another version or damaged,
+  // a file that could not be removed. The report says why.
+  std::vector<std::string> LeftAlone() const {
+    std::vector<std::string> left;
+    for (const ProfileOutcome& p : profiles) {
+      if (!p.leftAlone.empty()) left.push_back(p.profile.folder);
+      for (const Skip& skip : p.result.skipped) {
+        if (!skip.inUse && !skip.link) left.push_back(skip.file);
+      }
+    }
+    return left;
+  }
   // Whether a browser that ran, or a file another program held, kept
   // something from being cleaned.
   bool SkippedForUse() const {
@@ -107,7 +136,7 @@ class KeptHosts {
 std::string CookieSite(const std::string& host);
 
 // Whether a program of the browser's program file name is among `running`
-// (Process::RunningProgramNames).
+// (Process::RunningProgramNames); BrowserProcesses.h says how it runs.
 bool IsRunning(const BrowserRow& browser, const std::vector<std::string>& running);
 // The row of kBrowsers whose program file `programFile` names (letter case
 // aside); kBrowserCount for none.

@@ -1,6 +1,8 @@
 // Profile discovery.
 #include "browsers/Profiles.h"
 
+#include <algorithm>
+
 #include "browsers/JsonQuery.h"
 #include "cookies/KeepList.h"
 #include "platform/Process.h"
@@ -12,9 +14,30 @@ namespace {
 // Local State and profiles.ini are small; a larger file is none of theirs.
 constexpr size_t kMaxListBytes = 16 * 1024 * 1024;
 
-// One folder name, nothing that climbs out or names another place.
+// A device's name (CON, NUL, COM1 ...), which Windows takes for the device
+// in any folder and with any extension ("nul.txt"), blanks before it aside.
+bool IsDeviceName(const std::string& name) {
+  std::string base = util::ToLowerAscii(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (base == device) return true;
+  }
+  // COM and LPT with a digit, or with the superscripts 1, 2 and 3 (UTF-8).
+  if (base.size() < 4 || (base.compare(0, 3, "com") != 0 && base.compare(0, 3, "lpt") != 0)) return false;
+  const std::string number = base.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" || number == "\xC2\xB2" ||
+         number == "\xC2\xB3";
+}
+
+// One folder name, nothing that climbs out or names another place: no
+// separator or drive, no wildcard (FindFirstFile takes *, ?, <, > and "
+// for patterns, so "*" would find the data folder's own "." entry), no
+// device, and no final dot or blank (which the system drops, so the name
+// would be another's).
 bool IsPlainName(const std::string& name) {
-  return !name.empty() && !platform::IsDotEntry(name) && name.find_first_of("\\/:") == std::string::npos;
+  if (name.empty() || platform::IsDotEntry(name) || name.back() == '.' || name.back() == ' ') return false;
+  if (name.find_first_of("\\/:*?<>\"|") != std::string::npos || IsDeviceName(name)) return false;
+  return std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 // A relative path of plain names, with "/" or "\" between them.
@@ -44,22 +67,30 @@ bool IsProfileFolderName(const std::string& name) {
 }
 
 // Adds the profile folder `name` of `data` when it is a folder and no link,
-// and not there already.
+// and not there already; a link in its place is added to *refusedLinks (when given).
 void AddChromiumProfile(platform::FileSystem& files, const std::string& data, const std::string& name,
-                        const std::string& shown, const std::string& start, std::vector<Profile>* profiles) {
+                        const std::string& shown, const std::string& start, std::vector<Profile>* profiles,
+                        std::vector<std::string>* refusedLinks) {
   if (!IsPlainName(name)) return;
   for (const Profile& p : *profiles) {
     if (util::EqualNoCase(p.folder, data + "\\" + name)) return;
   }
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\" + name, &entry);
-  if (!find || !(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) return;
+  if (!find || !(entry.attributes & platform::kAttrDirectory)) return;
   std::string folder = data + "\\" + entry.name;
+  if (platform::IsLink(entry)) {
+    // Listed twice when Local State names it too: told once.
+    if (refusedLinks && std::find(refusedLinks->begin(), refusedLinks->end(), folder) == refusedLinks->end()) {
+      refusedLinks->push_back(folder);
+    }
+    return;
+  }
   profiles->push_back({shown.empty() ? entry.name : shown, folder, start, folder, start});
 }
 
 std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const BrowserRow& browser, const std::string& base,
-                                      const AppDataFolders& appData) {
+                                      const AppDataFolders& appData, std::vector<std::string>* refusedLinks) {
   std::vector<Profile> profiles;
   const std::string data = base + "\\" + browser.dataFolder;
   if (!files.IsDirectory(data)) return profiles;
@@ -76,12 +107,14 @@ std::vector<Profile> ChromiumProfiles(platform::FileSystem& files, const Browser
     // A Local State that is no JSON lists nothing; the folders still count.
     QueryJson(localState, "SELECT key, json_extract(value, '$.name') FROM json_each(?1, '$.profile.info_cache')",
               &rows);
-    for (const std::vector<std::string>& row : rows) AddChromiumProfile(files, data, row[0], row[1], base, &profiles);
+    for (const std::vector<std::string>& row : rows) {
+      AddChromiumProfile(files, data, row[0], row[1], base, &profiles, refusedLinks);
+    }
   }
   platform::FindData entry;
   std::unique_ptr<platform::FileFind> find = files.FindFirst(data + "\\*", &entry);
   for (bool more = find != nullptr; more; more = find->Next(&entry)) {
-    if (IsProfileFolderName(entry.name)) AddChromiumProfile(files, data, entry.name, "", base, &profiles);
+    if (IsProfileFolderName(entry.name)) AddChromiumProfile(files, data, entry.name, "", base, &profiles, refusedLinks);
   }
   return profiles;
 }
@@ -123,9 +156,12 @@ std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserR
       profile.cacheFolder = appData.local + "\\" + relative;
       profile.cacheStart = appData.local;
     } else {
-      if (!platform::IsFullPath(e.path)) continue;
+      // A drive's or a share's path of plain names, below its root.
+      const std::string path = WindowsSeparators(e.path);
+      if (!platform::IsFullPath(path) || !IsPlainRelativePath(path.substr(path[1] == ':' ? 3 : 2))) continue;
       // A profile kept elsewhere keeps its caches in itself.
-      profile.folder = profile.cacheFolder = profile.start = profile.cacheStart = WindowsSeparators(e.path);
+      profile.folder = profile.cacheFolder = profile.start = profile.cacheStart = path;
+      profile.elsewhere = true;
     }
     bool known = false;
     for (const Profile& p : profiles) known = known || util::EqualNoCase(p.folder, profile.folder);
@@ -140,11 +176,11 @@ std::vector<Profile> FirefoxProfiles(platform::FileSystem& files, const BrowserR
 
 }  // namespace
 
-std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser,
-                                  const AppDataFolders& appData) {
+std::vector<Profile> FindProfiles(platform::FileSystem& files, const BrowserRow& browser, const AppDataFolders& appData,
+                                  std::vector<std::string>* refusedLinks) {
   const std::string& base = browser.base == AppData::Local ? appData.local : appData.roaming;
   if (base.empty()) return {};
-  return browser.family == Family::Chromium ? ChromiumProfiles(files, browser, base, appData)
+  return browser.family == Family::Chromium ? ChromiumProfiles(files, browser, base, appData, refusedLinks)
                                             : FirefoxProfiles(files, browser, base, appData);
 }
 

@@ -63,18 +63,25 @@ void CleanerSteps::MSWordCleaner() {
 }
 
 void CleanerSteps::InfranViewCleaner() {
-  if (!GetSpecialFolder(platform::kCsidlProgramFiles, &path_)) return;
-  filePath_ = path_ + "\\IrfanView\\i_view32.ini";
-  if (!platform_.files.IsFile(filePath_)) return;
-  // Each key is kept with an empty value; a file that cannot be written is
-  // left as it is, like every other failure of a cleaner.
-  struct Entry {
-    const char* section;
-    const char* key;
-  };
-  static const Entry kEntries[] = {{"Open", "OpenIndex"}, {"Open", "OpenDir"}, {"MRUD", "Dir1"}, {"MRUD", "Dir2"},
-                                   {"MRUD", "Dir3"},      {"MRUD", "Dir4"},    {"MRUD", "Dir5"}};
-  for (const Entry& entry : kEntries) platform_.files.WriteIniString(filePath_, entry.section, entry.key, "");
+  // IrfanView 3 is a 32-bit program: on 64-bit Windows it is installed in
+  // Program Files (x86), on 32-bit Windows in Program Files, which is then
+  // what both names give.
+  std::string first;
+  for (int csidl : {platform::kCsidlProgramFiles, platform::kCsidlProgramFilesX86}) {
+    if (!GetSpecialFolder(csidl, &path_) || (!first.empty() && platform_.files.SameName(path_, first))) continue;
+    first = path_;
+    filePath_ = path_ + "\\IrfanView\\i_view32.ini";
+    if (!platform_.files.IsFile(filePath_)) continue;
+    // Each key is kept with an empty value; a file that cannot be written is
+    // left as it is, like every other failure of a cleaner.
+    struct Entry {
+      const char* section;
+      const char* key;
+    };
+    static const Entry kEntries[] = {{"Open", "OpenIndex"}, {"Open", "OpenDir"}, {"MRUD", "Dir1"}, {"MRUD", "Dir2"},
+                                     {"MRUD", "Dir3"},      {"MRUD", "Dir4"},    {"MRUD", "Dir5"}};
+    for (const Entry& entry : kEntries) platform_.files.WriteIniString(filePath_, entry.section, entry.key, "");
+  }
 }
 
 void CleanerSteps::MSImagingCleaner() { DeleteRegKey("Software\\Kodak\\Imaging\\Recent File List"); }

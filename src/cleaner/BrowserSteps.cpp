@@ -1,6 +1,7 @@
 // The Internet Explorer steps (the autocomplete data's first half is the
 // protected-storage cleaner of ProtectedStorage.cpp).
 #include "cleaner/CleanerSteps.h"
+#include "cleaner/FolderPurge.h"
 #include "cleaner/ProtectedStorage.h"
 #include "cookies/CacheEntryBuffer.h"
 #include "cookies/CookieCache.h"
@@ -19,23 +20,37 @@ bool FetchEntry(cookies::CacheEntryBuffer& buffer, Call call) {
   return call(buffer.data(), &size) == platform::kErrorSuccess;
 }
 
-// Every entry of the cache that is not a cookie goes; cookies are the cookie step's.
-void DeleteCacheFileEntries(platform::UrlCache& cache, const std::atomic<bool>& stop) {
+// Calls `visit` with each entry of the cache's content container, as the
+// buffer holds it, until the walk ends or a stop.
+template <typename Visit>
+void WalkContent(platform::UrlCache& cache, const std::atomic<bool>& stop, Visit visit) {
   cookies::CacheEntryBuffer buffer(0);
   std::unique_ptr<platform::UrlCacheFind> find;
   bool have = FetchEntry(buffer, [&](void* data, uint32_t* size) {
     long error = platform::kErrorSuccess;
-    find = cache.FindFirst("", data, size, &error);
+    find = cache.FindFirst(platform::CacheContainer::Content, data, size, &error);
     return error;
   });
-  while (have) {
-    if (stop) return;
-    if (!(cache.EntryType(buffer.data()) & platform::kCookieCacheEntry)) {
-      cache.DeleteEntry(cache.SourceName(buffer.data()));
-    }
+  while (have && !stop) {
+    visit(buffer.data());
     have = FetchEntry(buffer, [&](void* data, uint32_t* size) { return find->Next(data, size); });
   }
 }
+
+// Every entry of the cache's content goes; a cookie stays, whatever holds it:
+// cookies are the cookie step's, and the history's visits the history step's.
+void DeleteCacheFileEntries(platform::UrlCache& cache, const std::atomic<bool>& stop) {
+  WalkContent(cache, stop, [&cache](const void* entry) {
+    if (!(cache.EntryType(entry) & platform::kCookieCacheEntry)) cache.DeleteEntry(cache.SourceName(entry));
+  });
+}
+
+// The folders of INetCache that hold what the browser cached. Beside them
+// Outlook keeps the attachments a user opened, maybe edited and saved
+// nowhere else (Content.Outlook), and Office its working files
+// (Content.MSO, Content.Word): those stay, whatever names them.
+const char* const kBrowserCacheFolders[] = {"IE", "Low\\IE", "Virtualized"};
+const char* const kOfficeCacheFolders[] = {"Content.Outlook", "Content.MSO", "Content.Word"};
 
 // Marks a stretch of work that an early stop must not cut in two.
 class IndivisibleStretch {
@@ -53,7 +68,49 @@ class IndivisibleStretch {
 
 void CleanerSteps::BrowserCacheCleaner() {
   // Only the files go; the cache's own entries are the typed-URL step's.
-  if (GetSpecialFolder(platform::kCsidlInternetCache, &path_)) PurgeFolder(path_, path_, false, false);
+  if (!GetSpecialFolder(platform::kCsidlInternetCache, &path_)) return;
+  const std::string cache = path_;
+  for (const char* folder : kBrowserCacheFolders) PurgeFolder(cache, cache + "\\" + folder, false, false);
+  // And the files the cache names as its own inside INetCache, wherever the
+  // system put them (Wine and Windows 7 in Content.IE5).
+  std::vector<std::string> listed;
+  WalkContent(platform_.urlCache, stop_, [&](const void* entry) {
+    std::string file = platform_.urlCache.LocalFileName(entry);
+    if (!file.empty()) listed.push_back(std::move(file));
+  });
+  RemoveCachedFiles(cache, listed);
+}
+
+void CleanerSteps::RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed) {
+  platform::FileSystem& files = platform_.files;
+  std::string openedFolder;
+  std::unique_ptr<platform::FolderHandle> opened;
+  for (const std::string& file : listed) {
+    if (stop_) return;
+    const size_t cut = file.find_last_of("\\/");
+    if (file.size() <= cache.size() + 1 || cut == std::string::npos || cut + 1 == file.size() ||
+        !files.SameName(file.substr(0, cache.size()), cache) ||
+        (file[cache.size()] != '\\' && file[cache.size()] != '/')) {
+      continue;  // not inside INetCache
+    }
+    const std::string below = file.substr(cache.size() + 1, cut - cache.size() - 1);
+    const std::string top = below.substr(0, below.find_first_of("\\/"));
+    bool office = false;
+    for (const char* folder : kOfficeCacheFolders) office = office || files.SameName(top, folder);
+    const std::string name = file.substr(cut + 1);
+    if (office || below.empty() || platform::IsDotEntry(name)) continue;
+    // Opened as the purge opens a folder: through each one above it, no
+    // link and no "." or ".." on the way. The listing is in no folder's
+    // order, but entries of one folder tend to come together.
+    const std::string folder = cache + "\\" + below;
+    if (!opened || folder != openedFolder) {
+      std::string link;
+      opened = OpenCleanableFolder(files, cache, folder, &link);
+      openedFolder = folder;
+      if (!link.empty()) RefuseLink(link);
+    }
+    if (opened) opened->RemoveEntry(name, 0);
+  }
 }
 
 void CleanerSteps::CookiesCleaner() {

@@ -6,14 +6,22 @@
 namespace cleaner {
 
 bool CleanerSteps::PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni,
-                               bool wipeIndexDat) {
+                               bool wipeIndexDat, const char* topMask) {
   PurgeOptions options{includeDesktopIni, wipeIndexDat};
   options.stop = &stop_;
+  options.topMask = topMask;
   std::vector<std::string> refused;
   options.refusedLinks = &refused;
   bool purged = cleaner::PurgeFolder(platform_.files, start, folder, options);
   for (const std::string& link : refused) RefuseLink(link);
   return purged;
+}
+
+bool CleanerSteps::PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni,
+                               bool wipeIndexDat) {
+  PurgeOptions options{includeDesktopIni, wipeIndexDat};
+  options.stop = &stop_;
+  return cleaner::PurgeFolder(platform_.files, std::move(folder), options);
 }
 
 void CleanerSteps::RefuseLink(const std::string& path) {
@@ -22,6 +30,12 @@ void CleanerSteps::RefuseLink(const std::string& path) {
   }
   StepSkip skip{currentCleaner_, path, "a link, or reached through one"};
   skip.link = true;
+  skips_.push_back(std::move(skip));
+}
+
+void CleanerSteps::RefuseFolder(const std::string& path, const std::string& reason) {
+  StepSkip skip{currentCleaner_, path, reason};
+  skip.refused = true;
   skips_.push_back(std::move(skip));
 }
 

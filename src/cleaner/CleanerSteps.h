@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct StepSkip {
   bool inUse = false;  // another program held it: cleaning again later helps
   long error = 0;      // the system's answer, when it gave one
   bool link = false;   // it was a link, or was reached through one
+  // Left alone for another reason (a temporary folder that is one of the
+  // user's or the system's own folders, a database that had to be stopped,
+  // not the file its folder listed, damaged): the end of the run says so.
+  bool refused = false;
 };
 
 class CleanerSteps {
@@ -46,6 +51,10 @@ class CleanerSteps {
     all.fill(true);
     return all;
   }();
+  // A browser of that selection that runs in the background only is closed
+  // first, as Windows' Restart Manager closes a program, and then cleaned;
+  // otherwise it is skipped as running. Only for a run the user asked to.
+  bool closeBackgroundBrowsers = false;
   // What the browser items did, once the run has ended.
   const browsers::BrowsersOutcome& browsersOutcome() const { return browsers_; }
   // What the steps other than the browsers' left alone (links among them),
@@ -110,17 +119,28 @@ class CleanerSteps {
   // running; the browsers and their profiles are found by the first.
   void CleanBrowserItem(browsers::Item item);
   void FindBrowsers();
-  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0) {
-    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error});
+  void Skipped(std::string what, std::string reason, bool inUse = false, long error = 0, bool refused = false) {
+    skips_.push_back({currentCleaner_, std::move(what), std::move(reason), inUse, error, false, refused});
   }
-  // The timeline's rows in one ActivitiesCache.db, in one transaction.
-  void CleanActivitiesCache(const std::string& path);
+  // The timeline's rows in one ActivitiesCache.db, in one transaction;
+  // `listed` is its number as its folder listed it.
+  void CleanActivitiesCache(const std::string& path, uint64_t listed);
+  // The files of `listed` that lie inside the cache folder `cache`, but for
+  // Office's and Outlook's own folders there.
+  void RemoveCachedFiles(const std::string& cache, const std::vector<std::string>& listed);
+  // One network location of the folder `netHood`, whole or not at all.
+  void RemoveNetworkLocation(const std::string& netHood, platform::FolderHandle& home,
+                             const platform::FindData& location);
 
   // The shared helpers, on this run's platform (see FolderPurge.h and
   // SystemHelpers.h). A folder to clean is given with the folder the system
   // named, `start`, which it is or lies below. Registry paths are under
   // HKEY_CURRENT_USER unless a root is given.
-  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat);
+  // With `topMask`, only the files and links at the top that match it go.
+  bool PurgeFolder(const std::string& start, const std::string& folder, bool includeDesktopIni, bool wipeIndexDat,
+                   const char* topMask = nullptr);
+  // The same for a folder opened and checked already.
+  bool PurgeFolder(std::unique_ptr<platform::FolderHandle> folder, bool includeDesktopIni, bool wipeIndexDat);
   bool WipeIndexDat(const std::string& folder, const std::string& name);
   void DeleteFilesByMask(const std::string& start, const std::string& folder, const std::string& mask);
   bool DeleteRegKey(const std::string& path, platform::RegRoot root = platform::RegRoot::CurrentUser);
@@ -131,12 +151,11 @@ class CleanerSteps {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
-  // False for a temporary folder that is one of the system's own folders or
-  // holds the profile or the Windows folder (see WindowsSteps.cpp).
-  bool IsPurgeableTempFolder(const std::string& folder);
   // Notes a link the running cleaner left alone, once (the history step
   // meets it in both its passes).
   void RefuseLink(const std::string& path);
+  // Notes a folder the running cleaner left alone as none of its own to empty, and why.
+  void RefuseFolder(const std::string& path, const std::string& reason);
 
  protected:
   platform::Platform& platform_;

@@ -19,36 +19,6 @@ std::string WithoutTrailingSeparators(std::string path) {
   return path;
 }
 
-// The length of an absolute path's root: 2 for "C:\...", the length of
-// "\\server\share" for a share; 0 for a relative or empty path.
-size_t RootLength(const std::string& path) {
-  bool drive = path.size() >= 3 && util::ToLowerAscii(path[0]) >= 'a' && util::ToLowerAscii(path[0]) <= 'z' &&
-               path[1] == ':' && IsSeparator(path[2]);
-  if (drive) return 2;
-  if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
-  size_t server = path.find_first_of("\\/", 2);
-  if (server == std::string::npos || server == 2 || server + 1 >= path.size() || IsSeparator(path[server + 1])) {
-    return 0;
-  }
-  size_t share = path.find_first_of("\\/", server + 1);
-  return share == std::string::npos ? path.size() : share;
-}
-
-// The parts of a path below its start, separators single.
-std::vector<std::string> Components(const std::string& rest) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : rest + '\\') {
-    if (!IsSeparator(c)) {
-      part += c;
-    } else if (!part.empty()) {
-      parts.push_back(part);
-      part.clear();
-    }
-  }
-  return parts;
-}
-
 bool Stopped(const PurgeOptions& options) { return options.stop && options.stop->load(); }
 
 // Counts one file or link the purge removed (`gone`) or left.
@@ -94,6 +64,8 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
   std::vector<platform::FindData> entries;
   if (!folder->List(&entries)) return false;
   for (const platform::FindData& entry : entries) {
+    const bool subfolder = (entry.attributes & platform::kAttrDirectory) && !platform::IsLink(entry);
+    if (options.topMask && (subfolder || !util::MatchesMask(options.topMask, entry.name))) continue;
     if (!options.includeDesktopIni && util::EqualNoCase(entry.name, "desktop.ini")) {
       Tally(options, entry, false);
       continue;
@@ -105,7 +77,8 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
       Tally(options, entry, folder->RemoveEntry(entry.name, entry.fileId));
       continue;
     }
-    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name);
+    // Checked to be the entry listed, and a file of one name, before its bit changes.
+    if (entry.attributes & platform::kAttrReadOnly) folder->ClearReadOnly(entry.name, entry.fileId);
     if (entry.attributes & platform::kAttrDirectory) {
       steps->push_back({folder, entry.name, entry.fileId, nullptr});
       continue;
@@ -121,6 +94,33 @@ bool EmptyOneFolder(const std::shared_ptr<platform::FolderHandle>& folder, const
 }
 
 }  // namespace
+
+size_t RootLength(const std::string& path) {
+  bool drive = path.size() >= 3 && util::ToLowerAscii(path[0]) >= 'a' && util::ToLowerAscii(path[0]) <= 'z' &&
+               path[1] == ':' && IsSeparator(path[2]);
+  if (drive) return 2;
+  if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
+  size_t server = path.find_first_of("\\/", 2);
+  if (server == std::string::npos || server == 2 || server + 1 >= path.size() || IsSeparator(path[server + 1])) {
+    return 0;
+  }
+  size_t share = path.find_first_of("\\/", server + 1);
+  return share == std::string::npos ? path.size() : share;
+}
+
+std::vector<std::string> Components(const std::string& rest) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : rest + '\\') {
+    if (!IsSeparator(c)) {
+      part += c;
+    } else if (!part.empty()) {
+      parts.push_back(part);
+      part.clear();
+    }
+  }
+  return parts;
+}
 
 std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem& files, const std::string& start,
                                                             const std::string& folder, std::string* refusedLink) {
@@ -163,7 +163,10 @@ std::unique_ptr<platform::FolderHandle> OpenNoting(platform::FileSystem& files, 
 
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options) {
-  std::shared_ptr<platform::FolderHandle> top = OpenNoting(files, start, folder, options.refusedLinks);
+  return PurgeFolder(files, OpenNoting(files, start, folder, options.refusedLinks), options);
+}
+
+bool PurgeFolder(platform::FileSystem& files, std::shared_ptr<platform::FolderHandle> top, PurgeOptions options) {
   if (!top) return false;
   std::vector<Step> steps;
   if (!EmptyOneFolder(top, options, &steps)) return false;

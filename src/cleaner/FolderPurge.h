@@ -41,7 +41,16 @@ struct PurgeOptions {
   // When set, counts what the purge removed and left, so a caller need not
   // list the tree before and after.
   PurgeTally* tally = nullptr;
+  // When set, only the files and links directly in the folder whose names
+  // match this mask go; its subfolders and other files stay.
+  const char* topMask = nullptr;
 };
+
+// The length of an absolute path's root: 2 for "C:\...", the length of
+// "\\server\share" for a share; 0 for a relative or empty path.
+size_t RootLength(const std::string& path);
+// The names of a path's parts, separators single.
+std::vector<std::string> Components(const std::string& rest);
 
 // Opens `folder` when it may be cleaned: an absolute path ("C:\..." or
 // "\\server\share\...") that is no root, equal to `start` or below it, and
@@ -64,6 +73,9 @@ std::unique_ptr<platform::FolderHandle> OpenCleanableFolder(platform::FileSystem
 // folders, not by recursion, so no depth exhausts the thread's stack.
 bool PurgeFolder(platform::FileSystem& files, const std::string& start, const std::string& folder,
                  PurgeOptions options);
+// The same for a folder opened already (null: nothing is purged), so that
+// what was checked of it is what is emptied.
+bool PurgeFolder(platform::FileSystem& files, std::shared_ptr<platform::FolderHandle> top, PurgeOptions options);
 // The same for a folder the system named itself.
 inline bool PurgeFolder(platform::FileSystem& files, const std::string& folder, PurgeOptions options) {
   return PurgeFolder(files, folder, folder, options);

@@ -21,13 +21,14 @@ const char* const kActivityTables[] = {"Activity", "ActivityOperation", "Activit
 
 // The folder `below` the user's local application data, opened under the
 // purge's link rules, and its entries: null when it is missing, reached
-// through a link or cannot be listed.
+// through a link (*refusedLink is then the link) or cannot be listed.
 std::unique_ptr<platform::FolderHandle> ListLocalFolder(platform::Platform& platform, const char* below,
-                                                        std::string* folder, std::vector<platform::FindData>* entries) {
+                                                        std::string* folder, std::vector<platform::FindData>* entries,
+                                                        std::string* refusedLink) {
   std::string local;
   if (!platform.shell.SpecialFolder(platform::kCsidlLocalAppData, &local)) return nullptr;
   *folder = local + below;
-  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder);
+  std::unique_ptr<platform::FolderHandle> home = OpenCleanableFolder(platform.files, local, *folder, refusedLink);
   if (!home || !home->List(entries)) return nullptr;
   return home;
 }
@@ -63,10 +64,11 @@ void CleanerSteps::JumpListsCleaner() {
 }
 
 void CleanerSteps::ThumbnailCacheCleaner() {
-  std::string folder;
+  std::string folder, link;
   std::vector<platform::FindData> entries;
   std::unique_ptr<platform::FolderHandle> home =
-      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries);
+      ListLocalFolder(platform_, "\\Microsoft\\Windows\\Explorer", &folder, &entries, &link);
+  if (!link.empty()) RefuseLink(link);
   if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
@@ -80,21 +82,44 @@ void CleanerSteps::ThumbnailCacheCleaner() {
 
 void CleanerSteps::TimelineCleaner() {
   // One folder per account that signed in.
-  std::string platformFolder;
+  std::string platformFolder, link;
   std::vector<platform::FindData> entries;
-  if (!ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries)) return;
+  std::unique_ptr<platform::FolderHandle> home =
+      ListLocalFolder(platform_, "\\ConnectedDevicesPlatform", &platformFolder, &entries, &link);
+  if (!link.empty()) RefuseLink(link);
+  if (!home) return;
   for (const platform::FindData& entry : entries) {
     if (stop_) return;
-    if (!(entry.attributes & platform::kAttrDirectory) || platform::IsLink(entry)) continue;
-    const std::string path = platformFolder + "\\" + entry.name + "\\" + kActivitiesCache;
-    if (platform_.files.Exists(path)) CleanActivitiesCache(path);
+    if (!(entry.attributes & platform::kAttrDirectory)) continue;
+    // A link in an account's place may lead to any database: not followed.
+    if (platform::IsLink(entry)) {
+      RefuseLink(platformFolder + "\\" + entry.name);
+      continue;
+    }
+    // The database as its folder, opened as itself, lists it: SQLite opens
+    // it by its path, and what it opened must be that file.
+    std::unique_ptr<platform::FolderHandle> account = home->OpenFolder(entry.name, entry.fileId);
+    std::vector<platform::FindData> files;
+    if (!account || !account->List(&files)) continue;
+    for (const platform::FindData& file : files) {
+      if ((file.attributes & platform::kAttrDirectory) || !platform_.files.SameName(file.name, kActivitiesCache)) {
+        continue;
+      }
+      const std::string path = account->path() + "\\" + file.name;
+      if (platform::IsLink(file)) {
+        RefuseLink(path);
+      } else {
+        CleanActivitiesCache(path, file.fileId);
+      }
+    }
   }
 }
 
-void CleanerSteps::CleanActivitiesCache(const std::string& path) {
+void CleanerSteps::CleanActivitiesCache(const std::string& path, uint64_t listed) {
   using platform::DbResult;
   DbResult result = DbResult::Ok;
-  std::unique_ptr<platform::Database> db = platform_.databases.Open(path, platform::DbAccess::ReadWrite, &result);
+  std::unique_ptr<platform::Database> db =
+      platform_.databases.Open(path, platform::DbAccess::ReadWrite, listed, &result);
   // The write lock is taken before anything changes, so a database the
   // system holds is found untouched.
   if (db) result = db->Begin();
@@ -112,7 +137,7 @@ void CleanerSteps::CleanActivitiesCache(const std::string& path) {
   if (result == DbResult::Ok) result = db->Commit();
   if (result != DbResult::Ok) {
     if (db) db->Rollback();
-    Skipped(path, platform::DbResultText(result), result == DbResult::Busy);
+    Skipped(path, platform::DbResultText(result), result == DbResult::Busy, 0, result != DbResult::Busy);
     return;
   }
   for (const std::string& table : missing) Skipped(path + ": " + table, "no such table in this version");

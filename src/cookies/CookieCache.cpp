@@ -48,7 +48,7 @@ bool ScanCookieCache(platform::UrlCache& cache, ScanMode mode, std::vector<std::
   std::unique_ptr<platform::UrlCacheFind> find;
   long error = CallGrowing(buffer, [&](void* data, uint32_t* size) {
     long e = platform::kErrorSuccess;
-    find = cache.FindFirst("cookie:", data, size, &e);
+    find = cache.FindFirst(platform::CacheContainer::Cookies, data, size, &e);
     return e;
   });
   while (error == platform::kErrorSuccess) {

@@ -81,20 +81,29 @@ std::string WriteLines(platform::Platform& platform, const std::vector<std::stri
   // A reader that has the file open at that moment (a cleaning run reading
   // it) makes the replacement fail with access denied or a sharing
   // violation; the save waits a little and tries again before giving up.
-  long error = platform.files.ReplaceWholeFile(path, bytes);
+  // Written through the Settings folder opened as itself below the program's
+  // folder: what was checked above cannot be swapped for a link meanwhile.
+  const std::string program = ProgramFolder(platform);
+  long error = platform.files.ReplaceFileBelow(program, path, bytes);
   for (int attempt = 1;
        attempt < kSaveAttempts && (error == platform::kErrorAccessDenied || error == platform::kErrorSharingViolation);
        ++attempt) {
     platform.clock.Sleep(kSavePauseMs);
-    error = platform.files.ReplaceWholeFile(path, bytes);
+    error = platform.files.ReplaceFileBelow(program, path, bytes);
   }
   if (error == platform::kErrorSuccess) return {};
+  if (error == platform::kErrorStoppedOnSymlink) return NotOwnFileProblem(path);
   return "The list of cookies to keep (" + path + ") cannot be written (error " + std::to_string(error) + ").";
 }
 
 }  // namespace
 
 std::string KeepListPath(platform::Platform& platform) { return SettingsFolder(platform) + "\\" + kKeepListFile; }
+
+bool CanKeep(platform::Platform& platform, const std::string& site) {
+  std::string bytes;
+  return platform.ansi.FromUtf8(site, &bytes);
+}
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;

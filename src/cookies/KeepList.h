@@ -38,6 +38,10 @@ std::vector<std::string> ReadKeepList(platform::Platform& platform);
 // written or made (not even the temporary file of the replacement).
 bool WriteKeepList(platform::Platform& platform, const std::vector<std::string>& lines, std::string* whyNot = nullptr);
 
+// Whether the keep-list, a file in the system's code page, can hold `site`
+// exactly: a name with a character the code page lacks cannot be kept.
+bool CanKeep(platform::Platform& platform, const std::string& site);
+
 // Splits text at CR, LF or CR LF; a last line without an end counts, a final
 // line end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);

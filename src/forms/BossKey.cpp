@@ -3,6 +3,7 @@
 #include "forms/BossKey.h"
 
 #include "resources/ResourceNames.h"
+#include "services/WindowsHotkey.h"
 #include "settings/Settings.h"
 #include "settings/SettingsAccessor.h"
 
@@ -31,10 +32,11 @@ TBossKeyPref::TBossKeyPref(services::Services& app)
   CoolCheckRadioBox2 =
       CoolGroupBox4->Add<ui::CheckBox>("CoolCheckRadioBox2", Rect{14, 24, 280, 24}, "Enable windows volume control");
   CoolGroupBox1 = Add<ui::Control>(ui::Kind::GroupBox, "CoolGroupBox1", Rect{56, 243, 305, 60}, "Windows Hotkey");
-  CoolCheckRadioBox3 =
-      CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{14, 24, 130, 24}, "CTRL + F12", true);
+  CoolCheckRadioBox3 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox3", Rect{14, 24, 130, 24},
+                                                        services::kCombinationCaptions[1], true);
   CoolCheckRadioBox3->SetChecked(true);
-  CoolCheckRadioBox4 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24}, "ALT + F1", true);
+  CoolCheckRadioBox4 = CoolGroupBox1->Add<ui::CheckBox>("CoolCheckRadioBox4", Rect{160, 24, 130, 24},
+                                                        services::kCombinationCaptions[0], true);
   Image1 = Add<ui::Control>(ui::Kind::Picture, "Image1", Rect{0, 0, 47, 319});
   Image1->SetPicture(resources::kBossKeyStrip);
 
@@ -46,7 +48,8 @@ TBossKeyPref::TBossKeyPref(services::Services& app)
   CoolCheckRadioBox6->OnClick = [this] { CoolCheckRadioBox6Click(); };
   OnShow = [this] { FormShow(); };
   settings::LiveSettings& live = app_.live;
-  settings::ShowIn(live.hotkeyEnabled, *CoolCheckRadioBox5);
+  // On only while the system holds the combination: another program may have it.
+  settings::ShowIn(live.hotkeyInForce, *CoolCheckRadioBox5);
   settings::ShowIn(live.hideIEWindows, *CoolCheckRadioBox1);
   settings::ShowIn(live.toggleMute, *CoolCheckRadioBox2);
   settings::ShowIn(live.hideAllBrowsers, *CoolCheckRadioBox6);
@@ -58,12 +61,15 @@ void TBossKeyPref::FormShow() {
   app_.settings.Change([this](SettingsKey& key) {
     settings::LiveSettings& live = app_.live;
     settings::LoadSwitch(key, value::kWindowsHotKey, live.hotkeyEnabled, *CoolCheckRadioBox5);
+    CoolCheckRadioBox5->SetChecked(live.hotkeyInForce.value());
     settings::LoadSwitch(key, value::kIEWHotKey, live.hideIEWindows, *CoolCheckRadioBox1);
     settings::LoadSwitch(key, value::kWinVolControl, live.toggleMute, *CoolCheckRadioBox2);
-    settings::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
     // A number that names no combination leaves both radio boxes as they are.
     int32_t combination = key.IntegerOrDefault(value::kHotkeyCombination);
     if (combination == 0 || combination == 1) ShowCombination(static_cast<int16_t>(combination));
+    // The later switch last: stored with the wrong type, it ends the loading
+    // after every earlier box is done.
+    settings::LoadSwitch(key, value::kHotkeyAllBrowsers, live.hideAllBrowsers, *CoolCheckRadioBox6);
   });
 }
 
@@ -73,9 +79,16 @@ void TBossKeyPref::ShowCombination(int16_t combination) {
   shownCombination_ = combination;
 }
 
-// The tray's mark and the registration follow the live switch.
+// The tray's mark and the registration follow the live switch. Ticked while
+// the switch is on, the box showed a combination the system refused: it is
+// tried again. The box shows what is in force afterwards.
 void TBossKeyPref::CoolCheckRadioBox5Click() {
-  WriteSwitch(*CoolCheckRadioBox5, value::kWindowsHotKey, app_.live.hotkeyEnabled);
+  const bool retry = CoolCheckRadioBox5->checked() && app_.live.hotkeyEnabled.value();
+  if (WriteSwitch(*CoolCheckRadioBox5, value::kWindowsHotKey, app_.live.hotkeyEnabled) && retry &&
+      RegisterStoredHotkey) {
+    RegisterStoredHotkey();
+  }
+  CoolCheckRadioBox5->SetChecked(app_.live.hotkeyInForce.value());
 }
 
 void TBossKeyPref::CoolCheckRadioBox1Click() {
@@ -95,9 +108,11 @@ void TBossKeyPref::CoolCheckRadioBox3Click() { ChooseCombination(1); }
 void TBossKeyPref::CoolCheckRadioBox4Click() { ChooseCombination(0); }
 
 // A click that cannot be stored puts its box back: the boxes show what is stored.
-void TBossKeyPref::WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live) {
+bool TBossKeyPref::WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live) {
   const bool on = box.checked();
-  if (!settings::StoreSwitch(app_.settings, setting, live, on)) box.SetChecked(!on);
+  if (settings::StoreSwitch(app_.settings, setting, live, on)) return true;
+  box.SetChecked(!on);
+  return false;
 }
 
 // A combination is held with the system only while the hotkey is enabled, so

@@ -25,6 +25,8 @@ class TBossKeyPref : public ui::Form {
   // Registers the chosen combination while the hotkey is on; set by whoever
   // made the windows.
   std::function<void(int16_t combination)> RegisterHotkey;
+  // Registers the stored combination again.
+  std::function<void()> RegisterStoredHotkey;
 
   ui::Control* CoolGroupBox3;
   ui::CheckBox* CoolCheckRadioBox1;  // "Enable Internet Explorer hotkey"
@@ -39,7 +41,7 @@ class TBossKeyPref : public ui::Form {
   ui::Control* Image1;
 
  private:
-  void WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live);
+  bool WriteSwitch(ui::CheckBox& box, const settings::Setting& setting, util::Watched<bool>& live);
   void ChooseCombination(int16_t combination);
   void ShowCombination(int16_t combination);
 

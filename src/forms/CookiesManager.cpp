@@ -1,6 +1,7 @@
 // The cookie manager: the current cookies and the safe list.
 #include "forms/CookiesManager.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -168,14 +169,36 @@ void TCookieManager::MoveSelected(ui::ListBox& from, ui::ListBox& to) {
     }
   }
   int first = FirstSelectedIndex(from);
+  if (&to == DstList) HoldBackUnkeepable(false);
   TransferSelected(from, to);
   SelectAfterTransfer(from, first);
 }
 
 void TCookieManager::MoveAll(ui::ListBox& from, ui::ListBox& to) {
-  to.AddLines(from.items());
+  std::vector<std::string> staying = &to == DstList ? HoldBackUnkeepable(true) : std::vector<std::string>{};
+  std::vector<std::string> moving;
+  for (const std::string& line : from.items()) {
+    if (staying.empty() || cookies::CanKeep(app_.platform, line)) moving.push_back(line);
+  }
+  to.AddLines(std::move(moving));
   from.Clear();
+  from.AddLines(std::move(staying));
   SelectAfterTransfer(from, 0);
+}
+
+std::vector<std::string> TCookieManager::HoldBackUnkeepable(bool every) {
+  std::vector<std::string> held;
+  std::string names;
+  for (int i = 0; i < SrcList->count(); ++i) {
+    const std::string& site = SrcList->items()[static_cast<size_t>(i)];
+    if ((!every && !SrcList->selected(i)) || cookies::CanKeep(app_.platform, site)) continue;
+    SrcList->SetSelected(i, false);
+    // A site of several cookies is listed as often, and named once.
+    if (std::find(held.begin(), held.end(), site) == held.end()) names += (names.empty() ? "" : ", ") + site;
+    held.push_back(site);
+  }
+  if (!held.empty()) app_.application.Message(ui::MessageKind::Information, kSitesNotKeptNote + names + ".");
+  return held;
 }
 
 void TCookieManager::TransferSelected(ui::ListBox& source, ui::ListBox& target) {

@@ -15,6 +15,10 @@ namespace forms {
 constexpr const char* kSafeListKeptNote = "The Cookies Safe List is left as it was.";
 constexpr const char* kSafeListNotSavedNote = "The Cookies Safe List was not saved; the file is left as it was.";
 constexpr const char* kNoCookiesDeletedNote = "No cookies were deleted.";
+// Followed by the sites that stayed in the current list: "a.example, b.example".
+constexpr const char* kSitesNotKeptNote =
+    "These sites cannot be put on the Cookies Safe List, because the list is kept in the system's code page, which "
+    "cannot hold their names: ";
 // Followed by the browsers left alone: "Google Chrome, Firefox".
 constexpr const char* kBrowsersRunningNote = "These browsers were running, so their cookies were not deleted: ";
 
@@ -54,6 +58,10 @@ class TCookieManager : public ui::Form {
   // ">" and "<": the focused line of `from` already in `to` stops the move.
   void MoveSelected(ui::ListBox& from, ui::ListBox& to);
   void MoveAll(ui::ListBox& from, ui::ListBox& to);
+  // Deselects the selected lines of the current list (all of them with
+  // `every`) whose sites the keep-list cannot hold, and tells the user of
+  // them. Returns those lines.
+  std::vector<std::string> HoldBackUnkeepable(bool every);
   void LoadSafeList();
   // Writes the safe list; on failure tells the user why, then `consequence`,
   // and keeps the lines for the next showing. True when the file holds them.

@@ -11,6 +11,7 @@
 #include "settings/Autostart.h"
 #include "settings/Settings.h"
 #include "settings/SettingsAccessor.h"
+#include "settings/UserMarks.h"
 
 namespace forms {
 
@@ -23,7 +24,7 @@ TCorvaneMain::TCorvaneMain(services::Services& app)
       tray_(app.platform.desktop, app.platform.clock, *this),
       schedule_(*this, app.settings, [this] { Timer1Timer(); }),
       hotkey_(app.platform, app.settings, app.live, *this),
-      closeCleaner_(app.platform, app.ui, app.cleaningRun) {
+      closeCleaner_(app.platform, app.ui, *this, app.cleaningRun) {
   BuildControls();
   BuildTrayMenu();
   FollowLiveSettings();
@@ -144,10 +145,15 @@ void TCorvaneMain::FollowLiveSettings() {
   settings::ShowIn(live.popupBlocking, *EnablePopupBlocking1);
   settings::ShowIn(live.soundNotification, *Playasoundwhenapopupwindowisblocked1);
   settings::ShowIn(live.animTrayIcon, *Animatesystemtrayiconwhenapopupwindowisblocked1);
-  settings::ShowIn(live.hotkeyEnabled, *MenuEnableBossKey);
+  // On only while the system holds the combination: another program may have it.
+  settings::ShowIn(live.hotkeyInForce, *MenuEnableBossKey);
   settings::ShowIn(live.cleanOnBrowserClose, *MenuCleanOnBrowserClose);
   live.cleanOnBrowserClose.Watch([this](bool on) { closeCleaner_.RunIf(on); });
   closeCleaner_.ShowBalloon = [this](const std::string& text) { ShowTrayBalloon(text); };
+  hotkey_.HotkeyTaken = [this](int16_t combination) { HotkeyTaken(combination); };
+  hotkey_.TellNoAudioDevice = [this] {
+    app_.application.Message(ui::MessageKind::Information, services::kNoAudioDeviceMessage);
+  };
 }
 
 void TCorvaneMain::FormCreate() {
@@ -157,16 +163,29 @@ void TCorvaneMain::FormCreate() {
     key.WriteBool(settings::value::kCorvaneRunning, true);
     // The installation sets the flag when it could not register the module;
     // a missing flag is a registry error, which ends this step.
-    if (key.ReadBool(settings::value::kBlockerFirstStart) && services::RegisterBlockerModule(app_.platform.process)) {
-      key.WriteBool(settings::value::kBlockerFirstStart, false);
+    if (!key.ReadBool(settings::value::kBlockerFirstStart)) return;
+    const services::BlockerRegistration registration = services::RegisterBlockerModule(app_.platform.process);
+    if (registration == services::BlockerRegistration::Failed) return;
+    // Refused for lack of rights, it would be refused at every start: the
+    // pop-up blocker window says once who registers it.
+    if (registration == services::BlockerRegistration::Denied) {
+      key.WriteBool(settings::value::kBlockerRegistrationDenied, true);
     }
+    key.WriteBool(settings::value::kBlockerFirstStart, false);
   });
+}
+
+void TCorvaneMain::TellWhereTheIconIs() {
+  platform::Registry& registry = app_.platform.registry;
+  if (settings::TrayHintShown(registry)) return;
+  app_.application.Message(ui::MessageKind::Information, kTrayHintMessage);
+  settings::RememberTrayHintShown(registry);
 }
 
 bool TCorvaneMain::HandleMessage(ui::Message& message) {
   switch (message.msg) {
     case ui::kWmCopyData:
-      PopupBlockedNotify(message.copyData, message.copyDataSize);
+      PopupBlockedNotify(message.copyData, message.copyDataSize, message.copyDataId);
       message.result = 1;
       return true;
     case ui::kWmHotKey:
@@ -254,14 +273,26 @@ void TCorvaneMain::TrayIconNotify(uint32_t mouseMessage) {
   }
 }
 
-void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size) {
+void TCorvaneMain::PopupBlockedNotify(const void* data, uint32_t size, uintptr_t dataId) {
   // The sender's text (the blocked address) is taken within its block only and
   // not copied: any program may send a block of any size, and it is not used further.
   std::string_view address = data ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
   (void)address;
+  // What the module could not count (at Low integrity) is counted here, every one.
+  if (uint32_t uncounted = services::UncountedPopups(dataId)) services::CountEliminatedPopups(app_.settings, uncounted);
+  if (PopupReported) PopupReported();
+
+  const bool sound = app_.live.soundNotification.value();
+  const bool animation = app_.live.animTrayIcon.value();
+  if (!sound && !animation) return;
+  // Announced at a sane rate: a program that floods the window with reports
+  // must not hold its thread in sounds and blinks.
+  platform::Clock& clock = app_.platform.clock;
+  if (lastAnnouncementEnd_ && clock.NowMs() - *lastAnnouncementEnd_ < kAnnouncementGapMs) return;
   // A missing sound file plays nothing and says nothing.
-  if (app_.live.soundNotification.value()) services::PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
-  if (app_.live.animTrayIcon.value()) AnimateTrayIcon();
+  if (sound) services::PlayNotificationSound(app_.platform, app_.live.soundIndex.value());
+  if (animation) AnimateTrayIcon();
+  lastAnnouncementEnd_ = clock.NowMs();
 }
 
 std::string TCorvaneMain::NotificationSoundPath(int32_t index) {
@@ -292,14 +323,44 @@ void TCorvaneMain::ToggleSwitch(util::Watched<bool>& live, const settings::Setti
 
 void TCorvaneMain::CoolCheckRadioBox1Click() {
   const bool on = CoolCheckRadioBox1->checked();
-  if (settings::SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) return;
+  if (settings::SetAutostart(app_.platform.registry, on, app_.platform.process.ExecutablePath())) {
+    settings::RecordAutostartUser(app_.settings, app_.platform.process.UserSid(), on);
+    return;
+  }
   // The box shows what Windows will do at the next logon.
   CoolCheckRadioBox1->SetChecked(!on);
   app_.settings.ShowApplySettingsError();
 }
 
-// The registration follows the live switch too.
-void TCorvaneMain::MenuEnableBossKeyClick() { ToggleSwitch(app_.live.hotkeyEnabled, settings::value::kWindowsHotKey); }
+// The registration follows the live switch too. The mark shows the hotkey in
+// force, so a click on it without its check turns the hotkey on, or, when it
+// is on but was refused, tries the stored combination again.
+void TCorvaneMain::MenuEnableBossKeyClick() {
+  const bool on = !MenuEnableBossKey->checked();
+  const bool refused = app_.live.hotkeyEnabled.value();
+  if (StoreSwitch(app_.settings, settings::value::kWindowsHotKey, app_.live.hotkeyEnabled, on) && on && refused) {
+    hotkey_.RegisterStored();
+  }
+}
+
+// Told at each attempt, with the other combination offered; taken, it is
+// stored and registered, and a refusal of that one too is only told.
+void TCorvaneMain::HotkeyTaken(int16_t combination) {
+  const int16_t other = combination == 0 ? 1 : 0;
+  if (offeringOtherHotkey_) {
+    app_.application.Message(ui::MessageKind::Information, services::HotkeysBothTakenMessage(combination));
+    return;
+  }
+  if (app_.application.Message(ui::MessageKind::Confirmation, services::HotkeyTakenQuestion(combination)) !=
+      ui::MessageResult::Yes) {
+    return;
+  }
+  if (!app_.settings.StoreInteger(settings::value::kHotkeyCombination, other)) return;
+  offeringOtherHotkey_ = true;
+  RegisterBossKey(other);
+  offeringOtherHotkey_ = false;
+  if (CombinationStored) CombinationStored();
+}
 
 void TCorvaneMain::OpenWithShell(const std::string& verb, const std::string& file, int show) {
   app_.platform.desktop.ShellOpen(0, verb, file, show);

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "services/BrowserCloseCleaner.h"
 #include "services/CleanerSchedule.h"
 #include "services/Services.h"
 #include "services/TrayIcon.h"
-#include "services/WaveOutMute.h"
 #include "services/WindowsHotkey.h"
 #include "settings/Settings.h"
 #include "ui/Controls.h"
@@ -23,6 +23,16 @@ namespace forms {
 
 // WM_COMMAND identifier of "Exit", which other programs (the uninstaller) send.
 constexpr int kExitCommandId = 9001;
+// Said once to each user, at the first start: Windows keeps a new icon among
+// the hidden ones, and a balloon may never show.
+constexpr const char* kTrayHintMessage =
+    "Corvane runs in the notification area, beside the clock. Windows may keep its icon among the hidden icons "
+    "(the arrow beside them): drag it from there onto the taskbar to keep it in sight. Right-click it for "
+    "Corvane's menu.";
+
+// After an announcement of a blocked pop-up window, the next one waits this
+// long: a flood of reports is counted, not played one by one.
+constexpr uint64_t kAnnouncementGapMs = 3000;
 
 class TCorvaneMain : public ui::Form {
  public:
@@ -30,6 +40,8 @@ class TCorvaneMain : public ui::Form {
   ~TCorvaneMain() override;
 
   void FormCreate();
+  // kTrayHintMessage, at the first start of each user.
+  void TellWhereTheIconIs();
   void LoadPreferences();
   void RestoreDefaultPreferences();
 
@@ -40,7 +52,8 @@ class TCorvaneMain : public ui::Form {
   // An error balloon from the tray icon, titled with the application title.
   void ShowTrayBalloon(const std::string& text);
   void TrayIconNotify(uint32_t mouseMessage);
-  void PopupBlockedNotify(const void* data, uint32_t size);
+  // WM_COPYDATA: `dataId` is its dwData.
+  void PopupBlockedNotify(const void* data, uint32_t size, uintptr_t dataId = 0);
   std::string NotificationSoundPath(int32_t soundIndex);
   void AppMinimize();
   void AppRestore();
@@ -58,14 +71,17 @@ class TCorvaneMain : public ui::Form {
 
   // Windows hotkey.
   void RegisterBossKey(int16_t combination) { hotkey_.Register(combination); }
+  void RegisterStoredBossKey() { hotkey_.RegisterStored(); }
   void UnregisterBossKeys() { hotkey_.UnregisterBoth(); }
   bool ReadIEStatus() { return hotkey_.ReadToggleState(); }
   void WriteIEStatus(bool status) { hotkey_.WriteToggleState(status); }
   void ShowIEWindows() { hotkey_.ShowBrowserWindows(); }
   void HideIEWindows() { hotkey_.HideBrowserWindows(); }
-  bool IsVolumeMuted() { return services::IsWaveOutMuted(app_.platform.mixer); }
-  void SetVolumeMute(bool mute) { services::SetWaveOutMute(app_.platform.mixer, mute); }
+  bool IsVolumeMuted() { return hotkey_.IsMuted(); }
+  void SetVolumeMute(bool mute) { hotkey_.SetMute(mute); }
   void MenuEnableBossKeyClick();
+  // Another program holds `combination`: said, and the other one offered.
+  void HotkeyTaken(int16_t combination);
 
   // Handlers of the window and the tray menu.
   void FormClose(bool& hide);
@@ -82,6 +98,10 @@ class TCorvaneMain : public ui::Form {
   std::function<void()> ShowPopUpBlocker;
   std::function<void()> ShowBossKey;
   std::function<void()> ShowAbout;
+  // A combination was stored from here, not from the hotkey window.
+  std::function<void()> CombinationStored;
+  // A blocked pop-up window was reported, and perhaps counted here.
+  std::function<void()> PopupReported;
   // The session is ending: what must be saved is saved now.
   std::function<void()> BeforeSessionEnds;
 
@@ -121,6 +141,9 @@ class TCorvaneMain : public ui::Form {
   services::BrowserCloseCleaner closeCleaner_;
   // The interval the list showed as stored: a store that fails puts it back.
   int shownSchedule_ = settings::value::kCleanerSchedule.fallback;
+  bool offeringOtherHotkey_ = false;
+  // When the last announcement of a blocked pop-up window ended; none yet.
+  std::optional<uint64_t> lastAnnouncementEnd_;
 };
 
 }  // namespace forms

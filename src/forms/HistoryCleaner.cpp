@@ -1,6 +1,7 @@
 // The history cleaner window.
 #include "forms/HistoryCleaner.h"
 
+#include "browsers/BrowserProcesses.h"
 #include "browsers/Profiles.h"
 #include "cleaner/CleanerTable.h"
 #include "resources/ResourceNames.h"
@@ -73,7 +74,11 @@ THistoryCleanerPref::THistoryCleanerPref(services::Services& app)
         Rect{kRightColumn, kBrowserRow + static_cast<int>(row) * kBrowserStep, kRightBoxWidth, 27},
         browsers::kBrowsers[row].name);
     box->SetVisible(false);
-    box->OnClick = [this, box, setting] { app_.settings.StoreBool(settings::BrowserSwitch(setting), box->checked()); };
+    // Put back, as every other box, when the click cannot be stored.
+    box->OnClick = [this, box, setting] {
+      const bool on = box->checked();
+      if (!app_.settings.StoreBool(settings::BrowserSwitch(setting), on)) box->SetChecked(!on);
+    };
   }
 
   // Under the browser items, lower than a row of them as the page ends there.
@@ -185,9 +190,18 @@ bool THistoryCleanerPref::SaveCleanerSwitch(const std::string& valueName, bool o
 }
 
 void THistoryCleanerPref::SpeedButton2Click() {
-  if (app_.application.Message(ui::MessageKind::Confirmation, kStartCleaningQuestion) == ui::MessageResult::Yes) {
-    app_.cleaningRun.Start();
+  if (app_.application.Message(ui::MessageKind::Confirmation, kStartCleaningQuestion) != ui::MessageResult::Yes) return;
+  // Closed only when the user agrees: a browser kept in the background may
+  // be doing something for them.
+  std::vector<std::string> background;
+  for (size_t row : app_.cleaningRun.BrowsersInBackground()) {
+    background.push_back(browsers::NameInBackground(browsers::kBrowsers[row]));
   }
+  const bool close =
+      !background.empty() && app_.application.Message(ui::MessageKind::Confirmation,
+                                                      kBackgroundBrowsersQuestion + services::Listed(background) +
+                                                          kCloseFirstQuestion) == ui::MessageResult::Yes;
+  app_.cleaningRun.Start(close);
 }
 
 void THistoryCleanerPref::SpeedButton3Click() {

@@ -13,6 +13,10 @@
 namespace forms {
 
 constexpr const char* kStartCleaningQuestion = "Start cleaning now?";
+// Followed by the browsers (browsers::NameInBackground) and kCloseFirstQuestion.
+constexpr const char* kBackgroundBrowsersQuestion =
+    "These browsers run in the background with no window open, and are cleaned only once they have ended: ";
+constexpr const char* kCloseFirstQuestion = ". Close them now and clean them too?";
 
 class THistoryCleanerPref : public ui::Form {
  public:

@@ -80,6 +80,17 @@ void TPopUpBlockerPref::BuildControls() {
 void TPopUpBlockerPref::FormShow() {
   LoadBoxes();
   ShowCount();
+  TellWhoRegistersTheModule();
+}
+
+// Said once, after a start whose registration of the module was refused.
+void TPopUpBlockerPref::TellWhoRegistersTheModule() {
+  bool denied = false;
+  app_.settings.Change([&denied](SettingsKey& key) {
+    denied = key.BoolOrFallback(value::kBlockerRegistrationDenied);
+    if (denied) key.WriteBool(value::kBlockerRegistrationDenied, false);
+  });
+  if (denied) app_.application.Message(ui::MessageKind::Information, kModuleNotRegisteredMessage);
 }
 
 void TPopUpBlockerPref::LoadBoxes() {

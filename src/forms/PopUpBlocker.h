@@ -12,6 +12,10 @@
 
 namespace forms {
 
+constexpr const char* kModuleNotRegisteredMessage =
+    "The pop-up blocker is not registered with Windows, and only an administrator may register it. Run Corvane's "
+    "setup as an administrator: it registers the pop-up blocker.";
+
 class TPopUpBlockerPref : public ui::Form {
  public:
   explicit TPopUpBlockerPref(services::Services& app);
@@ -22,6 +26,8 @@ class TPopUpBlockerPref : public ui::Form {
   void CoolCheckRadioBox4Click();
   void SpeedButton1Click();
   void SpeedButton2Click();
+  // Label3: the count of eliminated pop-up windows as stored.
+  void ShowCount();
 
   ui::Control* Panel1;
   ui::Control* CoolGroupBox2;
@@ -45,7 +51,7 @@ class TPopUpBlockerPref : public ui::Form {
  private:
   void BuildControls();
   void LoadBoxes();
-  void ShowCount();
+  void TellWhoRegistersTheModule();
   // The sound tried here: the one chosen since the window was shown, stored
   // or not, else the stored one.
   int32_t SoundTried() const { return chosen_.value_or(app_.live.soundIndex.value()); }

@@ -35,10 +35,12 @@ void TCorvaneMain::LoadPreferences() {
     if (live.hotkeyEnabled.value()) key.IntegerOrStartDefault(settings::value::kHotkeyCombination);
     live.hideIEWindows.Set(key.BoolOrStartDefault(settings::value::kIEWHotKey));
     live.toggleMute.Set(key.BoolOrStartDefault(settings::value::kWinVolControl));
+    key.WriteBool(settings::value::kIEStatus, false);
+
+    // The later switches come last, so that one of them stored with the
+    // wrong type ends the reading after every earlier value is done.
     live.hideAllBrowsers.Set(key.BoolOrStartDefault(settings::value::kHotkeyAllBrowsers));
     live.cleanOnBrowserClose.Set(key.BoolOrStartDefault(settings::value::kCleanOnBrowserClose));
-
-    key.WriteBool(settings::value::kIEStatus, false);
   });
   if (!read.opened) {
     app_.application.Message(ui::MessageKind::Error, settings::kReadPreferencesError);

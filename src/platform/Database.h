@@ -3,6 +3,10 @@
 // whether a table and column exist, the rows that match counted and deleted
 // (deleted content overwritten), changes in one transaction, an integrity
 // check. What went wrong comes back as a value the report can name.
+//
+// A database's schema is the browser's file, which anyone who could write
+// it may have filled: its triggers and views never run, and no statement
+// may work without end.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +25,10 @@ enum class DbResult {
   Busy,        // another program holds it locked or open (the wait ran out)
   NoSuchTable,
   NoSuchColumn,
-  Malformed,  // damaged, or no database at all: left exactly as it is
-  Failed,     // anything else: disk full, an input/output error
+  Malformed,    // damaged, or no database at all: left exactly as it is
+  TooMuchWork,  // a statement went on far beyond any browser's database: stopped, nothing changed
+  NotListed,    // not the file its folder listed (replaced meanwhile), or one with a second name
+  Failed,       // anything else: disk full, an input/output error
 };
 
 // The words the report uses for a result.
@@ -40,6 +46,10 @@ inline const char* DbResultText(DbResult result) {
       return "lacks a column this item needs (another browser version)";
     case DbResult::Malformed:
       return "damaged (left as it is)";
+    case DbResult::TooMuchWork:
+      return "stopped: it asked for far more work than a browser's database takes (left as it was)";
+    case DbResult::NotListed:
+      return "replaced while it was being opened, or a second name of another file (left alone)";
     case DbResult::Failed:
       break;
   }
@@ -113,8 +123,13 @@ class Databases {
   virtual ~Databases() = default;
   // Opens an existing database, never creating one, and reads its schema:
   // null with *result set when that fails (Busy when another program holds
-  // it, Malformed when it is damaged or no database).
-  virtual std::unique_ptr<Database> Open(const std::string& path, DbAccess access, DbResult* result) = 0;
+  // it, Malformed when it is damaged or no database). SQLite opens by path,
+  // so what it opened is checked afterwards: with `listed`, the file number
+  // a listing of its folder (opened as itself) gave, a file that is not
+  // that one, or that has a second name (a hard link), is refused with
+  // NotListed before anything is read. 0 checks nothing.
+  virtual std::unique_ptr<Database> Open(const std::string& path, DbAccess access, uint64_t listed,
+                                         DbResult* result) = 0;
 };
 
 }  // namespace platform

@@ -45,7 +45,7 @@ struct TopLevelWindow {
   bool visible = false;
 };
 
-// Learning of new windows of other programs; ends when destroyed.
+// Learning of windows of other programs made or destroyed; ends when destroyed.
 class WindowCreationWatch {
  public:
   virtual ~WindowCreationWatch() = default;
@@ -68,7 +68,9 @@ class Desktop {
   // balloon goes as the wide structure, so any text shows.
   virtual bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) = 0;
 
-  virtual bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  // RegisterHotKey: kErrorSuccess, or the error it failed with
+  // (kErrorHotkeyAlreadyRegistered when another hotkey has the combination).
+  virtual long RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) = 0;
   virtual bool UnregisterHotKey(WindowId window, int id) = 0;
 
   // EnumWindows: calls `visit` for every top-level window until it returns false.
@@ -79,15 +81,18 @@ class Desktop {
   virtual bool ShowWindow(WindowId window, int command) = 0;
   virtual bool IsWindowVisible(WindowId window) = 0;
   // The file name of the program whose process made `window`
-  // ("chrome.exe"; GetWindowThreadProcessId, OpenProcess for limited
-  // query, QueryFullProcessImageName), when that process runs in this
-  // program's session; empty when it does not or the system does not say.
+  // ("chrome.exe"; GetWindowThreadProcessId, then that process among this
+  // session's as Process::RunningProcesses lists them, without opening it:
+  // one running elevated is named too); empty when the system does not say.
   virtual std::string ProgramFileOf(WindowId window) = 0;
 
   // Calls `created` with every top-level window another program creates from
   // now on, on the calling thread as its messages are handled (an
   // out-of-context EVENT_OBJECT_CREATE hook). Null when the system refuses.
   virtual std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) = 0;
+  // The same for every top-level window another program destroys
+  // (EVENT_OBJECT_DESTROY): the window is gone, so only that one went.
+  virtual std::unique_ptr<WindowCreationWatch> WatchWindowsDestroyed(std::function<void()> destroyed) = 0;
 
   // ShellOpen; the result is the call's instance value (> 32 on success).
   virtual intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) = 0;

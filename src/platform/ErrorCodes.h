@@ -1,5 +1,5 @@
 // The system's result codes that the program and the simulation name: Win32
-// error codes, HRESULTs and the mixer's MMRESULTs. The Win32 layer checks
+// error codes and HRESULTs. The Win32 layer checks
 // every one against the system's own headers (Win32ErrorCodes.cpp).
 #pragma once
 
@@ -13,6 +13,7 @@ enum : long {
   kErrorFileNotFound = 2,
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
   kErrorSharingViolation = 32,  // another program has the file open
   kErrorLockViolation = 33,
   kErrorInvalidParameter = 87,
@@ -22,10 +23,13 @@ enum : long {
   kErrorMoreData = 234,
   kErrorDirNotEmpty = 145,
   kErrorNoMoreItems = 259,
-  kErrorDirectory = 267,         // not a folder
-  kErrorStoppedOnSymlink = 681,  // a link left alone rather than followed
+  kErrorFailNoActionReboot = 350,  // the Restart Manager would need a restart: it closed nothing
+  kErrorFailShutdown = 351,        // a program asked to close did not
+  kErrorDirectory = 267,           // not a folder
+  kErrorStoppedOnSymlink = 681,    // a link left alone rather than followed
   kErrorKeyDeleted = 1018,
-  kErrorFileCorrupt = 1392,  // a damaged file, left as it is
+  kErrorFileCorrupt = 1392,              // a damaged file, left as it is
+  kErrorHotkeyAlreadyRegistered = 1409,  // another program holds the combination
   kErrorDatabaseFailure = 4313,
   kErrorNotAReparsePoint = 4390,
 };
@@ -42,19 +46,10 @@ constexpr HResult kHresultNotImplemented = static_cast<HResult>(0x80004001u);   
 constexpr HResult kHresultFail = static_cast<HResult>(0x80004005u);                // E_FAIL
 constexpr HResult kHresultInvalidArgument = static_cast<HResult>(0x80070057u);     // E_INVALIDARG
 constexpr HResult kHresultClassNotRegistered = static_cast<HResult>(0x80040154u);  // REGDB_E_CLASSNOTREG
+constexpr HResult kHresultNotFound = static_cast<HResult>(0x80070490u);            // E_NOTFOUND: no such device
 inline bool Succeeded(HResult result) { return result >= 0; }
 // HRESULT_FROM_WIN32: a failure of the Win32 facility, the code in the low word.
 constexpr uint32_t kHresultWin32Mask = 0xFFFF0000u;
 constexpr uint32_t kHresultFromWin32 = 0x80070000u;
-
-// MMRESULT codes of the mixer calls.
-enum : uint32_t {
-  kMmNoError = 0,
-  kMmBadDeviceId = 2,
-  kMmInvalFlag = 10,
-  kMmInvalParam = 11,
-  kMixerInvalLine = 1024,
-  kMixerInvalControl = 1025,
-};
 
 }  // namespace platform

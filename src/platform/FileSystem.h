@@ -65,6 +65,20 @@ struct FileIdentity {
   uint32_t linkCount = 0;  // the names the file has (hard links)
 };
 
+// A folder's owner and what its access list allows, as the system keeps
+// them (GetSecurityInfo), SIDs as text ("S-1-5-18").
+struct FolderSecurity {
+  struct Allowed {
+    std::string sid;
+    uint32_t rights = 0;  // the access mask of an allowing entry
+  };
+  std::string owner;
+  // The allowing entries that apply to the folder itself (not those only
+  // passed on to what is made in it). A folder without an access list
+  // allows everyone everything: one entry for Everyone then.
+  std::vector<Allowed> allowed;
+};
+
 // An open listing (FindFirstFile handle); closed when destroyed.
 class FileFind {
  public:
@@ -111,8 +125,15 @@ class FolderHandle {
   // name elsewhere, is not the entry `listed` (the file number a listing
   // gave; 0 to skip that check), or cannot be opened (LastError).
   virtual std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) = 0;
-  // Clears the read-only attribute of the entry `name`, opened as itself.
-  virtual bool ClearReadOnly(const std::string& name) = 0;
+  // Where the folder is now, every link on the way followed
+  // (GetFinalPathNameByHandle): what a check of the place must look at,
+  // since a name can be made to lead elsewhere after it was checked.
+  virtual bool FinalPath(std::string* path) = 0;
+  // Clears the read-only attribute of the entry `name`, opened as itself and
+  // checked before anything changes: false when it is a link, is not the
+  // entry `listed` (0 to skip that check), or is a file with another name (a
+  // hard link), whose bit is every name's (kErrorAccessDenied).
+  virtual bool ClearReadOnly(const std::string& name, uint64_t listed) = 0;
   // Deletes the entry `name`, opened as itself: a file, or a link as a link,
   // never what it leads to. False when it is not the entry `listed`
   // (kErrorFileNotFound), and for a folder that is no link or a file
@@ -124,6 +145,9 @@ class FolderHandle {
   // Opens the file `name` for writing, as itself: null when it is a link,
   // has a second name (a hard link) or is not the entry `listed`.
   virtual std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) = 0;
+  // This folder's owner and access list, read through the handle. False
+  // (LastError) when the system cannot say.
+  virtual bool ReadSecurity(FolderSecurity* security) = 0;
 };
 
 class FileSystem {
@@ -161,8 +185,17 @@ class FileSystem {
   // Opens an existing file for reading; null with *error set when it cannot.
   virtual std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) = 0;
 
-  // Replaces a file's content atomically: readers see the old or the new file, never a part.
-  virtual long ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
+  // Replaces a file's content atomically: readers see the old or the new
+  // file, never a part. Its folder and every folder above it up to `start`
+  // are opened as themselves, each through the one above: one that is a
+  // link refuses the write (kErrorStoppedOnSymlink), since another account
+  // may have made it lead anywhere. `start` is a folder the system named,
+  // which its owner may have moved with a link: opened where it leads. The
+  // path lies at or below it. A relative path is taken from the current
+  // folder.
+  virtual long ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) = 0;
+  // The same with every folder from the drive or share down opened as itself.
+  long ReplaceWholeFile(const std::string& path, const std::string& bytes) { return ReplaceFileBelow({}, path, bytes); }
 
   // WritePrivateProfileString: sets key=value in [section] of an INI file.
   virtual bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "platform/AnsiText.h"
+#include "platform/AudioOutput.h"
 #include "platform/Clock.h"
 #include "platform/Database.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
-#include "platform/Mixer.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
@@ -23,7 +23,7 @@ struct Platform {
   FileSystem& files;
   Desktop& desktop;
   Sound& sound;
-  Mixer& mixer;
+  AudioOutput& audio;  // the master mute
   Shell& shell;
   UrlCache& urlCache;
   UrlHistory& urlHistory;

@@ -68,6 +68,11 @@ class Shell {
   virtual bool SpecialFolder(int csidl, std::string* path) = 0;
   // The temporary folder, ending with a separator; false when there is none.
   virtual bool TempFolder(std::string* path) = 0;
+  // The temporary folder the account's own environment names: TMP, else
+  // TEMP, of the environment the system makes for the user
+  // (CreateEnvironmentBlock), not of this process's, which whoever started
+  // it may have changed. False when it names none.
+  virtual bool UserTempFolder(std::string* path) = 0;
   // The Windows folder, without a trailing separator.
   virtual bool WindowsFolder(std::string* path) = 0;
   // Empties the recycle bins of every drive; returns the HRESULT.

@@ -14,6 +14,10 @@ namespace platform {
 // The cookie bit of an entry's type (COOKIE_CACHE_ENTRY).
 enum : uint32_t { kCookieCacheEntry = 0x00100000 };
 
+// The containers of the cache a walk names: what the browser cached (the
+// pages, pictures and scripts, with their files) and the cookies.
+enum class CacheContainer { Content, Cookies };
+
 // An open enumeration (FindCloseUrlCache when destroyed).
 class UrlCacheFind {
  public:
@@ -29,14 +33,16 @@ class UrlCacheFind {
 class UrlCache {
  public:
   virtual ~UrlCache() = default;
-  // An empty pattern enumerates every entry; "cookie:" the cookie entries.
-  // On success returns the enumeration and sets *error to 0; on failure
-  // returns null and sets *error.
-  virtual std::unique_ptr<UrlCacheFind> FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
+  // Enumerates the entries of one container, and only those. On success
+  // returns the enumeration and sets *error to 0; on failure returns null
+  // and sets *error.
+  virtual std::unique_ptr<UrlCacheFind> FindFirst(CacheContainer container, void* buffer, uint32_t* size,
                                                   long* error) = 0;
   // The fields of a record that a successful call put in `buffer`.
   virtual uint32_t EntryType(const void* buffer) = 0;
   virtual std::string SourceName(const void* buffer) = 0;  // UTF-8
+  // The file that holds the entry's content (UTF-8); empty when it has none.
+  virtual std::string LocalFileName(const void* buffer) = 0;
   // DeleteUrlCacheEntry; 0 or a Win32 error code.
   virtual long DeleteEntry(const std::string& sourceName) = 0;
 };

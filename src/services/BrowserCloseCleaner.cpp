@@ -4,13 +4,22 @@
 #include <utility>
 
 #include "browsers/BrowserItems.h"
+#include "browsers/BrowserProcesses.h"
 
 namespace services {
 
 using browsers::kBrowsers;
 
-BrowserCloseCleaner::BrowserCloseCleaner(platform::Platform& platform, ui::Ui& ui, CleaningRun& run)
-    : platform_(platform), ui_(ui), run_(run), self_(std::make_shared<BrowserCloseCleaner*>(this)) {
+BrowserCloseCleaner::BrowserCloseCleaner(platform::Platform& platform, ui::Ui& ui, ui::Form& owner, CleaningRun& run)
+    : platform_(platform),
+      ui_(ui),
+      run_(run),
+      grace_(owner, kLastWindowGraceMs),
+      self_(std::make_shared<BrowserCloseCleaner*>(this)) {
+  grace_.OnTimer = [this] {
+    grace_.SetEnabled(false);
+    LookAtWindows();
+  };
   // A browser that closed during another run is cleaned once that run has
   // ended; posted, so that it starts after the ended run is let go.
   // The run outlives this: its watcher holds this weakly.
@@ -44,6 +53,8 @@ void BrowserCloseCleaner::RunIf(bool on) {
   on_ = on;
   if (!on) {
     windows_.reset();
+    windowsGone_.reset();
+    grace_.SetEnabled(false);
     for (auto& end : ends_) end.reset();
     for (auto& stamp : stamps_) stamp.reset();
     closed_.fill(false);
@@ -51,6 +62,7 @@ void BrowserCloseCleaner::RunIf(bool on) {
   }
   windows_ = platform_.desktop.WatchWindowsCreated(
       [this](platform::WindowId window) { ui_.RunHandler([this, window] { WindowCreated(window); }); });
+  windowsGone_ = platform_.desktop.WatchWindowsDestroyed([this] { ui_.RunHandler([this] { WindowDestroyed(); }); });
   const std::vector<std::string> running = platform_.process.RunningProgramNames();
   for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
     if (browsers::IsRunning(kBrowsers[row], running)) Watch(row);
@@ -62,8 +74,32 @@ void BrowserCloseCleaner::WindowCreated(platform::WindowId window) {
   if (row < browsers::kBrowserCount && !ends_[row]) Watch(row);
 }
 
+void BrowserCloseCleaner::WindowDestroyed() {
+  bool anyShown = false;
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) anyShown = anyShown || (ends_[row] && shown_[row]);
+  if (!anyShown) return;
+  // Each window that goes starts the grace again: a browser closing its
+  // windows one by one is looked at after the last.
+  grace_.SetEnabled(false);
+  grace_.SetEnabled(true);
+}
+
+void BrowserCloseCleaner::LookAtWindows() {
+  const std::vector<platform::RunningProcess> processes = platform_.process.RunningProcesses();
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    if (!ends_[row]) continue;
+    const browsers::BrowserRun browserRun = browsers::RunOf(kBrowsers[row], processes);
+    if (shown_[row] && browserRun == browsers::BrowserRun::InBackground && ShowBalloon) {
+      ShowBalloon(browsers::NameInBackground(kBrowsers[row]) + kStillInBackgroundMessage);
+    }
+    shown_[row] = browserRun == browsers::BrowserRun::WithWindow;
+  }
+}
+
 bool BrowserCloseCleaner::Watch(size_t row) {
   ends_[row].reset();
+  shown_[row] =
+      browsers::RunOf(kBrowsers[row], platform_.process.RunningProcesses()) == browsers::BrowserRun::WithWindow;
   // The call comes on the system's thread and the work goes to ours; it
   // counts only while this very wait is the row's, not one ended and begun again.
   auto stamp = std::make_shared<char>();
@@ -82,8 +118,10 @@ void BrowserCloseCleaner::Ended(size_t row) {
   stamps_[row].reset();
   if (!on_) return;
   // A browser has several processes and may have started more since the
-  // wait began: it has closed only when none of them runs.
-  if (browsers::IsRunning(kBrowsers[row], platform_.process.RunningProgramNames()) && Watch(row)) return;
+  // wait began: it has closed only when none of them runs. One that runs
+  // elevated cannot be waited for, nor cleaned under.
+  auto running = [this, row] { return browsers::IsRunning(kBrowsers[row], platform_.process.RunningProgramNames()); };
+  if (running() && (Watch(row) || running())) return;
   closed_[row] = true;
   CleanClosed();
 }

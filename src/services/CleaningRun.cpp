@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "browsers/BrowserProcesses.h"
 #include "services/LastRunReport.h"
 #include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
@@ -58,22 +59,28 @@ bool CleaningRun::Selection::RestrictTo(const browsers::BrowserSelection& only) 
   return anyItem && anyBrowser;
 }
 
-void CleaningRun::Start() { Begin(nullptr); }
+void CleaningRun::Start(bool closeBackgroundBrowsers) { Begin(nullptr, closeBackgroundBrowsers); }
 
-void CleaningRun::StartForClosedBrowsers(const browsers::BrowserSelection& closed) { Begin(&closed); }
+void CleaningRun::StartForClosedBrowsers(const browsers::BrowserSelection& closed) { Begin(&closed, false); }
 
-void CleaningRun::Begin(const browsers::BrowserSelection* closed) {
+void CleaningRun::Begin(const browsers::BrowserSelection* closed, bool closeBackgroundBrowsers) {
   if (exiting_ || worker_) return;
   std::optional<RunEnd> refused;
   {
     CleaningRunGuard guard(platform_.process);
     Selection selected;
+    selected.closeBackgroundBrowsers = closeBackgroundBrowsers;
     refused = Refusal(guard, &selected);
     if (!refused && closed && !selected.RestrictTo(*closed)) return;
     afterBrowsersClosed_ = closed != nullptr;
     if (!refused) refused = Launch(guard, selected);
   }
-  if (refused) Tell(*refused);
+  if (refused) {
+    // What a scheduled run that could not begin tells in a balloon is kept too.
+    if (refused->ending == RunEnding::NotStarted)
+      WriteLastRunReport(platform_, ReportWithMessage({}, refused->message));
+    Tell(*refused);
+  }
 }
 
 std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selection& selected) {
@@ -95,10 +102,12 @@ std::optional<RunEnd> CleaningRun::Launch(CleaningRunGuard& guard, const Selecti
   return std::nullopt;
 }
 
-RunEnd CleaningRun::RunHere(Mode mode) {
+RunEnd CleaningRun::RunHere(Mode mode, bool closeBackgroundBrowsers) {
   // Taken and let go on this thread, which also runs the cleaning.
   CleaningRunGuard guard(platform_.process);
   Selection selected;
+  // A preview changes nothing, and closes nothing.
+  selected.closeBackgroundBrowsers = closeBackgroundBrowsers && mode == Mode::PassThrough;
   if (std::optional<RunEnd> refused = Refusal(guard, &selected)) return *refused;
   RecordedRun recording(platform_, mode);
   TUWHCleanerThrd worker(recording.platform());
@@ -108,8 +117,22 @@ RunEnd CleaningRun::RunHere(Mode mode) {
   return Ended(recording, worker, mode == Mode::PassThrough);
 }
 
-namespace {
-// "a", "a and b", "a, b and c".
+std::vector<size_t> CleaningRun::BrowsersInBackground() {
+  Selection selected;
+  if (!settings::ReadCleanerSwitches(platform_.registry, createKey_, &selected.cleaners, &selected.browsers).empty() ||
+      !selected.RestrictTo(selected.browsers)) {
+    return {};
+  }
+  const std::vector<platform::RunningProcess> processes = platform_.process.RunningProcesses();
+  std::vector<size_t> rows;
+  for (size_t row = 0; row < browsers::kBrowserCount; ++row) {
+    if (selected.browsers[row] &&
+        browsers::RunOf(browsers::kBrowsers[row], processes) == browsers::BrowserRun::InBackground)
+      rows.push_back(row);
+  }
+  return rows;
+}
+
 std::string Listed(const std::vector<std::string>& names) {
   std::string text;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -118,6 +141,8 @@ std::string Listed(const std::vector<std::string>& names) {
   }
   return text;
 }
+
+namespace {
 
 // The cleaners that left a link alone, each once.
 std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips) {
@@ -130,6 +155,17 @@ std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::Ste
   return cleaners;
 }
 
+// What the run left alone for another reason than a program holding it or a
+// link: not safe to clean, damaged, of another version.
+std::vector<std::string> LeftAloneOtherwise(const browsers::BrowsersOutcome& outcome,
+                                            const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> left = outcome.LeftAlone();
+  for (const cleaner::StepSkip& skip : skips) {
+    if (skip.refused) left.push_back(skip.what);
+  }
+  return left;
+}
+
 bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
   return std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.inUse; });
 }
@@ -137,12 +173,36 @@ bool AnyInUse(const std::vector<cleaner::StepSkip>& skips) {
 // What the end of a finished run tells its user: a browser left alone is
 // named, and so is a cleaner that left something alone, so that nobody takes
 // what they hold for gone.
+std::string BrowsersRunningMessage(const browsers::BrowsersOutcome& outcome) {
+  std::vector<std::string> shown, background;
+  for (size_t row : outcome.running) {
+    const browsers::BrowserRow& browser = browsers::kBrowsers[row];
+    const auto& in = outcome.inBackground;
+    if (std::find(in.begin(), in.end(), row) == in.end()) {
+      shown.push_back(browser.name);
+    } else {
+      background.push_back(browsers::NameInBackground(browser));
+    }
+  }
+  std::string message;
+  if (!shown.empty()) message = kBrowsersRunningMessage + Listed(shown) + ". Close them and clean again.";
+  if (!background.empty()) {
+    message += shown.empty() ? kBrowsersInBackgroundMessage : std::string(" ") + kBrowsersAlsoInBackgroundMessage;
+    message += Listed(background) + kBackgroundAdviceMessage;
+  }
+  for (const browsers::BrowsersOutcome::Closing& closing : outcome.closings) {
+    if (!closing.failure.empty()) {
+      message +=
+          std::string(" ") + browsers::kBrowsers[closing.browser].name + kNotClosedMessage + closing.failure + ".";
+    }
+  }
+  return message;
+}
+
 std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
   std::string message;
   if (!outcome.running.empty()) {
-    std::vector<std::string> names;
-    for (size_t row : outcome.running) names.push_back(browsers::kBrowsers[row].name);
-    message = kBrowsersRunningMessage + Listed(names) + ". Close them and clean again.";
+    message = BrowsersRunningMessage(outcome);
   } else if (outcome.SkippedForUse()) {
     message = kFilesInUseMessage;
   } else if (AnyInUse(skips)) {
@@ -152,6 +212,11 @@ std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std:
   if (!cleaners.empty()) {
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
+  }
+  std::vector<std::string> left = LeftAloneOtherwise(outcome, skips);
+  if (!left.empty()) {
+    message += message.empty() ? kLeftAloneMessage : std::string(" ") + kAlsoLeftAloneMessage;
+    message += Listed(left) + kLeftAloneNamedMessage;
   }
   return message.empty() ? kCleaningDoneMessage : message;
 }
@@ -165,11 +230,16 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.skippedForUse = worker.finished() && (worker.browsersOutcome().SkippedForUse() || AnyInUse(skips));
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
+  end.leftAlone = worker.finished() && !LeftAloneOtherwise(worker.browsersOutcome(), skips).empty();
   end.message =
       worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
-    if (keep) end.unwritten = WriteLastRunReport(platform_, end.report);
+    // The tray program's message when something was left or the run stopped,
+    // which may be a balloon, is kept with the report.
+    const bool told = ui_ && end.message != kCleaningDoneMessage;
+    if (keep)
+      end.unwritten = WriteLastRunReport(platform_, told ? ReportWithMessage(end.report, end.message) : end.report);
   } catch (const std::exception& e) {
     end.unwritten = std::string("The report of the run could not be written (") + e.what() + ").";
   } catch (...) {

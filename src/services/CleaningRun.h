@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cleaner/CleanerThread.h"
 #include "cleaner/CleaningRunGuard.h"
@@ -25,6 +26,18 @@ constexpr const char* kCleaningDoneMessage = "All selected history tracks cleane
 // Followed by the browsers that were running: "Google Chrome and Firefox".
 constexpr const char* kBrowsersRunningMessage =
     "The selected history tracks were cleaned, but these browsers were skipped because they were running: ";
+// Followed by the browsers (NameInBackground) and kBackgroundAdviceMessage.
+constexpr const char* kBrowsersInBackgroundMessage =
+    "The selected history tracks were cleaned, but these browsers were skipped because they run in the background "
+    "with no window open: ";
+// The same after a message about the browsers that were running.
+constexpr const char* kBrowsersAlsoInBackgroundMessage =
+    "These browsers were skipped too because they run in the background with no window open: ";
+constexpr const char* kBackgroundAdviceMessage =
+    ". \"Clean Now\" offers to close them first, or switch those settings off.";
+// Between a browser asked to close and why it still runs: "Microsoft Edge
+// could not be closed: it did not end when asked."
+constexpr const char* kNotClosedMessage = " could not be closed: ";
 constexpr const char* kFilesInUseMessage =
     "The selected history tracks were cleaned, but some browser files were in use by another program and were "
     "skipped. The report names them.";
@@ -40,6 +53,13 @@ constexpr const char* kLinksAlsoRefusedMessage =
     "These cleaners also left something alone because it was a link or was reached through one: ";
 // Ends either.
 constexpr const char* kLinksNamedMessage = ". The report names each link.";
+// Followed by what was left alone for another reason (not safe to clean,
+// damaged, of another version): "D:\Profiles\x and C:\...\History".
+constexpr const char* kLeftAloneMessage = "The selected history tracks were cleaned, but these were left alone: ";
+// The same after another message.
+constexpr const char* kAlsoLeftAloneMessage = "These were also left alone: ";
+// Ends either.
+constexpr const char* kLeftAloneNamedMessage = ". The report says why.";
 // Followed by what stopped the run.
 constexpr const char* kCleaningStoppedMessage =
     "The history cleaning stopped before all selected tracks were cleaned: ";
@@ -75,12 +95,21 @@ struct RunEnd {
   // A finished run whose cleaners left something alone because it was a
   // link or was reached through one (the message names the cleaners).
   bool linksRefused = false;
+  // A finished run that left something alone for another reason: a
+  // temporary folder that is one of the user's or the system's own folders,
+  // a browser profile other accounts may change, a database that had to be
+  // stopped, was not the file its folder listed, is damaged or of another
+  // version (the message names each).
+  bool leftAlone = false;
   // Started by StartForClosedBrowsers, not by a person or the schedule.
   bool afterBrowsersClosed = false;
   bool success() const { return ending == RunEnding::Finished; }
   // Finished, but not everything selected was cleaned.
-  bool skipped() const { return success() && (skippedForUse || linksRefused); }
+  bool skipped() const { return success() && (skippedForUse || linksRefused || leftAlone); }
 };
+
+// "a", "a and b", "a, b and c".
+std::string Listed(const std::vector<std::string>& names);
 
 class CleaningRun {
  public:
@@ -105,15 +134,21 @@ class CleaningRun {
 
   // Starts a run on a worker thread, unless one is going already in this
   // program (a tick of the schedule during a run starts nothing, silently)
-  // or the exit has begun.
-  void Start();
+  // or the exit has begun. `closeBackgroundBrowsers`: the user agreed that
+  // the chosen browsers running in the background are closed and cleaned.
+  void Start(bool closeBackgroundBrowsers = false);
   // The same, cleaning only the chosen browser items, and those only for the
   // browsers of `closed` whose switch is on; the stored switches stay as
   // they are. Nothing starts, and nothing is told, when that leaves nothing.
   void StartForClosedBrowsers(const browsers::BrowserSelection& closed);
   // A whole run on this thread, a preview or a real one; only a real one
-  // keeps its report in last-run.txt.
-  RunEnd RunHere(platform::recording::Mode mode);
+  // keeps its report in last-run.txt, and closes browsers in the background
+  // when asked to.
+  RunEnd RunHere(platform::recording::Mode mode, bool closeBackgroundBrowsers = false);
+  // The browsers a run would clean that run in the background only, with
+  // no window open: rows of the browser table. None when the switches
+  // choose no browser item or cannot be read.
+  std::vector<size_t> BrowsersInBackground();
 
   // Asks a running worker to stop and waits for its end, handling messages
   // meanwhile, for kExitWaitMs (and kIndivisibleStepWaitMs more while it is
@@ -130,15 +165,17 @@ class CleaningRun {
   struct Selection {
     cleaner::CleanerSelection cleaners{};
     browsers::BrowserSelection browsers{};
+    bool closeBackgroundBrowsers = false;
     void ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
       worker.selection = cleaners;
       worker.browserSelection = browsers;
+      worker.closeBackgroundBrowsers = closeBackgroundBrowsers;
     }
     // The browser items for the browsers of `only`; false when that leaves nothing to clean.
     bool RestrictTo(const browsers::BrowserSelection& only);
   };
   // Starts a run on a worker thread, for the closed browsers only when given.
-  void Begin(const browsers::BrowserSelection* closed);
+  void Begin(const browsers::BrowserSelection* closed, bool closeBackgroundBrowsers);
   // Takes the right to clean and reads the switches into *selected; the
   // end of a run that may not begin, or nothing.
   std::optional<RunEnd> Refusal(const cleaner::CleaningRunGuard& guard, Selection* selected);

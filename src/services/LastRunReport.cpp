@@ -7,6 +7,10 @@ namespace services {
 
 std::string ReportFileBytes(const std::string& report) { return "\xEF\xBB\xBF" + report; }
 
+std::string ReportWithMessage(const std::string& report, const std::string& message) {
+  return report + (report.empty() ? "" : "\r\n") + message + "\r\n";
+}
+
 std::string WriteLastRunReport(platform::Platform& platform, const std::string& report) {
   platform::FileSystem& files = platform.files;
   std::string local;
@@ -27,7 +31,12 @@ std::string WriteLastRunReport(platform::Platform& platform, const std::string& 
   if (!files::IsMissingOrOwnFile(files, path, reached, kLastRunFile)) {
     return "The file " + path + " leads to another place through a link or has another name.";
   }
-  if (long error = files.ReplaceWholeFile(path, ReportFileBytes(report))) {
+  // Through the folder opened as itself below the one the system named, so
+  // that the checks above hold for the write.
+  if (long error = files.ReplaceFileBelow(local, path, ReportFileBytes(report))) {
+    if (error == platform::kErrorStoppedOnSymlink) {
+      return "A folder on the way to " + path + " is a link to another place.";
+    }
     return "The file " + path + " cannot be written (error " + std::to_string(error) + ").";
   }
   return {};

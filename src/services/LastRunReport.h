@@ -15,6 +15,10 @@ constexpr const char* kLastRunFile = "last-run.txt";
 // shows names outside the ANSI code page as they are.
 std::string ReportFileBytes(const std::string& report);
 
+// A report with, at its end, what the program said of the run: a balloon
+// that Focus Assist hides, or that shows while nobody looks, is read here.
+std::string ReportWithMessage(const std::string& report, const std::string& message);
+
 // Replaces the last report with `report` at once, as the keep-list is
 // replaced, making the folder when it is missing. Empty when written;
 // otherwise a sentence that says why not. Nothing is written through a

@@ -432,15 +432,44 @@ std::string BrowsersReport(const RunOutcome& outcome, bool preview) {
   auto on = [&outcome](const char* valueName) { return outcome.selected[*cleaner::CleanerIndexOf(valueName)]; };
   const char* removed = preview ? " to remove" : " removed";
   std::string text = kEnd + std::string("Browsers") + kEnd;
-  for (size_t row : b.running) {
-    text += std::string("  ") + browsers::kBrowsers[row].name + ": skipped, it is running (" +
-            browsers::kBrowsers[row].programFile + "). Close it and clean again." + kEnd;
+  for (const browsers::BrowsersOutcome::Closing& c : b.closings) {
+    const std::string name = browsers::kBrowsers[c.browser].name;
+    text += "  " + name +
+            (c.failure.empty() ? " ran in the background and was closed before the cleaning."
+                               : " could not be closed: " + c.failure + ".") +
+            kEnd;
   }
-  if (b.profiles.empty() && b.running.empty()) text += std::string("  No browser profile was found.") + kEnd;
+  for (size_t row : b.running) {
+    const browsers::BrowserRow& browser = browsers::kBrowsers[row];
+    if (std::find(b.inBackground.begin(), b.inBackground.end(), row) == b.inBackground.end()) {
+      text += std::string("  ") + browser.name + ": skipped, it is running (" + browser.programFile +
+              "). Close it and clean again." + kEnd;
+      continue;
+    }
+    const std::string keptBy = *browser.keptRunningBy ? std::string(", kept there by ") + browser.keptRunningBy : "";
+    text += std::string("  ") + browser.name + ": skipped, it runs in the background with no window open (" +
+            browser.programFile + ")" + keptBy +
+            ". \"Clean Now\" offers to close it first, as does corvane /clean /closebackground." + kEnd;
+  }
+  const bool linkLeft = std::any_of(outcome.skips.begin(), outcome.skips.end(), [](const cleaner::StepSkip& skip) {
+    return skip.link && kCleaners[skip.cleaner].page == cleaner::CleanerPage::Browsers;
+  });
+  if (b.profiles.empty() && b.running.empty()) {
+    text += std::string(linkLeft ? "  No browser profile was found but the links left alone above."
+                                 : "  No browser profile was found.") +
+            kEnd;
+  }
   for (const browsers::BrowsersOutcome::ProfileOutcome& p : b.profiles) {
     const browsers::ProfileResult& r = p.result;
     text += std::string("  ") + browsers::kBrowsers[p.browser].name + ", profile " + p.profile.name + " (" +
             p.profile.folder + ")" + kEnd;
+    if (!p.leftAlone.empty()) {
+      text += "    Left alone: " + p.leftAlone +
+              ". A profile kept outside the browser's folder is cleaned only where no other account can change "
+              "its folder or one above it." +
+              kEnd;
+      continue;
+    }
     if (on("BrowserHistory")) {
       text += "    History" + std::string(removed) + ": " + Plural(r.addresses, "address", "addresses") + ", " +
               Plural(r.visits, "visit", "visits") + kEnd;

@@ -13,6 +13,11 @@ constexpr uint32_t kNotifyFlags = platform::kNotifyIconMessage | platform::kNoti
 constexpr const char* kTip = "Corvane";
 }  // namespace
 
+TrayIcon::TrayIcon(platform::Desktop& desktop, platform::Clock& clock, ui::Form& owner)
+    : desktop_(desktop), clock_(clock), owner_(owner), retry_(owner, kTrayAddRetryMs) {
+  retry_.OnTimer = [this] { TryAdd(); };
+}
+
 NotifyIconRecord TrayIcon::Record(uint32_t size, uint32_t flags) const {
   return {size, owner_.handle(), kTrayIconId, flags, 0, {}, {}};
 }
@@ -25,9 +30,23 @@ NotifyIconRecord TrayIcon::Showing(const char* icon) const {
   return record;
 }
 
-void TrayIcon::Add() { desktop_.NotifyIcon(NotifyIconOp::Add, Showing(resources::kTrayIcon)); }
+void TrayIcon::Add() {
+  retriesLeft_ = kTrayAddRetries;
+  TryAdd();
+}
 
-void TrayIcon::Delete() { desktop_.NotifyIcon(NotifyIconOp::Delete, Record(platform::kNotifyIconV1Size, 0)); }
+// An add the shell timed out on may have been done all the same: an icon
+// that is there takes the modification instead.
+void TrayIcon::TryAdd() {
+  const NotifyIconRecord shown = Showing(resources::kTrayIcon);
+  const bool there = desktop_.NotifyIcon(NotifyIconOp::Add, shown) || desktop_.NotifyIcon(NotifyIconOp::Modify, shown);
+  retry_.SetEnabled(!there && retriesLeft_-- > 0);
+}
+
+void TrayIcon::Delete() {
+  retry_.SetEnabled(false);
+  desktop_.NotifyIcon(NotifyIconOp::Delete, Record(platform::kNotifyIconV1Size, 0));
+}
 
 void TrayIcon::Animate() {
   for (int i = 0; i < 4; ++i) {

@@ -2,7 +2,6 @@
 #include "services/WindowsHotkey.h"
 
 #include "browsers/BrowserItems.h"
-#include "services/WaveOutMute.h"
 #include "settings/Settings.h"
 
 namespace services {
@@ -32,6 +31,19 @@ int16_t AsCombination(int32_t stored) {
 
 }  // namespace
 
+std::string HotkeyTakenQuestion(int16_t combination) {
+  return std::string(kCombinationCaptions[combination]) +
+         " is used by another program, so the Windows hotkey is off. Use " + kCombinationCaptions[1 - combination] +
+         " instead?";
+}
+
+std::string HotkeysBothTakenMessage(int16_t combination) {
+  return std::string(kCombinationCaptions[combination]) +
+         " is used by another program too, so the Windows hotkey is off. Close the program that uses " +
+         kCombinationCaptions[combination] + " or " + kCombinationCaptions[1 - combination] +
+         " and switch the hotkey on again.";
+}
+
 bool IsBrowserWindow(Desktop& desktop, WindowId window) {
   return browsers::BrowserOfProgram(desktop.ProgramFileOf(window)) < browsers::kBrowserCount;
 }
@@ -55,13 +67,18 @@ WindowsHotkey::WindowsHotkey(platform::Platform& platform, settings::SettingsAcc
 
 void WindowsHotkey::Register(int16_t combination) {
   Desktop& desktop = platform_.desktop;
+  long result = 0;
   if (combination == 0) {
     desktop.UnregisterHotKey(owner_.handle(), 2);
-    desktop.RegisterHotKey(owner_.handle(), 1, platform::kModAlt, platform::kVkF1);
+    result = desktop.RegisterHotKey(owner_.handle(), 1, platform::kModAlt, platform::kVkF1);
   } else if (combination == 1) {
     desktop.UnregisterHotKey(owner_.handle(), 1);
-    desktop.RegisterHotKey(owner_.handle(), 2, platform::kModControl, platform::kVkF12);
+    result = desktop.RegisterHotKey(owner_.handle(), 2, platform::kModControl, platform::kVkF12);
+  } else {
+    return;
   }
+  live_.hotkeyInForce.Set(result == platform::kErrorSuccess && live_.hotkeyEnabled.value());
+  if (result == platform::kErrorHotkeyAlreadyRegistered && HotkeyTaken) HotkeyTaken(combination);
 }
 
 void WindowsHotkey::RegisterStored() {
@@ -73,6 +90,7 @@ void WindowsHotkey::RegisterStored() {
 void WindowsHotkey::UnregisterBoth() {
   platform_.desktop.UnregisterHotKey(owner_.handle(), 1);
   platform_.desktop.UnregisterHotKey(owner_.handle(), 2);
+  live_.hotkeyInForce.Set(false);
 }
 
 bool WindowsHotkey::HandlePress(uintptr_t hotkeyId) {
@@ -87,9 +105,28 @@ bool WindowsHotkey::HandlePress(uintptr_t hotkeyId) {
       WriteToggleState(true);
     }
   }
-  if (live_.toggleMute.value()) SetWaveOutMute(platform_.mixer, !IsWaveOutMuted(platform_.mixer));
+  if (live_.toggleMute.value()) ToggleMute();
   return true;
 }
+
+// Only a state read can be turned round: a device that cannot say whether it
+// is muted is left as it is.
+void WindowsHotkey::ToggleMute() {
+  platform::AudioOutput& audio = platform_.audio;
+  bool muted = false;
+  platform::HResult result = audio.GetMasterMute(&muted);
+  if (platform::Succeeded(result)) result = audio.SetMasterMute(!muted);
+  if (result != platform::kHresultNotFound || toldNoAudioDevice_) return;
+  toldNoAudioDevice_ = true;
+  if (TellNoAudioDevice) TellNoAudioDevice();
+}
+
+bool WindowsHotkey::IsMuted() {
+  bool muted = false;
+  return platform::Succeeded(platform_.audio.GetMasterMute(&muted)) && muted;
+}
+
+void WindowsHotkey::SetMute(bool mute) { platform_.audio.SetMasterMute(mute); }
 
 bool WindowsHotkey::ReadToggleState() {
   bool status = false;

@@ -39,6 +39,9 @@ struct LiveSettings {
   Watched<bool> toggleMute;           // WinVolControl
   Watched<bool> hideAllBrowsers;      // HotkeyAllBrowsers
   Watched<bool> cleanOnBrowserClose;  // CleanOnBrowserClose: the tray's mark, the history window's box, the watch
+  // WindowsHotKeyS on and its combination held with the system, which another
+  // program may have taken first: what the tray's mark and the hotkey window show.
+  Watched<bool> hotkeyInForce;
 };
 
 // `shown` (a check box or a menu entry) shows the switch from now on.

@@ -51,16 +51,22 @@ inline constexpr Setting kCorvaneRunning{"CorvaneRunning", T::Boolean, 0, R::Nev
 inline constexpr Setting kBlockerFirstStart{"CRVNBFirst", T::Boolean, 0, R::Never, 0};
 inline constexpr Setting kHotkeyAllBrowsers{"HotkeyAllBrowsers", T::Boolean, 1, R::IfMissing, 1};
 inline constexpr Setting kCleanOnBrowserClose{"CleanOnBrowserClose", T::Boolean, 0, R::IfMissing, 0};
+// The module's registration was refused for lack of rights, to be told once.
+inline constexpr Setting kBlockerRegistrationDenied{"BlockerRegistrationDenied", T::Boolean, 0, R::Never, 0};
 }  // namespace value
 
-// Every value but the cleaner switches (which the cleaner table names), in
-// the order the restoring of the defaults goes through them, after the
-// cleaner switches.
+// Every value but the cleaner switches (which the cleaner table names) and
+// kBlockerRegistrationDenied (which no restoring touches), in the order the
+// restoring of the defaults goes through them, after the cleaner switches.
 inline constexpr std::array<const Setting*, 16> kSettings = {
     &value::kPopupBlocking,  &value::kSoundNotification, &value::kAnimTrayIcon,      &value::kWindowsHotKey,
     &value::kWinVolControl,  &value::kIEWHotKey,         &value::kAutoCleaner,       &value::kIEStatus,
     &value::kSoundIndex,     &value::kHotkeyCombination, &value::kCleanerSchedule,   &value::kEliminatedPopups,
     &value::kCorvaneRunning, &value::kBlockerFirstStart, &value::kHotkeyAllBrowsers, &value::kCleanOnBrowserClose};
+
+// The users who switched autostart on, by SID, separated by ";" (a text
+// value): the uninstaller removes each one's autostart entry.
+constexpr const char* kAutostartUsers = "AutostartUsers";
 
 // A cleaner switch of the cleaner table: off unless chosen.
 constexpr Setting CleanerSwitch(const char* name) { return {name, SettingType::Boolean, 0, Restore::IfMissing, 0}; }

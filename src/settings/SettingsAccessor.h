@@ -33,6 +33,9 @@ class SettingsKey {
   std::optional<int32_t> IntegerIfPresent(const std::string& name);
   void WriteBool(const std::string& name, bool value) { reg_.WriteBool(name, value); }
   void WriteInteger(const std::string& name, int32_t value) { reg_.WriteInteger(name, value); }
+  // A text value: a missing one reads empty, one of another type is a registry error.
+  std::string StringOrEmpty(const std::string& name) { return Has(name) ? reg_.ReadString(name) : std::string(); }
+  void WriteString(const std::string& name, const std::string& value) { reg_.WriteString(name, value); }
 
   // The same for a value of the settings table, whose default is its own.
   bool ReadBool(const Setting& s) { return ReadBool(s.name); }

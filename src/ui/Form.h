@@ -22,6 +22,7 @@ struct Message {
   const void* copyData = nullptr;
   uint32_t copyDataSize = 0;
   intptr_t result = 0;
+  uintptr_t copyDataId = 0;  // its dwData
 };
 
 enum : uint32_t {

@@ -22,24 +22,7 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 bool MatchesMask(const std::string& mask, const std::string& name) {
   if (mask == "*.*" || mask == "*") return true;
-  // Classic wildcard match with backtracking on the last '*'.
-  size_t m = 0, n = 0, star = std::string::npos, mark = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || ToLowerAscii(mask[m]) == ToLowerAscii(name[n]))) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      star = m++;
-      mark = n;
-    } else if (star != std::string::npos) {
-      m = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+  return MatchesWildcards(mask, name, [](char a, char b) { return ToLowerAscii(a) == ToLowerAscii(b); });
 }
 
 }  // namespace util

@@ -45,7 +45,7 @@ firefox_visit() {
   # The session store writes every second, the remote protocol on a free port.
   printf 'user_pref("%s", %s);\n' network.dns.forceResolve '"127.0.0.1"' browser.sessionstore.interval 1000 \
     marionette.port 0 >"$profile/user.js"
-  HOME="$home" setsid firefox-esr --headless --no-remote --marionette --profile "$profile" >>"$log" 2>&1 &
+  HOME="$home" setsid firefox-esr --headless --no-remote --marionette --remote-allow-system-access --profile "$profile" >>"$log" 2>&1 &
   local firefox=$!
   timeout 100 python3 "$browsers_dir/firefox_visit.py" "$profile" "$@" >>"$log" 2>&1 || status=1
   end_group "$firefox" $((status ? 1 : 60)) || status=1

@@ -1,11 +1,14 @@
 """Drives a headless Firefox through Marionette, its remote protocol, as a
 person would: visits each address in turn; on a page at /form types a search
 into its field and sends it with Enter (Firefox keeps form history only of
-what was typed); then quits it the way its menu does, so that it writes its
-session and closes its databases. Firefox must have been started with
---marionette and the profile's user.js setting marionette.port to 0: it
-writes the port it took into MarionetteActivePort.
-Usage: firefox_visit.py PROFILE URL..."""
+what was typed); with --save-login, saves one password for the first
+address through the browser's own login manager, as its "Save" prompt does;
+then quits it the
+way its menu does, so that it writes its session and closes its databases.
+Firefox must have been started with --marionette, --remote-allow-system-access
+and the profile's user.js setting marionette.port to 0: it writes the port it
+took into MarionetteActivePort.
+Usage: firefox_visit.py PROFILE [--save-login] URL..."""
 import json
 import os
 import socket
@@ -13,6 +16,8 @@ import sys
 import time
 
 profile, addresses = sys.argv[1], sys.argv[2:]
+save_login = addresses[:1] == ["--save-login"]
+addresses = addresses[save_login:]
 
 
 def wait_for(what, test, seconds=60):
@@ -77,6 +82,18 @@ for address in addresses:
         element = next(iter(field.values()))
         firefox.call("WebDriver:ElementSendKeys", {"id": element, "text": "corvane search\ue007"})
         wait_for("search result", lambda: "/found" in firefox.call("WebDriver:GetCurrentURL")["value"], 30)
+if save_login:
+    # The login manager lives in the browser's own (chrome) scope.
+    firefox.call("Marionette:SetContext", {"value": "chrome"})
+    saved = firefox.call("WebDriver:ExecuteAsyncScript", {"args": [addresses[0]], "script": """
+        const [address, done] = arguments;
+        const origin = new URL(address).origin;
+        const login = Cc["@mozilla.org/login-manager/loginInfo;1"].createInstance(Ci.nsILoginInfo);
+        login.init(origin, origin, null, "corvane", "kept secret", "user", "password");
+        Services.logins.addLoginAsync(login).then(() => done(true), e => done(String(e)));"""})
+    if saved.get("value") is not True:
+        sys.exit(f"firefox_visit: the login was not saved: {saved}")
+    firefox.call("Marionette:SetContext", {"value": "content"})
 # Long enough for the session store's interval (user.js) to write its backup.
 time.sleep(3)
 firefox.call("Marionette:Quit", {"flags": ["eAttemptQuit"]})

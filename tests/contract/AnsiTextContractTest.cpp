@@ -29,5 +29,17 @@ TEST(AnsiTextContract, TextRoundTripsAndTakesOneByteACharacter) {
   EXPECT_EQ(FromAnsi(bytes), "k\xC3\xB6ln.example");
 }
 
+// A character the code page lacks is no character of it: not the default
+// character, and not the look-alike Windows puts in its place ("best fit":
+// 1252 would give "l" for the Polish "ł").
+TEST(AnsiTextContract, TextTheCodePageCannotHoldIsNotConverted) {
+  for (const std::string& utf8 :
+       {std::string("\xC5\x82odz.example"), std::string("\xE6\x97\xA5\xE6\x9C\xAC.example")}) {
+    std::string ansi = "poison";
+    EXPECT_FALSE(Env().platform().ansi.FromUtf8(utf8, &ansi)) << utf8;
+    EXPECT_EQ(ansi, "poison");
+  }
+}
+
 }  // namespace
 }  // namespace contract

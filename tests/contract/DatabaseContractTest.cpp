@@ -29,7 +29,7 @@ class DatabaseContract : public ::testing::TestWithParam<std::string> {
 
   std::unique_ptr<platform::Database> Open(const std::string& path, DbAccess access = DbAccess::ReadWrite) {
     DbResult result = DbResult::Failed;
-    std::unique_ptr<platform::Database> db = env_->databases().Open(path, access, &result);
+    std::unique_ptr<platform::Database> db = env_->databases().Open(path, access, 0, &result);
     EXPECT_EQ(result, DbResult::Ok) << path;
     EXPECT_EQ(db != nullptr, result == DbResult::Ok);
     return db;
@@ -37,7 +37,7 @@ class DatabaseContract : public ::testing::TestWithParam<std::string> {
 
   DbResult OpenFails(const std::string& path) {
     DbResult result = DbResult::Ok;
-    std::unique_ptr<platform::Database> db = env_->databases().Open(path, DbAccess::ReadWrite, &result);
+    std::unique_ptr<platform::Database> db = env_->databases().Open(path, DbAccess::ReadWrite, 0, &result);
     EXPECT_EQ(db, nullptr);
     return result;
   }
@@ -223,6 +223,72 @@ TEST_P(DatabaseContract, DeletedRowsAreNotLeftReadableInTheFiles) {
   EXPECT_FALSE(*env_->FilesContain(path, "gone.example"));
   EXPECT_FALSE(*env_->FilesContain(path, "secret-address"));
   EXPECT_TRUE(*env_->FilesContain(path, "kept.example"));
+}
+
+// SQLite opens by its path: what it opened must be the file a listing of
+// its folder gave, with one name, or nothing of it is read.
+TEST_P(DatabaseContract, AFileThatIsNotTheOneItsFolderListedIsRefused) {
+  const std::string path = Cookies();
+  const uint64_t listed = env_->ListedId(path);
+  ASSERT_NE(listed, 0u);
+  DbResult result = DbResult::Failed;
+  EXPECT_NE(env_->databases().Open(path, DbAccess::ReadWrite, listed, &result), nullptr);
+  EXPECT_EQ(result, DbResult::Ok) << "the opened file's number is the one its folder's listing gives";
+
+  // Another file moved into its place since the listing.
+  env_->MoveOver(Cookies(), path);
+  EXPECT_EQ(env_->databases().Open(path, DbAccess::ReadWrite, listed, &result), nullptr);
+  EXPECT_EQ(result, DbResult::NotListed);
+  // A second name for it, anywhere.
+  const uint64_t now = env_->ListedId(path);
+  env_->HardLink(path, path + ".second");
+  EXPECT_EQ(env_->databases().Open(path, DbAccess::ReadOnly, now, &result), nullptr);
+  EXPECT_EQ(result, DbResult::NotListed);
+  EXPECT_NE(Open(path), nullptr) << "without a listing, nothing is checked";
+}
+
+// A database's triggers never run: not one that copies each deleted row
+// elsewhere, nor one that puts it back. What is counted is what went.
+TEST_P(DatabaseContract, TheTriggersOfADatabaseNeverRun) {
+  const std::string path = Cookies();
+  if (!env_->Exec(path,
+                  "CREATE TABLE stash(host);"
+                  "CREATE TRIGGER copy AFTER DELETE ON cookies BEGIN INSERT INTO stash VALUES (old.host_key); END;"
+                  "CREATE TRIGGER back AFTER DELETE ON cookies BEGIN "
+                  "INSERT INTO cookies VALUES (old.id, old.host_key, old.value); END;")) {
+    GTEST_SKIP() << "the simulation runs no SQL";
+  }
+  std::unique_ptr<platform::Database> db = Open(path);
+  ASSERT_NE(db, nullptr);
+  uint64_t rows = 0;
+  ASSERT_EQ(db->Begin(), DbResult::Ok);
+  EXPECT_EQ(db->Delete({"cookies", RowMatch::Test::ValueAmong, "host_key", {"gone.example"}}, &rows), DbResult::Ok);
+  EXPECT_EQ(rows, 2u);
+  ASSERT_EQ(db->Commit(), DbResult::Ok);
+  EXPECT_EQ(Rows(*db, "cookies"), 2u);
+  EXPECT_EQ(Rows(*db, "stash"), 0u);
+}
+
+// A call that asks far more work than it is allowed is stopped, and what it
+// had changed is undone.
+TEST_P(DatabaseContract, ACallBeyondItsShareOfWorkIsStoppedAndChangesNothing) {
+  std::unique_ptr<platform::Databases> bounded = env_->Bounded(50'000);
+  if (!bounded) GTEST_SKIP() << "the simulation counts no work";
+  const std::string path = env_->NewPath("places.sqlite");
+  std::vector<DatabaseEnv::Row> places;
+  for (int i = 0; i < 20000; ++i) places.push_back({std::to_string(i)});
+  env_->MakeTable(path, "moz_places", {"id"}, places);
+  DbResult result = DbResult::Failed;
+  std::unique_ptr<platform::Database> db = bounded->Open(path, DbAccess::ReadWrite, 0, &result);
+  ASSERT_NE(db, nullptr);
+  uint64_t rows = 0;
+  ASSERT_EQ(db->Begin(), DbResult::Ok);
+  EXPECT_EQ(db->Delete({"moz_places", RowMatch::Test::ValueNotAmong, "id", {"1"}}, &rows), DbResult::TooMuchWork);
+  db->Rollback();
+  db.reset();
+  db = Open(path);
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(Rows(*db, "moz_places"), 20000u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Envs, DatabaseContract, ::testing::ValuesIn(DatabaseEnvNames()),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Database.h"
+#include "platform/sqlite/SqliteDatabases.h"
 
 namespace contract {
 
@@ -33,6 +34,19 @@ class DatabaseEnv {
   // Whether the database's file, journal or write-ahead log holds `text`
   // anywhere; nothing for the simulation, whose files hold no real pages.
   virtual std::optional<bool> FilesContain(const std::string& path, const std::string& text) = 0;
+  // Runs `sql` on the database as another program would; false where there
+  // is no SQL (the simulation).
+  virtual bool Exec(const std::string& path, const std::string& sql) = 0;
+  // Databases that allow each call `steps` of work; null where work is not
+  // counted (the simulation).
+  virtual std::unique_ptr<platform::Databases> Bounded(uint64_t steps) = 0;
+  // The number a listing of the file's folder gives it.
+  virtual uint64_t ListedId(const std::string& path) = 0;
+  // A second name for the file, as a hard link.
+  virtual void HardLink(const std::string& path, const std::string& second) = 0;
+  // Moves the file `from` over `to`, as another program may between a
+  // listing and an open.
+  virtual void MoveOver(const std::string& from, const std::string& to) = 0;
 };
 
 // The envs of this build, by name, and one made afresh for a test.
@@ -40,7 +54,10 @@ std::vector<std::string> DatabaseEnvNames();
 std::unique_ptr<DatabaseEnv> MakeDatabaseEnv(const std::string& name);
 
 // SQLite on real files, in folders that `newFolder` gives, with `separator`
-// between a folder and a name.
-std::unique_ptr<DatabaseEnv> MakeSqliteDatabaseEnv(std::string (*newFolder)(), char separator);
+// between a folder and a name: its opened files told by `identify`, the
+// numbers of listed ones by `listedId`.
+std::unique_ptr<DatabaseEnv> MakeSqliteDatabaseEnv(std::string (*newFolder)(), char separator,
+                                                   platform::sqlite::IdentifyOpened identify,
+                                                   uint64_t (*listedId)(const std::string& path));
 
 }  // namespace contract

@@ -159,19 +159,20 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
     EXPECT_EQ(entry.name, "folder-link");
     EXPECT_EQ(entry.attributes & 0x410, 0x410u);
     // Wine lists a Unix symbolic link without its tag: 0.
-    EXPECT_TRUE(entry.reparseTag == platform::kReparseTagSymlink || (!Env().simulated() && entry.reparseTag == 0))
+    EXPECT_EQ(entry.reparseTag, WindowsOrWine<uint32_t>(platform::kReparseTagSymlink, 0))
         << std::hex << entry.reparseTag;
     EXPECT_TRUE(platform::IsLink(entry));
   }
   EXPECT_EQ(files().GetAttributes(root + "\\folder-link") & 0x410, 0x410u);
 
-  // A link to a file: a reparse point with the same tag.
+  // A link to a file: a reparse point with the same tag. Wine shows a Unix
+  // symbolic link to a file as the plain file it leads to.
   for (const platform::FindData& entry : {Listed(root, "file-link.txt"), Found(root + "\\file-link.txt")}) {
     EXPECT_EQ(entry.attributes & kAttrDirectory, 0u);
-    bool windows = (entry.attributes & platform::kAttrReparsePoint) && entry.reparseTag == platform::kReparseTagSymlink;
-    // Wine shows a Unix symbolic link to a file as the plain file it leads to.
-    bool wine = !Env().simulated() && !(entry.attributes & platform::kAttrReparsePoint);
-    EXPECT_TRUE(windows || wine) << std::hex << entry.attributes << " " << entry.reparseTag;
+    EXPECT_EQ(entry.attributes & platform::kAttrReparsePoint, WindowsOrWine<uint32_t>(platform::kAttrReparsePoint, 0))
+        << std::hex << entry.attributes;
+    EXPECT_EQ(entry.reparseTag, WindowsOrWine<uint32_t>(platform::kReparseTagSymlink, 0))
+        << std::hex << entry.reparseTag;
   }
 
   // Opened, each leads to its target: under Wine the only sign of a link to a file.
@@ -188,7 +189,23 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   EXPECT_EQ(home->OpenFolder("folder-link", 0), nullptr);
   EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
   EXPECT_EQ(files().OpenFolder(root + "\\folder-link", true), nullptr) << "by its path, as itself";
-  EXPECT_TRUE(files().OpenFolder(root + "\\folder-link", false)) << "followed when asked to";
+  std::unique_ptr<platform::FolderHandle> followed = files().OpenFolder(root + "\\folder-link", false);
+  ASSERT_TRUE(followed) << "followed when asked to";
+  // The handle says where it is, the way a check of the place must look.
+  std::string reached = "poison";
+  ASSERT_TRUE(followed->FinalPath(&reached));
+  EXPECT_TRUE(EqualNoCase(reached, root + "\\target")) << reached;
+  ASSERT_TRUE(home->FinalPath(&reached));
+  EXPECT_TRUE(EqualNoCase(reached, root)) << reached;
+
+  // The read-only bit of what a link to a file leads to is never cleared
+  // through the link: Windows lists the link as one, and Wine's handle for a
+  // Unix link reaches another name than the one listed.
+  ASSERT_TRUE(files().SetAttributes(root + "\\target\\kept.txt", kAttrReadOnly));
+  EXPECT_FALSE(home->ClearReadOnly("file-link.txt", ListedThrough(*home, "file-link.txt").fileId));
+  EXPECT_EQ(files().LastError(), platform::kErrorStoppedOnSymlink);
+  EXPECT_EQ(files().GetAttributes(root + "\\target\\kept.txt") & kAttrReadOnly, kAttrReadOnly);
+  ASSERT_TRUE(files().SetAttributes(root + "\\target\\kept.txt", platform::kAttrNormal));
 
   // Windows removes the link itself; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the link stays.
@@ -201,7 +218,7 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   }
   bool gone = files().GetAttributes(root + "\\folder-link") == platform::kInvalidAttributes;
   EXPECT_EQ(removed, gone);
-  EXPECT_TRUE(gone || !Env().simulated());
+  EXPECT_EQ(gone, WindowsOrWine(true, false));
   EXPECT_EQ(Read(root + "\\target\\kept.txt"), "kept");
 
   // A link to a file, as a listing through its folder's handle gives it:
@@ -213,7 +230,8 @@ TEST_F(FileCleaningContract, LinksAreListedAsLinksAndRemovingOneNeverReachesWhat
   std::unique_ptr<platform::FolderHandle> targetFolder = files().OpenFolder(root + "\\target", true);
   ASSERT_TRUE(targetFolder);
   const uint64_t targetId = ListedThrough(*targetFolder, "kept.txt").fileId;
-  if (!Env().simulated() && !(listed.attributes & platform::kAttrReparsePoint)) {
+  if (Env().underWine()) {
+    EXPECT_EQ(listed.attributes & platform::kAttrReparsePoint, 0u);
     EXPECT_EQ(listed.fileId, targetId) << "Wine: the target's number";
   } else {
     EXPECT_NE(listed.fileId, targetId);
@@ -247,7 +265,7 @@ TEST_F(FileCleaningContract, AFolderSwappedForALinkAfterItWasListedOrOpenedLeads
   std::vector<platform::FindData> again;
   ASSERT_TRUE(home->List(&again));
   bool fresh = std::any_of(again.begin(), again.end(), [](const platform::FindData& e) { return e.name == "moved"; });
-  EXPECT_TRUE(fresh || !Env().simulated());
+  EXPECT_EQ(fresh, WindowsOrWine(true, false));
 
   // Opened, then swapped: what goes through the handle stays in the folder opened.
   home = files().OpenFolder(root, true);
@@ -264,7 +282,7 @@ TEST_F(FileCleaningContract, AFolderSwappedForALinkAfterItWasListedOrOpenedLeads
   // cannot (its name for the folder is the path it was opened by), and a
   // file whose name cannot be told to be its own is left alone.
   const bool junkRemoved = opened->RemoveEntry("junk.tmp", entries[0].fileId);
-  EXPECT_TRUE(junkRemoved || !Env().simulated());
+  EXPECT_EQ(junkRemoved, WindowsOrWine(true, false));
   EXPECT_EQ(files().Exists(root + "\\moved-again\\junk.tmp"), !junkRemoved);
   EXPECT_FALSE(opened->RemoveEntry("precious.txt", 0)) << "not in this folder";
   // Windows removes the folder opened, under its new name. Wine acts on the
@@ -274,10 +292,10 @@ TEST_F(FileCleaningContract, AFolderSwappedForALinkAfterItWasListedOrOpenedLeads
   const long error = files().LastError();
   opened.reset();
   EXPECT_EQ(files().Exists(root + "\\moved-again"), !removed);
+  EXPECT_EQ(removed, WindowsOrWine(true, false));
   if (removed) {
     EXPECT_TRUE(files().IsDirectory(root + "\\sub")) << "the link stays";
   } else {
-    EXPECT_FALSE(Env().simulated());
     EXPECT_EQ(error, platform::kErrorDirNotEmpty);
   }
   // Not renamed, an emptied folder goes through its handle everywhere.
@@ -306,7 +324,18 @@ TEST_F(FileCleaningContract, AHardLinkIsOneFileWithTwoNames) {
   EXPECT_EQ(identity.linkCount, 2u);
   opened.reset();
   EXPECT_EQ(files().OpenFolder(root, true)->OpenFileForWrite("one.txt", 0), nullptr) << "the other name is written too";
+  // The read-only bit is the file's: it is not cleared through one of two names.
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", kAttrReadOnly));
+  std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+  ASSERT_TRUE(home);
+  EXPECT_FALSE(home->ClearReadOnly("one.txt", ListedThrough(*home, "one.txt").fileId));
+  EXPECT_EQ(files().LastError(), platform::kErrorAccessDenied);
+  EXPECT_EQ(files().GetAttributes(root + "\\two.txt") & kAttrReadOnly, kAttrReadOnly);
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", platform::kAttrNormal));
   EXPECT_TRUE(files().RemoveFile(root + "\\one.txt"));
+  ASSERT_TRUE(files().SetAttributes(root + "\\two.txt", kAttrReadOnly));
+  EXPECT_TRUE(home->ClearReadOnly("two.txt", ListedThrough(*home, "two.txt").fileId)) << "one name: cleared";
+  EXPECT_EQ(files().GetAttributes(root + "\\two.txt") & kAttrReadOnly, 0u);
   ASSERT_TRUE(files().Identify(root + "\\two.txt", &identity));
   EXPECT_EQ(identity.linkCount, 1u);
   EXPECT_EQ(Read(root + "\\two.txt"), "shared");
@@ -378,6 +407,39 @@ TEST_F(FileCleaningContract, AFileHeldByAnotherProgramCanBeWrittenButNotDeleted)
   EXPECT_FALSE(files().Exists(path)) << "and none is created";
 }
 
+// Another program's current directory: it holds the folder open without
+// sharing deletion, so the folder cannot go while it does, but what is in
+// it can, through a handle opened without the right to delete the folder.
+TEST_F(FileCleaningContract, AFolderThatIsAnotherProgramsCurrentDirectoryIsEmptiedButStays) {
+  std::string root = Env().NewScratchFolder();
+  const std::string folder = root + "\\current";
+  ASSERT_TRUE(files().MakeFolder(folder));
+  MakeFile(folder + "\\junk.tmp");
+  {
+    std::shared_ptr<void> holder = Env().HoldAsCurrentDirectory(folder);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(files().RemoveFolder(folder)) << "not even empty";
+    std::unique_ptr<platform::FolderHandle> home = files().OpenFolder(root, true);
+    ASSERT_TRUE(home);
+    std::unique_ptr<platform::FolderHandle> opened =
+        home->OpenFolder("current", ListedThrough(*home, "current").fileId);
+    ASSERT_TRUE(opened) << "error " << files().LastError();
+    EXPECT_TRUE(opened->RemoveEntry("junk.tmp", ListedThrough(*opened, "junk.tmp").fileId));
+    EXPECT_FALSE(opened->RemoveSelf());
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
+    EXPECT_FALSE(files().RemoveFolder(folder));
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation);
+  }
+  EXPECT_TRUE(files().IsDirectory(folder));
+  EXPECT_FALSE(files().Exists(folder + "\\junk.tmp"));
+  // Let go, it goes through its handle as any folder does.
+  std::unique_ptr<platform::FolderHandle> opened = files().OpenFolder(root, true)->OpenFolder("current", 0);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(opened->RemoveSelf());
+  opened.reset();
+  EXPECT_FALSE(files().Exists(folder));
+}
+
 TEST_F(FileCleaningContract, NamesOutsideTheAnsiCodePageAndLongPathsAreListedAndDeleted) {
   std::string root = Env().NewScratchFolder();
   const std::string name =
@@ -433,27 +495,22 @@ TEST_F(FileCleaningContract, IniWritesReplaceAKeyInPlaceAndAddMissingKeysAndSect
       "Zoom=100\r\n"
       "[MRUD]\r\n"
       "Dir1=\r\n";
-  std::string text = Read(ini);
-  if (!Env().simulated() && text.find("\r\n\r\n") == std::string::npos) {
-    // Windows edits the file in place; Wine writes it again from what it
-    // parsed, and drops the blank lines on the way.
-    std::string withoutBlank = expected;
-    withoutBlank.erase(withoutBlank.find("\r\n\r\n"), 2);
-    EXPECT_EQ(text, withoutBlank);
-  } else {
-    EXPECT_EQ(text, expected);
-  }
+  // Windows edits the file in place; Wine writes it again from what it
+  // parsed, and drops the blank lines on the way.
+  std::string withoutBlank = expected;
+  withoutBlank.erase(withoutBlank.find("\r\n\r\n"), 2);
+  EXPECT_EQ(Read(ini), WindowsOrWine(expected, withoutBlank));
 
   ASSERT_TRUE(files().SetAttributes(ini, kAttrReadOnly));
   bool opened = files().OpenFolder(root, true)->OpenFileForWrite("i_view32.ini", 0) != nullptr;
   bool written = files().WriteIniString(ini, "Open", "OpenDir", "C:\\");
-  if (Env().simulated()) {
+  if (!Env().underWine()) {
     EXPECT_FALSE(opened);
     EXPECT_FALSE(written);
     EXPECT_EQ(Read(ini).find("OpenDir=C:"), std::string::npos);
   } else {
-    // Windows refuses both; Wine keeps read-only as Unix mode bits, which a
-    // test run as root (as here) writes through.
+    // Windows refuses both; Wine keeps read-only as Unix mode bits, which
+    // only a test run as root writes through: the two agree either way.
     EXPECT_EQ(opened, written);
   }
   ASSERT_TRUE(files().SetAttributes(ini, 0x80));

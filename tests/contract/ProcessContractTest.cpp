@@ -1,7 +1,12 @@
 // The instance mutex and library loading.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <thread>
 
 #include "ContractEnv.h"
 #include "util/Text.h"
@@ -71,6 +76,12 @@ TEST(ProcessContract, AMutexTakenWithoutWaitingBelongsToOneThreadAtATime) {
   // The user's mutex is an object of its own: the session's of the same name is free.
   platform::TakenMutex userOwn = process.TryTakeUserMutex(name);
   ASSERT_EQ(userOwn.result, platform::MutexTake::Taken);
+  // Windows (Vista and later) keeps it in the private namespace bound to the
+  // user's SID, which no other account can make. Wine 8 has no private
+  // namespaces (CreateBoundaryDescriptorW answers null and sets no error,
+  // CreatePrivateNamespaceW is a stub that must not be called): there it is
+  // the Global\ name with the user's SID.
+  EXPECT_EQ(userOwn.inPrivateNamespace, WindowsOrWine(true, false));
   platform::MutexTake plain = platform::MutexTake::Failed;
   onAnotherThread([&] { plain = process.TryTakeMutex(name).result; });
   EXPECT_EQ(plain, platform::MutexTake::Taken);
@@ -113,6 +124,75 @@ TEST(ProcessContract, TheRunningProgramsIncludeThisOneByItsFileName) {
     if (util::EqualNoCase(name, own)) found = true;
   }
   EXPECT_TRUE(found) << own << " among " << names.size() << " programs";
+}
+
+// A standard user may not open a process run as an administrator, nor one
+// whose access list grants nothing: ProcessIdToSessionId fails on it
+// (ERROR_ACCESS_DENIED, under Wine 8 too). The session's list names it all
+// the same, since nothing is opened to list it.
+TEST(ProcessContract, AProcessThisUserMayNotOpenIsListedAndNotWaitedFor) {
+  platform::Process& process = Env().platform().process;
+  uint32_t id = 0;
+  std::string file;
+  bool refused = false;
+  std::shared_ptr<void> guarded = Env().StartGuardedProgram(&id, &file, &refused);
+  ASSERT_NE(guarded, nullptr);
+  EXPECT_TRUE(refused) << "OpenProcess for a limited query";
+  const std::vector<platform::RunningProcess> processes = process.RunningProcesses();
+  auto found =
+      std::find_if(processes.begin(), processes.end(), [id](const platform::RunningProcess& p) { return p.id == id; });
+  ASSERT_NE(found, processes.end()) << "process " << id << " among " << processes.size();
+  EXPECT_TRUE(util::EqualNoCase(found->programFile, file)) << found->programFile;
+  EXPECT_FALSE(found->windowShown) << "started with no window";
+
+  std::atomic<bool> ended{false};
+  std::unique_ptr<platform::ProgramEndWatch> watch = process.WatchProgramEnd(file, [&ended] { ended = true; });
+  // Windows grants not even SYNCHRONIZE, so nothing waits on it; Wine 8
+  // grants SYNCHRONIZE whatever the access list says, and the wait ends
+  // with the process.
+  EXPECT_EQ(watch != nullptr, WindowsOrWine(false, true));
+  if (watch) {
+    guarded.reset();
+    for (int i = 0; i < 100 && !ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(ended);
+  }
+}
+
+// The Restart Manager names the processes that hold a file open (this one
+// here); a session on a file nobody holds has nobody to close.
+TEST(RestartManagerContract, ASessionListsTheProcessesThatHoldARegisteredFile) {
+  platform::Process& process = Env().platform().process;
+  const std::string folder = Env().NewScratchFolder();
+  platform::FileSystem& files = Env().platform().files;
+  ASSERT_EQ(files.ReplaceWholeFile(folder + "\\held.txt", "held"), platform::kErrorSuccess);
+  ASSERT_EQ(files.ReplaceWholeFile(folder + "\\free.txt", "free"), platform::kErrorSuccess);
+  std::shared_ptr<void> hold = Env().HoldOpen(folder + "\\held.txt");
+  ASSERT_NE(hold, nullptr);
+  const std::string path = process.ExecutablePath();
+  const std::string own = path.substr(path.find_last_of('\\') + 1);
+  uint32_t ownId = 0;
+  for (const platform::RunningProcess& p : process.RunningProcesses()) {
+    if (util::EqualNoCase(p.programFile, own)) ownId = p.id;
+  }
+
+  long error = -1;
+  std::unique_ptr<platform::RestartSession> session = process.StartRestartSession(&error);
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(error, platform::kErrorSuccess);
+  EXPECT_EQ(session->RegisterFiles({folder + "\\held.txt"}), platform::kErrorSuccess);
+  std::vector<uint32_t> users{0xDEADBEEF};
+  EXPECT_EQ(session->ListUsers(&users), platform::kErrorSuccess);
+  // Windows lists this process; Wine 8's RmGetList answers success and
+  // lists nobody, whoever holds the file.
+  EXPECT_EQ(users, WindowsOrWine(std::vector<uint32_t>{ownId}, std::vector<uint32_t>{})) << "this process holds it";
+
+  std::unique_ptr<platform::RestartSession> other = process.StartRestartSession(&error);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(other->RegisterFiles({folder + "\\free.txt"}), platform::kErrorSuccess);
+  users = {0xDEADBEEF};
+  EXPECT_EQ(other->ListUsers(&users), platform::kErrorSuccess);
+  EXPECT_TRUE(users.empty());
+  EXPECT_EQ(other->ShutDownUsers(), platform::kErrorSuccess) << "nobody to close";
 }
 
 }  // namespace

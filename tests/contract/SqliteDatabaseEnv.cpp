@@ -2,6 +2,7 @@
 // locked with SQLite's own calls, as a browser would.
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -12,7 +13,7 @@
 namespace contract {
 namespace {
 
-void Exec(sqlite3* db, const std::string& sql) {
+void RunSql(sqlite3* db, const std::string& sql) {
   char* message = nullptr;
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
     std::string text = message ? message : "?";
@@ -35,7 +36,9 @@ std::string ReadBytes(const std::string& path) {
 
 class SqliteDatabaseEnv : public DatabaseEnv {
  public:
-  SqliteDatabaseEnv(std::string (*newFolder)(), char separator) : newFolder_(newFolder), separator_(separator) {}
+  SqliteDatabaseEnv(std::string (*newFolder)(), char separator, platform::sqlite::IdentifyOpened identify,
+                    uint64_t (*listedId)(const std::string&))
+      : newFolder_(newFolder), separator_(separator), identify_(identify), listedId_(listedId), databases_(identify) {}
 
   platform::Databases& databases() override { return databases_; }
   std::string NewPath(const std::string& name) override { return newFolder_() + separator_ + name; }
@@ -54,7 +57,7 @@ class SqliteDatabaseEnv : public DatabaseEnv {
       sql += ");";
     }
     try {
-      Exec(db, sql + "COMMIT;");
+      RunSql(db, sql + "COMMIT;");
     } catch (...) {
       sqlite3_close(db);
       throw;
@@ -72,7 +75,7 @@ class SqliteDatabaseEnv : public DatabaseEnv {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     // As Chromium keeps its databases: exclusive locking, held after a write.
-    Exec(db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;");
+    RunSql(db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;");
     return std::shared_ptr<void>(db, [](void* handle) {
       sqlite3_exec(static_cast<sqlite3*>(handle), "ROLLBACK", nullptr, nullptr, nullptr);
       sqlite3_close(static_cast<sqlite3*>(handle));
@@ -95,16 +98,47 @@ class SqliteDatabaseEnv : public DatabaseEnv {
     return false;
   }
 
+  bool Exec(const std::string& path, const std::string& sql) override {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    try {
+      RunSql(db, sql);
+    } catch (...) {
+      sqlite3_close(db);
+      throw;
+    }
+    sqlite3_close(db);
+    return true;
+  }
+
+  std::unique_ptr<platform::Databases> Bounded(uint64_t steps) override {
+    return std::make_unique<platform::sqlite::SqliteDatabases>(identify_, nullptr, steps);
+  }
+
+  uint64_t ListedId(const std::string& path) override { return listedId_(path); }
+
+  void HardLink(const std::string& path, const std::string& second) override {
+    std::filesystem::create_hard_link(std::filesystem::u8path(path), std::filesystem::u8path(second));
+  }
+
+  void MoveOver(const std::string& from, const std::string& to) override {
+    std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to));
+  }
+
  private:
   std::string (*newFolder_)();
   char separator_;
+  platform::sqlite::IdentifyOpened identify_;
+  uint64_t (*listedId_)(const std::string&);
   platform::sqlite::SqliteDatabases databases_;
 };
 
 }  // namespace
 
-std::unique_ptr<DatabaseEnv> MakeSqliteDatabaseEnv(std::string (*newFolder)(), char separator) {
-  return std::make_unique<SqliteDatabaseEnv>(newFolder, separator);
+std::unique_ptr<DatabaseEnv> MakeSqliteDatabaseEnv(std::string (*newFolder)(), char separator,
+                                                   platform::sqlite::IdentifyOpened identify,
+                                                   uint64_t (*listedId)(const std::string& path)) {
+  return std::make_unique<SqliteDatabaseEnv>(newFolder, separator, std::move(identify), listedId);
 }
 
 }  // namespace contract

@@ -9,6 +9,8 @@ const char kPlayer[] = "Software\\Microsoft\\MediaPlayer\\Player\\";
 const char kAppData[] = "C:\\users\\user\\AppData\\Roaming";
 const char kCommon[] = "C:\\ProgramData";
 const char kIni[] = "C:\\Program Files\\IrfanView\\i_view32.ini";
+// Where the 32-bit IrfanView 3 is installed on 64-bit Windows.
+const char kIni86[] = "C:\\Program Files (x86)\\IrfanView\\i_view32.ini";
 
 class ApplicationStepsTest : public CleanerFixture {
  protected:
@@ -128,6 +130,11 @@ TEST_F(ApplicationStepsTest, IrfanViewEmptiesSevenKeysAndLeavesEveryOtherLineAsI
             "Dir5=\r\n"
             "[Viewing]\r\n"
             "Zoom=100\r\n");
+
+  sim.files.AddFile(kIni86, "[MRUD]\r\nDir1=C:\\Photos\r\n");
+  Run();
+  EXPECT_EQ(sim.files.Content(kIni86),
+            "[MRUD]\r\nDir1=\r\nDir2=\r\nDir3=\r\nDir4=\r\nDir5=\r\n[Open]\r\nOpenIndex=\r\nOpenDir=\r\n");
 }
 
 TEST_F(ApplicationStepsTest, AnIniFileThatCannotBeWrittenIsLeftAndTheRunGoesOn) {
@@ -141,6 +148,7 @@ TEST_F(ApplicationStepsTest, AnIniFileThatCannotBeWrittenIsLeftAndTheRunGoesOn) 
   EXPECT_TRUE(thread->finished());
 
   sim.shell.specialFolders.erase(platform::kCsidlProgramFiles);
+  sim.shell.specialFolders.erase(platform::kCsidlProgramFilesX86);
   sim.files.AddFile(kIni, "[Open]\r\nOpenDir=C:\\x\r\n");
   Run();
   EXPECT_EQ(sim.files.Content(kIni), "[Open]\r\nOpenDir=C:\\x\r\n") << "without Program Files the step ends";

@@ -1,5 +1,5 @@
 // The Windows hotkey's action: the press handler's switches, the show/hide
-// pass over the browser frames, the mute switch through the mixer, the
+// pass over the browser frames, the machine's master mute, the
 // registration table and the tray entry.
 #include "CorvaneFixture.h"
 #include "forms/BossKey.h"
@@ -10,7 +10,6 @@ namespace {
 
 namespace value = settings::value;
 using platform::WindowId;
-using platform::sim::SimMixer;
 
 class BossKeyTest : public CorvaneFixture {
  protected:
@@ -31,7 +30,15 @@ class BossKeyTest : public CorvaneFixture {
     return main().OnMessage(m);
   }
   bool Visible(WindowId w) { return sim.desktop.FindWindowById(w)->visible; }
-  int32_t WaveMute() { return sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value; }
+  // Starts with the hotkey on as CTRL + F12, which another program holds,
+  // and the answer to the question that offers the other one.
+  void StartWithCtrlF12Taken(ui::MessageResult answer) {
+    sim.desktop.HoldElsewhere(platform::kModControl, platform::kVkF12);
+    SetBool(value::kWindowsHotKey.name, true);
+    SetInt(value::kHotkeyCombination.name, 1);
+    ui.answers = {answer};
+    ASSERT_TRUE(Start());
+  }
 };
 
 TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowserFrames) {
@@ -59,7 +66,7 @@ TEST_F(BossKeyTest, TheFirstPressAfterAStartShowsAndTheSecondHidesOnlyTheBrowser
   EXPECT_TRUE(Press());
   EXPECT_TRUE(Visible(ie1));
   EXPECT_EQ(Number(value::kIEStatus.name), 1);
-  EXPECT_EQ(sim.mixer.opens, 0) << "the volume step is off";
+  EXPECT_EQ(sim.audio.reads, 0) << "the volume step is off";
 }
 
 // The browsers of the table are known by their program, not by a window
@@ -139,46 +146,27 @@ TEST_F(BossKeyTest, OnlyTheWholeCaseSensitiveClassNameCounts) {
   EXPECT_EQ(Number(value::kIEStatus.name), 0) << "the toggle goes on even with nothing to show";
 }
 
-TEST_F(BossKeyTest, MuteOnlyNeitherReadsNorWritesIEStatusAndFlipsTheWaveOutSwitch) {
+TEST_F(BossKeyTest, MuteOnlyNeitherReadsNorWritesIEStatusAndFlipsTheMachinesMasterMute) {
   WindowId ie = sim.desktop.AddWindow("IEFrame", "");
   StartWith(false, true);
   SetBool(value::kIEStatus.name, true);
   int opensBefore = sim.registry.openCount();
 
   EXPECT_TRUE(Press());
-  EXPECT_EQ(WaveMute(), 1);
+  EXPECT_TRUE(sim.audio.muted);
   EXPECT_EQ(sim.registry.openCount(), opensBefore);
   EXPECT_EQ(Number(value::kIEStatus.name), 1);
   EXPECT_TRUE(Visible(ie));
   EXPECT_TRUE(sim.desktop.showCalls.empty());
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 0) << "only the wave output";
-
-  // One press opens and closes the mixer twice: once to read, once to set.
-  EXPECT_EQ(sim.mixer.opens, 2);
-  EXPECT_EQ(sim.mixer.closes, 2);
-  EXPECT_EQ(sim.mixer.openDevices, (std::vector<uint32_t>{0, 0}));
-  EXPECT_EQ(sim.mixer.openFlags, (std::vector<uint32_t>{0, 0}));
-  std::vector<std::string> ops;
-  for (const auto& c : sim.mixer.calls) {
-    ops.push_back(c.op + "/" + std::to_string(c.flags) + "/" + std::to_string(c.structSize) + "/" +
-                  std::to_string(c.result));
-  }
-  const std::string line = std::to_string(platform::kMixerLineSize);
-  const std::string controls = std::to_string(platform::kMixerLineControlsSize);
-  const std::string details = std::to_string(platform::kMixerControlDetailsSize);
-  std::vector<std::string> once = {"GetLineInfo/3/" + line + "/0", "GetLineInfo/1/" + line + "/0",
-                                   "GetLineInfo/1/" + line + "/0", "GetLineControls/2/" + controls + "/0"};
-  std::vector<std::string> expected = once;
-  expected.push_back("GetControlDetails/0/" + details + "/0");
-  expected.insert(expected.end(), once.begin(), once.end());
-  expected.push_back("SetControlDetails/0/" + details + "/0");
-  EXPECT_EQ(ops, expected);
+  EXPECT_EQ(sim.audio.reads, 1);
+  EXPECT_EQ(sim.audio.writes, 1);
 
   Press();
-  EXPECT_EQ(WaveMute(), 0) << "each press sets the opposite of what it reads";
-  sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value = 1;  // muted elsewhere
+  EXPECT_FALSE(sim.audio.muted) << "each press sets the opposite of what it reads";
+  sim.audio.muted = true;  // muted elsewhere
   Press();
-  EXPECT_EQ(WaveMute(), 0);
+  EXPECT_FALSE(sim.audio.muted);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(BossKeyTest, TheWindowStepComesBeforeTheVolumeStep) {
@@ -186,56 +174,40 @@ TEST_F(BossKeyTest, TheWindowStepComesBeforeTheVolumeStep) {
   StartWith(true, true);
   Press();
   EXPECT_EQ(Number(value::kIEStatus.name), 1);
-  EXPECT_EQ(WaveMute(), 1);
+  EXPECT_TRUE(sim.audio.muted);
 }
 
-TEST_F(BossKeyTest, WithoutAWaveOutSourceTheMuteOfTheLineReadLastIsUsed) {
-  sim.mixer.RemoveWaveOutSource();
-  StartWith(false, true);
-  Press();
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.CdLineId())->value, 1) << "the last source read, the CD line";
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 0);
-
-  sim.mixer.RemoveMuteControl(sim.mixer.CdLineId());
-  sim.mixer.calls.clear();
-  Press();
-  EXPECT_EQ(sim.mixer.calls.back().op, "GetLineControls");
-  EXPECT_EQ(sim.mixer.calls.back().result, platform::kMixerInvalControl);
-  for (const auto& c : sim.mixer.calls) EXPECT_NE(c.op, "SetControlDetails");
-  EXPECT_EQ(sim.mixer.opens, sim.mixer.closes) << "the mixer is closed on every path";
-}
-
-TEST_F(BossKeyTest, SpeakersWithoutSourcesUseTheirOwnMuteSwitch) {
-  sim.mixer.destinations[0].sources.clear();
-  StartWith(false, true);
-  Press();
-  EXPECT_EQ(sim.mixer.MuteOf(sim.mixer.SpeakersLineId())->value, 1);
-}
-
-TEST_F(BossKeyTest, AMissingDeviceOrSpeakersLineMakesTheVolumeStepDoNothing) {
-  StartWith(false, true);
-  sim.mixer.RemoveSpeakers();
+// Windows answers E_NOTFOUND for the default playback device of a machine
+// that has none: said once, and the window step goes on.
+TEST_F(BossKeyTest, WithoutAPlaybackDeviceThePressSaysSoOnceAndStillHidesTheWindows) {
+  WindowId ie = sim.desktop.AddWindow("IEFrame", "");
+  sim.audio.present = false;
+  StartWith(true, true);
   EXPECT_TRUE(Press());
-  EXPECT_EQ(sim.mixer.calls.size(), 2u) << "the speakers lookup, once to read and once to set";
-  EXPECT_EQ(sim.mixer.calls[0].result, platform::kMixerInvalLine);
-  EXPECT_EQ(sim.mixer.opens, 2);
-  EXPECT_EQ(sim.mixer.closes, 2);
-
-  sim.mixer.RemoveDevice();
-  sim.mixer.calls.clear();
   EXPECT_TRUE(Press());
-  EXPECT_TRUE(sim.mixer.calls.empty());
-  EXPECT_EQ(sim.mixer.opens, 2) << "nothing opened, nothing to close";
-  EXPECT_EQ(sim.mixer.closes, 2);
+  EXPECT_FALSE(Visible(ie));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, services::kNoAudioDeviceMessage);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Information);
+  EXPECT_EQ(sim.audio.writes, 0);
+
+  sim.audio.present = true;
+  Press();
+  EXPECT_TRUE(sim.audio.muted) << "a device plugged in since is muted";
 }
 
-TEST_F(BossKeyTest, ASwitchThatCannotBeReadCountsAsNotMuted) {
+TEST_F(BossKeyTest, AMuteThatCannotBeReadIsLeftAsItIsSilently) {
   StartWith(false, true);
-  sim.mixer.MuteOf(sim.mixer.WaveOutLineId())->value = 1;
-  sim.mixer.FailReadingDetails(platform::kMmInvalParam);
+  sim.audio.muted = true;
+  sim.audio.readResult = platform::kHresultFail;
   Press();
-  EXPECT_EQ(WaveMute(), 1) << "read as not muted, so the press mutes";
-  EXPECT_EQ(sim.mixer.calls.back().op, "SetControlDetails");
+  EXPECT_TRUE(sim.audio.muted);
+  EXPECT_EQ(sim.audio.writes, 0);
+  sim.audio.readResult = platform::kHresultOk;
+  sim.audio.writeResult = platform::kHresultFail;
+  Press();
+  EXPECT_TRUE(sim.audio.muted);
+  EXPECT_TRUE(ui.boxes.empty()) << "only a missing device is told";
 }
 
 TEST_F(BossKeyTest, WithTheMasterSwitchOffAPressIsConsumedAndDoesNothing) {
@@ -252,7 +224,7 @@ TEST_F(BossKeyTest, WithTheMasterSwitchOffAPressIsConsumedAndDoesNothing) {
   EXPECT_TRUE(Visible(ie));
   EXPECT_TRUE(sim.desktop.showCalls.empty());
   EXPECT_EQ(sim.registry.openCount(), opensBefore);
-  EXPECT_EQ(sim.mixer.opens, 0);
+  EXPECT_EQ(sim.audio.reads, 0);
 }
 
 TEST_F(BossKeyTest, OtherHotkeyIdentifiersGoOnToTheDefaultProcessing) {
@@ -261,7 +233,7 @@ TEST_F(BossKeyTest, OtherHotkeyIdentifiersGoOnToTheDefaultProcessing) {
   EXPECT_FALSE(Press(0));
   EXPECT_FALSE(Press(3));
   EXPECT_EQ(Number(value::kIEStatus.name), 0);
-  EXPECT_EQ(sim.mixer.opens, 0);
+  EXPECT_EQ(sim.audio.reads, 0);
 }
 
 TEST_F(BossKeyTest, ABadIEStatusCountsAsFalseAndIsOverwritten) {
@@ -302,12 +274,57 @@ TEST_F(BossKeyTest, RegistrationFollowsTheCombinationTable) {
   EXPECT_TRUE(table().empty());
 }
 
-TEST_F(BossKeyTest, ACombinationHeldByAnotherProgramFailsSilently) {
-  sim.desktop.HoldElsewhere(2, 0x7B);
-  StartWith(true, false);
+// RegisterHotKey fails with ERROR_HOTKEY_ALREADY_REGISTERED for a
+// combination another program took first: said, with the other one offered;
+// the tray's mark and the window show the hotkey off, and the stored choice
+// stays, to be tried again.
+TEST_F(BossKeyTest, ACombinationAnotherProgramHoldsIsToldWithTheOtherOfferedAndTriedAgain) {
+  StartWithCtrlF12Taken(ui::MessageResult::No);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Confirmation);
+  EXPECT_EQ(ui.boxes[0].text,
+            "CTRL + F12 is used by another program, so the Windows hotkey is off. Use ALT + F1 instead?");
   EXPECT_TRUE(sim.desktop.hotkeys().empty());
-  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  corvane().BossKeyPref->ShowNormal();
+  EXPECT_FALSE(corvane().BossKeyPref->CoolCheckRadioBox5->checked());
+  EXPECT_TRUE(corvane().BossKeyPref->CoolCheckRadioBox3->checked());
+  EXPECT_EQ(ui.boxes.size(), 1u) << "showing the window does not ask again";
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 1) << "the stored choice stays";
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 1);
+
+  // A click on the mark without its check tries again, and so does the window's box.
+  ui.answers = {ui::MessageResult::No, ui::MessageResult::No};
+  main().MenuEnableBossKey->UserClick();
+  corvane().BossKeyPref->CoolCheckRadioBox5->UserClick();
+  EXPECT_EQ(ui.boxes.size(), 3u);
+  EXPECT_FALSE(corvane().BossKeyPref->CoolCheckRadioBox5->checked());
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  EXPECT_EQ(Number(value::kWindowsHotKey.name), 1);
+
+  // Taking the other: stored, held, shown on, and shown in the open window.
+  ui.answers = {ui::MessageResult::Yes};
+  main().MenuEnableBossKey->UserClick();
+  ASSERT_EQ(sim.desktop.hotkeys().size(), 1u);
+  EXPECT_EQ(sim.desktop.hotkeys()[0].id, 1);
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 0);
   EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_TRUE(corvane().BossKeyPref->CoolCheckRadioBox5->checked());
+  EXPECT_TRUE(corvane().BossKeyPref->CoolCheckRadioBox4->checked());
+  EXPECT_EQ(ui.boxes.size(), 4u);
+}
+
+TEST_F(BossKeyTest, BothCombinationsHeldElsewhereAreToldWithoutAnotherOffer) {
+  sim.desktop.HoldElsewhere(platform::kModAlt, platform::kVkF1);
+  StartWithCtrlF12Taken(ui::MessageResult::Yes);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].kind, ui::MessageKind::Information);
+  EXPECT_EQ(ui.boxes[1].text,
+            "ALT + F1 is used by another program too, so the Windows hotkey is off. Close the program that uses ALT + "
+            "F1 or CTRL + F12 and switch the hotkey on again.");
+  EXPECT_EQ(Number(value::kHotkeyCombination.name), 0) << "the combination taken is stored";
+  EXPECT_FALSE(main().MenuEnableBossKey->checked());
+  EXPECT_TRUE(sim.desktop.hotkeys().empty());
 }
 
 TEST_F(BossKeyTest, TheTrayEntrySwitchesTheHotkeyAndThePressHandlerAtOnce) {
@@ -367,7 +384,7 @@ TEST_F(BossKeyTest, TheTrayEntryStopsAtARegistryErrorKeepingWhatWasDone) {
   SetSetting(value::kHotkeyCombination.name, RegValue::String("0"));
   main().MenuEnableBossKey->UserClick();
   EXPECT_TRUE(ui.boxes.empty()) << "a registry error ends the handler without a message";
-  EXPECT_TRUE(main().MenuEnableBossKey->checked());
+  EXPECT_FALSE(main().MenuEnableBossKey->checked()) << "nothing is held, so the mark shows the hotkey off";
   EXPECT_EQ(Number(value::kWindowsHotKey.name), 1);
   EXPECT_TRUE(live().hotkeyEnabled.value());
   EXPECT_TRUE(sim.desktop.hotkeys().empty()) << "the unreadable combination registers nothing";

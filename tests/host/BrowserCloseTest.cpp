@@ -130,6 +130,47 @@ TEST_F(BrowserCloseTest, AFileInUseShowsABalloonAndASwitchedOffBrowserOrNoItemCl
   EXPECT_EQ(sim.desktop.balloons.size(), 1u);
 }
 
+// Chrome's last window closes, but its background apps keep it running:
+// after the grace a balloon says so and names the setting, and Chrome is
+// cleaned once it ends. A browser that ends soon after its last window says
+// nothing.
+TEST_F(BrowserCloseTest, ALastWindowClosingWhileTheBrowserRunsOnInTheBackgroundSaysSoAndItIsCleanedWhenItEnds) {
+  StartWithTwoBrowsers(true);
+  sim.process.runningPrograms.push_back("chrome.exe");
+  const platform::WindowId chrome = sim.desktop.AddWindow("Chrome_WidgetWin_1", "New Tab", true, "chrome.exe");
+  Launch("firefox.exe");
+  ASSERT_TRUE(closing().watching(kChrome));
+
+  sim.process.KeepInBackground("chrome.exe");
+  sim.desktop.RemoveWindow(chrome);
+  ui.AdvanceTime(services::kLastWindowGraceMs - 1);
+  EXPECT_TRUE(sim.desktop.balloons.empty()) << "a browser takes a moment to end";
+  ui.AdvanceTime(1);
+  ASSERT_EQ(sim.desktop.balloons.size(), 1u);
+  EXPECT_EQ(sim.desktop.balloons[0].info,
+            "Google Chrome (its setting \"Continue running background apps when Google Chrome is closed\" keeps it "
+            "running)" +
+                std::string(services::kStillInBackgroundMessage));
+  EXPECT_FALSE(cleaning());
+  EXPECT_TRUE(Exists(chromeCache)) << "its profile is held while it runs";
+  ui.AdvanceTime(services::kLastWindowGraceMs);
+  EXPECT_EQ(sim.desktop.balloons.size(), 1u) << "said once";
+
+  sim.process.EndProgram("chrome.exe");
+  ui.RunPosted();
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_FALSE(Exists(chromeCache));
+
+  // Firefox's window goes and its process ends within the grace.
+  sim.process.EndProgram("firefox.exe");
+  sim.desktop.RemoveWindow(sim.desktop.FindTopLevelWindow("Chrome_WidgetWin_1", "New Tab"));
+  ui.AdvanceTime(services::kLastWindowGraceMs);
+  ui.RunPosted();
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_FALSE(Exists(firefoxCache));
+  EXPECT_EQ(sim.desktop.balloons.size(), 1u);
+}
+
 TEST_F(BrowserCloseTest, TheTrayEntryAndTheBoxStoreTheSwitchShowItBothAndStartOrStopTheWatch) {
   sim.process.runningPrograms = {"chrome.exe"};
   StartWithTwoBrowsers(false);

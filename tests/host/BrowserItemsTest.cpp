@@ -4,6 +4,7 @@
 // SQLite. A browser version whose schema differs shows up here.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -58,7 +59,7 @@ class RealProfiles : public ::testing::Test {
     fs::path profile1 = scratch_ / "3";
     fs::create_directory(profile1 / "Network");
     fs::rename(profile1 / "Cookies", profile1 / "Network" / "Cookies");
-    sim_.files.AddFile(kChromeData + "\\Profile 1\\Network\\Cookies");
+    AddMirroredFile(kChromeData + "\\Profile 1\\Network\\Cookies", profile1 / "Network" / "Cookies", {});
     sim_.files.RemoveFile(kChromeData + "\\Profile 1\\Cookies");
     const fs::path firefox = source / "firefox" / "home";
     Mirror(firefox / ".config" / "mozilla" / "firefox", std::string(kRoaming) + "\\Mozilla\\Firefox");
@@ -77,7 +78,7 @@ class RealProfiles : public ::testing::Test {
     fs::copy(real, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
     mirrors_.emplace_back(simPath, copy);
     if (fs::is_regular_file(copy)) {
-      sim_.files.AddFile(simPath, ReadBytes(copy));
+      AddMirroredFile(simPath, copy, ReadBytes(copy));
       return;
     }
     sim_.files.AddDirectory(simPath);
@@ -88,9 +89,19 @@ class RealProfiles : public ::testing::Test {
         sim_.files.AddDirectory(inside);
       } else if (entry.is_regular_file()) {
         // The large files are databases, which SQLite reads from the copy.
-        sim_.files.AddFile(inside, entry.file_size() < (1 << 20) ? ReadBytes(entry.path()) : std::string());
+        AddMirroredFile(inside, entry.path(), entry.file_size() < (1 << 20) ? ReadBytes(entry.path()) : std::string());
       }
     }
+  }
+
+  // A file of the simulated machine standing for the real `copy`, with the
+  // copy's number on its volume, which is what SQLite, opening the copy,
+  // finds it holds.
+  void AddMirroredFile(const std::string& simPath, const fs::path& copy, const std::string& content) {
+    sim_.files.AddFile(simPath, content);
+    struct stat status {};
+    ASSERT_EQ(::stat(copy.c_str(), &status), 0) << copy;
+    sim_.files.Lookup(simPath)->id = static_cast<uint64_t>(status.st_ino);
   }
 
   // The real file behind a path of the simulated machine.
@@ -120,6 +131,15 @@ class RealProfiles : public ::testing::Test {
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return values;
+  }
+  // Runs `sql` on the real copy of a database, as another program would.
+  void Exec(const std::string& simPath, const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(RealPath(simPath).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << sql << ": " << message;
+    sqlite3_free(message);
+    sqlite3_close(db);
   }
   // A database the browser never wrote holds no rows: Chromium makes
   // Shortcuts only once its address bar has offered one, which a headless
@@ -164,7 +184,8 @@ class RealProfiles : public ::testing::Test {
   fs::path scratch_;
   std::vector<std::pair<std::string, fs::path>> mirrors_;
   platform::sim::SimPlatform sim_;
-  platform::sqlite::SqliteDatabases databases_{[this](const std::string& path) { return RealPath(path); }};
+  platform::sqlite::SqliteDatabases databases_{platform::sqlite::IdentifyByPath,
+                                               [this](const std::string& path) { return RealPath(path); }};
   browsers::BrowserServices services_ = cleaner::BrowserServicesOn(sim_.files, databases_);
 };
 
@@ -232,9 +253,16 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   const std::vector<std::string> bookmarks = Query(firefox + "\\places.sqlite", "SELECT * FROM moz_bookmarks");
   const std::string bookmarked =
       Query(firefox + "\\places.sqlite", "SELECT count(DISTINCT fk) FROM moz_bookmarks").at(0);
-  const std::string logins = Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0);
+  // The one password each browser saved, and Chromium's bookmark.
+  const char kLogins[] = "SELECT origin_url, username_value, hex(password_value) FROM logins";
+  const std::vector<std::string> logins = Query(chrome + "\\Login Data", kLogins);
+  const std::string chromeBookmarks = sim_.files.Content(chrome + "\\Bookmarks");
+  const std::string firefoxLogins = sim_.files.Content(firefox + "\\logins.json");
   const std::string preferences = sim_.files.Content(chrome + "\\Preferences");
   const std::string key4 = ReadBytes(RealPath(firefox + "\\key4.db"));
+  ASSERT_EQ(logins.size(), 1u);
+  ASSERT_NE(chromeBookmarks.find("kept.example"), std::string::npos);
+  ASSERT_NE(firefoxLogins.find("kept.example"), std::string::npos);
   ASSERT_GT(addresses, 0u);
   ASSERT_GT(firefoxVisits, 0u);
   // The search typed into the last site's form, and the session Firefox wrote as it quit.
@@ -253,7 +281,9 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
                 CountRows(chrome + "\\History", "keyword_search_terms") + CountRows(chrome + "\\Web Data", "autofill"),
             0u);
   for (const char* folder : {"\\Cache", "\\Sessions"}) EXPECT_EQ(sim_.files.List(chrome + folder).size(), 0u) << folder;
-  EXPECT_EQ(Query(chrome + "\\Login Data", "SELECT count(*) FROM logins").at(0), logins);
+  EXPECT_TRUE(sim_.files.Exists(chrome + "\\Login Data"));
+  EXPECT_EQ(Query(chrome + "\\Login Data", kLogins), logins);
+  EXPECT_EQ(sim_.files.Content(chrome + "\\Bookmarks"), chromeBookmarks);
   EXPECT_EQ(sim_.files.Content(chrome + "\\Preferences"), preferences);
   EXPECT_TRUE(sim_.files.Exists(chrome + "\\Secure Preferences"));
 
@@ -277,7 +307,9 @@ TEST_F(RealProfiles, HistoryFormsSessionsAndCacheGoWhileBookmarksPasswordsAndSet
   EXPECT_EQ(Query(places, "SELECT count(*) FROM moz_places WHERE url LIKE '%.example%'"),
             std::vector<std::string>{"0"});
   EXPECT_EQ(CountRows(places, "moz_places"), std::stoull(bookmarked));
+  EXPECT_TRUE(sim_.files.Exists(firefox + "\\key4.db"));
   EXPECT_EQ(ReadBytes(RealPath(firefox + "\\key4.db")), key4);
+  EXPECT_EQ(sim_.files.Content(firefox + "\\logins.json"), firefoxLogins);
   EXPECT_EQ(sim_.files.List(Profiles("firefox.exe")[0].cacheFolder + "\\cache2").size(), 0u);
   for (const std::string& db : {chrome + "\\History", chrome + "\\Favicons", chrome + "\\Web Data", places,
                                 firefox + "\\favicons.sqlite", firefox + "\\formhistory.sqlite"}) {
@@ -346,6 +378,76 @@ TEST_F(RealProfiles, ADatabaseInUseIsSkippedAndNamedAndTheProfilesOtherFilesAreC
             0u);
 }
 
+// A database's schema is the browser's file, and whoever could write it may
+// have added triggers: one that copies each deleted address elsewhere, one
+// that puts each deleted visit back, one whose cross join would hold the
+// run. None of them runs: the profiles clean as they do without them, and
+// the counts are of what went.
+TEST_F(RealProfiles, TriggersAddedToTheDatabasesNeverRunAndTheProfilesCleanAsBefore) {
+  const std::string history = kChromeData + "\\Default\\History", places = Firefox() + "\\places.sqlite";
+  const uint64_t addresses = CountRows(history, "urls"), visits = CountRows(history, "visits");
+  const uint64_t firefoxVisits = CountRows(places, "moz_historyvisits");
+  ASSERT_GT(CountRows(history, "segments"), 0u);
+  Exec(history,
+       "CREATE TABLE stash(url); CREATE TABLE filler(n);"
+       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) INSERT INTO filler SELECT i "
+       "FROM n;"
+       "CREATE TRIGGER copy AFTER DELETE ON urls BEGIN INSERT INTO stash VALUES (old.url); END;"
+       "CREATE TRIGGER back AFTER DELETE ON visits BEGIN INSERT INTO visits (id, url, visit_time) "
+       "VALUES (old.id, old.url, old.visit_time); END;"
+       "CREATE TRIGGER hold AFTER DELETE ON segments BEGIN INSERT INTO stash SELECT a.n FROM filler a, filler b, "
+       "filler c; END;");
+  Exec(places,
+       "CREATE TRIGGER back AFTER DELETE ON moz_historyvisits BEGIN INSERT INTO moz_historyvisits (id, place_id, "
+       "visit_date) VALUES (old.id, old.place_id, old.visit_date); END;");
+
+  std::map<std::string, ProfileResult> results = Clean({Item::History}, services_);
+
+  const ProfileResult& c = results[kChromeData + "\\Default"];
+  EXPECT_TRUE(c.skipped.empty()) << c.skipped[0].file << ": " << c.skipped[0].reason;
+  EXPECT_EQ(c.addresses, addresses);
+  EXPECT_EQ(c.visits, visits);
+  EXPECT_EQ(CountRows(history, "urls") + CountRows(history, "visits") + CountRows(history, "segments") +
+                CountRows(history, "stash"),
+            0u);
+  const ProfileResult& f = results[Firefox()];
+  EXPECT_TRUE(f.skipped.empty()) << f.skipped[0].file << ": " << f.skipped[0].reason;
+  EXPECT_EQ(f.visits, firefoxVisits);
+  EXPECT_EQ(CountRows(places, "moz_historyvisits"), 0u);
+  for (const std::string& db : {history, places}) {
+    EXPECT_EQ(Query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << db;
+  }
+}
+
+// A statement that goes on far beyond what any browser's database takes is
+// stopped: here the work allowed is made small and Firefox's places many.
+// The database is named, left as it was, and the profile's others are cleaned.
+TEST_F(RealProfiles, ADatabaseThatAsksForMoreWorkThanAllowedIsStoppedNamedAndLeftAsItWas) {
+  const std::string places = Firefox() + "\\places.sqlite";
+  Exec(places,
+       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50000) "
+       "INSERT INTO moz_places (url, guid) SELECT 'https://filler.example/' || i, 'filler' || i FROM n;");
+  const uint64_t visits = CountRows(places, "moz_historyvisits"), inPlaces = CountRows(places, "moz_places");
+  ASSERT_GT(visits, 0u);
+  platform::sqlite::SqliteDatabases bounded(
+      platform::sqlite::IdentifyByPath, [this](const std::string& path) { return RealPath(path); }, 200'000);
+  browsers::BrowserServices services = cleaner::BrowserServicesOn(sim_.files, bounded);
+  ProfileResult r;
+  for (Item item : {Item::History, Item::Cookies}) {
+    browsers::CleanProfileItem(item, services, Row("firefox.exe"), Profiles("firefox.exe").at(0), {}, &r);
+  }
+  ASSERT_EQ(r.skipped.size(), 1u);
+  EXPECT_EQ(r.skipped[0].file, places);
+  EXPECT_EQ(r.skipped[0].reason, platform::DbResultText(platform::DbResult::TooMuchWork));
+  EXPECT_FALSE(r.skipped[0].link);
+  EXPECT_FALSE(r.skipped[0].inUse);
+  EXPECT_EQ(r.visits, 0u);
+  EXPECT_EQ(CountRows(places, "moz_historyvisits"), visits);
+  EXPECT_EQ(CountRows(places, "moz_places"), inPlaces);
+  EXPECT_GT(r.cookiesRemoved, 0u);
+  EXPECT_EQ(CountRows(Firefox() + "\\cookies.sqlite", "moz_cookies"), 0u);
+}
+
 // Without real files: what another version, a damaged file or a file held open meets.
 TEST(BrowserItems, AnotherVersionsSchemaADamagedDatabaseAndAHeldCacheFileAreSkippedNamedAndLeftAsTheyAre) {
   platform::sim::SimPlatform sim;
@@ -377,22 +479,41 @@ TEST(BrowserItems, AnotherVersionsSchemaADamagedDatabaseAndAHeldCacheFileAreSkip
   EXPECT_FALSE(r.skipped[0].inUse || r.skipped[1].inUse);
   EXPECT_EQ(databases.Lookup(profile + "\\Network\\Cookies")->tables["cookies"].rows.size(), 1u);
   EXPECT_EQ(databases.Lookup(profile + "\\Web Data")->tables["autofill"].rows.size(), 1u);
+  // Both are told at the end of the run, not only in its report: the held
+  // cache file is told as in use.
+  browsers::BrowsersOutcome outcome;
+  outcome.profiles.push_back({0, p, r, {}});
+  EXPECT_EQ(outcome.LeftAlone(), (std::vector<std::string>{profile + "\\Network\\Cookies", profile + "\\Web Data"}));
 }
 
-TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderIsNoProfile) {
+// A name that leads out of the browser's folder, or that Windows would take
+// for another: a wildcard (FindFirstFile takes *, ?, <, > and " for
+// patterns, and "*" finds the folder's own "."), a device, a final dot or
+// blank (dropped by the system's path rules, so another folder's name).
+TEST(BrowserItems, ANameThatLeadsOutOfTheBrowsersFolderOrStandsForAnotherIsNoProfile) {
   platform::sim::SimPlatform sim;
   sim.files.AddFile(kChromeData + "\\Local State",
                     R"({"profile":{"info_cache":{"..":{"name":"up"},"..\\..\\Roaming":{"name":"out"},)"
-                    R"("C:\\Windows":{"name":"system"},"Work":{"name":"Work"}}}})");
-  sim.files.AddDirectory(kChromeData + "\\Work");
+                    R"("C:\\Windows":{"name":"system"},"*":{"name":"any"},"Wor?":{"name":"one"},)"
+                    R"("W<":{"name":"dos"},"W>":{"name":"dos"},"W\"":{"name":"dos"},"CON":{"name":"device"},)"
+                    R"("nul.txt":{"name":"device"},"COM1":{"name":"device"},"Work.":{"name":"dot"},)"
+                    R"("Work ":{"name":"blank"},"Work":{"name":"Work"}}}})");
+  for (const char* folder : {"Work", "CON", "nul.txt", "COM1", "Work.", "Work "}) {
+    sim.files.AddDirectory(kChromeData + "\\" + folder);
+  }
+  // Where "..\..\Roaming" and Firefox's "../../Local" would lead.
   sim.files.AddDirectory(std::string(kLocal) + "\\Roaming");
+  sim.files.AddDirectory(std::string(kRoaming) + "\\Local");
   const std::string firefox = std::string(kRoaming) + "\\Mozilla\\Firefox";
   sim.files.AddFile(
       firefox + "\\profiles.ini",
       "[Profile0]\r\nName=up\r\nIsRelative=1\r\nPath=../../Local\r\n\r\n[Profile1]\r\nName=elsewhere\r\n"
-      "IsRelative=0\r\nPath=D:\\Profiles\\x\r\n\r\n[Profile2]\r\nName=mine\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n");
+      "IsRelative=0\r\nPath=D:\\Profiles\\x\r\n\r\n[Profile2]\r\nName=mine\r\nIsRelative=1\r\nPath=Profiles/a.b\r\n"
+      "\r\n[Profile3]\r\nName=around\r\nIsRelative=0\r\nPath=D:\\Profiles\\x\\..\\y\r\n"
+      "\r\n[Profile4]\r\nName=any\r\nIsRelative=1\r\nPath=Profiles/*\r\n");
   sim.files.AddDirectory(firefox + "\\Profiles\\a.b");
   sim.files.AddDirectory("D:\\Profiles\\x");
+  sim.files.AddDirectory("D:\\Profiles\\y");
   std::vector<std::string> found;
   for (const char* program : {"chrome.exe", "firefox.exe"}) {
     for (const browsers::Profile& p : browsers::FindProfiles(sim.files, Row(program), {kLocal, kRoaming})) {

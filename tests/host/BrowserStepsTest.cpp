@@ -73,8 +73,11 @@ TEST_F(BrowserSteps, TypedUrlStepDeletesTheKeyAndEveryEntryButTheCookies) {
   EXPECT_TRUE(run->finished());
   EXPECT_FALSE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
   EXPECT_TRUE(sim.registry.KeyExists(RegRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\Main"));
-  EXPECT_EQ(sim.urlCache.Names(), (Lines{"Cookie:alice@kept.example/", "Cookie:alice@tracker.example/ads/"}))
-      << "whatever the keep-list says, the cookies are left to the cookie step";
+  // Windows' walk of the content gives no other container's entry: the
+  // cookies are the cookie step's whatever the keep-list says, the visits
+  // the history step's.
+  EXPECT_EQ(sim.urlCache.Names(), (Lines{"Cookie:alice@kept.example/", "Cookie:alice@tracker.example/ads/",
+                                         "Visited: alice@http://kept.example/"}));
   EXPECT_EQ(sim.urlCache.openEnumerations(), 0);
 }
 
@@ -91,17 +94,42 @@ constexpr const char* kINetCache = "C:\\users\\user\\AppData\\Local\\Microsoft\\
 constexpr const char* kHistory = "C:\\users\\user\\AppData\\Local\\Microsoft\\Windows\\History";
 constexpr const char* kFavorites = "C:\\users\\user\\Favorites";
 
-TEST_F(BrowserSteps, CacheFolderStepPurgesTheFilesKeepsDesktopIniAndLeavesTheEntries) {
-  sim.files.AddFile(std::string(kINetCache) + "\\desktop.ini", "[.ShellClassInfo]");
-  sim.files.AddFile(std::string(kINetCache) + "\\IE\\ABC123\\page[1].htm", "<html>");
-  sim.files.AddFile(std::string(kINetCache) + "\\IE\\index.dat", std::string(200, 'x'));
-  sim.files.HoldOpen(std::string(kINetCache) + "\\IE\\index.dat");
+// INetCache holds the browser's cache beside Outlook's attachments and
+// Office's working files: only the browser's folders and the files the
+// cache names go, and the cache's entries stay (the typed-URL step's).
+TEST_F(BrowserSteps, CacheFolderStepTakesTheBrowsersFilesOnlyAndLeavesOfficesAndTheEntries) {
+  const std::string cache = kINetCache;
+  sim.files.AddFile(cache + "\\desktop.ini", "[.ShellClassInfo]");
+  sim.files.AddFile(cache + "\\IE\\ABC123\\page[1].htm", "<html>");
+  sim.files.AddFile(cache + "\\IE\\container.dat", std::string(200, 'x'));
+  sim.files.HoldOpen(cache + "\\IE\\container.dat");
+  sim.files.AddFile(cache + "\\Low\\IE\\XYZ789\\script[1].js", "js");
+  sim.files.AddFile(cache + "\\Virtualized\\C\\Users\\page.htm", "v");
+  // Where older systems, and Wine, keep the cache's files: those the cache
+  // names go, another file there stays.
+  sim.files.AddFile(cache + "\\Content.IE5\\K1\\old[1].htm", "old");
+  sim.files.AddFile(cache + "\\Content.IE5\\K1\\other.htm", "other");
+  sim.urlCache.Add("http://old.example/old.htm", kNormalEntry, 0, cache + "\\CONTENT.IE5\\k1\\old[1].htm");
+  // Entries that name what is not the browser's: kept whatever names them.
+  sim.files.AddFile("C:\\users\\user\\Documents\\thesis.doc", "mine");
+  sim.urlCache.Add("http://a.example/", kNormalEntry, 0, platform::sim::kOutlookAttachment);
+  sim.urlCache.Add("http://b.example/", kNormalEntry, 0, cache + "\\IE\\..\\..\\..\\..\\..\\Documents\\thesis.doc");
+  sim.urlCache.Add("http://c.example/", kNormalEntry, 0, "C:\\users\\user\\Documents\\thesis.doc");
   auto run = Run([](cleaner::TUWHCleanerThrd& t) { t.Select("TempInternetFiles"); });
   EXPECT_TRUE(run->finished());
-  EXPECT_EQ(sim.files.List(kINetCache), (Lines{"desktop.ini", "IE"}));
-  EXPECT_EQ(sim.files.List(std::string(kINetCache) + "\\IE"), Lines{"index.dat"});
-  EXPECT_EQ(sim.files.Content(std::string(kINetCache) + "\\IE\\index.dat"), std::string(200, 'x')) << "not wiped";
-  EXPECT_EQ(sim.urlCache.Names().size(), 5u);
+  EXPECT_EQ(sim.files.List(cache), (Lines{"Content.IE5", "Content.MSO", "Content.Outlook", "Content.Word",
+                                          "desktop.ini", "IE", "Low", "Virtualized"}));
+  EXPECT_EQ(sim.files.List(cache + "\\IE"), Lines{"container.dat"}) << "held by the browser";
+  EXPECT_EQ(sim.files.Content(cache + "\\IE\\container.dat"), std::string(200, 'x')) << "not wiped";
+  EXPECT_EQ(sim.files.List(cache + "\\Low\\IE"), Lines{});
+  EXPECT_EQ(sim.files.List(cache + "\\Virtualized"), Lines{});
+  EXPECT_EQ(sim.files.List(cache + "\\Content.IE5\\K1"), Lines{"other.htm"});
+  for (const char* kept : {platform::sim::kOutlookAttachment, platform::sim::kOfficeWorkingFile,
+                           platform::sim::kWordWorkingFile, "C:\\users\\user\\Documents\\thesis.doc"}) {
+    EXPECT_TRUE(sim.files.IsFile(kept)) << kept;
+  }
+  EXPECT_EQ(sim.urlCache.Names().size(), 9u);
+  EXPECT_TRUE(run->skips().empty());
 }
 
 TEST_F(BrowserSteps, HistoryStepRunsTwoPassesOverTheStoreAndBothFolders) {
@@ -161,7 +189,7 @@ TEST_F(BrowserSteps, ANamedFolderMovedWithALinkIsEmptiedButALinkBelowTheWindowsF
   sim.files.AddFolderLink("C:\\windows\\History", victim);
   for (const char* folder : {kINetCache, kHistory, kFavorites}) {
     const std::string moved = std::string("D:\\Moved") + (folder + std::string(folder).rfind('\\'));
-    sim.files.AddFile(moved + "\\old\\page.htm", "p");
+    sim.files.AddFile(moved + "\\IE\\old\\page.htm", "p");
     sim.files.AddFolderLink(folder, moved);
   }
   auto run = Run([](cleaner::TUWHCleanerThrd& t) {
@@ -170,7 +198,7 @@ TEST_F(BrowserSteps, ANamedFolderMovedWithALinkIsEmptiedButALinkBelowTheWindowsF
     t.Select("FavoritesCleaner");
   });
   EXPECT_TRUE(run->finished());
-  for (const char* moved : {"D:\\Moved\\INetCache", "D:\\Moved\\History", "D:\\Moved\\Favorites"}) {
+  for (const char* moved : {"D:\\Moved\\INetCache\\IE", "D:\\Moved\\History", "D:\\Moved\\Favorites"}) {
     EXPECT_TRUE(sim.files.List(moved).empty()) << moved;
   }
   EXPECT_EQ(sim.files.Content(victim + "\\thesis.doc"), "mine");

@@ -77,9 +77,9 @@ Trace RecentJumpListItem(const std::string& appId) {
   return {appId + " recent items",
           [appId](SimPlatform& m) {
             m.shell.applicationIds = {appId};
-            m.shell.jumpLists[appId].recent = {"C:\\users\\user\\Documents\\plan.txt"};
+            m.shell.SetJumpList(appId, {{}, {"C:\\users\\user\\Documents\\plan.txt"}, {}});
           },
-          [appId](SimPlatform& m) { return !m.shell.jumpLists[appId].recent.empty(); }};
+          [appId](SimPlatform& m) { return !m.shell.JumpListOf(appId).recent.empty(); }};
 }
 
 struct SwitchTrace {
@@ -93,7 +93,7 @@ const std::vector<SwitchTrace>& Traces() {
   const std::string chrome = user + "AppData\\Local\\Google\\Chrome\\User Data\\Default\\";
   const std::string timeline = user + "AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
   static const std::vector<SwitchTrace> traces = {
-      {"TempInternetFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm")},
+      {"TempInternetFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\ABC123\\page.htm")},
       {"CookiesCleaner", Cookie("Cookie:user@tracker.example/")},
       {"URLAddressBar", Key("Software\\Microsoft\\Internet Explorer\\TypedURLs")},
       {"InternetHistoryFiles", File(user + "AppData\\Local\\Microsoft\\Windows\\History\\visit.dat")},
@@ -106,7 +106,7 @@ const std::vector<SwitchTrace>& Traces() {
       {"NetworkHistory", File(user + "AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\s.lnk")},
       {"TelenetHistory", Value("Software\\Microsoft\\Telnet", "Machine1")},
       {"WindowsRunHist", Key(explorer + "RunMRU")},
-      {"WindowsTempFiles", File(user + "Temp\\a.tmp")},
+      {"WindowsTempFiles", File(user + "AppData\\Local\\Temp\\a.tmp")},
       {"RecycleBin", RecycledFile()},
       {"RecentDocs", Key(explorer + "RecentDocs")},
       {"LastLogonHistory", Value("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "DefaultUserName")},
@@ -234,7 +234,7 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
   EXPECT_EQ(thread->failure(), "out of memory");
   EXPECT_EQ(RunNames(*thread), (Names{"WindowsRunHist", "WindowsTempFiles"}));
   EXPECT_FALSE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU")) << "the run history went";
-  EXPECT_EQ(List("C:\\users\\user\\Temp"), Names{"a.tmp"});
+  EXPECT_EQ(List("C:\\users\\user\\AppData\\Local\\Temp"), Names{"a.tmp"});
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty()) << "the recycle bin's step never ran";
   EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"))
       << "nor the recent documents'";
@@ -250,7 +250,7 @@ TEST_F(CleanerThreadTest, AnExceptionEndsTheRunAtItsStepAndTheEndIsStillReported
 
 TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeItsNextStep) {
   PlantEveryTrace(sim);
-  sim.files.AddFile("C:\\users\\user\\Temp\\b.tmp");
+  sim.files.AddFile("C:\\users\\user\\AppData\\Local\\Temp\\b.tmp");
   thread->Select("WindowsTempFiles");  // held in its first deletion
   thread->Select("RecycleBin");
   thread->Select("RecentDocs");
@@ -266,7 +266,8 @@ TEST_F(CleanerThreadTest, AStopEndsAPurgeBeforeItsNextDeletionAndTheRunBeforeIts
   EXPECT_FALSE(thread->finished());
   EXPECT_EQ(thread->failure(), cleaner::kStoppedOnRequest);
   EXPECT_EQ(RunNames(*thread), Names{"WindowsTempFiles"});
-  EXPECT_EQ(List("C:\\users\\user\\Temp").size(), 1u) << "the held deletion ended, the next one never began";
+  EXPECT_EQ(List("C:\\users\\user\\AppData\\Local\\Temp").size(), 1u)
+      << "the held deletion ended, the next one never began";
   EXPECT_TRUE(sim.shell.recycleBinCalls.empty());
   EXPECT_TRUE(HasKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"));
 

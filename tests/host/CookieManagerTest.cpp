@@ -154,6 +154,32 @@ TEST_F(CookieManagerTest, IncludeAllTwiceAcrossShowingsWritesDuplicatesAndClosin
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The safe list is a file in the system's code page: a site whose name it
+// cannot hold is not silently changed into another name, it stays in the
+// current list and the user is told; the others move and are kept exactly.
+TEST_F(CookieManagerTest, ASiteTheCodePageCannotHoldStaysWhereItIsAndTheUserIsTold) {
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC.example", cologne = "k\xC3\xB6ln.example";
+  AddCookies({japanese + "/", japanese + "/path/", cologne + "/", "b.example/"});
+  const std::string told = std::string(forms::kSitesNotKeptNote) + japanese + ".";
+  Session([&](forms::TCookieManager& w) {
+    ASSERT_EQ(w.SrcList->items(), (Lines{"b.example", cologne, japanese, japanese}));
+    w.SrcList->UserClickLine(1, false);
+    w.SrcList->UserClickLine(2, true);
+    w.IncludeBtn->UserClick();
+    EXPECT_EQ(w.DstList->items(), (Lines{cologne}));
+    EXPECT_EQ(w.SrcList->items(), (Lines{"b.example", japanese, japanese}));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, told);
+    w.IncAllBtn->UserClick();
+    EXPECT_EQ(w.DstList->items(), (Lines{cologne, "b.example"}));
+    EXPECT_EQ(w.SrcList->items(), (Lines{japanese, japanese}));
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].text, told) << "named once";
+  });
+  EXPECT_EQ(sim.files.Content(keepList), "k\xF6ln.example\r\nb.example\r\n");
+  EXPECT_EQ(cookies::ReadKeepList(sim.platform), (Lines{cologne, "b.example"}));
+}
+
 // Thousands of sites: every change costs native operations in proportion to
 // the lines it touches, not to the lines the lists hold.
 TEST_F(CookieManagerTest, FillingAndMovingThousandsOfLinesTakesOperationsInProportionToThem) {

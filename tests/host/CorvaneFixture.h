@@ -21,8 +21,11 @@ using platform::RegValue;
 
 class CorvaneFixture : public ::testing::Test {
  protected:
-  // Runs the start-up; false for a second instance.
-  bool Start() {
+  // Runs the start-up; false for a second instance. A user who has seen the
+  // tray icon's hint at an earlier start, unless `newUser`.
+  bool Start(bool newUser = false) {
+    if (!newUser)
+      sim.registry.Set(RegRoot::CurrentUser, "Software\\Tessaly\\Corvane", "TrayIconHintShown", RegValue::DWord(1));
     program = std::make_unique<app::Program>(sim.platform, ui);
     return program->Start();
   }

@@ -80,6 +80,24 @@ TEST_F(FolderPurgeTest, ReadOnlyFilesInAPurgeGoButAMaskLeavesThem) {
   EXPECT_TRUE(files.IsFile(top + "\\folder.doc\\inner.doc"));
 }
 
+// A hard link in the purged tree is a second name of a file anywhere: its
+// read-only bit is that file's, and stays.
+TEST_F(FolderPurgeTest, AReadOnlyFileWithAnotherNameOutsideTheTreeKeepsItsBit) {
+  const std::string outside = "C:\\Users\\me\\Documents\\signed.pdf";
+  files.AddFile(outside, "precious", kAttrReadOnly);
+  files.AddHardLink(outside, top + "\\sub\\signed.pdf");
+  files.AddFile(top + "\\own.txt", "x", kAttrReadOnly);
+  cleaner::PurgeTally tally;
+  PurgeOptions options;
+  options.tally = &tally;
+  ASSERT_TRUE(PurgeFolder(files, top, options));
+  EXPECT_EQ(files.GetAttributes(outside) & kAttrReadOnly, kAttrReadOnly);
+  EXPECT_EQ(files.Content(outside), "precious");
+  EXPECT_EQ(files.List(top), std::vector<std::string>{"sub"}) << "a read-only file of one name still goes";
+  EXPECT_EQ(files.List(top + "\\sub"), std::vector<std::string>{"signed.pdf"});
+  EXPECT_EQ(tally.left, 1u);
+}
+
 TEST_F(FolderPurgeTest, FilesHeldOpenStayAndTheRestGoes) {
   files.AddFile(top + "\\busy\\in-use.log", "x");
   files.AddFile(top + "\\busy\\free.log", "x");
@@ -210,7 +228,7 @@ TEST_F(FolderPurgeTest, EmptyRelativeAndRootFoldersAndFoldersOutsideTheStartAreR
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\other", PurgeOptions{}));
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\tother", PurgeOptions{}));
   EXPECT_FALSE(PurgeFolder(files, "C:\\t", "C:\\t\\..\\other", PurgeOptions{}));
-  EXPECT_EQ(files.List("C:\\"), (std::vector<std::string>{"boot.ini", "other", "t"}));
+  EXPECT_EQ(files.List("C:\\"), (std::vector<std::string>{"boot.ini", "other", "t", "users"}));
   EXPECT_EQ(files.List("C:\\other"), std::vector<std::string>{"y.txt"});
   EXPECT_EQ(files.List("C:\\t"), std::vector<std::string>{"x.txt"});
 }

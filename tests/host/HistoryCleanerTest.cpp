@@ -5,6 +5,7 @@
 
 #include "HistoryWindowFixture.h"
 #include "OtherProcessRun.h"
+#include "browsers/BrowserProcesses.h"
 #include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 
@@ -110,6 +111,13 @@ TEST_F(HistoryCleanerTest, TheBrowsersPageShowsTheBrowsersFoundWithTheirProfiles
   EXPECT_EQ(Number("CleanChrome"), 0);
   firefox->UserClick();
   EXPECT_EQ(Number("CleanFirefox"), 1);
+
+  // A click that cannot be stored puts the box back, as on every other box.
+  sim.registry.MakeUnwritable(RegRoot::LocalMachine, settings::kSettingsKey);
+  chrome->UserClick();
+  EXPECT_FALSE(chrome->checked());
+  EXPECT_EQ(Number("CleanChrome"), 0);
+  EXPECT_EQ(CountBoxes(kApplySettingsError), 1);
 }
 
 TEST_F(HistoryCleanerTest, TheFirstShowingWritesMissingSwitchesOffAndAMissingKeyChangesNothing) {
@@ -275,13 +283,97 @@ TEST_F(HistoryCleanerTest, ASwitchStoredAsTextStopsTheLoadingAndARunThatCannotRe
   EXPECT_NE(report.find("  Left alone: 1\r\n    C:\\windows\\History: a link, left alone rather than followed\r\n"),
             std::string::npos)
       << report;
+
+  // A temporary folder the guard refuses is named too, beside the link.
+  SetBool("WindowsTempFiles", true);
+  sim.files.AddFile("C:\\users\\user\\Documents\\thesis.doc", "mine");
+  sim.shell.tempFolder = "C:\\users\\user\\Documents\\";
+  ClickCleanNow(MessageResult::Yes);
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, std::string(services::kLinksRefusedMessage) + "Browser Visit History" +
+                                      services::kLinksNamedMessage + " " + services::kAlsoLeftAloneMessage +
+                                      "C:\\users\\user\\Documents" + services::kLeftAloneNamedMessage);
+  EXPECT_EQ(sim.files.Content("C:\\users\\user\\Documents\\thesis.doc"), "mine");
+}
+
+// Edge kept running by its startup boost, with no window open, is closed
+// first when the user agrees (through the Restart Manager, on its profile's
+// files) and then cleaned; one that will not end, or whose files another
+// program holds, is left running and named. Edge run as an administrator,
+// whose process a standard user may not open, is seen running all the same.
+TEST_F(HistoryCleanerTest, ABrowserInTheBackgroundIsClosedFirstOnlyWhenTheUserAgrees) {
+  const std::string data = "C:\\users\\user\\AppData\\Local\\Microsoft\\Edge\\User Data\\";
+  const std::string cache = data + "Default\\Cache\\Cache_Data\\f_000001";
+  sim.files.AddFile(cache, "cached");
+  sim.process.backgroundPrograms = {"msedge.exe"};
+  sim.process.filesInUse[data + "lockfile"] = "msedge.exe";
+  sim.process.runningPrograms = {"chrome.exe"};
+  StartQuietly();
+  SetBool("BrowserCache", true);
+  hc().Show();
+  const std::string edge = browsers::NameInBackground(browsers::kBrowsers[0]);
+  EXPECT_EQ(edge,
+            "Microsoft Edge (its settings \"Startup boost\" and \"Continue running background extensions and apps "
+            "when Microsoft Edge is closed\" keep it running)");
+  const std::string chromeRuns =
+      std::string(services::kBrowsersRunningMessage) + "Google Chrome. Close them and clean again.";
+  auto cleanNow = [this](std::initializer_list<MessageResult> answers) {
+    ui.boxes.clear();
+    ui.answers = answers;
+    hc().SpeedButton2->UserClick();
+    EXPECT_TRUE(DeliverEndsOfRuns());
+    return ui.boxes.empty() ? std::string() : ui.boxes.back().text;
+  };
+
+  EXPECT_EQ(cleanNow({MessageResult::Yes, MessageResult::No}),
+            chromeRuns + " " + services::kBrowsersAlsoInBackgroundMessage + edge + services::kBackgroundAdviceMessage);
+  ASSERT_EQ(ui.boxes.size(), 3u) << "asked about Edge only, which shows no window";
+  EXPECT_EQ(ui.boxes[1].text, forms::kBackgroundBrowsersQuestion + edge + forms::kCloseFirstQuestion);
+  EXPECT_TRUE(sim.files.Exists(cache)) << "declined: left running, and alone";
+  EXPECT_TRUE(sim.process.Runs("msedge.exe"));
+
+  sim.process.refuseToEnd.insert("msedge.exe");
+  EXPECT_NE(cleanNow({MessageResult::Yes, MessageResult::Yes})
+                .find(std::string(". Microsoft Edge") + services::kNotClosedMessage + "it did not end when asked."),
+            std::string::npos);
+  sim.process.refuseToEnd.clear();
+  sim.process.runningPrograms.push_back("backup.exe");
+  sim.process.filesInUse[data + "Default\\History"] = "backup.exe";
+  EXPECT_NE(
+      cleanNow({MessageResult::Yes, MessageResult::Yes})
+          .find(std::string(". Microsoft Edge") + services::kNotClosedMessage + "backup.exe also has its files open."),
+      std::string::npos)
+      << "another program's files are not ours to close";
+  EXPECT_TRUE(sim.files.Exists(cache));
+  EXPECT_TRUE(sim.process.endedByRestartManager.empty());
+
+  sim.process.filesInUse.erase(data + "Default\\History");
+  EXPECT_EQ(cleanNow({MessageResult::Yes, MessageResult::Yes}), chromeRuns);
+  EXPECT_EQ(sim.process.endedByRestartManager, std::vector<std::string>{"msedge.exe"});
+  EXPECT_FALSE(sim.files.Exists(cache)) << "closed, then cleaned";
+  EXPECT_NE(sim.files.Content("C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt")
+                .find("  Microsoft Edge ran in the background and was closed before the cleaning.\r\n"),
+            std::string::npos);
+
+  sim.files.AddFile(cache, "cached");
+  sim.process.runningPrograms.push_back("msedge.exe");
+  sim.process.elevated.insert("msedge.exe");
+  EXPECT_EQ(cleanNow({MessageResult::Yes}), std::string(services::kBrowsersRunningMessage) +
+                                                "Microsoft Edge and Google Chrome. Close them and clean again.");
+  EXPECT_TRUE(sim.files.Exists(cache)) << "never cleaned under a running browser";
 }
 
 // A scheduled run that fails while the window is hidden: a balloon from the
-// tray icon, once for each cause in a row.
+// tray icon, once for each cause in a row; what it says is in last-run.txt
+// too, where Focus Assist hid it.
 TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRearmsIt) {
   StartQuietly();
   SetBool("RecycleBin", true);
+  const std::string lastRun = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
+  sim.files.AddDirectory("C:\\users\\user\\AppData\\Local");
+  auto endsWith = [](const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+  };
   auto balloonTexts = [this] {
     std::vector<std::string> texts;
     for (const auto& b : sim.desktop.balloons) texts.push_back(b.info);
@@ -301,6 +393,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   EXPECT_EQ(balloon.infoFlags, 3u) << "NIIF_ERROR";
   EXPECT_EQ(balloon.id, 1005u);
   EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon") << "the icon stays as it was";
+  EXPECT_EQ(sim.files.Content(lastRun), "\xEF\xBB\xBF" + unopenable + "\r\n");
   main().Timer1Timer();
   EXPECT_EQ(balloonTexts(), std::vector<std::string>{unopenable}) << "the same cause again: shown once";
 
@@ -315,6 +408,8 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   ASSERT_EQ(sim.desktop.balloons.size(), 2u);
   EXPECT_EQ(sim.desktop.balloons[1].info.rfind(services::kCleaningStoppedMessage, 0), 0u);
   EXPECT_NE(sim.desktop.balloons[1].info.find("SafeCookies.txt"), std::string::npos);
+  EXPECT_TRUE(endsWith(sim.files.Content(lastRun), "\r\n" + sim.desktop.balloons[1].info + "\r\n"));
+  EXPECT_NE(sim.files.Content(lastRun).find("Corvane cleaning report."), std::string::npos) << "after the report";
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u);
@@ -323,6 +418,7 @@ TEST_F(HistoryCleanerTest, AHiddenFailureShowsABalloonOncePerCauseAndASuccessRea
   main().Timer1Timer();
   ASSERT_TRUE(DeliverEndsOfRuns());
   EXPECT_EQ(sim.desktop.balloons.size(), 2u) << "a success shows nothing while hidden";
+  EXPECT_TRUE(endsWith(sim.files.Content(lastRun), "Every selected cleaner ran to its end.\r\n")) << "the report alone";
   sim.registry.MakeUnopenable(RegRoot::LocalMachine, settings::kSettingsKey);
   main().Timer1Timer();
   EXPECT_EQ(balloonTexts().size(), 3u);
@@ -429,8 +525,10 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
     EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
     EXPECT_EQ(sim.shell.recycleBinCalls.size(), 3u);
   }
-  // An object of this user's name that another account made first is not
-  // shared: no run starts on it, and the user is told.
+  // Another account that makes an object of the Global\ name with this
+  // user's SID first, held for ever, no longer keeps this user from
+  // cleaning: the right to clean is in the user's private namespace, where
+  // no other account can make anything.
   {
     auto& table = *sim.process.mutexes();
     std::lock_guard<std::mutex> lock(table.lock);
@@ -439,9 +537,10 @@ TEST_F(HistoryCleanerTest, AnotherProcessCleaningRefusesCleanNowAtOnceAndACrashe
     planted.ownerSid = stranger.process.userSid;
   }
   ClickCleanNow(MessageResult::Yes);
-  EXPECT_FALSE(cleaning());
-  EXPECT_EQ(ui.boxes.back().text, std::string(services::kCleaningNotStartedMessage) + services::kNoRunGuardReason);
-  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 3u);
+  ASSERT_TRUE(cleaning());
+  ASSERT_TRUE(DeliverEndsOfRuns());
+  EXPECT_EQ(ui.boxes.back().text, kCleaningDoneMessage);
+  EXPECT_EQ(sim.shell.recycleBinCalls.size(), 4u);
 }
 
 // std::thread throws when the system has no thread to give.

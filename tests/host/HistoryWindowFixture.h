@@ -62,7 +62,7 @@ class HistoryWindowFixture : public CorvaneFixture {
     });
   }
 
-  static constexpr const char* kTemp = "C:\\users\\user\\Temp";
+  static constexpr const char* kTemp = "C:\\users\\user\\AppData\\Local\\Temp";
 };
 
 }  // namespace hosttest

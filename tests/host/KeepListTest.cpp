@@ -144,7 +144,7 @@ TEST_F(KeepList, ASaveThatMeetsAReaderWaitsAndTriesAgain) {
   sim.files.HoldOpen(kFile);
   ReaderLeaves clock(sim.files);
   platform::Platform p = sim.platform;
-  platform::Platform withReader{p.registry, p.process,  clock,        p.files,    p.desktop, p.sound,    p.mixer,
+  platform::Platform withReader{p.registry, p.process,  clock,        p.files,    p.desktop, p.sound,    p.audio,
                                 p.shell,    p.urlCache, p.urlHistory, p.security, p.ansi,    p.databases};
   ASSERT_TRUE(WriteKeepList(withReader, {"c.example"}));
   EXPECT_EQ(sim.files.Content(kFile), "c.example\r\n");

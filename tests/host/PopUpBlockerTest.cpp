@@ -143,6 +143,15 @@ TEST_F(PopUpBlockerTest, TheCountFollowsTheFirstStartFlag) {
   ShowPref();
   EXPECT_EQ(pref().Label3->caption(), "0000000000") << "a count that is not a number";
   EXPECT_TRUE(ui.boxes.empty());
+
+  // A pop-up window the module could not count (at Low integrity) is counted
+  // here, and the open window shows it at once.
+  SetInt(value::kEliminatedPopups.name, 42);
+  main().PopupBlockedNotify("x", 2, 0x43560001);
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 43);
+  EXPECT_EQ(pref().Label3->caption(), "43");
+  main().PopupBlockedNotify("x", 2, 0);
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 43) << "counted by the module itself";
 }
 
 TEST_F(PopUpBlockerTest, AnUnopenableKeyOnShowingGivesTheErrorAndKeepsTheBoxes) {
@@ -266,6 +275,7 @@ TEST_F(PopUpBlockerTest, TheChoiceShowsTheLineTextUntilTheNextShowingAndReachesT
   EXPECT_EQ(Number(value::kSoundIndex.name), 1);
   pref().SpeedButton2->UserClick();
   EXPECT_EQ(LastPlayed(), std::string(kSounds) + "sound2.wav");
+  sim.clock.Advance(forms::kAnnouncementGapMs);
   main().PopupBlockedNotify(nullptr, 0);
   EXPECT_EQ(LastPlayed(), std::string(kSounds) + "sound2.wav");
   EXPECT_EQ(sim.sound.played.size(), 3u);

@@ -13,6 +13,7 @@
 #include "cleaner/CleanerTable.h"
 #include "cookies/KeepList.h"
 #include "platform/sim/SimPlatform.h"
+#include "services/CleaningRun.h"
 #include "services/RecordedRun.h"
 #include "services/RunReport.h"
 #include "settings/Settings.h"
@@ -29,7 +30,7 @@ using platform::recording::KeyName;
 using platform::recording::Mode;
 
 const char kProfile[] = "C:\\users\\user";
-const char kTemp[] = "C:\\users\\user\\Temp";
+const char kTemp[] = "C:\\users\\user\\AppData\\Local\\Temp";
 const char kLastRun[] = "C:\\users\\user\\AppData\\Local\\Corvane\\last-run.txt";
 const std::string kDataKey =
     "Software\\Microsoft\\Protected Storage System Provider\\S-1-5-21-1004336348-1177238915-682003330-1001\\Data\\"
@@ -95,6 +96,8 @@ bool Removes(const Change& c, const std::string& entry) {
       return kind == "C " && util::EqualNoCase(what, c.target);
     case ChangeKind::EmptyRecycleBin:
       return kind == "R ";
+    case ChangeKind::ClearHistory:
+      return kind == "C " && what.rfind("Visited:", 0) == 0;
     default:
       return false;
   }
@@ -133,13 +136,21 @@ class RecordedRunTest : public ::testing::Test {
     // Read-only too: its attributes are changed, and it stays.
     sim.files.AddFile(std::string(kTemp) + "\\held.log", std::string(7, 'x'), platform::kAttrReadOnly);
     sim.files.HoldOpen(std::string(kTemp) + "\\held.log", true);
-    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\page.htm", 300);
+    // Read-only with a second name outside: the bit is not cleared, so it stays, in a preview as in the run.
+    sim.files.AddFile(std::string(kProfile) + "\\Documents\\signed.pdf", "signed", platform::kAttrReadOnly);
+    sim.files.AddHardLink(std::string(kProfile) + "\\Documents\\signed.pdf", std::string(kTemp) + "\\signed.pdf");
+    // Links inside a purged folder, which go as links: a preview keeps them too.
+    sim.files.AddFile("C:\\Data\\kept.txt", "the link's target");
+    sim.files.AddFolderLink(std::string(kTemp) + "\\sub\\junction", "C:\\Data");
+    sim.files.AddFileLink(std::string(kTemp) + "\\linked.txt", "C:\\Data\\kept.txt");
+    file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\INetCache\\IE\\K2P9\\page.htm", 300);
     file("C:\\windows\\History\\index.dat", 100);
     file(std::string(kProfile) + "\\AppData\\Local\\Microsoft\\Windows\\History\\day\\index.dat", 64);
     file(std::string(kProfile) + "\\Favorites\\desktop.ini", 3);
     file(std::string(kProfile) + "\\Favorites\\news\\paper.url", 40);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent\\letter.lnk", 50);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\target.lnk", 60);
+    file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts\\share\\desktop.ini", 6);
     file(std::string(kProfile) + "\\AppData\\Roaming\\Microsoft\\Media Player\\library.wmdb", 70);
     file("C:\\windows\\wmplibrary_v_0_12.db", 80);
     file("C:\\ProgramData\\Systems\\ACDSee\\imageDB.ddf", 90);
@@ -282,7 +293,8 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_EQ(previewReport.rfind("Corvane preview: nothing has been removed.", 0), 0u);
   EXPECT_LT(previewReport.find("\r\nTyped URLs\r\n"), previewReport.find("\r\nCookies\r\n"));
   EXPECT_LT(previewReport.find("\r\nRecycle Bin\r\n"), previewReport.find("\r\nPower DVD\r\n"));
-  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder")) << previewReport;
+  EXPECT_TRUE(HasLine(previewReport, "  Files and folders to remove: 5 files (44 bytes), 1 folder, 2 links"))
+      << previewReport;
   EXPECT_TRUE(HasLine(previewReport, "    " + std::string(kTemp) + "\\sub\\b.tmp (20 bytes)"));
   EXPECT_TRUE(HasLine(previewReport, "  Cookies to remove: 2"));
   EXPECT_TRUE(HasLine(previewReport, "    tracker.example (2)"));
@@ -291,7 +303,7 @@ TEST_F(RecordedRunTest, APreviewOfEveryCleanerRemovesNothingAndListsExactlyWhatT
   EXPECT_FALSE(HasLine(previewReport, "  Cookies the safe list keeps: 3")) << "the typed-URL walk leaves them alone";
   EXPECT_TRUE(HasLine(previewReport, "  Recycle bin to empty: 2 items, 30 bytes"));
   EXPECT_TRUE(HasLine(previewReport, "  Registry access lists to change: 7")) << previewReport;
-  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder")) << realReport;
+  EXPECT_TRUE(HasLine(realReport, "  Files and folders removed: 4 files (37 bytes), 1 folder, 2 links")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    remove " + held + ": in use by another program"));
   EXPECT_TRUE(HasLine(realReport, "  Attributes changed (the entry stayed): 1")) << realReport;
   EXPECT_TRUE(HasLine(realReport, "    " + held));
@@ -342,6 +354,19 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   }
   EXPECT_FALSE(sim.files.Lookup("C:\\out\\linked.txt")->linkTarget.empty()) << "the link stays a link";
   EXPECT_EQ(sim.files.Content("C:\\out\\second.txt"), "theirs");
+  // So is one whose folder, or a folder above it, another account turned
+  // into a link (any user may make C:\Reports): a run as SYSTEM would
+  // otherwise write into Windows.
+  sim.files.AddDirectory("C:\\windows\\system32");
+  sim.files.AddFolderLink("C:\\Reports", "C:\\windows");
+  for (const char* target : {"C:\\Reports\\corvane.log", "C:\\Reports\\system32\\corvane.log"}) {
+    EXPECT_EQ(Command({"/preview", "/report", target}), 1) << target;
+    EXPECT_TRUE(HasLine(printed, "The report was not written to " + std::string(target) +
+                                     ": a folder on its path is a link to another place."))
+        << printed;
+  }
+  EXPECT_EQ(sim.files.List("C:\\windows"), std::vector<std::string>{"system32"});
+  EXPECT_TRUE(sim.files.List("C:\\windows\\system32").empty());
 
   // A real run: its report printed, kept as the last one and written where asked.
   EXPECT_EQ(Command({"/Clean", "-report", "C:\\out\\clean.txt"}), 0);
@@ -350,6 +375,17 @@ TEST_F(RecordedRunTest, TheCommandLineCleansOnceAtATimeAndKeepsItsReports) {
   EXPECT_TRUE(HasLine(printed, "  Files and folders removed: 1 file (5 bytes)")) << printed;
   EXPECT_EQ(sim.files.Content(kLastRun), "\xEF\xBB\xBF" + printed);
   EXPECT_EQ(sim.files.Content("C:\\out\\clean.txt"), "\xEF\xBB\xBF" + printed);
+
+  // A temporary folder the guard refuses is named, and the run ends with 4.
+  sim.files.AddFile(std::string(kProfile) + "\\Documents\\thesis.doc", "mine");
+  sim.shell.tempFolder = std::string(kProfile) + "\\Documents\\";
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + std::string(kProfile) +
+                                   "\\Documents: not emptied as the temporary folder: it is a folder Windows keeps for "
+                                   "you or for all users, or holds one"))
+      << printed;
+  EXPECT_EQ(sim.files.Content(std::string(kProfile) + "\\Documents\\thesis.doc"), "mine");
+  sim.shell.tempFolder = sim.shell.userTempFolder;
 
   // A step that stops the run: exit 1, with what stopped it and what never ran.
   sim.files.AddFile(std::string(kTemp) + "\\b.tmp");
@@ -425,10 +461,21 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
   EXPECT_TRUE(HasLine(printed, "    Skipped " + edge + "Web Data: in use by another program"));
   EXPECT_EQ(sim.databases.Lookup(edge + "Web Data")->tables.at("autofill").rows.size(), 1u);
 
-  // Closed and free: everything goes, and the run ends with 0.
+  // Kept running in the background, Firefox is closed first only when the
+  // command line asks; everything then goes, and the run ends with 0.
   sim.process.runningPrograms.clear();
+  sim.process.backgroundPrograms = {"firefox.exe"};
+  sim.process.filesInUse[firefox + "Profiles\\a.default\\parent.lock"] = "firefox.exe";
+  EXPECT_EQ(Command({"/preview", "/closebackground"}), app::kExitBadCommandLine);
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed,
+                      "  Firefox: skipped, it runs in the background with no window open (firefox.exe). "
+                      "\"Clean Now\" offers to close it first, as does corvane /clean /closebackground."))
+      << printed;
   sim.databases.Lookup(edge + "Web Data")->locked = false;
-  EXPECT_EQ(Command({"/clean"}), app::kExitFinished);
+  EXPECT_EQ(Command({"/clean", "/closebackground"}), app::kExitFinished);
+  EXPECT_EQ(sim.process.endedByRestartManager, std::vector<std::string>{"firefox.exe"});
+  EXPECT_TRUE(HasLine(printed, "  Firefox ran in the background and was closed before the cleaning.")) << printed;
   EXPECT_FALSE(sim.files.Exists(firefox + "Profiles\\a.default\\sessionstore.jsonlz4"));
   EXPECT_TRUE(HasLine(printed, "    Form entries removed: 1")) << printed;
   EXPECT_TRUE(HasLine(printed, "  Firefox, profile default (" + firefox + "Profiles\\a.default)"));
@@ -452,6 +499,78 @@ TEST_F(RecordedRunTest, TheBrowsersAreCleanedButARunningOneAndAFileInUseAndSayWh
     EXPECT_TRUE(HasLine(printed, "    Skipped " + cache + ": a link, left alone rather than followed")) << printed;
   }
   EXPECT_TRUE(HasLine(printed, "  Left alone: 1")) << printed;
+
+  // A profile folder that is a link is no profile, and is told so.
+  const std::string profile = chrome.substr(0, chrome.size() - 1);
+  sim.files.Move(profile, "C:\\elsewhere\\Default");
+  sim.files.AddFolderLink(profile, "C:\\elsewhere\\Default");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "    " + profile + ": a link, left alone rather than followed")) << printed;
+  EXPECT_EQ(cookieRows(), 2u);
+  const std::string edgeProfile = edge.substr(0, edge.size() - 1);
+  sim.files.Move(edgeProfile, "C:\\elsewhere\\Edge");
+  sim.files.AddFolderLink(edgeProfile, "C:\\elsewhere\\Edge");
+  EXPECT_EQ(Command({"/clean"}), app::kExitSkipped);
+  EXPECT_TRUE(HasLine(printed, "  No browser profile was found but the links left alone above.")) << printed;
+}
+
+// A Firefox profile kept outside the browser's folder (a full path in
+// profiles.ini) lies where SQLite makes and deletes its journals by name:
+// it is cleaned where it is the user's own, and left alone whole where
+// another account owns its folder or may change one above it. A database
+// with a second name is left alone too. Each is named in the report and at
+// the end, and the run ends with 4.
+TEST_F(RecordedRunTest, ProfilesOtherAccountsMayChangeAndADatabaseWithASecondNameAreLeftAloneWithExitCode4) {
+  using platform::sim::kSimUserSid;
+  const std::string other = "S-1-5-21-1004336348-1177238915-682003330-1002";
+  const uint32_t kModify = 0x1301BF, kAll = 0x1F01FF;
+  const std::string firefox = std::string(kProfile) + "\\AppData\\Roaming\\Mozilla\\Firefox\\";
+  sim.files.AddFile(firefox + "profiles.ini",
+                    "[Profile0]\r\nName=mine\r\nIsRelative=0\r\nPath=D:\\Mine\\p\r\n\r\n"
+                    "[Profile1]\r\nName=shared\r\nIsRelative=0\r\nPath=D:\\Shared\\p\r\n\r\n"
+                    "[Profile2]\r\nName=theirs\r\nIsRelative=0\r\nPath=D:\\Mine\\theirs\r\n");
+  for (const char* profile : {"D:\\Mine\\p", "D:\\Shared\\p", "D:\\Mine\\theirs"}) {
+    sim.files.AddFile(std::string(profile) + "\\sessionstore.jsonlz4", "tabs");
+  }
+  // As a folder made at the root of a drive gets it: every signed-in user may change it.
+  sim.files.SetSecurity("D:\\Shared", {kSimUserSid, {{kSimUserSid, kAll}, {"S-1-5-11", kModify}}});
+  sim.files.SetSecurity("D:\\Mine\\theirs", {other, {{other, kAll}, {kSimUserSid, kAll}}});
+  const std::string places = "D:\\Mine\\p\\places.sqlite";
+  sim.databases.AddTable(places, "moz_historyvisits", {"id"}, {{"1"}});
+  sim.files.AddHardLink(places, "C:\\users\\other\\kept.sqlite");
+  const std::string timeline =
+      std::string(kProfile) + "\\AppData\\Local\\ConnectedDevicesPlatform\\L.user\\ActivitiesCache.db";
+  sim.databases.AddTable(timeline, "Activity", {"Id"}, {{"1"}});
+  sim.files.AddHardLink(timeline, "C:\\users\\other\\activities.db");
+  SetSwitches(false);
+  for (const char* name : {"BrowserHistory", "BrowserSessions", "WindowsTimeline"}) SetSwitch(name, true);
+
+  for (const char* action : {"/preview", "/clean"}) {
+    EXPECT_EQ(Command({action}), app::kExitSkipped) << action << printed;
+    EXPECT_TRUE(HasLine(printed, "  Firefox, profile shared (D:\\Shared\\p)")) << printed;
+    EXPECT_TRUE(HasLine(printed,
+                        "    Left alone: other accounts may change D:\\Shared. A profile kept outside the "
+                        "browser's folder is cleaned only where no other account can change its folder or "
+                        "one above it."));
+    EXPECT_TRUE(HasLine(printed,
+                        "    Left alone: another account owns D:\\Mine\\theirs. A profile kept outside the "
+                        "browser's folder is cleaned only where no other account can change its folder or "
+                        "one above it."));
+    const std::string secondName = platform::DbResultText(platform::DbResult::NotListed);
+    EXPECT_TRUE(HasLine(printed, "    Skipped " + places + ": " + secondName)) << printed;
+    EXPECT_TRUE(HasLine(printed, "    " + timeline + ": " + secondName)) << printed;
+  }
+  EXPECT_FALSE(sim.files.Exists("D:\\Mine\\p\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(sim.files.Exists("D:\\Shared\\p\\sessionstore.jsonlz4"));
+  EXPECT_TRUE(sim.files.Exists("D:\\Mine\\theirs\\sessionstore.jsonlz4"));
+  EXPECT_EQ(sim.databases.Lookup(places)->tables.at("moz_historyvisits").rows.size(), 1u);
+  EXPECT_EQ(sim.databases.Lookup(timeline)->tables.at("Activity").rows.size(), 1u);
+
+  services::CleaningRun run(sim.platform);
+  const services::RunEnd end = run.RunHere(Mode::PassThrough);
+  EXPECT_TRUE(end.skipped());
+  EXPECT_EQ(end.message, std::string(services::kLeftAloneMessage) + places + ", D:\\Shared\\p, D:\\Mine\\theirs and " +
+                             timeline + services::kLeftAloneNamedMessage);
 }
 
 TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLockedTimelineEndsWithExitCode4) {
@@ -466,7 +585,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   sim.databases.AddTable(timeline, "ActivityOperation", {"Id", "AppId"}, {{"1", "notepad"}});
   sim.databases.Lookup(timeline)->locked = true;
   sim.shell.applicationIds = {"Microsoft.Windows.Explorer"};
-  sim.shell.jumpLists["Microsoft.Windows.Explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {}};
+  sim.shell.SetJumpList("Microsoft.Windows.Explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {}});
   sim.registry.Set(RegRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TypedPaths", "url1",
                    RegValue::String("C:\\Secret"));
   SetSwitches(false);
@@ -478,7 +597,7 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   const Snapshot before = Take(sim);
   EXPECT_EQ(Command({"/preview"}), app::kExitSkipped) << printed;
   EXPECT_EQ(Take(sim), before);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.size(), 1u) << "a preview changes nothing";
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.size(), 1u) << "a preview changes nothing";
   EXPECT_TRUE(HasLine(printed, "  Jump lists to clear, pins kept: 1 application")) << printed;
   EXPECT_TRUE(HasLine(printed, "    Microsoft.Windows.Explorer"));
   EXPECT_TRUE(HasLine(printed, "  Files and folders to remove: 2 files (15 bytes)"))
@@ -490,8 +609,8 @@ TEST_F(RecordedRunTest, WindowsTracksArePreviewedAndCleanedAndAHeldCacheOrLocked
   EXPECT_FALSE(sim.files.Exists(thumbs + "thumbcache_32.db"));
   EXPECT_TRUE(sim.files.Exists(thumbs + "thumbcache_idx.db"));
   EXPECT_EQ(activities(), 2u);
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].pinned, std::vector<std::string>{"C:\\Projects"});
-  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent.empty());
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").pinned, std::vector<std::string>{"C:\\Projects"});
+  EXPECT_TRUE(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent.empty());
   EXPECT_TRUE(HasLine(printed, "    remove " + thumbs + "thumbcache_idx.db: in use by another program")) << printed;
   EXPECT_FALSE(HasLine(printed, "    " + thumbs + "thumbcache_idx.db: in use by Explorer")) << "told once";
   EXPECT_TRUE(HasLine(printed, "  Registry keys removed: 1"));

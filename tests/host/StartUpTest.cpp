@@ -115,6 +115,27 @@ TEST_F(CorvaneFixture, ABooleanStoredAsTextStopsTheReadingAtThatValue) {
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
 }
 
+TEST_F(CorvaneFixture, ALaterSwitchStoredAsTextEndsTheReadingOnlyAfterTheToggleIsReset) {
+  MakeSettingsKey();
+  SetBool(value::kIEStatus.name, true);
+  SetSetting(value::kHotkeyAllBrowsers.name, RegValue::String("1"));
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Number(value::kIEStatus.name), 0);
+  EXPECT_FALSE(Setting(value::kCleanOnBrowserClose.name)) << "nothing after the bad value";
+}
+
+TEST_F(CorvaneFixture, TheFirstStartOfEachUserTellsOnceWhereTheIconIs) {
+  MakeSettingsKey();
+  ASSERT_TRUE(Start(true));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, forms::kTrayHintMessage);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Information);
+  EXPECT_EQ(sim.desktop.trayIcons().size(), 1u) << "the icon is there to be found";
+  program.reset();
+  ASSERT_TRUE(Start(true));
+  EXPECT_EQ(ui.boxes.size(), 1u) << "once";
+}
+
 TEST_F(CorvaneFixture, IEStatusIsFalseAfterEveryStart) {
   MakeSettingsKey();
   SetBool(value::kIEStatus.name, true);
@@ -187,8 +208,10 @@ TEST_F(CorvaneFixture, AMissingModuleOrExportLeavesTheFlagForTheNextStart) {
 }
 
 // A standard user: HKEY_LOCAL_MACHINE is read-only but for the settings key,
-// on which the installer granted Users query and set value.
-TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTriedAgain) {
+// on which the installer granted Users query and set value. The module's
+// registration is refused at every start for him, so it is not tried again:
+// the pop-up blocker window says once that the setup registers it.
+TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsToldOnceNotTriedAgain) {
   sim.registry.standardUser = true;
   sim.registry.GrantUsers(RegRoot::LocalMachine, settings::kSettingsKey,
                           platform::sim::SimRegistry::kQueryValue | platform::sim::SimRegistry::kSetValue);
@@ -205,7 +228,8 @@ TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTr
 
   ASSERT_TRUE(Start());
   EXPECT_EQ(attempts, 1);
-  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1) << "access denied is not success";
+  EXPECT_EQ(Number(value::kBlockerRegistrationDenied.name), 1) << "access denied is not success";
+  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 0) << "not to be tried at every start";
   EXPECT_TRUE(ui.boxes.empty()) << "the start is quiet";
   EXPECT_EQ(Number(value::kCorvaneRunning.name), 1);
   EXPECT_EQ(Number(value::kSoundIndex.name), 0) << "the defaults of missing values are written through the grant";
@@ -215,14 +239,24 @@ TEST_F(CorvaneFixture, AStandardUserWorksWithTheGrantAndARefusedRegistrationIsTr
   program.reset();
 
   ASSERT_TRUE(Start());
-  EXPECT_EQ(attempts, 2) << "the next start tries again";
-  EXPECT_EQ(Number(value::kBlockerFirstStart.name), 1);
+  EXPECT_EQ(attempts, 1) << "the next start does not try again";
+  corvane().PopUpBlockerPref->ShowNormal();
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, forms::kModuleNotRegisteredMessage);
+  EXPECT_EQ(ui.boxes[0].kind, ui::MessageKind::Information);
+  corvane().PopUpBlockerPref->Hide();
+  corvane().PopUpBlockerPref->ShowNormal();
+  EXPECT_EQ(ui.boxes.size(), 1u) << "once";
   program.reset();
 
-  sim.registry.standardUser = false;  // an administrator starts it
+  // The setup, run again as an administrator, sets the flag when it cannot
+  // register the module for another reason: then the start tries again.
+  SetBool(value::kBlockerFirstStart.name, true);
+  sim.registry.standardUser = false;
   ASSERT_TRUE(Start());
-  EXPECT_EQ(attempts, 3);
+  EXPECT_EQ(attempts, 2);
   EXPECT_EQ(Number(value::kBlockerFirstStart.name), 0);
+  EXPECT_EQ(Number(value::kBlockerRegistrationDenied.name), 0);
 }
 
 // Every account may write the key, so nothing read from it may lead the

@@ -39,11 +39,12 @@ class TrayTest : public HistoryWindowFixture {
     return *item;
   }
   // WM_COPYDATA as the blocker module sends it; returns the handler's answer.
-  intptr_t Report(const void* data, uint32_t size) {
+  intptr_t Report(const void* data, uint32_t size, uintptr_t dataId = 0) {
     ui::Message m;
     m.msg = ui::kWmCopyData;
     m.copyData = data;
     m.copyDataSize = size;
+    m.copyDataId = dataId;
     EXPECT_TRUE(ui.Deliver(main(), m));
     return m.result;
   }
@@ -199,6 +200,7 @@ TEST_F(TrayTest, TheSoundPlaysOnlyFromAFileThatExistsAndAnIndexOfTheTable) {
   sim.files.AddFile(kSound1);
   sim.files.AddFile(kSound2);
   live().soundIndex.Set(1);
+  sim.clock.Advance(forms::kAnnouncementGapMs);
   Report("x", 1);
   ASSERT_EQ(sim.sound.played.size(), 1u);
   EXPECT_EQ(sim.sound.played[0].path, kSound2) << "the index read at start chooses the file";
@@ -206,6 +208,7 @@ TEST_F(TrayTest, TheSoundPlaysOnlyFromAFileThatExistsAndAnIndexOfTheTable) {
   for (int32_t index : {2, -1, 1000}) {
     live().soundIndex.Set(index);
     EXPECT_EQ(main().NotificationSoundPath(index), "") << index;
+    sim.clock.Advance(forms::kAnnouncementGapMs);
     Report("x", 1);
   }
   EXPECT_EQ(sim.sound.played.size(), 1u) << "an index outside the table names no file";
@@ -219,11 +222,42 @@ TEST_F(TrayTest, AnyPayloadIsReadWithinItsBlock) {
   std::vector<char> unterminated = {'a', 'b', 'o', 'u', 't'};
   std::vector<char> huge(4 * 1024 * 1024, 'x');
   std::vector<char> empty;
-  EXPECT_EQ(Report(nullptr, 0), 1);
-  EXPECT_EQ(Report(empty.data(), 0), 1);
-  EXPECT_EQ(Report(unterminated.data(), static_cast<uint32_t>(unterminated.size())), 1);
-  EXPECT_EQ(Report(huge.data(), static_cast<uint32_t>(huge.size())), 1);
+  for (const auto& [data, size] : std::vector<std::pair<const void*, size_t>>{
+           {nullptr, 0}, {empty.data(), 0}, {unterminated.data(), unterminated.size()}, {huge.data(), huge.size()}}) {
+    sim.clock.Advance(forms::kAnnouncementGapMs);
+    EXPECT_EQ(Report(data, static_cast<uint32_t>(size)), 1);
+  }
   EXPECT_EQ(sim.desktop.notifyCalls.size(), 4u * 8u) << "each one is announced";
+}
+
+// A program at any integrity level may send the window reports as fast as it
+// likes: each is counted when it hands over a count, and announced at most
+// once in the gap after the last announcement ended.
+TEST_F(TrayTest, AFloodOfReportsIsCountedEveryOneAndAnnouncedAtASaneRate) {
+  sim.files.AddFile(kSound1, "RIFF");
+  live().soundNotification.Set(true);
+  live().animTrayIcon.Set(true);
+  SetInt(value::kEliminatedPopups.name, 40);
+  const uint64_t start = sim.clock.NowMs();
+  for (int i = 0; i < 100; ++i) Report("x", 2, 0x43560001);
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 140);
+  EXPECT_EQ(sim.sound.played.size(), 1u);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), 8u);
+  EXPECT_EQ(sim.clock.NowMs() - start, 500u + 2400u) << "only the first held the window";
+
+  sim.clock.Advance(forms::kAnnouncementGapMs);
+  Report("x", 2, 0x43560003);
+  EXPECT_EQ(sim.sound.played.size(), 2u) << "announced again after the gap";
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 143);
+
+  // Only the module's tag hands over a count, and the count stops at its largest value.
+  for (uintptr_t other : {uintptr_t{0}, uintptr_t{3}, uintptr_t{0x43570001}, uintptr_t{0x143560001}}) {
+    Report("x", 2, other);
+  }
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), 143);
+  SetInt(value::kEliminatedPopups.name, INT32_MAX - 1);
+  Report("x", 2, 0x4356FFFF);
+  EXPECT_EQ(Number(value::kEliminatedPopups.name), INT32_MAX);
 }
 
 TEST_F(TrayTest, OtherProgramsMessagesDoNothingAndAFailingHandlerIsReportedWhileTheProgramGoesOn) {
@@ -323,6 +357,33 @@ TEST_F(TrayTest, ARestartedTaskbarGetsTheIconBack) {
   EXPECT_EQ(icon.tip, "Corvane");
 }
 
+// At sign-in the program may start before Explorer's tray takes icons: the
+// add is tried again on a timer, for a bounded time, until the icon is there.
+TEST_F(TrayTest, AnIconTheShellRefusesIsAddedAgainOnATimerForABoundedTime) {
+  main().DeleteTrayIcon();
+  sim.desktop.trayReady = false;
+  main().AddTrayIcon();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_TRUE(sim.desktop.trayIcons().empty());
+  sim.desktop.trayReady = true;
+  ui.AdvanceTime(services::kTrayAddRetryMs);
+  ASSERT_EQ(sim.desktop.trayIcons().size(), 1u);
+  EXPECT_EQ(sim.desktop.trayIcons().begin()->second.iconResource, "TrayIcon");
+  const size_t calls = sim.desktop.notifyCalls.size();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), calls) << "once there, no more tries";
+
+  // Refused for good: the tries end.
+  main().DeleteTrayIcon();
+  sim.desktop.trayReady = false;
+  main().AddTrayIcon();
+  ui.AdvanceTime(uint64_t{services::kTrayAddRetryMs} * (services::kTrayAddRetries + 5));
+  const size_t given = sim.desktop.notifyCalls.size();
+  ui.AdvanceTime(services::kTrayAddRetryMs * 10);
+  EXPECT_EQ(sim.desktop.notifyCalls.size(), given);
+  EXPECT_LE(given - calls, 2u * (services::kTrayAddRetries + 1) + 1) << "an add and a modification per try";
+}
+
 TEST_F(TrayTest, ClosingPreferencesHidesItAndADoubleClickShowsItAgainEveryTime) {
   Entry("MenuGeneralPref").UserClick();
   EXPECT_TRUE(main().visible());
@@ -387,13 +448,18 @@ TEST_F(TrayTest, TheHelpAndOnlineEntriesGoThroughTheShell) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
+// Whoever switches autostart on is recorded in the machine's settings by
+// SID, for an uninstaller that runs with another account's rights.
+TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValueAndRecordsWhoseItIs) {
   sim.registry.CreateKey(RegRoot::CurrentUser, kRunKey);
+  const std::string other = "S-1-5-21-1-2-3-1002";
+  SetSetting(settings::kAutostartUsers, RegValue::String(other));
   main().CoolCheckRadioBox1->UserClick();
   auto run = sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->type, RegType::String);
   EXPECT_EQ(run->data, "\"C:\\Program Files\\Corvane\\corvane.exe\"") << "quoted, for the blank in the path";
+  EXPECT_EQ(Setting(settings::kAutostartUsers)->data, other + ";" + sim.process.userSid);
   program.reset();
   ASSERT_TRUE(Start());
   EXPECT_TRUE(main().CoolCheckRadioBox1->checked()) << "the next start reads it as set";
@@ -401,6 +467,7 @@ TEST_F(TrayTest, TheAutostartBoxWritesAndDeletesTheRunValue) {
   main().CoolCheckRadioBox1->UserClick();
   EXPECT_FALSE(main().CoolCheckRadioBox1->checked());
   EXPECT_FALSE(sim.registry.Get(RegRoot::CurrentUser, kRunKey, "Corvane"));
+  EXPECT_EQ(Setting(settings::kAutostartUsers)->data, other) << "the other user's entry stays recorded";
 
   // A value already gone counts as removed.
   main().CoolCheckRadioBox1->UserClick();
@@ -467,8 +534,8 @@ TEST_F(TrayTest, ExitDuringARunStopsItBeforeItsNextDeletionAndEndsLikeAnyExit) {
   program.reset();
   EXPECT_TRUE(sim.desktop.trayIcons().empty());
   EXPECT_FALSE(sim.process.mutexes()->Exists(settings::kMutexName));
-  EXPECT_FALSE(sim.process.mutexes()->Exists("Global\\" + std::string(cleaner::kCleaningRunMutexName) + "-" +
-                                             sim.process.userSid));
+  EXPECT_FALSE(sim.process.mutexes()->Exists(platform::sim::SimProcess::UserNamespace(sim.process.userSid) +
+                                             cleaner::kCleaningRunMutexName));
 }
 
 // A worker that does not come back from one system call within the wait.

@@ -11,7 +11,7 @@ const char kAcMru[] = "Software\\Microsoft\\Search Assistant\\ACMru\\";
 const char kTelnet[] = "Software\\Microsoft\\Telnet";
 const char kWinlogonNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const char kWinlogonLm[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Winlogon";
-const char kTemp[] = "C:\\users\\user\\Temp";
+const char kTemp[] = "C:\\users\\user\\AppData\\Local\\Temp";
 const char kRecent[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent";
 const char kNetHood[] = "C:\\users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Network Shortcuts";
 
@@ -134,6 +134,9 @@ TEST_F(WindowsStepsTest, ATemporaryFolderThatIsOneOfTheSystemsFoldersOrHoldsTheP
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished());
+    // Told, never a silent success.
+    ASSERT_EQ(thread->skips().size(), 1u) << temp;
+    EXPECT_TRUE(thread->skips()[0].refused) << temp;
   }
   // A folder above the profile, where the profile lives elsewhere.
   sim.shell.specialFolders[platform::kCsidlProfile] = "C:\\Data\\users\\user";
@@ -174,8 +177,9 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   for (std::string temp : {"C:\\USERS\\\xC3\xA9LODIE\\",
                            "C:\\users\\\xC3\xA9lodie\\t\xC3\x89L\xC3\x89"
                            "CHARGEMENTS\\",
-                           "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\",
-                           "C:\\Users\\Public\\", "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
+                           "c:\\users\\\xC3\xA9LODIE\\pictures\\", "C:\\Users\\\xC3\x89lodie\\ONEDRI~1\\",
+                           "C:\\Users\\\xC3\x89lodie\\ONEDRI~9\\", "C:\\Users\\Public\\",
+                           "C:\\Program Files\\App\\Temp\\", "C:\\Windows\\Logs\\"}) {
     sim.shell.tempFolder = temp;
     Run();
     EXPECT_TRUE(thread->finished()) << temp;
@@ -189,24 +193,48 @@ TEST_F(WindowsStepsTest, EveryKnownFolderIsRefusedAsTheTemporaryFolderByItsNameA
   EXPECT_FALSE(sim.files.IsFile("C:\\Windows\\Temp\\service.log"));
 }
 
-TEST_F(WindowsStepsTest, RecentDocumentsAndNetworkPlacesKeepDesktopIniAndTheKeyGoesWithoutTheFolder) {
+// Recent holds the recent items' shortcuts beside every program's jump list
+// and Quick Access's pins: only the shortcuts go.
+TEST_F(WindowsStepsTest, RecentDocumentsLoseTheirShortcutsOnlyAndTheKeyGoesWithoutTheFolder) {
   sim.files.AddFile(Join(kRecent, "\\desktop.ini"), "keep");
   sim.files.AddFile(Join(kRecent, "\\report.doc.lnk"));
-  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "keep");
-  sim.files.AddFile(Join(kNetHood, "\\server\\target.lnk"));
+  sim.files.AddFile(Join(kRecent, "\\Plan.LNK"), "", platform::kAttrReadOnly);
+  sim.files.AddFile(Join(kRecent, "\\notes.txt"), "not a shortcut");
+  sim.shell.SetJumpList("Microsoft.Office.WINWORD.EXE.15", {{"pinned.docx"}, {"letter.docx"}, {}});
   MakeKey(Join(kExplorer, "RecentDocs"));
   thread->Select("RecentDocs");
-  thread->Select("NetworkHistory");
   Run();
-  EXPECT_EQ(List(kRecent), Names{"desktop.ini"});
-  EXPECT_EQ(List(kNetHood), Names{"desktop.ini"});
+  EXPECT_EQ(List(kRecent), (Names{"AutomaticDestinations", "CustomDestinations", "desktop.ini", "notes.txt"}));
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").pinned,
+            std::vector<std::string>{platform::sim::kQuickAccessPin});
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Office.WINWORD.EXE.15").recent, std::vector<std::string>{"letter.docx"})
+      << "a jump list is the jump-list step's";
+  EXPECT_TRUE(sim.files.IsFile(platform::sim::kCustomDestinations));
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
 
   sim.shell.specialFolders.erase(platform::kCsidlRecent);
   MakeKey(Join(kExplorer, "RecentDocs"));
-  thread->selection[*cleaner::CleanerIndexOf("NetworkHistory")] = false;
   Run();
   EXPECT_FALSE(HasKey(Join(kExplorer, "RecentDocs")));
+}
+
+// A network location is a read-only folder holding desktop.ini, which makes
+// Explorer show it as a place, and target.lnk: it goes whole or stays whole.
+TEST_F(WindowsStepsTest, NetworkPlacesLoseEachLocationWholeAndKeepOneInUseWhole) {
+  const uint32_t hiddenSystem = platform::kAttrHidden | platform::kAttrSystem;
+  for (const char* location : {"\\Team share (server)", "\\Photos (nas)", "\\Held (server)"}) {
+    sim.files.AddDirectory(Join(kNetHood, location));
+    sim.files.SetAttributes(Join(kNetHood, location), platform::kAttrDirectory | platform::kAttrReadOnly);
+    sim.files.AddFile(Join(kNetHood, location) + "\\desktop.ini", "[.ShellClassInfo]", hiddenSystem);
+    sim.files.AddFile(Join(kNetHood, location) + "\\target.lnk", "\\\\server\\share");
+  }
+  sim.files.HoldOpen(Join(kNetHood, "\\Held (server)\\target.lnk"));
+  sim.files.AddFile(Join(kNetHood, "\\desktop.ini"), "the folder's own");
+  sim.files.AddFile(Join(kNetHood, "\\old place.lnk"));
+  thread->Select("NetworkHistory");
+  Run();
+  EXPECT_EQ(List(kNetHood), (Names{"desktop.ini", "Held (server)"}));
+  EXPECT_EQ(List(Join(kNetHood, "\\Held (server)")), (Names{"desktop.ini", "target.lnk"})) << "still a place";
 }
 
 // The folders the system names are their owner's to move with a junction:
@@ -243,6 +271,74 @@ TEST_F(WindowsStepsTest, AFolderMovedWithALinkIsEmptiedWhereItLeadsUnlessTheTemp
   EXPECT_TRUE(List("D:\\Temp").empty());
   EXPECT_TRUE(thread->skips().empty());
   EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
+}
+
+// TEMP names a folder at the root of the system drive, where any account
+// may make folders: another account made it first, or a junction in its
+// place that leads into this user's data, or another account's.
+TEST_F(WindowsStepsTest, ATemporaryFolderAnotherAccountMadeIsEmptiedOnlyWhereItLeadsOutsideEveryonesFolders) {
+  const std::string firefox = "C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\x.default";
+  const std::string theirs = "C:\\users\\other\\AppData\\Local\\Temp";
+  sim.files.AddFile(firefox + "\\logins.json", "mine");
+  sim.files.AddFile(firefox + "\\key4.db", "mine");
+  sim.files.AddFile(theirs + "\\draft.tmp", "theirs");
+  sim.files.AddFile("\\\\server\\share\\shared.doc", "ours");
+  sim.files.AddFile("C:\\ProgramData\\App\\licence.key", "everyone's");
+  thread->Select("WindowsTempFiles");
+  sim.shell.tempFolder = "C:\\Temp\\";
+  const size_t temp = *cleaner::CleanerIndexOf("WindowsTempFiles");
+  for (const std::string& target : {std::string("C:\\users\\user\\AppData\\Roaming\\Mozilla\\Firefox"), theirs,
+                                    std::string("C:\\ProgramData\\App")}) {
+    sim.files.RemoveFolder("C:\\Temp");
+    sim.files.AddFolderLink("C:\\Temp", target);
+    Run();
+    ASSERT_EQ(thread->skips().size(), 1u) << target;
+    EXPECT_EQ(thread->skips()[0].cleaner, temp);
+    EXPECT_EQ(thread->skips()[0].what, "C:\\Temp");
+    EXPECT_TRUE(thread->skips()[0].link);
+  }
+  EXPECT_EQ(sim.files.Content(firefox + "\\logins.json"), "mine");
+  EXPECT_EQ(sim.files.Content(firefox + "\\key4.db"), "mine");
+  EXPECT_EQ(sim.files.Content(theirs + "\\draft.tmp"), "theirs");
+  EXPECT_EQ(sim.files.Content("C:\\ProgramData\\App\\licence.key"), "everyone's");
+
+  // A share's root is a root, whatever its number of names.
+  sim.shell.tempFolder = "\\\\server\\share\\";
+  Run();
+  EXPECT_EQ(sim.files.Content("\\\\server\\share\\shared.doc"), "ours");
+  ASSERT_EQ(thread->skips().size(), 1u);
+  EXPECT_EQ(thread->skips()[0].what, "\\\\server\\share");
+  EXPECT_TRUE(thread->skips()[0].refused);
+
+  // The folder itself, made by the other account, is emptied, links inside removed as links.
+  sim.shell.tempFolder = "C:\\Temp\\";
+  sim.files.RemoveFolder("C:\\Temp");
+  sim.files.AddFile("C:\\Temp\\setup.log");
+  sim.files.AddFolderLink("C:\\Temp\\profile", firefox);
+  Run();
+  EXPECT_TRUE(List("C:\\Temp").empty());
+  EXPECT_TRUE(thread->skips().empty());
+  EXPECT_EQ(sim.files.Content(firefox + "\\key4.db"), "mine");
+}
+
+// Checked and emptied through one handle: the other account that swaps the
+// folder for a junction once it has been checked leads the purge nowhere.
+TEST_F(WindowsStepsTest, ATemporaryFolderSwappedForALinkAfterItsCheckIsEmptiedWhereItWasChecked) {
+  const std::string documents = "C:\\users\\user\\Documents";
+  sim.files.AddFile(documents + "\\thesis.doc", "mine");
+  sim.files.AddFile("C:\\Temp\\setup.log");
+  sim.shell.tempFolder = "C:\\Temp\\";
+  thread->Select("WindowsTempFiles");
+  sim.files.gate.HoldAt("LongPathName", 1);  // the check's first known folder: the name was looked at
+  thread->Start();
+  ASSERT_TRUE(sim.files.gate.WaitUntilHeld(10000));
+  sim.files.Move("C:\\Temp", "C:\\Moved");
+  sim.files.AddFolderLink("C:\\Temp", documents);
+  sim.files.gate.Release();
+  ASSERT_TRUE(ui.WaitForPosted(10000));
+  ui.RunPosted();
+  EXPECT_EQ(sim.files.Content(documents + "\\thesis.doc"), "mine");
+  EXPECT_TRUE(List("C:\\Moved").empty()) << "the folder checked is the one emptied";
 }
 
 TEST_F(WindowsStepsTest, TheRecycleBinIsEmptiedSilentlyAlsoWhenEmptyAndAFailureIsIgnored) {
@@ -286,25 +382,29 @@ TEST_F(WindowsStepsTest, ExplorerAndTheFileDialogsLoseTheirListsAndKeepTheirOthe
 TEST_F(WindowsStepsTest, JumpListsLoseTheirRecentAndFrequentItemsAndKeepTheirPins) {
   using JumpList = platform::sim::SimShell::JumpList;
   sim.shell.applicationIds = {"Microsoft.Windows.Explorer", "Microsoft.Office.WINWORD.EXE.15"};
-  sim.shell.jumpLists["microsoft.windows.explorer"] = {{"C:\\Projects"}, {"C:\\Secret"}, {"C:\\Often"}};
-  sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"] = {{}, {"letter.docx"}, {}};
+  // The lists are files in Recent, as Windows keeps them; their identifiers' case does not count.
+  sim.shell.SetJumpList("microsoft.windows.explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {"C:\\Often"}});
+  sim.shell.SetJumpList("Microsoft.Office.WINWORD.EXE.15", {{}, {"letter.docx"}, {}});
   // An application the shell does not list keeps its list: its identifier is not known.
-  sim.shell.jumpLists["Unlisted.App"] = {{}, {"kept.txt"}, {}};
+  sim.shell.SetJumpList("Unlisted.App", {{}, {"kept.txt"}, {}});
+  const std::string explorerFile = sim.shell.JumpListFile("Microsoft.Windows.Explorer");
+  EXPECT_EQ(explorerFile.rfind(Join(kRecent, "\\AutomaticDestinations\\"), 0), 0u) << explorerFile;
   thread->Select("JumpListHistory");
   Run();
-  const JumpList& explorer = sim.shell.jumpLists["Microsoft.Windows.Explorer"];
+  const JumpList explorer = sim.shell.JumpListOf("Microsoft.Windows.Explorer");
   EXPECT_EQ(explorer.pinned, std::vector<std::string>{"C:\\Projects"});
   EXPECT_TRUE(explorer.recent.empty());
   EXPECT_TRUE(explorer.frequent.empty());
-  EXPECT_TRUE(sim.shell.jumpLists["Microsoft.Office.WINWORD.EXE.15"].recent.empty());
-  EXPECT_EQ(sim.shell.jumpLists["Unlisted.App"].recent, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(sim.shell.JumpListOf("Microsoft.Office.WINWORD.EXE.15").recent.empty());
+  EXPECT_EQ(sim.shell.JumpListOf("Unlisted.App").recent, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(sim.files.IsFile(platform::sim::kCustomDestinations)) << "the applications' own tasks stay";
   EXPECT_TRUE(thread->skips().empty());
 
   // The applications cannot be listed: nothing changes, and the run says so.
   sim.shell.applicationIdsResult = platform::kHresultClassNotRegistered;
-  sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent = {"C:\\Secret"};
+  sim.shell.SetJumpList("Microsoft.Windows.Explorer", {{"C:\\Projects"}, {"C:\\Secret"}, {}});
   Run();
-  EXPECT_EQ(sim.shell.jumpLists["Microsoft.Windows.Explorer"].recent, std::vector<std::string>{"C:\\Secret"});
+  EXPECT_EQ(sim.shell.JumpListOf("Microsoft.Windows.Explorer").recent, std::vector<std::string>{"C:\\Secret"});
   ASSERT_EQ(thread->skips().size(), 1u);
   EXPECT_EQ(thread->skips()[0].error, platform::kHresultClassNotRegistered);
   EXPECT_FALSE(thread->skips()[0].inUse) << "cleaning again would not help";
@@ -332,6 +432,9 @@ TEST_F(WindowsStepsTest, ThumbnailCachesGoUnlessExplorerHoldsThemAndNothingIsRea
   sim.files.AddFolderLink(std::string(kLocal) + "\\Microsoft\\Windows", "C:\\users\\other");
   Run();
   EXPECT_EQ(sim.files.Content(victim + "\\thumbcache_mine.db"), "mine");
+  ASSERT_EQ(thread->skips().size(), 1u) << "told, never a silent success";
+  EXPECT_EQ(thread->skips()[0].what, std::string(kLocal) + "\\Microsoft\\Windows");
+  EXPECT_TRUE(thread->skips()[0].link);
 }
 
 TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDatabaseIsSkippedWhole) {
@@ -366,6 +469,17 @@ TEST_F(WindowsStepsTest, TheTimelineLosesItsActivitiesInEveryAccountButALockedDa
   ASSERT_EQ(thread->skips().size(), 1u);
   EXPECT_EQ(thread->skips()[0].what, work + ": Activity_PackageId") << "the missing table is named";
   EXPECT_FALSE(thread->skips()[0].inUse);
+
+  // An account's folder that is a link is not followed, and told.
+  const std::string elsewhere = "C:\\users\\other\\AppData\\Local\\ConnectedDevicesPlatform\\L.other";
+  sim.databases.AddTable(elsewhere + "\\ActivitiesCache.db", "Activity", {"Id", "AppId", "Payload"},
+                         {{"1", "notepad", "theirs.txt"}});
+  sim.files.AddFolderLink(platformFolder + "\\L.other", elsewhere);
+  Run();
+  EXPECT_EQ(rows(elsewhere + "\\ActivitiesCache.db", "Activity"), 1u);
+  ASSERT_EQ(thread->skips().size(), 2u);
+  EXPECT_EQ(thread->skips()[1].what, platformFolder + "\\L.other");
+  EXPECT_TRUE(thread->skips()[1].link);
 }
 
 }  // namespace

@@ -30,10 +30,10 @@ struct Recorder::Services {
 Recorder::Recorder(Platform& inner, Mode mode) : mode_(mode), services_(std::make_unique<Services>(inner, *this)) {
   current_ = &sections_[section_];
   // What changes nothing is the platform's own: the clock, the process,
-  // the desktop, sound, the mixer, text conversion.
+  // the desktop, sound, the audio output, text conversion.
   Services& s = *services_;
   platform_ = std::make_unique<Platform>(Platform{s.registry, inner.process, inner.clock, s.files, inner.desktop,
-                                                  inner.sound, inner.mixer, s.shell, s.urlCache, s.urlHistory,
+                                                  inner.sound, inner.audio, s.shell, s.urlCache, s.urlHistory,
                                                   s.security, inner.ansi, s.databases});
 }
 

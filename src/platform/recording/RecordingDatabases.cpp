@@ -94,9 +94,11 @@ long DbResultError(DbResult result) {
   }
 }
 
-std::unique_ptr<Database> RecordingDatabases::Open(const std::string& path, DbAccess access, DbResult* result) {
+std::unique_ptr<Database> RecordingDatabases::Open(const std::string& path, DbAccess access, uint64_t listed,
+                                                   DbResult* result) {
   // Read-only in a preview: not even a journal or log is folded in.
-  std::unique_ptr<Database> inner = inner_.Open(path, recorder_.preview() ? DbAccess::ReadOnly : access, result);
+  std::unique_ptr<Database> inner =
+      inner_.Open(path, recorder_.preview() ? DbAccess::ReadOnly : access, listed, result);
   return inner ? std::make_unique<RecordingDatabase>(std::move(inner), path, recorder_) : nullptr;
 }
 

@@ -18,7 +18,7 @@ long DbResultError(DbResult result);
 class RecordingDatabases : public Databases {
  public:
   RecordingDatabases(Databases& inner, Recorder& recorder) : inner_(inner), recorder_(recorder) {}
-  std::unique_ptr<Database> Open(const std::string& path, DbAccess access, DbResult* result) override;
+  std::unique_ptr<Database> Open(const std::string& path, DbAccess access, uint64_t listed, DbResult* result) override;
 
  private:
   Databases& inner_;

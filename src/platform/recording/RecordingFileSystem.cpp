@@ -111,12 +111,24 @@ class RecordingFolder : public FolderHandle {
     return std::make_unique<RecordingFolder>(files_, std::move(folder));
   }
 
-  bool ClearReadOnly(const std::string& name) override {
+  bool FinalPath(std::string* path) override {
+    return inner_->FinalPath(path) || files_.Failed(files_.inner().LastError());
+  }
+
+  bool ClearReadOnly(const std::string& name, uint64_t listed) override {
     const std::string target = PathOf(name);
     const uint32_t now = files_.GetAttributes(target);
     const uint32_t cleared = now == kInvalidAttributes ? 0 : now & ~uint32_t{kAttrReadOnly};
-    if (files_.preview()) return files_.SetAttributes(target, cleared);
-    long error = inner_->ClearReadOnly(name) ? kErrorSuccess : files_.inner().LastError();
+    if (files_.preview()) {
+      // Refused as a cleaning refuses it: the bit of a file with another name is every name's.
+      FileIdentity identity;
+      if (now != kInvalidAttributes && !(now & kAttrDirectory) && files_.inner().Identify(target, &identity) &&
+          identity.linkCount != 1) {
+        return files_.Outcome(ChangeKind::SetAttributes, target, kErrorAccessDenied, 0, cleared);
+      }
+      return files_.SetAttributes(target, cleared);
+    }
+    long error = inner_->ClearReadOnly(name, listed) ? kErrorSuccess : files_.inner().LastError();
     return files_.Outcome(ChangeKind::SetAttributes, target, error, 0, cleared);
   }
 
@@ -135,6 +147,10 @@ class RecordingFolder : public FolderHandle {
     long error = link ? (files_.RemovedInPreview(target) ? long{kErrorFileNotFound} : long{kErrorSuccess})
                       : files_.WhyNotRemovable(target, false);
     return files_.NoteRemoval(kind, target, error, link ? 0 : size);
+  }
+
+  bool ReadSecurity(FolderSecurity* security) override {
+    return inner_->ReadSecurity(security) || files_.Failed(files_.inner().LastError());
   }
 
   bool RemoveSelf() override {
@@ -330,8 +346,9 @@ bool RecordingFileSystem::MakeFolder(const std::string& path) {
   return Outcome(ChangeKind::MakeFolder, path, error);
 }
 
-long RecordingFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  long error = recorder_.preview() ? kErrorSuccess : inner_.ReplaceWholeFile(path, bytes);
+long RecordingFileSystem::ReplaceFileBelow(const std::string& start, const std::string& path,
+                                           const std::string& bytes) {
+  long error = recorder_.preview() ? kErrorSuccess : inner_.ReplaceFileBelow(start, path, bytes);
   Outcome(ChangeKind::ReplaceFile, path, error, bytes.size());
   return error;
 }

@@ -30,7 +30,7 @@ class RecordingFileSystem : public FileSystem {
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  long ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
   long LastError() override;

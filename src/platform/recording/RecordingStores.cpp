@@ -64,9 +64,9 @@ long RecordingShell::RemoveAllDestinations(const std::string& appId) {
   return change.error;
 }
 
-std::unique_ptr<UrlCacheFind> RecordingUrlCache::FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
+std::unique_ptr<UrlCacheFind> RecordingUrlCache::FindFirst(CacheContainer container, void* buffer, uint32_t* size,
                                                            long* error) {
-  std::unique_ptr<UrlCacheFind> find = inner_.FindFirst(pattern, buffer, size, error);
+  std::unique_ptr<UrlCacheFind> find = inner_.FindFirst(container, buffer, size, error);
   if (!find) return nullptr;
   if (*error == kErrorSuccess) Met(buffer);
   return std::make_unique<RecordingUrlCacheFind>(*this, std::move(find));

@@ -18,6 +18,7 @@ class RecordingShell : public Shell {
 
   bool SpecialFolder(int csidl, std::string* path) override { return inner_.SpecialFolder(csidl, path); }
   bool TempFolder(std::string* path) override { return inner_.TempFolder(path); }
+  bool UserTempFolder(std::string* path) override { return inner_.UserTempFolder(path); }
   bool WindowsFolder(std::string* path) override { return inner_.WindowsFolder(path); }
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override { return inner_.QueryRecycleBin(items, bytes); }
@@ -36,10 +37,10 @@ class RecordingUrlCache : public UrlCache {
  public:
   RecordingUrlCache(UrlCache& inner, Recorder& recorder) : inner_(inner), recorder_(recorder) {}
 
-  std::unique_ptr<UrlCacheFind> FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
-                                          long* error) override;
+  std::unique_ptr<UrlCacheFind> FindFirst(CacheContainer container, void* buffer, uint32_t* size, long* error) override;
   uint32_t EntryType(const void* buffer) override { return inner_.EntryType(buffer); }
   std::string SourceName(const void* buffer) override { return inner_.SourceName(buffer); }
+  std::string LocalFileName(const void* buffer) override { return inner_.LocalFileName(buffer); }
   long DeleteEntry(const std::string& sourceName) override;
 
   // Notes the entry a walk just put in `buffer`.

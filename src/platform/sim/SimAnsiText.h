@@ -1,6 +1,6 @@
 // The simulated ANSI code page: Latin-1 (every byte is the character of the
-// same number); characters beyond it become '?'. A test can make the system
-// refuse every conversion.
+// same number); a text with a character beyond it is not converted. A test
+// can make the system refuse every conversion.
 #pragma once
 
 #include <atomic>
@@ -36,7 +36,7 @@ class SimAnsiText : public AnsiText {
       } else if (length == 2 && c <= 0xC3 && i + 1 < utf8.size()) {
         out += static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
       } else {
-        out += '?';
+        return false;
       }
       i += length;
     }

@@ -166,10 +166,17 @@ class SimDatabase : public Database {
 
 }  // namespace
 
-std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess access, DbResult* result) {
+std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess access, uint64_t listed,
+                                             DbResult* result) {
   SimFileSystem::Node* node = files_.Lookup(path);
   if (!node || node->directory || node->unreadable || (access == DbAccess::ReadWrite && node->unwritable)) {
     *result = DbResult::CannotOpen;
+    return nullptr;
+  }
+  // As SQLite opens it, by its path: a link there leads to another file
+  // than the one listed.
+  if (listed != 0 && (!node->linkTarget.empty() || node->id != listed || node->linkCount != 1)) {
+    *result = DbResult::NotListed;
     return nullptr;
   }
   if (node->heldOpen && !node->holderSharesWrite) {
@@ -184,7 +191,7 @@ std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess a
       return nullptr;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    db = databases_[path] = std::make_shared<Db>();
+    db = databases_[node->id] = std::make_shared<Db>();
   }
   if (db->locked) {
     *result = DbResult::Busy;
@@ -197,16 +204,19 @@ std::unique_ptr<Database> SimDatabases::Open(const std::string& path, DbAccess a
 void SimDatabases::AddTable(const std::string& path, const std::string& table, std::vector<std::string> columns,
                             std::vector<Row> rows) {
   if (!files_.Lookup(path)) files_.AddFile(path, kHeader);
+  const uint64_t file = files_.Lookup(path)->id;
   std::lock_guard<std::mutex> lock(mutex_);
-  std::shared_ptr<Db>& db = databases_[path];
+  std::shared_ptr<Db>& db = databases_[file];
   if (!db) db = std::make_shared<Db>();
   for (Row& row : rows) row.resize(columns.size());
   db->tables[table] = Table{std::move(columns), std::move(rows)};
 }
 
 std::shared_ptr<SimDatabases::Db> SimDatabases::Lookup(const std::string& path) {
+  SimFileSystem::Node* node = files_.Lookup(path);
+  if (!node) return nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = databases_.find(path);
+  auto it = databases_.find(node->id);
   return it == databases_.end() ? nullptr : it->second;
 }
 

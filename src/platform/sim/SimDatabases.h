@@ -2,7 +2,8 @@
 // files: a database is a file of the simulation with tables of text rows.
 // What SQLite does with a real file is modelled: a missing file is not
 // created, an empty file is an empty database, a file of other bytes is no
-// database, a file another program holds without sharing writes is busy; and
+// database, a file another program holds without sharing writes is busy, a
+// file that is not the one listed is refused; and
 // faults to inject: a database another program keeps locked, one that is
 // damaged inside.
 #pragma once
@@ -36,7 +37,7 @@ class SimDatabases : public Databases {
 
   explicit SimDatabases(SimFileSystem& files) : files_(files) {}
 
-  std::unique_ptr<Database> Open(const std::string& path, DbAccess access, DbResult* result) override;
+  std::unique_ptr<Database> Open(const std::string& path, DbAccess access, uint64_t listed, DbResult* result) override;
 
   // For tests. Makes the file too when it is missing.
   void AddTable(const std::string& path, const std::string& table, std::vector<std::string> columns,
@@ -47,7 +48,9 @@ class SimDatabases : public Databases {
  private:
   SimFileSystem& files_;
   std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Db>, util::LessNoCase> databases_;
+  // By the file's number: found by its path as the file system finds it,
+  // and gone with the file.
+  std::map<uint64_t, std::shared_ptr<Db>> databases_;
 };
 
 }  // namespace platform::sim

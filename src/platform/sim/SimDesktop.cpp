@@ -25,6 +25,7 @@ void Modify(NotifyIconRecord& held, const NotifyIconRecord& change) {
 
 bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   notifyCalls.push_back({op, record});
+  if (!trayReady) return false;
   auto key = std::make_pair(record.window, record.id);
   switch (op) {
     case NotifyIconOp::Add:
@@ -42,13 +43,15 @@ bool SimDesktop::NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) {
   return false;
 }
 
-bool SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
-  if (heldElsewhere_.count({modifiers, virtualKey})) return false;
+long SimDesktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (heldElsewhere_.count({modifiers, virtualKey})) return kErrorHotkeyAlreadyRegistered;
   for (const Hotkey& h : hotkeys_) {
-    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) return false;
+    if ((h.window == window && h.id == id) || (h.modifiers == modifiers && h.virtualKey == virtualKey)) {
+      return kErrorHotkeyAlreadyRegistered;
+    }
   }
   hotkeys_.push_back({window, id, modifiers, virtualKey});
-  return true;
+  return kErrorSuccess;
 }
 
 bool SimDesktop::UnregisterHotKey(WindowId window, int id) {
@@ -122,6 +125,19 @@ std::unique_ptr<WindowCreationWatch> SimDesktop::WatchWindowsCreated(std::functi
   const int key = nextWatch_++;
   creationWatches_[key] = std::move(created);
   return std::make_unique<SimCreationWatch>(creationWatches_, key);
+}
+
+std::unique_ptr<WindowCreationWatch> SimDesktop::WatchWindowsDestroyed(std::function<void()> destroyed) {
+  const int key = nextWatch_++;
+  destructionWatches_[key] = [destroyed = std::move(destroyed)](WindowId) { destroyed(); };
+  return std::make_unique<SimCreationWatch>(destructionWatches_, key);
+}
+
+void SimDesktop::RemoveWindow(WindowId id) {
+  windows_.erase(std::remove_if(windows_.begin(), windows_.end(), [id](const Window& w) { return w.id == id; }),
+                 windows_.end());
+  auto watches = destructionWatches_;
+  for (auto& [key, destroyed] : watches) destroyed(id);
 }
 
 SimDesktop::Window* SimDesktop::FindWindowById(WindowId id) {

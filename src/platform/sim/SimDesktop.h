@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/ErrorCodes.h"
 
 namespace platform::sim {
 
@@ -43,7 +44,7 @@ class SimDesktop : public Desktop {
 
   WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
   bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
-  bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
+  long RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
   bool UnregisterHotKey(WindowId window, int id) override;
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
@@ -52,17 +53,23 @@ class SimDesktop : public Desktop {
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsDestroyed(std::function<void()> destroyed) override;
 
   // For tests. A window added is one another program creates: the creation
   // watches hear of it.
   WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
+  // Another program destroys a window: the destruction watches hear of it.
+  void RemoveWindow(WindowId id);
   // A combination that another program holds: registering it fails.
   void HoldElsewhere(uint32_t modifiers, uint32_t virtualKey) { heldElsewhere_.insert({modifiers, virtualKey}); }
   const std::vector<Hotkey>& hotkeys() const { return hotkeys_; }
   // The icons in the tray: (window, id) -> the current record.
   const std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord>& trayIcons() const { return tray_; }
   std::vector<NotifyCall> notifyCalls;
+  // False while Explorer is still starting at sign-in: the shell refuses
+  // every notify-icon call.
+  bool trayReady = true;
   // The balloons the tray showed: a modification with NIF_INFO of an icon it
   // holds, in a record large enough to carry one.
   std::vector<NotifyIconRecord> balloons;
@@ -76,6 +83,7 @@ class SimDesktop : public Desktop {
   std::map<std::pair<WindowId, uint32_t>, NotifyIconRecord> tray_;
   WindowId nextId_ = 0x10000;
   std::map<int, std::function<void(WindowId)>> creationWatches_;
+  std::map<int, std::function<void(WindowId)>> destructionWatches_;
   int nextWatch_ = 0;
 };
 

@@ -5,24 +5,11 @@
 #include <atomic>
 
 #include "platform/ErrorCodes.h"
+#include "platform/sim/SimNames.h"
+#include "util/Text.h"
 
 namespace platform::sim {
 namespace {
-
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == '\\' || c == '/') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
-}
 
 class SimFind : public FileFind {
  public:
@@ -87,48 +74,25 @@ class SimReadableFile : public ReadableFile {
   std::recursive_mutex& mutex_;
 };
 
-// A letter's capital, as the upcase table of an NTFS volume has it, for the
-// scripts a profile name is likely written in: Latin (with its first
-// extension), Greek and Cyrillic.
-char32_t Capital(char32_t c) {
-  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-      (c >= 0x430 && c <= 0x44F)) {
-    return c - 0x20;
-  }
-  if (c == 0xFF) return 0x178;
-  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-  const bool oddLower = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-  const bool evenLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-  if ((oddLower && c % 2 == 1) || (evenLower && c % 2 == 0)) return c - 1;
-  return c;
+// What Windows 10 and 11 give a folder made in the user's own tree, and the
+// root of the system drive (C:\, where every signed-in user may make
+// folders): the full rights of FILE_ALL_ACCESS, the read and execute rights
+// of FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, and FILE_ADD_SUBDIRECTORY.
+constexpr uint32_t kAllAccess = 0x1F01FF;
+constexpr uint32_t kReadAndExecute = 0x1200A9;
+constexpr uint32_t kAddSubdirectory = 0x4;
+const FolderSecurity& UsersOwnFolder() {
+  static const FolderSecurity security{
+      kSimUserSid, {{kSimUserSid, kAllAccess}, {"S-1-5-18", kAllAccess}, {"S-1-5-32-544", kAllAccess}}};
+  return security;
 }
-
-// UTF-8 text with every letter in its capital; bytes that are no UTF-8 stay.
-std::string UpperCase(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : 0;
-    if (length == 0 || i + length > text.size()) {
-      out += text[i++];
-      continue;
-    }
-    char32_t c = length == 1 ? byte : length == 2 ? byte & 0x1F : byte & 0x0F;
-    for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    c = Capital(c);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    i += length;
-  }
-  return out;
+const FolderSecurity& DriveRoot() {
+  static const FolderSecurity security{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                                       {{"S-1-5-18", kAllAccess},
+                                        {"S-1-5-32-544", kAllAccess},
+                                        {"S-1-5-32-545", kReadAndExecute},
+                                        {"S-1-5-11", kAddSubdirectory}}};
+  return security;
 }
 
 // Windows gives up on a path after this many links (ERROR_CANT_RESOLVE_FILENAME).
@@ -148,6 +112,10 @@ long MissingError(const std::shared_ptr<SimFileSystem::Node>& parent) {
   return parent ? long{kErrorFileNotFound} : long{kErrorPathNotFound};
 }
 
+// How a path the system gives begins for a root of drives_: "C:", or a
+// share's "\\server".
+std::string RootName(const std::string& root) { return root.back() == ':' ? root : "\\\\" + root; }
+
 }  // namespace
 
 uint64_t SimFileSystem::Node::NextId() {
@@ -160,14 +128,14 @@ SimFileSystem::SimFileSystem() { AddDirectory("C:\\"); }
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::Resolve(const std::string& path, bool followLast,
                                                             std::shared_ptr<Node>* parent, std::string* leaf,
                                                             std::string* finalPath, int hops) {
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || hops > kMaxLinkHops) return nullptr;
   auto drive = drives_.find(parts[0]);
   if (drive == drives_.end()) return nullptr;
   std::shared_ptr<Node> node = drive->second;
   std::shared_ptr<Node> up;
   // The path reached so far, in the names' own spelling, links followed.
-  std::string reached = drive->first;
+  std::string reached = RootName(drive->first);
   for (size_t i = 1; i < parts.size(); ++i) {
     if (!node->linkTarget.empty()) node = Resolve(node->linkTarget, true, nullptr, nullptr, &reached, hops + 1);
     if (!node || !node->directory) return nullptr;
@@ -201,20 +169,24 @@ void SimFileSystem::Unlink(const std::shared_ptr<Node>& parent, const std::strin
 
 std::unique_ptr<FileFind> SimFileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  size_t cut = pattern.find_last_of("\\/");
-  if (cut == std::string::npos) return nullptr;
-  std::string mask = pattern.substr(cut + 1);
-  std::shared_ptr<Node> folder = Resolve(pattern.substr(0, cut), true);
+  // The mask is the last part once "." and ".." are resolved; a pattern
+  // that ends with a separator names nothing to match.
+  std::vector<std::string> parts = PathParts(pattern);
+  if (parts.size() < 2 || pattern.back() == '\\' || pattern.back() == '/') return nullptr;
+  const std::string mask = parts.back();
+  parts.pop_back();
+  std::string folderPath;
+  for (const std::string& part : parts) folderPath += part + "\\";
+  std::shared_ptr<Node> folder = Resolve(folderPath, true);
   if (!folder || !folder->directory) return nullptr;
   std::vector<FindData> entries;
-  bool isRoot = SplitPath(pattern.substr(0, cut)).size() == 1;
-  if (!isRoot && util::MatchesMask(mask, ".")) {
+  if (parts.size() > 1 && MatchesNameMask(mask, ".")) {
     entries.push_back({".", kAttrDirectory, 0});
     entries.push_back({"..", kAttrDirectory, 0});
   }
   for (const auto& [name, node] : folder->children) {
     // As Windows does, a mask matches a short (8.3) name too.
-    if (util::MatchesMask(mask, name) || (!node->shortName.empty() && util::MatchesMask(mask, node->shortName))) {
+    if (MatchesNameMask(mask, name) || (!node->shortName.empty() && MatchesNameMask(mask, node->shortName))) {
       entries.push_back({name, node->attributes, node->content.size(), node->reparseTag, node->id});
     }
   }
@@ -264,20 +236,38 @@ long SimFileSystem::WhyNotRemovable(const Node& node, const std::shared_ptr<Node
 }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::ParentOf(const Node* node, std::string* leaf) {
-  std::vector<std::shared_ptr<Node>> folders;
-  for (const auto& [name, drive] : drives_) folders.push_back(drive);
+  std::string path;
+  std::shared_ptr<Node> parent;
+  if (PathOf(node, &path)) Resolve(path, false, &parent, leaf);
+  return parent;
+}
+
+bool SimFileSystem::PathOf(const Node* node, std::string* path) {
+  // Folders have one name each, so a search from the drives finds the one.
+  struct Found {
+    std::shared_ptr<Node> folder;
+    std::string path;
+  };
+  std::vector<Found> folders;
+  for (const auto& [name, drive] : drives_) {
+    if (drive.get() == node) {
+      *path = RootName(name) + "\\";
+      return true;
+    }
+    folders.push_back({drive, RootName(name)});
+  }
   while (!folders.empty()) {
-    std::shared_ptr<Node> folder = std::move(folders.back());
+    Found at = std::move(folders.back());
     folders.pop_back();
-    for (const auto& [name, child] : folder->children) {
+    for (const auto& [name, child] : at.folder->children) {
       if (child.get() == node) {
-        *leaf = name;
-        return folder;
+        *path = at.path + "\\" + name;
+        return true;
       }
-      if (child->directory && child->linkTarget.empty()) folders.push_back(child);
+      if (child->directory && child->linkTarget.empty()) folders.push_back({child, at.path + "\\" + name});
     }
   }
-  return nullptr;
+  return false;
 }
 
 // A folder opened as itself: it holds the folder's node, wherever the folder
@@ -313,10 +303,18 @@ class SimFolderHandle : public FolderHandle {
     return std::make_unique<SimFolderHandle>(files_, child, path_ + "\\" + name);
   }
 
-  bool ClearReadOnly(const std::string& name) override {
+  bool FinalPath(std::string* path) override {
     std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
-    std::shared_ptr<SimFileSystem::Node> child = Entry(name, 0);
+    return files_.PathOf(node_.get(), path) || Fail(kErrorFileNotFound);
+  }
+
+  bool ClearReadOnly(const std::string& name, uint64_t listed) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::shared_ptr<SimFileSystem::Node> child = Entry(name, listed);
     if (!child) return false;
+    if (!child->linkTarget.empty()) return Fail(kErrorStoppedOnSymlink);
+    // The attributes are the file's: clearing them through one name clears them for every other.
+    if (!child->directory && child->linkCount != 1) return Fail(kErrorAccessDenied);
     child->attributes &= ~uint32_t{kAttrReadOnly};
     if (child->attributes == 0) child->attributes = kAttrNormal;
     return true;
@@ -342,6 +340,18 @@ class SimFolderHandle : public FolderHandle {
     if (!parent) return Fail(kErrorFileNotFound);
     if (long error = SimFileSystem::WhyNotRemovable(*node_, parent)) return Fail(error);
     files_.Unlink(parent, leaf);
+    return true;
+  }
+
+  bool ReadSecurity(FolderSecurity* security) override {
+    std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    if (node_->security) {
+      *security = *node_->security;
+      return true;
+    }
+    const bool root = std::any_of(files_.drives_.begin(), files_.drives_.end(),
+                                  [this](const auto& drive) { return drive.second == node_; });
+    *security = root ? DriveRoot() : UsersOwnFolder();
     return true;
   }
 
@@ -416,6 +426,7 @@ bool SimFileSystem::RemoveFolder(const std::string& path) {
   // A link goes by itself; what it leads to is not touched.
   if (node->linkTarget.empty() && !node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->heldOpen) return Fail(kErrorSharingViolation);
   Unlink(parent, leaf);
   return true;
 }
@@ -430,17 +441,18 @@ bool SimFileSystem::Identify(const std::string& path, FileIdentity* identity) {
 }
 
 bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
+  gate.Pass("LongPathName");
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   if (parts.empty() || !drives_.count(parts[0])) return false;
-  std::string longPath = parts[0];
+  std::string longPath = RootName(parts[0]);
   for (size_t i = 1; i < parts.size(); ++i) {
     std::shared_ptr<Node> folder = Resolve(longPath, true);
     if (!folder || !folder->directory) return false;  // the system cannot say
     std::string name = parts[i];
     if (!folder->children.count(name)) {
       auto alias = std::find_if(folder->children.begin(), folder->children.end(), [&](const auto& child) {
-        return !child.second->shortName.empty() && util::EqualNoCase(child.second->shortName, name);
+        return !child.second->shortName.empty() && SameNames(child.second->shortName, name);
       });
       if (alias == folder->children.end()) return false;
       name = alias->first;
@@ -452,7 +464,7 @@ bool SimFileSystem::LongPathName(const std::string& path, std::string* result) {
   return true;
 }
 
-bool SimFileSystem::SameName(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+bool SimFileSystem::SameName(const std::string& a, const std::string& b) { return SameNames(a, b); }
 
 std::unique_ptr<ReadableFile> SimFileSystem::OpenForRead(const std::string& path, long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -478,14 +490,31 @@ bool SimFileSystem::MakeFolder(const std::string& path) {
   return true;
 }
 
-long SimFileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+long SimFileSystem::ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::shared_ptr<Node> parent;
-  std::string leaf;
+  // The start where it leads, every folder below it (or below the drive) as
+  // itself: a link among them refuses.
+  std::vector<std::string> parts = PathParts(path);
+  const std::vector<std::string> above = PathParts(start);
+  if (parts.size() < 2 || above.size() >= parts.size()) return kErrorPathNotFound;
+  for (size_t i = 0; i < above.size(); ++i) {
+    if (!SameName(above[i], parts[i])) return kErrorPathNotFound;
+  }
+  auto drive = drives_.find(parts[0]);
+  std::shared_ptr<Node> parent =
+      above.empty() ? (drive == drives_.end() ? nullptr : drive->second) : Resolve(start, true);
+  if (!parent || !parent->directory) return kErrorPathNotFound;
+  for (size_t i = std::max<size_t>(above.size(), 1); i + 1 < parts.size(); ++i) {
+    auto it = parent->children.find(parts[i]);
+    if (it == parent->children.end() || !it->second->directory) return kErrorPathNotFound;
+    if (!it->second->linkTarget.empty()) return kErrorStoppedOnSymlink;
+    parent = it->second;
+  }
+  const std::string leaf = parts.back();
+  auto existing = parent->children.find(leaf);
   // The new file takes the name's place: a link or another hard link of that
   // name is replaced, not written through (as MoveFileEx does).
-  std::shared_ptr<Node> node = Resolve(path, false, &parent, &leaf);
-  if (!parent) return kErrorFileNotFound;
+  std::shared_ptr<Node> node = existing == parent->children.end() ? nullptr : existing->second;
   if (parent->unwritable) return kErrorAccessDenied;
   if (node && (node->directory || node->unwritable || (node->attributes & kAttrReadOnly) || node->heldOpen)) {
     return kErrorAccessDenied;
@@ -558,14 +587,14 @@ bool SimFileSystem::WriteIniString(const std::string& file, const std::string& s
   }
   std::string out;
   for (const std::string& l : lines) out += l;
-  long error = ReplaceWholeFile(file, out);
+  long error = ReplaceFileBelow({}, file, out);
   return error == kErrorSuccess || Fail(error);
 }
 
 long SimFileSystem::LastError() { return lastError; }
 
 std::shared_ptr<SimFileSystem::Node> SimFileSystem::MakeParents(const std::string& path, std::string* leaf) {
-  std::vector<std::string> parts = SplitPath(path);
+  std::vector<std::string> parts = PathParts(path);
   auto& drive = drives_[parts[0]];
   if (!drive) {
     drive = std::make_shared<Node>();
@@ -701,6 +730,10 @@ void SimFileSystem::MakeUnreadable(const std::string& path, bool on) {
 
 void SimFileSystem::MakeUnwritable(const std::string& path, bool on) {
   if (Node* n = Lookup(path)) n->unwritable = on;
+}
+
+void SimFileSystem::SetSecurity(const std::string& path, FolderSecurity security) {
+  if (Node* n = Lookup(path)) n->security = std::make_shared<const FolderSecurity>(std::move(security));
 }
 
 }  // namespace platform::sim

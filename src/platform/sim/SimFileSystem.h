@@ -1,5 +1,6 @@
 // An in-memory file system with the Windows rules the program meets: names
-// without regard to case and taken exactly as given (as the \\?\ form does),
+// compared as NTFS compares them and otherwise taken exactly as given, "."
+// and ".." in paths resolved as Win32 resolves them (SimNames.h),
 // attributes, read-only files that refuse deletion, files held open by
 // another program, links (junctions and symbolic links, which another user
 // may have planted) that are listed as reparse points but lead elsewhere,
@@ -15,9 +16,12 @@
 
 #include "platform/FileSystem.h"
 #include "platform/sim/SimGate.h"
-#include "util/Text.h"
+#include "platform/sim/SimNames.h"
 
 namespace platform::sim {
+
+// The simulated machine's user, as SimSecurity's token names it.
+constexpr char kSimUserSid[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
 
 class SimFileSystem : public FileSystem {
  public:
@@ -29,11 +33,14 @@ class SimFileSystem : public FileSystem {
     uint32_t reparseTag = 0;  // with kAttrReparsePoint
     uint32_t linkCount = 1;   // the names it has (hard links)
     std::string shortName;    // its 8.3 alias, if any
-    bool heldOpen = false;    // another program holds it open
+    bool heldOpen = false;    // another program holds it open (a folder: as its current directory)
     bool holderSharesWrite = true;
     bool unreadable = false;
     bool unwritable = false;
-    std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> children;
+    // Its owner and access list; null for what Windows gives a folder the
+    // user made in their own tree (a drive's root: what it gives C:\).
+    std::shared_ptr<const FolderSecurity> security;
+    std::map<std::string, std::shared_ptr<Node>, NameLess> children;
     uint64_t id = NextId();  // its number on the volume
     static uint64_t NextId();
   };
@@ -51,7 +58,7 @@ class SimFileSystem : public FileSystem {
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  long ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
   long LastError() override;
@@ -80,11 +87,17 @@ class SimFileSystem : public FileSystem {
   // Names in a folder, sorted without regard to case.
   std::vector<std::string> List(const std::string& folder);
   void HoldOpen(const std::string& path, bool sharesWrite = true);
+  // Makes a folder the current directory of another program, which holds
+  // it open without sharing deletion: it can be emptied, not removed.
+  void MakeCurrentDirectoryOfAnotherProgram(const std::string& folder) { HoldOpen(folder); }
   void Release(const std::string& path);
   void MakeUnreadable(const std::string& path, bool on = true);
   void MakeUnwritable(const std::string& path, bool on = true);
+  // Gives the entry at `path` an owner and access list of its own: another
+  // account's folder, one that everyone may change.
+  void SetSecurity(const std::string& path, FolderSecurity security);
   int writeCount() const { return writeCount_; }
-  // Holds a worker in "RemoveFile" (by path or through a folder handle).
+  // Holds a worker in "RemoveFile" (by path or through a folder handle) or "LongPathName".
   SimGate gate;
 
  private:
@@ -95,12 +108,14 @@ class SimFileSystem : public FileSystem {
   // Whether `node`, an entry of the folder `parent` named `leaf`, may be
   // deleted: kErrorSuccess or why not.
   static long WhyNotRemovable(const Node& node, const std::shared_ptr<Node>& parent);
+  // The path of the folder `node` now, searched from the drives; false when none holds it.
+  bool PathOf(const Node* node, std::string* path);
   // The folder that holds `node` now, searched from the drives; null when none does.
   std::shared_ptr<Node> ParentOf(const Node* node, std::string* leaf);
   std::shared_ptr<Node> MakeParents(const std::string& path, std::string* leaf);
 
   std::recursive_mutex mutex_;
-  std::map<std::string, std::shared_ptr<Node>, util::LessNoCase> drives_;
+  std::map<std::string, std::shared_ptr<Node>, NameLess> drives_;
   int writeCount_ = 0;
 };
 

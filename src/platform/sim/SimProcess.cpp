@@ -56,7 +56,11 @@ MutexResult SimProcess::CreateInitiallyOwnedMutex(const std::string& name) {
 TakenMutex SimProcess::TryTakeMutex(const std::string& name) { return Take(name, {}); }
 
 TakenMutex SimProcess::TryTakeUserMutex(const std::string& name) {
-  return Take("Global\\" + name + "-" + userSid, userSid);
+  // The namespace bound to the user's SID, where no other account can make
+  // an object: no name another process can give reaches it.
+  TakenMutex taken = Take(UserNamespace(userSid) + name, userSid);
+  taken.inPrivateNamespace = true;
+  return taken;
 }
 
 TakenMutex SimProcess::Take(const std::string& name, const std::string& ownerSid) {
@@ -112,10 +116,34 @@ bool SimProcess::CallExport(ModuleId module, const std::string& exportName, HRes
   return true;
 }
 
-std::vector<std::string> SimProcess::RunningProgramNames() {
-  std::vector<std::string> names = runningPrograms;
-  names.push_back(executablePath.substr(executablePath.find_last_of('\\') + 1));
-  return names;
+namespace {
+bool Same(const std::string& a, const std::string& b) { return util::EqualNoCase(a, b); }
+bool Among(const std::vector<std::string>& names, const std::string& name) {
+  return std::any_of(names.begin(), names.end(), [&name](const std::string& n) { return Same(n, name); });
+}
+}  // namespace
+
+std::vector<RunningProcess> SimProcess::RunningProcesses() {
+  // Ids as Windows gives them, multiples of 4, one range per list.
+  std::vector<RunningProcess> processes;
+  uint32_t id = 0x1000;
+  for (const std::string& name : runningPrograms) processes.push_back({id += 4, name, true});
+  id = 0x2000;
+  for (const std::string& name : backgroundPrograms) processes.push_back({id += 4, name, false});
+  processes.push_back({0x100, executablePath.substr(executablePath.find_last_of('\\') + 1), false});
+  return processes;
+}
+
+bool SimProcess::Runs(const std::string& programFile) {
+  return Among(runningPrograms, programFile) || Among(backgroundPrograms, programFile) ||
+         Same(programFile, executablePath.substr(executablePath.find_last_of('\\') + 1));
+}
+
+void SimProcess::KeepInBackground(const std::string& programFile) {
+  auto other = [&programFile](const std::string& name) { return !Same(name, programFile); };
+  const auto moved = std::stable_partition(runningPrograms.begin(), runningPrograms.end(), other);
+  backgroundPrograms.insert(backgroundPrograms.end(), moved, runningPrograms.end());
+  runningPrograms.erase(moved, runningPrograms.end());
 }
 
 namespace {
@@ -131,16 +159,19 @@ class SimProgramEndWatch : public ProgramEndWatch {
 
 std::unique_ptr<ProgramEndWatch> SimProcess::WatchProgramEnd(const std::string& programFile,
                                                              std::function<void()> allEnded) {
-  auto same = [&programFile](const std::string& name) { return util::EqualNoCase(name, programFile); };
-  if (std::none_of(runningPrograms.begin(), runningPrograms.end(), same)) return nullptr;
+  // An elevated process cannot be opened for waiting.
+  if (elevated.count(programFile) || (!Among(runningPrograms, programFile) && !Among(backgroundPrograms, programFile)))
+    return nullptr;
   const int key = nextWatch_++;
   programWatches_[key] = {programFile, std::move(allEnded)};
   return std::make_unique<SimProgramEndWatch>([this, key] { programWatches_.erase(key); });
 }
 
 void SimProcess::EndProgram(const std::string& programFile) {
-  auto same = [&programFile](const std::string& name) { return util::EqualNoCase(name, programFile); };
-  runningPrograms.erase(std::remove_if(runningPrograms.begin(), runningPrograms.end(), same), runningPrograms.end());
+  auto same = [&programFile](const std::string& name) { return Same(name, programFile); };
+  for (auto* list : {&runningPrograms, &backgroundPrograms}) {
+    list->erase(std::remove_if(list->begin(), list->end(), same), list->end());
+  }
   for (auto it = programWatches_.begin(); it != programWatches_.end();) {
     if (!same(it->second.programFile)) {
       ++it;
@@ -151,6 +182,67 @@ void SimProcess::EndProgram(const std::string& programFile) {
     it = programWatches_.erase(it);
     std::thread(allEnded).join();
   }
+}
+
+}  // namespace platform::sim
+
+namespace platform::sim {
+namespace {
+
+class SimRestartSession : public RestartSession {
+ public:
+  explicit SimRestartSession(SimProcess& process) : process_(process) {}
+  long RegisterFiles(const std::vector<std::string>& files) override {
+    registered_.insert(registered_.end(), files.begin(), files.end());
+    return kErrorSuccess;
+  }
+  long ListUsers(std::vector<uint32_t>* processIds) override {
+    processIds->clear();
+    const std::vector<std::string> users = UserPrograms();
+    for (const RunningProcess& p : process_.RunningProcesses()) {
+      if (Among(users, p.programFile)) processIds->push_back(p.id);
+    }
+    return kErrorSuccess;
+  }
+  long ShutDownUsers() override {
+    const std::vector<std::string> users = UserPrograms();
+    for (const std::string& program : users) {
+      if (process_.elevated.count(program)) return kErrorFailNoActionReboot;
+    }
+    long result = kErrorSuccess;
+    for (const std::string& program : users) {
+      if (process_.refuseToEnd.count(program)) {
+        result = kErrorFailShutdown;
+        continue;
+      }
+      process_.EndProgram(program);
+      process_.endedByRestartManager.push_back(program);
+    }
+    return result;
+  }
+
+ private:
+  // The running programs that hold a registered file, each once.
+  std::vector<std::string> UserPrograms() {
+    std::vector<std::string> programs;
+    for (const std::string& file : registered_) {
+      auto held = process_.filesInUse.find(file);
+      if (held == process_.filesInUse.end() || !process_.Runs(held->second) || Among(programs, held->second)) continue;
+      programs.push_back(held->second);
+    }
+    return programs;
+  }
+
+  SimProcess& process_;
+  std::vector<std::string> registered_;
+};
+
+}  // namespace
+
+std::unique_ptr<RestartSession> SimProcess::StartRestartSession(long* error) {
+  *error = restartSessionError;
+  if (restartSessionError != kErrorSuccess) return nullptr;
+  return std::make_unique<SimRestartSession>(*this);
 }
 
 }  // namespace platform::sim

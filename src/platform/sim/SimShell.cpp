@@ -2,11 +2,52 @@
 #include "platform/sim/SimShell.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
-namespace platform::sim {
+#include "platform/sim/SimNames.h"
 
-SimShell::SimShell()
+namespace platform::sim {
+namespace {
+
+using JumpList = SimShell::JumpList;
+
+// A jump list's file holds one line per entry: its kind, a tab, the entry.
+struct EntryKind {
+  const char* name;
+  std::vector<std::string> JumpList::*entries;
+};
+const EntryKind kEntryKinds[] = {
+    {"pinned", &JumpList::pinned}, {"recent", &JumpList::recent}, {"frequent", &JumpList::frequent}};
+
+std::string JumpListText(const JumpList& list) {
+  std::string text;
+  for (const EntryKind& kind : kEntryKinds) {
+    for (const std::string& entry : list.*kind.entries) text += std::string(kind.name) + "\t" + entry + "\n";
+  }
+  return text;
+}
+
+JumpList ParseJumpList(const std::string& text) {
+  JumpList list;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    const size_t tab = line.find('\t');
+    for (const EntryKind& kind : kEntryKinds) {
+      if (tab != std::string::npos && line.compare(0, tab, kind.name) == 0) {
+        (list.*kind.entries).push_back(line.substr(tab + 1));
+      }
+    }
+    at = end + 1;
+  }
+  return list;
+}
+
+}  // namespace
+
+SimShell::SimShell(SimFileSystem& files)
     : specialFolders{
           {kCsidlPersonal, "C:\\users\\user\\Documents"},
           {kCsidlFavorites, "C:\\users\\user\\Favorites"},
@@ -24,7 +65,8 @@ SimShell::SimShell()
           {kCsidlSystem, "C:\\windows\\system32"},
           {kCsidlProgramFilesX86, "C:\\Program Files (x86)"},
           {kCsidlCommonDocuments, "C:\\users\\Public\\Documents"},
-      } {}
+      },
+      files_(files) {}
 
 void SimShell::MaybeThrow() {
   if (throwOnNextCall.empty()) return;
@@ -47,6 +89,14 @@ bool SimShell::TempFolder(std::string* path) {
   MaybeThrow();
   if (tempFolder.empty()) return false;
   *path = tempFolder;
+  return true;
+}
+
+bool SimShell::UserTempFolder(std::string* path) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  MaybeThrow();
+  if (userTempFolder.empty()) return false;
+  *path = userTempFolder;
   return true;
 }
 
@@ -97,17 +147,42 @@ long SimShell::ApplicationIds(std::vector<std::string>* ids) {
   return kHresultOk;
 }
 
+std::string SimShell::JumpListFile(const std::string& appId) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto recent = specialFolders.find(kCsidlRecent);
+  if (recent == specialFolders.end() || recent->second.empty()) return {};
+  // Windows names the file for a 64-bit hash of the identifier; this one
+  // is FNV-1a over its capitals.
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (char32_t c : Capitals(appId)) hash = (hash ^ c) * 0x100000001b3ull;
+  char name[17];
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+  return recent->second + "\\AutomaticDestinations\\" + name + ".automaticDestinations-ms";
+}
+
+void SimShell::SetJumpList(const std::string& appId, const JumpList& list) {
+  const std::string file = JumpListFile(appId);
+  if (!file.empty()) files_.AddFile(file, JumpListText(list));
+}
+
+SimShell::JumpList SimShell::JumpListOf(const std::string& appId) {
+  const std::string file = JumpListFile(appId);
+  const SimFileSystem::Node* node = file.empty() ? nullptr : files_.Lookup(file);
+  return node && !node->directory ? ParseJumpList(files_.Content(file)) : JumpList{};
+}
+
 long SimShell::RemoveAllDestinations(const std::string& appId) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   MaybeThrow();
   // SetAppID refuses an empty identifier, as Windows does.
   if (appId.empty()) return kHresultInvalidArgument;
   if (removeDestinationsResult != kHresultOk) return removeDestinationsResult;
-  auto it = jumpLists.find(appId);
-  if (it != jumpLists.end()) {
-    it->second.recent.clear();
-    it->second.frequent.clear();
-  }
+  const std::string file = JumpListFile(appId);
+  if (file.empty() || !files_.IsFile(file)) return kHresultOk;
+  JumpList list = JumpListOf(appId);
+  list.recent.clear();
+  list.frequent.clear();
+  SetJumpList(appId, list);
   return kHresultOk;
 }
 

@@ -8,9 +8,9 @@
 namespace platform::sim {
 namespace {
 
-// The record: structure size, type, name length, the name with its
-// terminator, then the entry's extra bytes.
-constexpr uint32_t kHeader = 12;
+// The record: structure size, type, the lengths of the name and the local
+// file's name, each with its terminator, then the entry's extra bytes.
+constexpr uint32_t kHeader = 16;
 
 class SimUrlCacheFind : public UrlCacheFind {
  public:
@@ -41,10 +41,16 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && util::EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool InContainer(const std::string& name, CacheContainer container) {
+  const bool cookie = StartsWithNoCase(name, "Cookie:");
+  if (container == CacheContainer::Cookies) return cookie;
+  return !cookie && !StartsWithNoCase(name, "Visited:");
+}
+
 }  // namespace
 
 uint32_t SimUrlCache::RecordSize(const std::string& name, const Entry& entry) {
-  return kHeader + static_cast<uint32_t>(name.size()) + 1 + entry.extraBytes;
+  return kHeader + static_cast<uint32_t>(name.size() + 1 + entry.localFile.size() + 1) + entry.extraBytes;
 }
 
 long SimUrlCache::Fill(const std::string& name, void* buffer, uint32_t* size) {
@@ -57,23 +63,24 @@ long SimUrlCache::Fill(const std::string& name, void* buffer, uint32_t* size) {
     return kErrorInsufficientBuffer;
   }
   auto* bytes = static_cast<unsigned char*>(buffer);
-  uint32_t length = static_cast<uint32_t>(it->first.size());
+  const uint32_t length = static_cast<uint32_t>(it->first.size());
+  const uint32_t fileLength = static_cast<uint32_t>(it->second.localFile.size());
   std::memcpy(bytes, &needed, 4);
   std::memcpy(bytes + 4, &it->second.type, 4);
   std::memcpy(bytes + 8, &length, 4);
+  std::memcpy(bytes + 12, &fileLength, 4);
   std::memcpy(bytes + kHeader, it->first.c_str(), length + 1);
-  std::memset(bytes + kHeader + length + 1, 0, it->second.extraBytes);
+  std::memcpy(bytes + kHeader + length + 1, it->second.localFile.c_str(), fileLength + 1);
+  std::memset(bytes + kHeader + length + 1 + fileLength + 1, 0, it->second.extraBytes);
   *size = needed;
   return kErrorSuccess;
 }
 
-std::vector<std::string> SimUrlCache::Match(const std::string& pattern) {
+std::vector<std::string> SimUrlCache::Match(CacheContainer container) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> names;
   for (const auto& [name, entry] : entries_) {
-    // A container prefix such as "cookie:" matches without regard to case,
-    // as on Windows; no pattern gives every container.
-    if (pattern.empty() || StartsWithNoCase(name, pattern)) names.push_back(name);
+    if (InContainer(name, container)) names.push_back(name);
   }
   return names;
 }
@@ -83,11 +90,11 @@ bool SimUrlCache::Exists(const std::string& name) {
   return entries_.count(name) != 0;
 }
 
-std::unique_ptr<UrlCacheFind> SimUrlCache::FindFirst(const std::string& pattern, void* buffer, uint32_t* size,
+std::unique_ptr<UrlCacheFind> SimUrlCache::FindFirst(CacheContainer container, void* buffer, uint32_t* size,
                                                      long* error) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   ++openEnumerations_;
-  auto find = std::make_unique<SimUrlCacheFind>(*this, Match(pattern));
+  auto find = std::make_unique<SimUrlCacheFind>(*this, Match(container));
   *error = find->Next(buffer, size);
   if (*error != kErrorSuccess) return nullptr;  // the destructor closes it again
   return find;
@@ -105,6 +112,13 @@ std::string SimUrlCache::SourceName(const void* buffer) {
   return std::string(static_cast<const char*>(buffer) + kHeader, length);
 }
 
+std::string SimUrlCache::LocalFileName(const void* buffer) {
+  uint32_t length, fileLength;
+  std::memcpy(&length, static_cast<const unsigned char*>(buffer) + 8, 4);
+  std::memcpy(&fileLength, static_cast<const unsigned char*>(buffer) + 12, 4);
+  return std::string(static_cast<const char*>(buffer) + kHeader + length + 1, fileLength);
+}
+
 long SimUrlCache::DeleteEntry(const std::string& sourceName) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   ++deleteCalls_;
@@ -115,9 +129,9 @@ long SimUrlCache::DeleteEntry(const std::string& sourceName) {
   return kErrorSuccess;
 }
 
-void SimUrlCache::Add(const std::string& sourceName, uint32_t type, uint32_t extraBytes) {
+void SimUrlCache::Add(const std::string& sourceName, uint32_t type, uint32_t extraBytes, const std::string& localFile) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  entries_[sourceName] = Entry{type, extraBytes, false};
+  entries_[sourceName] = Entry{type, extraBytes, false, localFile};
 }
 
 void SimUrlCache::MakeUndeletable(const std::string& sourceName) {
@@ -127,7 +141,12 @@ void SimUrlCache::MakeUndeletable(const std::string& sourceName) {
 
 bool SimUrlCache::Has(const std::string& sourceName) { return Exists(sourceName); }
 
-std::vector<std::string> SimUrlCache::Names() { return Match(""); }
+std::vector<std::string> SimUrlCache::Names() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::vector<std::string> names;
+  for (const auto& [name, entry] : entries_) names.push_back(name);
+  return names;
+}
 
 void SimUrlCache::ClearVisited() {
   std::lock_guard<std::recursive_mutex> lock(mutex_);

@@ -4,6 +4,7 @@
 #include "platform/sqlite/SqliteDatabases.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <new>
 #include <string>
@@ -15,6 +16,9 @@ namespace {
 // Windows' sharing and lock violations: the file is open in another program.
 constexpr int kSharingViolation = 32;
 constexpr int kLockViolation = 33;
+
+// How often SQLite reports its progress, in its virtual machine's steps.
+constexpr int kStepsPerReport = 10000;
 
 // An identifier between double quotes, any quote in it doubled.
 std::string Quoted(const std::string& name) {
@@ -42,12 +46,15 @@ class Statement {
 
 class SqliteDatabase : public Database {
  public:
-  explicit SqliteDatabase(sqlite3* db) : db_(db) {
+  SqliteDatabase(sqlite3* db, uint64_t maxSteps) : db_(db), maxSteps_(maxSteps) {
     // The value test of a row match: whether a column's text is among the
     // values of the current statement. Direct only, so no schema object of
     // the browser's can call it.
     sqlite3_create_function_v2(db_, "corvane_among", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Among, nullptr, nullptr,
                                nullptr);
+    // Every call below gets its share of work; beyond it SQLite stops the
+    // statement (SQLITE_INTERRUPT) and undoes what it had changed.
+    sqlite3_progress_handler(db_, kStepsPerReport, &Progress, this);
   }
   ~SqliteDatabase() override {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -55,6 +62,7 @@ class SqliteDatabase : public Database {
   }
 
   DbResult Check(const std::string& table, const std::string& column) override {
+    Fresh();
     Statement tables(db_, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
     if (tables.prepared() != SQLITE_OK) return Result(tables.prepared());
     sqlite3_bind_text(tables.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
@@ -72,6 +80,7 @@ class SqliteDatabase : public Database {
   }
 
   DbResult Count(const RowMatch& match, uint64_t* rows) override {
+    Fresh();
     *rows = 0;
     std::string where;
     DbResult checked = Where(match, &where);
@@ -85,10 +94,12 @@ class SqliteDatabase : public Database {
   }
 
   DbResult Delete(const RowMatch& match, uint64_t* rows) override {
+    Fresh();
     return Change("DELETE FROM " + Quoted(match.table), match, {}, rows);
   }
 
   DbResult Update(const RowMatch& match, const std::vector<ColumnValue>& values, uint64_t* rows) override {
+    Fresh();
     std::string sql = "UPDATE " + Quoted(match.table) + " SET ";
     for (size_t i = 0; i < values.size(); ++i) {
       DbResult checked = Check(match.table, values[i].column);
@@ -99,6 +110,7 @@ class SqliteDatabase : public Database {
   }
 
   DbResult Values(const RowMatch& match, const std::string& column, std::map<std::string, uint64_t>* counts) override {
+    Fresh();
     counts->clear();
     std::string where;
     DbResult checked = Check(match.table, column);
@@ -118,9 +130,13 @@ class SqliteDatabase : public Database {
     return rc == SQLITE_DONE ? DbResult::Ok : Result(rc);
   }
 
-  DbResult Begin() override { return Exec("BEGIN IMMEDIATE"); }
+  DbResult Begin() override {
+    Fresh();
+    return Exec("BEGIN IMMEDIATE");
+  }
 
   DbResult Commit() override {
+    Fresh();
     DbResult result = Exec("COMMIT");
     // The deleted rows may still stand in the write-ahead log: let SQLite
     // fold it into the file now. With a reader still on the log this folds
@@ -134,6 +150,7 @@ class SqliteDatabase : public Database {
   }
 
   DbResult IntegrityCheck() override {
+    Fresh();
     Statement check(db_, "PRAGMA integrity_check");
     if (check.prepared() != SQLITE_OK) return Result(check.prepared());
     int rc = sqlite3_step(check.get());
@@ -155,6 +172,8 @@ class SqliteDatabase : public Database {
       case SQLITE_CORRUPT:
       case SQLITE_NOTADB:
         return DbResult::Malformed;
+      case SQLITE_INTERRUPT:
+        return DbResult::TooMuchWork;
       case SQLITE_CANTOPEN:
       case SQLITE_IOERR: {
         int system = sqlite3_system_errno(db_);
@@ -170,7 +189,16 @@ class SqliteDatabase : public Database {
     }
   }
 
+  // A new call's share of work begins.
+  void Fresh() { steps_ = 0; }
+
  private:
+  static int Progress(void* self) {
+    auto* database = static_cast<SqliteDatabase*>(self);
+    database->steps_ += kStepsPerReport;
+    return database->steps_ > database->maxSteps_ ? 1 : 0;
+  }
+
   static void Among(sqlite3_context* context, int, sqlite3_value** args) {
     auto* self = static_cast<SqliteDatabase*>(sqlite3_user_data(context));
     const unsigned char* text = sqlite3_value_text(args[0]);
@@ -242,12 +270,40 @@ class SqliteDatabase : public Database {
   DbResult Exec(const char* sql) { return Result(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr)); }
 
   sqlite3* db_;
+  uint64_t maxSteps_;
+  uint64_t steps_ = 0;
   std::unordered_set<std::string> among_;
 };
 
+// Switches one of the connection's options off and reads it back.
+bool SwitchedOff(sqlite3* db, int option) {
+  int on = 1;
+  return sqlite3_db_config(db, option, 0, &on) == SQLITE_OK && on == 0;
+}
+
+// Whether SQLite holds the file `listed` names, by one name only.
+bool IsListedFile(sqlite3* db, const std::string& file, const IdentifyOpened& identify, uint64_t listed) {
+  // POSIX's VFS knows whether its path still names the file it holds;
+  // Windows' hands out its handle instead.
+  int moved = 0;
+  if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) return false;
+  void* handle = nullptr;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_WIN32_GET_HANDLE, &handle);
+  OpenedFile opened;
+  return identify(handle, file, &opened) && opened.fileId == listed && opened.links == 1;
+}
+
 }  // namespace
 
-std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAccess access, DbResult* result) {
+bool IdentifyByPath(void*, const std::string& path, OpenedFile* file) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return false;
+  *file = {static_cast<uint64_t>(status.st_ino), static_cast<uint32_t>(status.st_nlink)};
+  return true;
+}
+
+std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAccess access, uint64_t listed,
+                                                DbResult* result) {
   const std::string file = realPath_ ? realPath_(path) : path;
   // Never SQLITE_OPEN_CREATE: a missing database stays missing. Read-only
   // access opens it writable too, see below.
@@ -258,17 +314,29 @@ std::unique_ptr<Database> SqliteDatabases::Open(const std::string& path, DbAcces
     *result = DbResult::Failed;
     return nullptr;
   }
-  auto database = std::make_unique<SqliteDatabase>(db);
+  auto database = std::make_unique<SqliteDatabase>(db, maxSteps_);
   if (rc != SQLITE_OK) {
     *result = database->Result(rc);
     if (*result == DbResult::Ok || *result == DbResult::Failed) *result = DbResult::CannotOpen;
     return nullptr;
   }
+  // SQLite opened it by its path: the file it holds must be the one its
+  // folder listed, before anything of it is read.
+  if (listed != 0 && !IsListedFile(db, file, identify_, listed)) {
+    *result = DbResult::NotListed;
+    return nullptr;
+  }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   // A browser's schema is input from elsewhere: no writes to it, no
-  // functions with side effects called from it.
+  // functions with side effects called from it, and none of its triggers
+  // or views run, even plain SQL ones: a trigger could copy or put back
+  // every row a cleaning deletes, or hold it without end.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  if (!SwitchedOff(db, SQLITE_DBCONFIG_ENABLE_TRIGGER) || !SwitchedOff(db, SQLITE_DBCONFIG_ENABLE_VIEW)) {
+    *result = DbResult::Failed;
+    return nullptr;
+  }
   sqlite3_exec(db, "PRAGMA secure_delete = ON", nullptr, nullptr, nullptr);
   if (access == DbAccess::ReadOnly) {
     // Opened read-only, a database in WAL mode gets a shared-memory file

@@ -5,7 +5,7 @@
 #pragma once
 
 #include <windows.h>
-#include <mmsystem.h>
+#include <userenv.h>
 #include <wininet.h>
 
 #include <utility>
@@ -66,7 +66,6 @@ struct ReleasedBy {
 using KernelObjectTraits = ReleasedBy<HANDLE, CloseHandle>;
 using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
 using RegKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
-using MixerTraits = ReleasedBy<HMIXER, mixerClose>;
 // Pens, brushes, fonts and bitmaps that we made. One must not be selected
 // into a DC when it goes: declare its owner before the selection's.
 template <typename Object>
@@ -83,6 +82,9 @@ using WindowTraits = ReleasedBy<HWND, DestroyWindow>;
 template <typename Memory>
 using LocalMemoryTraits = ReleasedBy<Memory, LocalFree>;
 
+// An environment block the system made for a user (CreateEnvironmentBlock).
+using EnvironmentBlockTraits = ReleasedBy<void*, DestroyEnvironmentBlock>;
+
 // A mutex this thread owns: released, then closed. Released from another
 // thread, ReleaseMutex fails and the mutex stays owned until the owning
 // thread ends, when Windows marks it abandoned.
@@ -94,6 +96,15 @@ struct OwnedMutexTraits {
     CloseHandle(h);
   }
 };
+
+// A private namespace, closed (not destroyed: the others of its user still
+// use it) when its owner goes; and the boundary descriptor it was made with.
+struct PrivateNamespaceTraits {
+  using Handle = HANDLE;
+  static HANDLE None() { return nullptr; }
+  static void Close(HANDLE h) { ClosePrivateNamespace(h, 0); }
+};
+using BoundaryDescriptorTraits = ReleasedBy<HANDLE, DeleteBoundaryDescriptor>;
 
 // Files and file searches, which the system answers with
 // INVALID_HANDLE_VALUE, not null, when it gives none.

@@ -13,6 +13,7 @@
 #include "platform/win32/ComApartment.h"
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
+#include "platform/win32/Win32SessionProcesses.h"
 
 namespace platform::win32 {
 
@@ -85,8 +86,9 @@ bool Win32Desktop::NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& re
   return Shell_NotifyIconW(NotifyMessage(op), &data);
 }
 
-bool Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
-  return ::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey);
+long Win32Desktop::RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) {
+  if (::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey)) return ERROR_SUCCESS;
+  return static_cast<long>(GetLastError());
 }
 
 bool Win32Desktop::UnregisterHotKey(WindowId window, int id) {
@@ -122,21 +124,12 @@ bool Win32Desktop::IsWindowVisible(WindowId window) {
 std::string Win32Desktop::ProgramFileOf(WindowId window) {
   DWORD processId = 0;
   if (!GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId) || processId == 0) return {};
-  // Another session's windows are another user's.
-  DWORD session = 0, ours = 0;
-  if (!ProcessIdToSessionId(processId, &session) || !ProcessIdToSessionId(GetCurrentProcessId(), &ours) ||
-      session != ours) {
-    return {};
+  // Found in this session's list: another session's process is another
+  // user's, and one running elevated is named without being opened.
+  for (const SessionProcess& p : SessionProcesses()) {
+    if (p.id == processId) return Utf8(p.file);
   }
-  // Limited query is what a process of the same user grants without more.
-  ScopedKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process.valid()) return {};
-  std::wstring path(kLongestPath, L'\0');
-  DWORD size = static_cast<DWORD>(path.size());
-  if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
-  path.resize(size);
-  const size_t cut = path.find_last_of(L"\\/");
-  return Utf8(cut == std::wstring::npos ? path : path.substr(cut + 1));
+  return {};
 }
 
 intptr_t Win32Desktop::ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) {
@@ -153,42 +146,53 @@ namespace {
 // nothing runs between windows. Wine 8 sends EVENT_OBJECT_CREATE for other
 // processes' windows but no EVENT_OBJECT_SHOW, and RegisterShellHookWindow
 // fails there; creation is what both report.
-class Win32CreationWatch : public WindowCreationWatch {
+class Win32WindowEventWatch : public WindowCreationWatch {
  public:
-  explicit Win32CreationWatch(std::function<void(WindowId)> created) : created_(std::move(created)) {}
-  ~Win32CreationWatch() override {
+  Win32WindowEventWatch(DWORD event, std::function<void(HWND)> seen) : event_(event), seen_(std::move(seen)) {}
+  ~Win32WindowEventWatch() override {
     if (hook_) UnhookWinEvent(hook_);
     Watches().erase(hook_);
   }
   bool Hook() {
-    hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, Event, 0, 0,
-                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    hook_ = SetWinEventHook(event_, event_, nullptr, Event, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     if (hook_) Watches()[hook_] = this;
     return hook_ != nullptr;
   }
 
  private:
   // The callback knows its hook only: hooks are set and called on one thread.
-  static std::map<HWINEVENTHOOK, Win32CreationWatch*>& Watches() {
-    static std::map<HWINEVENTHOOK, Win32CreationWatch*> watches;
+  static std::map<HWINEVENTHOOK, Win32WindowEventWatch*>& Watches() {
+    static std::map<HWINEVENTHOOK, Win32WindowEventWatch*> watches;
     return watches;
   }
-  static void CALLBACK Event(HWINEVENTHOOK hook, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
-    // The window itself, not a part of it, and a top-level one.
-    if (object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd || GetAncestor(hwnd, GA_ROOT) != hwnd) return;
+  static void CALLBACK Event(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    // The window itself, not a part of it; a new one must be top-level (a
+    // destroyed one can no longer say).
+    if (object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
+    if (event == EVENT_OBJECT_CREATE && GetAncestor(hwnd, GA_ROOT) != hwnd) return;
     auto found = Watches().find(hook);
-    if (found != Watches().end()) found->second->created_(reinterpret_cast<WindowId>(hwnd));
+    if (found != Watches().end()) found->second->seen_(hwnd);
   }
 
-  std::function<void(WindowId)> created_;
+  DWORD event_;
+  std::function<void(HWND)> seen_;
   HWINEVENTHOOK hook_ = nullptr;
 };
+
+std::unique_ptr<WindowCreationWatch> WatchWindowEvent(DWORD event, std::function<void(HWND)> seen) {
+  auto watch = std::make_unique<Win32WindowEventWatch>(event, std::move(seen));
+  if (!watch->Hook()) return nullptr;
+  return watch;
+}
 }  // namespace
 
 std::unique_ptr<WindowCreationWatch> Win32Desktop::WatchWindowsCreated(std::function<void(WindowId)> created) {
-  auto watch = std::make_unique<Win32CreationWatch>(std::move(created));
-  if (!watch->Hook()) return nullptr;
-  return watch;
+  return WatchWindowEvent(EVENT_OBJECT_CREATE,
+                          [created = std::move(created)](HWND hwnd) { created(reinterpret_cast<WindowId>(hwnd)); });
+}
+
+std::unique_ptr<WindowCreationWatch> Win32Desktop::WatchWindowsDestroyed(std::function<void()> destroyed) {
+  return WatchWindowEvent(EVENT_OBJECT_DESTROY, [destroyed = std::move(destroyed)](HWND) { destroyed(); });
 }
 
 }  // namespace platform::win32

@@ -13,7 +13,7 @@ class Win32Desktop : public Desktop {
  public:
   WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
   bool NotifyIcon(NotifyIconOp op, const NotifyIconRecord& record) override;
-  bool RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
+  long RegisterHotKey(WindowId window, int id, uint32_t modifiers, uint32_t virtualKey) override;
   bool UnregisterHotKey(WindowId window, int id) override;
   void EnumTopLevelWindows(const std::function<bool(WindowId)>& visit) override;
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
@@ -22,6 +22,7 @@ class Win32Desktop : public Desktop {
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
+  std::unique_ptr<WindowCreationWatch> WatchWindowsDestroyed(std::function<void()> destroyed) override;
 
  private:
   bool NotifyIconBalloon(NotifyIconOp op, const NotifyIconRecord& record);

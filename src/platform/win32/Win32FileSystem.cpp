@@ -44,15 +44,8 @@ bool AskPath(Call call, std::wstring* path) {
 }
 
 bool IdentifyHandle(HANDLE h, FileIdentity* identity) {
-  std::wstring path;
-  bool named = AskPath(
-      [h](wchar_t* buffer, DWORD size) {
-        return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-      },
-      &path);
   BY_HANDLE_FILE_INFORMATION info;
-  if (!named || !GetFileInformationByHandle(h, &info)) return false;
-  identity->finalPath = Utf8(WithoutLongPrefix(path));
+  if (!FinalPathOf(h, &identity->finalPath) || !GetFileInformationByHandle(h, &info)) return false;
   identity->linkCount = info.nNumberOfLinks;
   return true;
 }
@@ -147,7 +140,41 @@ long RenameThrough(HANDLE file, HANDLE folder, const std::wstring& name) {
   return NT_SUCCESS(status) ? ERROR_SUCCESS : static_cast<long>(RtlNtStatusToDosError(status));
 }
 
+// A path in the \\?\ form; a relative one taken from the current folder,
+// as the system would. Empty when the system cannot say.
+std::wstring FullPath(const std::string& path) {
+  std::wstring wide = WidePath(path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  std::wstring full;
+  if (!AskPath([&wide](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); },
+               &full)) {
+    return {};
+  }
+  return WidePath(Utf8(full));
+}
+
 }  // namespace
+
+bool IdentifyOpenedDatabase(void* handle, const std::string&, sqlite::OpenedFile* file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle || !GetFileInformationByHandle(static_cast<HANDLE>(handle), &info)) return false;
+  file->fileId = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  file->links = info.nNumberOfLinks;
+  return true;
+}
+
+bool FinalPathOf(HANDLE handle, std::string* path) {
+  std::wstring reached;
+  if (!AskPath(
+          [handle](wchar_t* buffer, DWORD size) {
+            return GetFinalPathNameByHandleW(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+          },
+          &reached)) {
+    return false;
+  }
+  *path = Utf8(WithoutLongPrefix(reached));
+  return true;
+}
 
 std::unique_ptr<FileFind> Win32FileSystem::FindFirst(const std::string& pattern, FindData* first) {
   std::wstring wide = WidePath(pattern);
@@ -239,21 +266,25 @@ std::unique_ptr<ReadableFile> Win32FileSystem::OpenForRead(const std::string& pa
   return std::make_unique<Win32ReadableFile>(h);
 }
 
-long Win32FileSystem::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+long Win32FileSystem::ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) {
   // Written beside the target and renamed over it, so a reader sees the old
   // file or the new one, never a part. The temporary file is made new, in
   // the target's folder as opened once, under a name nobody can guess, so
   // nothing planted is opened and no link followed; it is written, renamed
   // or deleted only through its own handle, which no one else may write or
   // delete through.
-  const std::wstring target = WidePath(path);
+  // The folder is reached from the start, or else the root, every folder
+  // on the way opened as itself, so that no link someone else may turn a
+  // folder into leads the file elsewhere.
+  std::wstring target = FullPath(path);
+  if (target.empty()) return static_cast<long>(GetLastError());
   const size_t cut = target.find_last_of(L'\\');
   const std::wstring suffix = UnguessableSuffix();
   if (cut == std::wstring::npos || cut + 1 >= target.size()) return ERROR_INVALID_NAME;
   if (suffix.empty()) return ERROR_GEN_FAILURE;
   const std::wstring name = target.substr(cut + 1);
-  ScopedFile folder(CreateFileW(target.substr(0, cut).c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | SYNCHRONIZE,
-                                kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  ScopedKernelObject folder(
+      OpenFolderBelow(start.empty() ? std::wstring() : FullPath(start), target.substr(0, cut), FILE_ADD_FILE));
   if (!folder.valid()) return static_cast<long>(GetLastError());
   // FILE_CREATE fails on any entry of that name, a link included, which is
   // not followed. Shared for reading alone: a reader of the target may open

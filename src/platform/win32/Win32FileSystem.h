@@ -2,8 +2,13 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/sqlite/SqliteDatabases.h"
 
 namespace platform::win32 {
+
+// What a database SQLite opened is, by the handle SQLite holds: its number
+// on its volume (the one a folder's listing gives) and its names.
+bool IdentifyOpenedDatabase(void* handle, const std::string& path, sqlite::OpenedFile* file);
 
 class Win32FileSystem : public FileSystem {
  public:
@@ -18,7 +23,7 @@ class Win32FileSystem : public FileSystem {
   bool LongPathName(const std::string& path, std::string* longPath) override;
   bool SameName(const std::string& a, const std::string& b) override;
   std::unique_ptr<ReadableFile> OpenForRead(const std::string& path, long* error) override;
-  long ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  long ReplaceFileBelow(const std::string& start, const std::string& path, const std::string& bytes) override;
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override;
   long LastError() override;

@@ -7,10 +7,13 @@
 #include "platform/win32/Win32FolderHandle.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
-#include <atomic>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
@@ -126,19 +129,45 @@ std::wstring WithoutFinalDotsAndBlanks(std::wstring name) {
   return name;
 }
 
+// The volumes, by serial number, whose file system does not know the
+// extended disposition (Wine 8 answers STATUS_NOT_IMPLEMENTED for every
+// one; on Windows a FAT drive or a share may, beside an NTFS volume that
+// takes it): not asked again. One volume's answer says nothing of another's.
+class VolumesWithoutPosixDeletion {
+ public:
+  bool Contains(DWORD volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::find(volumes_.begin(), volumes_.end(), volume) != volumes_.end();
+  }
+  void Add(DWORD volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (std::find(volumes_.begin(), volumes_.end(), volume) == volumes_.end()) volumes_.push_back(volume);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<DWORD> volumes_;
+};
+
+VolumesWithoutPosixDeletion& VolumesWithoutPosix() {
+  static VolumesWithoutPosixDeletion volumes;
+  return volumes;
+}
+
 // Deletes the entry an open handle holds, as POSIX does where the system
-// can (Windows 10 1709 and later, on NTFS), else as Windows always has. A
-// system that does not know the extended call at all (Wine 8 answers
-// STATUS_NOT_IMPLEMENTED) is not asked again.
-bool DeleteThrough(HANDLE handle) {
-  static std::atomic<bool> noExtendedCall{false};
+// can (Windows 10 1709 and later, on NTFS), else as Windows always has.
+// `volume` is the entry's volume's serial number, when known: a volume that
+// does not know the extended call is not asked again.
+bool DeleteThrough(HANDLE handle, const std::optional<DWORD>& volume) {
   IO_STATUS_BLOCK io;
   NTSTATUS status = kStatusNotImplemented;
-  if (!noExtendedCall.load(std::memory_order_relaxed)) {
+  if (!volume || !VolumesWithoutPosix().Contains(*volume)) {
     ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
     status = NtSetInformationFile(handle, &io, &flags, sizeof flags, kFileDispositionInformationEx);
     if (NT_SUCCESS(status)) return true;
-    if (status == kStatusInvalidInfoClass || status == kStatusNotImplemented) noExtendedCall = true;
+    if (volume && (status == kStatusInvalidInfoClass || status == kStatusNotImplemented)) {
+      VolumesWithoutPosix().Add(*volume);
+    }
   }
   if (status != kStatusInvalidInfoClass && status != kStatusNotImplemented && status != kStatusInvalidParameter &&
       status != kStatusNotSupported) {
@@ -147,6 +176,61 @@ bool DeleteThrough(HANDLE handle) {
   BOOLEAN deleteFile = TRUE;
   status = NtSetInformationFile(handle, &io, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
   return NT_SUCCESS(status) || FailWith(status);
+}
+
+// A SID as text ("S-1-5-18"); empty when the system cannot write it.
+std::string SidText(PSID sid) {
+  wchar_t* text = nullptr;
+  if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
+  ScopedLocalMemory<wchar_t*> owned(text);
+  return Utf8(std::wstring(text));
+}
+
+// The allowing entries of an access list that apply to its object itself.
+// An allowing entry of a kind whose SID is not read here counts as one for
+// Everyone, so that no grant is overlooked.
+bool AllowedEntries(const ACL* dacl, std::vector<FolderSecurity::Allowed>* allowed) {
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(const_cast<ACL*>(dacl), i, &ace)) return false;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    if (header->AceFlags & INHERIT_ONLY_ACE) continue;
+    const auto* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    switch (header->AceType) {
+      case ACCESS_ALLOWED_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+        allowed->push_back({SidText(const_cast<DWORD*>(&entry->SidStart)), entry->Mask});
+        break;
+      case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+      case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+        allowed->push_back({"S-1-1-0", entry->Mask});
+        break;
+      default:
+        break;  // denying and auditing entries allow nothing
+    }
+  }
+  return true;
+}
+
+// Opens `name` in `root` as a folder for listing, with the rights to read
+// its security and to delete it once emptied, where they are ours; without
+// them, still to empty it, where they are not, or where another program
+// holds the folder without sharing deletion (its current directory: a
+// sharing violation). *deleteRefusal: why it was opened without the right
+// to delete it; 0 when it has it.
+HANDLE OpenFolderRelative(HANDLE root, const std::wstring& name, DWORD* deleteRefusal) {
+  const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+  auto open = [&](ACCESS_MASK extra) {
+    return CreateRelative(root, name, list | extra, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE);
+  };
+  *deleteRefusal = 0;
+  HANDLE h = open(DELETE | READ_CONTROL);
+  if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = open(DELETE);
+  if (h || (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_SHARING_VIOLATION)) return h;
+  *deleteRefusal = GetLastError();
+  h = open(READ_CONTROL);
+  return h || GetLastError() != ERROR_ACCESS_DENIED ? h : open(0);
 }
 
 class Win32OpenFile : public WritableFile {
@@ -172,7 +256,10 @@ class Win32OpenFile : public WritableFile {
 
 class Win32FolderHandle : public FolderHandle {
  public:
-  Win32FolderHandle(HANDLE h, std::string path) : folder_(h), path_(std::move(path)) {}
+  // `deleteRefusal`: why the folder was opened without the right to delete
+  // it (0 when it has that right or was not asked for it).
+  Win32FolderHandle(HANDLE h, std::string path, DWORD deleteRefusal = 0)
+      : folder_(h), path_(std::move(path)), deleteRefusal_(deleteRefusal) {}
   const std::string& path() const override { return path_; }
 
   bool List(std::vector<FindData>* entries) override {
@@ -207,6 +294,13 @@ class Win32FolderHandle : public FolderHandle {
   }
 
   std::unique_ptr<FolderHandle> OpenFolder(const std::string& name, uint64_t listed) override {
+    return OpenChild(name, listed, 0);
+  }
+
+  // The folder `name` opened as itself with exactly `access`, or, when 0,
+  // as a purge opens it (OpenFolderRelative), checked to be the entry listed
+  // and no link; null with the thread's error set.
+  std::unique_ptr<Win32FolderHandle> OpenChild(const std::string& name, uint64_t listed, ACCESS_MASK access) {
     if (listed == 0) {
       // No listing named it yet: this folder's own listing says what the
       // name is, which is how Wine shows a Unix symbolic link (its handle
@@ -216,27 +310,41 @@ class Win32FolderHandle : public FolderHandle {
       auto entry = std::find_if(entries.begin(), entries.end(), [&](const FindData& e) {
         return CompareStringOrdinal(Wide(e.name).c_str(), -1, Wide(name).c_str(), -1, TRUE) == CSTR_EQUAL;
       });
-      if (entry == entries.end()) return Fail<FolderHandle>(ERROR_FILE_NOT_FOUND);
-      if (IsLink(*entry)) return Fail<FolderHandle>(kErrorStoppedOnSymlink);
+      if (entry == entries.end()) return Fail<Win32FolderHandle>(ERROR_FILE_NOT_FOUND);
+      if (IsLink(*entry)) return Fail<Win32FolderHandle>(kErrorStoppedOnSymlink);
       listed = entry->fileId;
     }
     const std::wstring wide = Wide(name);
-    const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
-    // With the right to delete it once emptied; without, where that right is
-    // not ours, still to empty it.
-    HANDLE h = OpenRelative(folder_.get(), wide, list | DELETE, FILE_DIRECTORY_FILE);
-    if (!h && GetLastError() == ERROR_ACCESS_DENIED) h = OpenRelative(folder_.get(), wide, list, FILE_DIRECTORY_FILE);
+    DWORD deleteRefusal = 0;
+    HANDLE h = access ? OpenRelative(folder_.get(), wide, access, FILE_DIRECTORY_FILE)
+                      : OpenFolderRelative(folder_.get(), wide, &deleteRefusal);
     if (!h) return nullptr;
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
     if (!IsListedEntry(opened.get(), listed, &tag) || !IsReachedByItsName(opened.get(), wide)) return nullptr;
-    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name);
+    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name, deleteRefusal);
   }
 
-  bool ClearReadOnly(const std::string& name) override {
-    ScopedKernelObject entry(OpenRelative(folder_.get(), Wide(name), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0));
+  bool FinalPath(std::string* path) override { return FinalPathOf(folder_.get(), path); }
+
+  bool ClearReadOnly(const std::string& name, uint64_t listed) override {
+    // Checked through the handle that then changes it: a hard link's bit is
+    // its file's, which may lie anywhere, and under Wine a Unix symbolic
+    // link to a file opens as the file it leads to.
+    const std::wstring wide = Wide(name);
+    ScopedKernelObject entry(OpenRelative(folder_.get(), wide, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0));
+    AttributeTagInformation tag;
+    StandardInformation standard;
     BasicInformation basic;
-    if (!entry.valid() || !Query(entry.get(), kFileBasicInformation, &basic)) return false;
+    if (!entry.valid() || !IsListedEntry(entry.get(), listed, &tag) || !IsReachedByItsName(entry.get(), wide) ||
+        !Query(entry.get(), kFileStandardInformation, &standard) ||
+        !Query(entry.get(), kFileBasicInformation, &basic)) {
+      return false;
+    }
+    if (!standard.directory && standard.links != 1) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
     // Times of 0 are left as they are.
     basic.creation.QuadPart = basic.lastAccess.QuadPart = basic.lastWrite.QuadPart = basic.change.QuadPart = 0;
     basic.attributes &= ~ULONG{FILE_ATTRIBUTE_READONLY};
@@ -266,10 +374,41 @@ class Win32FolderHandle : public FolderHandle {
       }
       if (!IsReachedByItsName(entry.get(), wide)) return false;
     }
-    return DeleteThrough(entry.get());
+    return DeleteThrough(entry.get(), Volume());
   }
 
-  bool RemoveSelf() override { return DeleteThrough(folder_.get()); }
+  bool RemoveSelf() override {
+    if (deleteRefusal_ != 0) {
+      SetLastError(deleteRefusal_);
+      return false;
+    }
+    return DeleteThrough(folder_.get(), Volume());
+  }
+
+  bool ReadSecurity(FolderSecurity* security) override {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error =
+        GetSecurityInfo(folder_.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                        nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+      SetLastError(error);
+      return false;
+    }
+    ScopedLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    security->owner = SidText(owner);
+    security->allowed.clear();
+    if (!dacl) {
+      // No access list: everyone may do everything.
+      security->allowed.push_back({"S-1-1-0", GENERIC_ALL});
+      return true;
+    }
+    return AllowedEntries(dacl, &security->allowed);
+  }
+
+  // Gives the folder's handle up to a caller that keeps it.
+  [[nodiscard]] HANDLE Take() { return folder_.Take(); }
 
   std::unique_ptr<WritableFile> OpenFileForWrite(const std::string& name, uint64_t listed) override {
     const std::wstring wide = Wide(name);
@@ -315,9 +454,25 @@ class Win32FolderHandle : public FolderHandle {
     return false;
   }
 
+  // The serial number of the folder's volume, which its entries share (a
+  // mount point in it is a link, removed as itself); read when first needed.
+  const std::optional<DWORD>& Volume() {
+    if (!volumeRead_) {
+      DWORD serial = 0;
+      if (GetVolumeInformationByHandleW(folder_.get(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        volume_ = serial;
+      }
+      volumeRead_ = true;
+    }
+    return volume_;
+  }
+
   ScopedKernelObject folder_;
   std::string path_;
+  DWORD deleteRefusal_;
   std::wstring ownName_;  // on its volume, read when first needed
+  std::optional<DWORD> volume_;
+  bool volumeRead_ = false;
 };
 
 }  // namespace
@@ -346,6 +501,51 @@ HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access,
   return handle;
 }
 
+HANDLE OpenFolderBelow(const std::wstring& start, const std::wstring& path, ACCESS_MASK access) {
+  // Without a start, the root: "\\?\C:\" or "\\?\UNC\server\share\", which is no link.
+  size_t top = start.size();
+  while (top > 0 && start[top - 1] == L'\\') --top;
+  if (start.empty()) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+      const size_t server = path.find(L'\\', 8);
+      top = server == std::wstring::npos || server == 8 ? 0 : std::min(path.find(L'\\', server + 1), path.size());
+    } else if (path.size() >= 6 && path.rfind(L"\\\\?\\", 0) == 0 && path[5] == L':') {
+      top = 6;
+    }
+  }
+  const bool below = top > 0 && top <= path.size() && (top == path.size() || path[top] == L'\\') &&
+                     CompareStringOrdinal(path.c_str(), static_cast<int>(top), (start.empty() ? path : start).c_str(),
+                                          static_cast<int>(top), TRUE) == CSTR_EQUAL;
+  if (!below) {
+    SetLastError(ERROR_INVALID_NAME);
+    return nullptr;
+  }
+  std::vector<std::wstring> names;
+  for (size_t at = top + 1; at < path.size();) {
+    size_t end = path.find(L'\\', at);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > at) names.push_back(path.substr(at, end - at));
+    at = end + 1;
+  }
+  const ACCESS_MASK list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  // The start where it leads; a root needs its separator ("\\?\C:" alone is the volume).
+  std::wstring first = path.substr(0, top);
+  if (start.empty() || first.back() == L':') first += L'\\';
+  ScopedFile opened(CreateFileW(first.c_str(), (names.empty() ? access : 0) | list, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!opened.valid()) return nullptr;
+  auto level = std::make_unique<Win32FolderHandle>(opened.Take(), Utf8(path.substr(0, top)));
+  for (size_t i = 0; i < names.size(); ++i) {
+    level = level->OpenChild(Utf8(names[i]), 0, (i + 1 == names.size() ? access : 0) | list);
+    if (!level) {
+      // A folder missing on the way, as CreateFile says it.
+      if (GetLastError() == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+      return nullptr;
+    }
+  }
+  return level->Take();
+}
+
 std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asItself) {
   const std::wstring wide = WidePath(path);
   if (asItself) {
@@ -363,9 +563,13 @@ std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asI
       return nullptr;
     }
   }
-  ScopedFile folder(CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | (asItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
+  // With the right to read its security where that right is ours.
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (asItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const DWORD list = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+  ScopedFile folder(CreateFileW(wide.c_str(), list | READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!folder.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+    folder = ScopedFile(CreateFileW(wide.c_str(), list, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+  }
   AttributeTagInformation tag;
   if (!folder.valid() || !Query(folder.get(), kFileAttributeTagInformation, &tag)) return nullptr;
   if (!(tag.attributes & FILE_ATTRIBUTE_DIRECTORY)) {

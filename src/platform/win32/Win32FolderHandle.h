@@ -16,6 +16,18 @@ namespace platform::win32 {
 HANDLE CreateRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
                       ULONG options);
 
+// Where an open file or folder is (GetFinalPathNameByHandle), without the
+// \\?\ form; false with the thread's error set.
+bool FinalPathOf(HANDLE handle, std::string* path);
+
+// The folder at `path`, an absolute path in the \\?\ form, opened with
+// `access` by way of every folder from `start` down (a folder at or above
+// it in the same form, opened where it leads; empty for the drive or share
+// root), each opened as itself through the one above: null with
+// kErrorStoppedOnSymlink when one of them is a link, or with the error that
+// stopped the way.
+HANDLE OpenFolderBelow(const std::wstring& start, const std::wstring& path, ACCESS_MASK access);
+
 // FileSystem::OpenFolder on Windows.
 std::unique_ptr<FolderHandle> OpenFolderHandle(const std::string& path, bool asItself);
 

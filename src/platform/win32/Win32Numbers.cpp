@@ -2,7 +2,6 @@
 // control numbers, record sizes), checked against the system's headers when
 // the Win32 layer is built; the result codes are checked beside their own.
 #include <windows.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <wininet.h>
@@ -10,7 +9,6 @@
 #include "platform/Desktop.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
-#include "platform/Mixer.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
 #include "platform/Shell.h"
@@ -92,14 +90,6 @@ static_assert(kModAlt == MOD_ALT);
 static_assert(kModControl == MOD_CONTROL);
 static_assert(kVkF1 == VK_F1);
 static_assert(kVkF12 == VK_F12);
-
-static_assert(kMixerLineBySource == MIXER_GETLINEINFOF_SOURCE);
-static_assert(kMixerLineByComponentType == MIXER_GETLINEINFOF_COMPONENTTYPE);
-static_assert(kMixerControlsOneByType == MIXER_GETLINECONTROLSF_ONEBYTYPE);
-static_assert(kMixerDetailsValue == MIXER_GETCONTROLDETAILSF_VALUE);
-static_assert(kMixerDstSpeakers == MIXERLINE_COMPONENTTYPE_DST_SPEAKERS);
-static_assert(kMixerSrcWaveOut == MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT);
-static_assert(kMixerControlMute == MIXERCONTROL_CONTROLTYPE_MUTE);
 
 static_assert(kCookieCacheEntry == COOKIE_CACHE_ENTRY);
 

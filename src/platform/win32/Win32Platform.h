@@ -4,10 +4,10 @@
 #include "platform/Platform.h"
 #include "platform/sqlite/SqliteDatabases.h"
 #include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/Win32AudioOutput.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Mixer.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
@@ -25,14 +25,14 @@ struct Win32Platform {
   Win32FileSystem files;
   Win32Desktop desktop;
   Win32Sound sound;
-  Win32Mixer mixer;
+  Win32AudioOutput audio;
   Win32Shell shell;
   Win32UrlCache urlCache;
   Win32UrlHistory urlHistory;
   Win32Security security;
   Win32AnsiText ansi;
-  sqlite::SqliteDatabases databases;
-  Platform platform{registry, process,  clock,      files,    desktop, sound,    mixer,
+  sqlite::SqliteDatabases databases{IdentifyOpenedDatabase};
+  Platform platform{registry, process,  clock,      files,    desktop, sound,    audio,
                     shell,    urlCache, urlHistory, security, ansi,    databases};
 };
 

@@ -4,13 +4,14 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32SessionProcesses.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -73,8 +74,19 @@ bool OwnedBy(HANDLE object, const std::wstring& sid) {
   return sid == text;
 }
 
+// A mutex this thread took, with the private namespace it lives in (if
+// any), which stays open while it is held and closes after it.
+class Win32TakenMutex : public NamedMutex {
+ public:
+  Win32TakenMutex(HANDLE mutex, ScopedHandle<PrivateNamespaceTraits> space) : space_(std::move(space)), mutex_(mutex) {}
+
+ private:
+  ScopedHandle<PrivateNamespaceTraits> space_;
+  ScopedHandle<OwnedMutexTraits> mutex_;
+};
+
 // Waits zero for a mutex just opened or made, and keeps it when taken.
-TakenMutex TakeNow(ScopedKernelObject handle) {
+TakenMutex TakeNow(ScopedKernelObject handle, ScopedHandle<PrivateNamespaceTraits> space = {}) {
   TakenMutex taken;
   switch (WaitForSingleObject(handle.get(), 0)) {
     case WAIT_OBJECT_0:
@@ -89,11 +101,45 @@ TakenMutex TakeNow(ScopedKernelObject handle) {
     default:
       return taken;
   }
-  taken.handle = std::make_unique<Win32Mutex<OwnedMutexTraits>>(handle.Take());
+  taken.handle = std::make_unique<Win32TakenMutex>(handle.Take(), std::move(space));
   return taken;
 }
 
+// The name of the user's namespace and of its boundary.
+constexpr wchar_t kUserNamespace[] = L"Corvane";
+
+// Opens the private namespace bound to the user's SID, which only a process
+// of that user can make (the system checks the boundary against the maker's
+// token) and, by its access list, open: a place where no other account can
+// make an object first. The first of the user's processes makes it, the
+// others open it; one that its maker closed between the two is made again.
+// False when the system has no private namespaces (Wine 8: its
+// CreateBoundaryDescriptorW is a stub that answers null and sets no error);
+// true, *space left empty, when it has them but gave none.
+bool OpenUserNamespace(const std::wstring& sid, SECURITY_ATTRIBUTES* security,
+                       ScopedHandle<PrivateNamespaceTraits>* space) {
+  PSID binary = nullptr;
+  if (!ConvertStringSidToSidW(sid.c_str(), &binary)) return true;
+  ScopedLocalMemory<PSID> ownedSid(binary);
+  SetLastError(ERROR_SUCCESS);
+  HANDLE descriptor = CreateBoundaryDescriptorW(kUserNamespace, 0);
+  if (!descriptor) return GetLastError() != ERROR_SUCCESS;
+  // The call may move the descriptor: it is owned once it has returned.
+  const bool bound = AddSIDToBoundaryDescriptor(&descriptor, binary);
+  ScopedHandle<BoundaryDescriptorTraits> boundary(descriptor);
+  for (int attempt = 0; bound && attempt < 4; ++attempt) {
+    space->Reset(CreatePrivateNamespaceW(security, descriptor, kUserNamespace));
+    if (space->valid() || GetLastError() != ERROR_ALREADY_EXISTS) break;
+    space->Reset(OpenPrivateNamespaceW(descriptor, kUserNamespace));
+    const DWORD error = GetLastError();
+    if (space->valid() || (error != ERROR_PATH_NOT_FOUND && error != ERROR_FILE_NOT_FOUND)) break;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::string Win32Process::UserSid() { return Utf8(CurrentUserSid()); }
 
 TakenMutex Win32Process::TryTakeMutex(const std::string& name) {
   ScopedKernelObject handle(CreateMutexW(nullptr, FALSE, Wide(name).c_str()));
@@ -105,7 +151,7 @@ TakenMutex Win32Process::TryTakeUserMutex(const std::string& name) {
   const std::wstring sid = CurrentUserSid();
   if (sid.empty()) return {};
   // Owned by the user, every right to the user, none to anyone else, and
-  // nothing inherited.
+  // nothing inherited: the namespace and the mutex alike.
   const std::wstring sddl = L"O:" + sid + L"D:P(A;;GA;;;" + sid + L")";
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
@@ -113,13 +159,21 @@ TakenMutex Win32Process::TryTakeUserMutex(const std::string& name) {
   }
   ScopedLocalMemory<PSECURITY_DESCRIPTOR> ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-  ScopedKernelObject handle(CreateMutexW(&security, FALSE, (L"Global\\" + Wide(name) + L"-" + sid).c_str()));
+  ScopedHandle<PrivateNamespaceTraits> space;
+  const bool inNamespace = OpenUserNamespace(sid, &security, &space);
+  if (inNamespace && !space.valid()) return {};
+  // Without private namespaces, the Global\ name with the user's SID, which
+  // another account could make first: the owner check below refuses such
+  // an object rather than share it.
+  const std::wstring object =
+      inNamespace ? std::wstring(kUserNamespace) + L"\\" + Wide(name) : L"Global\\" + Wide(name) + L"-" + sid;
+  ScopedKernelObject handle(CreateMutexW(&security, FALSE, object.c_str()));
   const DWORD error = GetLastError();
   if (!handle.valid()) return {};
-  // Made first by another account, which granted us the right to open it:
-  // not ours to share.
   if (error == ERROR_ALREADY_EXISTS && !OwnedBy(handle.get(), sid)) return {};
-  return TakeNow(std::move(handle));
+  TakenMutex taken = TakeNow(std::move(handle), std::move(space));
+  taken.inPrivateNamespace = inNamespace;
+  return taken;
 }
 
 std::thread Win32Process::StartThread(std::function<void()> body) { return std::thread(std::move(body)); }
@@ -164,20 +218,20 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
 }
 
 namespace {
-// Calls `visit` with every process of this process's session (a snapshot):
-// another user's browser is theirs to run.
-template <typename Visit>
-void ForEachSessionProcess(Visit visit) {
-  DWORD session = 0;
-  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return;
-  ScopedHandle<FileTraits> snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-    DWORD theirs = 0;
-    if (ProcessIdToSessionId(entry.th32ProcessID, &theirs) && theirs == session) visit(entry);
+BOOL CALLBACK NoteShowingProcess(HWND window, LPARAM shown) {
+  DWORD id = 0;
+  if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &id)) {
+    reinterpret_cast<std::vector<DWORD>*>(shown)->push_back(id);
   }
+  return TRUE;
+}
+
+// The processes that show a visible top-level window: a browser kept
+// running in the background keeps only hidden ones.
+std::vector<DWORD> ProcessesShowingWindows() {
+  std::vector<DWORD> shown;
+  EnumWindows(NoteShowingProcess, reinterpret_cast<LPARAM>(&shown));
+  return shown;
 }
 
 // A wait registered with the system's thread pool for each process: no
@@ -216,21 +270,26 @@ class Win32ProgramEndWatch : public ProgramEndWatch {
 };
 }  // namespace
 
-std::vector<std::string> Win32Process::RunningProgramNames() {
-  std::vector<std::string> names;
-  ForEachSessionProcess([&names](const PROCESSENTRY32W& entry) { names.push_back(Utf8(entry.szExeFile)); });
-  return names;
+std::vector<RunningProcess> Win32Process::RunningProcesses() {
+  const std::vector<DWORD> shown = ProcessesShowingWindows();
+  std::vector<RunningProcess> processes;
+  for (const SessionProcess& p : SessionProcesses()) {
+    const bool windowShown = std::find(shown.begin(), shown.end(), p.id) != shown.end();
+    processes.push_back({p.id, Utf8(p.file), windowShown});
+  }
+  return processes;
 }
 
 std::unique_ptr<ProgramEndWatch> Win32Process::WatchProgramEnd(const std::string& programFile,
                                                                std::function<void()> allEnded) {
   const std::wstring name = Wide(programFile);
   auto watch = std::make_unique<Win32ProgramEndWatch>(std::move(allEnded));
-  ForEachSessionProcess([&](const PROCESSENTRY32W& entry) {
-    if (_wcsicmp(entry.szExeFile, name.c_str()) != 0) return;
-    // A process that ended since the snapshot cannot be opened: nothing to wait for.
-    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) watch->Add(process);
-  });
+  for (const SessionProcess& p : SessionProcesses()) {
+    if (_wcsicmp(p.file.c_str(), name.c_str()) != 0) continue;
+    // One that ended since it was listed, or that this user may not open,
+    // gives no handle: nothing to wait for.
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, p.id)) watch->Add(process);
+  }
   if (watch->empty() || !watch->Arm()) return nullptr;
   return watch;
 }

@@ -5,9 +5,11 @@
 #include <shellapi.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <userenv.h>
 
 #include <cstring>
 
+#include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -34,6 +36,27 @@ bool Win32Shell::TempFolder(std::string* path) {
   if (n == 0 || n > MAX_PATH) return false;
   *path = Utf8(buffer, n);
   return true;
+}
+
+bool Win32Shell::UserTempFolder(std::string* path) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token)) return false;
+  ScopedKernelObject ownedToken(token);
+  void* block = nullptr;
+  if (!CreateEnvironmentBlock(&block, token, FALSE)) return false;
+  ScopedHandle<EnvironmentBlockTraits> environment(block);
+  // GetTempPath's order: TMP, then TEMP.
+  for (const wchar_t* name : {L"TMP=", L"TEMP="}) {
+    const size_t length = wcslen(name);
+    for (const wchar_t* entry = static_cast<const wchar_t*>(block); *entry; entry += wcslen(entry) + 1) {
+      if (CompareStringOrdinal(entry, static_cast<int>(length), name, static_cast<int>(length), TRUE) == CSTR_EQUAL &&
+          entry[length]) {
+        *path = Utf8(entry + length);
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 bool Win32Shell::WindowsFolder(std::string* path) {

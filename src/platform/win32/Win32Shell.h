@@ -9,6 +9,7 @@ class Win32Shell : public Shell {
  public:
   bool SpecialFolder(int csidl, std::string* path) override;
   bool TempFolder(std::string* path) override;
+  bool UserTempFolder(std::string* path) override;
   bool WindowsFolder(std::string* path) override;
   long EmptyRecycleBin(uint32_t flags) override;
   long QueryRecycleBin(uint64_t* items, uint64_t* bytes) override;

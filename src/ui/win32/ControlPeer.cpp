@@ -16,7 +16,31 @@ using platform::win32::Wide;
 
 namespace {
 
+// The height of a drop-down list's open list, below its field.
+constexpr int kDropDownHeight = 300;
+// The width a page control's tab buttons start from.
+constexpr int kTabWidth = 197;
+
 bool PaintedInOwnLook(Kind kind) { return kind == Kind::CheckBox || kind == Kind::RadioBox || kind == Kind::GroupBox; }
+
+// Flat tab buttons are spaced apart, so tabs of the nominal width can overrun
+// the row and bring up scroll arrows: narrow them until the row holds them.
+// The control wants room for one more spacing and twice the selected tab's
+// offset (2) after the last tab.
+void FitTabButtons(HWND tabs, int rowWidth, int dpi) {
+  int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+  int nominalWidth = Scaled(kTabWidth, dpi), height = Scaled(kTabRowHeight - 4, dpi);
+  SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(nominalWidth, height));
+  if (count < 2) return;
+  for (int width = nominalWidth; width > nominalWidth / 2; --width) {
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, height));
+    RECT first{}, second{}, last{};
+    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
+    if (last.right + (second.left - first.right) + 2 * 2 <= rowWidth) return;
+  }
+}
 
 }  // namespace
 
@@ -28,8 +52,8 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-ControlPeer::ControlPeer(Win32Ui& ui, Control& control, HWND hwnd)
-    : ui_(ui), control_(control), hwnd_(hwnd), window_(hwnd) {
+ControlPeer::ControlPeer(Win32Ui& ui, FormPeer& form, Control& control, HWND hwnd)
+    : ui_(ui), form_(form), control_(control), hwnd_(hwnd), window_(hwnd) {
   if (hwnd_ && PaintedInOwnLook(control_.kind())) {
     SetWindowSubclass(hwnd_, PaintedProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
@@ -50,13 +74,13 @@ void ControlPeer::FitLabel() {
   tighten_ = 0;
   std::wstring text = WindowText(hwnd_);
   if (text.size() < 2) return;
-  RECT place = AbsoluteRect(control_);
+  RECT place = AbsoluteRect(control_, dpi());
   int width = place.right - place.left;
   TEXTMETRICW metrics{};
   RECT extent{0, 0, 0, 0};
   {
     auto dc = platform::win32::WindowDc(hwnd_);
-    auto font = platform::win32::Select(dc.get(), ui_.fonts().For(control_));
+    auto font = platform::win32::Select(dc.get(), Font());
     GetTextMetricsW(dc.get(), &metrics);
     DrawTextW(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
   }
@@ -64,7 +88,8 @@ void ControlPeer::FitLabel() {
   if (!oneLine || extent.right <= width) return;
   int gaps = static_cast<int>(text.size()) - 1;
   int tighten = (extent.right - width + gaps - 1) / gaps;
-  tighten_ = tighten < Scaled(3) ? tighten : Scaled(3);
+  int most = Scaled(3, dpi());
+  tighten_ = tighten < most ? tighten : most;
 }
 
 int ControlPeer::tighten() {
@@ -72,14 +97,20 @@ int ControlPeer::tighten() {
   return tighten_;
 }
 
-void ControlPeer::Paint(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd_, &client);
+Look ControlPeer::DrawnLook() {
   Look look;
   look.back = BackgroundOf(control_);
   look.text = control_.fontColor();
-  look.font = ui_.fonts().For(control_);
+  look.font = Font();
   look.enabled = IsWindowEnabled(hwnd_);
+  look.dpi = dpi();
+  return look;
+}
+
+void ControlPeer::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  Look look = DrawnLook();
   std::wstring caption = WindowText(hwnd_);
   if (control_.kind() == Kind::GroupBox) {
     PaintGroupBox(dc, client, caption, look);
@@ -137,11 +168,41 @@ LRESULT ControlPeer::PaintedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   }
 }
 
-HBITMAP ControlPeer::Picture() { return picture_.Get(control_.picture()); }
+int ControlPeer::dpi() const { return form_.dpi(); }
+
+HFONT ControlPeer::Font() { return ui_.fonts().For(control_, dpi()); }
+
+HBITMAP ControlPeer::Picture() { return picture_.Get(control_.picture(), dpi()); }
+
+SIZE ControlPeer::PictureSize() {
+  Picture();
+  SIZE layout = picture_.LayoutSize();
+  return {Scaled(layout.cx, dpi()), Scaled(layout.cy, dpi())};
+}
 
 HBITMAP ControlPeer::SelectedPicture() {
-  return control_.kind() == Kind::ListBox ? selectedPicture_.Get(static_cast<ListBox&>(control_).selectedPicture())
-                                          : nullptr;
+  return control_.kind() == Kind::ListBox
+             ? selectedPicture_.Get(static_cast<ListBox&>(control_).selectedPicture(), dpi())
+             : nullptr;
+}
+
+void ControlPeer::Place() {
+  if (!hwnd_) return;
+  RECT r = AbsoluteRect(control_, dpi());
+  int height = r.bottom - r.top;
+  if (control_.kind() == Kind::PageControl) height = Scaled(kTabRowHeight, dpi());
+  if (control_.kind() == Kind::ComboBox) height += Scaled(kDropDownHeight, dpi());
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (control_.kind() == Kind::ListBox) SetLineHeight();
+  if (control_.kind() == Kind::PageControl) FitTabButtons(hwnd_, r.right - r.left, dpi());
+  fitted_ = false;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlPeer::SetLineHeight() {
+  int height = static_cast<ListBox&>(control_).itemHeight();
+  if (height > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, Scaled(height, dpi()));
 }
 
 void ControlPeer::Sync() {
@@ -151,9 +212,7 @@ void ControlPeer::Sync() {
     for (Control* child : control_.children()) {
       if (child->peer()) child->peer()->Sync();
     }
-    if (Form* f = control_.form()) {
-      if (f->peer()) InvalidateRect(static_cast<FormPeer*>(f->peer())->hwnd(), nullptr, TRUE);
-    }
+    InvalidateRect(form_.hwnd(), nullptr, TRUE);
     return;
   }
   std::wstring caption = Wide(control_.caption());
@@ -171,11 +230,9 @@ void ControlPeer::Sync() {
     case Kind::RadioBox:
       SendMessageW(hwnd_, BM_SETCHECK, static_cast<CheckBox&>(control_).checked() ? BST_CHECKED : BST_UNCHECKED, 0);
       break;
-    case Kind::ListBox: {
-      auto& list = static_cast<ListBox&>(control_);
-      if (list.itemHeight() > 0) SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, list.itemHeight());
+    case Kind::ListBox:
+      SetLineHeight();
       break;
-    }
     case Kind::PageControl:
       SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(static_cast<PageControl&>(control_).activePageIndex()), 0);
       for (Control* page : control_.children()) {

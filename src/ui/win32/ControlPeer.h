@@ -9,17 +9,22 @@
 #include "platform/win32/ScopedHandle.h"
 #include "ui/Controls.h"
 #include "ui/win32/ResourceBitmap.h"
+#include "ui/win32/Win32Look.h"
 
 namespace ui::win32 {
 
+class FormPeer;
 class Win32Ui;
 
 class ControlPeer : public Peer, public ListPeer {
  public:
   // Check boxes, radio boxes and group boxes are painted in the program's look
   // while the BUTTON class keeps their state and caption.
-  ControlPeer(Win32Ui& ui, Control& control, HWND hwnd);
+  ControlPeer(Win32Ui& ui, FormPeer& form, Control& control, HWND hwnd);
   void Sync() override;
+  // Puts the window where the layout has the control at its form's DPI,
+  // with the font and line height for that DPI.
+  void Place();
   // Reads what the user changed in the native control into the model.
   void ReadFromNative();
   bool IsList() const { return control_.kind() == Kind::ListBox || control_.kind() == Kind::ComboBox; }
@@ -34,9 +39,15 @@ class ControlPeer : public Peer, public ListPeer {
   void SetCurrentLine(int index) override;
   Control& control() const { return control_; }
   HWND hwnd() const { return hwnd_; }
+  // The control's picture for its form's DPI, and its size there.
   HBITMAP Picture();
+  SIZE PictureSize();
   // The picture a drawn list box puts behind its selected line.
   HBITMAP SelectedPicture();
+  HFONT Font();
+  int dpi() const;
+  // Its colours, font, state and DPI, for drawing it.
+  Look DrawnLook();
   // Pixels by which a label's characters are drawn closer to fit its width,
   // measured when it is first drawn after a change: a label of a window
   // never shown loads no font.
@@ -48,8 +59,10 @@ class ControlPeer : public Peer, public ListPeer {
   LRESULT PaintedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void FitLabel();
+  void SetLineHeight();
 
   Win32Ui& ui_;
+  FormPeer& form_;
   Control& control_;
   HWND hwnd_;  // null for containers drawn by their form (panels, tab sheets)
   ResourceBitmap picture_;

@@ -1,4 +1,5 @@
-// The fonts of the program's windows, made once each and kept until exit.
+// The fonts of the program's windows, made once each for each DPI a window
+// is drawn at and kept until exit.
 #pragma once
 
 #include <windows.h>
@@ -14,13 +15,13 @@ namespace ui::win32 {
 
 class FontCache {
  public:
-  // The font a control asks for; what it leaves open comes from the forms'
-  // own font, "MS Sans Serif" 8 point.
-  HFONT For(const Control& control);
+  // The font a control asks for, for a window at `dpi`; what it leaves open
+  // comes from the forms' own font, "MS Sans Serif" 8 point.
+  HFONT For(const Control& control, int dpi);
 
  private:
-  HFONT Get(const std::string& face, int points, bool bold, bool underline);
-  std::map<std::tuple<std::string, int, bool, bool>, platform::win32::ScopedGdiObject<HFONT>> fonts_;
+  HFONT Get(const std::string& face, int points, bool bold, bool underline, int dpi);
+  std::map<std::tuple<std::string, int, bool, bool, int>, platform::win32::ScopedGdiObject<HFONT>> fonts_;
 };
 
 }  // namespace ui::win32

@@ -30,20 +30,14 @@ namespace {
 // Windows does not carry WM_NOTIFY's structure across processes.
 bool SentFromThisThread() { return InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
-// Flat tab buttons are spaced apart, so tabs of the nominal width can overrun
-// the row and bring up scroll arrows: narrow them until the row holds them.
-// The control wants room for one more spacing and twice the selected tab's
-// offset (2) after the last tab.
-void FitTabButtons(HWND tabs, int count, int rowWidth, int nominalWidth) {
-  if (count < 2) return;
-  for (int width = nominalWidth; width > nominalWidth / 2; --width) {
-    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(width, Scaled(kTabRowHeight - 4)));
-    RECT first{}, second{}, last{};
-    SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
-    SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
-    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last));
-    if (last.right + (second.left - first.right) + 2 * 2 <= rowWidth) return;
-  }
+// WM_GETDPISCALEDSIZE, Windows 10 1703 on: the size the window wants at a
+// DPI, asked before WM_DPICHANGED, whose suggested rectangle then has it.
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
+
+DWORD StyleOf(const Form& form) { return form.borderless() ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU; }
+
+DWORD ExStyleOf(const Form& form) {
+  return form.borderless() ? WS_EX_TOOLWINDOW | WS_EX_TOPMOST : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 }
 
 }  // namespace
@@ -67,15 +61,19 @@ void FormPeer::Create() {
     wc.lpszClassName = className.c_str();
     RegisterClassExW(&wc);
   }
-  DWORD style = form_.borderless() ? WS_POPUP : WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  DWORD exStyle = form_.borderless() ? WS_EX_TOOLWINDOW | WS_EX_TOPMOST : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT r{0, 0, Scaled(form_.clientWidth()), Scaled(form_.clientHeight())};
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  hwnd_ = CreateWindowExW(exStyle, className.c_str(), Wide(form_.caption()).c_str(), style, x, y, w, h, ui_.appWindow(),
-                          nullptr, ui_.instance(), this);
+  // Made without a size at the middle of the screen: its DPI, which sizes
+  // it, is that of the monitor it is on.
+  int middleX = GetSystemMetrics(SM_CXSCREEN) / 2, middleY = GetSystemMetrics(SM_CYSCREEN) / 2;
+  hwnd_ = CreateWindowExW(ExStyleOf(form_), className.c_str(), Wide(form_.caption()).c_str(), StyleOf(form_), middleX,
+                          middleY, 0, 0, ui_.appWindow(), nullptr, ui_.instance(), this);
   window_.Reset(hwnd_);
+  if (hwnd_) {
+    int dpi = DpiOf(hwnd_);
+    dpi_ = dpi > 0 ? dpi : SystemDpi();
+    SIZE size = WindowSize(dpi_);
+    SetWindowPos(hwnd_, nullptr, middleX - size.cx / 2, middleY - size.cy / 2, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   if (hwnd_ && form_.receivesCopyDataFromLowerIntegrity()) {
     // User Interface Privilege Isolation drops messages from processes of a
     // lower integrity level, as the browser's is under Protected Mode, where
@@ -91,7 +89,6 @@ void FormPeer::CreateControls(Control& parent) {
   for (Control* c : parent.children()) {
     const wchar_t* cls = nullptr;
     DWORD style = WS_CHILD;
-    int extraHeight = 0;
     switch (c->kind()) {
       // Labels are drawn by the form so that a picture behind them can show.
       case Kind::Label:
@@ -122,7 +119,6 @@ void FormPeer::CreateControls(Control& parent) {
       case Kind::ComboBox:
         cls = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        extraHeight = 300;
         break;
       case Kind::ListBox:
         // Never LBS_SORT, even for a sorted list: the class compares with
@@ -144,16 +140,12 @@ void FormPeer::CreateControls(Control& parent) {
     }
     HWND hwnd = nullptr;
     if (cls) {
-      RECT r = AbsoluteRect(*c);
-      int height = c->kind() == Kind::PageControl ? Scaled(kTabRowHeight) : r.bottom - r.top + Scaled(extraHeight);
-      hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, r.left, r.top, r.right - r.left, height, hwnd_,
-                             nullptr, ui_.instance(), nullptr);
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui_.fonts().For(*c)), FALSE);
+      // Placed, and given its font, with the others once all are made.
+      hwnd = CreateWindowExW(0, cls, Wide(c->caption()).c_str(), style, 0, 0, 0, 0, hwnd_, nullptr, ui_.instance(),
+                             nullptr);
       if (c->kind() == Kind::Picture)
         SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (c->kind() == Kind::PageControl) {
-        const int tabWidth = Scaled(197);
-        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(tabWidth, Scaled(kTabRowHeight - 4)));
         int i = 0;
         for (Control* page : c->children()) {
           if (page->kind() != Kind::TabSheet) continue;
@@ -163,18 +155,46 @@ void FormPeer::CreateControls(Control& parent) {
           item.pszText = text.data();
           SendMessageW(hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&item));
         }
-        FitTabButtons(hwnd, i, r.right - r.left, tabWidth);
       }
     }
-    controls_.push_back(std::make_unique<ControlPeer>(ui_, *c, hwnd));
+    controls_.push_back(std::make_unique<ControlPeer>(ui_, *this, *c, hwnd));
     ControlPeer* peer = controls_.back().get();
     c->AttachPeer(peer);
     if (peer->IsList()) static_cast<ListControl*>(c)->AttachListPeer(peer);
     CreateControls(*c);
   }
   if (&parent == &form_) {
+    for (auto& peer : controls_) peer->Place();
     for (auto& peer : controls_) peer->Sync();
   }
+}
+
+SIZE FormPeer::WindowSize(int dpi) const {
+  RECT frame = FrameAround(RECT{0, 0, Scaled(form_.clientWidth(), dpi), Scaled(form_.clientHeight(), dpi)},
+                           StyleOf(form_), ExStyleOf(form_), dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void FormPeer::Rescale(int dpi, const RECT* place) {
+  RECT r;
+  if (place) {
+    r = *place;
+  } else {
+    if (dpi == dpi_) return;
+    GetWindowRect(hwnd_, &r);
+    SIZE size = WindowSize(dpi);
+    int left = (r.left + r.right - size.cx) / 2, top = (r.top + r.bottom - size.cy) / 2;
+    r = RECT{left, top, left + size.cx, top + size.cy};
+  }
+  dpi_ = dpi;
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (auto& peer : controls_) peer->Place();
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FormPeer::FollowDpi() {
+  int dpi = DpiOf(hwnd_);
+  if (dpi > 0) Rescale(dpi, nullptr);
 }
 
 void FormPeer::Sync() {
@@ -195,7 +215,7 @@ ControlPeer* FormPeer::PeerAt(POINT p) {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     Control& c = (*it)->control();
     if (c.kind() == Kind::Panel || c.kind() == Kind::TabSheet || !ShowsOnItsForm(c)) continue;
-    RECT r = AbsoluteRect(c);
+    RECT r = AbsoluteRect(c, dpi_);
     if (PtInRect(&r, p)) return it->get();
   }
   return nullptr;
@@ -214,18 +234,18 @@ void FormPeer::PaintBackground(HDC dc) {
   for (auto& peer : controls_) {
     Control& c = peer->control();
     if ((c.kind() == Kind::Panel || c.kind() == Kind::TabSheet) && ShowsOnItsForm(c)) {
-      RECT r = AbsoluteRect(c);
+      RECT r = AbsoluteRect(c, dpi_);
       FillRect(dc, &r, Brush(c.color()));
     }
   }
 }
 
 void FormPeer::PaintBehind(HDC dc, const ControlPeer& peer, RECT client) {
-  RECT place = AbsoluteRect(peer.control());
+  RECT place = AbsoluteRect(peer.control(), dpi_);
   for (auto& other : controls_) {
     if (other.get() == &peer) break;  // only what lies below it
     Control& c = other->control();
-    RECT picture = AbsoluteRect(c), overlap;
+    RECT picture = AbsoluteRect(c, dpi_), overlap;
     if (c.kind() != Kind::Picture || !ShowsOnItsForm(c) || !IntersectRect(&overlap, &picture, &place)) continue;
     if (HBITMAP bitmap = other->Picture()) {
       FillRect(dc, &client, Brush(BackgroundOf(peer.control())));
@@ -242,11 +262,11 @@ void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!peer) return;
   Control& c = peer->control();
   if (item.CtlType == ODT_BUTTON && c.kind() == Kind::Button) {
-    DrawGlyphButton(item, c, peer->Picture(), BackgroundOf(c), ui_.fonts().For(c));
+    DrawGlyphButton(item, c, peer->Picture(), peer->PictureSize(), BackgroundOf(c), peer->Font(), dpi_);
     return;
   }
   if (item.CtlType == ODT_LISTBOX && c.kind() == Kind::ListBox) {
-    DrawListLine(item, static_cast<ListBox&>(c), peer->SelectedPicture(), ui_.fonts().For(c));
+    DrawListLine(item, static_cast<ListBox&>(c), peer->SelectedPicture(), peer->Font(), dpi_);
     return;
   }
   if (c.kind() == Kind::Picture) {
@@ -259,11 +279,7 @@ void FormPeer::DrawItem(const DRAWITEMSTRUCT& item) {
     return;
   }
   PaintBehind(item.hDC, *peer, item.rcItem);
-  Look look;
-  look.back = BackgroundOf(c);
-  look.text = c.fontColor();
-  look.font = ui_.fonts().For(c);
-  look.enabled = IsWindowEnabled(item.hwndItem);
+  Look look = peer->DrawnLook();
   look.tighten = peer->tighten();
   PaintLabelText(item.hDC, item.rcItem, WindowText(item.hwndItem), look);
 }
@@ -309,6 +325,7 @@ LRESULT CALLBACK FormPeer::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     static_cast<FormPeer*>(create->lpCreateParams)->hwnd_ = hwnd;
+    ScaleNonClientArea(hwnd);
   }
   auto* self = reinterpret_cast<FormPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -328,6 +345,7 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       m.copyData = data->lpData;
       m.copyDataSize = data->lpData ? data->cbData : 0;
+      m.copyDataId = data->dwData;
     }
     if (form_.OnMessage(m)) return m.result;
   }
@@ -361,6 +379,21 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    // The system's own messages, sent on this thread as the window moves to
+    // a monitor of another DPI, carry the DPI and a structure of this
+    // process. Any program can send them, with a pointer into its own
+    // memory: from elsewhere they only make the window ask the system.
+    case kWmGetDpiScaledSize:
+      if (!SentFromThisThread() || !lParam || wParam == 0) break;
+      *reinterpret_cast<SIZE*>(lParam) = WindowSize(static_cast<int>(wParam));
+      return TRUE;
+    case WM_DPICHANGED:
+      if (SentFromThisThread() && lParam && HIWORD(wParam) > 0) {
+        Rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      } else {
+        FollowDpi();
+      }
+      return 0;
     case WM_SETCURSOR: {
       POINT p;
       GetCursorPos(&p);

@@ -3,6 +3,7 @@
 
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
+#include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Look.h"
 
 namespace ui::win32 {
@@ -23,15 +24,10 @@ ScopedGdiObject<HFONT> BoldVersionOf(HFONT base) {
   return ScopedGdiObject<HFONT>(CreateFontIndirectW(&lf));
 }
 
-SIZE BitmapSize(HBITMAP bitmap) {
-  BITMAP info{};
-  GetObjectW(bitmap, sizeof info, &info);
-  return {info.bmWidth, info.bmHeight};
-}
-
 }  // namespace
 
-void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, Color back, HFONT font) {
+void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, SIZE glyphSize, Color back,
+                     HFONT font, int dpi) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -41,14 +37,15 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP 
   if (pressed) OffsetRect(&r, 1, 1);
 
   std::wstring caption = Wide(button.caption());
-  SIZE glyphSize = glyph ? BitmapSize(glyph) : SIZE{0, 0};
+  if (!glyph) glyphSize = SIZE{0, 0};
+  int indent = Scaled(kTextIndent, dpi);
   int glyphTop = r.top + (r.bottom - r.top - glyphSize.cy) / 2;
-  int glyphLeft = caption.empty() ? r.left + (r.right - r.left - glyphSize.cx) / 2 : r.left + 2 * kTextIndent;
+  int glyphLeft = caption.empty() ? r.left + (r.right - r.left - glyphSize.cx) / 2 : r.left + 2 * indent;
   if (glyph) StretchBitmap(dc, glyph, RECT{glyphLeft, glyphTop, glyphLeft + glyphSize.cx, glyphTop + glyphSize.cy});
 
   if (!caption.empty()) {
     RECT text = r;
-    text.left = glyphLeft + glyphSize.cx + kTextIndent;
+    text.left = glyphLeft + glyphSize.cx + indent;
     auto captionFont = Select(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : button.fontColor());
@@ -56,12 +53,12 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP 
   }
   if (item.itemState & ODS_FOCUS) {
     RECT focus = item.rcItem;
-    InflateRect(&focus, -3, -3);
+    InflateRect(&focus, -Scaled(3, dpi), -Scaled(3, dpi));
     DrawFocusRect(dc, &focus);
   }
 }
 
-void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selectedPicture, HFONT font) {
+void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selectedPicture, HFONT font, int dpi) {
   if (item.itemID == static_cast<UINT>(-1)) return;  // an empty list with the focus
   HDC dc = item.hDC;
   const RECT& r = item.rcItem;
@@ -86,7 +83,7 @@ void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selec
   if (selected) color = selectedPicture ? list.selectedFontColor() : GetSysColor(COLOR_HIGHLIGHTTEXT);
   SetTextColor(dc, color);
   RECT textRect = r;
-  textRect.left += kTextIndent;
+  textRect.left += Scaled(kTextIndent, dpi);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);

@@ -8,11 +8,13 @@
 
 namespace ui::win32 {
 
-// A push button showing `glyph` (drawn as it is, its background being the
-// window's) left of its caption, or centred when it has none.
-void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, Color back, HFONT font);
+// A push button showing `glyph` (its background being the window's) at
+// `glyphSize` left of its caption, or centred when it has none; spacing as
+// at `dpi`.
+void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Control& button, HBITMAP glyph, SIZE glyphSize, Color back,
+                     HFONT font, int dpi);
 
 // One line of a list box with a drawn look (ListBox::drawnLook).
-void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selectedPicture, HFONT font);
+void DrawListLine(const DRAWITEMSTRUCT& item, const ListBox& list, HBITMAP selectedPicture, HFONT font, int dpi);
 
 }  // namespace ui::win32

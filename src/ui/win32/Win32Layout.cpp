@@ -5,14 +5,14 @@
 
 namespace ui::win32 {
 
-RECT AbsoluteRect(const Control& control) {
+RECT AbsoluteRect(const Control& control, int dpi) {
   Rect b = control.bounds();
   RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
   for (const Control* p = control.parent(); p && p->kind() != Kind::Form; p = p->parent()) {
     int dy = p->bounds().top + (p->kind() == Kind::PageControl ? kTabRowHeight : 0);
     OffsetRect(&r, p->bounds().left, dy);
   }
-  return RECT{Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom)};
+  return RECT{Scaled(r.left, dpi), Scaled(r.top, dpi), Scaled(r.right, dpi), Scaled(r.bottom, dpi)};
 }
 
 bool ShowsOnItsForm(const Control& c) {

@@ -24,7 +24,7 @@ void PaintBox(HDC dc, RECT box, bool checked, const Look& look) {
   Fill(dc, well, WellColor(look));
   if (!checked) return;
   int w = box.right - box.left;
-  ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, Scaled(2), frame));
+  ScopedGdiObject<HPEN> pen(CreatePen(PS_SOLID, Scaled(2, look.dpi), frame));
   auto drawing = Select(dc, pen.get());
   POINT tick[3] = {{box.left + w * 3 / 13, box.top + w * 6 / 13},
                    {box.left + w * 5 / 13, box.top + w * 9 / 13},
@@ -60,7 +60,7 @@ Color Blend(Color a, Color b, int weightOfB) {
 
 void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checked, bool radio, const Look& look) {
   Fill(dc, client, look.back);
-  int size = Scaled(13);
+  int size = Scaled(13, look.dpi);
   int top = client.top + (client.bottom - client.top - size) / 2;
   RECT box{client.left + 1, top, client.left + 1 + size, top + size};
   if (radio) {
@@ -71,13 +71,14 @@ void PaintCheckBox(HDC dc, RECT client, const std::wstring& caption, bool checke
   auto font = Select(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TextColor(look));
-  RECT text{box.right + Scaled(6), client.top, client.right, client.bottom};
+  RECT text{box.right + Scaled(6, look.dpi), client.top, client.right, client.bottom};
   DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   if (look.focused) {
     RECT extent = text;
     DrawTextW(dc, caption.c_str(), -1, &extent, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
-    int height = extent.bottom - extent.top;
-    RECT cue{text.left - 2, top + size / 2 - height / 2 - 1, extent.right + 2, top + size / 2 + height / 2 + 2};
+    int height = extent.bottom - extent.top, margin = Scaled(2, look.dpi);
+    RECT cue{text.left - margin, top + size / 2 - height / 2 - margin / 2, extent.right + margin,
+             top + size / 2 + height / 2 + margin};
     cue.right = cue.right < client.right ? cue.right : client.right;
     DrawFocusRect(dc, &cue);
   }
@@ -96,7 +97,8 @@ void PaintGroupBox(HDC dc, RECT client, const std::wstring& caption, const Look&
   FrameRect(dc, &light, lightBrush.get());
   FrameRect(dc, &dark, darkBrush.get());
   if (caption.empty()) return;
-  RECT text{client.left + Scaled(8), client.top, client.left + Scaled(8) + extent.cx + Scaled(4),
+  int indent = Scaled(8, look.dpi);
+  RECT text{client.left + indent, client.top, client.left + indent + extent.cx + Scaled(4, look.dpi),
             client.top + extent.cy};
   if (text.right > client.right) text.right = client.right;
   Fill(dc, text, look.back);

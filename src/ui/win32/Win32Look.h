@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/Controls.h"
+#include "ui/win32/Win32Dpi.h"
 
 namespace ui::win32 {
 
@@ -19,6 +20,7 @@ struct Look {
   bool enabled = true;
   bool focused = false;  // and the focus cue is to be shown
   int tighten = 0;       // pixels taken from the space after each character
+  int dpi = kLayoutDpi;  // of the window it is drawn in
 };
 
 void Fill(HDC dc, const RECT& r, Color color);

@@ -118,9 +118,11 @@ void Win32Ui::FormVisibilityChanged(Form& form) {
   if (form.modal() && form.visible()) DisableOtherForms(form);
   // A window without a frame (the splash) shows without taking the focus
   // from the program the user is in.
+  auto* peer = static_cast<FormPeer*>(form.peer());
+  if (form.visible() && peer) peer->FollowDpi();
   int show = form.borderless() ? SW_SHOWNA : SW_SHOW;
   ShowWindow(HwndOf(form), form.visible() ? show : SW_HIDE);
-  if (form.visible() && form.peer()) static_cast<FormPeer*>(form.peer())->MarkShown();
+  if (form.visible() && peer) peer->MarkShown();
   // A modal loop waits in GetMessage, which returns only for a posted
   // message: hidden by a sent one (WM_CLOSE from another program), the form
   // would leave the other windows disabled until the next input.

@@ -22,9 +22,34 @@ class SimContractEnv : public ContractEnv {
   }
   std::shared_ptr<void> HoldOpen(const std::string& path) override {
     sim_.files.HoldOpen(path);
+    const std::string& exe = sim_.process.executablePath;
+    sim_.process.filesInUse[path] = exe.substr(exe.find_last_of('\\') + 1);
     return std::shared_ptr<void>(new int(0), [this, path](void* token) {
       delete static_cast<int*>(token);
       sim_.files.Release(path);
+      sim_.process.filesInUse.erase(path);
+    });
+  }
+  std::shared_ptr<void> StartGuardedProgram(uint32_t* processId, std::string* programFile,
+                                            bool* queryRefused) override {
+    sim_.process.backgroundPrograms.push_back("PING.EXE");
+    sim_.process.elevated.insert("PING.EXE");
+    for (const platform::RunningProcess& p : sim_.process.RunningProcesses()) {
+      if (p.programFile == "PING.EXE") *processId = p.id;
+    }
+    *programFile = "PING.EXE";
+    *queryRefused = true;
+    return std::shared_ptr<void>(new int(0), [this](void* token) {
+      delete static_cast<int*>(token);
+      sim_.process.EndProgram("PING.EXE");
+      sim_.process.elevated.erase("PING.EXE");
+    });
+  }
+  std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) override {
+    sim_.files.MakeCurrentDirectoryOfAnotherProgram(folder);
+    return std::shared_ptr<void>(new int(0), [this, folder](void* token) {
+      delete static_cast<int*>(token);
+      sim_.files.Release(folder);
     });
   }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
@@ -43,6 +68,14 @@ class SimContractEnv : public ContractEnv {
     sim_.files.AddHardLink(existing, path);
     return sim_.files.IsFile(path);
   }
+  bool LetEveryoneChange(const std::string& folder) override {
+    platform::FolderSecurity security;
+    std::unique_ptr<platform::FolderHandle> handle = sim_.files.OpenFolder(folder, true);
+    if (!handle || !handle->ReadSecurity(&security)) return false;
+    security.allowed.push_back({"S-1-1-0", 0x1301BF});  // Modify
+    sim_.files.SetSecurity(folder, security);
+    return true;
+  }
   std::string ShortName(const std::string& path) override {
     std::string name = path.substr(path.rfind('\\') + 1);
     if (name.size() <= 8) return {};
@@ -58,9 +91,20 @@ class SimContractEnv : public ContractEnv {
     return true;
   }
   bool simulated() const override { return true; }
+  bool underWine() const override { return false; }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
-    sim_.urlCache.Add(sourceName, type, headerBytes);
+    // Windows 10 keeps a page's file in one of the IE folder's subfolders.
+    std::string file;
+    if (!(type & platform::kCookieCacheEntry) && sourceName.rfind("Visited:", 0) != 0) {
+      sim_.shell.SpecialFolder(platform::kCsidlInternetCache, &file);
+      file += "\\IE\\K2P9X4QZ\\" + sourceName.substr(sourceName.find_last_of('/') + 1);
+      sim_.files.AddFile(file, "id=1\n");
+    }
+    sim_.urlCache.Add(sourceName, type, headerBytes, file);
     return true;
+  }
+  std::vector<std::string> CacheWalkWithoutPattern() override {
+    return sim_.urlCache.Match(platform::CacheContainer::Content);
   }
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
     return sim_.desktop.AddWindow(className, "", visible);

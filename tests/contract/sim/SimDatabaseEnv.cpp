@@ -1,6 +1,7 @@
 // The database contract on the host: the simulation's databases, and SQLite
 // on real files in a scratch folder of the host's.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -34,6 +35,11 @@ class SimDatabaseEnv : public DatabaseEnv {
   }
   void Damage(const std::string& path) override { databases_.Lookup(path)->damaged = true; }
   std::optional<bool> FilesContain(const std::string&, const std::string&) override { return std::nullopt; }
+  bool Exec(const std::string&, const std::string&) override { return false; }
+  std::unique_ptr<platform::Databases> Bounded(uint64_t) override { return nullptr; }
+  uint64_t ListedId(const std::string& path) override { return files_.Lookup(path)->id; }
+  void HardLink(const std::string& path, const std::string& second) override { files_.AddHardLink(path, second); }
+  void MoveOver(const std::string& from, const std::string& to) override { files_.Move(from, to); }
 
  private:
   platform::sim::SimFileSystem files_;
@@ -55,6 +61,12 @@ struct HostScratch {
   int count = 0;
 };
 
+// What POSIX lists a file as: its inode number.
+uint64_t InodeOf(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_ino) : 0;
+}
+
 std::string NewHostFolder() {
   static HostScratch scratch;
   std::string folder = scratch.root + "/d" + std::to_string(++scratch.count);
@@ -68,7 +80,7 @@ std::vector<std::string> DatabaseEnvNames() { return {"sim", "sqlite"}; }
 
 std::unique_ptr<DatabaseEnv> MakeDatabaseEnv(const std::string& name) {
   if (name == "sim") return std::make_unique<SimDatabaseEnv>();
-  return MakeSqliteDatabaseEnv(&NewHostFolder, '/');
+  return MakeSqliteDatabaseEnv(&NewHostFolder, '/', platform::sqlite::IdentifyByPath, &InodeOf);
 }
 
 }  // namespace contract

@@ -1,6 +1,9 @@
 // The contract suite's environment on the real Win32 layer (under Wine here).
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <string>
 #include <vector>
@@ -67,6 +70,14 @@ class Win32ContractEnv : public ContractEnv {
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
   }
+  std::shared_ptr<void> HoldAsCurrentDirectory(const std::string& folder) override {
+    // As SetCurrentDirectory opens it: for traversal, not sharing deletion.
+    HANDLE h =
+        CreateFileW(platform::win32::WidePath(folder).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](void* handle) { CloseHandle(handle); });
+  }
   bool MakeLink(const std::string& path, const std::string& target, bool folder) override {
     const std::wstring link = platform::win32::WidePath(path);
     const DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE (developer mode)
@@ -85,6 +96,32 @@ class Win32ContractEnv : public ContractEnv {
     return CreateHardLinkW(platform::win32::WidePath(path).c_str(), platform::win32::WidePath(existing).c_str(),
                            nullptr);
   }
+  bool LetEveryoneChange(const std::string& folder) override {
+    const std::wstring path = platform::win32::WidePath(folder);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS) {
+      return false;
+    }
+    BYTE world[SECURITY_MAX_SID_SIZE];
+    DWORD worldSize = sizeof world;
+    EXPLICIT_ACCESSW everyone{};
+    everyone.grfAccessPermissions = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+    everyone.grfAccessMode = GRANT_ACCESS;
+    everyone.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+    everyone.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    everyone.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    everyone.Trustee.ptstrName = reinterpret_cast<LPWSTR>(world);
+    PACL updated = nullptr;
+    bool done = CreateWellKnownSid(WinWorldSid, nullptr, world, &worldSize) &&
+                SetEntriesInAclW(1, &everyone, dacl, &updated) == ERROR_SUCCESS &&
+                SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, updated, nullptr) == ERROR_SUCCESS;
+    LocalFree(updated);
+    LocalFree(descriptor);
+    return done;
+  }
   bool Recycle(const std::string& path, uint64_t) override {
     std::wstring from = platform::win32::Wide(path) + L'\0';  // a list ended by an empty name
     SHFILEOPSTRUCTW operation{};
@@ -101,8 +138,58 @@ class Win32ContractEnv : public ContractEnv {
     return shortName == path ? std::string() : shortName;
   }
   bool simulated() const override { return false; }
+  bool underWine() const override {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  }
   bool CommitCacheEntry(const std::string& sourceName, uint32_t type, uint32_t headerBytes) override {
     return testsupport::CommitUrlCacheEntry(sourceName, type, headerBytes);
+  }
+  std::vector<std::string> CacheWalkWithoutPattern() override {
+    std::vector<std::string> names;
+    std::vector<uint64_t> record(8192);
+    auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(record.data());
+    DWORD size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    if (!find) return names;
+    do {
+      if (entry->lpszSourceUrlName) names.push_back(entry->lpszSourceUrlName);
+      size = static_cast<DWORD>(record.size() * sizeof(uint64_t));
+    } while (FindNextUrlCacheEntryA(find, entry, &size));
+    FindCloseUrlCache(find);
+    return names;
+  }
+
+  std::shared_ptr<void> StartGuardedProgram(uint32_t* processId, std::string* programFile,
+                                            bool* queryRefused) override {
+    // A protected access list with no entry: only the owner's implicit
+    // rights to the list itself remain.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1, &descriptor, nullptr)) {
+      return nullptr;
+    }
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\ping.exe\" -n 120 127.0.0.1";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), &security, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &info);
+    LocalFree(descriptor);
+    if (!started) return nullptr;
+    CloseHandle(info.hThread);
+    *processId = info.dwProcessId;
+    *programFile = "PING.EXE";
+    HANDLE query = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, info.dwProcessId);
+    *queryRefused = query == nullptr;
+    if (query) CloseHandle(query);
+    // The handle CreateProcess gave holds every right, whatever the list says.
+    return std::shared_ptr<void>(info.hProcess, [](void* process) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    });
   }
 
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {

@@ -45,14 +45,21 @@ sums > "$work/after-preview.txt"
 check "/preview changes no file" 'cmp -s "$work/before.txt" "$work/after-preview.txt"'
 check "the preview names the kept site" 'grep -q "kept: .*kept.example" "$work/preview.txt"'
 # A browser running: a copy of Wine's ping.exe named chrome.exe, pinging for
-# a while. Chrome is skipped whole and named; Firefox is cleaned.
+# a while with no window, as Chrome kept in the background. Chrome is skipped
+# whole and named; Firefox is cleaned. Asked to close it first, the Restart
+# Manager finds none of its processes holding the profile (Wine's RmGetList
+# lists nobody; on Windows the stand-in holds no file either): it is left
+# running and named.
 cp "$WINEPREFIX/drive_c/windows/system32/ping.exe" "$work/chrome.exe"
 "$WINE" "$work/chrome.exe" -n 40 127.0.0.1 >/dev/null 2>&1 &
 browser=$!
 sleep 3
 check "/clean with Chrome running exits 4" '[ "$(corvane /clean)" = 4 ]'
-check "the report names the running browser" \
-  'grep -q "Google Chrome: skipped, it is running (chrome.exe)" "$work/out.txt"'
+check "the report names the browser running in the background" \
+  'grep -q "Google Chrome: skipped, it runs in the background with no window open (chrome.exe), kept there by its setting" "$work/out.txt"'
+check "/clean /closebackground with Chrome running exits 4" '[ "$(corvane /clean /closebackground)" = 4 ]'
+check "the report says Chrome could not be closed" \
+  'grep -q "Google Chrome could not be closed: Windows found none of its processes holding its profile" "$work/out.txt"'
 check "Chrome's files are as they were" \
   '[ "$(grep "/Google/" "$work/before.txt")" = "$(sums | grep "/Google/")" ]'
 kill "$browser"; wait "$browser" 2>/dev/null
@@ -73,8 +80,10 @@ cp "$work/out.txt" "$work/clean.txt"
 check "the report has a section per profile" \
   'grep -q "Google Chrome, profile" "$work/clean.txt" && grep -q "Firefox, profile corvane" "$work/clean.txt"'
 check "nothing was skipped the second time" '! grep -q "Skipped" "$work/clean.txt"'
-check "the passwords are as they were" \
-  '[ "$(grep "Login Data\$" "$work/before.txt")" = "$(sums | grep "Login Data\$")" ]'
+# What a cleaning never touches: both browsers' saved password, key database and Chromium's bookmarks.
+keeps() { grep -E "/(Login Data|logins\.json|key4\.db|Bookmarks)\$"; }
+check "the passwords and bookmarks are as they were" \
+  '[ "$(keeps < "$work/before.txt" | wc -l)" -ge 4 ] && [ "$(keeps < "$work/before.txt")" = "$(sums | keeps)" ]'
 export PYTHONPATH="$(cd "$(dirname "$0")" && pwd)"
 python3 - "$chrome/Default" "$firefox/Profiles/p.corvane" <<'PY' || failed=1
 import glob, os, sys

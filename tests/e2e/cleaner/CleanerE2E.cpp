@@ -1,8 +1,8 @@
-// The temporary-folder and recent-documents steps on the real Win32 layer
-// under Wine: a prepared tree (desktop.ini at several depths, read-only
-// files, a non-ANSI name, a path past 260 characters, a file held open, and
-// the Unix symbolic links run.sh made) is cleaned by a TUWHCleanerThrd and
-// checked file by file.
+// The temporary-folder, recent-documents and favorites steps on the real
+// Win32 layer under Wine: a prepared tree (desktop.ini at several depths,
+// read-only files, a non-ANSI name, a path past 260 characters, a file held
+// open, jump lists beside the recent items, and the Unix symbolic links
+// run.sh made) is cleaned by a TUWHCleanerThrd and checked file by file.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -31,9 +31,9 @@ std::wstring TempFolder() {
   return path;
 }
 
-std::wstring RecentFolder() {
+std::wstring SpecialFolder(int csidl) {
   wchar_t buffer[MAX_PATH + 1] = {};
-  SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_RECENT, TRUE);
+  SHGetSpecialFolderPathW(nullptr, buffer, csidl, TRUE);
   return buffer;
 }
 
@@ -87,10 +87,12 @@ std::vector<std::wstring> Names(const std::wstring& folder) {
 // dot or a blank can be made and checked.
 std::wstring Exact(const std::wstring& path) { return WidePath(platform::win32::Utf8(path)); }
 
-TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
+TEST(CleanerE2E, TemporaryFolderRecentDocumentsAndFavoritesAreCleanedFileByFile) {
   const std::wstring temp = TempFolder();
-  const std::wstring recent = RecentFolder();
+  const std::wstring recent = SpecialFolder(CSIDL_RECENT);
+  const std::wstring favorites = SpecialFolder(CSIDL_FAVORITES);
   ASSERT_FALSE(recent.empty());
+  ASSERT_FALSE(favorites.empty());
   // The links run.sh placed: listed as directories that are reparse points.
   ASSERT_EQ(Attributes(temp + L"\\links\\to-precious") & 0x410, 0x410u) << "run.sh makes the link";
   ASSERT_EQ(Attributes(temp + L"\\to-precious-top") & 0x410, 0x410u);
@@ -121,20 +123,31 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
                             nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  // The recent documents: desktop.ini stays at each depth, with its folder.
-  // Names that differ from it by a final dot or blank are other entries,
-  // deleted exactly as listed (the system would otherwise strip that dot or
-  // blank and reach the desktop.ini that stays).
+  // The recent documents: the recent items' shortcuts go, read-only ones
+  // too. Every program's jump list and Quick Access's pins beside them stay,
+  // with whatever else the folder holds.
   MakeFile(recent + L"\\desktop.ini", "recent");
-  MakeFile(recent + L"\\desktop.ini.", "dot");
-  MakeFile(recent + L"\\desktop.ini ", "blank");
-  MakeFolder(recent + L"\\folder.");
-  MakeFile(recent + L"\\folder.\\x.lnk", "lnk");
+  MakeFolder(recent + L"\\AutomaticDestinations");
+  MakeFile(recent + L"\\AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms", "pins");
+  MakeFolder(recent + L"\\CustomDestinations");
+  MakeFile(recent + L"\\CustomDestinations\\5d696d521de238c3.customDestinations-ms", "tasks");
   MakeFile(recent + L"\\report.doc.lnk", "lnk");
   MakeFile(recent + L"\\locked.lnk", "lnk", FILE_ATTRIBUTE_READONLY);
-  MakeFolder(recent + L"\\sub");
-  MakeFile(recent + L"\\sub\\desktop.ini", "sub");
-  MakeFile(recent + L"\\sub\\x.lnk", "lnk");
+  MakeFile(recent + L"\\notes.txt", "not a shortcut");
+
+  // The favorites: desktop.ini stays at each depth, with its folder. Names
+  // that differ from it by a final dot or blank are other entries, deleted
+  // exactly as listed (the system would otherwise strip that dot or blank
+  // and reach the desktop.ini that stays).
+  MakeFile(favorites + L"\\desktop.ini", "favorites");
+  MakeFile(favorites + L"\\desktop.ini.", "dot");
+  MakeFile(favorites + L"\\desktop.ini ", "blank");
+  MakeFolder(favorites + L"\\folder.");
+  MakeFile(favorites + L"\\folder.\\x.url", "url");
+  MakeFile(favorites + L"\\news.url", "url");
+  MakeFolder(favorites + L"\\sub");
+  MakeFile(favorites + L"\\sub\\desktop.ini", "sub");
+  MakeFile(favorites + L"\\sub\\x.url", "url");
   HKEY key;
   ASSERT_EQ(
       RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs\\.doc", 0,
@@ -150,6 +163,7 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   cleaner::TUWHCleanerThrd thread(win32.platform, ui);
   thread.Select("WindowsTempFiles");
   thread.Select("RecentDocs");
+  thread.Select("FavoritesCleaner");
   int terminations = 0;
   thread.OnTerminate = [&](cleaner::TUWHCleanerThrd&) { ++terminations; };
   thread.Start();
@@ -159,15 +173,17 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   EXPECT_TRUE(thread.finished()) << thread.failure();
   std::vector<std::string> ran;
   for (size_t index : thread.cleanersRun()) ran.push_back(cleaner::kCleaners[index].valueName);
-  EXPECT_EQ(ran, (std::vector<std::string>{"WindowsTempFiles", "RecentDocs"}));
+  EXPECT_EQ(ran, (std::vector<std::string>{"FavoritesCleaner", "WindowsTempFiles", "RecentDocs"}));
 
   // The temporary folder: only the held file and its folder are left, and
   // the links. Windows removes a link; Wine cannot remove a Unix symbolic
   // link without reaching its target, so there the links stay as they were
-  // (the links to files, which Wine lists as plain files, too).
+  // (the links to files, which Wine lists as plain files, too). A read-only
+  // file with another name outside stays read-only, so it cannot go.
   EXPECT_TRUE(Exists(temp));
+  EXPECT_EQ(Attributes(temp + L"\\signed.pdf") & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   for (const std::wstring& name : Names(temp)) {
-    if (name == L"busy" || name == L"notes-link.txt") continue;
+    if (name == L"busy" || name == L"notes-link.txt" || name == L"signed.pdf") continue;
     if (name == L"links") {
       std::vector<std::wstring> links = Names(temp + L"\\links");
       std::sort(links.begin(), links.end());
@@ -195,17 +211,22 @@ TEST(CleanerE2E, TemporaryFolderAndRecentDocumentsAreCleanedFileByFile) {
   EXPECT_EQ(Attributes(L"C:\\empty-target"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY))
       << "an empty target folder stays too";
 
-  // Recent documents: every desktop.ini and the folder holding one stay.
+  // Recent documents: the shortcuts only.
   std::vector<std::wstring> left = Names(recent);
-  EXPECT_EQ(left.size(), 2u);
-  EXPECT_TRUE(Exists(recent + L"\\desktop.ini"));
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left,
+            (std::vector<std::wstring>{L"AutomaticDestinations", L"CustomDestinations", L"desktop.ini", L"notes.txt"}));
   EXPECT_EQ(ReadText(recent + L"\\desktop.ini"), "recent");
-  EXPECT_EQ(Names(recent + L"\\sub"), std::vector<std::wstring>{L"desktop.ini"});
-  EXPECT_FALSE(Exists(recent + L"\\report.doc.lnk"));
-  EXPECT_FALSE(Exists(recent + L"\\locked.lnk"));
-  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\desktop.ini.").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\desktop.ini ").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetFileAttributesW(Exact(recent + L"\\folder.").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadText(recent + L"\\AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms"), "pins");
+  EXPECT_EQ(ReadText(recent + L"\\CustomDestinations\\5d696d521de238c3.customDestinations-ms"), "tasks");
+
+  // Favorites: every desktop.ini and the folder holding one stay.
+  EXPECT_EQ(ReadText(favorites + L"\\desktop.ini"), "favorites");
+  EXPECT_EQ(Names(favorites + L"\\sub"), std::vector<std::wstring>{L"desktop.ini"});
+  EXPECT_FALSE(Exists(favorites + L"\\news.url"));
+  EXPECT_EQ(GetFileAttributesW(Exact(favorites + L"\\desktop.ini.").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Exact(favorites + L"\\desktop.ini ").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Exact(favorites + L"\\folder.").c_str()), INVALID_FILE_ATTRIBUTES);
   HKEY gone;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs", 0,
                           KEY_READ, &gone),

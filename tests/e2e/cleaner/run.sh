@@ -30,6 +30,11 @@ ln -s "$WINEPREFIX/drive_c/empty-target" "$temp/to-empty"
 # name an open handle reached tells them.
 ln -s "$target/thesis.doc" "$temp/links/thesis.doc"
 ln -s "$target/inner/notes.txt" "$temp/notes-link.txt"
+# A second name (a hard link) in the temporary folder for a read-only file
+# outside it: the bit is the file's, and must stay.
+printf 'signed' >"$target/signed.pdf"
+chmod 444 "$target/signed.pdf"
+ln "$target/signed.pdf" "$temp/signed.pdf"
 
 # Another user's files, and links to them planted at each level below
 # C:\ProgramData that the application steps clean: the folder itself (media
@@ -74,6 +79,7 @@ check "link to a file left leading to its target" "$target/thesis.doc" "$(readli
 check "target file kept" "thesis" "$(cat "$target/thesis.doc" 2>/dev/null)"
 check "target subfolder file kept" "notes" "$(cat "$target/inner/notes.txt" 2>/dev/null)"
 check "target desktop.ini kept" "[.ShellClassInfo]" "$(cat "$target/desktop.ini" 2>/dev/null)"
+check "a read-only file with a second name in the tree kept read-only" "444" "$(stat -c %a "$target/signed.pdf")"
 check "empty target folder kept" "yes" "$([ -d "$WINEPREFIX/drive_c/empty-target" ] && echo yes || echo no)"
 for kept in media/library.wmdb office/Recent/letter.doc acd/ACDSee/imageDB.ddf history/played.rpl history/urls.ini; do
   check "another user's $kept kept behind a planted link" "mine" "$(cat "$other/$kept" 2>/dev/null)"
@@ -81,7 +87,9 @@ done
 check "a link to a file deleted by its path left alone" "$other/media/library.wmdb" \
   "$(readlink "$WINEPREFIX/drive_c/windows/wmplibrary_v_0_12.db")"
 check "the moved Recent folder still reached through its link" "$moved" "$(readlink "$recent")"
-check "the moved Recent folder emptied but its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
+check "the moved Recent folder kept its desktop.ini" "recent" "$(cat "$moved/desktop.ini" 2>/dev/null)"
+check "the moved Recent folder kept the jump lists" "pins" \
+  "$(cat "$moved/AutomaticDestinations/f01b4d95cf55d32a.automaticDestinations-ms" 2>/dev/null)"
 check "a recent document gone from the moved folder" "gone" "$([ -e "$moved/report.doc.lnk" ] && echo there || echo gone)"
 own="$data/RealRealOne Player/urls.ini"
 check "the player's own urls.ini deleted" "gone" "$([ -e "$own" ] && echo there || echo gone)"

@@ -163,9 +163,11 @@ class HeldMutex {
   HANDLE h_ = nullptr;
 };
 
-// The run guard every cleaning of this user takes, in any session: the
-// user's own mutex, named with the user's SID in the Global\ namespace,
-// owned by the user and open to the user alone.
+// The run guard every cleaning of this user takes, in any session. Windows
+// keeps it in a private namespace bound to the user's SID; Wine 8 has no
+// private namespaces, and there it is the user's own mutex named with the
+// user's SID in the Global\ namespace, owned by the user and open to the
+// user alone.
 std::wstring UserSid() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
@@ -298,6 +300,33 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgr
   EXPECT_EQ(viaCmd.rfind("Corvane preview: nothing has been removed.", 0), 0u) << viaCmd;
   EXPECT_TRUE(HasLine(viaCmd, "    " + Utf8(planted) + " (4 bytes)")) << viaCmd;
   EXPECT_TRUE(Exists(planted));
+}
+
+// A report at a drive's root is written (its folder is "C:\", not the
+// volume "C:"); one whose folder is a link, as run.sh made C:\corvane-reports
+// lead to C:\windows, is refused with exit code 1 and written nowhere.
+TEST(CommandLineE2E, AReportIsWrittenAtTheRootOfADriveAndNeverThroughAFolderThatIsALink) {
+  ASSERT_EQ(GetFileAttributesW(L"C:\\corvane-reports") & 0x410, 0x410u) << "run.sh makes the link";
+  const std::wstring atRoot = L"C:\\corvane-report.txt";
+  DeleteFileW(atRoot.c_str());
+  Result root = RunCommand(Corvane(L"corvane.com", L"/preview /report " + atRoot), true);
+  EXPECT_EQ(root.exitCode, 0u) << root.output;
+  EXPECT_EQ(ReadFileBytes(atRoot), kBom + root.output);
+  DeleteFileW(atRoot.c_str());
+  // A name alone is a file of the current folder.
+  Result relative = RunCommand(Corvane(L"corvane.com", L"/preview /report relative-report.txt"), true);
+  EXPECT_EQ(relative.exitCode, 0u) << relative.output;
+  EXPECT_EQ(ReadFileBytes(AppFolder() + L"relative-report.txt"), kBom + relative.output);
+
+  for (const wchar_t* linked : {L"C:\\corvane-reports\\corvane.log", L"C:\\corvane-reports\\system32\\corvane.log"}) {
+    Result refused = RunCommand(Corvane(L"corvane.com", std::wstring(L"/preview /report ") + linked), true);
+    EXPECT_EQ(refused.exitCode, 1u) << refused.output;
+    EXPECT_TRUE(HasLine(refused.output, "The report was not written to " + Utf8(linked) +
+                                            ": a folder on its path is a link to another place."))
+        << refused.output;
+    EXPECT_FALSE(Exists(linked));
+  }
+  EXPECT_FALSE(Exists(L"C:\\windows\\system32\\corvane.log"));
 }
 
 // What Windows 10 and 11 keep, as far as Wine has it: Explorer's and the

@@ -9,6 +9,7 @@
 #include <olectl.h>
 #include <servprov.h>
 #include <shlguid.h>
+#include <sddl.h>
 #include <shobjidl.h>
 
 #include <cstdio>
@@ -40,6 +41,19 @@ void writeSetting(const wchar_t* name, DWORD value) {
         RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
     }
+}
+
+// Gives the settings key the access list `descriptor` (SDDL); Wine enforces it when the key is
+// opened, as Windows enforces integrity levels.
+bool setSettingsAccess(const wchar_t* descriptor) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(descriptor, SDDL_REVISION_1, &sd, nullptr)) return false;
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, WRITE_DAC, &key);
+    if (rc == ERROR_SUCCESS) rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+    if (key) RegCloseKey(key);
+    LocalFree(sd);
+    return rc == ERROR_SUCCESS;
 }
 
 // The browser: IWebBrowser2 (none of whose methods the module calls) with the connection point of
@@ -223,6 +237,15 @@ struct NewWindow3 {
     }
 };
 
+// Two unrequested pop-ups, the second while the first is on its way; true when both were cancelled.
+bool fireTwo(IDispatch* listener, const wchar_t* firstAddress, const wchar_t* secondAddress) {
+    NewWindow3 first(NWMF_FIRST, firstAddress);
+    NewWindow3 second(0, secondAddress);
+    first.fire(listener);
+    second.fire(listener);
+    return first.cancel == VARIANT_TRUE && second.cancel == VARIANT_TRUE;
+}
+
 // The receiver's side of one WM_COPYDATA: it signals Received, waits (bounded) for Release, logs
 // the message and signals Answered.
 struct Receiver {
@@ -343,14 +366,26 @@ int run() {
     Sleep(200);
     receiver.reset();
     if (browser.listener) {
-        NewWindow3 first(NWMF_FIRST, L"http://popup.example/first");
-        NewWindow3 second(0, L"http://popup.example/second");
-        first.fire(browser.listener);
-        second.fire(browser.listener);
-        check(first.cancel == VARIANT_TRUE && second.cancel == VARIANT_TRUE && readSetting(L"EPWC") == 22,
+        check(fireTwo(browser.listener, L"http://popup.example/first", L"http://popup.example/second") &&
+                  readSetting(L"EPWC") == 22,
               "two pop-ups: both cancelled and counted");
         receiver.checkAnnounced("the first announced, the second not while the first is on its way");
     }
+
+    // At Low integrity (Internet Explorer's protected mode) the settings key cannot be written:
+    // each pop-up goes to Corvane to count, the second once the first has been answered.
+    std::printf("== settings that cannot be written, as at Low integrity\n");
+    Sleep(200);
+    receiver.reset();
+    check(setSettingsAccess(L"D:(A;;KR;;;WD)"), "the settings key made query-only");
+    if (browser.listener) {
+        check(fireTwo(browser.listener, L"http://popup.example/protected", L"http://popup.example/protected-second") &&
+                  readSetting(L"EPWC") == 22,
+              "two pop-ups: both cancelled, neither counted by the module");
+        receiver.checkAnnounced("the first handed over to be counted");
+        receiver.checkAnnounced("the second handed over once the first was answered");
+    }
+    check(setSettingsAccess(L"D:(A;;KA;;;WD)"), "the settings key writable again");
     blocker->SetSite(nullptr);
     check(blocker->Release() == 0, "last reference released");
     check(browser.references == 0 && !browser.listener, "the browser is let go");

@@ -108,14 +108,32 @@ report ReportBlockedPopup "http://popup.example/full"
 check "count stops at its largest value" "REG_DWORD 0x7fffffff" "$(reg_value "$SETTINGS" EPWC | tr -s ' ')"
 check "messages received in all" 5 "$(copydata_lines)"
 
+echo "== a report where the settings cannot be written (Low integrity)"
+# The tag 0x4356 ("CV") in the high word, one pop-up window not counted in the low word.
+set_dword EPWC 7
+check "settings made query-only" "settings access query: 0" "$(wine "$PROBE" --settings query)"
+report ReportBlockedPopup "http://popup.example/protected"
+check "EPWC unchanged where it cannot be written" "REG_DWORD 0x7" "$(reg_value "$SETTINGS" EPWC | tr -s ' ')"
+check "the pop-up handed to Corvane to count" \
+      "copydata dwData=1129709569 cbData=31 terminated=yes text=http://popup.example/protected" \
+      "$(grep '^copydata' "$LOG" | tail -n1)"
+check "settings writable again" "settings access full: 0" "$(wine "$PROBE" --settings full)"
+report ReportBlockedPopup "http://popup.example/writable"
+check "writable: counted by the module, dwData 0 as before" "REG_DWORD 0x8 copydata dwData=0" \
+      "$(reg_value "$SETTINGS" EPWC | tr -s ' ') $(grep '^copydata' "$LOG" | tail -n1 | cut -d' ' -f1-2)"
+check "messages received in all" 7 "$(copydata_lines)"
+
 echo "== the helper object in a stand-in browser"
 timeout 120 "$WINE" "$BROWSER" 2>/dev/null | tr -d '\r' | sed 's/^/   /'
 check "browser stand-in exit code (its failures)" 0 "${PIPESTATUS[0]}"
 check "announced: the unrequested pop-up" "copydata dwData=0 cbData=33 terminated=yes text=http://popup.example/unrequested" \
-      "$(grep '^copydata' "$LOG" | sed -n 6p)"
+      "$(grep '^copydata' "$LOG" | sed -n 8p)"
 check "announced: the first of two, not the second" "copydata dwData=0 cbData=27 terminated=yes text=http://popup.example/first" \
-      "$(grep '^copydata' "$LOG" | sed -n 7p)"
-check "messages received in all" 7 "$(copydata_lines)"
+      "$(grep '^copydata' "$LOG" | sed -n 9p)"
+check "query-only: the first handed over, then the second" \
+      "copydata dwData=1129709569 cbData=31 terminated=yes text=http://popup.example/protected|copydata dwData=1129709569 cbData=31 terminated=yes text=http://popup.example/protected" \
+      "$(grep '^copydata' "$LOG" | sed -n '10,11p' | paste -sd'|')"
+check "messages received in all" 11 "$(copydata_lines)"
 
 echo "== unregistration"
 wine regsvr32 /s /u "$DLL"; check "regsvr32 /u exit code" 0 "${PIPESTATUS[0]}"

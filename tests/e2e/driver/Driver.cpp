@@ -56,7 +56,23 @@ std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) {
 
 bool Process::Running() { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
-Process StartCorvane() { return Process(L"\"" + BinFolder() + L"corvane.exe\""); }
+Process StartCorvane() {
+  MarkTrayHintShown();
+  return Process(L"\"" + BinFolder() + L"corvane.exe\"");
+}
+
+void MarkTrayHintShown() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kUserKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  DWORD one = 1;
+  RegSetValueExW(key, L"TrayIconHintShown", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  RegCloseKey(key);
+}
+
+void ForgetTrayHint() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserKey, L"TrayIconHintShown"); }
 
 bool StartUnixProgram(std::wstring commandLine) {
   STARTUPINFOW si{};

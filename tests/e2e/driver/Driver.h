@@ -36,7 +36,13 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
+// Starts corvane.exe beside the driver, as a user who has seen the first
+// start's hint about the tray icon (see ForgetTrayHint).
 Process StartCorvane();
+// HKEY_CURRENT_USER's mark of that hint, set or removed.
+constexpr const wchar_t* kUserKey = L"Software\\Tessaly\\Corvane";
+void MarkTrayHintShown();
+void ForgetTrayHint();
 
 // Waits, bounded, for a top-level window of a class (empty: any) and title
 // (empty: any) that belongs to process `pid` (0: any process).

@@ -136,7 +136,7 @@ std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs)
   return corvane.WaitForExit(timeoutMs);
 }
 
-HWND StartInTray(Process& corvane, DWORD timeoutMs) {
+HWND StartInTray(Process& corvane, DWORD timeoutMs, const std::function<void(HWND)>& atSplash) {
   // A settings key with the pop-up switches off: the start fills in the rest
   // without the read-error message.
   DeleteSettingsKey();
@@ -153,7 +153,11 @@ HWND StartInTray(Process& corvane, DWORD timeoutMs) {
   }
   if (!splash) return nullptr;
   Sleep(200);
-  Screenshot(splash, "splash");
+  if (atSplash) {
+    atSplash(splash);
+  } else {
+    Screenshot(splash, "splash");
+  }
   if (!WaitUntilHidden(splash, timeoutMs)) return nullptr;
   return WaitForWindow(L"TCorvaneMain", L"Preferences", timeoutMs, corvane.id());
 }

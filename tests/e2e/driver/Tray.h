@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -49,8 +50,9 @@ bool ChooseTrayMenuEntry(HWND main, const std::wstring& caption, DWORD timeoutMs
 std::optional<DWORD> ExitByCommand(HWND main, Process& corvane, DWORD timeoutMs);
 
 // Starts corvane.exe on a fresh settings key and waits until it sits in the
-// tray (the splash, kept as a screenshot, gone). Returns the main window.
-HWND StartInTray(Process& corvane, DWORD timeoutMs);
+// tray (the splash, given to `atSplash` while it shows, gone; by default kept
+// as a screenshot). Returns the main window.
+HWND StartInTray(Process& corvane, DWORD timeoutMs, const std::function<void(HWND)>& atSplash = {});
 
 // The autostart value `Corvane` under HKEY_CURRENT_USER's Run key.
 std::optional<std::wstring> ReadRunValue();

@@ -118,6 +118,7 @@ class WalkE2E : public ::testing::Test {
     DeleteKey(HKEY_LOCAL_MACHINE, kHelperObjectKey);
     DeleteKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBlockerClsid);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Corvane");
+    ForgetTrayHint();  // a user who never started Corvane
     for (const std::string& name : CookieNames()) DeleteCookie(name);
   }
   void TearDown() override {
@@ -189,6 +190,15 @@ void WalkE2E::StartInstalled(bool first) {
   EXPECT_EQ(WaitForMessageBox(L"An error", 1500, corvane.id()), nullptr) << "a clean start after installation";
   WaitPastSplash(corvane.id(), kWait);
   EXPECT_TRUE(TrayIconExists(main));
+  // The user's first start tells where the icon is, once.
+  HWND hint = WaitForMessageBox(L"Corvane runs in the notification area", first ? kWait : 1500, corvane.id());
+  if (first) {
+    ASSERT_NE(hint, nullptr) << "the first start tells where the icon is";
+    Screenshot(hint, "walk-tray-hint");
+    ASSERT_TRUE(AnswerMessageBox(hint, IDOK));
+  } else {
+    EXPECT_EQ(hint, nullptr) << "told once";
+  }
 
   // The blocker module, registered by setup, is not registered again.
   EXPECT_EQ(ReadSetting(L"CRVNBFirst"), 0u);

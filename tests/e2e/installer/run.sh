@@ -11,7 +11,10 @@
 # Help\ (the build's CORVANE_BIN_DIR). Without one, stand-ins of corvane.exe
 # and cvblock.dll are built here, with the real corvane.com and help file.
 # The installer is built from installer/corvane.nsi with CORVANE_TEST_REPORT,
-# so that the outcomes it reports in silent mode can be read back.
+# so that the outcomes it reports in silent mode can be read back. When
+# CORVANE_SIGN_PFX names a certificate (scripts/sign.sh), the installer and
+# its uninstaller are signed with it, the stand-ins too, and every program
+# file installed must carry a signature that verifies against it.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../../.." && pwd)
@@ -49,7 +52,7 @@ else
   mkdir -p "$bin/sounds" "$bin/Help"
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -municode -mwindows -static \
     -o "$bin/corvane.exe" "$here/stand_in_corvane.c" || exit 2
-  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti \
+  x86_64-w64-mingw32-g++ -Wall -Wextra -Os -municode -static -fno-exceptions -fno-rtti -I "$repo/src" \
     -o "$bin/corvane.com" "$repo/console/corvane_com.cpp" || exit 2
   x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at \
     -o "$bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
@@ -57,10 +60,13 @@ else
   printf 'RIFF' > "$bin/sounds/sound2.wav"
   cmake -DCHMCMD="$(command -v chmcmd)" -DSOURCE_DIR="$repo/help/src" -DSTAGE_DIR="$work/help-stage" \
         -DOUTPUT="$bin/Help/corvane.chm" -P "$repo/help/compile_chm.cmake" || exit 2
+  bash "$repo/scripts/sign.sh" "$bin/corvane.exe" "$bin/corvane.com" "$bin/cvblock.dll" >/dev/null || exit 2
 fi
+signing=()
+[ -n "${CORVANE_SIGN_PFX:-}" ] && signing=(-DCORVANE_SIGN="$repo/scripts/sign.sh")
 make_setup() {  # make_setup <bin folder> <setup.exe>
   makensis -V2 -WX -DCORVANE_TARGET=amd64-unicode -DCORVANE_BIN_DIR="$1" -DCORVANE_OUTFILE="$2" \
-    -DCORVANE_TEST_REPORT "$repo/installer/corvane.nsi"
+    "${signing[@]}" -DCORVANE_TEST_REPORT "$repo/installer/corvane.nsi"
 }
 setup="$work/corvane-setup-test.exe"
 make_setup "$bin" "$setup" || exit 2
@@ -70,6 +76,7 @@ refusing_bin="$work/refusing-bin"
 rm -rf "$refusing_bin" && cp -r "$bin" "$refusing_bin" || exit 2
 x86_64-w64-mingw32-gcc -Wall -Wextra -O2 -shared -static -Wl,--kill-at -DREFUSE_REGISTRATION \
   -o "$refusing_bin/cvblock.dll" "$here/stand_in_cvblock.c" || exit 2
+bash "$repo/scripts/sign.sh" "$refusing_bin/cvblock.dll" >/dev/null || exit 2
 refusing_setup="$work/corvane-setup-refusing.exe"
 make_setup "$refusing_bin" "$refusing_setup" || exit 2
 
@@ -111,6 +118,8 @@ file_checks_installed() {
 # Starts the installed program and waits (bounded) until it has marked itself
 # running. Sets corvane_pid.
 start_corvane() {
+  # A user who has seen the first start's hint about the tray icon.
+  timeout 30 "$W" reg add 'HKCU\Software\Tessaly\Corvane' /v TrayIconHintShown /t REG_DWORD /d 1 /f >/dev/null
   "$W" 'C:\Program Files\Corvane\corvane.exe' >/dev/null 2>&1 &
   corvane_pid=$!
   local i
@@ -140,6 +149,11 @@ for v in "DisplayName Corvane" "DisplayVersion 2.4" "Publisher Tessaly" \
   has_value "$uninst" "$name" "$(printf '%s' "$value" | sed 's/[][\.*^$()|+?{}]/\\&/g')" \
     && ok "uninstall entry $name" || bad "uninstall entry $name is not $value"
 done
+if [ -n "${CORVANE_SIGN_PFX:-}" ]; then
+  for f in "$setup" "$dir/corvane.exe" "$dir/corvane.com" "$dir/cvblock.dll" "$dir/uninstall.exe"; do
+    bash "$repo/scripts/check_signatures.sh" "$f" >/dev/null && ok "signed: ${f##*/}" || bad "no signature that verifies: $f"
+  done
+fi
 rep=$(report)
 echo "--- the installer reported:"; [ -n "$rep" ] && tr -d '\r' < "$rep"; echo "---"
 [ -n "$rep" ] && grep -q "^Registered cvblock.dll" "$rep" && ok "installer reported the registration" \
@@ -155,6 +169,15 @@ printf 'example.com\r\nwww.example.org\r\n' > "$dir/Settings/SafeCookies.txt"
 cp "$dir/Settings/SafeCookies.txt" "$work/SafeCookies.expected"
 timeout 30 "$W" reg add "$run_key" /v Corvane /d 'C:\Program Files\Corvane\corvane.exe' /f >/dev/null
 timeout 30 "$W" reg add "$settings" /v CookiesCleaner /t REG_DWORD /d 1 /f >/dev/null
+# Another user, signed in (his keys loaded under HKEY_USERS), switched
+# autostart on, and Corvane recorded him; so did a user not signed in; and
+# some account wrote a record that is no SID. The uninstaller runs as this
+# prefix's user, as an administrator whose password was given at the prompt.
+other='S-1-5-21-1-2-3-1002'
+timeout 30 "$W" reg add "HKU\\$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Corvane \
+  /d 'C:\Program Files\Corvane\corvane.exe' /f >/dev/null
+timeout 30 "$W" reg add "$settings" /v AutostartUsers \
+  /d "$other;S-1-5-21-9-9-9-1009;S-1-5-21-1\\..\\$other" /f >/dev/null
 if start_corvane; then ok "Corvane started and marked itself running"; else bad "Corvane did not start"; fi
 
 timeout 120 "$W" "$dir/uninstall.exe" /S /KEEPSETTINGS; rc=$?
@@ -173,6 +196,15 @@ lacks_value "$settings" CorvaneRunning && ok "CorvaneRunning removed" || bad "Co
 lacks_value "$settings" CRVNBFirst && ok "CRVNBFirst removed" || bad "CRVNBFirst left"
 key_exists "$uninst" && bad "uninstall entry left" || ok "uninstall entry removed"
 lacks_value "$run_key" Corvane && ok "autostart value removed" || bad "autostart value left"
+lacks_value "HKU\\$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" Corvane \
+  && ok "the recorded user's autostart value removed" || bad "the recorded user's autostart value left"
+grep -q "^Removed the autostart entry of $other" "$(report)" && ok "reported the recorded user's entry" \
+  || bad "no report of the recorded user's entry"
+grep -q "^The autostart entry of S-1-5-21-9-9-9-1009 stays: that user is not signed in" "$(report)" \
+  && ok "a user not signed in is named" || bad "no word of the user not signed in"
+grep -q "^Left alone the autostart record S-1-5-21-1" "$(report)" && ok "a record that is no SID is left alone" \
+  || bad "a record that is no SID was used"
+lacks_value "$settings" AutostartUsers && ok "the record of autostart users removed" || bad "AutostartUsers left"
 [ -e "$menu" ] && bad "Start menu folder left" || ok "Start menu shortcuts removed"
 if [ "$stand_ins" -eq 1 ]; then
   has_value 'HKCU\Software\CorvaneInstallerTest' Unregistered 0x1 \
@@ -234,8 +266,15 @@ if [ "$stand_ins" -eq 0 ]; then
   for _ in $(seq 1 20); do has_value "$stand_in_key" Refused 0x2 && break; sleep 0.5; done
   has_value "$stand_in_key" Refused 0x2 && ok "the program tried to register the module at its start" \
     || bad "the program did not try to register the module"
-  has_value "$settings" CRVNBFirst 0x1 && ok "the refused registration left CRVNBFirst = 1 for the next start" \
-    || bad "the program cleared CRVNBFirst though the registration was refused"
+  # Refused for lack of rights, it would be refused at every start: noted for
+  # the pop-up blocker window to tell once, and not tried again.
+  has_value "$settings" BlockerRegistrationDenied 0x1 && has_value "$settings" CRVNBFirst 0x0 \
+    && ok "the refusal is noted and CRVNBFirst cleared" || bad "the refused registration is not noted"
+  kill "$corvane_pid" 2>/dev/null; wait "$corvane_pid" 2>/dev/null
+  timeout 30 "$W" reg add "$settings" /v CorvaneRunning /t REG_DWORD /d 0 /f >/dev/null
+  start_corvane && ok "Corvane started again" || bad "Corvane did not start again"
+  has_value "$stand_in_key" Refused 0x2 && ok "the next start does not try again" \
+    || bad "the program tried to register again at its next start"
 fi
 
 rm -f "$(report)" 2>/dev/null
