@@ -90,7 +90,7 @@ void RemoveThroughHandle(HANDLE folder, const std::wstring& folderName, const En
   NtClose(opened);
 }
 
-void EmptyThroughHandle(HANDLE folder) {
+std::vector<Entry> ListThroughHandle(HANDLE folder) {
   std::vector<Entry> entries;
   std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
   for (BOOLEAN restart = TRUE;; restart = FALSE) {
@@ -111,8 +111,46 @@ void EmptyThroughHandle(HANDLE folder) {
       at += record->NextEntryOffset;
     }
   }
+  return entries;
+}
+
+void EmptyThroughHandle(HANDLE folder) {
   const std::wstring folderName = NameOnVolume(folder);
-  for (const Entry& entry : entries) RemoveThroughHandle(folder, folderName, entry);
+  for (const Entry& entry : ListThroughHandle(folder)) RemoveThroughHandle(folder, folderName, entry);
+}
+
+struct Matching {
+  int (*matches)(const wchar_t*, const wchar_t*, void*);
+  void* context;
+  int recurse, removeEmptied, countOnly;
+  unsigned long taken = 0;
+};
+
+// The matching files of an open folder, and of its subfolders; true when it is left empty.
+bool RemoveMatching(HANDLE folder, const std::wstring& path, Matching& m) {
+  const std::wstring folderName = NameOnVolume(folder);
+  bool empty = true;
+  for (const Entry& entry : ListThroughHandle(folder)) {
+    if (entry.isFolder) {
+      HANDLE sub = m.recurse ? OpenAsItself(folder, entry) : nullptr;
+      bool gone = false;
+      if (sub && !IsLink(sub) && IsListedAndOwnName(sub, entry.id, folderName + L"\\" + entry.name) &&
+          RemoveMatching(sub, path + L"\\" + entry.name, m) && m.removeEmptied && !m.countOnly) {
+        BOOLEAN yes = TRUE;
+        IO_STATUS_BLOCK io;
+        gone = NT_SUCCESS(NtSetInformationFile(sub, &io, &yes, sizeof yes, kFileDispositionInformation));
+      }
+      if (sub) NtClose(sub);
+      empty = empty && gone;
+    } else if (m.matches(path.c_str(), entry.name.c_str(), m.context)) {
+      ++m.taken;
+      if (!m.countOnly) RemoveThroughHandle(folder, folderName, entry);
+      empty = empty && !m.countOnly;
+    } else {
+      empty = false;
+    }
+  }
+  return empty;
 }
 
 HANDLE OpenFolder(const wchar_t* folder) {
@@ -128,6 +166,23 @@ void MinimalLinkSafeDelete(const wchar_t* folder) {
   if (top == INVALID_HANDLE_VALUE) return;
   EmptyThroughHandle(top);
   CloseHandle(top);
+}
+
+unsigned long MinimalLinkSafeRemoveMatching(const wchar_t* folder,
+                                            int (*matches)(const wchar_t*, const wchar_t*, void*), void* context,
+                                            int recurse, int removeEmptied, int countOnly) {
+  HANDLE top = CreateFileW(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE | DELETE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (top == INVALID_HANDLE_VALUE) return 0;
+  Matching m{matches, context, recurse, removeEmptied, countOnly};
+  if (RemoveMatching(top, folder, m) && removeEmptied && !countOnly) {
+    BOOLEAN yes = TRUE;
+    IO_STATUS_BLOCK io;
+    NtSetInformationFile(top, &io, &yes, sizeof yes, kFileDispositionInformation);
+  }
+  CloseHandle(top);
+  return m.taken;
 }
 
 void MinimalLinkSafeRemove(const wchar_t* folder, const wchar_t* name) {

@@ -18,6 +18,14 @@ extern "C" {
 void MinimalLinkSafeDelete(const wchar_t* folder);
 /* Deletes the file `name` of `folder`. */
 void MinimalLinkSafeRemove(const wchar_t* folder, const wchar_t* name);
+/* Deletes the files of `folder` that `matches` takes, given the folder's
+   path and the file's name (and with `recurse` those of its subfolders,
+   each opened as itself), then with `removeEmptied` every subfolder left
+   empty and `folder` itself if it is; with `countOnly` it deletes nothing.
+   Gives the files it took. */
+unsigned long MinimalLinkSafeRemoveMatching(const wchar_t* folder,
+                                            int (*matches)(const wchar_t* folder, const wchar_t* name, void* context),
+                                            void* context, int recurse, int removeEmptied, int countOnly);
 
 #ifdef __cplusplus
 }

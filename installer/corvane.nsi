@@ -380,6 +380,29 @@ Function GrantUsersWriteAccess
   ${Else}
     ${REPORT} "Could not confirm the grant of Users on HKLM\${SETTINGS_KEY} (result: $0, access $R2, flags $R3)"
   ${EndIf}
+
+  ; The chosen community cleaners live in a subkey, which Users may not
+  ; create: it is made here with the same grant, also not passed on.
+  StrCpy $0 "not applied"
+  WriteRegDWORD HKLM "${SETTINGS_KEY}\Community" "CorvaneSetup" 0
+  DeleteRegValue HKLM "${SETTINGS_KEY}\Community" "CorvaneSetup"
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:(A;;KA;;;BA)(A;;KA;;;SY)(A;;0x3;;;${USERS_SID})", i 1, *p .r1, p 0) i .r2'
+  ${If} $2 <> 0
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r3, *p .r4, *i .r5) i .r2'
+    ${If} $2 <> 0
+      System::Call 'advapi32::SetNamedSecurityInfoW(w "MACHINE\${SETTINGS_KEY}\Community", i $KeyObjectType, i ${DACL_SECURITY_INFORMATION}, p 0, p 0, p r4, p 0) i .r0'
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p r1)'
+  ${EndIf}
+  StrCpy $R0 "MACHINE\${SETTINGS_KEY}\Community"
+  StrCpy $R1 $KeyObjectType
+  Call UsersGrant
+  ${If} $R2 = 3
+  ${AndIf} $R3 = 0
+    ${REPORT} "Users may query and set the chosen community cleaners in HKLM\${SETTINGS_KEY}\Community"
+  ${Else}
+    ${REPORT} "Could not confirm the grant of Users on HKLM\${SETTINGS_KEY}\Community (result: $0, access $R2, flags $R3)"
+  ${EndIf}
 FunctionEnd
 
 ; ---------------------------------------------------------------------------

@@ -27,13 +27,14 @@ RAVEN="M 20 80 L 33 67 C 29 56 33 44 44 37 C 50 31 55 25 59 19 C 62 12 70 9 76 1
        L 40 70 L 24 82 Z"
 WING="M 50 42 C 58 47 57 58 40 69"
 
-# bmp <png in> <name>: a BMP without alpha, the format LoadImage takes everywhere, with 8 bits
-# a pixel and a palette of its own 256 colours: a third of the 24-bit size, and to the eye the
-# same picture (gradients and text; under 256 colours it is exact). Uncompressed, since not
-# every system creates a DIB section from a run-length encoded one.
+# bmp <png in> <name> [RLE]: a BMP without alpha, the format LoadImage takes everywhere, with 8
+# bits a pixel and a palette of its own 256 colours: a third of the 24-bit size, and to the eye
+# the same picture (gradients and text; under 256 colours it is exact). Uncompressed unless asked:
+# a run-length encoded one cannot become a DIB section, and the program loads it as a bitmap of
+# the display's format instead (the splash and the About box: a third of their size).
 bmp() {
-    convert "$1" -background "$BG" -alpha remove -alpha off +dither -colors 256 -type Palette -compress None \
-        "BMP3:$out/$2.bmp"
+    convert "$1" -background "$BG" -alpha remove -alpha off +dither -colors 256 -type Palette \
+        -compress "${3:-None}" "BMP3:$out/$2.bmp"
 }
 
 # badge <file> <size> <fill> <ring> <eye>: the round raven badge of the icons, drawn large.
@@ -167,7 +168,7 @@ convert -size 311x415 gradient:"$DARKEST-$BG" -rotate -90 \
     -font "$SANS" -pointsize 12 -fill "$LAVENDER" -annotate +24+272 'Privacy guard for your desktop' \
     -pointsize 10 -fill '#9A92CC' -gravity southwest -annotate +10+8 'Tessaly' \
     "$work/splash.png"
-bmp "$work/splash.png" Splash
+bmp "$work/splash.png" Splash RLE
 
 # --- About: the badge, the name and what it does; the web link is drawn over x 225..408, y 136..151
 convert -size 217x419 gradient:"$DARKEST-$BG" -rotate -90 \
@@ -182,7 +183,7 @@ convert -size 217x419 gradient:"$DARKEST-$BG" -rotate -90 \
     -pointsize 10 -fill "$LAVENDER" -annotate +170+137 'Web:' \
     -pointsize 9 -fill '#9A92CC' -annotate +192+190 'Copyright Tessaly. All rights reserved.' \
     "$work/about.png"
-bmp "$work/about.png" About
+bmp "$work/about.png" About RLE
 
 # --- Button glyphs on the windows' background: 16 x 16, and 24 and 32 for 150% and 200% -----
 for scale in 100 150 200; do

@@ -3,8 +3,12 @@
 
 #include <exception>
 
+#include "community/Detection.h"
+#include "community/Sources.h"
 #include "services/CleaningRun.h"
 #include "services/LastRunReport.h"
+#include "settings/CleanerSwitches.h"
+#include "settings/CommunityChoices.h"
 #include "util/Text.h"
 
 namespace app {
@@ -12,6 +16,7 @@ namespace app {
 const char kUsage[] =
     "Usage: corvane /preview [/report FILE]\r\n"
     "       corvane /clean [/closebackground] [/report FILE]\r\n"
+    "       corvane /list\r\n"
     "\r\n"
     "  /preview      Lists what a cleaning would remove, and removes nothing.\r\n"
     "  /clean        Runs the cleaners switched on in the History Cleaner window,\r\n"
@@ -23,6 +28,10 @@ const char kUsage[] =
     "                startup boost), as Windows closes a program before an update,\r\n"
     "                and cleans it. Without it such a browser is skipped.\r\n"
     "  /report FILE  Writes the report to FILE as well.\r\n"
+    "  /list         Prints one line per cleaner Corvane can run on this machine:\r\n"
+    "                the built-in ones by their setting name, then the community\r\n"
+    "                cleaners whose applications are here, each after [x] when it\r\n"
+    "                is chosen and [ ] when not.\r\n"
     "\r\n"
     "Without arguments Corvane starts in the notification area.\r\n"
     "\r\n"
@@ -97,6 +106,29 @@ int Clean(platform::Platform& platform, const Command& command, const std::funct
   return exitCode;
 }
 
+// One line per cleaner there is, marked chosen or not.
+int List(platform::Platform& platform, const std::function<void(const std::string&)>& print) {
+  cleaner::CleanerSelection switches{};
+  browsers::BrowserSelection browserSwitches{};
+  // A settings key that is not there yet chooses nothing.
+  settings::ReadCleanerSwitches(platform.registry, false, &switches, &browserSwitches);
+  std::vector<std::string> chosen;
+  settings::ReadCommunityChoices(platform.registry, &chosen);
+  std::string text;
+  auto line = [&text](bool on, const std::string& name) { text += (on ? "[x] " : "[ ] ") + name + "\r\n"; };
+  for (size_t i = 0; i < cleaner::kCleanerCount; ++i) line(switches[i], cleaner::kCleaners[i].valueName);
+  const community::Catalogue catalogue = community::LoadCatalogue(platform);
+  community::SystemFolders folders(platform);
+  for (const community::Entry& entry : catalogue.entries) {
+    if (!community::IsDetected(entry, platform, folders)) continue;
+    const bool on = std::any_of(chosen.begin(), chosen.end(),
+                                [&entry](const std::string& name) { return util::EqualNoCase(name, entry.name); });
+    line(on, entry.name);
+  }
+  print(text);
+  return kExitFinished;
+}
+
 }  // namespace
 
 std::vector<std::string> ArgumentsOf(const std::string& commandLine, const std::vector<std::string>& argv,
@@ -114,6 +146,7 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
     CommandAction action = CommandAction::Bad;
     if (name == "preview") action = CommandAction::Preview;
     if (name == "clean") action = CommandAction::Clean;
+    if (name == "list") action = CommandAction::List;
     if (name == "?" || name == "help") action = CommandAction::Help;
     if (name == "closebackground") {
       command.closeBackground = true;
@@ -131,11 +164,11 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     if (action == CommandAction::Bad) return Bad("Unknown switch " + arg + ".");
-    if (command.action != CommandAction::Tray) return Bad("Only one of /preview and /clean can be given.");
+    if (command.action != CommandAction::Tray) return Bad("Only one of /preview, /clean and /list can be given.");
     command.action = action;
   }
   if (command.action == CommandAction::Tray && !args.empty()) return Bad("/preview or /clean is missing.");
-  if (command.action == CommandAction::Help && !command.reportFile.empty()) {
+  if ((command.action == CommandAction::Help || command.action == CommandAction::List) && !command.reportFile.empty()) {
     return Bad("/report goes with /preview or /clean.");
   }
   if (command.closeBackground && command.action != CommandAction::Clean) {
@@ -156,6 +189,8 @@ int RunCommand(platform::Platform& platform, const Command& command,
         print(std::string(services::kCleaningStoppedMessage) + e.what() + "\r\n");
         return kExitStopped;
       }
+    case CommandAction::List:
+      return List(platform, print);
     case CommandAction::Help:
       print(kUsage);
       return kExitFinished;

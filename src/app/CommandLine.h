@@ -1,5 +1,6 @@
 // Cleaning from the command line: "corvane /preview" and "corvane /clean",
-// for scripts and the Task Scheduler. Such a run shows no window and no tray
+// for scripts and the Task Scheduler, and "corvane /list" of the cleaners
+// there are. Such a run shows no window and no tray
 // icon, leaves the tray program's single-instance mutex alone, and never
 // overlaps another cleaning: it takes the same run guard as the tray, and
 // ends at once when that is held.
@@ -17,6 +18,7 @@ enum class CommandAction {
   Tray,     // no arguments: the tray program
   Preview,  // /preview
   Clean,    // /clean
+  List,     // /list
   Help,     // /? or /help
   Bad,      // anything else
 };

@@ -3,6 +3,7 @@
 
 #include "forms/AboutForm.h"
 #include "forms/BossKey.h"
+#include "forms/CommunityCleaners.h"
 #include "forms/CookiesManager.h"
 #include "forms/CorvaneMain.h"
 #include "forms/HistoryCleaner.h"
@@ -17,6 +18,7 @@ Corvane::Corvane(platform::Platform& platform, ui::Ui& ui, ui::Application& appl
 Corvane::~Corvane() {
   // The main window goes last: the others may refer to it until then.
   PopUpBlockerPref.reset();
+  CommunityCleaners.reset();
   CookieManager.reset();
   HistoryCleanerPref.reset();
   AboutBox.reset();
@@ -52,6 +54,10 @@ void Corvane::Connect() {
   };
 
   HistoryCleanerPref->OpenCookieManager = [this] { CookieManager->ShowModal(); };
+  HistoryCleanerPref->OpenCommunityCleaners = [this] {
+    if (!CommunityCleaners) CommunityCleaners = std::make_unique<forms::TCommunityCleaners>(*this);
+    CommunityCleaners->ShowNormal();
+  };
   HistoryCleanerPref->ShowBalloon = [this](const std::string& text) { CorvaneMain->ShowTrayBalloon(text); };
   cleaningRun.OnEnd = [this](const services::RunEnd& end) {
     if (end.afterBrowsersClosed) {

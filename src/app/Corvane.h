@@ -10,6 +10,7 @@
 namespace forms {
 class TAboutBox;
 class TBossKeyPref;
+class TCommunityCleaners;
 class TCookieManager;
 class THistoryCleanerPref;
 class TPopUpBlockerPref;
@@ -34,6 +35,8 @@ struct Corvane : services::Services {
   std::unique_ptr<forms::THistoryCleanerPref> HistoryCleanerPref;
   std::unique_ptr<forms::TCookieManager> CookieManager;
   std::unique_ptr<forms::TPopUpBlockerPref> PopUpBlockerPref;
+  // Made when first opened: the idle tray program holds none of it.
+  std::unique_ptr<forms::TCommunityCleaners> CommunityCleaners;
 
  private:
   void Connect();

@@ -329,6 +329,30 @@ std::vector<std::string> CookieSites(BrowserServices& s, const BrowserRow& brows
   return sites;
 }
 
+CookieStore CleanCookieStore(BrowserServices& s, const std::string& start, const std::string& folder,
+                             const std::string& name, const std::vector<std::string>& keepList, ProfileResult* r) {
+  // Read for its tables only; the cleaning opens it again as its folder lists it.
+  DbResult opened = DbResult::Ok;
+  std::unique_ptr<platform::Database> db =
+      s.databases.Open(Join(folder, name), platform::DbAccess::ReadOnly, 0, &opened);
+  if (!db) {
+    // A store another program holds is one all the same: not to be deleted under it.
+    if (opened != DbResult::Busy) return CookieStore::NotOne;
+    Skipped(r, Join(folder, name), platform::DbResultText(opened), true);
+    return CookieStore::Cleaned;
+  }
+  CookieJar jar{folder, name, "cookies", "host_key"};
+  if (db->Check(jar.table, jar.column) != DbResult::Ok) {
+    jar.table = "moz_cookies";
+    jar.column = "host";
+    if (db->Check(jar.table, jar.column) != DbResult::Ok) return CookieStore::NotOne;
+  }
+  db.reset();
+  KeptHosts kept(keepList);
+  CleanDatabase(s, start, folder, name, CookiePlan(jar.table, jar.column, kept, r), r);
+  return CookieStore::Cleaned;
+}
+
 size_t BrowserOfProgram(const std::string& programFile) {
   size_t row = 0;
   while (row < kBrowserCount && !util::EqualNoCase(programFile, kBrowsers[row].programFile)) ++row;

@@ -146,6 +146,22 @@ size_t BrowserOfProgram(const std::string& programFile);
 // manager's list; a cookie jar in use or unreadable adds none.
 std::vector<std::string> CookieSites(BrowserServices& services, const BrowserRow& browser, const Profile& profile);
 
+// What a cookie store found outside the browsers' profiles (an embedded
+// browser's, a fork's) came to.
+enum class CookieStore {
+  NotOne,   // no Chromium or Firefox cookie table in it (or no database at all)
+  Cleaned,  // its cookies but the kept sites' removed, or named in *result why not
+};
+
+// Cleans folder\name, below `start`, as the cookie item cleans a
+// browser's cookie jar when it holds one: known by its table (Chromium's
+// `cookies` with `host_key`, Firefox's `moz_cookies` with `host`), not by
+// its name. NotOne leaves the file for the caller; a store that is in use
+// or damaged is Cleaned in the sense that it was dealt with: named in
+// *result and left as it is.
+CookieStore CleanCookieStore(BrowserServices& services, const std::string& start, const std::string& folder,
+                             const std::string& name, const std::vector<std::string>& keepList, ProfileResult* result);
+
 // Runs one item on one profile of `browser`; `keepList` counts for cookies.
 void CleanProfileItem(Item item, BrowserServices& services, const BrowserRow& browser, const Profile& profile,
                       const std::vector<std::string>& keepList, ProfileResult* result);

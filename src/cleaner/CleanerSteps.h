@@ -27,6 +27,7 @@ struct StepSkip {
   // user's or the system's own folders, a database that had to be stopped,
   // not the file its folder listed, damaged): the end of the run says so.
   bool refused = false;
+  bool byRule = false;  // Corvane's own rules left it in place (a protected folder, a database's journal)
 };
 
 class CleanerSteps {
@@ -60,6 +61,18 @@ class CleanerSteps {
   // What the steps other than the browsers' left alone (links among them),
   // once the run has ended.
   const std::vector<StepSkip>& skips() const { return skips_; }
+
+  // For a cleaner beyond the table (CleanerThread.h): the run's platform,
+  // its stop, and what it left alone, noted under the running cleaner.
+  platform::Platform& platform() { return platform_; }
+  const std::atomic<bool>& stopFlag() const { return stop_; }
+  void NoteSkip(StepSkip skip) {
+    skip.cleaner = currentCleaner_;
+    skips_.push_back(std::move(skip));
+  }
+  // Notes a link the running cleaner left alone, once (the history step
+  // meets it in both its passes).
+  void RefuseLink(const std::string& path);
 
   // The steps, each named by a row of the cleaner table.
   // Internet Explorer (BrowserSteps.cpp).
@@ -151,9 +164,6 @@ class CleanerSteps {
   bool GetSpecialFolder(int csidl, std::string* path);  // a platform::Csidl number
   bool GetTempFolder(std::string* path);                // ends with a separator
   bool GetWindowsFolder(std::string* path);
-  // Notes a link the running cleaner left alone, once (the history step
-  // meets it in both its passes).
-  void RefuseLink(const std::string& path);
   // Notes a folder the running cleaner left alone as none of its own to empty, and why.
   void RefuseFolder(const std::string& path, const std::string& reason);
 

@@ -60,7 +60,9 @@ void TUWHCleanerThrd::Execute() {
   failure_.clear();
   cleanersRun_.clear();
   skips_.clear();
+  extras_.clear();
   try {
+    if (findExtraCleaners) extras_ = findExtraCleaners(platform_);
     for (size_t index : kRunOrder) {
       if (!selection[index]) continue;
       if (stop_) break;
@@ -68,6 +70,14 @@ void TUWHCleanerThrd::Execute() {
       currentCleaner_ = index;
       if (OnStep) OnStep(index);
       (this->*kCleaners[index].step)();
+    }
+    for (size_t i = 0; i < extras_.size(); ++i) {
+      if (stop_) break;
+      if (!extras_[i].notRun.empty()) continue;
+      currentCleaner_ = kCleanerCount + i;
+      cleanersRun_.push_back(currentCleaner_);
+      if (OnStep) OnStep(currentCleaner_);
+      extras_[i].clean(*this);
     }
     // A stop may have cut the last step short, so the run did not finish.
     if (stop_) {

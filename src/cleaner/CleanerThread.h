@@ -21,6 +21,15 @@ namespace cleaner {
 // The failure of a run that ended early because it was asked to.
 constexpr const char* kStoppedOnRequest = "it was asked to stop";
 
+// A cleaner beyond the table (a community entry): run after the table's
+// cleaners, in the order given, as cleaner kCleanerCount + its place, so
+// that what it does and leaves is noted and reported under it.
+struct ExtraCleaner {
+  std::string name;
+  std::string notRun;  // why it does not run (its application is not here); empty when it runs
+  std::function<void(CleanerSteps& run)> clean;
+};
+
 class TUWHCleanerThrd : public CleanerSteps {
  public:
   // Created suspended, nothing selected.
@@ -34,6 +43,11 @@ class TUWHCleanerThrd : public CleanerSteps {
   CleanerSelection selection{};
   // Selects the cleaner with this value name; false when there is none.
   bool Select(std::string_view valueName);
+
+  // Finds the cleaners beyond the table, on the worker's thread as the run
+  // begins (reading them takes a moment); they run after the table's.
+  std::function<std::vector<ExtraCleaner>(platform::Platform&)> findExtraCleaners;
+  const std::vector<ExtraCleaner>& extraCleaners() const { return extras_; }
 
   // Runs on the user-interface thread after Execute has returned.
   std::function<void(TUWHCleanerThrd& sender)> OnTerminate;
@@ -51,8 +65,9 @@ class TUWHCleanerThrd : public CleanerSteps {
   // `failure` says what stopped the run (kStoppedOnRequest after RequestStop).
   bool finished() const { return finished_; }
   const std::string& failure() const { return failure_; }
-  // The cleaners whose steps this run started, as entries of kCleaners, in
-  // the order they ran; the last one is where an early stop happened.
+  // The cleaners whose steps this run started, as entries of kCleaners (an
+  // extra cleaner as kCleanerCount + its place), in the order they ran; the
+  // last one is where an early stop happened.
   const std::vector<size_t>& cleanersRun() const { return cleanersRun_; }
 
   // The thread body; public so tests can run it on their own thread.
@@ -64,6 +79,7 @@ class TUWHCleanerThrd : public CleanerSteps {
   bool finished_ = false;
   std::string failure_;
   std::vector<size_t> cleanersRun_;
+  std::vector<ExtraCleaner> extras_;
   // Cleared by the destructor, so that a termination still queued for the
   // user-interface thread is dropped instead of reaching a freed object.
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);

@@ -65,6 +65,13 @@ THistoryCleanerPref::THistoryCleanerPref(services::Services& app)
   SpeedButton3 = panels[0]->Add<ui::Control>(
       ui::Kind::Button, "SpeedButton3", Rect{kLeftColumn, kFirstRow + 3 * kRowStep + 8, 140, 30}, "Cookies Manager");
   SpeedButton3->OnClick = [this] { SpeedButton3Click(); };
+  // Below the two columns of the Applications page, where the page ends.
+  MoreApplications = panels[2]->Add<ui::Control>(ui::Kind::Button, "MoreApplications",
+                                                 Rect{kRightColumn, kFirstRow + 5 * kRowStep - 4, 160, 26},
+                                                 "More applications\xE2\x80\xA6");
+  MoreApplications->OnClick = [this] {
+    if (OpenCommunityCleaners) OpenCommunityCleaners();
+  };
   BrowsersFound = panels[3]->Add<ui::Control>(ui::Kind::Label, "BrowsersFound",
                                               Rect{kRightColumn, kFirstRow, kRightBoxWidth, 20}, kBrowsersHeading);
   for (size_t row = 0; row < browsers::kBrowserCount; ++row) {

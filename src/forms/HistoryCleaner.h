@@ -36,6 +36,7 @@ class THistoryCleanerPref : public ui::Form {
   // What it asks of the other windows; set by whoever made them. A failure
   // while hidden shows as a balloon from the tray icon.
   std::function<void()> OpenCookieManager;
+  std::function<void()> OpenCommunityCleaners;
   std::function<void(const std::string&)> ShowBalloon;
 
   // Box k (from 1), looked up by its name; null when no check box has it.
@@ -52,10 +53,11 @@ class THistoryCleanerPref : public ui::Form {
   ui::Control* TabSheet1;
   ui::Control* TabSheet2;
   ui::Control* TabSheet3;
-  ui::Control* TabSheet4;     // the browsers of today
-  ui::Control* TabSheet5;     // what Windows 10 and 11 keep
-  ui::Control* SpeedButton2;  // "Clean Now"
-  ui::Control* SpeedButton3;  // "Cookies Manager"
+  ui::Control* TabSheet4;         // the browsers of today
+  ui::Control* TabSheet5;         // what Windows 10 and 11 keep
+  ui::Control* SpeedButton2;      // "Clean Now"
+  ui::Control* SpeedButton3;      // "Cookies Manager"
+  ui::Control* MoreApplications;  // "More applications...": the community's cleaners
 
  private:
   ui::Control* AddPage(const char* name, const char* caption, int index, const char* description);

@@ -5,6 +5,7 @@
 #include "cleaner/CleanerTable.h"
 #include "forms/CorvaneMain.h"
 #include "settings/Autostart.h"
+#include "settings/CommunityChoices.h"
 #include "settings/Settings.h"
 #include "settings/SettingsAccessor.h"
 
@@ -71,6 +72,7 @@ void TCorvaneMain::RestoreDefaultPreferences() {
       key.RestoreDefault(settings::BrowserSwitch(browser.settingName));
     for (const settings::Setting* setting : settings::kSettings) key.RestoreDefault(*setting);
   });
+  settings::ClearCommunityChoices(app_.platform.registry);
 }
 
 }  // namespace forms

@@ -7,6 +7,7 @@
 #include "platform/Database.h"
 #include "platform/Desktop.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Security.h"
@@ -30,6 +31,7 @@ struct Platform {
   Security& security;
   AnsiText& ansi;
   Databases& databases;  // browsers' databases
+  Http& http;            // the definitions' download, and nothing else
 };
 
 }  // namespace platform

@@ -36,10 +36,37 @@ enum Csidl : int {
   kCsidlCommonMusic = 53,
   kCsidlCommonPictures = 54,
   kCsidlCommonVideo = 55,
+  kCsidlPrograms = 2,
+  kCsidlStartup = 7,
+  kCsidlSendTo = 9,
+  kCsidlStartMenu = 11,
+  kCsidlFonts = 20,
+  kCsidlTemplates = 21,
+  kCsidlCommonStartMenu = 22,
+  kCsidlCommonPrograms = 23,
+  kCsidlCommonStartup = 24,
+  kCsidlCommonFavorites = 31,
+  kCsidlSystemX86 = 41,
+  kCsidlProgramFilesCommon = 43,
+  kCsidlProgramFilesCommonX86 = 44,
+  kCsidlCommonTemplates = 45,
   // Folders with no CSIDL number, only a known-folder identifier
   // (SHGetKnownFolderPath): numbers of our own, far from every CSIDL.
   kKnownFolderDownloads = 0x10001,
   kKnownFolderOneDrive = 0x10002,
+  kKnownFolderLocalAppDataLow = 0x10003,
+  kKnownFolderPublic = 0x10004,
+  kKnownFolderUserProfiles = 0x10005,  // the folder that holds every profile
+  kKnownFolderSavedGames = 0x10006,
+  kKnownFolderLinks = 0x10007,
+  kKnownFolderContacts = 0x10008,
+  kKnownFolderSearches = 0x10009,
+  kKnownFolderPublicDownloads = 0x1000A,
+  // The 64-bit Program Files and its Common Files, also for a 32-bit
+  // program on 64-bit Windows (whose CSIDL_PROGRAM_FILES is the x86 one);
+  // none on 32-bit Windows.
+  kKnownFolderProgramFilesX64 = 0x1000B,
+  kKnownFolderProgramFilesCommonX64 = 0x1000C,
 };
 
 // SHEmptyRecycleBin flags.

@@ -7,9 +7,11 @@
 #include <utility>
 
 #include "browsers/BrowserProcesses.h"
+#include "community/ChosenCleaners.h"
 #include "services/LastRunReport.h"
 #include "services/RunReport.h"
 #include "settings/CleanerSwitches.h"
+#include "settings/CommunityChoices.h"
 
 namespace services {
 
@@ -41,11 +43,24 @@ std::optional<RunEnd> CleaningRun::Refusal(const CleaningRunGuard& guard, Select
   // Half-read switches would clean a selection the user never made.
   std::string unread =
       settings::ReadCleanerSwitches(platform_.registry, createKey_, &selected->cleaners, &selected->browsers);
+  if (unread.empty()) unread = settings::ReadCommunityChoices(platform_.registry, &selected->community);
   if (!unread.empty()) return NoRun(RunEnding::NotStarted, kCleaningNotStartedMessage + unread + ".");
   return std::nullopt;
 }
 
+void CleaningRun::Selection::ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
+  worker.selection = cleaners;
+  worker.browserSelection = browsers;
+  worker.closeBackgroundBrowsers = closeBackgroundBrowsers;
+  // Read on the worker's thread and platform: a cleaning of nothing chosen reads nothing.
+  if (community.empty()) return;
+  worker.findExtraCleaners = [names = community](platform::Platform& platform) {
+    return community::ChosenCleaners(platform, names);
+  };
+}
+
 bool CleaningRun::Selection::RestrictTo(const browsers::BrowserSelection& only) {
+  community.clear();
   bool anyItem = false;
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) {
     cleaners[i] = cleaners[i] && cleaner::kCleaners[i].page == cleaner::CleanerPage::Browsers;
@@ -145,11 +160,12 @@ std::string Listed(const std::vector<std::string>& names) {
 namespace {
 
 // The cleaners that left a link alone, each once.
-std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips) {
+std::vector<std::string> CleanersThatRefusedLinks(const std::vector<cleaner::StepSkip>& skips,
+                                                  const std::vector<cleaner::ExtraCleaner>& extras) {
   std::vector<std::string> cleaners;
   for (const cleaner::StepSkip& skip : skips) {
     if (!skip.link) continue;
-    std::string name = CleanerName(skip.cleaner);
+    std::string name = CleanerName(skip.cleaner, extras);
     if (std::find(cleaners.begin(), cleaners.end(), name) == cleaners.end()) cleaners.push_back(std::move(name));
   }
   return cleaners;
@@ -199,16 +215,21 @@ std::string BrowsersRunningMessage(const browsers::BrowsersOutcome& outcome) {
   return message;
 }
 
-std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips) {
+std::string FinishedMessage(const browsers::BrowsersOutcome& outcome, const std::vector<cleaner::StepSkip>& skips,
+                            const std::vector<cleaner::ExtraCleaner>& extras) {
   std::string message;
   if (!outcome.running.empty()) {
     message = BrowsersRunningMessage(outcome);
   } else if (outcome.SkippedForUse()) {
     message = kFilesInUseMessage;
   } else if (AnyInUse(skips)) {
-    message = kWindowsFilesInUseMessage;
+    // Another program's files, or Windows' own.
+    const bool programs = std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) {
+      return skip.inUse && skip.cleaner >= cleaner::kCleanerCount;
+    });
+    message = programs ? kProgramFilesInUseMessage : kWindowsFilesInUseMessage;
   }
-  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips);
+  std::vector<std::string> cleaners = CleanersThatRefusedLinks(skips, extras);
   if (!cleaners.empty()) {
     message += message.empty() ? kLinksRefusedMessage : std::string(" ") + kLinksAlsoRefusedMessage;
     message += Listed(cleaners) + kLinksNamedMessage;
@@ -231,8 +252,8 @@ RunEnd CleaningRun::Ended(const RecordedRun& recording, const TUWHCleanerThrd& w
   end.linksRefused = worker.finished() &&
                      std::any_of(skips.begin(), skips.end(), [](const cleaner::StepSkip& skip) { return skip.link; });
   end.leftAlone = worker.finished() && !LeftAloneOtherwise(worker.browsersOutcome(), skips).empty();
-  end.message =
-      worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips) : kCleaningStoppedMessage + worker.failure();
+  end.message = worker.finished() ? FinishedMessage(worker.browsersOutcome(), skips, worker.extraCleaners())
+                                  : kCleaningStoppedMessage + worker.failure();
   try {
     end.report = recording.Report(worker);
     // The tray program's message when something was left or the run stopped,

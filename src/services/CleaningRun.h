@@ -41,6 +41,9 @@ constexpr const char* kNotClosedMessage = " could not be closed: ";
 constexpr const char* kFilesInUseMessage =
     "The selected history tracks were cleaned, but some browser files were in use by another program and were "
     "skipped. The report names them.";
+constexpr const char* kProgramFilesInUseMessage =
+    "The selected history tracks were cleaned, but some files other programs were using were skipped. The report "
+    "names them.";
 constexpr const char* kWindowsFilesInUseMessage =
     "The selected history tracks were cleaned, but some files Windows was using were skipped. The report names "
     "them.";
@@ -166,11 +169,8 @@ class CleaningRun {
     cleaner::CleanerSelection cleaners{};
     browsers::BrowserSelection browsers{};
     bool closeBackgroundBrowsers = false;
-    void ApplyTo(cleaner::TUWHCleanerThrd& worker) const {
-      worker.selection = cleaners;
-      worker.browserSelection = browsers;
-      worker.closeBackgroundBrowsers = closeBackgroundBrowsers;
-    }
+    std::vector<std::string> community;  // the chosen community entries, by name
+    void ApplyTo(cleaner::TUWHCleanerThrd& worker) const;
     // The browser items for the browsers of `only`; false when that leaves nothing to clean.
     bool RestrictTo(const browsers::BrowserSelection& only);
   };

@@ -10,8 +10,8 @@ void RecordedRun::Follow(cleaner::TUWHCleanerThrd& worker) {
 }
 
 std::string RecordedRun::Report(const cleaner::TUWHCleanerThrd& worker) const {
-  RunOutcome outcome{worker.selection, worker.cleanersRun(),     worker.finished(),
-                     worker.failure(), worker.browsersOutcome(), worker.skips()};
+  RunOutcome outcome{worker.selection,         worker.cleanersRun(), worker.finished(),     worker.failure(),
+                     worker.browsersOutcome(), worker.skips(),       worker.extraCleaners()};
   return FormatRunReport(recorder_, outcome);
 }
 

@@ -110,6 +110,7 @@ class CleanerBlock {
   void LinksRefused(const std::vector<cleaner::StepSkip>& skips);
   void Failures();
   void Skips(const std::vector<cleaner::StepSkip>& skips);
+  void ByRule(const std::vector<cleaner::StepSkip>& skips);
   void Rows();
   const std::string& text() const { return text_; }
 
@@ -198,7 +199,10 @@ void CleanerBlock::Cookies(const std::vector<std::string>& seen, bool walkEnded)
   // In the cookie cleaner's walk, a cookie met and left alone was kept by the
   // safe list; a walk cut short met some it had no time to decide on. (The
   // typed-URL cleaner's walk leaves every cookie to the cookie cleaner.)
-  if (!walkEnded || kCleaners[section_].step != &cleaner::CleanerSteps::CookiesCleaner) return;
+  if (!walkEnded || section_ >= static_cast<int>(kCleanerCount) ||
+      kCleaners[section_].step != &cleaner::CleanerSteps::CookiesCleaner) {
+    return;
+  }
   std::vector<std::string> kept;
   for (const std::string& name : seen) {
     auto it = tried.find(name);
@@ -283,7 +287,7 @@ void CleanerBlock::Failures() {
 
 void CleanerBlock::Rows() {
   // The browsers' rows are told profile by profile, below the cleaners.
-  if (kCleaners[section_].page == cleaner::CleanerPage::Browsers) return;
+  if (section_ < static_cast<int>(kCleanerCount) && kCleaners[section_].page == cleaner::CleanerPage::Browsers) return;
   uint64_t total = 0;
   std::vector<std::string> lines;
   for (const Change* c : changes_) {
@@ -299,7 +303,8 @@ void CleanerBlock::Rows() {
 void CleanerBlock::Skips(const std::vector<cleaner::StepSkip>& skips) {
   std::vector<std::string> lines;
   for (const cleaner::StepSkip& skip : skips) {
-    if (skip.link || skip.cleaner != static_cast<size_t>(section_)) continue;  // links: LinksRefused
+    // Links: LinksRefused; Corvane's own rules: ByRule.
+    if (skip.link || skip.byRule || skip.cleaner != static_cast<size_t>(section_)) continue;
     // A file whose removal failed is named under "Not done" already.
     const bool told = std::any_of(changes_.begin(), changes_.end(),
                                   [&skip](const Change* c) { return c->error && c->target == skip.what; });
@@ -308,6 +313,17 @@ void CleanerBlock::Skips(const std::vector<cleaner::StepSkip>& skips) {
   }
   if (lines.empty()) return;
   Heading("Skipped", "Would be skipped", std::to_string(lines.size()));
+  for (const std::string& line : lines) Line(line);
+}
+
+void CleanerBlock::ByRule(const std::vector<cleaner::StepSkip>& skips) {
+  std::vector<std::string> lines;
+  for (const cleaner::StepSkip& skip : skips) {
+    if (skip.byRule && skip.cleaner == static_cast<size_t>(section_)) lines.push_back(skip.what + ": " + skip.reason);
+  }
+  if (lines.empty()) return;
+  Heading("Left in place by Corvane's rules", "Would be left in place by Corvane's rules",
+          std::to_string(lines.size()));
   for (const std::string& line : lines) Line(line);
 }
 
@@ -340,12 +356,14 @@ std::string CleanerReport(const Recorder& recorder, const std::vector<Change>& a
   block.LinksRefused(skips);
   block.Failures();
   block.Skips(skips);
+  block.ByRule(skips);
   return block.text();
 }
 
 }  // namespace
 
-std::string CleanerName(size_t row) {
+std::string CleanerName(size_t row, const std::vector<cleaner::ExtraCleaner>& extras) {
+  if (row >= kCleanerCount) return row - kCleanerCount < extras.size() ? extras[row - kCleanerCount].name : "";
   return kCleaners[row].page == cleaner::CleanerPage::Browsers ? Caption(row) + " (browsers)" : Caption(row);
 }
 
@@ -414,7 +432,7 @@ namespace {
 // Whether a browser item began.
 bool BrowserItemRan(const RunOutcome& outcome) {
   for (size_t row : outcome.cleanersRun) {
-    if (kCleaners[row].page == cleaner::CleanerPage::Browsers) return true;
+    if (row < kCleanerCount && kCleaners[row].page == cleaner::CleanerPage::Browsers) return true;
   }
   return false;
 }
@@ -499,10 +517,18 @@ std::string FormatRunReport(const Recorder& recorder, const RunOutcome& outcome)
       preview ? std::string("Corvane preview: nothing has been removed. A cleaning now would do this.") + kEnd
               : std::string("Corvane cleaning report.") + kEnd;
   const size_t selected = static_cast<size_t>(std::count(outcome.selected.begin(), outcome.selected.end(), true));
-  if (selected == 0) text += std::string("No cleaner is switched on in the History Cleaner window.") + kEnd;
-  for (size_t row = 0; row < kCleanerCount; ++row) {
-    if (!outcome.selected[row]) continue;
-    text += kEnd + Caption(row) + kEnd;
+  if (selected == 0 && outcome.extras.empty()) {
+    text += std::string("No cleaner is switched on in the History Cleaner window.") + kEnd;
+  }
+  // The table's cleaners in the order of the window's boxes, then the community's.
+  for (size_t row = 0; row < kCleanerCount + outcome.extras.size(); ++row) {
+    const bool extra = row >= kCleanerCount;
+    if (!extra && !outcome.selected[row]) continue;
+    text += kEnd + (extra ? outcome.extras[row - kCleanerCount].name + " (community cleaner)" : Caption(row)) + kEnd;
+    if (extra && !outcome.extras[row - kCleanerCount].notRun.empty()) {
+      text += "  Not run: " + outcome.extras[row - kCleanerCount].notRun + "." + kEnd;
+      continue;
+    }
     auto started = std::find(outcome.cleanersRun.begin(), outcome.cleanersRun.end(), row);
     if (started == outcome.cleanersRun.end()) {
       text += std::string("  Not run: the cleaning stopped before it.") + kEnd;

@@ -9,6 +9,7 @@
 
 #include "browsers/BrowserItems.h"
 #include "cleaner/CleanerSteps.h"
+#include "cleaner/CleanerThread.h"
 #include "cleaner/CleanerTable.h"
 #include "platform/recording/Recorder.h"
 
@@ -18,16 +19,18 @@ struct RunOutcome {
   cleaner::CleanerSelection selected;
   std::vector<size_t> cleanersRun;  // the cleaners whose steps began, in order
   bool finished = false;
-  std::string failure;                   // what stopped the run when it did not finish
-  browsers::BrowsersOutcome browsers;    // what the browser items did, profile by profile
-  std::vector<cleaner::StepSkip> skips;  // what the other steps left alone
+  std::string failure;                        // what stopped the run when it did not finish
+  browsers::BrowsersOutcome browsers;         // what the browser items did, profile by profile
+  std::vector<cleaner::StepSkip> skips;       // what the other steps left alone
+  std::vector<cleaner::ExtraCleaner> extras;  // the cleaners beyond the table (community entries)
 };
 
 std::string FormatRunReport(const platform::recording::Recorder& recorder, const RunOutcome& outcome);
 
 // A cleaner's name in a sentence: its box's caption, a browser item's with
-// "(browsers)" after it.
-std::string CleanerName(size_t row);
+// "(browsers)" after it, a cleaner beyond the table's (kCleanerCount + its
+// place in `extras`) its name.
+std::string CleanerName(size_t row, const std::vector<cleaner::ExtraCleaner>& extras = {});
 
 // Why a change failed, in words, from a Win32 error code or an HRESULT.
 std::string ReasonText(long error);

@@ -76,7 +76,10 @@ enum class Kind {
   Button,
   ComboBox,
   ListBox,
-  Picture
+  Picture,
+  TextBox,      // InputControls.h
+  CheckList,    // InputControls.h
+  ProgressBar,  // InputControls.h
 };
 
 class Control {

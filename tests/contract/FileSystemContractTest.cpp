@@ -33,6 +33,28 @@ TEST_F(FileSystemContract, FoldersAreMadeOneLevelAtATime) {
   EXPECT_FALSE(files().Exists(root + "\\a"));
 }
 
+TEST_F(FileSystemContract, AnEntryIsFoundByItsPathInsideAFolderHeldOpenForRemoval) {
+  std::string root = Env().NewScratchFolder();
+  ASSERT_TRUE(files().MakeFolder(root + "\\a"));
+  ASSERT_TRUE(files().MakeFolder(root + "\\a\\b"));
+  std::unique_ptr<platform::FolderHandle> top = files().OpenFolder(root, false);
+  ASSERT_NE(top, nullptr);
+  std::unique_ptr<platform::FolderHandle> held = top->OpenFolder("a", 0);  // with the right to delete it
+  ASSERT_NE(held, nullptr);
+  platform::FindData found;
+  // Windows shares deletion with the lookup's own open of the folder;
+  // Wine 8 does not, and answers a sharing violation.
+  if (files().FindFirst(root + "\\a\\b", &found)) {
+    EXPECT_EQ(found.name, "b");
+  } else {
+    EXPECT_EQ(files().LastError(), platform::kErrorSharingViolation) << "Wine 8's answer";
+  }
+  std::vector<platform::FindData> listed;
+  ASSERT_TRUE(held->List(&listed)) << "its own listing finds it on both";
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].name, "b");
+}
+
 // NTFS folds the case of every script its upcase table covers, not only
 // A to Z; a path's "." and ".." are resolved before the name is looked up,
 // and ".." never climbs above the drive.

@@ -1,7 +1,11 @@
 // The registry behaviours the program relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "ContractEnv.h"
+#include "util/Text.h"
 
 namespace contract {
 namespace {
@@ -128,6 +132,78 @@ TEST_F(RegistryContract, AHandleToADeletedKeyNoLongerWorks) {
   RegValue v;
   EXPECT_NE(key->SetValue("x", RegValue::DWord(1)), platform::kErrorSuccess);
   EXPECT_NE(key->QueryValue("x", &v), platform::kErrorSuccess);
+}
+
+TEST_F(RegistryContract, AKeysValuesAreListedAndItsNameTellsItFromAnother) {
+  auto key = Create("\\Listed");
+  ASSERT_EQ(key->SetValue("One", RegValue::DWord(1)), platform::kErrorSuccess);
+  ASSERT_EQ(key->SetValue("Tw\xC3\xB8", RegValue::String("x")), platform::kErrorSuccess);
+  std::vector<std::string> names{"poison"};
+  ASSERT_EQ(key->ValueNames(&names), platform::kErrorSuccess);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"One", "Tw\xC3\xB8"}));
+
+  std::string a = "poison", b = "poison", other = "poison";
+  ASSERT_EQ(key->FullName(&a), platform::kErrorSuccess);
+  long error;
+  ASSERT_EQ(Open("\\LISTED", RegAccess::QueryOnly, false, &error)->FullName(&b), platform::kErrorSuccess);
+  ASSERT_EQ(Create("\\Other")->FullName(&other), platform::kErrorSuccess);
+  EXPECT_EQ(a, b) << "one key, whatever the letter case it was opened by";
+  EXPECT_NE(a, other);
+  // Windows writes \REGISTRY\USER\<SID>; Wine 8 \REGISTRY\User\<SID>.
+  EXPECT_TRUE(util::EqualNoCase(a.substr(0, 15), "\\REGISTRY\\USER\\")) << a;
+}
+
+// Written in the machine's keys, where an administrator (and Wine) may
+// write, and removed before and after.
+TEST(RegistryViewsContract, The32BitViewOfSoftwareIsItsWow6432NodeAndASharedKeyIsOneInBoth) {
+  platform::Registry& registry = Env().platform().registry;
+  const std::string key = "Software\\CorvaneContractView";
+  const std::string shared = "Software\\Classes\\CorvaneContractView";
+  auto clean = [&] {
+    registry.DeleteTree(RegRoot::LocalMachine32, key);
+    registry.DeleteTree(RegRoot::LocalMachine, key);
+    registry.DeleteTree(RegRoot::LocalMachine, shared);
+  };
+  clean();
+  long error = 0xdeadbeef;
+  auto narrow = registry.Open(RegRoot::LocalMachine32, key, RegAccess::QueryAndSet, true, &error);
+  if (!narrow && error == platform::kErrorAccessDenied) GTEST_SKIP() << "not an administrator";
+  ASSERT_NE(narrow, nullptr) << error;
+  ASSERT_EQ(narrow->SetValue("v", RegValue::DWord(32)), platform::kErrorSuccess);
+  // What a 32-bit program writes there, a 64-bit one finds below WOW6432Node.
+  auto seen = registry.Open(RegRoot::LocalMachine, "Software\\WOW6432Node\\CorvaneContractView", RegAccess::QueryOnly,
+                            false, &error);
+  ASSERT_NE(seen, nullptr) << error;
+  EXPECT_EQ(registry.Open(RegRoot::LocalMachine, key, RegAccess::QueryOnly, false, &error), nullptr);
+  EXPECT_EQ(error, platform::kErrorFileNotFound);
+  std::string narrowName, seenName;
+  ASSERT_EQ(narrow->FullName(&narrowName), platform::kErrorSuccess);
+  ASSERT_EQ(seen->FullName(&seenName), platform::kErrorSuccess);
+  EXPECT_TRUE(util::EqualNoCase(narrowName, seenName)) << narrowName << " vs " << seenName;
+  // Windows 7 and later share HKLM\Software\Classes between the widths:
+  // one key, one name. Wine 8 gives the 32-bit view classes of its own
+  // (Software\Wow6432Node\Classes), where the key is not found.
+  auto wideClasses = registry.Open(RegRoot::LocalMachine, shared, RegAccess::QueryAndSet, true, &error);
+  ASSERT_NE(wideClasses, nullptr) << error;
+  error = 0xdeadbeef;
+  auto narrowClasses = registry.Open(RegRoot::LocalMachine32, shared, RegAccess::QueryOnly, false, &error);
+  if (narrowClasses) {
+    std::string wideName, narrowClassesName;
+    ASSERT_EQ(wideClasses->FullName(&wideName), platform::kErrorSuccess);
+    ASSERT_EQ(narrowClasses->FullName(&narrowClassesName), platform::kErrorSuccess);
+    EXPECT_TRUE(util::EqualNoCase(wideName, narrowClassesName)) << wideName << " vs " << narrowClassesName;
+  } else {
+    EXPECT_EQ(error, platform::kErrorFileNotFound) << "Wine 8's answer";
+  }
+  // Deleting in the 32-bit view takes the key a 32-bit program sees.
+  narrow.reset();
+  seen.reset();
+  EXPECT_EQ(registry.DeleteTree(RegRoot::LocalMachine32, key), platform::kErrorSuccess);
+  EXPECT_EQ(registry.Open(RegRoot::LocalMachine, "Software\\WOW6432Node\\CorvaneContractView", RegAccess::QueryOnly,
+                          false, &error),
+            nullptr);
+  clean();
 }
 
 }  // namespace

@@ -50,6 +50,27 @@ TEST(ShellContract, SpecialTemporaryAndWindowsFoldersAreAbsolutePaths) {
   EXPECT_TRUE(Env().platform().files.SameName(own + (own.back() == '\\' ? "" : "\\"), temp)) << own << " " << temp;
 }
 
+TEST(ShellContract, TheKnownFoldersTheCommunitysVariablesStandForAreNamed) {
+  for (int id :
+       {platform::kKnownFolderLocalAppDataLow, platform::kKnownFolderPublic, platform::kKnownFolderUserProfiles,
+        platform::kKnownFolderProgramFilesX64, platform::kKnownFolderProgramFilesCommonX64,
+        platform::kCsidlProgramFilesCommon, platform::kCsidlProgramFilesCommonX86, platform::kCsidlMyMusic,
+        platform::kCsidlMyPictures, platform::kCsidlMyVideo}) {
+    std::string path = "poison";
+    EXPECT_TRUE(shell().SpecialFolder(id, &path)) << id;
+    EXPECT_TRUE(IsAbsoluteWindowsPath(path)) << id << ": " << path;
+  }
+  // The 64-bit Program Files of a 64-bit Windows is CSIDL_PROGRAM_FILES of a
+  // 64-bit program; the profiles' folder holds the profile.
+  std::string x64, programFiles, profiles, profile;
+  ASSERT_TRUE(shell().SpecialFolder(platform::kKnownFolderProgramFilesX64, &x64));
+  ASSERT_TRUE(shell().SpecialFolder(platform::kCsidlProgramFiles, &programFiles));
+  EXPECT_TRUE(util::EqualNoCase(x64, programFiles)) << x64 << " vs " << programFiles;
+  ASSERT_TRUE(shell().SpecialFolder(platform::kKnownFolderUserProfiles, &profiles));
+  ASSERT_TRUE(shell().SpecialFolder(platform::kCsidlProfile, &profile));
+  EXPECT_TRUE(util::EqualNoCase(profile.substr(0, profiles.size() + 1), profiles + "\\")) << profiles << " " << profile;
+}
+
 TEST(ShellContract, CountingAndEmptyingTheRecycleBinWithoutUi) {
   uint64_t before = 0, beforeBytes = 0;
   const bool countsBefore = shell().QueryRecycleBin(&before, &beforeBytes) == platform::kHresultOk;

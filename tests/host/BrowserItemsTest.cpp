@@ -4,13 +4,11 @@
 // SQLite. A browser version whose schema differs shows up here.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
+#include "MirroredProfiles.h"
 #include "browsers/BrowserItems.h"
 #include "cleaner/CleanerSteps.h"
 #include "platform/recording/RecordingDatabases.h"
@@ -24,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using browsers::Item;
 using browsers::ProfileResult;
+using hosttest::ReadBytes;
 
 const char kLocal[] = "C:\\Users\\me\\AppData\\Local";
 const char kRoaming[] = "C:\\Users\\me\\AppData\\Roaming";
@@ -36,22 +35,12 @@ const browsers::BrowserRow& Row(const char* programFile) {
   throw std::logic_error(programFile);
 }
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class RealProfiles : public ::testing::Test {
+class RealProfiles : public hosttest::MirroredProfiles {
  protected:
   void SetUp() override {
-    const fs::path source = CORVANE_BROWSER_PROFILES;
-    ASSERT_TRUE(fs::exists(source / "versions"))
-        << "no profiles in " << source << ": bash tests/browsers/make_profiles.sh build/browser-profiles";
-    // In memory where the system has such a folder: the copies are 20 MB.
-    const fs::path temp = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    scratch_ = temp / ("corvane-browsers-" + std::to_string(::getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(scratch_);
+    MirroredProfiles::SetUp();
+    if (HasFatalFailure()) return;
+    const fs::path& source = profiles_;
     Mirror(source / "chromium" / "Local State", kChromeData + "\\Local State");
     Mirror(source / "chromium" / "Default", kChromeData + "\\Default");
     // As on Windows, this one keeps its cookies in Network\.
@@ -64,73 +53,6 @@ class RealProfiles : public ::testing::Test {
     const fs::path firefox = source / "firefox" / "home";
     Mirror(firefox / ".config" / "mozilla" / "firefox", std::string(kRoaming) + "\\Mozilla\\Firefox");
     Mirror(firefox / ".cache" / "mozilla" / "firefox", std::string(kLocal) + "\\Mozilla\\Firefox");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(scratch_, ignored);
-  }
-
-  // Copies a real file or folder into the scratch tree, and lays it out in
-  // the simulated file system at `simPath`, whose databases are the copies.
-  void Mirror(const fs::path& real, const std::string& simPath) {
-    fs::path copy = scratch_ / std::to_string(mirrors_.size() + 1);
-    fs::create_directories(copy.parent_path());
-    fs::copy(real, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
-    mirrors_.emplace_back(simPath, copy);
-    if (fs::is_regular_file(copy)) {
-      AddMirroredFile(simPath, copy, ReadBytes(copy));
-      return;
-    }
-    sim_.files.AddDirectory(simPath);
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(copy)) {
-      std::string inside = simPath + "\\" + entry.path().lexically_relative(copy).string();
-      for (char& c : inside) c = c == '/' ? '\\' : c;
-      if (entry.is_directory()) {
-        sim_.files.AddDirectory(inside);
-      } else if (entry.is_regular_file()) {
-        // The large files are databases, which SQLite reads from the copy.
-        AddMirroredFile(inside, entry.path(), entry.file_size() < (1 << 20) ? ReadBytes(entry.path()) : std::string());
-      }
-    }
-  }
-
-  // A file of the simulated machine standing for the real `copy`, with the
-  // copy's number on its volume, which is what SQLite, opening the copy,
-  // finds it holds.
-  void AddMirroredFile(const std::string& simPath, const fs::path& copy, const std::string& content) {
-    sim_.files.AddFile(simPath, content);
-    struct stat status {};
-    ASSERT_EQ(::stat(copy.c_str(), &status), 0) << copy;
-    sim_.files.Lookup(simPath)->id = static_cast<uint64_t>(status.st_ino);
-  }
-
-  // The real file behind a path of the simulated machine.
-  std::string RealPath(const std::string& simPath) const {
-    for (const auto& [prefix, copy] : mirrors_) {
-      if (simPath.size() >= prefix.size() && util::EqualNoCase(simPath.substr(0, prefix.size()), prefix) &&
-          (simPath.size() == prefix.size() || simPath[prefix.size()] == '\\')) {
-        std::string rest = simPath.substr(prefix.size());
-        for (char& c : rest) c = c == '\\' ? '/' : c;
-        return copy.string() + rest;
-      }
-    }
-    return (scratch_ / "nowhere").string();
-  }
-
-  // The first column of every row `sql` gives on the real copy of a database.
-  std::vector<std::string> Query(const std::string& simPath, const std::string& sql) const {
-    std::vector<std::string> values;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(RealPath(simPath).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      const unsigned char* text = sqlite3_column_text(stmt, 0);
-      values.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return values;
   }
   // Runs `sql` on the real copy of a database, as another program would.
   void Exec(const std::string& simPath, const std::string& sql) const {
@@ -181,11 +103,6 @@ class RealProfiles : public ::testing::Test {
 
   std::string Firefox() { return Profiles("firefox.exe").at(0).folder; }
 
-  fs::path scratch_;
-  std::vector<std::pair<std::string, fs::path>> mirrors_;
-  platform::sim::SimPlatform sim_;
-  platform::sqlite::SqliteDatabases databases_{platform::sqlite::IdentifyByPath,
-                                               [this](const std::string& path) { return RealPath(path); }};
   browsers::BrowserServices services_ = cleaner::BrowserServicesOn(sim_.files, databases_);
 };
 

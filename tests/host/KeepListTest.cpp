@@ -144,8 +144,8 @@ TEST_F(KeepList, ASaveThatMeetsAReaderWaitsAndTriesAgain) {
   sim.files.HoldOpen(kFile);
   ReaderLeaves clock(sim.files);
   platform::Platform p = sim.platform;
-  platform::Platform withReader{p.registry, p.process,  clock,        p.files,    p.desktop, p.sound,    p.audio,
-                                p.shell,    p.urlCache, p.urlHistory, p.security, p.ansi,    p.databases};
+  platform::Platform withReader{p.registry, p.process,  clock,        p.files,    p.desktop, p.sound,     p.audio,
+                                p.shell,    p.urlCache, p.urlHistory, p.security, p.ansi,    p.databases, p.http};
   ASSERT_TRUE(WriteKeepList(withReader, {"c.example"}));
   EXPECT_EQ(sim.files.Content(kFile), "c.example\r\n");
   EXPECT_EQ(clock.pauses, 3);

@@ -34,7 +34,7 @@ Recorder::Recorder(Platform& inner, Mode mode) : mode_(mode), services_(std::mak
   Services& s = *services_;
   platform_ = std::make_unique<Platform>(Platform{s.registry, inner.process, inner.clock, s.files, inner.desktop,
                                                   inner.sound, inner.audio, s.shell, s.urlCache, s.urlHistory,
-                                                  s.security, inner.ansi, s.databases});
+                                                  s.security, inner.ansi, s.databases, inner.http});
 }
 
 Recorder::~Recorder() = default;
@@ -85,7 +85,30 @@ std::vector<std::string> Recorder::CookiesSeen(int section) const {
 }
 
 std::string KeyName(RegRoot root, const std::string& path) {
-  std::string name = root == RegRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+  std::string name;
+  switch (root) {
+    case RegRoot::CurrentUser:
+      name = "HKEY_CURRENT_USER";
+      break;
+    case RegRoot::LocalMachine:
+      name = "HKEY_LOCAL_MACHINE";
+      break;
+    case RegRoot::ClassesRoot:
+      name = "HKEY_CLASSES_ROOT";
+      break;
+    case RegRoot::Users:
+      name = "HKEY_USERS";
+      break;
+    case RegRoot::CurrentConfig:
+      name = "HKEY_CURRENT_CONFIG";
+      break;
+    case RegRoot::LocalMachine32:
+      name = "HKEY_LOCAL_MACHINE (32-bit view)";
+      break;
+    case RegRoot::ClassesRoot32:
+      name = "HKEY_CLASSES_ROOT (32-bit view)";
+      break;
+  }
   if (path.empty() || path.front() != '\\') name += '\\';
   return name + path;
 }

@@ -119,7 +119,8 @@ class Recorder {
   std::unique_ptr<Platform> platform_;
 };
 
-// "HKEY_CURRENT_USER\path" or "HKEY_LOCAL_MACHINE\path".
+// "HKEY_CURRENT_USER\path", "HKEY_LOCAL_MACHINE\path", ...; a 32-bit view
+// as "HKEY_LOCAL_MACHINE (32-bit view)\path".
 std::string KeyName(RegRoot root, const std::string& path);
 
 }  // namespace platform::recording

@@ -144,8 +144,9 @@ class RecordingFolder : public FolderHandle {
     }
     // A file another program holds open cannot be told from here: it is
     // noted as removable, and a real run says otherwise.
-    long error = link ? (files_.RemovedInPreview(target) ? long{kErrorFileNotFound} : long{kErrorSuccess})
-                      : files_.WhyNotRemovable(target, false);
+    long error = link    ? (files_.RemovedInPreview(target) ? long{kErrorFileNotFound} : long{kErrorSuccess})
+                 : entry ? files_.WhyNotRemovableAsListed(target, *entry)
+                         : files_.WhyNotRemovable(target, false);
     return files_.NoteRemoval(kind, target, error, link ? 0 : size);
   }
 
@@ -291,6 +292,13 @@ long RecordingFileSystem::WhyNotRemovable(const std::string& path, bool folder) 
   if (folder && !(attributes & kAttrDirectory)) return kErrorDirectory;
   if (attributes & kAttrReadOnly) return kErrorAccessDenied;
   return kErrorSuccess;
+}
+
+long RecordingFileSystem::WhyNotRemovableAsListed(const std::string& path, const FindData& entry) {
+  if (removed_.Contains(path)) return kErrorFileNotFound;
+  auto set = attributes_.find(Normal(path));
+  const uint32_t attributes = set != attributes_.end() ? set->second : entry.attributes;
+  return attributes & (kAttrDirectory | kAttrReadOnly) ? kErrorAccessDenied : kErrorSuccess;
 }
 
 uint64_t RecordingFileSystem::SizeOf(const std::string& path) {

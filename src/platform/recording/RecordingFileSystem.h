@@ -50,6 +50,9 @@ class RecordingFileSystem : public FileSystem {
   // Preview: whether `path` is removed, and what a deletion of it would meet.
   bool RemovedInPreview(const std::string& path);
   long WhyNotRemovable(const std::string& path, bool folder);
+  // The same for a file as its folder's last listing showed it, which a
+  // preview then need not look up again.
+  long WhyNotRemovableAsListed(const std::string& path, const FindData& entry);
   // Notes a removal that a preview would make (when `error` is success).
   bool NoteRemoval(ChangeKind kind, const std::string& path, long error, uint64_t size);
 

@@ -34,6 +34,20 @@ class RecordingKey : public RegKey {
     registry_.SetValueRemoved(keyName_, name, true);
     return registry_.Outcome(ChangeKind::DeleteValue, keyName_, name, kErrorSuccess);
   }
+  // In a preview, without the values it removed.
+  long ValueNames(std::vector<std::string>* names) override {
+    names->clear();
+    if (!inner_) return kErrorSuccess;
+    long error = inner_->ValueNames(names);
+    if (error != kErrorSuccess || !registry_.recorder().preview()) return error;
+    std::vector<std::string> kept;
+    for (std::string& name : *names) {
+      if (!registry_.RemovedValue(keyName_, name)) kept.push_back(std::move(name));
+    }
+    names->swap(kept);
+    return kErrorSuccess;
+  }
+  long FullName(std::string* name) override { return inner_ ? inner_->FullName(name) : kErrorFileNotFound; }
 
  private:
   RecordingRegistry& registry_;

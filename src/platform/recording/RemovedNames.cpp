@@ -17,7 +17,7 @@ std::string RemovedNames::Normal(const std::string& name) {
 
 bool RemovedNames::Contains(const std::string& name) const {
   if (names_.empty()) return false;
-  std::string at = Normal(name);
+  std::string at = util::ToLowerAscii(Normal(name));
   for (;;) {
     if (names_.count(at)) return true;
     size_t cut = at.find_last_of('\\');
@@ -28,7 +28,7 @@ bool RemovedNames::Contains(const std::string& name) const {
 
 void RemovedNames::Add(const std::string& name) {
   // The names below it sort together: after "name\" and before "name]".
-  std::string at = Normal(name);
+  std::string at = util::ToLowerAscii(Normal(name));
   names_.erase(names_.lower_bound(at + "\\"), names_.lower_bound(at + "]"));
   names_.insert(at);
 }

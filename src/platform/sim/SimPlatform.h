@@ -10,6 +10,7 @@
 #include "platform/sim/SimDatabases.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimHttp.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSecurity.h"
@@ -39,8 +40,9 @@ struct SimPlatform {
   SimSecurity security{registry};
   SimAnsiText ansi;
   SimDatabases databases{files};
-  Platform platform{registry, process,  clock,      files,    desktop, sound,    audio,
-                    shell,    urlCache, urlHistory, security, ansi,    databases};
+  SimHttp http;
+  Platform platform{registry, process,  clock,      files,    desktop, sound,     audio,
+                    shell,    urlCache, urlHistory, security, ansi,    databases, http};
 };
 
 }  // namespace platform::sim

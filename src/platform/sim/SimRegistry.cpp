@@ -21,8 +21,8 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 class SimRegKey : public RegKey {
  public:
-  SimRegKey(SimRegistry& registry, std::shared_ptr<SimRegistry::Key> key, RegAccess access)
-      : registry_(registry), key_(std::move(key)), access_(access) {}
+  SimRegKey(SimRegistry& registry, std::shared_ptr<SimRegistry::Key> key, RegAccess access, std::string name)
+      : registry_(registry), key_(std::move(key)), access_(access), name_(std::move(name)) {}
 
   long QueryValue(const std::string& name, RegValue* value) override {
     std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
@@ -49,10 +49,27 @@ class SimRegKey : public RegKey {
     return key_->values.erase(name) ? kErrorSuccess : kErrorFileNotFound;
   }
 
+  long ValueNames(std::vector<std::string>* names) override {
+    std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
+    if (key_->deleted) return kErrorKeyDeleted;
+    if (access_ == RegAccess::SetOnly) return kErrorAccessDenied;
+    names->clear();
+    for (const auto& [name, value] : key_->values) names->push_back(name);
+    return kErrorSuccess;
+  }
+
+  long FullName(std::string* name) override {
+    std::lock_guard<std::recursive_mutex> lock(registry_.mutex());
+    if (key_->deleted) return kErrorKeyDeleted;
+    *name = name_;
+    return kErrorSuccess;
+  }
+
  private:
   SimRegistry& registry_;
   std::shared_ptr<SimRegistry::Key> key_;
   RegAccess access_;
+  std::string name_;  // as the registry spells it, from its tree
 };
 
 void MarkDeleted(SimRegistry::Key& key) {
@@ -62,11 +79,80 @@ void MarkDeleted(SimRegistry::Key& key) {
 
 }  // namespace
 
-SimRegistry::SimRegistry() : currentUser_(std::make_shared<Key>()), localMachine_(std::make_shared<Key>()) {}
+SimRegistry::SimRegistry()
+    : currentUser_(std::make_shared<Key>()),
+      localMachine_(std::make_shared<Key>()),
+      users_(std::make_shared<Key>()),
+      currentConfig_(std::make_shared<Key>()) {}
+
+namespace {
+
+// The first part of a path and what follows it.
+std::pair<std::string, std::string> FirstPart(const std::string& path) {
+  const size_t cut = path.find('\\');
+  if (cut == std::string::npos) return {path, {}};
+  return {path.substr(0, cut), path.substr(cut + 1)};
+}
+
+std::string Joined(const std::string& a, const std::string& b) { return b.empty() ? a : a + "\\" + b; }
+
+// A classes path (below HKEY_CLASSES_ROOT or SOFTWARE\Classes) as a 32-bit
+// program reaches it.
+std::string Classes32(const std::string& path) {
+  const std::string first = FirstPart(path).first;
+  for (const char* redirected : {"CLSID", "DirectShow", "Interface", "Media Type", "MediaFoundation"}) {
+    if (util::EqualNoCase(first, redirected)) return Joined("Wow6432Node", path);
+  }
+  return path;
+}
+
+// HKLM's path as a 32-bit program reaches it: SOFTWARE goes to its
+// WOW6432Node, but for the keys Windows shares between the views.
+std::string Machine32(const std::string& path) {
+  auto [first, rest] = FirstPart(path);
+  if (!util::EqualNoCase(first, "SOFTWARE")) return path;
+  auto [second, below] = FirstPart(rest);
+  if (util::EqualNoCase(second, "Classes")) return Joined(Joined(first, second), Classes32(below));
+  for (const char* shared : {"WOW6432Node", "Policies", "RegisteredApplications"}) {
+    if (util::EqualNoCase(second, shared)) return path;
+  }
+  return Joined(Joined(first, "WOW6432Node"), rest);
+}
+
+}  // namespace
+
+SimRegistry::Place SimRegistry::Locate(RegRoot root, const std::string& path) const {
+  switch (root) {
+    case RegRoot::CurrentUser:
+      return {currentUser_, path, false};
+    case RegRoot::LocalMachine:
+      return {localMachine_, path, true};
+    case RegRoot::LocalMachine32:
+      return {localMachine_, Machine32(path), true};
+    case RegRoot::Users:
+      return {users_, path, true};
+    case RegRoot::CurrentConfig:
+      return {currentConfig_, path, true};
+    case RegRoot::ClassesRoot:
+    case RegRoot::ClassesRoot32:
+      break;
+  }
+  // The user's classes where the key is there, else the machine's.
+  const std::string classes = Joined("Software\\Classes", root == RegRoot::ClassesRoot32 ? Classes32(path) : path);
+  Place user{currentUser_, classes, false};
+  std::shared_ptr<Key> key = currentUser_;
+  for (const std::string& part : SplitPath(classes)) {
+    auto it = key->subkeys.find(part);
+    if (part.empty() || it == key->subkeys.end()) return {localMachine_, classes, true};
+    key = it->second;
+  }
+  return user;
+}
 
 std::shared_ptr<SimRegistry::Key> SimRegistry::Find(RegRoot root, const std::string& path) const {
-  std::shared_ptr<Key> key = root == RegRoot::CurrentUser ? currentUser_ : localMachine_;
-  for (const std::string& part : SplitPath(path)) {
+  Place place = Locate(root, path);
+  std::shared_ptr<Key> key = place.tree;
+  for (const std::string& part : SplitPath(place.path)) {
     if (part.empty()) return nullptr;
     auto it = key->subkeys.find(part);
     if (it == key->subkeys.end()) return nullptr;
@@ -76,8 +162,9 @@ std::shared_ptr<SimRegistry::Key> SimRegistry::Find(RegRoot root, const std::str
 }
 
 std::shared_ptr<SimRegistry::Key> SimRegistry::FindOrCreate(RegRoot root, const std::string& path) {
-  std::shared_ptr<Key> key = root == RegRoot::CurrentUser ? currentUser_ : localMachine_;
-  for (const std::string& part : SplitPath(path)) {
+  Place place = Locate(root, path);
+  std::shared_ptr<Key> key = place.tree;
+  for (const std::string& part : SplitPath(place.path)) {
     if (part.empty()) return nullptr;
     auto& sub = key->subkeys[part];
     if (!sub) sub = std::make_shared<Key>();
@@ -102,9 +189,9 @@ uint32_t RightsNeeded(RegAccess access) {
 
 }  // namespace
 
-uint32_t SimRegistry::RightsOn(RegRoot root, const Key& key) const {
+uint32_t SimRegistry::RightsOn(const Place& place, const Key& key) const {
   if (key.unopenable) return 0;
-  uint32_t rights = standardUser && root == RegRoot::LocalMachine ? kQueryValue | key.usersGrant : kAllRights;
+  uint32_t rights = standardUser && place.machine ? kQueryValue | key.usersGrant : kAllRights;
   return key.unwritable ? rights & kQueryValue : rights;
 }
 
@@ -113,8 +200,14 @@ std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path,
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   ++openCount_;
   *error = kErrorSuccess;
-  std::shared_ptr<Key> key = root == RegRoot::CurrentUser ? currentUser_ : localMachine_;
-  for (const std::string& part : SplitPath(path)) {
+  const Place place = Locate(root, path);
+  std::shared_ptr<Key> key = place.tree;
+  std::string name = place.tree == currentUser_ ? "\\REGISTRY\\USER\\CURRENT"
+                     : place.tree == users_     ? "\\REGISTRY\\USER"
+                     : place.tree == currentConfig_
+                         ? "\\REGISTRY\\MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current"
+                         : "\\REGISTRY\\MACHINE";
+  for (const std::string& part : SplitPath(place.path)) {
     if (part.empty()) {
       *error = kErrorFileNotFound;
       return nullptr;
@@ -122,6 +215,7 @@ std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path,
     auto it = key->subkeys.find(part);
     if (it != key->subkeys.end()) {
       key = it->second;
+      name += "\\" + it->first;
       continue;
     }
     if (!create) {
@@ -129,7 +223,7 @@ std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path,
       return nullptr;
     }
     // A missing key can only be made below a parent that grants creating subkeys.
-    if (!(RightsOn(root, *key) & kCreateSubKey)) {
+    if (!(RightsOn(place, *key) & kCreateSubKey)) {
       *error = kErrorAccessDenied;
       return nullptr;
     }
@@ -137,29 +231,33 @@ std::unique_ptr<RegKey> SimRegistry::Open(RegRoot root, const std::string& path,
     sub->usersGrant = kAllRights;  // its creator owns it
     key->subkeys[part] = sub;
     key = sub;
+    name += "\\" + part;
   }
   uint32_t needed = RightsNeeded(access);
-  if ((RightsOn(root, *key) & needed) != needed) {
+  if ((RightsOn(place, *key) & needed) != needed) {
     *error = kErrorAccessDenied;
     return nullptr;
   }
-  return std::make_unique<SimRegKey>(*this, key, access);
+  return std::make_unique<SimRegKey>(*this, key, access, name);
 }
 
 long SimRegistry::DeleteTree(RegRoot root, const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  std::vector<std::string> parts = SplitPath(path);
-  if (parts.empty()) return kErrorAccessDenied;
+  const Place place = Locate(root, path);
+  std::vector<std::string> parts = SplitPath(place.path);
+  if (parts.empty() || SplitPath(path).empty()) return kErrorAccessDenied;
   std::string last = parts.back();
   parts.pop_back();
-  std::string parentPath;
-  for (const std::string& p : parts) parentPath += (parentPath.empty() ? "" : "\\") + p;
-  std::shared_ptr<Key> parent = Find(root, parentPath);
-  if (!parent) return kErrorFileNotFound;
+  std::shared_ptr<Key> parent = place.tree;
+  for (const std::string& part : parts) {
+    auto up = parent->subkeys.find(part);
+    if (part.empty() || up == parent->subkeys.end()) return kErrorFileNotFound;
+    parent = up->second;
+  }
   auto it = parent->subkeys.find(last);
   if (it == parent->subkeys.end()) return kErrorFileNotFound;
   // Deleting takes every right on the key, which only its creator or an administrator holds.
-  if (RightsOn(root, *it->second) != kAllRights || parent->unwritable) return kErrorAccessDenied;
+  if (RightsOn(place, *it->second) != kAllRights || parent->unwritable) return kErrorAccessDenied;
   MarkDeleted(*it->second);
   parent->subkeys.erase(it);
   return kErrorSuccess;

@@ -3,6 +3,11 @@
 // key. Keys can be made unopenable or unwritable, values can hold any type,
 // and the program can run as a standard user, to whom HKEY_LOCAL_MACHINE is
 // read-only except where a key's access list grants the Users group more.
+// HKEY_CLASSES_ROOT is the user's classes over the machine's, as Windows
+// merges them, and the 32-bit views redirect as Windows documents
+// ("Registry Keys Affected by WOW64"): HKLM\SOFTWARE to its WOW6432Node but
+// for the keys it shares, and the classes' CLSID, Interface, DirectShow,
+// Media Type and MediaFoundation to theirs.
 #pragma once
 
 #include <map>
@@ -63,13 +68,23 @@ class SimRegistry : public Registry {
   std::recursive_mutex& mutex() const { return mutex_; }
 
  private:
+  // The tree a root's path lies in, and the path within it: where a merged
+  // or redirected root leads.
+  struct Place {
+    std::shared_ptr<Key> tree;
+    std::string path;
+    bool machine = false;  // the machine's: read-only to a standard user unless granted
+  };
+  Place Locate(RegRoot root, const std::string& path) const;
   std::shared_ptr<Key> Find(RegRoot root, const std::string& path) const;
-  uint32_t RightsOn(RegRoot root, const Key& key) const;
+  uint32_t RightsOn(const Place& place, const Key& key) const;
   std::shared_ptr<Key> FindOrCreate(RegRoot root, const std::string& path);
 
   mutable std::recursive_mutex mutex_;
   std::shared_ptr<Key> currentUser_;
   std::shared_ptr<Key> localMachine_;
+  std::shared_ptr<Key> users_;
+  std::shared_ptr<Key> currentConfig_;
   int openCount_ = 0;
 };
 

@@ -1,12 +1,13 @@
 // One owner for every kind of handle the Win32 layers hold: move-only, and
 // the handle is released exactly once, when its owner goes. Each kind's
 // traits say what "no handle" is and how one is released; they are all here,
-// so that nothing else releases a handle by hand.
+// so that nothing else releases a handle by hand, but for the two internet
+// libraries' handles, whose headers cannot be included together: the URL
+// cache's find handle (Win32UrlCache.cpp) and WinHTTP's (Win32Http.cpp).
 #pragma once
 
 #include <windows.h>
 #include <userenv.h>
-#include <wininet.h>
 
 #include <utility>
 
@@ -64,7 +65,6 @@ struct ReleasedBy {
 
 // Kernel objects that are null when missing: mutexes, tokens.
 using KernelObjectTraits = ReleasedBy<HANDLE, CloseHandle>;
-using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
 using RegKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
 // Pens, brushes, fonts and bitmaps that we made. One must not be selected
 // into a DC when it goes: declare its owner before the selection's.

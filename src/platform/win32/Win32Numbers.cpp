@@ -66,6 +66,20 @@ static_assert(kCsidlMyPictures == CSIDL_MYPICTURES);
 static_assert(kCsidlCommonMusic == CSIDL_COMMON_MUSIC);
 static_assert(kCsidlCommonPictures == CSIDL_COMMON_PICTURES);
 static_assert(kCsidlCommonVideo == CSIDL_COMMON_VIDEO);
+static_assert(kCsidlPrograms == CSIDL_PROGRAMS);
+static_assert(kCsidlStartup == CSIDL_STARTUP);
+static_assert(kCsidlSendTo == CSIDL_SENDTO);
+static_assert(kCsidlStartMenu == CSIDL_STARTMENU);
+static_assert(kCsidlFonts == CSIDL_FONTS);
+static_assert(kCsidlTemplates == CSIDL_TEMPLATES);
+static_assert(kCsidlCommonStartMenu == CSIDL_COMMON_STARTMENU);
+static_assert(kCsidlCommonPrograms == CSIDL_COMMON_PROGRAMS);
+static_assert(kCsidlCommonStartup == CSIDL_COMMON_STARTUP);
+static_assert(kCsidlCommonFavorites == CSIDL_COMMON_FAVORITES);
+static_assert(kCsidlSystemX86 == CSIDL_SYSTEMX86);
+static_assert(kCsidlProgramFilesCommon == CSIDL_PROGRAM_FILES_COMMON);
+static_assert(kCsidlProgramFilesCommonX86 == CSIDL_PROGRAM_FILES_COMMONX86);
+static_assert(kCsidlCommonTemplates == CSIDL_COMMON_TEMPLATES);
 // Our own numbers for the known folders must be none of the system's:
 // CSIDL numbers fit in a byte beside the CSIDL_FLAG_* bits.
 static_assert(kKnownFolderDownloads > (CSIDL_FLAG_MASK | 0xFF) && kKnownFolderOneDrive > (CSIDL_FLAG_MASK | 0xFF));

@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Http.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Security.h"
@@ -32,8 +33,9 @@ struct Win32Platform {
   Win32Security security;
   Win32AnsiText ansi;
   sqlite::SqliteDatabases databases{IdentifyOpenedDatabase};
-  Platform platform{registry, process,  clock,      files,    desktop, sound,    audio,
-                    shell,    urlCache, urlHistory, security, ansi,    databases};
+  Win32Http http;
+  Platform platform{registry, process,  clock,      files,    desktop, sound,     audio,
+                    shell,    urlCache, urlHistory, security, ansi,    databases, http};
 };
 
 }  // namespace platform::win32

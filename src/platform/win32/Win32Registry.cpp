@@ -1,23 +1,25 @@
 // The Win32 registry.
 #include "platform/win32/Win32Registry.h"
 
-#include <windows.h>
-#include <shlwapi.h>
+#include <winternl.h>
 
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
 #include "platform/win32/WideString.h"
 
+// ntdll exports it; MinGW's winternl.h does not declare it.
+extern "C" NTSTATUS NTAPI NtQueryKey(HANDLE key, int infoClass, PVOID buffer, ULONG length, PULONG needed);
+
 namespace platform::win32 {
 namespace {
+
+constexpr int kKeyNameInformation = 3;
 
 // The largest value read or written. The program keeps numbers and short
 // texts; Windows advises against values beyond a few kilobytes. Sizes are
 // checked against it before they are rounded or allocated.
 constexpr DWORD kMaxValueBytes = DWORD{1} << 24;
-
-HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 // Only the rights the handle's calls use: the installer grants a standard
 // user exactly query and set on the settings key, and asking for anything
@@ -25,13 +27,13 @@ HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_
 REGSAM Sam(RegAccess access) {
   switch (access) {
     case RegAccess::QueryAndSet:
-      return KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY;
+      return KEY_QUERY_VALUE | KEY_SET_VALUE;
     case RegAccess::SetOnly:
-      return KEY_SET_VALUE | KEY_WOW64_64KEY;
+      return KEY_SET_VALUE;
     case RegAccess::QueryOnly:
-      return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
+      return KEY_QUERY_VALUE;
   }
-  return KEY_QUERY_VALUE | KEY_WOW64_64KEY;
+  return KEY_QUERY_VALUE;
 }
 
 class Win32RegKey : public RegKey {
@@ -87,30 +89,94 @@ class Win32RegKey : public RegKey {
 
   long DeleteValue(const std::string& name) override { return RegDeleteValueW(key_.get(), Wide(name).c_str()); }
 
+  long ValueNames(std::vector<std::string>* names) override {
+    names->clear();
+    // Value names are at most 16,383 characters.
+    std::vector<wchar_t> buffer(16384);
+    for (DWORD index = 0;; ++index) {
+      DWORD chars = static_cast<DWORD>(buffer.size());
+      LONG rc = RegEnumValueW(key_.get(), index, buffer.data(), &chars, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+      if (rc != ERROR_SUCCESS) return rc;
+      names->push_back(Utf8(buffer.data(), chars));
+    }
+  }
+
+  long FullName(std::string* name) override {
+    // KEY_NAME_INFORMATION: the name's length in bytes, then the name.
+    std::vector<ULONG> buffer(2048);
+    ULONG needed = 0;
+    NTSTATUS status = NtQueryKey(key_.get(), kKeyNameInformation, buffer.data(),
+                                 static_cast<ULONG>(buffer.size() * sizeof(ULONG)), &needed);
+    if (!NT_SUCCESS(status)) return static_cast<long>(RtlNtStatusToDosError(status));
+    *name = Utf8(reinterpret_cast<const wchar_t*>(buffer.data() + 1), buffer[0] / sizeof(wchar_t));
+    return ERROR_SUCCESS;
+  }
+
  private:
   ScopedRegKey key_;
 };
 
 }  // namespace
 
+HKEY RootKey(RegRoot root) {
+  switch (root) {
+    case RegRoot::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegRoot::ClassesRoot:
+    case RegRoot::ClassesRoot32:
+      return HKEY_CLASSES_ROOT;
+    case RegRoot::Users:
+      return HKEY_USERS;
+    case RegRoot::CurrentConfig:
+      return HKEY_CURRENT_CONFIG;
+    case RegRoot::LocalMachine:
+    case RegRoot::LocalMachine32:
+      break;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+REGSAM ViewOf(RegRoot root) {
+  return root == RegRoot::LocalMachine32 || root == RegRoot::ClassesRoot32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
 std::unique_ptr<RegKey> Win32Registry::Open(RegRoot root, const std::string& path, RegAccess access, bool create,
                                             long* error) {
   HKEY key = nullptr;
   std::wstring wpath = Wide(path);
-  LONG rc = create ? RegCreateKeyExW(RootKey(root), wpath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access),
-                                     nullptr, &key, nullptr)
-                   : RegOpenKeyExW(RootKey(root), wpath.c_str(), 0, Sam(access), &key);
+  const REGSAM sam = Sam(access) | ViewOf(root);
+  LONG rc = create ? RegCreateKeyExW(RootKey(root), wpath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, sam, nullptr,
+                                     &key, nullptr)
+                   : RegOpenKeyExW(RootKey(root), wpath.c_str(), 0, sam, &key);
   *error = rc;
   if (rc != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32RegKey>(key);
 }
 
+// SHDeleteKey and SHDeleteValue take no view: a 32-bit build would delete
+// in the 32-bit view what it opened in the 64-bit one. So the key is opened
+// in its root's view, emptied (RegDeleteTree) and then removed itself.
 long Win32Registry::DeleteTree(RegRoot root, const std::string& path) {
-  return SHDeleteKeyW(RootKey(root), Wide(path).c_str());
+  const std::wstring wpath = Wide(path);
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExW(RootKey(root), wpath.c_str(), 0,
+                          DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | ViewOf(root), &opened);
+  if (rc != ERROR_SUCCESS) return rc;
+  {
+    ScopedRegKey key(opened);
+    rc = RegDeleteTreeW(key.get(), nullptr);
+  }
+  if (rc != ERROR_SUCCESS) return rc;
+  return RegDeleteKeyExW(RootKey(root), wpath.c_str(), ViewOf(root), 0);
 }
 
 long Win32Registry::DeleteValue(RegRoot root, const std::string& path, const std::string& name) {
-  return SHDeleteValueW(RootKey(root), Wide(path).c_str(), Wide(name).c_str());
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExW(RootKey(root), Wide(path).c_str(), 0, KEY_SET_VALUE | ViewOf(root), &opened);
+  if (rc != ERROR_SUCCESS) return rc;
+  ScopedRegKey key(opened);
+  return RegDeleteValueW(key.get(), Wide(name).c_str());
 }
 
 }  // namespace platform::win32

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/WideString.h"
 
 namespace platform::win32 {
@@ -69,11 +70,11 @@ class Win32SecuredKey : public SecuredKey {
 REGSAM Sam(KeyRight right) {
   switch (right) {
     case KeyRight::ReadControl:
-      return READ_CONTROL | KEY_WOW64_64KEY;
+      return READ_CONTROL;
     case KeyRight::WriteDac:
-      return WRITE_DAC | KEY_WOW64_64KEY;
+      return WRITE_DAC;
     case KeyRight::Read:
-      return KEY_READ | KEY_WOW64_64KEY;
+      return KEY_READ;
   }
   return KEY_READ;
 }
@@ -106,8 +107,7 @@ bool Win32Security::LogonUserName(uint32_t bufferChars, std::string* name) {
 
 std::unique_ptr<SecuredKey> Win32Security::OpenKey(RegRoot root, const std::string& path, KeyRight right, long* error) {
   HKEY key = nullptr;
-  *error = RegOpenKeyExW(root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0,
-                         Sam(right), &key);
+  *error = RegOpenKeyExW(RootKey(root), Wide(path).c_str(), 0, Sam(right) | ViewOf(root), &key);
   if (*error != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32SecuredKey>(key);
 }

@@ -14,14 +14,66 @@
 
 namespace platform::win32 {
 
+namespace {
+
+// The known folders that have no CSIDL number, by our own numbers.
+const KNOWNFOLDERID* KnownFolderOf(int id) {
+  switch (id) {
+    case kKnownFolderDownloads:
+      return &FOLDERID_Downloads;
+    case kKnownFolderOneDrive:
+      return &FOLDERID_SkyDrive;
+    case kKnownFolderLocalAppDataLow:
+      return &FOLDERID_LocalAppDataLow;
+    case kKnownFolderPublic:
+      return &FOLDERID_Public;
+    case kKnownFolderUserProfiles:
+      return &FOLDERID_UserProfiles;
+    case kKnownFolderSavedGames:
+      return &FOLDERID_SavedGames;
+    case kKnownFolderLinks:
+      return &FOLDERID_Links;
+    case kKnownFolderContacts:
+      return &FOLDERID_Contacts;
+    case kKnownFolderSearches:
+      return &FOLDERID_SavedSearches;
+    case kKnownFolderPublicDownloads:
+      return &FOLDERID_PublicDownloads;
+    case kKnownFolderProgramFilesX64:
+      return &FOLDERID_ProgramFilesX64;
+    case kKnownFolderProgramFilesCommonX64:
+      return &FOLDERID_ProgramFilesCommonX64;
+  }
+  return nullptr;
+}
+
+bool KnownFolder(const KNOWNFOLDERID& id, std::string* path) {
+  wchar_t* known = nullptr;
+  HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &known);
+  if (SUCCEEDED(result) && known) *path = Utf8(known);
+  CoTaskMemFree(known);
+  return SUCCEEDED(result) && known;
+}
+
+// What Windows sets for a 32-bit program on 64-bit Windows, to which the
+// 64-bit folders are no known folder (SHGetKnownFolderPath refuses
+// FOLDERID_ProgramFilesX64 there).
+bool EnvironmentFolder(const wchar_t* name, std::string* path) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH);
+  if (n == 0 || n > MAX_PATH) return false;
+  *path = Utf8(buffer, n);
+  return true;
+}
+
+}  // namespace
+
 bool Win32Shell::SpecialFolder(int csidl, std::string* path) {
-  if (csidl == kKnownFolderDownloads || csidl == kKnownFolderOneDrive) {
-    wchar_t* known = nullptr;
-    HRESULT result = SHGetKnownFolderPath(csidl == kKnownFolderDownloads ? FOLDERID_Downloads : FOLDERID_SkyDrive,
-                                          KF_FLAG_DONT_VERIFY, nullptr, &known);
-    if (SUCCEEDED(result) && known) *path = Utf8(known);
-    CoTaskMemFree(known);
-    return SUCCEEDED(result);
+  if (const KNOWNFOLDERID* id = KnownFolderOf(csidl)) {
+    if (KnownFolder(*id, path)) return true;
+    if (csidl == kKnownFolderProgramFilesX64) return EnvironmentFolder(L"ProgramW6432", path);
+    if (csidl == kKnownFolderProgramFilesCommonX64) return EnvironmentFolder(L"CommonProgramW6432", path);
+    return false;
   }
   wchar_t buffer[MAX_PATH + 1] = {};
   if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return false;

@@ -14,6 +14,8 @@
 namespace platform::win32 {
 namespace {
 
+using UrlCacheFindTraits = ReleasedBy<HANDLE, FindCloseUrlCache>;
+
 // Far beyond any record (an address, a file name and stored headers); a
 // cache that asks for more is broken or hostile.
 constexpr DWORD kLargestRecord = DWORD{4} << 20;

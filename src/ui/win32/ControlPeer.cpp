@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/InputControls.h"
 #include "ui/win32/FormPeer.h"
 #include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Layout.h"
@@ -196,6 +197,11 @@ void ControlPeer::Place() {
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (control_.kind() == Kind::ListBox) SetLineHeight();
   if (control_.kind() == Kind::PageControl) FitTabButtons(hwnd_, r.right - r.left, dpi());
+  if (control_.kind() == Kind::CheckList) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, 0, client.right - GetSystemMetrics(SM_CXVSCROLL));
+  }
   fitted_ = false;
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -216,7 +222,8 @@ void ControlPeer::Sync() {
     return;
   }
   std::wstring caption = Wide(control_.caption());
-  if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && WindowText(hwnd_) != caption) {
+  if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && control_.kind() != Kind::CheckList &&
+      WindowText(hwnd_) != caption) {
     SetWindowTextW(hwnd_, caption.c_str());
   }
   EnableWindow(hwnd_, control_.enabled());
@@ -233,6 +240,14 @@ void ControlPeer::Sync() {
     case Kind::ListBox:
       SetLineHeight();
       break;
+    case Kind::CheckList:
+      SyncCheckList();
+      break;
+    case Kind::ProgressBar:
+      SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(static_cast<ProgressBar&>(control_).position()), 0);
+      break;
+    case Kind::TextBox:
+      break;
     case Kind::PageControl:
       SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(static_cast<PageControl&>(control_).activePageIndex()), 0);
       for (Control* page : control_.children()) {
@@ -245,9 +260,61 @@ void ControlPeer::Sync() {
   }
 }
 
+namespace {
+// A list view item's check box: none (0), clear (1) or checked (2).
+UINT CheckImage(const CheckList::Line& line) { return INDEXTOSTATEIMAGEMASK(line.heading ? 0 : line.checked ? 2 : 1); }
+}  // namespace
+
+// New lines are sent whole, in one batch; a check alone, by itself.
+void ControlPeer::SyncCheckList() {
+  auto& list = static_cast<CheckList&>(control_);
+  syncing_ = true;
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  if (list.revision() != checkListRevision_) {
+    checkListRevision_ = list.revision();
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(hwnd_, LVM_SETITEMCOUNT, list.lines().size(), 0);
+    for (size_t i = 0; i < list.lines().size(); ++i) {
+      std::wstring text = Wide(list.lines()[i].text);
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(i);
+      item.pszText = text.data();
+      SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      // A new item has a clear box: its own is set once it is there.
+      item.state = CheckImage(list.lines()[i]);
+      SendMessageW(hwnd_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  } else if (list.changedLine() >= 0) {
+    item.state = CheckImage(list.lines()[static_cast<size_t>(list.changedLine())]);
+    SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(list.changedLine()), reinterpret_cast<LPARAM>(&item));
+  }
+  syncing_ = false;
+}
+
+void ControlPeer::CheckChanged(const NMLISTVIEW& change) {
+  auto& list = static_cast<CheckList&>(control_);
+  if (syncing_ || !(change.uChanged & LVIF_STATE) || change.iItem < 0 ||
+      static_cast<size_t>(change.iItem) >= list.lines().size()) {
+    return;
+  }
+  const UINT image = (change.uNewState & LVIS_STATEIMAGEMASK) >> 12;
+  if (image == 0 || image == ((change.uOldState & LVIS_STATEIMAGEMASK) >> 12)) return;
+  if (list.lines()[static_cast<size_t>(change.iItem)].checked != (image == 2)) list.UserToggle(change.iItem);
+}
+
 void ControlPeer::ReadFromNative() {
   reading_ = true;
   switch (control_.kind()) {
+    case Kind::TextBox: {
+      // The program's own text is no typing.
+      std::string text = platform::win32::Utf8(WindowText(hwnd_));
+      if (text != control_.caption()) static_cast<TextBox&>(control_).UserType(std::move(text));
+      break;
+    }
     case Kind::ComboBox:
       static_cast<ComboBox&>(control_).SetItemIndex(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
       break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -27,6 +28,8 @@ class ControlPeer : public Peer, public ListPeer {
   void Place();
   // Reads what the user changed in the native control into the model.
   void ReadFromNative();
+  // A check list's item changed: the user's click on its check box, told to the model.
+  void CheckChanged(const NMLISTVIEW& change);
   bool IsList() const { return control_.kind() == Kind::ListBox || control_.kind() == Kind::ComboBox; }
 
   // A list box's or combo box's lines, one message each.
@@ -59,6 +62,7 @@ class ControlPeer : public Peer, public ListPeer {
   LRESULT PaintedMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   void FitLabel();
+  void SyncCheckList();
   void SetLineHeight();
 
   Win32Ui& ui_;
@@ -71,6 +75,8 @@ class ControlPeer : public Peer, public ListPeer {
   bool fitted_ = false;
   bool reading_ = false;
   bool holdingRedraw_ = false;
+  int checkListRevision_ = -1;  // the lines the native list holds
+  bool syncing_ = false;        // the native list's changes are the model's own
   // Owns hwnd_; declared last, so that it goes first, while the rest is
   // whole for the messages its destruction sends.
   platform::win32::ScopedWindow window_;

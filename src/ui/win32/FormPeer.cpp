@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "platform/win32/WideString.h"
+#include "ui/InputControls.h"
 #include "ui/win32/Win32Dpi.h"
 #include "ui/win32/Win32Drawing.h"
 #include "ui/win32/Win32Layout.h"
@@ -135,6 +136,19 @@ void FormPeer::CreateControls(Control& parent) {
         cls = WC_TABCONTROLW;
         style |= TCS_BUTTONS | TCS_FLATBUTTONS | TCS_FIXEDWIDTH | WS_TABSTOP;
         break;
+      case Kind::TextBox:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+        break;
+      // A list view with check boxes: what screen readers and UI Automation
+      // know as a list of items that can be checked.
+      case Kind::CheckList:
+        cls = WC_LISTVIEWW;
+        style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP;
+        break;
+      case Kind::ProgressBar:
+        cls = PROGRESS_CLASSW;
+        break;
       default:
         break;  // panels and tab sheets are drawn by the form
     }
@@ -155,6 +169,12 @@ void FormPeer::CreateControls(Control& parent) {
           item.pszText = text.data();
           SendMessageW(hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(i++), reinterpret_cast<LPARAM>(&item));
         }
+      }
+      if (c->kind() == Kind::CheckList) {
+        // One column, as wide as the list once it is placed.
+        SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+        LVCOLUMNW column{};
+        SendMessageW(hwnd, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
       }
     }
     controls_.push_back(std::make_unique<ControlPeer>(ui_, *this, *c, hwnd));
@@ -301,6 +321,10 @@ bool FormPeer::Command(WPARAM wParam, LPARAM lParam) {
       }
       if (code == LBN_SETFOCUS) c.SetFocus();
       break;
+    case Kind::TextBox:
+      if (code == EN_CHANGE) peer->ReadFromNative();
+      if (code == EN_SETFOCUS) c.SetFocus();
+      break;
     default:
       if (code == BN_CLICKED) {  // STN_CLICKED, too, for labels
         ReadListsFromNative();
@@ -376,6 +400,9 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (peer && peer->control().kind() == Kind::PageControl && header->code == TCN_SELCHANGE) {
         auto& pages = static_cast<PageControl&>(peer->control());
         pages.SetActivePageIndex(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+      }
+      if (peer && peer->control().kind() == Kind::CheckList && header->code == LVN_ITEMCHANGED) {
+        peer->CheckChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam));
       }
       break;
     }

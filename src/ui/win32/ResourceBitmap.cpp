@@ -16,9 +16,12 @@ namespace {
 constexpr std::array<int, 3> kScales{100, 150, 200};
 
 HBITMAP Load(const std::string& name, int scale) {
-  std::string resource = scale == 100 ? name : name + std::to_string(scale);
-  return static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), Wide(resource).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  std::wstring resource = Wide(scale == 100 ? name : name + std::to_string(scale));
+  HMODULE module = GetModuleHandleW(nullptr);
+  auto bitmap = static_cast<HBITMAP>(LoadImageW(module, resource.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  // A run-length encoded picture (the large ones) cannot be a DIB section.
+  if (!bitmap) bitmap = static_cast<HBITMAP>(LoadImageW(module, resource.c_str(), IMAGE_BITMAP, 0, 0, 0));
+  return bitmap;
 }
 
 }  // namespace

@@ -279,7 +279,7 @@ TEST(CommandLineE2E, AnotherCleaningGivesThreeABadCommandLineTwoAndAMissingProgr
   // exit code on; its redirection reaches the report.
   Result twoActions = RunCommand(L"cmd.exe /c corvane /clean /preview");
   EXPECT_EQ(twoActions.exitCode, 2u) << twoActions.output;
-  EXPECT_NE(twoActions.output.find("Only one of /preview and /clean can be given."), std::string::npos);
+  EXPECT_NE(twoActions.output.find("Only one of /preview, /clean and /list can be given."), std::string::npos);
   Result reportSwitch = RunCommand(L"cmd.exe /c corvane /clean /report /preview");
   EXPECT_EQ(reportSwitch.exitCode, 2u) << "a switch, not a report file named /preview";
   EXPECT_TRUE(Exists(planted));

@@ -136,6 +136,17 @@ TEST(TrayE2E, TheAboutBoxOpensModallyFromTheHelpMenuAndItsLinkLightsUp) {
   ASSERT_TRUE(IsWindowVisible(about));
   Pause(300);
   Screenshot(about, "about-box");
+  // Its picture (run-length encoded in the resources) is drawn: the colour by
+  // the client's corner is one stripe of a gradient, not the whole box.
+  RECT outer;
+  GetWindowRect(about, &outer);
+  POINT corner{4, 4};
+  ClientToScreen(about, &corner);
+  HDC screen = GetDC(nullptr);
+  COLORREF cornerColor = GetPixel(screen, corner.x, corner.y);
+  ReleaseDC(nullptr, screen);
+  int area = (outer.right - outer.left) * (outer.bottom - outer.top);
+  EXPECT_LT(CountScreenPixels(about, cornerColor), area / 4) << "the About picture is drawn";
   HWND link = FindChild(about, L"Static", L"w w w . t e s s a l y . e x a m p l e");
   ASSERT_NE(link, nullptr);
 

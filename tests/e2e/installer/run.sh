@@ -164,6 +164,8 @@ echo "--- the installer reported:"; [ -n "$rep" ] && tr -d '\r' < "$rep"; echo "
   && ok "installer reported on the Settings folder grant" || bad "no report on the Settings folder grant"
 [ -n "$rep" ] && grep -q "^Users may query and set the values of HKLM.*, and nothing more" "$rep" \
   && ok "the settings key grants Users exactly query and set value" || bad "the settings key grant is not exactly query and set"
+[ -n "$rep" ] && grep -q "^Users may query and set the chosen community cleaners in HKLM.*Community" "$rep" \
+  && ok "the Community subkey grants Users query and set value" || bad "the Community subkey grant is not exactly query and set"
 
 printf 'example.com\r\nwww.example.org\r\n' > "$dir/Settings/SafeCookies.txt"
 cp "$dir/Settings/SafeCookies.txt" "$work/SafeCookies.expected"
