@@ -117,6 +117,7 @@ int List(platform::Platform& platform, const std::function<void(const std::strin
   std::string text;
   auto line = [&text](bool on, const std::string& name) { text += (on ? "[x] " : "[ ] ") + name + "\r\n"; };
   for (size_t i = 0; i < cleaner::kCleanerCount; ++i) line(switches[i], cleaner::kCleaners[i].valueName);
+  for (size_t i = 0; i < browsers::kBrowserCount; ++i) line(browserSwitches[i], browsers::kBrowsers[i].settingName);
   const community::Catalogue catalogue = community::LoadCatalogue(platform);
   community::SystemFolders folders(platform);
   for (const community::Entry& entry : catalogue.entries) {

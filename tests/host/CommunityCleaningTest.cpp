@@ -302,7 +302,12 @@ TEST_F(CommunityCleaning, OnlyChosenEntriesOfDetectedApplicationsRunAfterTheBuil
   EXPECT_EQ(Command(app::CommandAction::List, &listed), app::kExitFinished);
   EXPECT_TRUE(Says(listed, "[x] WindowsRunHist\r\n")) << listed;
   EXPECT_TRUE(Says(listed, "[ ] URLAddressBar\r\n")) << listed;
-  EXPECT_TRUE(Says(listed, "[ ] WindowsTimeline\r\n[x] Away\r\n[x] Here\r\n[ ] Unchosen\r\n")) << listed;
+  // The browsers by their switches (a missing one counts as on), between the two.
+  EXPECT_TRUE(Says(listed, "[ ] WindowsTimeline\r\n[x] CleanEdge\r\n")) << listed;
+  sim.registry.Set(RegRoot::LocalMachine, settings::kSettingsKey, "CleanVivaldi", RegValue::DWord(0));
+  EXPECT_EQ(Command(app::CommandAction::List, &listed), app::kExitFinished);
+  EXPECT_TRUE(Says(listed, "[ ] CleanVivaldi\r\n")) << listed;
+  EXPECT_TRUE(Says(listed, "[x] CleanFirefox\r\n[x] Away\r\n[x] Here\r\n[ ] Unchosen\r\n")) << listed;
 }
 
 TEST_F(CorvaneFixture, RestoringTheDefaultsClearsTheChosenCommunityEntries) {
