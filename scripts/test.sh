@@ -87,6 +87,8 @@ if build win64 --target all corvane_installer; then
   check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh "$top/build/win64/bin" "$top/build/win64/bin" "$top/build/win64/cvblock-scratch"
   check installer-under-wine 600 bash tests/e2e/installer/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-installer"
   check e2e-under-wine 900 bash tests/e2e/run_e2e.sh "$top/build/win64/bin" "$top/build/win64/e2e"
+  # The README's and docs/' pictures, from the walk just taken.
+  check screenshots 120 bash scripts/keep_screenshots.sh "$top/build/win64/e2e/screenshots" "$top/docs/screenshots"
   # Every window again at 150% and 200% (the run above is at 100%), with
   # screenshots under build/win64/e2e-dpi144 and e2e-dpi192.
   for dpi in 144 192; do

@@ -17,6 +17,10 @@ class Form;
 struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
 };
+inline bool operator==(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
+inline bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
 
 using Color = uint32_t;  // 0x00BBGGRR, as a COLORREF
 constexpr Color kWhite = 0xFFFFFF;

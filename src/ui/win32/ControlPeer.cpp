@@ -189,6 +189,7 @@ HBITMAP ControlPeer::SelectedPicture() {
 
 void ControlPeer::Place() {
   if (!hwnd_) return;
+  placedAt_ = control_.bounds();
   RECT r = AbsoluteRect(control_, dpi());
   int height = r.bottom - r.top;
   if (control_.kind() == Kind::PageControl) height = Scaled(kTabRowHeight, dpi());
@@ -221,6 +222,8 @@ void ControlPeer::Sync() {
     InvalidateRect(form_.hwnd(), nullptr, TRUE);
     return;
   }
+  // A control the form moved (the Browsers page's boxes of the browsers found).
+  if (control_.bounds() != placedAt_) Place();
   std::wstring caption = Wide(control_.caption());
   if (control_.kind() != Kind::ComboBox && control_.kind() != Kind::ListBox && control_.kind() != Kind::CheckList &&
       WindowText(hwnd_) != caption) {

@@ -73,6 +73,7 @@ class ControlPeer : public Peer, public ListPeer {
   ResourceBitmap selectedPicture_;
   int tighten_ = 0;
   bool fitted_ = false;
+  Rect placedAt_;  // the model's bounds when the window was last placed
   bool reading_ = false;
   bool holdingRedraw_ = false;
   int checkListRevision_ = -1;  // the lines the native list holds

@@ -22,23 +22,7 @@ namespace {
 constexpr DWORD kWait = 30000;
 constexpr wchar_t kCommunityKey[] = L"SOFTWARE\\Tessaly\\Corvane\\Version2\\Settings\\Community";
 
-std::wstring Folder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Makes the file and every folder above it.
-void Put(const std::wstring& path, const char* text = "trace") {
-  SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-  CloseHandle(file);
-}
+void Put(const std::wstring& path, const char* text = "trace") { ASSERT_TRUE(WriteFileText(path, text)); }
 
 void PutValue(const wchar_t* key, const wchar_t* name) {
   HKEY h = nullptr;
@@ -75,8 +59,8 @@ TEST(CommunityE2E, FiveApplicationsChosenFromTheLatestDefinitionsAreCleanedAndTh
   std::wstring shared(data);
   for (wchar_t& c : shared) c = c == L'/' ? L'\\' : c;
   if (!Exists(shared)) GTEST_SKIP() << "the Winapp2 project's file is not in " << CORVANE_WINAPP2_DIR;
-  const std::wstring roaming = Folder(CSIDL_APPDATA), local = Folder(CSIDL_LOCAL_APPDATA);
-  const std::wstring x86 = Folder(CSIDL_PROGRAM_FILESX86);
+  const std::wstring roaming = KnownFolder(CSIDL_APPDATA), local = KnownFolder(CSIDL_LOCAL_APPDATA);
+  const std::wstring x86 = KnownFolder(CSIDL_PROGRAM_FILESX86);
   // Discord: Chromium inside, its profile in its data folder.
   const std::wstring discord = roaming + L"\\discord";
   for (const wchar_t* file : {L"\\Cache\\Cache_Data\\f_000001", L"\\Code Cache\\js\\index", L"\\GPUCache\\data_0",

@@ -12,10 +12,13 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Driver.h"
 // After <windows.h>, which Driver.h brings.
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include "Person.h"
 #include "Tray.h"
@@ -96,9 +99,47 @@ int LineHeight(int dpi) {
   return metrics.tmHeight;
 }
 
+// Profiles of two browsers, so that the Browsers page has some to show;
+// removed afterwards where the test made them.
+class BrowserProfiles {
+ public:
+  BrowserProfiles() {
+    const std::wstring edge = KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Microsoft\\Edge";
+    const std::wstring firefox = KnownFolder(CSIDL_APPDATA) + L"\\Mozilla";
+    for (const std::wstring& folder : {edge, firefox}) {
+      if (!Exists(folder)) made_.push_back(folder);
+    }
+    ok_ = WriteFileText(edge + L"\\User Data\\Local State",
+                        R"({"profile":{"info_cache":{"Default":{"name":"Personal"},"Profile 1":{"name":"Work"}}}})") &&
+          WriteFileText(edge + L"\\User Data\\Default\\Preferences", "{}") &&
+          WriteFileText(edge + L"\\User Data\\Profile 1\\Preferences", "{}") &&
+          WriteFileText(firefox + L"\\Firefox\\profiles.ini",
+                        "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+                        "Path=Profiles/e2e.default-release\r\nDefault=1\r\n") &&
+          WriteFileText(firefox + L"\\Firefox\\Profiles\\e2e.default-release\\prefs.js", "");
+  }
+  ~BrowserProfiles() {
+    for (const std::wstring& folder : made_) {
+      std::wstring from = folder + L'\0';  // the list's second terminator
+      SHFILEOPSTRUCTW remove{};
+      remove.wFunc = FO_DELETE;
+      remove.pFrom = from.c_str();
+      remove.fFlags = FOF_NO_UI;
+      SHFileOperationW(&remove);
+    }
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  std::vector<std::wstring> made_;
+  bool ok_ = false;
+};
+
 TEST(DisplayScaleE2E, EveryWindowIsDrawnAtTheDisplayScaleWithItsControlsInside) {
   ASSERT_TRUE(CommitCookie("Cookie:scale@first.example/"));
   ASSERT_TRUE(CommitCookie("Cookie:scale@second.example/"));
+  BrowserProfiles profiles;
+  ASSERT_TRUE(profiles.ok());
   Process corvane;
   // The splash's picture runs a few pixels past its window, as it always has;
   // and its thread sleeps while it shows, so that its controls' texts cannot
@@ -133,7 +174,19 @@ TEST(DisplayScaleE2E, EveryWindowIsDrawnAtTheDisplayScaleWithItsControlsInside) 
     PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(tabs, WM_LBUTTONUP, 0, at);
     EXPECT_TRUE(WaitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, kWait)) << tab;
-    CheckAndKeep(history, "history-tab" + std::to_string(tab + 1));
+    const char* names[] = {"history-browsers", "history-windows-10-11"};
+    if (tab == 3) {
+      // The boxes of the browsers found, one under another: the window moves
+      // the model's controls the form placed again.
+      HWND edge = FindChild(history, L"Button", L"Microsoft Edge (Personal, Work)");
+      HWND firefox = FindChild(history, L"Button", L"Firefox (default-release)");
+      ASSERT_TRUE(edge && firefox) << "the profiles found";
+      RECT e, f;
+      GetWindowRect(edge, &e);
+      GetWindowRect(firefox, &f);
+      EXPECT_TRUE(f.top > e.top && f.top - e.top <= 2 * (e.bottom - e.top)) << "Firefox's box right under Edge's";
+    }
+    CheckAndKeep(history, tab - 3 < 2 ? names[tab - 3] : "history-tab" + std::to_string(tab + 1));
   }
   ASSERT_NE(OpenFromTray(main, pid, pages[0].first, L"THistoryCleanerPref", L"History Cleaner"), nullptr);
   PostClick(FindChild(history, L"Button", L"Cookies Manager"));

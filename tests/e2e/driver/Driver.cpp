@@ -1,6 +1,7 @@
 // The end-to-end driver's tools.
 #include "Driver.h"
 
+#include <shlobj.h>
 #include <wininet.h>
 
 #include "tests/support/CommitUrlCacheEntry.h"
@@ -252,6 +253,24 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
   CloseHandle(file);
   return bytes;
+}
+
+bool WriteFileText(const std::wstring& path, const char* text) {
+  SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+  CloseHandle(file);
+  return ok;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring KnownFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+  return path;
 }
 
 namespace {

@@ -75,6 +75,11 @@ int CountScreenPixels(HWND hwnd, COLORREF color);
 
 // The bytes of a file, or nullopt when it cannot be opened.
 std::optional<std::string> ReadWholeFile(const std::wstring& path);
+// Makes the file, and every folder above it, holding `text`.
+bool WriteFileText(const std::wstring& path, const char* text);
+bool Exists(const std::wstring& path);
+// A folder of the system's by its CSIDL (CSIDL_APPDATA, ...).
+std::wstring KnownFolder(int csidl);
 
 // Lets the other process run for a while (and pumps our own messages).
 void Pause(DWORD ms);
