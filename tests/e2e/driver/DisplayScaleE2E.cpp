@@ -8,6 +8,7 @@
 // another scale, which Wine (one DPI for every monitor) never announces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -176,15 +177,24 @@ TEST(DisplayScaleE2E, EveryWindowIsDrawnAtTheDisplayScaleWithItsControlsInside) 
     EXPECT_TRUE(WaitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, kWait)) << tab;
     const char* names[] = {"history-browsers", "history-windows-10-11"};
     if (tab == 3) {
-      // The boxes of the browsers found, one under another: the window moves
-      // the model's controls the form placed again.
-      HWND edge = FindChild(history, L"Button", L"Microsoft Edge (Personal, Work)");
-      HWND firefox = FindChild(history, L"Button", L"Firefox (default-release)");
-      ASSERT_TRUE(edge && firefox) << "the profiles found";
-      RECT e, f;
-      GetWindowRect(edge, &e);
-      GetWindowRect(firefox, &f);
-      EXPECT_TRUE(f.top > e.top && f.top - e.top <= 2 * (e.bottom - e.top)) << "Firefox's box right under Edge's";
+      // The boxes of the browsers found (these two, and any an earlier test
+      // left), one right under another: the window moves the controls the
+      // form placed again.
+      ASSERT_NE(FindChild(history, L"Button", L"Microsoft Edge (Personal, Work)"), nullptr) << "the profiles found";
+      ASSERT_NE(FindChild(history, L"Button", L"Firefox (default-release)"), nullptr) << "the profiles found";
+      std::vector<RECT> found;
+      for (HWND child = GetWindow(history, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring text = WindowText(child);
+        if (!IsWindowVisible(child) || text.find(L" (") == std::wstring::npos) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        found.push_back(r);
+      }
+      std::sort(found.begin(), found.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
+      for (size_t i = 1; i < found.size(); ++i) {
+        EXPECT_LE(found[i].top - found[i - 1].top, 2 * (found[i].bottom - found[i].top))
+            << "box " << i << " right under the one before";
+      }
     }
     CheckAndKeep(history, tab - 3 < 2 ? names[tab - 3] : "history-tab" + std::to_string(tab + 1));
   }
