@@ -10,7 +10,9 @@
 # round; medians, best runs and their ratios are printed with the machine's
 # load: take figures when the load is low. The files both sides leave are
 # compared after the first cleaning. Detecting is what the community cleaners
-# window does when it opens, on the same whole file.
+# window does when it opens, on the same whole file; and the window itself is
+# timed last, from the click on "More applications…" until its list shows
+# (bench/community_window.cpp, on a virtual display).
 # Usage: bash bench/community_bench.sh [ROUNDS] [ENTRIES]   (builds the win64 preset first)
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,12 +22,12 @@ count=${2:-20}
 data=""
 for d in "$top/../shared/winapp2" "$top/../../shared/winapp2"; do [ -f "$d/Winapp2.ini" ] && data=$(readlink -f "$d"); done
 [ -n "$data" ] || { echo "the Winapp2 project's file is not beside the repository (../shared/winapp2)" >&2; exit 1; }
-cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target corvane community_min >/dev/null || exit 1
+cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target corvane community_min community_window >/dev/null || exit 1
 work=$([ -d /dev/shm ] && echo "/dev/shm/corvane-community-bench-$$" || echo "$top/build/win64/community-bench")
-source scripts/wine_prefix.sh
-trap 'end_prefix; rm -rf "$work"' EXIT
+source scripts/wine_session.sh
+trap 'end_session; rm -rf "$work"' EXIT
 mkdir -p "$work/app"
-cp build/win64/bin/corvane.exe build/win64/bin/community_min.exe "$work/app/"
+cp build/win64/bin/corvane.exe build/win64/bin/community_min.exe build/win64/bin/community_window.exe "$work/app/"
 mapfile -t names < <(python3 bench/community_layout.py "$data/Winapp2.ini" "$work/stock" "$count" 1000)
 timeout 120 "$WINE" wineboot -i >/dev/null 2>&1
 home=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v '/Public/$' | head -n1)
@@ -105,4 +107,6 @@ for phase in detect preview clean; do
     'BEGIN { printf "  ratio corvane/minimal: median %.2f, best %.2f (%s)\n", a / b, c / d, t }'
 done
 echo "over $rounds runs each, after one uncounted run"
+fresh
+timeout 900 "$WINE" "$work/app/community_window.exe" "$rounds" 2>&1 | grep -v -E '^(ALSA|[0-9a-f]{4}:(fixme|err):)|^wine: ' | tr -d '\r'
 echo "load after: $(uptime)"

@@ -2,11 +2,10 @@
 # The cookie manager with 5,000 cookie sites and a 20,000-line keep-list,
 # worked from another process under Wine on a virtual display: from the click
 # on "Cookies Manager" until both lists are filled, and ">>" of the 5,000
-# lines; against two plain sorted list boxes filled by LB_ADDSTRING with
-# redrawing held off, in the same prefix and run, round by round. Prints the
-# times (median and best of ROUNDS, default 3) and the ratios, the target being
-# 2x or less; and how long a bare walk of the cookie entries takes, which is
-# part of the fill.
+# lines; against a bare walk of the cookie entries (part of the fill) and two
+# plain sorted list boxes filled by LB_ADDSTRING with redrawing held off, in
+# the same prefix and run, round by round. Prints the times (median and best
+# of ROUNDS, default 3) and the ratios, the target being 2x or less.
 # Usage: bash bench/list_bench.sh [ROUNDS]   (builds the win64 preset first)
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -322,7 +322,12 @@ class Win32FolderHandle : public FolderHandle {
     ScopedKernelObject opened(h);
     AttributeTagInformation tag;
     if (!IsListedEntry(opened.get(), listed, &tag) || !IsReachedByItsName(opened.get(), wide)) return nullptr;
-    return std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name, deleteRefusal);
+    auto child = std::make_unique<Win32FolderHandle>(opened.Take(), path_ + "\\" + name, deleteRefusal);
+    // No link and no mount point (a link's kind too): on this folder's
+    // volume, which is asked once per walk (some 0.6 ms a time under Wine).
+    child->volume_ = Volume();
+    child->volumeRead_ = true;
+    return child;
   }
 
   bool FinalPath(std::string* path) override { return FinalPathOf(folder_.get(), path); }
