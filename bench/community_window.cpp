@@ -79,13 +79,16 @@ int main(int argc, char** argv) {
       std::printf("the community cleaners window did not show its entries, or did not close\n");
       return 1;
     }
-    if (r == 0) first = took;  // the first opening also makes the window
-    else times.push_back(took);
+    if (r == 0)
+      first = took;  // the first opening also makes the window
+    else
+      times.push_back(took);
   }
   ExitByCommand(main, corvane, 60000);
   std::sort(times.begin(), times.end());
-  std::printf("window: click to the list shown with %ld lines (target: well under a second):\n"
-              "  first opening %.3f s; the %d after it median %.3f s, best %.3f s\n",
-              static_cast<long>(lines), first, rounds, times[times.size() / 2], times.front());
+  std::printf(
+      "window: click to the list shown with %ld lines (target: well under a second):\n"
+      "  first opening %.3f s; the %d after it median %.3f s, best %.3f s\n",
+      static_cast<long>(lines), first, rounds, times[times.size() / 2], times.front());
   return 0;
 }

@@ -120,8 +120,9 @@ int List(platform::Platform& platform, const std::function<void(const std::strin
   for (size_t i = 0; i < browsers::kBrowserCount; ++i) line(browserSwitches[i], browsers::kBrowsers[i].settingName);
   const community::Catalogue catalogue = community::LoadCatalogue(platform);
   community::SystemFolders folders(platform);
+  community::FolderListings listings(platform.files);
   for (const community::Entry& entry : catalogue.entries) {
-    if (!community::IsDetected(entry, platform, folders)) continue;
+    if (!community::IsDetected(entry, platform, folders, &listings)) continue;
     const bool on = std::any_of(chosen.begin(), chosen.end(),
                                 [&entry](const std::string& name) { return util::EqualNoCase(name, entry.name); });
     line(on, entry.name);

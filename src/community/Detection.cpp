@@ -1,6 +1,8 @@
 // Detection of an entry's application, by reads only.
 #include "community/Detection.h"
 
+#include <algorithm>
+
 #include "browsers/BrowserTable.h"
 #include "community/Places.h"
 #include "util/Text.h"
@@ -21,9 +23,10 @@ bool KeyExists(platform::Registry& registry, const RegistryPath& at) {
 
 // Whether something matches `parts` from `folder` on: a name by itself, or
 // a wildcard part by a listing of its folder; every part but the last a folder.
-bool Reaches(platform::FileSystem& files, const std::string& folder, const std::vector<std::string>& parts,
-             size_t next) {
+bool Reaches(platform::FileSystem& files, const std::string& folder, const std::vector<std::string>& parts, size_t next,
+             FolderListings* listings) {
   if (next == parts.size()) return files.Exists(folder);
+  if (listings && !listings->MayHold(folder, parts[next])) return false;
   const bool last = next + 1 == parts.size();
   const std::string path = folder + (folder.back() == '\\' ? "" : "\\") + parts[next];
   platform::FindData found;
@@ -33,7 +36,7 @@ bool Reaches(platform::FileSystem& files, const std::string& folder, const std::
     if (platform::IsDotEntry(found.name)) continue;
     if (last) return true;
     if ((found.attributes & platform::kAttrDirectory) &&
-        Reaches(files, path.substr(0, path.find_last_of('\\')) + "\\" + found.name, parts, next + 1)) {
+        Reaches(files, path.substr(0, path.find_last_of('\\')) + "\\" + found.name, parts, next + 1, listings)) {
       return true;
     }
   } while (HasWildcard(parts[next]) && find->Next(&found));
@@ -65,14 +68,38 @@ bool BrowserHere(platform::Platform& platform, SystemFolders& folders, SpecialDe
 
 }  // namespace
 
-bool PathExists(const std::string& path, platform::FileSystem& files, SystemFolders& folders) {
+bool FolderListings::MayHold(const std::string& folder, const std::string& name) {
+  // Names the system matches otherwise than a listing shows them: patterns,
+  // short names, final dots and blanks, letters beyond ASCII.
+  if (name.empty() || HasWildcard(name) || name.find('~') != std::string::npos || name.back() == '.' ||
+      name.back() == ' ' || std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; })) {
+    return true;
+  }
+  auto [at, added] = names_.try_emplace(util::ToLowerAscii(folder));
+  if (added) {
+    platform::FindData found;
+    std::unique_ptr<platform::FileFind> find =
+        files_.FindFirst(folder + (folder.back() == '\\' ? "" : "\\") + "*", &found);
+    if (!find) {
+      names_.erase(at);  // not listed: every name is asked for as before
+      return true;
+    }
+    do {
+      at->second.insert(util::ToLowerAscii(found.name));
+    } while (find->Next(&found));
+  }
+  return at->second.count(util::ToLowerAscii(name)) > 0;
+}
+
+bool PathExists(const std::string& path, platform::FileSystem& files, SystemFolders& folders,
+                FolderListings* listings) {
   for (const PathPattern& pattern : Expand(path, folders)) {
-    if (Reaches(files, pattern.start, pattern.parts, 0)) return true;
+    if (Reaches(files, pattern.start, pattern.parts, 0, listings)) return true;
   }
   return false;
 }
 
-bool IsDetected(const Entry& entry, platform::Platform& platform, SystemFolders& folders) {
+bool IsDetected(const Entry& entry, platform::Platform& platform, SystemFolders& folders, FolderListings* listings) {
   if (!entry.HasRules()) return false;
   if (entry.detectOs && !WithinOs(platform.shell, *entry.detectOs)) return false;
   if (!entry.HasDetection()) return true;
@@ -80,7 +107,7 @@ bool IsDetected(const Entry& entry, platform::Platform& platform, SystemFolders&
     if (KeyExists(platform.registry, key)) return true;
   }
   for (const std::string& path : entry.detectFiles) {
-    if (PathExists(path, platform.files, folders)) return true;
+    if (PathExists(path, platform.files, folders, listings)) return true;
   }
   for (SpecialDetect detect : entry.specialDetects) {
     if (BrowserHere(platform, folders, detect)) return true;

@@ -63,9 +63,10 @@ TCommunityCleaners::~TCommunityCleaners() {
 void TCommunityCleaners::FormShow() {
   catalogue_ = community::LoadCatalogue(app_.platform);
   community::SystemFolders folders(app_.platform);
+  community::FolderListings listings(app_.platform.files);
   detected_.clear();
   for (const community::Entry& entry : catalogue_.entries) {
-    if (community::IsDetected(entry, app_.platform, folders)) detected_.push_back(&entry);
+    if (community::IsDetected(entry, app_.platform, folders, &listings)) detected_.push_back(&entry);
   }
   settings::ReadCommunityChoices(app_.platform.registry, &chosen_);
   CountsLabel->SetCaption(std::to_string(catalogue_.read) + " entries read, " + std::to_string(detected_.size()) +

@@ -28,7 +28,7 @@ class CommunityWindow : public CorvaneFixture {
         "C:\\Program Files\\Corvane\\winapp2.ini",
         "; Version: 260730\n"
         "[Zeta *]\nLangSecRef=3023\nDetectFile=%LocalAppData%\\Zeta\nFileKey1=%LocalAppData%\\Zeta|*.log\n"
-        "[Alpha *]\nLangSecRef=3023\nDetectFile=%LocalAppData%\\Alpha\nFileKey1=%LocalAppData%\\Alpha|*\n"
+        "[Alpha *]\nLangSecRef=3023\nDetectFile=%LocalAppData%\\ALPHA\nFileKey1=%LocalAppData%\\Alpha|*\n"
         "[Absent *]\nDetectFile=%LocalAppData%\\Absent\nFileKey1=%LocalAppData%\\Absent|*\n"
         "[Warned *]\nDetectFile=%LocalAppData%\\Warned\nWarning=It forgets your games.\n"
         "FileKey1=%LocalAppData%\\Warned|*\nFileKey2=%LocalAppData%\\Warned|*|DELETEALL\n"
