@@ -19,7 +19,8 @@ HBITMAP Load(const std::string& name, int scale) {
   std::wstring resource = Wide(scale == 100 ? name : name + std::to_string(scale));
   HMODULE module = GetModuleHandleW(nullptr);
   auto bitmap = static_cast<HBITMAP>(LoadImageW(module, resource.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  // A run-length encoded picture (the large ones) cannot be a DIB section.
+  // A run-length encoded picture (the large ones) is not documented to make a
+  // DIB section; Wine makes one, Windows may refuse it.
   if (!bitmap) bitmap = static_cast<HBITMAP>(LoadImageW(module, resource.c_str(), IMAGE_BITMAP, 0, 0, 0));
   return bitmap;
 }
