@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "HistoryCleanerFromTray.h"
 #include "Person.h"
-#include "PurgeTrees.h"
 #include "Tray.h"
 #include "cleaner/CleanerTable.h"
 

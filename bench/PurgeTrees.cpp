@@ -53,13 +53,6 @@ std::wstring TempFolder() {
   return folder;
 }
 
-double Now() {
-  LARGE_INTEGER count, frequency;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&frequency);
-  return double(count.QuadPart) / double(frequency.QuadPart);
-}
-
 double Times::Median() const {
   std::vector<double> sorted = runs;
   std::sort(sorted.begin(), sorted.end());

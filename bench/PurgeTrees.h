@@ -34,8 +34,6 @@ void MinimalDelete(const std::wstring& folder);
 bool IsEmptyFolder(const std::wstring& folder);
 std::wstring TempFolder();  // GetTempPathW, without its final separator
 
-double Now();  // seconds, from QueryPerformanceCounter
-
 // The times of one side's runs, one a round.
 struct Times {
   std::vector<double> runs;

@@ -12,24 +12,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
-#include "tests/e2e/driver/Driver.h"
+#include "HistoryCleanerFromTray.h"
 #include "tests/e2e/driver/Person.h"
 #include "tests/e2e/driver/Tray.h"
 
 namespace {
 
 using namespace e2e;
+using bench::Now;
 
 constexpr DWORD kWait = 120000;
-
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 LRESULT Lines(HWND list) {
   DWORD_PTR count = 0;
@@ -59,13 +54,14 @@ double TimeOpening(HWND more, DWORD pid, LRESULT* lines) {
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   Process corvane;
-  HWND main = StartInTray(corvane, 60000);
-  if (!main || !ChooseTrayMenuEntry(main, L"Applications History Cleaner", 60000)) {
-    std::printf("corvane.exe did not start, or its history cleaner did not open\n");
+  HWND main = nullptr;
+  std::string error;
+  HWND hc = bench::OpenHistoryCleaner(corvane, L"Applications History Cleaner", &main, &error);
+  if (!hc) {
+    std::printf("%s\n", error.c_str());
     return 1;
   }
-  HWND hc = WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 60000, corvane.id());
-  HWND more = hc && WaitUntilVisible(hc, 60000) ? FindChild(hc, L"Button", L"More applications\u2026") : nullptr;
+  HWND more = FindChild(hc, L"Button", L"More applications\u2026");
   if (!more) {
     std::printf("the History Cleaner's Applications page has no \"More applications\" button\n");
     return 1;

@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver/Driver.h"
+#include "HistoryCleanerFromTray.h"
 #include "tests/e2e/driver/Tray.h"
 #include "tests/support/CommitUrlCacheEntry.h"
 
 namespace {
 
 using namespace e2e;
+using bench::Now;
 
 constexpr int kSites = 5000;
 constexpr int kKept = 20000;
@@ -81,13 +82,6 @@ bool FillCache(const std::vector<std::string>& sites) {
     if (!CommitCookie("Cookie:bench@" + site + "/")) return false;
   }
   return CookieNames().size() == sites.size();
-}
-
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return double(counter.QuadPart) / double(frequency.QuadPart);
 }
 
 // The cookie entries of the cache, walked as bare as WinINet allows.
@@ -234,14 +228,13 @@ int main(int argc, char** argv) {
   }
 
   Process corvane;
-  HWND main = StartInTray(corvane, 60000);
-  if (!main || !ChooseTrayMenuEntry(main, L"Internet Explorer History Cleaner", 60000)) {
-    std::printf("corvane.exe did not start, or its history cleaner did not open\n");
+  HWND main = nullptr;
+  std::string error;
+  HWND hc = bench::OpenHistoryCleaner(corvane, L"Internet Explorer History Cleaner", &main, &error);
+  if (!hc) {
+    std::printf("%s\n", error.c_str());
     return 1;
   }
-  HWND hc = WaitForWindow(L"THistoryCleanerPref", L"History Cleaner", 60000, corvane.id());
-  DWORD waited = GetTickCount();
-  while (hc && !IsWindowVisible(hc) && GetTickCount() - waited < 60000) Pause(100);
 
   // Round by round, each piece of work right after its baseline: a shared
   // machine's load then weighs on both alike.
@@ -252,7 +245,7 @@ int main(int argc, char** argv) {
       std::printf("the baseline list boxes did not take their lines\n");
       return 1;
     }
-    if (!hc || !TimeProgram(hc, corvane.id(), kept, program)) {
+    if (!TimeProgram(hc, corvane.id(), kept, program)) {
       std::printf("the cookie manager did not show its %d and %d lines, or did not close\n", kSites, kKept);
       return 1;
     }

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "CleanNowDriver.h"
+#include "HistoryCleanerFromTray.h"
 #include "LinkSafeDelete.h"
 #include "PurgeTrees.h"
 #include "cleaner/FolderPurge.h"
