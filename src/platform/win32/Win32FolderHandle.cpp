@@ -8,7 +8,6 @@
 
 #include <windows.h>
 #include <aclapi.h>
-#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/SidText.h"
 #include "platform/win32/WideString.h"
 
 // ntdll exports it; MinGW's winternl.h does not declare it.
@@ -179,13 +179,6 @@ bool DeleteThrough(HANDLE handle, const std::optional<DWORD>& volume) {
 }
 
 // A SID as text ("S-1-5-18"); empty when the system cannot write it.
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!sid || !ConvertSidToStringSidW(sid, &text)) return {};
-  ScopedLocalMemory<wchar_t*> owned(text);
-  return Utf8(std::wstring(text));
-}
-
 // The allowing entries of an access list that apply to its object itself.
 // An allowing entry of a kind whose SID is not read here counts as one for
 // Everyone, so that no grant is overlooked.
@@ -199,7 +192,7 @@ bool AllowedEntries(const ACL* dacl, std::vector<FolderSecurity::Allowed>* allow
     switch (header->AceType) {
       case ACCESS_ALLOWED_ACE_TYPE:
       case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
-        allowed->push_back({SidText(const_cast<DWORD*>(&entry->SidStart)), entry->Mask});
+        allowed->push_back({Utf8(SidText(const_cast<DWORD*>(&entry->SidStart))), entry->Mask});
         break;
       case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
       case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
@@ -402,7 +395,7 @@ class Win32FolderHandle : public FolderHandle {
       return false;
     }
     ScopedLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
-    security->owner = SidText(owner);
+    security->owner = Utf8(SidText(owner));
     security->allowed.clear();
     if (!dacl) {
       // No access list: everyone may do everything.

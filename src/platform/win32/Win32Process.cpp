@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/SidText.h"
 #include "platform/win32/Win32SessionProcesses.h"
 #include "platform/win32/WideString.h"
 
@@ -52,10 +53,7 @@ std::wstring CurrentUserSid() {
   if (size == 0 || size > 4096) return {};
   std::vector<unsigned char> buffer(size);
   if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-  ScopedLocalMemory<wchar_t*> owned(text);
-  return owned.get();
+  return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 // True when the kernel object's owner is the SID `sid` (text form).
@@ -68,10 +66,8 @@ bool OwnedBy(HANDLE object, const std::wstring& sid) {
   }
   // `owner` points into the descriptor.
   ScopedLocalMemory<PSECURITY_DESCRIPTOR> ownedDescriptor(descriptor);
-  wchar_t* text = nullptr;
-  if (!owner || !ConvertSidToStringSidW(owner, &text)) return false;
-  ScopedLocalMemory<wchar_t*> ownedText(text);
-  return sid == text;
+  const std::wstring text = SidText(owner);
+  return !text.empty() && sid == text;
 }
 
 // A mutex this thread took, with the private namespace it lives in (if
