@@ -35,7 +35,15 @@ check() {
   local name=$1 limit=$2; shift 2
   local log="$logs/$name.log"
   timeout --kill-after=10 "$limit" "$@" >"$log" 2>&1
-  tally "$name" $? "$log"
+  last_status=$?
+  tally "$name" $last_status "$log"
+}
+
+# A Wine prefix takes 700 MB: the one of a check that passed goes, so a run
+# holds one at a time; a failed check's stays to be looked into.
+drop_prefix_if_passed() {
+  [ "$last_status" -eq 0 ] && rm -rf "$1"
+  return 0
 }
 
 # A build passes only without errors and without warnings.
@@ -53,6 +61,16 @@ build() {
 }
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+# Four builds, the browsers' profiles and one Wine prefix at a time: a full
+# disk otherwise shows as every later check failing for no clear reason.
+need_mb=3072
+free_mb=$(df -Pm "$top" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt "$need_mb" ]; then
+  echo "Only $free_mb MB free where the project is ($top); a run needs about $need_mb MB."
+  echo "0 passed, 1 failed"
+  exit 1
+fi
 
 # A throwaway self-signed code-signing certificate, made for this run: the
 # Windows builds sign what ships with it (scripts/sign.sh), and the
@@ -83,10 +101,14 @@ if build win64 --target all corvane_installer; then
   prefix="$top/build/win64/wineprefix-contract"
   check contract-win32 300 env WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 build/win64/bin/contract_win32.exe
   timeout 20 env WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1
+  drop_prefix_if_passed "$prefix"
   check help-check 60 bash help/check.sh
   check cvblock-under-wine 300 bash tests/e2e/cvblock/check_cvblock.sh "$top/build/win64/bin" "$top/build/win64/bin" "$top/build/win64/cvblock-scratch"
+  drop_prefix_if_passed "$top/build/win64/cvblock-scratch/prefix"
   check installer-under-wine 600 bash tests/e2e/installer/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-installer"
+  drop_prefix_if_passed "$top/build/win64/e2e-installer/prefix"
   check e2e-under-wine 900 bash tests/e2e/run_e2e.sh "$top/build/win64/bin" "$top/build/win64/e2e"
+  drop_prefix_if_passed "$top/build/win64/e2e/prefix"
   # The README's and docs/' pictures, from the walk just taken.
   check screenshots 120 bash scripts/keep_screenshots.sh "$top/build/win64/e2e/screenshots" "$top/docs/screenshots"
   # Every window again at 150% and 200% (the run above is at 100%), with
@@ -94,11 +116,16 @@ if build win64 --target all corvane_installer; then
   for dpi in 144 192; do
     check "e2e-at-$dpi-dpi" 300 env E2E_DPI=$dpi bash tests/e2e/run_e2e.sh "$top/build/win64/bin" \
       "$top/build/win64/e2e-dpi$dpi" --gtest_filter='DisplayScaleE2E.*'
+    drop_prefix_if_passed "$top/build/win64/e2e-dpi$dpi/prefix"
   done
   check cleaner-e2e-under-wine 300 bash tests/e2e/cleaner/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cleaner"
+  drop_prefix_if_passed "$top/build/win64/e2e-cleaner/prefix"
   check cookies-under-wine 300 bash tests/e2e/cookies/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-cookies"
+  drop_prefix_if_passed "$top/build/win64/e2e-cookies/prefix"
   check commandline-under-wine 300 bash tests/e2e/commandline/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-commandline"
+  drop_prefix_if_passed "$top/build/win64/e2e-commandline/prefix"
   check browsers-under-wine 300 bash tests/e2e/browsers/run.sh "$top/build/win64/bin" "$top/build/win64/e2e-browsers"
+  drop_prefix_if_passed "$top/build/win64/e2e-browsers/prefix"
 fi
 build win32 --target all corvane_installer
 # The sizes of what ships, and that it needs no runtime DLL beside it.
