@@ -34,10 +34,22 @@ check() {  # check <description> <expected> <actual>
     if [ "$2" == "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
 }
 wine() { timeout 120 "$WINE" "$@" 2>/dev/null | tr -d '\r'; }
+reg_query() {  # reg.exe's answer; it exits 1 for a value or key that is not there
+    local which=(/v "$2") out status attempt
+    [ -z "$2" ] && which=(/ve)
+    for attempt in 1 2; do
+        out=$(timeout 120 "$WINE" reg query "$1" "${which[@]}" 2>"$SCRATCH/reg.err")
+        status=$?
+        [ "$status" -le 1 ] && break
+        # Once in a whole run a value the module had written read as missing: a reg.exe that
+        # fails (exit above 1) is asked again, and the log says so.
+        echo "     reg query $1 $2: exit $status ($(head -c 200 "$SCRATCH/reg.err")), attempt $attempt" >&2
+    done
+    echo "$out" | tr -d '\r'
+}
 reg_value() {  # "TYPE DATA" of a value as reg.exe prints it, or "missing"; name "" is the default value
     local out
-    if [ -z "$2" ]; then out=$(wine reg query "$1" /ve); else out=$(wine reg query "$1" /v "$2"); fi
-    out=$(echo "$out" | awk -v v="${2:-(Default)}" '$1 == v { $1 = ""; sub(/^ +/, ""); print }')
+    out=$(reg_query "$1" "$2" | awk -v v="${2:-(Default)}" '$1 == v { $1 = ""; sub(/^ +/, ""); print }')
     echo "${out:-missing}"
 }
 set_dword() { wine reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
