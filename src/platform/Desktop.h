@@ -80,6 +80,10 @@ class Desktop {
   virtual std::string ClassNameOf(WindowId window, int classBufferSize) = 0;
   virtual bool ShowWindow(WindowId window, int command) = 0;
   virtual bool IsWindowVisible(WindowId window) = 0;
+  // A window the hotkey hid is still one the user has open: marked, it
+  // counts as shown in Process::RunningProcesses until the mark comes off.
+  // The mark is the window's own, so it holds while Corvane restarts.
+  virtual void MarkHiddenForUser(WindowId window, bool hidden) = 0;
   // The file name of the program whose process made `window`
   // ("chrome.exe"; GetWindowThreadProcessId, then that process among this
   // session's as Process::RunningProcesses lists them, without opening it:

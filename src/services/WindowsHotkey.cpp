@@ -16,9 +16,24 @@ namespace {
 constexpr int kClassBufferSize = 16;
 constexpr const char* kBrowserFrameClass = "IEFrame";
 
-void ShowEveryBrowserFrame(Desktop& desktop, int command) {
-  desktop.EnumTopLevelWindows([&desktop, command](WindowId window) {
-    if (desktop.ClassNameOf(window, kClassBufferSize) == kBrowserFrameClass) desktop.ShowWindow(window, command);
+// A window hidden here stays one the user has open: a browser whose windows
+// are all hidden is not taken for one running in the background. Marked
+// before it hides and unmarked once it shows, so no look in between misses it.
+void HideForUser(Desktop& desktop, WindowId window) {
+  desktop.MarkHiddenForUser(window, true);
+  desktop.ShowWindow(window, platform::kSwHide);
+}
+
+void ShowAgain(Desktop& desktop, WindowId window) {
+  desktop.ShowWindow(window, platform::kSwShow);
+  desktop.MarkHiddenForUser(window, false);
+}
+
+void ShowEveryBrowserFrame(Desktop& desktop, bool show) {
+  desktop.EnumTopLevelWindows([&desktop, show](WindowId window) {
+    if (desktop.ClassNameOf(window, kClassBufferSize) == kBrowserFrameClass) {
+      show ? ShowAgain(desktop, window) : HideForUser(desktop, window);
+    }
     return true;
   });
 }
@@ -140,13 +155,13 @@ void WindowsHotkey::WriteToggleState(bool hideNext) {
 
 void WindowsHotkey::ShowBrowserWindows() {
   Desktop& desktop = platform_.desktop;
-  ShowEveryBrowserFrame(desktop, platform::kSwShow);
+  ShowEveryBrowserFrame(desktop, true);
   // A handle is checked again: the window may have closed and its number
   // gone to another program's.
   for (WindowId window : hiddenOtherBrowsers_) {
-    if (!desktop.IsWindowVisible(window) && IsBrowserWindow(desktop, window)) {
-      desktop.ShowWindow(window, platform::kSwShow);
-    }
+    if (!IsBrowserWindow(desktop, window)) continue;
+    if (!desktop.IsWindowVisible(window)) desktop.ShowWindow(window, platform::kSwShow);
+    desktop.MarkHiddenForUser(window, false);
   }
   hiddenOtherBrowsers_.clear();
   browserWindowsHidden_ = false;
@@ -154,7 +169,7 @@ void WindowsHotkey::ShowBrowserWindows() {
 
 void WindowsHotkey::HideBrowserWindows() {
   Desktop& desktop = platform_.desktop;
-  ShowEveryBrowserFrame(desktop, platform::kSwHide);
+  ShowEveryBrowserFrame(desktop, false);
   if (live_.hideAllBrowsers.value()) {
     std::vector<WindowId> shown;
     desktop.EnumTopLevelWindows([&desktop, &shown](WindowId window) {
@@ -162,7 +177,7 @@ void WindowsHotkey::HideBrowserWindows() {
       return true;
     });
     for (WindowId window : shown) {
-      desktop.ShowWindow(window, platform::kSwHide);
+      HideForUser(desktop, window);
       hiddenOtherBrowsers_.push_back(window);
     }
   }

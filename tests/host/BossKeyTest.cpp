@@ -2,6 +2,7 @@
 // pass over the browser frames, the machine's master mute, the
 // registration table and the tray entry.
 #include "CorvaneFixture.h"
+#include "browsers/BrowserProcesses.h"
 #include "forms/BossKey.h"
 #include "services/WindowsHotkey.h"
 
@@ -30,6 +31,12 @@ class BossKeyTest : public CorvaneFixture {
     return main().OnMessage(m);
   }
   bool Visible(WindowId w) { return sim.desktop.FindWindowById(w)->visible; }
+  browsers::BrowserRun RunOf(const std::string& programFile) {
+    for (const browsers::BrowserRow& browser : browsers::kBrowsers) {
+      if (browser.programFile == programFile) return browsers::RunOf(browser, sim.process.RunningProcesses());
+    }
+    return browsers::BrowserRun::NotRunning;
+  }
   // Starts with the hotkey on as CTRL + F12, which another program holds,
   // and the answer to the question that offers the other one.
   void StartWithCtrlF12Taken(ui::MessageResult answer) {
@@ -90,13 +97,19 @@ TEST_F(BossKeyTest, APressHidesTheTableBrowsersWindowsByTheirProgramUnlessTheBox
   const std::vector<WindowId> browsers = {ie, chrome, edge, firefox};
   const std::vector<WindowId> others = {editor, lookalike, otherSession};
 
+  sim.process.runningPrograms = {"chrome.exe"};
+
   EXPECT_TRUE(Press());  // the first press after a start shows
   EXPECT_TRUE(Press());
   for (WindowId w : browsers) EXPECT_FALSE(Visible(w)) << w;
   for (WindowId w : others) EXPECT_TRUE(Visible(w)) << w;
+  EXPECT_EQ(RunOf("chrome.exe"), browsers::BrowserRun::WithWindow) << "hidden for the user, not in the background";
   EXPECT_TRUE(Press());
   for (WindowId w : browsers) EXPECT_TRUE(Visible(w)) << w;
   EXPECT_FALSE(Visible(ownHidden)) << "a browser's own hidden window stays hidden";
+  desktop.ShowWindow(chrome, platform::kSwHide);
+  EXPECT_EQ(RunOf("chrome.exe"), browsers::BrowserRun::InBackground) << "hidden by the browser itself once shown";
+  desktop.ShowWindow(chrome, platform::kSwShow);
 
   // Cleared: Internet Explorer alone, as before.
   SetBool(value::kHotkeyAllBrowsers.name, false);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "util/Text.h"
+
 namespace platform::sim {
 
 WindowId SimDesktop::FindTopLevelWindow(const std::string& className, const std::string& title) {
@@ -88,6 +90,20 @@ bool SimDesktop::ShowWindow(WindowId window, int command) {
 bool SimDesktop::IsWindowVisible(WindowId window) {
   Window* w = FindWindowById(window);
   return w && w->visible;
+}
+
+void SimDesktop::MarkHiddenForUser(WindowId window, bool hidden) {
+  if (Window* w = FindWindowById(window)) w->hiddenForUser = hidden;
+}
+
+bool SimDesktop::ShowsWindowOf(const std::string& programFile) const {
+  bool any = false;
+  for (const Window& w : windows_) {
+    if (!util::EqualNoCase(w.programFile, programFile)) continue;
+    if (w.visible || w.hiddenForUser) return true;
+    any = true;
+  }
+  return !any;
 }
 
 std::string SimDesktop::ProgramFileOf(WindowId window) {

@@ -23,7 +23,8 @@ class SimDesktop : public Desktop {
     std::string className;
     std::string title;
     bool visible = true;
-    std::string programFile;  // what ProgramFileOf gives: empty for another session's
+    std::string programFile;     // what ProgramFileOf gives: empty for another session's
+    bool hiddenForUser = false;  // MarkHiddenForUser
   };
   struct Hotkey {
     WindowId window = 0;
@@ -50,6 +51,7 @@ class SimDesktop : public Desktop {
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
   bool IsWindowVisible(WindowId window) override;
+  void MarkHiddenForUser(WindowId window, bool hidden) override;
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;
@@ -59,6 +61,10 @@ class SimDesktop : public Desktop {
   // watches hear of it.
   WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
+  // Whether `programFile` shows the user a window: one of its windows here is
+  // visible or hidden for the user, or it has none here (a program of
+  // SimProcess::runningPrograms shows one the test did not add).
+  bool ShowsWindowOf(const std::string& programFile) const;
   // Another program destroys a window: the destruction watches hear of it.
   void RemoveWindow(WindowId id);
   // A combination that another program holds: registering it fails.

@@ -25,6 +25,7 @@ struct SimPlatform {
   explicit SimPlatform(std::shared_ptr<SimMutexTable> mutexes = std::make_shared<SimMutexTable>())
       : process(std::move(mutexes)) {
     AddWindowsUserFolders(files, shell);
+    process.desktop = &desktop;
   }
 
   SimRegistry registry;

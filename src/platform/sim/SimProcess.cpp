@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/sim/SimDesktop.h"
+
 namespace platform::sim {
 namespace {
 
@@ -127,7 +129,9 @@ std::vector<RunningProcess> SimProcess::RunningProcesses() {
   // Ids as Windows gives them, multiples of 4, one range per list.
   std::vector<RunningProcess> processes;
   uint32_t id = 0x1000;
-  for (const std::string& name : runningPrograms) processes.push_back({id += 4, name, true});
+  for (const std::string& name : runningPrograms) {
+    processes.push_back({id += 4, name, !desktop || desktop->ShowsWindowOf(name)});
+  }
   id = 0x2000;
   for (const std::string& name : backgroundPrograms) processes.push_back({id += 4, name, false});
   processes.push_back({0x100, executablePath.substr(executablePath.find_last_of('\\') + 1), false});

@@ -18,6 +18,8 @@
 
 namespace platform::sim {
 
+class SimDesktop;
+
 // The kernel's named mutexes, shared by the processes of one simulated machine.
 struct SimMutexTable {
   struct Mutex {
@@ -80,6 +82,9 @@ class SimProcess : public Process {
   // Other programs running in this session, by file name: one process each,
   // showing a window, as a program the user has open.
   std::vector<std::string> runningPrograms;
+  // Where a program of `runningPrograms` may have its windows: one whose
+  // windows there are all hidden, none hidden for the user, shows none.
+  const SimDesktop* desktop = nullptr;
   // The same without any window shown: a browser its settings keep running
   // after its last window closed.
   std::vector<std::string> backgroundPrograms;

@@ -121,6 +121,15 @@ bool Win32Desktop::IsWindowVisible(WindowId window) {
   return ::IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
 }
 
+void Win32Desktop::MarkHiddenForUser(WindowId window, bool hidden) {
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  if (hidden) {
+    SetPropW(hwnd, kHiddenForUserProperty, reinterpret_cast<HANDLE>(1));
+  } else {
+    RemovePropW(hwnd, kHiddenForUserProperty);
+  }
+}
+
 std::string Win32Desktop::ProgramFileOf(WindowId window) {
   DWORD processId = 0;
   if (!GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId) || processId == 0) return {};

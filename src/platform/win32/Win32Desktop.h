@@ -9,6 +9,9 @@
 
 namespace platform::win32 {
 
+// The window property MarkHiddenForUser sets, which Win32Process reads.
+constexpr wchar_t kHiddenForUserProperty[] = L"Corvane.HiddenForUser";
+
 class Win32Desktop : public Desktop {
  public:
   WindowId FindTopLevelWindow(const std::string& className, const std::string& title) override;
@@ -19,6 +22,7 @@ class Win32Desktop : public Desktop {
   std::string ClassNameOf(WindowId window, int classBufferSize) override;
   bool ShowWindow(WindowId window, int command) override;
   bool IsWindowVisible(WindowId window) override;
+  void MarkHiddenForUser(WindowId window, bool hidden) override;
   std::string ProgramFileOf(WindowId window) override;
   intptr_t ShellOpen(WindowId owner, const std::string& verb, const std::string& file, int showCommand) override;
   std::unique_ptr<WindowCreationWatch> WatchWindowsCreated(std::function<void(WindowId)> created) override;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/ScopedHandle.h"
+#include "platform/win32/Win32Desktop.h"
 #include "platform/win32/SidText.h"
 #include "platform/win32/Win32SessionProcesses.h"
 #include "platform/win32/WideString.h"
@@ -216,14 +217,15 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
 namespace {
 BOOL CALLBACK NoteShowingProcess(HWND window, LPARAM shown) {
   DWORD id = 0;
-  if (IsWindowVisible(window) && GetWindowThreadProcessId(window, &id)) {
+  const bool shown = IsWindowVisible(window) || GetPropW(window, kHiddenForUserProperty);
+  if (shown && GetWindowThreadProcessId(window, &id)) {
     reinterpret_cast<std::vector<DWORD>*>(shown)->push_back(id);
   }
   return TRUE;
 }
 
-// The processes that show a visible top-level window: a browser kept
-// running in the background keeps only hidden ones.
+// The processes that show a visible top-level window, or one the hotkey hid
+// for the user: a browser kept running in the background keeps only hidden ones.
 std::vector<DWORD> ProcessesShowingWindows() {
   std::vector<DWORD> shown;
   EnumWindows(NoteShowingProcess, reinterpret_cast<LPARAM>(&shown));
