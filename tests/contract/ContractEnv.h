@@ -59,8 +59,9 @@ class ContractEnv {
   // The source names the system's own walk of the URL cache with no
   // pattern gives (FindFirstUrlCacheEntry with NULL), every one.
   virtual std::vector<std::string> CacheWalkWithoutPattern() = 0;
-  // A top-level window of another program, of a class and show state; 0 when
-  // no window can be made (Wine without a display). Destroyed with the env.
+  // A top-level window of this process, standing for another program's, of
+  // a class and show state; 0 when no window can be made (Wine without a
+  // display). Destroyed with the env.
   virtual platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) = 0;
 
   static std::unique_ptr<ContractEnv> Create();

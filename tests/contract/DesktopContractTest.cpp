@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ContractEnv.h"
+#include "util/Text.h"
 
 namespace contract {
 namespace {
@@ -109,6 +110,36 @@ TEST(WindowContract, ABalloonIsAModificationOfAnIconTheShellHolds) {
   EXPECT_TRUE(desktop.NotifyIcon(platform::NotifyIconOp::Modify, balloon));
   EXPECT_TRUE(desktop.NotifyIcon(platform::NotifyIconOp::Delete, icon));
   EXPECT_FALSE(desktop.NotifyIcon(platform::NotifyIconOp::Modify, balloon)) << "gone with its icon";
+}
+
+// A browser whose windows the hotkey hid still shows the user one: the mark
+// makes a hidden window count for its process.
+TEST(WindowContract, AWindowHiddenForTheUserCountsAsShownForItsProcess) {
+  WindowId window = MakeWindow("CorvaneHiddenForUser", false);
+  if (!window) GTEST_SKIP() << "Wine without a display: CreateWindowEx gives NULL";
+  platform::Platform& p = Env().platform();
+  const std::string path = p.process.ExecutablePath();
+  const std::string own = path.substr(path.find_last_of('\\') + 1);
+  // This process's windows that earlier tests left shown, hidden meanwhile.
+  std::vector<WindowId> shown;
+  for (WindowId w : AllTopLevelWindows()) {
+    if (p.desktop.IsWindowVisible(w) && util::EqualNoCase(p.desktop.ProgramFileOf(w), own)) shown.push_back(w);
+  }
+  for (WindowId w : shown) p.desktop.ShowWindow(w, platform::kSwHide);
+  auto ownShowsOne = [&p, &own] {
+    for (const platform::RunningProcess& r : p.process.RunningProcesses()) {
+      if (util::EqualNoCase(r.programFile, own)) return r.windowShown;
+    }
+    return false;
+  };
+
+  EXPECT_FALSE(ownShowsOne()) << "only hidden windows";
+  p.desktop.MarkHiddenForUser(window, true);
+  EXPECT_TRUE(ownShowsOne());
+  EXPECT_FALSE(p.desktop.IsWindowVisible(window)) << "the mark shows nothing";
+  p.desktop.MarkHiddenForUser(window, false);
+  EXPECT_FALSE(ownShowsOne());
+  for (WindowId w : shown) p.desktop.ShowWindow(w, platform::kSwShow);
 }
 
 TEST(WindowContract, ShowWindowSwitchesTheShowStateAndReportsTheFormerOne) {

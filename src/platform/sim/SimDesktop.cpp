@@ -96,14 +96,15 @@ void SimDesktop::MarkHiddenForUser(WindowId window, bool hidden) {
   if (Window* w = FindWindowById(window)) w->hiddenForUser = hidden;
 }
 
+bool SimDesktop::HasWindowOf(const std::string& programFile) const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [&programFile](const Window& w) { return util::EqualNoCase(w.programFile, programFile); });
+}
+
 bool SimDesktop::ShowsWindowOf(const std::string& programFile) const {
-  bool any = false;
-  for (const Window& w : windows_) {
-    if (!util::EqualNoCase(w.programFile, programFile)) continue;
-    if (w.visible || w.hiddenForUser) return true;
-    any = true;
-  }
-  return !any;
+  return std::any_of(windows_.begin(), windows_.end(), [&programFile](const Window& w) {
+    return util::EqualNoCase(w.programFile, programFile) && (w.visible || w.hiddenForUser);
+  });
 }
 
 std::string SimDesktop::ProgramFileOf(WindowId window) {

@@ -61,9 +61,9 @@ class SimDesktop : public Desktop {
   // watches hear of it.
   WindowId AddWindow(std::string className, std::string title, bool visible = true, std::string programFile = "");
   Window* FindWindowById(WindowId id);
-  // Whether `programFile` shows the user a window: one of its windows here is
-  // visible or hidden for the user, or it has none here (a program of
-  // SimProcess::runningPrograms shows one the test did not add).
+  // Whether `programFile` has a window here, and whether one of them is
+  // visible or hidden for the user.
+  bool HasWindowOf(const std::string& programFile) const;
   bool ShowsWindowOf(const std::string& programFile) const;
   // Another program destroys a window: the destruction watches hear of it.
   void RemoveWindow(WindowId id);

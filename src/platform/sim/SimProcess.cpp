@@ -129,12 +129,14 @@ std::vector<RunningProcess> SimProcess::RunningProcesses() {
   // Ids as Windows gives them, multiples of 4, one range per list.
   std::vector<RunningProcess> processes;
   uint32_t id = 0x1000;
+  // A program of the list with no window on the desktop shows one the test did not add.
   for (const std::string& name : runningPrograms) {
-    processes.push_back({id += 4, name, !desktop || desktop->ShowsWindowOf(name)});
+    processes.push_back({id += 4, name, !desktop || !desktop->HasWindowOf(name) || desktop->ShowsWindowOf(name)});
   }
   id = 0x2000;
   for (const std::string& name : backgroundPrograms) processes.push_back({id += 4, name, false});
-  processes.push_back({0x100, executablePath.substr(executablePath.find_last_of('\\') + 1), false});
+  const std::string own = executablePath.substr(executablePath.find_last_of('\\') + 1);
+  processes.push_back({0x100, own, desktop && desktop->ShowsWindowOf(own)});
   return processes;
 }
 

@@ -57,7 +57,7 @@ class SimProcess : public Process {
   ModuleId LoadModule(const std::string& fullPath) override;
   bool CallExport(ModuleId module, const std::string& exportName, HResult* result) override;
   // The programs of `runningPrograms` and `backgroundPrograms`, then this
-  // one (which shows no window).
+  // one (showing a window when one of its windows on `desktop` is shown).
   std::vector<RunningProcess> RunningProcesses() override;
   // Waits for the processes of that name this user may open: not the elevated ones.
   std::unique_ptr<ProgramEndWatch> WatchProgramEnd(const std::string& programFile,

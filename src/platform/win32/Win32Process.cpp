@@ -217,8 +217,8 @@ bool Win32Process::CallExport(ModuleId module, const std::string& exportName, HR
 namespace {
 BOOL CALLBACK NoteShowingProcess(HWND window, LPARAM shown) {
   DWORD id = 0;
-  const bool shown = IsWindowVisible(window) || GetPropW(window, kHiddenForUserProperty);
-  if (shown && GetWindowThreadProcessId(window, &id)) {
+  const bool showing = IsWindowVisible(window) || GetPropW(window, kHiddenForUserProperty);
+  if (showing && GetWindowThreadProcessId(window, &id)) {
     reinterpret_cast<std::vector<DWORD>*>(shown)->push_back(id);
   }
   return TRUE;

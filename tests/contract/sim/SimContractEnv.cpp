@@ -107,7 +107,9 @@ class SimContractEnv : public ContractEnv {
     return sim_.urlCache.Match(platform::CacheContainer::Content);
   }
   platform::WindowId MakeTopLevelWindow(const std::string& className, bool visible) override {
-    return sim_.desktop.AddWindow(className, "", visible);
+    // This process's, as the Win32 env's are.
+    const std::string& exe = sim_.process.executablePath;
+    return sim_.desktop.AddWindow(className, "", visible, exe.substr(exe.find_last_of('\\') + 1));
   }
 
  private:

@@ -71,8 +71,8 @@ TEST(ContractOnDisplayE2E, TheWindowAndHotkeyContractsPassWithRealWindows) {
 
   std::string xml = ReadFileText(report);
   ASSERT_FALSE(xml.empty()) << "no report from contract_win32.exe";
-  EXPECT_NE(xml.find("<testsuites tests=\"6\" failures=\"0\""), std::string::npos) << xml;
-  EXPECT_EQ(Count(xml, "status=\"run\" result=\"completed\""), 6u) << "none skipped: " << xml;
+  EXPECT_NE(xml.find("<testsuites tests=\"7\" failures=\"0\""), std::string::npos) << xml;
+  EXPECT_EQ(Count(xml, "status=\"run\" result=\"completed\""), 7u) << "none skipped: " << xml;
   DeleteFileW(report.c_str());
   DeleteFileW(log.c_str());
 }
